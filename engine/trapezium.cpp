@@ -1,0 +1,3 @@
+#include "engine/trapezium.h"
+
+double ShapeAreaOfLabel(const std::string&, double Fallback) { return Fallback; }
