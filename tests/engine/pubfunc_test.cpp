@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <locale>
+
+#include "engine/errors.h"
+#include "engine/numeric.h"
+#include "engine/pubfunc.h"
+#include "engine/textfmt.h"
+
+TEST(StrToUnits, DecimalsRoundHalfToEven) {
+    EXPECT_EQ(PubFunc.StrToUnits("12.5"), 12500);
+    EXPECT_EQ(PubFunc.StrToUnits(""), 0);
+    EXPECT_EQ(PubFunc.StrToUnits("   "), 0);
+    EXPECT_EQ(PubFunc.StrToUnits("0.0005"), 0);
+    EXPECT_EQ(PubFunc.StrToUnits("0.0015"), 2);
+    EXPECT_EQ(PubFunc.StrToUnits("0.0025"), 2);
+    EXPECT_EQ(PubFunc.StrToUnits(" -3.25 "), -3250);
+    // more than four decimals first round to four
+    EXPECT_EQ(PubFunc.StrToUnits("0.00049"), 0);
+    EXPECT_EQ(PubFunc.StrToUnits("1.23456"), 1235);
+}
+
+TEST(StrToUnits, RejectsTextsAndOutOfRange) {
+    EXPECT_THROW(PubFunc.StrToUnits("abc"), EConvertError);
+    EXPECT_THROW(PubFunc.StrToUnits("12,5"), EConvertError);
+    EXPECT_THROW(PubFunc.StrToUnits("1 1/2"), EConvertError);
+    EXPECT_THROW(PubFunc.StrToUnits("[]"), EConvertError);
+    EXPECT_THROW(PubFunc.StrToUnits("-"), EConvertError);
+    EXPECT_THROW(PubFunc.StrToUnits("3000000"), ERangeError);  // 3e9 units
+    EXPECT_THROW(PubFunc.StrToUnits("99999999999999999999999"), std::exception);
+    EXPECT_EQ(PubFunc.StrToUnits("2147483.647"), 2147483647);
+}
+
+namespace {
+struct CommaPunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+}  // namespace
+
+TEST(StrToUnits, IndependentOfProcessLocale) {
+    // Under a comma locale the program still reads and writes ".".
+    const std::locale savedGlobal = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+    EXPECT_EQ(PubFunc.StrToUnits("12.5"), 12500);
+    EXPECT_EQ(PubFunc.UnitsToStr(1500), "1.5");
+    EXPECT_EQ(Format("%.2f|%s", {2.5, 0.75}), "2.50|0.75");
+    std::locale::global(savedGlobal);
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    std::string saved = old ? old : "C";
+    bool haveComma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    EXPECT_EQ(PubFunc.StrToUnits("12.5"), 12500);
+    EXPECT_EQ(PubFunc.UnitsToStr(1500), "1.5");
+    EXPECT_EQ(FloatToStr(0.75), "0.75");
+    EXPECT_EQ(Format("%.2f", {2.5}), "2.50");
+    std::setlocale(LC_ALL, saved.c_str());
+    if (!haveComma) GTEST_SKIP() << "de_DE.UTF-8 not installed; checked under the C locale only";
+}
+
+TEST(UnitsToStr, ShortestText) {
+    EXPECT_EQ(PubFunc.UnitsToStr(1500), "1.5");
+    EXPECT_EQ(PubFunc.UnitsToStr(3000), "3");
+    EXPECT_EQ(PubFunc.UnitsToStr(-250), "-0.25");
+    EXPECT_EQ(PubFunc.UnitsToStr(0), "0");
+    EXPECT_EQ(PubFunc.UnitsToStr(1), "0.001");
+    EXPECT_EQ(PubFunc.AreaToStr(2500000.0), "2.5");
+    EXPECT_EQ(PubFunc.FloatUnitsToStr(1234.5), "1.2345");
+    // a 3000 x 2000 sheet in units, area in square units
+    EXPECT_EQ(PubFunc.AreaToStr(3000000.0 * 2000000.0), "6000000");
+}
+
+TEST(Decimals, ScalesAndInvalid) {
+    TPubFunc f;
+    EXPECT_EQ(f.GetDecimals(), 3);
+    f.SetDecimals(1);
+    EXPECT_EQ(f.GetDecimals(), 1);
+    EXPECT_EQ(f.StrToUnits("2.25"), 22);  // 22.5 -> 22
+    EXPECT_EQ(f.UnitsToStr(25), "2.5");
+    f.SetDecimals(4);
+    EXPECT_EQ(f.GetDecimals(), -1);
+}
+
+TEST(FractionToDecimalStr, MixedFractionsAndMalformedInput) {
+    std::string r;
+    FractionToDecimalStr("1 1/2", r);
+    EXPECT_EQ(r, "1.5");
+    FractionToDecimalStr("3/4", r);
+    EXPECT_EQ(r, "0.75");
+    FractionToDecimalStr("  12.5  ", r);
+    EXPECT_EQ(r, "12.5");
+    FractionToDecimalStr("2 3", r);
+    EXPECT_EQ(r, "");
+    FractionToDecimalStr("1/2 3", r);
+    EXPECT_EQ(r, "");
+    FractionToDecimalStr("1 1/0", r);
+    EXPECT_EQ(r, "[]");
+    FractionToDecimalStr("a 1/2", r);
+    EXPECT_EQ(r, "['a' is not a valid integer value]");
+    FractionToDecimalStr("1/16", r);
+    EXPECT_EQ(r, "0.0625");
+    EXPECT_EQ(PubFunc.StrToUnits(r), 62);  // 62.5 rounds to the even 62
+    FractionToDecimalStr("1/3", r);
+    EXPECT_EQ(r, "0.333333333333333");
+}
+
+TEST(Round32, HalvesToEvenAndRange) {
+    EXPECT_EQ(Round32(0.5), 0);
+    EXPECT_EQ(Round32(1.5), 2);
+    EXPECT_EQ(Round32(2.5), 2);
+    EXPECT_EQ(Round32(-2.5), -2);
+    EXPECT_EQ(Round32(-0.6), -1);
+    EXPECT_EQ(Round32(2147483647.4), 2147483647);
+    EXPECT_THROW(Round32(2147483647.6), ERangeError);
+    EXPECT_THROW(Round32(std::nan("")), ERangeError);
+    EXPECT_THROW(CheckedInt32(3000000000LL), ERangeError);
+    try {
+        Round32(1e12);
+    } catch (const ERangeError& e) {
+        EXPECT_STREQ(e.what(), "Range check error");
+    }
+}
+
+TEST(ClampToUnit, Bounds) {
+    EXPECT_EQ(ClampToUnit(1.0000001), 1.0);
+    EXPECT_EQ(ClampToUnit(-3), -1.0);
+    EXPECT_EQ(ClampToUnit(0.5), 0.5);
+}
