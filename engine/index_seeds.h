@@ -1,0 +1,58 @@
+// Seeds grouped by length or by width: groups of seed indices sharing one
+// key, the groups ordered by key from the largest down, so that every seed
+// no longer (or wider) than a given size is found longest first.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/stock2d.h"
+
+// One group: the indices of the seeds that share a key, in the order added.
+class TIndexSeeds {
+public:
+    std::int32_t KeyLength = 0;  // the group's length (0 in a set keyed by width)
+    std::int32_t KeyWidth = 0;   // the group's width (0 in a set keyed by length)
+
+    TIndexSeeds() { Indices.reserve(64); }
+
+    void SetKeyLength(std::int32_t K) { KeyLength = K; }
+    void SetKeyWidth(std::int32_t K) { KeyWidth = K; }
+
+    void Add(std::int32_t SeedIndex) { Indices.push_back(SeedIndex); }
+    std::int32_t Count() const { return static_cast<std::int32_t>(Indices.size()); }
+    std::int32_t operator[](std::int32_t Pos) const { return Indices[Pos]; }
+    const std::vector<std::int32_t>& Items() const { return Indices; }
+
+private:
+    // Seed indices are 32-bit: a run with many small part kinds can make
+    // more seeds than a 16-bit index could number.
+    std::vector<std::int32_t> Indices;
+};
+
+// The groups of one set, keys unique and strictly descending.
+class TIndexSeedsSet {
+public:
+    // True: blocks are filed by their Length; False: by their Width.
+    bool ByLength = true;
+
+    TIndexSeedsSet() { Groups.reserve(1024); }
+
+    void Clear() { Groups.clear(); }
+    std::int32_t Count() const { return static_cast<std::int32_t>(Groups.size()); }
+    const TIndexSeeds& Group(std::int32_t Pos) const { return Groups[Pos]; }
+    std::int32_t KeyAt(std::int32_t Pos) const {
+        return ByLength ? Groups[Pos].KeyLength : Groups[Pos].KeyWidth;
+    }
+
+    // The position of the group whose key equals Key; without one, the
+    // position of the first group with a smaller key (the number of groups
+    // when every key is larger).
+    std::int32_t FindPos(std::int32_t Key) const;
+
+    // Files SeedIndex under Block's Length (or Width).
+    void Add(const T2DStock& Block, std::int32_t SeedIndex);
+
+private:
+    std::vector<TIndexSeeds> Groups;
+};
