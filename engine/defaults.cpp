@@ -2,8 +2,10 @@
 
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
+#include "engine/trapezium.h"
 
 void ResetProgramDefaults() {
     ResetPubStrDefaults();
     ResetPubFuncDefaults();
+    ResetTrapeziumList();
 }

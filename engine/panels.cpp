@@ -1,0 +1,178 @@
+#include "engine/panels.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/errors.h"
+#include "engine/numeric.h"
+#include "engine/textfmt.h"
+
+void ThrowListIndexError(std::int64_t Index) {
+    throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+}
+
+namespace {
+// Weights above this are left alone by RaiseWeights and LowerWeights.
+constexpr std::int32_t kMaxAdjustedWeight = 9999999;
+}  // namespace
+
+TPanels::TPanels() { Items_.reserve(32); }
+
+TPanels::TPanels(const TPanels& Source) {
+    Items_.reserve(std::max<std::size_t>(32, Source.Items_.size()));
+    AppendCopies(Source);
+}
+
+TPanels& TPanels::operator=(const TPanels& Source) {
+    if (this != &Source) Assign(Source);
+    return *this;
+}
+
+int TPanels::AddCopy(const T2DStock& Piece) {
+    Items_.push_back(T2DStock::CreateCopy(Piece));
+    return Count() - 1;
+}
+
+void TPanels::Assign(const TPanels& Source) {
+    if (this == &Source) return;
+    Clear();
+    AppendCopies(Source);
+}
+
+void TPanels::AppendCopies(const TPanels& Source) {
+    // Source may be this list: copy the count first so the loop ends.
+    const int n = Source.Count();
+    Items_.reserve(Items_.size() + static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) AddCopy(Source.Items_[static_cast<std::size_t>(i)]);
+}
+
+void TPanels::Delete(int Index) {
+    (*this)[Index];  // range check
+    Items_.erase(Items_.begin() + Index);
+}
+
+void TPanels::Insert(int Index, const T2DStock& Piece) {
+    if (Index < 0 || Index > Count()) ThrowListIndexError(Index);
+    Items_.insert(Items_.begin() + Index, T2DStock::CreateCopy(Piece));
+}
+
+void TPanels::Exchange(int I, int J) { std::swap((*this)[I], (*this)[J]); }
+
+void TPanels::AddQuantityOf(const T2DStock& Piece) {
+    (*this)[Piece.Index].Quantity += Piece.Quantity;
+}
+
+void TPanels::SubtractQuantityOf(const T2DStock& Piece) {
+    (*this)[Piece.Index].Quantity -= Piece.Quantity;
+}
+
+void TPanels::AddQuantities(const TPanels& Other) {
+    for (int i = 0; i < Count(); ++i) AddQuantityOf(Other[i]);
+}
+
+void TPanels::SubtractQuantities(const TPanels& Other) {
+    for (int i = 0; i < Count(); ++i) SubtractQuantityOf(Other[i]);
+}
+
+bool TPanels::AnyQtyGreater(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items_[i].Quantity > Other[i].Quantity) return true;
+    return false;
+}
+
+bool TPanels::SameQuantities(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items_[i].Quantity != Other[i].Quantity) return false;
+    return true;
+}
+
+bool TPanels::AllQtyNotGreater(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items_[i].Quantity > Other[i].Quantity) return false;
+    return true;
+}
+
+bool TPanels::QtyGreaterLex(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i) {
+        const std::int32_t a = Items_[i].Quantity, b = Other[i].Quantity;
+        if (a != b) return a > b;
+    }
+    return false;
+}
+
+bool TPanels::AllZero() const {
+    for (const T2DStock& p : Items_)
+        if (p.Quantity > 0) return false;
+    return true;
+}
+
+bool TPanels::SameItems(const TPanels& Other) const {
+    for (const T2DStock& p : Items_) {
+        const T2DStock* match = nullptr;
+        for (const T2DStock& o : Other.Items_) {
+            if (o.Label == p.Label && o.Material == p.Material) {
+                match = &o;
+                break;
+            }
+        }
+        if (!match || match->Quantity != p.Quantity) return false;
+    }
+    return true;
+}
+
+std::int32_t TPanels::TotalQty() const {
+    std::int64_t sum = 0;
+    for (const T2DStock& p : Items_) sum += p.Quantity;
+    return CheckedInt32(sum);
+}
+
+double TPanels::TotalArea() const {
+    double sum = 0.0;
+    for (const T2DStock& p : Items_) sum += p.Quantity * p.Area();
+    return sum;
+}
+
+bool TPanels::AnyFits(std::int32_t ALength, std::int32_t AWidth) const {
+    for (const T2DStock& p : Items_)
+        if (p.Length >= ALength && p.Width >= AWidth) return true;
+    return false;
+}
+
+double TPanels::Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
+                      const TPanels& Other, double /*AvgArea*/) const {
+    double sum = 0.0;
+    for (int i = 0; i < Count(); ++i) {
+        const double c = Items_[i].Quantity;
+        const std::int32_t r = Remaining[i].Quantity;
+        if (r < Items_[i].Quantity) return -1.0;
+        const std::int32_t q = Wanted[i].Quantity;
+        const std::int32_t o = Other[i].Quantity;
+        const double w = Weights[i].Quantity;
+        double t = c * w * static_cast<double>(r) /
+                   ((static_cast<double>(q) + 1.0) * (static_cast<double>(o) + 1.0));
+        if (static_cast<std::int64_t>(q) - r >= o) t = t / 1.02;
+        sum += t;
+    }
+    return sum;
+}
+
+void TPanels::RaiseWeights(const TPanels& Counts, const TPanels& Wanted, double /*AvgArea*/) {
+    if (Wanted.Count() == 0) throw ERangeError("Division by zero");
+    const std::int32_t avg = Wanted.TotalQty() / Wanted.Count();
+    for (int i = 0; i < Count(); ++i) {
+        T2DStock& w = Items_[i];
+        if (w.Quantity > kMaxAdjustedWeight) continue;
+        const double c = Counts[i].Quantity;
+        w.Quantity = Round32((c / avg + 1.0) * w.Quantity);
+    }
+}
+
+void TPanels::LowerWeights(const TPanels& Counts, const TPanels& Wanted, double /*AvgArea*/) {
+    const std::int32_t total = Wanted.TotalQty();
+    for (int i = 0; i < Count(); ++i) {
+        T2DStock& w = Items_[i];
+        if (w.Quantity > kMaxAdjustedWeight) continue;
+        const double c = Counts[i].Quantity;
+        w.Quantity = Round32((1.0 - c / total) * w.Quantity);
+    }
+}
