@@ -1,0 +1,176 @@
+#include "engine/segment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/errors.h"
+
+namespace {
+
+TPoint P(std::int32_t X, std::int32_t Y) { return {X, Y}; }
+
+TEST(SegmentLines, CoefficientsOfTheThreeKindsOfLine) {
+    double a, b, c;
+    EXPECT_TRUE(LineCoefficients(a, b, c, P(0, 5), P(10, 5)));
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c, -5);
+
+    EXPECT_TRUE(LineCoefficients(a, b, c, P(0, 0), P(10, 20)));  // y = 2x
+    EXPECT_EQ(a, -2);
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c, 0);
+
+    EXPECT_TRUE(LineCoefficients(a, b, c, P(7, 0), P(7, 9)));
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 0);
+    EXPECT_EQ(c, -7);
+
+    EXPECT_FALSE(LineCoefficients(a, b, c, P(0, 0), P(0, 0)));
+    EXPECT_FALSE(LineCoefficients(a, b, c, P(3, 4), P(3, 4)));
+    EXPECT_EQ(c, -4);  // the horizontal line through the point
+}
+
+TEST(SegmentLines, PerpendicularFootRoundsHalvesToEven) {
+    TPoint q;
+    PerpendicularFoot(P(3, 8), q, 0, 1, -5);  // y = 5
+    EXPECT_EQ(q, P(3, 5));
+    // x - y = 0 from (1, 2): foot (1.5, 1.5) rounds to (2, 2).
+    PerpendicularFoot(P(1, 2), q, -1, 1, 0);
+    EXPECT_EQ(q, P(2, 2));
+    // A foot beyond 32 bits is a range error.
+    EXPECT_THROW(PerpendicularFoot(P(0, 0), q, 1, 0, -1e12), ERangeError);
+}
+
+TEST(SegmentLines, PointBetweenUsesXUnlessVertical) {
+    EXPECT_TRUE(IsPointBetween(P(5, 100), P(10, 0), P(0, 0)));
+    EXPECT_TRUE(IsPointBetween(P(10, 0), P(0, 0), P(10, 0)));
+    EXPECT_FALSE(IsPointBetween(P(11, 0), P(0, 0), P(10, 0)));
+    EXPECT_TRUE(IsPointBetween(P(0, 4), P(0, 9), P(0, 3)));
+    EXPECT_FALSE(IsPointBetween(P(0, 10), P(0, 9), P(0, 3)));
+}
+
+TEST(SegmentLines, ParallelInBothDirections) {
+    EXPECT_TRUE(AreLinesParallel(P(0, 0), P(10, 3), P(10, 3), P(0, 0)));
+    EXPECT_TRUE(AreLinesParallel(P(0, 0), P(100, 0), P(5, 7), P(900, 7)));
+    EXPECT_FALSE(AreLinesParallel(P(0, 0), P(100, 0), P(0, 0), P(0, 100)));
+    // One unit of rise over 100 is far more than the 0.001 of direction allowed.
+    EXPECT_FALSE(AreLinesParallel(P(0, 0), P(100, 0), P(0, 0), P(100, 1)));
+}
+
+TEST(SegmentLines, ZeroLengthSegmentsHaveNoDirection) {
+    EXPECT_FALSE(AreLinesParallel(P(5, 5), P(5, 5), P(0, 0), P(10, 0)));
+    EXPECT_FALSE(AreLinesParallel(P(0, 0), P(10, 0), P(5, 5), P(5, 5)));
+    EXPECT_FALSE(AreLinesParallel(P(5, 5), P(5, 5), P(5, 5), P(5, 5)));
+    TPoint x{-1, -1};
+    EXPECT_FALSE(LineIntersection(x, P(5, 5), P(5, 5), P(0, 0), P(10, 10)));
+    EXPECT_FALSE(LineIntersection(x, P(0, 0), P(10, 10), P(3, 3), P(3, 3)));
+    EXPECT_EQ(x, P(-1, -1));
+}
+
+TEST(SegmentLines, Intersection) {
+    TPoint x;
+    ASSERT_TRUE(LineIntersection(x, P(0, 0), P(10, 0), P(5, -5), P(5, 5)));
+    EXPECT_EQ(x, P(5, 0));
+    EXPECT_FALSE(LineIntersection(x, P(0, 0), P(10, 0), P(0, 4), P(10, 4)));
+    // The infinite lines meet even where the segments do not.
+    ASSERT_TRUE(LineIntersection(x, P(0, 0), P(10, 10), P(100, 0), P(100, 1)));
+    EXPECT_EQ(x, P(100, 100));
+    ASSERT_TRUE(LineIntersection(x, P(0, 10), P(10, 0), P(0, 0), P(10, 10)));
+    EXPECT_EQ(x, P(5, 5));
+}
+
+TEST(SegmentLines, IntersectionBeyond32BitsIsNoIntersection) {
+    TPoint x{7, 7};
+    // Falling 2 units per 1000 from y = 2000: meets y = 0 at x = 1 000 000.
+    ASSERT_TRUE(LineIntersection(x, P(0, 2000), P(1000, 1998), P(0, 0), P(10, 0)));
+    EXPECT_EQ(x, P(1000000, 0));
+    // The same slope from y = 2 000 000 000 meets it 10^12 units away.
+    x = P(7, 7);
+    EXPECT_FALSE(LineIntersection(x, P(0, 2000000000), P(1000, 1999999998), P(0, 0), P(10, 0)));
+    EXPECT_FALSE(LineIntersection(x, P(0, 0), P(0, 10), P(-2000000000, 0), P(-1999999998, 1000)));
+    EXPECT_EQ(x, P(7, 7));
+}
+
+TEST(SegmentClip, CrossingsLieOnTheRectangleEdges) {
+    TPoint q1, q2;
+    const TRect r{1, 1, 100, 100};
+    ASSERT_TRUE(ClipSegmentToRect(q1, q2, P(-100, 50), P(200, 50), r));
+    EXPECT_EQ(q1, P(100, 50));  // right edge comes before left in edge order
+    EXPECT_EQ(q2, P(1, 50));
+
+    ASSERT_TRUE(ClipSegmentToRect(q1, q2, P(0, 50), P(100, 50), r));  // x = 0 is inside
+    EXPECT_EQ(q1, P(0, 50));
+    EXPECT_EQ(q2, P(100, 50));
+
+    ASSERT_TRUE(ClipSegmentToRect(q1, q2, P(50, 20), P(50, 300), r));
+    EXPECT_EQ(q1, P(50, 20));
+    EXPECT_EQ(q2, P(50, 100));
+
+    EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(-50, -50), P(-10, 300), r));
+    EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(200, 5), P(300, 5), r));
+    // A point outside the rectangle, and a corner touched at one point only.
+    EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(200, 200), P(200, 200), r));
+    EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(90, 110), P(110, 90), r));
+}
+
+TEST(SegmentMerge, ParallelLineDistance) {
+    EXPECT_EQ(ParallelLineDistance(-2, -5, 0, 1), 3);
+    EXPECT_EQ(ParallelLineDistance(-2, -5, 1, 0), 3);
+    EXPECT_DOUBLE_EQ(ParallelLineDistance(0, 10, 1, 1), 10 / std::sqrt(2.0));
+}
+
+TEST(SegmentMerge, TouchingCollinearSegmentsJoin) {
+    TPoint u1, u2;
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(10, 0), P(20, 0), 0));
+    EXPECT_EQ(u1, P(0, 0));
+    EXPECT_EQ(u2, P(20, 0));
+    // Reversed segments: the span still runs from the lower end.
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(20, 0), P(10, 0), P(15, 0), P(0, 0), 0));
+    EXPECT_EQ(u1, P(0, 0));
+    EXPECT_EQ(u2, P(20, 0));
+    // One inside the other.
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(4, 0), P(6, 0), P(0, 0), P(20, 0), 0));
+    EXPECT_EQ(u1, P(0, 0));
+    EXPECT_EQ(u2, P(20, 0));
+}
+
+TEST(SegmentMerge, GapsDistanceAndToleranceKeepSegmentsApart) {
+    TPoint u1{-9, -9}, u2{-9, -9};
+    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(11, 0), P(20, 0), 5));
+    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 3), P(10, 3), 2));
+    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 0), P(10, 0), -1));
+    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(5, -5), P(5, 5), 100));
+    EXPECT_EQ(u1, P(-9, -9));
+    EXPECT_EQ(u2, P(-9, -9));
+    EXPECT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 3), P(10, 3), 3));
+}
+
+TEST(SegmentMerge, VerticalSegmentsMergeOnTheirMeanLine) {
+    TPoint u1, u2;
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(0, 50), P(2, 30), P(2, 80), 2));
+    EXPECT_EQ(u1, P(1, 0));
+    EXPECT_EQ(u2, P(1, 80));
+}
+
+TEST(SegmentMerge, EqualSlopesWhoseSumCancelsTheBiasStillMerge) {
+    // Slope a = -0.00005 for both: a1 + a2 + 0.0001 is (nearly) 0.
+    TPoint u1, u2;
+    ASSERT_TRUE(
+        OverlapParallelSegments(u1, u2, P(0, 0), P(20000, 1), P(10000, 0), P(30000, 1), 1));
+    EXPECT_EQ(u1.X, 0);
+    EXPECT_EQ(u2.X, 30000);
+}
+
+TEST(SegmentMerge, ZeroLengthSegmentsDoNotDivideByZero) {
+    TPoint u1, u2;
+    // A point on a horizontal line within it joins it; a point on a vertical
+    // line does not (the point counts as horizontal).
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(5, 0), P(5, 0), P(0, 0), P(10, 0), 0));
+    EXPECT_EQ(u1, P(0, 0));
+    EXPECT_EQ(u2, P(10, 0));
+    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 5), P(0, 5), P(0, 0), P(0, 10), 0));
+}
+
+}  // namespace
