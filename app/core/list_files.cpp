@@ -1,0 +1,238 @@
+#include "app/core/list_files.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/errors.h"
+#include "engine/textfmt.h"
+#include "platform/inifile.h"
+
+namespace {
+
+// Key, column and reader default of one stored cell.
+struct KeyCol {
+    const char* Key;
+    int Col;
+    const char* Default;
+};
+
+constexpr KeyCol kSheetKeys[] = {
+    {"LABEL", SheetCol::Label, ""},       {"TYPE", SheetCol::Type, ""},
+    {"LENGTH", SheetCol::Length, ""},     {"WIDTH", SheetCol::Width, ""},
+    {"QTY", SheetCol::Qty, ""},           {"COST", SheetCol::Cost, ""},
+    {"PRIORITY", SheetCol::Priority, "0"}, {"COMMENT", SheetCol::Comment, ""},
+};
+
+constexpr KeyCol kPartKeys[] = {
+    {"LABEL", PartCol::Label, ""},   {"TYPE", PartCol::Type, ""},
+    {"LENGTH", PartCol::Length, ""}, {"WIDTH", PartCol::Width, ""},
+    {"QTY", PartCol::Qty, ""},       {"MAXQTY", PartCol::MaxQty, ""},
+    {"ROTATE", PartCol::Rotate, "R"}, {"SHAPE", PartCol::Shape, "R"},
+    {"BGTYPE", PartCol::EdgeType, ""}, {"COMMENT", PartCol::Comment, ""},
+};
+
+void EraseAllSections(platform::TIniFile& ini) {
+    for (const auto& name : ini.ReadSections()) ini.EraseSection(name);
+}
+
+// A row is stored unless its label, length, width and quantity cells are all
+// exactly empty (a cell of blanks counts as filled).
+bool RowStored(const TStringGrid& g, int row, int labelCol, int lengthCol, int widthCol,
+               int qtyCol) {
+    return !(g.Cell(labelCol, row).empty() && g.Cell(lengthCol, row).empty() &&
+             g.Cell(widthCol, row).empty() && g.Cell(qtyCol, row).empty());
+}
+
+std::string SectionName(const char* prefix, int n) { return prefix + IntToStr(n); }
+
+// Ensures the grid has row Row (growing by half again, so that reading a long
+// file does not copy the grid once per row; the reader sets the final count).
+void EnsureRow(TStringGrid& g, int row) {
+    if (row >= g.RowCount()) g.SetRowCount(std::max(row + 1, g.RowCount() + g.RowCount() / 2));
+}
+
+// Integer sum of two quantity texts, as the class library converts them.
+std::string AddQuantities(const std::string& a, const std::string& b) {
+    const std::int64_t sum = static_cast<std::int64_t>(StrToInt(a)) + StrToInt(b);
+    if (sum < INT32_MIN || sum > INT32_MAX) throw ERangeError();
+    return IntToStr(sum);
+}
+
+// The first data row whose trimmed label, type, length and width equal the
+// trimmed arguments; 0 when none (or when label, length or width is empty).
+int FindEqualRow(const TStringGrid& g, const std::string& label, const std::string& type,
+                 const std::string& length, const std::string& width, int labelCol, int typeCol,
+                 int lengthCol, int widthCol) {
+    const std::string l = Trim(label), t = Trim(type), x = Trim(length), y = Trim(width);
+    if (l.empty() || x.empty() || y.empty()) return 0;
+    for (int r = 1; r < g.RowCount(); ++r)
+        if (Trim(g.Cell(labelCol, r)) == l && Trim(g.Cell(typeCol, r)) == t &&
+            Trim(g.Cell(lengthCol, r)) == x && Trim(g.Cell(widthCol, r)) == y)
+            return r;
+    return 0;
+}
+
+// The first data row whose label, length and width are empty after trimming;
+// the grid grows by 10 rows when there is none.
+int FreeRow(TStringGrid& g, int labelCol, int lengthCol, int widthCol) {
+    for (int r = 1; r < g.RowCount(); ++r)
+        if (Trim(g.Cell(labelCol, r)).empty() && Trim(g.Cell(lengthCol, r)).empty() &&
+            Trim(g.Cell(widthCol, r)).empty())
+            return r;
+    const int row = g.RowCount();
+    g.SetRowCount(row + 10);
+    return row;
+}
+
+void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix,
+              bool parts) {
+    platform::TIniFile ini(fileName);
+    EraseAllSections(ini);
+    int n = 0;
+    for (int r = 1; r < g.RowCount(); ++r) {
+        if (parts ? !RowStored(g, r, PartCol::Label, PartCol::Length, PartCol::Width,
+                               PartCol::MaxQty)
+                  : !RowStored(g, r, SheetCol::Label, SheetCol::Length, SheetCol::Width,
+                               SheetCol::Qty))
+            continue;
+        const std::string section = SectionName(prefix, ++n);
+        if (parts) {
+            for (const auto& k : kPartKeys) {
+                std::string v = g.Cell(k.Col, r);
+                if (k.Col == PartCol::Rotate) v = NormalRotateCell(v);
+                if (k.Col == PartCol::Shape) v = NormalShapeCell(v);
+                ini.WriteString(section, k.Key, IniValueText(v));
+            }
+        } else {
+            for (const auto& k : kSheetKeys)
+                ini.WriteString(section, k.Key, IniValueText(g.Cell(k.Col, r)));
+        }
+    }
+    ini.UpdateFile();
+}
+
+void ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
+    const platform::TIniFile ini(fileName);
+    g.ClearRows(1);
+    int n = 1;
+    for (; n <= kMaxListSections; ++n) {
+        const std::string section = SectionName(prefix, n);
+        if (!ini.SectionExists(section)) break;
+        EnsureRow(g, n);
+        if (parts) {
+            for (const auto& k : kPartKeys) g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
+            g.SetCell(PartCol::Rotate, n, NormalRotateCell(g.Cell(PartCol::Rotate, n)));
+            g.SetCell(PartCol::Shape, n, NormalShapeCell(g.Cell(PartCol::Shape, n)));
+        } else {
+            for (const auto& k : kSheetKeys) g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
+        }
+    }
+    // Title row, the rows read and one empty row.
+    g.SetRowCount(n + 1);
+}
+
+}  // namespace
+
+std::string NormalRotateCell(const std::string& cell) {
+    return (cell == "n" || cell == "N") ? "N" : "R";
+}
+
+std::string NormalShapeCell(const std::string& cell) {
+    return (cell == "c" || cell == "C") ? "C" : "R";
+}
+
+void SaveSheetsFile(TMainData& data, const std::string& fileName, bool showName) {
+    SaveList(data.StringGridSheets, fileName, "SHEET", false);
+    if (showName) data.EditSheetsFileName = fileName;
+}
+
+void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) {
+    SaveList(data.StringGridParts, fileName, "PART", true);
+    if (showName) data.EditPartsFileName = fileName;
+}
+
+void ReadSheetsFile(TMainData& data, const std::string& fileName) {
+    ReadList(data.StringGridSheets, fileName, "SHEET", false);
+    data.EditSheetsFileName = fileName;
+}
+
+void ReadPartsFile(TMainData& data, const std::string& fileName) {
+    ReadList(data.StringGridParts, fileName, "PART", true);
+    data.EditPartsFileName = fileName;
+}
+
+void AppendSheetsFile(TMainData& data, const std::string& fileName) {
+    const platform::TIniFile ini(fileName);
+    for (int n = 1; n <= kMaxListSections; ++n) {
+        const std::string s = SectionName("SHEET", n);
+        if (!ini.SectionExists(s)) break;
+        AppendToSheetsGrid(data.StringGridSheets, ini.ReadString(s, "LABEL", ""),
+                           ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
+                           ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
+                           ini.ReadString(s, "COST", ""), ini.ReadString(s, "PRIORITY", "0"),
+                           ini.ReadString(s, "COMMENT", ""));
+    }
+}
+
+void AppendPartsFile(TMainData& data, const std::string& fileName) {
+    const platform::TIniFile ini(fileName);
+    for (int n = 1; n <= kMaxListSections; ++n) {
+        const std::string s = SectionName("PART", n);
+        if (!ini.SectionExists(s)) break;
+        // Appended rows carry no shape and no edge type.
+        AppendToParttsGrid(data.StringGridParts, ini.ReadString(s, "LABEL", ""),
+                           ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
+                           ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
+                           ini.ReadString(s, "MAXQTY", ""), "", ini.ReadString(s, "ROTATE", "R"),
+                           ini.ReadString(s, "COMMENT", ""));
+    }
+}
+
+bool AppendToSheetsGrid(TStringGrid& g, const std::string& label, const std::string& type,
+                        const std::string& length, const std::string& width,
+                        const std::string& qty, const std::string& cost,
+                        const std::string& priority, const std::string& comment) {
+    if (int r = FindEqualRow(g, label, type, length, width, SheetCol::Label, SheetCol::Type,
+                             SheetCol::Length, SheetCol::Width)) {
+        g.SetCell(SheetCol::Qty, r, AddQuantities(g.Cell(SheetCol::Qty, r), qty));
+        return true;
+    }
+    const int r = FreeRow(g, SheetCol::Label, SheetCol::Length, SheetCol::Width);
+    g.SetRow(r, {label, type, length, width, qty, cost, priority, comment});
+    return true;
+}
+
+bool AppendToParttsGrid(TStringGrid& g, const std::string& label, const std::string& type,
+                        const std::string& length, const std::string& width,
+                        const std::string& qty, const std::string& maxQty,
+                        const std::string& shape, const std::string& rotate,
+                        const std::string& comment) {
+    if (int r = FindEqualRow(g, label, type, length, width, PartCol::Label, PartCol::Type,
+                             PartCol::Length, PartCol::Width)) {
+        // Both sums are made before either cell changes.
+        std::string q = AddQuantities(g.Cell(PartCol::Qty, r), qty);
+        std::string m = AddQuantities(g.Cell(PartCol::MaxQty, r), maxQty);
+        g.SetCell(PartCol::Qty, r, std::move(q));
+        g.SetCell(PartCol::MaxQty, r, std::move(m));
+        return true;
+    }
+    const int r = FreeRow(g, PartCol::Label, PartCol::Length, PartCol::Width);
+    g.SetCell(PartCol::Label, r, label);
+    g.SetCell(PartCol::Type, r, type);
+    g.SetCell(PartCol::Length, r, length);
+    g.SetCell(PartCol::Width, r, width);
+    g.SetCell(PartCol::Rotate, r, rotate);
+    g.SetCell(PartCol::Qty, r, qty);
+    g.SetCell(PartCol::MaxQty, r, maxQty);
+    g.SetCell(PartCol::Shape, r, shape);
+    g.SetCell(PartCol::Comment, r, comment);
+    return true;
+}
+
+void SheetsDelete(TMainData& data, int row) { DeleteGridRow(data.StringGridSheets, row); }
+void SheetsDeleteAll(TMainData& data) { data.StringGridSheets.ClearRows(1); }
+void PartsDelete(TMainData& data, int row) { DeleteGridRow(data.StringGridParts, row); }
+void PartsDeleteAll(TMainData& data) { data.StringGridParts.ClearRows(1); }
+
+std::string SheetsFileFilter(const std::string& title) { return title + "(*.sht)|*.sht"; }
+std::string PartsFileFilter(const std::string& title) { return title + "(*.prt)|*.prt"; }

@@ -1,0 +1,60 @@
+// Sheet list files (*.sht, sections SHEET1, SHEET2, ...) and part list files
+// (*.prt, sections PART1, PART2, ...): the sheets and parts grids stored as
+// typed, without validation.
+//
+// Writers erase every section of the file and write the grid's used rows;
+// the file is replaced completely or not at all, and a failure throws
+// platform::IniWriteError with the file name (the grid's file-name field is
+// then left unchanged). A missing or unreadable file reads as an empty list.
+#pragma once
+
+#include <string>
+
+#include "app/core/main_data.h"
+
+// At most this many numbered sections are read from a list file.
+constexpr int kMaxListSections = 10000;
+
+void SaveSheetsFile(TMainData& Data, const std::string& FileName, bool ShowName);
+void SavePartsFile(TMainData& Data, const std::string& FileName, bool ShowName);
+
+// Replace the grid's contents with the file; the file-name field shows FileName.
+// The caller recomputes the grid's totals.
+void ReadSheetsFile(TMainData& Data, const std::string& FileName);
+void ReadPartsFile(TMainData& Data, const std::string& FileName);
+
+// Add the file's rows after the grid's used rows (equal rows add their
+// quantities). A quantity that is not a whole number throws EConvertError;
+// the rows added before it stay. The file-name field is not changed.
+void AppendSheetsFile(TMainData& Data, const std::string& FileName);
+void AppendPartsFile(TMainData& Data, const std::string& FileName);
+
+// Adds one sheet row, or adds Qty to the quantity of the first row with the
+// same trimmed label, type, length and width. The grid grows by 10 rows when
+// it has no empty row. Throws EConvertError for a quantity that is not a
+// whole number, ERangeError when a sum leaves the 32-bit range.
+bool AppendToSheetsGrid(TStringGrid& Grid, const std::string& Label, const std::string& Type,
+                        const std::string& Length, const std::string& Width,
+                        const std::string& Qty, const std::string& Cost,
+                        const std::string& Priority, const std::string& Comment);
+// The same for a part row; a match adds Qty and MaxQty. A new row leaves its
+// edge-type cell unchanged.
+bool AppendToParttsGrid(TStringGrid& Grid, const std::string& Label, const std::string& Type,
+                        const std::string& Length, const std::string& Width,
+                        const std::string& Qty, const std::string& MaxQty,
+                        const std::string& Shape, const std::string& Rotate,
+                        const std::string& Comment);
+
+// Delete (one row) and delete all of the two grids; the caller recomputes totals.
+void SheetsDelete(TMainData& Data, int Row);
+void SheetsDeleteAll(TMainData& Data);
+void PartsDelete(TMainData& Data, int Row);
+void PartsDeleteAll(TMainData& Data);
+
+// "R" for "n"/"N" -> "N" and anything else -> "R"; "C" for "c"/"C", else "R".
+std::string NormalRotateCell(const std::string& Cell);
+std::string NormalShapeCell(const std::string& Cell);
+
+// The open and save dialogs' filters ("Open File(*.sht)|*.sht").
+std::string SheetsFileFilter(const std::string& Title);
+std::string PartsFileFilter(const std::string& Title);

@@ -1,0 +1,112 @@
+#include "app/core/main_data.h"
+
+#include "engine/pubstr.h"
+#include "engine/textfmt.h"
+
+TGridTitleWords DefaultGridTitleWords() {
+    TGridTitleWords w;
+    w.LayoutLabel = LabelCaption;
+    w.MaterialType = MaterialTypeCaption;
+    w.LayoutLength = LengthCaption;
+    w.LayoutWidth = WidthCaption;
+    w.LayoutQty = QtyCaption;
+    w.LayoutCost = CostCaption;
+    return w;
+}
+
+TMainData::TMainData()
+    : StringGridSheets(SheetCol::Count, kListGridRows),
+      StringGridParts(PartCol::Count, kListGridRows),
+      StringGridAnyShape(AnyShapeCol::Count, kListGridRows),
+      StringGridOffcutRack(OffcutRackCol::Count, kRackGridRows),
+      StringGridPartRack(PartRackCol::Count, kRackGridRows),
+      StringGridStandardPara(StandardParaCol::Count, kStandardParaGridRows),
+      StringGridPartsInLayout(kPartsInLayoutColumns, 1) {
+    NumberRackSlots(StringGridOffcutRack);
+    NumberRackSlots(StringGridPartRack);
+    // The first template, "Triangle1", is chosen at start.
+    StringGridStandardPara.SetCell(StandardParaCol::Name, 1, "A");
+    StringGridStandardPara.SetCell(StandardParaCol::Name, 2, "B");
+    StringGridStandardPara.SetCell(StandardParaCol::Name, 3, "C");
+    RefreshGridTitles();
+}
+
+void TMainData::RefreshGridTitles(const TGridTitleWords& w) {
+    auto& s = StringGridSheets;
+    s.SetCell(SheetCol::Label, 0, w.LayoutLabel);
+    s.SetCell(SheetCol::Type, 0, w.MaterialType);
+    s.SetCell(SheetCol::Length, 0, w.LayoutLength);
+    s.SetCell(SheetCol::Width, 0, w.LayoutWidth);
+    s.SetCell(SheetCol::Qty, 0, w.LayoutQty);
+    s.SetCell(SheetCol::Cost, 0, w.LayoutCost);
+    s.SetCell(SheetCol::Priority, 0, SheetsPriorityCaption);
+    s.SetCell(SheetCol::Comment, 0, CommentCaption);
+
+    auto& o = StringGridOffcutRack;
+    o.SetCell(OffcutRackCol::Label, 0, w.LayoutLabel);
+    o.SetCell(OffcutRackCol::Type, 0, w.MaterialType);
+    o.SetCell(OffcutRackCol::Length, 0, w.LayoutLength);
+    o.SetCell(OffcutRackCol::Width, 0, w.LayoutWidth);
+    o.SetCell(OffcutRackCol::Cost, 0, w.LayoutCost);
+    o.SetCell(OffcutRackCol::Priority, 0, SheetsPriorityCaption);
+    o.SetCell(OffcutRackCol::Comment, 0, CommentCaption);
+
+    auto& p = StringGridParts;
+    p.SetCell(PartCol::Label, 0, PartLabelCaption);
+    p.SetCell(PartCol::Type, 0, w.MaterialType);
+    p.SetCell(PartCol::Length, 0, PartLengthCaption);
+    p.SetCell(PartCol::Width, 0, PartWidthCaption);
+    p.SetCell(PartCol::Qty, 0, PartQtyCaption);
+    p.SetCell(PartCol::MaxQty, 0, MaxPartsQtyCaption);
+    p.SetCell(PartCol::Rotate, 0, PartRotateCaption);
+    p.SetCell(PartCol::Shape, 0, PartShapeCaption);
+    p.SetCell(PartCol::EdgeType, 0, PartsBGTypeCaption);
+    p.SetCell(PartCol::Comment, 0, CommentCaption);
+
+    auto& r = StringGridPartRack;
+    r.SetCell(PartRackCol::Label, 0, PartLabelCaption);
+    r.SetCell(PartRackCol::Type, 0, w.MaterialType);
+    r.SetCell(PartRackCol::Length, 0, PartLengthCaption);
+    r.SetCell(PartRackCol::Width, 0, PartWidthCaption);
+    r.SetCell(PartRackCol::Shape, 0, PartShapeCaption);
+    r.SetCell(PartRackCol::Comment, 0, CommentCaption);
+
+    auto& a = StringGridAnyShape;
+    a.SetCell(AnyShapeCol::Label, 0, PartLabelCaption);
+    a.SetCell(AnyShapeCol::Type, 0, w.MaterialType);
+    a.SetCell(AnyShapeCol::Rotate, 0, PartRotateCaption);
+    a.SetCell(AnyShapeCol::Qty, 0, PartQtyCaption);
+    a.SetCell(AnyShapeCol::MaxQty, 0, MaxPartsQtyCaption);
+    a.SetCell(AnyShapeCol::Comment, 0, CommentCaption);
+
+    StringGridStandardPara.SetCell(StandardParaCol::Name, 0, StandardProfileVarNameCaption);
+    StringGridStandardPara.SetCell(StandardParaCol::Value, 0, StandardProfileValueCaption);
+
+    StringGridPartsInLayout.SetCell(0, 0, PartLabelCaption);
+    StringGridPartsInLayout.SetCell(1, 0, PartQtyCaption);
+}
+
+void DeleteGridRow(TStringGrid& grid, int row) {
+    if (row < 1 || row >= grid.RowCount()) return;
+    for (int r = row; r + 1 < grid.RowCount(); ++r)
+        for (int c = 0; c < grid.ColCount(); ++c) grid.Cell(c, r) = std::move(grid.Cell(c, r + 1));
+    const int last = grid.RowCount() - 1;
+    for (int c = 0; c < grid.ColCount(); ++c) grid.Cell(c, last).clear();
+    if (grid.RowCount() - 1 >= 2) grid.SetRowCount(grid.RowCount() - 1);
+}
+
+void NumberRackSlots(TStringGrid& grid) {
+    for (int r = 1; r < grid.RowCount(); ++r) grid.SetCell(0, r, IntToStr(r));
+}
+
+std::string IniValueText(std::string_view text) {
+    std::string s(text);
+    for (char& ch : s)
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    if (s.empty()) return s;
+    const auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
+    const bool quoted =
+        s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front();
+    if (blank(s.front()) || blank(s.back()) || quoted) return '"' + s + '"';
+    return s;
+}

@@ -1,0 +1,94 @@
+// The main window's data without its widgets: the string grids of the sheet,
+// part, free-shape, rack and shape-parameter pages, and the file-name fields
+// of those pages. The window shows and edits these objects; batch mode uses
+// them without any display.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/core/string_grid.h"
+
+// Column positions of the grids.
+namespace SheetCol {
+enum : int { Label, Type, Length, Width, Qty, Cost, Priority, Comment, Count };
+}
+namespace PartCol {
+enum : int { Label, Type, Length, Width, Rotate, Qty, MaxQty, Shape, EdgeType, Comment, Count };
+}
+namespace AnyShapeCol {
+enum : int { Label, Type, Rotate, Qty, MaxQty, Comment, Count };
+}
+namespace OffcutRackCol {
+enum : int { Slot, Label, Type, Length, Width, Cost, Priority, Comment, Count };
+}
+namespace PartRackCol {
+enum : int { Slot, Label, Type, Length, Width, Shape, Comment, Count };
+}
+namespace StandardParaCol {
+enum : int { Name, Value, Count = 3 };
+}
+
+// Row counts the window starts with (title row included).
+constexpr int kListGridRows = 501;       // sheets, parts, free shapes
+constexpr int kRackGridRows = 101;       // 100 slots
+constexpr int kStandardParaGridRows = 4;  // "Triangle1", the first template
+constexpr int kPartsInLayoutColumns = 3;
+
+// The words of the grid titles that are captions of controls rather than
+// shared words. The caption store fills them from its control captions; the
+// defaults are the shared words of the same meaning.
+struct TGridTitleWords {
+    std::string LayoutLabel;       // LabelLayoutLabel
+    std::string MaterialType;      // GroupBoxMaterialType
+    std::string LayoutLength;      // LabelLayoutLength
+    std::string LayoutWidth;       // LabelLayoutWidth
+    std::string LayoutQty;         // LabelLayoutQty
+    std::string LayoutCost;        // LabelLayoutCost
+};
+// The title words taken from the shared words (LabelCaption, MaterialTypeCaption...).
+TGridTitleWords DefaultGridTitleWords();
+
+class TMainData {
+public:
+    TMainData();
+
+    TStringGrid StringGridSheets;
+    TStringGrid StringGridParts;
+    TStringGrid StringGridAnyShape;
+    TStringGrid StringGridOffcutRack;
+    TStringGrid StringGridPartRack;
+    TStringGrid StringGridStandardPara;
+    TStringGrid StringGridPartsInLayout;
+
+    // File-name fields of the pages (the file last read or saved with its name shown).
+    std::string EditSheetsFileName;
+    std::string EditPartsFileName;
+    std::string EditAnyShapeFileName;
+    std::string EditOffcutsFileName;
+    std::string EditPartHRFileName;
+
+    // Slot-count dialog: the count last confirmed and whether the last use
+    // of the dialog was confirmed. Both keep their values between uses.
+    int SlotQty = 100;
+    bool SlotQtyConfirmed = false;
+
+    // Writes the column titles (row 0) of every grid from the shared words
+    // and the given control captions.
+    void RefreshGridTitles(const TGridTitleWords& Words);
+    void RefreshGridTitles() { RefreshGridTitles(DefaultGridTitleWords()); }
+};
+
+// Removes data row Row of Grid: the rows below move up one, the last row is
+// emptied and the row count shrinks by one while it stays at least 2. A row
+// outside 1..RowCount-1 changes nothing.
+void DeleteGridRow(TStringGrid& Grid, int Row);
+
+// Writes the slot numbers 1..RowCount-1 into column 0 of a rack grid.
+void NumberRackSlots(TStringGrid& Grid);
+
+// The text to store as an INI value so that reading it gives Text back: a
+// line break (which would end the value and could start a forged section)
+// becomes a blank, and a text with blanks at either end or wrapped in quotes
+// is wrapped in double quotes, which the INI reader removes again.
+std::string IniValueText(std::string_view Text);

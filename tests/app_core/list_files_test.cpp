@@ -1,0 +1,315 @@
+#include "app/core/list_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "app/core/main_data.h"
+#include "app_core/list_test_util.h"
+#include "engine/errors.h"
+#include "engine/pubstr.h"
+#include "platform/inifile.h"
+
+using listtest::ReadText;
+using listtest::TempDir;
+using listtest::WriteText;
+
+TEST(MainData, GridSizesAndTitles) {
+    TMainData d;
+    EXPECT_EQ(d.StringGridSheets.ColCount(), 8);
+    EXPECT_EQ(d.StringGridSheets.RowCount(), 501);
+    EXPECT_EQ(d.StringGridParts.ColCount(), 10);
+    EXPECT_EQ(d.StringGridParts.RowCount(), 501);
+    EXPECT_EQ(d.StringGridAnyShape.ColCount(), 6);
+    EXPECT_EQ(d.StringGridAnyShape.RowCount(), 501);
+    EXPECT_EQ(d.StringGridOffcutRack.ColCount(), 8);
+    EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 101);
+    EXPECT_EQ(d.StringGridPartRack.ColCount(), 7);
+    EXPECT_EQ(d.StringGridStandardPara.ColCount(), 3);
+    EXPECT_EQ(d.StringGridOffcutRack.Cell(0, 100), "100");
+
+    EXPECT_EQ(d.StringGridSheets.Row(0),
+              (std::vector<std::string>{"Label", "Material Type", "Length", "Width", "Qty", "Cost",
+                                        "Priority", "Comment"}));
+    EXPECT_EQ(d.StringGridParts.Row(0),
+              (std::vector<std::string>{"Label", "Material Type", "Length", "Width", "Rotate",
+                                        "Qty", "Max Qty", "Rec/Cir", "BG Type", "Comment"}));
+    EXPECT_EQ(d.StringGridAnyShape.Cell(4, 0), "Max Qty");
+    EXPECT_EQ(d.StringGridOffcutRack.Cell(6, 0), "Priority");
+    EXPECT_EQ(d.StringGridPartRack.Cell(5, 0), "Rec/Cir");
+
+    // Changed words flow into the titles on the next refresh.
+    PartQtyCaption = "Anzahl";
+    TGridTitleWords w = DefaultGridTitleWords();
+    w.MaterialType = "Stoff";
+    d.RefreshGridTitles(w);
+    EXPECT_EQ(d.StringGridParts.Cell(PartCol::Qty, 0), "Anzahl");
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Type, 0), "Stoff");
+    EXPECT_EQ(d.StringGridPartRack.Cell(PartRackCol::Type, 0), "Stoff");
+}
+
+TEST(MainData, DeleteRowMovesRowsUpAndKeepsTwoRows) {
+    TStringGrid g(2, 4);
+    g.SetRow(1, {"a", "1"});
+    g.SetRow(2, {"b", "2"});
+    g.SetRow(3, {"c", "3"});
+    DeleteGridRow(g, 1);
+    EXPECT_EQ(g.RowCount(), 3);
+    EXPECT_EQ(g.Cell(0, 1), "b");
+    EXPECT_EQ(g.Cell(0, 2), "c");
+    DeleteGridRow(g, 5);  // outside: nothing
+    EXPECT_EQ(g.RowCount(), 3);
+    DeleteGridRow(g, 2);
+    DeleteGridRow(g, 1);
+    EXPECT_EQ(g.RowCount(), 2);
+    EXPECT_TRUE(g.RowEmpty(1, 0));
+}
+
+TEST(MainData, IniValueTextSurvivesTheReader) {
+    TempDir dir;
+    const std::string f = dir.File("v.ini");
+    const std::vector<std::string> texts = {"plain", " 0 ", "\"quoted\"", "'x'", "a\r\nb", "",
+                                            "tab\t"};
+    {
+        platform::TIniFile ini(f);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            ini.WriteString("S", "K" + std::to_string(i), IniValueText(texts[i]));
+        ini.WriteString("S", "AFTER", "end");
+        ini.UpdateFile();
+    }
+    platform::TIniFile ini(f);
+    EXPECT_EQ(ini.ReadString("S", "K0", "?"), "plain");
+    EXPECT_EQ(ini.ReadString("S", "K1", "?"), " 0 ");
+    EXPECT_EQ(ini.ReadString("S", "K2", "?"), "\"quoted\"");
+    EXPECT_EQ(ini.ReadString("S", "K3", "?"), "'x'");
+    EXPECT_EQ(ini.ReadString("S", "K4", "?"), "a  b");  // a line break cannot start a line
+    EXPECT_EQ(ini.ReadString("S", "K5", "?"), "");
+    EXPECT_EQ(ini.ReadString("S", "K6", "?"), "tab\t");
+    EXPECT_EQ(ini.ReadSections().size(), 1u);
+}
+
+namespace {
+
+void FillSheets(TMainData& d) {
+    d.StringGridSheets.SetRow(1, {"S1", "MDF", "2440", "1220", "5", "30", "1", "first"});
+    d.StringGridSheets.SetRow(3, {"S2", "", "1 1/2", " 800", "2", "", "", ""});
+}
+
+}  // namespace
+
+TEST(SheetListFile, RoundTripSkipsEmptyRowsAndNumbersWithoutGaps) {
+    TempDir dir;
+    TMainData d;
+    FillSheets(d);
+    d.StringGridSheets.SetRow(4, {"", "", "", "", "", "9", "", ""});     // cost only: dropped
+    d.StringGridSheets.SetRow(5, {"", "", "", "", "", "", "", "note"});  // comment only: dropped
+    const std::string f = dir.File("a.sht");
+    SaveSheetsFile(d, f, true);
+    EXPECT_EQ(d.EditSheetsFileName, f);
+
+    platform::TIniFile ini(f);
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"SHEET1", "SHEET2"}));
+    EXPECT_EQ(ini.ReadSection("SHEET1"),
+              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "QTY", "COST",
+                                        "PRIORITY", "COMMENT"}));
+    EXPECT_NE(ReadText(f).find("\r\n"), std::string::npos);
+
+    TMainData e;
+    e.StringGridSheets.SetRow(7, {"old", "", "1", "1", "1", "", "", ""});
+    ReadSheetsFile(e, f);
+    EXPECT_EQ(e.EditSheetsFileName, f);
+    EXPECT_EQ(e.StringGridSheets.RowCount(), 4);  // title, two rows, one empty row
+    EXPECT_EQ(e.StringGridSheets.Row(1), d.StringGridSheets.Row(1));
+    EXPECT_EQ(e.StringGridSheets.Row(2), d.StringGridSheets.Row(3));  // " 800" kept as typed
+    EXPECT_TRUE(e.StringGridSheets.RowEmpty(3, 0));
+    EXPECT_EQ(e.StringGridSheets.Cell(0, 0), "Label");  // titles stay
+}
+
+TEST(SheetListFile, SavingErasesOtherSectionsAndWritesNothingOnFailure) {
+    TempDir dir;
+    const std::string f = dir.File("b.sht");
+    WriteText(f, "[OTHER]\r\nX=1\r\n[SHEET9]\r\nLABEL=stale\r\n");
+    TMainData d;
+    FillSheets(d);
+    SaveSheetsFile(d, f, false);
+    EXPECT_EQ(d.EditSheetsFileName, "");
+    platform::TIniFile ini(f);
+    EXPECT_FALSE(ini.SectionExists("OTHER"));
+    EXPECT_FALSE(ini.SectionExists("SHEET9"));
+
+    // A write that cannot be made throws and leaves the old file and the field alone.
+    const std::string before = ReadText(f);
+    std::filesystem::create_directory(f + ".tmp~");  // blocks the temporary file
+    d.StringGridSheets.SetCell(0, 1, "changed");
+    EXPECT_THROW(SaveSheetsFile(d, f, true), platform::IniWriteError);
+    EXPECT_EQ(ReadText(f), before);
+    EXPECT_EQ(d.EditSheetsFileName, "");
+}
+
+TEST(SheetListFile, ReadOnlyFolderIsReportedWithoutDamage) {
+    if (listtest::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
+    TempDir dir;
+    const std::string f = dir.File("c.sht");
+    TMainData d;
+    FillSheets(d);
+    SaveSheetsFile(d, f, false);
+    const std::string before = ReadText(f);
+    ::chmod(dir.Path().c_str(), 0555);
+    d.StringGridSheets.SetCell(0, 1, "changed");
+    EXPECT_THROW(SaveSheetsFile(d, f, true), platform::IniWriteError);
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(ReadText(f), before);
+}
+
+TEST(SheetListFile, HandWrittenFile) {
+    TempDir dir;
+    const std::string f = dir.File("h.sht");
+    // Keys and sections in other letter case, a missing priority, a gap after 2.
+    WriteText(f,
+              "[sheet1]\nlabel=A\nLength=100\nwidth=50\nqty=3\n"
+              "[Sheet2]\nLABEL=B\nPRIORITY=4\n"
+              "[SHEET4]\nLABEL=never\n");
+    TMainData d;
+    ReadSheetsFile(d, f);
+    EXPECT_EQ(d.StringGridSheets.RowCount(), 4);
+    EXPECT_EQ(d.StringGridSheets.Row(1),
+              (std::vector<std::string>{"A", "", "100", "50", "3", "", "0", ""}));
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Priority, 2), "4");
+
+    // A missing file reads as an empty list with one empty row.
+    ReadSheetsFile(d, dir.File("none.sht"));
+    EXPECT_EQ(d.StringGridSheets.RowCount(), 2);
+    EXPECT_TRUE(d.StringGridSheets.RowEmpty(1, 0));
+}
+
+TEST(SheetListFile, ReadsAtMostTenThousandSections) {
+    TempDir dir;
+    const std::string f = dir.File("big.sht");
+    std::string text;
+    for (int n = 1; n <= kMaxListSections + 5; ++n)
+        text += "[SHEET" + std::to_string(n) + "]\nLABEL=L" + std::to_string(n) + "\n";
+    WriteText(f, text);
+    TMainData d;
+    ReadSheetsFile(d, f);
+    EXPECT_EQ(d.StringGridSheets.RowCount(), kMaxListSections + 2);
+    EXPECT_EQ(d.StringGridSheets.Cell(0, kMaxListSections), "L10000");
+}
+
+TEST(PartListFile, RoundTripNormalisesRotationAndShape) {
+    TempDir dir;
+    TMainData d;
+    auto& g = d.StringGridParts;
+    g.SetRow(1, {"P1", "MDF", "300", "200", "n", "4", "6", "c", "E1", "c1"});
+    g.SetRow(2, {"P2", "", "10", "10", "no", "1", "", "x", "", ""});
+    g.SetRow(4, {"", "", "", "", "", "", "7", "", "", ""});  // only Max Qty: saved
+    g.SetRow(5, {"P5", "", "1", "1", "", "3", "", "", "", ""});  // Qty without Max Qty: saved
+    g.SetRow(6, {"", "", "", "", "", "3", "", "", "", "c"});  // Qty only: not saved
+    const std::string f = dir.File("p.prt");
+    SavePartsFile(d, f, true);
+    platform::TIniFile ini(f);
+    EXPECT_EQ(ini.ReadSections().size(), 4u);
+    EXPECT_EQ(ini.ReadSection("PART1"),
+              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "QTY", "MAXQTY",
+                                        "ROTATE", "SHAPE", "BGTYPE", "COMMENT"}));
+    EXPECT_EQ(ini.ReadString("PART2", "ROTATE", ""), "R");
+    EXPECT_EQ(ini.ReadString("PART2", "SHAPE", ""), "R");
+
+    TMainData e;
+    ReadPartsFile(e, f);
+    EXPECT_EQ(e.StringGridParts.Row(1),
+              (std::vector<std::string>{"P1", "MDF", "300", "200", "N", "4", "6", "C", "E1", "c1"}));
+    EXPECT_EQ(e.StringGridParts.Cell(PartCol::Rotate, 2), "R");
+    EXPECT_EQ(e.StringGridParts.Cell(PartCol::MaxQty, 3), "7");
+    EXPECT_EQ(e.StringGridParts.Cell(PartCol::Label, 4), "P5");
+}
+
+TEST(PartListFile, HandWrittenDefaultsAndGaps) {
+    TempDir dir;
+    const std::string f = dir.File("h.prt");
+    WriteText(f,
+              "[PART1]\nlabel=A\nrotate=x\n"
+              "[part2]\nLABEL=B\nSHAPE=c\nROTATE=n\n"
+              "[PART4]\nLABEL=D\n");
+    TMainData d;
+    ReadPartsFile(d, f);
+    EXPECT_EQ(d.StringGridParts.RowCount(), 4);
+    EXPECT_EQ(d.StringGridParts.Cell(PartCol::Rotate, 1), "R");
+    EXPECT_EQ(d.StringGridParts.Cell(PartCol::Shape, 1), "R");  // missing SHAPE
+    EXPECT_EQ(d.StringGridParts.Cell(PartCol::Rotate, 2), "N");
+    EXPECT_EQ(d.StringGridParts.Cell(PartCol::Shape, 2), "C");
+}
+
+TEST(ListAppend, SheetRowsMergeOrFillTheFirstFreeRow) {
+    TStringGrid g(SheetCol::Count, 3);
+    g.SetRow(1, {"A", "MDF", "100", "50", "2", "", "", ""});
+    g.SetRow(2, {"B", "", "10", "10", "1", "", "", ""});
+    AppendToSheetsGrid(g, " A ", "MDF ", "100", " 50", "3", "9", "9", "x");
+    EXPECT_EQ(g.Cell(SheetCol::Qty, 1), "5");
+    EXPECT_EQ(g.Cell(SheetCol::Cost, 1), "");  // only the quantity changes
+    // A different type is another row; the full grid grows by 10.
+    AppendToSheetsGrid(g, "A", "Oak", "100", "50", "1", "", "0", "");
+    EXPECT_EQ(g.RowCount(), 13);
+    EXPECT_EQ(g.Cell(SheetCol::Type, 3), "Oak");
+    // The free row is found again before growing.
+    AppendToSheetsGrid(g, "C", "", "1", "1", "1", "", "0", "");
+    EXPECT_EQ(g.Cell(SheetCol::Label, 4), "C");
+    EXPECT_EQ(g.RowCount(), 13);
+
+    EXPECT_THROW(AppendToSheetsGrid(g, "A", "MDF", "100", "50", "abc", "", "", ""), EConvertError);
+    EXPECT_EQ(g.Cell(SheetCol::Qty, 1), "5");
+    g.SetCell(SheetCol::Qty, 2, "2147483647");
+    EXPECT_THROW(AppendToSheetsGrid(g, "B", "", "10", "10", "1", "", "", ""), ERangeError);
+}
+
+TEST(ListAppend, PartRowsAddBothQuantitiesAndKeepEdgeCell) {
+    TStringGrid g(PartCol::Count, 2);
+    g.SetRow(1, {"A", "", "10", "10", "R", "1", "2", "R", "", ""});
+    AppendToParttsGrid(g, "A", "", "10", "10", "2", "3", "", "N", "");
+    EXPECT_EQ(g.Cell(PartCol::Qty, 1), "3");
+    EXPECT_EQ(g.Cell(PartCol::MaxQty, 1), "5");
+    EXPECT_EQ(g.Cell(PartCol::Rotate, 1), "R");
+    // A failing second sum changes neither cell.
+    EXPECT_THROW(AppendToParttsGrid(g, "A", "", "10", "10", "1", "", "", "", ""), EConvertError);
+    EXPECT_EQ(g.Cell(PartCol::Qty, 1), "3");
+
+    g.SetRowCount(3);
+    g.SetCell(PartCol::EdgeType, 2, "keep");
+    AppendToParttsGrid(g, "B", "T", "5", "6", "1", "1", "C", "N", "c");
+    EXPECT_EQ(g.Row(2), (std::vector<std::string>{"B", "T", "5", "6", "N", "1", "1", "C", "keep",
+                                                  "c"}));
+}
+
+TEST(ListAppend, AppendFilesAddRowsAndLeaveTheFileName) {
+    TempDir dir;
+    TMainData d;
+    d.EditSheetsFileName = "current.sht";
+    d.StringGridSheets.SetRow(1, {"A", "", "100", "50", "2", "", "", ""});
+    const std::string f = dir.File("add.sht");
+    WriteText(f, "[SHEET1]\nLABEL=A\nLENGTH=100\nWIDTH=50\nQTY=3\n[SHEET2]\nLABEL=N\nQTY=1\n");
+    AppendSheetsFile(d, f);
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Qty, 1), "5");
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Label, 2), "N");
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Priority, 2), "0");
+    EXPECT_EQ(d.EditSheetsFileName, "current.sht");
+
+    const std::string p = dir.File("add.prt");
+    WriteText(p, "[PART1]\nLABEL=C\nLENGTH=5\nWIDTH=5\nQTY=1\nMAXQTY=1\nSHAPE=C\nBGTYPE=E\n");
+    AppendPartsFile(d, p);
+    EXPECT_EQ(d.StringGridParts.Row(1),
+              (std::vector<std::string>{"C", "", "5", "5", "R", "1", "1", "", "", ""}));
+}
+
+TEST(ListCommands, DeleteAndDeleteAll) {
+    TMainData d;
+    d.StringGridParts.SetRow(1, {"A"});
+    d.StringGridParts.SetRow(2, {"B"});
+    PartsDelete(d, 1);
+    EXPECT_EQ(d.StringGridParts.Cell(0, 1), "B");
+    EXPECT_EQ(d.StringGridParts.RowCount(), 500);
+    PartsDeleteAll(d);
+    EXPECT_EQ(d.StringGridParts.RowCount(), 500);
+    EXPECT_TRUE(d.StringGridParts.RowEmpty(1, 0));
+    EXPECT_EQ(d.StringGridParts.Cell(0, 0), "Label");
+    EXPECT_EQ(SheetsFileFilter(MsgOpenFileTitle), "Open File(*.sht)|*.sht");
+}
