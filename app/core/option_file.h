@@ -1,0 +1,100 @@
+// The option file (`default.opt`, `dump.opt` or any file given with
+// "-option:"): section OPTION holds the settings page and the remembered
+// state of the main window.
+//
+// The writer overwrites its keys in place and never erases a section, so the
+// label schemes kept in the same file (LABEL_SCHEME_1 ... LABEL_SCHEME_9)
+// survive a rewrite. The file is replaced completely or not at all; a failure
+// throws platform::IniWriteError naming the file, and an existing file that
+// cannot be read is not rewritten (its other sections would be lost).
+//
+// The reader checks nothing: texts go into the edits as they are and are
+// refused only when a run reads the settings page. A missing file or key
+// gives the key's default.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core/option_page.h"
+#include "platform/inifile.h"
+
+constexpr std::string_view kOptionSection = "OPTION";
+
+// Width of a grid column before the option file sets it.
+constexpr int kDefaultGridColWidth = 64;
+
+// The main window's state that the option file keeps besides the settings page.
+struct TWindowOptions {
+    TWindowOptions();
+
+    // File-name fields of the list and rack pages (written).
+    std::string EditSheetsFileName;
+    std::string EditPartsFileName;
+    std::string EditAnyShapeFileName;
+    std::string EditOffcutsFileName;
+    std::string EditPartHRFileName;
+    // The last-used list files (read); start-up loads them, or the default
+    // file of each list when empty.
+    std::string SheetsFileName;
+    std::string PartsFileName;
+    std::string ProfilesFileName;
+    std::string OffcutsRackFileName;
+    std::string PartsRackFileName;
+
+    // Layout page.
+    int RadioGroupLayoutsOrder = 0;  // "Utilization", "Sheet"
+    bool ShowLabel = true;
+    bool ShowXYPos = false;
+    bool ShowLengthXWidth = false;
+    bool ShowOffcuts = false;
+
+    // Layouts-per-page dialog (`TFormPrintLayoutsSetup`).
+    std::string EditColumnsPerPage = "1";
+    std::string EditRowsPerPage = "1";
+    bool CheckBoxPrintPartsInLayout = false;
+
+    // Main window placement.
+    int AppLeft = 0;
+    int AppTop = 0;
+    bool AppMaximized = false;
+
+    // Column widths, one entry per column of StringGridSheets,
+    // StringGridOffcutRack, StringGridParts, StringGridAnyShape and
+    // StringGridPartRack.
+    std::vector<int> SheetsGridColWidths;
+    std::vector<int> OffcutsGridColWidths;
+    std::vector<int> PartsGridColWidths;
+    std::vector<int> ProfilesGridColWidths;
+    std::vector<int> PartsRackGridColWidths;
+};
+
+// AppDir + "/" + Name + ".opt".
+std::string OptionFilePath(const std::string& Name);
+
+// Writes every key of section OPTION to the file OptionFilePath(Name) from
+// the page, the window state and the program-wide settings. Sets
+// OffcutLenRotatable from the page's drop-down first.
+void WriteOptionFile(const std::string& Name, const TOptionPage& Page,
+                     const TWindowOptions& Window);
+// The same into the file FileName.
+void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
+                       const TWindowOptions& Window);
+
+// Reads the file FileName (a full path) into the page, the window state and
+// the program-wide settings the keys belong to. Keys the file lacks give
+// their defaults; the window position, the layout page's boxes and order,
+// and the column widths keep their current values when missing.
+void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
+
+// Opens an INI file that is to be changed key by key and written back. Throws
+// platform::IniWriteError when the file exists but cannot be read, since
+// writing it back would drop everything the program could not read.
+platform::TIniFile OpenIniForRewrite(const std::string& FileName);
+
+// Text to store as an INI value so that reading it gives Text back: a text
+// with blanks at either end, or wrapped in a pair of quotes, is wrapped in
+// double quotes (which the reader removes again); a line break, which would
+// end the value, becomes a blank.
+std::string QuoteIniValue(std::string_view Text);
