@@ -1,0 +1,50 @@
+// Reading a shaped part's outline from a DXF drawing made by any CAD program.
+//
+// The reader takes POLYLINE (with its VERTEX entities), LWPOLYLINE, CIRCLE,
+// LINE and ARC entities, wherever they stand, and turns them into line and arc
+// segments: first those of every POLYLINE, then LWPOLYLINE, CIRCLE, LINE and
+// ARC, each kind in file order. Segments are not reordered or joined. Every
+// coordinate and radius is multiplied by 1000 (internal length units) and
+// rounded, halves to even; angles in degrees become radians. Other entities,
+// the Z values and the extrusion direction are passed over. The outline is
+// then normalised (moved to the origin, extents set, turned to screen
+// orientation).
+//
+// The file is read as pairs of lines: a group code, then its value, both
+// trimmed. Entity names count only as the value of a group code 0, and an
+// entity ends at the next group code 0 (a POLYLINE at its SEQEND). Numbers use
+// "." as decimal separator whatever the locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/extpolyline.h"
+#include "engine/stock2d.h"
+
+// True when FileName is not empty, is not a folder and can be opened for
+// reading.
+bool FileCanBeOpened(const std::string& FileName);
+
+// Centre of the arc from P1 to P2 with the DXF bulge Bulge (the tangent of a
+// quarter of the included angle; positive runs counter-clockwise with Y up).
+// Direction := Bulge >= 0; Large := |Bulge| >= 1 (half a turn or more).
+// Throws ERangeError when the centre does not fit 32 bits (a bulge near 0).
+void BulgeArcCenter(TPoint P1, TPoint P2, TPoint& Center, bool& Direction, bool& Large,
+                    double Bulge);
+
+// Reads the drawing held in Text. On success Outline is replaced by the
+// normalised outline and the result is empty; otherwise Outline is left
+// untouched and the result is the message for the user:
+// - MsgNotFindPolylineData: no segment in the drawing;
+// - MsgDxfErrorOutside: a coordinate, radius or the outline is too large
+//   (beyond 999,999,999 internal units);
+// - "[" + detail + "]" + MsgDxfFileNotFound + "[" + detail + "]": the text is
+//   not a readable drawing (a value that is not a number, an odd number of
+//   lines, a file that ends inside an entity, a polyline vertex without both
+//   coordinates, more than 1001 vertices in one polyline).
+std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline);
+
+// ParseDxfProfile of the file's contents; MsgDxfFileNotFound when the file
+// cannot be opened or read. The file is closed before this returns.
+std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline);

@@ -1,0 +1,299 @@
+#include "output/dxf_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "engine/dxfout.h"
+#include "engine/pubstr.h"
+#include "platform/inifile.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// A drawing from its lines, CR LF line ends.
+std::string Dxf(std::initializer_list<const char*> Lines) {
+    std::string out;
+    for (const char* l : Lines) out += std::string(l) + "\r\n";
+    return out;
+}
+
+// An ENTITIES section around Body's lines.
+std::string Entities(const std::string& Body) {
+    return Dxf({"0", "SECTION", "2", "ENTITIES"}) + Body + Dxf({"0", "ENDSEC", "0", "EOF"});
+}
+
+TExtPolyline Read(const std::string& Text) {
+    TExtPolyline out;
+    const std::string err = ParseDxfProfile(Text, out);
+    EXPECT_EQ(err, "");
+    return out;
+}
+
+std::vector<std::uint8_t> Kinds(const TExtPolyline& O) {
+    std::vector<std::uint8_t> k;
+    for (const auto& s : O.Segments()) k.push_back(s.Kind);
+    return k;
+}
+
+bool SameAngle(double A, double B) {
+    return std::abs(std::remainder(A - B, 2 * kPi)) < 1e-4;
+}
+
+// Writes a normalised outline the way profile outlines go to DXF: Y turned up
+// about the outline's height, arcs counter-clockwise in the file.
+void WriteOutline(const TExtPolyline& O, TDXFOut& W) {
+    const double oy = O.Width;
+    for (const auto& s : O.Segments()) {
+        if (s.Kind == psLine) {
+            W.WriteLine(s.P1.X / 1000.0, (oy - s.P1.Y) / 1000.0, 0, s.P2.X / 1000.0,
+                        (oy - s.P2.Y) / 1000.0, 0);
+            continue;
+        }
+        const double S = NormalizeAngle(-s.StartAngle) * 180 / kPi;
+        const double E = NormalizeAngle(-s.EndAngle) * 180 / kPi;
+        const double cx = s.Center.X / 1000.0, cy = (oy - s.Center.Y) / 1000.0;
+        if (s.Clockwise)
+            W.WriteArcSpan(cx, cy, 0, s.Radius / 1000.0, E, S);
+        else
+            W.WriteArcSpan(cx, cy, 0, s.Radius / 1000.0, S, E);
+    }
+}
+
+// A plate with an outward round bump, an inward round notch and a hole.
+const std::string kPlate = Entities(
+    Dxf({"0",      "LWPOLYLINE", "8",    "CUT", "90", "5",  "70", "1",  "10", "0",           "20",
+         "0",      "10",         "60",   "20",  "0",  "10", "60", "20", "20", "42",          "1",
+         "10",     "60",         "20",   "40",  "10", "0",  "20", "40", "42", "-0.41421356", "0",
+         "CIRCLE", "8",          "HOLE", "10",  "30", "20", "20", "40", "5"}));
+
+}  // namespace
+
+TEST(DxfBulge, CentreLiesOnTheSideTheBulgeSays) {
+    TPoint c;
+    bool ccw = false, large = true;
+    BulgeArcCenter({0, 0}, {8000, 0}, c, ccw, large, 0.5);
+    EXPECT_EQ(c, (TPoint{4000, 3000}));
+    EXPECT_TRUE(ccw);
+    EXPECT_FALSE(large);
+    BulgeArcCenter({0, 0}, {8000, 0}, c, ccw, large, -0.5);
+    EXPECT_EQ(c, (TPoint{4000, -3000}));
+    EXPECT_FALSE(ccw);
+    BulgeArcCenter({0, 0}, {8000, 0}, c, ccw, large, 2.0);  // more than half a turn
+    EXPECT_EQ(c, (TPoint{4000, -3000}));
+    EXPECT_TRUE(large);
+    BulgeArcCenter({0, 0}, {0, 8000}, c, ccw, large, 0.5);
+    EXPECT_EQ(c, (TPoint{-3000, 4000}));
+}
+
+TEST(DxfImport, OurWriterReadBackGivesTheSameOutline) {
+    const TExtPolyline first = Read(kPlate);
+    ASSERT_EQ(Kinds(first),
+              (std::vector<std::uint8_t>{psLine, psLine, psArc, psLine, psArc, psArc}));
+    EXPECT_EQ(first.Length, 70000);
+    EXPECT_EQ(first.Width, 40000);
+
+    TDXFOut w(3, 0, 0, 0, 0, 0, 0, 100, 100, 0);
+    w.WriteHeader();
+    WriteOutline(first, w);
+    w.WriteEOF();
+    const TExtPolyline second = Read(w.Text());
+
+    // The reader gives circles first, then lines, then arcs.
+    std::vector<const TPolySegment*> expected;
+    for (int pass = 0; pass < 3; ++pass)
+        for (const auto& s : first.Segments()) {
+            const bool circle = s.Kind == psArc && SameAngle(s.StartAngle, s.EndAngle);
+            if ((pass == 0 && circle) || (pass == 1 && s.Kind == psLine) ||
+                (pass == 2 && s.Kind == psArc && !circle))
+                expected.push_back(&s);
+        }
+    ASSERT_EQ(second.Count(), expected.size());
+    EXPECT_NEAR(second.Length, first.Length, 1);
+    EXPECT_NEAR(second.Width, first.Width, 1);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const TPolySegment &a = *expected[i], &b = second.Items(i);
+        ASSERT_EQ(a.Kind, b.Kind) << i;
+        if (a.Kind == psLine) {
+            EXPECT_NEAR(a.P1.X, b.P1.X, 1) << i;
+            EXPECT_NEAR(a.P1.Y, b.P1.Y, 1) << i;
+            EXPECT_NEAR(a.P2.X, b.P2.X, 1) << i;
+            EXPECT_NEAR(a.P2.Y, b.P2.Y, 1) << i;
+        } else {
+            EXPECT_NEAR(a.Center.X, b.Center.X, 1) << i;
+            EXPECT_NEAR(a.Center.Y, b.Center.Y, 1) << i;
+            EXPECT_EQ(a.Radius, b.Radius) << i;
+            EXPECT_EQ(a.Clockwise, b.Clockwise) << i;
+            EXPECT_TRUE(SameAngle(a.StartAngle, b.StartAngle)) << i;
+            EXPECT_TRUE(SameAngle(a.EndAngle, b.EndAngle)) << i;
+        }
+    }
+}
+
+TEST(DxfImport, CadDrawingWithBulgesFlagsLinesAndArcs) {
+    // As a CAD program writes it: padded codes, subclass markers, a closed
+    // flag with the plinegen bit (129), a TEXT and a layer named like entities.
+    // clang-format off
+    const std::string text = Dxf({"  0", "SECTION", "  2", "ENTITIES",
+                                  "  0", "TEXT", "  8", "LINE", "100", "AcDbText", " 10", "5",
+                                  " 20", "5", " 40", "2.5", "  1", "LINE",
+                                  "  0", "LWPOLYLINE", "  5", "2F", "100", "AcDbEntity", "  8",
+                                  "LWPOLYLINE", "100", "AcDbPolyline", " 90", "4", " 70", "129",
+                                  " 43", "0.0", " 10", "0.0", " 20", "0.0", " 10", "100.0", " 20",
+                                  "0.0", " 10", "100.0", " 20", "50.0", " 42", "1.0", " 10", "0.0",
+                                  " 20", "50.0",
+                                  "  0", "LINE", "  8", "MARK", " 10", "20.0", " 20", "10.0",
+                                  " 30", "0.0", " 11", "80.0", " 21", "10.0", " 31", "0.0",
+                                  "  0", "ARC", "  8", "MARK", " 10", "50.0", " 20", "50.0", " 40",
+                                  "20.0", " 50", "0.0", " 51", "180.0",
+                                  "  0", "ENDSEC", "  0", "EOF"});
+    // clang-format on
+    const TExtPolyline o = Read(text);
+    ASSERT_EQ(Kinds(o), (std::vector<std::uint8_t>{psLine, psLine, psArc, psLine, psLine, psArc}));
+    EXPECT_EQ(o.Length, 100000);
+    EXPECT_EQ(o.Width, 100000);  // the half circle on top reaches y = 100
+    // Y is turned downwards: the bottom edge of the drawing is at y = 100000.
+    EXPECT_EQ(o.Items(0).P1, (TPoint{0, 100000}));
+    EXPECT_EQ(o.Items(0).P2, (TPoint{100000, 100000}));
+    EXPECT_EQ(o.Items(3).P1, (TPoint{0, 50000}));
+    EXPECT_EQ(o.Items(3).P2, (TPoint{0, 100000}));  // closing segment
+    EXPECT_EQ(o.Items(0).Name, "LWPOLYLINE");
+    const auto& bump = o.Items(2);
+    EXPECT_EQ(bump.Center, (TPoint{50000, 50000}));
+    EXPECT_EQ(bump.Radius, 50000);
+    EXPECT_EQ(bump.Clockwise, 0);
+    EXPECT_TRUE(SameAngle(bump.StartAngle, 0));
+    EXPECT_TRUE(SameAngle(bump.EndAngle, kPi));
+    EXPECT_EQ(o.Items(4).P1, (TPoint{20000, 90000}));
+    EXPECT_EQ(o.Items(4).Name, "MARK");
+    EXPECT_EQ(o.Items(5).Center, (TPoint{50000, 50000}));
+    EXPECT_EQ(o.Items(5).Radius, 20000);
+}
+
+TEST(DxfImport, ClosedFlagIsBitOneOfThePolylineItself) {
+    const auto lw = [](const char* flag) {
+        return Entities(Dxf({"0",  "LWPOLYLINE", "70", flag, "10", "0", "20", "0", "10", "4",
+                             "20", "0",          "10", "4",  "20", "3", "10", "0", "20", "3"}));
+    };
+    EXPECT_EQ(Read(lw("1")).Count(), 4u);
+    EXPECT_EQ(Read(lw("129")).Count(), 4u);
+    EXPECT_EQ(Read(lw("0")).Count(), 3u);
+    EXPECT_EQ(Read(lw("128")).Count(), 3u);
+
+    // Old-style polyline: the VERTEX flags 0 do not reopen a closed header,
+    // and a header without its own point keeps its first vertex.
+    const std::string poly = Entities(
+        Dxf({"0",  "POLYLINE", "8",  "P", "66", "1",      "70", "1", "0",  "VERTEX", "10", "0",
+             "20", "0",        "70", "0", "0",  "VERTEX", "10", "4", "20", "0",      "70", "0",
+             "0",  "VERTEX",   "10", "4", "20", "3",      "70", "0", "0",  "SEQEND"}));
+    const TExtPolyline o = Read(poly);
+    ASSERT_EQ(o.Count(), 3u);
+    EXPECT_EQ(o.Length, 4000);
+    EXPECT_EQ(o.Width, 3000);
+    EXPECT_EQ(o.Items(2).P2, (TPoint{0, 3000}));
+    EXPECT_EQ(o.Items(0).Name, "P");
+}
+
+TEST(DxfImport, KeywordsCountOnlyAsEntityNamesAndBulgesDoNotCarryOver) {
+    // A layer and a text value "LINE" start nothing; the second polyline has
+    // no bulges even though the first one had one at the same vertex.
+    const std::string text = Entities(
+        Dxf({"0",  "TEXT", "8", "LINE",       "1",  "ARC", "10", "9", "20", "9", "11", "9",
+             "21", "9",    "0", "LWPOLYLINE", "10", "0",   "20", "0", "42", "1", "10", "2",
+             "20", "0",    "0", "LWPOLYLINE", "10", "0",   "20", "5", "10", "2", "20", "5"}));
+    const TExtPolyline o = Read(text);
+    EXPECT_EQ(Kinds(o), (std::vector<std::uint8_t>{psArc, psLine}));
+}
+
+TEST(DxfImport, EntityEndsAtTheNextGroupZero) {
+    // A LINE without its end point adds nothing and does not swallow the
+    // LINE after it.
+    const std::string text = Entities(Dxf({"0", "LINE", "10", "0", "20", "0", "11", "5", "0",
+                                           "LINE", "10", "1", "20", "1", "11", "3", "21", "4"}));
+    const TExtPolyline o = Read(text);
+    ASSERT_EQ(o.Count(), 1u);
+    EXPECT_EQ(o.Length, 2000);
+    EXPECT_EQ(o.Width, 3000);
+}
+
+TEST(DxfImport, SegmentsComeOutByKindAndDegenerateArcsAreLeftOut) {
+    const std::string text = Entities(
+        Dxf({"0", "ARC", "10", "0", "20", "0", "40", "1", "50", "0", "51", "90", "0", "LINE", "10",
+             "0", "20", "0", "11", "1", "21", "0", "0", "CIRCLE", "10", "0", "20", "0", "40", "1",
+             // ends that round to one point: the arc is left out, the line kept
+             "0", "LWPOLYLINE", "10", "0", "20", "0", "42", "0.5", "10", "0.0001", "20", "0", "0",
+             "LWPOLYLINE", "10", "0", "20", "0", "10", "0", "20", "0"}));
+    const TExtPolyline o = Read(text);
+    ASSERT_EQ(Kinds(o), (std::vector<std::uint8_t>{psLine, psArc, psLine, psArc}));
+    // The circle runs a whole turn.
+    EXPECT_TRUE(SameAngle(o.Items(1).StartAngle, o.Items(1).EndAngle));
+    EXPECT_EQ(o.Length, 2000);
+    EXPECT_EQ(o.Width, 2000);
+}
+
+TEST(DxfImportErrors, BadDrawingsLeaveThePreviousOutlineUntouched) {
+    TExtPolyline before = Read(kPlate);
+    const TExtPolyline kept = before;
+    const std::string good =
+        Entities(Dxf({"0", "LINE", "10", "0", "20", "0", "11", "1", "21", "1"}));
+    const auto fails = [&](const std::string& text, const std::string& message) {
+        const std::string err = ParseDxfProfile(text, before);
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+        EXPECT_EQ(before, kept);
+        return err;
+    };
+    // Cut short inside the LINE.
+    fails(good.substr(0, good.find("11")), MsgDxfFileNotFound);
+    // A line missing: the pairs no longer match.
+    fails(Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "0", "20"}), MsgDxfFileNotFound);
+    const std::string comma =
+        fails(Entities(Dxf({"0", "LINE", "10", "0", "20", "1,5", "11", "1", "21", "1"})),
+              MsgDxfFileNotFound);
+    EXPECT_EQ(comma.substr(0, 1), "[");
+    EXPECT_NE(comma.find("1,5"), std::string::npos);
+    // Too large: one coordinate beyond the limit, or an outline wider than it.
+    EXPECT_EQ(fails(Entities(Dxf({"0", "LINE", "10", "0", "20", "0", "11", "1e7", "21", "1"})),
+                    MsgDxfErrorOutside),
+              MsgDxfErrorOutside);
+    fails(Entities(Dxf({"0", "LINE", "10", "-600000", "20", "0", "11", "600000", "21", "0"})),
+          MsgDxfErrorOutside);
+    fails(Entities(
+              Dxf({"0", "LWPOLYLINE", "10", "0", "20", "0", "42", "1e-12", "10", "1", "20", "0"})),
+          MsgDxfErrorOutside);
+    EXPECT_EQ(fails(Entities(Dxf({"0", "TEXT", "1", "hello", "10", "0", "20", "0"})),
+                    MsgNotFindPolylineData),
+              MsgNotFindPolylineData);
+    // A vertex without its Y, and a polyline longer than the reader takes.
+    fails(Entities(Dxf({"0", "LWPOLYLINE", "10", "0", "10", "1", "20", "1"})), MsgDxfFileNotFound);
+    std::string many = Dxf({"0", "LWPOLYLINE"});
+    for (int i = 0; i < 1002; ++i) many += "10\r\n" + std::to_string(i) + "\r\n20\r\n0\r\n";
+    fails(Entities(many), MsgDxfFileNotFound);
+}
+
+TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "tessaly_dxf_import_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string name = (dir / "plate.dxf").string();
+    platform::WriteFileAtomic(name, kPlate);
+    EXPECT_TRUE(FileCanBeOpened(name));
+    EXPECT_FALSE(FileCanBeOpened(""));
+    EXPECT_FALSE(FileCanBeOpened(dir.string()));
+
+    TExtPolyline o;
+    EXPECT_EQ(ReadDxfProfileFile(name, o), "");
+    EXPECT_EQ(o.Count(), 6u);
+    const TExtPolyline kept = o;
+    EXPECT_EQ(ReadDxfProfileFile((dir / "missing.dxf").string(), o), MsgDxfFileNotFound);
+    EXPECT_EQ(ReadDxfProfileFile(dir.string(), o), MsgDxfFileNotFound);
+    EXPECT_EQ(o, kept);
+    fs::remove_all(dir);
+}
