@@ -53,6 +53,7 @@ struct TPair {
 
 // The drawing's code/value pairs up to and including (0, EOF).
 std::vector<TPair> ReadPairs(std::string_view Text) {
+    if (Text.starts_with("\xEF\xBB\xBF")) Text.remove_prefix(3);  // UTF-8 byte order mark
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= Text.size(); ++i) {

@@ -283,7 +283,7 @@ TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string name = (dir / "plate.dxf").string();
-    platform::WriteFileAtomic(name, kPlate);
+    platform::WriteFileAtomic(name, "\xEF\xBB\xBF" + kPlate);  // with a byte order mark
     EXPECT_TRUE(FileCanBeOpened(name));
     EXPECT_FALSE(FileCanBeOpened(""));
     EXPECT_FALSE(FileCanBeOpened(dir.string()));
