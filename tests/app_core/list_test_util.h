@@ -8,8 +8,24 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/message_sink.h"
 
 namespace listtest {
+
+// Collects the warnings shown while it is installed.
+class CaptureSink : public platform::MessageSink {
+public:
+    CaptureSink() { platform::SetMessageSink(this); }
+    ~CaptureSink() override { platform::SetMessageSink(nullptr); }
+    void Warning(const std::string& Text) override { Warnings.push_back(Text); }
+    bool Confirm(const std::string& Text, bool DefaultAnswer) override {
+        Warnings.push_back(Text);
+        return DefaultAnswer;
+    }
+    std::vector<std::string> Warnings;
+};
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
