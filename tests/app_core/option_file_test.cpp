@@ -1,0 +1,385 @@
+#include "app/core/option_file.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/pubstr.h"
+#include "option_test_util.h"
+#include "platform/inifile.h"
+
+namespace {
+
+using opttest::ReadText;
+using opttest::ScratchDir;
+using opttest::WriteText;
+
+TEST(OptionFile, MissingFileGivesTheDefaults) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    TOptionPage page;
+    page.CheckBoxFastSpeed = false;
+    page.CheckBoxCostOptimize = false;
+    page.RadioGroupCutMode = kCutModeNested;
+    page.CheckBoxDisableOffcutsRack = false;
+    page.EditDecimal = "2";
+    page.ComboBoxTypeSelect.Items = {"Glass", "Wood"};
+    TWindowOptions window;
+    window.AppLeft = 17;
+    AutoSavePart = false;
+
+    ReadOptionFile(dir.File("none.opt"), page, window);
+
+    EXPECT_TRUE(page.CheckBoxFastSpeed);
+    EXPECT_TRUE(page.CheckBoxCostOptimize);
+    EXPECT_EQ(page.RadioGroupCutMode, kCutModeGuillotine);
+    EXPECT_TRUE(GuillotineMode);
+    EXPECT_FALSE(RollingMode);
+    EXPECT_TRUE(page.CheckBoxDisableOffcutsRack);
+    EXPECT_TRUE(page.CheckBoxDisablePartsRack);
+    EXPECT_TRUE(DisableOffcutsRack);
+    EXPECT_TRUE(DisablePartsRack);
+    EXPECT_FALSE(page.OffcutsPageVisible());
+    EXPECT_FALSE(page.PartsRackPageVisible());
+    EXPECT_EQ(DirSheets, dir.Path());
+    EXPECT_EQ(DirExportCnc, dir.Path());
+    EXPECT_TRUE(AutoSavePanel && AutoSavePart && AutoSaveOffcut && AutoSavePartRack &&
+                AutoSaveProfile);
+    EXPECT_EQ(page.EditDecimal, "3");
+    EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, 0);
+    EXPECT_EQ(page.EditMeasure, "inch");
+    EXPECT_EQ(page.ColorBoxSheets, 32768);
+    EXPECT_EQ(page.ColorBoxParts, 16776960);
+    EXPECT_EQ(page.ColorBoxEdge, 8421504);
+    EXPECT_EQ(page.ColorBoxOffcuts, 65280);
+    EXPECT_EQ(page.EditDrillDepth, "-0.02");
+    EXPECT_EQ(page.lbledtDXFFontSize, "4.0");
+    EXPECT_TRUE(PrintingComment);
+    EXPECT_EQ(LayoutsPrintCol, "1");
+    EXPECT_EQ(window.AppLeft, 17);  // the current position stays
+    EXPECT_FALSE(window.AppMaximized);
+    EXPECT_TRUE(window.SheetsFileName.empty());
+}
+
+TEST(OptionFile, RoundTripKeepsEverySetting) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    TOptionPage page;
+    page.RadioGroupCutMode = kCutModeRolling;
+    page.CheckBoxFastSpeed = false;
+    page.CheckBoxCostOptimize = false;
+    page.CheckBoxOrderOptimize = true;
+    page.TrackBarSpeed = 7;
+    page.EditMeasure = "mm";
+    page.EditBladeWidth = " 1 1/2";  // kept exactly as typed
+    page.EditHeightEdige = "0.25";
+    page.EditWidthEdge = "\"quoted\"";
+    page.EditMinOffcutLength1 = "3/4";
+    page.EditMinOffcutLength2 = "12";
+    page.EditMinOffcutSize = "9";
+    page.ComboBoxBothOrEither = 1;
+    page.LabeledEditOffcutsPrefix = "REST_";
+    page.ComboBoxTypeSelect.Items = {"A", "B", "C"};
+    page.ComboBoxTypeSelect.ItemIndex = 2;
+    page.ColorBoxSheets = 1;
+    page.ColorBoxParts = 2;
+    page.ColorBoxEdge = -16777201;
+    page.ColorBoxOffcuts = 4;
+    page.EditPrinterFontSize = "10";
+    page.EditPrinterFontName = "Courier New";
+    page.EditFontLabelSize = "11";
+    page.EditFontLabel = "Arial";
+    page.EditFontDimSize = "12";
+    page.EditFontDim = "Dim";
+    page.EditFontPositionSize = "13";
+    page.EditFontPosition = "Pos";
+    page.EditFontCutSeqSize = "14";
+    page.EditFontCutSeq = "Seq";
+    page.CheckBoxAutoPrinterSetupFont = false;
+    page.ScrollBarAutoPrinterSetupSize = 120;
+    page.EditPrintTitle = "Kitchen; [job] = 4";
+    page.CheckBoxZAxis = false;
+    page.EditDrillDepth = "-1";
+    page.EditSafetyHeigth = "2";
+    page.LabeledEditSpeedXY = "100";
+    page.LabeledEditSpeedZ = "5";
+    page.LabeledEditGCodeN = "4";
+    page.lbledtDXFFontSize = "2.5";
+    page.CheckBoxDisableOffcutsRack = false;
+    page.CheckBoxDisablePartsRack = false;
+
+    TWindowOptions window;
+    window.EditSheetsFileName = "/jobs/a.sht";
+    window.EditPartsFileName = "/jobs/a.prt";
+    window.EditAnyShapeFileName = "/jobs/a.apt";
+    window.EditOffcutsFileName = "/jobs/a.rck";
+    window.EditPartHRFileName = "/jobs/a.prk";
+    window.RadioGroupLayoutsOrder = 1;
+    window.ShowLabel = false;
+    window.ShowXYPos = true;
+    window.ShowLengthXWidth = true;
+    window.ShowOffcuts = true;
+    window.EditColumnsPerPage = "3";
+    window.EditRowsPerPage = "2";
+    window.CheckBoxPrintPartsInLayout = true;
+    window.AppLeft = -5;
+    window.AppTop = 40;
+    window.AppMaximized = true;
+    window.PartsGridColWidths[9] = 200;
+    window.PartsRackGridColWidths[0] = 33;
+
+    PartsInLayout = true;
+    PrintingComment = false;
+    PartsLabelPrintIndex = 3;
+    LayoutsLabelPrintIndex = 8;
+    DirImportDxfs = "/dxf";
+    AutoSaveOffcut = false;
+    PrintLabelFontSize = 11;
+    PrintLabelFontName = "Label Font";
+
+    WriteOptionFile("round", page, window);
+    EXPECT_FALSE(OffcutLenRotatable);  // taken from the drop-down before writing
+
+    const TOptionPage written = page;
+    const TWindowOptions writtenWindow = window;
+    ResetPubStrDefaults();
+    TOptionPage read;
+    read.ComboBoxTypeSelect.Items = {"A", "B", "C"};
+    TWindowOptions readWindow;
+    ReadOptionFile(dir.File("round.opt"), read, readWindow);
+
+    EXPECT_EQ(read.RadioGroupCutMode, kCutModeRolling);
+    EXPECT_TRUE(RollingMode);
+    EXPECT_FALSE(GuillotineMode);
+    EXPECT_FALSE(read.CheckBoxFastSpeed);
+    EXPECT_FALSE(read.CheckBoxCostOptimize);
+    EXPECT_TRUE(read.CheckBoxOrderOptimize);
+    EXPECT_TRUE(OrderOptimize);
+    EXPECT_EQ(read.TrackBarSpeed, 7);
+    EXPECT_EQ(OptimizeSpeed, 7);
+    EXPECT_EQ(read.EditMeasure, "mm");
+    EXPECT_EQ(read.EditBladeWidth, written.EditBladeWidth);
+    EXPECT_EQ(read.EditHeightEdige, "0.25");
+    EXPECT_EQ(read.EditWidthEdge, "\"quoted\"");
+    EXPECT_EQ(read.EditMinOffcutLength1, "3/4");
+    EXPECT_EQ(read.EditMinOffcutLength2, "12");
+    EXPECT_EQ(read.EditMinOffcutSize, "9");
+    EXPECT_EQ(read.ComboBoxBothOrEither, 1);
+    EXPECT_FALSE(OffcutLenRotatable);
+    EXPECT_EQ(read.LabeledEditOffcutsPrefix, "REST_");
+    EXPECT_EQ(read.ComboBoxTypeSelect.ItemIndex, 2);
+    EXPECT_EQ(read.ColorBoxSheets, 1);
+    EXPECT_EQ(read.ColorBoxParts, 2);
+    EXPECT_EQ(read.ColorBoxEdge, -16777201);
+    EXPECT_EQ(read.ColorBoxOffcuts, 4);
+    EXPECT_EQ(read.EditPrinterFontSize, "10");
+    EXPECT_EQ(read.EditPrinterFontName, "Courier New");
+    EXPECT_EQ(read.EditFontLabelSize, "11");
+    EXPECT_EQ(read.EditFontLabel, "Arial");
+    EXPECT_EQ(read.EditFontDimSize, "12");
+    EXPECT_EQ(read.EditFontDim, "Dim");
+    EXPECT_EQ(read.EditFontPositionSize, "13");
+    EXPECT_EQ(read.EditFontPosition, "Pos");
+    EXPECT_EQ(read.EditFontCutSeqSize, "14");
+    EXPECT_EQ(read.EditFontCutSeq, "Seq");
+    EXPECT_FALSE(read.CheckBoxAutoPrinterSetupFont);
+    EXPECT_FALSE(AutoPrinterFontSize);
+    EXPECT_TRUE(read.FontButtonsEnabled());
+    EXPECT_EQ(read.ScrollBarAutoPrinterSetupSize, 120);
+    EXPECT_EQ(AutoPrinterFontZoom, 120);
+    EXPECT_EQ(read.EditPrintTitle, "Kitchen; [job] = 4");
+    EXPECT_FALSE(read.CheckBoxZAxis);
+    EXPECT_FALSE(read.DrillEditsEnabled());
+    EXPECT_EQ(read.EditDrillDepth, "-1");
+    EXPECT_EQ(read.EditSafetyHeigth, "2");
+    EXPECT_EQ(read.LabeledEditSpeedXY, "100");
+    EXPECT_EQ(read.LabeledEditSpeedZ, "5");
+    EXPECT_EQ(read.LabeledEditGCodeN, "4");
+    EXPECT_EQ(read.lbledtDXFFontSize, "2.5");
+    EXPECT_TRUE(read.OffcutsPageVisible());
+    EXPECT_TRUE(read.PartsRackPageVisible());
+    EXPECT_FALSE(DisableOffcutsRack);
+
+    EXPECT_EQ(readWindow.SheetsFileName, "/jobs/a.sht");
+    EXPECT_EQ(readWindow.PartsFileName, "/jobs/a.prt");
+    EXPECT_EQ(readWindow.ProfilesFileName, "/jobs/a.apt");
+    EXPECT_EQ(readWindow.OffcutsRackFileName, "/jobs/a.rck");
+    EXPECT_EQ(readWindow.PartsRackFileName, "/jobs/a.prk");
+    EXPECT_EQ(readWindow.RadioGroupLayoutsOrder, 1);
+    EXPECT_FALSE(readWindow.ShowLabel);
+    EXPECT_TRUE(readWindow.ShowXYPos);
+    EXPECT_TRUE(readWindow.ShowLengthXWidth);
+    EXPECT_TRUE(readWindow.ShowOffcuts);
+    EXPECT_FALSE(LayoutShowLabel);
+    EXPECT_TRUE(LayoutShowXYPos);
+    EXPECT_TRUE(LayoutShowLengthXWidth);
+    EXPECT_EQ(LayoutsPrintCol, "3");
+    EXPECT_EQ(LayoutsPrintRow, "2");
+    EXPECT_TRUE(LayoutsPrintParts);
+    EXPECT_EQ(readWindow.EditColumnsPerPage, "3");
+    EXPECT_EQ(readWindow.EditRowsPerPage, "2");
+    EXPECT_TRUE(readWindow.CheckBoxPrintPartsInLayout);
+    EXPECT_EQ(readWindow.AppLeft, -5);
+    EXPECT_EQ(readWindow.AppTop, 40);
+    EXPECT_TRUE(readWindow.AppMaximized);
+    EXPECT_EQ(readWindow.PartsGridColWidths, writtenWindow.PartsGridColWidths);
+    EXPECT_EQ(readWindow.PartsRackGridColWidths, writtenWindow.PartsRackGridColWidths);
+
+    EXPECT_TRUE(PartsInLayout);
+    EXPECT_FALSE(PrintingComment);
+    EXPECT_EQ(PartsLabelPrintIndex, 3);
+    EXPECT_EQ(LayoutsLabelPrintIndex, 8);
+    EXPECT_EQ(DirImportDxfs, "/dxf");
+    EXPECT_EQ(DirSheets, "");  // written as the (empty) folder it was
+    EXPECT_FALSE(AutoSaveOffcut);
+    EXPECT_TRUE(AutoSavePanel);
+    EXPECT_EQ(PrintLabelFontSize, 11);
+    EXPECT_EQ(PrintLabelFontName, "Label Font");
+}
+
+TEST(OptionFile, HandWrittenFileInOtherLetterCase) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    const std::string path = dir.File("hand.opt");
+    WriteText(path,
+              "[option]\r\n"
+              "guillotine=7\r\n"
+              "fast_optimize=F\r\n"
+              "Blade_Width=0.004\r\n"
+              "material_type=99\r\n"
+              "app_win_style=2\r\n"
+              "sheet_color=abc\r\n"
+              "part_color=255\r\n"
+              "checkboxdisableoffcutsrack=0\r\n"
+              "track_optimize_speed=500\r\n"
+              "auto_printer_font_zoom=5\r\n"
+              "Sheets_Grid_Col_3=120\r\n"
+              "Sheets_Grid_Col_99=7\r\n"
+              "Z_AXIS=0\r\n");
+    TOptionPage page;
+    page.RadioGroupCutMode = kCutModeNested;
+    page.ComboBoxTypeSelect.Items = {"a", "b", "c", "d", "e"};
+    page.ComboBoxTypeSelect.ItemIndex = 3;
+    TWindowOptions window;
+    ReadOptionFile(path, page, window);
+
+    EXPECT_EQ(page.RadioGroupCutMode, kCutModeGuillotine);
+    EXPECT_FALSE(page.CheckBoxFastSpeed);
+    EXPECT_TRUE(page.CheckBoxCostOptimize);
+    EXPECT_EQ(page.EditBladeWidth, "0.004");
+    EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, 0);
+    EXPECT_TRUE(window.AppMaximized);
+    EXPECT_EQ(page.ColorBoxSheets, kDefaultSheetColor);
+    EXPECT_EQ(page.ColorBoxParts, 255);
+    EXPECT_FALSE(page.CheckBoxDisableOffcutsRack);
+    EXPECT_TRUE(page.CheckBoxDisablePartsRack);
+    EXPECT_EQ(page.TrackBarSpeed, kTrackBarSpeedMax);
+    EXPECT_EQ(OptimizeSpeed, kTrackBarSpeedMax);
+    EXPECT_EQ(page.ScrollBarAutoPrinterSetupSize, kAutoPrinterZoomMin);
+    EXPECT_EQ(window.SheetsGridColWidths[3], 120);
+    EXPECT_EQ(window.SheetsGridColWidths.size(), 8u);
+    EXPECT_FALSE(page.CheckBoxZAxis);
+    EXPECT_FALSE(GCodeZMoves);
+}
+
+TEST(OptionFile, EmptyTypeListSelectsNothing) {
+    ScratchDir dir;
+    TOptionPage page;
+    TWindowOptions window;
+    ReadOptionFile(dir.File("none.opt"), page, window);
+    EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, -1);
+    EXPECT_EQ(page.ComboBoxTypeSelect.Text(), "");
+}
+
+TEST(OptionFile, CutModeOutsideTheItemsIsWrittenAsGuillotine) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    TOptionPage page;
+    page.RadioGroupCutMode = 5;
+    WriteOptionFile("mode", page, TWindowOptions());
+    platform::TIniFile ini(dir.File("mode.opt"));
+    EXPECT_EQ(ini.ReadString("OPTION", "GUILLOTINE", ""), "1");
+    EXPECT_EQ(ini.ReadString("OPTION", "FAST_OPTIMIZE", ""), "T");
+    EXPECT_EQ(ini.ReadString("OPTION", "PARTS_IN_LAYOUT", ""), "0");
+    EXPECT_EQ(ini.ReadString("OPTION", "PARTS_RACK_GRID_COL_6", ""), "64");
+    EXPECT_FALSE(ini.ValueExists("OPTION", "PARTS_RACK_GRID_COL_7"));
+    EXPECT_EQ(ini.ReadSections().size(), 1u);
+}
+
+TEST(OptionFile, RewriteKeepsLabelSchemesAndForeignKeys) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    const std::string path = dir.File("default.opt");
+    WriteText(path,
+              "[LABEL_SCHEME_1]\r\nCOL=3\r\nROW=4\r\n"
+              "[OPTION]\r\nblade_width=2\r\nSOMETHING_ELSE=kept\r\n"
+              "[LABEL_SCHEME_9]\r\nCOL=1\r\n");
+    TOptionPage page;
+    page.EditBladeWidth = "0.5";
+    WriteOptionFile("default", page, TWindowOptions());
+
+    platform::TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("LABEL_SCHEME_1", "ROW", ""), "4");
+    EXPECT_EQ(ini.ReadString("LABEL_SCHEME_9", "COL", ""), "1");
+    EXPECT_EQ(ini.ReadString("OPTION", "SOMETHING_ELSE", ""), "kept");
+    EXPECT_EQ(ini.ReadString("OPTION", "BLADE_WIDTH", ""), "0.5");
+    // The key is rewritten where it stood, not added a second time.
+    const std::string text = ReadText(path);
+    EXPECT_EQ(text.find("BLADE_WIDTH"), std::string::npos);
+    EXPECT_NE(text.find("blade_width=0.5"), std::string::npos);
+}
+
+TEST(OptionFile, LineBreakInAnEditCannotForgeASection) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    TOptionPage page;
+    page.EditPrintTitle = "Job\r\n[LABEL_SCHEME_1]";
+    WriteOptionFile("x", page, TWindowOptions());
+    platform::TIniFile ini(dir.File("x.opt"));
+    EXPECT_FALSE(ini.SectionExists("LABEL_SCHEME_1"));
+    EXPECT_EQ(ini.ReadString("OPTION", "PROJECT_TITLE", ""), "Job  [LABEL_SCHEME_1]");
+}
+
+TEST(OptionFile, FailedWriteIsReportedAndLeavesTheOldFile) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    const std::string path = dir.File("default.opt");
+    const std::string old = "[OPTION]\r\nBLADE_WIDTH=2\r\n[LABEL_SCHEME_1]\r\nCOL=3\r\n";
+    WriteText(path, old);
+    {
+        opttest::WriteBlocker block(path);
+        TOptionPage page;
+        page.EditBladeWidth = "9";
+        EXPECT_THROW(WriteOptionFile("default", page, TWindowOptions()), platform::IniWriteError);
+    }
+    EXPECT_EQ(ReadText(path), old);
+}
+
+TEST(OptionFile, UnreadableFileIsNotRewritten) {
+    if (::geteuid() == 0) GTEST_SKIP() << "a privileged process reads every file";
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    const std::string path = dir.File("default.opt");
+    WriteText(path, "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+    EXPECT_THROW(WriteOptionFile("default", TOptionPage(), TWindowOptions()),
+                 platform::IniWriteError);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadText(path), "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
+}
+
+TEST(OptionFile, QuoteIniValueReadsBackUnchanged) {
+    ScratchDir dir;
+    const std::string path = dir.File("q.ini");
+    const std::vector<std::string> texts = {"", "plain", " lead", "trail ", "'x'", "\"y\"",
+                                            "a=b", "\"", " \" "};
+    {
+        platform::TIniFile ini(path);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            ini.WriteString("S", "K" + std::to_string(i), QuoteIniValue(texts[i]));
+        ini.UpdateFile();
+    }
+    platform::TIniFile ini(path);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(ini.ReadString("S", "K" + std::to_string(i), "?"), texts[i]) << i;
+}
+
+}  // namespace
