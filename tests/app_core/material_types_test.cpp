@@ -1,0 +1,190 @@
+#include "app/core/material_types.h"
+
+#include <gtest/gtest.h>
+
+#include "option_test_util.h"
+#include "platform/inifile.h"
+
+namespace {
+
+using opttest::ReadText;
+using opttest::ScratchDir;
+using opttest::WriteText;
+using Names = std::vector<std::string>;
+
+// The type lists live in the application layer, outside the engine's reset.
+class MaterialTypes : public ::testing::Test {
+protected:
+    void SetUp() override { ResetMaterialTypeDefaults(); }
+    void TearDown() override { ResetMaterialTypeDefaults(); }
+};
+
+TEST_F(MaterialTypes, RoundTripKeepsOrderTicksDuplicatesAndBlanks) {
+    ScratchDir dir;
+    const std::string path = dir.File("t.typ");
+    TypeList = {"Glass 4mm", " Oak ", "Glass 4mm", "\"MDF\"", "Steel"};
+    CheckedTypeList = {"Glass 4mm", "Steel"};
+    WriteTypeFile(path);
+
+    ResetMaterialTypeDefaults();
+    EXPECT_EQ(ReadTypeFile(path), "");
+    EXPECT_EQ(TypeList, (Names{"Glass 4mm", " Oak ", "Glass 4mm", "\"MDF\"", "Steel"}));
+    // Both entries named "Glass 4mm" are ticked by the one checked name.
+    EXPECT_EQ(CheckedTypeList, (Names{"Glass 4mm", "Glass 4mm", "Steel"}));
+
+    platform::TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("HEAD", "NUMBER", -1), 5);
+    EXPECT_EQ(ini.ReadString("TYPE1", "CHECK", ""), "0");
+    EXPECT_EQ(ini.ReadString("TYPE4", "CHECK", ""), "1");
+}
+
+TEST_F(MaterialTypes, HandWrittenFileWithMissingSection) {
+    ScratchDir dir;
+    const std::string path = dir.File("hand.typ");
+    WriteText(path, "[head]\r\nnumber=2\r\n[type0]\r\nstring=Birch\r\ncheck=0\r\n");
+    ReadTypeFile(path);
+    EXPECT_EQ(TypeList, (Names{"Birch", "NOSTR"}));
+    EXPECT_EQ(CheckedTypeList, (Names{"NOSTR"}));
+}
+
+TEST_F(MaterialTypes, SectionsBeyondTheCountAreNotRead) {
+    ScratchDir dir;
+    const std::string path = dir.File("stale.typ");
+    WriteText(path,
+              "[HEAD]\r\nNUMBER=1\r\n[TYPE0]\r\nSTRING=A\r\n[TYPE1]\r\nSTRING=Stale\r\n");
+    ReadTypeFile(path);
+    EXPECT_EQ(TypeList, (Names{"A"}));
+    EXPECT_EQ(CheckedTypeList, (Names{"A"}));
+}
+
+TEST_F(MaterialTypes, MissingFileGivesEmptyLists) {
+    ScratchDir dir;
+    TypeList = {"x"};
+    CheckedTypeList = {"x"};
+    EXPECT_EQ(ReadTypeFile(dir.File("none.typ")), "");
+    EXPECT_TRUE(TypeList.empty());
+    EXPECT_TRUE(CheckedTypeList.empty());
+}
+
+TEST_F(MaterialTypes, ImplausibleCountIsRefusedWithoutTouchingTheLists) {
+    ScratchDir dir;
+    const std::string path = dir.File("huge.typ");
+    WriteText(path, "[HEAD]\r\nNUMBER=2000000000\r\n");
+    TypeList = {"kept"};
+    const std::string message = ReadTypeFile(path);
+    EXPECT_NE(message.find("2000000000"), std::string::npos);
+    EXPECT_NE(message.find(path), std::string::npos);
+    EXPECT_EQ(TypeList, (Names{"kept"}));
+
+    WriteText(path, "[HEAD]\r\nNUMBER=-4\r\n");
+    EXPECT_EQ(ReadTypeFile(path), "");
+    EXPECT_TRUE(TypeList.empty());
+}
+
+TEST_F(MaterialTypes, WriterErasesStaleSections) {
+    ScratchDir dir;
+    const std::string path = dir.File("w.typ");
+    WriteText(path, "[HEAD]\r\nNUMBER=3\r\n[TYPE2]\r\nSTRING=Old\r\n[OTHER]\r\nX=1\r\n");
+    TypeList = {};
+    WriteTypeFile(path);
+    platform::TIniFile ini(path);
+    EXPECT_EQ(ini.ReadSections(), (Names{"HEAD"}));
+    EXPECT_EQ(ini.ReadInteger("HEAD", "NUMBER", -1), 0);
+}
+
+TEST_F(MaterialTypes, FailedWriteIsReportedAndLeavesTheOldFile) {
+    ScratchDir dir;
+    const std::string path = dir.File("default.typ");
+    const std::string old = "[HEAD]\r\nNUMBER=1\r\n[TYPE0]\r\nSTRING=A\r\nCHECK=1\r\n";
+    WriteText(path, old);
+    TypeList = {"B"};
+    {
+        opttest::WriteBlocker block(path);
+        EXPECT_THROW(WriteTypeFile(path), platform::IniWriteError);
+    }
+    EXPECT_EQ(ReadText(path), old);
+}
+
+TEST_F(MaterialTypes, DialogShowsTheListsTickedByName) {
+    TypeList = {"A", "B", "A", "C"};
+    CheckedTypeList = {"A", "Z"};
+    TMaterialTypeDialog dialog;
+    dialog.EditTypeString = "left over";
+    dialog.Activate();
+    EXPECT_EQ(dialog.EditTypeString, "");
+    ASSERT_EQ(dialog.Items.size(), 4u);
+    EXPECT_TRUE(dialog.Items[0].Checked);
+    EXPECT_FALSE(dialog.Items[1].Checked);
+    EXPECT_TRUE(dialog.Items[2].Checked);
+    EXPECT_FALSE(dialog.Items[3].Checked);
+    EXPECT_EQ(dialog.ItemIndex, 0);
+
+    TypeList.clear();
+    dialog.PutTypeInList();
+    EXPECT_EQ(dialog.ItemIndex, -1);
+}
+
+TEST_F(MaterialTypes, DialogButtonsEditTheList) {
+    TMaterialTypeDialog dialog;
+    dialog.Activate();
+    dialog.AddClick();  // empty text: nothing
+    EXPECT_TRUE(dialog.Items.empty());
+    dialog.ModifyClick();
+    dialog.DeleteClick();
+
+    dialog.EditTypeString = "Oak";
+    dialog.AddClick();
+    dialog.EditTypeString = "Pine";
+    dialog.AddClick();
+    ASSERT_EQ(dialog.Items.size(), 2u);
+    EXPECT_FALSE(dialog.Items[1].Checked);
+
+    dialog.ModifyClick();  // nothing selected yet
+    EXPECT_EQ(dialog.Items[0].Text, "Oak");
+    dialog.ItemIndex = 0;
+    dialog.Items[0].Checked = true;
+    dialog.EditTypeString = "Ash";
+    dialog.ModifyClick();
+    EXPECT_EQ(dialog.Items[0].Text, "Ash");
+    EXPECT_TRUE(dialog.Items[0].Checked);
+
+    dialog.ItemIndex = 1;
+    dialog.DeleteClick();
+    ASSERT_EQ(dialog.Items.size(), 1u);
+    EXPECT_EQ(dialog.ItemIndex, -1);
+    dialog.DeleteClick();  // none selected
+    EXPECT_EQ(dialog.Items.size(), 1u);
+
+    dialog.CloseClick();
+    EXPECT_EQ(TypeList, (Names{"Ash"}));
+    EXPECT_EQ(CheckedTypeList, (Names{"Ash"}));
+    EXPECT_EQ(TypeComboItems(&dialog), (Names{"Ash"}));
+
+    dialog.RemoveAllClick();
+    EXPECT_TRUE(dialog.Items.empty());
+    EXPECT_EQ(TypeComboItems(&dialog), Names{});
+    EXPECT_EQ(TypeComboItems(nullptr), (Names{"Ash"}));
+}
+
+TEST_F(MaterialTypes, SaveWritesTheDefaultFileOfTheStartFolder) {
+    ScratchDir dir;
+    opttest::AppDirScope app(dir.Path());
+    TMaterialTypeDialog dialog;
+    dialog.Items = {{"Glass", true}, {"Wood", false}};
+    dialog.SaveClick();
+    ResetMaterialTypeDefaults();
+    ReadTypeFile(dir.File("default.typ"));
+    EXPECT_EQ(TypeList, (Names{"Glass", "Wood"}));
+    EXPECT_EQ(CheckedTypeList, (Names{"Glass"}));
+}
+
+TEST_F(MaterialTypes, OpeningTheDialogTakesTheDropDownItems) {
+    CheckedTypeList = {"B"};
+    TypeListFromComboItems({"B", "New"});
+    EXPECT_EQ(TypeList, (Names{"B", "New"}));
+    EXPECT_EQ(CheckedTypeList, (Names{"B"}));
+    EXPECT_TRUE(IsTypeChecked("B"));
+    EXPECT_FALSE(IsTypeChecked("b"));
+}
+
+}  // namespace
