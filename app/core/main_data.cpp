@@ -1,5 +1,6 @@
 #include "app/core/main_data.h"
 
+#include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 
@@ -11,6 +12,17 @@ TGridTitleWords DefaultGridTitleWords() {
     w.LayoutWidth = WidthCaption;
     w.LayoutQty = QtyCaption;
     w.LayoutCost = CostCaption;
+    return w;
+}
+
+TGridTitleWords GridTitleWords(const TCaptionStore& c) {
+    TGridTitleWords w;
+    w.LayoutLabel = c.Caption("LabelLayoutLabel");
+    w.MaterialType = c.Caption("GroupBoxMaterialType");
+    w.LayoutLength = c.Caption("LabelLayoutLength");
+    w.LayoutWidth = c.Caption("LabelLayoutWidth");
+    w.LayoutQty = c.Caption("LabelLayoutQty");
+    w.LayoutCost = c.Caption("LabelLayoutCost");
     return w;
 }
 

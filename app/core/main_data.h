@@ -48,6 +48,9 @@ struct TGridTitleWords {
 };
 // The title words taken from the shared words (LabelCaption, MaterialTypeCaption...).
 TGridTitleWords DefaultGridTitleWords();
+// The title words taken from the controls' captions of a caption store.
+class TCaptionStore;
+TGridTitleWords GridTitleWords(const TCaptionStore& Captions);
 
 class TMainData {
 public:

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/core/captions.h"
 #include "app/core/main_data.h"
 #include "app_core/list_test_util.h"
 #include "engine/errors.h"
@@ -47,6 +48,14 @@ TEST(MainData, GridSizesAndTitles) {
     EXPECT_EQ(d.StringGridParts.Cell(PartCol::Qty, 0), "Anzahl");
     EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Type, 0), "Stoff");
     EXPECT_EQ(d.StringGridPartRack.Cell(PartRackCol::Type, 0), "Stoff");
+
+    // The caption store's control captions give the same titles as the shared words.
+    TCaptionStore store;
+    store.SetCaption("LabelLayoutCost", "Preis");
+    d.RefreshGridTitles(GridTitleWords(store));
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Cost, 0), "Preis");
+    EXPECT_EQ(d.StringGridSheets.Cell(SheetCol::Label, 0), "Label");
+    EXPECT_FALSE(d.StringGridOffcutRack.Cell(OffcutRackCol::Type, 0).empty());
 }
 
 TEST(MainData, DeleteRowMovesRowsUpAndKeepsTwoRows) {
