@@ -179,7 +179,9 @@ TEST(CaptionFile, WritesEachKeyInTheSectionsOfItsKind) {
     EXPECT_TRUE(ini.ValueExists("HINT", "Start Optimize Button"));
     EXPECT_EQ(ini.ReadSection("CAPTION").size(), 1u + 238u - 5u);  // five toolbar hints
     for (const auto& item : CaptionEditorItems()) {
-        if (!item.Key) EXPECT_FALSE(ini.ValueExists("CAPTION", item.Text));
+        if (!item.Key) {
+            EXPECT_FALSE(ini.ValueExists("CAPTION", item.Text));
+        }
     }
     EXPECT_EQ(ini.ReadString("CAPTION", "MSG_CANT_GET_RESULT", "").find("\\n"),
               MsgCantGetResult.find("\r\n"));
