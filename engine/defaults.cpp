@@ -1,5 +1,7 @@
 #include "engine/defaults.h"
 
+#include "engine/merge_line.h"
+#include "engine/partedge.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/trapezium.h"
@@ -7,5 +9,7 @@
 void ResetProgramDefaults() {
     ResetPubStrDefaults();
     ResetPubFuncDefaults();
+    ResetPartEdgeDefaults();
+    ResetMergeLineDefaults();
     ResetTrapeziumList();
 }

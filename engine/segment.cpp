@@ -41,7 +41,9 @@ double RelativeDifference(double u, double v) {
     return std::fabs(d / s);
 }
 
-bool SamePoint(TPoint P, TPoint Q) { return P.X == Q.X && P.Y == Q.Y; }
+bool SamePoint(TPoint P, TPoint Q) {
+    return P.X == Q.X && P.Y == Q.Y;
+}
 
 }  // namespace
 
@@ -76,8 +78,7 @@ void PerpendicularFoot(TPoint P, TPoint& Q, double a, double b, double c) {
 }
 
 bool IsPointBetween(TPoint P, TPoint A, TPoint B) {
-    if (A.X != B.X)
-        return (A.X <= P.X && P.X <= B.X) || (B.X <= P.X && P.X <= A.X);
+    if (A.X != B.X) return (A.X <= P.X && P.X <= B.X) || (B.X <= P.X && P.X <= A.X);
     return (A.Y <= P.Y && P.Y <= B.Y) || (B.Y <= P.Y && P.Y <= A.Y);
 }
 

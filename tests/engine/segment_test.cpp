@@ -8,7 +8,9 @@
 
 namespace {
 
-TPoint P(std::int32_t X, std::int32_t Y) { return {X, Y}; }
+TPoint P(std::int32_t X, std::int32_t Y) {
+    return {X, Y};
+}
 
 TEST(SegmentLines, CoefficientsOfTheThreeKindsOfLine) {
     double a, b, c;
@@ -157,8 +159,7 @@ TEST(SegmentMerge, VerticalSegmentsMergeOnTheirMeanLine) {
 TEST(SegmentMerge, EqualSlopesWhoseSumCancelsTheBiasStillMerge) {
     // Slope a = -0.00005 for both: a1 + a2 + 0.0001 is (nearly) 0.
     TPoint u1, u2;
-    ASSERT_TRUE(
-        OverlapParallelSegments(u1, u2, P(0, 0), P(20000, 1), P(10000, 0), P(30000, 1), 1));
+    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(20000, 1), P(10000, 0), P(30000, 1), 1));
     EXPECT_EQ(u1.X, 0);
     EXPECT_EQ(u2.X, 30000);
 }

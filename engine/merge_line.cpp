@@ -1,0 +1,302 @@
+#include "engine/merge_line.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <utility>
+
+#include "engine/numeric.h"
+#include "engine/pubfunc.h"
+#include "engine/pubstr.h"
+#include "engine/segment.h"
+#include "engine/textfmt.h"
+
+TMergeLine MergeLineSet;
+TMergeLine MergeLineSet2;
+
+namespace {
+
+constexpr int MergePasses = 5;
+
+bool IsVertical(const TCutLine& L) {
+    return L.X1 == L.X2;
+}
+bool IsHorizontal(const TCutLine& L) {
+    return L.Y1 == L.Y2;
+}
+
+// Whether P lies on M widened by H on each side: a vertical M covers its
+// x +- H over its Y range, any other M its X range over its y range +- H.
+bool LiesOn(TPoint P, const TCutLine& M, std::int32_t H) {
+    TPoint f = M.P1(), s = M.P2();
+    if (f.X > s.X || (f.X == s.X && f.Y > s.Y)) std::swap(f, s);
+    std::int64_t xlo, xhi, ylo, yhi;
+    if (f.X == s.X) {
+        xlo = static_cast<std::int64_t>(f.X) - H;
+        xhi = static_cast<std::int64_t>(f.X) + H;
+        ylo = f.Y;
+        yhi = s.Y;
+    } else {
+        xlo = f.X;
+        xhi = s.X;
+        ylo = static_cast<std::int64_t>(std::min(f.Y, s.Y)) - H;
+        yhi = static_cast<std::int64_t>(std::max(f.Y, s.Y)) + H;
+    }
+    return xlo <= P.X && P.X <= xhi && ylo <= P.Y && P.Y <= yhi;
+}
+
+// Whether an end of L lies on M.
+bool EndsOn(const TCutLine& L, const TCutLine& M, std::int32_t H) {
+    return LiesOn(L.P1(), M, H) || LiesOn(L.P2(), M, H);
+}
+
+std::int64_t Span(std::int32_t A, std::int32_t B) {
+    return std::llabs(static_cast<std::int64_t>(A) - static_cast<std::int64_t>(B));
+}
+
+// Index in Lines of the longest unblocked vertical (Vertical true) or
+// horizontal line, -1 when there is none. A line is blocked while it ends on
+// a crossing line that does not end on it: that line has to be cut first.
+int Candidate(const std::vector<TCutLine>& Lines, bool Vertical, std::int32_t H) {
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(Lines.size()); ++i) {
+        const TCutLine& L = Lines[i];
+        if (Vertical ? !IsVertical(L) : !IsHorizontal(L)) continue;
+        bool blocked = false;
+        for (int j = 0; j < static_cast<int>(Lines.size()) && !blocked; ++j) {
+            const TCutLine& M = Lines[j];
+            if (j == i || (Vertical ? !IsHorizontal(M) : !IsVertical(M))) continue;
+            blocked = EndsOn(L, M, H) && !EndsOn(M, L, H);
+        }
+        if (blocked) continue;
+        if (best < 0) {
+            best = i;
+            continue;
+        }
+        const TCutLine& B = Lines[best];
+        const std::int64_t len = Vertical ? Span(L.Y1, L.Y2) : Span(L.X1, L.X2);
+        const std::int64_t bestLen = Vertical ? Span(B.Y1, B.Y2) : Span(B.X1, B.X2);
+        // Longest first; then the one nearer the sheet's left (vertical) or top
+        // (horizontal) edge; then the other coordinate.
+        const std::int32_t k1 = Vertical ? L.X1 : L.Y1, bk1 = Vertical ? B.X1 : B.Y1;
+        const std::int32_t k2 = Vertical ? L.Y1 : L.X1, bk2 = Vertical ? B.Y1 : B.X1;
+        if (len > bestLen || (len == bestLen && (k1 < bk1 || (k1 == bk1 && k2 < bk2)))) best = i;
+    }
+    return best;
+}
+
+}  // namespace
+
+void TMergeLine::AddLine(TPoint P1, TPoint P2, std::int32_t Tag) {
+    Lines.push_back({P1.X, P1.Y, P2.X, P2.Y, Tag});
+}
+
+void TMergeLine::AddMerged(TPoint P1, TPoint P2, std::int32_t Tag) {
+    Merged.push_back({P1.X, P1.Y, P2.X, P2.Y, Tag});
+}
+
+void TMergeLine::MergeLines() {
+    const std::int32_t tol = BladeWidth;
+    // Points count as inside the sheet when 0 <= x <= SheetLength and
+    // 0 <= y <= SheetWidth.
+    const TRect sheet{1, 1, SheetLength, SheetWidth};
+    for (int pass = 0; pass < MergePasses; ++pass) {
+        Merged.clear();
+        std::vector<bool> gone(Lines.size(), false);
+        for (std::size_t i = 0; i < Lines.size(); ++i) {
+            if (gone[i]) continue;
+            TPoint c1 = Lines[i].P1(), c2 = Lines[i].P2();
+            for (std::size_t j = i + 1; j < Lines.size(); ++j) {
+                if (gone[j]) continue;
+                TPoint u1, u2;
+                if (OverlapParallelSegments(u1, u2, c1, c2, Lines[j].P1(), Lines[j].P2(), tol)) {
+                    c1 = u1;
+                    c2 = u2;
+                    gone[j] = true;
+                }
+            }
+            TPoint q1, q2;
+            if (!ClipSegmentToRect(q1, q2, c1, c2, sheet)) continue;
+            if (q1.X == q2.X && (q1.X == 0 || q1.X == SheetLength)) continue;
+            if (q1.Y == q2.Y && (q1.Y == 0 || q1.Y == SheetWidth)) continue;
+            AddMerged(q1, q2, 0);
+        }
+        Lines = Merged;
+    }
+}
+
+void TMergeLine::BuildCutSequence() {
+    const std::int32_t h = BladeWidth / 2;
+    std::vector<TCutLine> sequence, work;
+    auto touches = [&sequence, h](TPoint P) {
+        for (const TCutLine& S : sequence)
+            if (LiesOn(P, S, h)) return true;
+        return false;
+    };
+    while (!Merged.empty()) {
+        const int vi = Candidate(Merged, true, h);
+        const int hi = Candidate(Merged, false, h);
+        if (vi < 0 && hi < 0) break;
+        int ci;
+        if (vi < 0) {
+            ci = hi;
+        } else if (hi < 0) {
+            ci = vi;
+        } else {
+            const TCutLine& V = Merged[vi];
+            const TCutLine& H = Merged[hi];
+            if (EndsOn(V, H, h))
+                ci = hi;
+            else if (EndsOn(H, V, h))
+                ci = vi;
+            else if (touches(V.P2()))
+                ci = vi;
+            else if (touches(H.P2()))
+                ci = hi;
+            else if (touches(V.P1()) && !touches(H.P1()))
+                ci = vi;
+            else
+                ci = hi;
+        }
+        const TCutLine C = Merged[ci];
+        sequence.push_back(C);
+        Merged.erase(Merged.begin() + ci);
+
+        // Split every line that C crosses into its two sides.
+        for (int k = static_cast<int>(Merged.size()) - 1; k >= 0; --k) {
+            const TCutLine L = Merged[k];
+            if (AreLinesParallel(C.P1(), C.P2(), L.P1(), L.P2())) continue;
+            TPoint X;
+            if (!LineIntersection(X, C.P1(), C.P2(), L.P1(), L.P2())) continue;
+            if (!IsPointBetween(X, C.P1(), C.P2()) || !IsPointBetween(X, L.P1(), L.P2())) continue;
+            Merged.erase(Merged.begin() + k);
+            if (!(L.P1() == X)) work.push_back({L.X1, L.Y1, X.X, X.Y, 0});
+            if (!(X == L.P2())) work.push_back({X.X, X.Y, L.X2, L.Y2, 0});
+        }
+        Merged.insert(Merged.end(), work.begin(), work.end());
+        work.clear();
+    }
+    sequence.insert(sequence.end(), Merged.begin(), Merged.end());
+    Merged = std::move(sequence);
+}
+
+void TMergeLine::WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
+                            const std::string& SafeZText) const {
+    TPoint cur{0, 0};
+    auto dist2 = [&cur](TPoint P) {
+        const double dx = static_cast<double>(P.X) - cur.X, dy = static_cast<double>(P.Y) - cur.Y;
+        return dx * dx + dy * dy;
+    };
+    for (const TCutLine& L : Merged) {
+        TPoint s = L.P1(), e = L.P2();
+        if (dist2(s) >= dist2(e)) std::swap(s, e);
+        WriteGCodeCut(F, SafeZText, CutZText, s.X, s.Y, e.X, e.Y, GCodePlungePrefix, GCodeCutPrefix,
+                      GCodeNumberSuffix, GCodeCutExtension);
+        cur = e;
+    }
+}
+
+void TMergeLine::WriteGCodeCut(std::vector<std::string>& F, const std::string& SafeZText,
+                               const std::string& CutZText, std::int32_t StartX,
+                               std::int32_t StartY, std::int32_t EndX, std::int32_t EndY,
+                               const std::string& PlungePrefix, const std::string& CutPrefix,
+                               const std::string& NumberSuffix, std::int32_t Extension) {
+    std::int64_t sx = StartX, sy = StartY, ex = EndX, ey = EndY;
+    // Moves both ends inward by Extension along the cut (outward when it is
+    // negative); a cut too short for that shrinks to its middle.
+    auto shorten = [Extension](std::int64_t& s, std::int64_t& e) {
+        const std::int64_t len = e >= s ? e - s : s - e;
+        std::int64_t ext = Extension;
+        if (2 * ext > len) {
+            ext = len / 2;
+            s += e >= s ? ext : -ext;
+            e = s;
+            return;
+        }
+        if (e >= s) {
+            s += ext;
+            e -= ext;
+        } else {
+            s -= ext;
+            e += ext;
+        }
+    };
+    if (StartX == EndX)
+        shorten(sy, ey);
+    else if (StartY == EndY)
+        shorten(sx, ex);
+    auto num = [](std::int64_t V) { return PubFunc.UnitsToStr(CheckedInt32(V)); };
+
+    if (GCodeZMoves) F.push_back(Format("G0 Z%s%s", {SafeZText, NumberSuffix}));
+    F.push_back(Format("G0 X%s%sY%s%s", {num(sx), NumberSuffix, num(sy), NumberSuffix}));
+    if (GCodeZMoves) F.push_back(Format("%sG1 Z%s%s", {PlungePrefix, CutZText, NumberSuffix}));
+    F.push_back(
+        Format("%sG1 X%s%sY%s%s", {CutPrefix, num(ex), NumberSuffix, num(ey), NumberSuffix}));
+}
+
+void TMergeLine::DrawCuts(platform::TCanvas& Canvas, TPoint Origin, double Scale, bool Numbers,
+                          const std::function<void(int)>* Wait) const {
+    auto px = [&](std::int32_t O, std::int32_t V) {
+        return CheckedInt32(static_cast<std::int64_t>(O) + Round32(V * Scale));
+    };
+    for (std::size_t i = 0; i < Merged.size(); ++i) {
+        const TCutLine& L = Merged[i];
+        const platform::TColor color = CutSeqColors[i % 9];
+        const int x1 = px(Origin.X, L.X1), y1 = px(Origin.Y, L.Y1);
+        const int x2 = px(Origin.X, L.X2), y2 = px(Origin.Y, L.Y2);
+        if (Numbers) {
+            // Beside the middle of the cut: above a horizontal cut, right of a
+            // vertical one, one text height away.
+            const std::string text = IntToStr(static_cast<std::int64_t>(i + 1));
+            const int th = Canvas.TextHeight(text);
+            const int mx = static_cast<int>((static_cast<std::int64_t>(x1) + x2) / 2);
+            const int my = static_cast<int>((static_cast<std::int64_t>(y1) + y2) / 2);
+            Canvas.Font.Color = color;
+            Canvas.TextOut(IsHorizontal(L) ? mx : mx + th, IsVertical(L) ? my : my - th, text);
+        }
+        if (Wait && (IsHorizontal(L) || IsVertical(L))) {
+            if (*Wait)
+                (*Wait)(500);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        Canvas.Pen.Color = color;
+        Canvas.MoveTo(x1, y1);
+        Canvas.LineTo(x2, y2);
+    }
+}
+
+void TMergeLine::DrawLines(platform::TCanvas& Canvas, TPoint Origin, double Scale, bool Animate,
+                           const std::function<void(int)>& Wait) const {
+    DrawCuts(Canvas, Origin, Scale, !Animate, Animate ? &Wait : nullptr);
+}
+
+void TMergeLine::DrawCutSequence(platform::TCanvas& Canvas, TPoint Origin, double Scale,
+                                 std::int32_t PageWidth) const {
+    Canvas.Font.Name = CutSeqFontName;
+    // A zoom of 0 or less cannot scale the font to the page; the set size
+    // is used then.
+    Canvas.Font.Height = AutoPrinterFontSize && AutoPrinterFontZoom > 0
+                             ? -(PageWidth / AutoPrinterFontZoom)
+                             : -CutSeqFontSize;
+    DrawCuts(Canvas, Origin, Scale, true, nullptr);
+}
+
+void AddPieceEdgesToMergeLine(const T2DStock& Piece, TPoint Offset) {
+    if (Piece.ShapeKind != skRectangle) return;
+    const std::int64_t h = BladeWidth / 2;
+    const std::int64_t x1 = static_cast<std::int64_t>(Offset.X) + Piece.Position.X - h;
+    const std::int64_t y1 = static_cast<std::int64_t>(Offset.Y) + Piece.Position.Y - h;
+    const std::int32_t X1 = CheckedInt32(x1), Y1 = CheckedInt32(y1);
+    const std::int32_t X2 = CheckedInt32(x1 + Piece.Length), Y2 = CheckedInt32(y1 + Piece.Width);
+    MergeLineSet.AddLine({X1, Y2}, {X2, Y2}, 0);
+    MergeLineSet.AddLine({X2, Y2}, {X2, Y1}, 0);
+    MergeLineSet.AddLine({X1, Y1}, {X2, Y1}, 0);
+    MergeLineSet.AddLine({X1, Y2}, {X1, Y1}, 0);
+}
+
+void ResetMergeLineDefaults() {
+    MergeLineSet = TMergeLine();
+    MergeLineSet2 = TMergeLine();
+}

@@ -1,0 +1,224 @@
+#include "engine/partedge.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/errors.h"
+#include "engine/stock2d.h"
+#include "platform/inifile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PartEdgeFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::path(::testing::TempDir()) / (std::string("partedge_") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string PathOf(const std::string& Name) const { return (dir_ / Name).string(); }
+    std::string Write(const std::string& Name, const std::string& Text) const {
+        std::ofstream(PathOf(Name), std::ios::binary) << Text;
+        return PathOf(Name);
+    }
+    static std::string Read(const std::string& Path) {
+        std::ifstream f(Path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path dir_;
+};
+
+void ExpectNotApplicable(const TPartEdge& e) {
+    EXPECT_EQ(e.Label, "N/A");
+    for (auto v : {e.GT, e.GB, e.GL, e.GR, e.BT, e.BB, e.BL, e.BR}) EXPECT_EQ(v, 0);
+    for (const auto* t :
+         {&e.GTText, &e.GBText, &e.GLText, &e.GRText, &e.BTText, &e.BBText, &e.BLText, &e.BRText})
+        EXPECT_EQ(*t, "0");
+}
+
+TEST(PartEdgeList, AddEdgeKeepsTextsAndConvertsFractions) {
+    TPartEdgeList list;
+    const PPartEdge e = list.AddEdge("Oak", "1/16", "1 1/2", "0.5", "", "2", "0", "3/4", " 1 ");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.GetEdge(0), e);
+    EXPECT_EQ(e->GTText, "1/16");
+    EXPECT_EQ(e->GT, 62);  // 62.5 to the even neighbour
+    EXPECT_EQ(e->GB, 1500);
+    EXPECT_EQ(e->GL, 500);
+    EXPECT_EQ(e->GR, 0);
+    EXPECT_EQ(e->BT, 2000);
+    EXPECT_EQ(e->BB, 0);
+    EXPECT_EQ(e->BL, 750);
+    EXPECT_EQ(e->BR, 1000);
+    EXPECT_EQ(e->BRText, " 1 ");
+}
+
+TEST(PartEdgeList, BadValuesAddNothing) {
+    TPartEdgeList list;
+    list.AddEdge("A", "0", "0", "0", "0", "0", "0", "0", "0");
+    EXPECT_THROW(list.AddEdge("B", "0", "0", "0", "0", "0", "0", "0", "x"), EConvertError);
+    EXPECT_THROW(list.AddEdge("B", "1/0", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
+    // Malformed fractions must not pass as 0.
+    EXPECT_THROW(list.AddEdge("B", "2 3", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
+    EXPECT_THROW(list.AddEdge("B", "0", "1/2 3", "0", "0", "0", "0", "0", "0"), EConvertError);
+    EXPECT_THROW(list.AddEdge("B", "0", "0", "9999999", "0", "0", "0", "0", "0"), ERangeError);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(PartEdgeList, LookupsAreCaseSensitiveAndIndexOfMissingIsZero) {
+    TPartEdgeList list;
+    EXPECT_EQ(list.FindByLabel("Glass"), nullptr);
+    EXPECT_EQ(list.IndexOfLabel("Glass"), 0);
+    list.AddEdge("Oak", "0", "0", "0", "0", "0", "0", "0", "0");
+    auto glass = list.AddEdge("Glass", "1", "0", "0", "0", "0", "0", "0", "0");
+    list.AddEdge("Glass", "2", "0", "0", "0", "0", "0", "0", "0");
+    EXPECT_EQ(list.FindByLabel("Glass"), glass);
+    EXPECT_EQ(list.FindByLabel("glass"), nullptr);
+    EXPECT_EQ(list.IndexOfLabel("Glass"), 1);
+    EXPECT_EQ(list.IndexOfLabel("glass"), 0);
+}
+
+TEST(PartEdgeList, DeletingOrClearingNeverFreesARecordAPieceUses) {
+    TPartEdgeList list;
+    list.AddEdge("Oak", "0", "0", "0", "0", "0", "0", "0", "0");
+    list.AddEdge("Glass", "1", "1", "1", "1", "0", "0", "0", "0");
+    T2DStock piece;
+    piece.Edge = list.FindByLabel("Glass");
+    T2DStock copy = T2DStock::CreateCopy(piece);
+    list.DeleteEdge(1);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.GetEdge(0)->Label, "Oak");
+    list.ClearEdges();
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_TRUE(piece.Edge);
+    EXPECT_EQ(piece.Edge->Label, "Glass");
+    EXPECT_EQ(copy.Edge, piece.Edge);  // copies share the record
+    EXPECT_EQ(copy.Edge->GL, 1000);
+}
+
+TEST(PartEdgeList, IndexOutsideTheListIsAListError) {
+    TPartEdgeList list;
+    EXPECT_THROW(list.GetEdge(0), EListError);
+    list.AddEdge("Oak", "0", "0", "0", "0", "0", "0", "0", "0");
+    EXPECT_THROW(list.GetEdge(1), EListError);
+    EXPECT_THROW(list.GetEdge(-1), EListError);
+    EXPECT_THROW(list.DeleteEdge(1), EListError);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(PartEdgeFile, MissingFileOrCountZeroGivesOneEmptyEdgeType) {
+    TPartEdgeList list;
+    list.LoadFromIni(PathOf("none.edg"));
+    ASSERT_EQ(list.Count(), 1);
+    ExpectNotApplicable(*list.GetEdge(0));
+
+    TPartEdgeList zero;
+    zero.LoadFromIni(
+        Write("zero.edg", "[EDGETYPECOUNT]\r\nCOUNT=0\r\n[EDGETYPE0]\r\nLABEL=Oak\r\nGT=5\r\n"));
+    ASSERT_EQ(zero.Count(), 1);
+    ExpectNotApplicable(*zero.GetEdge(0));
+}
+
+TEST_F(PartEdgeFile, MissingSectionsAndKeysReadAsDefaults) {
+    TPartEdgeList list;
+    list.LoadFromIni(Write("two.edg",
+                           "[EDGETYPECOUNT]\r\nCOUNT=2\r\n"
+                           "[EDGETYPE0]\r\nLABEL=Oak\r\nGT=1/16\r\nbr=2\r\n"));
+    ASSERT_EQ(list.Count(), 2);
+    const auto oak = list.GetEdge(0);
+    EXPECT_EQ(oak->Label, "Oak");
+    EXPECT_EQ(oak->GT, 62);
+    EXPECT_EQ(oak->BR, 2000);  // keys match in any letter case
+    EXPECT_EQ(oak->GB, 0);
+    EXPECT_EQ(oak->GBText, "0");
+    ExpectNotApplicable(*list.GetEdge(1));
+}
+
+TEST_F(PartEdgeFile, LoadAppendsToTheList) {
+    TPartEdgeList list;
+    list.AddEdge("Mine", "0", "0", "0", "0", "0", "0", "0", "0");
+    list.LoadFromIni(
+        Write("one.edg", "[EDGETYPECOUNT]\r\nCOUNT=1\r\n[EDGETYPE0]\r\nLABEL=Oak\r\n"));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetEdge(0)->Label, "Mine");
+    EXPECT_EQ(list.GetEdge(1)->Label, "Oak");
+}
+
+TEST_F(PartEdgeFile, HugeCountIsCapped) {
+    TPartEdgeList list;
+    list.LoadFromIni(Write("huge.edg", "[EDGETYPECOUNT]\r\nCOUNT=2000000000\r\n"));
+    EXPECT_EQ(list.Count(), MaxEdgeTypes);
+}
+
+TEST_F(PartEdgeFile, BadValueInFileIsReported) {
+    TPartEdgeList list;
+    EXPECT_THROW(list.LoadFromIni(Write("bad.edg",
+                                        "[EDGETYPECOUNT]\r\nCOUNT=1\r\n"
+                                        "[EDGETYPE0]\r\nLABEL=Oak\r\nGB=abc\r\n")),
+                 EConvertError);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(PartEdgeFile, SaveWritesTypedTextsInKeyOrder) {
+    TPartEdgeList list;
+    list.AddEdge("Oak", "1/16", "0", "0.5", "0", "0", "0", "0", "2");
+    const std::string path = PathOf("out.edg");
+    list.SaveToIni(path);
+    EXPECT_EQ(Read(path),
+              "[EDGETYPECOUNT]\r\nCOUNT=1\r\n\r\n"
+              "[EDGETYPE0]\r\nLABEL=Oak\r\nGT=1/16\r\nGB=0\r\nGL=0.5\r\nGR=0\r\n"
+              "BT=0\r\nBB=0\r\nBL=0\r\nBR=2\r\n\r\n");
+
+    TPartEdgeList back;
+    back.LoadFromIni(path);
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetEdge(0)->GTText, "1/16");
+    EXPECT_EQ(back.GetEdge(0)->GT, 62);
+    EXPECT_EQ(back.GetEdge(0)->GL, 500);
+}
+
+TEST_F(PartEdgeFile, ShorterSaveLeavesStaleSectionsThatAreIgnored) {
+    const std::string path = PathOf("default.edg");
+    TPartEdgeList three;
+    three.AddEdge("A", "1", "0", "0", "0", "0", "0", "0", "0");
+    three.AddEdge("B", "2", "0", "0", "0", "0", "0", "0", "0");
+    three.AddEdge("C", "3", "0", "0", "0", "0", "0", "0", "0");
+    three.SaveToIni(path);
+
+    TPartEdgeList two;
+    two.AddEdge("X", "7", "0", "0", "0", "0", "0", "0", "0");
+    two.AddEdge("Y", "8", "0", "0", "0", "0", "0", "0", "0");
+    two.SaveToIni(path);
+
+    const platform::TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("EDGETYPECOUNT", "COUNT", -1), 2);
+    EXPECT_EQ(ini.ReadString("EDGETYPE1", "LABEL", ""), "Y");
+    EXPECT_EQ(ini.ReadString("EDGETYPE2", "LABEL", ""), "C");
+
+    TPartEdgeList back;
+    back.LoadFromIni(path);
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.GetEdge(0)->Label, "X");
+    EXPECT_EQ(back.GetEdge(1)->GT, 8000);
+}
+
+TEST_F(PartEdgeFile, FailedSaveIsReported) {
+    TPartEdgeList list;
+    list.AddEdge("Oak", "0", "0", "0", "0", "0", "0", "0", "0");
+    EXPECT_THROW(list.SaveToIni(PathOf("no/such/folder/x.edg")), platform::IniWriteError);
+}
+
+TEST(PartEdgeList, ProgramWideListStartsEmpty) {
+    EXPECT_EQ(PartEdgeList.Count(), 0);
+}
+
+}  // namespace
