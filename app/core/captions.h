@@ -82,7 +82,7 @@ enum class TCaptionMode : int {
 };
 
 class TCaptionStore {
-public:
+  public:
     // Every control with its built-in texts.
     TCaptionStore();
 
@@ -133,7 +133,7 @@ public:
     // (DxfExportLines, DxfTextHeight).
     void RefreshCaption();
 
-private:
+  private:
     void ReadKey(const TCaptionKey& Key, const platform::TIniFile& Ini);
     void WriteKey(const TCaptionKey& Key, platform::TIniFile& Ini) const;
     void ApplyEditor(const TCaptionKey& Key, const TCaptionEditor& Editor);

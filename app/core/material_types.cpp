@@ -12,7 +12,9 @@ std::vector<std::string> CheckedTypeList;
 
 namespace {
 
-std::string TypeSection(std::size_t Index) { return "TYPE" + std::to_string(Index); }
+std::string TypeSection(std::size_t Index) {
+    return "TYPE" + std::to_string(Index);
+}
 
 }  // namespace
 
@@ -52,8 +54,7 @@ void WriteTypeFile(const std::string& FileName) {
 }
 
 bool IsTypeChecked(const std::string& Name) {
-    return std::find(CheckedTypeList.begin(), CheckedTypeList.end(), Name) !=
-           CheckedTypeList.end();
+    return std::find(CheckedTypeList.begin(), CheckedTypeList.end(), Name) != CheckedTypeList.end();
 }
 
 void TMaterialTypeDialog::Activate() {
@@ -106,7 +107,9 @@ void TMaterialTypeDialog::SaveClick() const {
     WriteTypeFile(DefaultTypeFilePath());
 }
 
-void TypeListFromComboItems(const std::vector<std::string>& ComboItems) { TypeList = ComboItems; }
+void TypeListFromComboItems(const std::vector<std::string>& ComboItems) {
+    TypeList = ComboItems;
+}
 
 std::vector<std::string> TypeComboItems(const TMaterialTypeDialog* Dialog) {
     if (!Dialog) return TypeList;

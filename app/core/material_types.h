@@ -43,10 +43,10 @@ struct TTypeItem {
 };
 
 class TMaterialTypeDialog {
-public:
-    std::string EditTypeString;       // the name being edited
-    std::vector<TTypeItem> Items;     // `CheckListBoxMaterialType`
-    int ItemIndex = -1;               // the selected item, -1 for none
+  public:
+    std::string EditTypeString;    // the name being edited
+    std::vector<TTypeItem> Items;  // `CheckListBoxMaterialType`
+    int ItemIndex = -1;            // the selected item, -1 for none
 
     // Activation: empties the edit and fills the list from the two lists.
     void Activate();

@@ -121,8 +121,8 @@ std::string QuoteIniValue(std::string_view Text) {
     for (char& c : v)
         if (c == '\r' || c == '\n') c = ' ';
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    const bool quoted = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') &&
-                        v.back() == v.front();
+    const bool quoted =
+        v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
     if (!v.empty() && (blank(v.front()) || blank(v.back()) || quoted)) return '"' + v + '"';
     return v;
 }
@@ -326,9 +326,8 @@ void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 
     Page.CheckBoxAutoPrinterSetupFont = ReadFlag(Ini, "AUTO_SETUP_PRINTER_FONT_SIZE", true);
     AutoPrinterFontSize = Page.CheckBoxAutoPrinterSetupFont;
-    Page.ScrollBarAutoPrinterSetupSize =
-        ClampPosition(Ini.ReadInteger(S, "AUTO_PRINTER_FONT_ZOOM", 99), kAutoPrinterZoomMin,
-                      kAutoPrinterZoomMax);
+    Page.ScrollBarAutoPrinterSetupSize = ClampPosition(
+        Ini.ReadInteger(S, "AUTO_PRINTER_FONT_ZOOM", 99), kAutoPrinterZoomMin, kAutoPrinterZoomMax);
     AutoPrinterFontZoom = Page.ScrollBarAutoPrinterSetupSize;
 
     Page.LabeledEditSpeedXY = text("GCODE_XY_SPEED", "70000");

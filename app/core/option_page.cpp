@@ -11,4 +11,6 @@ void TComboChoice::Select(int Index) {
     ItemIndex = (Index >= 0 && Index < static_cast<int>(Items.size())) ? Index : -1;
 }
 
-int ClampPosition(int Position, int Min, int Max) { return std::clamp(Position, Min, Max); }
+int ClampPosition(int Position, int Min, int Max) {
+    return std::clamp(Position, Min, Max);
+}

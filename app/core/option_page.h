@@ -15,10 +15,10 @@
 // A colour as 0x00BBGGRR (the value the option file stores).
 using TOptionColor = std::int32_t;
 
-constexpr TOptionColor kDefaultSheetColor = 32768;      // green
-constexpr TOptionColor kDefaultPartColor = 16776960;    // aqua
-constexpr TOptionColor kDefaultEdgeColor = 8421504;     // grey
-constexpr TOptionColor kDefaultOffcutColor = 65280;     // lime
+constexpr TOptionColor kDefaultSheetColor = 32768;    // green
+constexpr TOptionColor kDefaultPartColor = 16776960;  // aqua
+constexpr TOptionColor kDefaultEdgeColor = 8421504;   // grey
+constexpr TOptionColor kDefaultOffcutColor = 65280;   // lime
 
 // A drop-down list: its items and the chosen one (-1: none).
 struct TComboChoice {
@@ -104,7 +104,7 @@ struct TOptionPage {
     bool CheckBoxDisablePartsRack = true;
 
     // States that follow the check boxes.
-    bool DrillEditsEnabled() const { return CheckBoxZAxis; }           // depth and height
+    bool DrillEditsEnabled() const { return CheckBoxZAxis; }  // depth and height
     bool FontButtonsEnabled() const { return !CheckBoxAutoPrinterSetupFont; }
     bool ZoomBarEnabled() const { return CheckBoxAutoPrinterSetupFont; }
     bool OffcutsPageVisible() const { return !CheckBoxDisableOffcutsRack; }

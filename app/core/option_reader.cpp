@@ -27,8 +27,8 @@ void ReadFontSize(std::string& SizeEdit, const std::string& NameEdit, std::int32
 
 // Reads one length edit that must not be negative. On failure fills Error
 // with "[" + E + "]" + Message.
-bool ReadNonNegative(const std::string& Control, const std::string& Text, const std::string& Message,
-                     std::int32_t& Value, TErrorLocation& Error) {
+bool ReadNonNegative(const std::string& Control, const std::string& Text,
+                     const std::string& Message, std::int32_t& Value, TErrorLocation& Error) {
     std::string e;
     std::int32_t v = 0;
     if (!TypedLengthToUnits(Text, v, e) || v < 0) {
@@ -126,8 +126,8 @@ bool ReadOption(TOptionPage& Page, TLayoutColors& Colors, TErrorLocation& Error)
         return false;
     LengthEdgeText = Page.EditHeightEdige;
 
-    if (!ReadNonNegative("EditWidthEdge", Page.EditWidthEdge, MsgLengthEdgeFormatInvalid,
-                         WidthEdge, Error))
+    if (!ReadNonNegative("EditWidthEdge", Page.EditWidthEdge, MsgLengthEdgeFormatInvalid, WidthEdge,
+                         Error))
         return false;
     WidthEdgeText = Page.EditWidthEdge;
 

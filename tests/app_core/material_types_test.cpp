@@ -14,7 +14,7 @@ using Names = std::vector<std::string>;
 
 // The type lists live in the application layer, outside the engine's reset.
 class MaterialTypes : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetMaterialTypeDefaults(); }
     void TearDown() override { ResetMaterialTypeDefaults(); }
 };
@@ -50,8 +50,7 @@ TEST_F(MaterialTypes, HandWrittenFileWithMissingSection) {
 TEST_F(MaterialTypes, SectionsBeyondTheCountAreNotRead) {
     ScratchDir dir;
     const std::string path = dir.File("stale.typ");
-    WriteText(path,
-              "[HEAD]\r\nNUMBER=1\r\n[TYPE0]\r\nSTRING=A\r\n[TYPE1]\r\nSTRING=Stale\r\n");
+    WriteText(path, "[HEAD]\r\nNUMBER=1\r\n[TYPE0]\r\nSTRING=A\r\n[TYPE1]\r\nSTRING=Stale\r\n");
     ReadTypeFile(path);
     EXPECT_EQ(TypeList, (Names{"A"}));
     EXPECT_EQ(CheckedTypeList, (Names{"A"}));

@@ -369,8 +369,8 @@ TEST(OptionFile, UnreadableFileIsNotRewritten) {
 TEST(OptionFile, QuoteIniValueReadsBackUnchanged) {
     ScratchDir dir;
     const std::string path = dir.File("q.ini");
-    const std::vector<std::string> texts = {"", "plain", " lead", "trail ", "'x'", "\"y\"",
-                                            "a=b", "\"", " \" "};
+    const std::vector<std::string> texts = {"",      "plain", " lead", "trail ", "'x'",
+                                            "\"y\"", "a=b",   "\"",    " \" "};
     {
         platform::TIniFile ini(path);
         for (std::size_t i = 0; i < texts.size(); ++i)

@@ -158,8 +158,8 @@ TEST(ReadOption, MalformedFractionIsNotTakenAsZero) {
     LengthEdge = 77;
     const ReadResult r = Read(page);
     EXPECT_FALSE(r.Ok);
-    EXPECT_EQ(r.Error.Message, "['2 3' is not a valid floating point value]" +
-                                   MsgWidthEdgeFormatInvalid);
+    EXPECT_EQ(r.Error.Message,
+              "['2 3' is not a valid floating point value]" + MsgWidthEdgeFormatInvalid);
     EXPECT_EQ(LengthEdge, 77);
 }
 

@@ -15,12 +15,11 @@ namespace opttest {
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("tessaly_appopt_" + std::to_string(::getpid()) + "_" +
-                 std::to_string(counter++));
+                ("tessaly_appopt_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -36,19 +35,19 @@ public:
     std::string File(const std::string& Name) const { return (path_ / Name).string(); }
     std::string Path() const { return path_.string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Points AppDir at Folder for the life of the guard.
 class AppDirScope {
-public:
+  public:
     explicit AppDirScope(const std::string& Folder) : old_(AppDir) { AppDir = Folder; }
     ~AppDirScope() { AppDir = old_; }
     AppDirScope(const AppDirScope&) = delete;
     AppDirScope& operator=(const AppDirScope&) = delete;
 
-private:
+  private:
     std::string old_;
 };
 
@@ -69,7 +68,7 @@ inline std::string ReadText(const std::string& Path) {
 // the name of the writer's temporary file is taken by a folder as well.
 // Returns a guard that undoes both.
 class WriteBlocker {
-public:
+  public:
     explicit WriteBlocker(const std::string& File)
         : dir_(std::filesystem::path(File).parent_path()), tmp_(File + ".tmp~") {
         std::filesystem::create_directory(tmp_);
@@ -88,7 +87,7 @@ public:
     WriteBlocker(const WriteBlocker&) = delete;
     WriteBlocker& operator=(const WriteBlocker&) = delete;
 
-private:
+  private:
     std::filesystem::path dir_;
     std::filesystem::path tmp_;
 };
