@@ -73,17 +73,14 @@ TEST(CutLinePieces, RectangleAddsItsFourSidesOnTheKerfMiddle) {
     BladeWidth = -3;  // toward zero
     AddPieceEdgesToMergeLine(Piece(10, 20, 100, 50), {5, 6});
     EXPECT_EQ(MergeLineSet.Lines.front(), Cut(16, 77, 116, 77));
-}
 
-TEST(CutLinePieces, OnlyRectanglesAddLines) {
-    T2DStock circle = Piece(0, 0, 100, 100);
+    MergeLineSet.ClearLines();
+    T2DStock circle = Piece(0, 0, 100, 100), shaped = circle;
     circle.ShapeKind = skCircle;
-    T2DStock shaped = Piece(0, 0, 100, 100);
     shaped.ShapeKind = skShaped;
     AddPieceEdgesToMergeLine(circle, {0, 0});
     AddPieceEdgesToMergeLine(shaped, {0, 0});
     EXPECT_TRUE(MergeLineSet.Lines.empty());
-    EXPECT_TRUE(MergeLineSet2.Lines.empty());
 }
 
 TEST(CutLinePieces, SidesBeyond32BitsAreARangeError) {
@@ -231,12 +228,9 @@ class CutLineGCode : public ::testing::Test {
     }
 };
 
-TEST_F(CutLineGCode, WithoutZMovesACutIsTwoLines) {
+TEST_F(CutLineGCode, ZMovesPrefixesAndSuffix) {
     EXPECT_EQ(Write({Cut(1500, 250, 3000, 250)}),
               (std::vector<std::string>{"G0 X1.5Y0.25", "G1 X3Y0.25"}));
-}
-
-TEST_F(CutLineGCode, ZMovesPrefixesAndSuffix) {
     GCodeZMoves = true;
     GCodeCutPrefix = "N1 ";
     GCodePlungePrefix = "N2 ";
@@ -317,32 +311,17 @@ TEST(CutLineDraw, PrinterNumbersUseTheCutSequenceFont) {
     TMergeLine m;
     m.Merged = {Cut(0, 0, 0, 100)};
     testsupport::RecordingCanvas c;
+    auto height = [&] {
+        c.Clear();
+        m.DrawCutSequence(c, {0, 0}, 1.0, 4950);
+        return c.OfKind(testsupport::OpKind::Text).at(0).Font.Height;
+    };
     AutoPrinterFontSize = true;
     AutoPrinterFontZoom = 99;
-    m.DrawCutSequence(c, {0, 0}, 1.0, 4950);
-    ASSERT_EQ(c.Texts().size(), 1u);
+    EXPECT_EQ(height(), -50);
     EXPECT_EQ(c.OfKind(testsupport::OpKind::Text)[0].Font.Name, CutSeqFontName);
-    EXPECT_EQ(c.OfKind(testsupport::OpKind::Text)[0].Font.Height, -50);
-
-    AutoPrinterFontZoom = 0;  // cannot scale: the set size
-    c.Clear();
-    m.DrawCutSequence(c, {0, 0}, 1.0, 4950);
-    EXPECT_EQ(c.OfKind(testsupport::OpKind::Text)[0].Font.Height, -CutSeqFontSize);
-    AutoPrinterFontSize = false;
-    CutSeqFontSize = 30;
-    c.Clear();
-    m.DrawCutSequence(c, {0, 0}, 1.0, 4950);
-    EXPECT_EQ(c.OfKind(testsupport::OpKind::Text)[0].Font.Height, -30);
-}
-
-TEST(CutLineSets, ResetEmptiesBothSets) {
-    MergeLineSet.AddLine({0, 0}, {1, 1}, 0);
-    MergeLineSet.SetSheetLength(5);
-    MergeLineSet2.Merged.push_back(Cut(0, 0, 1, 1));
-    ResetMergeLineDefaults();
-    EXPECT_TRUE(MergeLineSet.Lines.empty());
-    EXPECT_EQ(MergeLineSet.SheetLength, 0);
-    EXPECT_TRUE(MergeLineSet2.Merged.empty());
+    AutoPrinterFontZoom = 0;  // cannot scale to the page: the set size
+    EXPECT_EQ(height(), -CutSeqFontSize);
 }
 
 }  // namespace

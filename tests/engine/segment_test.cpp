@@ -2,36 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "engine/errors.h"
 
 namespace {
 
 TPoint P(std::int32_t X, std::int32_t Y) {
     return {X, Y};
-}
-
-TEST(SegmentLines, CoefficientsOfTheThreeKindsOfLine) {
-    double a, b, c;
-    EXPECT_TRUE(LineCoefficients(a, b, c, P(0, 5), P(10, 5)));
-    EXPECT_EQ(a, 0);
-    EXPECT_EQ(b, 1);
-    EXPECT_EQ(c, -5);
-
-    EXPECT_TRUE(LineCoefficients(a, b, c, P(0, 0), P(10, 20)));  // y = 2x
-    EXPECT_EQ(a, -2);
-    EXPECT_EQ(b, 1);
-    EXPECT_EQ(c, 0);
-
-    EXPECT_TRUE(LineCoefficients(a, b, c, P(7, 0), P(7, 9)));
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 0);
-    EXPECT_EQ(c, -7);
-
-    EXPECT_FALSE(LineCoefficients(a, b, c, P(0, 0), P(0, 0)));
-    EXPECT_FALSE(LineCoefficients(a, b, c, P(3, 4), P(3, 4)));
-    EXPECT_EQ(c, -4);  // the horizontal line through the point
 }
 
 TEST(SegmentLines, PerpendicularFootRoundsHalvesToEven) {
@@ -45,14 +21,6 @@ TEST(SegmentLines, PerpendicularFootRoundsHalvesToEven) {
     EXPECT_THROW(PerpendicularFoot(P(0, 0), q, 1, 0, -1e12), ERangeError);
 }
 
-TEST(SegmentLines, PointBetweenUsesXUnlessVertical) {
-    EXPECT_TRUE(IsPointBetween(P(5, 100), P(10, 0), P(0, 0)));
-    EXPECT_TRUE(IsPointBetween(P(10, 0), P(0, 0), P(10, 0)));
-    EXPECT_FALSE(IsPointBetween(P(11, 0), P(0, 0), P(10, 0)));
-    EXPECT_TRUE(IsPointBetween(P(0, 4), P(0, 9), P(0, 3)));
-    EXPECT_FALSE(IsPointBetween(P(0, 10), P(0, 9), P(0, 3)));
-}
-
 TEST(SegmentLines, ParallelInBothDirections) {
     EXPECT_TRUE(AreLinesParallel(P(0, 0), P(10, 3), P(10, 3), P(0, 0)));
     EXPECT_TRUE(AreLinesParallel(P(0, 0), P(100, 0), P(5, 7), P(900, 7)));
@@ -62,6 +30,8 @@ TEST(SegmentLines, ParallelInBothDirections) {
 }
 
 TEST(SegmentLines, ZeroLengthSegmentsHaveNoDirection) {
+    double a, b, c;
+    EXPECT_FALSE(LineCoefficients(a, b, c, P(0, 0), P(0, 0)));
     EXPECT_FALSE(AreLinesParallel(P(5, 5), P(5, 5), P(0, 0), P(10, 0)));
     EXPECT_FALSE(AreLinesParallel(P(0, 0), P(10, 0), P(5, 5), P(5, 5)));
     EXPECT_FALSE(AreLinesParallel(P(5, 5), P(5, 5), P(5, 5), P(5, 5)));
@@ -115,12 +85,6 @@ TEST(SegmentClip, CrossingsLieOnTheRectangleEdges) {
     // A point outside the rectangle, and a corner touched at one point only.
     EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(200, 200), P(200, 200), r));
     EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(90, 110), P(110, 90), r));
-}
-
-TEST(SegmentMerge, ParallelLineDistance) {
-    EXPECT_EQ(ParallelLineDistance(-2, -5, 0, 1), 3);
-    EXPECT_EQ(ParallelLineDistance(-2, -5, 1, 0), 3);
-    EXPECT_DOUBLE_EQ(ParallelLineDistance(0, 10, 1, 1), 10 / std::sqrt(2.0));
 }
 
 TEST(SegmentMerge, TouchingCollinearSegmentsJoin) {
