@@ -177,13 +177,4 @@ TEST_F(MaterialTypes, SaveWritesTheDefaultFileOfTheStartFolder) {
     EXPECT_EQ(CheckedTypeList, (Names{"Glass"}));
 }
 
-TEST_F(MaterialTypes, OpeningTheDialogTakesTheDropDownItems) {
-    CheckedTypeList = {"B"};
-    TypeListFromComboItems({"B", "New"});
-    EXPECT_EQ(TypeList, (Names{"B", "New"}));
-    EXPECT_EQ(CheckedTypeList, (Names{"B"}));
-    EXPECT_TRUE(IsTypeChecked("B"));
-    EXPECT_FALSE(IsTypeChecked("b"));
-}
-
 }  // namespace

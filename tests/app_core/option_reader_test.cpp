@@ -219,16 +219,4 @@ TEST(ReadOption, DxfFontSizeNeverStopsARun) {
     EXPECT_DOUBLE_EQ(DxfTextHeight, 4.0);
 }
 
-TEST(ReadOption, AutoPrinterFontSwitch) {
-    TOptionPage page;
-    CheckAutoPrinterSetupFontSize(page, false);
-    EXPECT_FALSE(AutoPrinterFontSize);
-    EXPECT_TRUE(page.FontButtonsEnabled());
-    EXPECT_FALSE(page.ZoomBarEnabled());
-    CheckAutoPrinterSetupFontSize(page, true);
-    EXPECT_TRUE(AutoPrinterFontSize);
-    EXPECT_FALSE(page.FontButtonsEnabled());
-    EXPECT_TRUE(page.ZoomBarEnabled());
-}
-
 }  // namespace
