@@ -2,8 +2,10 @@
 
 #include "engine/merge_line.h"
 #include "engine/partedge.h"
+#include "engine/progress.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
+#include "engine/shared_state.h"
 #include "engine/trapezium.h"
 
 void ResetProgramDefaults() {
@@ -12,4 +14,6 @@ void ResetProgramDefaults() {
     ResetPartEdgeDefaults();
     ResetMergeLineDefaults();
     ResetTrapeziumList();
+    ResetProgressDefaults();
+    ResetSharedStateDefaults();
 }

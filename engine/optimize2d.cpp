@@ -1,0 +1,883 @@
+#include "engine/optimize2d.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "engine/progress.h"
+#include "engine/pubstr.h"
+#include "platform/clock.h"
+
+bool OptimizeInnerFlag = false;
+
+namespace {
+
+constexpr std::int32_t kWeightCeiling = 9999999;
+
+// Nearest integer, halves to even; values beyond 32 bits are held at the
+// nearest 32-bit bound instead of ending the run.
+std::int32_t HeldRound(double X) {
+    if (std::isnan(X)) return 0;
+    if (X >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+    if (X <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(std::nearbyint(X));
+}
+
+std::int32_t HeldSum(std::int64_t A, std::int64_t B) {
+    const std::int64_t s = A + B;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        s, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+std::int64_t TotalQty64(const TPanels& List) {
+    std::int64_t sum = 0;
+    for (const T2DStock& s : List) sum += s.Quantity;
+    return sum;
+}
+
+// The raising of the trial weights (TPanels::RaiseWeights) with weights that
+// would leave 32 bits held at the largest 32-bit value.
+void RaiseWeightsHeld(TPanels& Weights, const TPanels& Counts, const TPanels& Wanted) {
+    if (Wanted.Empty()) return;
+    const std::int64_t avg = TotalQty64(Wanted) / Wanted.Count();
+    for (int i = 0; i < Weights.Count(); ++i) {
+        T2DStock& w = Weights[i];
+        if (w.Quantity > kWeightCeiling) continue;
+        const std::int32_t c = Counts[i].Quantity;
+        double share;
+        if (c == 0)
+            share = 0.0;
+        else if (avg == 0)
+            share = c > 0 ? std::numeric_limits<double>::infinity()
+                          : -std::numeric_limits<double>::infinity();
+        else
+            share = static_cast<double>(c) / static_cast<double>(avg);
+        const double x = w.Quantity == 0 ? 0.0 : (share + 1.0) * w.Quantity;
+        w.Quantity = HeldRound(x);
+    }
+}
+
+// The scratch sheet takes a stock entry's outline and data.
+void LoadStockEntry(TPacket& Sheet, const T2DStock& Entry) {
+    Sheet.Length = Entry.Length;
+    Sheet.Width = Entry.Width;
+    Sheet.Position = {0, 0};
+    Sheet.Quantity = 1;
+    Sheet.Label = Entry.Label;
+    Sheet.Index = Entry.Index;
+    Sheet.Cost = Entry.Cost;
+    Sheet.LengthText = Entry.LengthText;
+    Sheet.WidthText = Entry.WidthText;
+    Sheet.Comment = Entry.Comment;
+    Sheet.SourceKind = Entry.SourceKind;
+    Sheet.Priority = Entry.Priority;
+}
+
+// Position of the first item labelled Label (exact comparison), -1 when none.
+int FindByLabel(const TPanels& List, const std::string& Label) {
+    for (int i = 0; i < List.Count(); ++i)
+        if (List.Items()[static_cast<std::size_t>(i)].Label == Label) return i;
+    return -1;
+}
+
+// Layouts by UsedValue, largest first, keeping the order of equal values.
+void SortByUsedValue(TSchemes& Plan) {
+    auto& items = Plan.Packets.Items();
+    std::vector<std::pair<double, std::size_t>> keyed;
+    keyed.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) keyed.emplace_back(items[i]->UsedValue(), i);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    TPacketList::Storage sorted;
+    sorted.reserve(items.size());
+    for (const auto& k : keyed) sorted.push_back(std::move(items[k.second]));
+    items = std::move(sorted);
+}
+
+// The layouts of Plan leave R and the stock: each part count times the
+// layout's sheet count from the first part of the same label, the sheet
+// count from every stock entry of the layout's label.
+void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
+    for (const T2DStock& c : Layout.PartCounts) {
+        const int j = FindByLabel(R, c.Label);
+        if (j >= 0)
+            R[j].Quantity = HeldSum(R[j].Quantity,
+                                    -std::int64_t{c.Quantity} * std::int64_t{Layout.Quantity});
+    }
+    for (T2DStock& e : Stock)
+        if (e.Label == Layout.Label) e.Quantity -= Layout.Quantity;
+}
+
+}  // namespace
+
+std::string PartHasNoSizeMessage(const std::string& Label) {
+    return "Part[label=" + Label + "] has no size left after its edge banding.";
+}
+
+TOptimize2d::TOptimize2d() { FastOptimize = true; }
+
+void TOptimize2d::Clear() {
+    Seeds.Clear();
+    Candidates.Clear();
+    Best.Clear();
+    Parts.Clear();
+    WorkParts.Clear();
+    Panels.Clear();
+    PanelsLeft.Clear();
+}
+
+bool TOptimize2d::TimeCheckFails() const {
+    OptimizeElapsedSeconds = std::llabs(platform::NowMilliseconds() - OptimizeStartTime) / 1000;
+    return OptimizeElapsedSeconds > OptimizeTimeLimit || OptimizeCancelRequested();
+}
+
+// ---- filling and validation ---------------------------------------------------
+
+void TOptimize2d::AddPart(const std::string& Label, const std::string& LengthText,
+                          const std::string& WidthText, const std::string& Comment,
+                          std::int32_t Length, std::int32_t Width, bool CanRotate,
+                          std::int32_t Quantity, std::int32_t RequiredQuantity,
+                          std::uint8_t ShapeKind, const PPartEdge& Edge, std::string& ErrorText) {
+    ErrorText.clear();
+    if (Label.empty()) {
+        ErrorText = MsgPartLabelCantBeEmpty;
+    } else if (Length < 1) {
+        ErrorText = MsgPartLengthFormatInvalid;
+    } else if (Width < 1) {
+        ErrorText = MsgPartWidthFormatInvalid;
+    } else if (Quantity < 0) {
+        ErrorText = MsgPartQtyFormatInvalid;
+    } else if (FindByLabel(Parts, Label) >= 0) {
+        ErrorText = MsgLabelIsntUnique;
+    }
+    if (!ErrorText.empty()) return;
+    T2DStock part;
+    part.Label = Label;
+    part.Length = Length;
+    part.Width = Width;
+    part.CanRotate = CanRotate;
+    part.Quantity = Quantity;
+    part.ShapeKind = ShapeKind;
+    part.Position = {0, 0};
+    part.LengthText = LengthText;
+    part.WidthText = WidthText;
+    part.Comment = Comment;
+    part.SourceKind = srcPart;
+    part.Edge = Edge;
+    Parts.AddCopy(part);
+    part.Quantity = RequiredQuantity;
+    WorkParts.AddCopy(part);
+}
+
+void TOptimize2d::AddPanel(const std::string& Label, const std::string& LengthText,
+                           const std::string& WidthText, const std::string& Comment,
+                           std::int32_t Length, std::int32_t Width, std::int32_t Quantity,
+                           std::int32_t Priority, std::int32_t Cost, std::uint8_t SourceKind,
+                           std::string& ErrorText) {
+    ErrorText.clear();
+    if (Label.empty()) {
+        ErrorText = MsgSheetLabelCantBeEmpty;
+    } else if (Length < 1) {
+        ErrorText = MsgSheetLengthFormatInvalid;
+    } else if (Width < 1) {
+        ErrorText = MsgSheetWidthFormatInvalid;
+    } else if (Quantity < 0) {
+        ErrorText = MsgSheetQtyFormatInvalid;
+    } else if (Cost < 0) {
+        ErrorText = MsgSheetCostFormatInvalid;
+    } else if (FindByLabel(Panels, Label) >= 0) {
+        ErrorText = "\"" + Label + "\" " + MsgLabelIsntUnique;
+    }
+    if (!ErrorText.empty()) return;
+    T2DStock entry;
+    entry.Label = Label;
+    entry.Length = Length;
+    entry.Width = Width;
+    entry.Quantity = Quantity;
+    entry.Position = {0, 0};
+    entry.Cost = Cost;
+    entry.LengthText = LengthText;
+    entry.WidthText = WidthText;
+    entry.Comment = Comment;
+    entry.SourceKind = SourceKind;
+    entry.Priority = Priority;
+    const int pos = Panels.AddCopy(entry);
+    Panels[pos].Index = pos;
+}
+
+void TOptimize2d::AddPartStock(const T2DStock& Part, std::int32_t RequiredQuantity) {
+    Parts.AddCopy(Part);
+    T2DStock work = T2DStock::CreateCopy(Part);
+    work.Quantity = RequiredQuantity;
+    WorkParts.AddCopy(work);
+}
+
+void TOptimize2d::SortPartsByArea() {
+    const int n = Parts.Count();
+    std::vector<int> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        return Parts.Items()[static_cast<std::size_t>(a)].Area() >
+               Parts.Items()[static_cast<std::size_t>(b)].Area();
+    });
+    const bool parallel = WorkParts.Count() == n;
+    TPanels parts, work;
+    for (int i : order) {
+        parts.AddCopy(Parts[i]);
+        if (parallel) work.AddCopy(WorkParts[i]);
+    }
+    Parts = std::move(parts);
+    if (parallel) WorkParts = std::move(work);
+}
+
+void TOptimize2d::SortParts(std::string& ErrorText) {
+    ErrorText.clear();
+    SortPartsByArea();
+    for (int i = 0; i < Parts.Count(); ++i) Parts[i].Index = i;
+    for (int i = 0; i < WorkParts.Count(); ++i) WorkParts[i].Index = i;
+    if (Parts.Empty() || TotalQty64(Parts) == 0) ErrorText = MsgPartDataIsEmpty;
+}
+
+void TOptimize2d::AddKerfAndEdges(std::string& ErrorText) {
+    ErrorText.clear();
+    const std::int64_t kerf = BladeWidth;
+    for (T2DStock& p : Parts) {
+        std::int64_t length = std::int64_t{p.Length} + kerf;
+        std::int64_t width = std::int64_t{p.Width} + kerf;
+        if (p.Edge) {
+            const TPartEdge& e = *p.Edge;
+            length += -std::int64_t{e.BL} - e.BR + e.GL + e.GR;
+            width += -std::int64_t{e.BT} - e.BB + e.GT + e.GB;
+        }
+        // A part must keep a size of its own once the blade width is taken
+        // off again: every later step divides by it.
+        if (length - kerf <= 0 || width - kerf <= 0 || length > std::numeric_limits<std::int32_t>::max() ||
+            width > std::numeric_limits<std::int32_t>::max()) {
+            ErrorText = PartHasNoSizeMessage(p.Label);
+            return;
+        }
+        p.Length = static_cast<std::int32_t>(length);
+        p.Width = static_cast<std::int32_t>(width);
+    }
+    for (T2DStock& e : Panels) {
+        e.Length += BladeWidth;
+        e.Width += BladeWidth;
+    }
+}
+
+void TOptimize2d::CheckPartsFit(std::string& ErrorText) {
+    ErrorText.clear();
+    for (const T2DStock& p : Parts) {
+        if (p.Quantity <= 0) continue;
+        const std::int32_t L = p.NetLength();
+        const std::int32_t W = p.NetWidth();
+        bool fits = false;
+        for (const T2DStock& e : Panels) {
+            const std::int32_t pL = e.NetLength();
+            const std::int32_t pW = e.NetWidth();
+            if ((L <= pL && W <= pW) || (p.CanRotate && L <= pW && W <= pL)) {
+                fits = true;
+                break;
+            }
+        }
+        if (!fits) {
+            ErrorText = "Part[label=" + p.Label + "] is too large.";
+            return;
+        }
+    }
+}
+
+void TOptimize2d::PrepareSeeds(std::string& ErrorText) {
+    ErrorText.clear();
+    Seeds.Clear();
+    if (Panels.Empty()) {
+        ErrorText = "no Sheet";
+        return;
+    }
+    Seeds.Parts.Assign(Parts);
+    std::int32_t maxLength = 0, maxWidth = 0;
+    for (const T2DStock& e : Panels) {
+        maxLength = std::max(maxLength, e.Length);
+        maxWidth = std::max(maxWidth, e.Width);
+    }
+    Seeds.SetMaxLength(maxLength);
+    Seeds.SetMaxWidth(maxWidth);
+    Seeds.Panels.Assign(Panels);
+    Seeds.Build();
+    Seeds.Keys.clear();
+}
+
+// ---- the run --------------------------------------------------------------------
+
+void TOptimize2d::Run(std::string& ErrorText) {
+    ErrorText.clear();
+    double maxArea = -9999999.0;
+    for (const T2DStock& e : Panels)
+        if (e.Area() > maxArea) maxArea = e.Area();
+    SortPartsByArea();
+
+    const TPanels A(Parts);   // maximum quantities
+    TPanels R(Parts);         // remaining quantities
+    const TPanels W(WorkParts);  // required quantities
+    const TPanels S(Panels);  // the stock as given
+    TSchemes P;
+
+    std::int32_t extraPasses;
+    if (A.Count() <= ManyPartKinds) {
+        extraPasses = 0;
+        FewPartKinds = true;
+    } else {
+        extraPasses = 2;
+        FewPartKinds = false;
+    }
+
+    for (;;) {
+        Best.Clear();
+        const int n = A.Count();
+        std::vector<int> open;
+        std::vector<std::int32_t> placed(static_cast<std::size_t>(n));
+        for (int j = 0; j < n; ++j) {
+            const std::int32_t a = A[j].Quantity, w = W[j].Quantity;
+            const std::int32_t done = HeldSum(a, -std::int64_t{R[j].Quantity});
+            placed[static_cast<std::size_t>(j)] = done;
+            if ((w == a && done < w) || (w < a && done <= w) || w > a) open.push_back(j);
+        }
+        Parts.Clear();
+        WorkParts.Clear();
+        auto take = [&](int j, std::int32_t Required) {
+            T2DStock c = T2DStock::CreateCopy(R[j]);
+            c.ClearText();
+            Parts.AddCopy(c);
+            c.Quantity = Required;
+            WorkParts.AddCopy(c);
+        };
+        const bool batch = static_cast<std::int64_t>(open.size()) > ManyPartKinds;
+        if (!batch) {
+            if (open.empty()) break;
+            for (int j : open)
+                take(j, HeldSum(W[j].Quantity, -std::int64_t{placed[static_cast<std::size_t>(j)]}));
+        } else {
+            std::vector<char> taken(static_cast<std::size_t>(n), 0);
+            auto required = [&](int j) {
+                const std::int32_t q =
+                    HeldSum(W[j].Quantity, -std::int64_t{placed[static_cast<std::size_t>(j)]});
+                return PubRandom(2) == 0 ? 0 : q;
+            };
+            std::size_t k = 0;
+            std::int32_t count = 0;
+            for (; k < open.size() && count < 249999; ++k, ++count) {
+                taken[static_cast<std::size_t>(open[k])] = 1;
+                take(open[k], required(open[k]));
+            }
+            count = 0;
+            for (; k < open.size() && count < 249999 && Parts.TotalArea() < 3.0 * maxArea;
+                 ++k, ++count) {
+                taken[static_cast<std::size_t>(open[k])] = 1;
+                take(open[k], required(open[k]));
+            }
+            count = 0;
+            for (auto it = open.rbegin(); it != open.rend() && count < 499999; ++it) {
+                if (taken[static_cast<std::size_t>(*it)]) continue;
+                taken[static_cast<std::size_t>(*it)] = 1;
+                take(*it, 0);
+                ++count;
+            }
+        }
+
+        SortParts(ErrorText);
+        if (!ErrorText.empty()) break;
+        ProgressStep();
+        AddKerfAndEdges(ErrorText);
+        if (!ErrorText.empty()) return;
+        ProgressStep();
+        CheckPartsFit(ErrorText);
+        if (!ErrorText.empty()) return;
+        PrepareSeeds(ErrorText);
+        Seeds.Keys.clear();
+        ProgressStep();
+        if (!ErrorText.empty()) return;
+        OptimizeQuick(ErrorText);
+        ProgressStep();
+        if (!ErrorText.empty()) return;
+        if (Candidates.Count() == 0) {
+            ErrorText = MsgCantGetResult;
+            return;
+        }
+        CandidatePartTotals.Assign(Candidates[0].PartCounts);
+        for (int i = 1; i < Candidates.Count(); ++i)
+            CandidatePartTotals.AddQuantities(Candidates[i].PartCounts);
+        SchemeLimitHook();
+        OptimizeInnerFlag = extraPasses >= 1;
+
+        OptimizeSearch(2, ErrorText);
+        if (OptimizeSpeed > 7) OptimizeSearch(1, ErrorText);
+        if (OptimizeSpeed > 14) OptimizeSearch(0, ErrorText);
+        ProgressAdvanceByMax();
+        if (!ErrorText.empty()) return;
+        Best.Sort();
+
+        if (!batch) {
+            for (const TPacket& layout : Best.Packets) P.AddOrMergeLayout(layout);
+            if (extraPasses == 0) break;
+            --extraPasses;
+            P.Sort();
+            for (int i = P.Count() - 1; i >= P.Count() / 2 && i >= 0; --i) P.Packets.Delete(i);
+            R = A;
+            Panels = S;
+            for (const TPacket& layout : P.Packets) SubtractLayout(layout, R, Panels);
+        } else {
+            for (const TPacket& layout : Best.Packets) {
+                SubtractLayout(layout, R, Panels);
+                P.AddOrMergeLayout(layout);
+            }
+            // The next batch adds the blade width again: start from the
+            // sizes as given.
+            for (int i = 0; i < Panels.Count() && i < S.Count(); ++i) {
+                Panels[i].Length = S[i].Length;
+                Panels[i].Width = S[i].Width;
+            }
+        }
+    }
+
+    Parts = A;
+    WorkParts = W;
+    Panels = S;
+    Best = std::move(P);
+
+    for (TPacket& layout : Best.Packets) {
+        for (T2DStock& c : layout.PartCounts) {
+            const int j = FindByLabel(Parts, c.Label);
+            if (j >= 0) c.SetTextsFromPart(Parts[j]);
+        }
+        for (T2DStock& p : layout.Placements) {
+            ProgressStep();
+            const int j = FindByLabel(Parts, p.Label);
+            if (j >= 0) p.SetTextsFromPart(Parts[j]);
+        }
+    }
+}
+
+// ---- quick passes -----------------------------------------------------------------
+
+void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
+    ErrorText.clear();
+    SeedsFromRefine = false;
+    OptimizeStartTime = platform::NowMilliseconds();
+    TPanels q(Parts);
+    Candidates.Clear();
+    TPacket sheet = TPacket::CreateFromParts(Parts);
+
+    auto takesPart = [](const T2DStock& e) { return e.Quantity != 0 || OrderOptimize; };
+    auto done = [this] {
+        return Candidates.Count() == 1 && Candidates[0].PartCounts.SameQuantities(Parts);
+    };
+    auto overLimit = [this] { return Candidates.Count() > MaxCandidateLayouts; };
+
+    [&] {
+        for (const T2DStock& e : Panels) {
+            if (!takesPart(e)) continue;
+            LoadStockEntry(sheet, e);
+            Seeds.FillPanel(Parts, sheet, Candidates, false, 1);
+        }
+        if (done()) return;
+        if (overLimit()) SchemeLimitHook();
+        if (TimeCheckFails()) return;
+        if (FastOptimize) return;
+
+        for (std::int32_t s = 1; s <= 4; ++s) {
+            std::int32_t added = 0;
+            const std::int32_t before = Candidates.Count();
+            for (const T2DStock& e : Panels) {
+                if (!takesPart(e)) continue;
+                LoadStockEntry(sheet, e);
+                added += Seeds.FillPanel(Parts, sheet, Candidates, true, s);
+                if (TimeCheckFails()) return;
+            }
+            if (done() || added == 0) return;
+            if ((before + 1.0) / (Candidates.Count() + 1.0) > 0.99 || overLimit()) return;
+            if (TimeCheckFails()) return;
+        }
+
+        for (std::int32_t r = 1; r <= 100 && r <= 5 * OptimizeSpeed; ++r) {
+            std::int32_t added = 0;
+            const std::int32_t before = Candidates.Count();
+            for (const T2DStock& e : Panels) {
+                if (!takesPart(e)) continue;
+                LoadStockEntry(sheet, e);
+                bool accepted = false;
+                for (int draw = 0; draw < 100 && !accepted; ++draw) {
+                    for (int j = 0; j < q.Count(); ++j) {
+                        const std::int64_t upper = std::int64_t{Parts[j].Quantity} + 1;
+                        q[j].Quantity = PubRandom(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                            upper, 1, std::numeric_limits<std::int32_t>::max())));
+                        if (PubRandom(4) == 0) q[j].Quantity = 0;
+                    }
+                    accepted = q.TotalArea() > 3.0 * sheet.Area();
+                }
+                if (!accepted) break;
+                added += Seeds.FillPanel(q, sheet, Candidates, true, 1);
+                if (done() || TimeCheckFails()) return;
+                if (OptimizeSpeed >= 5) {
+                    for (std::int32_t s : {4, 2, 3}) {
+                        added += Seeds.FillPanel(q, sheet, Candidates, true, s);
+                        if (done() || TimeCheckFails()) return;
+                    }
+                }
+                if (overLimit()) SchemeLimitHook();
+            }
+            if (TimeCheckFails()) return;
+            if ((before + 1.0) / (Candidates.Count() + 1.0) > 0.998 || added == 0 || overLimit())
+                return;
+        }
+    }();
+
+    OptimizeStartTime = platform::NowMilliseconds();
+}
+
+// ---- trial search -----------------------------------------------------------------
+
+void TOptimize2d::WeightParts(TPanels& List, std::int32_t Strategy) {
+    double avgArea = 0.0;
+    for (const T2DStock& w : WorkParts) avgArea += w.Area();
+    avgArea /= WorkParts.Count();
+    std::int64_t avgQty = WorkParts.Count() > 0 ? TotalQty64(WorkParts) / WorkParts.Count() : 0;
+    if (avgQty == 0) avgQty = 1;
+    const double totalCand = static_cast<double>(TotalQty64(CandidatePartTotals));
+    const double avg = static_cast<double>(avgQty);
+
+    for (int i = 0; i < List.Count(); ++i) {
+        T2DStock& item = List[i];
+        const double r = item.Area() / avgArea;
+        if (FewPiecesMode) item.Quantity = HeldRound(static_cast<double>(item.Quantity) * 30.0);
+        const double q = item.Quantity;
+        const double r2 = r * r;
+        const double r4 = r2 * r2;
+        std::int64_t value = 0;
+        switch (Strategy % 10) {
+            case 0:
+                value = HeldRound((q + 1) * (totalCand + 1) /
+                                  std::sqrt(CandidatePartTotals[i].Quantity + 1.0));
+                break;
+            case 1: value = std::int64_t{item.Quantity} + PubRandom(2); break;
+            case 2: value = avgQty + PubRandom(2); break;
+            case 3: value = PubRandom(2) + std::int64_t{HeldRound(r * avg)}; break;
+            case 4: value = PubRandom(2) + std::int64_t{HeldRound(r * q)}; break;
+            case 5: value = PubRandom(2) + std::int64_t{HeldRound(r2 * avg)}; break;
+            case 6: value = PubRandom(2) + std::int64_t{HeldRound(r2 * q)}; break;
+            case 7: value = PubRandom(2) + std::int64_t{HeldRound(r4 * avg)}; break;
+            case 8: value = PubRandom(2) + std::int64_t{HeldRound(r4 * q)}; break;
+            default: value = PubRandom(100) + avgQty; break;
+        }
+        item.Quantity = HeldSum(value, 0);
+    }
+}
+
+std::int32_t TOptimize2d::CompareSchemes(const TSchemes& A, const TSchemes& B) const {
+    auto tieRule = [&]() -> std::int32_t {
+        if (B.Count() > 0 && A.Count() > 0 &&
+            B[B.Count() - 1].UsedValue() < A[A.Count() - 1].UsedValue())
+            return -1;
+        if (A.Count() > B.Count()) return -1;
+        return 1;
+    };
+    if (CostOptimize) {
+        const double cA = static_cast<double>(A.TotalSheetCost());
+        const double cB = static_cast<double>(B.TotalSheetCost());
+        if (std::fabs(cA - cB) / (cA + 0.01) < 0.0001) return tieRule();
+        return cB < cA ? -1 : 1;
+    }
+    if (!FewPartKinds) {
+        const double aA = A.TotalUsableArea();
+        const double aB = B.TotalUsableArea();
+        if (aB < aA) return -1;
+        if (aB > aA) return 1;
+    }
+    const double uA = A.Utilization();
+    const double uB = B.Utilization();
+    if (std::fabs(uA - uB) / uA < 0.0001) return tieRule();
+    return uB > uA ? -1 : 1;
+}
+
+void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
+    OptimizeStartTime = platform::NowMilliseconds();
+    const int nParts = Parts.Count();
+    FewPiecesMode = nParts > 0 && static_cast<double>(TotalQty64(Parts)) / nParts < 8.0;
+    for (TPacket& c : Candidates.Packets) c.Value = c.GetValue(false, 1.0);
+
+    TPanels U(Parts);
+    WeightParts(U, 0);
+    TPanels V;
+    TPanels Rm;
+    TPanels St;
+    TSchemes T;
+    TSchemes F;
+    const TPanels Wsave(WorkParts);
+    TPacket sheet = TPacket::CreateFromParts(Parts);
+    TSchemes* source = nullptr;
+
+    const std::int32_t trials = 5 * OptimizeSpeed + 20;
+    std::int32_t lastImprovement = -1;
+    std::int32_t strategyIndex = -1;
+    bool normalDone = false;
+    const std::int64_t avgPieces = nParts > 0 ? TotalQty64(Parts) / nParts : 0;
+
+    auto stockOf = [&St](const TPacket& p) -> T2DStock& { return St[p.Index]; };
+    auto moveSourceToTrial = [&] {
+        for (TPacket& p : source->Packets) {
+            T.AddOrMergeLayout(p);
+            p.Quantity = 0;
+        }
+    };
+
+    for (std::int32_t t = 0; t < trials; ++t) {
+        std::int32_t refills = 0, commits = 0;
+        bool finished = false, extended = false;
+        T.Clear();
+        Rm = Parts;
+        St = Panels;
+
+        if (t % 5 == 0) {
+            ++strategyIndex;
+            V = Parts;
+            WeightParts(V, strategyIndex);
+        } else if (U.SameQuantities(V)) {
+            ++lastImprovement;
+            continue;
+        } else {
+            V = U;
+        }
+
+        if (Best.Count() > 0 && t - lastImprovement > 20 && t > 30) break;
+        if (Candidates.Count() > MaxCandidateLayouts && Best.Count() > 0 &&
+            t - lastImprovement > 20)
+            break;
+
+        std::int32_t picks = 0;
+        source = &Candidates;
+        for (TPacket& c : Candidates.Packets) c.Quantity = 0;
+        U = V;
+
+        bool completed = false;
+        for (;;) {
+            // ---- pick step ----
+            const std::int32_t mode = commits > 0 ? 1 : Mode;
+            double bestScore = 0.0;
+            int bestIndex = -1;
+            std::int32_t bestPriority = 999999;
+            completed = false;
+
+            auto valueOf = [&](const TPacket& x, double score) {
+                if (mode == 0) return x.Value;
+                if (FewPiecesMode) return x.Value * x.Value * score + 1;
+                return x.Value * score + 1;
+            };
+            auto perPiece = [](const TPacket& x) {
+                return x.Area() / static_cast<double>(x.TotalCount());
+            };
+            auto byArea = [&](const TPacket& p, const TPacket& b) {
+                const double ap = perPiece(p), ab = perPiece(b);
+                if (std::fabs(ap / ab - 1) < 0.05) return p.Area() < b.Area();
+                return ap > ab;
+            };
+
+            for (int k = 0; k < source->Count(); ++k) {
+                TPacket& p = (*source)[k];
+                if (p.Priority > bestPriority) continue;
+                if (stockOf(p).Quantity == 0) continue;
+                if (p.PartCounts.AnyQtyGreater(Rm)) continue;
+                double score = p.PartCounts.Score(Rm, Parts, V, WorkParts);
+                if (score < 0) continue;
+                if (CostOptimize) score = (p.Area() * score + 0.0001) / (p.Cost + 1.0) + 1.0;
+                if (p.Quantity > 0) score *= 1.01;
+                if (p.Priority < bestPriority || !(bestScore > 0)) {
+                    bestScore = score;
+                    bestIndex = k;
+                    bestPriority = p.Priority;
+                    continue;
+                }
+                const TPacket& b = (*source)[bestIndex];
+                const double sp = OptimizeInnerFlag ? 1.0 : score;
+                const double sb = OptimizeInnerFlag ? 1.0 : bestScore;
+                bool wins = false;
+                if (mode == 0 || mode == 1) {
+                    const double vp = valueOf(p, sp), vb = valueOf(b, sb);
+                    if (std::fabs(vp / vb - 1) >= 0.001)
+                        wins = vp > vb;
+                    else if (std::fabs(sp / sb - 1) >= 0.001)
+                        wins = sp > sb;
+                    else
+                        wins = byArea(p, b);
+                } else if (mode == 2) {
+                    if (std::fabs((sp + 1) / (sb + 1) - 1) >= 0.05)
+                        wins = sp > sb;
+                    else if (std::fabs((p.Value + 1) / (b.Value + 1) - 1) >= 0.001)
+                        wins = p.Value > b.Value;
+                    else
+                        wins = byArea(p, b);
+                }
+                if (wins) {
+                    bestScore = score;
+                    bestIndex = k;
+                    bestPriority = p.Priority;
+                }
+            }
+
+            bool commit = false;
+            if (bestIndex >= 0) {
+                TPacket& p = (*source)[bestIndex];
+                ProgressStep();
+                ++picks;
+                for (int j = 0; j < p.PartCounts.Count() && !completed; ++j) {
+                    const std::int32_t r = Rm[j].Quantity;
+                    completed = r > 0 && r == p.PartCounts[j].Quantity;
+                }
+                Rm.SubtractQuantities(p.PartCounts);
+                p.Quantity += 1;
+                stockOf(p).Quantity -= 1;
+
+                bool all = true;
+                for (int j = 0; j < nParts && all; ++j)
+                    all = std::int64_t{Parts[j].Quantity} - Rm[j].Quantity >=
+                          WorkParts[j].Quantity;
+                if (all) {
+                    finished = true;
+                    for (TPacket& s : source->Packets) T.AddOrMergeLayout(s);
+                    break;
+                }
+                if (completed && avgPieces >= 9) {
+                    commit = true;
+                } else {
+                    if (refills == 0 && picks % 5 == 1) {
+                        int lowest = -1;
+                        double lowestValue = 999.0;
+                        for (int k = 0; k < source->Count(); ++k) {
+                            const TPacket& s = (*source)[k];
+                            if (s.Quantity == 0) continue;
+                            const double v = CostOptimize ? (s.Area() * s.Value + 0.0001) /
+                                                                    (s.Cost + 0.0001) +
+                                                                1.0
+                                                          : s.Value;
+                            if (v < lowestValue) {
+                                lowestValue = v;
+                                lowest = k;
+                            }
+                        }
+                        if (lowest >= 0 && lowest != bestIndex) {
+                            TPacket& g = (*source)[lowest];
+                            Rm.AddQuantities(g.PartCounts);
+                            g.Quantity -= 1;
+                            stockOf(g).Quantity += 1;
+                        }
+                    }
+                    continue;
+                }
+            } else {
+                commit = true;
+            }
+            if (!commit) continue;
+
+            // ---- commit step ----
+            ++commits;
+            moveSourceToTrial();
+            source = nullptr;
+            if (Rm.AllZero()) {
+                finished = true;
+                break;
+            }
+            if (commits == 1) WorkParts = Wsave;
+            RaiseWeightsHeld(U, Rm, Parts);
+            if (refills >= 1 && picks == 0) {
+                if (extended || !OrderOptimize) break;
+                extended = true;
+                for (T2DStock& e : St)
+                    if (e.SourceKind == srcSheet) e.Quantity = 9999;
+                commits = 0;
+                source = &Candidates;
+                continue;
+            }
+
+            // Refill: seeds and fresh layouts for the remaining quantities.
+            picks = 0;
+            const std::int32_t maxLength = Seeds.MaxLength, maxWidth = Seeds.MaxWidth;
+            Seeds.Clear();
+            Seeds.Parts.Assign(Rm);
+            Seeds.SetMaxLength(maxLength);
+            Seeds.SetMaxWidth(maxWidth);
+            Seeds.Panels.Assign(Panels);
+            Seeds.Build();
+            Seeds.Keys.clear();
+            F.Clear();
+            ++refills;
+            for (const T2DStock& e : St) {
+                if (e.Quantity == 0) continue;
+                LoadStockEntry(sheet, e);
+                sheet.PartCounts.Assign(Parts);
+                SeedsFromRefine = true;
+                Seeds.FillPanel(Rm, sheet, F, false, 1);
+            }
+            for (TPacket& f : F.Packets) {
+                f.Quantity = 0;
+                f.Value = f.GetValue(false, 1.0);
+            }
+            if (F.Count() > 1024) F.Sort();
+            for (TPacket& f : F.Packets) {
+                f.Active = false;
+                Candidates.AddPacket(f, GuillotineMode, completed);
+            }
+            if (completed) {
+                source = &Candidates;
+                F.Clear();
+            } else {
+                source = &F;
+            }
+            if (T.Count() == 0) break;
+        }
+
+        // ---- end of the trial ----
+        ProgressStep(false);
+        SortByUsedValue(T);
+        const int n = T.Count();
+        if (n >= 2) {
+            auto raise = [&](const TPacket& L) {
+                for (std::int32_t k = 0; k < L.Quantity; ++k) RaiseWeightsHeld(U, L.PartCounts, Parts);
+            };
+            raise(T[n - 1]);
+            for (int i = n - 2; i >= n / 2 + 1; --i) raise(T[i]);
+            for (int i = 0; i <= n / 2 - 1; ++i)
+                for (std::int32_t k = 0; k < T[i].Quantity; ++k)
+                    U.LowerWeights(T[i].PartCounts, Parts);
+        }
+        if (!finished) continue;
+        if (extended && normalDone) continue;
+        if (Best.Count() == 0 || CompareSchemes(Best, T) < 0) {
+            Best = T;
+            lastImprovement = t;
+        }
+        if (OptimizeInnerFlag && t - lastImprovement > 3 && Best.Count() > 0) break;
+        if (Panels.Count() == 1 && Best.Count() == 1 && Best[0].Quantity == 1) break;
+        if (!extended)
+            normalDone = true;
+        else if (TotalQty64(St) == 999 * std::int64_t{St.Count()})
+            normalDone = true;
+        if (TimeCheckFails()) break;
+    }
+
+    WorkParts = Wsave;
+    if (Best.Count() > 0) {
+        for (int i = Best.Count() - 1; i >= 0; --i)
+            if (Best[i].Quantity == 0) Best.Packets.Delete(i);
+        for (TPacket& layout : Best.Packets) layout.SortPlacements();
+        PanelsLeft = Panels;
+        for (const TPacket& layout : Best.Packets) PanelsLeft[layout.Index].Quantity -= layout.Quantity;
+        Packet = Best[0];
+        // A plan found here stands, whatever an earlier mode reported.
+        ErrorText.clear();
+    } else {
+        ErrorText = MsgCantGetResult;
+        if (MinOffcutSize >= 1) ErrorText += "\r\nSetup Minimum Offcut Size to 0, try it again.";
+    }
+}

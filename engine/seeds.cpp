@@ -1,0 +1,600 @@
+#include "engine/seeds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#include "engine/progress.h"
+#include "engine/pubstr.h"
+#include "engine/textfmt.h"
+#include "engine/trapezium.h"
+#include "platform/clock.h"
+
+std::int32_t SeedQueueCount = 0;
+
+namespace {
+
+constexpr std::int32_t kMaxCombinedSeeds = 2048;
+constexpr std::int32_t kMaxQueuedBlocks = 4096;
+constexpr std::int32_t kPinwheelPartLimit = 128;
+constexpr std::int32_t kPinwheelSeedLimit = 512;
+
+using TCount = TSeeds::TCount;
+
+// Quantities of a list by position.
+std::vector<std::int32_t> QuantitiesOf(const TPanels& List) {
+    std::vector<std::int32_t> q;
+    q.reserve(static_cast<std::size_t>(List.Count()));
+    for (const T2DStock& s : List) q.push_back(s.Quantity);
+    return q;
+}
+
+// Some count exceeds the quantity at its position.
+bool Exceeds(const std::vector<TCount>& Counts, const std::vector<std::int32_t>& Quantities) {
+    for (const TCount& c : Counts)
+        if (c.Qty > Quantities[static_cast<std::size_t>(c.Index)]) return true;
+    return false;
+}
+
+// Sum of two count lists, in part order.
+std::vector<TCount> SumOf(const std::vector<TCount>& A, const std::vector<TCount>& B) {
+    std::vector<TCount> sum;
+    sum.reserve(A.size() + B.size());
+    std::size_t i = 0, j = 0;
+    while (i < A.size() || j < B.size()) {
+        if (j == B.size() || (i < A.size() && A[i].Index < B[j].Index)) {
+            sum.push_back(A[i++]);
+        } else if (i == A.size() || B[j].Index < A[i].Index) {
+            sum.push_back(B[j++]);
+        } else {
+            sum.push_back({A[i].Index, A[i].Qty + B[j].Qty});
+            ++i;
+            ++j;
+        }
+    }
+    return sum;
+}
+
+// The first position where the two count sequences differ decides: True
+// when A holds more there; False when equal throughout.
+bool CountsGreaterLex(const std::vector<TCount>& A, const std::vector<TCount>& B) {
+    std::size_t i = 0, j = 0;
+    while (i < A.size() || j < B.size()) {
+        const std::int32_t ia = i < A.size() ? A[i].Index : std::numeric_limits<std::int32_t>::max();
+        const std::int32_t ib = j < B.size() ? B[j].Index : std::numeric_limits<std::int32_t>::max();
+        if (ia < ib) return true;    // A holds pieces where B holds none
+        if (ib < ia) return false;   // and the other way round
+        if (A[i].Qty != B[j].Qty) return A[i].Qty > B[j].Qty;
+        ++i;
+        ++j;
+    }
+    return false;
+}
+
+std::int64_t ElapsedWholeSeconds(std::int64_t StartMs) {
+    return std::llabs(platform::NowMilliseconds() - StartMs) / 1000;
+}
+
+// A block of the part list's counts, with the given outline.
+std::unique_ptr<TPacket> NewBlock(const TPanels& Parts, std::int32_t Length, std::int32_t Width) {
+    auto block = std::make_unique<TPacket>(TPacket::CreateFromParts(Parts));
+    block->Length = Length;
+    block->Width = Width;
+    block->ResetSpaces();
+    return block;
+}
+
+}  // namespace
+
+TSeeds::TSeeds() {
+    ByLength.ByLength = true;
+    ByWidth.ByLength = false;
+    SeedList.reserve(1024);
+    SeedInfos.reserve(1024);
+}
+
+void TSeeds::Clear() {
+    SeedList.clear();
+    SeedInfos.clear();
+    Queue.clear();
+    Parts.Clear();
+    Panels.Clear();
+    ByLength.Clear();
+    ByWidth.Clear();
+    Keys.clear();
+}
+
+TSeeds::TBlockInfo TSeeds::InfoOf(const TPacket& Block) {
+    TBlockInfo info;
+    const int n = Block.PartCounts.Count();
+    for (int i = 0; i < n; ++i) {
+        const std::int32_t q = Block.PartCounts.Items()[static_cast<std::size_t>(i)].Quantity;
+        if (q != 0) info.Counts.push_back({i, q});
+        info.Total += q;
+    }
+    info.FirstShaped =
+        !Block.Placements.Empty() && Block.Placements.Items().front().ShapeKind == skShaped;
+    return info;
+}
+
+std::string TSeeds::KeyOf(std::int32_t Length, std::int32_t Width,
+                          const std::vector<TCount>& Counts) {
+    std::string key = IntToStr(Length);
+    key += ' ';
+    key += IntToStr(Width);
+    for (const TCount& c : Counts) {
+        if (c.Qty <= 0) continue;
+        key += ' ';
+        key += IntToStr(c.Index);
+        key += 'x';
+        key += IntToStr(c.Qty);
+    }
+    return key;
+}
+
+std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block) {
+    const auto index = static_cast<std::int32_t>(SeedList.size());
+    SeedInfos.push_back(InfoOf(*Block));
+    ByLength.Add(*Block, index);
+    ByWidth.Add(*Block, index);
+    SeedList.push_back(std::move(Block));
+    return index;
+}
+
+void TSeeds::QueueBlock(std::unique_ptr<TPacket> Block) {
+    Queue.push_back(std::move(Block));
+    ++SeedQueueCount;
+}
+
+// ---- base blocks ------------------------------------------------------------
+
+void TSeeds::AddBaseSeeds() {
+    // Count first; make every block only when few are queued (Build then
+    // combines them), else only those Build keeps.
+    SeedQueueCount = 0;
+    EnumerateBaseBlocks(TBaseMode::Count);
+    const std::int32_t count = SeedQueueCount;
+    SeedQueueCount = 0;
+    EnumerateBaseBlocks(count >= 64 || RollingMode ? TBaseMode::BuildKept : TBaseMode::BuildAll);
+    SeedQueueCount = count;
+}
+
+void TSeeds::EnumerateBaseBlocks(TBaseMode Mode) {
+    for (const T2DStock& part : Parts) {
+        if (part.ShapeKind == skShaped) {
+            const PTrapezium z = TrapeziumList.FindByLabel(part.Label);
+            if (z && (z->Param3 > 0 || z->Param6 > 0)) {
+                EnumeratePairBlocks(part, Mode);
+                continue;
+            }
+        }
+        EnumerateGridBlocks(part, Mode);
+    }
+}
+
+void TSeeds::EnumerateGridBlocks(const T2DStock& Part, TBaseMode Mode) {
+    const bool square = Part.Length == Part.Width;
+    const std::int32_t qty = Part.Quantity;
+    for (int o = 0; o < 2; ++o) {
+        if (o == 1 && (!Part.CanRotate || square)) break;
+        T2DStock piece = T2DStock::CreateCopy(Part);
+        if (o == 1) piece.Rotate();
+        piece.Quantity = 1;
+        const std::int32_t pL = piece.Length;
+        const std::int32_t pW = piece.Width;
+        if (pL <= 0 || pW <= 0) continue;
+        std::int32_t cols = MaxLength / pL;
+        const std::int32_t rows = MaxWidth / pW;
+        if (RollingMode && cols > 2) cols = 1;
+        for (std::int32_t i = 1; i <= cols && i <= qty; ++i) {
+            // The blocks i x j that may be queued form a prefix of j: the
+            // quantity, the sheet size and the stock all allow fewer rows
+            // whenever they allow more.
+            const std::int32_t length = i * pL;
+            std::int32_t lo = 0;
+            std::int32_t hi = std::min(rows, qty / i);
+            while (lo < hi) {
+                const std::int32_t mid = lo + (hi - lo + 1) / 2;
+                if (Panels.AnyFits(length, mid * pW))
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            const std::int32_t jCount = lo;
+            if (Mode == TBaseMode::Count) {
+                SeedQueueCount += jCount;
+                continue;
+            }
+            const std::int32_t jLast = Mode == TBaseMode::BuildKept && i > 1 ? std::min(jCount, 1)
+                                                                              : jCount;
+            for (std::int32_t j = 1; j <= jLast; ++j) {
+                auto block = NewBlock(Parts, length, j * pW);
+                for (std::int32_t a = 0; a < i; ++a)
+                    for (std::int32_t b = 0; b < j; ++b) {
+                        piece.Position = {pL * a, pW * b};
+                        block->AddPlacementNoSpaces(piece);
+                    }
+                QueueBlock(std::move(block));
+            }
+        }
+    }
+}
+
+void TSeeds::EnumeratePairBlocks(const T2DStock& Part, TBaseMode Mode) {
+    const PTrapezium z = TrapeziumList.FindByLabel(Part.Label);
+    const std::int64_t kerf = BladeWidth;
+    const std::int64_t pairW = std::int64_t{z->Bottom} + z->Top + 2 * kerf;
+    const std::int64_t oneW = std::int64_t{z->Bottom} + z->Param3 + kerf;
+    const std::int64_t shrink = 2 * std::int64_t{z->Param8};
+    auto rowLen = [&](std::int64_t k) {
+        return k % 2 == 1 ? (k / 2) * pairW + oneW : (k / 2) * pairW + z->TopOffset;
+    };
+    const std::int64_t m = std::max(MaxLength, MaxWidth);
+    const std::int32_t qty = Part.Quantity;
+    const std::int32_t pW = Part.Width;
+    if (pW <= 0) return;
+    std::int32_t kMax = 0;
+    for (std::int32_t k = 1; k <= qty; ++k) {
+        if (rowLen(k) > m) break;
+        kMax = k;
+    }
+    const std::int64_t jMax = m / pW;
+    const double shapeArea = Part.ShapeArea();
+    auto fits = [&](std::int64_t L, std::int64_t W) {
+        return L <= MaxLength && W <= MaxWidth &&
+               Panels.AnyFits(static_cast<std::int32_t>(L), static_cast<std::int32_t>(W));
+    };
+    for (std::int32_t i = 1; i <= kMax; ++i) {
+        for (std::int64_t j = 1; j <= jMax && i * j <= qty; ++j) {
+            if (i == 1 && j > 1) break;
+            const std::int64_t blockL = rowLen(i) - shrink;  // after ShrinkLength
+            const std::int64_t blockW = pW * j;
+            const bool plain = fits(blockL, blockW);
+            // A part that may not turn is never placed turned.
+            const bool turned = Part.CanRotate && fits(blockW, blockL);
+            if (Mode == TBaseMode::Count) {
+                SeedQueueCount += (plain ? 1 : 0) + (turned ? 1 : 0);
+                continue;
+            }
+            if (!plain && !turned) continue;
+            if (Mode == TBaseMode::BuildKept) {
+                // Kept: one piece, or the first piece as long or as wide as the block.
+                const bool kept = i * j == 1 || Part.Length - shrink == blockL || pW == blockW;
+                if (!kept) continue;
+            }
+            const double fullArea = static_cast<double>(rowLen(i)) * static_cast<double>(blockW);
+            const double factor = static_cast<double>(i * j) * shapeArea / fullArea;
+            auto block = NewBlock(Parts, static_cast<std::int32_t>(rowLen(i)),
+                                  static_cast<std::int32_t>(blockW));
+            block->Quantity = 1;
+            for (std::int32_t a = 0; a < i; ++a) {
+                const std::int64_t n = a + 1;
+                const std::int64_t x =
+                    n % 2 == 1 ? (n / 2) * pairW : (n / 2) * pairW + z->TopOffset - oneW;
+                for (std::int64_t b = 0; b < j; ++b) {
+                    T2DStock piece = T2DStock::CreateCopy(Part);
+                    piece.Quantity = 1;
+                    piece.Position = {static_cast<std::int32_t>(x),
+                                      static_cast<std::int32_t>(pW * b)};
+                    if (n % 2 == 0) piece.TurnHalf();
+                    piece.Factor = factor;
+                    piece.Selectable = i == 1;
+                    block->AddPlacementNoSpaces(piece);
+                }
+            }
+            block->ShrinkLength(z->Param8);
+            if (plain) QueueBlock(std::make_unique<TPacket>(*block));
+            if (turned) {
+                block->Rotate();
+                QueueBlock(std::move(block));
+            }
+        }
+    }
+}
+
+// ---- build ------------------------------------------------------------------
+
+void TSeeds::Combine(const TPacket& B, const TBlockInfo& BInfo, bool AlongWidth, double Tol) {
+    const TIndexSeedsSet& set = AlongWidth ? ByLength : ByWidth;
+    const std::int32_t bKey = AlongWidth ? B.Length : B.Width;
+    const std::vector<std::int32_t> limits = QuantitiesOf(Parts);
+    for (std::int32_t g = set.FindPos(bKey); g < set.Count(); ++g) {
+        if (!(static_cast<double>(bKey) <= static_cast<double>(set.KeyAt(g)) * Tol)) break;
+        for (const std::int32_t idx : set.Group(g).Items()) {
+            const TPacket& c = *SeedList[static_cast<std::size_t>(idx)];
+            const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
+            std::int64_t length, width;
+            if (AlongWidth) {
+                length = B.Length;
+                width = std::int64_t{c.Width} + B.Width;
+                if (width > MaxWidth) continue;
+            } else {
+                length = std::int64_t{c.Length} + B.Length;
+                width = B.Width;
+                if (length > MaxLength) continue;
+            }
+            if (!Panels.AnyFits(static_cast<std::int32_t>(length), static_cast<std::int32_t>(width)))
+                continue;
+            const std::vector<TCount> sum = SumOf(BInfo.Counts, cInfo.Counts);
+            if (Exceeds(sum, limits)) continue;
+            std::string key = KeyOf(static_cast<std::int32_t>(length),
+                                    static_cast<std::int32_t>(width), sum);
+            if (Keys.count(key) != 0) continue;
+            if (BInfo.SinglePart() >= 0 && BInfo.SinglePart() == cInfo.SinglePart()) continue;
+            if (BInfo.FirstShaped && cInfo.FirstShaped) continue;
+            auto merged = std::make_unique<TPacket>();
+            merged->MergeFrom(AlongWidth, B, c);
+            Keys.insert(std::move(key));
+            QueueBlock(std::move(merged));
+        }
+    }
+}
+
+void TSeeds::Build() {
+    const std::int32_t nParts = Parts.Count();
+    const double tol = nParts <= 8 ? 1.03 : nParts <= 16 ? 1.02 : nParts <= 32 ? 1.01 : 1.00;
+
+    // Seed 0 is the empty block; it is not filed in the index sets.
+    SeedList.push_back(NewBlock(Parts, 0, 0));
+    SeedInfos.push_back(InfoOf(*SeedList.back()));
+
+    AddBaseSeeds();
+
+    if (SeedQueueCount >= 64 || RollingMode) {
+        while (!Queue.empty()) {
+            std::unique_ptr<TPacket> b = std::move(Queue.front());
+            Queue.pop_front();
+            const TBlockInfo info = InfoOf(*b);
+            const T2DStock* first = b->Placements.Empty() ? nullptr : &b->Placements.Items()[0];
+            if (info.Total == 1 ||
+                (first && (first->Length == b->Length || first->Width == b->Width)))
+                AddSeed(std::move(b));
+        }
+    } else if (nParts >= 32) {
+        while (!Queue.empty()) {
+            AddSeed(std::move(Queue.front()));
+            Queue.pop_front();
+        }
+    } else {
+        std::reverse(Queue.begin(), Queue.end());
+        for (const auto& b : Queue) Keys.insert(b->LayoutKey());
+        while (!Queue.empty() && SeedCount() < kMaxCombinedSeeds &&
+               SeedQueueCount < kMaxQueuedBlocks) {
+            if (SeedCount() % 10 == 0) ProgressStep();
+            std::unique_ptr<TPacket> b = std::move(Queue.front());
+            Queue.pop_front();
+            const TBlockInfo info = InfoOf(*b);
+            Combine(*b, info, true, tol);
+            Combine(*b, info, false, tol);
+            AddSeed(std::move(b));
+            --SeedQueueCount;
+        }
+        while (!Queue.empty()) {
+            std::unique_ptr<TPacket> b = std::move(Queue.front());
+            Queue.pop_front();
+            if (InfoOf(*b).Total == 1) AddSeed(std::move(b));
+        }
+    }
+
+    if (nParts < kPinwheelPartLimit && SeedCount() < kPinwheelSeedLimit &&
+        (!GuillotineMode || SeedsIgnoreGuillotine))
+        AddPinwheels();
+    Keys.clear();
+}
+
+void TSeeds::AddPinwheels() {
+    const std::vector<std::int32_t> limits = QuantitiesOf(Parts);
+    std::int32_t minL = MaxLength;
+    std::int32_t minW = MaxWidth;
+    for (std::int32_t s = 1; s < SeedCount(); ++s) {
+        minL = std::min(minL, SeedList[static_cast<std::size_t>(s)]->Length);
+        minW = std::min(minW, SeedList[static_cast<std::size_t>(s)]->Width);
+    }
+    const std::int32_t nA = SeedCount();
+    for (std::int32_t ia = 1; ia < nA; ++ia) {
+        for (std::int32_t ib = 1; ib < SeedCount(); ++ib) {
+            // Seeds are added below: take what is needed by value.
+            const TPacket& A = *SeedList[static_cast<std::size_t>(ia)];
+            const TPacket& B = *SeedList[static_cast<std::size_t>(ib)];
+            const std::int64_t sumL = std::int64_t{A.Length} + B.Length;
+            const std::int64_t sumW = std::int64_t{A.Width} + B.Width;
+            if (sumL > MaxLength || sumW > MaxWidth) continue;
+            if (!Panels.AnyFits(static_cast<std::int32_t>(sumL), static_cast<std::int32_t>(sumW)))
+                continue;
+            const std::int32_t dL = std::abs(A.Length - B.Length);
+            const std::int32_t dW = std::abs(A.Width - B.Width);
+            if (dL < minL || dW < minW) continue;
+            if ((A.Length > B.Length && A.Width > B.Width) ||
+                (B.Length > A.Length && B.Width > A.Width))
+                continue;
+            if (A.Length == B.Length || A.Width == B.Width) continue;
+            const TBlockInfo& aInfo = SeedInfos[static_cast<std::size_t>(ia)];
+            const TBlockInfo& bInfo = SeedInfos[static_cast<std::size_t>(ib)];
+            const std::vector<TCount> ab = SumOf(aInfo.Counts, bInfo.Counts);
+            const std::vector<TCount> twice = SumOf(ab, ab);
+            if (Exceeds(twice, limits)) continue;
+
+            TPacket n(A);
+            n.Length = static_cast<std::int32_t>(sumL);
+            n.Width = static_cast<std::int32_t>(sumW);
+            n.CopyPlacementsShifted(B, {0, A.Width});
+            n.CopyPlacementsShifted(B, {A.Length, 0});
+            n.CopyPlacementsShifted(A, {B.Length, B.Width});
+            const TPoint hole =
+                A.Length >= B.Length ? TPoint{B.Length, A.Width} : TPoint{A.Length, B.Width};
+
+            const std::string nKey = KeyOf(n.Length, n.Width, twice);
+            if (Keys.count(nKey) == 0) {
+                bool filled = false;
+                const std::int32_t nSeeds = SeedCount();
+                for (std::int32_t ic = 1; ic < nSeeds; ++ic) {
+                    const TPacket& C = *SeedList[static_cast<std::size_t>(ic)];
+                    if (C.Length > dL || C.Width > dW) continue;
+                    const double share = (static_cast<double>(C.Length) + C.Width) /
+                                         (static_cast<double>(dL) + dW);
+                    if (!(share >= 0.95)) continue;
+                    const std::vector<TCount> withC =
+                        SumOf(twice, SeedInfos[static_cast<std::size_t>(ic)].Counts);
+                    if (Exceeds(withC, limits)) continue;
+                    filled = true;
+                    std::string key = KeyOf(n.Length, n.Width, withC);
+                    if (Keys.count(key) != 0) continue;
+                    auto block = std::make_unique<TPacket>(n);
+                    block->CopyPlacementsShifted(C, hole);
+                    Keys.insert(std::move(key));
+                    AddSeed(std::move(block));
+                }
+                if (!filled && n.GetValue(false, 1.0) > 97.0) {
+                    Keys.insert(nKey);
+                    AddSeed(std::make_unique<TPacket>(std::move(n)));
+                }
+            }
+            if (SeedCount() % 10 == 0) ProgressStep();
+            if (SeedCount() > kPinwheelSeedLimit) return;
+        }
+    }
+}
+
+// ---- filling a sheet ----------------------------------------------------------
+
+std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Packet, TSchemes& Plan,
+                               bool Random, std::int32_t Strategy) {
+    const std::int64_t start = platform::NowMilliseconds();
+    const std::int32_t n = PubRandom(2) + 2;
+    const std::int32_t before = Plan.Count();
+    std::int32_t packets = 0;
+    std::int32_t result = 0;
+    ProgressStep(false);
+    ++OptimizeStepCount;
+
+    const std::vector<std::int32_t> available = QuantitiesOf(PartsAvailable);
+    const std::vector<std::int32_t> seedParts = QuantitiesOf(Parts);
+    const std::int64_t packetCap = (std::int64_t{OptimizeSpeed} + 1) * 128;
+    const std::int64_t budget = SeedsFromRefine ? 20 : 360;
+    const std::size_t nParts = available.size();
+
+    std::vector<std::int32_t> rem(nParts);
+    std::vector<char> fallbackFailed(nParts, 0);
+
+    for (std::int32_t s = SeedCount() - 1; s >= 0; --s) {
+        const TPacket& seed = *SeedList[static_cast<std::size_t>(s)];
+        const TBlockInfo& seedInfo = SeedInfos[static_cast<std::size_t>(s)];
+        if (seed.Length > Packet.Length || seed.Width > Packet.Width) continue;
+        if (Exceeds(seedInfo.Counts, available)) continue;
+
+        bool rnd = Random;
+        TPacket work(Packet);
+        work.Reset();
+        for (const T2DStock& p : seed.Placements) {
+            T2DStock q = T2DStock::CreateCopy(p);
+            q.Position.X += seed.Position.X;
+            q.Position.Y += seed.Position.Y;
+            work.AddPlacement(q);
+        }
+        rem = available;
+        for (const TCount& c : seedInfo.Counts) rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+
+        std::int32_t lastFallback = -1;
+        bool anyFailed = false;
+        for (;;) {
+            double bestRatio = 0.0;
+            std::int32_t bestRect = -1;
+            std::int32_t best = 0;
+            const std::int32_t nSpaces = work.Spaces.Count();
+            for (std::int32_t r = 0; r < nSpaces; ++r) {
+                if (rnd && PubRandom(n) == 0) continue;
+                const TSpace& space = work.Spaces.Items()[static_cast<std::size_t>(r)];
+                for (int pass = 0; pass < 2; ++pass) {
+                    const bool byLength = pass == 0;
+                    if (byLength && RollingMode) continue;
+                    const TIndexSeedsSet& set = byLength ? ByLength : ByWidth;
+                    const std::int32_t side = byLength ? space.Length : space.Width;
+                    for (std::int32_t g = set.FindPos(side); g < set.Count(); ++g) {
+                        for (const std::int32_t idx : set.Group(g).Items()) {
+                            const TPacket& c = *SeedList[static_cast<std::size_t>(idx)];
+                            if (c.Length > space.Length || c.Width > space.Width) continue;
+                            const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
+                            if (Exceeds(cInfo.Counts, rem)) continue;
+                            if (rnd && PubRandom(n) == 0) continue;
+                            const double ratio =
+                                byLength ? 100.0 * c.Length / space.Length
+                                         : 100.0 * c.Width / space.Width;
+                            if (ratio - bestRatio > 1) {
+                                if (rnd && PubRandom(n) == 0) continue;
+                            } else if (std::fabs(ratio - bestRatio) > 1) {
+                                continue;
+                            } else {
+                                if (!CountsGreaterLex(
+                                        cInfo.Counts,
+                                        SeedInfos[static_cast<std::size_t>(best)].Counts))
+                                    continue;
+                                if (rnd && PubRandom(n) == 0) continue;
+                            }
+                            best = idx;
+                            bestRatio = ratio;
+                            bestRect = r;
+                        }
+                    }
+                }
+            }
+
+            if (bestRect >= 0) {
+                const TPacket& chosen = *SeedList[static_cast<std::size_t>(best)];
+                T2DStock probe;
+                probe.Length = chosen.Length;
+                probe.Width = chosen.Width;
+                work.PlaceAt(probe, bestRect, Strategy);
+                for (const T2DStock& p : chosen.Placements) {
+                    T2DStock q = T2DStock::CreateCopy(p);
+                    q.Position.X += probe.Position.X;
+                    q.Position.Y += probe.Position.Y;
+                    work.AddPlacement(q);
+                }
+                for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts)
+                    rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+                lastFallback = -1;
+                if (anyFailed) {
+                    std::fill(fallbackFailed.begin(), fallbackFailed.end(), 0);
+                    anyFailed = false;
+                }
+                continue;
+            }
+
+            // No seed fits: let the first part that still has pieces off the
+            // sheet and fits a free rectangle have all of them. A part whose
+            // allowance found no seed either is passed over, so the fill
+            // always ends.
+            if (lastFallback >= 0) {
+                fallbackFailed[static_cast<std::size_t>(lastFallback)] = 1;
+                anyFailed = true;
+            }
+            std::int32_t chosenPart = -1;
+            for (std::size_t j = 0; j < nParts && j < seedParts.size(); ++j) {
+                if (fallbackFailed[j]) continue;
+                const std::int32_t left =
+                    seedParts[j] - work.PartCounts.Items()[j].Quantity;
+                if (left > 0 && !work.NoSpaceFits(Parts.Items()[j])) {
+                    rem[j] = left;
+                    chosenPart = static_cast<std::int32_t>(j);
+                    break;
+                }
+            }
+            if (chosenPart < 0) break;
+            lastFallback = chosenPart;
+            rnd = false;
+        }
+
+        work.Quantity = 0;
+        if (!work.Placements.Empty()) {
+            ++packets;
+            Plan.AddPacket(work, GuillotineMode, false);
+            if (packets > packetCap) break;
+        }
+        result = Plan.Count() - before;
+        ProgressStep();
+        if (ElapsedWholeSeconds(start) > budget || OptimizeCancelRequested()) break;
+    }
+    return result;
+}
