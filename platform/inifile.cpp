@@ -184,6 +184,11 @@ double TIniFile::ReadFloat(std::string_view section, std::string_view key, doubl
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
+    // A line break inside a value would start new lines in the file: store blanks.
+    std::string clean(value);
+    for (char& ch : clean)
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    value = clean;
     Section* s = find(section);
     if (!s) {
         sections_.push_back({std::string(section), {}});

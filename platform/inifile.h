@@ -41,6 +41,7 @@ public:
     // Number with "." as separator; Default when missing or not a number.
     double ReadFloat(std::string_view Section, std::string_view Key, double Default) const;
 
+    // CR and LF in Value are stored as blanks (a value is one line).
     void WriteString(std::string_view Section, std::string_view Key, std::string_view Value);
     void WriteInteger(std::string_view Section, std::string_view Key, std::int32_t Value);
     void WriteBool(std::string_view Section, std::string_view Key, bool Value);

@@ -79,6 +79,15 @@ TEST_F(IniFileTest, RewriteInPlaceKeepsOtherSectionsKeysAndOrder) {
     EXPECT_EQ(again.ReadSection("option"), (std::vector<std::string>{"A", "B", "D"}));
 }
 
+TEST_F(IniFileTest, LineBreakInValueCannotAddLines) {
+    TIniFile ini(path("e.ini"));
+    ini.WriteString("PART1", "Label", "a\r\n[EVIL]\r\nx=1");
+    ini.UpdateFile();
+    TIniFile again(path("e.ini"));
+    EXPECT_EQ(again.ReadSections(), (std::vector<std::string>{"PART1"}));
+    EXPECT_EQ(again.ReadString("PART1", "Label", ""), "a  [EVIL]  x=1");
+}
+
 TEST_F(IniFileTest, EraseSection) {
     writeRaw(path("c.ini"), "[SHEET1]\nL=1\n[sheet2]\nL=2\n[SHEET3]\nL=3\n");
     TIniFile ini(path("c.ini"));
