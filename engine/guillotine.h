@@ -5,7 +5,7 @@
 #include "engine/packet.h"
 
 class TGuillotine {
-public:
+  public:
     // Most distinct X (or Y) coordinates a layout may have, counting 0 and the
     // sheet's Length (Width).
     static constexpr int MaxCoords = 8193;

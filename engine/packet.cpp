@@ -18,7 +18,9 @@ inline TEdges EdgesOf(const TSpace& S) {
     return {S.Position.X, S.Position.Y, S.Position.X + S.Length, S.Position.Y + S.Width};
 }
 
-inline TEdges EdgesOf(const TRect& R) { return {R.Left, R.Top, R.Right, R.Bottom}; }
+inline TEdges EdgesOf(const TRect& R) {
+    return {R.Left, R.Top, R.Right, R.Bottom};
+}
 
 inline TSpace SpaceOf(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B) {
     return {{L, T}, R - L, B - T};
@@ -34,14 +36,20 @@ inline double OverlapArea(const TEdges& A, const TEdges& B) {
 }
 
 // Minimal stock fields copied by Assign; ExtraText stays as it is.
-void AssignStock(T2DStock& Dest, const T2DStock& Source) { Dest.T2DStock::Assign(Source); }
+void AssignStock(T2DStock& Dest, const T2DStock& Source) {
+    Dest.T2DStock::Assign(Source);
+}
 
 }  // namespace
 
 // ---- TSpace, TSpaceList --------------------------------------------------
 
-std::int32_t TSpace::NetLength() const { return Length - BladeWidth; }
-std::int32_t TSpace::NetWidth() const { return Width - BladeWidth; }
+std::int32_t TSpace::NetLength() const {
+    return Length - BladeWidth;
+}
+std::int32_t TSpace::NetWidth() const {
+    return Width - BladeWidth;
+}
 
 T2DStock TSpace::ToStock() const {
     T2DStock s;
@@ -60,9 +68,13 @@ void TSpaceList::Delete(int Index) {
 
 // ---- construction and copying ---------------------------------------------
 
-TPacket::TPacket() { ResetSpaces(); }
+TPacket::TPacket() {
+    ResetSpaces();
+}
 
-TPacket::TPacket(const TPacket& Source) : T2DStock() { Assign(Source); }
+TPacket::TPacket(const TPacket& Source) : T2DStock() {
+    Assign(Source);
+}
 
 TPacket::TPacket(TPacket&& Source) noexcept
     : T2DStock(Source),
@@ -148,7 +160,9 @@ void TPacket::AddPlacementNoSpaces(const T2DStock& Piece) {
     count.Quantity += q;
 }
 
-void TPacket::UpdateSpaces(const T2DStock& Piece) { UpdateSpaces(Piece.BoundsRect()); }
+void TPacket::UpdateSpaces(const T2DStock& Piece) {
+    UpdateSpaces(Piece.BoundsRect());
+}
 
 void TPacket::UpdateSpaces(const TRect& Rect) {
     // The old rectangles move to OldSpaces; both buffers keep their capacity.
@@ -181,7 +195,7 @@ void TPacket::AddSpace(const TSpace& R) {
         if (il >= ir) continue;
         const std::int32_t it = std::max(f.T, r.T), ib = std::min(f.B, r.B);
         if (it >= ib) continue;
-        if (il == r.L && it == r.T && ir == r.R && ib == r.B) return;  // R inside F
+        if (il == r.L && it == r.T && ir == r.R && ib == r.B) return;    // R inside F
         if (il == f.L && it == f.T && ir == f.R && ib == f.B) v[i] = R;  // F inside R
     }
     v.push_back(R);
@@ -279,7 +293,9 @@ void TPacket::MergeFrom(bool AlongWidth, const TPacket& A, const TPacket& B) {
 
 // ---- measures -------------------------------------------------------------
 
-std::int32_t TPacket::TotalCount() const { return PartCounts.TotalQty(); }
+std::int32_t TPacket::TotalCount() const {
+    return PartCounts.TotalQty();
+}
 
 int TPacket::SinglePartIndex() const {
     int found = -1;

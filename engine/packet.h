@@ -35,7 +35,7 @@ struct TSpace {
 
 // The free rectangles of a layout, in contiguous storage.
 class TSpaceList {
-public:
+  public:
     int Count() const { return static_cast<int>(Items_.size()); }
     bool Empty() const { return Items_.empty(); }
     // Checked access: a position outside the list throws EListError.
@@ -57,12 +57,12 @@ public:
     std::vector<TSpace>& Items() { return Items_; }
     const std::vector<TSpace>& Items() const { return Items_; }
 
-private:
+  private:
     std::vector<TSpace> Items_;
 };
 
 class TPacket : public T2DStock {
-public:
+  public:
     // Free rectangles before the last update (scratch, reused).
     TSpaceList OldSpaces;
     // The value as last computed (optimiser: GetValue; plan Sort: UsedValue).

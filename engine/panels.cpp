@@ -16,7 +16,9 @@ namespace {
 constexpr std::int32_t kMaxAdjustedWeight = 9999999;
 }  // namespace
 
-TPanels::TPanels() { Items_.reserve(32); }
+TPanels::TPanels() {
+    Items_.reserve(32);
+}
 
 TPanels::TPanels(const TPanels& Source) {
     Items_.reserve(std::max<std::size_t>(32, Source.Items_.size()));
@@ -28,15 +30,37 @@ TPanels& TPanels::operator=(const TPanels& Source) {
     return *this;
 }
 
+// Pieces have no move constructor, so every piece is made in place and then
+// assigned: one copy of the strings per piece, and existing pieces (with their
+// string buffers) are reused where the list already has them.
 int TPanels::AddCopy(const T2DStock& Piece) {
-    Items_.push_back(T2DStock::CreateCopy(Piece));
+    const T2DStock* data = Items_.data();
+    if (&Piece >= data && &Piece < data + Items_.size() && Items_.size() == Items_.capacity()) {
+        // Piece lives in this list and would move when the list grows.
+        T2DStock copy = T2DStock::CreateCopy(Piece);
+        Items_.emplace_back();
+        Items_.back().Assign(copy);
+    } else {
+        Items_.emplace_back();
+        Items_.back().Assign(Piece);
+    }
     return Count() - 1;
 }
 
 void TPanels::Assign(const TPanels& Source) {
     if (this == &Source) return;
-    Clear();
-    AppendCopies(Source);
+    const std::size_t n = Source.Items_.size();
+    if (Items_.size() > n)
+        Items_.erase(Items_.begin() + static_cast<std::ptrdiff_t>(n), Items_.end());
+    for (std::size_t i = 0; i < Items_.size(); ++i) {
+        Items_[i].Assign(Source.Items_[i]);
+        Items_[i].ExtraText.clear();
+    }
+    Items_.reserve(n);
+    for (std::size_t i = Items_.size(); i < n; ++i) {
+        Items_.emplace_back();
+        Items_.back().Assign(Source.Items_[i]);
+    }
 }
 
 void TPanels::AppendCopies(const TPanels& Source) {
@@ -56,7 +80,9 @@ void TPanels::Insert(int Index, const T2DStock& Piece) {
     Items_.insert(Items_.begin() + Index, T2DStock::CreateCopy(Piece));
 }
 
-void TPanels::Exchange(int I, int J) { std::swap((*this)[I], (*this)[J]); }
+void TPanels::Exchange(int I, int J) {
+    std::swap((*this)[I], (*this)[J]);
+}
 
 void TPanels::AddQuantityOf(const T2DStock& Piece) {
     (*this)[Piece.Index].Quantity += Piece.Quantity;

@@ -20,7 +20,7 @@
 // comparisons address both lists by position and read the other list at
 // every position of this one (a missing position is a list-index error).
 class TPanels {
-public:
+  public:
     TPanels();
     TPanels(const TPanels& Source);
     TPanels(TPanels&& Source) noexcept = default;
@@ -114,6 +114,6 @@ public:
     std::vector<T2DStock>& Items() { return Items_; }
     const std::vector<T2DStock>& Items() const { return Items_; }
 
-private:
+  private:
     std::vector<T2DStock> Items_;
 };

@@ -77,11 +77,48 @@ namespace {
 bool BetterThanEqual(const TPacket& New, const TPacket& Kept) {
     const double nl = New.LargestSpaceArea(), kl = Kept.LargestSpaceArea();
     if (nl != kl) return nl > kl;
-    if (Kept.Spaces.Count() != New.Spaces.Count())
-        return Kept.Spaces.Count() > New.Spaces.Count();
+    if (Kept.Spaces.Count() != New.Spaces.Count()) return Kept.Spaces.Count() > New.Spaces.Count();
     const double nt = New.TotalSpaceArea(), kt = Kept.TotalSpaceArea();
     if (nt != kt) return nt > kt;
     return New.SumOfPositions() > Kept.SumOfPositions();
+}
+
+// How two lists of part counts stand to each other.
+struct TCountOrder {
+    bool Same = false;            // every count equal
+    bool NewNotGreater = false;   // every count of New <= Kept's
+    bool KeptNotGreater = false;  // every count of Kept <= New's
+};
+
+// One pass over both lists when they are parallel; otherwise the three
+// comparisons in the order the gate asks them, so a short list fails the same way.
+TCountOrder CompareCounts(const TPanels& New, const TPanels& Kept) {
+    TCountOrder o;
+    if (New.Count() != Kept.Count()) {
+        o.Same = New.SameQuantities(Kept);
+        if (o.Same) return o;
+        o.NewNotGreater = New.AllQtyNotGreater(Kept);
+        if (o.NewNotGreater) return o;
+        o.KeptNotGreater = Kept.AllQtyNotGreater(New);
+        return o;
+    }
+    const std::vector<T2DStock>& a = New.Items();
+    const std::vector<T2DStock>& b = Kept.Items();
+    bool newLeq = true, keptLeq = true;
+    for (std::size_t i = 0, n = a.size(); i < n; ++i) {
+        const std::int32_t qa = a[i].Quantity, qb = b[i].Quantity;
+        if (qa > qb) {
+            newLeq = false;
+            if (!keptLeq) break;
+        } else if (qa < qb) {
+            keptLeq = false;
+            if (!newLeq) break;
+        }
+    }
+    o.Same = newLeq && keptLeq;
+    o.NewNotGreater = newLeq;
+    o.KeptNotGreater = keptLeq;
+    return o;
 }
 
 }  // namespace
@@ -104,7 +141,8 @@ bool TSchemes::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomina
     for (int i = Packets.Count() - 1; i >= 0; --i) {
         TPacket& kept = *items[static_cast<std::size_t>(i)];
         if (kept.Index != Packet.Index) continue;
-        if (Packet.PartCounts.SameQuantities(kept.PartCounts)) {
+        const TCountOrder order = CompareCounts(Packet.PartCounts, kept.PartCounts);
+        if (order.Same) {
             if (!CompareEqualLayouts) return replaced;
             if (BetterThanEqual(Packet, kept)) {
                 kept.Assign(Packet);
@@ -112,11 +150,11 @@ bool TSchemes::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomina
             }
             return replaced;
         }
-        if (Packet.PartCounts.AllQtyNotGreater(kept.PartCounts)) {
+        if (order.NewNotGreater) {
             if (!AllowDominated) return replaced;
             continue;
         }
-        if (kept.PartCounts.AllQtyNotGreater(Packet.PartCounts)) {
+        if (order.KeptNotGreater) {
             if (!replaced) {
                 kept.Assign(Packet);
                 replaced = true;

@@ -12,13 +12,13 @@
 // The owning list of a plan's layouts. Layouts stay at one address while the
 // list changes around them.
 class TPacketList {
-public:
+  public:
     using Storage = std::vector<std::unique_ptr<TPacket>>;
 
     // Iterates the layouts themselves (TPacket&), not their holders.
     template <typename It, typename T>
     class Iter {
-    public:
+      public:
         using iterator_category = std::random_access_iterator_tag;
         using value_type = TPacket;
         using difference_type = std::ptrdiff_t;
@@ -28,14 +28,24 @@ public:
         explicit Iter(It I) : I_(I) {}
         T& operator*() const { return **I_; }
         T* operator->() const { return I_->get(); }
-        Iter& operator++() { ++I_; return *this; }
-        Iter operator++(int) { Iter t = *this; ++I_; return t; }
-        Iter& operator--() { --I_; return *this; }
+        Iter& operator++() {
+            ++I_;
+            return *this;
+        }
+        Iter operator++(int) {
+            Iter t = *this;
+            ++I_;
+            return t;
+        }
+        Iter& operator--() {
+            --I_;
+            return *this;
+        }
         Iter operator+(difference_type N) const { return Iter(I_ + N); }
         difference_type operator-(const Iter& O) const { return I_ - O.I_; }
         friend bool operator==(const Iter& A, const Iter& B) { return A.I_ == B.I_; }
 
-    private:
+      private:
         It I_{};
     };
     using iterator = Iter<Storage::iterator, TPacket>;
@@ -70,12 +80,12 @@ public:
     Storage& Items() { return Items_; }
     const Storage& Items() const { return Items_; }
 
-private:
+  private:
     Storage Items_;
 };
 
 class TSchemes {
-public:
+  public:
     TPacketList Packets;
 
     TSchemes() = default;

@@ -41,7 +41,9 @@ T2DStock Piece(int X, int Y, int Length, int Width, int Index = 0, const std::st
     return p;
 }
 
-TSpace Space(int L, int T, int R, int B) { return TSpace::FromRect({L, T, R, B}); }
+TSpace Space(int L, int T, int R, int B) {
+    return TSpace::FromRect({L, T, R, B});
+}
 
 std::vector<TRect> Rects(const TSpaceList& Spaces) {
     std::vector<TRect> r;
@@ -78,8 +80,7 @@ TEST(Packet, FirstPieceLeavesTwoMaximalRectangles) {
     // which the untouched lower rectangle then overwrites and joins again, so
     // it stands twice until the next update.
     s.AddPlacement(Piece(300, 0, 700, 200, 0));
-    EXPECT_EQ(Rects(s.Spaces),
-              (std::vector<TRect>{{0, 200, 1000, 500}, {0, 200, 1000, 500}}));
+    EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{0, 200, 1000, 500}, {0, 200, 1000, 500}}));
     s.AddPlacement(Piece(0, 200, 10, 10, 0));
     EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{10, 200, 1000, 500}, {0, 210, 1000, 500}}));
     EXPECT_EQ(s.TotalCount(), 3);
@@ -105,10 +106,9 @@ TEST(Packet, AddSpaceContainment) {
     s.Spaces.Add(Space(20, 0, 30, 10));
     s.Spaces.Add(Space(500, 500, 600, 600));
     s.AddSpace(Space(0, 0, 100, 100));
-    EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{0, 0, 100, 100},
-                                                   {0, 0, 100, 100},
-                                                   {500, 500, 600, 600},
-                                                   {0, 0, 100, 100}}));
+    EXPECT_EQ(Rects(s.Spaces),
+              (std::vector<TRect>{
+                  {0, 0, 100, 100}, {0, 0, 100, 100}, {500, 500, 600, 600}, {0, 0, 100, 100}}));
     // The next update drops the repeats: each lies inside the first copy.
     s.UpdateSpaces(Piece(900, 900, 1, 1));
     EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{0, 0, 100, 100}, {500, 500, 600, 600}}));
@@ -126,8 +126,7 @@ TEST(Packet, FreeSpaceMeasures) {
     EXPECT_DOUBLE_EQ(s.LargestSpaceArea(), 700.0 * 500);
     EXPECT_DOUBLE_EQ(s.TotalSpaceArea(), 700.0 * 500 + 1000.0 * 300);
     EXPECT_EQ(s.MinSpaceSide(), 297);
-    EXPECT_DOUBLE_EQ(s.SpaceOverlapArea(Piece(250, 150, 100, 100)),
-                     50.0 * 100 + 100.0 * 50);
+    EXPECT_DOUBLE_EQ(s.SpaceOverlapArea(Piece(250, 150, 100, 100)), 50.0 * 100 + 100.0 * 50);
 
     T2DStock tall = Piece(0, 0, 400, 600);
     EXPECT_FALSE(s.NoSpaceFits(tall));  // turned it fits 700 x 500

@@ -196,6 +196,6 @@ TEST(Panels, WeightsOutsideTheirRangeAreRangeErrors) {
     TPanels w = Qty({5});
     EXPECT_THROW(w.RaiseWeights(Qty({1}), TPanels()), ERangeError);
     EXPECT_THROW(w.RaiseWeights(Qty({1}), Qty({0})), ERangeError);  // average 0
-    EXPECT_THROW(w.LowerWeights(Qty({1}), Qty({0})), ERangeError);   // total 0
+    EXPECT_THROW(w.LowerWeights(Qty({1}), Qty({0})), ERangeError);  // total 0
     EXPECT_EQ(w[0].Quantity, 5);
 }
