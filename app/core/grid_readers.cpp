@@ -9,6 +9,7 @@
 #include "engine/partedge.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
+#include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "engine/trapezium.h"
 
@@ -238,4 +239,20 @@ bool ReadAnyShapeGrid(TMainData& data, TPanels& profiles, TPanels& profileQtys,
         q.CanRotate = p.CanRotate;
     }
     return true;
+}
+
+bool ReadSheetsGrid(TMainData& data, TErrorLocation& error) {
+    return ReadSheetsGrid(data, SheetList, error);
+}
+
+bool ReadRackGrid(TMainData& data, TErrorLocation& error) {
+    return ReadRackGrid(data, OffcutRackList, error);
+}
+
+bool ReadPartsGrid(TMainData& data, TErrorLocation& error) {
+    return ReadPartsGrid(data, PartList, PartQtyList, error);
+}
+
+bool ReadAnyShapeGrid(TMainData& data, TErrorLocation& error) {
+    return ReadAnyShapeGrid(data, ProfilePartList, ProfilePartQtyList, error);
 }

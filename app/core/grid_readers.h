@@ -41,3 +41,12 @@ bool ReadPartsGrid(TMainData& Data, TPanels& Parts, TPanels& PartQtys, TErrorLoc
 // quantities to cut.
 bool ReadAnyShapeGrid(TMainData& Data, TPanels& Profiles, TPanels& ProfileQtys,
                       TErrorLocation& Error);
+
+// The same readers on the program-wide lists of engine/shared_state.h:
+// SheetList, OffcutRackList, PartList and PartQtyList, ProfilePartList and
+// ProfilePartQtyList. An optimisation run calls them in this order after the
+// option reader, stopping at the first false.
+bool ReadSheetsGrid(TMainData& Data, TErrorLocation& Error);
+bool ReadRackGrid(TMainData& Data, TErrorLocation& Error);
+bool ReadPartsGrid(TMainData& Data, TErrorLocation& Error);
+bool ReadAnyShapeGrid(TMainData& Data, TErrorLocation& Error);

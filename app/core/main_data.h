@@ -71,6 +71,14 @@ public:
     std::string EditOffcutsFileName;
     std::string EditPartHRFileName;
 
+    // Free-shape page: the template chosen in ComboBoxStandShape, the label
+    // and quantity edits of the "Select Profile" box, and whether the last
+    // choice was an imported DXF outline rather than a template.
+    int ComboBoxStandShape = 0;
+    std::string EditSelectLabel;
+    std::string EditSelectQty;
+    bool DxfShapeChosen = false;
+
     // Slot-count dialog: the count last confirmed and whether the last use
     // of the dialog was confirmed. Both keep their values between uses.
     int SlotQty = 100;

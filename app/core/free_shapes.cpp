@@ -1,0 +1,149 @@
+#include "app/core/free_shapes.h"
+
+#include <utility>
+
+#include "app/core/grid_readers.h"
+#include "engine/shared_state.h"
+#include "engine/textfmt.h"
+#include "engine/trapezium.h"
+#include "platform/inifile.h"
+#include "platform/message_sink.h"
+
+namespace {
+
+struct TemplateRows {
+    const char* Name;
+    std::vector<std::string> Parameters;
+};
+
+const std::vector<TemplateRows>& Templates() {
+    static const std::vector<TemplateRows> t = {
+        {"Triangle1", {"A", "B", "C"}},       {"Triangle2", {"G", "H"}},
+        {"Trapezium1", {"G", "G1", "G2", "H"}}, {"Trapezium2", {"G", "G1", "H"}},
+        {"Trapezium3", {"G", "G1", "H"}},     {"Disc1", {"G", "H"}},
+        {"Disc2", {"G", "H"}},                {"Disc3", {"R", "A"}},
+    };
+    return t;
+}
+
+constexpr int kMaxShapeParameters = 6;
+
+// A part that may be in the shown plan is about to change: the plan goes.
+void ClearPlanIfShown() {
+    if (Optimizer.Best.Count() > 0) Optimizer.Clear();
+}
+
+}  // namespace
+
+const std::vector<std::string>& StandardShapeNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const auto& t : Templates()) n.push_back(t.Name);
+        return n;
+    }();
+    return names;
+}
+
+std::vector<std::string> StandardShapeParameters(const std::string& name) {
+    for (const auto& t : Templates())
+        if (name == t.Name) return t.Parameters;
+    return {};
+}
+
+void ComboBoxStandShapeChange(TMainData& d, int index) {
+    d.DxfShapeChosen = false;
+    if (index < 0 || index >= static_cast<int>(Templates().size())) return;
+    d.ComboBoxStandShape = index;
+    const auto& names = Templates()[static_cast<std::size_t>(index)].Parameters;
+    TStringGrid& g = d.StringGridStandardPara;
+    g.SetRowCount(static_cast<int>(names.size()) + 1);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        g.SetCell(StandardParaCol::Name, static_cast<int>(i) + 1, names[i]);
+}
+
+void ChooseDxfProfile(TMainData& d) {
+    d.DxfShapeChosen = true;
+    d.StringGridStandardPara.SetRowCount(2);
+    d.StringGridStandardPara.SetCell(StandardParaCol::Name, 1, "");
+}
+
+std::vector<std::string> StandardShapeValues(const TMainData& d) {
+    const TStringGrid& g = d.StringGridStandardPara;
+    std::vector<std::string> values;
+    for (int r = 1; r <= kMaxShapeParameters; ++r)
+        values.push_back(r < g.RowCount() ? g.Cell(StandardParaCol::Value, r) : std::string());
+    return values;
+}
+
+void ShowAnyShapeList(TMainData& d, const TPanels& profiles, const TPanels& qtys) {
+    TStringGrid& g = d.StringGridAnyShape;
+    const int n = profiles.Count();
+    if (g.RowCount() < n + 1) g.SetRowCount(n + 1);
+    for (int i = 0; i < n; ++i) {
+        const T2DStock& p = profiles[i];
+        g.SetRow(i + 1, {p.Label, p.Material, p.CanRotate ? "R" : "N",
+                         i < qtys.Count() ? IntToStr(qtys[i].Quantity) : std::string(),
+                         IntToStr(p.Quantity), p.Comment});
+    }
+    for (int r = n + 1; r < g.RowCount(); ++r)
+        for (int c = 0; c < AnyShapeCol::Count; ++c) g.Cell(c, r).clear();
+}
+
+std::string AnyShapeFileFilter(const std::string& title) { return title + "(*.apt)|*.apt"; }
+
+void ShowAnyShapeList(TMainData& d) { ShowAnyShapeList(d, ProfilePartList, ProfilePartQtyList); }
+
+bool SaveAnyShapeFile(TMainData& d, const std::string& fileName, bool setName) {
+    TErrorLocation error;
+    if (!ReadAnyShapeGrid(d, error)) {
+        platform::CurrentMessageSink().Warning(error.Message);
+        return false;
+    }
+    platform::TIniFile ini(fileName);
+    EraseAllIniSections(ini);
+    // Entries are written per part, each with the shape of its label, so a
+    // part and its shape can never be paired wrongly.
+    std::vector<std::pair<int, PTrapezium>> entries;
+    for (int i = 0; i < ProfilePartList.Count(); ++i)
+        if (PTrapezium shape = TrapeziumList.FindByLabel(ProfilePartList[i].Label))
+            entries.emplace_back(i, std::move(shape));
+    ini.WriteInteger("STR", "CN", static_cast<std::int32_t>(entries.size()));
+    for (std::size_t n = 0; n < entries.size(); ++n) {
+        const auto& [i, shape] = entries[n];
+        const T2DStock& p = ProfilePartList[i];
+        const std::string section = "STR" + IntToStr(static_cast<std::int64_t>(n));
+        shape->SaveToIni(ini, section);
+        ini.WriteString(section, "L", IniValueText(p.Label));
+        ini.WriteInteger(section, "Q",
+                         i < ProfilePartQtyList.Count() ? ProfilePartQtyList[i].Quantity : 0);
+        ini.WriteInteger(section, "MQ", p.Quantity);
+        ini.WriteString(section, "C", IniValueText(p.Comment));
+        ini.WriteString(section, "T", IniValueText(p.Material));
+        ini.WriteBool(section, "R", p.CanRotate);
+    }
+    ini.UpdateFile();
+    if (setName) d.EditAnyShapeFileName = fileName;
+    return true;
+}
+
+bool AnyShapeDelete(TMainData& d, int row) {
+    if (row < 1 || row > ProfilePartList.Count()) return false;
+    ClearPlanIfShown();
+    const std::string label = ProfilePartList[row - 1].Label;
+    ProfilePartList.Delete(row - 1);
+    if (row - 1 < ProfilePartQtyList.Count()) ProfilePartQtyList.Delete(row - 1);
+    bool shared = false;
+    for (const T2DStock& p : ProfilePartList)
+        if (p.Label == label) shared = true;
+    if (!shared) TrapeziumList.DeleteByLabel(label);
+    ShowAnyShapeList(d);
+    return true;
+}
+
+void AnyShapeDeleteAll(TMainData& d) {
+    ClearPlanIfShown();
+    ProfilePartList.Clear();
+    ProfilePartQtyList.Clear();
+    TrapeziumList.Clear();
+    ShowAnyShapeList(d);
+}

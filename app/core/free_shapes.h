@@ -1,0 +1,68 @@
+// The free-shape page without its widgets: the standard shape parameter grid,
+// the free-shape grid StringGridAnyShape, adding and deleting shaped parts,
+// and the free-shape list file (*.apt).
+//
+// Three program-wide lists belong together: TrapeziumList (the shapes),
+// ProfilePartList (one piece per shape, Max Qty as quantity) and
+// ProfilePartQtyList (the same pieces with the quantity to cut).
+//
+// Free-shape list file: section STR, key CN = number of shaped parts; per part
+// i = 0 .. CN-1 a section "STR" + i with L (label), Q (quantity to cut), MQ
+// (maximum quantity), C (comment), T (material type), R (may rotate, "1"/"0"),
+// preceded by its shape section "STR" + i + "TZ" (template or DXF file name,
+// the six parameter texts, the DXF flag).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/main_data.h"
+#include "engine/panels.h"
+
+// The templates of ComboBoxStandShape, in its order.
+const std::vector<std::string>& StandardShapeNames();
+
+// The parameter names of a template (empty for an unknown name).
+std::vector<std::string> StandardShapeParameters(const std::string& TemplateName);
+
+// A template was chosen (index into StandardShapeNames): the parameter grid
+// gets one row per parameter after the title row, with the parameter names in
+// its name column; values already typed stay. The DXF outline is no longer
+// the choice. An index outside the list only drops the DXF choice.
+void ComboBoxStandShapeChange(TMainData& Data, int Index);
+
+// A DXF outline was imported and accepted: it becomes the choice, and the
+// parameter grid keeps a single row with an empty name.
+void ChooseDxfProfile(TMainData& Data);
+
+// The parameter texts of rows 1 to 6 of the parameter grid's value column
+// (empty beyond its rows).
+std::vector<std::string> StandardShapeValues(const TMainData& Data);
+
+// Writes entry i of the profile lists into row i + 1 of StringGridAnyShape
+// (label, material, "R"/"N", quantity to cut, maximum quantity, comment) and
+// empties every later row; the grid grows when it is too short.
+void ShowAnyShapeList(TMainData& Data, const TPanels& Profiles, const TPanels& ProfileQtys);
+
+// The open and save dialogs' filter ("Open File(*.apt)|*.apt").
+std::string AnyShapeFileFilter(const std::string& Title);
+
+// ShowAnyShapeList of ProfilePartList and ProfilePartQtyList.
+void ShowAnyShapeList(TMainData& Data);
+
+// Writes the free-shape list file. The grid is read into the lists first
+// (ReadAnyShapeGrid); when that fails its message goes to the message sink,
+// nothing is written and the result is false. Every section of the file is
+// erased, then CN and one entry per profile part (with the shape of its
+// label) are written. With SetName the page's file-name field shows
+// FileName afterwards. A failed write throws platform::IniWriteError and
+// leaves the old file and the field as they were.
+bool SaveAnyShapeFile(TMainData& Data, const std::string& FileName, bool SetName);
+
+// Deletes the profile part of grid row Row (1 .. number of parts; other rows
+// do nothing and return false): a shown plan is cleared (it may hold the
+// part), the part leaves both part lists and its shape leaves TrapeziumList
+// unless another part still has that label; the grid is redrawn.
+bool AnyShapeDelete(TMainData& Data, int Row);
+// Deletes every profile part and shape (a shown plan is cleared) and redraws.
+void AnyShapeDeleteAll(TMainData& Data);
