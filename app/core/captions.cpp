@@ -402,7 +402,7 @@ const BuiltIn kBuiltIn[] = {
     {"CheckBoxZAxis", "Z Axis", ""},
     {"LabelDrillDepth", "Drill Depth", ""},
     {"LabelSafetyHeigth", "Safety Height", ""},
-    {"GroupBoxMaterialType", "Material Type", ""},
+    {"GroupBoxMaterialType", "Panels Type", ""},
     {"GroupBoxSettingsPrinter", "Printer", ""},
     {"LabelPrintTitle", "Print Title", ""},
     {"LabelMinOffcutSize", "Minimum Offcut Size", ""},

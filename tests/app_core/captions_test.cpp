@@ -284,7 +284,7 @@ TEST(CaptionRefresh, DerivedTextsFollowTheirSources) {
     // The layout page's type label follows the group box only after the
     // shared word was taken from it.
     EXPECT_EQ(store.Caption("LabelLayoutType"), "Stoff");
-    EXPECT_EQ(MaterialTypeCaption, "Material Type");
+    EXPECT_EQ(MaterialTypeCaption, "Panels Type");  // the group box's built-in caption
     store.RefreshCaption();
     EXPECT_EQ(MaterialTypeCaption, "Stoff");
     EXPECT_EQ(store.Items("RadioGroupCutMode"),
