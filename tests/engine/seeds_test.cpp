@@ -71,3 +71,209 @@ TEST(IndexSeedsSet, SeedIndicesBeyondSixteenBitsAreKept) {
     set.Add(Block(10, 10), 70000);
     EXPECT_EQ(set.Group(0).Items(), (std::vector<std::int32_t>{40000, 70000}));
 }
+
+// ---- seed blocks ----------------------------------------------------------------
+
+#include <set>
+#include <string>
+
+#include "engine/pubstr.h"
+#include "engine/seeds.h"
+#include "engine/trapezium.h"
+#include "platform/clock.h"
+
+namespace {
+
+T2DStock PartOf(const std::string& Label, std::int32_t Length, std::int32_t Width,
+                std::int32_t Quantity, bool CanRotate = true) {
+    T2DStock p;
+    p.Label = Label;
+    p.Length = Length;
+    p.Width = Width;
+    p.Quantity = Quantity;
+    p.CanRotate = CanRotate;
+    return p;
+}
+
+// Seeds over Parts (numbered in order) on one sheet of Length x Width.
+void Prepare(TSeeds& Seeds, std::vector<T2DStock> Parts, std::int32_t Length,
+             std::int32_t Width) {
+    Seeds.Clear();
+    for (std::size_t i = 0; i < Parts.size(); ++i) {
+        Parts[i].Index = static_cast<std::int32_t>(i);
+        Seeds.Parts.AddCopy(Parts[i]);
+    }
+    T2DStock sheet;
+    sheet.Index = 0;
+    sheet.Label = "S";
+    sheet.Length = Length;
+    sheet.Width = Width;
+    sheet.Quantity = 1;
+    Seeds.Panels.AddCopy(sheet);
+    Seeds.SetMaxLength(Length);
+    Seeds.SetMaxWidth(Width);
+}
+
+std::multiset<std::string> QueuedSizes(const TSeeds& Seeds) {
+    std::multiset<std::string> sizes;
+    for (const auto& b : Seeds.Queue)
+        sizes.insert(std::to_string(b->Length) + "x" + std::to_string(b->Width) + "/" +
+                     std::to_string(b->TotalCount()));
+    return sizes;
+}
+
+bool HasSeed(const TSeeds& Seeds, std::int32_t Length, std::int32_t Width,
+             const std::vector<std::int32_t>& Counts) {
+    for (std::int32_t s = 1; s < Seeds.SeedCount(); ++s) {
+        const TPacket& b = Seeds.Seed(s);
+        if (b.Length != Length || b.Width != Width) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < Counts.size(); ++i)
+            same = same && b.PartCounts[static_cast<int>(i)].Quantity == Counts[i];
+        if (same) return true;
+    }
+    return false;
+}
+
+class SeedsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClockHook([] { return std::int64_t{0}; });
+        RollingMode = false;
+        KeepPlacements = true;
+    }
+    TSeeds seeds;
+};
+
+}  // namespace
+
+TEST_F(SeedsTest, GridBlocksInBothOrientationsOnlyWhenThePartMayTurn) {
+    Prepare(seeds, {PartOf("A", 300, 200, 4)}, 1000, 500);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(SeedQueueCount, 9);
+    EXPECT_EQ(QueuedSizes(seeds),
+              (std::multiset<std::string>{"300x200/1", "300x400/2", "600x200/2", "600x400/4",
+                                          "900x200/3", "200x300/1", "400x300/2", "600x300/3",
+                                          "800x300/4"}));
+
+    Prepare(seeds, {PartOf("A", 300, 200, 4, false)}, 1000, 500);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(SeedQueueCount, 5);
+    for (const auto& b : seeds.Queue)
+        for (const T2DStock& p : b->Placements) EXPECT_FALSE(p.Rotated);
+
+    Prepare(seeds, {PartOf("Q", 200, 200, 1)}, 1000, 500);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(QueuedSizes(seeds), (std::multiset<std::string>{"200x200/1"}));
+}
+
+TEST_F(SeedsTest, RollingModeGivesSingleColumns) {
+    RollingMode = true;
+    Prepare(seeds, {PartOf("A", 300, 200, 10, false)}, 1000, 500);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(QueuedSizes(seeds), (std::multiset<std::string>{"300x200/1", "300x400/2"}));
+}
+
+TEST_F(SeedsTest, SmallPartWithLargeQuantityMakesOnlyTheKeptBlocks) {
+    // 200 x 200 grid positions: all blocks together would hold 400 million
+    // pieces; only single rows and columns are kept.
+    Prepare(seeds, {PartOf("tiny", 10, 10, 1000000)}, 2000, 2000);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(SeedQueueCount, 40000);
+    EXPECT_EQ(seeds.Queue.size(), 399u);
+
+    Prepare(seeds, {PartOf("tiny", 10, 10, 1000000)}, 2000, 2000);
+    seeds.Build();
+    EXPECT_TRUE(HasSeed(seeds, 2000, 10, {200}));
+    EXPECT_TRUE(HasSeed(seeds, 10, 2000, {200}));
+    EXPECT_FALSE(HasSeed(seeds, 20, 20, {4}));
+    // Pinwheels of a row and a column round a single piece come on top.
+    EXPECT_TRUE(HasSeed(seeds, 30, 30, {9}));
+}
+
+TEST_F(SeedsTest, NearlyEqualLengthsCombineWithinTheTolerance) {
+    // Part kinds without pieces make no blocks but set the tolerance.
+    auto parts = [](int Kinds) {
+        std::vector<T2DStock> list = {PartOf("A", 1025, 100, 1), PartOf("B", 1000, 100, 1)};
+        for (int i = 2; i < Kinds; ++i) list.push_back(PartOf("Z" + std::to_string(i), 5, 5, 0));
+        return list;
+    };
+    Prepare(seeds, parts(8), 2000, 1000);
+    seeds.Build();
+    EXPECT_TRUE(HasSeed(seeds, 1025, 200, {1, 1}));
+    EXPECT_TRUE(seeds.Keys.empty());
+
+    Prepare(seeds, parts(20), 2000, 1000);
+    seeds.Build();
+    EXPECT_FALSE(HasSeed(seeds, 1025, 200, {1, 1}));
+}
+
+TEST_F(SeedsTest, ShapedPairsTurnOnlyWhenThePartMayTurn) {
+    TTrapezium z;
+    z.Label = "T";
+    z.Bottom = 100;
+    z.Top = 60;
+    z.TopOffset = 40;
+    z.Param6 = 0;
+    z.Param3 = 20;
+    z.Height = 50;
+    TrapeziumList.AddOrUpdate(z);
+    T2DStock part = PartOf("T", 120, 50, 4, false);
+    part.ShapeKind = skShaped;
+    Prepare(seeds, {part}, 1000, 1000);
+    seeds.AddBaseSeeds();
+    ASSERT_FALSE(seeds.Queue.empty());
+    for (const auto& b : seeds.Queue)
+        for (const T2DStock& p : b->Placements) EXPECT_FALSE(p.Rotated);
+    const std::int32_t fixedCount = SeedQueueCount;
+
+    part.CanRotate = true;
+    Prepare(seeds, {part}, 1000, 1000);
+    seeds.AddBaseSeeds();
+    EXPECT_EQ(SeedQueueCount, 2 * fixedCount);
+    // Pairs: every second piece of a row stands half turned.
+    bool halfTurned = false;
+    for (const auto& b : seeds.Queue)
+        for (const T2DStock& p : b->Placements) halfTurned = halfTurned || p.TurnState == 3;
+    EXPECT_TRUE(halfTurned);
+}
+
+TEST_F(SeedsTest, FillPanelFillsSheetsWithinTheParts) {
+    std::vector<T2DStock> parts = {PartOf("A", 250, 250, 8), PartOf("B", 150, 100, 30)};
+    Prepare(seeds, parts, 1000, 500);
+    seeds.Build();
+    EXPECT_EQ(seeds.Seed(0).Length, 0);
+    EXPECT_EQ(seeds.Seed(0).Width, 0);
+
+    TPacket sheet = TPacket::CreateFromParts(seeds.Parts);
+    sheet.Length = 1000;
+    sheet.Width = 500;
+    sheet.Index = 0;
+    sheet.Label = "S";
+    TSchemes plan;
+    for (bool random : {false, true}) {
+        for (std::int32_t strategy = 1; strategy <= 4; ++strategy) {
+            const std::int64_t seedBefore = PubRandSeed;
+            seeds.FillPanel(seeds.Parts, sheet, plan, random, strategy);
+            EXPECT_NE(PubRandSeed, seedBefore);  // the skip divisor is always drawn
+        }
+    }
+    ASSERT_GT(plan.Count(), 0);
+    for (const TPacket& layout : plan.Packets) {
+        EXPECT_EQ(layout.Quantity, 0);
+        EXPECT_FALSE(layout.PartCounts.AnyQtyGreater(seeds.Parts));
+        for (int i = 0; i < layout.Placements.Count(); ++i) {
+            const TRect r = layout.Placements[i].BoundsRect();
+            EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= 1000 && r.Bottom <= 500);
+            for (int k = 0; k < i; ++k) {
+                const TRect o = layout.Placements[k].BoundsRect();
+                EXPECT_FALSE(r.Left < o.Right && o.Left < r.Right && r.Top < o.Bottom &&
+                             o.Top < r.Bottom);
+            }
+        }
+    }
+    // Some layout covers the whole sheet: 8 x A fill 1000 x 500.
+    bool full = false;
+    for (const TPacket& layout : plan.Packets) full = full || layout.UsedValue() == 100.0;
+    EXPECT_TRUE(full);
+}

@@ -1,0 +1,560 @@
+#include "engine/optimize2d.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/guillotine.h"
+#include "engine/progress.h"
+#include "engine/pubfunc.h"
+#include "engine/pubstr.h"
+#include "platform/clock.h"
+
+namespace {
+
+struct PartSpec {
+    std::string Label;
+    std::int32_t Length, Width;
+    std::int32_t Required, Maximum;
+    bool CanRotate = true;
+};
+
+struct SheetSpec {
+    std::string Label;
+    std::int32_t Length, Width, Quantity;
+    std::int32_t Priority = 0;
+    std::int32_t Cost = 1;
+};
+
+// The settings an optimisation run of the main window works with, a clock
+// that stands still (no phase reaches its limit) and the generator seeded.
+class OptimizerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClockHook([] { return std::int64_t{0}; });
+        OptimizeTimeLimit = 120;
+        KeepPlacements = true;
+        CompareEqualLayouts = true;
+        FastOptimize = false;
+        PubRandSeed = kPubRandomStartSeed;
+    }
+
+    static std::string Fill(TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
+                            const std::vector<PartSpec>& Parts) {
+        std::string err;
+        for (const SheetSpec& s : Sheets) {
+            Opt.AddPanel(s.Label, "", "", "", s.Length, s.Width, s.Quantity, s.Priority, s.Cost,
+                         srcSheet, err);
+            if (!err.empty()) return err;
+        }
+        for (const PartSpec& p : Parts) {
+            Opt.AddPart(p.Label, "", "", "", p.Length, p.Width, p.CanRotate, p.Maximum,
+                        p.Required, skRectangle, nullptr, err);
+            if (!err.empty()) return err;
+        }
+        return err;
+    }
+
+    static std::string RunJob(TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
+                              const std::vector<PartSpec>& Parts) {
+        PubRandSeed = kPubRandomStartSeed;
+        std::string err = Fill(Opt, Sheets, Parts);
+        if (err.empty()) Opt.Run(err);
+        return err;
+    }
+};
+
+bool Overlap(const TRect& A, const TRect& B) {
+    return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
+}
+
+// What every plan must satisfy.
+void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
+                     const std::vector<PartSpec>& Parts) {
+    ASSERT_GT(Opt.Best.Count(), 0);
+    std::map<std::string, std::int64_t> pieces;
+    std::map<std::string, std::int64_t> sheetsUsed;
+    for (const TPacket& layout : Opt.Best.Packets) {
+        EXPECT_GE(layout.Quantity, 1);
+        sheetsUsed[layout.Label] += layout.Quantity;
+        std::map<std::string, std::int32_t> counted;
+        const TRect sheet{0, 0, layout.Length, layout.Width};
+        for (int i = 0; i < layout.Placements.Count(); ++i) {
+            const T2DStock& p = layout.Placements[i];
+            const TRect r = p.BoundsRect();
+            EXPECT_TRUE(r.Left >= sheet.Left && r.Top >= sheet.Top && r.Right <= sheet.Right &&
+                        r.Bottom <= sheet.Bottom)
+                << p.Label << " lies outside its sheet " << layout.Label;
+            for (int k = 0; k < i; ++k)
+                EXPECT_FALSE(Overlap(r, layout.Placements[k].BoundsRect()))
+                    << p.Label << " overlaps " << layout.Placements[k].Label;
+            ++counted[p.Label];
+            pieces[p.Label] += layout.Quantity;
+        }
+        for (const T2DStock& c : layout.PartCounts)
+            EXPECT_EQ(c.Quantity, counted[c.Label]) << "counts of " << c.Label;
+        if (GuillotineMode) {
+            EXPECT_TRUE(Guillotine.Check(layout));
+        }
+    }
+    for (const PartSpec& p : Parts) {
+        EXPECT_GE(pieces[p.Label], p.Required) << p.Label;
+        EXPECT_LE(pieces[p.Label], p.Maximum) << p.Label;
+    }
+    if (!OrderOptimize) {
+        for (const SheetSpec& s : Sheets) EXPECT_LE(sheetsUsed[s.Label], s.Quantity) << s.Label;
+    }
+}
+
+// The whole plan as text: layouts in order with their placements.
+std::string PlanText(const TSchemes& Plan) {
+    std::string text;
+    for (const TPacket& layout : Plan.Packets) {
+        text += layout.Label + " x" + std::to_string(layout.Quantity) + ":";
+        for (const T2DStock& p : layout.Placements)
+            text += " " + p.Label + "@" + std::to_string(p.Position.X) + "," +
+                    std::to_string(p.Position.Y) + "/" + std::to_string(p.Length) + "x" +
+                    std::to_string(p.Width);
+        text += "\n";
+    }
+    return text;
+}
+
+std::int32_t SheetsOf(const TSchemes& Plan) {
+    std::int32_t n = 0;
+    for (const TPacket& layout : Plan.Packets) n += layout.Quantity;
+    return n;
+}
+
+const std::vector<SheetSpec> kOneSheet = {{"S", 2440000, 1220000, 20}};
+
+const std::vector<PartSpec> kMixedParts = {
+    {"P0", 600000, 400000, 5, 5},  {"P1", 500000, 300000, 7, 7},
+    {"P2", 800000, 200000, 4, 4},  {"P3", 300000, 300000, 9, 9},
+    {"P4", 1000000, 450000, 3, 3}, {"P5", 250000, 150000, 12, 12},
+    {"P6", 700000, 350000, 4, 6},  {"P7", 400000, 220000, 6, 6},
+    {"P8", 350000, 500000, 3, 3, false}, {"P9", 120000, 90000, 20, 30},
+};
+
+}  // namespace
+
+// ---- filling and validation -------------------------------------------------
+
+TEST_F(OptimizerTest, AddPartRefusesInOrderAndAddsNothing) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPart("", "", "", "", 0, 0, true, -1, 1, 0, nullptr, err);
+    EXPECT_EQ(err, "Current part Label can't be empty");
+    opt.AddPart("A", "", "", "", 0, 0, true, -1, 1, 0, nullptr, err);
+    EXPECT_EQ(err, "Current part Length format error");
+    opt.AddPart("A", "", "", "", 10, 0, true, -1, 1, 0, nullptr, err);
+    EXPECT_EQ(err, "Current part Width format error");
+    opt.AddPart("A", "", "", "", 10, 10, true, -1, 1, 0, nullptr, err);
+    EXPECT_EQ(err, "Current part quantity format error");
+    EXPECT_EQ(opt.Parts.Count(), 0);
+    opt.AddPart("A", "1", "2", "c", 10, 20, false, 5, 3, 1, nullptr, err);
+    EXPECT_EQ(err, "");
+    opt.AddPart("A", "", "", "", 10, 10, true, 1, 1, 0, nullptr, err);
+    EXPECT_EQ(err, "label isn't unique");
+    ASSERT_EQ(opt.Parts.Count(), 1);
+    EXPECT_EQ(opt.Parts[0].Quantity, 5);
+    EXPECT_EQ(opt.WorkParts[0].Quantity, 3);
+    EXPECT_EQ(opt.Parts[0].SourceKind, srcPart);
+    EXPECT_EQ(opt.Parts[0].ShapeKind, skCircle);
+    EXPECT_FALSE(opt.Parts[0].CanRotate);
+}
+
+TEST_F(OptimizerTest, AddPanelRefusesInOrderAndNumbersEntries) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 100, 100, 1, 0, -1, srcSheet, err);
+    EXPECT_EQ(err, MsgSheetCostFormatInvalid);
+    opt.AddPanel("S", "", "", "", 100, 100, -1, 0, 0, srcSheet, err);
+    EXPECT_EQ(err, "Current Panel quantity format error");
+    opt.AddPanel("S", "", "", "", 100, 100, 0, 0, 0, srcSheet, err);  // cost 0, quantity 0
+    EXPECT_EQ(err, "");
+    opt.AddPanel("R", "", "", "", 50, 50, 1, 2, 3, srcOffcut, err);
+    EXPECT_EQ(err, "");
+    opt.AddPanel("S", "", "", "", 100, 100, 1, 0, 1, srcSheet, err);
+    EXPECT_EQ(err, "\"S\" label isn't unique");
+    ASSERT_EQ(opt.Panels.Count(), 2);
+    EXPECT_EQ(opt.Panels[1].Index, 1);
+    EXPECT_EQ(opt.Panels[1].SourceKind, srcOffcut);
+    EXPECT_EQ(opt.Panels[1].Priority, 2);
+}
+
+TEST_F(OptimizerTest, SortPartsIsStableByAreaAndKeepsWorkPartsParallel) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPart("small", "", "", "", 10, 10, true, 1, 11, 0, nullptr, err);
+    opt.AddPart("eq1", "", "", "", 20, 50, true, 1, 12, 0, nullptr, err);
+    opt.AddPart("big", "", "", "", 100, 100, true, 1, 13, 0, nullptr, err);
+    opt.AddPart("eq2", "", "", "", 50, 20, true, 1, 14, 0, nullptr, err);
+    opt.SortParts(err);
+    EXPECT_EQ(err, "");
+    const std::vector<std::string> order = {"big", "eq1", "eq2", "small"};
+    const std::vector<std::int32_t> required = {13, 12, 14, 11};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(opt.Parts[i].Label, order[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(opt.Parts[i].Index, i);
+        EXPECT_EQ(opt.WorkParts[i].Label, order[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(opt.WorkParts[i].Quantity, required[static_cast<std::size_t>(i)]);
+    }
+
+    TOptimize2d none;
+    none.SortParts(err);
+    EXPECT_EQ(err, "Parts data is empty");
+    none.AddPart("z", "", "", "", 10, 10, true, 0, 0, 0, nullptr, err);
+    none.SortParts(err);
+    EXPECT_EQ(err, "Parts data is empty");
+}
+
+TEST_F(OptimizerTest, KerfAndEdgeAllowances) {
+    BladeWidth = 3000;
+    auto edge = std::make_shared<TPartEdge>();
+    edge->GL = edge->GR = 1500;
+    edge->BL = edge->BR = 500;
+    edge->GT = 1000;
+    edge->BB = 200;
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 100000, 50000, 1, 0, 1, srcSheet, err);
+    opt.AddPart("E", "", "", "", 20000, 10000, true, 1, 1, 0, edge, err);
+    opt.AddPart("N", "", "", "", 20000, 10000, true, 1, 1, 0, nullptr, err);
+    opt.AddKerfAndEdges(err);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(opt.Parts[0].Length, 25000);
+    EXPECT_EQ(opt.Parts[0].Width, 10000 + 3000 + 1000 - 200);
+    EXPECT_EQ(opt.Parts[1].Length, 23000);
+    EXPECT_EQ(opt.WorkParts[0].Length, 20000);
+    EXPECT_EQ(opt.Panels[0].Length, 103000);
+    EXPECT_EQ(opt.Panels[0].Width, 53000);
+}
+
+TEST_F(OptimizerTest, PartLeftWithoutSizeByItsBandingIsRefusedByName) {
+    auto edge = std::make_shared<TPartEdge>();
+    edge->BT = edge->BB = 3000;
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 100000, 50000, 1, 0, 1, srcSheet, err);
+    opt.AddPart("thin", "", "", "", 20000, 6000, true, 1, 1, 0, edge, err);
+    opt.Run(err);
+    EXPECT_EQ(err, PartHasNoSizeMessage("thin"));
+    EXPECT_NE(err.find("thin"), std::string::npos);
+    EXPECT_EQ(opt.Best.Count(), 0);
+}
+
+TEST_F(OptimizerTest, CheckPartsFitTurnsOnlyWhenAllowed) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 2440, 1220, 1, 0, 1, srcSheet, err);
+    opt.AddPart("tall", "", "", "", 1000, 2440, true, 1, 1, 0, nullptr, err);
+    opt.AddPart("unused", "", "", "", 5000, 5000, false, 0, 0, 0, nullptr, err);
+    opt.CheckPartsFit(err);
+    EXPECT_EQ(err, "");
+    opt.Parts[0].CanRotate = false;
+    opt.CheckPartsFit(err);
+    EXPECT_EQ(err, "Part[label=tall] is too large.");
+}
+
+TEST_F(OptimizerTest, RunRefusesAPartTooLargeForEverySheet) {
+    TOptimize2d opt;
+    const std::vector<PartSpec> parts = {{"ok", 1000, 1000, 1, 1}, {"huge", 3000, 3000, 1, 1}};
+    EXPECT_EQ(RunJob(opt, {{"S", 2000, 2000, 5}}, parts), "Part[label=huge] is too large.");
+    EXPECT_EQ(opt.Best.Count(), 0);
+}
+
+TEST_F(OptimizerTest, SeedsNeedStock) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPart("A", "", "", "", 10, 10, true, 1, 1, 0, nullptr, err);
+    opt.PrepareSeeds(err);
+    EXPECT_EQ(err, "no Sheet");
+}
+
+// ---- plans ------------------------------------------------------------------------
+
+TEST_F(OptimizerTest, MixedJobGivesASoundRepeatablePlan) {
+    TOptimize2d first, second;
+    ASSERT_EQ(RunJob(first, kOneSheet, kMixedParts), "");
+    ExpectSoundPlan(first, kOneSheet, kMixedParts);
+    ASSERT_EQ(RunJob(second, kOneSheet, kMixedParts), "");
+    EXPECT_EQ(PlanText(first.Best), PlanText(second.Best));
+    // The lists are handed back with the sizes as given.
+    EXPECT_EQ(first.Parts[0].Length, 1000000);
+    EXPECT_EQ(first.Panels[0].Length, 2440000);
+    // PanelsLeft: the stock less the sheets the plan uses.
+    EXPECT_EQ(first.PanelsLeft[0].Quantity, 20 - SheetsOf(first.Best));
+}
+
+TEST_F(OptimizerTest, LevelsAndModesStaySound) {
+    for (std::int32_t level : {0, 8, 15}) {
+        OptimizeSpeed = level;
+        TOptimize2d a, b;
+        ASSERT_EQ(RunJob(a, kOneSheet, kMixedParts), "") << level;
+        ExpectSoundPlan(a, kOneSheet, kMixedParts);
+        ASSERT_EQ(RunJob(b, kOneSheet, kMixedParts), "") << level;
+        EXPECT_EQ(PlanText(a.Best), PlanText(b.Best)) << level;
+    }
+}
+
+TEST_F(OptimizerTest, GuillotineAndRollingModesStaySound) {
+    GuillotineMode = true;
+    {
+        TOptimize2d opt;
+        ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "");
+        ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+    }
+    RollingMode = false;
+    {
+        TOptimize2d opt;
+        ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "");
+        ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+    }
+    GuillotineMode = false;
+    {
+        TOptimize2d opt;
+        ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "");
+        ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+    }
+}
+
+TEST_F(OptimizerTest, LimitedStockOfSeveralTypesWithCostsAndBlade) {
+    BladeWidth = 4000;
+    CostOptimize = true;
+    const std::vector<SheetSpec> sheets = {{"big", 2800000, 2070000, 2, 0, 90},
+                                           {"std", 2440000, 1220000, 3, 0, 40},
+                                           {"small", 1220000, 1220000, 6, 0, 25}};
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, sheets, kMixedParts), "");
+    ExpectSoundPlan(opt, sheets, kMixedParts);
+    // Placed pieces carry the size they are cut to.
+    for (const TPacket& layout : opt.Best.Packets)
+        for (const T2DStock& p : layout.Placements) {
+            EXPECT_EQ(p.LengthText, PubFunc.UnitsToStr(p.NetLength()));
+            EXPECT_EQ(p.WidthText, PubFunc.UnitsToStr(p.NetWidth()));
+        }
+}
+
+TEST_F(OptimizerTest, SmallerPriorityNumberIsUsedFirst) {
+    const std::vector<SheetSpec> sheets = {{"later", 2440000, 1220000, 10, 1},
+                                           {"first", 2440000, 1220000, 10, 0}};
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, sheets, kMixedParts), "");
+    ExpectSoundPlan(opt, sheets, kMixedParts);
+    for (const TPacket& layout : opt.Best.Packets) EXPECT_EQ(layout.Label, "first");
+}
+
+TEST_F(OptimizerTest, StockOfQuantityZeroOnlyWhenOrdering) {
+    const std::vector<SheetSpec> sheets = {{"one", 2440000, 1220000, 1},
+                                           {"none", 2800000, 2070000, 0}};
+    {
+        TOptimize2d opt;
+        EXPECT_EQ(RunJob(opt, sheets, kMixedParts), MsgCantGetResult);
+    }
+    OrderOptimize = true;
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, sheets, kMixedParts), "");
+    ExpectSoundPlan(opt, sheets, kMixedParts);
+}
+
+TEST_F(OptimizerTest, NotEnoughStockIsNoPlan) {
+    const std::vector<SheetSpec> sheets = {{"S", 2440000, 1220000, 1}};
+    TOptimize2d opt;
+    EXPECT_EQ(RunJob(opt, sheets, kMixedParts), MsgCantGetResult);
+    EXPECT_EQ(opt.Best.Count(), 0);
+}
+
+TEST_F(OptimizerTest, OnePartTypeFillingOneSheetExactly) {
+    const std::vector<PartSpec> parts = {{"Q", 500000, 250000, 4, 4}};
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, {{"S", 1000000, 500000, 3}}, parts), "");
+    ExpectSoundPlan(opt, {{"S", 1000000, 500000, 3}}, parts);
+    ASSERT_EQ(opt.Best.Count(), 1);
+    EXPECT_EQ(opt.Best[0].Quantity, 1);
+    EXPECT_EQ(opt.Candidates.Count(), 1);
+}
+
+TEST_F(OptimizerTest, FillersUpToTheirMaximumOnly) {
+    const std::vector<PartSpec> parts = {{"must", 900000, 600000, 3, 3},
+                                         {"filler", 200000, 150000, 0, 40}};
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, kOneSheet, parts), "");
+    ExpectSoundPlan(opt, kOneSheet, parts);
+}
+
+TEST_F(OptimizerTest, ManySmallPartKindsAndQuantities) {
+    std::vector<PartSpec> parts;
+    for (int i = 0; i < 40; ++i)
+        parts.push_back({"K" + std::to_string(i), 90000 + 7919 * (i % 13), 60000 + 4391 * (i % 7),
+                         1 + i % 4, 1 + i % 4, i % 5 != 0});
+    TOptimize2d a, b;
+    ASSERT_EQ(RunJob(a, kOneSheet, parts), "");
+    ExpectSoundPlan(a, kOneSheet, parts);
+    ASSERT_EQ(RunJob(b, kOneSheet, parts), "");
+    EXPECT_EQ(PlanText(a.Best), PlanText(b.Best));
+}
+
+// ---- time, cancel, errors -----------------------------------------------------------
+
+TEST_F(OptimizerTest, PhasesEndAtTheTimeLimitWithASoundPlan) {
+    // Every reading of the clock lies ten minutes after the one before.
+    std::int64_t now = 0;
+    platform::SetClockHook([&now] { return now += 600000; });
+    OptimizeSpeed = 20;
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "");
+    ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+    EXPECT_GT(OptimizeElapsedSeconds, OptimizeTimeLimit);
+}
+
+TEST_F(OptimizerTest, ClockGoingBackwardsCountsAsElapsed) {
+    std::int64_t now = 1000000000;
+    platform::SetClockHook([&now] { return now -= 600000; });
+    TOptimize2d opt;
+    ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "");
+    EXPECT_GT(OptimizeElapsedSeconds, OptimizeTimeLimit);
+}
+
+TEST_F(OptimizerTest, CancelEndsEveryPhaseEarly) {
+    OptimizeSpeed = 20;
+    TOptimize2d full;
+    OptimizeStepCount = 0;
+    ASSERT_EQ(RunJob(full, kOneSheet, kMixedParts), "");
+    const std::int32_t fullSteps = OptimizeStepCount;
+
+    RequestOptimizeCancel();
+    OptimizeStepCount = 0;
+    TOptimize2d cancelled;
+    ASSERT_EQ(RunJob(cancelled, kOneSheet, kMixedParts), "");
+    ExpectSoundPlan(cancelled, kOneSheet, kMixedParts);
+    EXPECT_LT(OptimizeStepCount, fullSteps);
+}
+
+TEST_F(OptimizerTest, SearchWithoutCandidatesReportsNoResultWithOffcutHint) {
+    // No layout leaves free rectangles this wide: every layout is dropped.
+    MinOffcutSize = 10000000;
+    TOptimize2d opt;
+    std::string err = Fill(opt, kOneSheet, kMixedParts);
+    ASSERT_EQ(err, "");
+    opt.SortParts(err);
+    opt.AddKerfAndEdges(err);
+    opt.PrepareSeeds(err);
+    opt.CandidatePartTotals.Assign(opt.Parts);
+    opt.OptimizeSearch(2, err);
+    EXPECT_EQ(err, MsgCantGetResult + "\r\nSetup Minimum Offcut Size to 0, try it again.");
+
+    // A later mode that finds a plan clears the message.
+    MinOffcutSize = 0;
+    opt.OptimizeQuick(err);
+    ASSERT_GT(opt.Candidates.Count(), 0);
+    err = "left over";
+    opt.OptimizeSearch(1, err);
+    EXPECT_EQ(err, "");
+    EXPECT_GT(opt.Best.Count(), 0);
+}
+
+TEST_F(OptimizerTest, WeightsBeyondThirtyTwoBitsAreHeld) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPart("A", "", "", "", 100, 100, true, 1, 1, 0, nullptr, err);
+    opt.CandidatePartTotals.Assign(opt.Parts);
+    TPanels list(opt.Parts);
+    list[0].Quantity = 2000000000;
+    FewPiecesMode = true;
+    opt.WeightParts(list, 1);
+    EXPECT_EQ(list[0].Quantity, 2147483647);
+    list[0].Quantity = 2147483647;
+    FewPiecesMode = false;
+    opt.WeightParts(list, 0);
+    EXPECT_EQ(list[0].Quantity, 2147483647);
+}
+
+TEST_F(OptimizerTest, WeightStrategies) {
+    TOptimize2d opt;
+    std::string err;
+    opt.AddPart("A", "", "", "", 200, 100, true, 4, 4, 0, nullptr, err);
+    opt.AddPart("B", "", "", "", 100, 100, true, 8, 8, 0, nullptr, err);
+    opt.CandidatePartTotals.Assign(opt.Parts);
+    opt.CandidatePartTotals[0].Quantity = 3;
+    opt.CandidatePartTotals[1].Quantity = 0;
+    TPanels list(opt.Parts);
+    // Strategy 0: (q + 1) x (TotalCand + 1) / sqrt(count + 1), to the nearest.
+    opt.WeightParts(list, 10);
+    EXPECT_EQ(list[0].Quantity, 10);  // 5 x 4 / 2
+    EXPECT_EQ(list[1].Quantity, 36);  // 9 x 4 / 1
+    // Strategy 2: the average required quantity (6) plus 0 or 1.
+    list.Assign(opt.Parts);
+    opt.WeightParts(list, 2);
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(list[i].Quantity == 6 || list[i].Quantity == 7);
+    // Strategy 3: 0 or 1 plus area share (4/3 and 2/3) times 6.
+    list.Assign(opt.Parts);
+    opt.WeightParts(list, 3);
+    EXPECT_TRUE(list[0].Quantity == 8 || list[0].Quantity == 9);
+    EXPECT_TRUE(list[1].Quantity == 4 || list[1].Quantity == 5);
+}
+
+// ---- comparing plans -------------------------------------------------------------
+
+namespace {
+
+TPacket UsedLayout(std::int32_t Length, std::int32_t Width, std::int32_t PieceLength,
+                   std::int32_t Quantity, std::int32_t Cost = 1) {
+    TPanels parts;
+    T2DStock part;
+    part.Index = 0;
+    part.Label = "P";
+    part.Length = PieceLength;
+    part.Width = Width;
+    parts.AddCopy(part);
+    TPacket p = TPacket::CreateFromParts(parts);
+    p.Length = Length;
+    p.Width = Width;
+    p.Quantity = Quantity;
+    p.Cost = Cost;
+    p.ResetSpaces();
+    part.Quantity = 1;
+    p.AddPlacement(part);
+    return p;
+}
+
+}  // namespace
+
+TEST_F(OptimizerTest, CompareSchemesByUtilisationThenTieRules) {
+    TOptimize2d opt;
+    FewPartKinds = true;
+    TSchemes a, b;
+    a.Packets.Add(UsedLayout(1000, 100, 900, 1));
+    b.Packets.Add(UsedLayout(1000, 100, 950, 1));
+    EXPECT_EQ(opt.CompareSchemes(a, b), -1);  // B uses more of its sheets
+    EXPECT_EQ(opt.CompareSchemes(b, a), 1);
+
+    // Equal utilisation: the emptier last sheet wins, then fewer layouts.
+    TSchemes c, d;
+    c.Packets.Add(UsedLayout(1000, 100, 800, 1));
+    c.Packets.Add(UsedLayout(1000, 100, 600, 1));
+    d.Packets.Add(UsedLayout(1000, 100, 900, 1));
+    d.Packets.Add(UsedLayout(1000, 100, 500, 1));
+    EXPECT_EQ(opt.CompareSchemes(c, d), -1);
+    EXPECT_EQ(opt.CompareSchemes(d, c), 1);
+    TSchemes e;
+    e.Packets.Add(UsedLayout(1000, 100, 700, 2));
+    TSchemes f;
+    f.Packets.Add(UsedLayout(1000, 100, 700, 1));
+    f.Packets.Add(UsedLayout(1000, 100, 700, 1));
+    EXPECT_EQ(opt.CompareSchemes(f, e), -1);
+    EXPECT_EQ(opt.CompareSchemes(e, f), 1);
+
+    // By cost: the cheaper plan wins; costs within 0.01 % go to the tie rules.
+    CostOptimize = true;
+    TSchemes g, h;
+    g.Packets.Add(UsedLayout(1000, 100, 900, 1, 50));
+    h.Packets.Add(UsedLayout(1000, 100, 500, 1, 40));
+    EXPECT_EQ(opt.CompareSchemes(g, h), -1);
+    h[0].Cost = 50;
+    EXPECT_EQ(opt.CompareSchemes(g, h), -1);  // tie: h's last sheet is emptier
+    EXPECT_EQ(opt.CompareSchemes(h, g), 1);
+}
