@@ -1,0 +1,78 @@
+// The main window without its widgets: the data of its pages and the
+// optimisation run that turns them into a plan. The Qt window shows and edits
+// these objects; batch mode drives them with no display at all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/captions.h"
+#include "app/core/error_location.h"
+#include "app/core/main_data.h"
+#include "app/core/option_file.h"
+#include "app/core/option_page.h"
+#include "app/core/option_reader.h"
+#include "engine/panels.h"
+#include "engine/schemes.h"
+
+class TMainWindowCore {
+public:
+    TMainWindowCore() = default;
+
+    TMainData Data;
+    TOptionPage Page;
+    TWindowOptions Window;
+    TLayoutColors Colors;
+    TCaptionStore Captions;
+
+    // The error that ended the last run, and where the refused input is.
+    std::string LastErrorMessage;
+    TErrorLocation LastErrorLocation;
+
+    // The report page's lines.
+    std::vector<std::string> ListBoxReport;
+
+    // Working lists of a run: its material types in order of first
+    // appearance and the merged plan, stock, parts, working parts and stock
+    // left over of all types.
+    std::vector<std::string> MainStringList;
+    TSchemes MainSchemes;
+    TPanels MainPanels2, MainPanels3, MainPanels4, MainPanels5;
+
+    // 0: the view shows the plan's layouts.
+    int LayoutViewSource = 0;
+
+    // "Start Optimize": writes the dump files, seeds both generators with
+    // 479, clears the plan, then runs Run and OptimizeThreadDone on the
+    // calling thread. A window that runs the work on a thread calls
+    // PrepareOptimize, then Run on the worker and OptimizeThreadDone after.
+    void StartOptimizeClick();
+    void PrepareOptimize();
+    // The run body: start time, the 120 s limit per phase, then
+    // StartOptimizeProcess; an exception is appended to LastErrorMessage.
+    void Run();
+    // Reads the pages into the shared lists, optimises each material type
+    // and merges the plans into Optimizer. False when the run ended early
+    // (LastErrorMessage says why).
+    bool StartOptimizeProcess();
+    // The end of a run: with no layout, LastErrorMessage goes to the message
+    // sink and the result is false; otherwise the used quantities, the
+    // reports and the report page are rebuilt and the result is true.
+    bool OptimizeThreadDone();
+
+    // "Auto Rearrange": re-optimises the layout at CurrentLayoutIndex alone.
+    void ButtonLayoutAgainClick();
+    void LayoutAgainClick();
+
+    // Writes the dump files of the current input into AppDir. Failures go to
+    // the message sink; the run goes on.
+    void DumpErrorForCutomer();
+
+    // Rebuilds the sheets, parts and summary reports of the current plan.
+    void RebuildReports();
+    // The report page := " " and the summary report's lines.
+    void ShowReport();
+
+private:
+    bool ReadInput();
+};
