@@ -1,0 +1,55 @@
+// Tab-separated text files of the grids: the export of the sheets, parts,
+// offcut rack and part rack grids, the import of a text file into the sheets
+// or parts grid, and the report page written as a text file.
+//
+// Grid text file: one line per grid row from row 1 (row 0, the titles, first
+// when asked for), every row written, empty ones included. A line holds, for
+// every column in order, the cell's text trimmed of blanks followed by one
+// TAB, so every line ends with a TAB, then CR LF. A TAB or line break inside a
+// cell would split the cell or the row when the file is read back, so it is
+// written as a blank.
+//
+// Files are written completely or not at all; a file that cannot be written
+// is reported to the message sink as "[" + error + "]" and the writer returns
+// false.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/main_data.h"
+#include "app/core/string_grid.h"
+
+// The text of a grid text file.
+std::string GridTextFileText(const TStringGrid& Grid, bool WithTitles);
+
+// Writes Grid as a grid text file.
+bool WriteGridTxtFile(const TStringGrid& Grid, const std::string& FileName, bool WithTitles);
+
+// The four grids' writers (the command-line exports use the first two with
+// titles).
+bool WriteSheetsTxtFile(const TMainData& Data, const std::string& FileName, bool WithTitles);
+bool WritePartsTxtFile(const TMainData& Data, const std::string& FileName, bool WithTitles);
+bool WriteOffcutsTxtFile(const TMainData& Data, const std::string& FileName, bool WithTitles);
+bool WritePartsRackTxtFile(const TMainData& Data, const std::string& FileName, bool WithTitles);
+
+// Fills Grid from the lines of a TAB text: line i goes to row i + 1, split at
+// TAB characters into the columns from 0 (cells untrimmed; fields beyond the
+// grid's columns dropped; a short line leaves its other cells empty). Every
+// line becomes a row, a title line and empty lines included; lines end with
+// LF or CR LF. Every data row is emptied first and the row count becomes the
+// number of lines + 1 (at least 2, so the grid keeps one data row).
+void FillGridFromTabText(TStringGrid& Grid, const std::string& Text);
+
+// Replace the sheets or parts grid with a TAB text file and show FileName in
+// the grid's file-name field; the caller disables the grid's Save button and
+// recomputes its totals. A file that cannot be read changes nothing: the
+// message sink gets "[" + error + "]" + MsgCantReadImportTxtFile and the
+// result is false.
+bool ReadSheetsTXTFile(TMainData& Data, const std::string& FileName);
+bool ReadPartsTXTFile(TMainData& Data, const std::string& FileName);
+
+// Writes the report page's lines to FileName, one per CR LF line. A file that
+// cannot be written: "[" + error + "]" to the message sink, nothing written,
+// false.
+bool WriteExportTXTFile(const std::vector<std::string>& ReportLines, const std::string& FileName);

@@ -1,0 +1,174 @@
+#include "app/core/grid_text_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "app_core/list_test_util.h"
+#include "engine/pubstr.h"
+
+using listtest::CaptureSink;
+using listtest::ReadText;
+using listtest::TempDir;
+using listtest::WriteText;
+
+namespace {
+
+std::string Tabs(int n) {
+    return std::string(static_cast<std::size_t>(n), '\t');
+}
+
+}  // namespace
+
+TEST(GridTextExport, EveryRowOneLineEndingInTabWithOrWithoutTitles) {
+    TMainData d;
+    d.StringGridSheets.SetRow(1, {" Board ", "MDF", "2440", "1220", "5", "12.5", "0", "a note"});
+    d.StringGridSheets.SetRow(3, {"Spare", "", "", "", "", "", "", ""});
+
+    const std::string plain = GridTextFileText(d.StringGridSheets, false);
+    std::vector<std::string> lines;
+    for (std::size_t p = 0, q; (q = plain.find("\r\n", p)) != std::string::npos; p = q + 2)
+        lines.push_back(plain.substr(p, q - p));
+    ASSERT_EQ(lines.size(), 500u);  // 500 data rows, empty ones included
+    EXPECT_EQ(lines[0], "Board\tMDF\t2440\t1220\t5\t12.5\t0\ta note\t");
+    EXPECT_EQ(lines[1], Tabs(8));
+    EXPECT_EQ(lines[2], "Spare" + Tabs(8));
+    EXPECT_EQ(lines[499], Tabs(8));
+
+    const std::string titled = GridTextFileText(d.StringGridSheets, true);
+    const std::string titleLine = titled.substr(0, titled.find("\r\n"));
+    EXPECT_EQ(titleLine, LabelCaption + "\t" + MaterialTypeCaption + "\t" + LengthCaption + "\t" +
+                             WidthCaption + "\t" + QtyCaption + "\t" + CostCaption + "\t" +
+                             SheetsPriorityCaption + "\t" + CommentCaption + "\t");
+    EXPECT_EQ(titled.substr(titleLine.size() + 2), plain);
+}
+
+TEST(GridTextExport, TabsAndLineBreaksInsideCellsDoNotSplitTheRow) {
+    TStringGrid g(3, 2);
+    g.SetRow(1, {"a\tb", "two\r\nlines", "c"});
+    EXPECT_EQ(GridTextFileText(g, false), "a b\ttwo  lines\tc\t\r\n");
+}
+
+TEST(GridTextExport, RackWritersStartWithTheSlotNumber) {
+    TempDir dir;
+    TMainData d;
+    d.StringGridPartRack.SetRow(2, {"2", "P1", "MDF", "300", "200", "Rect", "L1_P1_2 "});
+    ASSERT_TRUE(WritePartsRackTxtFile(d, dir.File("pr.txt"), false));
+    const std::string text = ReadText(dir.File("pr.txt"));
+    EXPECT_EQ(text.substr(0, 42), "1" + Tabs(7) + "\r\n2\tP1\tMDF\t300\t200\tRect\tL1_P1_2\t\r\n");
+    ASSERT_TRUE(WriteOffcutsTxtFile(d, dir.File("o.txt"), true));
+    EXPECT_EQ(ReadText(dir.File("o.txt")).substr(0, 1), "\t");  // slot column has no title
+}
+
+TEST(GridTextFiles, SheetsAndPartsRoundTrip) {
+    TempDir dir;
+    CaptureSink sink;
+    TMainData d;
+    d.StringGridSheets.SetRow(1, {"S1", "MDF", "2440", "1220", "5", "12.5", "1", "first"});
+    d.StringGridSheets.SetRow(2, {"S2", "Oak", "1 1/2", "800", "1", "0", "0", ""});
+    d.StringGridParts.SetRow(1, {"P1", "MDF", "300", "200", "R", "4", "6", "R", "", "x"});
+
+    ASSERT_TRUE(WriteSheetsTxtFile(d, dir.File("s.txt"), false));
+    ASSERT_TRUE(WritePartsTxtFile(d, dir.File("p.txt"), false));
+
+    TMainData e;
+    ASSERT_TRUE(ReadSheetsTXTFile(e, dir.File("s.txt")));
+    ASSERT_TRUE(ReadPartsTXTFile(e, dir.File("p.txt")));
+    EXPECT_TRUE(sink.Warnings.empty());
+    EXPECT_EQ(e.EditSheetsFileName, dir.File("s.txt"));
+    EXPECT_EQ(e.EditPartsFileName, dir.File("p.txt"));
+    ASSERT_EQ(e.StringGridSheets.RowCount(), d.StringGridSheets.RowCount());
+    for (int r = 0; r < d.StringGridSheets.RowCount(); ++r)
+        ASSERT_EQ(e.StringGridSheets.Row(r), d.StringGridSheets.Row(r)) << r;
+    for (int r = 0; r < d.StringGridParts.RowCount(); ++r)
+        ASSERT_EQ(e.StringGridParts.Row(r), d.StringGridParts.Row(r)) << r;
+}
+
+TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {
+    TempDir dir;
+    TMainData d;
+    d.StringGridSheets.SetRow(7, {"old", "", "", "", "", "", "", ""});
+    const std::string f = dir.File("in.txt");
+    // Titles on the first line, an empty line, a short line, a long line,
+    // LF and CR LF ends, untrimmed cells, no line end at the very end.
+    WriteText(f,
+              "Label\tType\tLength\r\n"
+              "\r\n"
+              " A \tMDF\n"
+              "B\tOak\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"
+              "C\t\t5\t");
+    ASSERT_TRUE(ReadSheetsTXTFile(d, f));
+    const TStringGrid& g = d.StringGridSheets;
+    ASSERT_EQ(g.RowCount(), 6);
+    EXPECT_EQ(g.Row(0)[0], LabelCaption);  // the grid's own titles stay
+    EXPECT_EQ(g.Row(1), (std::vector<std::string>{"Label", "Type", "Length", "", "", "", "", ""}));
+    EXPECT_TRUE(g.RowEmpty(2, 0));
+    EXPECT_EQ(g.Row(3), (std::vector<std::string>{" A ", "MDF", "", "", "", "", "", ""}));
+    EXPECT_EQ(g.Row(4), (std::vector<std::string>{"B", "Oak", "1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(g.Row(5), (std::vector<std::string>{"C", "", "5", "", "", "", "", ""}));
+}
+
+TEST(GridTextFiles, EmptyFileLeavesOneEmptyRow) {
+    TempDir dir;
+    TMainData d;
+    d.StringGridParts.SetRow(1, {"P", "", "", "", "", "", "", "", "", ""});
+    WriteText(dir.File("e.txt"), "");
+    ASSERT_TRUE(ReadPartsTXTFile(d, dir.File("e.txt")));
+    EXPECT_EQ(d.StringGridParts.RowCount(), 2);
+    EXPECT_TRUE(d.StringGridParts.RowEmpty(1, 0));
+}
+
+TEST(GridTextFiles, UnreadableFileChangesNothing) {
+    TempDir dir;
+    CaptureSink sink;
+    TMainData d;
+    d.StringGridSheets.SetRow(1, {"keep", "MDF", "1", "1", "1", "", "", ""});
+    d.EditSheetsFileName = "before.sht";
+    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.File("missing.txt")));
+    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.Path().string()));  // a folder
+    ASSERT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(sink.Warnings[0].front(), '[');
+    EXPECT_NE(sink.Warnings[0].find("missing.txt"), std::string::npos);
+    EXPECT_EQ(sink.Warnings[0].substr(sink.Warnings[0].size() - MsgCantReadImportTxtFile.size()),
+              MsgCantReadImportTxtFile);
+    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "keep");
+    EXPECT_EQ(d.StringGridSheets.RowCount(), kListGridRows);
+    EXPECT_EQ(d.EditSheetsFileName, "before.sht");
+}
+
+TEST(GridTextFiles, FileThatCannotBeWrittenIsReportedAndOldFileKept) {
+    TempDir dir;
+    CaptureSink sink;
+    TMainData d;
+    const std::string f = dir.File("old.txt");
+    WriteText(f, "old contents");
+
+    // A path inside a missing folder can never be written.
+    EXPECT_FALSE(WriteSheetsTxtFile(d, dir.File("no/such/folder.txt"), true));
+    EXPECT_FALSE(WriteExportTXTFile({"line"}, dir.File("no/such/report.txt")));
+    ASSERT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(sink.Warnings[0].front(), '[');
+    EXPECT_EQ(sink.Warnings[0].back(), ']');
+    EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
+
+    if (!listtest::CanWriteReadOnlyFolders()) {
+        ::chmod(dir.Path().c_str(), 0555);
+        EXPECT_FALSE(WritePartsTxtFile(d, f, false));
+        ::chmod(dir.Path().c_str(), 0755);
+        EXPECT_EQ(ReadText(f), "old contents");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                std::filesystem::directory_iterator()),
+                  1);  // no temporary file left behind
+    }
+}
+
+TEST(GridTextFiles, ReportLinesEndInCrLf) {
+    TempDir dir;
+    const std::string f = dir.File("plan.txt");
+    WriteText(f, "an older and longer report");
+    ASSERT_TRUE(WriteExportTXTFile({"Layout 1", "", "  Sheet   Qty"}, f));
+    EXPECT_EQ(ReadText(f), "Layout 1\r\n\r\n  Sheet   Qty\r\n");
+    ASSERT_TRUE(WriteExportTXTFile({}, f));
+    EXPECT_EQ(ReadText(f), "");
+}
