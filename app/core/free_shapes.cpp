@@ -3,7 +3,11 @@
 #include <utility>
 
 #include "app/core/grid_readers.h"
+#include "engine/errors.h"
+#include "engine/pubstr.h"
+#include "engine/shape_templates.h"
 #include "engine/shared_state.h"
+#include "output/dxf_import.h"
 #include "engine/textfmt.h"
 #include "engine/trapezium.h"
 #include "platform/inifile.h"
@@ -146,4 +150,110 @@ void AnyShapeDeleteAll(TMainData& d) {
     ProfilePartQtyList.Clear();
     TrapeziumList.Clear();
     ShowAnyShapeList(d);
+}
+
+bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
+    AnyShapeDeleteAll(d);
+    try {
+        const platform::TIniFile ini(fileName);
+        const std::int32_t count = ini.ReadInteger("STR", "CN", 0);
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::string section = "STR" + IntToStr(i);
+            if (!ini.SectionExists(section)) break;
+            const std::string label = ini.ReadString(section, "L", "");
+            const std::int32_t qty = ini.ReadInteger(section, "Q", 0);
+            const std::int32_t maxQty = ini.ReadInteger(section, "MQ", 0);
+            const std::string comment = ini.ReadString(section, "C", "");
+            const std::string material = ini.ReadString(section, "T", "");
+            const bool rotate = ini.ReadBool(section, "R", true);
+            TTrapezium shape;
+            shape.LoadFromIni(ini, section);
+            if (shape.DX) {
+                // An outline that cannot be read is skipped, and the user told
+                // which, so that a later save does not drop it unnoticed.
+                const std::string dxfError = ReadDxfProfileFile(shape.Name, DxfOutline);
+                if (!dxfError.empty()) {
+                    platform::CurrentMessageSink().Warning(dxfError + "[" + label + " : " +
+                                                           shape.Name + "]");
+                    continue;
+                }
+                DxfProfileFileName = shape.Name;
+                AddDxfProfilePart(label, comment, shape.Name, maxQty, qty, material, rotate);
+            } else if (AddStandardProfilePart(label, comment, shape.Name, shape.P1, shape.P2,
+                                              shape.P3, shape.P4, shape.P5, shape.P6, maxQty,
+                                              qty, material)) {
+                ProfilePartList.Last().CanRotate = rotate;
+                ProfilePartQtyList.Last().CanRotate = rotate;
+            }
+        }
+    } catch (const std::exception& e) {
+        platform::CurrentMessageSink().Warning("[" + std::string(e.what()) + "]" +
+                                               MsgProfileFileFormatError);
+        ProfilePartList.Clear();
+        ProfilePartQtyList.Clear();
+        TrapeziumList.Clear();
+        DxfOutline = TExtPolyline();
+        ShowAnyShapeList(d);
+        return false;
+    }
+    ShowAnyShapeList(d);
+    d.EditAnyShapeFileName = fileName;
+    DxfOutline = TExtPolyline();
+    return true;
+}
+
+bool ButtonAddAnyShapeClick(TMainData& d) {
+    auto& sink = platform::CurrentMessageSink();
+    if (d.EditSelectLabel.empty()) {
+        sink.Warning(MsgSelectShapeLabelEmpty);
+        return false;
+    }
+    // Edits made in the grid reach the lists before the grid is redrawn from
+    // them; a grid that cannot be read would lose them, so nothing is added.
+    TErrorLocation error;
+    if (!ReadAnyShapeGrid(d, error)) {
+        sink.Warning(error.Message);
+        return false;
+    }
+    const std::string& label = d.EditSelectLabel;
+    if (Trim(label).empty()) {
+        sink.Warning("[]" + MsgPartLabelCantBeEmpty);
+        return false;
+    }
+    std::int32_t qty = 0;
+    try {
+        qty = StrToInt(d.EditSelectQty);
+    } catch (const EConvertError& e) {
+        sink.Warning("[" + std::string(e.what()) + "]" + MsgPartQtyFormatInvalid);
+        return false;
+    }
+    if (qty < 1) {
+        sink.Warning("[]" + MsgPartQtyFormatInvalid);
+        return false;
+    }
+    for (const T2DStock& p : ProfilePartList)
+        if (p.Label == label) {
+            sink.Warning(MsgLabelIsntUnique);
+            return false;
+        }
+    bool added = false;
+    try {
+        if (d.DxfShapeChosen) {
+            added = AddDxfProfilePart(label, "", DxfProfileFileName, qty, qty, "", true);
+        } else {
+            const auto& names = StandardShapeNames();
+            const std::string templ =
+                d.ComboBoxStandShape >= 0 && d.ComboBoxStandShape < static_cast<int>(names.size())
+                    ? names[static_cast<std::size_t>(d.ComboBoxStandShape)]
+                    : std::string();
+            const auto v = StandardShapeValues(d);
+            added = AddStandardProfilePart(label, "", templ, v[0], v[1], v[2], v[3], v[4], v[5],
+                                           qty, qty, "");
+        }
+    } catch (const std::exception& e) {
+        sink.Warning("[" + std::string(e.what()) + "]" + MsgShapeParaFormatInvalid);
+        return false;
+    }
+    ShowAnyShapeList(d);
+    return added;
 }

@@ -66,3 +66,28 @@ bool SaveAnyShapeFile(TMainData& Data, const std::string& FileName, bool SetName
 bool AnyShapeDelete(TMainData& Data, int Row);
 // Deletes every profile part and shape (a shown plan is cleared) and redraws.
 void AnyShapeDeleteAll(TMainData& Data);
+
+// Replaces the free shapes with those of a free-shape list file: every
+// profile part and shape is deleted first (a shown plan is cleared), then each
+// entry "STR" + i (i from 0, up to CN, stopping at the first missing entry)
+// is rebuilt from its shape section: a DXF profile from its DXF file (an entry
+// whose file cannot be read is skipped with the reader's message, label and
+// file name as a warning), a standard shape from its template
+// and texts (an entry the template refuses is skipped with the template's
+// warning). The grid is redrawn, the page's file-name field shows FileName and
+// the shared DXF outline is emptied. Any other error shows "[" + error + "]" +
+// MsgProfileFileFormatError and leaves no shaped part. A missing file reads as
+// an empty list. False when the file was refused.
+bool ReadAnyShapeFile(TMainData& Data, const std::string& FileName);
+
+// "<< Add": adds one shaped part from the "Select Profile" box: the template
+// chosen in ComboBoxStandShape with the parameter grid's values, or the DXF
+// outline last imported (DxfShapeChosen, DxfProfileFileName), labelled
+// EditSelectLabel, quantity and maximum quantity EditSelectQty, rotatable,
+// no material. Warnings (through the message sink): an empty label box
+// (MsgSelectShapeLabelEmpty); a grid that cannot be read (its message); a
+// label of blanks ("[]" + MsgPartLabelCantBeEmpty); a quantity that is no
+// whole number of at least 1 ("[" + error + "]" + MsgPartQtyFormatInvalid); a
+// label already used, compared exactly (MsgLabelIsntUnique); values the
+// template refuses. True when a part was added; the grid is redrawn then.
+bool ButtonAddAnyShapeClick(TMainData& Data);

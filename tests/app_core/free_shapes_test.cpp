@@ -6,8 +6,10 @@
 
 #include "app_core/list_test_util.h"
 #include "engine/pubstr.h"
+#include "engine/shape_templates.h"
 #include "engine/shared_state.h"
 #include "engine/trapezium.h"
+#include "output/dxf_import.h"
 #include "platform/inifile.h"
 
 using listtest::CaptureSink;
@@ -184,4 +186,148 @@ TEST_F(FreeShapes, DeletingOneOfTwoPartsOfOneLabelKeepsTheShape) {
     EXPECT_TRUE(TrapeziumList.FindByLabel("A"));
     ASSERT_TRUE(AnyShapeDelete(d, 1));
     EXPECT_FALSE(TrapeziumList.FindByLabel("A"));
+}
+
+namespace {
+
+// A 40 x 30 rectangle outline as a DXF drawing.
+std::string RectangleDxf() {
+    std::string out;
+    for (const char* l :
+         {"0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "90", "4", "70", "1", "10", "0",
+          "20", "0", "10", "40", "20", "0", "10", "40", "20", "30", "10", "0", "20", "30", "0",
+          "ENDSEC", "0", "EOF"})
+        out += std::string(l) + "\r\n";
+    return out;
+}
+
+}  // namespace
+
+TEST_F(FreeShapes, FileRoundTripRebuildsTemplateAndDxfParts) {
+    TempDir dir;
+    const std::string dxf = dir.File("plate.dxf");
+    WriteText(dxf, RectangleDxf());
+    ASSERT_TRUE(AddStandardProfilePart("T", "tri", "Triangle2", "30", "1 1/2", "", "", "", "", 5,
+                                       2, "MDF"));
+    ProfilePartList.Last().CanRotate = false;
+    ASSERT_EQ(ReadDxfProfileFile(dxf, DxfOutline), "");
+    ASSERT_TRUE(AddDxfProfilePart("D", "", dxf, 3, 3, "Oak", true));
+    ShowAnyShapeList(d);
+    const std::string f = dir.File("shapes.apt");
+    ASSERT_TRUE(SaveAnyShapeFile(d, f, false));
+
+    TMainData e;
+    ResetSharedStateDefaults();
+    ASSERT_TRUE(ReadAnyShapeFile(e, f));
+    EXPECT_EQ(e.EditAnyShapeFileName, f);
+    ASSERT_EQ(ProfilePartList.Count(), 2);
+    ASSERT_EQ(ProfilePartQtyList.Count(), 2);
+    ASSERT_EQ(TrapeziumList.Count(), 2u);
+    EXPECT_EQ(ProfilePartList[0].Label, "T");
+    EXPECT_EQ(ProfilePartList[0].Quantity, 5);
+    EXPECT_EQ(ProfilePartQtyList[0].Quantity, 2);
+    EXPECT_EQ(ProfilePartList[0].Comment, "tri");
+    EXPECT_FALSE(ProfilePartList[0].CanRotate);  // R = 0 comes back fixed
+    EXPECT_EQ(ProfilePartList[0].Width, 1500);
+    EXPECT_EQ(TrapeziumList.FindByLabel("T")->P2, "1 1/2");
+    EXPECT_EQ(ProfilePartList[1].Material, "Oak");
+    EXPECT_EQ(ProfilePartList[1].Length, 40000);
+    EXPECT_TRUE(TrapeziumList.FindByLabel("D")->DX);
+    EXPECT_EQ(e.StringGridAnyShape.Row(1),
+              (std::vector<std::string>{"T", "MDF", "N", "2", "5", "tri"}));
+    EXPECT_EQ(DxfOutline.Count(), 0);
+}
+
+TEST_F(FreeShapes, HandWrittenFiles) {
+    TempDir dir;
+    const std::string f = dir.File("h.apt");
+    // Other letter case, a missing DXF file, a stale entry beyond the count.
+    WriteText(f,
+              "[str]\ncn=2\n"
+              "[Str0TZ]\nn=Triangle2\np1=3\np2=4\n[str0]\nl=A\nq=1\nmq=2\nr=0\n"
+              "[STR1TZ]\nN=missing.dxf\nDX=1\n[STR1]\nL=B\nQ=1\nMQ=1\n"
+              "[STR2TZ]\nN=Triangle2\nP1=1\nP2=1\n[STR2]\nL=stale\n");
+    CaptureSink sink;
+    ASSERT_TRUE(ReadAnyShapeFile(d, f));
+    ASSERT_EQ(ProfilePartList.Count(), 1);
+    EXPECT_EQ(ProfilePartList[0].Label, "A");
+    EXPECT_FALSE(ProfilePartList[0].CanRotate);
+    ASSERT_EQ(sink.Warnings.size(), 1u);  // the skipped DXF entry is named
+    EXPECT_NE(sink.Warnings[0].find("missing.dxf"), std::string::npos);
+
+    // No STR section, or a count of 0: an empty list, and the old parts are gone.
+    WriteText(f, "[OTHER]\nX=1\n");
+    EXPECT_TRUE(ReadAnyShapeFile(d, f));
+    EXPECT_TRUE(ProfilePartList.Empty());
+    EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(1, 0));
+    // A count far beyond the entries stops at the first missing entry.
+    WriteText(f, "[STR]\nCN=2000000000\n[STR0TZ]\nN=Triangle2\nP1=3\nP2=4\n[STR0]\nL=A\n");
+    EXPECT_TRUE(ReadAnyShapeFile(d, f));
+    EXPECT_EQ(ProfilePartList.Count(), 1);
+}
+
+TEST_F(FreeShapes, AddFromTemplateOrDxf) {
+    CaptureSink sink;
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), MsgSelectShapeLabelEmpty);
+
+    d.EditSelectLabel = "  ";
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), "[]" + MsgPartLabelCantBeEmpty);
+
+    d.EditSelectLabel = "T1";
+    d.EditSelectQty = "x";
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid);
+    d.EditSelectQty = "0";
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), "[]" + MsgPartQtyFormatInvalid);
+
+    d.EditSelectQty = "3";
+    ComboBoxStandShapeChange(d, 1);  // Triangle2
+    d.StringGridStandardPara.SetCell(StandardParaCol::Value, 1, "30");
+    d.StringGridStandardPara.SetCell(StandardParaCol::Value, 2, "40");
+    ASSERT_TRUE(ButtonAddAnyShapeClick(d));
+    ASSERT_EQ(ProfilePartList.Count(), 1);
+    EXPECT_EQ(ProfilePartList[0].Quantity, 3);
+    EXPECT_EQ(ProfilePartQtyList[0].Quantity, 3);
+    EXPECT_EQ(d.StringGridAnyShape.Row(1), (std::vector<std::string>{"T1", "", "R", "3", "3", ""}));
+
+    // The same label again is refused; another letter case is another label.
+    const std::size_t warned = sink.Warnings.size();
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), MsgLabelIsntUnique);
+    EXPECT_EQ(sink.Warnings.size(), warned + 1);
+    d.EditSelectLabel = "t1";
+    EXPECT_TRUE(ButtonAddAnyShapeClick(d));
+
+    // Values the template refuses add nothing.
+    d.EditSelectLabel = "bad";
+    d.StringGridStandardPara.SetCell(StandardParaCol::Value, 1, "0");
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(ProfilePartList.Count(), 2);
+
+    // Grid edits reach the lists before the grid is redrawn; a bad one stops the add.
+    d.StringGridAnyShape.SetCell(AnyShapeCol::Comment, 1, "kept");
+    d.StringGridAnyShape.SetCell(AnyShapeCol::Qty, 2, "99");
+    d.EditSelectLabel = "more";
+    d.StringGridStandardPara.SetCell(StandardParaCol::Value, 1, "30");
+    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(sink.Warnings.back(), "[]" + MsgPartQtyFormatInvalid);
+    d.StringGridAnyShape.SetCell(AnyShapeCol::Qty, 2, "1");
+    ASSERT_TRUE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(d.StringGridAnyShape.Cell(AnyShapeCol::Comment, 1), "kept");
+    EXPECT_EQ(ProfilePartList.Count(), 3);
+
+    // A DXF outline chosen last.
+    TempDir dir;
+    const std::string dxf = dir.File("r.dxf");
+    WriteText(dxf, RectangleDxf());
+    ASSERT_EQ(ReadDxfProfileFile(dxf, DxfOutline), "");
+    DxfProfileFileName = dxf;
+    ChooseDxfProfile(d);
+    d.EditSelectLabel = "D";
+    ASSERT_TRUE(ButtonAddAnyShapeClick(d));
+    EXPECT_EQ(ProfilePartList.Last().Length, 40000);
+    EXPECT_EQ(TrapeziumList.FindByLabel("D")->Name, dxf);
 }
