@@ -130,9 +130,13 @@ void TOptimize2d::Clear() {
     PanelsLeft.Clear();
 }
 
-bool TOptimize2d::TimeCheckFails() const {
+bool TOptimize2d::TimeCheckFails() {
     OptimizeElapsedSeconds = std::llabs(platform::NowMilliseconds() - OptimizeStartTime) / 1000;
-    return OptimizeElapsedSeconds > OptimizeTimeLimit || OptimizeCancelRequested();
+    if (OptimizeElapsedSeconds > OptimizeTimeLimit) {
+        Stats.TimeLimitReached = true;
+        return true;
+    }
+    return OptimizeCancelRequested();
 }
 
 // ---- filling and validation ---------------------------------------------------
@@ -315,6 +319,7 @@ void TOptimize2d::PrepareSeeds(std::string& ErrorText) {
 
 void TOptimize2d::Run(std::string& ErrorText) {
     ErrorText.clear();
+    Stats = TOptimizeStats();
     double maxArea = -9999999.0;
     for (const T2DStock& e : Panels)
         if (e.Area() > maxArea) maxArea = e.Area();
@@ -396,12 +401,16 @@ void TOptimize2d::Run(std::string& ErrorText) {
         ProgressStep();
         CheckPartsFit(ErrorText);
         if (!ErrorText.empty()) return;
+        std::int64_t phaseStart = platform::NowMilliseconds();
         PrepareSeeds(ErrorText);
         Seeds.Keys.clear();
         ProgressStep();
+        Stats.PrepareMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
+        phaseStart = platform::NowMilliseconds();
         OptimizeQuick(ErrorText);
         ProgressStep();
+        Stats.QuickMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
         if (Candidates.Count() == 0) {
             ErrorText = MsgCantGetResult;
@@ -413,9 +422,12 @@ void TOptimize2d::Run(std::string& ErrorText) {
         SchemeLimitHook();
         OptimizeInnerFlag = extraPasses >= 1;
 
-        OptimizeSearch(2, ErrorText);
-        if (OptimizeSpeed > 7) OptimizeSearch(1, ErrorText);
-        if (OptimizeSpeed > 14) OptimizeSearch(0, ErrorText);
+        for (std::int32_t mode : {2, 1, 0}) {
+            if ((mode == 1 && OptimizeSpeed <= 7) || (mode == 0 && OptimizeSpeed <= 14)) break;
+            phaseStart = platform::NowMilliseconds();
+            OptimizeSearch(mode, ErrorText);
+            Stats.SearchMs[mode] += platform::NowMilliseconds() - phaseStart;
+        }
         ProgressAdvanceByMax();
         if (!ErrorText.empty()) return;
         Best.Sort();
@@ -655,6 +667,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         if (Candidates.Count() > MaxCandidateLayouts && Best.Count() > 0 &&
             t - lastImprovement > 20)
             break;
+        ++Stats.Trials;
 
         std::int32_t picks = 0;
         source = &Candidates;
@@ -812,6 +825,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             Seeds.Keys.clear();
             F.Clear();
             ++refills;
+            ++Stats.Refills;
             for (const T2DStock& e : St) {
                 if (e.Quantity == 0) continue;
                 LoadStockEntry(sheet, e);

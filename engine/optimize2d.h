@@ -27,6 +27,17 @@
 // than one batch takes); read by the trial search.
 extern bool OptimizeInnerFlag;
 
+// Figures of the last run, for benchmarks and diagnostics; they never
+// influence the plan.
+struct TOptimizeStats {
+    std::int64_t PrepareMs = 0;          // sorting, allowances, fit check, seeds
+    std::int64_t QuickMs = 0;            // quick passes
+    std::int64_t SearchMs[3] = {0, 0, 0};  // trial search by mode 0, 1, 2
+    std::int32_t Trials = 0;             // trials carried out (skipped ones not counted)
+    std::int32_t Refills = 0;            // refills of the trial search
+    bool TimeLimitReached = false;       // some phase ended at its time limit
+};
+
 class TOptimize2d {
 public:
     TSeeds Seeds;                 // the seed blocks of the current run
@@ -38,6 +49,7 @@ public:
     TPanels Parts;                // per part: the most pieces the plan may hold
     TPanels Panels;               // the stock: sheets and rack offcuts
     TPanels PanelsLeft;           // the stock left after the plan
+    TOptimizeStats Stats;         // figures of the last run
 
     // Sets FastOptimize on.
     TOptimize2d();
@@ -95,7 +107,7 @@ protected:
 
 private:
     void SortPartsByArea();
-    bool TimeCheckFails() const;
+    bool TimeCheckFails();
 };
 
 // The message of a part refused because no size is left after its edge
