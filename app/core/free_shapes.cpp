@@ -7,9 +7,9 @@
 #include "engine/pubstr.h"
 #include "engine/shape_templates.h"
 #include "engine/shared_state.h"
-#include "output/dxf_import.h"
 #include "engine/textfmt.h"
 #include "engine/trapezium.h"
+#include "output/dxf_import.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
 
@@ -22,10 +22,14 @@ struct TemplateRows {
 
 const std::vector<TemplateRows>& Templates() {
     static const std::vector<TemplateRows> t = {
-        {"Triangle1", {"A", "B", "C"}},       {"Triangle2", {"G", "H"}},
-        {"Trapezium1", {"G", "G1", "G2", "H"}}, {"Trapezium2", {"G", "G1", "H"}},
-        {"Trapezium3", {"G", "G1", "H"}},     {"Disc1", {"G", "H"}},
-        {"Disc2", {"G", "H"}},                {"Disc3", {"R", "A"}},
+        {"Triangle1", {"A", "B", "C"}},
+        {"Triangle2", {"G", "H"}},
+        {"Trapezium1", {"G", "G1", "G2", "H"}},
+        {"Trapezium2", {"G", "G1", "H"}},
+        {"Trapezium3", {"G", "G1", "H"}},
+        {"Disc1", {"G", "H"}},
+        {"Disc2", {"G", "H"}},
+        {"Disc3", {"R", "A"}},
     };
     return t;
 }
@@ -93,9 +97,13 @@ void ShowAnyShapeList(TMainData& d, const TPanels& profiles, const TPanels& qtys
         for (int c = 0; c < AnyShapeCol::Count; ++c) g.Cell(c, r).clear();
 }
 
-std::string AnyShapeFileFilter(const std::string& title) { return title + "(*.apt)|*.apt"; }
+std::string AnyShapeFileFilter(const std::string& title) {
+    return title + "(*.apt)|*.apt";
+}
 
-void ShowAnyShapeList(TMainData& d) { ShowAnyShapeList(d, ProfilePartList, ProfilePartQtyList); }
+void ShowAnyShapeList(TMainData& d) {
+    ShowAnyShapeList(d, ProfilePartList, ProfilePartQtyList);
+}
 
 bool SaveAnyShapeFile(TMainData& d, const std::string& fileName, bool setName) {
     TErrorLocation error;
@@ -180,8 +188,8 @@ bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
                 DxfProfileFileName = shape.Name;
                 AddDxfProfilePart(label, comment, shape.Name, maxQty, qty, material, rotate);
             } else if (AddStandardProfilePart(label, comment, shape.Name, shape.P1, shape.P2,
-                                              shape.P3, shape.P4, shape.P5, shape.P6, maxQty,
-                                              qty, material)) {
+                                              shape.P3, shape.P4, shape.P5, shape.P6, maxQty, qty,
+                                              material)) {
                 ProfilePartList.Last().CanRotate = rotate;
                 ProfilePartQtyList.Last().CanRotate = rotate;
             }

@@ -23,9 +23,8 @@ struct GridPlace {
 
     bool Fail(TErrorLocation& error, int col, int row, const std::string& e,
               const std::string& message) const {
-        error = TErrorLocation::Cell(Page, Grid, col, row,
-                                     MessageFirst ? message + "[" + e + "]"
-                                                  : "[" + e + "]" + message);
+        error = TErrorLocation::Cell(
+            Page, Grid, col, row, MessageFirst ? message + "[" + e + "]" : "[" + e + "]" + message);
         return false;
     }
 };
@@ -87,7 +86,8 @@ bool ReadSheetsGrid(TMainData& data, TPanels& sheets, TErrorLocation& error) {
             continue;
         T2DStock s;
         s.Label = Trim(g.Cell(SheetCol::Label, r));
-        if (s.Label.empty()) return at.Fail(error, SheetCol::Label, r, "", MsgSheetLabelCantBeEmpty);
+        if (s.Label.empty())
+            return at.Fail(error, SheetCol::Label, r, "", MsgSheetLabelCantBeEmpty);
         if (!PositiveLength(g.Cell(SheetCol::Length, r), s.Length, e))
             return at.Fail(error, SheetCol::Length, r, e, MsgSheetLengthFormatInvalid);
         if (!PositiveLength(g.Cell(SheetCol::Width, r), s.Width, e))
@@ -222,7 +222,8 @@ bool ReadAnyShapeGrid(TMainData& data, TPanels& profiles, TPanels& profileQtys,
             g.SetCell(AnyShapeCol::MaxQty, r, g.Cell(AnyShapeCol::Qty, r));
         if (!NonNegativeInt(g.Cell(AnyShapeCol::MaxQty, r), maxQty, e))
             return at.Fail(error, AnyShapeCol::MaxQty, r, e, MsgPartQtyFormatInvalid);
-        if (maxQty < qty) return at.Fail(error, AnyShapeCol::MaxQty, r, "", MsgPartQtyFormatInvalid);
+        if (maxQty < qty)
+            return at.Fail(error, AnyShapeCol::MaxQty, r, "", MsgPartQtyFormatInvalid);
 
         T2DStock& p = profiles[i];
         p.Quantity = maxQty;

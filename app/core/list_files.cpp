@@ -17,17 +17,21 @@ struct KeyCol {
 };
 
 constexpr KeyCol kSheetKeys[] = {
-    {"LABEL", SheetCol::Label, ""},       {"TYPE", SheetCol::Type, ""},
-    {"LENGTH", SheetCol::Length, ""},     {"WIDTH", SheetCol::Width, ""},
-    {"QTY", SheetCol::Qty, ""},           {"COST", SheetCol::Cost, ""},
-    {"PRIORITY", SheetCol::Priority, "0"}, {"COMMENT", SheetCol::Comment, ""},
+    {"LABEL", SheetCol::Label, ""},
+    {"TYPE", SheetCol::Type, ""},
+    {"LENGTH", SheetCol::Length, ""},
+    {"WIDTH", SheetCol::Width, ""},
+    {"QTY", SheetCol::Qty, ""},
+    {"COST", SheetCol::Cost, ""},
+    {"PRIORITY", SheetCol::Priority, "0"},
+    {"COMMENT", SheetCol::Comment, ""},
 };
 
 constexpr KeyCol kPartKeys[] = {
-    {"LABEL", PartCol::Label, ""},   {"TYPE", PartCol::Type, ""},
-    {"LENGTH", PartCol::Length, ""}, {"WIDTH", PartCol::Width, ""},
-    {"QTY", PartCol::Qty, ""},       {"MAXQTY", PartCol::MaxQty, ""},
-    {"ROTATE", PartCol::Rotate, "R"}, {"SHAPE", PartCol::Shape, "R"},
+    {"LABEL", PartCol::Label, ""},     {"TYPE", PartCol::Type, ""},
+    {"LENGTH", PartCol::Length, ""},   {"WIDTH", PartCol::Width, ""},
+    {"QTY", PartCol::Qty, ""},         {"MAXQTY", PartCol::MaxQty, ""},
+    {"ROTATE", PartCol::Rotate, "R"},  {"SHAPE", PartCol::Shape, "R"},
     {"BGTYPE", PartCol::EdgeType, ""}, {"COMMENT", PartCol::Comment, ""},
 };
 
@@ -43,7 +47,9 @@ bool RowStored(const TStringGrid& g, int row, int labelCol, int lengthCol, int w
              g.Cell(widthCol, row).empty() && g.Cell(qtyCol, row).empty());
 }
 
-std::string SectionName(const char* prefix, int n) { return prefix + IntToStr(n); }
+std::string SectionName(const char* prefix, int n) {
+    return prefix + IntToStr(n);
+}
 
 // Ensures the grid has row Row (growing by half again, so that reading a long
 // file does not copy the grid once per row; the reader sets the final count).
@@ -84,16 +90,15 @@ int FreeRow(TStringGrid& g, int labelCol, int lengthCol, int widthCol) {
     return row;
 }
 
-void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix,
-              bool parts) {
+void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
     platform::TIniFile ini(fileName);
     EraseAllSections(ini);
     int n = 0;
     for (int r = 1; r < g.RowCount(); ++r) {
-        if (parts ? !RowStored(g, r, PartCol::Label, PartCol::Length, PartCol::Width,
-                               PartCol::MaxQty)
-                  : !RowStored(g, r, SheetCol::Label, SheetCol::Length, SheetCol::Width,
-                               SheetCol::Qty))
+        if (parts
+                ? !RowStored(g, r, PartCol::Label, PartCol::Length, PartCol::Width, PartCol::MaxQty)
+                : !RowStored(g, r, SheetCol::Label, SheetCol::Length, SheetCol::Width,
+                             SheetCol::Qty))
             continue;
         const std::string section = SectionName(prefix, ++n);
         if (parts) {
@@ -120,11 +125,13 @@ void ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, b
         if (!ini.SectionExists(section)) break;
         EnsureRow(g, n);
         if (parts) {
-            for (const auto& k : kPartKeys) g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
+            for (const auto& k : kPartKeys)
+                g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
             g.SetCell(PartCol::Rotate, n, NormalRotateCell(g.Cell(PartCol::Rotate, n)));
             g.SetCell(PartCol::Shape, n, NormalShapeCell(g.Cell(PartCol::Shape, n)));
         } else {
-            for (const auto& k : kSheetKeys) g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
+            for (const auto& k : kSheetKeys)
+                g.SetCell(k.Col, n, ini.ReadString(section, k.Key, k.Default));
         }
     }
     // Title row, the rows read and one empty row.
@@ -189,9 +196,9 @@ void AppendPartsFile(TMainData& data, const std::string& fileName) {
 }
 
 bool AppendToSheetsGrid(TStringGrid& g, const std::string& label, const std::string& type,
-                        const std::string& length, const std::string& width,
-                        const std::string& qty, const std::string& cost,
-                        const std::string& priority, const std::string& comment) {
+                        const std::string& length, const std::string& width, const std::string& qty,
+                        const std::string& cost, const std::string& priority,
+                        const std::string& comment) {
     if (int r = FindEqualRow(g, label, type, length, width, SheetCol::Label, SheetCol::Type,
                              SheetCol::Length, SheetCol::Width)) {
         g.SetCell(SheetCol::Qty, r, AddQuantities(g.Cell(SheetCol::Qty, r), qty));
@@ -203,10 +210,9 @@ bool AppendToSheetsGrid(TStringGrid& g, const std::string& label, const std::str
 }
 
 bool AppendToParttsGrid(TStringGrid& g, const std::string& label, const std::string& type,
-                        const std::string& length, const std::string& width,
-                        const std::string& qty, const std::string& maxQty,
-                        const std::string& shape, const std::string& rotate,
-                        const std::string& comment) {
+                        const std::string& length, const std::string& width, const std::string& qty,
+                        const std::string& maxQty, const std::string& shape,
+                        const std::string& rotate, const std::string& comment) {
     if (int r = FindEqualRow(g, label, type, length, width, PartCol::Label, PartCol::Type,
                              PartCol::Length, PartCol::Width)) {
         // Both sums are made before either cell changes.
@@ -229,10 +235,22 @@ bool AppendToParttsGrid(TStringGrid& g, const std::string& label, const std::str
     return true;
 }
 
-void SheetsDelete(TMainData& data, int row) { DeleteGridRow(data.StringGridSheets, row); }
-void SheetsDeleteAll(TMainData& data) { data.StringGridSheets.ClearRows(1); }
-void PartsDelete(TMainData& data, int row) { DeleteGridRow(data.StringGridParts, row); }
-void PartsDeleteAll(TMainData& data) { data.StringGridParts.ClearRows(1); }
+void SheetsDelete(TMainData& data, int row) {
+    DeleteGridRow(data.StringGridSheets, row);
+}
+void SheetsDeleteAll(TMainData& data) {
+    data.StringGridSheets.ClearRows(1);
+}
+void PartsDelete(TMainData& data, int row) {
+    DeleteGridRow(data.StringGridParts, row);
+}
+void PartsDeleteAll(TMainData& data) {
+    data.StringGridParts.ClearRows(1);
+}
 
-std::string SheetsFileFilter(const std::string& title) { return title + "(*.sht)|*.sht"; }
-std::string PartsFileFilter(const std::string& title) { return title + "(*.prt)|*.prt"; }
+std::string SheetsFileFilter(const std::string& title) {
+    return title + "(*.sht)|*.sht";
+}
+std::string PartsFileFilter(const std::string& title) {
+    return title + "(*.prt)|*.prt";
+}

@@ -34,16 +34,15 @@ void AppendPartsFile(TMainData& Data, const std::string& FileName);
 // it has no empty row. Throws EConvertError for a quantity that is not a
 // whole number, ERangeError when a sum leaves the 32-bit range.
 bool AppendToSheetsGrid(TStringGrid& Grid, const std::string& Label, const std::string& Type,
-                        const std::string& Length, const std::string& Width,
-                        const std::string& Qty, const std::string& Cost,
-                        const std::string& Priority, const std::string& Comment);
+                        const std::string& Length, const std::string& Width, const std::string& Qty,
+                        const std::string& Cost, const std::string& Priority,
+                        const std::string& Comment);
 // The same for a part row; a match adds Qty and MaxQty. A new row leaves its
 // edge-type cell unchanged.
 bool AppendToParttsGrid(TStringGrid& Grid, const std::string& Label, const std::string& Type,
-                        const std::string& Length, const std::string& Width,
-                        const std::string& Qty, const std::string& MaxQty,
-                        const std::string& Shape, const std::string& Rotate,
-                        const std::string& Comment);
+                        const std::string& Length, const std::string& Width, const std::string& Qty,
+                        const std::string& MaxQty, const std::string& Shape,
+                        const std::string& Rotate, const std::string& Comment);
 
 // Delete (one row) and delete all of the two grids; the caller recomputes totals.
 void SheetsDelete(TMainData& Data, int Row);

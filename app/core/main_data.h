@@ -30,8 +30,8 @@ enum : int { Name, Value, Count = 3 };
 }
 
 // Row counts the window starts with (title row included).
-constexpr int kListGridRows = 501;       // sheets, parts, free shapes
-constexpr int kRackGridRows = 101;       // 100 slots
+constexpr int kListGridRows = 501;        // sheets, parts, free shapes
+constexpr int kRackGridRows = 101;        // 100 slots
 constexpr int kStandardParaGridRows = 4;  // "Triangle1", the first template
 constexpr int kPartsInLayoutColumns = 3;
 
@@ -39,12 +39,12 @@ constexpr int kPartsInLayoutColumns = 3;
 // shared words. The caption store fills them from its control captions; the
 // defaults are the shared words of the same meaning.
 struct TGridTitleWords {
-    std::string LayoutLabel;       // LabelLayoutLabel
-    std::string MaterialType;      // GroupBoxMaterialType
-    std::string LayoutLength;      // LabelLayoutLength
-    std::string LayoutWidth;       // LabelLayoutWidth
-    std::string LayoutQty;         // LabelLayoutQty
-    std::string LayoutCost;        // LabelLayoutCost
+    std::string LayoutLabel;   // LabelLayoutLabel
+    std::string MaterialType;  // GroupBoxMaterialType
+    std::string LayoutLength;  // LabelLayoutLength
+    std::string LayoutWidth;   // LabelLayoutWidth
+    std::string LayoutQty;     // LabelLayoutQty
+    std::string LayoutCost;    // LabelLayoutCost
 };
 // The title words taken from the shared words (LabelCaption, MaterialTypeCaption...).
 TGridTitleWords DefaultGridTitleWords();
@@ -53,7 +53,7 @@ class TCaptionStore;
 TGridTitleWords GridTitleWords(const TCaptionStore& Captions);
 
 class TMainData {
-public:
+  public:
     TMainData();
 
     TStringGrid StringGridSheets;

@@ -17,15 +17,14 @@ struct SlotKey {
 
 // In writing order.
 constexpr SlotKey kOffcutKeys[] = {
-    {"LABEL", OffcutRackCol::Label},     {"TYPE", OffcutRackCol::Type},
-    {"LENGTH", OffcutRackCol::Length},   {"WIDTH", OffcutRackCol::Width},
+    {"LABEL", OffcutRackCol::Label},       {"TYPE", OffcutRackCol::Type},
+    {"LENGTH", OffcutRackCol::Length},     {"WIDTH", OffcutRackCol::Width},
     {"PRiORITY", OffcutRackCol::Priority}, {"COST", OffcutRackCol::Cost},
     {"COMMENT", OffcutRackCol::Comment},
 };
 constexpr SlotKey kPartKeys[] = {
-    {"LABEL", PartRackCol::Label}, {"TYPE", PartRackCol::Type},
-    {"LENGTH", PartRackCol::Length}, {"WIDTH", PartRackCol::Width},
-    {"SHAPE", PartRackCol::Shape}, {"COMMENT", PartRackCol::Comment},
+    {"LABEL", PartRackCol::Label}, {"TYPE", PartRackCol::Type},   {"LENGTH", PartRackCol::Length},
+    {"WIDTH", PartRackCol::Width}, {"SHAPE", PartRackCol::Shape}, {"COMMENT", PartRackCol::Comment},
 };
 
 template <std::size_t N>
@@ -36,10 +35,10 @@ bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
     const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", 0);
     if (n < 2) return false;
     if (n > kMaxRackSlots) {
-        platform::CurrentMessageSink().Warning(
-            "The rack file \"" + fileName + "\" names " + IntToStr(n) +
-            " slots; a rack holds at most " + IntToStr(kMaxRackSlots) +
-            " slots. The file was not loaded.");
+        platform::CurrentMessageSink().Warning("The rack file \"" + fileName + "\" names " +
+                                               IntToStr(n) + " slots; a rack holds at most " +
+                                               IntToStr(kMaxRackSlots) +
+                                               " slots. The file was not loaded.");
         return false;
     }
     g.SetRowCount(n + 1);
@@ -66,7 +65,8 @@ bool WriteRack(TStringGrid& g, std::string& field, const std::string& fileName,
     ini.WriteString("HEAD", "NUMBER", IntToStr(slotCount));
     for (int i = 0; i < slotCount; ++i) {
         const std::string section = "SLOT" + IntToStr(i);
-        for (const auto& k : keys) ini.WriteString(section, k.Key, IniValueText(g.Cell(k.Col, i + 1)));
+        for (const auto& k : keys)
+            ini.WriteString(section, k.Key, IniValueText(g.Cell(k.Col, i + 1)));
     }
     ini.UpdateFile();
     if (showName) field = name;
@@ -92,8 +92,7 @@ void ClearAllSlots(TStringGrid& g) {
 bool SlotQtyAcceptable(int qty) {
     if (qty <= kMaxRackSlots) return true;
     platform::CurrentMessageSink().Warning("A rack holds at most " + IntToStr(kMaxRackSlots) +
-                                           " slots; " + IntToStr(qty) +
-                                           " slots cannot be made.");
+                                           " slots; " + IntToStr(qty) + " slots cannot be made.");
     return false;
 }
 
@@ -108,7 +107,9 @@ bool ResetRack(TMainData& d, TStringGrid& g, const std::string& field, Write wri
     return true;
 }
 
-std::string AddOne(const std::string& count) { return IntToStr(StrToIntDef(count, 0) + 1); }
+std::string AddOne(const std::string& count) {
+    return IntToStr(StrToIntDef(count, 0) + 1);
+}
 
 std::string JoinedAppDir(const char* name) {
     if (AppDir.empty()) return name;
@@ -117,8 +118,12 @@ std::string JoinedAppDir(const char* name) {
 
 }  // namespace
 
-std::string DefaultOffcutRackFileName() { return JoinedAppDir("default_offcut.rck"); }
-std::string DefaultPartRackFileName() { return JoinedAppDir("default_part.prk"); }
+std::string DefaultOffcutRackFileName() {
+    return JoinedAppDir("default_offcut.rck");
+}
+std::string DefaultPartRackFileName() {
+    return JoinedAppDir("default_part.prk");
+}
 
 bool ReadOffcutRackFromFile(TMainData& d, const std::string& fileName) {
     return ReadRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, kOffcutKeys);
@@ -134,8 +139,7 @@ bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCo
                      DefaultOffcutRackFileName(), slotCount, showName, kOffcutKeys);
 }
 
-bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount,
-                         bool showName) {
+bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount, bool showName) {
     return WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName,
                      DefaultPartRackFileName(), slotCount, showName, kPartKeys);
 }
@@ -159,10 +163,18 @@ bool IsEmptyPartSlot(const TMainData& d, int slot) {
                      PartRackCol::Length, PartRackCol::Width);
 }
 
-void ClearOffcutSlot(TMainData& d, int row) { ClearSlot(d.StringGridOffcutRack, row); }
-void ClearPartSlot(TMainData& d, int row) { ClearSlot(d.StringGridPartRack, row); }
-void ClearAllOffcutSlots(TMainData& d) { ClearAllSlots(d.StringGridOffcutRack); }
-void ClearAllPartSlots(TMainData& d) { ClearAllSlots(d.StringGridPartRack); }
+void ClearOffcutSlot(TMainData& d, int row) {
+    ClearSlot(d.StringGridOffcutRack, row);
+}
+void ClearPartSlot(TMainData& d, int row) {
+    ClearSlot(d.StringGridPartRack, row);
+}
+void ClearAllOffcutSlots(TMainData& d) {
+    ClearAllSlots(d.StringGridOffcutRack);
+}
+void ClearAllPartSlots(TMainData& d) {
+    ClearAllSlots(d.StringGridPartRack);
+}
 
 bool ConfirmSlotQty(TMainData& d, const std::string& text, const std::string& labelCaption) {
     std::int32_t n = 0;
@@ -178,7 +190,9 @@ bool ConfirmSlotQty(TMainData& d, const std::string& text, const std::string& la
     return true;
 }
 
-void CancelSlotQty(TMainData& d) { d.SlotQtyConfirmed = false; }
+void CancelSlotQty(TMainData& d) {
+    d.SlotQtyConfirmed = false;
+}
 
 bool ResetOffcutRack(TMainData& d) {
     return ResetRack(d, d.StringGridOffcutRack, d.EditOffcutsFileName,
@@ -190,8 +204,12 @@ bool ResetPartRack(TMainData& d) {
                      [&](std::string name, int n) { WritePartRackToFile(d, name, n, true); });
 }
 
-std::string OffcutRackFileFilter(const std::string& title) { return title + "(*.rck)|*.rck"; }
-std::string PartRackFileFilter(const std::string& title) { return title + "(*.prk)|*.prk"; }
+std::string OffcutRackFileFilter(const std::string& title) {
+    return title + "(*.rck)|*.rck";
+}
+std::string PartRackFileFilter(const std::string& title) {
+    return title + "(*.prk)|*.prk";
+}
 
 TRackReport BuildOffcutRackReport(const TMainData& d, const TRackSummaryTexts& t,
                                   const std::string& qtyTitle) {
@@ -222,10 +240,10 @@ TRackReport BuildOffcutRackReport(const TMainData& d, const TRackSummaryTexts& t
         }
         ++groups;
         if (groups >= g.RowCount()) g.SetRowCount(groups + 1);
-        g.SetRow(groups, {rack.Cell(OffcutRackCol::Label, r), rack.Cell(OffcutRackCol::Type, r),
-                          rack.Cell(OffcutRackCol::Length, r), rack.Cell(OffcutRackCol::Width, r),
-                          "1", rack.Cell(OffcutRackCol::Cost, r),
-                          rack.Cell(OffcutRackCol::Comment, r)});
+        g.SetRow(groups,
+                 {rack.Cell(OffcutRackCol::Label, r), rack.Cell(OffcutRackCol::Type, r),
+                  rack.Cell(OffcutRackCol::Length, r), rack.Cell(OffcutRackCol::Width, r), "1",
+                  rack.Cell(OffcutRackCol::Cost, r), rack.Cell(OffcutRackCol::Comment, r)});
     }
     g.SetRowCount(groups + 1);
     return rep;
@@ -237,8 +255,8 @@ TRackReport BuildPartRackReport(const TMainData& d, const TRackSummaryTexts& t,
     const TStringGrid& rack = d.StringGridPartRack;
     TRackReport rep;
     rep.OffcutReportMode = false;
-    rep.Summary = t.AreaCaption + " :    " + t.AreaText + "     " + t.QtyCaption + " :    " +
-                  t.QtyText;
+    rep.Summary =
+        t.AreaCaption + " :    " + t.AreaText + "     " + t.QtyCaption + " :    " + t.QtyText;
     TStringGrid& g = rep.Grid;
     g.SetSize(6, 2);
     g.SetRow(0, {titles.Cell(OffcutRackCol::Label, 0), titles.Cell(OffcutRackCol::Type, 0),
@@ -291,9 +309,9 @@ std::vector<std::string> RackReportLines(const TRackReport& rep) {
                                    {g.Cell(0, r), g.Cell(1, r), g.Cell(2, r), g.Cell(3, r),
                                     g.Cell(4, r), g.Cell(5, r), g.Cell(6, r)}));
         else
-            lines.push_back(Format("%-35s%-20s%-10s%-10s%-10s%-s",
-                                   {g.Cell(0, r), g.Cell(1, r), g.Cell(2, r), g.Cell(3, r),
-                                    g.Cell(4, r), g.Cell(5, r)}));
+            lines.push_back(
+                Format("%-35s%-20s%-10s%-10s%-10s%-s", {g.Cell(0, r), g.Cell(1, r), g.Cell(2, r),
+                                                        g.Cell(3, r), g.Cell(4, r), g.Cell(5, r)}));
         if (r == 0) lines.push_back(std::string(106, '-'));
     }
     return lines;

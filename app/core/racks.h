@@ -88,9 +88,9 @@ struct TRackSummaryTexts {
 
 // The grouped rack report of the report dialog.
 struct TRackReport {
-    TStringGrid Grid;               // row 0 titles, one row per group
-    std::string Summary;            // the summary line
-    bool OffcutReportMode = true;   // false for the part rack report
+    TStringGrid Grid;              // row 0 titles, one row per group
+    std::string Summary;           // the summary line
+    bool OffcutReportMode = true;  // false for the part rack report
 };
 
 // Offcut rack report: slots grouped by equal trimmed type, length and width

@@ -74,8 +74,7 @@ TEST_F(FreeShapes, TemplateChoiceSetsParameterRows) {
     EXPECT_EQ(g.RowCount(), 3);
     EXPECT_EQ(g.Cell(0, 1), "R");
     EXPECT_EQ(g.Cell(0, 2), "A");
-    EXPECT_EQ(StandardShapeValues(d),
-              (std::vector<std::string>{"12", "", "", "", "", ""}));
+    EXPECT_EQ(StandardShapeValues(d), (std::vector<std::string>{"12", "", "", "", "", ""}));
 
     ChooseDxfProfile(d);
     EXPECT_TRUE(d.DxfShapeChosen);
@@ -115,8 +114,7 @@ TEST_F(FreeShapes, SaveWritesTheFileFormat) {
     EXPECT_EQ(ini.ReadSections(),
               (std::vector<std::string>{"STR", "STR0TZ", "STR0", "STR1TZ", "STR1"}));
     EXPECT_EQ(ini.ReadInteger("STR", "CN", -1), 2);
-    EXPECT_EQ(ini.ReadSection("STR0"),
-              (std::vector<std::string>{"L", "Q", "MQ", "C", "T", "R"}));
+    EXPECT_EQ(ini.ReadSection("STR0"), (std::vector<std::string>{"L", "Q", "MQ", "C", "T", "R"}));
     EXPECT_EQ(ini.ReadString("STR0", "C", ""), "edited in the grid");
     EXPECT_EQ(ini.ReadString("STR0", "Q", ""), "2");
     EXPECT_EQ(ini.ReadString("STR0", "MQ", ""), "5");
@@ -194,9 +192,9 @@ namespace {
 std::string RectangleDxf() {
     std::string out;
     for (const char* l :
-         {"0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "90", "4", "70", "1", "10", "0",
-          "20", "0", "10", "40", "20", "0", "10", "40", "20", "30", "10", "0", "20", "30", "0",
-          "ENDSEC", "0", "EOF"})
+         {"0",  "SECTION", "2",  "ENTITIES", "0",  "LWPOLYLINE", "90", "4",      "70", "1",
+          "10", "0",       "20", "0",        "10", "40",         "20", "0",      "10", "40",
+          "20", "30",      "10", "0",        "20", "30",         "0",  "ENDSEC", "0",  "EOF"})
         out += std::string(l) + "\r\n";
     return out;
 }
@@ -207,8 +205,8 @@ TEST_F(FreeShapes, FileRoundTripRebuildsTemplateAndDxfParts) {
     TempDir dir;
     const std::string dxf = dir.File("plate.dxf");
     WriteText(dxf, RectangleDxf());
-    ASSERT_TRUE(AddStandardProfilePart("T", "tri", "Triangle2", "30", "1 1/2", "", "", "", "", 5,
-                                       2, "MDF"));
+    ASSERT_TRUE(AddStandardProfilePart("T", "tri", "Triangle2", "30", "1 1/2", "", "", "", "", 5, 2,
+                                       "MDF"));
     ProfilePartList.Last().CanRotate = false;
     ASSERT_EQ(ReadDxfProfileFile(dxf, DxfOutline), "");
     ASSERT_TRUE(AddDxfProfilePart("D", "", dxf, 3, 3, "Oak", true));

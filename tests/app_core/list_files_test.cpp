@@ -78,8 +78,8 @@ TEST(MainData, DeleteRowMovesRowsUpAndKeepsTwoRows) {
 TEST(MainData, IniValueTextSurvivesTheReader) {
     TempDir dir;
     const std::string f = dir.File("v.ini");
-    const std::vector<std::string> texts = {"plain", " 0 ", "\"quoted\"", "'x'", "a\r\nb", "",
-                                            "tab\t"};
+    const std::vector<std::string> texts = {"plain",  " 0 ", "\"quoted\"", "'x'",
+                                            "a\r\nb", "",    "tab\t"};
     {
         platform::TIniFile ini(f);
         for (std::size_t i = 0; i < texts.size(); ++i)
@@ -211,9 +211,9 @@ TEST(PartListFile, RoundTripNormalisesRotationAndShape) {
     auto& g = d.StringGridParts;
     g.SetRow(1, {"P1", "MDF", "300", "200", "n", "4", "6", "c", "E1", "c1"});
     g.SetRow(2, {"P2", "", "10", "10", "no", "1", "", "x", "", ""});
-    g.SetRow(4, {"", "", "", "", "", "", "7", "", "", ""});  // only Max Qty: saved
+    g.SetRow(4, {"", "", "", "", "", "", "7", "", "", ""});      // only Max Qty: saved
     g.SetRow(5, {"P5", "", "1", "1", "", "3", "", "", "", ""});  // Qty without Max Qty: saved
-    g.SetRow(6, {"", "", "", "", "", "3", "", "", "", "c"});  // Qty only: not saved
+    g.SetRow(6, {"", "", "", "", "", "3", "", "", "", "c"});     // Qty only: not saved
     const std::string f = dir.File("p.prt");
     SavePartsFile(d, f, true);
     platform::TIniFile ini(f);
@@ -226,8 +226,8 @@ TEST(PartListFile, RoundTripNormalisesRotationAndShape) {
 
     TMainData e;
     ReadPartsFile(e, f);
-    EXPECT_EQ(e.StringGridParts.Row(1),
-              (std::vector<std::string>{"P1", "MDF", "300", "200", "N", "4", "6", "C", "E1", "c1"}));
+    EXPECT_EQ(e.StringGridParts.Row(1), (std::vector<std::string>{"P1", "MDF", "300", "200", "N",
+                                                                  "4", "6", "C", "E1", "c1"}));
     EXPECT_EQ(e.StringGridParts.Cell(PartCol::Rotate, 2), "R");
     EXPECT_EQ(e.StringGridParts.Cell(PartCol::MaxQty, 3), "7");
     EXPECT_EQ(e.StringGridParts.Cell(PartCol::Label, 4), "P5");
@@ -285,8 +285,8 @@ TEST(ListAppend, PartRowsAddBothQuantitiesAndKeepEdgeCell) {
     g.SetRowCount(3);
     g.SetCell(PartCol::EdgeType, 2, "keep");
     AppendToParttsGrid(g, "B", "T", "5", "6", "1", "1", "C", "N", "c");
-    EXPECT_EQ(g.Row(2), (std::vector<std::string>{"B", "T", "5", "6", "N", "1", "1", "C", "keep",
-                                                  "c"}));
+    EXPECT_EQ(g.Row(2),
+              (std::vector<std::string>{"B", "T", "5", "6", "N", "1", "1", "C", "keep", "c"}));
 }
 
 TEST(ListAppend, AppendFilesAddRowsAndLeaveTheFileName) {

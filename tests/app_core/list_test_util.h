@@ -16,7 +16,7 @@ namespace listtest {
 
 // Collects the warnings shown while it is installed.
 class CaptureSink : public platform::MessageSink {
-public:
+  public:
     CaptureSink() { platform::SetMessageSink(this); }
     ~CaptureSink() override { platform::SetMessageSink(nullptr); }
     void Warning(const std::string& Text) override { Warnings.push_back(Text); }
@@ -29,12 +29,11 @@ public:
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("tessaly_applist_" + std::to_string(::getpid()) + "_" +
-                 std::to_string(counter++));
+                ("tessaly_applist_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -50,7 +49,7 @@ public:
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& Path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -68,6 +67,8 @@ inline std::string ReadText(const std::string& path) {
 
 // True when the process may write into a folder whose write permission was
 // removed (running as root), so read-only tests cannot be made.
-inline bool CanWriteReadOnlyFolders() { return ::geteuid() == 0; }
+inline bool CanWriteReadOnlyFolders() {
+    return ::geteuid() == 0;
+}
 
 }  // namespace listtest

@@ -35,9 +35,9 @@ TEST(OffcutRackFile, RoundTripWithPriorityKeySpelling) {
     EXPECT_NE(text.find("PRiORITY=2\r\n"), std::string::npos);
     platform::TIniFile ini(f);
     EXPECT_EQ(ini.ReadInteger("HEAD", "NUMBER", 0), 100);
-    EXPECT_EQ(ini.ReadSection("SLOT0"), (std::vector<std::string>{"LABEL", "TYPE", "LENGTH",
-                                                                   "WIDTH", "PRiORITY", "COST",
-                                                                   "COMMENT"}));
+    EXPECT_EQ(ini.ReadSection("SLOT0"),
+              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "PRiORITY", "COST",
+                                        "COMMENT"}));
 
     TMainData e;
     e.StringGridOffcutRack.SetRowCount(5);
@@ -163,8 +163,8 @@ TEST(PartRackFile, RoundTripAndKeys) {
     const std::string f = dir.File("p.prk");
     ASSERT_TRUE(WritePartRackToFile(d, f, 100, true));
     platform::TIniFile ini(f);
-    EXPECT_EQ(ini.ReadSection("SLOT1"), (std::vector<std::string>{"LABEL", "TYPE", "LENGTH",
-                                                                   "WIDTH", "SHAPE", "COMMENT"}));
+    EXPECT_EQ(ini.ReadSection("SLOT1"),
+              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "SHAPE", "COMMENT"}));
     TMainData e;
     ASSERT_TRUE(ReadPartRackFromFile(e, f));
     EXPECT_EQ(e.EditPartHRFileName, f);
@@ -250,12 +250,11 @@ TEST(RackReports, OffcutsGroupBySizeAndTypeKeepingTheFirstSlot) {
     TRackSummaryTexts t{"Total Area", "0.45", "Qty", "4", "Total Cost", "1.2"};
     TRackReport rep = BuildOffcutRackReport(d, t, "Qty");
     EXPECT_TRUE(rep.OffcutReportMode);
-    EXPECT_EQ(rep.Summary,
-              "Total Area :    0.45     Qty :    4     Total Cost :    1.2");
+    EXPECT_EQ(rep.Summary, "Total Area :    0.45     Qty :    4     Total Cost :    1.2");
     ASSERT_EQ(rep.Grid.ColCount(), 7);
     ASSERT_EQ(rep.Grid.RowCount(), 4);
     EXPECT_EQ(rep.Grid.Row(0), (std::vector<std::string>{"Label", "Material Type", "Length",
-                                                          "Width", "Qty", "Cost", "Comment"}));
+                                                         "Width", "Qty", "Cost", "Comment"}));
     EXPECT_EQ(rep.Grid.Row(1),
               (std::vector<std::string>{"A", "MDF", "500", "300", "2", "10", "first"}));
     EXPECT_EQ(rep.Grid.Cell(0, 2), "C");
@@ -280,7 +279,7 @@ TEST(RackReports, PartsGroupByLabelWhateverTheirSizes) {
     EXPECT_EQ(rep.Summary, "Area :    1     Qty :    3");
     ASSERT_EQ(rep.Grid.RowCount(), 3);
     EXPECT_EQ(rep.Grid.Row(0), (std::vector<std::string>{"Label", "Material Type", "Length",
-                                                          "Width", "Count", "Comment"}));
+                                                         "Width", "Count", "Comment"}));
     EXPECT_EQ(rep.Grid.Row(1), (std::vector<std::string>{"P", "MDF", "10", "20", "2", "x"}));
     EXPECT_EQ(rep.Grid.Cell(0, 2), "Q");
 }
