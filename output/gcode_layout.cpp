@@ -1,0 +1,72 @@
+#include "output/gcode_layout.h"
+
+#include <cstdint>
+
+#include "engine/merge_line.h"
+#include "engine/numeric.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+#include "engine/textfmt.h"
+#include "output/piece_draw.h"
+#include "output/piece_output.h"
+#include "output/report_text.h"
+#include "platform/inifile.h"
+
+namespace {
+
+// Empties the cut-line set however the writer leaves.
+struct TClearMergeLines {
+    ~TClearMergeLines() { MergeLineSet.ClearLines(); }
+};
+
+}  // namespace
+
+std::string LayoutFileName(const std::string& BaseName, int LayoutIndex,
+                           const std::string& Extension) {
+    return BaseName + "_" + IntToStr(std::int64_t{LayoutIndex} + 1) + Extension;
+}
+
+bool LayoutPieceIsExported(const T2DStock& Piece) {
+    const std::string_view prefix = PieceLabelPrefix(Piece.Label);
+    if (prefix == ZeroOffcutPrefix) return false;
+    if (prefix == OffcutPrefix) return LayoutShowOffcuts;
+    return true;
+}
+
+std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& CutZText,
+                                          const std::string& SafeZText) {
+    const TPacket& layout = Optimizer.Best[LayoutIndex];
+    BuildLayoutHeaderText(LayoutIndex);
+    std::vector<std::string> f;
+    for (const std::string& line : LayoutHeaderLines) f.push_back(Format("!%s", {line}));
+
+    TClearMergeLines clearAfter;
+    MergeLineSet.ClearLines();
+    const std::int32_t sheetLength =
+        CheckedInt32(std::int64_t{layout.NetLength()} + 2 * std::int64_t{WidthEdge});
+    const std::int32_t sheetWidth =
+        CheckedInt32(std::int64_t{layout.NetWidth()} + 2 * std::int64_t{LengthEdge});
+    MergeLineSet.SetSheetLength(sheetLength);
+    MergeLineSet.SetSheetWidth(sheetWidth);
+    for (const T2DStock& piece : layout.Placements) {
+        if (!LayoutPieceIsExported(piece)) continue;
+        // Circles and shaped parts are written at once; rectangles add their
+        // sides to the cut-line set.
+        WritePieceNC(piece, sheetWidth, {WidthEdge, LengthEdge}, f, CutZText, SafeZText);
+    }
+    MergeLineSet.MergeLines();
+    MergeLineSet.BuildCutSequence();
+    MergeLineSet.WriteGCode(f, CutZText, SafeZText);
+
+    if (GCodeZMoves) f.push_back(Format("G0 Z%s%s", {SafeZText, GCodeNumberSuffix}));
+    f.push_back("G0 X0Y0");
+    return f;
+}
+
+void SaveLayoutGCode(const std::string& BaseName, const std::string& CutZText,
+                     const std::string& SafeZText, std::string& OutName, int LayoutIndex) {
+    const std::string name = LayoutFileName(BaseName, LayoutIndex, ".gnc");
+    platform::WriteFileAtomic(
+        name, JoinTextFileLines(LayoutGCodeLines(LayoutIndex, CutZText, SafeZText)));
+    OutName = name;
+}
