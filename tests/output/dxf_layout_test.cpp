@@ -1,0 +1,238 @@
+#include "output/dxf_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "engine/errors.h"
+#include "engine/extpolyline.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+#include "engine/textfmt.h"
+#include "output/dxf_import.h"
+#include "output/report_text.h"
+#include "output/sample_plan.h"
+#include "platform/inifile.h"
+
+using namespace sample_plan;
+
+namespace {
+
+class FixedDateTime {
+  public:
+    FixedDateTime() {
+        SetReportDateTimeSource([] { return TReportDateTime{"2024-05-17", "14:03:07"}; });
+    }
+    ~FixedDateTime() { SetReportDateTimeSource({}); }
+};
+
+struct Point {
+    double X, Y;
+};
+
+// One entity of the entities section; a POLYLINE holds its vertices.
+struct Entity {
+    std::string Type, Layer, Text;
+    std::vector<Point> Points;
+    double Radius = 0;
+};
+
+// Reads the code/value pairs of the entities section.
+std::vector<Entity> ParseEntities(const std::string& Text) {
+    const std::vector<std::string> lines = SplitCrLf(Text);
+    std::vector<Entity> out;
+    bool inEntities = false;
+    Entity* polyline = nullptr;
+    Entity* current = nullptr;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        const std::string code = Trim(lines[i]);
+        const std::string& value = lines[i + 1];
+        if (code == "2" && value == "ENTITIES") inEntities = true;
+        if (!inEntities) continue;
+        if (code == "0") {
+            if (value == "VERTEX" && polyline) {
+                polyline->Points.push_back({0, 0});
+                current = nullptr;
+                continue;
+            }
+            if (value == "SEQEND") {
+                polyline = nullptr;
+                current = nullptr;
+                continue;
+            }
+            if (value == "ENDSEC" || value == "EOF") break;
+            out.push_back({value, "", "", {}, 0});
+            current = &out.back();
+            polyline = value == "POLYLINE" ? current : nullptr;
+            continue;
+        }
+        if (code == "8" && current) current->Layer = value;
+        if (code == "1" && current) current->Text = value;
+        if (code == "40" && current) current->Radius = StrToFloat(value);
+        Entity* target = current ? current : polyline;
+        if (!target) continue;
+        if (code == "10") {
+            if (polyline && !current)
+                polyline->Points.back().X = StrToFloat(value);
+            else if (target->Type != "POLYLINE")
+                target->Points.push_back({StrToFloat(value), 0});
+        }
+        if (code == "20") {
+            if (polyline && !current)
+                polyline->Points.back().Y = StrToFloat(value);
+            else if (target->Type != "POLYLINE")
+                target->Points.back().Y = StrToFloat(value);
+        }
+        if (code == "11" && target->Type == "LINE")
+            target->Points.push_back({StrToFloat(value), 0});
+        if (code == "21" && target->Type == "LINE") target->Points.back().Y = StrToFloat(value);
+    }
+    return out;
+}
+
+std::vector<Entity> OfLayer(const std::vector<Entity>& All, const std::string& Type,
+                            const std::string& Layer) {
+    std::vector<Entity> out;
+    for (const Entity& e : All)
+        if (e.Type == Type && e.Layer == Layer) out.push_back(e);
+    return out;
+}
+
+bool Near(double A, double B) {
+    return std::fabs(A - B) < 1e-9;
+}
+
+// Whether a closed polyline with the corners of the box exists.
+bool HasBox(const std::vector<Entity>& Polylines, double L, double T, double R, double B) {
+    for (const Entity& e : Polylines) {
+        if (e.Points.size() != 4) continue;
+        const Point& a = e.Points[0];
+        const Point& c = e.Points[2];
+        if (Near(a.X, L) && Near(a.Y, T) && Near(c.X, R) && Near(c.Y, B) &&
+            Near(e.Points[1].X, R) && Near(e.Points[3].Y, B))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(DxfLayout, ThirdLayoutMatchesTheExpectedFile) {
+    Build();
+    FixedDateTime fixed;
+    LayoutShowOffcuts = true;
+    LayoutShowLengthXWidth = true;
+    LayoutShowXYPos = true;
+    TempFolder dir;
+    std::string out;
+    SaveLayoutDxf(dir.File("plan.dxf"), 2, out);
+    EXPECT_EQ(out, dir.File("plan.dxf_3.dxf"));
+    EXPECT_EQ(ReadBytes(out), Expected("layout_3.dxf"));
+}
+
+// Every placed piece of layout 1 is in the drawing at its place (trims 1 and
+// 0.5, net sizes), and our own reader takes the drawing.
+TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
+    Build();
+    LayoutShowOffcuts = true;
+    const std::string text = LayoutDxfDrawing(0).Text();
+
+    TExtPolyline outline;
+    EXPECT_EQ(ParseDxfProfile(text, outline), "");
+    EXPECT_GT(outline.Count(), 0u);
+
+    const std::vector<Entity> all = ParseEntities(text);
+    const std::vector<Entity> parts = OfLayer(all, "POLYLINE", "parts");
+    ASSERT_EQ(parts.size(), 3u);
+    EXPECT_TRUE(HasBox(parts, 1, -0.5, 31, -20.5));   // A at (0, 0)
+    EXPECT_TRUE(HasBox(parts, 33, -0.5, 63, -20.5));  // A at (32, 0)
+    EXPECT_TRUE(HasBox(parts, 1, -22.5, 43, -47.5));  // B at (0, 22), 42 x 25
+    const std::vector<Entity> circles = OfLayer(all, "CIRCLE", "parts");
+    ASSERT_EQ(circles.size(), 1u);
+    EXPECT_TRUE(Near(circles[0].Points[0].X, 75) && Near(circles[0].Points[0].Y, -10.5));
+    EXPECT_TRUE(Near(circles[0].Radius, 10));
+    EXPECT_EQ(OfLayer(all, "LINE", "parts").size(), 3u);  // the triangle T1
+    for (const Entity& l : OfLayer(all, "LINE", "parts"))
+        for (const Point& p : l.Points)
+            EXPECT_TRUE(p.X >= 45 - 1e-9 && p.X <= 65 + 1e-9 && p.Y <= -22.5 + 1e-9 &&
+                        p.Y >= -42.5 - 1e-9);
+
+    // The offcuts big enough to keep, on their own layer; OFFCUT_3 (8 wide)
+    // and the ZEROOFFCUT_ piece are not drawn.
+    const std::vector<Entity> offcuts = OfLayer(all, "POLYLINE", "offcuts");
+    ASSERT_EQ(offcuts.size(), 2u);
+    EXPECT_TRUE(HasBox(offcuts, 87, -0.5, 101, -50.5));
+    EXPECT_TRUE(HasBox(offcuts, 67, -22.5, 85, -50.5));
+    // Labels of the drawn pieces.
+    std::vector<std::string> labels;
+    for (const Entity& e : OfLayer(all, "TEXT", "parts label")) labels.push_back(e.Text);
+    EXPECT_EQ(labels, (std::vector<std::string>{"A", "A", "B", "b", "T1", "OFFCUT_1", "OFFCUT_2"}));
+}
+
+TEST(DxfLayout, RectanglesAsLinesStayReadable) {
+    Build();
+    DxfExportLines = true;
+    const std::string text = LayoutDxfDrawing(0).Text();
+    TExtPolyline outline;
+    EXPECT_EQ(ParseDxfProfile(text, outline), "");
+    const std::vector<Entity> all = ParseEntities(text);
+    EXPECT_TRUE(OfLayer(all, "POLYLINE", "parts").empty());
+    EXPECT_EQ(OfLayer(all, "LINE", "parts").size(), 3u * 4 + 3);
+    EXPECT_EQ(OfLayer(all, "LINE", "sheet").size(), 8u);
+}
+
+TEST(DxfLayout, SheetFrameOnlyWithABladeWidth) {
+    Build();
+    std::vector<Entity> sheet =
+        OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "POLYLINE", "sheet");
+    ASSERT_EQ(sheet.size(), 2u);
+    EXPECT_TRUE(HasBox({sheet[0]}, 0, 0, 82, -61));
+    EXPECT_TRUE(HasBox({sheet[1]}, 1, -0.5, 81.001, -60.499));
+
+    BladeWidth = 0;  // the same layout read with no blade: net size 82 x 62
+    sheet = OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "POLYLINE", "sheet");
+    ASSERT_EQ(sheet.size(), 1u);
+    EXPECT_TRUE(HasBox(sheet, 1, -0.5, 83.001, -62.499));
+}
+
+TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
+    Build();
+    MinScrapLength = 0;
+    MinScrapWidth = 0;
+    EXPECT_TRUE(OfLayer(ParseEntities(LayoutDxfDrawing(0).Text()), "POLYLINE", "offcuts").empty());
+    LayoutShowOffcuts = true;
+    const std::vector<Entity> all = ParseEntities(LayoutDxfDrawing(0).Text());
+    EXPECT_EQ(OfLayer(all, "POLYLINE", "offcuts").size(), 3u);
+    for (const Entity& e : all) EXPECT_NE(e.Text, "ZEROOFFCUT_1");
+}
+
+TEST(DxfLayout, HeaderLinesBelowTheSheet) {
+    Build();
+    PartsInLayout = true;
+    DxfTextHeight = 2.5;
+    const std::vector<Entity> report =
+        OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "TEXT", "Layout Report");
+    ASSERT_EQ(report.size(), LayoutHeaderLines.size());
+    ASSERT_EQ(report.size(), 12u);
+    EXPECT_TRUE(Near(report.front().Points[0].Y, -61 - 3 * 2.5));
+    EXPECT_TRUE(Near(report.back().Points[0].Y, -61 - 1.5 * 2.5 * 13));
+    EXPECT_EQ(report.back().Text, "Layouts");
+    EXPECT_TRUE(Near(report.back().Radius, 2.5));  // the text height
+}
+
+TEST(DxfLayout, FailuresWriteNothing) {
+    Build();
+    TempFolder dir;
+    std::string out = "before";
+    const std::string base = dir.File("none/plan");
+    try {
+        SaveLayoutDxf(base, 0, out);
+        FAIL() << "no error";
+    } catch (const platform::IniWriteError& e) {
+        EXPECT_NE(std::string(e.what()).find(base + "_1.dxf"), std::string::npos);
+    }
+    EXPECT_EQ(out, "before");
+    EXPECT_THROW(SaveLayoutDxf(dir.File("plan"), -1, out), EListError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
