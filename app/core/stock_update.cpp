@@ -1,0 +1,555 @@
+#include "app/core/stock_update.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "app/core/racks.h"
+#include "engine/errors.h"
+#include "engine/pubfunc.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+#include "engine/textfmt.h"
+#include "platform/message_sink.h"
+
+namespace {
+
+constexpr const char* kSetupPage = "TabSheetSetup";
+constexpr const char* kOffcutsPage = "TabSheetOffcuts";
+constexpr const char* kPartRackPage = "TabSheetPartHarp";
+
+// A bad cell found while the update is worked out on the copy: the update is
+// given up and nothing changes.
+struct Refusal {
+    TErrorLocation Where;
+};
+
+// Where the quantity cells of a grid are reported.
+struct QtyGrid {
+    const char* Page;
+    const char* Grid;
+    const std::string& Message;
+};
+
+// The whole number in a quantity cell.
+std::int64_t QtyCellValue(const TStringGrid& G, int Col, int Row, const QtyGrid& At) {
+    try {
+        return StrToInt(G.Cell(Col, Row));
+    } catch (const EConvertError& e) {
+        throw Refusal{TErrorLocation::Cell(At.Page, At.Grid, Col, Row,
+                                           "[" + std::string(e.what()) + "]" + At.Message)};
+    }
+}
+
+// Writes V into a quantity cell; a value beyond 32 bits refuses the update.
+void SetQtyCell(TStringGrid& G, int Col, int Row, std::int64_t V, const QtyGrid& At) {
+    if (V < std::numeric_limits<std::int32_t>::min() ||
+        V > std::numeric_limits<std::int32_t>::max())
+        throw Refusal{
+            TErrorLocation::Cell(At.Page, At.Grid, Col, Row,
+                                 "[" + std::string(ERangeError().what()) + "]" + At.Message)};
+    G.SetCell(Col, Row, IntToStr(V));
+}
+
+// A placed piece that stands for a usable offcut: its label up to and
+// including the first "_" is OffcutPrefix.
+bool IsOffcutPiece(const std::string& Label) {
+    const std::size_t p = Label.find('_');
+    return p != std::string::npos && Label.compare(0, p + 1, OffcutPrefix) == 0;
+}
+
+// An offcut piece big enough to keep.
+bool IsKeptOffcut(const T2DStock& Q) {
+    if (!IsOffcutPiece(Q.Label)) return false;
+    const std::int32_t l = Q.NetLength(), w = Q.NetWidth();
+    if (l >= MinScrapLength && w >= MinScrapWidth) return true;
+    return OffcutLenRotatable && l >= MinScrapWidth && w >= MinScrapLength;
+}
+
+// The offcut's share of its sheet's cost.
+std::string OffcutCostText(const T2DStock& Q, const TPacket& P) {
+    const double area = P.Area();
+    const double cost = area > 0.0 ? Q.Area() / area * P.GetCost() : 0.0;
+    return PubFunc.FloatUnitsToStr(cost);
+}
+
+const char* ShapeWord(std::uint8_t Kind) {
+    switch (Kind) {
+        case skCircle:
+            return "Circ";
+        case skShaped:
+            return "Prof";
+        default:
+            return "Rect";
+    }
+}
+
+// The slot note of one piece, built copy by copy.
+class SlotNote {
+  public:
+    void Add(int Slot) {
+        if (runStart_ < 0) {
+            runStart_ = last_ = Slot;
+            note_ += IntToStr(Slot);
+        } else if (Slot == last_ + 1) {
+            last_ = Slot;
+        } else {
+            if (runStart_ != last_) note_ += "-" + IntToStr(last_);
+            runStart_ = last_ = Slot;
+            note_ += "," + IntToStr(Slot);
+        }
+    }
+    void RackFull(int CopiesLeft) {
+        if (runStart_ != last_) note_ += "-" + IntToStr(last_) + ",";
+        note_ += "-1X" + IntToStr(CopiesLeft);
+        runStart_ = last_;
+    }
+    std::string Text() const {
+        std::string s = note_;
+        if (runStart_ != last_) s += "-" + IntToStr(last_);
+        return s + ")";
+    }
+
+  private:
+    std::string note_ = "(";
+    int runStart_ = -1;
+    int last_ = -1;
+};
+
+// The lowest empty slot from Cursor on (slots only fill while a rack is
+// filled, so the search never has to look back); -1 when the rack is full.
+template <typename IsEmpty>
+int NextEmptySlot(int& Cursor, int RowCount, IsEmpty Empty) {
+    while (Cursor < RowCount && !Empty(Cursor)) ++Cursor;
+    return Cursor < RowCount ? Cursor : -1;
+}
+
+// A slot note to be written into a placed piece once the update is made.
+struct PieceNote {
+    int Layout;
+    int Placement;
+    std::string Text;
+};
+
+// The update worked out on a copy of the grids, taken over only when every
+// step has gone through.
+struct Work {
+    TMainData D;
+    std::vector<PieceNote> Notes;
+    int OffcutsNotStored = 0;
+    int PartsNotStored = 0;
+
+    explicit Work(const TMainData& Data) : D(Data) {}
+
+    void SubtractSheets(const TSchemes& Plan);
+    void SubtractParts(const TSchemes& Plan);
+    void OffcutsToRack(const TSchemes& Plan, const std::string& Prefix);
+    void OffcutsToSheets(const TSchemes& Plan, const std::string& Prefix);
+    void PartsToRack(const TSchemes& Plan, const TPanels& Parts);
+
+    // Fills Copies slots for one piece; returns its slot note.
+    template <typename IsEmpty, typename Fill>
+    std::string FillSlots(int Copies, int& Cursor, int RowCount, IsEmpty Empty, Fill Put,
+                          int& NotStored) {
+        SlotNote note;
+        for (int k = 0; k < Copies; ++k) {
+            const int s = NextEmptySlot(Cursor, RowCount, Empty);
+            if (s < 0) {
+                note.RackFull(Copies - k);
+                NotStored += Copies - k;
+                break;
+            }
+            note.Add(s);
+            Put(s);
+        }
+        return note.Text();
+    }
+};
+
+void Work::SubtractSheets(const TSchemes& Plan) {
+    TStringGrid& g = D.StringGridSheets;
+    const QtyGrid at{"TabSheetSheets", "StringGridSheets", MsgSheetQtyFormatInvalid};
+    for (const TPacket& p : Plan.Packets) {
+        if (p.SourceKind == srcOffcut) continue;  // a rack offcut is no row of the sheets grid
+        for (int r = 1; r < g.RowCount(); ++r) {
+            if (Trim(g.Cell(SheetCol::Label, r)) != p.Label ||
+                Trim(g.Cell(SheetCol::Type, r)) != p.Material)
+                continue;
+            SetQtyCell(g, SheetCol::Qty, r, QtyCellValue(g, SheetCol::Qty, r, at) - p.Quantity, at);
+        }
+    }
+}
+
+void Work::SubtractParts(const TSchemes& Plan) {
+    struct PartGrid {
+        TStringGrid& G;
+        int Qty, MaxQty;
+        QtyGrid At;
+    };
+    const PartGrid grids[] = {
+        {D.StringGridParts,
+         PartCol::Qty,
+         PartCol::MaxQty,
+         {"TabSheetParts", "StringGridParts", MsgPartQtyFormatInvalid}},
+        {D.StringGridAnyShape,
+         AnyShapeCol::Qty,
+         AnyShapeCol::MaxQty,
+         {"TabSheetAnyShape", "StringGridAnyShape", MsgPartQtyFormatInvalid}}};
+    for (const PartGrid& pg : grids) {
+        TStringGrid& g = pg.G;
+        for (const TPacket& p : Plan.Packets) {
+            for (const T2DStock& c : p.PartCounts) {
+                const std::int64_t k = std::int64_t{c.Quantity} * p.Quantity;
+                if (k == 0) continue;
+                for (int r = 1; r < g.RowCount(); ++r) {
+                    if (Trim(g.Cell(0, r)) != c.Label || Trim(g.Cell(1, r)) != p.Material) continue;
+                    const std::int64_t maxQty = QtyCellValue(g, pg.MaxQty, r, pg.At);
+                    const std::int64_t qty = QtyCellValue(g, pg.Qty, r, pg.At);
+                    SetQtyCell(g, pg.MaxQty, r, maxQty - k, pg.At);
+                    SetQtyCell(g, pg.Qty, r, std::max<std::int64_t>(0, qty - k), pg.At);
+                }
+            }
+        }
+    }
+}
+
+void Work::OffcutsToRack(const TSchemes& Plan, const std::string& Prefix) {
+    TStringGrid& g = D.StringGridOffcutRack;
+
+    // The slots of the rack offcuts that served as sheets, each slot taken
+    // once: first those whose label, type and sizes are the layout's, then
+    // those that only share label and type.
+    std::vector<bool> used(static_cast<std::size_t>(g.RowCount()), false);
+    for (const TPacket& p : Plan.Packets) {
+        if (p.SourceKind != srcOffcut) continue;
+        int wanted = p.Quantity;
+        for (int pass = 0; pass < 2 && wanted > 0; ++pass) {
+            for (int r = 1; r < g.RowCount() && wanted > 0; ++r) {
+                if (used[static_cast<std::size_t>(r)] || IsEmptyOffcutSlot(D, r)) continue;
+                if (Trim(g.Cell(OffcutRackCol::Label, r)) != Trim(p.Label) ||
+                    Trim(g.Cell(OffcutRackCol::Type, r)) != p.Material)
+                    continue;
+                if (pass == 0 && (Trim(g.Cell(OffcutRackCol::Length, r)) != Trim(p.LengthText) ||
+                                  Trim(g.Cell(OffcutRackCol::Width, r)) != Trim(p.WidthText)))
+                    continue;
+                used[static_cast<std::size_t>(r)] = true;
+                --wanted;
+            }
+        }
+    }
+
+    // The new offcuts go into empty slots before the used ones are cleared,
+    // so a slot freed here is not filled here.
+    int cursor = 1;
+    const auto empty = [&](int s) { return IsEmptyOffcutSlot(D, s); };
+    for (int li = 0; li < Plan.Count(); ++li) {
+        const TPacket& p = Plan[li];
+        for (int qi = 0; qi < p.Placements.Count(); ++qi) {
+            const T2DStock& q = p.Placements[qi];
+            if (!IsKeptOffcut(q)) continue;
+            const std::string len = PubFunc.UnitsToStr(q.NetLength());
+            const std::string wid = PubFunc.UnitsToStr(q.NetWidth());
+            const std::string cost = OffcutCostText(q, p);
+            const auto put = [&](int s) {
+                g.SetCell(OffcutRackCol::Label, s, Prefix + len + "X" + wid + "_" + IntToStr(s));
+                g.SetCell(OffcutRackCol::Type, s, p.Material);
+                g.SetCell(OffcutRackCol::Length, s, len);
+                g.SetCell(OffcutRackCol::Width, s, wid);
+                g.SetCell(OffcutRackCol::Cost, s, cost);
+                g.SetCell(OffcutRackCol::Comment, s, p.Label + "_" + p.Comment);
+            };
+            std::string note =
+                FillSlots(p.Quantity, cursor, g.RowCount(), empty, put, OffcutsNotStored);
+            if (note != "()") Notes.push_back({li, qi, std::move(note)});
+        }
+    }
+
+    for (int r = 1; r < g.RowCount(); ++r)
+        if (used[static_cast<std::size_t>(r)]) ClearOffcutSlot(D, r);
+}
+
+void Work::OffcutsToSheets(const TSchemes& Plan, const std::string& Prefix) {
+    TStringGrid& g = D.StringGridSheets;
+    const QtyGrid at{"TabSheetSheets", "StringGridSheets", MsgSheetQtyFormatInvalid};
+    for (const TPacket& p : Plan.Packets) {
+        for (const T2DStock& q : p.Placements) {
+            if (!IsKeptOffcut(q)) continue;
+            const std::string len = PubFunc.UnitsToStr(q.NetLength());
+            const std::string wid = PubFunc.UnitsToStr(q.NetWidth());
+            const std::string name = Prefix + len + "_" + wid;
+
+            int row = -1;
+            for (int r = 1; r < g.RowCount() && row < 0; ++r)
+                if (Trim(g.Cell(SheetCol::Label, r)) == name &&
+                    Trim(g.Cell(SheetCol::Type, r)) == p.Material)
+                    row = r;
+            if (row > 0) {
+                SetQtyCell(g, SheetCol::Qty, row,
+                           QtyCellValue(g, SheetCol::Qty, row, at) + p.Quantity, at);
+                continue;
+            }
+
+            for (int r = 1; r < g.RowCount() && row < 0; ++r)
+                if (Trim(g.Cell(SheetCol::Label, r)).empty()) row = r;
+            if (row < 0) {
+                row = g.RowCount();
+                g.SetRowCount(row + 10);
+                g.SetCell(SheetCol::Comment, row, "");
+            }
+            g.SetCell(SheetCol::Label, row, name);
+            g.SetCell(SheetCol::Type, row, p.Material);
+            g.SetCell(SheetCol::Length, row, len);
+            g.SetCell(SheetCol::Width, row, wid);
+            g.SetCell(SheetCol::Qty, row, IntToStr(p.Quantity));
+            g.SetCell(SheetCol::Cost, row, OffcutCostText(q, p));
+            g.SetCell(SheetCol::Priority, row, "0");
+            g.SetCell(SheetCol::Comment, row, p.Label + " " + g.Cell(SheetCol::Comment, row));
+        }
+    }
+}
+
+void Work::PartsToRack(const TSchemes& Plan, const TPanels& Parts) {
+    TStringGrid& g = D.StringGridPartRack;
+    int cursor = 1;
+    const auto empty = [&](int s) { return IsEmptyPartSlot(D, s); };
+    for (const T2DStock& part : Parts) {
+        for (int li = 0; li < Plan.Count(); ++li) {
+            const TPacket& p = Plan[li];
+            // A label names one part per material: parts of other materials
+            // with the same label have their own layouts.
+            if (p.Material != part.Material) continue;
+            for (int qi = 0; qi < p.Placements.Count(); ++qi) {
+                const T2DStock& q = p.Placements[qi];
+                if (q.Label != part.Label || IsOffcutPiece(q.Label)) continue;
+                const auto put = [&](int s) {
+                    g.SetCell(PartRackCol::Label, s, q.Label);
+                    g.SetCell(PartRackCol::Type, s, p.Material);
+                    g.SetCell(PartRackCol::Length, s, q.LengthText);
+                    g.SetCell(PartRackCol::Width, s, q.WidthText);
+                    g.SetCell(PartRackCol::Shape, s, ShapeWord(q.ShapeKind));
+                    g.SetCell(PartRackCol::Comment, s,
+                              p.Label + "_" + q.Label + "_" + IntToStr(s) + " " + q.Comment);
+                };
+                std::string note =
+                    FillSlots(p.Quantity, cursor, g.RowCount(), empty, put, PartsNotStored);
+                if (note != "()") Notes.push_back({li, qi, std::move(note)});
+            }
+        }
+    }
+}
+
+void NameOffcutsOfPlan(TSchemes& Plan) {
+    for (TPacket& p : Plan.Packets) NameOffcutsOfPacket(p);
+}
+
+std::string OffcutRackFullMessage(int N) {
+    return "The offcut rack is full: " + IntToStr(N) + " offcut(s) could not be stored.";
+}
+
+std::string PartRackFullMessage(int N) {
+    return "The part rack is full: " + IntToStr(N) + " part(s) could not be stored.";
+}
+
+// The steps one command makes.
+struct Steps {
+    bool Sheets = false;
+    bool Parts = false;
+    bool OffcutsToRack = false;
+    bool OffcutsToSheets = false;
+    bool PartsToRack = false;
+
+    bool Offcuts() const { return OffcutsToRack || OffcutsToSheets; }
+};
+
+// Shared by every command: the steps are worked out on a copy and taken over
+// only when all have gone through.
+bool RunSteps(TMainData& Data, const Steps& S, const std::string& Prefix,
+              TStockUpdateOutcome& Outcome) {
+    TSchemes& plan = Optimizer.Best;
+    if (S.Offcuts() || S.PartsToRack) NameOffcutsOfPlan(plan);
+    Work w(Data);
+    try {
+        if (S.Sheets) w.SubtractSheets(plan);
+        if (S.Parts) w.SubtractParts(plan);
+        if (S.OffcutsToRack) w.OffcutsToRack(plan, Prefix);
+        if (S.OffcutsToSheets) w.OffcutsToSheets(plan, Prefix);
+        if (S.PartsToRack) w.PartsToRack(plan, Optimizer.Parts);
+    } catch (const Refusal& r) {
+        Outcome.Error = r.Where;
+        platform::CurrentMessageSink().Warning(r.Where.Message);
+        return false;
+    }
+
+    if (S.Sheets || S.OffcutsToSheets) {
+        Data.StringGridSheets = std::move(w.D.StringGridSheets);
+        Outcome.SheetsChanged = true;
+    }
+    if (S.Parts) {
+        Data.StringGridParts = std::move(w.D.StringGridParts);
+        Data.StringGridAnyShape = std::move(w.D.StringGridAnyShape);
+        Outcome.PartsChanged = true;
+    }
+    if (S.OffcutsToRack) {
+        Data.StringGridOffcutRack = std::move(w.D.StringGridOffcutRack);
+        Outcome.OffcutRackChanged = true;
+    }
+    if (S.PartsToRack) {
+        Data.StringGridPartRack = std::move(w.D.StringGridPartRack);
+        Outcome.PartRackChanged = true;
+    }
+    for (PieceNote& n : w.Notes) plan[n.Layout].Placements[n.Placement].ExtraText = n.Text;
+
+    Outcome.OffcutsNotStored = w.OffcutsNotStored;
+    Outcome.PartsNotStored = w.PartsNotStored;
+    if (w.OffcutsNotStored > 0)
+        platform::CurrentMessageSink().Warning(OffcutRackFullMessage(w.OffcutsNotStored));
+    if (w.PartsNotStored > 0)
+        platform::CurrentMessageSink().Warning(PartRackFullMessage(w.PartsNotStored));
+    return true;
+}
+
+// False with the MsgLayoutIsEmpty warning when there is no plan.
+bool PlanReady() {
+    if (Optimizer.Best.Count() >= 1) return true;
+    platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
+    return false;
+}
+
+// MinScrapLength and MinScrapWidth from the settings page. A text that is no
+// length, or a negative one, is refused with a warning; a length read before
+// a bad width keeps its new value.
+bool ReadOffcutLimits(const TOptionPage& Page, TStockUpdateOutcome& Outcome) {
+    struct Limit {
+        const std::string& Text;
+        const char* Control;
+        std::int32_t& Value;
+        const std::string& Message;
+    };
+    const Limit limits[] = {{Page.EditMinOffcutLength1, "EditMinOffcutLength1", MinScrapLength,
+                             MsgMinScrapLengthFormatInvalid},
+                            {Page.EditMinOffcutLength2, "EditMinOffcutLength2", MinScrapWidth,
+                             MsgMinScrapWidthFormatInvalid}};
+    for (const Limit& l : limits) {
+        std::string e;
+        std::int32_t v = 0;
+        try {
+            v = PubFunc.StrToUnits(l.Text);
+        } catch (const EConvertError& ex) {
+            e = ex.what();
+            v = -1;
+        } catch (const ERangeError& ex) {
+            e = ex.what();
+            v = -1;
+        }
+        if (v < 0) {
+            Outcome.Error = TErrorLocation::Field(kSetupPage, l.Control, "[" + e + "]" + l.Message);
+            platform::CurrentMessageSink().Warning(Outcome.Error.Message);
+            return false;
+        }
+        l.Value = v;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string RackSlotNote(const std::vector<int>& Slots, int NotStored) {
+    SlotNote note;
+    for (int s : Slots) note.Add(s);
+    if (NotStored > 0) note.RackFull(NotStored);
+    return note.Text();
+}
+
+bool TStockUpdater::ButtonUpdateAllClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonUpdateAll) return false;
+    Steps s;
+    s.Sheets = Buttons_.ButtonUpdateSheets;
+    s.Parts = Buttons_.ButtonUpdateParts;
+    const bool offcuts = Buttons_.ButtonAddOffcutToRack && Buttons_.ButtonAddOffcutsToSheets;
+    s.OffcutsToSheets = offcuts && DisableOffcutsRack;
+    s.OffcutsToRack = offcuts && !DisableOffcutsRack;
+    s.PartsToRack = !DisablePartsRack && Buttons_.ButtonAddPartToRack;
+    if (s.Offcuts() && !ReadOffcutLimits(Page_, Outcome_)) return false;
+    if (!RunSteps(Data_, s, Page_.LabeledEditOffcutsPrefix, Outcome_)) return false;
+
+    if (s.Sheets) Buttons_.ButtonUpdateSheets = false;
+    if (s.Parts) Buttons_.ButtonUpdateParts = false;
+    if (s.Offcuts()) {
+        Buttons_.ButtonAddOffcutsToSheets = false;
+        Buttons_.ButtonAddOffcutToRack = false;
+    }
+    if (s.PartsToRack) Buttons_.ButtonAddPartToRack = false;
+    if (s.OffcutsToRack) Outcome_.PageToFront = kOffcutsPage;
+    if (s.PartsToRack) Outcome_.PageToFront = kPartRackPage;
+    Buttons_.ButtonLayoutAgain = false;
+    Buttons_.ButtonManual = false;
+    Buttons_.ButtonUpdateAll = false;
+    Buttons_.ButtonDeleteLayout = false;
+    return true;
+}
+
+bool TStockUpdater::ButtonUpdateSheetsClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonUpdateSheets) return false;
+    Steps s;
+    s.Sheets = true;
+    if (!RunSteps(Data_, s, "", Outcome_)) return false;
+    Buttons_.ButtonUpdateSheets = false;
+    return true;
+}
+
+bool TStockUpdater::ButtonUpdatePartsClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonUpdateParts) return false;
+    Steps s;
+    s.Parts = true;
+    if (!RunSteps(Data_, s, "", Outcome_)) return false;
+    Buttons_.ButtonUpdateParts = false;
+    return true;
+}
+
+bool TStockUpdater::ButtonAddOffcutToRackClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonAddOffcutToRack || !Buttons_.ButtonAddOffcutsToSheets)
+        return false;
+    if (!ReadOffcutLimits(Page_, Outcome_)) return false;
+    Steps s;
+    s.OffcutsToRack = true;
+    if (!RunSteps(Data_, s, Page_.LabeledEditOffcutsPrefix, Outcome_)) return false;
+    Buttons_.ButtonAddOffcutsToSheets = false;
+    Buttons_.ButtonAddOffcutToRack = false;
+    Buttons_.ButtonManual = false;
+    Buttons_.ButtonLayoutAgain = false;
+    Outcome_.PageToFront = kOffcutsPage;
+    return true;
+}
+
+bool TStockUpdater::ButtonAddOffcutsToSheetsClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonAddOffcutToRack || !Buttons_.ButtonAddOffcutsToSheets)
+        return false;
+    if (!ReadOffcutLimits(Page_, Outcome_)) return false;
+    Steps s;
+    s.OffcutsToSheets = true;
+    if (!RunSteps(Data_, s, Page_.LabeledEditOffcutsPrefix, Outcome_)) return false;
+    Buttons_.ButtonAddOffcutsToSheets = false;
+    Buttons_.ButtonAddOffcutToRack = false;
+    Buttons_.ButtonManual = false;
+    Buttons_.ButtonLayoutAgain = false;
+    return true;
+}
+
+bool TStockUpdater::ButtonAddPartToRackClick() {
+    Outcome_ = {};
+    if (!PlanReady() || !Buttons_.ButtonAddPartToRack) return false;
+    Steps s;
+    s.PartsToRack = true;
+    if (!RunSteps(Data_, s, "", Outcome_)) return false;
+    Buttons_.ButtonAddPartToRack = false;
+    Buttons_.ButtonManual = false;
+    Buttons_.ButtonLayoutAgain = false;
+    Outcome_.PageToFront = kPartRackPage;
+    return true;
+}

@@ -1,0 +1,479 @@
+#include "app/core/stock_update.h"
+
+#include <gtest/gtest.h>
+
+#include "app/core/racks.h"
+#include "app_core/list_test_util.h"
+#include "engine/pubfunc.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+
+using listtest::CaptureSink;
+
+namespace {
+
+// Sizes in the units the user types (times 1000 inside).
+constexpr std::int32_t U(double V) {
+    return static_cast<std::int32_t>(V * 1000);
+}
+
+// Adds a part kind to the optimiser's part list (the parts of the run).
+void AddRunPart(const std::string& Label, const std::string& Material) {
+    T2DStock p;
+    p.Label = Label;
+    p.Material = Material;
+    p.Index = Optimizer.Parts.Count();
+    Optimizer.Parts.AddCopy(p);
+}
+
+// A layout of the plan: a sheet with its counts for every part of the run.
+TPacket& AddLayout(const std::string& Label, const std::string& Material, double Length,
+                   double Width, int Quantity, double Cost, std::uint8_t Source = srcSheet) {
+    TPacket p = TPacket::CreateFromParts(Optimizer.Parts);
+    p.Label = Label;
+    p.Material = Material;
+    p.Length = U(Length);
+    p.Width = U(Width);
+    p.LengthText = PubFunc.UnitsToStr(p.Length);
+    p.WidthText = PubFunc.UnitsToStr(p.Width);
+    p.Quantity = Quantity;
+    p.Cost = U(Cost);
+    p.Comment = "c";
+    p.SourceKind = Source;
+    p.ResetSpaces();
+    const int i = Optimizer.Best.Packets.Add(std::move(p));
+    return Optimizer.Best[i];
+}
+
+// Places one piece of the run's part PartIndex at (X, Y).
+void Place(TPacket& P, int PartIndex, double X, double Y, double Length, double Width) {
+    T2DStock q;
+    q.Index = PartIndex;
+    q.Label = Optimizer.Parts[PartIndex].Label;
+    q.Quantity = 1;
+    q.Position = {U(X), U(Y)};
+    q.Length = U(Length);
+    q.Width = U(Width);
+    q.LengthText = PubFunc.UnitsToStr(q.Length);
+    q.WidthText = PubFunc.UnitsToStr(q.Width);
+    q.Comment = "pc";
+    P.AddPlacement(q);
+}
+
+// A piece with a given label that takes no part count (an offcut already named).
+void PlaceNamed(TPacket& P, const std::string& Label, double X, double Y, double Length,
+                double Width) {
+    T2DStock q;
+    q.Index = 0;
+    q.Label = Label;
+    q.Quantity = 1;
+    q.Position = {U(X), U(Y)};
+    q.Length = U(Length);
+    q.Width = U(Width);
+    P.AddPlacementNoCount(q);
+}
+
+// The placed piece labelled Label in layout P.
+const T2DStock& Piece(const TPacket& P, const std::string& Label) {
+    for (const T2DStock& q : P.Placements)
+        if (q.Label == Label) return q;
+    throw std::runtime_error("no piece " + Label);
+}
+
+class StockUpdate : public ::testing::Test {
+  protected:
+    StockUpdate() : Updater(Data, Page, Buttons) {
+        Page.LabeledEditOffcutsPrefix = "OC";
+        Data.StringGridSheets.SetRow(1, {"S1", "MDF", "1000", "500", "5", "20", "0", "stock"});
+        Data.StringGridSheets.SetRow(2, {"S1", "Oak", "1000", "500", "7", "20", "0", ""});
+        Data.StringGridParts.SetRow(1, {"P1", "MDF", "600", "500", "R", "3", "4", "R", "", ""});
+        Data.StringGridParts.SetRow(2, {" P2 ", "MDF", "100", "100", "R", "1", "9", "R", "", ""});
+        Data.StringGridOffcutRack.SetRow(1, {"1", "OLD", "MDF", "50", "50", "0", "0", ""});
+    }
+
+    // One MDF sheet S1 of 1000 x 500 cut three times: P1 (600 x 500) leaves
+    // one 400 x 500 offcut.
+    TPacket& SimplePlan() {
+        AddRunPart("P1", "MDF");
+        AddRunPart("P2", "MDF");
+        TPacket& p = AddLayout("S1", "MDF", 1000, 500, 3, 20);
+        Place(p, 0, 0, 0, 600, 500);
+        return p;
+    }
+
+    TMainData Data;
+    TOptionPage Page;
+    TStockUpdateButtons Buttons;
+    TStockUpdater Updater;
+    CaptureSink Sink;
+};
+
+TEST(RackSlotNoteText, RunsSinglesAndLeftovers) {
+    EXPECT_EQ(RackSlotNote({3, 4, 5, 9}, 0), "(3-5,9)");
+    EXPECT_EQ(RackSlotNote({7, 8, 9}, 0), "(7-9)");
+    EXPECT_EQ(RackSlotNote({2, 3, 6}, 1), "(2-3,6-1X1)");
+    EXPECT_EQ(RackSlotNote({}, 4), "(-1X4)");
+    EXPECT_EQ(RackSlotNote({5}, 0), "(5)");
+    EXPECT_EQ(RackSlotNote({}, 0), "()");
+}
+
+TEST_F(StockUpdate, UpdateAllSubtractsAndFilesBothRacks) {
+    TPacket& layout = SimplePlan();
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_TRUE(Sink.Warnings.empty());
+
+    const TStringGrid& s = Data.StringGridSheets;
+    EXPECT_EQ(s.Cell(SheetCol::Qty, 1), "2");
+    EXPECT_EQ(s.Cell(SheetCol::Qty, 2), "7");  // other material
+    const TStringGrid& p = Data.StringGridParts;
+    EXPECT_EQ(p.Cell(PartCol::Qty, 1), "0");
+    EXPECT_EQ(p.Cell(PartCol::MaxQty, 1), "1");
+    EXPECT_EQ(p.Cell(PartCol::Qty, 2), "1");  // none of P2 cut
+
+    // Each copy of the offcut gets a slot of its own, after the occupied one.
+    const TStringGrid& o = Data.StringGridOffcutRack;
+    EXPECT_EQ(o.Row(1), (std::vector<std::string>{"1", "OLD", "MDF", "50", "50", "0", "0", ""}));
+    for (int slot = 2; slot <= 4; ++slot)
+        EXPECT_EQ(o.Row(slot), (std::vector<std::string>{std::to_string(slot),
+                                                         "OC400X500_" + std::to_string(slot), "MDF",
+                                                         "400", "500", "8", "", "S1_c"}));
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 5));
+    EXPECT_EQ(Piece(layout, "OFFCUT_1").ExtraText, "(2-4)");
+
+    const TStringGrid& r = Data.StringGridPartRack;
+    for (int slot = 1; slot <= 3; ++slot)
+        EXPECT_EQ(r.Row(slot),
+                  (std::vector<std::string>{std::to_string(slot), "P1", "MDF", "600", "500", "Rect",
+                                            "S1_P1_" + std::to_string(slot) + " pc"}));
+    EXPECT_TRUE(IsEmptyPartSlot(Data, 4));
+    EXPECT_EQ(Piece(layout, "P1").ExtraText, "(1-3)");
+
+    const TStockUpdateOutcome& out = Updater.Outcome();
+    EXPECT_TRUE(out.SheetsChanged && out.PartsChanged && out.OffcutRackChanged &&
+                out.PartRackChanged);
+    EXPECT_EQ(out.PageToFront, "TabSheetPartHarp");
+    EXPECT_FALSE(Buttons.ButtonUpdateAll || Buttons.ButtonUpdateSheets ||
+                 Buttons.ButtonUpdateParts || Buttons.ButtonAddOffcutToRack ||
+                 Buttons.ButtonAddOffcutsToSheets || Buttons.ButtonAddPartToRack ||
+                 Buttons.ButtonManual || Buttons.ButtonLayoutAgain || Buttons.ButtonDeleteLayout);
+
+    // The same plan is never taken out twice.
+    const TMainData before = Data;
+    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
+    EXPECT_FALSE(Updater.ButtonUpdateSheetsClick());
+    EXPECT_FALSE(Updater.ButtonAddPartToRackClick());
+    EXPECT_EQ(Data.StringGridSheets.Row(1), before.StringGridSheets.Row(1));
+    EXPECT_EQ(Data.StringGridPartRack.Row(4), before.StringGridPartRack.Row(4));
+    EXPECT_EQ(Data.StringGridOffcutRack.Row(5), before.StringGridOffcutRack.Row(5));
+}
+
+TEST_F(StockUpdate, SheetsThenUpdateAllSubtractsSheetsOnce) {
+    SimplePlan();
+    ASSERT_TRUE(Updater.ButtonUpdateSheetsClick());
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
+    EXPECT_FALSE(Buttons.ButtonUpdateSheets);
+    EXPECT_TRUE(Buttons.ButtonUpdateAll);
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
+}
+
+TEST_F(StockUpdate, OffcutsFiledOnceWhicheverCommandFilesThem) {
+    SimplePlan();
+    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
+    EXPECT_EQ(Updater.Outcome().PageToFront, "TabSheetOffcuts");
+    EXPECT_FALSE(Buttons.ButtonAddOffcutsToSheets);
+    EXPECT_FALSE(Updater.ButtonAddOffcutsToSheetsClick());
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 5));  // still three copies in slots 2..4
+    EXPECT_EQ(Data.StringGridPartRack.Cell(PartRackCol::Label, 3), "P1");
+}
+
+TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRackIsOff) {
+    DisableOffcutsRack = true;
+    AddRunPart("P1", "MDF");
+    // Two equal offcuts left and right of a 200 wide part, layout cut twice.
+    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 2, 20);
+    Place(p, 0, 400, 0, 200, 500);
+    // A second layout whose offcut already has a row of its own.
+    TPacket& q = AddLayout("S1", "Oak", 1000, 500, 1, 10);
+    Place(q, 0, 0, 0, 700, 500);
+    Data.StringGridSheets.SetRow(3, {"OC300_500", "Oak", "300", "500", "1", "3", "0", "x"});
+    Data.StringGridOffcutRack.SetRow(2, {"2", "S1", "MDF", "1000", "500", "", "", ""});
+
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    const TStringGrid& s = Data.StringGridSheets;
+    EXPECT_EQ(s.Row(4),
+              (std::vector<std::string>{"OC400_500", "MDF", "400", "500", "4", "8", "0", "S1 "}));
+    EXPECT_EQ(s.Row(3),
+              (std::vector<std::string>{"OC300_500", "Oak", "300", "500", "2", "3", "0", "x"}));
+    EXPECT_TRUE(s.RowEmpty(5, 0));
+    EXPECT_EQ(s.Cell(SheetCol::Qty, 1), "3");
+    EXPECT_EQ(s.Cell(SheetCol::Qty, 2), "6");
+    // The rack is neither filled nor emptied.
+    EXPECT_EQ(Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 2), "S1");
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 3));
+    EXPECT_FALSE(Updater.Outcome().OffcutRackChanged);
+    EXPECT_FALSE(Buttons.ButtonAddOffcutToRack);
+}
+
+TEST_F(StockUpdate, SheetsGridGrowsByTenRowsWhenFull) {
+    SimplePlan();
+    TStringGrid& s = Data.StringGridSheets;
+    s.SetRowCount(3);
+    s.SetCell(SheetCol::Label, 2, "full");
+    ASSERT_TRUE(Updater.ButtonAddOffcutsToSheetsClick());
+    ASSERT_EQ(s.RowCount(), 13);
+    EXPECT_EQ(s.Cell(SheetCol::Label, 3), "OC400_500");
+    EXPECT_EQ(s.Cell(SheetCol::Qty, 3), "3");
+    EXPECT_EQ(s.Cell(SheetCol::Comment, 3), "S1 ");
+}
+
+TEST_F(StockUpdate, RackOffcutsUsedAsSheetsLeaveByTheirSlot) {
+    AddRunPart("P1", "MDF");
+    Data.StringGridOffcutRack.SetRow(2, {"2", "R1", "MDF", "700", "500", "3", "0", ""});
+    Data.StringGridOffcutRack.SetRow(3, {"3", "R1", "MDF", "800", "500", "3", "0", ""});
+    Data.StringGridOffcutRack.SetRow(4, {"4", "R1", "Oak", "800", "500", "3", "0", ""});
+    Data.StringGridSheets.SetRow(3, {"R1", "MDF", "800", "500", "4", "1", "0", ""});
+    // The 800 x 500 MDF offcut R1 served as a sheet.
+    TPacket& p = AddLayout("R1", "MDF", 800, 500, 1, 3, srcOffcut);
+    Place(p, 0, 0, 0, 600, 500);
+
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    const TStringGrid& o = Data.StringGridOffcutRack;
+    EXPECT_EQ(o.Cell(OffcutRackCol::Label, 2), "R1");  // same label, other size
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 3));           // the one used
+    EXPECT_EQ(o.Cell(0, 3), "3");
+    EXPECT_EQ(o.Cell(OffcutRackCol::Label, 4), "R1");  // other material
+    // The new offcut went into the first slot empty before the update.
+    EXPECT_EQ(o.Cell(OffcutRackCol::Label, 5), "OC200X500_5");
+    EXPECT_EQ(o.Cell(OffcutRackCol::Cost, 5), "0.75");
+    // A sheets row of the same name is no rack offcut.
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 3), "4");
+}
+
+TEST_F(StockUpdate, FullRackIsReportedAndNotedOnThePiece) {
+    AddRunPart("P1", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 4, 20);
+    Place(p, 0, 0, 0, 600, 500);
+    TStringGrid& o = Data.StringGridOffcutRack;
+    o.SetRowCount(7);
+    NumberRackSlots(o);
+    for (int slot : {4, 5}) o.SetCell(OffcutRackCol::Label, slot, "busy");
+    Data.StringGridPartRack.SetRowCount(3);  // two part slots for four copies
+
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_EQ(Piece(p, "OFFCUT_1").ExtraText, "(2-3,6-1X1)");
+    EXPECT_EQ(Piece(p, "P1").ExtraText, "(1-2,-1X2)");
+    EXPECT_EQ(Updater.Outcome().OffcutsNotStored, 1);
+    EXPECT_EQ(Updater.Outcome().PartsNotStored, 2);
+    ASSERT_EQ(Sink.Warnings.size(), 2u);
+    EXPECT_NE(Sink.Warnings[0].find("offcut rack is full"), std::string::npos);
+    EXPECT_NE(Sink.Warnings[1].find("part rack is full"), std::string::npos);
+    EXPECT_EQ(o.Cell(OffcutRackCol::Label, 6), "OC400X500_6");
+}
+
+TEST_F(StockUpdate, NoFreeSlotAtAll) {
+    AddRunPart("P1", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 4, 20);
+    Place(p, 0, 0, 0, 600, 500);
+    for (int slot = 1; slot < Data.StringGridOffcutRack.RowCount(); ++slot)
+        Data.StringGridOffcutRack.SetCell(OffcutRackCol::Type, slot, "MDF");
+    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
+    EXPECT_EQ(Piece(p, "OFFCUT_1").ExtraText, "(-1X4)");
+    EXPECT_EQ(Updater.Outcome().OffcutsNotStored, 4);
+}
+
+TEST_F(StockUpdate, WhichOffcutsAreKept) {
+    AddRunPart("P1", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1500, 800, 1, 15);
+    Place(p, 0, 0, 0, 500, 800);
+    PlaceNamed(p, "OFFCUT_1", 500, 0, 300, 800);        // 300 x 800: kept only turned
+    PlaceNamed(p, "OFFCUT_2", 800, 0, 700, 300);        // 700 x 300: too short
+    PlaceNamed(p, "ZEROOFFCUT_1", 800, 300, 700, 500);  // never filed
+    Page.EditMinOffcutLength1 = "800";
+    Page.EditMinOffcutLength2 = "300";
+
+    OffcutLenRotatable = false;
+    TStockUpdateButtons b1;
+    TMainData d1 = Data;
+    ASSERT_TRUE(TStockUpdater(d1, Page, b1).ButtonAddOffcutToRackClick());
+    EXPECT_EQ(MinScrapLength, 800000);
+    EXPECT_EQ(MinScrapWidth, 300000);
+    EXPECT_TRUE(IsEmptyOffcutSlot(d1, 2));
+
+    OffcutLenRotatable = true;
+    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
+    EXPECT_EQ(Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 2), "OC300X800_2");
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 3));
+
+    // Exactly at the least size is kept.
+    Page.EditMinOffcutLength1 = "700";
+    TStockUpdateButtons b2;
+    TMainData d2 = Data;
+    ASSERT_TRUE(TStockUpdater(d2, Page, b2).ButtonAddOffcutToRackClick());
+    EXPECT_EQ(d2.StringGridOffcutRack.Cell(OffcutRackCol::Label, 4), "OC700X300_4");
+    EXPECT_TRUE(IsEmptyOffcutSlot(d2, 5));
+}
+
+TEST_F(StockUpdate, BladeWidthComesOffTheOffcutSize) {
+    BladeWidth = U(4);
+    SimplePlan();
+    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
+    EXPECT_EQ(Data.StringGridOffcutRack.Row(2),
+              (std::vector<std::string>{"2", "OC396X496_2", "MDF", "396", "496", "8", "", "S1_c"}));
+}
+
+TEST_F(StockUpdate, PartQuantitiesStopAtZeroMaximaMayGoBelow) {
+    AddRunPart("P1", "MDF");
+    AddRunPart("Star", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 2, 20);
+    Place(p, 0, 0, 0, 300, 500);
+    Place(p, 0, 300, 0, 300, 500);
+    Place(p, 1, 600, 0, 300, 300);
+    Data.StringGridAnyShape.SetRow(1, {"Star", "MDF", "R", "5", "1", ""});
+    Data.StringGridAnyShape.SetRow(2, {"Star", "Oak", "R", "5", "5", ""});
+
+    ASSERT_TRUE(Updater.ButtonUpdatePartsClick());
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::MaxQty, 1), "0");
+    EXPECT_EQ(Data.StringGridAnyShape.Cell(AnyShapeCol::Qty, 1), "3");
+    EXPECT_EQ(Data.StringGridAnyShape.Cell(AnyShapeCol::MaxQty, 1), "-1");
+    EXPECT_EQ(Data.StringGridAnyShape.Cell(AnyShapeCol::Qty, 2), "5");
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "5");  // sheets untouched
+    EXPECT_FALSE(Buttons.ButtonUpdateParts);
+    EXPECT_TRUE(Buttons.ButtonManual);
+}
+
+TEST_F(StockUpdate, BadQuantityCellChangesNothing) {
+    SimplePlan();
+    Data.StringGridParts.SetCell(PartCol::MaxQty, 1, "4x");
+    const TMainData before = Data;
+    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
+    ASSERT_EQ(Sink.Warnings.size(), 1u);
+    EXPECT_EQ(Sink.Warnings[0], "['4x' is not a valid integer value]" + MsgPartQtyFormatInvalid);
+    const TErrorLocation& e = Updater.Outcome().Error;
+    EXPECT_EQ(e.Control, "StringGridParts");
+    EXPECT_EQ(e.Col, PartCol::MaxQty);
+    EXPECT_EQ(e.Row, 1);
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(Data.StringGridSheets.Row(r), before.StringGridSheets.Row(r));
+        EXPECT_EQ(Data.StringGridParts.Row(r), before.StringGridParts.Row(r));
+        EXPECT_EQ(Data.StringGridOffcutRack.Row(r), before.StringGridOffcutRack.Row(r));
+        EXPECT_EQ(Data.StringGridPartRack.Row(r), before.StringGridPartRack.Row(r));
+    }
+    EXPECT_TRUE(Buttons.ButtonUpdateAll && Buttons.ButtonUpdateSheets);
+    EXPECT_TRUE(Piece(Optimizer.Best[0], "P1").ExtraText.empty());
+
+    // Mended, the update goes through.
+    Data.StringGridParts.SetCell(PartCol::MaxQty, 1, "4");
+    EXPECT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
+}
+
+TEST_F(StockUpdate, SheetQuantityBeyond32BitsIsRefused) {
+    SimplePlan();
+    Data.StringGridSheets.SetCell(SheetCol::Qty, 1, "-2147483647");
+    EXPECT_FALSE(Updater.ButtonUpdateSheetsClick());
+    EXPECT_EQ(Sink.Warnings.at(0), "[Range check error]" + MsgSheetQtyFormatInvalid);
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "-2147483647");
+}
+
+TEST_F(StockUpdate, InvalidLeastOffcutSizeStopsTheWholeUpdate) {
+    SimplePlan();
+    Page.EditMinOffcutLength2 = "wide";
+    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
+    ASSERT_EQ(Sink.Warnings.size(), 1u);
+    EXPECT_EQ(Sink.Warnings[0].front(), '[');
+    EXPECT_NE(Sink.Warnings[0].find("]" + MsgMinScrapWidthFormatInvalid), std::string::npos);
+    EXPECT_EQ(Updater.Outcome().Error.Page, "TabSheetSetup");
+    EXPECT_EQ(Updater.Outcome().Error.Control, "EditMinOffcutLength2");
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "5");
+    EXPECT_TRUE(IsEmptyOffcutSlot(Data, 2));
+
+    Page.EditMinOffcutLength2 = "0";
+    Page.EditMinOffcutLength1 = "-1";
+    EXPECT_FALSE(Updater.ButtonAddOffcutsToSheetsClick());
+    EXPECT_EQ(Sink.Warnings.at(1), "[]" + MsgMinScrapLengthFormatInvalid);
+    EXPECT_TRUE(Buttons.ButtonAddOffcutsToSheets);
+}
+
+TEST_F(StockUpdate, EmptyPlanWarnsOncePerCommand) {
+    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
+    EXPECT_FALSE(Updater.ButtonUpdateSheetsClick());
+    EXPECT_FALSE(Updater.ButtonAddPartToRackClick());
+    EXPECT_EQ(Sink.Warnings, (std::vector<std::string>(3, MsgLayoutIsEmpty)));
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "5");
+    EXPECT_TRUE(Buttons.ButtonUpdateAll);
+}
+
+TEST_F(StockUpdate, PartRackOffTakesNoParts) {
+    DisablePartsRack = true;
+    SimplePlan();
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_TRUE(IsEmptyPartSlot(Data, 1));
+    EXPECT_FALSE(Updater.Outcome().PartRackChanged);
+    EXPECT_EQ(Updater.Outcome().PageToFront, "TabSheetOffcuts");
+    EXPECT_EQ(Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 2), "OC400X500_2");
+}
+
+TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
+    AddRunPart("P1", "MDF");
+    AddRunPart("P1", "Oak");
+    AddRunPart("OFFCUT_9", "Oak");  // a part named like an offcut piece is never filed
+    TPacket& a = AddLayout("S1", "MDF", 1000, 500, 1, 20);
+    Place(a, 0, 0, 0, 600, 500);
+    TPacket& b = AddLayout("S1", "Oak", 1000, 500, 2, 20);
+    Place(b, 1, 0, 0, 1000, 250);
+    TPacket& c = AddLayout("S2", "Oak", 300, 300, 1, 20);
+    PlaceNamed(c, "OFFCUT_9", 0, 0, 300, 300);
+
+    ASSERT_TRUE(Updater.ButtonAddPartToRackClick());
+    const TStringGrid& r = Data.StringGridPartRack;
+    EXPECT_EQ(r.Cell(PartRackCol::Type, 1), "MDF");
+    EXPECT_EQ(r.Cell(PartRackCol::Type, 2), "Oak");
+    EXPECT_EQ(r.Cell(PartRackCol::Type, 3), "Oak");
+    EXPECT_EQ(r.Cell(PartRackCol::Comment, 3), "S1_P1_3 pc");
+    EXPECT_TRUE(IsEmptyPartSlot(Data, 4));
+    EXPECT_EQ(Piece(b, "P1").ExtraText, "(2-3)");
+}
+
+TEST_F(StockUpdate, PlanOfARealRun) {
+    std::string err;
+    Optimizer.AddPanel("S1", "1000", "500", "", U(1000), U(500), 10, 0, U(20), srcSheet, err);
+    ASSERT_EQ(err, "");
+    Optimizer.AddPart("P1", "600", "500", "", U(600), U(500), true, 3, 3, skRectangle, nullptr,
+                      err);
+    ASSERT_EQ(err, "");
+    Optimizer.AddPart("P2", "300", "200", "", U(300), U(200), true, 2, 2, skCircle, nullptr, err);
+    ASSERT_EQ(err, "");
+    PubRandSeed = 479;
+    KeepPlacements = true;  // as every run of the program
+    Optimizer.Run(err);
+    ASSERT_EQ(err, "");
+    ASSERT_GE(Optimizer.Best.Count(), 1);
+    for (TPacket& p : Optimizer.Best.Packets) NameOffcutsOfPacket(p);
+    ComputeUsedQuantities();
+    Data.StringGridSheets.SetRow(1, {"S1", "", "1000", "500", "10", "20", "0", ""});
+    Data.StringGridParts.SetRow(1, {"P1", "", "600", "500", "R", "3", "3", "R", "", ""});
+    Data.StringGridParts.SetRow(2, {"P2", "", "300", "200", "R", "2", "2", "C", "", ""});
+
+    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1),
+              std::to_string(10 - UsedSheetsList[0].Quantity));
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 2), "0");
+    int p1 = 0, circles = 0;
+    for (int slot = 1; slot < Data.StringGridPartRack.RowCount(); ++slot) {
+        p1 += Data.StringGridPartRack.Cell(PartRackCol::Label, slot) == "P1";
+        circles += Data.StringGridPartRack.Cell(PartRackCol::Shape, slot) == "Circ";
+    }
+    EXPECT_EQ(p1, 3);
+    EXPECT_EQ(circles, 2);
+    // Running the naming again adds no offcut twice.
+    const int pieces = Optimizer.Best[0].Placements.Count();
+    NameOffcutsOfPacket(Optimizer.Best[0]);
+    EXPECT_EQ(Optimizer.Best[0].Placements.Count(), pieces);
+}
+
+}  // namespace
