@@ -19,14 +19,6 @@ using namespace sample_plan;
 
 namespace {
 
-class FixedDateTime {
-  public:
-    FixedDateTime() {
-        SetReportDateTimeSource([] { return TReportDateTime{"2024-05-17", "14:03:07"}; });
-    }
-    ~FixedDateTime() { SetReportDateTimeSource({}); }
-};
-
 struct Point {
     double X, Y;
 };

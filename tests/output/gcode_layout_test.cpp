@@ -17,14 +17,6 @@ using namespace sample_plan;
 
 namespace {
 
-class FixedDateTime {
-  public:
-    FixedDateTime() {
-        SetReportDateTimeSource([] { return TReportDateTime{"2024-05-17", "14:03:07"}; });
-    }
-    ~FixedDateTime() { SetReportDateTimeSource({}); }
-};
-
 // As the export command leaves them.
 void EmptyGCodeTexts() {
     GCodeCutPrefix.clear();

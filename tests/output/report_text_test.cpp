@@ -15,15 +15,6 @@ using namespace sample_plan;
 
 namespace {
 
-// Fixed date and time for the header; the real source is back afterwards.
-class FixedDateTime {
-  public:
-    FixedDateTime() {
-        SetReportDateTimeSource([] { return TReportDateTime{"2024-05-17", "14:03:07"}; });
-    }
-    ~FixedDateTime() { SetReportDateTimeSource({}); }
-};
-
 void BuildAllReports() {
     BuildSheetsReport();
     BuildPartsReport();

@@ -30,6 +30,7 @@
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "engine/trapezium.h"
+#include "output/report_text.h"
 
 namespace sample_plan {
 
@@ -200,6 +201,17 @@ inline void Build() {
     Optimizer.Best.Packets.Add(std::move(l3));
     ComputeUsedQuantities();
 }
+
+// A fixed date and time in the layout header while it lives.
+class FixedDateTime {
+  public:
+    FixedDateTime() {
+        SetReportDateTimeSource([] { return TReportDateTime{"2024-05-17", "14:03:07"}; });
+    }
+    ~FixedDateTime() { SetReportDateTimeSource({}); }
+    FixedDateTime(const FixedDateTime&) = delete;
+    FixedDateTime& operator=(const FixedDateTime&) = delete;
+};
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempFolder {
