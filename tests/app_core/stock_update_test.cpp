@@ -273,17 +273,6 @@ TEST_F(StockUpdate, FullRackIsReportedAndNotedOnThePiece) {
     EXPECT_EQ(o.Cell(OffcutRackCol::Label, 6), "OC400X500_6");
 }
 
-TEST_F(StockUpdate, NoFreeSlotAtAll) {
-    AddRunPart("P1", "MDF");
-    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 4, 20);
-    Place(p, 0, 0, 0, 600, 500);
-    for (int slot = 1; slot < Data.StringGridOffcutRack.RowCount(); ++slot)
-        Data.StringGridOffcutRack.SetCell(OffcutRackCol::Type, slot, "MDF");
-    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
-    EXPECT_EQ(Piece(p, "OFFCUT_1").ExtraText, "(-1X4)");
-    EXPECT_EQ(Updater.Outcome().OffcutsNotStored, 4);
-}
-
 TEST_F(StockUpdate, WhichOffcutsAreKept) {
     AddRunPart("P1", "MDF");
     TPacket& p = AddLayout("S1", "MDF", 1500, 800, 1, 15);
