@@ -161,6 +161,10 @@ void AnyShapeDeleteAll(TMainData& d) {
 }
 
 bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
+    if (FileExistsButUnreadable(fileName)) {
+        WarnUnreadableFile(fileName);
+        return false;
+    }
     AnyShapeDeleteAll(d);
     try {
         const platform::TIniFile ini(fileName);

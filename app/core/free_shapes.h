@@ -77,7 +77,8 @@ void AnyShapeDeleteAll(TMainData& Data);
 // warning). The grid is redrawn, the page's file-name field shows FileName and
 // the shared DXF outline is emptied. Any other error shows "[" + error + "]" +
 // MsgProfileFileFormatError and leaves no shaped part. A missing file reads as
-// an empty list. False when the file was refused.
+// an empty list; a file that exists but cannot be read is refused with a
+// warning before anything changes. False when the file was refused.
 bool ReadAnyShapeFile(TMainData& Data, const std::string& FileName);
 
 // "<< Add": adds one shaped part from the "Select Profile" box: the template

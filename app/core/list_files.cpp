@@ -158,17 +158,31 @@ void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) 
     if (showName) data.EditPartsFileName = fileName;
 }
 
-void ReadSheetsFile(TMainData& data, const std::string& fileName) {
+bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
+    if (FileExistsButUnreadable(fileName)) {
+        WarnUnreadableFile(fileName);
+        return false;
+    }
     ReadList(data.StringGridSheets, fileName, "SHEET", false);
     data.EditSheetsFileName = fileName;
+    return true;
 }
 
-void ReadPartsFile(TMainData& data, const std::string& fileName) {
+bool ReadPartsFile(TMainData& data, const std::string& fileName) {
+    if (FileExistsButUnreadable(fileName)) {
+        WarnUnreadableFile(fileName);
+        return false;
+    }
     ReadList(data.StringGridParts, fileName, "PART", true);
     data.EditPartsFileName = fileName;
+    return true;
 }
 
-void AppendSheetsFile(TMainData& data, const std::string& fileName) {
+bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
+    if (FileExistsButUnreadable(fileName)) {
+        WarnUnreadableFile(fileName);
+        return false;
+    }
     const platform::TIniFile ini(fileName);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("SHEET", n);
@@ -179,9 +193,14 @@ void AppendSheetsFile(TMainData& data, const std::string& fileName) {
                            ini.ReadString(s, "COST", ""), ini.ReadString(s, "PRIORITY", "0"),
                            ini.ReadString(s, "COMMENT", ""));
     }
+    return true;
 }
 
-void AppendPartsFile(TMainData& data, const std::string& fileName) {
+bool AppendPartsFile(TMainData& data, const std::string& fileName) {
+    if (FileExistsButUnreadable(fileName)) {
+        WarnUnreadableFile(fileName);
+        return false;
+    }
     const platform::TIniFile ini(fileName);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("PART", n);
@@ -193,6 +212,7 @@ void AppendPartsFile(TMainData& data, const std::string& fileName) {
                            ini.ReadString(s, "MAXQTY", ""), "", ini.ReadString(s, "ROTATE", "R"),
                            ini.ReadString(s, "COMMENT", ""));
     }
+    return true;
 }
 
 bool AppendToSheetsGrid(TStringGrid& g, const std::string& label, const std::string& type,

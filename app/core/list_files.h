@@ -5,7 +5,8 @@
 // Writers erase every section of the file and write the grid's used rows;
 // the file is replaced completely or not at all, and a failure throws
 // platform::IniWriteError with the file name (the grid's file-name field is
-// then left unchanged). A missing or unreadable file reads as an empty list.
+// then left unchanged). A missing file reads as an empty list; a file that
+// exists but cannot be read is refused with a warning and changes nothing.
 #pragma once
 
 #include <string>
@@ -20,14 +21,15 @@ void SavePartsFile(TMainData& Data, const std::string& FileName, bool ShowName);
 
 // Replace the grid's contents with the file; the file-name field shows FileName.
 // The caller recomputes the grid's totals.
-void ReadSheetsFile(TMainData& Data, const std::string& FileName);
-void ReadPartsFile(TMainData& Data, const std::string& FileName);
+// False when the file was refused as unreadable.
+bool ReadSheetsFile(TMainData& Data, const std::string& FileName);
+bool ReadPartsFile(TMainData& Data, const std::string& FileName);
 
 // Add the file's rows after the grid's used rows (equal rows add their
 // quantities). A quantity that is not a whole number throws EConvertError;
 // the rows added before it stay. The file-name field is not changed.
-void AppendSheetsFile(TMainData& Data, const std::string& FileName);
-void AppendPartsFile(TMainData& Data, const std::string& FileName);
+bool AppendSheetsFile(TMainData& Data, const std::string& FileName);
+bool AppendPartsFile(TMainData& Data, const std::string& FileName);
 
 // Adds one sheet row, or adds Qty to the quantity of the first row with the
 // same trimmed label, type, length and width. The grid grows by 10 rows when

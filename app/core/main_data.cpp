@@ -1,8 +1,13 @@
 #include "app/core/main_data.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
+#include "platform/inifile.h"
+#include "platform/message_sink.h"
 
 TGridTitleWords DefaultGridTitleWords() {
     TGridTitleWords w;
@@ -121,4 +126,16 @@ std::string IniValueText(std::string_view text) {
         s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front();
     if (blank(s.front()) || blank(s.back()) || quoted) return '"' + s + '"';
     return s;
+}
+
+bool FileExistsButUnreadable(const std::string& fileName) {
+    std::error_code ec;
+    if (fileName.empty() || !std::filesystem::exists(fileName, ec)) return false;
+    if (std::filesystem::is_directory(fileName, ec)) return true;
+    std::string data;
+    return !platform::ReadFileBytes(fileName, data);
+}
+
+void WarnUnreadableFile(const std::string& fileName) {
+    platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + fileName + "]");
 }

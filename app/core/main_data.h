@@ -103,3 +103,12 @@ void NumberRackSlots(TStringGrid& Grid);
 // becomes a blank, and a text with blanks at either end or wrapped in quotes
 // is wrapped in double quotes, which the INI reader removes again.
 std::string IniValueText(std::string_view Text);
+
+// True when FileName names something that exists but cannot be read as a file
+// (a folder, or a file without read permission). Readers refuse such a name
+// instead of taking it for a missing file, which would empty their list and
+// later let a save overwrite the file.
+bool FileExistsButUnreadable(const std::string& FileName);
+// Warns through the message sink that FileName cannot be read
+// (MsgCantOpenFile + "[" + FileName + "]").
+void WarnUnreadableFile(const std::string& FileName);

@@ -329,3 +329,15 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     EXPECT_EQ(ProfilePartList.Last().Length, 40000);
     EXPECT_EQ(TrapeziumList.FindByLabel("D")->Name, dxf);
 }
+
+TEST_F(FreeShapes, UnreadableFileKeepsTheShapes) {
+    TempDir dir;
+    AddProfile("A", 1, 1, "", true);
+    const std::string folder = dir.File("shapes.apt");
+    std::filesystem::create_directory(folder);
+    CaptureSink sink;
+    EXPECT_FALSE(ReadAnyShapeFile(d, folder));
+    EXPECT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_EQ(ProfilePartList.Count(), 1);
+    EXPECT_EQ(d.EditAnyShapeFileName, "");
+}

@@ -322,3 +322,21 @@ TEST(ListCommands, DeleteAndDeleteAll) {
     EXPECT_EQ(d.StringGridParts.Cell(0, 0), "Label");
     EXPECT_EQ(SheetsFileFilter(MsgOpenFileTitle), "Open File(*.sht)|*.sht");
 }
+
+TEST(ListFiles, UnreadableFileIsRefusedWithoutChange) {
+    TempDir dir;
+    const std::string folder = dir.File("folder.sht");
+    std::filesystem::create_directory(folder);  // exists, but no file can be read there
+    TMainData d;
+    FillSheets(d);
+    d.EditSheetsFileName = "before.sht";
+    listtest::CaptureSink sink;
+    EXPECT_FALSE(ReadSheetsFile(d, folder));
+    EXPECT_FALSE(AppendSheetsFile(d, folder));
+    EXPECT_FALSE(ReadPartsFile(d, folder));
+    ASSERT_EQ(sink.Warnings.size(), 3u);
+    EXPECT_EQ(sink.Warnings[0], MsgCantOpenFile + "[" + folder + "]");
+    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "S1");
+    EXPECT_EQ(d.EditSheetsFileName, "before.sht");
+    EXPECT_TRUE(ReadSheetsFile(d, dir.File("missing.sht")));  // missing is just empty
+}
