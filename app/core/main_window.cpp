@@ -13,6 +13,7 @@
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "output/report_text.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 
@@ -220,12 +221,14 @@ bool TMainWindowCore::OptimizeThreadDone() {
     return true;
 }
 
-void TMainWindowCore::ShowReport() {
-    ListBoxReport.clear();
-    ListBoxReport.push_back(" ");
-    ListBoxReport.insert(ListBoxReport.end(), SummaryReportLines.begin(),
-                         SummaryReportLines.end());
+void TMainWindowCore::RebuildReports() {
+    ComputeUsedQuantities();
+    BuildSheetsReport();
+    BuildPartsReport();
+    BuildSummaryReport();
 }
+
+void TMainWindowCore::ShowReport() { ListBoxReport = ReportTextLines(); }
 
 void TMainWindowCore::ButtonLayoutAgainClick() {
     if (Optimizer.Best.Count() < 1) {
