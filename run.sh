@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Builds a release build and runs the sample job.
+# Builds a release build and runs the sample job of examples/sample in batch
+# mode, in a scratch copy of the folder, then prints the plan's report.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
 cmake --build build -j "$(nproc)" >/dev/null
-./build/tessaly --version
+job=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-job.XXXXXX")
+cp examples/sample/* "$job"/
+(cd "$job" && "$OLDPWD/build/tessaly" -auto:yes -hide:yes -report:plan.txt)
+cat "$job/plan.txt"
+echo
+echo "Plan, cut lists and dump files are in $job:"
+ls "$job"

@@ -1,7 +1,15 @@
 // Tessaly: plans how parts are cut from stock sheets and kept offcuts.
+//
+// With "-hide:yes" the program runs as a batch tool: no window and no
+// display; messages go to standard error and the exit status tells whether
+// the job worked.
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
+#include "app/core/command_line.h"
+#include "app/core/main_window.h"
+#include "app/core/startup.h"
 #include "engine/pubstr.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +17,14 @@ int main(int argc, char** argv) {
         std::cout << ProductName << ' ' << VersionCaption << ' ' << VersionNumber << '\n';
         return 0;
     }
-    std::cerr << ProductName << ": the window is not built yet; use --version\n";
+    std::error_code ec;
+    AppDir = std::filesystem::current_path(ec).string();
+
+    const TCommandLine commandLine(argc, argv);
+    if (commandLine.IsYes("-hide:")) {
+        static TMainWindowCore window;
+        return RunBatch(window, commandLine);
+    }
+    std::cerr << ProductName << ": the window is not built; run jobs with -auto:yes -hide:yes\n";
     return 1;
 }

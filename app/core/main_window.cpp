@@ -215,6 +215,7 @@ bool TMainWindowCore::OptimizeThreadDone() {
         return false;
     }
     CurrentLayoutIndex = 0;
+    UpdateButtons = TStockUpdateButtons();
     RebuildReports();
     ShowReport();
     ProgressSink().StepByMax();

@@ -12,6 +12,7 @@
 #include "app/core/option_file.h"
 #include "app/core/option_page.h"
 #include "app/core/option_reader.h"
+#include "app/core/stock_update.h"
 #include "engine/panels.h"
 #include "engine/schemes.h"
 
@@ -38,6 +39,9 @@ public:
     std::vector<std::string> MainStringList;
     TSchemes MainSchemes;
     TPanels MainPanels2, MainPanels3, MainPanels4, MainPanels5;
+
+    // Which stock-update commands the current plan still allows.
+    TStockUpdateButtons UpdateButtons;
 
     // 0: the view shows the plan's layouts.
     int LayoutViewSource = 0;
