@@ -5,12 +5,19 @@
 
 #include <cstdlib>
 
-#ifdef TESSALY_RESET_DEFAULTS
+#if defined(TESSALY_RESET_APP_DEFAULTS)
+#include "app/core/app_defaults.h"
+#define TESSALY_RESET_DEFAULTS 1
+#define TESSALY_RESET_CALL ResetAppDefaults()
+#elif defined(TESSALY_RESET_DEFAULTS)
 #include "engine/defaults.h"
+#define TESSALY_RESET_CALL ResetProgramDefaults()
+#endif
 
+#ifdef TESSALY_RESET_DEFAULTS
 namespace {
 class ResetDefaults : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { ResetProgramDefaults(); }
+    void OnTestStart(const ::testing::TestInfo&) override { TESSALY_RESET_CALL; }
 };
 }  // namespace
 #endif
