@@ -117,11 +117,10 @@ bool TMainWindowCore::StartOptimizeProcess() {
                     break;
                 }
             if (!fits) {
-                LastErrorMessage = "ERROR :[" + part.Label + "] [" + part.Material + "]" +
-                                   part.LengthText + " x " + part.WidthText +
-                                   " is bigger than all raw panels" +
-                                   " or can NOT find any raw panels with material type : [" +
-                                   part.Material + "]";
+                LastErrorMessage =
+                    "ERROR :[" + part.Label + "] [" + part.Material + "]" + part.LengthText +
+                    " x " + part.WidthText + " is bigger than all raw panels" +
+                    " or can NOT find any raw panels with material type : [" + part.Material + "]";
                 return false;
             }
         }
@@ -229,15 +228,16 @@ void TMainWindowCore::RebuildReports() {
     BuildSummaryReport();
 }
 
-void TMainWindowCore::ShowReport() { ListBoxReport = ReportTextLines(); }
+void TMainWindowCore::ShowReport() {
+    ListBoxReport = ReportTextLines();
+}
 
 void TMainWindowCore::ButtonLayoutAgainClick() {
     if (Optimizer.Best.Count() < 1) {
         platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
         return;
     }
-    if (CurrentLayoutIndex >= 0 && CurrentLayoutIndex < Optimizer.Best.Count())
-        LayoutAgainClick();
+    if (CurrentLayoutIndex >= 0 && CurrentLayoutIndex < Optimizer.Best.Count()) LayoutAgainClick();
 }
 
 void TMainWindowCore::LayoutAgainClick() {

@@ -17,7 +17,7 @@
 #include "engine/schemes.h"
 
 class TMainWindowCore {
-public:
+  public:
     TMainWindowCore() = default;
 
     TMainData Data;
@@ -77,6 +77,6 @@ public:
     // The report page := " " and the summary report's lines.
     void ShowReport();
 
-private:
+  private:
     bool ReadInput();
 };

@@ -17,13 +17,17 @@
 
 namespace {
 
-std::string InAppDir(const char* name) { return AppDir + "/" + name; }
+std::string InAppDir(const char* name) {
+    return AppDir + "/" + name;
+}
 
 std::string LastUsedOr(const std::string& lastUsed, const char* defaultName) {
     return lastUsed.empty() ? InAppDir(defaultName) : lastUsed;
 }
 
-void Warn(const std::string& text) { platform::CurrentMessageSink().Warning(text); }
+void Warn(const std::string& text) {
+    platform::CurrentMessageSink().Warning(text);
+}
 
 }  // namespace
 
