@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +95,31 @@ std::string PlanFault(const TOptimize2d& Opt) {
     for (const T2DStock& s : Opt.Panels)
         if (sheets[s.Label] > s.Quantity) return "more sheets than stock";
     return "";
+}
+
+// A digest of the whole plan (layouts in order, their counts and every
+// placement), to see that a change of the engine left the plans alone.
+std::uint32_t PlanDigest(const TSchemes& Plan) {
+    std::uint32_t h = 2166136261u;
+    auto mix = [&h](std::int64_t V) {
+        for (int i = 0; i < 8; ++i) {
+            h ^= static_cast<std::uint32_t>(V >> (8 * i)) & 0xffu;
+            h *= 16777619u;
+        }
+    };
+    for (const TPacket& layout : Plan.Packets) {
+        mix(layout.Index);
+        mix(layout.Quantity);
+        for (const T2DStock& p : layout.Placements) {
+            mix(p.Index);
+            mix(p.Position.X);
+            mix(p.Position.Y);
+            mix(p.Length);
+            mix(p.Width);
+            mix(p.TurnState);
+        }
+    }
+    return h;
 }
 
 std::int64_t SheetsOf(const TSchemes& Plan) {
@@ -186,6 +212,7 @@ struct InstanceResult {
     long L0 = 0;
     double Time = 0;
     bool LimitReached = false;
+    std::uint32_t Digest = 0;
     char Fault[96] = "";
 };
 
@@ -233,6 +260,7 @@ InstanceResult RunInstance(const Instance& Inst, const Options& O) {
     res.LimitReached = opt.Stats.TimeLimitReached;
     if (err.empty()) {
         res.Sheets = static_cast<long>(SheetsOf(opt.Best));
+        res.Digest = PlanDigest(opt.Best);
         const std::string fault = PlanFault(opt);
         CopyText(res.Fault, sizeof res.Fault, fault);
     } else {
@@ -282,8 +310,8 @@ int RunInstances(const Options& O) {
     }
 
     if (!O.Quiet)
-        std::printf("%-36s %6s %4s %4s %8s %s\n", "instance", "sheets", "L0", "best", "time s",
-                    "");
+        std::printf("%-36s %6s %4s %4s %8s %8s %s\n", "instance", "sheets", "L0", "best",
+                    "time s", "digest", "");
     struct ClassSum {
         long Count = 0, Sheets = 0, L0 = 0, Best = 0, AtBest = 0, Failed = 0, Limit = 0;
         double Time = 0, MaxTime = 0;
@@ -295,8 +323,8 @@ int RunInstances(const Options& O) {
         const auto b = best.find(inst.Key);
         const int bk = b == best.end() ? -1 : b->second;
         if (!O.Quiet)
-            std::printf("%-36s %6ld %4ld %4d %8.3f %s%s\n", inst.Key.c_str(), r.Sheets, r.L0, bk,
-                        r.Time, r.LimitReached ? "limit " : "", r.Fault);
+            std::printf("%-36s %6ld %4ld %4d %8.3f %08x %s%s\n", inst.Key.c_str(), r.Sheets, r.L0,
+                        bk, r.Time, r.Digest, r.LimitReached ? "limit " : "", r.Fault);
         ClassSum& s = sums[inst.Class];
         ++s.Count;
         s.L0 += r.L0;
@@ -434,12 +462,13 @@ int RunWorkshop(const Options& O) {
         const TOptimizeStats& st = opt.Stats;
         std::printf(
             "%-46s %5d %3s %8.2f %8.2f %8.2f %8.2f %8.2f %7d %7d %6d %6lld %7.2f %6s %5s  (total "
-            "%.2f s)\n",
+            "%.2f s, plan %08x)\n",
             job.Name.c_str(), O.Level, O.Guillotine ? "on" : "off", st.PrepareMs / 1000.0,
             st.QuickMs / 1000.0, st.SearchMs[2] / 1000.0, st.SearchMs[1] / 1000.0,
             st.SearchMs[0] / 1000.0, OptimizeStepCount, opt.Candidates.Count(), st.Trials,
             static_cast<long long>(SheetsOf(opt.Best)), opt.Best.Utilization(),
-            st.TimeLimitReached ? "yes" : "no", fault.empty() ? "yes" : fault.c_str(), total);
+            st.TimeLimitReached ? "yes" : "no", fault.empty() ? "yes" : fault.c_str(), total,
+            PlanDigest(opt.Best));
         std::fflush(stdout);
     }
     return 0;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/guillotine.h"
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "platform/clock.h"
@@ -112,6 +113,31 @@ void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
         if (e.Label == Layout.Label) e.Quantity -= Layout.Quantity;
 }
 
+// The non-zero part counts of every layout of a plan, kept beside it while
+// the plan's counts do not change, so the pick step need not walk every part
+// of every layout.
+struct TPlanCounts {
+    std::vector<std::vector<TSeeds::TCount>> Counts;
+    std::vector<std::int32_t> Totals;
+    void Build(const TSchemes& Plan) {
+        Counts.resize(static_cast<std::size_t>(Plan.Count()));
+        Totals.resize(static_cast<std::size_t>(Plan.Count()));
+        for (int k = 0; k < Plan.Count(); ++k) {
+            TSeeds::TBlockInfo info = TSeeds::InfoOf(Plan[k]);
+            Counts[static_cast<std::size_t>(k)] = std::move(info.Counts);
+            Totals[static_cast<std::size_t>(k)] = info.Total;
+        }
+    }
+};
+
+// Quantities of a list by position.
+std::vector<std::int32_t> Quantities(const TPanels& List) {
+    std::vector<std::int32_t> q;
+    q.reserve(static_cast<std::size_t>(List.Count()));
+    for (const T2DStock& s : List) q.push_back(s.Quantity);
+    return q;
+}
+
 }  // namespace
 
 std::string PartHasNoSizeMessage(const std::string& Label) {
@@ -137,6 +163,128 @@ bool TOptimize2d::TimeCheckFails() {
         return true;
     }
     return OptimizeCancelRequested();
+}
+
+// ---- the candidate gate ---------------------------------------------------------
+
+void TPlanGate::Sync() {
+    const int n = Plan_.Count();
+    Counts_.resize(static_cast<std::size_t>(n));
+    Totals_.resize(static_cast<std::size_t>(n));
+    Index_.resize(static_cast<std::size_t>(n));
+    Length_ = -1;
+    for (int k = 0; k < n; ++k) {
+        const TPacket& p = Plan_[k];
+        TSeeds::TBlockInfo info = TSeeds::InfoOf(p);
+        Counts_[static_cast<std::size_t>(k)] = std::move(info.Counts);
+        Totals_[static_cast<std::size_t>(k)] = info.Total;
+        Index_[static_cast<std::size_t>(k)] = p.Index;
+        if (Length_ == -1)
+            Length_ = p.PartCounts.Count();
+        else if (Length_ != p.PartCounts.Count())
+            Length_ = -2;
+    }
+}
+
+namespace {
+
+// The tie rule of two layouts of equal counts: more room in the largest free
+// rectangle, then fewer free rectangles, then more free area, then pieces
+// further from the origin. A full tie keeps Kept.
+bool BetterThanEqual(const TPacket& New, const TPacket& Kept) {
+    const double nl = New.LargestSpaceArea(), kl = Kept.LargestSpaceArea();
+    if (nl != kl) return nl > kl;
+    if (Kept.Spaces.Count() != New.Spaces.Count()) return Kept.Spaces.Count() > New.Spaces.Count();
+    const double nt = New.TotalSpaceArea(), kt = Kept.TotalSpaceArea();
+    if (nt != kt) return nt > kt;
+    return New.SumOfPositions() > Kept.SumOfPositions();
+}
+
+}  // namespace
+
+bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated) {
+    const int length = Packet.PartCounts.Count();
+    if (Length_ == -2 || (Length_ >= 0 && Length_ != length)) {
+        // Lists of different lengths: the plan's own gate decides.
+        const bool stored = Plan_.AddPacket(Packet, CheckGuillotine, AllowDominated);
+        Sync();
+        return stored;
+    }
+    if (MinOffcutSize > 0 && Packet.MinSpaceSide() < MinOffcutSize) return false;
+    if (!KeepPlacements) {
+        Packet.Placements.Clear();
+        Packet.Spaces.Clear();
+    }
+    if (CheckGuillotine && !Guillotine.Check(Packet)) return false;
+
+    TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
+    auto append = [&] {
+        Plan_.Packets.Add(Packet);
+        Counts_.push_back(info.Counts);
+        Totals_.push_back(info.Total);
+        Index_.push_back(Packet.Index);
+        Length_ = length;
+    };
+    if (Plan_.Count() == 0) {
+        append();
+        return true;
+    }
+    auto replace = [&](int K) {
+        Plan_[K].Assign(Packet);
+        Counts_[static_cast<std::size_t>(K)] = info.Counts;
+        Totals_[static_cast<std::size_t>(K)] = info.Total;
+        Index_[static_cast<std::size_t>(K)] = Packet.Index;
+    };
+    const std::vector<TSeeds::TCount>& a = info.Counts;
+    bool replaced = false;
+    for (int i = Plan_.Count() - 1; i >= 0; --i) {
+        if (Index_[static_cast<std::size_t>(i)] != Packet.Index) continue;
+        // How the new counts stand to the kept ones (absent positions are 0
+        // on both sides).
+        const std::vector<TSeeds::TCount>& b = Counts_[static_cast<std::size_t>(i)];
+        bool newLeq = true, keptLeq = true;
+        std::size_t x = 0, y = 0;
+        while ((newLeq || keptLeq) && (x < a.size() || y < b.size())) {
+            std::int32_t qa = 0, qb = 0;
+            if (y == b.size() || (x < a.size() && a[x].Index < b[y].Index)) {
+                qa = a[x++].Qty;
+            } else if (x == a.size() || b[y].Index < a[x].Index) {
+                qb = b[y++].Qty;
+            } else {
+                qa = a[x++].Qty;
+                qb = b[y++].Qty;
+            }
+            if (qa > qb)
+                newLeq = false;
+            else if (qa < qb)
+                keptLeq = false;
+        }
+        if (newLeq && keptLeq) {
+            if (!CompareEqualLayouts) return replaced;
+            if (BetterThanEqual(Packet, Plan_[i])) {
+                replace(i);
+                return true;
+            }
+            return replaced;
+        }
+        if (newLeq) {
+            if (!AllowDominated) return replaced;
+            continue;
+        }
+        if (keptLeq) {
+            if (!replaced) {
+                replace(i);
+                replaced = true;
+            } else {
+                Plan_.Packets.Delete(i);
+                Counts_.erase(Counts_.begin() + i);
+                Totals_.erase(Totals_.begin() + i);
+                Index_.erase(Index_.begin() + i);
+            }
+        }
+    }
+    if (!replaced) append();
+    return true;
 }
 
 // ---- filling and validation ---------------------------------------------------
@@ -637,6 +785,32 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
     bool normalDone = false;
     const std::int64_t avgPieces = nParts > 0 ? TotalQty64(Parts) / nParts : 0;
 
+    // Working copies by position: the remaining quantities (rm is the master
+    // while picking; Rm follows it at each commit), the maxima, the required
+    // quantities and the trial's weights.
+    std::vector<std::int32_t> rm;
+    const std::vector<std::int32_t> partsQ = Quantities(Parts);
+    std::vector<std::int32_t> workQ = Quantities(WorkParts);
+    std::vector<double> vQ;
+    auto workHasMinusOne = [&workQ] {
+        return std::find(workQ.begin(), workQ.end(), -1) != workQ.end();
+    };
+    bool denseScore = workHasMinusOne();
+    // The counts of the source plan's layouts: the gate's for Candidates.
+    TPlanGate candidateGate(Candidates);
+    TPlanCounts refillCounts;
+    struct TSourceCounts {
+        const std::vector<std::vector<TSeeds::TCount>>* Counts;
+        const std::vector<std::int32_t>* Totals;
+    };
+    TSourceCounts sourceCountsStore{nullptr, nullptr};
+    const TSourceCounts* sourceCounts = nullptr;
+    auto useCandidates = [&] {
+        source = &Candidates;
+        sourceCountsStore = {&candidateGate.AllCounts(), &candidateGate.AllTotals()};
+        return &sourceCountsStore;
+    };
+
     auto stockOf = [&St](const TPacket& p) -> T2DStock& { return St[p.Index]; };
     auto moveSourceToTrial = [&] {
         for (TPacket& p : source->Packets) {
@@ -644,12 +818,38 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             p.Quantity = 0;
         }
     };
+    auto exceedsRm = [&rm](const std::vector<TSeeds::TCount>& Counts) {
+        for (const TSeeds::TCount& c : Counts)
+            if (c.Qty > rm[static_cast<std::size_t>(c.Index)]) return true;
+        return false;
+    };
+    // TPanels::Score over the non-zero counts only: the other positions add
+    // exactly 0.
+    auto scoreOf = [&](const TPacket& p, const std::vector<TSeeds::TCount>& Counts) {
+        if (denseScore) {
+            for (int j = 0; j < nParts; ++j) Rm[j].Quantity = rm[static_cast<std::size_t>(j)];
+            return p.PartCounts.Score(Rm, Parts, V, WorkParts);
+        }
+        double sum = 0.0;
+        for (const TSeeds::TCount& c : Counts) {
+            const auto i = static_cast<std::size_t>(c.Index);
+            const std::int32_t r = rm[i];
+            const std::int32_t q = partsQ[i];
+            const std::int32_t o = workQ[i];
+            double t = static_cast<double>(c.Qty) * vQ[i] * static_cast<double>(r) /
+                       ((static_cast<double>(q) + 1.0) * (static_cast<double>(o) + 1.0));
+            if (static_cast<std::int64_t>(q) - r >= o) t = t / 1.02;
+            sum += t;
+        }
+        return sum;
+    };
 
     for (std::int32_t t = 0; t < trials; ++t) {
         std::int32_t refills = 0, commits = 0;
         bool finished = false, extended = false;
         T.Clear();
         Rm = Parts;
+        rm = partsQ;
         St = Panels;
 
         if (t % 5 == 0) {
@@ -662,6 +862,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         } else {
             V = U;
         }
+        vQ.assign(static_cast<std::size_t>(nParts), 0.0);
+        for (int j = 0; j < nParts; ++j) vQ[static_cast<std::size_t>(j)] = V[j].Quantity;
 
         if (Best.Count() > 0 && t - lastImprovement > 20 && t > 30) break;
         if (Candidates.Count() > MaxCandidateLayouts && Best.Count() > 0 &&
@@ -670,7 +872,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         ++Stats.Trials;
 
         std::int32_t picks = 0;
-        source = &Candidates;
+        sourceCounts = useCandidates();
         for (TPacket& c : Candidates.Packets) c.Quantity = 0;
         U = V;
 
@@ -688,21 +890,25 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 if (FewPiecesMode) return x.Value * x.Value * score + 1;
                 return x.Value * score + 1;
             };
-            auto perPiece = [](const TPacket& x) {
-                return x.Area() / static_cast<double>(x.TotalCount());
+            auto perPiece = [&](int k) {
+                return (*source)[k].Area() /
+                       static_cast<double>((*sourceCounts->Totals)[static_cast<std::size_t>(k)]);
             };
-            auto byArea = [&](const TPacket& p, const TPacket& b) {
-                const double ap = perPiece(p), ab = perPiece(b);
-                if (std::fabs(ap / ab - 1) < 0.05) return p.Area() < b.Area();
+            auto byArea = [&](int kp, int kb) {
+                const double ap = perPiece(kp), ab = perPiece(kb);
+                if (std::fabs(ap / ab - 1) < 0.05) return (*source)[kp].Area() < (*source)[kb].Area();
                 return ap > ab;
             };
 
-            for (int k = 0; k < source->Count(); ++k) {
-                TPacket& p = (*source)[k];
+            auto& layouts = source->Packets.Items();
+            for (int k = 0; k < static_cast<int>(layouts.size()); ++k) {
+                TPacket& p = *layouts[static_cast<std::size_t>(k)];
                 if (p.Priority > bestPriority) continue;
                 if (stockOf(p).Quantity == 0) continue;
-                if (p.PartCounts.AnyQtyGreater(Rm)) continue;
-                double score = p.PartCounts.Score(Rm, Parts, V, WorkParts);
+                const std::vector<TSeeds::TCount>& counts =
+                    (*sourceCounts->Counts)[static_cast<std::size_t>(k)];
+                if (exceedsRm(counts)) continue;
+                double score = scoreOf(p, counts);
                 if (score < 0) continue;
                 if (CostOptimize) score = (p.Area() * score + 0.0001) / (p.Cost + 1.0) + 1.0;
                 if (p.Quantity > 0) score *= 1.01;
@@ -712,7 +918,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                     bestPriority = p.Priority;
                     continue;
                 }
-                const TPacket& b = (*source)[bestIndex];
+                const TPacket& b = *layouts[static_cast<std::size_t>(bestIndex)];
                 const double sp = OptimizeInnerFlag ? 1.0 : score;
                 const double sb = OptimizeInnerFlag ? 1.0 : bestScore;
                 bool wins = false;
@@ -723,14 +929,14 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                     else if (std::fabs(sp / sb - 1) >= 0.001)
                         wins = sp > sb;
                     else
-                        wins = byArea(p, b);
+                        wins = byArea(k, bestIndex);
                 } else if (mode == 2) {
                     if (std::fabs((sp + 1) / (sb + 1) - 1) >= 0.05)
                         wins = sp > sb;
                     else if (std::fabs((p.Value + 1) / (b.Value + 1) - 1) >= 0.001)
                         wins = p.Value > b.Value;
                     else
-                        wins = byArea(p, b);
+                        wins = byArea(k, bestIndex);
                 }
                 if (wins) {
                     bestScore = score;
@@ -742,20 +948,26 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             bool commit = false;
             if (bestIndex >= 0) {
                 TPacket& p = (*source)[bestIndex];
+                const std::vector<TSeeds::TCount>& counts =
+                    (*sourceCounts->Counts)[static_cast<std::size_t>(bestIndex)];
                 ProgressStep();
                 ++picks;
-                for (int j = 0; j < p.PartCounts.Count() && !completed; ++j) {
-                    const std::int32_t r = Rm[j].Quantity;
-                    completed = r > 0 && r == p.PartCounts[j].Quantity;
+                for (const TSeeds::TCount& c : counts) {
+                    const std::int32_t r = rm[static_cast<std::size_t>(c.Index)];
+                    if (r > 0 && r == c.Qty) {
+                        completed = true;
+                        break;
+                    }
                 }
-                Rm.SubtractQuantities(p.PartCounts);
+                for (const TSeeds::TCount& c : counts) rm[static_cast<std::size_t>(c.Index)] -= c.Qty;
                 p.Quantity += 1;
                 stockOf(p).Quantity -= 1;
 
                 bool all = true;
                 for (int j = 0; j < nParts && all; ++j)
-                    all = std::int64_t{Parts[j].Quantity} - Rm[j].Quantity >=
-                          WorkParts[j].Quantity;
+                    all = std::int64_t{partsQ[static_cast<std::size_t>(j)]} -
+                              rm[static_cast<std::size_t>(j)] >=
+                          workQ[static_cast<std::size_t>(j)];
                 if (all) {
                     finished = true;
                     for (TPacket& s : source->Packets) T.AddOrMergeLayout(s);
@@ -781,7 +993,9 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                         }
                         if (lowest >= 0 && lowest != bestIndex) {
                             TPacket& g = (*source)[lowest];
-                            Rm.AddQuantities(g.PartCounts);
+                            for (const TSeeds::TCount& c :
+                                 (*sourceCounts->Counts)[static_cast<std::size_t>(lowest)])
+                                rm[static_cast<std::size_t>(c.Index)] += c.Qty;
                             g.Quantity -= 1;
                             stockOf(g).Quantity += 1;
                         }
@@ -797,11 +1011,17 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             ++commits;
             moveSourceToTrial();
             source = nullptr;
+            sourceCounts = nullptr;
+            for (int j = 0; j < nParts; ++j) Rm[j].Quantity = rm[static_cast<std::size_t>(j)];
             if (Rm.AllZero()) {
                 finished = true;
                 break;
             }
-            if (commits == 1) WorkParts = Wsave;
+            if (commits == 1) {
+                WorkParts = Wsave;
+                workQ = Quantities(WorkParts);
+                denseScore = workHasMinusOne();
+            }
             RaiseWeightsHeld(U, Rm, Parts);
             if (refills >= 1 && picks == 0) {
                 if (extended || !OrderOptimize) break;
@@ -809,7 +1029,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 for (T2DStock& e : St)
                     if (e.SourceKind == srcSheet) e.Quantity = 9999;
                 commits = 0;
-                source = &Candidates;
+                sourceCounts = useCandidates();
                 continue;
             }
 
@@ -840,13 +1060,16 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             if (F.Count() > 1024) F.Sort();
             for (TPacket& f : F.Packets) {
                 f.Active = false;
-                Candidates.AddPacket(f, GuillotineMode, completed);
+                candidateGate.AddPacket(f, GuillotineMode, completed);
             }
             if (completed) {
-                source = &Candidates;
+                sourceCounts = useCandidates();
                 F.Clear();
             } else {
                 source = &F;
+                refillCounts.Build(F);
+                sourceCountsStore = {&refillCounts.Counts, &refillCounts.Totals};
+                sourceCounts = &sourceCountsStore;
             }
             if (T.Count() == 0) break;
         }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/packet.h"
 #include "engine/panels.h"
@@ -26,6 +27,37 @@
 // True only when a run works in batches with extra passes (more part kinds
 // than one batch takes); read by the trial search.
 extern bool OptimizeInnerFlag;
+
+// The gate of TSchemes::AddPacket for a plan that holds thousands of
+// layouts of many part kinds: the same decisions, but the non-zero part
+// counts of the kept layouts are held beside the plan, so a candidate is
+// compared without reading every part of every kept layout. The plan may
+// change only through this gate while it follows the plan; call Sync after
+// any other change.
+class TPlanGate {
+public:
+    explicit TPlanGate(TSchemes& Plan) : Plan_(Plan) { Sync(); }
+
+    // Reads the counts of every layout again.
+    void Sync();
+    // As TSchemes::AddPacket(Packet, CheckGuillotine, AllowDominated).
+    bool AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated);
+
+    // The non-zero counts and the total count of layout K.
+    const std::vector<TSeeds::TCount>& Counts(int K) const {
+        return Counts_[static_cast<std::size_t>(K)];
+    }
+    std::int32_t Total(int K) const { return Totals_[static_cast<std::size_t>(K)]; }
+    const std::vector<std::vector<TSeeds::TCount>>& AllCounts() const { return Counts_; }
+    const std::vector<std::int32_t>& AllTotals() const { return Totals_; }
+
+private:
+    TSchemes& Plan_;
+    std::vector<std::vector<TSeeds::TCount>> Counts_;
+    std::vector<std::int32_t> Totals_;
+    std::vector<std::int32_t> Index_;  // each layout's stock entry
+    int Length_ = -1;  // the common length of the part count lists, -2 when they differ
+};
 
 // Figures of the last run, for benchmarks and diagnostics; they never
 // influence the plan.

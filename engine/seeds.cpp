@@ -98,6 +98,7 @@ TSeeds::TSeeds() {
 void TSeeds::Clear() {
     SeedList.clear();
     SeedInfos.clear();
+    SeedSizes.clear();
     Queue.clear();
     Parts.Clear();
     Panels.Clear();
@@ -137,6 +138,7 @@ std::string TSeeds::KeyOf(std::int32_t Length, std::int32_t Width,
 std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block) {
     const auto index = static_cast<std::int32_t>(SeedList.size());
     SeedInfos.push_back(InfoOf(*Block));
+    SeedSizes.push_back({Block->Length, Block->Width});
     ByLength.Add(*Block, index);
     ByWidth.Add(*Block, index);
     SeedList.push_back(std::move(Block));
@@ -339,6 +341,7 @@ void TSeeds::Build() {
     // Seed 0 is the empty block; it is not filed in the index sets.
     SeedList.push_back(NewBlock(Parts, 0, 0));
     SeedInfos.push_back(InfoOf(*SeedList.back()));
+    SeedSizes.push_back({0, 0});
 
     AddBaseSeeds();
 
@@ -478,6 +481,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     std::vector<std::int32_t> rem(nParts);
     std::vector<char> fallbackFailed(nParts, 0);
 
+    TPacket work(Packet);
     for (std::int32_t s = SeedCount() - 1; s >= 0; --s) {
         const TPacket& seed = *SeedList[static_cast<std::size_t>(s)];
         const TBlockInfo& seedInfo = SeedInfos[static_cast<std::size_t>(s)];
@@ -485,7 +489,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         if (Exceeds(seedInfo.Counts, available)) continue;
 
         bool rnd = Random;
-        TPacket work(Packet);
+        // The sheet as given, emptied (one copy serves every start).
+        work.Quantity = Packet.Quantity;
         work.Reset();
         for (const T2DStock& p : seed.Placements) {
             T2DStock q = T2DStock::CreateCopy(p);
@@ -512,8 +517,15 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                     const TIndexSeedsSet& set = byLength ? ByLength : ByWidth;
                     const std::int32_t side = byLength ? space.Length : space.Width;
                     for (std::int32_t g = set.FindPos(side); g < set.Count(); ++g) {
+                        if (!rnd) {
+                            // Every seed of this group and of the groups after
+                            // it (shorter ones) falls more than 1 below the
+                            // best ratio: none of them can be taken.
+                            const double ratio = 100.0 * set.KeyAt(g) / side;
+                            if (!(ratio - bestRatio > 1) && std::fabs(ratio - bestRatio) > 1) break;
+                        }
                         for (const std::int32_t idx : set.Group(g).Items()) {
-                            const TPacket& c = *SeedList[static_cast<std::size_t>(idx)];
+                            const TSize& c = SeedSizes[static_cast<std::size_t>(idx)];
                             if (c.Length > space.Length || c.Width > space.Width) continue;
                             const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
                             if (Exceeds(cInfo.Counts, rem)) continue;

@@ -97,6 +97,11 @@ public:
 private:
     std::vector<std::unique_ptr<TPacket>> SeedList;
     std::vector<TBlockInfo> SeedInfos;
+    // Length and Width of every seed, side by side for the filler's scans.
+    struct TSize {
+        std::int32_t Length, Width;
+    };
+    std::vector<TSize> SeedSizes;
 
     enum class TBaseMode { Count, BuildAll, BuildKept };
     void EnumerateBaseBlocks(TBaseMode Mode);

@@ -558,3 +558,71 @@ TEST_F(OptimizerTest, CompareSchemesByUtilisationThenTieRules) {
     EXPECT_EQ(opt.CompareSchemes(g, h), -1);  // tie: h's last sheet is emptier
     EXPECT_EQ(opt.CompareSchemes(h, g), 1);
 }
+
+// ---- the candidate gate ----------------------------------------------------------
+
+namespace {
+
+// A layout of sheet type Sheet with the given counts of four part kinds and
+// one free rectangle whose size sets the tie rule of equal counts.
+TPacket Candidate(std::int32_t Sheet, const std::vector<std::int32_t>& Counts,
+                  std::int32_t FreeLength) {
+    TPanels parts;
+    for (std::size_t i = 0; i < Counts.size(); ++i) {
+        T2DStock part;
+        part.Index = static_cast<std::int32_t>(i);
+        part.Label = "P" + std::to_string(i);
+        parts.AddCopy(part);
+    }
+    TPacket p = TPacket::CreateFromParts(parts);
+    p.Index = Sheet;
+    p.Label = "S" + std::to_string(Sheet);
+    p.Length = 1000;
+    p.Width = 1000;
+    for (std::size_t i = 0; i < Counts.size(); ++i)
+        p.PartCounts[static_cast<int>(i)].Quantity = Counts[i];
+    p.Spaces.Clear();
+    p.Spaces.Add({{0, 0}, FreeLength, 10});
+    return p;
+}
+
+std::string CountsText(const TSchemes& Plan) {
+    std::string text;
+    for (const TPacket& p : Plan.Packets) {
+        text += std::to_string(p.Index) + ":";
+        for (const T2DStock& c : p.PartCounts) text += std::to_string(c.Quantity) + ",";
+        text += std::to_string(p.Spaces.Empty() ? 0 : p.Spaces[0].Length) + " ";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
+    for (bool equalCompared : {false, true}) {
+        CompareEqualLayouts = equalCompared;
+        TSchemes plain, gated;
+        TPlanGate gate(gated);
+        std::uint32_t state = 12345;
+        auto next = [&state](std::uint32_t N) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % N;
+        };
+        for (int step = 0; step < 3000; ++step) {
+            std::vector<std::int32_t> counts(4);
+            for (auto& c : counts) c = static_cast<std::int32_t>(next(3));
+            const auto sheet = static_cast<std::int32_t>(next(2));
+            const auto freeLength = static_cast<std::int32_t>(10 + next(4));
+            const bool allowDominated = next(4) == 0;
+            TPacket a = Candidate(sheet, counts, freeLength);
+            TPacket b = a;
+            const bool storedPlain = plain.AddPacket(a, false, allowDominated);
+            const bool storedGated = gate.AddPacket(b, false, allowDominated);
+            ASSERT_EQ(storedPlain, storedGated) << step;
+            ASSERT_EQ(CountsText(plain), CountsText(gated)) << step;
+        }
+        EXPECT_GT(gated.Count(), 3);
+        for (int k = 0; k < gated.Count(); ++k)
+            EXPECT_EQ(gate.Total(k), gated[k].TotalCount());
+    }
+}
