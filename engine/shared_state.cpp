@@ -109,7 +109,7 @@ void ComputeUsedQuantities() {
 }
 
 void EraseAllIniSections(platform::TIniFile& Ini) {
-    for (const std::string& section : Ini.ReadSections()) Ini.EraseSection(section);
+    Ini.EraseAllSections();
 }
 
 void ResetSharedStateDefaults() {

@@ -1,14 +1,14 @@
 #include "platform/inifile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -24,6 +24,13 @@ bool SameName(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::string LowerName(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 std::string_view TrimView(std::string_view s) {
@@ -98,14 +105,10 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
         if (t.empty()) continue;
         if (t.front() == '[') {
             auto close = t.find(']');
-            std::string name(TrimView(t.substr(1, close == std::string_view::npos
-                                                      ? std::string_view::npos
-                                                      : close - 1)));
+            std::string name(TrimView(
+                t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
             current = find(name);
-            if (!current) {
-                sections_.push_back({name, {}});
-                current = &sections_.back();
-            }
+            if (!current) current = &addSection(name);
             continue;
         }
         if (!current) continue;  // lines before the first section are ignored
@@ -129,15 +132,25 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
 }
 
 TIniFile::Section* TIniFile::find(std::string_view name) {
-    for (auto& s : sections_)
-        if (SameName(s.name, name)) return &s;
-    return nullptr;
+    auto it = index_.find(LowerName(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const TIniFile::Section* TIniFile::find(std::string_view name) const {
-    for (const auto& s : sections_)
-        if (SameName(s.name, name)) return &s;
-    return nullptr;
+    auto it = index_.find(LowerName(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+TIniFile::Section& TIniFile::addSection(std::string_view name) {
+    index_.emplace(LowerName(name), sections_.size());
+    sections_.push_back({std::string(name), {}});
+    return sections_.back();
+}
+
+void TIniFile::reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        index_.emplace(LowerName(sections_[i].name), i);
 }
 
 const TIniFile::Entry* TIniFile::findEntry(std::string_view section, std::string_view key) const {
@@ -182,18 +195,21 @@ double TIniFile::ReadFloat(std::string_view section, std::string_view key, doubl
     return out;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
-    // A line break inside a value would start new lines in the file: store blanks.
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    // A line break inside a value would start new lines in the file: store
+    // blanks. A value that the reader would trim or unquote is stored quoted,
+    // so reading gives it back as written.
     std::string clean(value);
     for (char& ch : clean)
         if (ch == '\r' || ch == '\n') ch = ' ';
+    const auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
+    if (!clean.empty() && (blank(clean.front()) || blank(clean.back()) ||
+                           (clean.size() >= 2 && (clean.front() == '"' || clean.front() == '\'') &&
+                            clean.back() == clean.front())))
+        clean = '"' + clean + '"';
     value = clean;
     Section* s = find(section);
-    if (!s) {
-        sections_.push_back({std::string(section), {}});
-        s = &sections_.back();
-    }
+    if (!s) s = &addSection(section);
     modified_ = true;
     for (auto& e : s->entries) {
         if (!e.key.empty() && SameName(e.key, key)) {
@@ -222,10 +238,17 @@ void TIniFile::EraseSection(std::string_view section) {
     for (auto it = sections_.begin(); it != sections_.end(); ++it) {
         if (SameName(it->name, section)) {
             sections_.erase(it);
+            reindex();
             modified_ = true;
             return;
         }
     }
+}
+
+void TIniFile::EraseAllSections() {
+    if (!sections_.empty()) modified_ = true;
+    sections_.clear();
+    index_.clear();
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
@@ -240,7 +263,9 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
     }
 }
 
-bool TIniFile::SectionExists(std::string_view section) const { return find(section) != nullptr; }
+bool TIniFile::SectionExists(std::string_view section) const {
+    return find(section) != nullptr;
+}
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
     return findEntry(section, key) != nullptr;

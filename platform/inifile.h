@@ -16,17 +16,18 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
 
 class IniWriteError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class TIniFile {
-public:
+  public:
     explicit TIniFile(std::string FileName);
 
     const std::string& FileName() const { return fileName_; }
@@ -41,13 +42,17 @@ public:
     // Number with "." as separator; Default when missing or not a number.
     double ReadFloat(std::string_view Section, std::string_view Key, double Default) const;
 
-    // CR and LF in Value are stored as blanks (a value is one line).
+    // CR and LF in Value are stored as blanks (a value is one line); a value
+    // with blanks at either end or wrapped in quotes is stored in double
+    // quotes, so ReadString gives it back unchanged.
     void WriteString(std::string_view Section, std::string_view Key, std::string_view Value);
     void WriteInteger(std::string_view Section, std::string_view Key, std::int32_t Value);
     void WriteBool(std::string_view Section, std::string_view Key, bool Value);
     void WriteFloat(std::string_view Section, std::string_view Key, double Value);
 
     void EraseSection(std::string_view Section);
+    // Erases every section.
+    void EraseAllSections();
     void DeleteKey(std::string_view Section, std::string_view Key);
     bool SectionExists(std::string_view Section) const;
     bool ValueExists(std::string_view Section, std::string_view Key) const;
@@ -61,7 +66,7 @@ public:
     // Writes the file (see above). Throws IniWriteError with the file name.
     void UpdateFile();
 
-private:
+  private:
     struct Entry {
         std::string key;    // empty for comment or other non key lines
         std::string value;  // raw text after '=' (or the whole line)
@@ -72,10 +77,14 @@ private:
     };
     Section* find(std::string_view name);
     const Section* find(std::string_view name) const;
+    Section& addSection(std::string_view name);
+    void reindex();
     const Entry* findEntry(std::string_view section, std::string_view key) const;
 
     std::string fileName_;
     std::vector<Section> sections_;
+    // Lower-cased section name -> position in sections_.
+    std::unordered_map<std::string, std::size_t> index_;
     bool modified_ = false;
 };
 

@@ -498,7 +498,7 @@ std::string EncodeCaptionText(std::string_view Text) {
             out += c;
         }
     }
-    return QuoteIniValue(out);
+    return out;
 }
 
 std::string DecodeCaptionText(std::string_view Text) {

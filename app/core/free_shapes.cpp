@@ -125,12 +125,12 @@ bool SaveAnyShapeFile(TMainData& d, const std::string& fileName, bool setName) {
         const T2DStock& p = ProfilePartList[i];
         const std::string section = "STR" + IntToStr(static_cast<std::int64_t>(n));
         shape->SaveToIni(ini, section);
-        ini.WriteString(section, "L", IniValueText(p.Label));
+        ini.WriteString(section, "L", p.Label);
         ini.WriteInteger(section, "Q",
                          i < ProfilePartQtyList.Count() ? ProfilePartQtyList[i].Quantity : 0);
         ini.WriteInteger(section, "MQ", p.Quantity);
-        ini.WriteString(section, "C", IniValueText(p.Comment));
-        ini.WriteString(section, "T", IniValueText(p.Material));
+        ini.WriteString(section, "C", p.Comment);
+        ini.WriteString(section, "T", p.Material);
         ini.WriteBool(section, "R", p.CanRotate);
     }
     ini.UpdateFile();

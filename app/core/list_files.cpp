@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/errors.h"
+#include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
 
@@ -34,10 +35,6 @@ constexpr KeyCol kPartKeys[] = {
     {"ROTATE", PartCol::Rotate, "R"},  {"SHAPE", PartCol::Shape, "R"},
     {"BGTYPE", PartCol::EdgeType, ""}, {"COMMENT", PartCol::Comment, ""},
 };
-
-void EraseAllSections(platform::TIniFile& ini) {
-    for (const auto& name : ini.ReadSections()) ini.EraseSection(name);
-}
 
 // A row is stored unless its label, length, width and quantity cells are all
 // exactly empty (a cell of blanks counts as filled).
@@ -92,7 +89,7 @@ int FreeRow(TStringGrid& g, int labelCol, int lengthCol, int widthCol) {
 
 void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
     platform::TIniFile ini(fileName);
-    EraseAllSections(ini);
+    EraseAllIniSections(ini);
     int n = 0;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (parts
@@ -106,11 +103,10 @@ void SaveList(const TStringGrid& g, const std::string& fileName, const char* pre
                 std::string v = g.Cell(k.Col, r);
                 if (k.Col == PartCol::Rotate) v = NormalRotateCell(v);
                 if (k.Col == PartCol::Shape) v = NormalShapeCell(v);
-                ini.WriteString(section, k.Key, IniValueText(v));
+                ini.WriteString(section, k.Key, v);
             }
         } else {
-            for (const auto& k : kSheetKeys)
-                ini.WriteString(section, k.Key, IniValueText(g.Cell(k.Col, r)));
+            for (const auto& k : kSheetKeys) ini.WriteString(section, k.Key, g.Cell(k.Col, r));
         }
     }
     ini.UpdateFile();

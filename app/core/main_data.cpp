@@ -116,18 +116,6 @@ void NumberRackSlots(TStringGrid& grid) {
     for (int r = 1; r < grid.RowCount(); ++r) grid.SetCell(0, r, IntToStr(r));
 }
 
-std::string IniValueText(std::string_view text) {
-    std::string s(text);
-    for (char& ch : s)
-        if (ch == '\r' || ch == '\n') ch = ' ';
-    if (s.empty()) return s;
-    const auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
-    const bool quoted =
-        s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front();
-    if (blank(s.front()) || blank(s.back()) || quoted) return '"' + s + '"';
-    return s;
-}
-
 bool FileExistsButUnreadable(const std::string& fileName) {
     std::error_code ec;
     if (fileName.empty() || !std::filesystem::exists(fileName, ec)) return false;

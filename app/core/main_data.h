@@ -98,12 +98,6 @@ void DeleteGridRow(TStringGrid& Grid, int Row);
 // Writes the slot numbers 1..RowCount-1 into column 0 of a rack grid.
 void NumberRackSlots(TStringGrid& Grid);
 
-// The text to store as an INI value so that reading it gives Text back: a
-// line break (which would end the value and could start a forged section)
-// becomes a blank, and a text with blanks at either end or wrapped in quotes
-// is wrapped in double quotes, which the INI reader removes again.
-std::string IniValueText(std::string_view Text);
-
 // True when FileName names something that exists but cannot be read as a file
 // (a folder, or a file without read permission). Readers refuse such a name
 // instead of taking it for a missing file, which would empty their list and

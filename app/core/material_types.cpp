@@ -5,6 +5,7 @@
 
 #include "app/core/option_file.h"
 #include "engine/pubstr.h"
+#include "engine/shared_state.h"
 #include "platform/inifile.h"
 
 std::vector<std::string> TypeList;
@@ -43,11 +44,11 @@ std::string ReadTypeFile(const std::string& FileName) {
 
 void WriteTypeFile(const std::string& FileName) {
     platform::TIniFile Ini(FileName);
-    for (const std::string& section : Ini.ReadSections()) Ini.EraseSection(section);
+    EraseAllIniSections(Ini);
     Ini.WriteInteger("HEAD", "NUMBER", static_cast<std::int32_t>(TypeList.size()));
     for (std::size_t i = 0; i < TypeList.size(); ++i) {
         const std::string section = TypeSection(i);
-        Ini.WriteString(section, "STRING", QuoteIniValue(TypeList[i]));
+        Ini.WriteString(section, "STRING", TypeList[i]);
         Ini.WriteString(section, "CHECK", IsTypeChecked(TypeList[i]) ? "1" : "0");
     }
     Ini.UpdateFile();

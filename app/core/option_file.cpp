@@ -108,24 +108,13 @@ void WriteFlag(platform::TIniFile& Ini, std::string_view Key, bool Value) {
 }
 // Texts of edits are stored so that they read back exactly as typed.
 void WriteText(platform::TIniFile& Ini, std::string_view Key, std::string_view Text) {
-    Ini.WriteString(S, Key, QuoteIniValue(Text));
+    Ini.WriteString(S, Key, Text);
 }
 void WriteTF(platform::TIniFile& Ini, std::string_view Key, bool Value) {
     Ini.WriteString(S, Key, Value ? "T" : "F");
 }
 
 }  // namespace
-
-std::string QuoteIniValue(std::string_view Text) {
-    std::string v(Text);
-    for (char& c : v)
-        if (c == '\r' || c == '\n') c = ' ';
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    const bool quoted =
-        v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
-    if (!v.empty() && (blank(v.front()) || blank(v.back()) || quoted)) return '"' + v + '"';
-    return v;
-}
 
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
     std::error_code ec;

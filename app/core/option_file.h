@@ -92,9 +92,3 @@ void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 // platform::IniWriteError when the file exists but cannot be read, since
 // writing it back would drop everything the program could not read.
 platform::TIniFile OpenIniForRewrite(const std::string& FileName);
-
-// Text to store as an INI value so that reading it gives Text back: a text
-// with blanks at either end, or wrapped in a pair of quotes, is wrapped in
-// double quotes (which the reader removes again); a line break, which would
-// end the value, becomes a blank.
-std::string QuoteIniValue(std::string_view Text);

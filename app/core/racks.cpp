@@ -66,7 +66,7 @@ bool WriteRack(TStringGrid& g, std::string& field, const std::string& fileName,
     for (int i = 0; i < slotCount; ++i) {
         const std::string section = "SLOT" + IntToStr(i);
         for (const auto& k : keys)
-            ini.WriteString(section, k.Key, IniValueText(g.Cell(k.Col, i + 1)));
+            ini.WriteString(section, k.Key, g.Cell(k.Col, i + 1));
     }
     ini.UpdateFile();
     if (showName) field = name;

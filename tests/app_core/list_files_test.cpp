@@ -75,29 +75,6 @@ TEST(MainData, DeleteRowMovesRowsUpAndKeepsTwoRows) {
     EXPECT_TRUE(g.RowEmpty(1, 0));
 }
 
-TEST(MainData, IniValueTextSurvivesTheReader) {
-    TempDir dir;
-    const std::string f = dir.File("v.ini");
-    const std::vector<std::string> texts = {"plain",  " 0 ", "\"quoted\"", "'x'",
-                                            "a\r\nb", "",    "tab\t"};
-    {
-        platform::TIniFile ini(f);
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            ini.WriteString("S", "K" + std::to_string(i), IniValueText(texts[i]));
-        ini.WriteString("S", "AFTER", "end");
-        ini.UpdateFile();
-    }
-    platform::TIniFile ini(f);
-    EXPECT_EQ(ini.ReadString("S", "K0", "?"), "plain");
-    EXPECT_EQ(ini.ReadString("S", "K1", "?"), " 0 ");
-    EXPECT_EQ(ini.ReadString("S", "K2", "?"), "\"quoted\"");
-    EXPECT_EQ(ini.ReadString("S", "K3", "?"), "'x'");
-    EXPECT_EQ(ini.ReadString("S", "K4", "?"), "a  b");  // a line break cannot start a line
-    EXPECT_EQ(ini.ReadString("S", "K5", "?"), "");
-    EXPECT_EQ(ini.ReadString("S", "K6", "?"), "tab\t");
-    EXPECT_EQ(ini.ReadSections().size(), 1u);
-}
-
 namespace {
 
 void FillSheets(TMainData& d) {

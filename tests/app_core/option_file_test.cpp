@@ -366,20 +366,4 @@ TEST(OptionFile, UnreadableFileIsNotRewritten) {
     EXPECT_EQ(ReadText(path), "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
 }
 
-TEST(OptionFile, QuoteIniValueReadsBackUnchanged) {
-    ScratchDir dir;
-    const std::string path = dir.File("q.ini");
-    const std::vector<std::string> texts = {"",      "plain", " lead", "trail ", "'x'",
-                                            "\"y\"", "a=b",   "\"",    " \" "};
-    {
-        platform::TIniFile ini(path);
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            ini.WriteString("S", "K" + std::to_string(i), QuoteIniValue(texts[i]));
-        ini.UpdateFile();
-    }
-    platform::TIniFile ini(path);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(ini.ReadString("S", "K" + std::to_string(i), "?"), texts[i]) << i;
-}
-
 }  // namespace

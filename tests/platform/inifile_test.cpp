@@ -88,6 +88,20 @@ TEST_F(IniFileTest, LineBreakInValueCannotAddLines) {
     EXPECT_EQ(again.ReadString("PART1", "Label", ""), "a  [EVIL]  x=1");
 }
 
+TEST_F(IniFileTest, ValuesReadBackAsWritten) {
+    const std::vector<std::string> texts = {"",      "plain", " lead", "trail ", "'x'", "\"y\"",
+                                            "a=b",   "\"",    " \" ",  " 0 ",    "tab\t"};
+    {
+        TIniFile ini(path("q.ini"));
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            ini.WriteString("S", "K" + std::to_string(i), texts[i]);
+        ini.UpdateFile();
+    }
+    TIniFile ini(path("q.ini"));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(ini.ReadString("S", "K" + std::to_string(i), "?"), texts[i]) << i;
+}
+
 TEST_F(IniFileTest, EraseSection) {
     writeRaw(path("c.ini"), "[SHEET1]\nL=1\n[sheet2]\nL=2\n[SHEET3]\nL=3\n");
     TIniFile ini(path("c.ini"));
