@@ -14,6 +14,7 @@
 #include "engine/errors.h"
 #include "engine/numeric.h"
 #include "engine/pubstr.h"
+#include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
 
@@ -433,4 +434,10 @@ std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outlin
     if (!FileCanBeOpened(FileName) || !platform::ReadFileBytes(FileName, data))
         return MsgDxfFileNotFound;
     return ParseDxfProfile(data, Outline);
+}
+
+std::string ImportDxfProfile(const std::string& FileName) {
+    std::string error = ReadDxfProfileFile(FileName, DxfOutline);
+    if (error.empty()) DxfProfileFileName = FileName;
+    return error;
 }

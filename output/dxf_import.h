@@ -48,3 +48,7 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline);
 // ParseDxfProfile of the file's contents; MsgDxfFileNotFound when the file
 // cannot be opened or read. The file is closed before this returns.
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline);
+
+// Reads FileName into the program's DxfOutline; on success DxfProfileFileName
+// := FileName. On failure both keep their values and the message is returned.
+std::string ImportDxfProfile(const std::string& FileName);

@@ -12,6 +12,7 @@
 
 #include "engine/dxfout.h"
 #include "engine/pubstr.h"
+#include "engine/shared_state.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -295,5 +296,13 @@ TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
     EXPECT_EQ(ReadDxfProfileFile((dir / "missing.dxf").string(), o), MsgDxfFileNotFound);
     EXPECT_EQ(ReadDxfProfileFile(dir.string(), o), MsgDxfFileNotFound);
     EXPECT_EQ(o, kept);
+
+    // The program's outline changes only when a drawing was read.
+    EXPECT_EQ(ImportDxfProfile(name), "");
+    EXPECT_EQ(DxfOutline, kept);
+    EXPECT_EQ(DxfProfileFileName, name);
+    EXPECT_EQ(ImportDxfProfile((dir / "missing.dxf").string()), MsgDxfFileNotFound);
+    EXPECT_EQ(DxfOutline, kept);
+    EXPECT_EQ(DxfProfileFileName, name);
     fs::remove_all(dir);
 }
