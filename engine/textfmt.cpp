@@ -23,31 +23,31 @@ std::string FixedText(double v, int decimals) {
     return std::string(buf, r.ptr);
 }
 
-struct Spec {
+struct Field {
     bool left = false;
     std::size_t width = 0;
     int precision = -1;
     char conv = 's';
 };
 
-std::string Render(const Spec& spec, const FmtArg& arg) {
+std::string Render(const Field& field, const FmtArg& arg) {
     const auto& v = arg.value();
-    switch (spec.conv) {
+    switch (field.conv) {
         case 'd':
             if (auto* i = std::get_if<std::int64_t>(&v)) return NumberText(*i);
             if (auto* d = std::get_if<double>(&v)) return NumberText(static_cast<std::int64_t>(*d));
             return std::string(std::get<std::string_view>(v));
         case 'f':
             if (auto* d = std::get_if<double>(&v))
-                return FixedText(*d, spec.precision < 0 ? 6 : spec.precision);
+                return FixedText(*d, field.precision < 0 ? 6 : field.precision);
             if (auto* i = std::get_if<std::int64_t>(&v))
-                return FixedText(static_cast<double>(*i), spec.precision < 0 ? 6 : spec.precision);
+                return FixedText(static_cast<double>(*i), field.precision < 0 ? 6 : field.precision);
             return std::string(std::get<std::string_view>(v));
         default:
             if (auto* s = std::get_if<std::string_view>(&v)) {
                 // A precision on %s is a maximum length, as in printf.
-                if (spec.precision >= 0 && s->size() > static_cast<std::size_t>(spec.precision))
-                    return std::string(s->substr(0, spec.precision));
+                if (field.precision >= 0 && s->size() > static_cast<std::size_t>(field.precision))
+                    return std::string(s->substr(0, field.precision));
                 return std::string(*s);
             }
             if (auto* i = std::get_if<std::int64_t>(&v)) return NumberText(*i);
@@ -74,28 +74,28 @@ std::string Format(std::string_view tpl, std::initializer_list<FmtArg> args) {
             ++i;
             continue;
         }
-        Spec spec;
+        Field field;
         std::size_t j = i + 1;
         if (j < tpl.size() && tpl[j] == '-') {
-            spec.left = true;
+            field.left = true;
             ++j;
         }
         while (j < tpl.size() && std::isdigit(static_cast<unsigned char>(tpl[j])))
-            spec.width = spec.width * 10 + static_cast<std::size_t>(tpl[j++] - '0');
+            field.width = field.width * 10 + static_cast<std::size_t>(tpl[j++] - '0');
         if (j < tpl.size() && tpl[j] == '.') {
-            spec.precision = 0;
+            field.precision = 0;
             ++j;
             while (j < tpl.size() && std::isdigit(static_cast<unsigned char>(tpl[j])))
-                spec.precision = spec.precision * 10 + (tpl[j++] - '0');
+                field.precision = field.precision * 10 + (tpl[j++] - '0');
         }
         if (j >= tpl.size()) throw EConvertError("Format '" + std::string(tpl) + "' invalid");
-        spec.conv = static_cast<char>(std::tolower(static_cast<unsigned char>(tpl[j])));
-        if (spec.conv != 's' && spec.conv != 'd' && spec.conv != 'f' && spec.conv != 'g')
+        field.conv = static_cast<char>(std::tolower(static_cast<unsigned char>(tpl[j])));
+        if (field.conv != 's' && field.conv != 'd' && field.conv != 'f' && field.conv != 'g')
             throw EConvertError("Format '" + std::string(tpl) + "' invalid");
         if (next == args.end())
             throw EConvertError("Format '" + std::string(tpl) + "' invalid or incompatible with argument");
-        std::string text = Render(spec, *next++);
-        out += spec.left ? PadRight(text, spec.width) : PadLeft(text, spec.width);
+        std::string text = Render(field, *next++);
+        out += field.left ? PadRight(text, field.width) : PadLeft(text, field.width);
         i = j;
     }
     return out;
