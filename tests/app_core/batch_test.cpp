@@ -1,7 +1,6 @@
 // The batch road end to end: start-up files, switches, the run, the report
 // files and the stock update, with no display.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,38 +13,20 @@
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
-#include "platform/message_sink.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class CapturingSink : public platform::MessageSink {
-  public:
-    std::vector<std::string> Warnings;
-    void Warning(const std::string& text) override { Warnings.push_back(text); }
-    bool Confirm(const std::string&, bool def) override { return def; }
-};
-
 class BatchTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tessaly_batch_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         for (const auto& f :
              fs::directory_iterator(fs::path(TESSALY_TEST_DATA) / "../../examples/sample"))
-            fs::copy_file(f.path(), dir_ / f.path().filename());
-        AppDir = dir_.string();
-        platform::SetMessageSink(&sink_);
+            fs::copy_file(f.path(), dir_.File(f.path().filename().string()));
     }
-    void TearDown() override {
-        platform::SetMessageSink(nullptr);
-        fs::remove_all(dir_);
-    }
-    std::string at(const char* name) const { return (dir_ / name).string(); }
+    std::string at(const char* name) const { return dir_.File(name); }
     int batch(std::vector<std::string> args) {
         window_ = std::make_unique<TMainWindowCore>();
         return RunBatch(*window_, TCommandLine(std::move(args)));
@@ -57,8 +38,9 @@ class BatchTest : public ::testing::Test {
         ini.UpdateFile();
     }
 
-    fs::path dir_;
-    CapturingSink sink_;
+    testsupport::ScratchDir dir_;
+    testsupport::AppDirScope app_{dir_.Path()};
+    testsupport::CaptureSink sink_;
     std::unique_ptr<TMainWindowCore> window_;
 };
 
@@ -174,8 +156,7 @@ TEST_F(BatchTest, ExportSwitchRunsTheUpdateAndWritesBothLists) {
     EXPECT_TRUE(fs::exists(ExPartFileName));
     fs::remove(ExPartFileName);
     // Used sheets are gone from the stock: fewer than the 6 sheets of PLY-2440 remain.
-    std::ifstream in(sheets, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = testsupport::ReadText(sheets);
     EXPECT_NE(text.find("PLY-2440\tPlywood 18\t2440\t1220\t"), std::string::npos);
     EXPECT_EQ(text.find("PLY-2440\tPlywood 18\t2440\t1220\t6\t"), std::string::npos);
 }

@@ -6,13 +6,13 @@
 
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
-#include "option_test_util.h"
+#include "support/scratch.h"
 
 namespace {
 
-using opttest::ReadText;
-using opttest::ScratchDir;
-using opttest::WriteText;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 int LineOf(std::string_view Key) {
     const auto& items = CaptionEditorItems();
@@ -189,7 +189,7 @@ TEST(CaptionFile, WritesEachKeyInTheSectionsOfItsKind) {
 
 TEST(CaptionFile, SetAsDefaultWritesTheStartFolderFile) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TCaptionStore store;
     store.SetCaption("TabSheetLayout", "Pläne");
     store.ButtonSetAsDefaultCaptionClick();
@@ -206,7 +206,7 @@ TEST(CaptionFile, FailedWriteIsReportedAndLeavesTheOldFile) {
     WriteText(path, old);
     TCaptionStore store;
     {
-        opttest::WriteBlocker block(path);
+        testsupport::WriteBlocker block(path);
         EXPECT_THROW(store.WriteCaptionFile(path), platform::IniWriteError);
     }
     EXPECT_EQ(ReadText(path), old);

@@ -4,18 +4,18 @@
 
 #include <filesystem>
 
-#include "app_core/list_test_util.h"
 #include "engine/pubstr.h"
 #include "engine/shape_templates.h"
 #include "engine/shared_state.h"
 #include "engine/trapezium.h"
 #include "output/dxf_import.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
-using listtest::CaptureSink;
-using listtest::ReadText;
-using listtest::TempDir;
-using listtest::WriteText;
+using testsupport::CaptureSink;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 namespace {
 
@@ -100,7 +100,7 @@ TEST_F(FreeShapes, ShowListFillsRowsAndEmptiesTheRest) {
 }
 
 TEST_F(FreeShapes, SaveWritesTheFileFormat) {
-    TempDir dir;
+    ScratchDir dir;
     AddProfile("A", 5, 2, "MDF", true);
     AddProfile("B", 1, 1, "", false, "Disc3");
     ShowAnyShapeList(d);
@@ -125,7 +125,7 @@ TEST_F(FreeShapes, SaveWritesTheFileFormat) {
 }
 
 TEST_F(FreeShapes, SaveRefusesABadGridAndKeepsTheFile) {
-    TempDir dir;
+    ScratchDir dir;
     AddProfile("A", 5, 2, "MDF", true);
     ShowAnyShapeList(d);
     d.StringGridAnyShape.SetCell(AnyShapeCol::Qty, 1, "9");  // above Max Qty 5
@@ -202,7 +202,7 @@ std::string RectangleDxf() {
 }  // namespace
 
 TEST_F(FreeShapes, FileRoundTripRebuildsTemplateAndDxfParts) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string dxf = dir.File("plate.dxf");
     WriteText(dxf, RectangleDxf());
     ASSERT_TRUE(AddStandardProfilePart("T", "tri", "Triangle2", "30", "1 1/2", "", "", "", "", 5, 2,
@@ -237,7 +237,7 @@ TEST_F(FreeShapes, FileRoundTripRebuildsTemplateAndDxfParts) {
 }
 
 TEST_F(FreeShapes, HandWrittenFiles) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("h.apt");
     // Other letter case, a missing DXF file, a stale entry beyond the count.
     WriteText(f,
@@ -318,7 +318,7 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     EXPECT_EQ(ProfilePartList.Count(), 3);
 
     // A DXF outline chosen last.
-    TempDir dir;
+    ScratchDir dir;
     const std::string dxf = dir.File("r.dxf");
     WriteText(dxf, RectangleDxf());
     ASSERT_EQ(ReadDxfProfileFile(dxf, DxfOutline), "");
@@ -331,7 +331,7 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
 }
 
 TEST_F(FreeShapes, UnreadableFileKeepsTheShapes) {
-    TempDir dir;
+    ScratchDir dir;
     AddProfile("A", 1, 1, "", true);
     const std::string folder = dir.File("shapes.apt");
     std::filesystem::create_directory(folder);

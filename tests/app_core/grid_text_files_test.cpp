@@ -5,13 +5,13 @@
 
 #include <filesystem>
 
-#include "app_core/list_test_util.h"
 #include "engine/pubstr.h"
+#include "support/scratch.h"
 
-using listtest::CaptureSink;
-using listtest::ReadText;
-using listtest::TempDir;
-using listtest::WriteText;
+using testsupport::CaptureSink;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST(GridTextExport, TabsAndLineBreaksInsideCellsDoNotSplitTheRow) {
 }
 
 TEST(GridTextExport, RackWritersStartWithTheSlotNumber) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     d.StringGridPartRack.SetRow(2, {"2", "P1", "MDF", "300", "200", "Rect", "L1_P1_2 "});
     ASSERT_TRUE(WritePartsRackTxtFile(d, dir.File("pr.txt"), false));
@@ -62,7 +62,7 @@ TEST(GridTextExport, RackWritersStartWithTheSlotNumber) {
 }
 
 TEST(GridTextFiles, SheetsAndPartsRoundTrip) {
-    TempDir dir;
+    ScratchDir dir;
     CaptureSink sink;
     TMainData d;
     d.StringGridSheets.SetRow(1, {"S1", "MDF", "2440", "1220", "5", "12.5", "1", "first"});
@@ -86,7 +86,7 @@ TEST(GridTextFiles, SheetsAndPartsRoundTrip) {
 }
 
 TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     d.StringGridSheets.SetRow(7, {"old", "", "", "", "", "", "", ""});
     const std::string f = dir.File("in.txt");
@@ -110,7 +110,7 @@ TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {
 }
 
 TEST(GridTextFiles, EmptyFileLeavesOneEmptyRow) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     d.StringGridParts.SetRow(1, {"P", "", "", "", "", "", "", "", "", ""});
     WriteText(dir.File("e.txt"), "");
@@ -120,13 +120,13 @@ TEST(GridTextFiles, EmptyFileLeavesOneEmptyRow) {
 }
 
 TEST(GridTextFiles, UnreadableFileChangesNothing) {
-    TempDir dir;
+    ScratchDir dir;
     CaptureSink sink;
     TMainData d;
     d.StringGridSheets.SetRow(1, {"keep", "MDF", "1", "1", "1", "", "", ""});
     d.EditSheetsFileName = "before.sht";
     EXPECT_FALSE(ReadSheetsTXTFile(d, dir.File("missing.txt")));
-    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.Path().string()));  // a folder
+    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.Path()));  // a folder
     ASSERT_EQ(sink.Warnings.size(), 2u);
     EXPECT_EQ(sink.Warnings[0].front(), '[');
     EXPECT_NE(sink.Warnings[0].find("missing.txt"), std::string::npos);
@@ -138,7 +138,7 @@ TEST(GridTextFiles, UnreadableFileChangesNothing) {
 }
 
 TEST(GridTextFiles, FileThatCannotBeWrittenIsReportedAndOldFileKept) {
-    TempDir dir;
+    ScratchDir dir;
     CaptureSink sink;
     TMainData d;
     const std::string f = dir.File("old.txt");
@@ -152,7 +152,7 @@ TEST(GridTextFiles, FileThatCannotBeWrittenIsReportedAndOldFileKept) {
     EXPECT_EQ(sink.Warnings[0].back(), ']');
     EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
 
-    if (!listtest::CanWriteReadOnlyFolders()) {
+    if (!testsupport::CanWriteReadOnlyFolders()) {
         ::chmod(dir.Path().c_str(), 0555);
         EXPECT_FALSE(WritePartsTxtFile(d, f, false));
         ::chmod(dir.Path().c_str(), 0755);
@@ -164,7 +164,7 @@ TEST(GridTextFiles, FileThatCannotBeWrittenIsReportedAndOldFileKept) {
 }
 
 TEST(GridTextFiles, ReportLinesEndInCrLf) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("plan.txt");
     WriteText(f, "an older and longer report");
     ASSERT_TRUE(WriteExportTXTFile({"Layout 1", "", "  Sheet   Qty"}, f));

@@ -7,14 +7,14 @@
 
 #include "app/core/captions.h"
 #include "app/core/main_data.h"
-#include "app_core/list_test_util.h"
 #include "engine/errors.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
-using listtest::ReadText;
-using listtest::TempDir;
-using listtest::WriteText;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 TEST(MainData, GridSizesAndTitles) {
     TMainData d;
@@ -85,7 +85,7 @@ void FillSheets(TMainData& d) {
 }  // namespace
 
 TEST(SheetListFile, RoundTripSkipsEmptyRowsAndNumbersWithoutGaps) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     FillSheets(d);
     d.StringGridSheets.SetRow(4, {"", "", "", "", "", "9", "", ""});     // cost only: dropped
@@ -113,7 +113,7 @@ TEST(SheetListFile, RoundTripSkipsEmptyRowsAndNumbersWithoutGaps) {
 }
 
 TEST(SheetListFile, SavingErasesOtherSectionsAndWritesNothingOnFailure) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("b.sht");
     WriteText(f, "[OTHER]\r\nX=1\r\n[SHEET9]\r\nLABEL=stale\r\n");
     TMainData d;
@@ -134,8 +134,8 @@ TEST(SheetListFile, SavingErasesOtherSectionsAndWritesNothingOnFailure) {
 }
 
 TEST(SheetListFile, ReadOnlyFolderIsReportedWithoutDamage) {
-    if (listtest::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
-    TempDir dir;
+    if (testsupport::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
+    ScratchDir dir;
     const std::string f = dir.File("c.sht");
     TMainData d;
     FillSheets(d);
@@ -149,7 +149,7 @@ TEST(SheetListFile, ReadOnlyFolderIsReportedWithoutDamage) {
 }
 
 TEST(SheetListFile, HandWrittenFile) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("h.sht");
     // Keys and sections in other letter case, a missing priority, a gap after 2.
     WriteText(f,
@@ -170,7 +170,7 @@ TEST(SheetListFile, HandWrittenFile) {
 }
 
 TEST(SheetListFile, ReadsAtMostTenThousandSections) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("big.sht");
     std::string text;
     for (int n = 1; n <= kMaxListSections + 5; ++n)
@@ -183,7 +183,7 @@ TEST(SheetListFile, ReadsAtMostTenThousandSections) {
 }
 
 TEST(PartListFile, RoundTripNormalisesRotationAndShape) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     auto& g = d.StringGridParts;
     g.SetRow(1, {"P1", "MDF", "300", "200", "n", "4", "6", "c", "E1", "c1"});
@@ -211,7 +211,7 @@ TEST(PartListFile, RoundTripNormalisesRotationAndShape) {
 }
 
 TEST(PartListFile, HandWrittenDefaultsAndGaps) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("h.prt");
     WriteText(f,
               "[PART1]\nlabel=A\nrotate=x\n"
@@ -267,7 +267,7 @@ TEST(ListAppend, PartRowsAddBothQuantitiesAndKeepEdgeCell) {
 }
 
 TEST(ListAppend, AppendFilesAddRowsAndLeaveTheFileName) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     d.EditSheetsFileName = "current.sht";
     d.StringGridSheets.SetRow(1, {"A", "", "100", "50", "2", "", "", ""});
@@ -301,13 +301,13 @@ TEST(ListCommands, DeleteAndDeleteAll) {
 }
 
 TEST(ListFiles, UnreadableFileIsRefusedWithoutChange) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string folder = dir.File("folder.sht");
     std::filesystem::create_directory(folder);  // exists, but no file can be read there
     TMainData d;
     FillSheets(d);
     d.EditSheetsFileName = "before.sht";
-    listtest::CaptureSink sink;
+    testsupport::CaptureSink sink;
     EXPECT_FALSE(ReadSheetsFile(d, folder));
     EXPECT_FALSE(AppendSheetsFile(d, folder));
     EXPECT_FALSE(ReadPartsFile(d, folder));

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "option_test_util.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
-using opttest::ReadText;
-using opttest::ScratchDir;
-using opttest::WriteText;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 using Names = std::vector<std::string>;
 
 // The type lists live in the application layer, outside the engine's reset.
@@ -98,7 +98,7 @@ TEST_F(MaterialTypes, FailedWriteIsReportedAndLeavesTheOldFile) {
     WriteText(path, old);
     TypeList = {"B"};
     {
-        opttest::WriteBlocker block(path);
+        testsupport::WriteBlocker block(path);
         EXPECT_THROW(WriteTypeFile(path), platform::IniWriteError);
     }
     EXPECT_EQ(ReadText(path), old);
@@ -167,7 +167,7 @@ TEST_F(MaterialTypes, DialogButtonsEditTheList) {
 
 TEST_F(MaterialTypes, SaveWritesTheDefaultFileOfTheStartFolder) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TMaterialTypeDialog dialog;
     dialog.Items = {{"Glass", true}, {"Wood", false}};
     dialog.SaveClick();

@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "engine/pubstr.h"
-#include "option_test_util.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
-using opttest::ReadText;
-using opttest::ScratchDir;
-using opttest::WriteText;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 TEST(OptionFile, MissingFileGivesTheDefaults) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
     page.CheckBoxFastSpeed = false;
     page.CheckBoxCostOptimize = false;
@@ -61,7 +61,7 @@ TEST(OptionFile, MissingFileGivesTheDefaults) {
 
 TEST(OptionFile, RoundTripKeepsEverySetting) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
     page.RadioGroupCutMode = kCutModeRolling;
     page.CheckBoxFastSpeed = false;
@@ -237,7 +237,7 @@ TEST(OptionFile, RoundTripKeepsEverySetting) {
 
 TEST(OptionFile, HandWrittenFileInOtherLetterCase) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     const std::string path = dir.File("hand.opt");
     WriteText(path,
               "[option]\r\n"
@@ -291,7 +291,7 @@ TEST(OptionFile, EmptyTypeListSelectsNothing) {
 
 TEST(OptionFile, CutModeOutsideTheItemsIsWrittenAsGuillotine) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
     page.RadioGroupCutMode = 5;
     WriteOptionFile("mode", page, TWindowOptions());
@@ -306,7 +306,7 @@ TEST(OptionFile, CutModeOutsideTheItemsIsWrittenAsGuillotine) {
 
 TEST(OptionFile, RewriteKeepsLabelSchemesAndForeignKeys) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     const std::string path = dir.File("default.opt");
     WriteText(path,
               "[LABEL_SCHEME_1]\r\nCOL=3\r\nROW=4\r\n"
@@ -329,7 +329,7 @@ TEST(OptionFile, RewriteKeepsLabelSchemesAndForeignKeys) {
 
 TEST(OptionFile, LineBreakInAnEditCannotForgeASection) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
     page.EditPrintTitle = "Job\r\n[LABEL_SCHEME_1]";
     WriteOptionFile("x", page, TWindowOptions());
@@ -340,12 +340,12 @@ TEST(OptionFile, LineBreakInAnEditCannotForgeASection) {
 
 TEST(OptionFile, FailedWriteIsReportedAndLeavesTheOldFile) {
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     const std::string path = dir.File("default.opt");
     const std::string old = "[OPTION]\r\nBLADE_WIDTH=2\r\n[LABEL_SCHEME_1]\r\nCOL=3\r\n";
     WriteText(path, old);
     {
-        opttest::WriteBlocker block(path);
+        testsupport::WriteBlocker block(path);
         TOptionPage page;
         page.EditBladeWidth = "9";
         EXPECT_THROW(WriteOptionFile("default", page, TWindowOptions()), platform::IniWriteError);
@@ -356,7 +356,7 @@ TEST(OptionFile, FailedWriteIsReportedAndLeavesTheOldFile) {
 TEST(OptionFile, UnreadableFileIsNotRewritten) {
     if (::geteuid() == 0) GTEST_SKIP() << "a privileged process reads every file";
     ScratchDir dir;
-    opttest::AppDirScope app(dir.Path());
+    testsupport::AppDirScope app(dir.Path());
     const std::string path = dir.File("default.opt");
     WriteText(path, "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_write);

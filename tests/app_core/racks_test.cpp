@@ -5,14 +5,14 @@
 
 #include <filesystem>
 
-#include "app_core/list_test_util.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
-using listtest::CaptureSink;
-using listtest::ReadText;
-using listtest::TempDir;
-using listtest::WriteText;
+using testsupport::CaptureSink;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 namespace {
 
@@ -25,7 +25,7 @@ void FillOffcutRack(TMainData& d) {
 }  // namespace
 
 TEST(OffcutRackFile, RoundTripWithPriorityKeySpelling) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     FillOffcutRack(d);
     const std::string f = dir.File("r.rck");
@@ -49,7 +49,7 @@ TEST(OffcutRackFile, RoundTripWithPriorityKeySpelling) {
 }
 
 TEST(OffcutRackFile, FewerSlotsKeepStaleSectionsAndReadBackExactly) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("s.rck");
     TMainData d;
     d.StringGridOffcutRack.SetCell(OffcutRackCol::Label, 100, "last");
@@ -66,7 +66,7 @@ TEST(OffcutRackFile, FewerSlotsKeepStaleSectionsAndReadBackExactly) {
 }
 
 TEST(OffcutRackFile, HandWrittenFiles) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("h.rck");
     // Sections and keys in other letter case; slot 1 missing entirely.
     WriteText(f,
@@ -95,7 +95,7 @@ TEST(OffcutRackFile, HandWrittenFiles) {
 }
 
 TEST(OffcutRackFile, HugeSlotCountIsRefusedWithAMessage) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("huge.rck");
     WriteText(f, "[HEAD]\nNUMBER=2000000000\n");
     TMainData d;
@@ -113,8 +113,8 @@ TEST(OffcutRackFile, HugeSlotCountIsRefusedWithAMessage) {
 }
 
 TEST(OffcutRackFile, EmptyNameWritesTheDefaultFile) {
-    TempDir dir;
-    AppDir = dir.Path().string();
+    ScratchDir dir;
+    testsupport::AppDirScope app(dir.Path());
     TMainData d;
     FillOffcutRack(d);
     ASSERT_TRUE(SaveOffcutRack(d));  // no file name known yet
@@ -129,7 +129,7 @@ TEST(OffcutRackFile, EmptyNameWritesTheDefaultFile) {
 }
 
 TEST(OffcutRackFile, FailedWriteKeepsTheOldFile) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string f = dir.File("w.rck");
     TMainData d;
     FillOffcutRack(d);
@@ -143,8 +143,8 @@ TEST(OffcutRackFile, FailedWriteKeepsTheOldFile) {
 }
 
 TEST(OffcutRackFile, ReadOnlyFolderIsReportedWithoutDamage) {
-    if (listtest::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
-    TempDir dir;
+    if (testsupport::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
+    ScratchDir dir;
     const std::string f = dir.File("ro.rck");
     TMainData d;
     ASSERT_TRUE(WriteOffcutRackToFile(d, f, 10, false));
@@ -157,7 +157,7 @@ TEST(OffcutRackFile, ReadOnlyFolderIsReportedWithoutDamage) {
 }
 
 TEST(PartRackFile, RoundTripAndKeys) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     d.StringGridPartRack.SetRow(2, {"2", "P1", "MDF", "10", "20", "Rect", "c"});
     const std::string f = dir.File("p.prk");
@@ -195,7 +195,7 @@ TEST(RackSlots, EmptyTestAndClearing) {
 }
 
 TEST(RackSlots, SlotCountDialogAndReset) {
-    TempDir dir;
+    ScratchDir dir;
     TMainData d;
     CaptureSink sink;
     EXPECT_FALSE(ConfirmSlotQty(d, "ten", "Slot Qty."));

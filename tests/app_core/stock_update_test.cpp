@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/core/racks.h"
-#include "app_core/list_test_util.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "support/scratch.h"
 
-using listtest::CaptureSink;
+using testsupport::CaptureSink;
 
 namespace {
 

@@ -5,8 +5,6 @@
 #include <clocale>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -213,23 +212,16 @@ TEST(DxfOutLabel, OffsetInTheUnitOfTheHeight) {
 }
 
 TEST(DxfOutFile, SavedCompletelyOrNotAtAll) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "tessaly_dxfout_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    testsupport::ScratchDir dir;
     auto w = MakeWriter();
     w.WriteHeader();
     w.WriteCircle(0, 0, 0, 1000);
     w.WriteEOF();
-    const std::string name = (dir / "plan.dxf").string();
+    const std::string name = dir.File("plan.dxf");
     w.SaveToFile(name);
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream got;
-    got << in.rdbuf();
-    EXPECT_EQ(got.str(), w.Text());
+    EXPECT_EQ(testsupport::ReadText(name), w.Text());
 
-    const std::string bad = (dir / "missing" / "plan.dxf").string();
+    const std::string bad = dir.File("missing/plan.dxf");
     EXPECT_THROW(w.SaveToFile(bad), platform::IniWriteError);
-    EXPECT_FALSE(fs::exists(bad));
-    fs::remove_all(dir);
+    EXPECT_FALSE(std::filesystem::exists(bad));
 }

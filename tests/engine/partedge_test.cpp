@@ -2,39 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "engine/errors.h"
 #include "engine/stock2d.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using testsupport::ReadText;
 
 class PartEdgeFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("partedge_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string PathOf(const std::string& Name) const { return (dir_ / Name).string(); }
+    std::string PathOf(const std::string& Name) const { return dir_.File(Name); }
     std::string Write(const std::string& Name, const std::string& Text) const {
-        std::ofstream(PathOf(Name), std::ios::binary) << Text;
+        testsupport::WriteText(PathOf(Name), Text);
         return PathOf(Name);
     }
-    static std::string Read(const std::string& Path) {
-        std::ifstream f(Path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-    }
 
-    fs::path dir_;
+    testsupport::ScratchDir dir_;
 };
 
 void ExpectNotApplicable(const TPartEdge& e) {
@@ -147,7 +132,7 @@ TEST_F(PartEdgeFile, SaveWritesTypedTextsInKeyOrder) {
     list.AddEdge("Oak", "1/16", "0", "0.5", "0", "0", "0", "0", "2");
     const std::string path = PathOf("out.edg");
     list.SaveToIni(path);
-    EXPECT_EQ(Read(path),
+    EXPECT_EQ(ReadText(path),
               "[EDGETYPECOUNT]\r\nCOUNT=1\r\n\r\n"
               "[EDGETYPE0]\r\nLABEL=Oak\r\nGT=1/16\r\nGB=0\r\nGL=0.5\r\nGR=0\r\n"
               "BT=0\r\nBB=0\r\nBL=0\r\nBR=2\r\n\r\n");

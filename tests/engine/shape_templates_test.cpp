@@ -11,24 +11,15 @@
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "engine/trapezium.h"
-#include "platform/message_sink.h"
+#include "support/scratch.h"
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-class RecordingSink : public platform::MessageSink {
-  public:
-    std::vector<std::string> Warnings;
-    void Warning(const std::string& Text) override { Warnings.push_back(Text); }
-    bool Confirm(const std::string&, bool DefaultAnswer) override { return DefaultAnswer; }
-};
-
 class ShapeTemplates : public ::testing::Test {
   protected:
-    RecordingSink sink;
-    void SetUp() override { platform::SetMessageSink(&sink); }
-    void TearDown() override { platform::SetMessageSink(nullptr); }
+    testsupport::CaptureSink sink;
 };
 
 struct TBounds {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -135,7 +135,8 @@ TEST(SharedState, StartsEmpty) {
 }
 
 TEST(EraseAllIniSections, LeavesAnEmptyFile) {
-    const std::string name = ::testing::TempDir() + "erase_all_sections.ini";
+    testsupport::ScratchDir dir;
+    const std::string name = dir.File("erase_all_sections.ini");
     {
         platform::TIniFile ini(name);
         ini.WriteString("ONE", "a", "1");
@@ -147,5 +148,4 @@ TEST(EraseAllIniSections, LeavesAnEmptyFile) {
     EXPECT_TRUE(ini.ReadSections().empty());
     ini.UpdateFile();
     EXPECT_TRUE(platform::TIniFile(name).ReadSections().empty());
-    std::remove(name.c_str());
 }

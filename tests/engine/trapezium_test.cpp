@@ -1,18 +1,15 @@
 #include "engine/trapezium.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
-#include <filesystem>
 #include <numbers>
 
 #include "engine/defaults.h"
 #include "engine/errors.h"
 #include "engine/stock2d.h"
 #include "platform/inifile.h"
-
-namespace fs = std::filesystem;
+#include "support/scratch.h"
 
 namespace {
 
@@ -215,16 +212,8 @@ TEST(TrapeziumArea, LargeShapesDoNotOverflow) {
 
 class TrapeziumIni : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tessaly_tz_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string path(const char* name) const { return dir_.File(name); }
+    testsupport::ScratchDir dir_;
 };
 
 TEST_F(TrapeziumIni, SectionRoundTrip) {

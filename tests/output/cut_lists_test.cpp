@@ -10,14 +10,16 @@
 #include "platform/inifile.h"
 
 using namespace sample_plan;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
 
 TEST(CutLists, FilesMatchTheExpectedFiles) {
     Build();
-    TempFolder dir;
+    ScratchDir dir;
     SaveLayoutsListFile(dir.File("job_EXECL.txt"));
     SavePiecesListFile(dir.File("job_LABEL.txt"));
-    EXPECT_EQ(ReadBytes(dir.File("job_EXECL.txt")), Expected("cut_list_EXECL.txt"));
-    EXPECT_EQ(ReadBytes(dir.File("job_LABEL.txt")), Expected("cut_list_LABEL.txt"));
+    EXPECT_EQ(ReadText(dir.File("job_EXECL.txt")), Expected("cut_list_EXECL.txt"));
+    EXPECT_EQ(ReadText(dir.File("job_LABEL.txt")), Expected("cut_list_LABEL.txt"));
 }
 
 TEST(CutLists, OnePieceLinePerPieceOfThePlan) {
@@ -56,17 +58,17 @@ TEST(CutLists, WideValuesAndLayoutNumbersShiftTheLine) {
 TEST(CutLists, EmptyPlanGivesEmptyFiles) {
     Build();
     Optimizer.Best.Clear();
-    TempFolder dir;
+    ScratchDir dir;
     SaveLayoutsListFile(dir.File("a.txt"));
     SavePiecesListFile(dir.File("b.txt"));
     EXPECT_TRUE(std::filesystem::exists(dir.File("a.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("a.txt")), "");
-    EXPECT_EQ(ReadBytes(dir.File("b.txt")), "");
+    EXPECT_EQ(ReadText(dir.File("a.txt")), "");
+    EXPECT_EQ(ReadText(dir.File("b.txt")), "");
 }
 
 TEST(CutLists, FailedWriteNamesTheFile) {
     Build();
-    TempFolder dir;
+    ScratchDir dir;
     const std::string name = dir.File("folder");
     std::filesystem::create_directory(name);  // a folder cannot be replaced by the file
     try {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
 #include <numbers>
 #include <string>
@@ -14,6 +13,7 @@
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -279,30 +279,26 @@ TEST(DxfImportErrors, BadDrawingsLeaveThePreviousOutlineUntouched) {
 }
 
 TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "tessaly_dxf_import_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string name = (dir / "plate.dxf").string();
+    testsupport::ScratchDir dir;
+    const std::string name = dir.File("plate.dxf");
     platform::WriteFileAtomic(name, "\xEF\xBB\xBF" + kPlate);  // with a byte order mark
     EXPECT_TRUE(FileCanBeOpened(name));
     EXPECT_FALSE(FileCanBeOpened(""));
-    EXPECT_FALSE(FileCanBeOpened(dir.string()));
+    EXPECT_FALSE(FileCanBeOpened(dir.Path()));
 
     TExtPolyline o;
     EXPECT_EQ(ReadDxfProfileFile(name, o), "");
     EXPECT_EQ(o.Count(), 6u);
     const TExtPolyline kept = o;
-    EXPECT_EQ(ReadDxfProfileFile((dir / "missing.dxf").string(), o), MsgDxfFileNotFound);
-    EXPECT_EQ(ReadDxfProfileFile(dir.string(), o), MsgDxfFileNotFound);
+    EXPECT_EQ(ReadDxfProfileFile(dir.File("missing.dxf"), o), MsgDxfFileNotFound);
+    EXPECT_EQ(ReadDxfProfileFile(dir.Path(), o), MsgDxfFileNotFound);
     EXPECT_EQ(o, kept);
 
     // The program's outline changes only when a drawing was read.
     EXPECT_EQ(ImportDxfProfile(name), "");
     EXPECT_EQ(DxfOutline, kept);
     EXPECT_EQ(DxfProfileFileName, name);
-    EXPECT_EQ(ImportDxfProfile((dir / "missing.dxf").string()), MsgDxfFileNotFound);
+    EXPECT_EQ(ImportDxfProfile(dir.File("missing.dxf")), MsgDxfFileNotFound);
     EXPECT_EQ(DxfOutline, kept);
     EXPECT_EQ(DxfProfileFileName, name);
-    fs::remove_all(dir);
 }

@@ -16,6 +16,8 @@
 #include "platform/inifile.h"
 
 using namespace sample_plan;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
 
 namespace {
 
@@ -116,11 +118,11 @@ TEST(DxfLayout, ThirdLayoutMatchesTheExpectedFile) {
     LayoutShowOffcuts = true;
     LayoutShowLengthXWidth = true;
     LayoutShowXYPos = true;
-    TempFolder dir;
+    ScratchDir dir;
     std::string out;
     SaveLayoutDxf(dir.File("plan.dxf"), 2, out);
     EXPECT_EQ(out, dir.File("plan.dxf_3.dxf"));
-    EXPECT_EQ(ReadBytes(out), Expected("layout_3.dxf"));
+    EXPECT_EQ(ReadText(out), Expected("layout_3.dxf"));
 }
 
 // Every placed piece of layout 1 is in the drawing at its place (trims 1 and
@@ -215,7 +217,7 @@ TEST(DxfLayout, HeaderLinesBelowTheSheet) {
 
 TEST(DxfLayout, FailuresWriteNothing) {
     Build();
-    TempFolder dir;
+    ScratchDir dir;
     std::string out = "before";
     const std::string base = dir.File("none/plan");
     try {

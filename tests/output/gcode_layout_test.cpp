@@ -14,6 +14,8 @@
 #include "platform/inifile.h"
 
 using namespace sample_plan;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
 
 namespace {
 
@@ -83,11 +85,11 @@ TEST(GCodeLayout, FirstLayoutFile) {
     expected = Join(expected, MergedCuts(raw, 102000, 51000));
     expected = Join(expected, {"G0 Z5", "G0 X0Y0"});
 
-    TempFolder dir;
+    ScratchDir dir;
     std::string out;
     SaveLayoutGCode(dir.File("door.gnc"), "-1", "5", out, 0);
     EXPECT_EQ(out, dir.File("door.gnc_1.gnc"));
-    EXPECT_EQ(ReadBytes(out), JoinTextFileLines(expected));
+    EXPECT_EQ(ReadText(out), JoinTextFileLines(expected));
     EXPECT_TRUE(MergeLineSet.Lines.empty());
 }
 
@@ -167,7 +169,7 @@ TEST(GCodeLayout, NamesEndLinesAndHeaderComment) {
 
 TEST(GCodeLayout, FailuresWriteNothing) {
     Build();
-    TempFolder dir;
+    ScratchDir dir;
     std::string out = "before";
     const std::string base = dir.File("none/plan");
     try {

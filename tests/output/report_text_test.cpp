@@ -12,6 +12,8 @@
 #include "platform/inifile.h"
 
 using namespace sample_plan;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
 
 namespace {
 
@@ -37,9 +39,9 @@ TEST(ReportText, WholeReportMatchesTheExpectedFile) {
     EXPECT_EQ(TotalUsedSheets, 4);
     EXPECT_EQ(JoinTextFileLines(ReportTextLines()), Expected("report_text.txt"));
 
-    TempFolder dir;
+    ScratchDir dir;
     SaveReportTextFile(dir.File("job"));
-    EXPECT_EQ(ReadBytes(dir.File("job")), Expected("report_text.txt"));
+    EXPECT_EQ(ReadText(dir.File("job")), Expected("report_text.txt"));
 }
 
 TEST(ReportText, LayoutHeaderMatchesTheExpectedFile) {
@@ -155,7 +157,7 @@ TEST(ReportText, EmptyPlanReportsZeroTotals) {
 TEST(ReportText, FailedWriteNamesTheFileAndLeavesNothing) {
     Build();
     BuildAllReports();
-    TempFolder dir;
+    ScratchDir dir;
     const std::string name = dir.File("missing/report");
     try {
         SaveReportTextFile(name);

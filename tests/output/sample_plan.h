@@ -12,13 +12,7 @@
 // texts are the net sizes, as the run gives them.
 #pragma once
 
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +25,7 @@
 #include "engine/shared_state.h"
 #include "engine/trapezium.h"
 #include "output/report_text.h"
+#include "support/scratch.h"
 
 namespace sample_plan {
 
@@ -213,42 +208,9 @@ class FixedDateTime {
     FixedDateTime& operator=(const FixedDateTime&) = delete;
 };
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
-  public:
-    TempFolder() {
-        static std::atomic<int> counter{0};
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("tessaly_plan_out_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string File(const std::string& Name) const { return (path_ / Name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-// The bytes of a file; empty when it cannot be read.
-inline std::string ReadBytes(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // An expected file of tests/data/output.
 inline std::string Expected(const std::string& Name) {
-    return ReadBytes(std::string(TESSALY_TEST_DATA) + "/output/" + Name);
+    return testsupport::ReadText(std::string(TESSALY_TEST_DATA) + "/output/" + Name);
 }
 
 // The lines of a CR LF text (without their line ends).

@@ -1,40 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/inifile.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using platform::TIniFile;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tessaly_ini_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-    static void writeRaw(const std::string& p, const std::string& data) {
-        std::ofstream(p, std::ios::binary) << data;
-    }
-    static std::string readRaw(const std::string& p) {
-        std::string d;
-        platform::ReadFileBytes(p, d);
-        return d;
-    }
-    fs::path dir_;
+    std::string path(const char* name) const { return dir_.File(name); }
+    testsupport::ScratchDir dir_;
 };
 
 }  // namespace
@@ -47,9 +30,9 @@ TEST_F(IniFileTest, MissingFileReadsAsEmpty) {
 }
 
 TEST_F(IniFileTest, NamesMatchWithoutCaseValuesTrimmedAndUnquoted) {
-    writeRaw(path("a.ini"),
-             "[Option]\r\nBladeWidth =  0.125 \r\nTitle=\"  quoted  \"\r\nSingle='x'\r\n"
-             "Odd=\"half\r\nCount=12\r\nBad=1x\r\nFlag=1\r\n");
+    WriteText(path("a.ini"),
+              "[Option]\r\nBladeWidth =  0.125 \r\nTitle=\"  quoted  \"\r\nSingle='x'\r\n"
+              "Odd=\"half\r\nCount=12\r\nBad=1x\r\nFlag=1\r\n");
     TIniFile ini(path("a.ini"));
     EXPECT_EQ(ini.ReadString("OPTION", "bladewidth", ""), "0.125");
     EXPECT_EQ(ini.ReadString("option", "TITLE", ""), "  quoted  ");
@@ -62,8 +45,7 @@ TEST_F(IniFileTest, NamesMatchWithoutCaseValuesTrimmedAndUnquoted) {
 }
 
 TEST_F(IniFileTest, RewriteInPlaceKeepsOtherSectionsKeysAndOrder) {
-    writeRaw(path("b.ini"),
-             "[OPTION]\nA=1\nB=2\n[LABEL_SCHEME_1]\nX=keep\n[OTHER]\nC=3\n");
+    WriteText(path("b.ini"), "[OPTION]\nA=1\nB=2\n[LABEL_SCHEME_1]\nX=keep\n[OTHER]\nC=3\n");
     {
         TIniFile ini(path("b.ini"));
         ini.WriteString("option", "b", "20");
@@ -71,7 +53,7 @@ TEST_F(IniFileTest, RewriteInPlaceKeepsOtherSectionsKeysAndOrder) {
         ini.WriteString("NEW", "k", "v");
         ini.UpdateFile();
     }
-    EXPECT_EQ(readRaw(path("b.ini")),
+    EXPECT_EQ(ReadText(path("b.ini")),
               "[OPTION]\r\nA=1\r\nB=20\r\nD=4\r\n\r\n[LABEL_SCHEME_1]\r\nX=keep\r\n\r\n"
               "[OTHER]\r\nC=3\r\n\r\n[NEW]\r\nk=v\r\n\r\n");
     TIniFile again(path("b.ini"));
@@ -103,7 +85,7 @@ TEST_F(IniFileTest, ValuesReadBackAsWritten) {
 }
 
 TEST_F(IniFileTest, EraseSection) {
-    writeRaw(path("c.ini"), "[SHEET1]\nL=1\n[sheet2]\nL=2\n[SHEET3]\nL=3\n");
+    WriteText(path("c.ini"), "[SHEET1]\nL=1\n[sheet2]\nL=2\n[SHEET3]\nL=3\n");
     TIniFile ini(path("c.ini"));
     ini.EraseSection("SHEET2");
     ini.EraseSection("missing");
@@ -120,10 +102,10 @@ TEST_F(IniFileTest, FailedWriteIsReportedAndOldFileIntact) {
         ini.WriteString("A", "b", "c");
         EXPECT_THROW(ini.UpdateFile(), platform::IniWriteError);
     }
-    writeRaw(path("d.ini"), "[A]\r\nb=old\r\n");
+    WriteText(path("d.ini"), "[A]\r\nb=old\r\n");
     TIniFile ini(path("d.ini"));
     ini.WriteString("A", "b", "new");
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir_.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     if (::geteuid() != 0) {
         try {
             ini.UpdateFile();
@@ -132,8 +114,8 @@ TEST_F(IniFileTest, FailedWriteIsReportedAndOldFileIntact) {
             EXPECT_NE(std::string(e.what()).find("d.ini"), std::string::npos);
         }
     }
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    EXPECT_EQ(readRaw(path("d.ini")), "[A]\r\nb=old\r\n");
+    fs::permissions(dir_.Path(), fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(ReadText(path("d.ini")), "[A]\r\nb=old\r\n");
     EXPECT_FALSE(fs::exists(path("d.ini.tmp~")));
 }
 

@@ -1,4 +1,4 @@
-// Scratch folders and file helpers for the option, caption and material type tests.
+// Scratch folders, file helpers and message capture shared by the tests.
 #pragma once
 
 #include <unistd.h>
@@ -8,18 +8,21 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/pubstr.h"
+#include "platform/message_sink.h"
 
-namespace opttest {
+namespace testsupport {
 
-// A fresh folder under the system's temporary folder, removed afterwards.
+// A fresh folder under the system's temporary folder, unique to the process
+// and the test, removed afterwards (write permission given back first).
 class ScratchDir {
   public:
     ScratchDir() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("tessaly_appopt_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+                ("tessaly_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -32,6 +35,7 @@ class ScratchDir {
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
+    // The path of Name inside the folder.
     std::string File(const std::string& Name) const { return (path_ / Name).string(); }
     std::string Path() const { return path_.string(); }
 
@@ -39,23 +43,13 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-// Points AppDir at Folder for the life of the guard.
-class AppDirScope {
-  public:
-    explicit AppDirScope(const std::string& Folder) : old_(AppDir) { AppDir = Folder; }
-    ~AppDirScope() { AppDir = old_; }
-    AppDirScope(const AppDirScope&) = delete;
-    AppDirScope& operator=(const AppDirScope&) = delete;
-
-  private:
-    std::string old_;
-};
-
+// Writes Text to Path byte for byte.
 inline void WriteText(const std::string& Path, const std::string& Text) {
     std::ofstream out(Path, std::ios::binary);
     out << Text;
 }
 
+// The bytes of a file; empty when it cannot be read.
 inline std::string ReadText(const std::string& Path) {
     std::ifstream in(Path, std::ios::binary);
     std::ostringstream ss;
@@ -63,10 +57,33 @@ inline std::string ReadText(const std::string& Path) {
     return ss.str();
 }
 
+// True when the process may write into a folder whose write permission was
+// removed (running as root), so read-only tests cannot be made.
+inline bool CanWriteReadOnlyFolders() {
+    return ::geteuid() == 0;
+}
+
+// Collects the warnings and questions shown while it is installed; questions
+// get their default answer.
+class CaptureSink : public platform::MessageSink {
+  public:
+    CaptureSink() { platform::SetMessageSink(this); }
+    ~CaptureSink() override { platform::SetMessageSink(nullptr); }
+    CaptureSink(const CaptureSink&) = delete;
+    CaptureSink& operator=(const CaptureSink&) = delete;
+
+    void Warning(const std::string& Text) override { Warnings.push_back(Text); }
+    bool Confirm(const std::string& Text, bool DefaultAnswer) override {
+        Warnings.push_back(Text);
+        return DefaultAnswer;
+    }
+    std::vector<std::string> Warnings;
+};
+
 // Makes writing next to File impossible: the folder loses its write
 // permission, and because a privileged process writes there all the same,
 // the name of the writer's temporary file is taken by a folder as well.
-// Returns a guard that undoes both.
+// Undoes both when it ends.
 class WriteBlocker {
   public:
     explicit WriteBlocker(const std::string& File)
@@ -92,4 +109,16 @@ class WriteBlocker {
     std::filesystem::path tmp_;
 };
 
-}  // namespace opttest
+// Points AppDir at Folder for the life of the guard.
+class AppDirScope {
+  public:
+    explicit AppDirScope(const std::string& Folder) : old_(AppDir) { AppDir = Folder; }
+    ~AppDirScope() { AppDir = old_; }
+    AppDirScope(const AppDirScope&) = delete;
+    AppDirScope& operator=(const AppDirScope&) = delete;
+
+  private:
+    std::string old_;
+};
+
+}  // namespace testsupport
