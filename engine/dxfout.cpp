@@ -190,29 +190,19 @@ void TDXFOut::WriteCircle(double X, double Y, double Z, double Radius) {
     AddNumber("40", User(Radius));
 }
 
-void TDXFOut::WriteEllipse(double X1, double Y1, double /*Z1*/, double X2, double Y2,
-                           double /*Z2*/) {
-    if (X2 < X1) std::swap(X1, X2);
-    const double cy = (Y1 + Y2) / 2;
-    BeginPolyline(true);
-    if (X1 == X2) {
-        // No width: the curve is the vertical segment between its two ends.
-        WriteVertex(User(X1), User(std::max(Y1, Y2)), 0);
-        WriteVertex(User(X1), User(std::min(Y1, Y2)), 0);
-        EndPolyline();
-        return;
-    }
+TEllipseHalf EllipseUpperHalf(double X1, double X2, double Cy, double HalfHeight) {
     const double s0 = (X2 - X1) / 100;
     const double a = std::abs(X1 - X2) / 2;
-    const double b = std::abs(Y1 - Y2) / 2;
+    const double b = HalfHeight;
     const double cx = (X1 + X2) / 2;
-
-    // Points of the upper half; the lower half mirrors them about cy.
-    std::vector<double> xs{X1};
-    std::vector<double> offs{0.0};
+    TEllipseHalf h;
+    std::vector<double>& xs = h.Xs;
+    std::vector<double>& offs = h.Offsets;
+    xs.push_back(X1);
+    offs.push_back(0.0);
     for (int i = 1; i <= 1000; ++i) {
         const double px = xs.back();
-        const double py = cy + offs.back();
+        const double py = Cy + offs.back();
         double s = s0;
         double off = 0;
         bool finished = false;
@@ -228,7 +218,7 @@ void TDXFOut::WriteEllipse(double X1, double Y1, double /*Z1*/, double X2, doubl
             }
             const double u = (x - cx) / a;
             off = b * std::sqrt(std::abs(1 - u * u));
-            const double dx = x - px, dy = cy + off - py;
+            const double dx = x - px, dy = Cy + off - py;
             if (dx * dx + dy * dy <= s0 * s0) break;
             s /= 2;
         }
@@ -236,6 +226,25 @@ void TDXFOut::WriteEllipse(double X1, double Y1, double /*Z1*/, double X2, doubl
         xs.push_back(px + s);
         offs.push_back(off);
     }
+    return h;
+}
+
+void TDXFOut::WriteEllipse(double X1, double Y1, double /*Z1*/, double X2, double Y2,
+                           double /*Z2*/) {
+    if (X2 < X1) std::swap(X1, X2);
+    const double cy = (Y1 + Y2) / 2;
+    BeginPolyline(true);
+    if (X1 == X2) {
+        // No width: the curve is the vertical segment between its two ends.
+        WriteVertex(User(X1), User(std::max(Y1, Y2)), 0);
+        WriteVertex(User(X1), User(std::min(Y1, Y2)), 0);
+        EndPolyline();
+        return;
+    }
+    // The upper half; the lower half mirrors it about cy.
+    const TEllipseHalf h = EllipseUpperHalf(X1, X2, cy, std::abs(Y1 - Y2) / 2);
+    const std::vector<double>& xs = h.Xs;
+    const std::vector<double>& offs = h.Offsets;
     for (std::size_t i = 0; i < xs.size(); ++i) WriteVertex(User(xs[i]), User(cy + offs[i]), 0);
     for (std::size_t i = xs.size(); i-- > 0;) WriteVertex(User(xs[i]), User(cy - offs[i]), 0);
     EndPolyline();

@@ -21,6 +21,16 @@
 // stay on one line of a text file.
 std::string BlankLineBreaks(std::string_view S);
 
+// Points of the upper half of the ellipse that spans X1..X2 across and
+// 2 * HalfHeight up about the line y = Cy, from X1 onwards in steps of about a
+// hundredth of the span (at most 1001 points). Xs[i] pairs with Offsets[i],
+// the height above Cy; the lower half mirrors them. X1 must differ from X2.
+struct TEllipseHalf {
+    std::vector<double> Xs;
+    std::vector<double> Offsets;
+};
+TEllipseHalf EllipseUpperHalf(double X1, double X2, double Cy, double HalfHeight);
+
 class TDXFOut {
   public:
     // Kept from construction, not written.

@@ -52,7 +52,7 @@ void WriteEllipseNC(std::vector<std::string>& F, double X1, double X2, double YL
                     const std::string& CutZ, const std::string& SafeZ) {
     const double a = std::abs(X2 - X1) / 2;
     const double b = std::abs(YHigh - YLow) / 2;
-    const double cx = (X1 + X2) / 2, cy = (YLow + YHigh) / 2;
+    const double cy = (YLow + YHigh) / 2;
     auto point = [](const char* code, double x, double y) {
         return Format("%s X%5.5fY%5.5f", {code, x / 1000, y / 1000});
     };
@@ -64,33 +64,9 @@ void WriteEllipseNC(std::vector<std::string>& F, double X1, double X2, double YL
         if (GCodeZMoves) F.push_back(Format("G0 Z %s", {SafeZ}));
         return;
     }
-    const double d = (X2 - X1) / 100;
-    std::vector<double> xs{X1};
-    std::vector<double> ys{0.0};
-    for (int i = 1; i <= 1000; ++i) {
-        const double px = xs.back(), py = cy + ys.back();
-        double h = d, y = 0;
-        bool complete = false;
-        for (int attempt = 0; attempt < 10; ++attempt) {
-            const double x = px + h;
-            if (x > X2) {
-                h /= 2;
-                if (h <= d / 500) {
-                    complete = true;
-                    break;
-                }
-                continue;
-            }
-            const double u = (x - cx) / a;
-            y = b * std::sqrt(std::abs(1 - u * u));
-            const double dx = x - px, dy = cy + y - py;
-            if (dx * dx + dy * dy <= d * d) break;
-            h /= 2;
-        }
-        if (complete) break;
-        xs.push_back(px + h);
-        ys.push_back(y);
-    }
+    const TEllipseHalf h = EllipseUpperHalf(X1, X2, cy, b);
+    const std::vector<double>& xs = h.Xs;
+    const std::vector<double>& ys = h.Offsets;
     F.push_back(point("G0", xs[0], cy));
     if (GCodeZMoves) F.push_back(Format("G1 Z %s", {CutZ}));
     for (std::size_t k = 1; k < xs.size(); ++k) F.push_back(point("G1", xs[k], cy + ys[k]));
