@@ -161,10 +161,7 @@ void AnyShapeDeleteAll(TMainData& d) {
 }
 
 bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
-    if (FileExistsButUnreadable(fileName)) {
-        WarnUnreadableFile(fileName);
-        return false;
-    }
+    if (RefuseUnreadableFile(fileName)) return false;
     AnyShapeDeleteAll(d);
     try {
         const platform::TIniFile ini(fileName);

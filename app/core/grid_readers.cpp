@@ -7,7 +7,6 @@
 #include "app/core/option_reader.h"
 #include "engine/errors.h"
 #include "engine/partedge.h"
-#include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
@@ -44,16 +43,7 @@ bool PositiveLength(const std::string& text, std::int32_t& units, std::string& e
 // A cost (decimals, no fractions) of at least 0.
 bool NonNegativeCost(const std::string& text, std::int32_t& units, std::string& e) {
     e.clear();
-    try {
-        units = PubFunc.StrToUnits(text);
-    } catch (const EConvertError& ex) {
-        e = ex.what();
-        return false;
-    } catch (const ERangeError& ex) {
-        e = ex.what();
-        return false;
-    }
-    return units >= 0;
+    return StrToUnitsOrError(text, units, e) && units >= 0;
 }
 
 // A whole number of at least 0.

@@ -155,30 +155,21 @@ void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) 
 }
 
 bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
-    if (FileExistsButUnreadable(fileName)) {
-        WarnUnreadableFile(fileName);
-        return false;
-    }
+    if (RefuseUnreadableFile(fileName)) return false;
     ReadList(data.StringGridSheets, fileName, "SHEET", false);
     data.EditSheetsFileName = fileName;
     return true;
 }
 
 bool ReadPartsFile(TMainData& data, const std::string& fileName) {
-    if (FileExistsButUnreadable(fileName)) {
-        WarnUnreadableFile(fileName);
-        return false;
-    }
+    if (RefuseUnreadableFile(fileName)) return false;
     ReadList(data.StringGridParts, fileName, "PART", true);
     data.EditPartsFileName = fileName;
     return true;
 }
 
 bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
-    if (FileExistsButUnreadable(fileName)) {
-        WarnUnreadableFile(fileName);
-        return false;
-    }
+    if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("SHEET", n);
@@ -193,10 +184,7 @@ bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
 }
 
 bool AppendPartsFile(TMainData& data, const std::string& fileName) {
-    if (FileExistsButUnreadable(fileName)) {
-        WarnUnreadableFile(fileName);
-        return false;
-    }
+    if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("PART", n);

@@ -127,3 +127,9 @@ bool FileExistsButUnreadable(const std::string& fileName) {
 void WarnUnreadableFile(const std::string& fileName) {
     platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + fileName + "]");
 }
+
+bool RefuseUnreadableFile(const std::string& fileName) {
+    if (!FileExistsButUnreadable(fileName)) return false;
+    WarnUnreadableFile(fileName);
+    return true;
+}

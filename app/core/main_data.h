@@ -106,3 +106,6 @@ bool FileExistsButUnreadable(const std::string& FileName);
 // Warns through the message sink that FileName cannot be read
 // (MsgCantOpenFile + "[" + FileName + "]").
 void WarnUnreadableFile(const std::string& FileName);
+// Both of the above: true, after the warning, when FileName exists but cannot
+// be read; a reader then stops without touching its list.
+bool RefuseUnreadableFile(const std::string& FileName);

@@ -49,8 +49,12 @@ bool TypedLengthToUnits(const std::string& Text, std::int32_t& Units, std::strin
         E = "'" + Text + "' is not a valid floating point value";
         return false;
     }
+    return StrToUnitsOrError(decimal, Units, E);
+}
+
+bool StrToUnitsOrError(const std::string& Text, std::int32_t& Units, std::string& E) {
     try {
-        Units = PubFunc.StrToUnits(decimal);
+        Units = PubFunc.StrToUnits(Text);
     } catch (const EConvertError& ex) {
         E = ex.what();
         return false;

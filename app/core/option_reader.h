@@ -45,3 +45,7 @@ void CheckAutoPrinterSetupFontSize(TOptionPage& Page, bool Auto);
 // Returns false with the conversion error's text in E when it cannot be
 // converted; an empty text is 0.
 bool TypedLengthToUnits(const std::string& Text, std::int32_t& Units, std::string& E);
+// PubFunc.StrToUnits(Text) into Units (decimals only, no fractions). Returns
+// false with the conversion or range error's text in E, Units untouched,
+// when Text is no length.
+bool StrToUnitsOrError(const std::string& Text, std::int32_t& Units, std::string& E);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "app/core/option_reader.h"
 #include "app/core/racks.h"
 #include "engine/errors.h"
 #include "engine/pubfunc.h"
@@ -433,15 +434,7 @@ bool ReadOffcutLimits(const TOptionPage& Page, TStockUpdateOutcome& Outcome) {
     for (const Limit& l : limits) {
         std::string e;
         std::int32_t v = 0;
-        try {
-            v = PubFunc.StrToUnits(l.Text);
-        } catch (const EConvertError& ex) {
-            e = ex.what();
-            v = -1;
-        } catch (const ERangeError& ex) {
-            e = ex.what();
-            v = -1;
-        }
+        if (!StrToUnitsOrError(l.Text, v, e)) v = -1;
         if (v < 0) {
             Outcome.Error = TErrorLocation::Field(kSetupPage, l.Control, "[" + e + "]" + l.Message);
             platform::CurrentMessageSink().Warning(Outcome.Error.Message);
@@ -449,6 +442,35 @@ bool ReadOffcutLimits(const TOptionPage& Page, TStockUpdateOutcome& Outcome) {
         }
         l.Value = v;
     }
+    return true;
+}
+
+// A command of one step (no offcuts) that switches only its own Button off.
+bool RunOneStep(TMainData& Data, const Steps& S, bool& Button, TStockUpdateOutcome& Outcome) {
+    Outcome = {};
+    if (!PlanReady() || !Button) return false;
+    if (!RunSteps(Data, S, "", Outcome)) return false;
+    Button = false;
+    return true;
+}
+
+// The two offcut commands: the kept offcuts into the rack (ToRack) or the
+// sheets grid. Either one switches both off.
+bool AddOffcuts(TMainData& Data, const TOptionPage& Page, TStockUpdateButtons& Buttons,
+                TStockUpdateOutcome& Outcome, bool ToRack) {
+    Outcome = {};
+    if (!PlanReady() || !Buttons.ButtonAddOffcutToRack || !Buttons.ButtonAddOffcutsToSheets)
+        return false;
+    if (!ReadOffcutLimits(Page, Outcome)) return false;
+    Steps s;
+    s.OffcutsToRack = ToRack;
+    s.OffcutsToSheets = !ToRack;
+    if (!RunSteps(Data, s, Page.LabeledEditOffcutsPrefix, Outcome)) return false;
+    Buttons.ButtonAddOffcutsToSheets = false;
+    Buttons.ButtonAddOffcutToRack = false;
+    Buttons.ButtonManual = false;
+    Buttons.ButtonLayoutAgain = false;
+    if (ToRack) Outcome.PageToFront = kOffcutsPage;
     return true;
 }
 
@@ -491,54 +513,19 @@ bool TStockUpdater::ButtonUpdateAllClick() {
 }
 
 bool TStockUpdater::ButtonUpdateSheetsClick() {
-    Outcome_ = {};
-    if (!PlanReady() || !Buttons_.ButtonUpdateSheets) return false;
-    Steps s;
-    s.Sheets = true;
-    if (!RunSteps(Data_, s, "", Outcome_)) return false;
-    Buttons_.ButtonUpdateSheets = false;
-    return true;
+    return RunOneStep(Data_, Steps{.Sheets = true}, Buttons_.ButtonUpdateSheets, Outcome_);
 }
 
 bool TStockUpdater::ButtonUpdatePartsClick() {
-    Outcome_ = {};
-    if (!PlanReady() || !Buttons_.ButtonUpdateParts) return false;
-    Steps s;
-    s.Parts = true;
-    if (!RunSteps(Data_, s, "", Outcome_)) return false;
-    Buttons_.ButtonUpdateParts = false;
-    return true;
+    return RunOneStep(Data_, Steps{.Parts = true}, Buttons_.ButtonUpdateParts, Outcome_);
 }
 
 bool TStockUpdater::ButtonAddOffcutToRackClick() {
-    Outcome_ = {};
-    if (!PlanReady() || !Buttons_.ButtonAddOffcutToRack || !Buttons_.ButtonAddOffcutsToSheets)
-        return false;
-    if (!ReadOffcutLimits(Page_, Outcome_)) return false;
-    Steps s;
-    s.OffcutsToRack = true;
-    if (!RunSteps(Data_, s, Page_.LabeledEditOffcutsPrefix, Outcome_)) return false;
-    Buttons_.ButtonAddOffcutsToSheets = false;
-    Buttons_.ButtonAddOffcutToRack = false;
-    Buttons_.ButtonManual = false;
-    Buttons_.ButtonLayoutAgain = false;
-    Outcome_.PageToFront = kOffcutsPage;
-    return true;
+    return AddOffcuts(Data_, Page_, Buttons_, Outcome_, true);
 }
 
 bool TStockUpdater::ButtonAddOffcutsToSheetsClick() {
-    Outcome_ = {};
-    if (!PlanReady() || !Buttons_.ButtonAddOffcutToRack || !Buttons_.ButtonAddOffcutsToSheets)
-        return false;
-    if (!ReadOffcutLimits(Page_, Outcome_)) return false;
-    Steps s;
-    s.OffcutsToSheets = true;
-    if (!RunSteps(Data_, s, Page_.LabeledEditOffcutsPrefix, Outcome_)) return false;
-    Buttons_.ButtonAddOffcutsToSheets = false;
-    Buttons_.ButtonAddOffcutToRack = false;
-    Buttons_.ButtonManual = false;
-    Buttons_.ButtonLayoutAgain = false;
-    return true;
+    return AddOffcuts(Data_, Page_, Buttons_, Outcome_, false);
 }
 
 bool TStockUpdater::ButtonAddPartToRackClick() {
