@@ -166,3 +166,35 @@ TEST_F(BatchTest, ReportThatCannotBeWrittenFailsTheJob) {
     EXPECT_FALSE(sink_.Warnings.empty());
     EXPECT_FALSE(fs::exists(at("missing")));
 }
+
+TEST_F(BatchTest, AutoRearrangeNeedsAPlanAndKeepsTheLayoutsCounts) {
+    TMainWindowCore empty;
+    empty.ButtonLayoutAgainClick();
+    ASSERT_EQ(sink_.Warnings.size(), 1u);
+    EXPECT_EQ(sink_.Warnings[0], MsgLayoutIsEmpty);
+
+    ASSERT_EQ(batch({"-auto:yes", "-hide:yes"}), 0);
+    CurrentLayoutIndex = Optimizer.Best.Count() - 1;
+    const TPacket before = Optimizer.Best[CurrentLayoutIndex];
+    window_->ButtonLayoutAgainClick();
+    const TPacket& after = Optimizer.Best[CurrentLayoutIndex];
+    EXPECT_EQ(after.Quantity, before.Quantity);
+    EXPECT_EQ(after.Material, before.Material);
+    EXPECT_EQ(after.Label, before.Label);
+    // The same pieces, all inside the sheet and apart from each other.
+    int pieces = 0;
+    for (const T2DStock& c : before.PartCounts) pieces += c.Quantity;
+    int placed = 0;
+    const auto& pl = after.Placements.Items();
+    for (std::size_t i = 0; i < pl.size(); ++i) {
+        if (pl[i].Label.rfind(OffcutPrefix, 0) == 0 || pl[i].Label.rfind(ZeroOffcutPrefix, 0) == 0)
+            continue;
+        ++placed;
+        const TRect r = pl[i].BoundsRect();
+        EXPECT_LE(r.Right, after.Length);
+        EXPECT_LE(r.Bottom, after.Width);
+        for (std::size_t j = i + 1; j < pl.size(); ++j)
+            EXPECT_FALSE(Overlap(r, pl[j].BoundsRect()));
+    }
+    EXPECT_EQ(placed, pieces);
+}
