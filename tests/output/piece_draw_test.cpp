@@ -7,25 +7,16 @@
 
 #include "engine/pubstr.h"
 #include "engine/trapezium.h"
+#include "output/placed_piece.h"
 #include "support/recording_canvas.h"
 
 namespace {
 
+using placed_piece::Piece;
 using platform::TCanvasPoint;
 using testsupport::CanvasOp;
 using testsupport::OpKind;
 using testsupport::RecordingCanvas;
-
-T2DStock Piece(const std::string& label, TPoint pos, int length, int width,
-               std::uint8_t kind = skRectangle) {
-    T2DStock p;
-    p.Label = label;
-    p.Position = pos;
-    p.Length = length;
-    p.Width = width;
-    p.ShapeKind = kind;
-    return p;
-}
 
 RecordingCanvas Canvas() {
     RecordingCanvas c;

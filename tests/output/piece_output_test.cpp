@@ -10,26 +10,17 @@
 #include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "engine/trapezium.h"
+#include "output/placed_piece.h"
 #include "support/recording_canvas.h"
 
 namespace {
 
+using placed_piece::Piece;
 using platform::TCanvasPoint;
 using testsupport::CanvasOp;
 using testsupport::OpKind;
 using testsupport::RecordingCanvas;
 using Lines = std::vector<std::string>;
-
-T2DStock Piece(const std::string& label, TPoint pos, int length, int width,
-               std::uint8_t kind = skRectangle) {
-    T2DStock p;
-    p.Label = label;
-    p.Position = pos;
-    p.Length = length;
-    p.Width = width;
-    p.ShapeKind = kind;
-    return p;
-}
 
 // A right triangle 4000 x 3000 registered as the shape of label "S".
 void AddTriangleShape() {
