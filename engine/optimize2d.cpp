@@ -113,23 +113,6 @@ void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
         if (e.Label == Layout.Label) e.Quantity -= Layout.Quantity;
 }
 
-// The non-zero part counts of every layout of a plan, kept beside it while
-// the plan's counts do not change, so the pick step need not walk every part
-// of every layout.
-struct TPlanCounts {
-    std::vector<std::vector<TSeeds::TCount>> Counts;
-    std::vector<std::int32_t> Totals;
-    void Build(const TSchemes& Plan) {
-        Counts.resize(static_cast<std::size_t>(Plan.Count()));
-        Totals.resize(static_cast<std::size_t>(Plan.Count()));
-        for (int k = 0; k < Plan.Count(); ++k) {
-            TSeeds::TBlockInfo info = TSeeds::InfoOf(Plan[k]);
-            Counts[static_cast<std::size_t>(k)] = std::move(info.Counts);
-            Totals[static_cast<std::size_t>(k)] = info.Total;
-        }
-    }
-};
-
 // Quantities of a list by position.
 std::vector<std::int32_t> Quantities(const TPanels& List) {
     std::vector<std::int32_t> q;
@@ -167,18 +150,86 @@ bool TOptimize2d::TimeCheckFails() {
 
 // ---- the candidate gate ---------------------------------------------------------
 
+TPartMask PartMask(const std::vector<TSeeds::TCount>& Counts) {
+    TPartMask mask;
+    for (const TSeeds::TCount& c : Counts)
+        if (c.Qty > 0) mask.Set(c.Index);
+    return mask;
+}
+
+void TLayoutFacts::Build(const TSchemes& Plan) {
+    Totals.clear();
+    Index.clear();
+    Priority.clear();
+    Masks.clear();
+    Arena_.clear();
+    Start_.clear();
+    Length_.clear();
+    Live_ = 0;
+    for (const TPacket& p : Plan.Packets) Append(p, TSeeds::InfoOf(p));
+}
+
+std::size_t TLayoutFacts::Put(const std::vector<TSeeds::TCount>& Counts) {
+    const std::size_t start = Arena_.size();
+    Arena_.insert(Arena_.end(), Counts.begin(), Counts.end());
+    Live_ += Counts.size();
+    return start;
+}
+
+void TLayoutFacts::Pack() {
+    std::vector<TSeeds::TCount> packed;
+    packed.reserve(Live_ + Live_ / 2);
+    for (std::size_t k = 0; k < Start_.size(); ++k) {
+        const std::size_t start = packed.size();
+        packed.insert(packed.end(), Arena_.begin() + static_cast<std::ptrdiff_t>(Start_[k]),
+                      Arena_.begin() + static_cast<std::ptrdiff_t>(Start_[k] + Length_[k]));
+        Start_[k] = start;
+    }
+    Arena_ = std::move(packed);
+}
+
+void TLayoutFacts::Set(std::size_t K, const TPacket& Layout, const TSeeds::TBlockInfo& Info) {
+    Live_ -= Length_[K];
+    if (Info.Counts.size() <= Length_[K]) {
+        std::copy(Info.Counts.begin(), Info.Counts.end(),
+                  Arena_.begin() + static_cast<std::ptrdiff_t>(Start_[K]));
+        Live_ += Info.Counts.size();
+    } else {
+        Start_[K] = Put(Info.Counts);
+    }
+    Length_[K] = Info.Counts.size();
+    Totals[K] = Info.Total;
+    Index[K] = Layout.Index;
+    Priority[K] = Layout.Priority;
+    Masks[K] = PartMask(Info.Counts);
+    if (Arena_.size() > 2 * Live_ + 4096) Pack();
+}
+
+void TLayoutFacts::Append(const TPacket& Layout, const TSeeds::TBlockInfo& Info) {
+    Start_.push_back(Put(Info.Counts));
+    Length_.push_back(Info.Counts.size());
+    Totals.push_back(Info.Total);
+    Index.push_back(Layout.Index);
+    Priority.push_back(Layout.Priority);
+    Masks.push_back(PartMask(Info.Counts));
+}
+
+void TLayoutFacts::Erase(std::size_t K) {
+    const auto k = static_cast<std::ptrdiff_t>(K);
+    Live_ -= Length_[K];
+    Start_.erase(Start_.begin() + k);
+    Length_.erase(Length_.begin() + k);
+    Totals.erase(Totals.begin() + k);
+    Index.erase(Index.begin() + k);
+    Priority.erase(Priority.begin() + k);
+    Masks.erase(Masks.begin() + k);
+    if (Arena_.size() > 2 * Live_ + 4096) Pack();
+}
+
 void TPlanGate::Sync() {
-    const int n = Plan_.Count();
-    Counts_.resize(static_cast<std::size_t>(n));
-    Totals_.resize(static_cast<std::size_t>(n));
-    Index_.resize(static_cast<std::size_t>(n));
+    Facts_.Build(Plan_);
     Length_ = -1;
-    for (int k = 0; k < n; ++k) {
-        const TPacket& p = Plan_[k];
-        TSeeds::TBlockInfo info = TSeeds::InfoOf(p);
-        Counts_[static_cast<std::size_t>(k)] = std::move(info.Counts);
-        Totals_[static_cast<std::size_t>(k)] = info.Total;
-        Index_[static_cast<std::size_t>(k)] = p.Index;
+    for (const TPacket& p : Plan_.Packets) {
         if (Length_ == -1)
             Length_ = p.PartCounts.Count();
         else if (Length_ != p.PartCounts.Count())
@@ -217,12 +268,11 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     }
     if (CheckGuillotine && !Guillotine.Check(Packet)) return false;
 
-    TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
+    const TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
+    const TPartMask mask = PartMask(info.Counts);
     auto append = [&] {
         Plan_.Packets.Add(Packet);
-        Counts_.push_back(info.Counts);
-        Totals_.push_back(info.Total);
-        Index_.push_back(Packet.Index);
+        Facts_.Append(Packet, info);
         Length_ = length;
     };
     if (Plan_.Count() == 0) {
@@ -231,17 +281,20 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     }
     auto replace = [&](int K) {
         Plan_[K].Assign(Packet);
-        Counts_[static_cast<std::size_t>(K)] = info.Counts;
-        Totals_[static_cast<std::size_t>(K)] = info.Total;
-        Index_[static_cast<std::size_t>(K)] = Packet.Index;
+        Facts_.Set(static_cast<std::size_t>(K), Packet, info);
     };
     const std::vector<TSeeds::TCount>& a = info.Counts;
     bool replaced = false;
     for (int i = Plan_.Count() - 1; i >= 0; --i) {
-        if (Index_[static_cast<std::size_t>(i)] != Packet.Index) continue;
+        const auto k = static_cast<std::size_t>(i);
+        if (Facts_.Index[k] != Packet.Index) continue;
+        // Each holds pieces of a part the other has none of: neither
+        // dominates, the examination goes on.
+        const TPartMask& keptMask = Facts_.Masks[k];
+        if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;
         // How the new counts stand to the kept ones (absent positions are 0
         // on both sides).
-        const std::vector<TSeeds::TCount>& b = Counts_[static_cast<std::size_t>(i)];
+        const std::span<const TSeeds::TCount> b = Facts_.Counts(k);
         bool newLeq = true, keptLeq = true;
         std::size_t x = 0, y = 0;
         while ((newLeq || keptLeq) && (x < a.size() || y < b.size())) {
@@ -277,9 +330,7 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
                 replaced = true;
             } else {
                 Plan_.Packets.Delete(i);
-                Counts_.erase(Counts_.begin() + i);
-                Totals_.erase(Totals_.begin() + i);
-                Index_.erase(Index_.begin() + i);
+                Facts_.Erase(k);
             }
         }
     }
@@ -771,8 +822,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
     TPanels U(Parts);
     WeightParts(U, 0);
     TPanels V;
-    TPanels Rm;
-    TPanels St;
+    TPanels Rm(Parts);
     TSchemes T;
     TSchemes F;
     const TPanels Wsave(WorkParts);
@@ -787,45 +837,48 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
 
     // Working copies by position: the remaining quantities (rm is the master
     // while picking; Rm follows it at each commit), the maxima, the required
-    // quantities and the trial's weights.
+    // quantities, the trial's weights and the stock left (St).
     std::vector<std::int32_t> rm;
     const std::vector<std::int32_t> partsQ = Quantities(Parts);
     std::vector<std::int32_t> workQ = Quantities(WorkParts);
     std::vector<double> vQ;
+    std::vector<std::int32_t> st;
     auto workHasMinusOne = [&workQ] {
         return std::find(workQ.begin(), workQ.end(), -1) != workQ.end();
     };
     bool denseScore = workHasMinusOne();
-    // The counts of the source plan's layouts: the gate's for Candidates.
-    TPlanGate candidateGate(Candidates);
-    TPlanCounts refillCounts;
-    struct TSourceCounts {
-        const std::vector<std::vector<TSeeds::TCount>>* Counts;
-        const std::vector<std::int32_t>* Totals;
-    };
-    TSourceCounts sourceCountsStore{nullptr, nullptr};
-    const TSourceCounts* sourceCounts = nullptr;
-    auto useCandidates = [&] {
-        source = &Candidates;
-        sourceCountsStore = {&candidateGate.AllCounts(), &candidateGate.AllTotals()};
-        return &sourceCountsStore;
+    // Parts (mod 64) that still have pieces to place: a layout holding a part
+    // outside this mask holds more than remains of it.
+    TPartMask openMask;
+    auto refreshOpenMask = [&] {
+        openMask = TPartMask();
+        for (int j = 0; j < nParts; ++j)
+            if (rm[static_cast<std::size_t>(j)] > 0) openMask.Set(j);
     };
 
-    auto stockOf = [&St](const TPacket& p) -> T2DStock& { return St[p.Index]; };
+    // The facts of the source plan's layouts: the gate's for Candidates.
+    TPlanGate candidateGate(Candidates);
+    TLayoutFacts refillFacts;
+    const TLayoutFacts* facts = nullptr;
+    auto useCandidates = [&] {
+        source = &Candidates;
+        facts = &candidateGate.Facts();
+    };
+
     auto moveSourceToTrial = [&] {
         for (TPacket& p : source->Packets) {
             T.AddOrMergeLayout(p);
             p.Quantity = 0;
         }
     };
-    auto exceedsRm = [&rm](const std::vector<TSeeds::TCount>& Counts) {
+    auto exceedsRm = [&rm](std::span<const TSeeds::TCount> Counts) {
         for (const TSeeds::TCount& c : Counts)
             if (c.Qty > rm[static_cast<std::size_t>(c.Index)]) return true;
         return false;
     };
     // TPanels::Score over the non-zero counts only: the other positions add
     // exactly 0.
-    auto scoreOf = [&](const TPacket& p, const std::vector<TSeeds::TCount>& Counts) {
+    auto scoreOf = [&](const TPacket& p, std::span<const TSeeds::TCount> Counts) {
         if (denseScore) {
             for (int j = 0; j < nParts; ++j) Rm[j].Quantity = rm[static_cast<std::size_t>(j)];
             return p.PartCounts.Score(Rm, Parts, V, WorkParts);
@@ -848,9 +901,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         std::int32_t refills = 0, commits = 0;
         bool finished = false, extended = false;
         T.Clear();
-        Rm = Parts;
         rm = partsQ;
-        St = Panels;
+        st = Quantities(Panels);
 
         if (t % 5 == 0) {
             ++strategyIndex;
@@ -872,9 +924,10 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         ++Stats.Trials;
 
         std::int32_t picks = 0;
-        sourceCounts = useCandidates();
+        useCandidates();
         for (TPacket& c : Candidates.Packets) c.Quantity = 0;
         U = V;
+        refreshOpenMask();
 
         bool completed = false;
         for (;;) {
@@ -892,7 +945,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             };
             auto perPiece = [&](int k) {
                 return (*source)[k].Area() /
-                       static_cast<double>((*sourceCounts->Totals)[static_cast<std::size_t>(k)]);
+                       static_cast<double>(facts->Totals[static_cast<std::size_t>(k)]);
             };
             auto byArea = [&](int kp, int kb) {
                 const double ap = perPiece(kp), ab = perPiece(kb);
@@ -901,13 +954,15 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             };
 
             auto& layouts = source->Packets.Items();
-            for (int k = 0; k < static_cast<int>(layouts.size()); ++k) {
-                TPacket& p = *layouts[static_cast<std::size_t>(k)];
-                if (p.Priority > bestPriority) continue;
-                if (stockOf(p).Quantity == 0) continue;
-                const std::vector<TSeeds::TCount>& counts =
-                    (*sourceCounts->Counts)[static_cast<std::size_t>(k)];
+            const int nLayouts = static_cast<int>(layouts.size());
+            for (int k = 0; k < nLayouts; ++k) {
+                const auto fk = static_cast<std::size_t>(k);
+                if (facts->Priority[fk] > bestPriority) continue;
+                if (st[static_cast<std::size_t>(facts->Index[fk])] == 0) continue;
+                if (facts->Masks[fk].HasOutside(openMask)) continue;  // holds a closed part
+                const std::span<const TSeeds::TCount> counts = facts->Counts(fk);
                 if (exceedsRm(counts)) continue;
+                TPacket& p = *layouts[fk];
                 double score = scoreOf(p, counts);
                 if (score < 0) continue;
                 if (CostOptimize) score = (p.Area() * score + 0.0001) / (p.Cost + 1.0) + 1.0;
@@ -948,8 +1003,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             bool commit = false;
             if (bestIndex >= 0) {
                 TPacket& p = (*source)[bestIndex];
-                const std::vector<TSeeds::TCount>& counts =
-                    (*sourceCounts->Counts)[static_cast<std::size_t>(bestIndex)];
+                const std::span<const TSeeds::TCount> counts =
+                    facts->Counts(static_cast<std::size_t>(bestIndex));
                 ProgressStep();
                 ++picks;
                 for (const TSeeds::TCount& c : counts) {
@@ -961,7 +1016,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 }
                 for (const TSeeds::TCount& c : counts) rm[static_cast<std::size_t>(c.Index)] -= c.Qty;
                 p.Quantity += 1;
-                stockOf(p).Quantity -= 1;
+                st[static_cast<std::size_t>(p.Index)] -= 1;
 
                 bool all = true;
                 for (int j = 0; j < nParts && all; ++j)
@@ -994,12 +1049,13 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                         if (lowest >= 0 && lowest != bestIndex) {
                             TPacket& g = (*source)[lowest];
                             for (const TSeeds::TCount& c :
-                                 (*sourceCounts->Counts)[static_cast<std::size_t>(lowest)])
+                                 facts->Counts(static_cast<std::size_t>(lowest)))
                                 rm[static_cast<std::size_t>(c.Index)] += c.Qty;
                             g.Quantity -= 1;
-                            stockOf(g).Quantity += 1;
+                            st[static_cast<std::size_t>(g.Index)] += 1;
                         }
                     }
+                    refreshOpenMask();
                     continue;
                 }
             } else {
@@ -1011,8 +1067,9 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             ++commits;
             moveSourceToTrial();
             source = nullptr;
-            sourceCounts = nullptr;
+            facts = nullptr;
             for (int j = 0; j < nParts; ++j) Rm[j].Quantity = rm[static_cast<std::size_t>(j)];
+            refreshOpenMask();
             if (Rm.AllZero()) {
                 finished = true;
                 break;
@@ -1026,10 +1083,10 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             if (refills >= 1 && picks == 0) {
                 if (extended || !OrderOptimize) break;
                 extended = true;
-                for (T2DStock& e : St)
-                    if (e.SourceKind == srcSheet) e.Quantity = 9999;
+                for (int e = 0; e < Panels.Count(); ++e)
+                    if (Panels[e].SourceKind == srcSheet) st[static_cast<std::size_t>(e)] = 9999;
                 commits = 0;
-                sourceCounts = useCandidates();
+                useCandidates();
                 continue;
             }
 
@@ -1046,9 +1103,9 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             F.Clear();
             ++refills;
             ++Stats.Refills;
-            for (const T2DStock& e : St) {
-                if (e.Quantity == 0) continue;
-                LoadStockEntry(sheet, e);
+            for (int e = 0; e < Panels.Count(); ++e) {
+                if (st[static_cast<std::size_t>(e)] == 0) continue;
+                LoadStockEntry(sheet, Panels[e]);
                 sheet.PartCounts.Assign(Parts);
                 SeedsFromRefine = true;
                 Seeds.FillPanel(Rm, sheet, F, false, 1);
@@ -1063,13 +1120,12 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 candidateGate.AddPacket(f, GuillotineMode, completed);
             }
             if (completed) {
-                sourceCounts = useCandidates();
+                useCandidates();
                 F.Clear();
             } else {
                 source = &F;
-                refillCounts.Build(F);
-                sourceCountsStore = {&refillCounts.Counts, &refillCounts.Totals};
-                sourceCounts = &sourceCountsStore;
+                refillFacts.Build(F);
+                facts = &refillFacts;
             }
             if (T.Count() == 0) break;
         }
@@ -1098,7 +1154,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         if (Panels.Count() == 1 && Best.Count() == 1 && Best[0].Quantity == 1) break;
         if (!extended)
             normalDone = true;
-        else if (TotalQty64(St) == 999 * std::int64_t{St.Count()})
+        else if (std::accumulate(st.begin(), st.end(), std::int64_t{0}) ==
+                 999 * static_cast<std::int64_t>(st.size()))
             normalDone = true;
         if (TimeCheckFails()) break;
     }

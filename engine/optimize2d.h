@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,34 +29,75 @@
 // than one batch takes); read by the trial search.
 extern bool OptimizeInnerFlag;
 
+// The parts (by position mod 256) a layout holds pieces of. A part of one
+// layout missing in another's mask proves a greater count there without
+// reading the counts.
+struct TPartMask {
+    std::uint64_t W[4] = {0, 0, 0, 0};
+    void Set(std::int32_t Part) {
+        const auto b = static_cast<std::uint32_t>(Part) % 256;
+        W[b / 64] |= std::uint64_t{1} << (b % 64);
+    }
+    // Some part of this mask is not in Other.
+    bool HasOutside(const TPartMask& Other) const {
+        return ((W[0] & ~Other.W[0]) | (W[1] & ~Other.W[1]) | (W[2] & ~Other.W[2]) |
+                (W[3] & ~Other.W[3])) != 0;
+    }
+};
+
+// Mask of every count above 0.
+TPartMask PartMask(const std::vector<TSeeds::TCount>& Counts);
+
+// What the trial search reads of every layout of a plan, held side by side
+// so that scans over thousands of layouts need not visit the layouts.
+class TLayoutFacts {
+public:
+    std::vector<std::int32_t> Totals;    // the total part count
+    std::vector<std::int32_t> Index;     // the stock entry
+    std::vector<std::int32_t> Priority;  // the stock entry's priority
+    std::vector<TPartMask> Masks;        // the parts held
+
+    std::size_t Size() const { return Totals.size(); }
+    // The non-zero part counts of layout K, in part order.
+    std::span<const TSeeds::TCount> Counts(std::size_t K) const {
+        return {Arena_.data() + Start_[K], Length_[K]};
+    }
+    void Build(const TSchemes& Plan);
+    void Set(std::size_t K, const TPacket& Layout, const TSeeds::TBlockInfo& Info);
+    void Append(const TPacket& Layout, const TSeeds::TBlockInfo& Info);
+    void Erase(std::size_t K);
+
+private:
+    // The counts of all layouts, one run after the other; runs of replaced
+    // or removed layouts are left behind until the arena is packed.
+    std::vector<TSeeds::TCount> Arena_;
+    std::vector<std::size_t> Start_;
+    std::vector<std::size_t> Length_;
+    std::size_t Live_ = 0;  // counts in use
+    std::size_t Put(const std::vector<TSeeds::TCount>& Counts);
+    void Pack();
+};
+
 // The gate of TSchemes::AddPacket for a plan that holds thousands of
-// layouts of many part kinds: the same decisions, but the non-zero part
-// counts of the kept layouts are held beside the plan, so a candidate is
-// compared without reading every part of every kept layout. The plan may
-// change only through this gate while it follows the plan; call Sync after
-// any other change.
+// layouts of many part kinds: the same decisions, but a candidate is
+// compared with the kept layouts through their facts, without reading every
+// part of every kept layout. The plan may change only through this gate
+// while it follows the plan; call Sync after any other change.
 class TPlanGate {
 public:
     explicit TPlanGate(TSchemes& Plan) : Plan_(Plan) { Sync(); }
 
-    // Reads the counts of every layout again.
+    // Reads the facts of every layout again.
     void Sync();
     // As TSchemes::AddPacket(Packet, CheckGuillotine, AllowDominated).
     bool AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated);
 
-    // The non-zero counts and the total count of layout K.
-    const std::vector<TSeeds::TCount>& Counts(int K) const {
-        return Counts_[static_cast<std::size_t>(K)];
-    }
-    std::int32_t Total(int K) const { return Totals_[static_cast<std::size_t>(K)]; }
-    const std::vector<std::vector<TSeeds::TCount>>& AllCounts() const { return Counts_; }
-    const std::vector<std::int32_t>& AllTotals() const { return Totals_; }
+    const TLayoutFacts& Facts() const { return Facts_; }
+    std::int32_t Total(int K) const { return Facts_.Totals[static_cast<std::size_t>(K)]; }
 
 private:
     TSchemes& Plan_;
-    std::vector<std::vector<TSeeds::TCount>> Counts_;
-    std::vector<std::int32_t> Totals_;
-    std::vector<std::int32_t> Index_;  // each layout's stock entry
+    TLayoutFacts Facts_;
     int Length_ = -1;  // the common length of the part count lists, -2 when they differ
 };
 

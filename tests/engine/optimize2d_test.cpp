@@ -599,30 +599,42 @@ std::string CountsText(const TSchemes& Plan) {
 }  // namespace
 
 TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
-    for (bool equalCompared : {false, true}) {
-        CompareEqualLayouts = equalCompared;
-        TSchemes plain, gated;
-        TPlanGate gate(gated);
-        std::uint32_t state = 12345;
-        auto next = [&state](std::uint32_t N) {
-            state = state * 1103515245u + 12345u;
-            return (state >> 16) % N;
-        };
-        for (int step = 0; step < 3000; ++step) {
-            std::vector<std::int32_t> counts(4);
-            for (auto& c : counts) c = static_cast<std::int32_t>(next(3));
-            const auto sheet = static_cast<std::int32_t>(next(2));
-            const auto freeLength = static_cast<std::int32_t>(10 + next(4));
-            const bool allowDominated = next(4) == 0;
-            TPacket a = Candidate(sheet, counts, freeLength);
-            TPacket b = a;
-            const bool storedPlain = plain.AddPacket(a, false, allowDominated);
-            const bool storedGated = gate.AddPacket(b, false, allowDominated);
-            ASSERT_EQ(storedPlain, storedGated) << step;
-            ASSERT_EQ(CountsText(plain), CountsText(gated)) << step;
+    // Few part kinds give many equal and dominated layouts; more than 256
+    // kinds share the bits of the gate's masks.
+    for (std::size_t kinds : {std::size_t{4}, std::size_t{300}}) {
+        for (bool equalCompared : {false, true}) {
+            CompareEqualLayouts = equalCompared;
+            TSchemes plain, gated;
+            TPlanGate gate(gated);
+            std::uint32_t state = 12345;
+            auto next = [&state](std::uint32_t N) {
+                state = state * 1103515245u + 12345u;
+                return (state >> 16) % N;
+            };
+            for (int step = 0; step < 3000; ++step) {
+                std::vector<std::int32_t> counts(kinds);
+                if (kinds == 4) {
+                    for (auto& c : counts) c = static_cast<std::int32_t>(next(3));
+                } else {
+                    // Two or three parts at positions 256 apart or anywhere.
+                    const std::uint32_t base = next(6);
+                    counts[base] = static_cast<std::int32_t>(1 + next(2));
+                    counts[base + 256] = static_cast<std::int32_t>(next(2));
+                    counts[next(300)] += static_cast<std::int32_t>(next(2));
+                }
+                const auto sheet = static_cast<std::int32_t>(next(2));
+                const auto freeLength = static_cast<std::int32_t>(10 + next(4));
+                const bool allowDominated = next(4) == 0;
+                TPacket a = Candidate(sheet, counts, freeLength);
+                TPacket b = a;
+                const bool storedPlain = plain.AddPacket(a, false, allowDominated);
+                const bool storedGated = gate.AddPacket(b, false, allowDominated);
+                ASSERT_EQ(storedPlain, storedGated) << kinds << " " << step;
+                ASSERT_EQ(CountsText(plain), CountsText(gated)) << kinds << " " << step;
+            }
+            EXPECT_GT(gated.Count(), 3);
+            for (int k = 0; k < gated.Count(); ++k)
+                EXPECT_EQ(gate.Total(k), gated[k].TotalCount());
         }
-        EXPECT_GT(gated.Count(), 3);
-        for (int k = 0; k < gated.Count(); ++k)
-            EXPECT_EQ(gate.Total(k), gated[k].TotalCount());
     }
 }
