@@ -15,6 +15,13 @@
 
 namespace testsupport {
 
+// Gives the owner full rights on Folder again (quietly, whatever they were).
+inline void GiveBackWrite(const std::filesystem::path& Folder) {
+    std::error_code ec;
+    std::filesystem::permissions(Folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+}
+
 // A fresh folder under the system's temporary folder, unique to the process
 // and the test, removed afterwards (write permission given back first).
 class ScratchDir {
@@ -27,9 +34,8 @@ class ScratchDir {
         std::filesystem::create_directories(path_);
     }
     ~ScratchDir() {
+        GiveBackWrite(path_);
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     ScratchDir(const ScratchDir&) = delete;
@@ -96,9 +102,8 @@ class WriteBlocker {
                                      std::filesystem::perm_options::remove);
     }
     ~WriteBlocker() {
+        GiveBackWrite(dir_);
         std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove(tmp_, ec);
     }
     WriteBlocker(const WriteBlocker&) = delete;
