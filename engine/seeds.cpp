@@ -474,6 +474,9 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
     const std::vector<std::int32_t> available = QuantitiesOf(PartsAvailable);
     const std::vector<std::int32_t> seedParts = QuantitiesOf(Parts);
+    // The seeds, the quantities and the sheet count the same parts.
+    if (PartsAvailable.Count() != Parts.Count()) ThrowListIndexError(PartsAvailable.Count());
+    if (Packet.PartCounts.Count() != Parts.Count()) ThrowListIndexError(Packet.PartCounts.Count());
     const std::int64_t packetCap = (std::int64_t{OptimizeSpeed} + 1) * 128;
     const std::int64_t budget = SeedsFromRefine ? 20 : 360;
     const std::size_t nParts = available.size();
@@ -583,7 +586,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 anyFailed = true;
             }
             std::int32_t chosenPart = -1;
-            for (std::size_t j = 0; j < nParts && j < seedParts.size(); ++j) {
+            for (std::size_t j = 0; j < nParts; ++j) {
                 if (fallbackFailed[j]) continue;
                 const std::int32_t left =
                     seedParts[j] - work.PartCounts.Items()[j].Quantity;

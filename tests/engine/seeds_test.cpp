@@ -77,6 +77,7 @@ TEST(IndexSeedsSet, SeedIndicesBeyondSixteenBitsAreKept) {
 #include <set>
 #include <string>
 
+#include "engine/errors.h"
 #include "engine/pubstr.h"
 #include "engine/seeds.h"
 #include "engine/trapezium.h"
@@ -276,4 +277,17 @@ TEST_F(SeedsTest, FillPanelFillsSheetsWithinTheParts) {
     bool full = false;
     for (const TPacket& layout : plan.Packets) full = full || layout.UsedValue() == 100.0;
     EXPECT_TRUE(full);
+}
+
+TEST_F(SeedsTest, FillPanelRefusesQuantitiesOfAnotherPartList) {
+    Prepare(seeds, {PartOf("A", 250, 250, 8), PartOf("B", 150, 100, 3)}, 1000, 500);
+    seeds.Build();
+    TPacket sheet = TPacket::CreateFromParts(seeds.Parts);
+    sheet.Length = 1000;
+    sheet.Width = 500;
+    TPanels fewer;
+    fewer.AddCopy(seeds.Parts[0]);
+    TSchemes plan;
+    EXPECT_THROW(seeds.FillPanel(fewer, sheet, plan, false, 1), EListError);
+    EXPECT_EQ(plan.Count(), 0);
 }
