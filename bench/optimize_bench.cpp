@@ -145,11 +145,13 @@ struct Instance {
 std::vector<Instance> ReadInstances(const Options& O) {
     std::vector<Instance> all;
     for (int c = 1; c <= 10; ++c) {
-        const std::string file = std::string("Class_") + (c < 10 ? "0" : "") + std::to_string(c) + ".2bp";
+        const std::string file =
+            std::string("Class_") + (c < 10 ? "0" : "") + std::to_string(c) + ".2bp";
         const std::string set = c <= 6 ? "berkey1987" : "martello1998";
         std::ifstream in(O.Dir + "/" + set + "/" + file);
         if (!in) {
-            std::fprintf(stderr, "cannot read %s/%s/%s\n", O.Dir.c_str(), set.c_str(), file.c_str());
+            std::fprintf(stderr, "cannot read %s/%s/%s\n", O.Dir.c_str(), set.c_str(),
+                         file.c_str());
             std::exit(2);
         }
         std::string line;
@@ -193,8 +195,8 @@ std::vector<Instance> ReadInstances(const Options& O) {
 }
 
 std::map<std::string, int> ReadBestKnown(const Options& O) {
-    const std::string name = O.Guillotine ? (O.Oriented ? "3nho" : "3nhr")
-                                          : (O.Oriented ? "oriented" : "rotation");
+    const std::string name =
+        O.Guillotine ? (O.Oriented ? "3nho" : "3nhr") : (O.Oriented ? "oriented" : "rotation");
     std::ifstream in(O.Dir + "/best-known-" + name + ".csv");
     std::map<std::string, int> best;
     std::string line;
@@ -249,8 +251,8 @@ InstanceResult RunInstance(const Instance& Inst, const Options& O) {
     int k = 0;
     for (const auto& key : order) {
         const std::int32_t n = kinds[key];
-        opt.AddPart(Name("I", k++), "", "", "", key.first * scale, key.second * scale,
-                    !O.Oriented, n, n, skRectangle, nullptr, err);
+        opt.AddPart(Name("I", k++), "", "", "", key.first * scale, key.second * scale, !O.Oriented,
+                    n, n, skRectangle, nullptr, err);
     }
     InstanceResult res;
     res.L0 = static_cast<long>(std::ceil(area / (static_cast<double>(Inst.BinH) * Inst.BinW)));
@@ -310,8 +312,8 @@ int RunInstances(const Options& O) {
     }
 
     if (!O.Quiet)
-        std::printf("%-36s %6s %4s %4s %8s %8s %s\n", "instance", "sheets", "L0", "best",
-                    "time s", "digest", "");
+        std::printf("%-36s %6s %4s %4s %8s %8s %s\n", "instance", "sheets", "L0", "best", "time s",
+                    "digest", "");
     struct ClassSum {
         long Count = 0, Sheets = 0, L0 = 0, Best = 0, AtBest = 0, Failed = 0, Limit = 0;
         double Time = 0, MaxTime = 0;
@@ -340,10 +342,10 @@ int RunInstances(const Options& O) {
         if (r.LimitReached) ++s.Limit;
     }
     std::printf("\nLevel %d%s%s, limit %lld s per phase\n", O.Level,
-                O.Oriented ? ", oriented" : ", turning allowed",
-                O.Guillotine ? ", guillotine" : "", static_cast<long long>(O.Limit));
-    std::printf("%-6s %5s %8s %8s %8s %7s %7s %6s %6s %9s %9s\n", "class", "inst", "sheets",
-                "L0", "best", "gap%", "atBest", "fail", "limit", "avg s", "max s");
+                O.Oriented ? ", oriented" : ", turning allowed", O.Guillotine ? ", guillotine" : "",
+                static_cast<long long>(O.Limit));
+    std::printf("%-6s %5s %8s %8s %8s %7s %7s %6s %6s %9s %9s\n", "class", "inst", "sheets", "L0",
+                "best", "gap%", "atBest", "fail", "limit", "avg s", "max s");
     ClassSum total;
     for (const auto& [c, s] : sums) {
         std::printf("%-6d %5ld %8ld %8ld %8ld %7.2f %7ld %6ld %6ld %9.3f %9.3f\n", c, s.Count,
@@ -362,8 +364,7 @@ int RunInstances(const Options& O) {
     std::printf("%-6s %5ld %8ld %8ld %8ld %7.2f %7ld %6ld %6ld %9.3f %9.3f\n", "all", total.Count,
                 total.Sheets, total.L0, total.Best,
                 100.0 * (total.Sheets - total.Best) / std::max(1L, total.Best), total.AtBest,
-                total.Failed, total.Limit, total.Time / std::max(1L, total.Count),
-                total.MaxTime);
+                total.Failed, total.Limit, total.Time / std::max(1L, total.Count), total.MaxTime);
     return total.Failed == 0 ? 0 : 1;
 }
 
@@ -391,7 +392,8 @@ struct JobRandom {
     std::uint64_t State;
     std::int32_t Next(std::int32_t Low, std::int32_t High) {
         State = State * 6364136223846793005ull + 1442695040888963407ull;
-        return Low + static_cast<std::int32_t>((State >> 33) % static_cast<std::uint64_t>(High - Low + 1));
+        return Low + static_cast<std::int32_t>((State >> 33) %
+                                               static_cast<std::uint64_t>(High - Low + 1));
     }
 };
 
@@ -402,8 +404,8 @@ std::vector<Job> WorkshopJobs() {
         JobRandom r{10};
         for (int i = 0; i < 10; ++i) {
             const std::int32_t q = r.Next(2, 8);
-            j.Parts.push_back({Name("P", i), r.Next(200, 900) * 1000,
-                               r.Next(150, 600) * 1000, q, q, i % 4 != 0});
+            j.Parts.push_back(
+                {Name("P", i), r.Next(200, 900) * 1000, r.Next(150, 600) * 1000, q, q, i % 4 != 0});
         }
         jobs.push_back(j);
     }
@@ -418,20 +420,22 @@ std::vector<Job> WorkshopJobs() {
         JobRandom r{50};
         for (int i = 0; i < 50; ++i) {
             const std::int32_t q = r.Next(1, 10);
-            j.Parts.push_back({Name("P", i), r.Next(100, 1200) * 1000,
-                               r.Next(80, 700) * 1000, q, q + (i % 5 == 0 ? 4 : 0), i % 3 != 0});
+            j.Parts.push_back({Name("P", i), r.Next(100, 1200) * 1000, r.Next(80, 700) * 1000, q,
+                               q + (i % 5 == 0 ? 4 : 0), i % 3 != 0});
         }
         jobs.push_back(j);
     }
     {
-        Job j{"200 kinds", {{"2440x1220", 2440000, 1220000, 200, 0, 1},
-                            {"3050x1525", 3050000, 1525000, 100, 0, 1}},
-              {}, 3000};
+        Job j{"200 kinds",
+              {{"2440x1220", 2440000, 1220000, 200, 0, 1},
+               {"3050x1525", 3050000, 1525000, 100, 0, 1}},
+              {},
+              3000};
         JobRandom r{200};
         for (int i = 0; i < 200; ++i) {
             const std::int32_t q = r.Next(1, 6);
-            j.Parts.push_back({Name("P", i), r.Next(60, 1100) * 1000,
-                               r.Next(40, 600) * 1000, q, q, i % 5 != 0});
+            j.Parts.push_back(
+                {Name("P", i), r.Next(60, 1100) * 1000, r.Next(40, 600) * 1000, q, q, i % 5 != 0});
         }
         jobs.push_back(j);
     }
@@ -491,17 +495,28 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--level") o.Level = std::atoi(value().c_str());
-        else if (a == "--limit") o.Limit = std::atoll(value().c_str());
-        else if (a == "--jobs") o.Jobs = std::atoi(value().c_str());
-        else if (a == "--class") o.OnlyClass = std::atoi(value().c_str());
-        else if (a == "--size") o.OnlySize = std::atoi(value().c_str());
-        else if (a == "--dir") o.Dir = value();
-        else if (a == "--only") o.Only = value();
-        else if (a == "--oriented") o.Oriented = true;
-        else if (a == "--guillotine") o.Guillotine = true;
-        else if (a == "--rolling") o.Rolling = true;
-        else if (a == "--quiet") o.Quiet = true;
+        if (a == "--level")
+            o.Level = std::atoi(value().c_str());
+        else if (a == "--limit")
+            o.Limit = std::atoll(value().c_str());
+        else if (a == "--jobs")
+            o.Jobs = std::atoi(value().c_str());
+        else if (a == "--class")
+            o.OnlyClass = std::atoi(value().c_str());
+        else if (a == "--size")
+            o.OnlySize = std::atoi(value().c_str());
+        else if (a == "--dir")
+            o.Dir = value();
+        else if (a == "--only")
+            o.Only = value();
+        else if (a == "--oriented")
+            o.Oriented = true;
+        else if (a == "--guillotine")
+            o.Guillotine = true;
+        else if (a == "--rolling")
+            o.Rolling = true;
+        else if (a == "--quiet")
+            o.Quiet = true;
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             return 2;

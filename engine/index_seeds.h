@@ -10,7 +10,7 @@
 
 // One group: the indices of the seeds that share a key, in the order added.
 class TIndexSeeds {
-public:
+  public:
     std::int32_t KeyLength = 0;  // the group's length (0 in a set keyed by width)
     std::int32_t KeyWidth = 0;   // the group's width (0 in a set keyed by length)
 
@@ -24,7 +24,7 @@ public:
     std::int32_t operator[](std::int32_t Pos) const { return Indices[Pos]; }
     const std::vector<std::int32_t>& Items() const { return Indices; }
 
-private:
+  private:
     // Seed indices are 32-bit: a run with many small part kinds can make
     // more seeds than a 16-bit index could number.
     std::vector<std::int32_t> Indices;
@@ -32,7 +32,7 @@ private:
 
 // The groups of one set, keys unique and strictly descending.
 class TIndexSeedsSet {
-public:
+  public:
     // True: blocks are filed by their Length; False: by their Width.
     bool ByLength = true;
 
@@ -53,6 +53,6 @@ public:
     // Files SeedIndex under Block's Length (or Width).
     void Add(const T2DStock& Block, std::int32_t SeedIndex);
 
-private:
+  private:
     std::vector<TIndexSeeds> Groups;
 };

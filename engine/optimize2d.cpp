@@ -106,8 +106,8 @@ void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
     for (const T2DStock& c : Layout.PartCounts) {
         const int j = FindByLabel(R, c.Label);
         if (j >= 0)
-            R[j].Quantity = HeldSum(R[j].Quantity,
-                                    -std::int64_t{c.Quantity} * std::int64_t{Layout.Quantity});
+            R[j].Quantity =
+                HeldSum(R[j].Quantity, -std::int64_t{c.Quantity} * std::int64_t{Layout.Quantity});
     }
     for (T2DStock& e : Stock)
         if (e.Label == Layout.Label) e.Quantity -= Layout.Quantity;
@@ -127,7 +127,9 @@ std::string PartHasNoSizeMessage(const std::string& Label) {
     return "Part[label=" + Label + "] has no size left after its edge banding.";
 }
 
-TOptimize2d::TOptimize2d() { FastOptimize = true; }
+TOptimize2d::TOptimize2d() {
+    FastOptimize = true;
+}
 
 void TOptimize2d::Clear() {
     Seeds.Clear();
@@ -458,7 +460,8 @@ void TOptimize2d::AddKerfAndEdges(std::string& ErrorText) {
         }
         // A part must keep a size of its own once the blade width is taken
         // off again: every later step divides by it.
-        if (length - kerf <= 0 || width - kerf <= 0 || length > std::numeric_limits<std::int32_t>::max() ||
+        if (length - kerf <= 0 || width - kerf <= 0 ||
+            length > std::numeric_limits<std::int32_t>::max() ||
             width > std::numeric_limits<std::int32_t>::max()) {
             ErrorText = PartHasNoSizeMessage(p.Label);
             return;
@@ -524,10 +527,10 @@ void TOptimize2d::Run(std::string& ErrorText) {
         if (e.Area() > maxArea) maxArea = e.Area();
     SortPartsByArea();
 
-    const TPanels A(Parts);   // maximum quantities
-    TPanels R(Parts);         // remaining quantities
+    const TPanels A(Parts);      // maximum quantities
+    TPanels R(Parts);            // remaining quantities
     const TPanels W(WorkParts);  // required quantities
-    const TPanels S(Panels);  // the stock as given
+    const TPanels S(Panels);     // the stock as given
     TSchemes P;
 
     std::int32_t extraPasses;
@@ -723,8 +726,9 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
                 for (int draw = 0; draw < 100 && !accepted; ++draw) {
                     for (int j = 0; j < q.Count(); ++j) {
                         const std::int64_t upper = std::int64_t{Parts[j].Quantity} + 1;
-                        q[j].Quantity = PubRandom(static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                            upper, 1, std::numeric_limits<std::int32_t>::max())));
+                        q[j].Quantity =
+                            PubRandom(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                                upper, 1, std::numeric_limits<std::int32_t>::max())));
                         if (PubRandom(4) == 0) q[j].Quantity = 0;
                     }
                     accepted = q.TotalArea() > 3.0 * sheet.Area();
@@ -773,15 +777,33 @@ void TOptimize2d::WeightParts(TPanels& List, std::int32_t Strategy) {
                 value = HeldRound((q + 1) * (totalCand + 1) /
                                   std::sqrt(CandidatePartTotals[i].Quantity + 1.0));
                 break;
-            case 1: value = std::int64_t{item.Quantity} + PubRandom(2); break;
-            case 2: value = avgQty + PubRandom(2); break;
-            case 3: value = PubRandom(2) + std::int64_t{HeldRound(r * avg)}; break;
-            case 4: value = PubRandom(2) + std::int64_t{HeldRound(r * q)}; break;
-            case 5: value = PubRandom(2) + std::int64_t{HeldRound(r2 * avg)}; break;
-            case 6: value = PubRandom(2) + std::int64_t{HeldRound(r2 * q)}; break;
-            case 7: value = PubRandom(2) + std::int64_t{HeldRound(r4 * avg)}; break;
-            case 8: value = PubRandom(2) + std::int64_t{HeldRound(r4 * q)}; break;
-            default: value = PubRandom(100) + avgQty; break;
+            case 1:
+                value = std::int64_t{item.Quantity} + PubRandom(2);
+                break;
+            case 2:
+                value = avgQty + PubRandom(2);
+                break;
+            case 3:
+                value = PubRandom(2) + std::int64_t{HeldRound(r * avg)};
+                break;
+            case 4:
+                value = PubRandom(2) + std::int64_t{HeldRound(r * q)};
+                break;
+            case 5:
+                value = PubRandom(2) + std::int64_t{HeldRound(r2 * avg)};
+                break;
+            case 6:
+                value = PubRandom(2) + std::int64_t{HeldRound(r2 * q)};
+                break;
+            case 7:
+                value = PubRandom(2) + std::int64_t{HeldRound(r4 * avg)};
+                break;
+            case 8:
+                value = PubRandom(2) + std::int64_t{HeldRound(r4 * q)};
+                break;
+            default:
+                value = PubRandom(100) + avgQty;
+                break;
         }
         item.Quantity = HeldSum(value, 0);
     }
@@ -949,7 +971,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             };
             auto byArea = [&](int kp, int kb) {
                 const double ap = perPiece(kp), ab = perPiece(kb);
-                if (std::fabs(ap / ab - 1) < 0.05) return (*source)[kp].Area() < (*source)[kb].Area();
+                if (std::fabs(ap / ab - 1) < 0.05)
+                    return (*source)[kp].Area() < (*source)[kb].Area();
                 return ap > ab;
             };
 
@@ -1014,7 +1037,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                         break;
                     }
                 }
-                for (const TSeeds::TCount& c : counts) rm[static_cast<std::size_t>(c.Index)] -= c.Qty;
+                for (const TSeeds::TCount& c : counts)
+                    rm[static_cast<std::size_t>(c.Index)] -= c.Qty;
                 p.Quantity += 1;
                 st[static_cast<std::size_t>(p.Index)] -= 1;
 
@@ -1037,10 +1061,10 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                         for (int k = 0; k < source->Count(); ++k) {
                             const TPacket& s = (*source)[k];
                             if (s.Quantity == 0) continue;
-                            const double v = CostOptimize ? (s.Area() * s.Value + 0.0001) /
-                                                                    (s.Cost + 0.0001) +
-                                                                1.0
-                                                          : s.Value;
+                            const double v =
+                                CostOptimize
+                                    ? (s.Area() * s.Value + 0.0001) / (s.Cost + 0.0001) + 1.0
+                                    : s.Value;
                             if (v < lowestValue) {
                                 lowestValue = v;
                                 lowest = k;
@@ -1136,7 +1160,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         const int n = T.Count();
         if (n >= 2) {
             auto raise = [&](const TPacket& L) {
-                for (std::int32_t k = 0; k < L.Quantity; ++k) RaiseWeightsHeld(U, L.PartCounts, Parts);
+                for (std::int32_t k = 0; k < L.Quantity; ++k)
+                    RaiseWeightsHeld(U, L.PartCounts, Parts);
             };
             raise(T[n - 1]);
             for (int i = n - 2; i >= n / 2 + 1; --i) raise(T[i]);
@@ -1166,7 +1191,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             if (Best[i].Quantity == 0) Best.Packets.Delete(i);
         for (TPacket& layout : Best.Packets) layout.SortPlacements();
         PanelsLeft = Panels;
-        for (const TPacket& layout : Best.Packets) PanelsLeft[layout.Index].Quantity -= layout.Quantity;
+        for (const TPacket& layout : Best.Packets)
+            PanelsLeft[layout.Index].Quantity -= layout.Quantity;
         Packet = Best[0];
         // A plan found here stands, whatever an earlier mode reported.
         ErrorText.clear();

@@ -51,7 +51,7 @@ TPartMask PartMask(const std::vector<TSeeds::TCount>& Counts);
 // What the trial search reads of every layout of a plan, held side by side
 // so that scans over thousands of layouts need not visit the layouts.
 class TLayoutFacts {
-public:
+  public:
     std::vector<std::int32_t> Totals;    // the total part count
     std::vector<std::int32_t> Index;     // the stock entry
     std::vector<std::int32_t> Priority;  // the stock entry's priority
@@ -67,7 +67,7 @@ public:
     void Append(const TPacket& Layout, const TSeeds::TBlockInfo& Info);
     void Erase(std::size_t K);
 
-private:
+  private:
     // The counts of all layouts, one run after the other; runs of replaced
     // or removed layouts are left behind until the arena is packed.
     std::vector<TSeeds::TCount> Arena_;
@@ -84,7 +84,7 @@ private:
 // part of every kept layout. The plan may change only through this gate
 // while it follows the plan; call Sync after any other change.
 class TPlanGate {
-public:
+  public:
     explicit TPlanGate(TSchemes& Plan) : Plan_(Plan) { Sync(); }
 
     // Reads the facts of every layout again.
@@ -95,7 +95,7 @@ public:
     const TLayoutFacts& Facts() const { return Facts_; }
     std::int32_t Total(int K) const { return Facts_.Totals[static_cast<std::size_t>(K)]; }
 
-private:
+  private:
     TSchemes& Plan_;
     TLayoutFacts Facts_;
     int Length_ = -1;  // the common length of the part count lists, -2 when they differ
@@ -104,16 +104,16 @@ private:
 // Figures of the last run, for benchmarks and diagnostics; they never
 // influence the plan.
 struct TOptimizeStats {
-    std::int64_t PrepareMs = 0;          // sorting, allowances, fit check, seeds
-    std::int64_t QuickMs = 0;            // quick passes
+    std::int64_t PrepareMs = 0;            // sorting, allowances, fit check, seeds
+    std::int64_t QuickMs = 0;              // quick passes
     std::int64_t SearchMs[3] = {0, 0, 0};  // trial search by mode 0, 1, 2
-    std::int32_t Trials = 0;             // trials carried out (skipped ones not counted)
-    std::int32_t Refills = 0;            // refills of the trial search
-    bool TimeLimitReached = false;       // some phase ended at its time limit
+    std::int32_t Trials = 0;               // trials carried out (skipped ones not counted)
+    std::int32_t Refills = 0;              // refills of the trial search
+    bool TimeLimitReached = false;         // some phase ended at its time limit
 };
 
 class TOptimize2d {
-public:
+  public:
     TSeeds Seeds;                 // the seed blocks of the current run
     TPanels CandidatePartTotals;  // per part: its count over all candidate layouts
     TSchemes Candidates;          // candidate layouts of the quick passes and refills
@@ -175,11 +175,11 @@ public:
     // Called whenever Candidates holds more than MaxCandidateLayouts layouts.
     virtual void SchemeLimitHook() {}
 
-protected:
+  protected:
     // More open part kinds than this are optimised in batches.
     std::int32_t ManyPartKinds = 999999;
 
-private:
+  private:
     void SortPartsByArea();
     bool TimeCheckFails();
 };

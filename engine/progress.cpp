@@ -11,18 +11,26 @@ std::uint32_t repaintSeed = 479;
 std::atomic<bool> cancelRequested{false};
 }  // namespace
 
-TProgressSink& ProgressSink() { return *currentSink; }
+TProgressSink& ProgressSink() {
+    return *currentSink;
+}
 
-void SetProgressSink(TProgressSink* Sink) { currentSink = Sink ? Sink : &noOpSink; }
+void SetProgressSink(TProgressSink* Sink) {
+    currentSink = Sink ? Sink : &noOpSink;
+}
 
 void ProgressStep(bool AllowRepaint) {
     currentSink->StepIt();
     if (AllowRepaint && RepaintRandom(10) == 0) currentSink->Refresh();
 }
 
-void ProgressAdvanceByMax() { currentSink->StepByMax(); }
+void ProgressAdvanceByMax() {
+    currentSink->StepByMax();
+}
 
-void SeedRepaintRandom(std::uint32_t Seed) { repaintSeed = Seed; }
+void SeedRepaintRandom(std::uint32_t Seed) {
+    repaintSeed = Seed;
+}
 
 std::int32_t RepaintRandom(std::int32_t N) {
     if (N < 1) return 0;
@@ -31,9 +39,15 @@ std::int32_t RepaintRandom(std::int32_t N) {
     return static_cast<std::int32_t>((static_cast<std::uint64_t>(repaintSeed) * N) >> 32);
 }
 
-void RequestOptimizeCancel() { cancelRequested.store(true, std::memory_order_relaxed); }
-void ClearOptimizeCancel() { cancelRequested.store(false, std::memory_order_relaxed); }
-bool OptimizeCancelRequested() { return cancelRequested.load(std::memory_order_relaxed); }
+void RequestOptimizeCancel() {
+    cancelRequested.store(true, std::memory_order_relaxed);
+}
+void ClearOptimizeCancel() {
+    cancelRequested.store(false, std::memory_order_relaxed);
+}
+bool OptimizeCancelRequested() {
+    return cancelRequested.load(std::memory_order_relaxed);
+}
 
 void ResetProgressDefaults() {
     currentSink = &noOpSink;

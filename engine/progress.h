@@ -10,7 +10,7 @@
 #include <cstdint>
 
 class TProgressSink {
-public:
+  public:
     virtual ~TProgressSink() = default;
     // The progress bar advances by one step.
     virtual void StepIt() {}

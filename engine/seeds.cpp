@@ -62,10 +62,12 @@ std::vector<TCount> SumOf(const std::vector<TCount>& A, const std::vector<TCount
 bool CountsGreaterLex(const std::vector<TCount>& A, const std::vector<TCount>& B) {
     std::size_t i = 0, j = 0;
     while (i < A.size() || j < B.size()) {
-        const std::int32_t ia = i < A.size() ? A[i].Index : std::numeric_limits<std::int32_t>::max();
-        const std::int32_t ib = j < B.size() ? B[j].Index : std::numeric_limits<std::int32_t>::max();
-        if (ia < ib) return true;    // A holds pieces where B holds none
-        if (ib < ia) return false;   // and the other way round
+        const std::int32_t ia =
+            i < A.size() ? A[i].Index : std::numeric_limits<std::int32_t>::max();
+        const std::int32_t ib =
+            j < B.size() ? B[j].Index : std::numeric_limits<std::int32_t>::max();
+        if (ia < ib) return true;   // A holds pieces where B holds none
+        if (ib < ia) return false;  // and the other way round
         if (A[i].Qty != B[j].Qty) return A[i].Qty > B[j].Qty;
         ++i;
         ++j;
@@ -209,8 +211,8 @@ void TSeeds::EnumerateGridBlocks(const T2DStock& Part, TBaseMode Mode) {
                 SeedQueueCount += jCount;
                 continue;
             }
-            const std::int32_t jLast = Mode == TBaseMode::BuildKept && i > 1 ? std::min(jCount, 1)
-                                                                              : jCount;
+            const std::int32_t jLast =
+                Mode == TBaseMode::BuildKept && i > 1 ? std::min(jCount, 1) : jCount;
             for (std::int32_t j = 1; j <= jLast; ++j) {
                 auto block = NewBlock(Parts, length, j * pW);
                 for (std::int32_t a = 0; a < i; ++a)
@@ -317,12 +319,13 @@ void TSeeds::Combine(const TPacket& B, const TBlockInfo& BInfo, bool AlongWidth,
                 width = B.Width;
                 if (length > MaxLength) continue;
             }
-            if (!Panels.AnyFits(static_cast<std::int32_t>(length), static_cast<std::int32_t>(width)))
+            if (!Panels.AnyFits(static_cast<std::int32_t>(length),
+                                static_cast<std::int32_t>(width)))
                 continue;
             const std::vector<TCount> sum = SumOf(BInfo.Counts, cInfo.Counts);
             if (Exceeds(sum, limits)) continue;
-            std::string key = KeyOf(static_cast<std::int32_t>(length),
-                                    static_cast<std::int32_t>(width), sum);
+            std::string key =
+                KeyOf(static_cast<std::int32_t>(length), static_cast<std::int32_t>(width), sum);
             if (Keys.count(key) != 0) continue;
             if (BInfo.SinglePart() >= 0 && BInfo.SinglePart() == cInfo.SinglePart()) continue;
             if (BInfo.FirstShaped && cInfo.FirstShaped) continue;
@@ -435,8 +438,8 @@ void TSeeds::AddPinwheels() {
                 for (std::int32_t ic = 1; ic < nSeeds; ++ic) {
                     const TPacket& C = *SeedList[static_cast<std::size_t>(ic)];
                     if (C.Length > dL || C.Width > dW) continue;
-                    const double share = (static_cast<double>(C.Length) + C.Width) /
-                                         (static_cast<double>(dL) + dW);
+                    const double share =
+                        (static_cast<double>(C.Length) + C.Width) / (static_cast<double>(dL) + dW);
                     if (!(share >= 0.95)) continue;
                     const std::vector<TCount> withC =
                         SumOf(twice, SeedInfos[static_cast<std::size_t>(ic)].Counts);
@@ -533,9 +536,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
                             if (Exceeds(cInfo.Counts, rem)) continue;
                             if (rnd && PubRandom(n) == 0) continue;
-                            const double ratio =
-                                byLength ? 100.0 * c.Length / space.Length
-                                         : 100.0 * c.Width / space.Width;
+                            const double ratio = byLength ? 100.0 * c.Length / space.Length
+                                                          : 100.0 * c.Width / space.Width;
                             if (ratio - bestRatio > 1) {
                                 if (rnd && PubRandom(n) == 0) continue;
                             } else if (std::fabs(ratio - bestRatio) > 1) {
@@ -588,8 +590,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
             std::int32_t chosenPart = -1;
             for (std::size_t j = 0; j < nParts; ++j) {
                 if (fallbackFailed[j]) continue;
-                const std::int32_t left =
-                    seedParts[j] - work.PartCounts.Items()[j].Quantity;
+                const std::int32_t left = seedParts[j] - work.PartCounts.Items()[j].Quantity;
                 if (left > 0 && !work.NoSpaceFits(Parts.Items()[j])) {
                     rem[j] = left;
                     chosenPart = static_cast<std::int32_t>(j);

@@ -22,7 +22,7 @@
 extern std::int32_t SeedQueueCount;
 
 class TSeeds {
-public:
+  public:
     // One part count of a block: position in the part list and pieces (> 0).
     struct TCount {
         std::int32_t Index;
@@ -38,14 +38,14 @@ public:
         std::int32_t SinglePart() const { return Counts.size() == 1 ? Counts[0].Index : -1; }
     };
 
-    std::int32_t MaxLength = 0;  // largest Length of the stock entries
-    std::int32_t MaxWidth = 0;   // largest Width of the stock entries
-    TPanels Parts;               // the parts with the quantities open to the seeds
-    TPanels Panels;              // the stock entries
-    TIndexSeedsSet ByLength;     // seeds grouped by Length
-    TIndexSeedsSet ByWidth;      // seeds grouped by Width
-    std::unordered_set<std::string> Keys;          // layout keys of the blocks made so far
-    std::deque<std::unique_ptr<TPacket>> Queue;    // blocks waiting to become seeds
+    std::int32_t MaxLength = 0;                  // largest Length of the stock entries
+    std::int32_t MaxWidth = 0;                   // largest Width of the stock entries
+    TPanels Parts;                               // the parts with the quantities open to the seeds
+    TPanels Panels;                              // the stock entries
+    TIndexSeedsSet ByLength;                     // seeds grouped by Length
+    TIndexSeedsSet ByWidth;                      // seeds grouped by Width
+    std::unordered_set<std::string> Keys;        // layout keys of the blocks made so far
+    std::deque<std::unique_ptr<TPacket>> Queue;  // blocks waiting to become seeds
 
     TSeeds();
     TSeeds(const TSeeds&) = delete;
@@ -94,7 +94,7 @@ public:
     static std::string KeyOf(std::int32_t Length, std::int32_t Width,
                              const std::vector<TCount>& Counts);
 
-private:
+  private:
     std::vector<std::unique_ptr<TPacket>> SeedList;
     std::vector<TBlockInfo> SeedInfos;
     // Length and Width of every seed, side by side for the filler's scans.

@@ -42,8 +42,8 @@ extern TExtPolyline DxfOutline;         // the outline read from a DXF file
 extern std::string DxfProfileFileName;  // the last DXF or profile file read
 extern TTrapezium DxfShape;             // the shape built from that outline
 
-extern TPanels UsedPartsList;   // the optimiser's parts, Quantity = pieces the plan uses
-extern TPanels UsedSheetsList;  // the optimiser's sheets, Quantity = sheets the plan uses
+extern TPanels UsedPartsList;            // the optimiser's parts, Quantity = pieces the plan uses
+extern TPanels UsedSheetsList;           // the optimiser's sheets, Quantity = sheets the plan uses
 extern std::int32_t CurrentLayoutIndex;  // layout shown, -1 none
 extern TSchemes ManualSchemes;           // the plan of manual layout editing
 extern std::int32_t TotalUsedSheets;     // sheets the plan uses (sheets report)

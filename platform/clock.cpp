@@ -18,6 +18,8 @@ std::int64_t NowMilliseconds() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void SetClockHook(std::function<std::int64_t()> Hook_) { Hook() = std::move(Hook_); }
+void SetClockHook(std::function<std::int64_t()> Hook_) {
+    Hook() = std::move(Hook_);
+}
 
 }  // namespace platform

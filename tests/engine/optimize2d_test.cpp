@@ -32,7 +32,7 @@ struct SheetSpec {
 // The settings an optimisation run of the main window works with, a clock
 // that stands still (no phase reaches its limit) and the generator seeded.
 class OptimizerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::SetClockHook([] { return std::int64_t{0}; });
         OptimizeTimeLimit = 120;
@@ -51,8 +51,8 @@ protected:
             if (!err.empty()) return err;
         }
         for (const PartSpec& p : Parts) {
-            Opt.AddPart(p.Label, "", "", "", p.Length, p.Width, p.CanRotate, p.Maximum,
-                        p.Required, skRectangle, nullptr, err);
+            Opt.AddPart(p.Label, "", "", "", p.Length, p.Width, p.CanRotate, p.Maximum, p.Required,
+                        skRectangle, nullptr, err);
             if (!err.empty()) return err;
         }
         return err;
@@ -132,10 +132,10 @@ std::int32_t SheetsOf(const TSchemes& Plan) {
 const std::vector<SheetSpec> kOneSheet = {{"S", 2440000, 1220000, 20}};
 
 const std::vector<PartSpec> kMixedParts = {
-    {"P0", 600000, 400000, 5, 5},  {"P1", 500000, 300000, 7, 7},
-    {"P2", 800000, 200000, 4, 4},  {"P3", 300000, 300000, 9, 9},
-    {"P4", 1000000, 450000, 3, 3}, {"P5", 250000, 150000, 12, 12},
-    {"P6", 700000, 350000, 4, 6},  {"P7", 400000, 220000, 6, 6},
+    {"P0", 600000, 400000, 5, 5},        {"P1", 500000, 300000, 7, 7},
+    {"P2", 800000, 200000, 4, 4},        {"P3", 300000, 300000, 9, 9},
+    {"P4", 1000000, 450000, 3, 3},       {"P5", 250000, 150000, 12, 12},
+    {"P6", 700000, 350000, 4, 6},        {"P7", 400000, 220000, 6, 6},
     {"P8", 350000, 500000, 3, 3, false}, {"P9", 120000, 90000, 20, 30},
 };
 
@@ -633,8 +633,39 @@ TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
                 ASSERT_EQ(CountsText(plain), CountsText(gated)) << kinds << " " << step;
             }
             EXPECT_GT(gated.Count(), 3);
-            for (int k = 0; k < gated.Count(); ++k)
-                EXPECT_EQ(gate.Total(k), gated[k].TotalCount());
+            for (int k = 0; k < gated.Count(); ++k) EXPECT_EQ(gate.Total(k), gated[k].TotalCount());
         }
     }
+}
+
+// ---- progress -----------------------------------------------------------------------
+
+namespace {
+
+struct CountingSink : TProgressSink {
+    int Steps = 0, Maxed = 0, Repaints = 0;
+    void StepIt() override { ++Steps; }
+    void StepByMax() override { ++Maxed; }
+    void Refresh() override { ++Repaints; }
+};
+
+}  // namespace
+
+TEST_F(OptimizerTest, ProgressReachesTheSinkWithoutTouchingThePlan) {
+    TOptimize2d quiet;
+    ASSERT_EQ(RunJob(quiet, kOneSheet, kMixedParts), "");
+
+    CountingSink sink;
+    SetProgressSink(&sink);
+    SeedRepaintRandom(7);  // another repaint sequence: the plan must not change
+    TOptimize2d watched;
+    ASSERT_EQ(RunJob(watched, kOneSheet, kMixedParts), "");
+    SetProgressSink(nullptr);
+
+    EXPECT_EQ(PlanText(quiet.Best), PlanText(watched.Best));
+    EXPECT_EQ(sink.Maxed, 1);
+    EXPECT_GT(sink.Steps, 50);
+    // About one repaint in ten steps that allow one.
+    EXPECT_GT(sink.Repaints, 0);
+    EXPECT_LT(sink.Repaints, sink.Steps / 3);
 }

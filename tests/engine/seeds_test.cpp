@@ -97,8 +97,7 @@ T2DStock PartOf(const std::string& Label, std::int32_t Length, std::int32_t Widt
 }
 
 // Seeds over Parts (numbered in order) on one sheet of Length x Width.
-void Prepare(TSeeds& Seeds, std::vector<T2DStock> Parts, std::int32_t Length,
-             std::int32_t Width) {
+void Prepare(TSeeds& Seeds, std::vector<T2DStock> Parts, std::int32_t Length, std::int32_t Width) {
     Seeds.Clear();
     for (std::size_t i = 0; i < Parts.size(); ++i) {
         Parts[i].Index = static_cast<std::int32_t>(i);
@@ -137,7 +136,7 @@ bool HasSeed(const TSeeds& Seeds, std::int32_t Length, std::int32_t Width,
 }
 
 class SeedsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::SetClockHook([] { return std::int64_t{0}; });
         RollingMode = false;
@@ -152,10 +151,10 @@ TEST_F(SeedsTest, GridBlocksInBothOrientationsOnlyWhenThePartMayTurn) {
     Prepare(seeds, {PartOf("A", 300, 200, 4)}, 1000, 500);
     seeds.AddBaseSeeds();
     EXPECT_EQ(SeedQueueCount, 9);
-    EXPECT_EQ(QueuedSizes(seeds),
-              (std::multiset<std::string>{"300x200/1", "300x400/2", "600x200/2", "600x400/4",
-                                          "900x200/3", "200x300/1", "400x300/2", "600x300/3",
-                                          "800x300/4"}));
+    EXPECT_EQ(
+        QueuedSizes(seeds),
+        (std::multiset<std::string>{"300x200/1", "300x400/2", "600x200/2", "600x400/4", "900x200/3",
+                                    "200x300/1", "400x300/2", "600x300/3", "800x300/4"}));
 
     Prepare(seeds, {PartOf("A", 300, 200, 4, false)}, 1000, 500);
     seeds.AddBaseSeeds();

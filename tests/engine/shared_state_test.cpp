@@ -46,9 +46,8 @@ std::string Offcuts(const TPacket& P) {
     std::string text;
     for (const T2DStock& p : P.Placements) {
         if (p.Label == "A") continue;
-        text += p.Label + "@" + std::to_string(p.Position.X) + "," +
-                std::to_string(p.Position.Y) + "/" + std::to_string(p.Length) + "x" +
-                std::to_string(p.Width) + " ";
+        text += p.Label + "@" + std::to_string(p.Position.X) + "," + std::to_string(p.Position.Y) +
+                "/" + std::to_string(p.Length) + "x" + std::to_string(p.Width) + " ";
     }
     return text;
 }
