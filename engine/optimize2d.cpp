@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/guillotine.h"
+#include "engine/numeric.h"
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "platform/clock.h"
@@ -450,7 +451,7 @@ void TOptimize2d::SortParts(std::string& ErrorText) {
 void TOptimize2d::AddKerfAndEdges(std::string& ErrorText) {
     ErrorText.clear();
     const std::int64_t kerf = BladeWidth;
-    for (T2DStock& p : Parts) {
+    auto grown = [kerf](const T2DStock& p) {
         std::int64_t length = std::int64_t{p.Length} + kerf;
         std::int64_t width = std::int64_t{p.Width} + kerf;
         if (p.Edge) {
@@ -458,20 +459,25 @@ void TOptimize2d::AddKerfAndEdges(std::string& ErrorText) {
             length += -std::int64_t{e.BL} - e.BR + e.GL + e.GR;
             width += -std::int64_t{e.BT} - e.BB + e.GT + e.GB;
         }
-        // A part must keep a size of its own once the blade width is taken
-        // off again: every later step divides by it.
-        if (length - kerf <= 0 || width - kerf <= 0 ||
-            length > std::numeric_limits<std::int32_t>::max() ||
-            width > std::numeric_limits<std::int32_t>::max()) {
+        return std::pair{length, width};
+    };
+    // A part must keep a size of its own once the blade width is taken off
+    // again: every later step divides by it. Nothing changes when one has none.
+    for (const T2DStock& p : Parts) {
+        const auto [length, width] = grown(p);
+        if (length - kerf <= 0 || width - kerf <= 0) {
             ErrorText = PartHasNoSizeMessage(p.Label);
             return;
         }
-        p.Length = static_cast<std::int32_t>(length);
-        p.Width = static_cast<std::int32_t>(width);
+    }
+    for (T2DStock& p : Parts) {
+        const auto [length, width] = grown(p);
+        p.Length = CheckedInt32(length);
+        p.Width = CheckedInt32(width);
     }
     for (T2DStock& e : Panels) {
-        e.Length += BladeWidth;
-        e.Width += BladeWidth;
+        e.Length = CheckedInt32(std::int64_t{e.Length} + kerf);
+        e.Width = CheckedInt32(std::int64_t{e.Width} + kerf);
     }
 }
 
@@ -576,16 +582,16 @@ void TOptimize2d::Run(std::string& ErrorText) {
             };
             std::size_t k = 0;
             std::int32_t count = 0;
-            for (; k < open.size() && count < 249999; ++k, ++count) {
-                taken[static_cast<std::size_t>(open[k])] = 1;
-                take(open[k], required(open[k]));
-            }
+            double area = 0.0;  // TotalArea of Parts, summed as the parts are taken
+            auto takeOpen = [&](int j) {
+                taken[static_cast<std::size_t>(j)] = 1;
+                take(j, required(j));
+                area += Parts.Last().Quantity * Parts.Last().Area();
+            };
+            for (; k < open.size() && count < 249999; ++k, ++count) takeOpen(open[k]);
             count = 0;
-            for (; k < open.size() && count < 249999 && Parts.TotalArea() < 3.0 * maxArea;
-                 ++k, ++count) {
-                taken[static_cast<std::size_t>(open[k])] = 1;
-                take(open[k], required(open[k]));
-            }
+            for (; k < open.size() && count < 249999 && area < 3.0 * maxArea; ++k, ++count)
+                takeOpen(open[k]);
             count = 0;
             for (auto it = open.rbegin(); it != open.rend() && count < 499999; ++it) {
                 if (taken[static_cast<std::size_t>(*it)]) continue;
@@ -639,7 +645,8 @@ void TOptimize2d::Run(std::string& ErrorText) {
             if (extraPasses == 0) break;
             --extraPasses;
             P.Sort();
-            for (int i = P.Count() - 1; i >= P.Count() / 2 && i >= 0; --i) P.Packets.Delete(i);
+            const int keep = P.Count() / 2;
+            for (int i = P.Count() - 1; i >= keep; --i) P.Packets.Delete(i);
             R = A;
             Panels = S;
             for (const TPacket& layout : P.Packets) SubtractLayout(layout, R, Panels);

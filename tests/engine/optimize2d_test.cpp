@@ -398,6 +398,54 @@ TEST_F(OptimizerTest, ManySmallPartKindsAndQuantities) {
     EXPECT_EQ(PlanText(a.Best), PlanText(b.Best));
 }
 
+namespace {
+
+struct CountingSink : TProgressSink {
+    int Steps = 0, Maxed = 0, Repaints = 0;
+    void StepIt() override { ++Steps; }
+    void StepByMax() override { ++Maxed; }
+    void Refresh() override { ++Repaints; }
+};
+
+}  // namespace
+
+namespace {
+
+// An optimiser that works in batches already beyond five open part kinds.
+class BatchOptimizer : public TOptimize2d {
+  public:
+    BatchOptimizer() { ManyPartKinds = 5; }
+    // The hook runs once per batch, with the sizes the batch cuts.
+    void SchemeLimitHook() override { SheetLengths.push_back(Panels[0].Length); }
+    std::vector<std::int32_t> SheetLengths;
+};
+
+}  // namespace
+
+TEST_F(OptimizerTest, BatchesAndExtraPassesStillPlaceEveryPart) {
+    // Enough pieces that a batch, which asks for only some of the parts,
+    // leaves parts open for the next one.
+    std::vector<PartSpec> parts = kMixedParts;
+    for (PartSpec& p : parts) p.Required = p.Maximum = 4 * p.Required;
+    BladeWidth = 3000;
+    BatchOptimizer opt;
+    const std::vector<SheetSpec> sheets = {{"S", 2440000, 1220000, 30}};
+    CountingSink sink;
+    SetProgressSink(&sink);
+    ASSERT_EQ(RunJob(opt, sheets, parts), "");
+    SetProgressSink(nullptr);
+    EXPECT_GE(sink.Maxed, 3);  // one search per batch and per extra pass
+    ExpectSoundPlan(opt, sheets, parts);
+    // Every batch cuts the sheets as given, the blade width added once.
+    EXPECT_GE(opt.SheetLengths.size(), 3u);
+    for (std::int32_t length : opt.SheetLengths) EXPECT_EQ(length, 2440000 + 3000);
+    for (const TPacket& layout : opt.Best.Packets) EXPECT_EQ(layout.Length, 2440000 + 3000);
+    EXPECT_FALSE(FewPartKinds);
+    // The lists are handed back as given.
+    EXPECT_EQ(opt.Panels[0].Length, 2440000);
+    EXPECT_EQ(opt.Panels[0].Quantity, 30);
+}
+
 // ---- time, cancel, errors -----------------------------------------------------------
 
 TEST_F(OptimizerTest, PhasesEndAtTheTimeLimitWithASoundPlan) {
@@ -639,17 +687,6 @@ TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
 }
 
 // ---- progress -----------------------------------------------------------------------
-
-namespace {
-
-struct CountingSink : TProgressSink {
-    int Steps = 0, Maxed = 0, Repaints = 0;
-    void StepIt() override { ++Steps; }
-    void StepByMax() override { ++Maxed; }
-    void Refresh() override { ++Repaints; }
-};
-
-}  // namespace
 
 TEST_F(OptimizerTest, ProgressReachesTheSinkWithoutTouchingThePlan) {
     TOptimize2d quiet;
