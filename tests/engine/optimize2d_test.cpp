@@ -11,6 +11,7 @@
 #include "engine/progress.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
+#include "engine/trapezium.h"
 #include "platform/clock.h"
 
 namespace {
@@ -88,9 +89,12 @@ void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetSpec>& Sheet
             EXPECT_TRUE(r.Left >= sheet.Left && r.Top >= sheet.Top && r.Right <= sheet.Right &&
                         r.Bottom <= sheet.Bottom)
                 << p.Label << " lies outside its sheet " << layout.Label;
+            // Shaped parts placed in pairs interlock: their boxes may overlap.
             for (int k = 0; k < i; ++k)
-                EXPECT_FALSE(Overlap(r, layout.Placements[k].BoundsRect()))
-                    << p.Label << " overlaps " << layout.Placements[k].Label;
+                if (p.ShapeKind != skShaped || layout.Placements[k].ShapeKind != skShaped) {
+                    EXPECT_FALSE(Overlap(r, layout.Placements[k].BoundsRect()))
+                        << p.Label << " overlaps " << layout.Placements[k].Label;
+                }
             ++counted[p.Label];
             pieces[p.Label] += layout.Quantity;
         }
@@ -384,6 +388,51 @@ TEST_F(OptimizerTest, FillersUpToTheirMaximumOnly) {
     TOptimize2d opt;
     ASSERT_EQ(RunJob(opt, kOneSheet, parts), "");
     ExpectSoundPlan(opt, kOneSheet, parts);
+}
+
+TEST_F(OptimizerTest, ShapedPartsInPairs) {
+    // A trapezium whose top reaches 50 beyond its bottom: pairs interlock.
+    TTrapezium z;
+    z.Label = "T";
+    z.Bottom = 300000;
+    z.Top = 200000;
+    z.TopOffset = 150000;
+    z.Param3 = 50000;
+    z.Height = 200000;
+    TrapeziumList.AddOrUpdate(z);
+    T2DStock shaped;
+    shaped.Label = "T";
+    shaped.Length = 350000;
+    shaped.Width = 200000;
+    shaped.Quantity = 12;
+    shaped.ShapeKind = skShaped;
+    shaped.SourceKind = srcPart;
+    const std::vector<PartSpec> plain = {{"R", 400000, 300000, 6, 6}};
+    const std::vector<SheetSpec> sheets = {{"S", 1220000, 1220000, 10}};
+    for (bool turn : {false, true}) {
+        shaped.CanRotate = turn;
+        TOptimize2d opt;
+        PubRandSeed = kPubRandomStartSeed;
+        std::string err = Fill(opt, sheets, plain);
+        opt.AddPartStock(shaped, 12);
+        ASSERT_EQ(err, "");
+        opt.Run(err);
+        ASSERT_EQ(err, "");
+        std::vector<PartSpec> all = plain;
+        all.push_back({"T", 350000, 200000, 12, 12});
+        ExpectSoundPlan(opt, sheets, all);
+        bool paired = false;
+        for (const TPacket& layout : opt.Best.Packets)
+            for (const T2DStock& p : layout.Placements) {
+                if (p.ShapeKind != skShaped) continue;
+                if (!turn) {
+                    EXPECT_FALSE(p.Rotated);
+                }
+                // Every second piece of a pair stands half turned.
+                paired = paired || (p.TurnState - (p.Rotated ? 1 : 0) + 4) % 4 == 3;
+            }
+        EXPECT_TRUE(paired) << turn;
+    }
 }
 
 TEST_F(OptimizerTest, ManySmallPartKindsAndQuantities) {
