@@ -240,22 +240,6 @@ void TPlanGate::Sync() {
     }
 }
 
-namespace {
-
-// The tie rule of two layouts of equal counts: more room in the largest free
-// rectangle, then fewer free rectangles, then more free area, then pieces
-// further from the origin. A full tie keeps Kept.
-bool BetterThanEqual(const TPacket& New, const TPacket& Kept) {
-    const double nl = New.LargestSpaceArea(), kl = Kept.LargestSpaceArea();
-    if (nl != kl) return nl > kl;
-    if (Kept.Spaces.Count() != New.Spaces.Count()) return Kept.Spaces.Count() > New.Spaces.Count();
-    const double nt = New.TotalSpaceArea(), kt = Kept.TotalSpaceArea();
-    if (nt != kt) return nt > kt;
-    return New.SumOfPositions() > Kept.SumOfPositions();
-}
-
-}  // namespace
-
 bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated) {
     const int length = Packet.PartCounts.Count();
     if (Length_ == -2 || (Length_ >= 0 && Length_ != length)) {

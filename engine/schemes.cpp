@@ -69,11 +69,6 @@ void TSchemes::AppendCopies(const TSchemes& Source) {
     for (int i = 0; i < n; ++i) Packets.Add(Source.Packets[i]);
 }
 
-namespace {
-
-// Whether New should take Kept's place when both hold the same counts: more
-// room in the largest free rectangle, then fewer free rectangles, then more
-// free area, then pieces further from the origin. A full tie keeps Kept.
 bool BetterThanEqual(const TPacket& New, const TPacket& Kept) {
     const double nl = New.LargestSpaceArea(), kl = Kept.LargestSpaceArea();
     if (nl != kl) return nl > kl;
@@ -82,6 +77,8 @@ bool BetterThanEqual(const TPacket& New, const TPacket& Kept) {
     if (nt != kt) return nt > kt;
     return New.SumOfPositions() > Kept.SumOfPositions();
 }
+
+namespace {
 
 // How two lists of part counts stand to each other.
 struct TCountOrder {

@@ -84,6 +84,11 @@ class TPacketList {
     Storage Items_;
 };
 
+// Whether New should take Kept's place when both hold the same part counts:
+// more room in the largest free rectangle, then fewer free rectangles, then
+// more free area, then pieces further from the origin. A full tie keeps Kept.
+bool BetterThanEqual(const TPacket& New, const TPacket& Kept);
+
 class TSchemes {
   public:
     TPacketList Packets;
