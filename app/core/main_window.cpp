@@ -126,26 +126,22 @@ bool TMainWindowCore::StartOptimizeProcess() {
         }
 
         std::string err;
-        for (const T2DStock& s : SheetList) {
-            if (s.Material != type) continue;
-            Optimizer.AddPanel(s.Label, s.LengthText, s.WidthText, s.Comment,
-                               s.Length - 2 * WidthEdge, s.Width - 2 * LengthEdge, s.Quantity,
-                               s.Priority, s.Cost, srcSheet, err);
-            if (!err.empty()) {
-                LastErrorMessage = err;
-                return false;
+        // Sheets and rack offcuts of this type, each less twice the trims. An
+        // offcut's error names the offcut; a sheet's stands alone.
+        auto addStock = [&](const TPanels& stock, std::uint8_t source) {
+            for (const T2DStock& s : stock) {
+                if (s.Material != type) continue;
+                Optimizer.AddPanel(s.Label, s.LengthText, s.WidthText, s.Comment,
+                                   s.Length - 2 * WidthEdge, s.Width - 2 * LengthEdge, s.Quantity,
+                                   s.Priority, s.Cost, source, err);
+                if (!err.empty()) {
+                    LastErrorMessage = source == srcSheet ? err : err + "=[" + s.Label + "]";
+                    return false;
+                }
             }
-        }
-        for (const T2DStock& s : OffcutRackList) {
-            if (s.Material != type) continue;
-            Optimizer.AddPanel(s.Label, s.LengthText, s.WidthText, s.Comment,
-                               s.Length - 2 * WidthEdge, s.Width - 2 * LengthEdge, s.Quantity,
-                               s.Priority, s.Cost, srcOffcut, err);
-            if (!err.empty()) {
-                LastErrorMessage = err + "=[" + s.Label + "]";
-                return false;
-            }
-        }
+            return true;
+        };
+        if (!addStock(SheetList, srcSheet) || !addStock(OffcutRackList, srcOffcut)) return false;
         for (int i = 0; i < PartList.Count(); ++i) {
             const T2DStock& p = PartList[i];
             if (p.Quantity <= 0 || p.Material != type) continue;
