@@ -35,6 +35,9 @@ void LoadStartupFiles(TMainWindowCore& w) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) Warn(typeError);
+    // The type drop-down holds the types before the option file picks one.
+    w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
+    w.Page.ComboBoxTypeSelect.Select(0);
     ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window);
     PartEdgeList.LoadFromIni(InAppDir("default.edg"));
     w.Captions.ReadCaptionFile(InAppDir("default.cap"));
