@@ -11,13 +11,30 @@
 
 #include <QMainWindow>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "app/core/grid_editing.h"
+
+class QAction;
 class QBoxLayout;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class QToolBar;
+class QWidget;
+class TGridView;
 class TMainWindowCore;
+class TRunSnapshot;
+struct TErrorLocation;
 
 class TSDIAppForm : public QMainWindow {
     Q_OBJECT
@@ -47,6 +64,80 @@ class TSDIAppForm : public QMainWindow {
     // or the lists until its end.
     bool Running() const { return running_; }
 
+    // The grids of the sheets, parts and free-shape pages, the report page.
+    TGridView* StringGridSheets() { return gridSheets_; }
+    TGridView* StringGridParts() { return gridParts_; }
+    TGridView* StringGridAnyShape() { return gridAnyShape_; }
+    TGridView* StringGridStandardPara() { return gridPara_; }
+    QListWidget* ListBoxReport() { return listBoxReport_; }
+    QAction* StartOptimize() { return startOptimize_; }
+    QAction* CancelOptimize() { return cancelOptimize_; }
+    // The totals under the sheets and parts grids (area, number, cost).
+    const TGridTotals& SheetsTotals() const { return sheetsTotals_; }
+    const TGridTotals& PartsTotals() const { return partsTotals_; }
+    // A named control of the window (buttons and edits carry their control
+    // names), or nullptr.
+    QWidget* Control(const char* Name) const;
+
+    // The file dialogs: Save chooses between an open and a save dialog.
+    // Returns the chosen file, empty when cancelled. Tests replace it.
+    std::function<std::string(bool Save, const std::string& Title, const std::string& Filter,
+                              const std::string& Folder, const std::string& DefaultExt)>
+        FileDialog;
+    // Asked when the window closes: the grids-to-save dialog. Tests replace it.
+    std::function<void()> SaveSelectGridsDialog;
+
+    // Brings the page and the field of a refused input to the front.
+    void ShowErrorLocation(const TErrorLocation& Where);
+    // Shows the grids again after the core changed them.
+    void RefreshGrids();
+    // Applies the window placement of the option file.
+    void ApplyWindowPlacement();
+
+  public slots:
+    // Tool bar: the run on a worker thread, and its cancel.
+    void StartOptimizeClick();
+    void CancelOptimizeClick();
+    // Sheet and part list commands.
+    void SheetsOpenClick();
+    void SheetsAppendClick();
+    void SheetsSaveClick();
+    void SheetsSaveasClick();
+    void SheetsDeleteClick();
+    void SheetsDeleteAllClick();
+    void ButtonSheetsDeleteEmptyClick();
+    void PartsOpenClick();
+    void PartsAppendClick();
+    void PartsSaveClick();
+    void PartsSaveasClick();
+    void PartsDeleteClick();
+    void PartsDeleteAllClick();
+    void ButtonPartsDeleteEmptyClick();
+    // Free-shape page.
+    void ComboBoxStandShapeChange(int Index);
+    void ButtonImportDXFClick();
+    void ButtonAddAnyShapeClick();
+    void AnyShapeOpenClick();
+    void AnyShapeSaveClick();
+    void AnyShapeSaveAsClick();
+    void AnyShapeDeleteClick();
+    void AnyShapeDeleteAllClick();
+    // Totals under the grids; false after a refused cell (a box was shown).
+    bool TotalOfSheets();
+    bool TotalOfParts();
+    // Dialogs.
+    void ButtonTypeSetupClick();
+    void ButtonGrindingAndBandSettingClick();
+    void HelpAbout1Execute();
+    // File menu: Open and Save (As) work on the list of the page shown.
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    // The report page shows the core's report lines.
+    void ShowReport();
+    // The edge type editor's items := the labels of the edge types.
+    void BGTypeList2ComboBox();
+
   signals:
     // The plan was replaced or edited (end of a run, layout edits, updates).
     void PlanChanged();
@@ -61,9 +152,46 @@ class TSDIAppForm : public QMainWindow {
 
   protected:
     void SetRunning(bool Running);
+    void closeEvent(QCloseEvent* Event) override;
 
   private:
+    void BuildListPage(TPage Page);
+    void BuildAnyShapePage();
+    void BuildReportPage();
+    void BuildCommands();
+    void ConnectGrid(TGridView* View, bool Grows);
+    void ShowTotals();
+    void RunEnded();
+    std::string ChooseFile(bool Save, const std::string& Title, const std::string& Filter,
+                           std::string& Folder, const std::string& DefaultExt);
+    void UpdateFileNameEdits();
+    void SaveOnExit();
+
     TMainWindowCore& core_;
+    TGridView* gridSheets_ = nullptr;
+    TGridView* gridParts_ = nullptr;
+    TGridView* gridAnyShape_ = nullptr;
+    TGridView* gridPara_ = nullptr;
+    QListWidget* listBoxReport_ = nullptr;
+    QAction* startOptimize_ = nullptr;
+    QAction* cancelOptimize_ = nullptr;
+    QComboBox* comboStandShape_ = nullptr;
+    QLineEdit* editSelectLabel_ = nullptr;
+    QLineEdit* editSelectQty_ = nullptr;
+    QWidget* shapePreview_ = nullptr;
+    std::array<QLineEdit*, 3> sheetsTotalEdits_{};
+    std::array<QLineEdit*, 3> partsTotalEdits_{};
+    std::array<QLineEdit*, 3> fileNameEdits_{};  // sheets, parts, free shapes
+    TGridTotals sheetsTotals_, partsTotals_;
+    TGridSort sheetsSort_, partsSort_;
+    std::vector<std::string> edgeItems_;  // ComboBoxGBTypeSelect
+    std::vector<QWidget*> listCommands_;  // disabled while a run lasts
+    std::thread worker_;
+    std::unique_ptr<TRunSnapshot> before_;
+    std::atomic<bool> cancelled_{false};
+    class TWindowProgress;
+    std::unique_ptr<TWindowProgress> progress_;
+    bool exitSaved_ = false;
     QTabWidget* pageControl_ = nullptr;
     std::array<QBoxLayout*, static_cast<int>(TPage::Count)> bodies_{};
     std::array<QBoxLayout*, static_cast<int>(TPage::Count)> tools_{};

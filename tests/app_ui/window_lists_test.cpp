@@ -1,0 +1,96 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/core/main_data.h"
+#include "app/core/material_types.h"
+#include "engine/partedge.h"
+#include "window_fixture.h"
+
+using testsupport::ReadText;
+using testsupport::WriteText;
+
+TEST_F(WindowTest, ListFilesOpenSaveAndSaveAsThroughTheirCommands) {
+    std::vector<bool> asked;  // Save of each dialog shown
+    std::string answer = dir.File("job.sht");
+    form->FileDialog = [&](bool save, const std::string&, const std::string& filter, const std::string&,
+                           const std::string&) {
+        asked.push_back(save);
+        EXPECT_NE(filter.find("*.sht"), std::string::npos);
+        return answer;
+    };
+    TypeRow(form->StringGridSheets(), 1, {"S1", "MDF", "100", "50", "2"});
+    form->FileSaveAs1Execute();  // the sheets page is in front
+    EXPECT_EQ(core.Data.EditSheetsFileName, answer);
+    EXPECT_EQ(static_cast<QLineEdit*>(form->Control("EditSheetsFileName"))->text().toStdString(), answer);
+
+    Type(form->StringGridSheets(), SheetCol::Qty, 1, "7");
+    form->FileSave1Execute();  // no dialog: the named file
+    form->SheetsDeleteAllClick();
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, 1), "");
+    form->FileOpen1Execute();
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Qty, 1), "7");
+    EXPECT_EQ(form->SheetsTotals().Number, "7");
+    EXPECT_EQ(asked, (std::vector<bool>{true, false}));
+
+    // A list imported from a text file is saved only through Save As.
+    core.Data.EditSheetsFileName = dir.File("import.txt");
+    WriteText(core.Data.EditSheetsFileName, "text\n");
+    answer.clear();  // the dialog is cancelled
+    form->SheetsSaveClick();
+    EXPECT_EQ(asked.back(), true);
+    EXPECT_EQ(ReadText(dir.File("import.txt")), "text\n");
+}
+
+TEST_F(WindowTest, MaterialTypesDialogAddsATypeAndItsFrameCancels) {
+    core.Page.ComboBoxTypeSelect.Items = {"MDF"};
+    OnModal([](QWidget* d) {
+        d->findChild<QLineEdit*>("EditTypeString")->setText("Glass 4");
+        d->findChild<QPushButton*>("ButtonAddGlassType")->click();
+        d->findChild<QPushButton*>("ButtonCloseTypeSetup")->click();
+    });
+    form->ButtonTypeSetupClick();
+    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items, (std::vector<std::string>{"MDF", "Glass 4"}));
+
+    OnModal([](QWidget* d) {
+        d->findChild<QPushButton*>("ButtonRemoveAllGlassType")->click();
+        d->close();  // the frame
+    });
+    form->ButtonTypeSetupClick();
+    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.size(), 2u);
+}
+
+TEST_F(WindowTest, EdgeTypesDialogAddsAnEdgeTypeOnOk) {
+    PartEdgeList.AddEdge("N/A", "0", "0", "0", "0", "0", "0", "0", "0");
+    OnModal([](QWidget* d) {
+        d->findChild<QLineEdit*>("LabeledEditGBLabel")->setText("BAND1");
+        for (const char* e : {"LabeledEditBT", "LabeledEditBB", "LabeledEditBL", "LabeledEditBR",
+                              "LabeledEditGT", "LabeledEditGB", "LabeledEditGL", "LabeledEditGR"})
+            d->findChild<QLineEdit*>(e)->setText("1/2");
+        d->findChild<QPushButton*>("ButtonAddGB")->click();
+        d->findChild<QPushButton*>("ButtonOK")->click();
+    });
+    form->ButtonGrindingAndBandSettingClick();
+    ASSERT_EQ(PartEdgeList.Count(), 2);
+    EXPECT_EQ(PartEdgeList.GetEdge(1)->GT, 500);
+
+    OnModal([](QWidget* d) { d->close(); });
+    form->ButtonGrindingAndBandSettingClick();
+    EXPECT_EQ(PartEdgeList.Count(), 2);
+}
+
+TEST_F(WindowTest, ClosingAsksWhichGridsToSaveAndWritesTheTicked) {
+    core.Data.EditSheetsFileName = dir.File("exit.sht");
+    core.Data.EditPartsFileName = dir.File("exit.prt");
+    TypeRow(form->StringGridSheets(), 1, {"S1", "MDF", "100", "50", "2"});
+    OnModal([](QWidget* d) {
+        d->findChild<QCheckBox*>("CheckBoxSaveParts")->setChecked(false);
+        d->findChild<QPushButton*>("ButtonSaveSelectGrids")->click();
+    });
+    form->close();
+    EXPECT_FALSE(ReadText(dir.File("exit.sht")).empty());
+    EXPECT_TRUE(ReadText(dir.File("exit.prt")).empty());
+    EXPECT_FALSE(ReadText(dir.File("default.opt")).empty());
+}
