@@ -1,6 +1,7 @@
 #include "app/core/grid_editing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 
@@ -15,6 +16,9 @@
 namespace {
 
 bool Present(const std::string& cell) { return !Trim(cell).empty(); }
+
+// An area total: at most three decimals, without trailing zeros.
+std::string AreaText(double area) { return FloatToStr(std::round(area * 1000) / 1000); }
 
 // A sort key: the length of a numeric cell, or the text.
 struct SortKey {
@@ -91,7 +95,7 @@ bool RackTotals(TStringGrid& g, const TotalPlace& at, bool withCost, const std::
         cost += c / 1000.0;
         ++count;
     }
-    totals.Area = FloatToStr(area);
+    totals.Area = AreaText(area);
     totals.Number = IntToStr(count);
     totals.Cost = withCost ? FloatToStr(cost) : std::string();
     return true;
@@ -190,7 +194,7 @@ bool TotalOfSheets(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
         cost += static_cast<double>(c) * q;
         count += q;
     }
-    totals.Area = FloatToStr(area);
+    totals.Area = AreaText(area);
     totals.Number = IntToStr(count);
     totals.Cost = PubFunc.FloatUnitsToStr(cost);
     return true;
@@ -219,7 +223,7 @@ bool TotalOfParts(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
         area += p.ShapeNetArea() * q / 1e6;
         count += q;
     }
-    totals.Area = FloatToStr(area);
+    totals.Area = AreaText(area);
     totals.Number = IntToStr(count);
     totals.Cost.clear();
     return true;

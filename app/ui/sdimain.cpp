@@ -103,6 +103,7 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     TotalOfSheets();
     TotalOfParts();
     ShowReport();
+    UpdateFileNameEdits();
     ShowPage(TPage::Sheets);
 }
 

@@ -1,6 +1,7 @@
 // The sheets, parts, free-shape and report pages of the main window and the
 // commands of their lists.
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -19,11 +20,13 @@
 #include "app/ui/grid_view.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
+#include "engine/optimize2d.h"
 #include "engine/profile_output.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "output/dxf_import.h"
 #include "output/piece_draw.h"
+#include "output/report_text.h"
 #include "platform/message_sink.h"
 
 namespace {
@@ -456,6 +459,25 @@ void TSDIAppForm::BuildReportPage() {
     listBoxReport_->setObjectName("ListBoxReport");
     listBoxReport_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     PageBody(TPage::Report)->addWidget(listBoxReport_, 1);
+    // The sheets and parts tables of the summary, each shown on request.
+    const auto box = [this](const char* name, const char* text, bool& setting, void (*build)()) {
+        auto* b = new QCheckBox(text, this);
+        b->setObjectName(name);
+        b->setChecked(setting);
+        connect(b, &QCheckBox::toggled, this, [this, &setting, build](bool on) {
+            setting = on;
+            if (Optimizer.Best.Count() == 0) return;
+            build();
+            BuildSummaryReport();
+            core_.ShowReport();
+            ShowReport();
+        });
+        PageTools(TPage::Report)->addWidget(b);
+        listCommands_.push_back(b);
+    };
+    box("chkReportAllRawPanels", "RAW Panels List", ReportAllRawPanels, BuildSheetsReport);
+    box("chkReportAllParts", "Parts List", ReportAllParts, BuildPartsReport);
+    PageTools(TPage::Report)->addStretch(1);
 }
 
 void TSDIAppForm::ShowReport() {
