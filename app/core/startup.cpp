@@ -74,6 +74,10 @@ void ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
 
 bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     w.StartOptimizeClick();
+    return FinishAutoJob(w, cl);
+}
+
+bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     bool ok = Optimizer.Best.Count() > 0;
 
     const std::string report = cl.GetParaValue("-report:");

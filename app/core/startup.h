@@ -20,6 +20,9 @@ void ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // of "-update:yes", "-ex_sheet:" and "-ex_part:". True when a plan was made
 // and every file asked for was written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
+// The part of RunAutoJob after the run: the report files and the stock
+// update. The window calls it when its run on the worker thread has ended.
+bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
 // The whole batch start: LoadStartupFiles, ApplyCommandLine and, when
 // "-auto:" is "yes", RunAutoJob. Returns the process exit status.

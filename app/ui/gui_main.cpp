@@ -39,7 +39,16 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
         form.ApplyWindowPlacement();
         ShowSplash();
         form.show();
-        if (AutoMode) form.StartOptimizeClick();
+        if (AutoMode) {
+            // "-auto:yes": the report files and the update follow the run's end.
+            QObject::connect(&form, &TSDIAppForm::RunningChanged, &form, [&](bool running) {
+                if (running || !AutoMode) return;
+                if (FinishAutoJob(Window, CommandLine)) form.RefreshGrids();
+                form.ShowReport();
+                AutoMode = false;
+            });
+            form.StartOptimizeClick();
+        }
         status = app.exec();
     } catch (const std::exception& e) {
         sink.Warning(std::string("load program exception information[") + e.what() + "]");

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -93,4 +94,22 @@ TEST_F(WindowTest, ClosingAsksWhichGridsToSaveAndWritesTheTicked) {
     EXPECT_FALSE(ReadText(dir.File("exit.sht")).empty());
     EXPECT_TRUE(ReadText(dir.File("exit.prt")).empty());
     EXPECT_FALSE(ReadText(dir.File("default.opt")).empty());
+}
+
+TEST_F(WindowTest, EnterGrowsTheSheetsGridAndATitleClickSorts) {
+    TGridView* grid = form->StringGridSheets();
+    const int rows = core.Data.StringGridSheets.RowCount();
+    grid->SetCurrentCell({SheetCol::Comment, rows - 1});
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(grid, &enter);
+    EXPECT_EQ(core.Data.StringGridSheets.RowCount(), rows + 10);
+    EXPECT_EQ(grid->CurrentCell(), (TCellPos{0, rows}));
+
+    TypeRow(grid, 1, {"B", "", "1 1/2"});
+    TypeRow(grid, 2, {"A", "", "1.25"});
+    grid->OnTitleClick(SheetCol::Length);  // what a click on the title forwards
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, 1), "");  // empty rows count as 0
+    const int n = core.Data.StringGridSheets.RowCount() - 1;
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n - 1), "A");
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n), "B");
 }
