@@ -77,6 +77,34 @@ struct TotalPlace {
     }
 };
 
+// The columns of a list grid's complete rows and their messages.
+struct SizeColumns {
+    int Length, Width, Qty;
+    const std::string &LengthMsg, &WidthMsg, &QtyMsg;
+};
+enum class RowRead { Skip, Ok, Bad };
+
+// Reads the sizes and quantity of row r; a row without all three is skipped.
+RowRead ReadSizes(const TStringGrid& g, const TotalPlace& at, int r, const SizeColumns& c,
+                  std::int32_t& l, std::int32_t& w, std::int32_t& q, TErrorLocation& error) {
+    if (!Present(g.Cell(c.Length, r)) || !Present(g.Cell(c.Width, r)) || !Present(g.Cell(c.Qty, r)))
+        return RowRead::Skip;
+    std::string e;
+    if (!Length(g.Cell(c.Length, r), l, e)) {
+        at.Fail(error, c.Length, r, e, c.LengthMsg);
+        return RowRead::Bad;
+    }
+    if (!Length(g.Cell(c.Width, r), w, e)) {
+        at.Fail(error, c.Width, r, e, c.WidthMsg);
+        return RowRead::Bad;
+    }
+    if (!Count(g.Cell(c.Qty, r), q, e)) {
+        at.Fail(error, c.Qty, r, e, c.QtyMsg);
+        return RowRead::Bad;
+    }
+    return RowRead::Ok;
+}
+
 // Area and count of the rack grids: rows with length and width present.
 bool RackTotals(TStringGrid& g, const TotalPlace& at, bool withCost, const std::string& lengthMsg,
                 const std::string& widthMsg, TGridTotals& totals, TErrorLocation& error) {
@@ -177,17 +205,13 @@ bool TotalOfSheets(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
     double area = 0, cost = 0;
     std::int64_t count = 0;
     std::string e;
+    const SizeColumns cols{SheetCol::Length, SheetCol::Width, SheetCol::Qty, MsgSheetLengthFormatInvalid,
+                           MsgSheetWidthFormatInvalid, MsgSheetQtyFormatInvalid};
     for (int r = 1; r < g.RowCount(); ++r) {
-        if (!Present(g.Cell(SheetCol::Length, r)) || !Present(g.Cell(SheetCol::Width, r)) ||
-            !Present(g.Cell(SheetCol::Qty, r)))
-            continue;
         std::int32_t l = 0, w = 0, q = 0, c = 0;
-        if (!Length(g.Cell(SheetCol::Length, r), l, e))
-            return at.Fail(error, SheetCol::Length, r, e, MsgSheetLengthFormatInvalid);
-        if (!Length(g.Cell(SheetCol::Width, r), w, e))
-            return at.Fail(error, SheetCol::Width, r, e, MsgSheetWidthFormatInvalid);
-        if (!Count(g.Cell(SheetCol::Qty, r), q, e))
-            return at.Fail(error, SheetCol::Qty, r, e, MsgSheetQtyFormatInvalid);
+        const RowRead read = ReadSizes(g, at, r, cols, l, w, q, error);
+        if (read == RowRead::Bad) return false;
+        if (read == RowRead::Skip) continue;
         if (!Cost(g, SheetCol::Cost, r, c, e))
             return at.Fail(error, SheetCol::Cost, r, e, MsgSheetCostFormatInvalid);
         area += static_cast<double>(l) * w * q / 1e6;
@@ -204,19 +228,14 @@ bool TotalOfParts(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
     const TotalPlace at{"TabSheetParts", "StringGridParts"};
     double area = 0;
     std::int64_t count = 0;
-    std::string e;
+    const SizeColumns cols{PartCol::Length, PartCol::Width, PartCol::Qty, MsgPartLengthFormatInvalid,
+                           MsgPartWidthFormatInvalid, MsgPartQtyFormatInvalid};
     for (int r = 1; r < g.RowCount(); ++r) {
-        if (!Present(g.Cell(PartCol::Length, r)) || !Present(g.Cell(PartCol::Width, r)) ||
-            !Present(g.Cell(PartCol::Qty, r)))
-            continue;
         T2DStock p;
         std::int32_t q = 0;
-        if (!Length(g.Cell(PartCol::Length, r), p.Length, e))
-            return at.Fail(error, PartCol::Length, r, e, MsgPartLengthFormatInvalid);
-        if (!Length(g.Cell(PartCol::Width, r), p.Width, e))
-            return at.Fail(error, PartCol::Width, r, e, MsgPartWidthFormatInvalid);
-        if (!Count(g.Cell(PartCol::Qty, r), q, e))
-            return at.Fail(error, PartCol::Qty, r, e, MsgPartQtyFormatInvalid);
+        const RowRead read = ReadSizes(g, at, r, cols, p.Length, p.Width, q, error);
+        if (read == RowRead::Bad) return false;
+        if (read == RowRead::Skip) continue;
         g.SetCell(PartCol::Rotate, r, NormalRotateCell(g.Cell(PartCol::Rotate, r)));
         g.SetCell(PartCol::Shape, r, NormalShapeCell(g.Cell(PartCol::Shape, r)));
         p.ShapeKind = g.Cell(PartCol::Shape, r) == "C" ? skCircle : skRectangle;

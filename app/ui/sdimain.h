@@ -32,6 +32,7 @@ class QTabWidget;
 class QToolBar;
 class QWidget;
 class TGridView;
+class TMainData;
 class TMainWindowCore;
 class TRunSnapshot;
 struct TErrorLocation;
@@ -161,6 +162,8 @@ class TSDIAppForm : public QMainWindow {
     void BuildCommands();
     void ConnectGrid(TGridView* View, bool Grows);
     void ShowTotals();
+    void LoadListFile(bool Sheets, bool (*Load)(TMainData&, const std::string&));
+    bool ShowTotalsOf(bool Ok, const TErrorLocation& Error, TGridView* Grid);
     void RunEnded();
     std::string ChooseFile(bool Save, const std::string& Title, const std::string& Filter,
                            std::string& Folder, const std::string& DefaultExt);

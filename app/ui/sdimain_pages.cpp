@@ -205,20 +205,18 @@ void TSDIAppForm::ShowTotals() {
 
 bool TSDIAppForm::TotalOfSheets() {
     TErrorLocation err;
-    const bool ok = ::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err);
-    if (gridSheets_) gridSheets_->viewport()->update();
-    if (!ok) {
-        ShowErrorLocation(err);
-        Warn(err.Message);
-    }
-    ShowTotals();
-    return ok;
+    return ShowTotalsOf(::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err), err,
+                        gridSheets_);
 }
 
 bool TSDIAppForm::TotalOfParts() {
     TErrorLocation err;
-    const bool ok = ::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err);
-    if (gridParts_) gridParts_->viewport()->update();
+    return ShowTotalsOf(::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err), err,
+                        gridParts_);
+}
+
+bool TSDIAppForm::ShowTotalsOf(bool ok, const TErrorLocation& err, TGridView* grid) {
+    if (grid) grid->viewport()->update();  // normalised cells
     if (!ok) {
         ShowErrorLocation(err);
         Warn(err.Message);
@@ -247,28 +245,22 @@ struct ListKind {
 };
 }  // namespace
 
+// Open (replace) or append a list file chosen in the open dialog.
+void TSDIAppForm::LoadListFile(bool sheets, bool (*load)(TMainData&, const std::string&)) {
+    const ListKind k{sheets};
+    const std::string name =
+        ChooseFile(false, MsgOpenFileTitle, k.Filter(MsgOpenFileTitle), k.Folder(), k.Ext());
+    if (name.empty()) return;
+    Guarded([&] { load(core_.Data, name); });
+    RefreshGrids();
+    sheets ? TotalOfSheets() : TotalOfParts();
+    emit GridsReloaded();
+}
+
 #define TESSALY_LIST_COMMANDS(Prefix, IsSheets, Read, Append, Save, Delete, DeleteAll, Total,  \
                               FileName, View, QtyCol)                                        \
-    void TSDIAppForm::Prefix##OpenClick() {                                                  \
-        const ListKind k{IsSheets};                                                          \
-        const std::string name =                                                             \
-            ChooseFile(false, MsgOpenFileTitle, k.Filter(MsgOpenFileTitle), k.Folder(), k.Ext()); \
-        if (name.empty()) return;                                                            \
-        Guarded([&] { Read(core_.Data, name); });                                            \
-        RefreshGrids();                                                                      \
-        Total();                                                                             \
-        emit GridsReloaded();                                                                \
-    }                                                                                        \
-    void TSDIAppForm::Prefix##AppendClick() {                                                \
-        const ListKind k{IsSheets};                                                          \
-        const std::string name =                                                             \
-            ChooseFile(false, MsgOpenFileTitle, k.Filter(MsgOpenFileTitle), k.Folder(), k.Ext()); \
-        if (name.empty()) return;                                                            \
-        Guarded([&] { Append(core_.Data, name); });                                          \
-        RefreshGrids();                                                                      \
-        Total();                                                                             \
-        emit GridsReloaded();                                                                \
-    }                                                                                        \
+    void TSDIAppForm::Prefix##OpenClick() { LoadListFile(IsSheets, Read); }                 \
+    void TSDIAppForm::Prefix##AppendClick() { LoadListFile(IsSheets, Append); }             \
     void TSDIAppForm::Prefix##SaveClick() {                                                  \
         if (core_.Data.FileName.empty() ||                                                   \
             !IsListFileOfKind(core_.Data.FileName, ListKind{IsSheets}.Ext()))                \
