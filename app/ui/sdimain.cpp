@@ -5,6 +5,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -104,7 +105,26 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     TotalOfParts();
     ShowReport();
     UpdateFileNameEdits();
+    ColumnWidths(false);
     ShowPage(TPage::Sheets);
+}
+
+// The column widths the option file keeps for the sheets, parts and
+// free-shape grids: shown (Store false) or taken from the grids (true).
+void TSDIAppForm::ColumnWidths(bool store) {
+    const std::pair<TGridView*, std::vector<int>*> grids[] = {
+        {gridSheets_, &core_.Window.SheetsGridColWidths},
+        {gridParts_, &core_.Window.PartsGridColWidths},
+        {gridAnyShape_, &core_.Window.ProfilesGridColWidths}};
+    for (const auto& [view, widths] : grids) {
+        const int n = std::min<int>(static_cast<int>(widths->size()), view->model()->columnCount());
+        for (int c = 0; c < n; ++c) {
+            if (store)
+                (*widths)[c] = view->columnWidth(c);
+            else  // never narrower than the column's title
+                view->setColumnWidth(c, std::max((*widths)[c], view->horizontalHeader()->sectionSizeHint(c)));
+        }
+    }
 }
 
 QBoxLayout* TSDIAppForm::PageBody(TPage Page) { return bodies_[static_cast<int>(Page)]; }
@@ -209,6 +229,7 @@ void TSDIAppForm::SaveOnExit() {
     core_.Window.AppLeft = x();
     core_.Window.AppTop = y();
     core_.Window.AppMaximized = isMaximized();
+    ColumnWidths(true);
     if (SaveSelectGridsDialog) SaveSelectGridsDialog();
     const TExitSaveResult result = ::SaveOnExit(core_);
     if (result.Problems.empty()) return;

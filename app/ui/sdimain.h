@@ -162,6 +162,7 @@ class TSDIAppForm : public QMainWindow {
     void BuildCommands();
     void ConnectGrid(TGridView* View, bool Grows);
     void ShowTotals();
+    void ColumnWidths(bool Store);
     void LoadListFile(bool Sheets, bool (*Load)(TMainData&, const std::string&));
     bool ShowTotalsOf(bool Ok, const TErrorLocation& Error, TGridView* Grid);
     void RunEnded();

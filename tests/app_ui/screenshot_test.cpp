@@ -2,6 +2,7 @@
 // screenshots/ in the folder the test runs in (run it under xvfb-run to see
 // the real platform's drawing).
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTabWidget>
 #include <filesystem>
@@ -29,6 +30,16 @@ TEST(Screenshots, EveryPageOfTheSampleJob) {
     ASSERT_FALSE(form.Running());
     EXPECT_TRUE(sink.Warnings.empty()) << sink.Warnings.front();
     EXPECT_GE(Optimizer.Best.Count(), 1);
+
+    // A shaped part from the first template, shown in the free-shape preview.
+    WindowTest::TypeRow(form.StringGridStandardPara(), 1, {"", "600"});
+    WindowTest::TypeRow(form.StringGridStandardPara(), 2, {"", "800"});
+    WindowTest::TypeRow(form.StringGridStandardPara(), 3, {"", "1000"});
+    form.findChild<QLineEdit*>("EditSelectLabel")->setText("TRI");
+    form.findChild<QLineEdit*>("EditSelectQty")->setText("2");
+    form.ButtonAddAnyShapeClick();
+    EXPECT_TRUE(sink.Warnings.empty()) << sink.Warnings.front();
+    form.StringGridAnyShape()->SetCurrentCell({0, 1});
 
     QDir().mkpath("screenshots");
     for (int i = 0; i < form.PageControl()->count(); ++i) {

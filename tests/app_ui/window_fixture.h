@@ -20,6 +20,7 @@ class WindowTest : public ::testing::Test {
     void SetUp() override { form = std::make_unique<TSDIAppForm>(core); }
     void TearDown() override { form.reset(); }
 
+  public:
     // Types Text into the cell (Col, Row) of a grid, as the cell editor does.
     static void Type(TGridView* grid, int col, int row, const std::string& text) {
         TStringGridModel* m = grid->GridModel();
@@ -29,6 +30,7 @@ class WindowTest : public ::testing::Test {
         for (int c = 0; c < static_cast<int>(cells.size()); ++c)
             if (!cells[c].empty()) Type(grid, c, row, cells[c]);
     }
+  protected:
     // Processes events until the run has ended or Ms have passed.
     bool WaitForRunEnd(int ms) {
         QElapsedTimer t;
