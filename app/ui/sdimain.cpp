@@ -99,6 +99,11 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
             if (a->objectName() != "FileExit1") a->setEnabled(!running);
         startOptimize_->setEnabled(!running);
         cancelOptimize_->setEnabled(running);
+        // The worker rebuilds the plan: the layout page neither paints nor
+        // takes clicks until the run has ended.
+        QWidget* layout = pageControl_->widget(static_cast<int>(TPage::Layout));
+        layout->setEnabled(!running);
+        layout->setUpdatesEnabled(!running);
     });
     ComboBoxStandShapeChange(0);
     TotalOfSheets();

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -112,4 +113,21 @@ TEST_F(WindowTest, EnterGrowsTheSheetsGridAndATitleClickSorts) {
     const int n = core.Data.StringGridSheets.RowCount() - 1;
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n - 1), "A");
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n), "B");
+}
+
+TEST_F(WindowTest, TheTypeEditorLearnsANewTypeAndEnterMovesOn) {
+    TGridView* grid = form->StringGridSheets();
+    form->show();
+    const QModelIndex cell = grid->model()->index(0, SheetCol::Type);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* box = grid->findChild<QComboBox*>();
+    ASSERT_NE(box, nullptr);
+    box->setEditText("Oak 22");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box->focusProxy() ? box->focusProxy() : box, &enter);
+    QApplication::processEvents();
+    EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Type, 1), "Oak 22");
+    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.front(), "Oak 22");
+    EXPECT_EQ(grid->CurrentCell(), (TCellPos{SheetCol::Type + 1, 1}));
 }
