@@ -8,6 +8,7 @@
 
 #include "app/core/main_data.h"
 #include "app/core/material_types.h"
+#include "app/ui/dialogs.h"
 #include "engine/partedge.h"
 #include "window_fixture.h"
 
@@ -130,4 +131,12 @@ TEST_F(WindowTest, TheTypeEditorLearnsANewTypeAndEnterMovesOn) {
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Type, 1), "Oak 22");
     EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.front(), "Oak 22");
     EXPECT_EQ(grid->CurrentCell(), (TCellPos{SheetCol::Type + 1, 1}));
+}
+
+TEST(Splash, ClosesItselfAtTheFirstTimerTick) {
+    QElapsedTimer t;
+    t.start();
+    ShowSplash();
+    EXPECT_GE(t.elapsed(), 900);
+    EXPECT_LT(t.elapsed(), 10000);
 }
