@@ -83,6 +83,8 @@ bool TImportData::LoadTextFile(const std::string& FileName) {
         return false;
     }
     FillGridFromTabText(StringGridImportData, text);
+    SheetNames.clear();
+    SheetIndex = 0;
     ImportFileName = FileName;
     return true;
 }

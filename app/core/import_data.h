@@ -38,7 +38,8 @@ class TImportData {
     // then the target grid's titles) and the position chosen in each.
     std::vector<std::string> ComboItems;
     std::array<int, kImportColumns> ComboIndex{};
-    // The worksheets of the spreadsheet last loaded, and the one shown.
+    // The worksheets of the spreadsheet last loaded, and the one shown (none
+    // after a text file).
     std::vector<std::string> SheetNames;
     int SheetIndex = 0;
     // Set only by a confirming button whose column check passed.

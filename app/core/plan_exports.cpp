@@ -1,5 +1,6 @@
 #include "app/core/plan_exports.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -42,19 +43,22 @@ void SaveFile(const std::string& Name, W Writer, std::vector<std::string>& Writt
     Written.push_back(Name);
 }
 
-// The characters of a file name that a URL cannot hold as they are.
-std::string PictureSource(std::string_view Name) {
+// Text with every character found in Table replaced by its text.
+std::string Replaced(std::string_view Text,
+                     std::initializer_list<std::pair<char, std::string_view>> Table) {
     std::string out;
-    for (char c : Name) {
-        switch (c) {
-            case ' ': out += "%20"; break;
-            case '%': out += "%25"; break;
-            case '#': out += "%23"; break;
-            case '?': out += "%3F"; break;
-            default: out += c;
-        }
+    for (char c : Text) {
+        const auto* hit = std::find_if(Table.begin(), Table.end(), [c](const auto& e) { return e.first == c; });
+        if (hit == Table.end()) out += c;
+        else out += hit->second;
     }
-    return HtmlText(out);
+    return out;
+}
+
+// A file name as the source of an image: the characters a URL cannot hold
+// as they are, encoded.
+std::string PictureSource(std::string_view Name) {
+    return HtmlText(Replaced(Name, {{' ', "%20"}, {'%', "%25"}, {'#', "%23"}, {'?', "%3F"}}));
 }
 
 void AddLine(std::string& Page, std::string_view Line) {
@@ -77,18 +81,7 @@ bool PlanHasLayouts() {
 }
 
 std::string HtmlText(std::string_view Line) {
-    std::string out;
-    for (char c : Line) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case ' ': out += "&nbsp;"; break;
-            default: out += c;
-        }
-    }
-    return out;
+    return Replaced(Line, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {' ', "&nbsp;"}});
 }
 
 std::string ExportBaseName(const std::string& FileName) {

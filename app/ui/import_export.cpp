@@ -158,10 +158,7 @@ void TFormImportData::Reload() {
 }
 
 void TFormImportData::LoadTextFile(const std::string& FileName) {
-    if (data_.LoadTextFile(FileName)) {
-        data_.SheetNames.clear();
-        Reload();
-    }
+    if (data_.LoadTextFile(FileName)) Reload();
 }
 
 void TFormImportData::LoadExcelFile(const std::string& FileName, int SheetIndex) {
