@@ -68,8 +68,10 @@ const XML_Char* Attribute(const XML_Char** Attrs, std::string_view Local) {
 class TXlsxArchive {
   public:
     explicit TXlsxArchive(const std::string& FileName) : fileName_(FileName) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(FileName, ec)) Fail("the file cannot be opened");
         zip_ = unzOpen64(FileName.c_str());
-        if (!zip_) Fail("it is not a spreadsheet file (no zip archive)");
+        if (!zip_) Fail("it is not an .xlsx workbook (not a zip archive); save it as .xlsx first");
     }
     ~TXlsxArchive() {
         if (zip_) unzClose(zip_);

@@ -45,13 +45,13 @@ TEST(XlsxReader, RefusesWhatItCannotReadNamingFileAndReason) {
         const char* File;
         const char* Reason;
     } cases[] = {
-        {"not_a_zip.xlsx", "no zip archive"},
+        {"not_a_zip.xlsx", "not a zip archive"},
         {"missing_sheet.xlsx", "\"xl/worksheets/sheet1.xml\" is missing"},
         {"bad_xml.xlsx", "bad XML"},
         {"past_column_limit.xlsx", "\"XFE1\" is past the sheet's limits"},
         {"past_row_limit.xlsx", "\"1048577\" is past the sheet's limits"},
         {"formula.xlsx", "cell A1 holds a formula"},
-        {"no_such_file.xlsx", "no zip archive"},
+        {"no_such_file.xlsx", "cannot be opened"},
     };
     for (const auto& c : cases) {
         const std::string error = ReadError(Data(c.File));
