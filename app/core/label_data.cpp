@@ -80,7 +80,9 @@ std::vector<std::vector<std::string>> LayoutLabelRows(TSchemes& Plan, const TLab
                 if (prefix == ZeroOffcutPrefix) continue;
                 const bool offcut = prefix == OffcutPrefix;
                 if (offcut && !KeptOffcut(Q)) continue;
-                rows.push_back(Row(Q.Label, Q.Material, LayoutPieceSize(Q),
+                // An offcut is of its sheet's material.
+                const std::string& material = offcut && Q.Material.empty() ? P.Material : Q.Material;
+                rows.push_back(Row(Q.Label, material, LayoutPieceSize(Q),
                                    offcut ? P.Comment : Q.Comment, layout, Stamp));
             }
     }

@@ -66,7 +66,8 @@ class TFieldDelegate : public QStyledItemDelegate {
     }
 };
 
-constexpr int kPreviewFontHeight = -11;
+// Smaller text than this would be unreadable on the screen.
+constexpr int kLeastPreviewFont = 9;
 
 }  // namespace
 
@@ -422,10 +423,20 @@ void TFormPrintLabel::PaintPreview(QWidget* On) {
     if (previewRefused_ || labels_.RowCount() < 2) return;
     const QModelIndex current = dataView_->currentIndex();
     const int row = current.isValid() ? current.row() + 1 : 1;
-    TQtCanvas canvas(painter, On->logicalDpiX());
+    // The label at the screen's resolution, made smaller when it would not
+    // fit the box.
+    int dpi = On->logicalDpiX();
+    if (geometry_.LabelWidth > 0 && geometry_.LabelHeight > 0)
+        dpi = std::max(1, std::min({dpi, static_cast<int>((On->width() - 2) / geometry_.LabelWidth),
+                                    static_cast<int>((On->height() - 2) / geometry_.LabelHeight)}));
+    TQtCanvas canvas(painter, dpi);
     canvas.Font.Name = "Monospace";
     canvas.Font.Pitch = platform::TFontPitch::Fixed;
-    canvas.Font.Height = kPreviewFontHeight;
+    // The printed font in proportion, so the preview shows what the page will.
+    if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
+        canvas.Font.Height = -std::max(kLeastPreviewFont, static_cast<int>(PageWidthInches() * dpi) / AutoPrinterFontZoom);
+    else
+        canvas.Font.Height = std::min(-kLeastPreviewFont, -PrintLabelFontSize * dpi / 72);
     DrawLabel(canvas, state_.Format, geometry_, FieldNames(), labels_.Row(row), 0, 0, geometry_.LabelWidth,
               geometry_.LabelHeight);
 }

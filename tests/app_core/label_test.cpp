@@ -131,6 +131,7 @@ TEST_F(LabelData, LayoutRowsPerCopyWithKeptOffcutsOnly) {
     p.Width = 50000;
     p.Quantity = 2;
     p.Comment = "sheet";
+    p.Material = "Oak";
     p.ResetSpaces();
     // Typed 900 x 1000: numerically larger first, the typed texts shown.
     p.AddPlacementNoCount(Piece("P1", 90, 50, "900", "1000"));
@@ -153,6 +154,7 @@ TEST_F(LabelData, LayoutRowsPerCopyWithKeptOffcutsOnly) {
     EXPECT_EQ(rows[1][2], "30 X 10");
     EXPECT_EQ(rows[2][0].rfind(OffcutPrefix, 0), 0u);
     EXPECT_EQ(rows[2][3], "sheet");
+    EXPECT_EQ(rows[2][1], "Oak");  // an offcut is of its sheet's material
     EXPECT_EQ(rows[0][4], "1");
     EXPECT_EQ(rows[0][7], "Job");
     EXPECT_EQ(labels[3], "P1");
