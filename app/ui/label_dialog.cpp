@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTime>
 
@@ -458,14 +459,8 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
         platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(printer_.outputFileName()) + "]");
         return false;
     }
+    job.UsePrinterFont(PrintLabelFontName, PrintLabelFontSize);
     platform::TCanvas& c = job.Canvas();
-    c.Font.Name = PrintLabelFontName;
-    c.Font.Color = platform::clBlack;
-    c.Font.Pitch = platform::TFontPitch::Fixed;
-    if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
-        c.Font.Height = -(job.PageWidth() / AutoPrinterFontZoom);
-    else
-        c.SetFontSize(PrintLabelFontSize);
     const std::vector<std::string> fields = FieldNames();
     const std::vector<TLabelPlace> places = PlaceLabels(geometry_, To - From + 1);
     int page = 0;
@@ -556,4 +551,26 @@ void ShowLabelDialog(TSDIAppForm& Form, TLabelKind Kind) {
     dialog.onshowlabelprint();
     dialog.exec();
     setting = dialog.ComboBoxLabelSchemes()->currentIndex();
+}
+
+void InstallLabelButtons(TSDIAppForm& Form) {
+    using P = TSDIAppForm::TPage;
+    const struct {
+        P Page;
+        const char* Name;
+        TLabelKind Kind;
+    } buttons[] = {
+        {P::Sheets, "ButtonPrintSheetLabel", TLabelKind::Sheets},
+        {P::Parts, "ButtonPrintPartLabel", TLabelKind::Parts},
+        {P::AnyShape, "ButtonPrintProfileLabel", TLabelKind::Profiles},
+    };
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(ToQString(Form.Core().Captions.Caption(b.Name)),
+                                       Form.PageControl()->widget(static_cast<int>(b.Page)));
+        button->setObjectName(b.Name);
+        const TLabelKind kind = b.Kind;
+        QObject::connect(button, &QPushButton::clicked, &Form, [&Form, kind] { ShowLabelDialog(Form, kind); });
+        QObject::connect(&Form, &TSDIAppForm::RunningChanged, button, [button](bool Running) { button->setEnabled(!Running); });
+        Form.PageTools(b.Page)->addWidget(button);
+    }
 }

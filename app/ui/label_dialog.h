@@ -88,5 +88,7 @@ class TFormPrintLabel : public QDialog {
 // remember the scheme chosen. A grid that cannot be read is reported and the
 // dialog is not shown.
 void ShowLabelDialog(TSDIAppForm& Form, TLabelKind Kind);
+// The label buttons of the sheets, parts and free-shape pages.
+void InstallLabelButtons(TSDIAppForm& Form);
 // The window's label dialog (made at the first use).
 TFormPrintLabel& FormPrintLabel(TSDIAppForm& Form);

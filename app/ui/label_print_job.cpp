@@ -2,6 +2,8 @@
 
 #include <QPrinter>
 
+#include "engine/pubstr.h"
+
 TLabelPrintJob::TLabelPrintJob(QPrinter& Printer) : printer_(Printer) {}
 
 TLabelPrintJob::~TLabelPrintJob() { End(); }
@@ -30,3 +32,15 @@ int TLabelPrintJob::PageHeight() const {
     return printer_.pageLayout().paintRectPixels(printer_.resolution()).height();
 }
 int TLabelPrintJob::Dpi() const { return printer_.resolution(); }
+
+void TLabelPrintJob::UsePrinterFont(const std::string& Name, int Points) {
+    if (!canvas_) return;
+    platform::TCanvas& c = *canvas_;
+    c.Font.Name = Name;
+    c.Font.Color = platform::clBlack;
+    c.Font.Pitch = platform::TFontPitch::Fixed;
+    if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
+        c.Font.Height = -(PageWidth() / AutoPrinterFontZoom);
+    else
+        c.SetFontSize(Points);
+}

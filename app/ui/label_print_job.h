@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <memory>
+#include <string>
 
 #include "app/ui/qt_canvas.h"
 
@@ -22,6 +23,9 @@ class TLabelPrintJob {
     void End();
 
     bool Active() const { return painter_ != nullptr; }
+    // The printed text's font: black, fixed pitch, Name; its size Points, or
+    // with AutoPrinterFontSize the page width divided by AutoPrinterFontZoom.
+    void UsePrinterFont(const std::string& Name, int Points);
     platform::TCanvas& Canvas() { return *canvas_; }
     int PageWidth() const;   // device pixels
     int PageHeight() const;  // device pixels

@@ -113,19 +113,14 @@ void PrintRackLines(QWidget* Parent, const std::vector<std::string>& Lines) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, Parent);
     if (dialog.exec() != QDialog::Accepted) return;
-    TLabelPrintJob job(printer);
-    if (!job.Begin()) {
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile);
-        return;
-    }
+    if (!PrintRackLines(printer, Lines)) platform::CurrentMessageSink().Warning(MsgCantOpenFile);
+}
+
+bool PrintRackLines(QPrinter& Printer, const std::vector<std::string>& Lines) {
+    TLabelPrintJob job(Printer);
+    if (!job.Begin()) return false;
+    job.UsePrinterFont(PrinterFontName, PrinterFontSize);
     platform::TCanvas& c = job.Canvas();
-    c.Font.Name = PrinterFontName;
-    c.Font.Color = platform::clBlack;
-    c.Font.Pitch = platform::TFontPitch::Fixed;
-    if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
-        c.Font.Height = -(job.PageWidth() / AutoPrinterFontZoom);
-    else
-        c.SetFontSize(PrinterFontSize);
     const int h = std::max(1, c.TextHeight("Wg"));
     std::vector<std::string> all = RackPrintHeader(Today(), Now());
     all.insert(all.end(), Lines.begin(), Lines.end());
@@ -139,6 +134,7 @@ void PrintRackLines(QWidget* Parent, const std::vector<std::string>& Lines) {
             y += h + h / 3;
         }
     }
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -295,17 +291,23 @@ void TRackPageView::ButtonSaveClick() {
     Reload();
 }
 
-void TRackPageView::ButtonSaveAsClick() {
-    const std::string title = MsgSaveAsFileTitle;
-    const std::string ext = offcut_ ? "rck" : "prk";
+QString TRackPageView::ChooseRackFile(bool Save) {
+    const std::string title = Save ? MsgSaveAsFileTitle : MsgOpenFileTitle;
+    const QString ext = offcut_ ? "rck" : "prk";
     std::string& dir = offcut_ ? DirOffcuts : DirPartsRack;
-    QFileDialog dialog(&form_, ToQString(title), ToQString(dir),
-                       ToQString(title) + "(*." + ToQString(ext) + ")");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(ToQString(ext));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QFileDialog dialog(&form_, ToQString(title), ToQString(dir), ToQString(title) + "(*." + ext + ")");
+    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(ext);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     const QString file = dialog.selectedFiles().first();
     dir = FromQString(QFileInfo(file).absolutePath());
+    return file;
+}
+
+void TRackPageView::ButtonSaveAsClick() {
+    const QString file = ChooseRackFile(true);
+    if (file.isEmpty()) return;
     TMainData& d = form_.Core().Data;
     const int slotCount = RackGrid().RowCount() - 1;
     try {
@@ -318,13 +320,8 @@ void TRackPageView::ButtonSaveAsClick() {
 }
 
 void TRackPageView::ButtonLoadClick() {
-    const std::string title = MsgOpenFileTitle;
-    const std::string ext = offcut_ ? "rck" : "prk";
-    std::string& dir = offcut_ ? DirOffcuts : DirPartsRack;
-    const QString file = QFileDialog::getOpenFileName(&form_, ToQString(title), ToQString(dir),
-                                                      ToQString(title) + "(*." + ToQString(ext) + ")");
+    const QString file = ChooseRackFile(false);
     if (file.isEmpty()) return;
-    dir = FromQString(QFileInfo(file).absolutePath());
     TMainData& d = form_.Core().Data;
     offcut_ ? ReadOffcutRackFromFile(d, FromQString(file)) : ReadPartRackFromFile(d, FromQString(file));
     model_->Reload();

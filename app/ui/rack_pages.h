@@ -68,6 +68,8 @@ class TRackPageView : public QObject {
     TStringGrid& RackGrid();
     std::string& FileNameField();
     TRackSummaryTexts Summary();
+    // The open or save dialog of a rack file; empty when cancelled.
+    QString ChooseRackFile(bool Save);
 
     TSDIAppForm& form_;
     bool offcut_;
@@ -111,3 +113,6 @@ class TStockUpdateView : public QObject {
 // Prints lines under the rack page header (company, date and time, project
 // title) on the printer the user picks; new pages as the lines need.
 void PrintRackLines(QWidget* Parent, const std::vector<std::string>& Lines);
+// The same on Printer. False when the job cannot be opened.
+class QPrinter;
+bool PrintRackLines(QPrinter& Printer, const std::vector<std::string>& Lines);

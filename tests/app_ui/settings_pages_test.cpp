@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -183,6 +184,18 @@ TEST_F(SettingsPages, UpdateAllFillsTheRacksOnceThroughTheWindow) {
     form_.findChild<TStockUpdateView*>()->ButtonUpdateAllClick();
     EXPECT_EQ(core_.Data.StringGridSheets.Cell(SheetCol::Qty, 1), "3");
     EXPECT_EQ(Cell(offcuts, 2, 0), "");
+
+    // The printed rack listing.
+    ProjectTitle = "Kitchen";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string pdf = dir_.Path() + "/rack.pdf";
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(PrintRackLines(printer, RackListingLines(core_.Data, true)));
+    const std::string text = Output("pdftotext -layout '" + pdf + "' -");
+    EXPECT_NE(text.find("Kitchen"), std::string::npos);
+    EXPECT_NE(text.find("OC400X500_2"), std::string::npos);
+    EXPECT_NE(text.find("-----"), std::string::npos);
 }
 
 TEST_F(SettingsPages, LabelsPrintToPdfAndRefuseBadPages) {
