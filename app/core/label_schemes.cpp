@@ -25,6 +25,26 @@ const TextKey kPageEdits[] = {
     {"EditLengthMarge", &TLabelPageText::EditLengthMarge, "0"},
 };
 
+// The keys of one title (top or left), in the order of the file.
+struct TitleKeys {
+    const char* Check;
+    bool TLabelFormat::*Enabled;
+    const char* CaptionKey;
+    std::string TLabelFormat::*Caption;
+    const char* DataKey;
+    int TLabelFormat::*Data;
+    const char* SizeKey;
+    std::string TLabelPageText::*Size;
+};
+const TitleKeys kTitles[] = {
+    {"CheckBoxTopTitle", &TLabelFormat::TopTitle, "EditTopTitleCaption", &TLabelFormat::TopTitleCaption,
+     "ComboBoxTopTitleData", &TLabelFormat::TopTitleData, "EditTopTitleWidth",
+     &TLabelPageText::EditTopTitleWidth},
+    {"CheckBoxLeftTitle", &TLabelFormat::LeftTitle, "EditLeftTitleCaption", &TLabelFormat::LeftTitleCaption,
+     "ComboBoxLeftTitleData", &TLabelFormat::LeftTitleData, "EditLeftTitleLength",
+     &TLabelPageText::EditLeftTitleLength},
+};
+
 std::string CellKey(int Row, int Col) {
     return "StringGridLabelDataFormat_" + IntToStr(Row) + "_" + IntToStr(Col);
 }
@@ -54,14 +74,12 @@ bool SaveLabelScheme(const std::string& FileName, int SchemeNo, const TLabelDial
     const TLabelFormat& f = State.Format;
     ini.WriteInteger(s, "ComboBoxMeasure", p.ComboBoxMeasure);
     for (const TextKey& k : kPageEdits) ini.WriteString(s, k.Key, p.*k.Text);
-    ini.WriteBool(s, "CheckBoxTopTitle", f.TopTitle);
-    ini.WriteString(s, "EditTopTitleCaption", f.TopTitleCaption);
-    ini.WriteInteger(s, "ComboBoxTopTitleData", f.TopTitleData);
-    ini.WriteString(s, "EditTopTitleWidth", p.EditTopTitleWidth);
-    ini.WriteBool(s, "CheckBoxLeftTitle", f.LeftTitle);
-    ini.WriteString(s, "EditLeftTitleCaption", f.LeftTitleCaption);
-    ini.WriteInteger(s, "ComboBoxLeftTitleData", f.LeftTitleData);
-    ini.WriteString(s, "EditLeftTitleLength", p.EditLeftTitleLength);
+    for (const TitleKeys& t : kTitles) {
+        ini.WriteBool(s, t.Check, f.*t.Enabled);
+        ini.WriteString(s, t.CaptionKey, f.*t.Caption);
+        ini.WriteInteger(s, t.DataKey, f.*t.Data);
+        ini.WriteString(s, t.SizeKey, p.*t.Size);
+    }
     ini.WriteInteger(s, "ScrollBarLabelRowCount", State.CellRows());
     ini.WriteInteger(s, "ScrollBarLabelColCount", State.CellCols());
     for (int r = 0; r < State.CellRows(); ++r)
@@ -81,14 +99,12 @@ bool LoadLabelScheme(const std::string& FileName, int SchemeNo, TLabelDialogStat
     TLabelFormat& f = State.Format;
     p.ComboBoxMeasure = ini.ReadInteger(s, "ComboBoxMeasure", 0) == 1 ? 1 : 0;
     for (const TextKey& k : kPageEdits) p.*k.Text = ini.ReadString(s, k.Key, k.Default);
-    f.TopTitle = ini.ReadBool(s, "CheckBoxTopTitle", false);
-    f.TopTitleCaption = ini.ReadString(s, "EditTopTitleCaption", "");
-    f.TopTitleData = std::max(0, ini.ReadInteger(s, "ComboBoxTopTitleData", 0));
-    p.EditTopTitleWidth = ini.ReadString(s, "EditTopTitleWidth", "0");
-    f.LeftTitle = ini.ReadBool(s, "CheckBoxLeftTitle", false);
-    f.LeftTitleCaption = ini.ReadString(s, "EditLeftTitleCaption", "");
-    f.LeftTitleData = std::max(0, ini.ReadInteger(s, "ComboBoxLeftTitleData", 0));
-    p.EditLeftTitleLength = ini.ReadString(s, "EditLeftTitleLength", "0");
+    for (const TitleKeys& t : kTitles) {
+        f.*t.Enabled = ini.ReadBool(s, t.Check, false);
+        f.*t.Caption = ini.ReadString(s, t.CaptionKey, "");
+        f.*t.Data = std::max(0, ini.ReadInteger(s, t.DataKey, 0));
+        p.*t.Size = ini.ReadString(s, t.SizeKey, "0");
+    }
     State.SetCellSize(ini.ReadInteger(s, "ScrollBarLabelRowCount", 0),
                       ini.ReadInteger(s, "ScrollBarLabelColCount", 0));
     for (int r = 0; r < State.CellRows(); ++r)

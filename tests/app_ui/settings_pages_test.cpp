@@ -174,6 +174,8 @@ TEST_F(SettingsPages, UpdateAllFillsTheRacksOnceThroughTheWindow) {
     EXPECT_EQ(Cell(offcuts, 1, 0), "OC400X500_2");
     EXPECT_EQ(Cell(parts, 1, 0), "P1");
     EXPECT_EQ(Find<QLineEdit>(form_, "EditTotalOffcutsNumber")->text(), "2");
+    form_.ShowPage(TSDIAppForm::TPage::Offcuts);
+    Screenshot(form_, "offcut_rack");
     EXPECT_EQ(core_.Data.StringGridSheets.Cell(SheetCol::Qty, 1), "3");
 
     // Every update button is off now, and a second try changes nothing.
