@@ -423,7 +423,8 @@ void TFormPrintLabel::PaintPreview(QWidget* On) {
     painter.fillRect(On->rect(), Qt::white);
     if (previewRefused_ || labels_.RowCount() < 2) return;
     const QModelIndex current = dataView_->currentIndex();
-    const int row = current.isValid() ? current.row() + 1 : 1;
+    int row = current.isValid() ? current.row() + 1 : 1;
+    if (row >= labels_.RowCount()) row = 1;
     // The label at the screen's resolution, made smaller when it would not
     // fit the box.
     int dpi = On->logicalDpiX();
@@ -537,7 +538,7 @@ void ShowLabelDialog(TSDIAppForm& Form, TLabelKind Kind) {
     TMainWindowCore& core = Form.Core();
     TFormPrintLabel& dialog = FormPrintLabel(Form);
     TLabelStamp stamp{FromQString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)),
-                      FromQString(QLocale().toString(QTime::currentTime(), QLocale::LongFormat)),
+                      FromQString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)),
                       core.Page.EditPrintTitle};
     TErrorLocation error;
     if (!FillLabelData(Kind, core.Data, core.Captions, stamp, dialog.StringGridLabelData(), error)) {

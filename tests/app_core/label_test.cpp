@@ -75,9 +75,17 @@ TEST(LabelSchemes, RoundTripKeepsOtherSections) {
     EXPECT_TRUE(fresh.PortraitPrinter);
 }
 
-TEST(LabelSchemes, SettingHeldToTheNineSchemes) {
-    for (auto [setting, item] : {std::pair{-4, 0}, {0, 0}, {8, 8}, {42, 8}})
-        EXPECT_EQ(LabelSchemeItem(setting), item);
+TEST(LabelSchemes, SettingReadHeldToTheNineSchemes) {
+    testsupport::ScratchDir dir;
+    const std::string file = dir.Path() + "/x.opt";
+    TOptionPage page;
+    TWindowOptions window;
+    for (auto [stored, read] : {std::pair{-4, 0}, {0, 0}, {8, 8}, {42, 8}}) {
+        LayoutsLabelPrintIndex = stored;
+        WriteOptionFileTo(file, page, window);
+        ReadOptionFile(file, page, window);
+        EXPECT_EQ(LayoutsLabelPrintIndex, read) << stored;
+    }
 }
 
 TEST(LabelList, SortTogglesOnTheSameColumn) {
