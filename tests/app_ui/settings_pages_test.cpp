@@ -17,6 +17,7 @@
 #include "app/core/captions.h"
 #include "app/core/main_window.h"
 #include "app/core/option_file.h"
+#include "app/core/startup.h"
 #include "app/ui/label_dialog.h"
 #include "app/ui/rack_pages.h"
 #include "app/ui/sdimain.h"
@@ -24,6 +25,7 @@
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "output/report_text.h"
 #include "support/scratch.h"
 
 namespace {
@@ -256,4 +258,59 @@ TEST_F(SettingsPages, LabelCommandRemembersTheSchemeChosen) {
     ShowLabelDialog(form_, TLabelKind::PartRack);
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(PartsRackLabelPrintIndex, 2);
+}
+
+// The sample job from start to labels: run, stock update from the window,
+// offcuts in the rack, layout labels to PDF, a caption changed.
+TEST(SampleJob, RunUpdateRackLabelsAndCaptions) {
+    testsupport::ScratchDir dir;
+    std::filesystem::copy(TESSALY_TEST_DATA "/../../examples/sample", dir.Path(),
+                          std::filesystem::copy_options::recursive);
+    AppDir = dir.Path();
+    testsupport::CaptureSink sink;
+    TMainWindowCore core;
+    LoadStartupFiles(core);
+    TSDIAppForm form(core);
+    for (const char* box : {"CheckBoxDisableOffcutsRack", "CheckBoxDisablePartsRack"})
+        Find<QCheckBox>(form, box)->setChecked(false);
+    core.StartOptimizeClick();
+    ASSERT_GT(Optimizer.Best.Count(), 0);
+    form.NotifyPlanChanged();
+    Find<QPushButton>(form, "ButtonUpdateAll")->click();  // the sample's part rack is small
+    EXPECT_FALSE(Find<QPushButton>(form, "ButtonUpdateAll")->isEnabled());
+    auto* rack = Find<QTableView>(form, "StringGridOffcutRack");
+    EXPECT_NE(Cell(rack, 0, 0), "");
+    EXPECT_NE(Find<QLineEdit>(form, "EditTotalOffcutsNumber")->text(), "0");
+
+    TFormPrintLabel& dialog = FormPrintLabel(form);
+    TErrorLocation error;
+    ASSERT_TRUE(FillLabelData(TLabelKind::Layouts, core.Data, core.Captions, {"d", "t", "p"},
+                              dialog.StringGridLabelData(), error));
+    const TStringGrid& labels = dialog.StringGridLabelData();
+    ASSERT_GT(labels.RowCount(), 1);
+    dialog.State().Page.EditLabelColNumber = "3";
+    dialog.State().Page.EditLabelRowNumber = "8";
+    dialog.State().Format.Cells[0][0] = "Label";
+    dialog.onshowlabelprint();
+    const std::string pdf = dir.Path() + "/labels.pdf";
+    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer().setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(dialog.ButtonPrintAllLabelClick());
+    const std::string text = Output("pdftotext '" + pdf + "' -");
+    EXPECT_NE(text.find(labels.Cell(0, 1)), std::string::npos);
+    EXPECT_NE(text.find(labels.Cell(0, labels.RowCount() - 1)), std::string::npos);
+    EXPECT_EQ(text.find(ZeroOffcutPrefix), std::string::npos);
+
+    auto* view = form.findChild<TSettingsPageView*>();
+    const auto& items = CaptionEditorItems();
+    for (int i = 0; i < static_cast<int>(items.size()); ++i)
+        if (items[i].Text == "Material Type Caption") view->ComboBoxInterfaceCaptionChange(i);
+    auto* edit = Find<QLineEdit>(form, "EditModifyCaption");
+    emit edit->textEdited("Stoff");
+    view->ButtonConfirmCaptionClick();
+    EXPECT_EQ(MaterialTypeCaption, "Stoff");
+    BuildLayoutHeaderText(0);
+    bool inReport = false;
+    for (const std::string& line : LayoutHeaderLines) inReport |= line.find("Stoff") != std::string::npos;
+    EXPECT_TRUE(inReport);
 }
