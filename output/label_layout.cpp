@@ -42,7 +42,9 @@ bool ReadLength(const std::string& Text, double Factor, double& Value, std::stri
     return Value >= 0;
 }
 
-int Trunc(double V) { return static_cast<int>(V); }
+int Trunc(double V) {
+    return static_cast<int>(V);
+}
 
 }  // namespace
 
@@ -79,12 +81,12 @@ TLabelCheck ValidateLabelLayout(TLabelPageText& Text, double PageWidth, double P
     for (const auto& l : lengths)
         if (!ReadLength(l.Text, factor, l.Value, e)) return Refuse(l.Field, e);
 
-    G.LabelWidth = (PageWidth - 2 * G.LabelLengthMargin -
-                    (G.LabelColsPerPage - 1) * G.LabelHorizontalGap) /
-                   G.LabelColsPerPage;
-    G.LabelHeight = (PageHeight - 2 * G.LabelWidthMargin -
-                     (G.LabelRowsPerPage - 1) * G.LabelVerticalGap) /
-                    G.LabelRowsPerPage;
+    G.LabelWidth =
+        (PageWidth - 2 * G.LabelLengthMargin - (G.LabelColsPerPage - 1) * G.LabelHorizontalGap) /
+        G.LabelColsPerPage;
+    G.LabelHeight =
+        (PageHeight - 2 * G.LabelWidthMargin - (G.LabelRowsPerPage - 1) * G.LabelVerticalGap) /
+        G.LabelRowsPerPage;
     // Margins and gaps that eat the whole page leave no label to print.
     if (!(G.LabelWidth > 0)) return Refuse("EditLengthMarge", "");
     if (!(G.LabelHeight > 0)) return Refuse("EditWidthMarge", "");
@@ -142,9 +144,7 @@ void DrawLabel(platform::TCanvas& C, const TLabelFormat& F, const TLabelGeometry
     C.LineTo(x + w, y);
     C.LineTo(x, y);
 
-    auto field = [&](std::size_t i) {
-        return i < Row.size() ? Row[i] : std::string();
-    };
+    auto field = [&](std::size_t i) { return i < Row.size() ? Row[i] : std::string(); };
     const int fontH = std::abs(C.Font.Height);
     auto text = [&](int Left, int Top, int Band, const std::string& S) {
         if (!S.empty()) C.TextOut(Left + 3, Top + Band / 2 - fontH / 2, S);

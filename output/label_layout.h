@@ -24,8 +24,8 @@ struct TLabelPageText {
     std::string EditLabelRowNumber = "40";
     std::string EditLabelHorizontalGap = "0";
     std::string EditLabelVerticalGap = "0";
-    std::string EditLengthMarge = "0";  // left and right page margin
-    std::string EditWidthMarge = "0";   // top and bottom page margin
+    std::string EditLengthMarge = "0";      // left and right page margin
+    std::string EditWidthMarge = "0";       // top and bottom page margin
     std::string EditTopTitleWidth = "0.5";  // height of the top title band
     std::string EditLeftTitleLength = "1";  // width of the left title column
     std::string EditPrintLabelFromRow = "1";

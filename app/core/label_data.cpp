@@ -37,7 +37,8 @@ std::string LayoutPieceSize(const T2DStock& Q) {
     if (!Trim(Q.LengthText).empty() && !Trim(Q.WidthText).empty()) {
         const std::int64_t l = TypedValue(Q.LengthText, Q.Length);
         const std::int64_t w = TypedValue(Q.WidthText, Q.Width);
-        return l >= w ? Q.LengthText + kSizeJoin + Q.WidthText : Q.WidthText + kSizeJoin + Q.LengthText;
+        return l >= w ? Q.LengthText + kSizeJoin + Q.WidthText
+                      : Q.WidthText + kSizeJoin + Q.LengthText;
     }
     const std::string l = PubFunc.UnitsToStr(Q.NetLength()), w = PubFunc.UnitsToStr(Q.NetWidth());
     return Q.NetLength() > Q.NetWidth() ? l + kSizeJoin + w : w + kSizeJoin + l;
@@ -81,7 +82,8 @@ std::vector<std::vector<std::string>> LayoutLabelRows(TSchemes& Plan, const TLab
                 const bool offcut = prefix == OffcutPrefix;
                 if (offcut && !KeptOffcut(Q)) continue;
                 // An offcut is of its sheet's material.
-                const std::string& material = offcut && Q.Material.empty() ? P.Material : Q.Material;
+                const std::string& material =
+                    offcut && Q.Material.empty() ? P.Material : Q.Material;
                 rows.push_back(Row(Q.Label, material, LayoutPieceSize(Q),
                                    offcut ? P.Comment : Q.Comment, layout, Stamp));
             }
@@ -106,9 +108,10 @@ std::vector<std::vector<std::string>> PartRackLabelRows(const TStringGrid& G,
     std::vector<std::vector<std::string>> rows;
     for (int r = 1; r < G.RowCount(); ++r) {
         if (Trim(G.Cell(PartRackCol::Label, r)).empty()) continue;
-        rows.push_back(Row(G.Cell(PartRackCol::Label, r), G.Cell(PartRackCol::Type, r),
-                           G.Cell(PartRackCol::Length, r) + kSizeJoin + G.Cell(PartRackCol::Width, r),
-                           G.Cell(PartRackCol::Comment, r), "", Stamp));
+        rows.push_back(
+            Row(G.Cell(PartRackCol::Label, r), G.Cell(PartRackCol::Type, r),
+                G.Cell(PartRackCol::Length, r) + kSizeJoin + G.Cell(PartRackCol::Width, r),
+                G.Cell(PartRackCol::Comment, r), "", Stamp));
     }
     return rows;
 }

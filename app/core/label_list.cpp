@@ -35,9 +35,11 @@ void SortLabelRows(TStringGrid& Labels, int Column, TLabelSortState& State) {
     auto rows = DataRows(Labels);
     const auto k = static_cast<std::size_t>(Column);
     if (State.LabelSortDescending)
-        std::stable_sort(rows.begin(), rows.end(), [k](const auto& a, const auto& b) { return a[k] > b[k]; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [k](const auto& a, const auto& b) { return a[k] > b[k]; });
     else
-        std::stable_sort(rows.begin(), rows.end(), [k](const auto& a, const auto& b) { return a[k] < b[k]; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [k](const auto& a, const auto& b) { return a[k] < b[k]; });
     PutRows(Labels, rows);
 }
 
@@ -47,8 +49,7 @@ void DistinctLabelRows(TStringGrid& Labels) {
     for (const auto& row : DataRows(Labels))
         if (seen.insert(Trimmed(row)).second) kept.push_back(row);
     if (Labels.ColCount() > 0)
-        std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
-            return Trim(a[0]) > Trim(b[0]);
-        });
+        std::stable_sort(kept.begin(), kept.end(),
+                         [](const auto& a, const auto& b) { return Trim(a[0]) > Trim(b[0]); });
     PutRows(Labels, kept);
 }

@@ -37,22 +37,26 @@ struct TitleKeys {
     std::string TLabelPageText::*Size;
 };
 const TitleKeys kTitles[] = {
-    {"CheckBoxTopTitle", &TLabelFormat::TopTitle, "EditTopTitleCaption", &TLabelFormat::TopTitleCaption,
-     "ComboBoxTopTitleData", &TLabelFormat::TopTitleData, "EditTopTitleWidth",
-     &TLabelPageText::EditTopTitleWidth},
-    {"CheckBoxLeftTitle", &TLabelFormat::LeftTitle, "EditLeftTitleCaption", &TLabelFormat::LeftTitleCaption,
-     "ComboBoxLeftTitleData", &TLabelFormat::LeftTitleData, "EditLeftTitleLength",
-     &TLabelPageText::EditLeftTitleLength},
+    {"CheckBoxTopTitle", &TLabelFormat::TopTitle, "EditTopTitleCaption",
+     &TLabelFormat::TopTitleCaption, "ComboBoxTopTitleData", &TLabelFormat::TopTitleData,
+     "EditTopTitleWidth", &TLabelPageText::EditTopTitleWidth},
+    {"CheckBoxLeftTitle", &TLabelFormat::LeftTitle, "EditLeftTitleCaption",
+     &TLabelFormat::LeftTitleCaption, "ComboBoxLeftTitleData", &TLabelFormat::LeftTitleData,
+     "EditLeftTitleLength", &TLabelPageText::EditLeftTitleLength},
 };
 
 std::string CellKey(int Row, int Col) {
     return "StringGridLabelDataFormat_" + IntToStr(Row) + "_" + IntToStr(Col);
 }
-std::string WidthKey(int Col) { return "StringGridLabelDataFormat_WIDTH_" + IntToStr(Col); }
+std::string WidthKey(int Col) {
+    return "StringGridLabelDataFormat_WIDTH_" + IntToStr(Col);
+}
 
 }  // namespace
 
-TLabelDialogState::TLabelDialogState() { SetCellSize(3, 2, 129); }
+TLabelDialogState::TLabelDialogState() {
+    SetCellSize(3, 2, 129);
+}
 
 void TLabelDialogState::SetCellSize(int Rows, int Cols, int NewWidth) {
     Rows = std::clamp(Rows, 1, kLabelCellRowsMax);
@@ -62,9 +66,13 @@ void TLabelDialogState::SetCellSize(int Rows, int Cols, int NewWidth) {
     for (auto& row : Format.Cells) row.resize(static_cast<std::size_t>(Cols));
 }
 
-std::string LabelSchemeFileName() { return (std::filesystem::path(AppDir) / "default.opt").string(); }
+std::string LabelSchemeFileName() {
+    return (std::filesystem::path(AppDir) / "default.opt").string();
+}
 
-std::string LabelSchemeSection(int SchemeNo) { return "LABEL_SCHEME_" + IntToStr(SchemeNo); }
+std::string LabelSchemeSection(int SchemeNo) {
+    return "LABEL_SCHEME_" + IntToStr(SchemeNo);
+}
 
 bool SaveLabelScheme(const std::string& FileName, int SchemeNo, const TLabelDialogState& State) {
     if (SchemeNo < 1 || SchemeNo > kLabelSchemeCount) return false;
@@ -116,4 +124,6 @@ bool LoadLabelScheme(const std::string& FileName, int SchemeNo, TLabelDialogStat
     return true;
 }
 
-int LabelSchemeItem(int Setting) { return std::clamp(Setting, 0, kLabelSchemeCount - 1); }
+int LabelSchemeItem(int Setting) {
+    return std::clamp(Setting, 0, kLabelSchemeCount - 1);
+}

@@ -18,8 +18,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTime>
 
@@ -52,7 +52,8 @@ class TFieldDelegate : public QStyledItemDelegate {
     std::function<std::vector<std::string>()> Fields;
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
         auto* box = new QComboBox(Parent);
         box->setObjectName("ComboBoxLabelGridData");
         box->setEditable(true);
@@ -62,7 +63,8 @@ class TFieldDelegate : public QStyledItemDelegate {
     void setEditorData(QWidget* Editor, const QModelIndex& Index) const override {
         static_cast<QComboBox*>(Editor)->setEditText(Index.data().toString().trimmed());
     }
-    void setModelData(QWidget* Editor, QAbstractItemModel* Model, const QModelIndex& Index) const override {
+    void setModelData(QWidget* Editor, QAbstractItemModel* Model,
+                      const QModelIndex& Index) const override {
         Model->setData(Index, static_cast<QComboBox*>(Editor)->currentText());
     }
 };
@@ -123,7 +125,8 @@ void TFormPrintLabel::Build() {
     using P = TLabelPageText;
     edit(page, "LabelLabelColNumber", "EditLabelColNumber", &P::EditLabelColNumber);
     edit(page, "LabelLabelRowNumber", "EditLabelRowNumber", &P::EditLabelRowNumber);
-    edit(page, "LabelHorizontalLabalToLabelGap", "EditLabelHorizontalGap", &P::EditLabelHorizontalGap);
+    edit(page, "LabelHorizontalLabalToLabelGap", "EditLabelHorizontalGap",
+         &P::EditLabelHorizontalGap);
     edit(page, "LabelVerticalLabelToLabelGap", "EditLabelVerticalGap", &P::EditLabelVerticalGap);
     edit(page, "LabelLengthMarge", "EditLengthMarge", &P::EditLengthMarge);
     edit(page, "LabelWidthMarge", "EditWidthMarge", &P::EditWidthMarge);
@@ -200,7 +203,8 @@ void TFormPrintLabel::Build() {
     auto* cols = new QSpinBox(this);
     cols->setObjectName("ScrollBarLabelColCount");
     cols->setRange(1, kLabelCellColsMax);
-    for (QWidget* w : std::initializer_list<QWidget*>{rowsLabel, rows, colsLabel, cols}) cells->addWidget(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{rowsLabel, rows, colsLabel, cols})
+        cells->addWidget(w);
     cells->addStretch(1);
     formatGrid_ = new QTableWidget(this);
     formatGrid_->setObjectName("StringGridLabelDataFormat");
@@ -233,11 +237,12 @@ void TFormPrintLabel::Build() {
                 FromQString(Item->text());
         RefreshPreview();
     });
-    connect(formatGrid_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int C, int, int W) {
-        if (loading_ || C >= state_.CellCols()) return;
-        state_.Format.ColWidths[static_cast<std::size_t>(C)] = W;
-        RefreshPreview();
-    });
+    connect(formatGrid_->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int C, int, int W) {
+                if (loading_ || C >= state_.CellCols()) return;
+                state_.Format.ColWidths[static_cast<std::size_t>(C)] = W;
+                RefreshPreview();
+            });
 
     auto* previewTitle = labelFor("LabelLabelPreview");
     left->addWidget(previewTitle);
@@ -383,8 +388,10 @@ void TFormPrintLabel::FillFormatGrid() {
     formatGrid_->setColumnCount(state_.CellCols());
     for (int r = 0; r < state_.CellRows(); ++r)
         for (int c = 0; c < state_.CellCols(); ++c)
-            formatGrid_->setItem(r, c, new QTableWidgetItem(ToQString(
-                                           state_.Format.Cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
+            formatGrid_->setItem(
+                r, c,
+                new QTableWidgetItem(ToQString(state_.Format.Cells[static_cast<std::size_t>(r)]
+                                                                  [static_cast<std::size_t>(c)])));
     for (int c = 0; c < state_.CellCols(); ++c)
         formatGrid_->setColumnWidth(c, state_.Format.ColWidths[static_cast<std::size_t>(c)]);
     loading_ = was;
@@ -406,7 +413,8 @@ bool TFormPrintLabel::Refuse(const TLabelCheck& Check) {
 }
 
 bool TFormPrintLabel::ValidateLabelLayout() {
-    const TLabelCheck check = ::ValidateLabelLayout(state_.Page, PageWidthInches(), PageHeightInches(), geometry_);
+    const TLabelCheck check =
+        ::ValidateLabelLayout(state_.Page, PageWidthInches(), PageHeightInches(), geometry_);
     if (Refuse(check)) return false;
     LoadControls();
     return true;
@@ -436,28 +444,32 @@ void TFormPrintLabel::PaintPreview(QWidget* On) {
     canvas.Font.Pitch = platform::TFontPitch::Fixed;
     // The printed font in proportion, so the preview shows what the page will.
     if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
-        canvas.Font.Height = -std::max(kLeastPreviewFont, static_cast<int>(PageWidthInches() * dpi) / AutoPrinterFontZoom);
+        canvas.Font.Height = -std::max(
+            kLeastPreviewFont, static_cast<int>(PageWidthInches() * dpi) / AutoPrinterFontZoom);
     else
         canvas.Font.Height = std::min(-kLeastPreviewFont, -PrintLabelFontSize * dpi / 72);
-    DrawLabel(canvas, state_.Format, geometry_, FieldNames(), labels_.Row(row), 0, 0, geometry_.LabelWidth,
-              geometry_.LabelHeight);
+    DrawLabel(canvas, state_.Format, geometry_, FieldNames(), labels_.Row(row), 0, 0,
+              geometry_.LabelWidth, geometry_.LabelHeight);
 }
 
 bool TFormPrintLabel::PrintLabels(int From, int To) {
     if (From < 1 || To < From || To >= labels_.RowCount()) return false;
     // The description is checked before a job is opened: a refused one
     // prints no blank page.
-    const TLabelCheck check = ReadPrintOptions(state_.Page, PageWidthInches(), PageHeightInches(), geometry_);
+    const TLabelCheck check =
+        ReadPrintOptions(state_.Page, PageWidthInches(), PageHeightInches(), geometry_);
     if (Refuse(check)) return false;
     LoadControls();
     if (printer_.outputFormat() == QPrinter::NativeFormat && !printer_.isValid()) {
-        const QString file = QFileDialog::getSaveFileName(this, ToQString(sPrintLabel), QString(), "PDF (*.pdf)");
+        const QString file =
+            QFileDialog::getSaveFileName(this, ToQString(sPrintLabel), QString(), "PDF (*.pdf)");
         if (file.isEmpty()) return false;
         printer_.setOutputFileName(file);
     }
     TLabelPrintJob job(printer_);
     if (!job.Begin()) {
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(printer_.outputFileName()) + "]");
+        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" +
+                                               FromQString(printer_.outputFileName()) + "]");
         return false;
     }
     job.UsePrinterFont(PrintLabelFontName, PrintLabelFontSize);
@@ -467,14 +479,16 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
     int page = 0;
     for (std::size_t i = 0; i < places.size(); ++i) {
         for (; page < places[i].Page; ++page) job.NewPage();
-        DrawLabel(c, state_.Format, geometry_, fields, labels_.Row(From + static_cast<int>(i)), places[i].X,
-                  places[i].Y, geometry_.LabelWidth, geometry_.LabelHeight);
+        DrawLabel(c, state_.Format, geometry_, fields, labels_.Row(From + static_cast<int>(i)),
+                  places[i].X, places[i].Y, geometry_.LabelWidth, geometry_.LabelHeight);
     }
     job.End();
     return true;
 }
 
-bool TFormPrintLabel::ButtonPrintAllLabelClick() { return PrintLabels(1, labels_.RowCount() - 1); }
+bool TFormPrintLabel::ButtonPrintAllLabelClick() {
+    return PrintLabels(1, labels_.RowCount() - 1);
+}
 
 bool TFormPrintLabel::ButtonPrintSelectedClick() {
     const QModelIndexList rows = dataView_->selectionModel()->selectedRows();
@@ -514,7 +528,8 @@ void TFormPrintLabel::ButtonSaveLabelSchemeClick() {
 
 void TFormPrintLabel::onchangeLabelScheme() {
     if (!LoadLabelScheme(LabelSchemeFileName(), schemes_->currentIndex() + 1, state_)) return;
-    printer_.setPageOrientation(state_.PortraitPrinter ? QPageLayout::Portrait : QPageLayout::Landscape);
+    printer_.setPageOrientation(state_.PortraitPrinter ? QPageLayout::Portrait
+                                                       : QPageLayout::Landscape);
     LoadControls();
     RefreshPreview();
 }
@@ -541,7 +556,8 @@ void ShowLabelDialog(TSDIAppForm& Form, TLabelKind Kind) {
                       FromQString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)),
                       core.Page.EditPrintTitle};
     TErrorLocation error;
-    if (!FillLabelData(Kind, core.Data, core.Captions, stamp, dialog.StringGridLabelData(), error)) {
+    if (!FillLabelData(Kind, core.Data, core.Captions, stamp, dialog.StringGridLabelData(),
+                       error)) {
         platform::CurrentMessageSink().Warning(error.Message);
         return;
     }
@@ -570,8 +586,10 @@ void InstallLabelButtons(TSDIAppForm& Form) {
                                        Form.PageControl()->widget(static_cast<int>(b.Page)));
         button->setObjectName(b.Name);
         const TLabelKind kind = b.Kind;
-        QObject::connect(button, &QPushButton::clicked, &Form, [&Form, kind] { ShowLabelDialog(Form, kind); });
-        QObject::connect(&Form, &TSDIAppForm::RunningChanged, button, [button](bool Running) { button->setEnabled(!Running); });
+        QObject::connect(button, &QPushButton::clicked, &Form,
+                         [&Form, kind] { ShowLabelDialog(Form, kind); });
+        QObject::connect(&Form, &TSDIAppForm::RunningChanged, button,
+                         [button](bool Running) { button->setEnabled(!Running); });
         Form.PageTools(b.Page)->addWidget(button);
     }
 }

@@ -6,7 +6,9 @@
 
 TLabelPrintJob::TLabelPrintJob(QPrinter& Printer) : printer_(Printer) {}
 
-TLabelPrintJob::~TLabelPrintJob() { End(); }
+TLabelPrintJob::~TLabelPrintJob() {
+    End();
+}
 
 bool TLabelPrintJob::Begin() {
     End();
@@ -27,11 +29,15 @@ void TLabelPrintJob::End() {
     painter_.reset();
 }
 
-int TLabelPrintJob::PageWidth() const { return printer_.pageLayout().paintRectPixels(printer_.resolution()).width(); }
+int TLabelPrintJob::PageWidth() const {
+    return printer_.pageLayout().paintRectPixels(printer_.resolution()).width();
+}
 int TLabelPrintJob::PageHeight() const {
     return printer_.pageLayout().paintRectPixels(printer_.resolution()).height();
 }
-int TLabelPrintJob::Dpi() const { return printer_.resolution(); }
+int TLabelPrintJob::Dpi() const {
+    return printer_.resolution();
+}
 
 void TLabelPrintJob::UsePrinterFont(const std::string& Name, int Points) {
     if (!canvas_) return;

@@ -34,8 +34,12 @@
 
 namespace {
 
-std::string Today() { return FromQString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
-std::string Now() { return FromQString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)); }
+std::string Today() {
+    return FromQString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+std::string Now() {
+    return FromQString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+}
 
 QPushButton* Button(const TCaptionStore& Captions, const char* Name, QWidget* Parent) {
     auto* b = new QPushButton(ToQString(Captions.Caption(Name)), Parent);
@@ -44,7 +48,9 @@ QPushButton* Button(const TCaptionStore& Captions, const char* Name, QWidget* Pa
     return b;
 }
 
-void Warn(const std::exception& E) { platform::CurrentMessageSink().Warning(E.what()); }
+void Warn(const std::exception& E) {
+    platform::CurrentMessageSink().Warning(E.what());
+}
 
 }  // namespace
 
@@ -82,7 +88,8 @@ void TFormInputSlotQty::reject() {
 
 TFormReportOffcutsRack::TFormReportOffcutsRack(TRackReport Report, const QString& Title,
                                                const QString& PrintCaption,
-                                               std::vector<std::string> HeaderLines, QWidget* Parent)
+                                               std::vector<std::string> HeaderLines,
+                                               QWidget* Parent)
     : QDialog(Parent), report_(std::move(Report)), header_(std::move(HeaderLines)) {
     setObjectName("FormReportOffcutsRack");
     setWindowTitle(Title);
@@ -155,7 +162,8 @@ TRackPageView::TRackPageView(TSDIAppForm& Form, bool OffcutRack)
         {"ButtonSaveOffcutRack", "ButtonSavePartRack", &TRackPageView::ButtonSaveClick},
         {"ButtonSaveAsOffcutsHarpRack", "ButtonSaveAsPartRack", &TRackPageView::ButtonSaveAsClick},
         {"ButtonDeleteOffcutSlot", "ButtonDeletePartSlot", &TRackPageView::ButtonDeleteSlotClick},
-        {"ButtonDeleteOffcutAllSlot", "ButtonDeletePartAllSlot", &TRackPageView::ButtonDeleteAllSlotClick},
+        {"ButtonDeleteOffcutAllSlot", "ButtonDeletePartAllSlot",
+         &TRackPageView::ButtonDeleteAllSlotClick},
         {"ButtonResetOffcutRack", "ButtonResetPartRack", &TRackPageView::ButtonResetClick},
         {"ButtonPrintOffcutRack", "ButtonPrintPartRack", &TRackPageView::ButtonPrintClick},
         {"ButtonReportOffcutsRack", "ButtonReportPartsRack", &TRackPageView::ButtonReportClick},
@@ -167,7 +175,8 @@ TRackPageView::TRackPageView(TSDIAppForm& Form, bool OffcutRack)
         tools->addWidget(b);
         buttons_.push_back(b);
     }
-    QPushButton* label = Button(cap, OffcutRack ? "ButtonPrintOffcutRackLabel" : "ButtonPrintPartRackLabel", tab);
+    QPushButton* label =
+        Button(cap, OffcutRack ? "ButtonPrintOffcutRackLabel" : "ButtonPrintPartRackLabel", tab);
     const TLabelKind kind = OffcutRack ? TLabelKind::OffcutRack : TLabelKind::PartRack;
     connect(label, &QPushButton::clicked, this, [this, kind] { ShowLabelDialog(form_, kind); });
     tools->addWidget(label);
@@ -176,7 +185,8 @@ TRackPageView::TRackPageView(TSDIAppForm& Form, bool OffcutRack)
 
     QBoxLayout* body = Form.PageBody(page);
     auto* fileRow = new QHBoxLayout;
-    auto* fileLabel = new QLabel(ToQString(cap.Caption(OffcutRack ? "LabelOffcuts_FileName" : "LabelPartHR_FileName")), tab);
+    auto* fileLabel = new QLabel(
+        ToQString(cap.Caption(OffcutRack ? "LabelOffcuts_FileName" : "LabelPartHR_FileName")), tab);
     fileLabel->setObjectName(OffcutRack ? "LabelOffcuts_FileName" : "LabelPartHR_FileName");
     fileName_ = new QLineEdit(tab);
     fileName_->setObjectName(OffcutRack ? "EditOffcutsFileName" : "EditPartHRFileName");
@@ -238,7 +248,8 @@ std::string& TRackPageView::FileNameField() {
 
 void TRackPageView::Reload() {
     TMainData& d = form_.Core().Data;
-    if (model_->rowCount() != RackGrid().RowCount() - 1 || model_->columnCount() != RackGrid().ColCount() - 1)
+    if (model_->rowCount() != RackGrid().RowCount() - 1 ||
+        model_->columnCount() != RackGrid().ColCount() - 1)
         model_->Reload();
     else
         emit model_->dataChanged(model_->index(0, 0),
@@ -295,7 +306,8 @@ QString TRackPageView::ChooseRackFile(bool Save) {
     const std::string title = Save ? MsgSaveAsFileTitle : MsgOpenFileTitle;
     const QString ext = offcut_ ? "rck" : "prk";
     std::string& dir = offcut_ ? DirOffcuts : DirPartsRack;
-    QFileDialog dialog(&form_, ToQString(title), ToQString(dir), ToQString(title) + "(*." + ext + ")");
+    QFileDialog dialog(&form_, ToQString(title), ToQString(dir),
+                       ToQString(title) + "(*." + ext + ")");
     dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(ext);
@@ -323,7 +335,8 @@ void TRackPageView::ButtonLoadClick() {
     const QString file = ChooseRackFile(false);
     if (file.isEmpty()) return;
     TMainData& d = form_.Core().Data;
-    offcut_ ? ReadOffcutRackFromFile(d, FromQString(file)) : ReadPartRackFromFile(d, FromQString(file));
+    offcut_ ? ReadOffcutRackFromFile(d, FromQString(file))
+            : ReadPartRackFromFile(d, FromQString(file));
     model_->Reload();
     Reload();
 }
@@ -360,12 +373,17 @@ void TRackPageView::ButtonReportClick() {
     ProjectTitle = core.Page.EditPrintTitle;
     // The printed report: the rack's tab, its file and the summary, each
     // after an empty line, then the table.
-    const std::string fileLabel = cap.Caption(offcut_ ? "LabelOffcuts_FileName" : "LabelPartHR_FileName");
-    std::vector<std::string> header = {"", cap.Caption(offcut_ ? "TabSheetOffcuts" : "TabSheetPartHarp"), "",
-                                       fileLabel + " : " + FileNameField(), "", report.Summary, ""};
-    TFormReportOffcutsRack dialog(std::move(report), ToQString(HarpRackReportButton),
-                                  ToQString(cap.Caption(offcut_ ? "ButtonPrintOffcutRack" : "ButtonPrintPartRack")),
-                                  std::move(header), &form_);
+    const std::string fileLabel =
+        cap.Caption(offcut_ ? "LabelOffcuts_FileName" : "LabelPartHR_FileName");
+    std::vector<std::string> header = {
+        "", cap.Caption(offcut_ ? "TabSheetOffcuts" : "TabSheetPartHarp"),
+        "", fileLabel + " : " + FileNameField(),
+        "", report.Summary,
+        ""};
+    TFormReportOffcutsRack dialog(
+        std::move(report), ToQString(HarpRackReportButton),
+        ToQString(cap.Caption(offcut_ ? "ButtonPrintOffcutRack" : "ButtonPrintPartRack")),
+        std::move(header), &form_);
     dialog.exec();
 }
 
@@ -382,9 +400,12 @@ TStockUpdateView::TStockUpdateView(TSDIAppForm& Form) : QObject(&Form), form_(Fo
         bool B::*Enabled;
         void (TStockUpdateView::*Click)();
     } commands[] = {
-        {"ButtonUpdateAll", "Update All", &B::ButtonUpdateAll, &TStockUpdateView::ButtonUpdateAllClick},
-        {"ButtonUpdateSheets", "Update Sheets", &B::ButtonUpdateSheets, &TStockUpdateView::ButtonUpdateSheetsClick},
-        {"ButtonUpdateParts", "Update Parts", &B::ButtonUpdateParts, &TStockUpdateView::ButtonUpdatePartsClick},
+        {"ButtonUpdateAll", "Update All", &B::ButtonUpdateAll,
+         &TStockUpdateView::ButtonUpdateAllClick},
+        {"ButtonUpdateSheets", "Update Sheets", &B::ButtonUpdateSheets,
+         &TStockUpdateView::ButtonUpdateSheetsClick},
+        {"ButtonUpdateParts", "Update Parts", &B::ButtonUpdateParts,
+         &TStockUpdateView::ButtonUpdatePartsClick},
         {"ButtonAddOffcutToRack", "Add Offcuts To Rack", &B::ButtonAddOffcutToRack,
          &TStockUpdateView::ButtonAddOffcutToRackClick},
         {"ButtonAddOffcutsToSheets", "Add Offcuts To Sheets", &B::ButtonAddOffcutsToSheets,
@@ -401,7 +422,8 @@ TStockUpdateView::TStockUpdateView(TSDIAppForm& Form) : QObject(&Form), form_(Fo
         buttons_.push_back({b, c.Enabled});
     }
     QPushButton* label = Button(cap, "ButtonPrintLayoutsLabel", tab);
-    connect(label, &QPushButton::clicked, this, [this] { ShowLabelDialog(form_, TLabelKind::Layouts); });
+    connect(label, &QPushButton::clicked, this,
+            [this] { ShowLabelDialog(form_, TLabelKind::Layouts); });
     tools->addWidget(label);
     connect(&Form, &TSDIAppForm::PlanChanged, this, [this] { UpdateEnabling(); });
     connect(&Form, &TSDIAppForm::RunningChanged, this, [this](bool) { UpdateEnabling(); });
@@ -429,12 +451,25 @@ void TStockUpdateView::Run(Command C) {
     }
     if (o.PageToFront == "TabSheetOffcuts") form_.ShowPage(TSDIAppForm::TPage::Offcuts);
     if (o.PageToFront == "TabSheetPartHarp") form_.ShowPage(TSDIAppForm::TPage::PartHarp);
-    if (!o.Error.Empty() && o.Error.Page == "TabSheetSetup") form_.ShowPage(TSDIAppForm::TPage::Setup);
+    if (!o.Error.Empty() && o.Error.Page == "TabSheetSetup")
+        form_.ShowPage(TSDIAppForm::TPage::Setup);
 }
 
-void TStockUpdateView::ButtonUpdateAllClick() { Run(&TStockUpdater::ButtonUpdateAllClick); }
-void TStockUpdateView::ButtonUpdateSheetsClick() { Run(&TStockUpdater::ButtonUpdateSheetsClick); }
-void TStockUpdateView::ButtonUpdatePartsClick() { Run(&TStockUpdater::ButtonUpdatePartsClick); }
-void TStockUpdateView::ButtonAddOffcutToRackClick() { Run(&TStockUpdater::ButtonAddOffcutToRackClick); }
-void TStockUpdateView::ButtonAddOffcutsToSheetsClick() { Run(&TStockUpdater::ButtonAddOffcutsToSheetsClick); }
-void TStockUpdateView::ButtonAddPartToRackClick() { Run(&TStockUpdater::ButtonAddPartToRackClick); }
+void TStockUpdateView::ButtonUpdateAllClick() {
+    Run(&TStockUpdater::ButtonUpdateAllClick);
+}
+void TStockUpdateView::ButtonUpdateSheetsClick() {
+    Run(&TStockUpdater::ButtonUpdateSheetsClick);
+}
+void TStockUpdateView::ButtonUpdatePartsClick() {
+    Run(&TStockUpdater::ButtonUpdatePartsClick);
+}
+void TStockUpdateView::ButtonAddOffcutToRackClick() {
+    Run(&TStockUpdater::ButtonAddOffcutToRackClick);
+}
+void TStockUpdateView::ButtonAddOffcutsToSheetsClick() {
+    Run(&TStockUpdater::ButtonAddOffcutsToSheetsClick);
+}
+void TStockUpdateView::ButtonAddPartToRackClick() {
+    Run(&TStockUpdater::ButtonAddPartToRackClick);
+}

@@ -37,14 +37,22 @@ struct FixedText {
     const char* Text;
 };
 constexpr FixedText kFixedTexts[] = {
-    {"LabelSetupDecimal", "Decimals"},          {"LabelSpeedXY", "XY Speed"},
-    {"LabelSpeedZ", "Z Speed"},                 {"LabelGCodeN", "N Step"},
-    {"LabelDXFFontSize", "DXF Font Size"},      {"LabelBothOrEither", "Offcut Sides"},
-    {"LabelFontLabel", "Label"},                {"LabelFontDim", "Dimension"},
-    {"LabelFontPosition", "Position"},          {"LabelFontCutSeq", "Cut Sequence"},
-    {"LabelPrinterFont", "Text"},               {"GroupBoxOptimize", "Optimize"},
-    {"GroupBoxSizes", "Sizes"},                 {"GroupBoxColors", "Colors"},
-    {"GroupBoxRacks", "Racks"},                 {"LabelAutoPrinterZoom", "Zoom"},
+    {"LabelSetupDecimal", "Decimals"},
+    {"LabelSpeedXY", "XY Speed"},
+    {"LabelSpeedZ", "Z Speed"},
+    {"LabelGCodeN", "N Step"},
+    {"LabelDXFFontSize", "DXF Font Size"},
+    {"LabelBothOrEither", "Offcut Sides"},
+    {"LabelFontLabel", "Label"},
+    {"LabelFontDim", "Dimension"},
+    {"LabelFontPosition", "Position"},
+    {"LabelFontCutSeq", "Cut Sequence"},
+    {"LabelPrinterFont", "Text"},
+    {"GroupBoxOptimize", "Optimize"},
+    {"GroupBoxSizes", "Sizes"},
+    {"GroupBoxColors", "Colors"},
+    {"GroupBoxRacks", "Racks"},
+    {"LabelAutoPrinterZoom", "Zoom"},
 };
 
 QString Text(const TCaptionStore& Store, const char* Name) {
@@ -61,11 +69,11 @@ struct NamedColor {
     platform::TColor Color;
 };
 constexpr NamedColor kColors[] = {
-    {"Black", platform::clBlack},   {"Maroon", platform::clMaroon}, {"Green", platform::clGreen},
-    {"Olive", platform::clOlive},   {"Navy", platform::clNavy},     {"Purple", platform::clPurple},
-    {"Teal", platform::clTeal},     {"Gray", platform::clGray},     {"Silver", platform::clSilver},
-    {"Red", platform::clRed},       {"Lime", platform::clLime},     {"Yellow", platform::clYellow},
-    {"Blue", platform::clBlue},     {"Fuchsia", platform::clFuchsia}, {"Aqua", platform::clAqua},
+    {"Black", platform::clBlack}, {"Maroon", platform::clMaroon},   {"Green", platform::clGreen},
+    {"Olive", platform::clOlive}, {"Navy", platform::clNavy},       {"Purple", platform::clPurple},
+    {"Teal", platform::clTeal},   {"Gray", platform::clGray},       {"Silver", platform::clSilver},
+    {"Red", platform::clRed},     {"Lime", platform::clLime},       {"Yellow", platform::clYellow},
+    {"Blue", platform::clBlue},   {"Fuchsia", platform::clFuchsia}, {"Aqua", platform::clAqua},
     {"White", platform::clWhite},
 };
 
@@ -126,7 +134,9 @@ TSettingsPageView::TSettingsPageView(TSDIAppForm& Form) : QObject(&Form), form_(
     LoadFromData();
     connect(&Form, &TSDIAppForm::GridsReloaded, this, [this] { LoadFromData(); });
     connect(&Form, &TSDIAppForm::RunningChanged, this, [this](bool Running) {
-        form_.PageControl()->widget(static_cast<int>(TSDIAppForm::TPage::Setup))->setEnabled(!Running);
+        form_.PageControl()
+            ->widget(static_cast<int>(TSDIAppForm::TPage::Setup))
+            ->setEnabled(!Running);
     });
 }
 
@@ -212,7 +222,8 @@ void TSettingsPageView::Build() {
             buttons->addButton(r, i);
             lay->addWidget(r);
         }
-        connect(buttons, &QButtonGroup::idClicked, this, [&page](int Id) { page.RadioGroupCutMode = Id; });
+        connect(buttons, &QButtonGroup::idClicked, this,
+                [&page](int Id) { page.RadioGroupCutMode = Id; });
         loaders_.push_back([buttons, &page] {
             if (QAbstractButton* b = buttons->button(page.RadioGroupCutMode)) b->setChecked(true);
         });
@@ -254,13 +265,14 @@ void TSettingsPageView::Build() {
         const char* FontName;
         std::string Page::*Font;
     } fonts[] = {
-        {"LabelPrinterFont", "EditPrinterFontSize", &Page::EditPrinterFontSize, "EditPrinterFontName",
-         &Page::EditPrinterFontName},
+        {"LabelPrinterFont", "EditPrinterFontSize", &Page::EditPrinterFontSize,
+         "EditPrinterFontName", &Page::EditPrinterFontName},
         {"LabelFontLabel", "EditFontLabelSize", &Page::EditFontLabelSize, "EditFontLabel",
          &Page::EditFontLabel},
-        {"LabelFontDim", "EditFontDimSize", &Page::EditFontDimSize, "EditFontDim", &Page::EditFontDim},
-        {"LabelFontPosition", "EditFontPositionSize", &Page::EditFontPositionSize, "EditFontPosition",
-         &Page::EditFontPosition},
+        {"LabelFontDim", "EditFontDimSize", &Page::EditFontDimSize, "EditFontDim",
+         &Page::EditFontDim},
+        {"LabelFontPosition", "EditFontPositionSize", &Page::EditFontPositionSize,
+         "EditFontPosition", &Page::EditFontPosition},
         {"LabelFontCutSeq", "EditFontCutSeqSize", &Page::EditFontCutSeqSize, "EditFontCutSeq",
          &Page::EditFontCutSeq},
     };
@@ -281,7 +293,8 @@ void TSettingsPageView::Build() {
             loaders_.push_back([e, &page, field] { e->setText(ToQString(page.*field)); });
         }
     }
-    QCheckBox* scale = check(printer, "CheckBoxAutoPrinterSetupFont", &Page::CheckBoxAutoPrinterSetupFont);
+    QCheckBox* scale =
+        check(printer, "CheckBoxAutoPrinterSetupFont", &Page::CheckBoxAutoPrinterSetupFont);
     auto* zoom = new QScrollBar(Qt::Horizontal);
     zoom->setObjectName("ScrollBarAutoPrinterSetupSize");
     zoom->setRange(kAutoPrinterZoomMin, kAutoPrinterZoomMax);
@@ -333,7 +346,8 @@ void TSettingsPageView::Build() {
     QFormLayout* gcode = group(right, "GroupBoxGCode");
     QCheckBox* zAxis = check(gcode, "CheckBoxZAxis", &Page::CheckBoxZAxis);
     QLineEdit* depth = edit(gcode, "LabelDrillDepth", "EditDrillDepth", &Page::EditDrillDepth);
-    QLineEdit* safety = edit(gcode, "LabelSafetyHeigth", "EditSafetyHeigth", &Page::EditSafetyHeigth);
+    QLineEdit* safety =
+        edit(gcode, "LabelSafetyHeigth", "EditSafetyHeigth", &Page::EditSafetyHeigth);
     auto drills = [depth, safety, &page] {
         depth->setEnabled(page.DrillEditsEnabled());
         safety->setEnabled(page.DrillEditsEnabled());
@@ -347,8 +361,10 @@ void TSettingsPageView::Build() {
 
     // Racks.
     QFormLayout* racks = group(right, "GroupBoxRacks");
-    check(racks, "CheckBoxDisableOffcutsRack", &Page::CheckBoxDisableOffcutsRack, [this] { ShowRackPages(); });
-    check(racks, "CheckBoxDisablePartsRack", &Page::CheckBoxDisablePartsRack, [this] { ShowRackPages(); });
+    check(racks, "CheckBoxDisableOffcutsRack", &Page::CheckBoxDisableOffcutsRack,
+          [this] { ShowRackPages(); });
+    check(racks, "CheckBoxDisablePartsRack", &Page::CheckBoxDisablePartsRack,
+          [this] { ShowRackPages(); });
     loaders_.push_back([this] { ShowRackPages(); });
 
     right->addWidget(BuildCaptionEditor());
@@ -376,7 +392,8 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
     captionList_ = new QComboBox(box);
     captionList_->setObjectName("ComboBoxInterfaceCaption");
     captionList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    for (const TCaptionEditorItem& item : CaptionEditorItems()) captionList_->addItem(ToQString(item.Text));
+    for (const TCaptionEditorItem& item : CaptionEditorItems())
+        captionList_->addItem(ToQString(item.Text));
     captionList_->setCurrentIndex(-1);
     form->addRow(captionList_);
     captionEdit_ = new QLineEdit(box);
@@ -385,7 +402,8 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
     hintEdit_->setObjectName("EditModifyHint");
     form->addRow(captionEdit_);
     form->addRow(hintEdit_);
-    connect(captionList_, &QComboBox::activated, this, [this](int I) { ComboBoxInterfaceCaptionChange(I); });
+    connect(captionList_, &QComboBox::activated, this,
+            [this](int I) { ComboBoxInterfaceCaptionChange(I); });
     connect(captionEdit_, &QLineEdit::textEdited, this,
             [this](const QString& T) { editor_.EditModifyCaption = FromQString(T); });
     connect(hintEdit_, &QLineEdit::textEdited, this,
@@ -399,7 +417,8 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
         {"ButtonLoadCaption", "Load Caption file", &TSettingsPageView::ButtonLoadCaptionClick},
         {"ButtonSaveCaption", "Save Caption file", &TSettingsPageView::ButtonSaveCaptionClick},
         {"ButtonConfirmCaption", "Confirm", &TSettingsPageView::ButtonConfirmCaptionClick},
-        {"ButtonSetAsDefaultCaption", "Set As Default", &TSettingsPageView::ButtonSetAsDefaultCaptionClick},
+        {"ButtonSetAsDefaultCaption", "Set As Default",
+         &TSettingsPageView::ButtonSetAsDefaultCaptionClick},
     };
     auto* row = new QGridLayout;
     int i = 0;
@@ -426,7 +445,8 @@ void TSettingsPageView::ShowRackPages() {
     const TOptionPage& page = form_.Core().Page;
     DisableOffcutsRack = page.CheckBoxDisableOffcutsRack;
     DisablePartsRack = page.CheckBoxDisablePartsRack;
-    form_.PageControl()->setTabVisible(static_cast<int>(TSDIAppForm::TPage::Offcuts), page.OffcutsPageVisible());
+    form_.PageControl()->setTabVisible(static_cast<int>(TSDIAppForm::TPage::Offcuts),
+                                       page.OffcutsPageVisible());
     form_.PageControl()->setTabVisible(static_cast<int>(TSDIAppForm::TPage::PartHarp),
                                        page.PartsRackPageVisible());
 }
@@ -460,7 +480,8 @@ void TSettingsPageView::ButtonConfirmCaptionClick() {
 
 void TSettingsPageView::ButtonLoadCaptionClick() {
     const QString title = ToQString(MsgOpenFileTitle);
-    const QString file = QFileDialog::getOpenFileName(&form_, title, ToQString(AppDir), title + "(*.cap)");
+    const QString file =
+        QFileDialog::getOpenFileName(&form_, title, ToQString(AppDir), title + "(*.cap)");
     if (file.isEmpty()) return;
     form_.Core().Captions.ReadCaptionFile(FromQString(file));
     RefreshCaption();

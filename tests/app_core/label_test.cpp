@@ -184,7 +184,8 @@ TEST_F(LabelData, ListRowsAndSizes) {
     rack.SetRow(3, {"3", "B", "PLY", "5", "6", "Circ", ""});
     const auto rows = PartRackLabelRows(rack, stamp_);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"B", "PLY", "5 X 6", "", "", "7.12.26", "03:00", "Job"}));
+    EXPECT_EQ(rows[1],
+              (std::vector<std::string>{"B", "PLY", "5 X 6", "", "", "7.12.26", "03:00", "Job"}));
 }
 
 TEST_F(LabelData, FillWritesFieldNamesAndStopsOnBadGrid) {

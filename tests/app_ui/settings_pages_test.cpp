@@ -206,8 +206,8 @@ TEST_F(SettingsPages, LabelsPrintToPdfAndRefuseBadPages) {
     SamplePlan(core_.Data);
     TFormPrintLabel& dialog = FormPrintLabel(form_);
     TErrorLocation error;
-    ASSERT_TRUE(FillLabelData(TLabelKind::Layouts, core_.Data, core_.Captions, {"7.12.26", "03:00", "Job"},
-                              dialog.StringGridLabelData(), error));
+    ASSERT_TRUE(FillLabelData(TLabelKind::Layouts, core_.Data, core_.Captions,
+                              {"7.12.26", "03:00", "Job"}, dialog.StringGridLabelData(), error));
     ASSERT_EQ(dialog.StringGridLabelData().RowCount(), 5);  // two copies of P1 and of its offcut
     TLabelDialogState& s = dialog.State();
     s.Page.EditLabelColNumber = "2";
@@ -232,7 +232,8 @@ TEST_F(SettingsPages, LabelsPrintToPdfAndRefuseBadPages) {
     EXPECT_NE(text.find("600 X 500"), std::string::npos);
     EXPECT_NE(text.find("cut"), std::string::npos);
 
-    std::filesystem::copy_file(pdf, "screenshots/labels.pdf", std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(pdf, "screenshots/labels.pdf",
+                               std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(pdf);
     s.Page.EditLengthMarge = "20";  // margins wider than the page
     dialog.onshowlabelprint();
@@ -311,6 +312,7 @@ TEST(SampleJob, RunUpdateRackLabelsAndCaptions) {
     EXPECT_EQ(MaterialTypeCaption, "Stoff");
     BuildLayoutHeaderText(0);
     bool inReport = false;
-    for (const std::string& line : LayoutHeaderLines) inReport |= line.find("Stoff") != std::string::npos;
+    for (const std::string& line : LayoutHeaderLines)
+        inReport |= line.find("Stoff") != std::string::npos;
     EXPECT_TRUE(inReport);
 }
