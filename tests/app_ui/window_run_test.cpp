@@ -71,3 +71,19 @@ TEST_F(WindowRunTest, CancelKeepsThePreviousPlanAndReport) {
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_TRUE(sink.Warnings.empty());
 }
+
+TEST_F(WindowRunTest, ClosingDuringARunCancelsItAndStillSaves) {
+    TypeSmallJob();
+    for (int r = 3; r < 80; ++r)
+        TypeRow(form->StringGridParts(), r,
+                {"Q" + IntToStr(r), "MDF", IntToStr(101 + 7 * r % 500), IntToStr(53 + 11 * r % 300), "R", "9", "9"});
+    Type(form->StringGridSheets(), SheetCol::Qty, 1, "500");
+    core.Data.EditSheetsFileName = dir.File("close.sht");
+    form->SaveSelectGridsDialog = nullptr;
+    form->StartOptimizeClick();
+    ASSERT_TRUE(form->Running());
+    form->close();
+    EXPECT_FALSE(form->Running());
+    EXPECT_EQ(Optimizer.Best.Count(), 0);  // the plan of before the run: none
+    EXPECT_FALSE(testsupport::ReadText(dir.File("close.sht")).empty());
+}
