@@ -92,6 +92,8 @@ int DrawLayoutView(int LayoutIndex, platform::TCanvas& Canvas, double Scale,
         BuildLayoutCutLines(LayoutIndex);
         MergeLineSet.BuildCutSequence();
         cuts = static_cast<int>(MergeLineSet.Merged.size());
+        // The numbers take their cut's colour; the pieces' texts keep the canvas's own.
+        const platform::TColor textColor = Canvas.Font.Color;
         Canvas.Font.Height = -11;
         if (Options.CutsShown >= 0) {
             TMergeLine part;
@@ -101,6 +103,7 @@ int DrawLayoutView(int LayoutIndex, platform::TCanvas& Canvas, double Scale,
         } else {
             MergeLineSet.DrawLines(Canvas, {1, 1}, Scale, false);
         }
+        Canvas.Font.Color = textColor;
         drawOutline = false;
     }
     const TPoint origin{Px(WidthEdge, Scale) + 1, Px(LengthEdge, Scale) + 1};

@@ -66,6 +66,7 @@ TEST(LayoutView, DrawsNumberedCutsOrTheAnimatedFirstCuts) {
     EXPECT_TRUE(HasText(all, "1"));
     EXPECT_TRUE(HasText(all, std::to_string(cuts)));
     EXPECT_EQ(all.Count(OpKind::Line), static_cast<std::size_t>(cuts));  // no piece outlines
+    EXPECT_EQ(all.FindText("P")->Font.Color, platform::clBlack);  // not a cut's colour
 
     o.CutsShown = 2;
     RecordingCanvas two;
