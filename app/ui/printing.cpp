@@ -1,3 +1,327 @@
-#include "app/ui/sdimain.h"
+#include "app/ui/printing.h"
 
-void InstallPrinting(TSDIAppForm&) {}
+#include <QAction>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QCoreApplication>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/core/main_window.h"
+#include "app/core/option_reader.h"
+#include "app/core/print_commands.h"
+#include "app/ui/layout_page.h"
+#include "app/ui/layouts_per_page_dialog.h"
+#include "app/ui/qt_canvas.h"
+#include "app/ui/qt_print_job.h"
+#include "app/ui/sdimain.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+#include "output/layout_print.h"
+#include "platform/message_sink.h"
+
+namespace {
+
+// Printed pages at 300 pixels per inch: the dimension marks and the
+// automatic font sizes are meant for about that resolution.
+constexpr int kPrintResolution = 300;
+
+QString Caption(TSDIAppForm& Form, const char* Name) {
+    return ToQString(Form.Core().Captions.Caption(Name));
+}
+
+QPushButton* AddButton(TSDIAppForm& Form, QBoxLayout* Strip, const char* Name) {
+    auto* b = new QPushButton(Caption(Form, Name));
+    b->setObjectName(Name);
+    Strip->addWidget(b);
+    return b;
+}
+
+bool HasPlan() { return Optimizer.Best.Count() > 0; }
+
+}  // namespace
+
+TPrinting::TPrinting(TSDIAppForm& Form) : QObject(&Form), form_(Form) {
+    setObjectName("Printing");
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_->setResolution(kPrintResolution);
+
+    QBoxLayout* layoutTools = Form.PageTools(TSDIAppForm::TPage::Layout);
+    connect(AddButton(Form, layoutTools, "ButtonPrintCurrentPage"), &QPushButton::clicked, this,
+            &TPrinting::ButtonPrintCurrentPageClick);
+    connect(AddButton(Form, layoutTools, "ButtonPrintAll"), &QPushButton::clicked, this,
+            &TPrinting::ButtonPrintAllClick);
+    QBoxLayout* reportTools = Form.PageTools(TSDIAppForm::TPage::Report);
+    connect(AddButton(Form, reportTools, "ButtonPrintReport"), &QPushButton::clicked, this,
+            &TPrinting::ButtonPrintReportClick);
+    auto enable = [this] {
+        const bool on = !form_.Running();
+        for (const char* name : {"ButtonPrintCurrentPage", "ButtonPrintAll", "ButtonPrintReport"})
+            if (auto* b = form_.findChild<QPushButton*>(name)) b->setEnabled(on);
+    };
+    connect(&Form, &TSDIAppForm::RunningChanged, this, enable);
+    BuildPrinterBox();
+    BuildMenus();
+}
+
+TPrinting::~TPrinting() = default;
+
+void TPrinting::SetOutputFile(const QString& FileName) {
+    askPrinter_ = FileName.isEmpty();
+    printer_->setOutputFormat(FileName.isEmpty() ? QPrinter::NativeFormat : QPrinter::PdfFormat);
+    printer_->setOutputFileName(FileName);
+}
+
+bool TPrinting::ChoosePrinter() {
+    if (!askPrinter_) return true;
+    QPrintDialog dialog(printer_.get(), &form_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+template <typename F>
+void TPrinting::PrintJob(F Body) {
+    try {
+        TQtPrintJob job(*printer_);
+        job.BeginDoc();
+        Body(job);
+        job.EndDoc();
+    } catch (const std::exception& e) {
+        platform::CurrentMessageSink().Warning(std::string("[") + e.what() + "]");
+    }
+}
+
+bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText, QString& ColsText) {
+    TOptionPage& page = form_.Core().Page;
+    TFormPrintLayoutsSetup dialog(&form_);
+    dialog.setWindowTitle(Caption(form_, "ButtonPrintAll"));
+    dialog.LabelRowsPerPage->setText(ToQString(PrintLayoutRowsPerPageCaption));
+    dialog.LabelColumnsPerPage->setText(ToQString(PrintLayoutColumnsPerPageCaption));
+    dialog.CheckBoxPrintPartsInLayout->setText(Caption(form_, "LabelPartsInLayout"));
+    dialog.CheckBoxPrintComment->setText(ToQString(CommentCaption));
+    dialog.CheckBoxPrintComment->setChecked(PrintingComment);
+    dialog.CheckBoxPrintPartsInLayout->setChecked(LayoutsPrintParts);
+    dialog.ButtonLayoutSetupOK->setText(ToQString(ConfirmDataCaption));
+    dialog.ButtonLayoutSetupCancel->setText(ToQString(CancelDataCaption));
+    dialog.EditColumnsPerPage->setText(ToQString(LayoutsPrintCol));
+    dialog.EditRowsPerPage->setText(ToQString(LayoutsPrintRow));
+    dialog.EditColumnsPerPage->setEnabled(EditsEnabled);
+    dialog.EditRowsPerPage->setEnabled(EditsEnabled);
+    dialog.exec();
+    if (!dialog.LayoutSetupConfirmed) return false;
+    ReadPrintSetup(page, dialog.CheckBoxPrintPartsInLayout->isChecked(), dialog.CheckBoxPrintComment->isChecked());
+    Rows = dialog.LayoutRowsPerPage;
+    Cols = RollingMode ? 1 : dialog.LayoutColumnsPerPage;
+    RowsText = dialog.EditRowsPerPage->text();
+    ColsText = dialog.EditColumnsPerPage->text();
+    LayoutsPrintParts = dialog.CheckBoxPrintPartsInLayout->isChecked();
+    return true;
+}
+
+void TPrinting::ButtonPrintCurrentPageClick() {
+    if (!HasPlan() || CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()) {
+        platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
+        return;
+    }
+    int rows = 1, cols = 1;
+    QString rowsText, colsText;
+    if (!LayoutsPerPage(false, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
+    TLayoutPage* view = FindLayoutPage(form_);
+    const bool cuts = view && view->ShowCutSequenceChecked();
+    PrintJob([&](platform::TPrintJob& job) {
+        PrintLayout(job, CurrentLayoutIndex, 1, 1, 0, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
+                    LayoutShowOffcuts, cuts);
+    });
+}
+
+void TPrinting::ButtonPrintAllClick() {
+    if (!HasPlan()) {
+        platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
+        return;
+    }
+    int rows = 1, cols = 1;
+    QString rowsText, colsText;
+    if (!LayoutsPerPage(true, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
+    TLayoutPage* view = FindLayoutPage(form_);
+    const bool cuts = view && view->ShowCutSequenceChecked();
+    PrintJob([&](platform::TPrintJob& job) {
+        PrintAllLayouts(job, rows, cols, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
+                        LayoutShowOffcuts, cuts);
+    });
+    LayoutsPrintCol = FromQString(colsText);
+    LayoutsPrintRow = FromQString(rowsText);
+}
+
+void TPrinting::ButtonPrintReportClick() {
+    if (!HasPlan()) {
+        platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
+        return;
+    }
+    TOptionPage& page = form_.Core().Page;
+    ReadPrinterFontSize(page);
+    ProjectTitle = page.EditPrintTitle;
+    if (!ChoosePrinter()) return;
+    PrintJob([](platform::TPrintJob& job) { PrintSummaryReport(job); });
+}
+
+void TPrinting::PrintSetup1Click() {
+    QPageSetupDialog dialog(printer_.get(), &form_);
+    dialog.exec();
+}
+
+void TPrinting::OpenTarget(const std::string& Target) {
+    const QString target = ToQString(Target);
+    QUrl url;
+    if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
+        url = QUrl(target);
+    } else {
+        // The help file of the start-up folder, else the one beside the program.
+        QString file = target;
+        if (!QFileInfo::exists(file))
+            file = QCoreApplication::applicationDirPath() + "/" + ToQString(HelpFileName());
+        if (!QFileInfo::exists(file)) {
+            platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
+            return;
+        }
+        url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+    }
+    if (!QDesktopServices::openUrl(url))
+        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) + "]");
+}
+
+void TPrinting::Contents1Click() { OpenTarget(HelpFilePath()); }
+void TPrinting::Homepage1Click() { OpenTarget(HomepageTarget()); }
+void TPrinting::Update1Click() { OpenTarget(DownloadTarget()); }
+void TPrinting::emailsupport1Click() { OpenTarget(SupportMailTarget()); }
+
+void TPrinting::BuildMenus() {
+    auto add = [this](QMenu* menu, const char* name, void (TPrinting::*slot)()) {
+        QAction* a = menu->addAction(Caption(form_, name));
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    add(form_.MenuFile(), "PrintSetup1", &TPrinting::PrintSetup1Click);
+    add(form_.MenuFile(), "Update1", &TPrinting::Update1Click);
+    add(form_.MenuFile(), "NeedHelp1", &TPrinting::NeedHelp1Click);
+    add(form_.MenuHelp(), "Contents1", &TPrinting::Contents1Click);
+    add(form_.MenuHelp(), "Homepage1", &TPrinting::Homepage1Click);
+    add(form_.MenuHelp(), "emailsupport1", &TPrinting::emailsupport1Click);
+    QAction* help = form_.ToolBar()->addAction(ToQString(form_.Core().Captions.Hint("ToolButton2")));
+    help->setObjectName("ToolButton2");
+    help->setToolTip(help->text());
+    connect(help, &QAction::triggered, this, &TPrinting::ToolButton2Click);
+}
+
+// The "Printer" box of the settings page: five fonts, the automatic size and
+// its zoom, the title printed in the header.
+void TPrinting::BuildPrinterBox() {
+    TOptionPage& page = form_.Core().Page;
+    auto* box = new QGroupBox("Printer");
+    box->setObjectName("GroupBoxPrinter");
+    auto* g = new QGridLayout(box);
+    struct Row {
+        TPrinterFontRow Kind;
+        const char* Title;
+        const char* SizeEdit;
+        const char* NameEdit;
+        const char* Button;
+    };
+    static const Row rows[] = {
+        {TPrinterFontRow::Text, "Text", "EditPrinterFontSize", "EditPrinterFontName", "ButtonFontSetup"},
+        {TPrinterFontRow::Label, "Label", "EditFontLabelSize", "EditFontLabel", "ButtonFontLabel"},
+        {TPrinterFontRow::Dim, "Dimension", "EditFontDimSize", "EditFontDim", "ButtonFontDim"},
+        {TPrinterFontRow::Position, "(left,top)", "EditFontPositionSize", "EditFontPosition", "ButtonFontPosition"},
+        {TPrinterFontRow::CutSeq, "Cut Sequence", "EditFontCutSeqSize", "EditFontCutSeq", "ButtonFontCutSeq"},
+    };
+    std::vector<QPushButton*> buttons;
+    std::vector<std::pair<QLineEdit*, QLineEdit*>> edits;
+    int r = 0;
+    for (const Row& row : rows) {
+        auto* name = new QLineEdit(ToQString(PrinterFontNameEdit(page, row.Kind)));
+        name->setObjectName(row.NameEdit);
+        auto* size = new QLineEdit(ToQString(PrinterFontSizeEdit(page, row.Kind)));
+        size->setObjectName(row.SizeEdit);
+        size->setMaximumWidth(60);
+        QString title = Caption(form_, row.Button);
+        auto* button = new QPushButton(title.isEmpty() ? QString(row.Title) : title);
+        button->setObjectName(row.Button);
+        const TPrinterFontRow kind = row.Kind;
+        connect(name, &QLineEdit::textEdited, this,
+                [&page, kind](const QString& t) { PrinterFontNameEdit(page, kind) = FromQString(t); });
+        connect(size, &QLineEdit::textEdited, this,
+                [&page, kind](const QString& t) { PrinterFontSizeEdit(page, kind) = FromQString(t); });
+        connect(button, &QPushButton::clicked, this, [this, &page, kind, name, size] {
+            ReadPrinterFontRow(page, kind);
+            size->setText(ToQString(PrinterFontSizeEdit(page, kind)));
+            bool ok = false;
+            QFont initial(ToQString(PrinterFontNameEdit(page, kind)));
+            initial.setPointSize(std::stoi(PrinterFontSizeEdit(page, kind)));
+            const QFont chosen = QFontDialog::getFont(&ok, initial, &form_);
+            if (!ok) return;
+            PrinterFontChosen(page, kind, FromQString(chosen.family()), chosen.pointSize());
+            name->setText(ToQString(PrinterFontNameEdit(page, kind)));
+            size->setText(ToQString(PrinterFontSizeEdit(page, kind)));
+        });
+        g->addWidget(new QLabel(row.Title), r, 0);
+        g->addWidget(name, r, 1);
+        g->addWidget(size, r, 2);
+        g->addWidget(button, r, 3);
+        buttons.push_back(button);
+        edits.emplace_back(name, size);
+        ++r;
+    }
+    auto* autoSize = new QCheckBox(Caption(form_, "CheckBoxAutoPrinterSetupFont"));
+    autoSize->setObjectName("CheckBoxAutoPrinterSetupFont");
+    auto* zoom = new QScrollBar(Qt::Horizontal);
+    zoom->setObjectName("ScrollBarAutoPrinterSetupSize");
+    zoom->setRange(kAutoPrinterZoomMin, kAutoPrinterZoomMax);
+    auto* title = new QLineEdit;
+    title->setObjectName("EditPrintTitle");
+    g->addWidget(autoSize, r, 0);
+    g->addWidget(zoom, r, 1, 1, 3);
+    g->addWidget(new QLabel(Caption(form_, "LabelPrintTitle").isEmpty() ? QString("Title")
+                                                                          : Caption(form_, "LabelPrintTitle")),
+                 r + 1, 0);
+    g->addWidget(title, r + 1, 1, 1, 3);
+
+    auto refresh = [this, &page, buttons, edits, autoSize, zoom, title] {
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            const auto kind = static_cast<TPrinterFontRow>(i);
+            edits[i].first->setText(ToQString(PrinterFontNameEdit(page, kind)));
+            edits[i].second->setText(ToQString(PrinterFontSizeEdit(page, kind)));
+        }
+        autoSize->setChecked(page.CheckBoxAutoPrinterSetupFont);
+        zoom->setValue(page.ScrollBarAutoPrinterSetupSize);
+        zoom->setEnabled(page.ZoomBarEnabled());
+        for (QPushButton* b : buttons) b->setEnabled(page.FontButtonsEnabled());
+        title->setText(ToQString(page.EditPrintTitle));
+    };
+    connect(autoSize, &QCheckBox::clicked, this, [&page, refresh](bool on) {
+        CheckAutoPrinterSetupFontSize(page, on);
+        refresh();
+    });
+    connect(zoom, &QScrollBar::valueChanged, this, [&page](int v) {
+        page.ScrollBarAutoPrinterSetupSize = v;
+        AutoPrinterFontZoom = v;
+    });
+    connect(title, &QLineEdit::textEdited, this, [&page](const QString& t) { page.EditPrintTitle = FromQString(t); });
+    connect(&form_, &TSDIAppForm::GridsReloaded, this, refresh);
+    refresh();
+    form_.PageBody(TSDIAppForm::TPage::Setup)->addWidget(box);
+}
+
+TPrinting* FindPrinting(TSDIAppForm& Form) { return Form.findChild<TPrinting*>("Printing"); }
+
+void InstallPrinting(TSDIAppForm& Form) { new TPrinting(Form); }
