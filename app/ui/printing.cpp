@@ -56,6 +56,7 @@ bool HasPlan() { return Optimizer.Best.Count() > 0; }
 
 TPrinting::TPrinting(TSDIAppForm& Form) : QObject(&Form), form_(Form) {
     setObjectName("Printing");
+    OpenUrl = [](const QUrl& Url) { return QDesktopServices::openUrl(Url); };
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setResolution(kPrintResolution);
 
@@ -197,7 +198,7 @@ void TPrinting::OpenTarget(const std::string& Target) {
         }
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
-    if (!QDesktopServices::openUrl(url))
+    if (!OpenUrl(url))
         platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) + "]");
 }
 

@@ -5,10 +5,12 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
 class QPrinter;
+class QUrl;
 class TSDIAppForm;
 
 class TPrinting : public QObject {
@@ -33,6 +35,9 @@ class TPrinting : public QObject {
     void Update1Click();
     void emailsupport1Click();
     void NeedHelp1Click() { emailsupport1Click(); }
+
+    // Opens a link with the desktop's opener (replaceable in tests).
+    std::function<bool(const QUrl&)> OpenUrl;
 
   private:
     // Shows the layouts-per-page dialog; false when it was not confirmed.
