@@ -61,7 +61,7 @@ void TManualEdit::MoveDragRect(int X, int Y) {
 
 std::string TManualEdit::MouseMove(int X, int Y) {
     const TPacket* layout = ShownLayout();
-    if (!layout) return {};
+    if (!layout || Locked) return {};
     if (ManualMode && Dragging) {
         if (DrawFocusRect) DrawFocusRect(DragRect);
         MoveDragRect(X, Y);

@@ -388,7 +388,9 @@ void TLayoutPage::PaintLayout(QPainter& Painter) {
     opt.OffcutColor = form_.Core().Page.ColorBoxOffcuts;
     cutCount_ = DrawLayoutView(CurrentLayoutIndex, canvas, layoutScale_, opt);
     if (!focusRects_.empty()) {
-        Painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        // Inverted pixels, as a focus rectangle drawn by exclusive or.
+        Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        Painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
         Painter.setBrush(Qt::NoBrush);
         for (const QRect& r : focusRects_) Painter.drawRect(r.translated(o));
     }
@@ -430,17 +432,16 @@ void TLayoutPage::ButtonManualClick() {
     if (edit_.StartManual()) LockWindow(true);
 }
 
-void TLayoutPage::ButtonConfirmClick() {
-    if (!edit_.ManualMode) return;
-    edit_.Confirm();
-    focusRects_.clear();
-    LockWindow(false);
-    form_.NotifyPlanChanged();
-}
+void TLayoutPage::ButtonConfirmClick() { EndManualEdit(true); }
 
-void TLayoutPage::ButtonCancelManualClick() {
+void TLayoutPage::ButtonCancelManualClick() { EndManualEdit(false); }
+
+void TLayoutPage::EndManualEdit(bool Keep) {
     if (!edit_.ManualMode) return;
-    edit_.Cancel();
+    if (Keep)
+        edit_.Confirm();
+    else
+        edit_.Cancel();
     focusRects_.clear();
     LockWindow(false);
     form_.NotifyPlanChanged();

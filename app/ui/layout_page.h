@@ -67,6 +67,7 @@ class TLayoutPage : public QWidget {
     void AnimationStep();
     void StopAnimation();
     void LockWindow(bool Lock);
+    void EndManualEdit(bool Keep);
     void UpdateButtons();
 
     TSDIAppForm& form_;

@@ -131,36 +131,26 @@ bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString&
     return true;
 }
 
-void TPrinting::ButtonPrintCurrentPageClick() {
-    if (!HasPlan() || CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()) {
+void TPrinting::PrintLayouts(bool All) {
+    if (!HasPlan() || (!All && (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()))) {
         platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
         return;
     }
+    // Printing the shown layout shows the dialog's edits only for information.
     int rows = 1, cols = 1;
     QString rowsText, colsText;
-    if (!LayoutsPerPage(false, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
+    if (!LayoutsPerPage(All, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
     TLayoutPage* view = FindLayoutPage(form_);
     const bool cuts = view && view->ShowCutSequenceChecked();
     PrintJob([&](platform::TPrintJob& job) {
-        PrintLayout(job, CurrentLayoutIndex, 1, 1, 0, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
-                    LayoutShowOffcuts, cuts);
+        if (All)
+            PrintAllLayouts(job, rows, cols, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
+                            LayoutShowOffcuts, cuts);
+        else
+            PrintLayout(job, CurrentLayoutIndex, 1, 1, 0, LayoutShowLabel, LayoutShowLengthXWidth,
+                        LayoutShowXYPos, LayoutShowOffcuts, cuts);
     });
-}
-
-void TPrinting::ButtonPrintAllClick() {
-    if (!HasPlan()) {
-        platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
-        return;
-    }
-    int rows = 1, cols = 1;
-    QString rowsText, colsText;
-    if (!LayoutsPerPage(true, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
-    TLayoutPage* view = FindLayoutPage(form_);
-    const bool cuts = view && view->ShowCutSequenceChecked();
-    PrintJob([&](platform::TPrintJob& job) {
-        PrintAllLayouts(job, rows, cols, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
-                        LayoutShowOffcuts, cuts);
-    });
+    if (!All) return;
     LayoutsPrintCol = FromQString(colsText);
     LayoutsPrintRow = FromQString(rowsText);
 }

@@ -24,8 +24,8 @@ class TPrinting : public QObject {
     // dialog (an empty name asks again).
     void SetOutputFile(const QString& FileName);
 
-    void ButtonPrintCurrentPageClick();
-    void ButtonPrintAllClick();
+    void ButtonPrintCurrentPageClick() { PrintLayouts(false); }
+    void ButtonPrintAllClick() { PrintLayouts(true); }
     void ButtonPrintReportClick();
     void PrintSetup1Click();
 
@@ -40,6 +40,8 @@ class TPrinting : public QObject {
     std::function<bool(const QUrl&)> OpenUrl;
 
   private:
+    // The shown layout, or all layouts several to a page.
+    void PrintLayouts(bool All);
     // Shows the layouts-per-page dialog; false when it was not confirmed.
     bool LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText, QString& ColsText);
     // Asks for the printer (or PDF file) unless an output file is set.

@@ -215,6 +215,7 @@ TEST(ManualEdit, CancelRestoresConfirmKeepsAndARunLocks) {
 
     e.Edit.Locked = true;
     EXPECT_FALSE(e.Edit.StartManual());
+    EXPECT_EQ(e.Edit.MouseMove(40, 10), "");
     e.Edit.MouseDown(TMouseButton::Left, 80, 30);
     EXPECT_FALSE(e.Edit.Dragging);
 }

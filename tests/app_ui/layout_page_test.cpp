@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QToolBar>
 
@@ -68,6 +69,21 @@ TEST_F(LayoutPageTest, CutSequenceIsAnimatedOnATimer) {
     EXPECT_NE(page_->CutsShown(), 0);
 }
 
+TEST_F(LayoutPageTest, RollingModeFillsTheHeightAndScrollsToTheRightEnd) {
+    RollingMode = true;
+    form_->NotifyPlanChanged();
+    QApplication::processEvents();
+    auto* bar = child<QScrollBar>("scrlbrRollingMode");
+    ASSERT_TRUE(bar->isVisible());
+    auto* panel = child<QWidget>("DrawPanelSheet");
+    QWidget* box = page_->PaintBox();
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    EXPECT_EQ(panel->height(), std::lround((p.NetWidth() + 2.0 * LengthEdge) * page_->LayoutScale()) + 10);
+    if (bar->maximum() == 0) GTEST_SKIP() << "the sheet fits the view";
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(box->x() + box->width(), panel->width());  // the right end exactly
+}
+
 TEST_F(LayoutPageTest, Screenshot) {
     const char* dir = std::getenv("TESSALY_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "TESSALY_SCREENSHOT_DIR not set";
@@ -80,5 +96,17 @@ TEST_F(LayoutPageTest, Screenshot) {
         Wait(100);
         for (int k = 0; k < 200 && page_->CutsShown() != -1; ++k) Wait(200);
         form_->grab().save(QString(dir) + "/layout_page_cuts.png");
+        box->click();
     }
+    // A part carried in manual editing.
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    const T2DStock& piece = p.Placements[0];
+    child<QPushButton>("ButtonManual")->click();
+    clickSheet(Qt::LeftButton, piece.Position.X + 1000, piece.Position.Y + 1000);
+    const QPoint o = page_->SheetOrigin();
+    QMouseEvent move(QEvent::MouseMove, o + QPoint(300, 200), page_->PaintBox()->mapToGlobal(o + QPoint(300, 200)),
+                     Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(page_->PaintBox(), &move);
+    QApplication::processEvents();
+    form_->grab().save(QString(dir) + "/layout_page_manual.png");
 }
