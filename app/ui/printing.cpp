@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -74,8 +75,8 @@ TPrinting::TPrinting(TSDIAppForm& Form) : QObject(&Form), form_(Form) {
             if (auto* b = form_.findChild<QPushButton*>(name)) b->setEnabled(on);
     };
     connect(&Form, &TSDIAppForm::RunningChanged, this, enable);
-    BuildPrinterBox();
     BuildMenus();
+    Form.installEventFilter(this);
 }
 
 TPrinting::~TPrinting() = default;
@@ -215,63 +216,110 @@ void TPrinting::BuildMenus() {
     connect(help, &QAction::triggered, this, &TPrinting::ToolButton2Click);
 }
 
-// The "Printer" box of the settings page: five fonts, the automatic size and
-// its zoom, the title printed in the header.
+namespace {
+
+struct TFontRowNames {
+    TPrinterFontRow Kind;
+    const char* Title;
+    const char* SizeEdit;
+    const char* NameEdit;
+    const char* Button;
+};
+constexpr TFontRowNames kFontRows[] = {
+    {TPrinterFontRow::Text, "Text", "EditPrinterFontSize", "EditPrinterFontName", "ButtonFontSetup"},
+    {TPrinterFontRow::Label, "Label", "EditFontLabelSize", "EditFontLabel", "ButtonFontLabel"},
+    {TPrinterFontRow::Dim, "Dimension", "EditFontDimSize", "EditFontDim", "ButtonFontDim"},
+    {TPrinterFontRow::Position, "(left,top)", "EditFontPositionSize", "EditFontPosition", "ButtonFontPosition"},
+    {TPrinterFontRow::CutSeq, "Cut Sequence", "EditFontCutSeqSize", "EditFontCutSeq", "ButtonFontCutSeq"},
+};
+
+// The layout below Root that holds Widget itself.
+QBoxLayout* LayoutHolding(QLayout* Root, QWidget* Widget) {
+    if (!Root) return nullptr;
+    if (Root->indexOf(Widget) >= 0) return qobject_cast<QBoxLayout*>(Root);
+    for (int i = 0; i < Root->count(); ++i)
+        if (QBoxLayout* found = LayoutHolding(Root->itemAt(i)->layout(), Widget)) return found;
+    return nullptr;
+}
+
+}  // namespace
+
+bool TPrinting::eventFilter(QObject* Watched, QEvent* Event) {
+    // Every page module is in place once the window shows.
+    if (Watched == &form_ && Event->type() == QEvent::Show && !fontsInstalled_) InstallFontButtons();
+    return QObject::eventFilter(Watched, Event);
+}
+
+QPushButton* TPrinting::FontButton(TPrinterFontRow Kind, const char* Name, QLineEdit* NameEdit, QLineEdit* SizeEdit) {
+    TOptionPage& page = form_.Core().Page;
+    const QString caption = Caption(form_, Name);
+    auto* button = new QPushButton(caption.isEmpty() ? QString("...") : caption);
+    button->setObjectName(Name);
+    connect(button, &QPushButton::clicked, this, [this, &page, Kind, NameEdit, SizeEdit] {
+        ReadPrinterFontRow(page, Kind);
+        SizeEdit->setText(ToQString(PrinterFontSizeEdit(page, Kind)));
+        bool ok = false;
+        QFont initial(ToQString(PrinterFontNameEdit(page, Kind)));
+        initial.setPointSize(std::stoi(PrinterFontSizeEdit(page, Kind)));
+        const QFont chosen = QFontDialog::getFont(&ok, initial, &form_);
+        if (!ok) return;
+        PrinterFontChosen(page, Kind, FromQString(chosen.family()), chosen.pointSize());
+        NameEdit->setText(ToQString(PrinterFontNameEdit(page, Kind)));
+        SizeEdit->setText(ToQString(PrinterFontSizeEdit(page, Kind)));
+    });
+    fontButtons_.push_back(button);
+    return button;
+}
+
+void TPrinting::EnableFontButtons() {
+    for (QPushButton* b : fontButtons_) b->setEnabled(form_.Core().Page.FontButtonsEnabled());
+}
+
+// The font buttons beside the settings page's printer font edits; a window
+// without those edits gets a printer box of its own here.
+void TPrinting::InstallFontButtons() {
+    fontsInstalled_ = true;
+    if (!form_.findChild<QLineEdit*>("EditPrinterFontSize")) BuildPrinterBox();
+    for (const TFontRowNames& row : kFontRows) {
+        auto* name = form_.findChild<QLineEdit*>(row.NameEdit);
+        auto* size = form_.findChild<QLineEdit*>(row.SizeEdit);
+        if (!name || !size || form_.findChild<QPushButton*>(row.Button)) continue;
+        if (QBoxLayout* holder = LayoutHolding(name->parentWidget()->layout(), name))
+            holder->addWidget(FontButton(row.Kind, row.Button, name, size));
+    }
+    if (auto* autoSize = form_.findChild<QCheckBox*>("CheckBoxAutoPrinterSetupFont"))
+        connect(autoSize, &QCheckBox::toggled, this, [this](bool Auto) {
+            for (QPushButton* b : fontButtons_) b->setEnabled(!Auto);
+        });
+    connect(&form_, &TSDIAppForm::GridsReloaded, this, [this] { EnableFontButtons(); });
+    EnableFontButtons();
+}
+
+// The printer box: five fonts, the automatic size and its zoom, the title
+// printed in the header.
 void TPrinting::BuildPrinterBox() {
     TOptionPage& page = form_.Core().Page;
     auto* box = new QGroupBox("Printer");
     box->setObjectName("GroupBoxPrinter");
-    auto* g = new QGridLayout(box);
-    struct Row {
-        TPrinterFontRow Kind;
-        const char* Title;
-        const char* SizeEdit;
-        const char* NameEdit;
-        const char* Button;
-    };
-    static const Row rows[] = {
-        {TPrinterFontRow::Text, "Text", "EditPrinterFontSize", "EditPrinterFontName", "ButtonFontSetup"},
-        {TPrinterFontRow::Label, "Label", "EditFontLabelSize", "EditFontLabel", "ButtonFontLabel"},
-        {TPrinterFontRow::Dim, "Dimension", "EditFontDimSize", "EditFontDim", "ButtonFontDim"},
-        {TPrinterFontRow::Position, "(left,top)", "EditFontPositionSize", "EditFontPosition", "ButtonFontPosition"},
-        {TPrinterFontRow::CutSeq, "Cut Sequence", "EditFontCutSeqSize", "EditFontCutSeq", "ButtonFontCutSeq"},
-    };
-    std::vector<QPushButton*> buttons;
+    auto* g = new QVBoxLayout(box);
     std::vector<std::pair<QLineEdit*, QLineEdit*>> edits;
-    int r = 0;
-    for (const Row& row : rows) {
+    for (const TFontRowNames& row : kFontRows) {
         auto* name = new QLineEdit(ToQString(PrinterFontNameEdit(page, row.Kind)));
         name->setObjectName(row.NameEdit);
         auto* size = new QLineEdit(ToQString(PrinterFontSizeEdit(page, row.Kind)));
         size->setObjectName(row.SizeEdit);
         size->setMaximumWidth(60);
-        QString title = Caption(form_, row.Button);
-        auto* button = new QPushButton(title.isEmpty() ? QString(row.Title) : title);
-        button->setObjectName(row.Button);
         const TPrinterFontRow kind = row.Kind;
         connect(name, &QLineEdit::textEdited, this,
                 [&page, kind](const QString& t) { PrinterFontNameEdit(page, kind) = FromQString(t); });
         connect(size, &QLineEdit::textEdited, this,
                 [&page, kind](const QString& t) { PrinterFontSizeEdit(page, kind) = FromQString(t); });
-        connect(button, &QPushButton::clicked, this, [this, &page, kind, name, size] {
-            ReadPrinterFontRow(page, kind);
-            size->setText(ToQString(PrinterFontSizeEdit(page, kind)));
-            bool ok = false;
-            QFont initial(ToQString(PrinterFontNameEdit(page, kind)));
-            initial.setPointSize(std::stoi(PrinterFontSizeEdit(page, kind)));
-            const QFont chosen = QFontDialog::getFont(&ok, initial, &form_);
-            if (!ok) return;
-            PrinterFontChosen(page, kind, FromQString(chosen.family()), chosen.pointSize());
-            name->setText(ToQString(PrinterFontNameEdit(page, kind)));
-            size->setText(ToQString(PrinterFontSizeEdit(page, kind)));
-        });
-        g->addWidget(new QLabel(row.Title), r, 0);
-        g->addWidget(name, r, 1);
-        g->addWidget(size, r, 2);
-        g->addWidget(button, r, 3);
-        buttons.push_back(button);
+        auto* line = new QHBoxLayout;
+        line->addWidget(new QLabel(row.Title));
+        line->addWidget(name, 1);
+        line->addWidget(size);
+        g->addLayout(line);
         edits.emplace_back(name, size);
-        ++r;
     }
     auto* autoSize = new QCheckBox(Caption(form_, "CheckBoxAutoPrinterSetupFont"));
     autoSize->setObjectName("CheckBoxAutoPrinterSetupFont");
@@ -280,14 +328,11 @@ void TPrinting::BuildPrinterBox() {
     zoom->setRange(kAutoPrinterZoomMin, kAutoPrinterZoomMax);
     auto* title = new QLineEdit;
     title->setObjectName("EditPrintTitle");
-    g->addWidget(autoSize, r, 0);
-    g->addWidget(zoom, r, 1, 1, 3);
-    g->addWidget(new QLabel(Caption(form_, "LabelPrintTitle").isEmpty() ? QString("Title")
-                                                                          : Caption(form_, "LabelPrintTitle")),
-                 r + 1, 0);
-    g->addWidget(title, r + 1, 1, 1, 3);
+    g->addWidget(autoSize);
+    g->addWidget(zoom);
+    g->addWidget(title);
 
-    auto refresh = [this, &page, buttons, edits, autoSize, zoom, title] {
+    auto refresh = [&page, edits, autoSize, zoom, title] {
         for (std::size_t i = 0; i < edits.size(); ++i) {
             const auto kind = static_cast<TPrinterFontRow>(i);
             edits[i].first->setText(ToQString(PrinterFontNameEdit(page, kind)));
@@ -296,7 +341,6 @@ void TPrinting::BuildPrinterBox() {
         autoSize->setChecked(page.CheckBoxAutoPrinterSetupFont);
         zoom->setValue(page.ScrollBarAutoPrinterSetupSize);
         zoom->setEnabled(page.ZoomBarEnabled());
-        for (QPushButton* b : buttons) b->setEnabled(page.FontButtonsEnabled());
         title->setText(ToQString(page.EditPrintTitle));
     };
     connect(autoSize, &QCheckBox::clicked, this, [&page, refresh](bool on) {

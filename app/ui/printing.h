@@ -8,8 +8,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/core/print_commands.h"
+
+class QLineEdit;
 class QPrinter;
+class QPushButton;
 class QUrl;
 class TSDIAppForm;
 
@@ -39,6 +44,9 @@ class TPrinting : public QObject {
     // Opens a link with the desktop's opener (replaceable in tests).
     std::function<bool(const QUrl&)> OpenUrl;
 
+  protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
   private:
     // The shown layout, or all layouts several to a page.
     void PrintLayouts(bool All);
@@ -51,11 +59,17 @@ class TPrinting : public QObject {
     void PrintJob(F Body);
     void OpenTarget(const std::string& Target);
     void BuildPrinterBox();
+    void InstallFontButtons();
+    void EnableFontButtons();
+    QPushButton* FontButton(TPrinterFontRow Kind, const char* Name, QLineEdit* NameEdit,
+                            QLineEdit* SizeEdit);
     void BuildMenus();
 
     TSDIAppForm& form_;
     std::unique_ptr<QPrinter> printer_;
     bool askPrinter_ = true;
+    std::vector<QPushButton*> fontButtons_;
+    bool fontsInstalled_ = false;
 };
 
 // The printing module of the window (nullptr before InstallPrinting).

@@ -1,4 +1,6 @@
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QUrl>
 #include <cstdio>
@@ -134,6 +136,21 @@ TEST_F(PrintingTest, HelpAndLinksOpenTheHelpFileWithNoAddressSet) {
     ASSERT_EQ(urls.size(), 5u);
     for (const QUrl& u : urls) EXPECT_TRUE(u.toLocalFile().endsWith("help/tessaly_help.html"));
     EXPECT_TRUE(sink_.Warnings.empty());
+}
+
+TEST_F(PrintingTest, FontButtonsFollowTheScaleSizeBox) {
+    auto* scale = child<QCheckBox>("CheckBoxAutoPrinterSetupFont");
+    ASSERT_NE(scale, nullptr);
+    const char* names[] = {"ButtonFontSetup", "ButtonFontLabel", "ButtonFontDim", "ButtonFontPosition",
+                           "ButtonFontCutSeq"};
+    for (bool on : {false, true}) {
+        if (scale->isChecked() != on) scale->click();
+        for (const char* n : names) {
+            ASSERT_NE(child<QPushButton>(n), nullptr) << n;
+            EXPECT_EQ(child<QPushButton>(n)->isEnabled(), !on) << n;
+        }
+        EXPECT_EQ(child<QScrollBar>("ScrollBarAutoPrinterSetupSize")->isEnabled(), on);
+    }
 }
 
 TEST_F(PrintingTest, SamplePdfs) {
