@@ -30,8 +30,9 @@ void Tick(platform::TCanvas& C, int X1, int Y1, int X2, int Y2) {
 
 void UseDimFont(platform::TCanvas& C, int PageWidth) {
     C.Font.Name = DimFontName;
-    C.Font.Height = AutoPrinterFontSize && AutoPrinterFontZoom > 0 ? -(PageWidth / AutoPrinterFontZoom)
-                                                                   : -DimFontSize;
+    C.Font.Height = AutoPrinterFontSize && AutoPrinterFontZoom > 0
+                        ? -(PageWidth / AutoPrinterFontZoom)
+                        : -DimFontSize;
 }
 
 // The sizes of the sheet and its trims around the printed sheet R1 / R2.
@@ -201,14 +202,16 @@ void PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, 
             PrintPiece(piece, o, C, ShowLabel, sc, ShowLengthXWidth, ShowXYPos, pw);
         }
         if (aw <= 0) break;
-        if (std::llabs(origin.X - std::int64_t{aw} * (j + 1)) > Round64(static_cast<double>(maxX) * sc))
+        if (std::llabs(origin.X - std::int64_t{aw} * (j + 1)) >
+            Round64(static_cast<double>(maxX) * sc))
             break;
         if ((j + 1) % Rows == 0) Job.NewPage();
     }
 }
 
 void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
-                     bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts, bool ShowCutSequence) {
+                     bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
+                     bool ShowCutSequence) {
     int cell = 0;
     for (int i = 0; i < Optimizer.Best.Count(); ++i) {
         if (cell >= Rows * Cols) {

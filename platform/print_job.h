@@ -48,7 +48,10 @@ class TRecordingPrintJob : public TPrintJob {
 
     TRecordingPrintJob(TCanvas& Canvas, int PageWidth, int PageHeight, int Resolution,
                        std::size_t (*CountDrawn)(const TCanvas&) = nullptr)
-        : canvas_(Canvas), width_(PageWidth), height_(PageHeight), dpi_(Resolution),
+        : canvas_(Canvas),
+          width_(PageWidth),
+          height_(PageHeight),
+          dpi_(Resolution),
           countDrawn_(CountDrawn) {}
 
     void BeginDoc() override {

@@ -13,31 +13,51 @@ constexpr const char* kHelpFile = "help/tessaly_help.html";
 
 std::string& PrinterFontSizeEdit(TOptionPage& Page, TPrinterFontRow Row) {
     switch (Row) {
-        case TPrinterFontRow::Label: return Page.EditFontLabelSize;
-        case TPrinterFontRow::Dim: return Page.EditFontDimSize;
-        case TPrinterFontRow::Position: return Page.EditFontPositionSize;
-        case TPrinterFontRow::CutSeq: return Page.EditFontCutSeqSize;
-        default: return Page.EditPrinterFontSize;
+        case TPrinterFontRow::Label:
+            return Page.EditFontLabelSize;
+        case TPrinterFontRow::Dim:
+            return Page.EditFontDimSize;
+        case TPrinterFontRow::Position:
+            return Page.EditFontPositionSize;
+        case TPrinterFontRow::CutSeq:
+            return Page.EditFontCutSeqSize;
+        default:
+            return Page.EditPrinterFontSize;
     }
 }
 
 std::string& PrinterFontNameEdit(TOptionPage& Page, TPrinterFontRow Row) {
     switch (Row) {
-        case TPrinterFontRow::Label: return Page.EditFontLabel;
-        case TPrinterFontRow::Dim: return Page.EditFontDim;
-        case TPrinterFontRow::Position: return Page.EditFontPosition;
-        case TPrinterFontRow::CutSeq: return Page.EditFontCutSeq;
-        default: return Page.EditPrinterFontName;
+        case TPrinterFontRow::Label:
+            return Page.EditFontLabel;
+        case TPrinterFontRow::Dim:
+            return Page.EditFontDim;
+        case TPrinterFontRow::Position:
+            return Page.EditFontPosition;
+        case TPrinterFontRow::CutSeq:
+            return Page.EditFontCutSeq;
+        default:
+            return Page.EditPrinterFontName;
     }
 }
 
 void ReadPrinterFontRow(TOptionPage& Page, TPrinterFontRow Row) {
     switch (Row) {
-        case TPrinterFontRow::Label: ReadPrinterFontSizeLabel(Page); break;
-        case TPrinterFontRow::Dim: ReadPrinterFontSizeDim(Page); break;
-        case TPrinterFontRow::Position: ReadPrinterFontSizePosition(Page); break;
-        case TPrinterFontRow::CutSeq: ReadPrinterFontSizeCutSeq(Page); break;
-        default: ReadPrinterFontSize(Page); break;
+        case TPrinterFontRow::Label:
+            ReadPrinterFontSizeLabel(Page);
+            break;
+        case TPrinterFontRow::Dim:
+            ReadPrinterFontSizeDim(Page);
+            break;
+        case TPrinterFontRow::Position:
+            ReadPrinterFontSizePosition(Page);
+            break;
+        case TPrinterFontRow::CutSeq:
+            ReadPrinterFontSizeCutSeq(Page);
+            break;
+        default:
+            ReadPrinterFontSize(Page);
+            break;
     }
 }
 
@@ -67,8 +87,9 @@ bool ParseLayoutsPerPage(const std::string& RowsText, const std::string& ColsTex
 void ReadPrintSetup(TOptionPage& Page, bool PartsInLayoutChecked, bool CommentChecked) {
     PartsInLayout = PartsInLayoutChecked;
     PrintingComment = CommentChecked;
-    for (TPrinterFontRow row : {TPrinterFontRow::Text, TPrinterFontRow::Label, TPrinterFontRow::Position,
-                                TPrinterFontRow::Dim, TPrinterFontRow::CutSeq})
+    for (TPrinterFontRow row :
+         {TPrinterFontRow::Text, TPrinterFontRow::Label, TPrinterFontRow::Position,
+          TPrinterFontRow::Dim, TPrinterFontRow::CutSeq})
         ReadPrinterFontRow(Page, row);
     ProjectTitle = Page.EditPrintTitle;
 }
@@ -79,7 +100,9 @@ const TProgramAddresses& ProgramAddresses() {
     return addresses;
 }
 
-std::string HelpFileName() { return kHelpFile; }
+std::string HelpFileName() {
+    return kHelpFile;
+}
 
 std::string HelpFilePath() {
     return AppDir.empty() ? kHelpFile : AppDir + "/" + kHelpFile;

@@ -54,7 +54,8 @@ QLabel* AddFact(QFormLayout* Form, const QString& Title, const char* Name) {
 
 }  // namespace
 
-TLayoutPaintBox::TLayoutPaintBox(TLayoutPage& Page, QWidget* Parent) : QWidget(Parent), page_(Page) {
+TLayoutPaintBox::TLayoutPaintBox(TLayoutPage& Page, QWidget* Parent)
+    : QWidget(Parent), page_(Page) {
     setObjectName("PaintBoxLayout");
     setMouseTracking(true);
 }
@@ -142,9 +143,11 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     auto* ol = new QHBoxLayout(order);
     const std::vector<std::string> items = Form.Core().Captions.Items("RadioGroupLayoutsOrder");
     for (int i = 0; i < 2; ++i) {
-        orderButtons_[i] = new QRadioButton(i < static_cast<int>(items.size()) ? ToQString(items[i]) : QString());
+        orderButtons_[i] =
+            new QRadioButton(i < static_cast<int>(items.size()) ? ToQString(items[i]) : QString());
         ol->addWidget(orderButtons_[i]);
-        connect(orderButtons_[i], &QRadioButton::clicked, this, [this, i] { RadioGroupLayoutsOrderClick(i); });
+        connect(orderButtons_[i], &QRadioButton::clicked, this,
+                [this, i] { RadioGroupLayoutsOrderClick(i); });
     }
     orderButtons_[0]->setChecked(true);
     il->addWidget(order);
@@ -218,7 +221,9 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     UpdateButtons();
 }
 
-bool TLayoutPage::ShowCutSequenceChecked() const { return showCutSequence_->isChecked(); }
+bool TLayoutPage::ShowCutSequenceChecked() const {
+    return showCutSequence_->isChecked();
+}
 
 QPoint TLayoutPage::SheetOrigin() const {
     return {Round32(WidthEdge * layoutScale_) + 1, Round32(LengthEdge * layoutScale_) + 1};
@@ -290,7 +295,8 @@ void TLayoutPage::RunningChanged(bool Running) {
 void TLayoutPage::ShowScheme() {
     if (!edit_.ManualMode) edit_.MovingPieceIndex = -1;
     if (!ValidLayout() || form_.Running()) return;
-    scrollSchemes_->setToolTip(ToQString(LayoutScrollHint(Optimizer.Best.Count(), CurrentLayoutIndex)));
+    scrollSchemes_->setToolTip(
+        ToQString(LayoutScrollHint(Optimizer.Best.Count(), CurrentLayoutIndex)));
     ShowPacket();
 }
 
@@ -340,7 +346,8 @@ void TLayoutPage::ShowPacket() {
     wasteArea_->setText(ToQString(f.WasteArea));
     cost_->setText(ToQString(f.Cost));
     area_->setText(ToQString(f.Area));
-    partsInLayout_->setHorizontalHeaderLabels({ToQString(PartLabelCaption), ToQString(PartQtyCaption)});
+    partsInLayout_->setHorizontalHeaderLabels(
+        {ToQString(PartLabelCaption), ToQString(PartQtyCaption)});
     partsInLayout_->setRowCount(static_cast<int>(f.PartsInLayout.size()));
     for (int r = 0; r < static_cast<int>(f.PartsInLayout.size()); ++r) {
         partsInLayout_->setItem(r, 0, new QTableWidgetItem(ToQString(f.PartsInLayout[r].first)));
@@ -357,7 +364,8 @@ void TLayoutPage::ShowPacket() {
 
 void TLayoutPage::HideLayout() {
     drawPanel_->hide();
-    for (QLabel* l : {sheetLength_, sheetWidth_, sheetLabel_, sheetNumber_, utilization_, wasteArea_})
+    for (QLabel* l :
+         {sheetLength_, sheetWidth_, sheetLabel_, sheetNumber_, utilization_, wasteArea_})
         l->clear();
 }
 
@@ -417,7 +425,8 @@ void TLayoutPage::LockWindow(bool Lock) {
     for (int i = 0; i < form_.PageControl()->count(); ++i)
         if (i != static_cast<int>(TSDIAppForm::TPage::Layout))
             form_.PageControl()->widget(i)->setEnabled(!Lock);
-    for (QPushButton* b : form_.PageControl()->widget(static_cast<int>(TSDIAppForm::TPage::Layout))
+    for (QPushButton* b : form_.PageControl()
+                              ->widget(static_cast<int>(TSDIAppForm::TPage::Layout))
                               ->findChildren<QPushButton*>())
         if (b != confirm_ && b != cancel_) b->setEnabled(!Lock);
     manual_->setVisible(!Lock);
@@ -432,9 +441,13 @@ void TLayoutPage::ButtonManualClick() {
     if (edit_.StartManual()) LockWindow(true);
 }
 
-void TLayoutPage::ButtonConfirmClick() { EndManualEdit(true); }
+void TLayoutPage::ButtonConfirmClick() {
+    EndManualEdit(true);
+}
 
-void TLayoutPage::ButtonCancelManualClick() { EndManualEdit(false); }
+void TLayoutPage::ButtonCancelManualClick() {
+    EndManualEdit(false);
+}
 
 void TLayoutPage::EndManualEdit(bool Keep) {
     if (!edit_.ManualMode) return;
@@ -494,6 +507,10 @@ void TLayoutPage::StopAnimation() {
     cutsShown_ = -1;
 }
 
-TLayoutPage* FindLayoutPage(TSDIAppForm& Form) { return Form.findChild<TLayoutPage*>("LayoutPage"); }
+TLayoutPage* FindLayoutPage(TSDIAppForm& Form) {
+    return Form.findChild<TLayoutPage*>("LayoutPage");
+}
 
-void InstallLayoutPage(TSDIAppForm& Form) { new TLayoutPage(Form); }
+void InstallLayoutPage(TSDIAppForm& Form) {
+    new TLayoutPage(Form);
+}

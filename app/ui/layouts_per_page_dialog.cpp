@@ -38,7 +38,8 @@ TFormPrintLayoutsSetup::TFormPrintLayoutsSetup(QWidget* Parent) : QDialog(Parent
     g->addWidget(CheckBoxPrintComment, 2, 1);
     g->addWidget(ButtonLayoutSetupOK, 3, 0);
     g->addWidget(ButtonLayoutSetupCancel, 3, 1);
-    connect(ButtonLayoutSetupOK, &QPushButton::clicked, this, &TFormPrintLayoutsSetup::ButtonLayoutSetupOKClick);
+    connect(ButtonLayoutSetupOK, &QPushButton::clicked, this,
+            &TFormPrintLayoutsSetup::ButtonLayoutSetupOKClick);
     connect(ButtonLayoutSetupCancel, &QPushButton::clicked, this,
             &TFormPrintLayoutsSetup::ButtonLayoutSetupCancelClick);
 }
@@ -55,8 +56,8 @@ void TFormPrintLayoutsSetup::showEvent(QShowEvent* Event) {
 void TFormPrintLayoutsSetup::ButtonLayoutSetupOKClick() {
     std::string message;
     int rows = 0, cols = 0;
-    if (!ParseLayoutsPerPage(FromQString(EditRowsPerPage->text()), FromQString(EditColumnsPerPage->text()),
-                             rows, cols, message)) {
+    if (!ParseLayoutsPerPage(FromQString(EditRowsPerPage->text()),
+                             FromQString(EditColumnsPerPage->text()), rows, cols, message)) {
         platform::CurrentMessageSink().Warning(message);
         return;
     }

@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -51,7 +51,9 @@ QPushButton* AddButton(TSDIAppForm& Form, QBoxLayout* Strip, const char* Name) {
     return b;
 }
 
-bool HasPlan() { return Optimizer.Best.Count() > 0; }
+bool HasPlan() {
+    return Optimizer.Best.Count() > 0;
+}
 
 }  // namespace
 
@@ -105,7 +107,8 @@ void TPrinting::PrintJob(F Body) {
     }
 }
 
-bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText, QString& ColsText) {
+bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText,
+                               QString& ColsText, bool& PartsChecked) {
     TOptionPage& page = form_.Core().Page;
     TFormPrintLayoutsSetup dialog(&form_);
     dialog.setWindowTitle(Caption(form_, "ButtonPrintAll"));
@@ -123,30 +126,33 @@ bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString&
     dialog.EditRowsPerPage->setEnabled(EditsEnabled);
     dialog.exec();
     if (!dialog.LayoutSetupConfirmed) return false;
-    ReadPrintSetup(page, dialog.CheckBoxPrintPartsInLayout->isChecked(), dialog.CheckBoxPrintComment->isChecked());
+    ReadPrintSetup(page, dialog.CheckBoxPrintPartsInLayout->isChecked(),
+                   dialog.CheckBoxPrintComment->isChecked());
     Rows = dialog.LayoutRowsPerPage;
     Cols = RollingMode ? 1 : dialog.LayoutColumnsPerPage;
     RowsText = dialog.EditRowsPerPage->text();
     ColsText = dialog.EditColumnsPerPage->text();
-    LayoutsPrintParts = dialog.CheckBoxPrintPartsInLayout->isChecked();
+    PartsChecked = dialog.CheckBoxPrintPartsInLayout->isChecked();
     return true;
 }
 
 void TPrinting::PrintLayouts(bool All) {
-    if (!HasPlan() || (!All && (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()))) {
+    if (!HasPlan() ||
+        (!All && (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()))) {
         platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
         return;
     }
     // Printing the shown layout shows the dialog's edits only for information.
     int rows = 1, cols = 1;
     QString rowsText, colsText;
-    if (!LayoutsPerPage(All, rows, cols, rowsText, colsText) || !ChoosePrinter()) return;
+    bool parts = false;
+    if (!LayoutsPerPage(All, rows, cols, rowsText, colsText, parts) || !ChoosePrinter()) return;
     TLayoutPage* view = FindLayoutPage(form_);
     const bool cuts = view && view->ShowCutSequenceChecked();
     PrintJob([&](platform::TPrintJob& job) {
         if (All)
-            PrintAllLayouts(job, rows, cols, LayoutShowLabel, LayoutShowLengthXWidth, LayoutShowXYPos,
-                            LayoutShowOffcuts, cuts);
+            PrintAllLayouts(job, rows, cols, LayoutShowLabel, LayoutShowLengthXWidth,
+                            LayoutShowXYPos, LayoutShowOffcuts, cuts);
         else
             PrintLayout(job, CurrentLayoutIndex, 1, 1, 0, LayoutShowLabel, LayoutShowLengthXWidth,
                         LayoutShowXYPos, LayoutShowOffcuts, cuts);
@@ -154,6 +160,7 @@ void TPrinting::PrintLayouts(bool All) {
     if (!All) return;
     LayoutsPrintCol = FromQString(colsText);
     LayoutsPrintRow = FromQString(rowsText);
+    LayoutsPrintParts = parts;
 }
 
 void TPrinting::ButtonPrintReportClick() {
@@ -190,13 +197,22 @@ void TPrinting::OpenTarget(const std::string& Target) {
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
     if (!OpenUrl(url))
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) + "]");
+        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) +
+                                               "]");
 }
 
-void TPrinting::Contents1Click() { OpenTarget(HelpFilePath()); }
-void TPrinting::Homepage1Click() { OpenTarget(HomepageTarget()); }
-void TPrinting::Update1Click() { OpenTarget(DownloadTarget()); }
-void TPrinting::emailsupport1Click() { OpenTarget(SupportMailTarget()); }
+void TPrinting::Contents1Click() {
+    OpenTarget(HelpFilePath());
+}
+void TPrinting::Homepage1Click() {
+    OpenTarget(HomepageTarget());
+}
+void TPrinting::Update1Click() {
+    OpenTarget(DownloadTarget());
+}
+void TPrinting::emailsupport1Click() {
+    OpenTarget(SupportMailTarget());
+}
 
 void TPrinting::BuildMenus() {
     auto add = [this](QMenu* menu, const char* name, void (TPrinting::*slot)()) {
@@ -210,7 +226,8 @@ void TPrinting::BuildMenus() {
     add(form_.MenuHelp(), "Contents1", &TPrinting::Contents1Click);
     add(form_.MenuHelp(), "Homepage1", &TPrinting::Homepage1Click);
     add(form_.MenuHelp(), "emailsupport1", &TPrinting::emailsupport1Click);
-    QAction* help = form_.ToolBar()->addAction(ToQString(form_.Core().Captions.Hint("ToolButton2")));
+    QAction* help =
+        form_.ToolBar()->addAction(ToQString(form_.Core().Captions.Hint("ToolButton2")));
     help->setObjectName("ToolButton2");
     help->setToolTip(help->text());
     connect(help, &QAction::triggered, this, &TPrinting::ToolButton2Click);
@@ -226,11 +243,14 @@ struct TFontRowNames {
     const char* Button;
 };
 constexpr TFontRowNames kFontRows[] = {
-    {TPrinterFontRow::Text, "Text", "EditPrinterFontSize", "EditPrinterFontName", "ButtonFontSetup"},
+    {TPrinterFontRow::Text, "Text", "EditPrinterFontSize", "EditPrinterFontName",
+     "ButtonFontSetup"},
     {TPrinterFontRow::Label, "Label", "EditFontLabelSize", "EditFontLabel", "ButtonFontLabel"},
     {TPrinterFontRow::Dim, "Dimension", "EditFontDimSize", "EditFontDim", "ButtonFontDim"},
-    {TPrinterFontRow::Position, "(left,top)", "EditFontPositionSize", "EditFontPosition", "ButtonFontPosition"},
-    {TPrinterFontRow::CutSeq, "Cut Sequence", "EditFontCutSeqSize", "EditFontCutSeq", "ButtonFontCutSeq"},
+    {TPrinterFontRow::Position, "(left,top)", "EditFontPositionSize", "EditFontPosition",
+     "ButtonFontPosition"},
+    {TPrinterFontRow::CutSeq, "Cut Sequence", "EditFontCutSeqSize", "EditFontCutSeq",
+     "ButtonFontCutSeq"},
 };
 
 // The layout below Root that holds Widget itself.
@@ -246,11 +266,13 @@ QBoxLayout* LayoutHolding(QLayout* Root, QWidget* Widget) {
 
 bool TPrinting::eventFilter(QObject* Watched, QEvent* Event) {
     // Every page module is in place once the window shows.
-    if (Watched == &form_ && Event->type() == QEvent::Show && !fontsInstalled_) InstallFontButtons();
+    if (Watched == &form_ && Event->type() == QEvent::Show && !fontsInstalled_)
+        InstallFontButtons();
     return QObject::eventFilter(Watched, Event);
 }
 
-QPushButton* TPrinting::FontButton(TPrinterFontRow Kind, const char* Name, QLineEdit* NameEdit, QLineEdit* SizeEdit) {
+QPushButton* TPrinting::FontButton(TPrinterFontRow Kind, const char* Name, QLineEdit* NameEdit,
+                                   QLineEdit* SizeEdit) {
     TOptionPage& page = form_.Core().Page;
     const QString caption = Caption(form_, Name);
     auto* button = new QPushButton(caption.isEmpty() ? QString("...") : caption);
@@ -310,10 +332,12 @@ void TPrinting::BuildPrinterBox() {
         size->setObjectName(row.SizeEdit);
         size->setMaximumWidth(60);
         const TPrinterFontRow kind = row.Kind;
-        connect(name, &QLineEdit::textEdited, this,
-                [&page, kind](const QString& t) { PrinterFontNameEdit(page, kind) = FromQString(t); });
-        connect(size, &QLineEdit::textEdited, this,
-                [&page, kind](const QString& t) { PrinterFontSizeEdit(page, kind) = FromQString(t); });
+        connect(name, &QLineEdit::textEdited, this, [&page, kind](const QString& t) {
+            PrinterFontNameEdit(page, kind) = FromQString(t);
+        });
+        connect(size, &QLineEdit::textEdited, this, [&page, kind](const QString& t) {
+            PrinterFontSizeEdit(page, kind) = FromQString(t);
+        });
         auto* line = new QHBoxLayout;
         line->addWidget(new QLabel(row.Title));
         line->addWidget(name, 1);
@@ -351,12 +375,17 @@ void TPrinting::BuildPrinterBox() {
         page.ScrollBarAutoPrinterSetupSize = v;
         AutoPrinterFontZoom = v;
     });
-    connect(title, &QLineEdit::textEdited, this, [&page](const QString& t) { page.EditPrintTitle = FromQString(t); });
+    connect(title, &QLineEdit::textEdited, this,
+            [&page](const QString& t) { page.EditPrintTitle = FromQString(t); });
     connect(&form_, &TSDIAppForm::GridsReloaded, this, refresh);
     refresh();
     form_.PageBody(TSDIAppForm::TPage::Setup)->addWidget(box);
 }
 
-TPrinting* FindPrinting(TSDIAppForm& Form) { return Form.findChild<TPrinting*>("Printing"); }
+TPrinting* FindPrinting(TSDIAppForm& Form) {
+    return Form.findChild<TPrinting*>("Printing");
+}
 
-void InstallPrinting(TSDIAppForm& Form) { new TPrinting(Form); }
+void InstallPrinting(TSDIAppForm& Form) {
+    new TPrinting(Form);
+}

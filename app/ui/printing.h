@@ -51,7 +51,8 @@ class TPrinting : public QObject {
     // The shown layout, or all layouts several to a page.
     void PrintLayouts(bool All);
     // Shows the layouts-per-page dialog; false when it was not confirmed.
-    bool LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText, QString& ColsText);
+    bool LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText,
+                        QString& ColsText, bool& PartsChecked);
     // Asks for the printer (or PDF file) unless an output file is set.
     bool ChoosePrinter();
     // Runs Body inside one print job; failures are shown as messages.

@@ -24,7 +24,8 @@ void TQtPrintJob::BeginDoc() {
 }
 
 void TQtPrintJob::NewPage() {
-    if (!printer_.newPage()) throw platform::TPrintError("cannot start a new page on " + PrinterName(printer_));
+    if (!printer_.newPage())
+        throw platform::TPrintError("cannot start a new page on " + PrinterName(printer_));
 }
 
 void TQtPrintJob::EndDoc() {
@@ -39,6 +40,12 @@ platform::TCanvas& TQtPrintJob::Canvas() {
     return *canvas_;
 }
 
-int TQtPrintJob::PageWidth() const { return printer_.width(); }
-int TQtPrintJob::PageHeight() const { return printer_.height(); }
-int TQtPrintJob::Resolution() const { return printer_.resolution(); }
+int TQtPrintJob::PageWidth() const {
+    return printer_.width();
+}
+int TQtPrintJob::PageHeight() const {
+    return printer_.height();
+}
+int TQtPrintJob::Resolution() const {
+    return printer_.resolution();
+}

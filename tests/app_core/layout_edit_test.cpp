@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::int32_t kBlade = 2000;
 
-T2DStock Part(const std::string& Label, std::int32_t L, std::int32_t W, int Index, bool Rotate = true) {
+T2DStock Part(const std::string& Label, std::int32_t L, std::int32_t W, int Index,
+              bool Rotate = true) {
     T2DStock p;
     p.Label = Label;
     p.Length = L + kBlade;
@@ -61,8 +62,8 @@ void ExpectValid(const TPacket& p) {
         EXPECT_LE(a.Bottom, p.Width) << v[i].Label;
         for (std::size_t j = i + 1; j < v.size(); ++j) {
             const TRect b = v[j].BoundsRect();
-            const bool apart = a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top ||
-                               b.Bottom <= a.Top;
+            const bool apart =
+                a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top || b.Bottom <= a.Top;
             EXPECT_TRUE(apart) << v[i].Label << " overlaps " << v[j].Label;
         }
     }
@@ -99,9 +100,9 @@ TEST(ManualEdit, DropGoesToNearestFreeCornerAndKeepsPlanValid) {
         int ToX, ToY;  // mouse position of the drop (grabbed at the part's corner + 1)
         TPoint Expect;
     } cases[] = {
-        {"inside a free area", 80, 30, {70000, 30000}},   // bottom-right corner of the free area
-        {"overlapping B", 40, 5, {70000, 22000}},  // under B, at the right
-        {"on the border", 0, 49, {0, 30000}},             // under A
+        {"inside a free area", 80, 30, {70000, 30000}},  // bottom-right corner of the free area
+        {"overlapping B", 40, 5, {70000, 22000}},        // under B, at the right
+        {"on the border", 0, 49, {0, 30000}},            // under A
         {"far outside", 500, 500, {70000, 30000}},
     };
     for (const Case& c : cases) {
@@ -186,7 +187,8 @@ TEST(ManualEdit, OffcutsCannotBePickedAndAreNamedAgainAfterADrop) {
     const TPacket& p = Optimizer.Best[0];
     bool freedCornerNamed = false;
     for (const T2DStock& s : p.Placements)
-        if (s.Label.rfind(OffcutPrefix, 0) == 0 && s.Position == TPoint{0, 0}) freedCornerNamed = true;
+        if (s.Label.rfind(OffcutPrefix, 0) == 0 && s.Position == TPoint{0, 0})
+            freedCornerNamed = true;
     EXPECT_TRUE(freedCornerNamed);
     ExpectValid(p);
 }

@@ -1,6 +1,7 @@
+#include "app/core/print_commands.h"
+
 #include <gtest/gtest.h>
 
-#include "app/core/print_commands.h"
 #include "engine/pubstr.h"
 
 TEST(PrintCommands, LayoutsPerPageAcceptsOnlyWholeNumbersAboveZero) {
@@ -8,12 +9,13 @@ TEST(PrintCommands, LayoutsPerPageAcceptsOnlyWholeNumbersAboveZero) {
         const char *Rows, *Cols;
         bool Ok;
         int R, C;
-    } cases[] = {{"2", "3", true, 2, 3}, {" 1 ", "1", true, 1, 1}, {"0", "1", false, 0, 0},
+    } cases[] = {{"2", "3", true, 2, 3},  {" 1 ", "1", true, 1, 1}, {"0", "1", false, 0, 0},
                  {"x", "1", false, 0, 0}, {"1", "-2", false, 0, 0}, {"", "1", false, 0, 0}};
     for (const Case& c : cases) {
         int r = 0, k = 0;
         std::string message;
-        EXPECT_EQ(ParseLayoutsPerPage(c.Rows, c.Cols, r, k, message), c.Ok) << c.Rows << "," << c.Cols;
+        EXPECT_EQ(ParseLayoutsPerPage(c.Rows, c.Cols, r, k, message), c.Ok)
+            << c.Rows << "," << c.Cols;
         if (c.Ok) {
             EXPECT_EQ(r, c.R);
             EXPECT_EQ(k, c.C);

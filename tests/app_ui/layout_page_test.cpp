@@ -28,7 +28,9 @@ TEST_F(LayoutPageTest, ShowsTheLayoutsFactsAndParts) {
 TEST_F(LayoutPageTest, MovesAPieceByHandAndConfirms) {
     const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
     int k = 0;
-    while (k < p.Placements.Count() && p.Placements[k].Label.find(OffcutPrefix) != std::string::npos) ++k;
+    while (k < p.Placements.Count() &&
+           p.Placements[k].Label.find(OffcutPrefix) != std::string::npos)
+        ++k;
     ASSERT_LT(k, p.Placements.Count());
     const T2DStock piece = T2DStock::CreateCopy(p.Placements[k]);
     child<QPushButton>("ButtonManual")->click();
@@ -78,7 +80,8 @@ TEST_F(LayoutPageTest, RollingModeFillsTheHeightAndScrollsToTheRightEnd) {
     auto* panel = child<QWidget>("DrawPanelSheet");
     QWidget* box = page_->PaintBox();
     const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
-    EXPECT_EQ(panel->height(), std::lround((p.NetWidth() + 2.0 * LengthEdge) * page_->LayoutScale()) + 10);
+    EXPECT_EQ(panel->height(),
+              std::lround((p.NetWidth() + 2.0 * LengthEdge) * page_->LayoutScale()) + 10);
     if (bar->maximum() == 0) GTEST_SKIP() << "the sheet fits the view";
     bar->setValue(bar->maximum());
     EXPECT_EQ(box->x() + box->width(), panel->width());  // the right end exactly
@@ -104,8 +107,9 @@ TEST_F(LayoutPageTest, Screenshot) {
     child<QPushButton>("ButtonManual")->click();
     clickSheet(Qt::LeftButton, piece.Position.X + 1000, piece.Position.Y + 1000);
     const QPoint o = page_->SheetOrigin();
-    QMouseEvent move(QEvent::MouseMove, o + QPoint(300, 200), page_->PaintBox()->mapToGlobal(o + QPoint(300, 200)),
-                     Qt::NoButton, Qt::NoButton, {});
+    QMouseEvent move(QEvent::MouseMove, o + QPoint(300, 200),
+                     page_->PaintBox()->mapToGlobal(o + QPoint(300, 200)), Qt::NoButton,
+                     Qt::NoButton, {});
     QApplication::sendEvent(page_->PaintBox(), &move);
     QApplication::processEvents();
     form_->grab().save(QString(dir) + "/layout_page_manual.png");

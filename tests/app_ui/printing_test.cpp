@@ -1,12 +1,13 @@
+#include "app/ui/printing.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QUrl>
 #include <cstdio>
 
 #include "app/ui/layouts_per_page_dialog.h"
-#include "app/ui/printing.h"
 #include "app_ui/sample_window.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
@@ -56,7 +57,8 @@ void AnswerLayoutsDialog(std::vector<std::pair<QString, QString>> Answers, bool 
             d->ButtonLayoutSetupCancel->click();
         } else if (!Answers.empty()) {
             if (d->EditRowsPerPage->isEnabled()) d->EditRowsPerPage->setText(Answers.front().first);
-            if (d->EditColumnsPerPage->isEnabled()) d->EditColumnsPerPage->setText(Answers.front().second);
+            if (d->EditColumnsPerPage->isEnabled())
+                d->EditColumnsPerPage->setText(Answers.front().second);
             Answers.erase(Answers.begin());
             d->ButtonLayoutSetupOK->click();
             if (!Answers.empty()) return;
@@ -89,7 +91,8 @@ TEST_F(PrintingTest, AllLayoutsTwoToAPageAndTheReportReadRight) {
     const std::string reportText = Shell("pdftotext -layout '" + report + "' - 2>/dev/null");
     // Every line of the report, compared without its run of blanks.
     const std::string words = Squeeze(reportText);
-    for (const std::string& line : SummaryReportLines) EXPECT_NE(words.find(Squeeze(line)), std::string::npos) << line;
+    for (const std::string& line : SummaryReportLines)
+        EXPECT_NE(words.find(Squeeze(line)), std::string::npos) << line;
     EXPECT_NE(Shell("pdffonts '" + report + "'").find("Mono"), std::string::npos);  // fixed pitch
 }
 
@@ -141,8 +144,8 @@ TEST_F(PrintingTest, HelpAndLinksOpenTheHelpFileWithNoAddressSet) {
 TEST_F(PrintingTest, FontButtonsFollowTheScaleSizeBox) {
     auto* scale = child<QCheckBox>("CheckBoxAutoPrinterSetupFont");
     ASSERT_NE(scale, nullptr);
-    const char* names[] = {"ButtonFontSetup", "ButtonFontLabel", "ButtonFontDim", "ButtonFontPosition",
-                           "ButtonFontCutSeq"};
+    const char* names[] = {"ButtonFontSetup", "ButtonFontLabel", "ButtonFontDim",
+                           "ButtonFontPosition", "ButtonFontCutSeq"};
     for (bool on : {false, true}) {
         if (scale->isChecked() != on) scale->click();
         for (const char* n : names) {

@@ -1,9 +1,10 @@
+#include "output/layout_print.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "engine/merge_line.h"
-#include "output/layout_print.h"
 #include "output/sample_plan.h"
 #include "support/recording_canvas.h"
 
@@ -66,7 +67,7 @@ TEST(LayoutView, DrawsNumberedCutsOrTheAnimatedFirstCuts) {
     EXPECT_TRUE(HasText(all, "1"));
     EXPECT_TRUE(HasText(all, std::to_string(cuts)));
     EXPECT_EQ(all.Count(OpKind::Line), static_cast<std::size_t>(cuts));  // no piece outlines
-    EXPECT_EQ(all.FindText("P")->Font.Color, platform::clBlack);  // not a cut's colour
+    EXPECT_EQ(all.FindText("P")->Font.Color, platform::clBlack);         // not a cut's colour
 
     o.CutsShown = 2;
     RecordingCanvas two;
