@@ -118,6 +118,8 @@ bool TManualEdit::AutoFillInRect(const platform::TCanvasRect& Rect) {
     TPacket* layout = ShownLayout();
     if (!layout || MovingPieceIndex < 0 || MovingPieceIndex >= layout->Placements.Count())
         return false;
+    const std::int32_t kind = layout->Placements[MovingPieceIndex].Index;
+    if (kind < 0 || kind >= layout->PartCounts.Count()) return false;  // not a counted part
 
     // Take the offcut pieces and the carried part off the layout. The offcuts
     // are the last pieces of a layout; they are named again when it is shown.

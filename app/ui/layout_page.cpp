@@ -90,11 +90,10 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     cancel_ = button("ButtonCancelManual", &TLayoutPage::ButtonCancelManualClick);
     confirm_->hide();
     cancel_->hide();
-    auto* again = button("ButtonLayoutAgain", [this] {
+    button("ButtonLayoutAgain", [this] {
         form_.Core().ButtonLayoutAgainClick();
         form_.NotifyPlanChanged();
     });
-    again->setProperty("layoutCommand", true);
     delete_ = button("ButtonDeleteLayout", &TLayoutPage::ButtonDeleteLayoutClick);
 
     // The drawing: hint bar above the sheet panel, rolling bar below.
@@ -394,7 +393,11 @@ void TLayoutPage::PaintLayout(QPainter& Painter) {
     opt.SkipPiece = edit_.ManualMode ? edit_.MovingPieceIndex : -1;
     opt.PartColor = form_.Core().Page.ColorBoxParts;
     opt.OffcutColor = form_.Core().Page.ColorBoxOffcuts;
-    cutCount_ = DrawLayoutView(CurrentLayoutIndex, canvas, layoutScale_, opt);
+    try {
+        cutCount_ = DrawLayoutView(CurrentLayoutIndex, canvas, layoutScale_, opt);
+    } catch (const std::exception&) {
+        cutCount_ = 0;  // a sheet too large for the view's pixels draws nothing
+    }
     if (!focusRects_.empty()) {
         // Inverted pixels, as a focus rectangle drawn by exclusive or.
         Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -415,7 +418,11 @@ void TLayoutPage::PaintMouseDown(Qt::MouseButton Button, int X, int Y) {
     const TMouseButton b = Button == Qt::RightButton    ? TMouseButton::Right
                            : Button == Qt::MiddleButton ? TMouseButton::Middle
                                                         : TMouseButton::Left;
-    edit_.MouseDown(b, X - o.x(), Y - o.y());
+    try {
+        edit_.MouseDown(b, X - o.x(), Y - o.y());
+    } catch (const std::exception& e) {
+        platform::CurrentMessageSink().Warning(std::string("[") + e.what() + "]");
+    }
 }
 
 void TLayoutPage::LockWindow(bool Lock) {
