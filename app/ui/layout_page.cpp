@@ -370,12 +370,7 @@ void TLayoutPage::HideLayout() {
 
 void TLayoutPage::PaintLayout(QPainter& Painter) {
     if (!ValidLayout() || form_.Running()) return;
-    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
     const QPoint o = SheetOrigin();
-    // The trimmed sheet in the sheet colour inside the trim frame.
-    Painter.fillRect(QRect(o.x(), o.y(), Round32(p.NetLength() * layoutScale_),
-                           Round32(p.NetWidth() * layoutScale_)),
-                     ToQColor(form_.Core().Page.ColorBoxSheets));
     if (showCutSequence_->isChecked() && AnimateCutSequence) {
         AnimateCutSequence = false;
         cutsShown_ = 0;
