@@ -1,5 +1,7 @@
 #include "app/core/print_commands.h"
 
+#include <iterator>
+
 #include "app/core/option_reader.h"
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -11,54 +13,40 @@ constexpr const char* kHelpFile = "help/tessaly_help.html";
 
 }  // namespace
 
+namespace {
+
+// The edits and the reader of each printer font row, in TPrinterFontRow order.
+struct TFontFields {
+    std::string TOptionPage::*Size;
+    std::string TOptionPage::*Name;
+    void (*Read)(TOptionPage&);
+};
+constexpr TFontFields kFontFields[] = {
+    {&TOptionPage::EditPrinterFontSize, &TOptionPage::EditPrinterFontName, ReadPrinterFontSize},
+    {&TOptionPage::EditFontLabelSize, &TOptionPage::EditFontLabel, ReadPrinterFontSizeLabel},
+    {&TOptionPage::EditFontDimSize, &TOptionPage::EditFontDim, ReadPrinterFontSizeDim},
+    {&TOptionPage::EditFontPositionSize, &TOptionPage::EditFontPosition,
+     ReadPrinterFontSizePosition},
+    {&TOptionPage::EditFontCutSeqSize, &TOptionPage::EditFontCutSeq, ReadPrinterFontSizeCutSeq},
+};
+static_assert(std::size(kFontFields) == static_cast<std::size_t>(TPrinterFontRow::Count));
+
+const TFontFields& Fields(TPrinterFontRow Row) {
+    return kFontFields[static_cast<std::size_t>(Row)];
+}
+
+}  // namespace
+
 std::string& PrinterFontSizeEdit(TOptionPage& Page, TPrinterFontRow Row) {
-    switch (Row) {
-        case TPrinterFontRow::Label:
-            return Page.EditFontLabelSize;
-        case TPrinterFontRow::Dim:
-            return Page.EditFontDimSize;
-        case TPrinterFontRow::Position:
-            return Page.EditFontPositionSize;
-        case TPrinterFontRow::CutSeq:
-            return Page.EditFontCutSeqSize;
-        default:
-            return Page.EditPrinterFontSize;
-    }
+    return Page.*Fields(Row).Size;
 }
 
 std::string& PrinterFontNameEdit(TOptionPage& Page, TPrinterFontRow Row) {
-    switch (Row) {
-        case TPrinterFontRow::Label:
-            return Page.EditFontLabel;
-        case TPrinterFontRow::Dim:
-            return Page.EditFontDim;
-        case TPrinterFontRow::Position:
-            return Page.EditFontPosition;
-        case TPrinterFontRow::CutSeq:
-            return Page.EditFontCutSeq;
-        default:
-            return Page.EditPrinterFontName;
-    }
+    return Page.*Fields(Row).Name;
 }
 
 void ReadPrinterFontRow(TOptionPage& Page, TPrinterFontRow Row) {
-    switch (Row) {
-        case TPrinterFontRow::Label:
-            ReadPrinterFontSizeLabel(Page);
-            break;
-        case TPrinterFontRow::Dim:
-            ReadPrinterFontSizeDim(Page);
-            break;
-        case TPrinterFontRow::Position:
-            ReadPrinterFontSizePosition(Page);
-            break;
-        case TPrinterFontRow::CutSeq:
-            ReadPrinterFontSizeCutSeq(Page);
-            break;
-        default:
-            ReadPrinterFontSize(Page);
-            break;
-    }
+    Fields(Row).Read(Page);
 }
 
 void PrinterFontChosen(TOptionPage& Page, TPrinterFontRow Row, const std::string& Name, int Size) {
