@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/core/captions.h"
+#include "app/core/label_schemes.h"
 #include "app/core/option_file.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
@@ -50,6 +51,18 @@ TEST(OptionFileFormat, EveryKeyInOrderWithItsValue) {
 
     const std::string written = dir.File("new.opt");
     WriteOptionFileTo(written, page, window);
+    EXPECT_EQ(ReadText(written), ReadText(golden));
+}
+
+// A label scheme section with a value of its own under every key, read and
+// written into a new file, comes out byte for byte.
+TEST(LabelSchemeFormat, EveryKeyInOrderWithItsValue) {
+    ScratchDir dir;
+    const std::string golden = DataFile("label_scheme_3.opt");
+    TLabelDialogState state;
+    ASSERT_TRUE(LoadLabelScheme(golden, 3, state));
+    const std::string written = dir.File("new.opt");
+    ASSERT_TRUE(SaveLabelScheme(written, 3, state));
     EXPECT_EQ(ReadText(written), ReadText(golden));
 }
 
