@@ -73,6 +73,7 @@ TEST(NameOffcuts, LargestFreeRectangleFirst) {
         TPacket p = Sheet(1000, 500);
         for (const Box& b : c.Pieces) Place(p, b.X, b.Y, b.Length, b.Width);
         NameOffcutsOfPacket(p);
+        NameOffcutsOfPacket(p);  // naming again adds no offcut twice
         EXPECT_EQ(Offcuts(p), c.Offcuts);
         EXPECT_TRUE(p.Spaces.Empty());
         EXPECT_EQ(p.PartCounts[0].Quantity, 1);
