@@ -269,8 +269,8 @@ void TDXFOut::WriteLabel(std::string_view Text, double CenterX, double CenterY, 
                          double Height) {
     const std::int64_t k = Round32(Height);
     const std::int64_t n = static_cast<std::int64_t>(Text.size());
-    const double x = CenterX - static_cast<double>(k * 3 * n / 8);
-    const double y = CenterY + static_cast<double>(k / 2);
+    const double x = CenterX - User(static_cast<double>(k * 3 * n / 8));
+    const double y = CenterY + User(static_cast<double>(k / 2));
     WriteText(Text, x, y, Z, Height, 0);
 }
 

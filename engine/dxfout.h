@@ -92,11 +92,11 @@ class TDXFOut {
     void WriteArcSpan(double X, double Y, double Z, double Radius, double FromAngle,
                       double ToAngle);
 
-    // A label centred about (CenterX, CenterY) in user units: it starts half
-    // its estimated width (3/8 of the height per character) left of the
-    // centre, and its base line is half the height above it; the height k
-    // used for both is Height rounded to a whole number of user units, the
-    // same unit as the coordinates. Angle 0.
+    // A label placed about (CenterX, CenterY) in user units. With k = Height
+    // rounded to a whole number, it starts (3 * k * characters) div 8 left of
+    // the centre and its base line lies k div 2 above it, both offsets in
+    // internal units (thousandths of a user unit), where stored drawings
+    // have always had their labels. Angle 0.
     void WriteLabel(std::string_view Text, double CenterX, double CenterY, double Z, double Height);
 
     // The whole file, every line ended by CR LF.

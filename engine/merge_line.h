@@ -13,8 +13,14 @@
 #include "engine/stock2d.h"
 #include "platform/canvas.h"
 
-// One cut line in internal units, from (X1, Y1) to (X2, Y2). Tag is the
-// producer's value; merged and split lines carry 0.
+// What a cut line stands for (its Tag): the middle of a kerf (the sides of
+// a rectangle's tool path), or the edge of a part that is cut on its own
+// outline (a shaped part's straight side), which is one side of a kerf.
+inline constexpr std::int32_t CutOnKerf = 0;
+inline constexpr std::int32_t CutOnEdge = 1;
+
+// One cut line in internal units, from (X1, Y1) to (X2, Y2), and what it
+// stands for (Tag); lines split in the cut order carry CutOnKerf.
 struct TCutLine {
     std::int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
     std::int32_t Tag = 0;
@@ -43,9 +49,13 @@ class TMergeLine {
     void SetSheetLength(std::int32_t Value) { SheetLength = Value; }
     void SetSheetWidth(std::int32_t Value) { SheetWidth = Value; }
 
-    // Five passes that join lines lying on the same cut within the blade width,
-    // clip them to the sheet (0..SheetLength, 0..SheetWidth) and drop those on
-    // the sheet border. Result in Merged and in Lines.
+    // Five passes that join lines lying on the same cut, clip them to the
+    // sheet (0..SheetLength, 0..SheetWidth) and drop those on the sheet
+    // border. Result in Merged and in Lines. Lines on one line (less than a
+    // unit apart) that overlap or touch become their union. Two part edges
+    // (CutOnEdge) less than the blade width apart are the two sides of one
+    // kerf and become one cut on its middle. Any other lines stay apart, so
+    // no cut is moved into a part and every part edge keeps its cut.
     void MergeLines();
     void AddMerged(TPoint P1, TPoint P2, std::int32_t Tag);
 
@@ -60,6 +70,11 @@ class TMergeLine {
     // and GCodeZMoves. Numbers always use "." as decimal separator.
     void WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
                     const std::string& SafeZText) const;
+    // The same with the given plunge and cut prefixes and number suffix in
+    // place of the program's.
+    void WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
+                    const std::string& SafeZText, const std::string& PlungePrefix,
+                    const std::string& CutPrefix, const std::string& NumberSuffix) const;
 
     // Appends the G-code lines of one cut. A positive Extension shortens a
     // horizontal or vertical cut at both ends (a negative one lengthens it); a
@@ -84,6 +99,8 @@ class TMergeLine {
                          std::int32_t PageWidth) const;
 
   private:
+    // Joins Other into Cur when they are one cut (see MergeLines).
+    static bool Join(TCutLine& Cur, const TCutLine& Other, std::int32_t Tol);
     void DrawCuts(platform::TCanvas& Canvas, TPoint Origin, double Scale, bool Numbers,
                   const std::function<void(int)>* Wait) const;
 };

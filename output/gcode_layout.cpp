@@ -39,6 +39,7 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
     BuildLayoutHeaderText(LayoutIndex);
     std::vector<std::string> f;
     for (const std::string& line : LayoutHeaderLines) f.push_back(Format("!%s", {line}));
+    const std::size_t header = f.size();
 
     TClearMergeLines clearAfter;
     MergeLineSet.ClearLines();
@@ -56,9 +57,19 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
     }
     MergeLineSet.MergeLines();
     MergeLineSet.BuildCutSequence();
-    MergeLineSet.WriteGCode(f, CutZText, SafeZText);
+    // The file's words are plain whatever prefixes and suffix the program
+    // holds: they belong to other machine dialects.
+    MergeLineSet.WriteGCode(f, CutZText, SafeZText, "", "", "");
 
-    if (GCodeZMoves) f.push_back(Format("G0 Z%s%s", {SafeZText, GCodeNumberSuffix}));
+    if (GCodeZMoves) {
+        // The tool is lifted before its first sideways move, whichever
+        // section comes first.
+        std::size_t first = header;
+        while (first < f.size() && f[first].starts_with("!")) ++first;
+        if (first < f.size() && !f[first].starts_with("G0 Z"))
+            f.insert(f.begin() + static_cast<std::ptrdiff_t>(first), Format("G0 Z%s", {SafeZText}));
+        f.push_back(Format("G0 Z%s", {SafeZText}));
+    }
     f.push_back("G0 X0Y0");
     return f;
 }

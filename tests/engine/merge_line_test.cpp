@@ -98,18 +98,43 @@ TEST(CutLineMerge, CollinearLinesJoinWhateverTheBladeWidth) {
     }
 }
 
-TEST(CutLineMerge, ParallelLinesJoinOnlyWithinTheBladeWidth) {
-    BladeWidth = 3;
-    auto m = Sheet(1000, 200, {Cut(0, 100, 500, 100), Cut(200, 103, 700, 103)});
-    m.MergeLines();
-    ASSERT_EQ(m.Merged.size(), 1u);
-    EXPECT_EQ(m.Merged[0].X1, 0);
-    EXPECT_EQ(m.Merged[0].X2, 700);
+// Parallel overlapping lines 3 apart: two part edges within the blade width
+// are the sides of one kerf and join on its middle; a kerf middle never
+// moves, so it joins nothing but its own line.
+TEST(CutLineMerge, ParallelLinesJoinOnlyAsTheTwoEdgesOfOneKerf) {
+    struct Row {
+        std::int32_t TagA, TagB, Blade;
+        std::size_t Cuts;
+    };
+    for (const Row& r : {Row{CutOnEdge, CutOnEdge, 3, 1}, Row{CutOnEdge, CutOnEdge, 2, 2},
+                         Row{CutOnKerf, CutOnKerf, 4, 2}, Row{CutOnEdge, CutOnKerf, 4, 2},
+                         Row{CutOnKerf, CutOnEdge, 4, 2}}) {
+        BladeWidth = r.Blade;
+        TMergeLine m;
+        m.SetSheetLength(1000);
+        m.SetSheetWidth(200);
+        m.AddLine({0, 100}, {500, 100}, r.TagA);
+        m.AddLine({200, 103}, {700, 103}, r.TagB);
+        m.MergeLines();
+        ASSERT_EQ(m.Merged.size(), r.Cuts) << r.TagA << r.TagB << r.Blade;
+        if (r.Cuts == 1) EXPECT_EQ(m.Merged[0], (TCutLine{0, 102, 700, 102, CutOnKerf}));
+    }
+}
 
-    BladeWidth = 2;
-    m = Sheet(1000, 200, {Cut(0, 100, 500, 100), Cut(200, 103, 700, 103)});
+// Edges on one line stay an edge; joined with a kerf middle on that line
+// they are a kerf middle, which no edge nearby moves.
+TEST(CutLineMerge, AnEdgeOnAKerfMiddleIsAKerfMiddle) {
+    BladeWidth = 4;
+    TMergeLine m;
+    m.SetSheetLength(1000);
+    m.SetSheetWidth(200);
+    m.AddLine({0, 100}, {300, 100}, CutOnEdge);
+    m.AddLine({300, 100}, {600, 100}, CutOnEdge);
+    m.AddLine({0, 100}, {600, 100}, CutOnKerf);
+    m.AddLine({100, 104}, {500, 104}, CutOnEdge);
     m.MergeLines();
-    EXPECT_EQ(m.Merged.size(), 2u);
+    EXPECT_EQ(m.Merged, (std::vector<TCutLine>{{0, 100, 600, 100, CutOnKerf},
+                                               {100, 104, 500, 104, CutOnEdge}}));
 }
 
 TEST(CutLineMerge, LaterPassesJoinWhatABridgeConnects) {

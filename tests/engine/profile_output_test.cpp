@@ -211,9 +211,9 @@ TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
     auto t = Entity(d, "TEXT");
     ASSERT_FALSE(t.empty());
     EXPECT_EQ(t[0], "8=parts label");
-    // 10 characters, height 4: 15 units left of the centre, 2 above it.
-    EXPECT_EQ(t[1], "10=-14.000");
-    EXPECT_EQ(t[2], "20=11.500");
+    // 10 characters, height 4: 15 internal units left of the centre, 2 above it.
+    EXPECT_EQ(t[1], "10=0.985");
+    EXPECT_EQ(t[2], "20=9.502");
     EXPECT_EQ(t[4], "40=4.000");
 }
 
