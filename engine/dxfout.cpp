@@ -135,9 +135,14 @@ void TDXFOut::BeginPolyline(bool Closed) {
 }
 
 void TDXFOut::WriteVertex(double X, double Y, double Z) {
+    WriteVertex(X, Y, Z, 0);
+}
+
+void TDXFOut::WriteVertex(double X, double Y, double Z, double Bulge) {
     Add("0", "VERTEX");
     AddLayer();
     AddPoint(X, Y, Z);
+    if (Bulge != 0) Add("42", FloatToStrF(Bulge, 9));
     Add("70", "1");
 }
 

@@ -69,6 +69,10 @@ class TDXFOut {
     // Closed sets flag 1 (closed); an open polyline gets flag 0.
     void BeginPolyline(bool Closed);
     void WriteVertex(double X, double Y, double Z);
+    // A vertex whose segment to the next vertex is an arc of the given DXF
+    // bulge (tangent of a quarter of its angle, positive counter-clockwise);
+    // a bulge of 0 is a straight segment and writes no bulge group.
+    void WriteVertex(double X, double Y, double Z, double Bulge);
     void EndPolyline();
     void WriteText(std::string_view Text, double X, double Y, double Z, double Height,
                    double Angle);

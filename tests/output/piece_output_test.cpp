@@ -192,10 +192,10 @@ TEST(PieceDxf, SmallOffcutWritesNothingAndShapedPartItsOutline) {
     p.TurnState = 1;
     WritePieceDXF(p, {0, -500}, d, "parts", false, false, false);
     auto e = Entities(d);
-    ASSERT_EQ(e.size(), 3u);
+    ASSERT_EQ(e.size(), 5u);  // POLYLINE, three VERTEX, SEQEND
     // Turned a quarter, the first side runs (3000, 0) -> (3000, 4000).
-    EXPECT_EQ(e[0], (Lines{"LINE", "8=parts", "10=4.000", "20=-0.500", "30=0.000", "11=4.000",
-                           "21=-4.500", "31=0.000"}));
+    EXPECT_EQ(e[1], (Lines{"VERTEX", "8=parts", "10=4.000", "20=-0.500", "30=0.000", "70=1"}));
+    EXPECT_EQ(e[2], (Lines{"VERTEX", "8=parts", "10=4.000", "20=-4.500", "30=0.000", "70=1"}));
 }
 
 TEST(PiecePrint, RectangleLabelCommentsSizesAndOutline) {
