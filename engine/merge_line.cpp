@@ -96,34 +96,26 @@ void TMergeLine::AddMerged(TPoint P1, TPoint P2, std::int32_t Tag) {
     Merged.push_back({P1.X, P1.Y, P2.X, P2.Y, Tag});
 }
 
-bool TMergeLine::Join(TCutLine& Cur, const TCutLine& Other, std::int32_t Tol) {
+bool TMergeLine::Join(TCutLine& Cur, const TCutLine& Other) {
     TPoint u1, u2;
-    if (OverlapParallelSegments(u1, u2, Cur.P1(), Cur.P2(), Other.P1(), Other.P2(), 0)) {
-        // One cut: the union keeps the outermost of the four end points, so
-        // that no end moves off the line it came from.
-        TPoint ends[4] = {Cur.P1(), Cur.P2(), Other.P1(), Other.P2()};
-        const TCutLine& dir = Cur.P1() == Cur.P2() ? Other : Cur;
-        const bool alongY = Span(dir.Y1, dir.Y2) > Span(dir.X1, dir.X2);
-        auto less = [alongY](TPoint A, TPoint B) {
-            return alongY ? std::pair(A.Y, A.X) < std::pair(B.Y, B.X)
-                          : std::pair(A.X, A.Y) < std::pair(B.X, B.Y);
-        };
-        const TPoint lo = *std::min_element(ends, ends + 4, less);
-        const TPoint hi = *std::max_element(ends, ends + 4, less);
-        Cur = {lo.X, lo.Y, hi.X, hi.Y,
-               Cur.Tag == CutOnEdge && Other.Tag == CutOnEdge ? CutOnEdge : CutOnKerf};
-        return true;
-    }
-    // The two edges of one kerf: one cut on its middle.
-    if (Cur.Tag != CutOnEdge || Other.Tag != CutOnEdge) return false;
-    if (!OverlapParallelSegments(u1, u2, Cur.P1(), Cur.P2(), Other.P1(), Other.P2(), Tol))
+    if (!OverlapParallelSegments(u1, u2, Cur.P1(), Cur.P2(), Other.P1(), Other.P2(), 0))
         return false;
-    Cur = {u1.X, u1.Y, u2.X, u2.Y, CutOnKerf};
+    // The union keeps the outermost of the four end points, so that no end
+    // moves off the line it came from.
+    const TPoint ends[4] = {Cur.P1(), Cur.P2(), Other.P1(), Other.P2()};
+    const TCutLine& dir = Cur.P1() == Cur.P2() ? Other : Cur;
+    const bool alongY = Span(dir.Y1, dir.Y2) > Span(dir.X1, dir.X2);
+    auto less = [alongY](TPoint A, TPoint B) {
+        return alongY ? std::pair(A.Y, A.X) < std::pair(B.Y, B.X)
+                      : std::pair(A.X, A.Y) < std::pair(B.X, B.Y);
+    };
+    const TPoint lo = *std::min_element(ends, ends + 4, less);
+    const TPoint hi = *std::max_element(ends, ends + 4, less);
+    Cur = {lo.X, lo.Y, hi.X, hi.Y, 0};
     return true;
 }
 
 void TMergeLine::MergeLines() {
-    const std::int32_t tol = BladeWidth;
     // Points count as inside the sheet when 0 <= x <= SheetLength and
     // 0 <= y <= SheetWidth.
     const TRect sheet{1, 1, SheetLength, SheetWidth};
@@ -134,12 +126,12 @@ void TMergeLine::MergeLines() {
             if (gone[i]) continue;
             TCutLine cur = Lines[i];
             for (std::size_t j = i + 1; j < Lines.size(); ++j)
-                if (!gone[j] && Join(cur, Lines[j], tol)) gone[j] = true;
+                if (!gone[j] && Join(cur, Lines[j])) gone[j] = true;
             TPoint q1, q2;
             if (!ClipSegmentToRect(q1, q2, cur.P1(), cur.P2(), sheet)) continue;
             if (q1.X == q2.X && (q1.X == 0 || q1.X == SheetLength)) continue;
             if (q1.Y == q2.Y && (q1.Y == 0 || q1.Y == SheetWidth)) continue;
-            AddMerged(q1, q2, cur.Tag == CutOnEdge ? CutOnEdge : CutOnKerf);
+            AddMerged(q1, q2, 0);
         }
         Lines = Merged;
     }

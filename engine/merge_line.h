@@ -13,14 +13,8 @@
 #include "engine/stock2d.h"
 #include "platform/canvas.h"
 
-// What a cut line stands for (its Tag): the middle of a kerf (the sides of
-// a rectangle's tool path), or the edge of a part that is cut on its own
-// outline (a shaped part's straight side), which is one side of a kerf.
-inline constexpr std::int32_t CutOnKerf = 0;
-inline constexpr std::int32_t CutOnEdge = 1;
-
-// One cut line in internal units, from (X1, Y1) to (X2, Y2), and what it
-// stands for (Tag); lines split in the cut order carry CutOnKerf.
+// One cut line in internal units, from (X1, Y1) to (X2, Y2). Tag is the
+// producer's value; merged and split lines carry 0.
 struct TCutLine {
     std::int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
     std::int32_t Tag = 0;
@@ -52,10 +46,11 @@ class TMergeLine {
     // Five passes that join lines lying on the same cut, clip them to the
     // sheet (0..SheetLength, 0..SheetWidth) and drop those on the sheet
     // border. Result in Merged and in Lines. Lines on one line (less than a
-    // unit apart) that overlap or touch become their union. Two part edges
-    // (CutOnEdge) less than the blade width apart are the two sides of one
-    // kerf and become one cut on its middle. Any other lines stay apart, so
-    // no cut is moved into a part and every part edge keeps its cut.
+    // unit apart) that overlap or touch, such as the sides of two pieces
+    // along one kerf, become their union, which keeps their outermost end
+    // points. Lines apart by more, even by less than the blade width, are
+    // different cuts and stay apart: joined on their mean line, the cut
+    // would run into one part and leave the other's edge uncut.
     void MergeLines();
     void AddMerged(TPoint P1, TPoint P2, std::int32_t Tag);
 
@@ -99,8 +94,8 @@ class TMergeLine {
                          std::int32_t PageWidth) const;
 
   private:
-    // Joins Other into Cur when they are one cut (see MergeLines).
-    static bool Join(TCutLine& Cur, const TCutLine& Other, std::int32_t Tol);
+    // Joins Other into Cur when they lie on one line (see MergeLines).
+    static bool Join(TCutLine& Cur, const TCutLine& Other);
     void DrawCuts(platform::TCanvas& Canvas, TPoint Origin, double Scale, bool Numbers,
                   const std::function<void(int)>* Wait) const;
 };

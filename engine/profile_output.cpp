@@ -358,7 +358,7 @@ void WriteProfileGCode(const TExtPolyline& Outline, std::int32_t BaseY, TPoint O
             const TPoint a = Machine(s.P1.X, s.P1.Y, BaseY, Origin);
             const TPoint b = Machine(s.P2.X, s.P2.Y, BaseY, Origin);
             if (MergeCommonCuts) {
-                MergeLineSet.AddLine(a, b, CutOnEdge);
+                MergeLineSet.AddLine(a, b, 0);
                 continue;
             }
             F.push_back(XY("G0 X%sY%s", a));

@@ -98,43 +98,28 @@ TEST(CutLineMerge, CollinearLinesJoinWhateverTheBladeWidth) {
     }
 }
 
-// Parallel overlapping lines 3 apart: two part edges within the blade width
-// are the sides of one kerf and join on its middle; a kerf middle never
-// moves, so it joins nothing but its own line.
-TEST(CutLineMerge, ParallelLinesJoinOnlyAsTheTwoEdgesOfOneKerf) {
-    struct Row {
-        std::int32_t TagA, TagB, Blade;
-        std::size_t Cuts;
-    };
-    for (const Row& r : {Row{CutOnEdge, CutOnEdge, 3, 1}, Row{CutOnEdge, CutOnEdge, 2, 2},
-                         Row{CutOnKerf, CutOnKerf, 4, 2}, Row{CutOnEdge, CutOnKerf, 4, 2},
-                         Row{CutOnKerf, CutOnEdge, 4, 2}}) {
-        BladeWidth = r.Blade;
-        TMergeLine m;
-        m.SetSheetLength(1000);
-        m.SetSheetWidth(200);
-        m.AddLine({0, 100}, {500, 100}, r.TagA);
-        m.AddLine({200, 103}, {700, 103}, r.TagB);
+// Overlapping parallel lines apart by less than the blade width are two
+// cuts: joined on their mean, the cut would enter one part and miss the
+// other's edge (kerfs at 500 and 503.75 with blade 4 gave a cut at 500.013).
+TEST(CutLineMerge, ParallelLinesApartStayTwoCuts) {
+    for (const std::int32_t gap : {1, 3, 3750}) {
+        BladeWidth = 4000;
+        auto m = Sheet(1000000, 900000, {Cut(0, 500000, 500000, 500000),
+                                         Cut(200000, 500000 + gap, 700000, 500000 + gap)});
         m.MergeLines();
-        ASSERT_EQ(m.Merged.size(), r.Cuts) << r.TagA << r.TagB << r.Blade;
-        if (r.Cuts == 1) EXPECT_EQ(m.Merged[0], (TCutLine{0, 102, 700, 102, CutOnKerf}));
+        EXPECT_EQ(m.Merged, (std::vector<TCutLine>{Cut(0, 500000, 500000, 500000),
+                                                   Cut(200000, 500000 + gap, 700000, 500000 + gap)}))
+            << gap;
     }
 }
 
-// Edges on one line stay an edge; joined with a kerf middle on that line
-// they are a kerf middle, which no edge nearby moves.
-TEST(CutLineMerge, AnEdgeOnAKerfMiddleIsAKerfMiddle) {
+// Lines less than a unit apart (rounding of sloped sides) are one cut whose
+// ends are the outermost of their own ends, not moved onto a mean line.
+TEST(CutLineMerge, NearlyCollinearLinesKeepTheirOwnEnds) {
     BladeWidth = 4;
-    TMergeLine m;
-    m.SetSheetLength(1000);
-    m.SetSheetWidth(200);
-    m.AddLine({0, 100}, {300, 100}, CutOnEdge);
-    m.AddLine({300, 100}, {600, 100}, CutOnEdge);
-    m.AddLine({0, 100}, {600, 100}, CutOnKerf);
-    m.AddLine({100, 104}, {500, 104}, CutOnEdge);
+    auto m = Sheet(10000, 10000, {Cut(0, 0, 3000, 1001), Cut(1500, 500, 6001, 2001)});
     m.MergeLines();
-    EXPECT_EQ(m.Merged, (std::vector<TCutLine>{{0, 100, 600, 100, CutOnKerf},
-                                               {100, 104, 500, 104, CutOnEdge}}));
+    EXPECT_EQ(m.Merged, std::vector<TCutLine>{Cut(0, 0, 6001, 2001)});
 }
 
 TEST(CutLineMerge, LaterPassesJoinWhatABridgeConnects) {
