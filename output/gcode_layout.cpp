@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "engine/errors.h"
 #include "engine/merge_line.h"
 #include "engine/numeric.h"
 #include "engine/pubstr.h"
@@ -24,6 +25,16 @@ struct TClearMergeLines {
 std::string LayoutFileName(const std::string& BaseName, int LayoutIndex,
                            const std::string& Extension) {
     return BaseName + "_" + IntToStr(std::int64_t{LayoutIndex} + 1) + Extension;
+}
+
+void SaveLayoutFile(const std::string& Name, const std::function<std::string()>& Build) {
+    std::string text;
+    try {
+        text = Build();
+    } catch (const ERangeError& e) {
+        throw platform::IniWriteError("Cannot write file \"" + Name + "\": " + e.what());
+    }
+    platform::WriteFileAtomic(Name, text);
 }
 
 bool LayoutPieceIsExported(const T2DStock& Piece) {
@@ -77,7 +88,8 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
 void SaveLayoutGCode(const std::string& BaseName, const std::string& CutZText,
                      const std::string& SafeZText, std::string& OutName, int LayoutIndex) {
     const std::string name = LayoutFileName(BaseName, LayoutIndex, ".gnc");
-    platform::WriteFileAtomic(
-        name, JoinTextFileLines(LayoutGCodeLines(LayoutIndex, CutZText, SafeZText)));
+    SaveLayoutFile(name, [&] {
+        return JoinTextFileLines(LayoutGCodeLines(LayoutIndex, CutZText, SafeZText));
+    });
     OutName = name;
 }

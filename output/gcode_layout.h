@@ -6,6 +6,7 @@
 // including the trims.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@
 // "plan.gnc_3.gnc": the chosen extension stays in the middle).
 std::string LayoutFileName(const std::string& BaseName, int LayoutIndex,
                            const std::string& Extension);
+
+// Builds the text of file Name with Build and writes it completely or not at
+// all. A failure to write, or a layout too large for its numbers
+// (ERangeError), throws platform::IniWriteError naming the file.
+void SaveLayoutFile(const std::string& Name, const std::function<std::string()>& Build);
 
 // Whether a placed piece goes into a layout's G-code and DXF drawing: never
 // an offcut too small to keep (label prefix ZeroOffcutPrefix), a usable

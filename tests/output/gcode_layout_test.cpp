@@ -8,6 +8,7 @@
 #include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "output/dxf_layout.h"
 #include "output/piece_output.h"
 #include "output/report_text.h"
 #include "output/sample_plan.h"
@@ -188,4 +189,27 @@ TEST(GCodeLayout, FailuresWriteNothing) {
     EXPECT_THROW(SaveLayoutGCode(dir.File("plan"), "-1", "5", out, 3), EListError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("plan_4.gnc")));
     EXPECT_EQ(out, "before");
+}
+
+// A piece beyond the numbers a file can hold: no file, and the error names
+// the file it was to be.
+TEST(GCodeLayout, LayoutTooLargeForItsNumbersWritesNothing) {
+    Build();
+    Optimizer.Best[0].Placements[0].Position.X = 2147483000;
+    ScratchDir dir;
+    std::string out = "before";
+    for (const char* ext : {".gnc", ".dxf"}) {
+        const std::string base = dir.File("plan");
+        try {
+            if (std::string(ext) == ".gnc")
+                SaveLayoutGCode(base, "-1", "5", out, 0);
+            else
+                SaveLayoutDxf(base, 0, out);
+            ADD_FAILURE() << "no error for " << ext;
+        } catch (const platform::IniWriteError& e) {
+            EXPECT_NE(std::string(e.what()).find(base + "_1" + ext), std::string::npos);
+        }
+    }
+    EXPECT_EQ(out, "before");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
