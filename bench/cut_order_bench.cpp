@@ -3,7 +3,9 @@
 // the G-code and drawing outputs build them: blade 4, trims 10.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "engine/defaults.h"
@@ -14,18 +16,6 @@ namespace {
 
 constexpr std::int32_t kUnit = 1000;  // internal units per user unit
 
-class TLcg {
-  public:
-    explicit TLcg(std::uint64_t Seed) : s_(Seed) {}
-    std::int32_t Next(std::int32_t N) {
-        s_ = s_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::int32_t>((s_ >> 33) % static_cast<std::uint64_t>(N));
-    }
-
-  private:
-    std::uint64_t s_;
-};
-
 // Pieces (sizes with the blade) packed in rows across a sheet long enough to
 // hold Pieces of them; a third of the places hold two pieces one above the
 // other. The lines are the pieces' sides, merged.
@@ -33,18 +23,19 @@ TMergeLine Layout(int Pieces) {
     ResetProgramDefaults();
     BladeWidth = 4 * kUnit;
     WidthEdge = LengthEdge = 10 * kUnit;
-    TLcg rnd(Pieces);
+    std::mt19937 rng(static_cast<unsigned>(Pieces));
+    auto next = [&rng](std::int32_t N) { return std::uniform_int_distribution<std::int32_t>(0, N - 1)(rng); };
     const std::int32_t sheetWidth = 2070 * kUnit;
     std::vector<T2DStock> placed;
     std::int32_t x = 0;
     while (static_cast<int>(placed.size()) < Pieces) {
         std::int32_t y = 0;
-        const std::int32_t len = (80 + rnd.Next(400)) * kUnit;
+        const std::int32_t len = (80 + next(400)) * kUnit;
         while (y < sheetWidth - 60 * kUnit && static_cast<int>(placed.size()) < Pieces) {
             T2DStock p;
             p.Position = {x, y};
             p.Length = len;
-            p.Width = std::min(sheetWidth - y, (60 + rnd.Next(300)) * kUnit);
+            p.Width = std::min(sheetWidth - y, (60 + next(300)) * kUnit);
             placed.push_back(p);
             y += p.Width;
         }

@@ -75,18 +75,10 @@ std::vector<TCutLine> Order(std::vector<TCutLine> Merged, std::int32_t Blade) {
         int ci = vi < 0 ? hi : vi;
         if (vi >= 0 && hi >= 0) {
             const TCutLine &V = Merged[vi], &H = Merged[hi];
-            if (EndsOn(V, H, h))
-                ci = hi;
-            else if (EndsOn(H, V, h))
-                ci = vi;
-            else if (touches(V.P2()))
-                ci = vi;
-            else if (touches(H.P2()))
-                ci = hi;
-            else if (touches(V.P1()) && !touches(H.P1()))
-                ci = vi;
-            else
-                ci = hi;
+            const bool takeV =
+                !EndsOn(V, H, h) && (EndsOn(H, V, h) || touches(V.P2()) ||
+                                     (!touches(H.P2()) && touches(V.P1()) && !touches(H.P1())));
+            ci = takeV ? vi : hi;
         }
         const TCutLine C = Merged[ci];
         sequence.push_back(C);
