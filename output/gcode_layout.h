@@ -1,9 +1,11 @@
 // One layout of the current plan (Optimizer.Best) as a G-code file: the
 // layout header as "!" comment lines, the tool paths of circles, ellipses and
 // shaped parts, the merged straight cuts of the rectangles in cutting order,
-// then a final lift and the return to the origin. Lines end CR LF; numbers use
-// "." as decimal separator. Machine Y grows upward from the sheet's corner
-// including the trims.
+// then a final lift and the return to the origin. With Z moves on, the tool
+// is lifted before its first sideways move. The words are plain (no cut or
+// plunge prefix, no number suffix, whatever the program holds). Lines end
+// CR LF; numbers use "." as decimal separator. Machine Y grows upward from
+// the sheet's corner including the trims.
 #pragma once
 
 #include <functional>
