@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <utility>
 
 #include "engine/merge_line.h"
 #include "engine/numeric.h"
@@ -300,7 +301,7 @@ void WriteProfileDXF(const TExtPolyline& Outline, TPoint Origin, TDXFOut& Dxf,
     // A closed loop is one closed polyline, its arcs given by their bulge:
     // every vertex is written once, so the outline closes exactly.
     for (const std::vector<TLoopStep>& loop : loops) {
-        Dxf.BeginPolyline(true);
+        std::vector<std::pair<TPoint, double>> vertices;  // each with its bulge
         for (const TLoopStep& step : loop) {
             const TPolySegment& s = segs[step.Index];
             const TPoint from = step.Reversed ? ends[step.Index].End : ends[step.Index].Start;
@@ -311,8 +312,11 @@ void WriteProfileDXF(const TExtPolyline& Outline, TPoint Origin, TDXFOut& Dxf,
                 // Y up: an arc through growing angles (Clockwise) turns clockwise.
                 bulge = std::tan(Sweep(s) / 4) * (s.Clockwise ? -1 : 1) * (step.Reversed ? -1 : 1);
             }
-            Dxf.WriteVertex(ux(from), uy(from), 0, bulge);
+            vertices.emplace_back(from, bulge);
         }
+        if (vertices.size() < 2) continue;  // a loop that has shrunk to a point
+        Dxf.BeginPolyline(true);
+        for (const auto& [v, bulge] : vertices) Dxf.WriteVertex(ux(v), uy(v), 0, bulge);
         Dxf.EndPolyline();
     }
     // Anything else entity by entity; an arc's angles point at its joined ends.
