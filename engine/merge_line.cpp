@@ -169,8 +169,9 @@ bool TMergeLine::Join(TCutLine& Cur, const TCutLine& Other) {
     // The union keeps the outermost of the four end points, so that no end
     // moves off the line it came from.
     const TPoint ends[4] = {Cur.P1(), Cur.P2(), Other.P1(), Other.P2()};
+    // Along X, lower end first, unless the line is vertical.
     const TCutLine& dir = Cur.P1() == Cur.P2() ? Other : Cur;
-    const bool alongY = Span(dir.Y1, dir.Y2) > Span(dir.X1, dir.X2);
+    const bool alongY = dir.X1 == dir.X2;
     auto less = [alongY](TPoint A, TPoint B) {
         return alongY ? std::pair(A.Y, A.X) < std::pair(B.Y, B.X)
                       : std::pair(A.X, A.Y) < std::pair(B.X, B.Y);
