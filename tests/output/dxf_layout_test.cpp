@@ -112,19 +112,6 @@ bool HasBox(const std::vector<Entity>& Polylines, double L, double T, double R, 
 
 }  // namespace
 
-TEST(DxfLayout, ThirdLayoutMatchesTheExpectedFile) {
-    Build();
-    FixedDateTime fixed;
-    LayoutShowOffcuts = true;
-    LayoutShowLengthXWidth = true;
-    LayoutShowXYPos = true;
-    ScratchDir dir;
-    std::string out;
-    SaveLayoutDxf(dir.File("plan.dxf"), 2, out);
-    EXPECT_EQ(out, dir.File("plan.dxf_3.dxf"));
-    EXPECT_EQ(ReadText(out), Expected("layout_3.dxf"));
-}
-
 // Every placed piece of layout 1 is in the drawing at its place (trims 1 and
 // 0.5, net sizes), and our own reader takes the drawing.
 TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
