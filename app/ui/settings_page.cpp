@@ -20,6 +20,8 @@
 #include <QTabWidget>
 
 #include "app/core/main_window.h"
+#include "app/core/error_location.h"
+#include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/core/option_reader.h"
 #include "app/ui/qt_canvas.h"
@@ -250,8 +252,15 @@ void TSettingsPageView::Build() {
     edit(sizes, "LabelSetupLengthEdge", "EditHeightEdige", &Page::EditHeightEdige);
     edit(sizes, "LabelSetupWidthEdge", "EditWidthEdge", &Page::EditWidthEdge);
     QFormLayout* scrap = group(left, "GroupBoxScrap");
-    edit(scrap, "LabelSetupMinScrap1", "EditMinOffcutLength1", &Page::EditMinOffcutLength1);
-    edit(scrap, "LabelSetupMinScrap2", "EditMinOffcutLength2", &Page::EditMinOffcutLength2);
+    for (const bool width : {false, true}) {
+        QLineEdit* e =
+            width ? edit(scrap, "LabelSetupMinScrap2", "EditMinOffcutLength2",
+                         &Page::EditMinOffcutLength2)
+                  : edit(scrap, "LabelSetupMinScrap1", "EditMinOffcutLength1",
+                         &Page::EditMinOffcutLength1);
+        connect(e, &QLineEdit::editingFinished, this,
+                [this, e, width] { MinOffcutEditExit(e, width); });
+    }
     combo(scrap, "LabelBothOrEither", "ComboBoxBothOrEither", &Page::ComboBoxBothOrEither);
     edit(scrap, "LabeledEditOffcutsPrefix", "EditOffcutsPrefix", &Page::LabeledEditOffcutsPrefix);
     left->addStretch(1);
@@ -433,6 +442,18 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
     form->addRow(row);
     (void)s;
     return holder;
+}
+
+void TSettingsPageView::MinOffcutEditExit(QLineEdit* Edit, bool Width) {
+    // The box takes the focus from the edit, which ends its editing once more.
+    if (checkingMinOffcut_) return;
+    checkingMinOffcut_ = true;
+    TErrorLocation error;
+    if (!MinOffcutEditDone(FromQString(Edit->text()), Width, error)) {
+        platform::CurrentMessageSink().Warning(error.Message);
+        form_.ShowErrorLocation(error);
+    }
+    checkingMinOffcut_ = false;
 }
 
 void TSettingsPageView::LoadFromData() {

@@ -36,6 +36,9 @@ class TSettingsPageView : public QObject {
     void ButtonSetAsDefaultCaptionClick();
     // Brings the window into line with the caption store.
     void RefreshCaption();
+    // Leaving a minimum offcut edit: the setting takes the text, or a box
+    // says why not and the edit's text is selected.
+    void MinOffcutEditExit(QLineEdit* Edit, bool Width);
 
   private:
     void Build();
@@ -50,4 +53,5 @@ class TSettingsPageView : public QObject {
     QLineEdit* captionEdit_ = nullptr;
     QLineEdit* hintEdit_ = nullptr;
     bool loading_ = false;
+    bool checkingMinOffcut_ = false;
 };
