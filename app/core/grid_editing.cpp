@@ -105,31 +105,39 @@ RowRead ReadSizes(const TStringGrid& g, const TotalPlace& at, int r, const SizeC
     return RowRead::Ok;
 }
 
-// Area and count of the rack grids: rows with length and width present.
-bool RackTotals(TStringGrid& g, const TotalPlace& at, bool withCost, const std::string& lengthMsg,
-                const std::string& widthMsg, TGridTotals& totals, TErrorLocation& error) {
+}  // namespace
+
+bool RackGridTotals(TStringGrid& g, bool partRack, TGridTotals& totals, TErrorLocation* error) {
+    static_assert(int{PartRackCol::Length} == int{OffcutRackCol::Length} &&
+                  int{PartRackCol::Width} == int{OffcutRackCol::Width});
+    const TotalPlace at = partRack ? TotalPlace{"TabSheetPartHarp", "StringGridPartRack"}
+                                   : TotalPlace{"TabSheetOffcuts", "StringGridOffcutRack"};
+    const std::string& lengthMsg = partRack ? MsgPartLengthFormatInvalid : MsgSheetLengthFormatInvalid;
+    const std::string& widthMsg = partRack ? MsgPartWidthFormatInvalid : MsgSheetWidthFormatInvalid;
     const int lengthCol = OffcutRackCol::Length, widthCol = OffcutRackCol::Width;
     double area = 0, cost = 0;
     int count = 0;
     std::string e;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (!Present(g.Cell(lengthCol, r)) || !Present(g.Cell(widthCol, r))) continue;
-        std::int32_t l = 0, w = 0, c = 0;
-        if (!Length(g.Cell(lengthCol, r), l, e)) return at.Fail(error, lengthCol, r, e, lengthMsg);
-        if (!Length(g.Cell(widthCol, r), w, e)) return at.Fail(error, widthCol, r, e, widthMsg);
-        if (withCost && !Cost(g, OffcutRackCol::Cost, r, c, e))
-            return at.Fail(error, OffcutRackCol::Cost, r, e, MsgSheetCostFormatInvalid);
-        area += (l / 1000.0) * (w / 1000.0);
-        cost += c / 1000.0;
         ++count;
+        std::int32_t l = 0, w = 0, c = 0;
+        const bool lengthOk = Length(g.Cell(lengthCol, r), l, e);
+        if (!lengthOk && error) return at.Fail(*error, lengthCol, r, e, lengthMsg);
+        const bool widthOk = Length(g.Cell(widthCol, r), w, e);
+        if (!widthOk && error) return at.Fail(*error, widthCol, r, e, widthMsg);
+        if (!partRack && !Cost(g, OffcutRackCol::Cost, r, c, e)) {
+            if (error) return at.Fail(*error, OffcutRackCol::Cost, r, e, MsgSheetCostFormatInvalid);
+            c = 0;
+        }
+        if (lengthOk && widthOk) area += (l / 1000.0) * (w / 1000.0);
+        cost += c / 1000.0;
     }
     totals.Area = AreaText(area);
     totals.Number = IntToStr(count);
-    totals.Cost = withCost ? FloatToStr(cost) : std::string();
+    totals.Cost = partRack ? std::string() : FloatToStr(cost);
     return true;
 }
-
-}  // namespace
 
 bool FillDownCell(TStringGrid& g, int col, int row) {
     if (row < 2 || row >= g.RowCount() || col < 0 || col >= g.ColCount()) return false;
@@ -249,15 +257,11 @@ bool TotalOfParts(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
 }
 
 bool TotalOfOffcuts(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
-    return RackTotals(g, {"TabSheetOffcuts", "StringGridOffcutRack"}, true,
-                      MsgSheetLengthFormatInvalid, MsgSheetWidthFormatInvalid, totals, error);
+    return RackGridTotals(g, false, totals, &error);
 }
 
 bool TotalOfPartsRack(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
-    static_assert(int{PartRackCol::Length} == int{OffcutRackCol::Length} &&
-                  int{PartRackCol::Width} == int{OffcutRackCol::Width});
-    return RackTotals(g, {"TabSheetPartHarp", "StringGridPartRack"}, false,
-                      MsgPartLengthFormatInvalid, MsgPartWidthFormatInvalid, totals, error);
+    return RackGridTotals(g, true, totals, &error);
 }
 
 int RotationItemOfCell(const std::string& cell) { return Trim(cell) == "N" ? 1 : 0; }

@@ -65,6 +65,9 @@ bool TotalOfSheets(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error
 bool TotalOfParts(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
 bool TotalOfOffcuts(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
 bool TotalOfPartsRack(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
+// Both rack totals. With no Error a bad cell stops nothing: its row still
+// counts in the number and adds to the area or cost only what converts.
+bool RackGridTotals(TStringGrid& Grid, bool PartRack, TGridTotals& Totals, TErrorLocation* Error);
 
 // The drop-down editors.
 inline const std::vector<std::string>& PriorityItems() {

@@ -1,54 +1,22 @@
 #include "app/core/rack_pages.h"
 
 #include "app/core/racks.h"
-#include "engine/errors.h"
-#include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 #include "platform/message_sink.h"
 
 namespace {
 
-// A typed length (decimal or fraction) in internal units; false when it
-// does not convert.
-bool Length(const std::string& Text, double& Units) {
-    std::string decimal;
-    FractionToDecimalStr(Text, decimal);
-    if (decimal.empty() || decimal[0] == '[') return false;
-    try {
-        Units = PubFunc.StrToUnits(decimal);
-        return true;
-    } catch (const EConvertError&) {
-    } catch (const ERangeError&) {
-    }
-    return false;
-}
-
-TRackTotals Totals(const TStringGrid& G, int LengthCol, int WidthCol, int CostCol,
-                   bool (*Empty)(const TMainData&, int), const TMainData& Data) {
-    double area = 0, cost = 0;
-    int number = 0;
-    for (int r = 1; r < G.RowCount(); ++r) {
-        if (Empty(Data, r)) continue;
-        ++number;
-        double l = 0, w = 0;
-        if (Length(G.Cell(LengthCol, r), l) && Length(G.Cell(WidthCol, r), w)) area += l * w;
-        if (CostCol >= 0) cost += StrToFloatDef(Trim(G.Cell(CostCol, r)), 0.0);
-    }
-    return {PubFunc.AreaToStr(area), IntToStr(number), CostCol >= 0 ? FloatToStr(cost) : ""};
+TRackTotals Totals(TStringGrid Grid, bool PartRack) {
+    TRackTotals t;
+    RackGridTotals(Grid, PartRack, t, nullptr);
+    return t;
 }
 
 }  // namespace
 
-TRackTotals OffcutRackTotals(const TMainData& D) {
-    return Totals(D.StringGridOffcutRack, OffcutRackCol::Length, OffcutRackCol::Width,
-                  OffcutRackCol::Cost, IsEmptyOffcutSlot, D);
-}
-
-TRackTotals PartRackTotals(const TMainData& D) {
-    return Totals(D.StringGridPartRack, PartRackCol::Length, PartRackCol::Width, -1,
-                  IsEmptyPartSlot, D);
-}
+TRackTotals OffcutRackTotals(const TMainData& D) { return Totals(D.StringGridOffcutRack, false); }
+TRackTotals PartRackTotals(const TMainData& D) { return Totals(D.StringGridPartRack, true); }
 
 bool ConfirmRackSlotQty(TMainData& Data, const std::string& Text, const std::string& LabelCaption) {
     const std::int32_t n = StrToIntDef(Text, 2);

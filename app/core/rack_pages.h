@@ -5,15 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "app/core/grid_editing.h"
 #include "app/core/main_data.h"
 
-// Totals of a rack page: area, number of filled slots and (offcut rack) cost.
-struct TRackTotals {
-    std::string Area;
-    std::string Number;
-    std::string Cost;
-};
-// Slots whose sizes or cost do not convert count in the number only.
+// Totals of a rack page: area, number of slots with both sizes and (offcut
+// rack) cost, shown without a box: slots whose sizes or cost do not convert
+// count in the number only.
+using TRackTotals = TGridTotals;
 TRackTotals OffcutRackTotals(const TMainData& Data);
 TRackTotals PartRackTotals(const TMainData& Data);
 

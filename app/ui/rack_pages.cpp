@@ -195,15 +195,25 @@ TRackPageView::TRackPageView(TSDIAppForm& Form, bool OffcutRack)
     fileRow->addWidget(fileName_, 1);
     body->addLayout(fileRow);
 
-    model_ = new TStringGridModel(RackGrid(), this);
-    model_->SetFirstColumn(1);
-    model_->OnCellEdited = [this](int, int) { Reload(); };
-    view_ = new QTableView(tab);
+    // The slot column is the row header.
+    view_ = new TGridView(RackGrid(), tab, 1);
     view_->setObjectName(OffcutRack ? "StringGridOffcutRack" : "StringGridPartRack");
-    view_->setModel(model_);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->horizontalHeader()->setStretchLastSection(true);
+    model_ = view_->GridModel();
+    model_->OnCellEdited = [this](int, int) { Reload(); };
+    view_->TypeItems = &Form.Core().Page.ComboBoxTypeSelect.Items;
+    view_->SetColumnEditor(OffcutRackCol::Type, TGridView::TEditor::Type);
+    if (OffcutRack)
+        view_->SetColumnEditor(OffcutRackCol::Priority, TGridView::TEditor::Priority);
+    else
+        view_->SetColumnEditor(PartRackCol::Shape, TGridView::TEditor::Shape);
+    view_->OnCellClick = [this](TCellPos At) { FillDownCell(RackGrid(), At.Col, At.Row); };
+    view_->OnEnter = [this](TCellPos At) {
+        const TCellPos next = EnterStepping(RackGrid(), At);
+        // A bad cell found by the totals stays the current cell.
+        if (next.Col == 1 && !(next == At) && !ShowTotals(true)) return view_->CurrentCell();
+        return next;
+    };
     body->addWidget(view_, 1);
 
     auto* totals = new QHBoxLayout;
@@ -246,8 +256,7 @@ std::string& TRackPageView::FileNameField() {
     return offcut_ ? d.EditOffcutsFileName : d.EditPartHRFileName;
 }
 
-void TRackPageView::Reload() {
-    TMainData& d = form_.Core().Data;
+void TRackPageView::Reload(bool Report) {
     if (model_->rowCount() != RackGrid().RowCount() - 1 ||
         model_->columnCount() != RackGrid().ColCount() - 1)
         model_->Reload();
@@ -255,10 +264,24 @@ void TRackPageView::Reload() {
         emit model_->dataChanged(model_->index(0, 0),
                                  model_->index(model_->rowCount() - 1, model_->columnCount() - 1));
     fileName_->setText(ToQString(FileNameField()));
-    const TRackTotals t = offcut_ ? OffcutRackTotals(d) : PartRackTotals(d);
+    ShowTotals(Report);
+}
+
+bool TRackPageView::ShowTotals(bool Report) {
+    TGridTotals t;
+    TErrorLocation error;
+    const bool ok = RackGridTotals(RackGrid(), !offcut_, t, &error);
+    if (!ok && Report) {
+        // The fields keep what they showed; the bad cell is brought to the front.
+        form_.ShowErrorLocation(error);
+        platform::CurrentMessageSink().Warning(error.Message);
+        return false;
+    }
+    if (!ok) t = offcut_ ? OffcutRackTotals(form_.Core().Data) : PartRackTotals(form_.Core().Data);
     totalArea_->setText(ToQString(t.Area));
     totalNumber_->setText(ToQString(t.Number));
     if (totalCost_) totalCost_->setText(ToQString(t.Cost));
+    return ok;
 }
 
 void TRackPageView::ButtonResetClick() {
@@ -283,13 +306,13 @@ void TRackPageView::ButtonDeleteSlotClick() {
     if (!current.isValid()) return;
     TMainData& d = form_.Core().Data;
     (offcut_ ? ClearOffcutSlot : ClearPartSlot)(d, current.row() + 1);
-    Reload();
+    Reload(true);
 }
 
 void TRackPageView::ButtonDeleteAllSlotClick() {
     TMainData& d = form_.Core().Data;
     (offcut_ ? ClearAllOffcutSlots : ClearAllPartSlots)(d);
-    Reload();
+    Reload(true);
 }
 
 void TRackPageView::ButtonSaveClick() {
@@ -338,7 +361,7 @@ void TRackPageView::ButtonLoadClick() {
     offcut_ ? ReadOffcutRackFromFile(d, FromQString(file))
             : ReadPartRackFromFile(d, FromQString(file));
     model_->Reload();
-    Reload();
+    Reload(true);
 }
 
 void TRackPageView::ButtonPrintClick() {

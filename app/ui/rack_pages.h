@@ -9,11 +9,11 @@
 
 #include "app/core/racks.h"
 #include "app/core/stock_update.h"
+#include "app/ui/grid_view.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 class TSDIAppForm;
 class TStringGridModel;
 
@@ -60,9 +60,13 @@ class TRackPageView : public QObject {
     void ButtonPrintClick();
     void ButtonReportClick();
 
-    // Grid, file name and totals shown again from the data.
-    void Reload();
-    QTableView* Grid() { return view_; }
+    // Grid, file name and totals shown again from the data (Report: as
+    // ShowTotals).
+    void Reload(bool Report = false);
+    // The totals under the grid. A bad cell: with Report a box names it and
+    // the fields keep their texts; without, the fields show what converts.
+    bool ShowTotals(bool Report);
+    TGridView* Grid() { return view_; }
 
   private:
     TStringGrid& RackGrid();
@@ -74,7 +78,7 @@ class TRackPageView : public QObject {
     TSDIAppForm& form_;
     bool offcut_;
     TStringGridModel* model_ = nullptr;
-    QTableView* view_ = nullptr;
+    TGridView* view_ = nullptr;
     QLineEdit* fileName_ = nullptr;
     QLineEdit* totalArea_ = nullptr;
     QLineEdit* totalNumber_ = nullptr;

@@ -1,5 +1,6 @@
 // The window's pages joined to the core's rules: settings edits, rack grids,
 // captions and the stock-update buttons.
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include "app/core/option_reader.h"
@@ -36,6 +37,36 @@ TEST_F(IntegrationTest, MinOffcutEditsCheckWhenEditingEnds) {
         EXPECT_TRUE(edit->hasSelectedText());
         sink.Warnings.clear();
     }
+}
+
+// The rack grids edit as the window's other grids: Enter steps without
+// growing and recomputes the totals at a row's start, naming a bad cell once.
+TEST_F(IntegrationTest, RackGridStepsAndTotalsOnEnter) {
+    auto* grid = form->findChild<TGridView*>("StringGridOffcutRack");
+    auto* number = form->findChild<QLineEdit*>("EditTotalOffcutsNumber");
+    ASSERT_TRUE(grid && number);
+    const int rows = grid->Grid().RowCount();
+    auto enterAt = [grid](TCellPos at) {
+        grid->SetCurrentCell(at);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(grid, &key);
+    };
+    TypeRow(grid, 1, {"", "A", "MDF", "500", "200"});
+    TypeRow(grid, 2, {"", "", "", "400", "100"});
+    enterAt({OffcutRackCol::Comment, 1});
+    EXPECT_EQ(grid->CurrentCell(), (TCellPos{1, 2}));
+    EXPECT_EQ(number->text(), "2");
+    EXPECT_TRUE(sink.Warnings.empty());
+
+    Type(grid, OffcutRackCol::Length, 2, "x");
+    enterAt({OffcutRackCol::Comment, 2});
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_EQ(grid->CurrentCell(), (TCellPos{OffcutRackCol::Length, 2}));
+    EXPECT_EQ(grid->Grid().RowCount(), rows);
+
+    // A click on an empty cell fills it from the cell above.
+    grid->OnCellClick({OffcutRackCol::Type, 2});
+    EXPECT_EQ(grid->Grid().Cell(OffcutRackCol::Type, 2), "MDF");
 }
 
 }  // namespace
