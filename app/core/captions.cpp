@@ -595,6 +595,29 @@ std::string TCaptionStore::Caption(std::string_view Name) const {
     return c ? c->Caption : std::string();
 }
 
+std::string TCaptionStore::ShownCaption(std::string_view Name) const {
+    std::string c = Caption(Name);
+    const std::size_t n = ColorCaption.size();
+    if (Name == "LabelSetupEdgeColor" && n > 0 && c.size() > n &&
+        c.compare(c.size() - n, n, ColorCaption) == 0 && c[c.size() - n - 1] != ' ')
+        c.insert(c.size() - n, " ");
+    return c;
+}
+
+std::string PlainCaptionText(const std::string& caption) {
+    std::string out;
+    out.reserve(caption.size());
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] != '&') {
+            out += caption[i];
+        } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
+            out += '&';
+            ++i;
+        }
+    }
+    return out;
+}
+
 std::string TCaptionStore::Hint(std::string_view Name) const {
     const TControlText* c = Find(Name);
     return c ? c->Hint : std::string();

@@ -81,6 +81,10 @@ enum class TCaptionMode : int {
     LoadEditor = 3,   // the editor := the texts
 };
 
+// A caption as a control without keyboard mnemonics (a plain label) shows
+// it: "&&" is one "&" and a single "&", which marks the mnemonic, is dropped.
+std::string PlainCaptionText(const std::string& Caption);
+
 class TCaptionStore {
   public:
     // Every control with its built-in texts.
@@ -91,6 +95,9 @@ class TCaptionStore {
     // Its caption, hint or items; empty when unknown.
     std::string Caption(std::string_view Name) const;
     std::string Hint(std::string_view Name) const;
+    // The caption as the window shows it: the edge colour label, which the
+    // caption files join without a blank before the colour word, gets one.
+    std::string ShownCaption(std::string_view Name) const;
     std::vector<std::string> Items(std::string_view Name) const;
     // Sets a text of the control named Name (created when unknown).
     void SetCaption(std::string_view Name, std::string Text);

@@ -22,6 +22,7 @@
 #include "app/ui/dialogs.h"
 #include "app/ui/grid_view.h"
 #include "app/ui/qt_canvas.h"
+#include "app/ui/settings_page.h"
 #include "app/ui/window_progress.h"
 #include "engine/partedge.h"
 #include "engine/progress.h"
@@ -92,6 +93,7 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     InstallPrinting(*this);
     InstallSettingsPages(*this);
     InstallImportExport(*this);
+    ApplyCaptionsToWindow(*this);  // every module's controls, as the caption store names them
 
     connect(this, &TSDIAppForm::RunningChanged, this, [this](bool running) {
         for (QWidget* w : listCommands_) w->setEnabled(!running);

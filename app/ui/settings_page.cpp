@@ -107,13 +107,16 @@ void ApplyCaptionsToWindow(TSDIAppForm& Form) {
         a->setToolTip(ToQString(t->Hint));
     }
     for (QWidget* w : Form.findChildren<QWidget*>()) {
-        const TControlText* t = s.Find(w->objectName().toStdString());
-        if (!t || w->objectName().isEmpty()) continue;
-        const QString caption = ToQString(t->Caption);
+        const std::string name = w->objectName().toStdString();
+        const TControlText* t = s.Find(name);
+        if (!t || name.empty()) continue;
+        const std::string shown = s.ShownCaption(name);
+        const QString caption = ToQString(shown);
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             if (!t->Caption.empty()) b->setText(caption);
         } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            if (!t->Caption.empty()) l->setText(caption);
+            // A label takes "&" as a mnemonic only when it has a buddy.
+            if (!t->Caption.empty()) l->setText(l->buddy() ? caption : ToQString(PlainCaptionText(shown)));
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
             if (!t->Caption.empty()) g->setTitle(caption);
             // A radio group: its buttons take the items in order.

@@ -9,5 +9,4 @@ void InstallSettingsPages(TSDIAppForm& Form) {
     new TRackPageView(Form, false);
     new TStockUpdateView(Form);
     InstallLabelButtons(Form);
-    ApplyCaptionsToWindow(Form);
 }
