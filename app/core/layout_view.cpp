@@ -91,6 +91,8 @@ void SortLayouts(TSchemes& Plan, int Order) {
 
 bool DeleteLayout(TMainWindowCore& Core, int Index) {
     TSchemes& plan = Optimizer.Best;
+    // After a stock update the plan is what was cut: it stays whole.
+    if (!Core.UpdateButtons.ButtonDeleteLayout) return false;
     if (Index < 0 || Index >= plan.Count()) return false;
     plan.Packets.Delete(Index);
     if (CurrentLayoutIndex >= plan.Count()) --CurrentLayoutIndex;

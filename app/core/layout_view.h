@@ -52,7 +52,8 @@ void SortLayouts(TSchemes& Plan, int Order);
 
 // Removes layout Index of the plan and moves CurrentLayoutIndex back onto
 // the plan; with layouts left the used quantities and reports are rebuilt,
-// with none the report page is emptied. False for an index off the plan.
+// with none the report page is emptied. False for an index off the plan, or
+// once a stock update has disabled ButtonDeleteLayout.
 bool DeleteLayout(TMainWindowCore& Core, int Index);
 
 // Names the offcuts of the shown layout again after an edit (a layout whose

@@ -240,6 +240,7 @@ void TMainWindowCore::ShowReport() {
 }
 
 void TMainWindowCore::ButtonLayoutAgainClick() {
+    if (!UpdateButtons.ButtonLayoutAgain) return;  // the plan was cut and booked
     if (Optimizer.Best.Count() < 1) {
         platform::CurrentMessageSink().Warning(MsgLayoutIsEmpty);
         return;

@@ -236,9 +236,12 @@ bool TLayoutPage::eventFilter(QObject* Watched, QEvent* Event) {
 void TLayoutPage::UpdateButtons() {
     const bool running = form_.Running();
     const bool any = Optimizer.Best.Count() > 0 && !running;
-    manual_->setEnabled(any);
-    delete_->setEnabled(any);
-    if (auto* again = form_.findChild<QPushButton*>("ButtonLayoutAgain")) again->setEnabled(any);
+    // A stock update books the plan: it can then no longer be edited.
+    const TStockUpdateButtons& rules = form_.Core().UpdateButtons;
+    manual_->setEnabled(any && rules.ButtonManual);
+    delete_->setEnabled(any && rules.ButtonDeleteLayout);
+    if (auto* again = form_.findChild<QPushButton*>("ButtonLayoutAgain"))
+        again->setEnabled(any && rules.ButtonLayoutAgain);
 }
 
 void TLayoutPage::RefillLayoutList() {
@@ -438,7 +441,7 @@ void TLayoutPage::LockWindow(bool Lock) {
 }
 
 void TLayoutPage::ButtonManualClick() {
-    if (edit_.ManualMode) return;
+    if (edit_.ManualMode || !form_.Core().UpdateButtons.ButtonManual) return;
     StopAnimation();
     if (edit_.StartManual()) LockWindow(true);
 }
@@ -469,7 +472,9 @@ void TLayoutPage::ButtonDeleteLayoutClick() {
     }
     const std::string question = form_.Core().Captions.Caption("ButtonDeleteLayout") + " No." +
                                  IntToStr(std::int64_t{layoutList_->currentIndex()} + 1);
-    if (!platform::CurrentMessageSink().Confirm(question, false)) return;
+    if (!form_.Core().UpdateButtons.ButtonDeleteLayout ||
+        !platform::CurrentMessageSink().Confirm(question, false))
+        return;
     DeleteLayout(form_.Core(), CurrentLayoutIndex);
     form_.NotifyPlanChanged();
 }

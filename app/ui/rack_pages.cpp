@@ -465,13 +465,13 @@ void TStockUpdateView::Run(Command C) {
     if (form_.Running()) return;
     TMainWindowCore& core = form_.Core();
     TStockUpdater updater(core.Data, core.Page, core.UpdateButtons);
-    (updater.*C)();
+    const bool done = (updater.*C)();
     const TStockUpdateOutcome& o = updater.Outcome();
     UpdateEnabling();
-    if (o.SheetsChanged || o.PartsChanged || o.OffcutRackChanged || o.PartRackChanged) {
+    if (o.SheetsChanged || o.PartsChanged || o.OffcutRackChanged || o.PartRackChanged)
         emit StockChanged();
-        form_.NotifyPlanChanged();  // slot notes on the pieces
-    }
+    // Slot notes on the pieces; the layout page's edit buttons follow the rules.
+    if (done) form_.NotifyPlanChanged();
     if (o.PageToFront == "TabSheetOffcuts") form_.ShowPage(TSDIAppForm::TPage::Offcuts);
     if (o.PageToFront == "TabSheetPartHarp") form_.ShowPage(TSDIAppForm::TPage::PartHarp);
     if (!o.Error.Empty() && o.Error.Page == "TabSheetSetup")

@@ -2,8 +2,11 @@
 // captions and the stock-update buttons.
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "app/core/option_reader.h"
+#include "app/ui/rack_pages.h"
+#include "sample_window.h"
 #include "engine/shared_state.h"
 #include "window_fixture.h"
 
@@ -67,6 +70,38 @@ TEST_F(IntegrationTest, RackGridStepsAndTotalsOnEnter) {
     // A click on an empty cell fills it from the cell above.
     grid->OnCellClick({OffcutRackCol::Type, 2});
     EXPECT_EQ(grid->Grid().Cell(OffcutRackCol::Type, 2), "MDF");
+}
+
+// Update All books the plan: the layout page can no longer change it and no
+// command of the window subtracts it a second time.
+using BookedPlanTest = sample_window::SampleWindowTest;
+TEST_F(BookedPlanTest, UpdateAllLocksThePlanAgainstEditsAndSecondBooking) {
+    const char* edits[] = {"ButtonManual", "ButtonLayoutAgain", "ButtonDeleteLayout", "ButtonUpdateAll"};
+    for (const char* name : edits) EXPECT_TRUE(child<QPushButton>(name)->isEnabled()) << name;
+    child<QPushButton>("ButtonUpdateAll")->click();
+    QApplication::processEvents();
+    for (const char* name : edits) EXPECT_FALSE(child<QPushButton>(name)->isEnabled()) << name;
+
+    auto rows = [](const TStringGrid& g) {
+        std::vector<std::vector<std::string>> r;
+        for (int i = 0; i < g.RowCount(); ++i) r.push_back(g.Row(i));
+        return r;
+    };
+    const auto sheets = rows(core_.Data.StringGridSheets);
+    const auto parts = rows(core_.Data.StringGridParts);
+    const int layouts = Optimizer.Best.Count();
+    auto* stock = form_->findChild<TStockUpdateView*>();
+    ASSERT_NE(stock, nullptr);
+    stock->ButtonUpdateAllClick();
+    stock->ButtonUpdateSheetsClick();
+    stock->ButtonUpdatePartsClick();
+    page_->ButtonDeleteLayoutClick();
+    page_->ButtonManualClick();
+    core_.ButtonLayoutAgainClick();
+    EXPECT_EQ(Optimizer.Best.Count(), layouts);
+    EXPECT_FALSE(child<QPushButton>("ButtonConfirm")->isVisible());
+    EXPECT_EQ(rows(core_.Data.StringGridSheets), sheets);
+    EXPECT_EQ(rows(core_.Data.StringGridParts), parts);
 }
 
 }  // namespace
