@@ -520,6 +520,13 @@ bool TStockUpdater::ButtonUpdatePartsClick() {
     return RunOneStep(Data_, Steps{.Parts = true}, Buttons_.ButtonUpdateParts, Outcome_);
 }
 
+TStockUpdateButtons OfferedUpdateButtons(const TStockUpdateButtons& buttons) {
+    TStockUpdateButtons offered = buttons;
+    if (DisableOffcutsRack) offered.ButtonAddOffcutToRack = false;
+    if (DisablePartsRack) offered.ButtonAddPartToRack = false;
+    return offered;
+}
+
 bool TStockUpdater::ButtonAddOffcutToRackClick() {
     return AddOffcuts(Data_, Page_, Buttons_, Outcome_, true);
 }

@@ -40,6 +40,11 @@ struct TStockUpdateButtons {
     bool ButtonDeleteLayout = true;
 };
 
+// The buttons as the window offers them: a rack's button only while that rack
+// is switched on (DisableOffcutsRack, DisablePartsRack), so nothing is filed
+// into a page the user has hidden.
+TStockUpdateButtons OfferedUpdateButtons(const TStockUpdateButtons& Buttons);
+
 // What the last command did, for the window to show.
 struct TStockUpdateOutcome {
     bool SheetsChanged = false;      // sheets grid changed: recompute TotalOfSheets

@@ -456,7 +456,7 @@ TStockUpdateView::TStockUpdateView(TSDIAppForm& Form) : QObject(&Form), form_(Fo
 
 void TStockUpdateView::UpdateEnabling() {
     const bool planReady = !form_.Running() && Optimizer.Best.Count() > 0;
-    const TStockUpdateButtons& state = form_.Core().UpdateButtons;
+    const TStockUpdateButtons state = OfferedUpdateButtons(form_.Core().UpdateButtons);
     for (auto& [button, enabled] : buttons_) button->setEnabled(planReady && state.*enabled);
 }
 

@@ -25,6 +25,7 @@
 #include "app/core/option_file.h"
 #include "app/core/option_reader.h"
 #include "app/ui/qt_canvas.h"
+#include "app/ui/rack_pages.h"
 #include "app/ui/sdimain.h"
 #include "engine/pubstr.h"
 #include "platform/message_sink.h"
@@ -473,6 +474,8 @@ void TSettingsPageView::ShowRackPages() {
                                        page.OffcutsPageVisible());
     form_.PageControl()->setTabVisible(static_cast<int>(TSDIAppForm::TPage::PartHarp),
                                        page.PartsRackPageVisible());
+    // The rack buttons of the stock update follow their racks.
+    if (auto* stock = form_.findChild<TStockUpdateView*>()) stock->UpdateEnabling();
 }
 
 void TSettingsPageView::ButtonSaveOptionsClick() {
