@@ -470,6 +470,9 @@ void TStockUpdateView::Run(Command C) {
     UpdateEnabling();
     if (o.SheetsChanged || o.PartsChanged || o.OffcutRackChanged || o.PartRackChanged)
         emit StockChanged();
+    // The totals under the sheets and parts grids follow the subtraction.
+    if (o.SheetsChanged) form_.TotalOfSheets();
+    if (o.PartsChanged) form_.TotalOfParts();
     // Slot notes on the pieces; the layout page's edit buttons follow the rules.
     if (done) form_.NotifyPlanChanged();
     if (o.PageToFront == "TabSheetOffcuts") form_.ShowPage(TSDIAppForm::TPage::Offcuts);

@@ -81,6 +81,8 @@ TEST_F(BookedPlanTest, UpdateAllLocksThePlanAgainstEditsAndSecondBooking) {
     child<QPushButton>("ButtonUpdateAll")->click();
     QApplication::processEvents();
     for (const char* name : edits) EXPECT_FALSE(child<QPushButton>(name)->isEnabled()) << name;
+    // The totals follow the subtracted lists: the sample's parts are all cut.
+    EXPECT_EQ(form_->PartsTotals().Number, "0");
 
     auto rows = [](const TStringGrid& g) {
         std::vector<std::vector<std::string>> r;
