@@ -27,13 +27,6 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string LowerName(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
@@ -205,48 +198,61 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     }
 }
 
+std::size_t TIniFile::NameHash::operator()(std::string_view name) const noexcept {
+    std::uint64_t h = 1469598103934665603ULL;  // FNV-1a of the lower-cased name
+    for (char ch : name) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+        h = (h ^ c) * 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(h);
+}
+
+bool TIniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    return SameName(a, b);
+}
+
 TIniFile::Entry* TIniFile::Section::findKey(std::string_view key) {
-    auto it = keys.find(LowerName(key));
+    auto it = keys.find(key);
     return it == keys.end() ? nullptr : &entries[it->second];
 }
 
 const TIniFile::Entry* TIniFile::Section::findKey(std::string_view key) const {
-    auto it = keys.find(LowerName(key));
+    auto it = keys.find(key);
     return it == keys.end() ? nullptr : &entries[it->second];
 }
 
 void TIniFile::Section::addKey(std::string key, std::string value) {
     // A repeated key: the first one is the one that is read and written.
-    if (!keys.emplace(LowerName(key), entries.size()).second) return;
+    if (!keys.emplace(key, entries.size()).second) return;
     entries.push_back({std::move(key), std::move(value)});
 }
 
 void TIniFile::Section::reindex() {
     keys.clear();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!entries[i].key.empty()) keys.emplace(LowerName(entries[i].key), i);
+        if (!entries[i].key.empty()) keys.emplace(entries[i].key, i);
 }
 
 TIniFile::Section* TIniFile::find(std::string_view name) {
-    auto it = index_.find(LowerName(name));
+    auto it = index_.find(name);
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const TIniFile::Section* TIniFile::find(std::string_view name) const {
-    auto it = index_.find(LowerName(name));
+    auto it = index_.find(name);
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 TIniFile::Section& TIniFile::addSection(std::string_view name) {
-    index_.emplace(LowerName(name), sections_.size());
+    index_.emplace(std::string(name), sections_.size());
     sections_.push_back({std::string(name), {}, {}});
     return sections_.back();
 }
 
 void TIniFile::reindex() {
     index_.clear();
-    for (std::size_t i = 0; i < sections_.size(); ++i)
-        index_.emplace(LowerName(sections_[i].name), i);
+    for (std::size_t i = 0; i < sections_.size(); ++i) index_.emplace(sections_[i].name, i);
 }
 
 const TIniFile::Entry* TIniFile::findEntry(std::string_view section, std::string_view key) const {
@@ -325,7 +331,7 @@ void TIniFile::WriteFloat(std::string_view section, std::string_view key, double
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-    const auto it = index_.find(LowerName(section));
+    const auto it = index_.find(section);
     if (it == index_.end()) return;
     sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
     reindex();

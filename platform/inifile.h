@@ -69,6 +69,18 @@ class TIniFile {
     void UpdateFile();
 
   private:
+    // Names hashed and compared without regard to letter case, looked up by
+    // string_view without making a copy.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
+
     struct Entry {
         std::string key;    // empty for comment or other non key lines
         std::string value;  // raw text after '=' (or the whole line)
@@ -76,8 +88,8 @@ class TIniFile {
     struct Section {
         std::string name;
         std::vector<Entry> entries;
-        // Lower-cased key -> position in entries.
-        std::unordered_map<std::string, std::size_t> keys;
+        // Key -> position in entries.
+        NameIndex keys;
         Entry* findKey(std::string_view key);
         const Entry* findKey(std::string_view key) const;
         // Adds a key line unless the key is there already (the first one counts).
@@ -92,8 +104,8 @@ class TIniFile {
 
     std::string fileName_;
     std::vector<Section> sections_;
-    // Lower-cased section name -> position in sections_.
-    std::unordered_map<std::string, std::size_t> index_;
+    // Section name -> position in sections_.
+    NameIndex index_;
     bool modified_ = false;
 };
 
