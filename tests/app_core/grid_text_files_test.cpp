@@ -174,3 +174,15 @@ TEST(GridTextFiles, ReportLinesEndInCrLf) {
     ASSERT_TRUE(WriteExportTXTFile({}, f));
     EXPECT_EQ(ReadText(f), "");
 }
+
+TEST(GridTextFiles, EmptyLinesAtTheEndAddNoRows) {
+    ScratchDir dir;
+    TMainData d;
+    const std::string f = dir.File("tail.txt");
+    WriteText(f, "A\tMDF\r\r\n\tB\n" + std::string(3 * 1024 * 1024, '\n') + "\t\t\r\n");
+    ASSERT_TRUE(ReadSheetsTXTFile(d, f));
+    ASSERT_EQ(d.StringGridSheets.RowCount(), 4);
+    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "A");
+    EXPECT_TRUE(d.StringGridSheets.RowEmpty(2, 0));
+    EXPECT_EQ(d.StringGridSheets.Cell(1, 3), "B");
+}
