@@ -347,9 +347,13 @@ TEST_F(BatchTest, CrOnlyLineEndsReadLikeAnyOther) {
                            "A\tPlywood 18\t300\t200\tR\t2\t2\rB\tPlywood 18\t400\t300\tR\t1\t1\r"
                            "C\tMDF 16\t500\t100\tR\t3\t3\r");
     fs::remove(at("default.opt"));
+    const auto before = job_.files();
     ASSERT_EQ(
-        batch({"-auto:yes", "-hide:yes", "-option:" + at("cr.opt"), "-part:" + at("parts.txt")}), 0)
-        << ::testing::PrintToString(sink_.Warnings);
+        batch({"-auto:yes", "-hide:yes", "-option:" + at("cr.opt"), "-part:" + at("parts.txt")}),
+        0);
+    EXPECT_TRUE(sink_.Warnings.empty()) << ::testing::PrintToString(sink_.Warnings);
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(testsupport::ReadText(at(name.c_str())), bytes) << name;
     EXPECT_EQ(window_->Page.EditBladeWidth, "4");
     EXPECT_EQ(window_->Data.StringGridParts.Cell(0, 3), "C");
     ComputeUsedQuantities();
