@@ -48,6 +48,12 @@ struct SampleFolder {
         return out;
     }
 
+    // Every file of Before still holds its bytes.
+    void expectUnchanged(const std::map<std::string, std::string>& before) const {
+        for (const auto& [name, bytes] : before)
+            EXPECT_EQ(testsupport::ReadText(at(name.c_str())), bytes) << name;
+    }
+
     testsupport::ScratchDir dir;
     testsupport::AppDirScope app{dir.Path()};
 };
@@ -330,8 +336,7 @@ TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
         if (road.Emptied) {
             EXPECT_TRUE((window.Data.*road.Emptied).RowEmpty(1, 0));
         }
-        for (const auto& [name, bytes] : before)
-            EXPECT_EQ(testsupport::ReadText(job.at(name.c_str())), bytes) << name;
+        job.expectUnchanged(before);
         fs::permissions(job.at("default.prt"), fs::perms::owner_all, fs::perm_options::add);
     }
 }
@@ -352,8 +357,7 @@ TEST_F(BatchTest, CrOnlyLineEndsReadLikeAnyOther) {
         batch({"-auto:yes", "-hide:yes", "-option:" + at("cr.opt"), "-part:" + at("parts.txt")}),
         0);
     EXPECT_TRUE(sink_.Warnings.empty()) << ::testing::PrintToString(sink_.Warnings);
-    for (const auto& [name, bytes] : before)
-        EXPECT_EQ(testsupport::ReadText(at(name.c_str())), bytes) << name;
+    job_.expectUnchanged(before);
     EXPECT_EQ(window_->Page.EditBladeWidth, "4");
     EXPECT_EQ(window_->Data.StringGridParts.Cell(0, 3), "C");
     ComputeUsedQuantities();
