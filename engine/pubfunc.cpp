@@ -93,8 +93,8 @@ std::int64_t StrToFixed4(std::string_view s) {
         // tenth of the last kept place rounds down).
         const bool belowFirst = wholeDigits < 0;
         const char first = belowFirst ? '0' : digits[kept];
-        const bool more = digits.find_first_not_of('0', belowFirst ? 0 : kept + 1) !=
-                          std::string::npos;
+        const bool more =
+            digits.find_first_not_of('0', belowFirst ? 0 : kept + 1) != std::string::npos;
         if (first > '5' || (first == '5' && (more || (q & 1) != 0))) ++q;
     }
     if (q > static_cast<std::uint64_t>(kFixedMax)) throw ERangeError();

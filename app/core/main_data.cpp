@@ -1,6 +1,5 @@
 #include "app/core/main_data.h"
 
-
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"

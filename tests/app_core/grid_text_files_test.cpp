@@ -83,8 +83,7 @@ TEST(GridTextFiles, SheetsAndPartsRoundTrip) {
     ASSERT_EQ(e.StringGridParts.RowCount(), 2);
     for (int r = 0; r < 3; ++r)
         ASSERT_EQ(e.StringGridSheets.Row(r), d.StringGridSheets.Row(r)) << r;
-    for (int r = 0; r < 2; ++r)
-        ASSERT_EQ(e.StringGridParts.Row(r), d.StringGridParts.Row(r)) << r;
+    for (int r = 0; r < 2; ++r) ASSERT_EQ(e.StringGridParts.Row(r), d.StringGridParts.Row(r)) << r;
 }
 
 TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {

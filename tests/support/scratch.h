@@ -4,9 +4,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
