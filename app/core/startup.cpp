@@ -26,6 +26,10 @@ std::string LastUsedOr(const std::string& lastUsed, const char* defaultName) {
     return lastUsed.empty() ? InAppDir(defaultName) : lastUsed;
 }
 
+std::string OrDefault(const std::string& name, const std::string& defaultName) {
+    return name.empty() ? defaultName : name;
+}
+
 void Warn(const std::string& text) {
     platform::CurrentMessageSink().Warning(text);
 }
@@ -166,10 +170,12 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
             // Batch mode has no exit that saves the lists: the racks the
             // update filled are saved here, or the offcuts and parts are lost.
             ok = SaveChangedRack(w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
-                                 w.OffcutRackFile, "Offcut rack", WriteOffcutRackToFile) &&
+                                 OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
+                                 "Offcut rack", WriteOffcutRackToFile) &&
                  ok;
-            ok = SaveChangedRack(w.Data, partsBefore, w.Data.StringGridPartRack, w.PartRackFile,
-                                 "Part rack", WritePartRackToFile) &&
+            ok = SaveChangedRack(w.Data, partsBefore, w.Data.StringGridPartRack,
+                                 OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
+                                 WritePartRackToFile) &&
                  ok;
         } else {
             ok = false;
