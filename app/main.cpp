@@ -1,8 +1,8 @@
 // Tessaly: plans how parts are cut from stock sheets and kept offcuts.
 //
-// With "-hide:yes" the program runs as a batch tool: no window and no
-// display; messages go to standard error and the exit status tells whether
-// the job worked.
+// With "-hide:yes" the program runs as a batch tool: no window, no display
+// and no Qt object; messages go to standard error and the exit status tells
+// whether the job worked. Otherwise it opens the main window.
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +10,7 @@
 #include "app/core/command_line.h"
 #include "app/core/main_window.h"
 #include "app/core/startup.h"
+#include "app/ui/gui_main.h"
 #include "engine/pubstr.h"
 
 int main(int argc, char** argv) {
@@ -21,10 +22,7 @@ int main(int argc, char** argv) {
     AppDir = std::filesystem::current_path(ec).string();
 
     const TCommandLine commandLine(argc, argv);
-    if (commandLine.IsYes("-hide:")) {
-        static TMainWindowCore window;
-        return RunBatch(window, commandLine);
-    }
-    std::cerr << ProductName << ": the window is not built; run jobs with -auto:yes -hide:yes\n";
-    return 1;
+    static TMainWindowCore window;
+    if (commandLine.IsYes("-hide:")) return RunBatch(window, commandLine);
+    return RunWindow(argc, argv, window, commandLine);
 }

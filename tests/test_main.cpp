@@ -14,6 +14,10 @@
 #define TESSALY_RESET_CALL ResetProgramDefaults()
 #endif
 
+#ifdef TESSALY_QT_APP
+#include <QApplication>
+#endif
+
 #ifdef TESSALY_RESET_DEFAULTS
 namespace {
 class ResetDefaults : public ::testing::EmptyTestEventListener {
@@ -26,6 +30,9 @@ int main(int argc, char** argv) {
     // Qt test binaries need a platform plugin even without a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef TESSALY_QT_APP
+    QApplication app(argc, argv);
+#endif
 #ifdef TESSALY_RESET_DEFAULTS
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResetDefaults);
 #endif

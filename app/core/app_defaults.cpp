@@ -1,5 +1,6 @@
 #include "app/core/app_defaults.h"
 
+#include "app/core/import_data.h"
 #include "app/core/material_types.h"
 #include "engine/defaults.h"
 #include "output/report_text.h"
@@ -9,6 +10,7 @@
 void ResetAppDefaults() {
     ResetProgramDefaults();
     ResetMaterialTypeDefaults();
+    ResetImportDefaults();
     SetReportDateTimeSource({});
     platform::SetMessageSink(nullptr);
 }

@@ -294,6 +294,11 @@ const NamedString kMoreStrings[] = {
     {"DxfTextFontSize", &DxfTextFontSize},
 };
 
+// The built-in texts of the material type group box and of the layout
+// page's type label.
+constexpr const char* kPanelsTypeCaption = "Panels Type";
+constexpr const char* kMaterialTypeLabel = "Material Type";
+
 // Built-in texts of the controls and menu items: name, caption, hint.
 struct BuiltIn {
     const char* Name;
@@ -375,7 +380,7 @@ const BuiltIn kBuiltIn[] = {
     {"LabelFileName_Sheets", "Opened File", ""},
     {"ShowXYPos", "(left,top)", ""},
     {"LabelLayoutLabel", "Label", ""},
-    {"LabelLayoutType", "Material Type", ""},
+    {"LabelLayoutType", kMaterialTypeLabel, ""},
     {"LabelLayoutLength", "Length", ""},
     {"LabelLayoutWidth", "Width", ""},
     {"LabelLayoutQty", "Qty", ""},
@@ -402,7 +407,7 @@ const BuiltIn kBuiltIn[] = {
     {"CheckBoxZAxis", "Z Axis", ""},
     {"LabelDrillDepth", "Drill Depth", ""},
     {"LabelSafetyHeigth", "Safety Height", ""},
-    {"GroupBoxMaterialType", "Panels Type", ""},
+    {"GroupBoxMaterialType", kPanelsTypeCaption, ""},
     {"GroupBoxSettingsPrinter", "Printer", ""},
     {"LabelPrintTitle", "Print Title", ""},
     {"LabelMinOffcutSize", "Minimum Offcut Size", ""},
@@ -777,6 +782,10 @@ void TCaptionStore::ButtonSetAsDefaultCaptionClick() const {
 
 void TCaptionStore::RefreshCaption() {
     RefreshColourLabels();
+    // The layout page's type label follows the group box before the report
+    // word is taken from it, so the word is the same however often the
+    // captions are refreshed.
+    RefreshLayoutTypeLabel();
     RefreshSharedWords();
     RefreshDerivedControls();
     RefreshDxfSettings();
@@ -788,6 +797,14 @@ void TCaptionStore::RefreshColourLabels() {
     SetCaption("LabelSetupEdgeColor", Caption("LabelSetupLengthEdge") + " && " +
                                           Caption("LabelSetupWidthEdge") + ColorCaption);
     SetCaption("LabelOffcutsColor", Caption("TabSheetOffcuts") + " " + ColorCaption);
+}
+
+void TCaptionStore::RefreshLayoutTypeLabel() {
+    // The group box's built-in "Panels Type" names the settings box only; the
+    // label (and with it the reports' word) keeps "Material Type" until the
+    // user gives the group box a text of his own.
+    const std::string box = Caption("GroupBoxMaterialType");
+    SetCaption("LabelLayoutType", box == kPanelsTypeCaption ? std::string(kMaterialTypeLabel) : box);
 }
 
 void TCaptionStore::RefreshSharedWords() {
@@ -808,7 +825,7 @@ void TCaptionStore::RefreshDerivedControls() {
     SetCaption("ShowLabel", PartLabelCaption);
     SetCaption("ShowLengthXWidth", DimensionCaption);
     SetCaption("ShowCutSequence", CutSequenceCaption);
-    SetCaption("LabelLayoutType", Caption("GroupBoxMaterialType"));
+    RefreshLayoutTypeLabel();
 
     SetCaption("LabelSelectLabel", PartLabelCaption);
     SetCaption("LabelSelectQty", PartQtyCaption);

@@ -140,6 +140,7 @@ class TCaptionStore {
     void LoadEditor(const TCaptionKey& Key, TCaptionEditor& Editor) const;
     TControlText& Control(std::string_view Name);
     void RefreshColourLabels();
+    void RefreshLayoutTypeLabel();
     void RefreshSharedWords();
     void RefreshDerivedControls();
     void RefreshDxfSettings();

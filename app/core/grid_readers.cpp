@@ -179,7 +179,12 @@ bool ReadPartsGrid(TMainData& data, TPanels& parts, TPanels& partQtys, TErrorLoc
         p.Comment = g.Cell(PartCol::Comment, r);
         p.SourceKind = srcPart;
         p.Material = Trim(g.Cell(PartCol::Type, r));
-        p.Edge = PartEdgeList.FindByLabel(Trim(g.Cell(PartCol::EdgeType, r)));
+        // A named edge type must still exist: a part cut without the
+        // allowances it was meant to have would come out the wrong size.
+        const std::string edgeLabel = Trim(g.Cell(PartCol::EdgeType, r));
+        p.Edge = PartEdgeList.FindByLabel(edgeLabel);
+        if (!edgeLabel.empty() && !p.Edge)
+            return at.Fail(error, PartCol::EdgeType, r, edgeLabel, MsgInvalidData);
         parts.AddCopy(p);
         p.Quantity = qty;
         partQtys.AddCopy(p);

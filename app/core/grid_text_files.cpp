@@ -56,13 +56,16 @@ std::vector<std::string_view> TabLines(std::string_view text) {
     return lines;
 }
 
-// The whole file as bytes within the import's limits; false with the reason
-// in Error when it cannot be read or is beyond them.
-bool ReadTextFile(const std::string& FileName, std::string& Data, std::string& Error) {
+}  // namespace
+
+bool ReadTabTextFile(const std::string& FileName, std::string& Data, std::string& Error) {
     const std::string name = "\"" + FileName + "\"";
     switch (platform::ReadRegularFile(FileName, Data, kMaxImportFileBytes)) {
         case platform::FileState::Readable:
-            return true;
+            if (TabLines(Data).size() <= static_cast<std::size_t>(kMaxImportLines)) return true;
+            Error = "File " + name + " has more than " + IntToStr(kMaxImportLines) +
+                    " lines, the most a text import reads";
+            return false;
         case platform::FileState::NotAFile:
             Error = name + " is not a file";
             return false;
@@ -77,16 +80,14 @@ bool ReadTextFile(const std::string& FileName, std::string& Data, std::string& E
     }
 }
 
+namespace {
+
 // Empties the grid, then fills it from the file; a file that cannot be read
 // leaves the grid empty.
 bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::string& FileName) {
     Grid.ClearRows(1);
     std::string text, error;
-    const bool read = ReadTextFile(FileName, text, error);
-    if (read && TabLines(text).size() > static_cast<std::size_t>(kMaxImportLines))
-        error = "File \"" + FileName + "\" has more than " + IntToStr(kMaxImportLines) +
-                " lines, the most a text import reads";
-    if (!error.empty()) {
+    if (!ReadTabTextFile(FileName, text, error)) {
         platform::CurrentMessageSink().Warning("[" + error + "]" + MsgCantReadImportTxtFile);
         return false;
     }

@@ -49,6 +49,11 @@ void FillGridFromTabText(TStringGrid& Grid, const std::string& Text);
 constexpr std::uint64_t kMaxImportFileBytes = 4 * 1024 * 1024;
 constexpr int kMaxImportLines = 10000;
 
+// Reads a TAB text file within the limits above. False with the reason in
+// Error (a missing file, a folder, device or pipe, no permission, beyond the
+// limits); the callers show "[" + Error + "]" + MsgCantReadImportTxtFile.
+bool ReadTabTextFile(const std::string& FileName, std::string& Text, std::string& Error);
+
 // Replace the sheets or parts grid with a TAB text file and show FileName in
 // the grid's file-name field; the caller disables the grid's Save button and
 // recomputes its totals. The grid is emptied first. A file that cannot be

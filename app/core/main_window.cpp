@@ -53,12 +53,18 @@ void TMainWindowCore::StartOptimizeClick() {
     OptimizeThreadDone();
 }
 
-void TMainWindowCore::Run() {
+void TMainWindowCore::Run() { RunBody(true); }
+void TMainWindowCore::RunAfterInput() { RunBody(false); }
+
+void TMainWindowCore::RunBody(bool readPages) {
     OptimizeStartTime = platform::NowMilliseconds();
     OptimizeTimeLimit = kRunTimeLimitSeconds;
     CompareEqualLayouts = true;
     try {
-        StartOptimizeProcess();
+        if (readPages)
+            StartOptimizeProcess();
+        else
+            OptimizeMaterialTypes();
     } catch (const std::exception& e) {
         LastErrorMessage += MsgCantGetResult + "[" + e.what() + "]";
     }
@@ -74,15 +80,20 @@ bool TMainWindowCore::ReadInput() {
 }
 
 bool TMainWindowCore::StartOptimizeProcess() {
+    return BeginOptimizeProcess() && OptimizeMaterialTypes();
+}
+
+bool TMainWindowCore::BeginOptimizeProcess() {
     KeepPlacements = true;
     LayoutViewSource = 0;
     TotalUsedSheets = 0;
     SheetsReportLines.clear();
     PartsReportLines.clear();
     SummaryReportLines.clear();
+    return ReadInput();
+}
 
-    if (!ReadInput()) return false;
-
+bool TMainWindowCore::OptimizeMaterialTypes() {
     MainStringList.clear();
     MainSchemes.Clear();
     OptimizeNotes.clear();

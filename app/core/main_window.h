@@ -60,6 +60,12 @@ class TMainWindowCore {
     // The run body: start time, the 120 s limit per phase, then
     // StartOptimizeProcess; an exception is appended to LastErrorMessage.
     void Run();
+    // The two halves of a run on a worker thread. On the GUI thread, after
+    // PrepareOptimize: BeginOptimizeProcess reads the pages into the shared
+    // lists (false when refused; LastErrorMessage says why). On the worker:
+    // RunAfterInput, which is Run without reading the pages again.
+    bool BeginOptimizeProcess();
+    void RunAfterInput();
     // Reads the pages into the shared lists, optimises each material type
     // and merges the plans into Optimizer. False when the run ended early
     // (LastErrorMessage says why).
@@ -84,4 +90,6 @@ class TMainWindowCore {
 
   private:
     bool ReadInput();
+    void RunBody(bool ReadPages);
+    bool OptimizeMaterialTypes();
 };

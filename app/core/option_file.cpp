@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "app/core/label_schemes.h"
 #include "app/core/main_data.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
@@ -282,6 +283,8 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 
     Page.EditPrintTitle = text("PROJECT_TITLE", "");
     for (const auto& k : LabelIndexKeys()) *k.Index = Ini.ReadInteger(S, k.Key, 0);
+    // A label scheme choice names one of the nine schemes.
+    for (const auto& k : LabelIndexKeys()) *k.Index = LabelSchemeItem(*k.Index);
     for (const auto& k : DirKeys()) *k.Dir = text(k.Key, AppDir);
     Page.LabeledEditOffcutsPrefix = text("OFFCUTS_PREFIX", "");
 

@@ -185,6 +185,12 @@ bool ConfirmSlotQty(TMainData& d, const std::string& text, const std::string& la
                                                labelCaption + " format.");
         return false;
     }
+    // A rack of fewer than 2 slots could not be written (and would be lost at exit).
+    if (n < 2) {
+        platform::CurrentMessageSink().Warning("[" + IntToStr(n) + "]" + "Invalid " + labelCaption +
+                                               " format.");
+        return false;
+    }
     d.SlotQty = n;
     d.SlotQtyConfirmed = true;
     return true;

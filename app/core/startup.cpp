@@ -91,6 +91,9 @@ bool LoadStartupFiles(TMainWindowCore& w) {
         Warn(typeError);
         ok = false;
     }
+    // The type drop-down holds the types before the option file picks one.
+    w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
+    w.Page.ComboBoxTypeSelect.Select(0);
     ok = ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window) && ok;
     ok = ReadIfReadable(InAppDir("default.edg"),
                         [](const std::string& f) { PartEdgeList.LoadFromIni(f); }) &&
@@ -146,6 +149,10 @@ bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
 
 bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     w.StartOptimizeClick();
+    return FinishAutoJob(w, cl);
+}
+
+bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     bool ok = Optimizer.Best.Count() > 0;
 
     const std::string report = cl.GetParaValue("-report:");
@@ -166,7 +173,8 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
         const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
         const TStringGrid partsBefore = w.Data.StringGridPartRack;
         TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
-        if (updater.ButtonUpdateAllClick()) {
+        const bool updated = updater.ButtonUpdateAllClick();
+        if (updated && HideMode) {
             // Batch mode has no exit that saves the lists: the racks the
             // update filled are saved here, or the offcuts and parts are lost.
             ok = SaveChangedRack(w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
@@ -177,9 +185,8 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
                                  OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
                                  WritePartRackToFile) &&
                  ok;
-        } else {
-            ok = false;
         }
+        if (!updated) ok = false;
         ok = WriteSheetsTxtFile(w.Data, ExSheetFileName, true) && ok;
         ok = WritePartsTxtFile(w.Data, ExPartFileName, true) && ok;
     }

@@ -23,11 +23,15 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
 // The work of "-auto:yes" after the switches: the optimisation (on the
 // calling thread), then the report files of "-report:" and the stock update
-// of "-update:yes", "-ex_sheet:" and "-ex_part:". An update that succeeds
-// saves the racks it changed to the files they were loaded from and notes
-// each file on the message sink. True when a plan was made and every file
-// asked for was written.
+// of "-update:yes", "-ex_sheet:" and "-ex_part:". In batch mode ("-hide:yes",
+// which has no exit that saves the lists) an update that succeeds saves the
+// racks it changed to the files they were loaded from and notes each file on
+// the message sink. True when a plan was made and every file asked for was
+// written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
+// The part of RunAutoJob after the run: the report files and the stock
+// update. The window calls it when its run on the worker thread has ended.
+bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
 // The whole batch start: LoadStartupFiles, ApplyCommandLine and, when
 // "-auto:" is "yes", RunAutoJob. A file that could not be read ends the job

@@ -281,17 +281,25 @@ TEST(CaptionRefresh, DerivedTextsFollowTheirSources) {
     EXPECT_EQ(OffcutCaption, "Reste");
     EXPECT_EQ(OffcutsCaption, "Reste");
     EXPECT_EQ(LengthEdgeCaption, "L");
-    // The layout page's type label follows the group box only after the
-    // shared word was taken from it.
+    // A relabelled group box gives the layout page's label and the reports'
+    // word its text at once.
     EXPECT_EQ(store.Caption("LabelLayoutType"), "Stoff");
-    EXPECT_EQ(MaterialTypeCaption, "Panels Type");  // the group box's built-in caption
-    store.RefreshCaption();
     EXPECT_EQ(MaterialTypeCaption, "Stoff");
     EXPECT_EQ(store.Items("RadioGroupCutMode"),
               (std::vector<std::string>{NestedCaption, "Guill.", RollingCaption}));
     EXPECT_EQ(store.Caption("ButtonGrindingAndBandSetting"), "Kante && " + GrindingCaption);
     EXPECT_EQ(store.Caption("GroupBoxPartsEdge"), "Kante && " + GrindingCaption);
     EXPECT_EQ(store.Caption("ButtonPrintPartRackLabel"), sPrintLabel);
+}
+
+TEST(CaptionRefresh, ReportsSayMaterialTypeByDefaultHoweverOftenRefreshed) {
+    TCaptionStore store;
+    for (int i = 0; i < 3; ++i) {
+        store.RefreshCaption();
+        EXPECT_EQ(MaterialTypeCaption, "Material Type");
+        EXPECT_EQ(store.Caption("LabelLayoutType"), "Material Type");
+    }
+    EXPECT_EQ(store.Caption("GroupBoxMaterialType"), "Panels Type");
 }
 
 TEST(CaptionRefresh, DxfSettings) {

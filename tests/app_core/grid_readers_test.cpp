@@ -153,7 +153,7 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
 TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     PartEdgeList.AddEdge("E1", "1", "0", "0", "0", "0", "0", "0", "0");
     parts().SetRow(1, {" P1 ", " MDF ", "1 1/2", "200", "n", "5", "", "c", " E1 ", "cm"});
-    parts().SetRow(2, {"P2", "", "10", "10", "no", "", "4", "circle", "none", ""});
+    parts().SetRow(2, {"P2", "", "10", "10", "no", "", "4", "circle", " ", ""});
     ASSERT_TRUE(ReadPartsGrid(d, list, qtys, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
     ASSERT_EQ(qtys.Count(), 2);
@@ -181,6 +181,11 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     EXPECT_FALSE(list[1].Edge);
     EXPECT_EQ(parts().Cell(PartCol::Rotate, 2), "R");
     EXPECT_EQ(parts().Cell(PartCol::Shape, 2), "R");
+
+    // An edge type that no longer exists is refused, not cut without allowances.
+    parts().SetCell(PartCol::EdgeType, 2, "gone");
+    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
+    ExpectCell("TabSheetParts", "StringGridParts", PartCol::EdgeType, 2, "[gone]" + MsgInvalidData);
 }
 
 TEST_F(Readers, PartsGridMessages) {

@@ -206,10 +206,9 @@ TEST(RackSlots, SlotCountDialogAndReset) {
     EXPECT_FALSE(d.SlotQtyConfirmed);
     EXPECT_EQ(d.SlotQty, 100);
 
-    // Zero and negative counts are taken by the dialog but reset nothing.
-    ASSERT_TRUE(ConfirmSlotQty(d, "-3", "Slot Qty."));
-    EXPECT_FALSE(ResetOffcutRack(d));
-    EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 101);
+    // Fewer than 2 slots are refused: such a rack could never be written.
+    for (const char* few : {"-3", "0", "1"}) EXPECT_FALSE(ConfirmSlotQty(d, few, "Slot Qty."));
+    EXPECT_FALSE(d.SlotQtyConfirmed);
 
     // A cancelled dialog resets nothing.
     ASSERT_TRUE(ConfirmSlotQty(d, "20", "Slot Qty."));
@@ -225,13 +224,6 @@ TEST(RackSlots, SlotCountDialogAndReset) {
     EXPECT_EQ(d.StringGridOffcutRack.Cell(0, 20), "20");
     platform::TIniFile ini(dir.File("reset.rck"));
     EXPECT_EQ(ini.ReadInteger("HEAD", "NUMBER", 0), 20);
-
-    // One slot: an empty one-slot grid, no file written.
-    d.EditPartHRFileName = dir.File("one.prk");
-    ASSERT_TRUE(ConfirmSlotQty(d, "1", "Slot Qty."));
-    ASSERT_TRUE(ResetPartRack(d));
-    EXPECT_EQ(d.StringGridPartRack.RowCount(), 2);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("one.prk")));
 
     // Beyond the bound: a message and no change.
     sink.Warnings.clear();

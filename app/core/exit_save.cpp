@@ -1,0 +1,101 @@
+#include "app/core/exit_save.h"
+
+#include <exception>
+#include <functional>
+
+#include "app/core/free_shapes.h"
+#include "app/core/list_files.h"
+#include "app/core/main_window.h"
+#include "app/core/material_types.h"
+#include "app/core/racks.h"
+#include "engine/partedge.h"
+#include "engine/pubstr.h"
+#include "engine/textfmt.h"
+
+namespace {
+
+// The file a page names, kept for the option file only when it is of the
+// page's own kind.
+std::string OwnKindOrEmpty(const std::string& name, std::string_view ext) {
+    return IsListFileOfKind(name, ext) ? name : std::string();
+}
+
+}  // namespace
+
+TExitSaveChoice ExitSaveChoice() {
+    return {AutoSavePanel, AutoSavePart, AutoSaveOffcut, AutoSavePartRack, AutoSaveProfile};
+}
+
+void StoreExitSaveChoice(const TExitSaveChoice& c) {
+    AutoSavePanel = c.Sheets;
+    AutoSavePart = c.Parts;
+    AutoSaveOffcut = c.Offcuts;
+    AutoSavePartRack = c.PartRack;
+    AutoSaveProfile = c.Profiles;
+}
+
+bool IsListFileOfKind(std::string_view name, std::string_view ext) {
+    if (name.size() <= ext.size() + 1) return false;
+    const std::string_view tail = name.substr(name.size() - ext.size() - 1);
+    return tail[0] == '.' && SameText(tail.substr(1), ext);
+}
+
+TExitSaveResult SaveOnExit(TMainWindowCore& w) {
+    TExitSaveResult result;
+    auto attempt = [&](const std::string& file, const std::function<bool()>& write) {
+        try {
+            if (write())
+                result.Written.push_back(file);
+            else
+                result.Problems.push_back("[" + file + "] " + MsgCantOpenFile);
+        } catch (const std::exception& e) {
+            result.Problems.push_back("[" + file + "] " + e.what());
+        }
+    };
+
+    TypeListFromComboItems(w.Page.ComboBoxTypeSelect.Items);
+    const std::string typFile = AppDir + "/default.typ", edgFile = AppDir + "/default.edg";
+    attempt(typFile, [&] { return WriteTypeFile(typFile), true; });
+    attempt(edgFile, [&] { return PartEdgeList.SaveToIni(edgFile), true; });
+
+    TMainData& d = w.Data;
+    // One ticked list: skipped when its page names no file or a file of
+    // another kind.
+    auto list = [&](bool ticked, const std::string& name, std::string_view ext,
+                    const std::function<bool()>& write) {
+        if (!ticked || name.empty()) return;
+        if (!IsListFileOfKind(name, ext)) {
+            result.Problems.push_back("[" + name + "] not saved: not a *." + std::string(ext) +
+                                      " list file");
+            return;
+        }
+        attempt(name, write);
+    };
+    const TExitSaveChoice c = ExitSaveChoice();
+    list(c.Sheets, d.EditSheetsFileName, "sht",
+         [&] { return SaveSheetsFile(d, d.EditSheetsFileName, true), true; });
+    list(c.Parts, d.EditPartsFileName, "prt",
+         [&] { return SavePartsFile(d, d.EditPartsFileName, true), true; });
+    list(c.Profiles, d.EditAnyShapeFileName, "apt",
+         [&] { return SaveAnyShapeFile(d, d.EditAnyShapeFileName, true); });
+    auto rack = [&](bool ticked, std::string& name, std::string_view ext, TStringGrid& grid,
+                    bool (*write)(TMainData&, const std::string&, int, bool)) {
+        const int slots = grid.RowCount() - 1;
+        if (ticked && !name.empty() && slots < 2) {
+            result.Problems.push_back("[" + name + "] not saved: a rack needs at least 2 slots");
+            return;
+        }
+        list(ticked, name, ext, [&] { return write(d, name, slots, true); });
+    };
+    rack(c.Offcuts, d.EditOffcutsFileName, "rck", d.StringGridOffcutRack, WriteOffcutRackToFile);
+    rack(c.PartRack, d.EditPartHRFileName, "prk", d.StringGridPartRack, WritePartRackToFile);
+
+    w.Window.EditSheetsFileName = OwnKindOrEmpty(d.EditSheetsFileName, "sht");
+    w.Window.EditPartsFileName = OwnKindOrEmpty(d.EditPartsFileName, "prt");
+    w.Window.EditAnyShapeFileName = OwnKindOrEmpty(d.EditAnyShapeFileName, "apt");
+    w.Window.EditOffcutsFileName = OwnKindOrEmpty(d.EditOffcutsFileName, "rck");
+    w.Window.EditPartHRFileName = OwnKindOrEmpty(d.EditPartHRFileName, "prk");
+    const std::string optFile = OptionFilePath("default");
+    attempt(optFile, [&] { return WriteOptionFile("default", w.Page, w.Window), true; });
+    return result;
+}

@@ -1,0 +1,19 @@
+#include "app/core/option_edits.h"
+
+#include <cstdint>
+
+#include "app/core/option_reader.h"
+#include "engine/pubstr.h"
+
+bool MinOffcutEditDone(const std::string& text, bool width, TErrorLocation& error) {
+    std::int32_t units = 0;
+    std::string e;
+    if (StrToUnitsOrError(text, units, e) && units >= 0) {
+        (width ? MinScrapWidth : MinScrapLength) = units;
+        return true;
+    }
+    error = TErrorLocation::Field(
+        "TabSheetSetup", width ? "EditMinOffcutLength2" : "EditMinOffcutLength1",
+        "[" + e + "]" + (width ? MsgMinScrapWidthFormatInvalid : MsgMinScrapLengthFormatInvalid));
+    return false;
+}

@@ -1,0 +1,264 @@
+#include "app/ui/dialogs.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <array>
+
+#include "app/core/edge_types_dialog.h"
+#include "app/core/exit_save.h"
+#include "app/core/main_window.h"
+#include "app/core/material_types.h"
+#include "app/ui/grid_model.h"
+#include "app/ui/qt_canvas.h"
+#include "app/ui/sdimain.h"
+#include "engine/partedge.h"
+#include "engine/pubstr.h"
+#include "platform/message_sink.h"
+
+namespace {
+
+QPushButton* AddButton(QBoxLayout* into, QWidget* parent, const char* name, const std::string& text) {
+    auto* b = new QPushButton(ToQString(text), parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    into->addWidget(b);
+    return b;
+}
+
+}  // namespace
+
+// Material types: the dialog's list mirrors the core's check list.
+void ShowMaterialTypesDialog(TSDIAppForm& form) {
+    TComboChoice& combo = form.Core().Page.ComboBoxTypeSelect;
+    TypeListFromComboItems(combo.Items);
+    TMaterialTypeDialog d;
+    d.Activate();
+
+    QDialog dialog(&form);
+    dialog.setObjectName("FormSetupTypeString");
+    dialog.setWindowTitle(ToQString(form.Core().Captions.Caption("ButtonTypeSetup")));
+    auto* layout = new QHBoxLayout(&dialog);
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(ToQString(form.Core().Captions.Caption("GroupBoxMaterialType")), &dialog));
+    auto* edit = new QLineEdit(&dialog);
+    edit->setObjectName("EditTypeString");
+    left->addWidget(edit);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName("CheckListBoxMaterialType");
+    left->addWidget(list, 1);
+    layout->addLayout(left, 1);
+    auto* buttons = new QVBoxLayout;
+    layout->addLayout(buttons);
+
+    bool filling = false;
+    const auto fill = [&] {
+        filling = true;
+        list->clear();
+        for (const TTypeItem& item : d.Items) {
+            auto* w = new QListWidgetItem(ToQString(item.Text), list);
+            w->setFlags(w->flags() | Qt::ItemIsUserCheckable);
+            w->setCheckState(item.Checked ? Qt::Checked : Qt::Unchecked);
+        }
+        list->setCurrentRow(d.ItemIndex);
+        filling = false;
+    };
+    QObject::connect(list, &QListWidget::itemChanged, &dialog, [&](QListWidgetItem* w) {
+        if (filling) return;
+        const int i = list->row(w);
+        if (i >= 0 && i < static_cast<int>(d.Items.size())) d.Items[i].Checked = w->checkState() == Qt::Checked;
+    });
+    QObject::connect(list, &QListWidget::currentRowChanged, &dialog, [&](int row) {
+        if (filling) return;
+        d.ItemIndex = row;
+        if (row >= 0) edit->setText(list->item(row)->text());
+    });
+    const auto command = [&](const char* name, const std::string& text, void (TMaterialTypeDialog::*f)()) {
+        QObject::connect(AddButton(buttons, &dialog, name, text), &QPushButton::clicked, &dialog, [&, f] {
+            d.EditTypeString = FromQString(edit->text());
+            (d.*f)();
+            fill();
+        });
+    };
+    command("ButtonAddGlassType", AddMaterialTypeCaption, &TMaterialTypeDialog::AddClick);
+    command("ButtonModifyGlassType", ModifyMaterialTypeCaption, &TMaterialTypeDialog::ModifyClick);
+    command("ButtonDeleteGlassType", DeleteMaterialTypeCaption, &TMaterialTypeDialog::DeleteClick);
+    command("ButtonRemoveAllGlassType", RemoveAllMaterialTypeCaption, &TMaterialTypeDialog::RemoveAllClick);
+    QObject::connect(AddButton(buttons, &dialog, "ButtonSaveTypeList", SaveMaterialTypeCaption),
+                     &QPushButton::clicked, &dialog, [&] {
+                         try {
+                             d.SaveClick();
+                         } catch (const std::exception& e) {
+                             platform::CurrentMessageSink().Warning(std::string("[") + e.what() + "]");
+                         }
+                         dialog.accept();
+                     });
+    QObject::connect(AddButton(buttons, &dialog, "ButtonCloseTypeSetup", ConfirmDataCaption),
+                     &QPushButton::clicked, &dialog, [&] {
+                         d.CloseClick();
+                         dialog.accept();
+                     });
+    buttons->addStretch(1);
+    fill();
+    if (dialog.exec() != QDialog::Accepted) return;  // closed by its frame: nothing changes
+    combo.Items = TypeComboItems(&d);
+    combo.Select(combo.ItemIndex >= 0 && combo.ItemIndex < static_cast<int>(combo.Items.size())
+                     ? combo.ItemIndex
+                     : 0);
+}
+
+void TSDIAppForm::ButtonTypeSetupClick() { ShowMaterialTypesDialog(*this); }
+
+// Edge types.
+bool ShowEdgeTypesDialog(TSDIAppForm& form) {
+    TEdgeTypesDialog d;
+    d.Fill();
+    QDialog dialog(&form);
+    dialog.setObjectName("FormGrindgingAndBand");
+    dialog.setWindowTitle("Edge types");
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* table = new QTableView(&dialog);
+    table->setObjectName("StringGridGrindingAndBand");
+    auto* model = new TStringGridModel(d.Grid, table);
+    model->SetReadOnly(true);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setDefaultSectionSize(70);
+    layout->addWidget(table, 1);
+
+    static constexpr const char* kEditNames[EdgeCol::Count] = {
+        "LabeledEditGBLabel", "LabeledEditBT", "LabeledEditBB", "LabeledEditBL", "LabeledEditBR",
+        "LabeledEditGT",      "LabeledEditGB", "LabeledEditGL", "LabeledEditGR"};
+    const std::string titles[EdgeCol::Count] = {BandAndGrindingLabelCaption + " ", BandCaption + " top",
+                                                BandCaption + " bottom", BandCaption + " left",
+                                                BandCaption + " right", GrindingCaption + " top",
+                                                GrindingCaption + " bottom", GrindingCaption + " left",
+                                                GrindingCaption + " right"};
+    std::array<QLineEdit*, EdgeCol::Count> edits{};
+    auto* grid = new QGridLayout;
+    for (int c = 0; c < EdgeCol::Count; ++c) {
+        edits[c] = new QLineEdit(&dialog);
+        edits[c]->setObjectName(kEditNames[c]);
+        const int row = c == 0 ? 0 : 1 + (c - 1) / 4, col = c == 0 ? 0 : (c - 1) % 4;
+        grid->addWidget(new QLabel(ToQString(titles[c]), &dialog), row * 2, col);
+        grid->addWidget(edits[c], row * 2 + 1, col);
+    }
+    layout->addLayout(grid);
+    const auto toEdits = [&] {
+        for (int c = 0; c < EdgeCol::Count; ++c) edits[c]->setText(ToQString(d.Edits[c]));
+    };
+    const auto fromEdits = [&] {
+        for (int c = 0; c < EdgeCol::Count; ++c) d.Edits[c] = FromQString(edits[c]->text());
+    };
+    QObject::connect(table, &QTableView::clicked, &dialog, [&](const QModelIndex& i) {
+        d.ClickRow(i.row() + 1);
+        toEdits();
+    });
+    auto* buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    const auto command = [&](const char* name, const std::string& text, auto call) {
+        QObject::connect(AddButton(buttons, &dialog, name, text), &QPushButton::clicked, &dialog, [&, call] {
+            fromEdits();
+            int bad = -1;
+            if (call(bad)) {
+                model->Reload();
+                table->selectRow(d.Row - 1);
+            } else if (bad >= 0) {
+                edits[bad]->setFocus();
+                edits[bad]->selectAll();
+            }
+            toEdits();
+        });
+    };
+    command("ButtonAddGB", AddMaterialTypeCaption, [&](int& bad) { return d.AddClick(&bad); });
+    command("ButtonModifyGB", ModifyMaterialTypeCaption, [&](int& bad) { return d.ModifyClick(&bad); });
+    command("ButtonDeleteGB", DeleteMaterialTypeCaption, [&](int&) { return d.DeleteClick(); });
+    buttons->addStretch(1);
+    QObject::connect(AddButton(buttons, &dialog, "ButtonOK", ConfirmDataCaption), &QPushButton::clicked,
+                     &dialog, [&] {
+                         if (d.OKClick()) dialog.accept();
+                     });
+    QObject::connect(AddButton(buttons, &dialog, "ButtonCancel", "Cancel"), &QPushButton::clicked,
+                     &dialog, &QDialog::reject);
+    dialog.resize(720, 420);
+    const bool taken = dialog.exec() == QDialog::Accepted;
+    form.BGTypeList2ComboBox();
+    return taken;
+}
+
+void TSDIAppForm::ButtonGrindingAndBandSettingClick() { ShowEdgeTypesDialog(*this); }
+
+// Grids to save on exit.
+void ShowSaveSelectGrids(TSDIAppForm& form) {
+    QDialog dialog(&form);
+    dialog.setObjectName("FormSaveSelectGrids");
+    dialog.setWindowTitle(ToQString(form.Core().Captions.Caption("SheetsSave")));
+    auto* layout = new QVBoxLayout(&dialog);
+    TExitSaveChoice choice = ExitSaveChoice();
+    struct Box {
+        const char* Name;
+        const char* Page;
+        bool* Tick;
+    };
+    const Box boxes[] = {{"CheckBoxSaveSheets", "TabSheetSheets", &choice.Sheets},
+                         {"CheckBoxSaveParts", "TabSheetParts", &choice.Parts},
+                         {"CheckBoxSaveOffcuts", "TabSheetOffcuts", &choice.Offcuts},
+                         {"CheckBoxSaveHarpRackParts", "TabSheetPartHarp", &choice.PartRack},
+                         {"CheckBoxSaveProfile", "TabSheetAnyShape", &choice.Profiles}};
+    std::vector<QCheckBox*> checks;
+    for (const Box& b : boxes) {
+        auto* c = new QCheckBox(ToQString(form.Core().Captions.Caption(b.Page)), &dialog);
+        c->setObjectName(b.Name);
+        c->setChecked(*b.Tick);
+        layout->addWidget(c);
+        checks.push_back(c);
+    }
+    auto* ok = new QPushButton(ToQString(ConfirmDataCaption), &dialog);
+    ok->setObjectName("ButtonSaveSelectGrids");
+    layout->addWidget(ok);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted) return;  // the frame: the ticks stay as they were
+    for (std::size_t i = 0; i < checks.size(); ++i) *boxes[i].Tick = checks[i]->isChecked();
+    StoreExitSaveChoice(choice);
+}
+
+void ShowSplash() {
+    QDialog splash(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
+    splash.setObjectName("ComeInForm");
+    auto* layout = new QVBoxLayout(&splash);
+    auto* title = new QLabel(ToQString(ProductName), &splash);
+    QFont f = title->font();
+    f.setPointSize(f.pointSize() * 2);
+    f.setBold(true);
+    title->setFont(f);
+    layout->addWidget(title, 0, Qt::AlignCenter);
+    layout->addWidget(new QLabel(ToQString(VersionCaption + " " + VersionNumber), &splash), 0, Qt::AlignCenter);
+    layout->addWidget(new QLabel("Cutting planner for sheets and offcuts", &splash), 0, Qt::AlignCenter);
+    splash.resize(360, 160);
+    QTimer::singleShot(1000, &splash, &QDialog::accept);
+    splash.exec();
+}
+
+void ShowAboutBox(QWidget& parent) {
+    QDialog about(&parent);
+    about.setObjectName("AboutBox");
+    about.setWindowTitle("About");
+    auto* layout = new QVBoxLayout(&about);
+    layout->addWidget(new QLabel(ToQString(ProductName), &about));
+    layout->addWidget(new QLabel(ToQString("version : " + VersionNumber), &about));
+    layout->addWidget(new QLabel("Plans how parts are cut from stock sheets and kept offcuts.", &about));
+    auto* ok = new QPushButton("OK", &about);
+    ok->setObjectName("OKButton");
+    QObject::connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    about.exec();
+}

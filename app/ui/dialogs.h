@@ -1,0 +1,20 @@
+// The main window's dialogs: material types, edge types, the grids to save
+// on exit, the splash and the about box. Each is modal; closing one by its
+// frame is Cancel.
+#pragma once
+
+class QWidget;
+class TSDIAppForm;
+
+// "Type setup": edits the material types; Save or OK take the list over,
+// closing by the frame leaves the type drop-down and the lists as they were.
+void ShowMaterialTypesDialog(TSDIAppForm& Form);
+// The edge types table; OK takes it over as the program's edge types.
+// True when it was taken over.
+bool ShowEdgeTypesDialog(TSDIAppForm& Form);
+// The grids-to-save dialog of the exit; its ticks become the auto-save
+// settings unless it is closed by its frame.
+void ShowSaveSelectGrids(TSDIAppForm& Form);
+// The splash: shown until its timer first fires (about one second).
+void ShowSplash();
+void ShowAboutBox(QWidget& Parent);

@@ -1,0 +1,188 @@
+#include "app/ui/grid_view.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+#include "app/ui/qt_canvas.h"
+#include "engine/textfmt.h"
+
+namespace {
+
+QStringList ToList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& s : items) list << ToQString(s);
+    return list;
+}
+
+// The drop-down editors of the grid's columns.
+class TDropDownDelegate : public QStyledItemDelegate {
+  public:
+    explicit TDropDownDelegate(TGridView& View) : QStyledItemDelegate(&View), view_(View) {}
+
+    TGridView::TEditor Kind(const QModelIndex& i) const {
+        return view_.ColumnEditor(i.column() + view_.GridModel()->FirstColumn());
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        using E = TGridView::TEditor;
+        const E kind = Kind(index);
+        if (kind == E::Text) return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* box = new QComboBox(parent);
+        box->setMaxVisibleItems(20);
+        switch (kind) {
+            case E::Type:
+                box->setEditable(true);
+                if (view_.TypeItems) box->addItems(ToList(*view_.TypeItems));
+                break;
+            case E::EdgeType:
+                box->setEditable(true);
+                if (view_.EdgeItems) box->addItems(ToList(*view_.EdgeItems));
+                break;
+            case E::Priority: box->addItems(ToList(PriorityItems())); break;
+            case E::Rotation: box->addItems({"Rotatable", "Non-rotatable"}); break;
+            case E::Shape: box->addItems({"Rectangle", "Circle/Ellipse"}); break;
+            case E::Text: break;
+        }
+        return box;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* box = qobject_cast<QComboBox*>(editor);
+        if (!box) return QStyledItemDelegate::setEditorData(editor, index);
+        const std::string cell = FromQString(index.data(Qt::EditRole).toString());
+        using E = TGridView::TEditor;
+        switch (Kind(index)) {
+            case E::Type:
+                box->setCurrentIndex(-1);
+                box->setEditText(ToQString(Trim(cell)));
+                break;
+            case E::EdgeType: {
+                const int i = box->findText(ToQString(Trim(cell)));
+                box->setCurrentIndex(i >= 0 ? i : 0);
+                break;
+            }
+            case E::Priority: box->setCurrentIndex(box->findText(ToQString(cell))); break;
+            case E::Rotation: box->setCurrentIndex(RotationItemOfCell(cell)); break;
+            case E::Shape: box->setCurrentIndex(ShapeItemOfCell(cell)); break;
+            case E::Text: break;
+        }
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        auto* box = qobject_cast<QComboBox*>(editor);
+        if (!box) return QStyledItemDelegate::setModelData(editor, model, index);
+        using E = TGridView::TEditor;
+        std::string text;
+        switch (Kind(index)) {
+            case E::Type: {
+                std::vector<std::string> none;
+                text = LearnMaterialType(view_.TypeItems ? *view_.TypeItems : none,
+                                         FromQString(box->currentText()));
+                break;
+            }
+            case E::EdgeType: {
+                std::vector<std::string> none;
+                text = LearnComboText(view_.EdgeItems ? *view_.EdgeItems : none,
+                                      FromQString(box->currentText()));
+                break;
+            }
+            case E::Priority: text = Trim(FromQString(box->currentText())); break;
+            case E::Rotation: text = RotationCellOfItem(box->currentIndex()); break;
+            case E::Shape: text = ShapeCellOfItem(box->currentIndex()); break;
+            case E::Text: break;
+        }
+        model->setData(index, ToQString(text), Qt::EditRole);
+    }
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        editor->setGeometry(option.rect);
+    }
+
+  private:
+    TGridView& view_;
+};
+
+}  // namespace
+
+TGridView::TGridView(TStringGrid& grid, QWidget* parent, int firstColumn)
+    : QTableView(parent), model_(new TStringGridModel(grid, this)) {
+    model_->SetFirstColumn(firstColumn);
+    setModel(model_);
+    setItemDelegate(new TDropDownDelegate(*this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (OnTitleClick) OnTitleClick(section + model_->FirstColumn());
+    });
+    connect(this, &QTableView::clicked, this, &TGridView::Clicked);
+}
+
+void TGridView::SetColumnEditor(int gridCol, TEditor kind) {
+    if (gridCol >= static_cast<int>(editors_.size())) editors_.resize(gridCol + 1, TEditor::Text);
+    editors_[gridCol] = kind;
+}
+
+TGridView::TEditor TGridView::ColumnEditor(int gridCol) const {
+    return gridCol >= 0 && gridCol < static_cast<int>(editors_.size()) ? editors_[gridCol]
+                                                                          : TEditor::Text;
+}
+
+TCellPos TGridView::CurrentCell() const {
+    const QModelIndex i = currentIndex();
+    if (!i.isValid()) return {model_->FirstColumn(), 1};
+    return {i.column() + model_->FirstColumn(), i.row() + 1};
+}
+
+void TGridView::SetCurrentCell(TCellPos at) {
+    const QModelIndex i = model_->index(at.Row - 1, at.Col - model_->FirstColumn());
+    if (i.isValid()) {
+        setCurrentIndex(i);
+        scrollTo(i);
+    }
+}
+
+void TGridView::Reload() {
+    const TCellPos at = CurrentCell();
+    model_->Reload();
+    SetCurrentCell(at);
+}
+
+void TGridView::Clicked(const QModelIndex& index) {
+    const TCellPos at{index.column() + model_->FirstColumn(), index.row() + 1};
+    if (OnCellClick) {
+        OnCellClick(at);
+        const QModelIndex i = model_->index(index.row(), index.column());
+        emit model_->dataChanged(i, i);
+    }
+    if (ColumnEditor(at.Col) != TEditor::Text && editTriggers() != NoEditTriggers) edit(index);
+}
+
+void TGridView::EnterMove() {
+    if (!OnEnter) return;
+    const int rows = Grid().RowCount();
+    const TCellPos next = OnEnter(CurrentCell());
+    if (Grid().RowCount() != rows) model_->Reload();
+    SetCurrentCell(next);
+}
+
+void TGridView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        state() != QAbstractItemView::EditingState) {
+        EnterMove();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    if (hint == QAbstractItemDelegate::SubmitModelCache) EnterMove();
+}

@@ -1,0 +1,61 @@
+#include "app/ui/gui_main.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/core/startup.h"
+#include "app/ui/dialogs.h"
+#include "app/ui/qt_canvas.h"
+#include "app/ui/sdimain.h"
+#include "engine/pubstr.h"
+#include "platform/message_sink.h"
+
+namespace {
+
+// Warnings and questions of the program as message boxes over the window.
+class TBoxMessageSink : public platform::MessageSink {
+  public:
+    void Warning(const std::string& Text) override {
+        QMessageBox::warning(QApplication::activeWindow(), QString(), ToQString(Text), QMessageBox::Yes);
+    }
+    bool Confirm(const std::string& Text, bool) override {
+        return QMessageBox::question(QApplication::activeWindow(), QString(), ToQString(Text),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+};
+
+}  // namespace
+
+int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine) {
+    QApplication app(argc, argv);
+    TBoxMessageSink sink;
+    platform::SetMessageSink(&sink);
+    int status = 0;
+    try {
+        // A file that could not be read has been reported; no automatic run
+        // then plans from what was left in its place.
+        const bool filesRead = LoadStartupFiles(Window);
+        if (!ApplyCommandLine(Window, CommandLine) || !filesRead) AutoMode = false;
+        TSDIAppForm form(Window);
+        form.ApplyWindowPlacement();
+        ShowSplash();
+        form.show();
+        if (AutoMode) {
+            // "-auto:yes": the report files and the update follow the run's end.
+            QObject::connect(&form, &TSDIAppForm::RunningChanged, &form, [&](bool running) {
+                if (running || !AutoMode) return;
+                if (FinishAutoJob(Window, CommandLine)) form.RefreshGrids();
+                form.ShowReport();
+                AutoMode = false;
+            });
+            form.StartOptimizeClick();
+        }
+        status = app.exec();
+    } catch (const std::exception& e) {
+        sink.Warning(std::string("load program exception information[") + e.what() + "]");
+        status = 2;
+    }
+    platform::SetMessageSink(nullptr);
+    return status;
+}

@@ -1,0 +1,3 @@
+#include "app/ui/sdimain.h"
+
+void InstallPrinting(TSDIAppForm&) {}

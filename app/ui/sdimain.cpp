@@ -1,0 +1,274 @@
+#include "app/ui/sdimain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <filesystem>
+
+#include "app/core/error_location.h"
+#include "app/core/exit_save.h"
+#include "app/core/main_window.h"
+#include "app/core/run_control.h"
+#include "app/ui/dialogs.h"
+#include "app/ui/grid_view.h"
+#include "app/ui/qt_canvas.h"
+#include "app/ui/window_progress.h"
+#include "engine/partedge.h"
+#include "engine/progress.h"
+#include "engine/pubstr.h"
+#include "platform/message_sink.h"
+
+namespace {
+// The control names of the tab pages, in TPage order.
+constexpr const char* kPageNames[] = {"TabSheetSheets", "TabSheetOffcuts", "TabSheetParts",  "TabSheetAnyShape",
+                                      "TabSheetLayout", "TabSheetReport",  "TabSheetPartHarp", "TabSheetSetup"};
+static_assert(std::size(kPageNames) == static_cast<std::size_t>(TSDIAppForm::TPage::Count));
+
+// "Open File(*.sht)|*.sht" as a Qt file dialog filter.
+QString QtFilter(const std::string& filter) {
+    return ToQString(filter.substr(0, filter.find('|')));
+}
+}  // namespace
+
+TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(Parent), core_(Core) {
+    setObjectName("SDIAppForm");
+    setWindowTitle(ToQString(ProductName + " version " + VersionNumber));
+    pageControl_ = new QTabWidget(this);
+    pageControl_->setObjectName("PageControl1");
+    for (int i = 0; i < static_cast<int>(TPage::Count); ++i) {
+        auto* page = new QWidget(pageControl_);
+        page->setObjectName(kPageNames[i]);
+        auto* outer = new QVBoxLayout(page);
+        tools_[i] = new QHBoxLayout;
+        bodies_[i] = new QVBoxLayout;
+        outer->addLayout(tools_[i]);
+        outer->addLayout(bodies_[i], 1);
+        pageControl_->addTab(page, ToQString(core_.Captions.Caption(kPageNames[i])));
+    }
+    setCentralWidget(pageControl_);
+
+    menuFile_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("File1")));
+    menuEdit_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("Edit1")));
+    menuHelp_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("Help1")));
+    toolBar_ = addToolBar("ToolBar1");
+    toolBar_->setObjectName("ToolBar1");
+
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName("ProgressBar1");
+    progressBar_->setTextVisible(false);
+    progressBar_->setRange(0, 100);
+    progressBar_->hide();
+    statusBar()->addPermanentWidget(progressBar_);
+
+    FileDialog = [this](bool save, const std::string& title, const std::string& filter,
+                        const std::string& folder, const std::string& ext) -> std::string {
+        QFileDialog dialog(this, ToQString(title), ToQString(folder), QtFilter(filter));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(ToQString(ext));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return FromQString(dialog.selectedFiles().front());
+    };
+    SaveSelectGridsDialog = [this] { ShowSaveSelectGrids(*this); };
+
+    BGTypeList2ComboBox();
+    BuildCommands();
+    BuildListPage(TPage::Sheets);
+    BuildListPage(TPage::Parts);
+    BuildAnyShapePage();
+    BuildReportPage();
+
+    InstallLayoutPage(*this);
+    InstallPrinting(*this);
+    InstallSettingsPages(*this);
+    InstallImportExport(*this);
+
+    connect(this, &TSDIAppForm::RunningChanged, this, [this](bool running) {
+        for (QWidget* w : listCommands_) w->setEnabled(!running);
+        for (QAction* a : menuFile_->actions())
+            if (a->objectName() != "FileExit1") a->setEnabled(!running);
+        startOptimize_->setEnabled(!running);
+        cancelOptimize_->setEnabled(running);
+        // The worker rebuilds the plan: the layout page neither paints nor
+        // takes clicks until the run has ended.
+        QWidget* layout = pageControl_->widget(static_cast<int>(TPage::Layout));
+        layout->setEnabled(!running);
+        layout->setUpdatesEnabled(!running);
+    });
+    ComboBoxStandShapeChange(0);
+    TotalOfSheets();
+    TotalOfParts();
+    ShowReport();
+    UpdateFileNameEdits();
+    ColumnWidths(false);
+    ShowPage(TPage::Sheets);
+}
+
+// The column widths the option file keeps for the sheets, parts and
+// free-shape grids: shown (Store false) or taken from the grids (true).
+void TSDIAppForm::ColumnWidths(bool store) {
+    const std::pair<TGridView*, std::vector<int>*> grids[] = {
+        {gridSheets_, &core_.Window.SheetsGridColWidths},
+        {gridParts_, &core_.Window.PartsGridColWidths},
+        {gridAnyShape_, &core_.Window.ProfilesGridColWidths}};
+    for (const auto& [view, widths] : grids) {
+        const int n = std::min<int>(static_cast<int>(widths->size()), view->model()->columnCount());
+        for (int c = 0; c < n; ++c) {
+            if (store)
+                (*widths)[c] = view->columnWidth(c);
+            else  // never narrower than the column's title
+                view->setColumnWidth(c, std::max((*widths)[c], view->horizontalHeader()->sectionSizeHint(c)));
+        }
+    }
+}
+
+QBoxLayout* TSDIAppForm::PageBody(TPage Page) { return bodies_[static_cast<int>(Page)]; }
+QBoxLayout* TSDIAppForm::PageTools(TPage Page) { return tools_[static_cast<int>(Page)]; }
+void TSDIAppForm::ShowPage(TPage Page) { pageControl_->setCurrentIndex(static_cast<int>(Page)); }
+
+QWidget* TSDIAppForm::Control(const char* Name) const {
+    return findChild<QWidget*>(QString::fromLatin1(Name));
+}
+
+void TSDIAppForm::SetRunning(bool Running) {
+    if (running_ == Running) return;
+    running_ = Running;
+    emit RunningChanged(Running);
+}
+
+void TSDIAppForm::BuildCommands() {
+    auto action = [this](QMenu* menu, const char* name, const QString& text, auto slot) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, slot);
+        if (menu) menu->addAction(a);
+        return a;
+    };
+    const auto caption = [this](const char* name, const char* fallback) {
+        const std::string c = core_.Captions.Caption(name);
+        return ToQString(c.empty() ? fallback : c);
+    };
+    action(menuFile_, "FileOpen1", "&Open...", &TSDIAppForm::FileOpen1Execute);
+    action(menuFile_, "FileSave1", "&Save", &TSDIAppForm::FileSave1Execute);
+    action(menuFile_, "FileSaveAs1", "Save &As...", &TSDIAppForm::FileSaveAs1Execute);
+    menuFile_->addSeparator();
+    action(menuFile_, "FileExit1", caption("FileExitItem", "E&xit"), &QWidget::close);
+    action(menuHelp_, "HelpAbout1", caption("HelpAboutItem", "&About..."),
+           &TSDIAppForm::HelpAbout1Execute);
+
+    startOptimize_ = action(nullptr, "StartOptimize", "Start Optimize", &TSDIAppForm::StartOptimizeClick);
+    startOptimize_->setToolTip("Start optimize job");
+    startOptimize_->setShortcut(Qt::Key_F9);
+    cancelOptimize_ = action(nullptr, "CancelOptimize", "Cancel", &TSDIAppForm::CancelOptimizeClick);
+    cancelOptimize_->setEnabled(false);
+    toolBar_->addAction(startOptimize_);
+    toolBar_->addAction(cancelOptimize_);
+    toolBar_->widgetForAction(startOptimize_)->setObjectName("StartOptimizeButton");
+}
+
+void TSDIAppForm::ShowErrorLocation(const TErrorLocation& where) {
+    for (int i = 0; i < static_cast<int>(TPage::Count); ++i)
+        if (where.Page == kPageNames[i]) ShowPage(static_cast<TPage>(i));
+    if (where.Control.empty()) return;
+    QWidget* w = Control(where.Control.c_str());
+    if (auto* grid = qobject_cast<TGridView*>(w); grid && where.IsGridCell()) {
+        grid->SetCurrentCell({where.Col, where.Row});
+        grid->setFocus();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setFocus();
+        edit->selectAll();
+    } else if (w) {
+        w->setFocus();
+    }
+}
+
+void TSDIAppForm::RefreshGrids() {
+    for (TGridView* g : {gridSheets_, gridParts_, gridAnyShape_, gridPara_})
+        if (g) g->Reload();
+    UpdateFileNameEdits();
+}
+
+void TSDIAppForm::ApplyWindowPlacement() {
+    const TWindowOptions& w = core_.Window;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const QRect want(w.AppLeft, w.AppTop, std::min(1100, area.width()), std::min(760, area.height()));
+        if (area.intersects(want)) setGeometry(want);
+        else resize(want.size());
+    }
+    if (w.AppMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+std::string TSDIAppForm::ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                    std::string& folder, const std::string& ext) {
+    const std::string name = FileDialog ? FileDialog(save, title, filter, folder, ext) : std::string();
+    if (!name.empty()) folder = std::filesystem::path(name).parent_path().string();
+    return name;
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    if (worker_.joinable()) {
+        cancelled_ = true;
+        RequestOptimizeCancel();
+        worker_.join();
+        FinishRun(core_, true, *before_);
+        SetProgressSink(nullptr);
+        SetRunning(false);
+    }
+    if (!exitSaved_) SaveOnExit();
+    event->accept();
+}
+
+void TSDIAppForm::SaveOnExit() {
+    exitSaved_ = true;
+    core_.Window.AppLeft = x();
+    core_.Window.AppTop = y();
+    core_.Window.AppMaximized = isMaximized();
+    ColumnWidths(true);
+    if (SaveSelectGridsDialog) SaveSelectGridsDialog();
+    const TExitSaveResult result = ::SaveOnExit(core_);
+    if (result.Problems.empty()) return;
+    std::string text;
+    for (const std::string& line : result.Problems) text += line + "\n";
+    platform::CurrentMessageSink().Warning(text);
+}
+
+// File menu: the list of the page shown (sheets unless the parts or the
+// free-shape page is in front).
+void TSDIAppForm::FileOpen1Execute() {
+    const int page = pageControl_->currentIndex();
+    if (page == static_cast<int>(TPage::Parts)) PartsOpenClick();
+    else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeOpenClick();
+    else SheetsOpenClick();
+}
+
+void TSDIAppForm::FileSave1Execute() {
+    const int page = pageControl_->currentIndex();
+    if (page == static_cast<int>(TPage::Parts)) PartsSaveClick();
+    else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeSaveClick();
+    else SheetsSaveClick();
+}
+
+void TSDIAppForm::FileSaveAs1Execute() {
+    const int page = pageControl_->currentIndex();
+    if (page == static_cast<int>(TPage::Parts)) PartsSaveasClick();
+    else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeSaveAsClick();
+    else SheetsSaveasClick();
+}
+
+void TSDIAppForm::HelpAbout1Execute() { ShowAboutBox(*this); }
+
+void TSDIAppForm::BGTypeList2ComboBox() {
+    edgeItems_.clear();
+    for (const PPartEdge& e : PartEdgeList.Items()) edgeItems_.push_back(e->Label);
+}

@@ -1,0 +1,132 @@
+#include "app/core/grid_editing.h"
+
+#include <gtest/gtest.h>
+
+#include "app/core/material_types.h"
+#include "engine/pubstr.h"
+
+namespace {
+
+TStringGrid Column(const std::vector<std::string>& cells, int cols = 1) {
+    TStringGrid g(cols, static_cast<int>(cells.size()) + 1);
+    for (int r = 0; r < static_cast<int>(cells.size()); ++r) g.SetCell(0, r + 1, cells[r]);
+    return g;
+}
+
+std::vector<std::string> Cells(const TStringGrid& g, int col) {
+    std::vector<std::string> v;
+    for (int r = 1; r < g.RowCount(); ++r) v.push_back(g.Cell(col, r));
+    return v;
+}
+
+}  // namespace
+
+TEST(GridEditing, FillDownCopiesTheCellAboveIntoAnEmptyCellFromRow2) {
+    TStringGrid g = Column({"A", " ", "C", ""});
+    EXPECT_FALSE(FillDownCell(g, 0, 1));
+    EXPECT_TRUE(FillDownCell(g, 0, 2));
+    EXPECT_FALSE(FillDownCell(g, 0, 3));  // holds a text
+    EXPECT_EQ(Cells(g, 0), (std::vector<std::string>{"A", "A", "C", ""}));
+}
+
+TEST(GridEditing, EnterMovesInReadingOrderAndGrowsOnlyTheListGrids) {
+    TStringGrid g(8, 3);
+    bool completed = false;
+    EXPECT_EQ(EnterGrowing(g, {3, 1}, &completed), (TCellPos{4, 1}));
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(EnterGrowing(g, {7, 2}, &completed), (TCellPos{0, 3}));
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(g.RowCount(), 13);
+
+    TStringGrid rack(8, 3);
+    EXPECT_EQ(EnterStepping(rack, {7, 1}), (TCellPos{1, 2}));  // column 0 is skipped
+    EXPECT_EQ(EnterStepping(rack, {7, 2}), (TCellPos{7, 2}));  // last cell: stays
+    EXPECT_EQ(rack.RowCount(), 3);
+}
+
+TEST(GridEditing, SortNumericColumnsAsLengthsAndTextColumnsAsText) {
+    TStringGrid g(SheetCol::Count, 5);
+    const char* lengths[] = {"10", "2 1/2", "", "2.5"};
+    const char* labels[] = {"b", "a", "", "B"};
+    for (int r = 1; r <= 4; ++r) {
+        g.SetCell(SheetCol::Length, r, lengths[r - 1]);
+        g.SetCell(SheetCol::Label, r, labels[r - 1]);
+    }
+    TGridSort sort;
+    sort.Column = SheetCol::Label;
+    SortSheetsGrid(g, sort, SheetCol::Length);  // a new column: ascending
+    EXPECT_FALSE(sort.Descending);
+    // Empty counts as 0; "2 1/2" equals 2.5 and keeps its place before it.
+    EXPECT_EQ(Cells(g, SheetCol::Length), (std::vector<std::string>{"", "2 1/2", "2.5", "10"}));
+    SortSheetsGrid(g, sort, SheetCol::Length);  // the same column again: descending
+    EXPECT_EQ(Cells(g, SheetCol::Length), (std::vector<std::string>{"10", "2 1/2", "2.5", ""}));
+    SortSheetsGrid(g, sort, SheetCol::Label);  // another column keeps the direction
+    EXPECT_EQ(Cells(g, SheetCol::Label), (std::vector<std::string>{"b", "a", "B", ""}));
+    SortSheetsGrid(g, sort, SheetCol::Label);
+    EXPECT_EQ(Cells(g, SheetCol::Label), (std::vector<std::string>{"", "B", "a", "b"}));
+}
+
+TEST(GridEditing, DeleteEmptyRemovesBlankAndZeroQuantitiesButKeeps00) {
+    TStringGrid g(SheetCol::Count, 6);
+    const char* qtys[] = {"3", " 0 ", "", "00", "0"};
+    for (int r = 1; r <= 5; ++r) {
+        g.SetCell(SheetCol::Qty, r, qtys[r - 1]);
+        g.SetCell(SheetCol::Label, r, "L" + std::to_string(r));
+    }
+    EXPECT_EQ(DeleteEmptyRows(g, SheetCol::Qty, 5), 2);
+    EXPECT_EQ(Cells(g, SheetCol::Label), (std::vector<std::string>{"L1", "L4"}));
+}
+
+TEST(GridEditing, TotalsCountCompleteRowsAndRefuseTheFirstBadCell) {
+    TStringGrid g(SheetCol::Count, 4);
+    g.SetRow(1, {"A", "", "2000", "1000", "2", "", "", ""});
+    g.SetRow(2, {"B", "", "1 1/2", "1000", "1", "3.5", "", ""});
+    g.SetRow(3, {"only a label", "", "", "", "", "", "", ""});
+    TGridTotals t;
+    TErrorLocation err;
+    ASSERT_TRUE(TotalOfSheets(g, t, err));
+    EXPECT_EQ(t.Number, "3");
+    EXPECT_EQ(t.Area, "4001500");  // in square units of the measure
+    EXPECT_EQ(t.Cost, "3.5");
+    EXPECT_EQ(g.Cell(SheetCol::Cost, 1), "0");
+
+    g.SetCell(SheetCol::Width, 2, "abc");
+    const TGridTotals before = t;
+    EXPECT_FALSE(TotalOfSheets(g, t, err));
+    EXPECT_EQ(t.Area, before.Area);
+    EXPECT_EQ(err.Col, SheetCol::Width);
+    EXPECT_EQ(err.Row, 2);
+    EXPECT_NE(err.Message.find(MsgSheetWidthFormatInvalid), std::string::npos);
+
+    TStringGrid parts(PartCol::Count, 3);
+    parts.SetRow(1, {"P", "", "100", "100", "n", "2", "", "c", "", ""});
+    ASSERT_TRUE(TotalOfParts(parts, t, err));
+    EXPECT_EQ(t.Number, "2");
+    EXPECT_EQ(parts.Cell(PartCol::Rotate, 1), "N");
+    EXPECT_EQ(parts.Cell(PartCol::Shape, 1), "C");
+
+    TStringGrid rack(OffcutRackCol::Count, 3);
+    rack.SetRow(1, {"1", "X", "", "500", "200", "", "", ""});
+    rack.SetRow(2, {"2", "Y", "", "-5", "200", "", "", ""});
+    EXPECT_FALSE(TotalOfOffcuts(rack, t, err));
+    EXPECT_EQ(err.Page, "TabSheetOffcuts");
+    rack.SetCell(OffcutRackCol::Length, 2, "");
+    ASSERT_TRUE(TotalOfOffcuts(rack, t, err));
+    EXPECT_EQ(t.Number, "1");
+    EXPECT_EQ(t.Area, "100000");
+}
+
+TEST(GridEditing, EditorsChooseItemsAndLearnNewTypes) {
+    EXPECT_EQ(RotationItemOfCell(" N "), 1);
+    EXPECT_EQ(RotationItemOfCell("n"), 0);
+    EXPECT_EQ(ShapeItemOfCell("c"), 1);
+    EXPECT_EQ(ShapeCellOfItem(1), "C");
+    EXPECT_EQ(RotationCellOfItem(0), "R");
+
+    std::vector<std::string> items{"MDF", " Ply "};
+    EXPECT_EQ(LearnMaterialType(items, " Ply"), "Ply");
+    EXPECT_EQ(items.size(), 2u);
+    EXPECT_EQ(LearnMaterialType(items, "Glass 4 "), "Glass 4");
+    EXPECT_EQ(items.front(), "Glass 4");
+    EXPECT_TRUE(IsTypeChecked("Glass 4"));
+}

@@ -1,0 +1,204 @@
+#include "app/core/import_data.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "app/core/grid_text_files.h"
+#include "engine/pubstr.h"
+#include "platform/inifile.h"
+#include "support/scratch.h"
+
+using testsupport::AppDirScope;
+using testsupport::CaptureSink;
+using testsupport::ScratchDir;
+
+namespace {
+
+std::string Data(const std::string& Name) { return std::string(TESSALY_TEST_DATA) + "/xlsx/" + Name; }
+
+// The parts rows of the round trips: empty cells, fractions, a long label
+// and bytes beyond ASCII.
+const std::vector<std::vector<std::string>> kParts = {
+    {"Door", "MDF", "720", "396", "R", "4", "4", "R", "ends", "oak"},
+    {"Shelf", "", "1 1/2", "300.5", "N", "2", "", "C", "", ""},
+    {std::string(300, 'L'), "PLY", "3/4", "12", "", "1", "1", "", "", "a & <b> \"c\""},
+    {"T\xFCr \xE9", "Eiche", "560", "", "R", "", "", "", "", "\xC0\xFF"},
+};
+
+TMainData PartsData() {
+    TMainData d;
+    d.RefreshGridTitles();
+    for (std::size_t r = 0; r < kParts.size(); ++r) d.StringGridParts.SetRow(static_cast<int>(r) + 1, kParts[r]);
+    return d;
+}
+
+// A dialog for a parts import whose column k goes to grid column k.
+TImportData PartsDialog(const TMainData& D) {
+    TImportData dialog;
+    PrepareImport(dialog, D, false);
+    for (int k = 0; k < kImportColumns; ++k) dialog.ComboIndex[k] = k < PartCol::Count ? k + 1 : 0;
+    return dialog;
+}
+
+std::vector<std::vector<std::string>> UsedRows(const TStringGrid& G) {
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 1; r < G.RowCount(); ++r)
+        if (!G.RowEmpty(r, 0)) rows.push_back(G.Row(r));
+    return rows;
+}
+
+}  // namespace
+
+TEST(Import, GridRoundTripsThroughSpreadsheetAndTabText) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    const struct {
+        const char* File;
+        std::function<bool(const TMainData&, const std::string&)> Write;
+        bool Excel;
+    } cases[] = {
+        {"parts.xlsx", [](const TMainData& d, const std::string& f) { return WritePartsExcelFile(d, f, false); }, true},
+        {"parts.txt", [](const TMainData& d, const std::string& f) { return WritePartsTxtFile(d, f, false); }, false},
+    };
+    for (const auto& c : cases) {
+        const TMainData source = PartsData();
+        ASSERT_TRUE(c.Write(source, dir.File(c.File)));
+        TMainData target;
+        target.RefreshGridTitles();
+        TImportData dialog = PartsDialog(target);
+        ASSERT_TRUE(c.Excel ? dialog.LoadExcelFile(dir.File(c.File), 0) : dialog.LoadTextFile(dir.File(c.File)));
+        EXPECT_EQ(dialog.Confirm(TImportResult::Copy), -1);
+        ASSERT_TRUE(ApplyImport(target, false, dialog));
+        EXPECT_EQ(UsedRows(target.StringGridParts), kParts) << c.File;
+        EXPECT_EQ(target.StringGridParts.Row(0), source.StringGridParts.Row(0));
+        EXPECT_EQ(ImportFileName, dir.File(c.File));
+    }
+}
+
+TEST(Import, SpreadsheetOfAnotherProgramStopsAtItsFirstBlankRow) {
+    TImportData dialog;
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("libreoffice_parts.xlsx"), 0));
+    const TStringGrid& g = dialog.StringGridImportData;
+    ASSERT_EQ(g.RowCount(), 5);
+    EXPECT_EQ(g.Row(1), (std::vector<std::string>{"Label", "Type", "Length", "Width", "Qty", "Comment", "", "", "", "", ""}));
+    EXPECT_EQ(g.Row(2)[2], "720");
+    EXPECT_EQ(g.Row(3)[2], "1.5");
+    EXPECT_EQ(g.Row(3)[3], "300.5");
+    EXPECT_EQ(g.Row(4)[0], "T\xFCr \xE9");
+    EXPECT_EQ(g.Row(4)[5], "long comment with blanks and & < > \" signs");
+    EXPECT_EQ(dialog.SheetNames.size(), 1u);
+
+    // A blank row ends the sheet; the second sheet is chosen by its index.
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("handmade.xlsx"), 0));
+    EXPECT_EQ(dialog.StringGridImportData.RowCount(), 3);
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("handmade.xlsx"), 1));
+    EXPECT_EQ(dialog.StringGridImportData.RowCount(), 2);
+    EXPECT_EQ(dialog.StringGridImportData.Cell(10, 1), "eleven");
+    EXPECT_EQ(dialog.SheetIndex, 1);
+}
+
+TEST(Import, UnreadableFilesWarnAndChangeNothing) {
+    TImportData dialog;
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("libreoffice_parts.xlsx"), 0));
+    const TStringGrid before = dialog.StringGridImportData;
+    const std::string name = ImportFileName;
+    for (const char* bad : {"not_a_zip.xlsx", "missing_sheet.xlsx", "bad_xml.xlsx", "past_column_limit.xlsx",
+                            "past_row_limit.xlsx", "formula.xlsx"}) {
+        CaptureSink sink;
+        EXPECT_FALSE(dialog.LoadExcelFile(Data(bad), 0)) << bad;
+        ASSERT_EQ(sink.Warnings.size(), 1u) << bad;
+        EXPECT_NE(sink.Warnings[0].find(Data(bad)), std::string::npos) << sink.Warnings[0];
+        EXPECT_EQ(dialog.StringGridImportData.Row(1), before.Row(1)) << bad;
+        EXPECT_EQ(dialog.StringGridImportData.RowCount(), before.RowCount()) << bad;
+        EXPECT_EQ(ImportFileName, name);
+        EXPECT_EQ(dialog.SheetNames.size(), 1u);
+    }
+    CaptureSink sink;
+    EXPECT_FALSE(dialog.LoadTextFile(Data("no_such_file.txt")));
+    EXPECT_NE(sink.Warnings.at(0).find(MsgCantReadImportTxtFile), std::string::npos);
+    EXPECT_EQ(dialog.StringGridImportData.RowCount(), before.RowCount());
+}
+
+TEST(Import, OutcomeIsSetOnlyByAPassingColumnCheck) {
+    TMainData d = PartsData();
+    TImportData dialog = PartsDialog(d);
+    dialog.ComboIndex[10] = dialog.ComboIndex[3];  // column 4 and 11 both to "Width"
+    dialog.ComboIndex[5] = dialog.ComboIndex[6] = 0;  // two "Ignore" pass
+    CaptureSink sink;
+    EXPECT_EQ(dialog.Confirm(TImportResult::Copy), 10);
+    EXPECT_EQ(dialog.Confirm(TImportResult::Append), 10);
+    EXPECT_EQ(dialog.Result, TImportResult::Cancel);
+    EXPECT_EQ(sink.Warnings, (std::vector<std::string>{MsgSameFieldError, MsgSameFieldError}));
+    EXPECT_FALSE(ApplyImport(d, false, dialog));
+    EXPECT_EQ(UsedRows(d.StringGridParts), kParts);
+
+    // A refused Copy does not turn a later Append into a Copy.
+    dialog.ComboIndex[10] = 0;
+    EXPECT_EQ(dialog.Confirm(TImportResult::Append), -1);
+    EXPECT_EQ(dialog.Result, TImportResult::Append);
+    dialog.Activate();
+    EXPECT_EQ(dialog.Result, TImportResult::Cancel);
+}
+
+TEST(Import, AppendPutsImportedRowsFirstAndMergesTheGridsRowsWhole) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    TMainData d = PartsData();
+    d.EditPartsFileName = dir.File("job.prt");
+    TImportData dialog = PartsDialog(d);
+    dialog.StringGridImportData.SetRowCount(3);
+    dialog.StringGridImportData.SetRow(1, {"New", "MDF", "100", "50", "R", "3", "3", "", "", "", ""});
+    dialog.StringGridImportData.SetRow(2, {"Door", "MDF", "720", "396", "R", "1", "2", "", "", "", ""});
+    ASSERT_EQ(dialog.Confirm(TImportResult::Append), -1);
+    ASSERT_TRUE(ApplyImport(d, false, dialog));
+    const auto rows = UsedRows(d.StringGridParts);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0][PartCol::Label], "New");
+    EXPECT_EQ(rows[1][PartCol::Label], "Door");
+    EXPECT_EQ(rows[1][PartCol::Qty], "5");
+    EXPECT_EQ(rows[1][PartCol::MaxQty], "6");
+    EXPECT_EQ(std::vector(rows.begin() + 2, rows.end()), std::vector(kParts.begin() + 1, kParts.end()));
+    EXPECT_EQ(d.EditPartsFileName, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.prt")));
+
+    // A quantity that cannot be added leaves the grid and its file name.
+    TMainData e = PartsData();
+    e.EditPartsFileName = "job.prt";
+    dialog.StringGridImportData.SetCell(PartCol::Qty, 2, "many");
+    CaptureSink sink;
+    EXPECT_FALSE(ApplyImport(e, false, dialog));
+    EXPECT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_EQ(UsedRows(e.StringGridParts), kParts);
+    EXPECT_EQ(e.EditPartsFileName, "job.prt");
+}
+
+TEST(Import, MappingFileKeepsTheChoicesOfEachKind) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    TMainData d = PartsData();
+    {
+        TImportData dialog;
+        PrepareImport(dialog, d, true);
+        EXPECT_EQ(dialog.ComboIndex, (std::array<int, kImportColumns>{}));  // no file: all "Ignore"
+        EXPECT_TRUE(ImportSheetsMode);
+        dialog.ComboIndex[10] = SheetCol::Comment + 1;
+        ASSERT_EQ(dialog.Confirm(TImportResult::Copy), -1);
+        ASSERT_TRUE(ApplyImport(d, true, dialog));
+    }
+    const platform::TIniFile ini(ImportMappingFileName());
+    EXPECT_EQ(ini.ReadInteger("SHEET_FIELDS", "FIELD11", 0), SheetCol::Comment + 1);
+    EXPECT_EQ(ini.ReadInteger("SHEET_FIELDS", "FIELD01", -1), 0);
+    EXPECT_FALSE(ini.SectionExists("PART_FIELDS"));
+    TImportData again;
+    PrepareImport(again, d, true);
+    EXPECT_EQ(again.ChosenFields()[10], d.StringGridSheets.Cell(SheetCol::Comment, 0));
+
+    // A value past the entries selects "Ignore".
+    platform::TIniFile bad(ImportMappingFileName());
+    bad.WriteInteger("PART_FIELDS", "FIELD02", 99);
+    bad.UpdateFile();
+    PrepareImport(again, d, false);
+    EXPECT_EQ(again.ComboIndex[1], 0);
+}

@@ -1,0 +1,129 @@
+#include "app/core/plan_exports.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+#include "output/dxf_import.h"
+#include "output/dxf_layout.h"
+#include "output/gcode_layout.h"
+#include "output/piece_draw.h"
+#include "output/sample_plan.h"
+#include "support/scratch.h"
+
+using testsupport::CaptureSink;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+
+namespace {
+
+std::string FakePicture(int LayoutIndex) { return "BM picture " + std::to_string(LayoutIndex); }
+
+}  // namespace
+
+TEST(PlanExports, HtmlTextEscapesBeforeBlanksBecomeSpaces) {
+    EXPECT_EQ(HtmlText("<b>&\"x\""), "&lt;b&gt;&amp;&quot;x&quot;");
+    EXPECT_EQ(HtmlText(" a  b "), "&nbsp;a&nbsp;&nbsp;b&nbsp;");
+    EXPECT_EQ(HtmlText("T\xFCr"), "T\xFCr");
+}
+
+TEST(PlanExports, BaseNameIsTheChosenNameLessItsExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/w/job.html", "/w/job"}, {"/w/job.htm", "/w/job"},   {"/w/job", "/w/job"},
+        {"/w.x/job", "/w.x/job"},  {"/w/.hidden", "/w/.hidden"}, {"job.tar.gz", "job.tar"},
+    };
+    for (const auto& [name, base] : cases) EXPECT_EQ(ExportBaseName(name), base) << name;
+}
+
+TEST(PlanExports, HtmlReportWritesListsPicturesAndPageWithRelativeNames) {
+    sample_plan::Build();
+    sample_plan::FixedDateTime time;
+    ScratchDir dir;
+    const std::string page = dir.File("my job.htm");
+    std::vector<std::string> written;
+    ASSERT_TRUE(HtmlReport({" ", "Part <b>&\"x\"  2"}, page, FakePicture, written));
+
+    EXPECT_EQ(ReadText(dir.File("my job.txt")), sample_plan::Expected("cut_list_EXECL.txt"));
+    EXPECT_EQ(ReadText(dir.File("my job_LABEL.txt")), sample_plan::Expected("cut_list_LABEL.txt"));
+    const std::string html = ReadText(page);
+    EXPECT_NE(html.find("<tr><td>\r\nPart&nbsp;&lt;b&gt;&amp;&quot;x&quot;&nbsp;&nbsp;2\r\n</td></tr>"),
+              std::string::npos);
+    EXPECT_EQ(html.find(dir.Path()), std::string::npos);  // no absolute names
+    for (int i = 1; i <= 3; ++i) {
+        const std::string picture = "my job.htm_" + std::to_string(i) + ".bmp";
+        EXPECT_EQ(ReadText(dir.File(picture)), FakePicture(i - 1));
+        EXPECT_NE(html.find("<img src=\"my%20job.htm_" + std::to_string(i) + ".bmp\">"), std::string::npos);
+    }
+    EXPECT_EQ(written.size(), 6u);
+    EXPECT_EQ(written.back(), page);
+    EXPECT_TRUE(html.starts_with("<html>\r\n<body>\r\n"));
+    EXPECT_TRUE(html.ends_with("</font></center>\r\n</body>\r\n</html>\r\n"));
+}
+
+TEST(PlanExports, FailedPictureNamesItsFileAndWritesNoPage) {
+    sample_plan::Build();
+    ScratchDir dir;
+    const std::string page = dir.File("job.html");
+    std::vector<std::string> written;
+    CaptureSink sink;
+    EXPECT_FALSE(HtmlReport({" "}, page, [](int i) -> std::string {
+        if (i == 1) throw std::runtime_error("no memory");
+        return "BM";
+    }, written));
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_NE(sink.Warnings[0].find(page + "_2.bmp"), std::string::npos) << sink.Warnings[0];
+    EXPECT_FALSE(std::filesystem::exists(page));
+    EXPECT_FALSE(std::filesystem::exists(page + "_2.bmp"));
+}
+
+TEST(PlanExports, DxfOfEveryLayoutReadsBackAsItsDrawing) {
+    sample_plan::Build();
+    ScratchDir dir;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ExportLayoutsDxf(dir.File("plan.dxf"), written));
+    ASSERT_EQ(written.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(written[i], dir.File("plan.dxf_" + std::to_string(i + 1) + ".dxf"));
+        TExtPolyline fromFile, expected;
+        ASSERT_EQ(ReadDxfProfileFile(written[i], fromFile), "") << written[i];
+        ASSERT_EQ(ParseDxfProfile(LayoutDxfDrawing(i).Text(), expected), "");
+        EXPECT_EQ(fromFile, expected) << written[i];
+        // Four sides for the sheet, its usable area and every rectangle shown.
+        std::size_t rectangles = 2;
+        for (const T2DStock& p : Optimizer.Best[i].Placements)
+            rectangles += p.ShapeKind == skRectangle && LayoutPieceIsExported(p) && IsPieceShown(p);
+        EXPECT_GE(fromFile.Count(), 4 * rectangles) << written[i];
+        EXPECT_EQ(fromFile.Length, Optimizer.Best[i].Length) << written[i];
+    }
+}
+
+TEST(PlanExports, EveryExportOfAnEmptyPlanWarnsAndWritesNothing) {
+    sample_plan::Build();
+    Optimizer.Best.Clear();
+    ScratchDir dir;
+    std::vector<std::string> written;
+    CaptureSink sink;
+    EXPECT_FALSE(HtmlReport({" "}, dir.File("a.html"), FakePicture, written));
+    EXPECT_FALSE(ExportLayoutsDxf(dir.File("a"), written));
+    EXPECT_FALSE(ExportLayoutsGCode(dir.File("a"), "-0.02", "0.02", written));
+    EXPECT_EQ(sink.Warnings, std::vector<std::string>(3, MsgLayoutIsEmpty));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(PlanExports, GCodeOfEveryLayoutAndAFailureNamingTheFile) {
+    sample_plan::Build();
+    ScratchDir dir;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ExportLayoutsGCode(dir.File("cnc"), "-0.02", "0.02", written));
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(written[2], dir.File("cnc_3.gnc"));
+    CaptureSink sink;
+    written.clear();
+    EXPECT_FALSE(ExportLayoutsGCode(dir.File("missing/cnc"), "-0.02", "0.02", written));
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_NE(sink.Warnings[0].find(dir.File("missing/cnc_1.gnc")), std::string::npos) << sink.Warnings[0];
+    EXPECT_TRUE(written.empty());
+}

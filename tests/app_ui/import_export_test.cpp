@@ -1,0 +1,142 @@
+#include "app/ui/import_export.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "app/core/main_window.h"
+#include "app/ui/sdimain.h"
+#include "output/sample_plan.h"
+#include "platform/xlsx_file.h"
+#include "support/scratch.h"
+
+using testsupport::ScratchDir;
+
+namespace {
+
+// Runs Act on the next modal dialog once it shows.
+void WhenModal(std::function<void(QWidget*)> Act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, Act] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            Act(w);
+        }
+    });
+    timer->start();
+}
+
+// File dialogs answer Name; shell opens are recorded.
+struct Hooks {
+    std::vector<std::string> Opened;
+    explicit Hooks(std::string Name) {
+        SetImportExportFileChooser([Name](bool, auto&, auto&, auto&, auto&, auto&) { return Name; });
+        SetImportExportShellOpener([this](const std::string& F) { Opened.push_back(F); });
+    }
+    ~Hooks() {
+        SetImportExportFileChooser({});
+        SetImportExportShellOpener({});
+    }
+};
+
+std::string Data(const std::string& Name) { return std::string(TESSALY_TEST_DATA) + "/xlsx/" + Name; }
+
+void Click(TSDIAppForm& Form, const char* Button) { Form.findChild<QPushButton*>(Button)->click(); }
+
+}  // namespace
+
+TEST(ImportExportWindow, ImportDialogAppendsMappedRowsAndFrameCloseImportsNothing) {
+    TMainWindowCore core;
+    TSDIAppForm form(core);
+    ScratchDir dir;
+    testsupport::AppDirScope app(dir.Path());
+    int reloaded = 0;
+    QObject::connect(&form, &TSDIAppForm::GridsReloaded, [&] { ++reloaded; });
+
+    // Closed by its frame after a refused Copy: nothing changes.
+    WhenModal([](QWidget* w) {
+        auto* dialog = qobject_cast<TFormImportData*>(w);
+        ASSERT_TRUE(dialog);
+        dialog->LoadExcelFile(Data("libreoffice_parts.xlsx"), 0);
+        dialog->ComboBoxes[0]->setCurrentIndex(1);
+        dialog->ComboBoxes[1]->setCurrentIndex(1);
+        testsupport::CaptureSink sink;
+        dialog->ButtonOK->click();
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->close();
+    });
+    Click(form, "ButtonImportParts");
+    EXPECT_EQ(reloaded, 0);
+    EXPECT_TRUE(core.Data.StringGridParts.RowEmpty(1, 0));
+
+    WhenModal([](QWidget* w) {
+        auto* dialog = qobject_cast<TFormImportData*>(w);
+        dialog->LoadExcelFile(Data("libreoffice_parts.xlsx"), 0);
+        for (int c : {0, 1, 2, 3}) dialog->ComboBoxes[c]->setCurrentIndex(c + 1);  // label .. width
+        dialog->ComboBoxes[4]->setCurrentIndex(PartCol::Qty + 1);
+        dialog->grab().save("import_export_dialog.png");  // for a look by eye
+        dialog->ButtonAppend->click();
+    });
+    Click(form, "ButtonImportParts");
+    EXPECT_EQ(reloaded, 1);
+    const TStringGrid& parts = core.Data.StringGridParts;
+    EXPECT_EQ(parts.Cell(PartCol::Label, 2), "Door");
+    EXPECT_EQ(parts.Cell(PartCol::Qty, 2), "4");
+    EXPECT_EQ(parts.Cell(PartCol::Length, 3), "1.5");
+    EXPECT_EQ(parts.Cell(PartCol::Comment, 2), "");
+}
+
+TEST(ImportExportWindow, PartsGridExportedAsSpreadsheetWithTitles) {
+    TMainWindowCore core;
+    core.Data.RefreshGridTitles();
+    core.Data.StringGridParts.SetRow(1, {"Door", "MDF", "720", "396", "R", "4", "4", "R", "", "oak"});
+    TSDIAppForm form(core);
+    ScratchDir dir;
+    Hooks hooks(dir.File("parts.xlsx"));
+    WhenModal([](QWidget* w) {
+        auto* dialog = qobject_cast<TFormExportFileTypeSelect*>(w);
+        ASSERT_TRUE(dialog);
+        dialog->CheckBoxExportColumnTitle->setChecked(true);
+        dialog->ButtonExportEXCELFile->click();
+    });
+    Click(form, "ButtonPartsExportExcel");
+    const platform::TXlsxSheet s = platform::ReadXlsxSheet(dir.File("parts.xlsx"), 0, 2, PartCol::Count);
+    EXPECT_EQ(s.SheetNames, std::vector<std::string>{"parts"});
+    EXPECT_EQ(s.Cells[0], core.Data.StringGridParts.Row(0));
+    EXPECT_EQ(s.Cells[1], core.Data.StringGridParts.Row(1));
+
+    // Closed by its frame: no export, even after one was made.
+    std::filesystem::remove(dir.File("parts.xlsx"));
+    WhenModal([](QWidget* w) { w->close(); });
+    Click(form, "ButtonPartsExportExcel");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("parts.xlsx")));
+}
+
+TEST(ImportExportWindow, HtmlExportDrawsAPicturePerLayoutAndOpensItsFiles) {
+    sample_plan::Build();
+    TMainWindowCore core;
+    TSDIAppForm form(core);
+    ScratchDir dir;
+    Hooks hooks(dir.File("job.html"));
+    Click(form, "ButtonSaveToHtml");
+    EXPECT_EQ(hooks.Opened, (std::vector<std::string>{dir.File("job.txt"), dir.File("job_LABEL.txt"),
+                                                       dir.File("job.html")}));
+    for (int i = 1; i <= 3; ++i) {
+        QImage picture(QString::fromStdString(dir.File("job.html_" + std::to_string(i) + ".bmp")));
+        ASSERT_FALSE(picture.isNull()) << i;
+        picture.save(QString("import_export_layout_%1.png").arg(i));  // for a look by eye
+        int drawn = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) drawn += picture.pixel(x, y) != QColor(Qt::white).rgb();
+        EXPECT_GT(drawn, picture.width()) << i;
+    }
+}
