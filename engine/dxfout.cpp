@@ -135,9 +135,14 @@ void TDXFOut::BeginPolyline(bool Closed) {
 }
 
 void TDXFOut::WriteVertex(double X, double Y, double Z) {
+    WriteVertex(X, Y, Z, 0);
+}
+
+void TDXFOut::WriteVertex(double X, double Y, double Z, double Bulge) {
     Add("0", "VERTEX");
     AddLayer();
     AddPoint(X, Y, Z);
+    if (Bulge != 0) Add("42", FloatToStrF(Bulge, 9));
     Add("70", "1");
 }
 
@@ -269,8 +274,8 @@ void TDXFOut::WriteLabel(std::string_view Text, double CenterX, double CenterY, 
                          double Height) {
     const std::int64_t k = Round32(Height);
     const std::int64_t n = static_cast<std::int64_t>(Text.size());
-    const double x = CenterX - static_cast<double>(k * 3 * n / 8);
-    const double y = CenterY + static_cast<double>(k / 2);
+    const double x = CenterX - User(static_cast<double>(k * 3 * n / 8));
+    const double y = CenterY + User(static_cast<double>(k / 2));
     WriteText(Text, x, y, Z, Height, 0);
 }
 

@@ -69,6 +69,10 @@ class TDXFOut {
     // Closed sets flag 1 (closed); an open polyline gets flag 0.
     void BeginPolyline(bool Closed);
     void WriteVertex(double X, double Y, double Z);
+    // A vertex whose segment to the next vertex is an arc of the given DXF
+    // bulge (tangent of a quarter of its angle, positive counter-clockwise);
+    // a bulge of 0 is a straight segment and writes no bulge group.
+    void WriteVertex(double X, double Y, double Z, double Bulge);
     void EndPolyline();
     void WriteText(std::string_view Text, double X, double Y, double Z, double Height,
                    double Angle);
@@ -92,11 +96,11 @@ class TDXFOut {
     void WriteArcSpan(double X, double Y, double Z, double Radius, double FromAngle,
                       double ToAngle);
 
-    // A label centred about (CenterX, CenterY) in user units: it starts half
-    // its estimated width (3/8 of the height per character) left of the
-    // centre, and its base line is half the height above it; the height k
-    // used for both is Height rounded to a whole number of user units, the
-    // same unit as the coordinates. Angle 0.
+    // A label placed about (CenterX, CenterY) in user units. With k = Height
+    // rounded to a whole number, it starts (3 * k * characters) div 8 left of
+    // the centre and its base line lies k div 2 above it, both offsets in
+    // internal units (thousandths of a user unit), where stored drawings
+    // have always had their labels. Angle 0.
     void WriteLabel(std::string_view Text, double CenterX, double CenterY, double Z, double Height);
 
     // The whole file, every line ended by CR LF.

@@ -55,35 +55,101 @@ std::int64_t Span(std::int32_t A, std::int32_t B) {
     return std::llabs(static_cast<std::int64_t>(A) - static_cast<std::int64_t>(B));
 }
 
-// Index in Lines of the longest unblocked vertical (Vertical true) or
-// horizontal line, -1 when there is none. A line is blocked while it ends on
-// a crossing line that does not end on it: that line has to be cut first.
-int Candidate(const std::vector<TCutLine>& Lines, bool Vertical, std::int32_t H) {
-    int best = -1;
-    for (int i = 0; i < static_cast<int>(Lines.size()); ++i) {
-        const TCutLine& L = Lines[i];
-        if (Vertical ? !IsVertical(L) : !IsHorizontal(L)) continue;
-        bool blocked = false;
-        for (int j = 0; j < static_cast<int>(Lines.size()) && !blocked; ++j) {
-            const TCutLine& M = Lines[j];
-            if (j == i || (Vertical ? !IsHorizontal(M) : !IsVertical(M))) continue;
-            blocked = EndsOn(L, M, H) && !EndsOn(M, L, H);
-        }
-        if (blocked) continue;
-        if (best < 0) {
-            best = i;
-            continue;
-        }
-        const TCutLine& B = Lines[best];
-        const std::int64_t len = Vertical ? Span(L.Y1, L.Y2) : Span(L.X1, L.X2);
-        const std::int64_t bestLen = Vertical ? Span(B.Y1, B.Y2) : Span(B.X1, B.X2);
-        // Longest first; then the one nearer the sheet's left (vertical) or top
-        // (horizontal) edge; then the other coordinate.
-        const std::int32_t k1 = Vertical ? L.X1 : L.Y1, bk1 = Vertical ? B.X1 : B.Y1;
-        const std::int32_t k2 = Vertical ? L.Y1 : L.X1, bk2 = Vertical ? B.Y1 : B.X1;
-        if (len > bestLen || (len == bestLen && (k1 < bk1 || (k1 == bk1 && k2 < bk2)))) best = i;
+// A line while the cut order is built, with the number of crossing lines
+// that block it: a vertical line (AsV) is blocked by a horizontal line it
+// ends on that does not end on it, a horizontal one (AsH) likewise by a
+// vertical line. A single point is both vertical and horizontal.
+struct TOrderLine {
+    TCutLine L;
+    bool Alive = true;
+    bool V = false, H = false;
+    int BlockedAsV = 0, BlockedAsH = 0;
+};
+
+// Whether M blocks L as a line of the given orientation.
+bool Blocks(const TOrderLine& M, const TOrderLine& L, bool AsV, std::int32_t H) {
+    if (AsV ? !(L.V && M.H) : !(L.H && M.V)) return false;
+    return EndsOn(L.L, M.L, H) && !EndsOn(M.L, L.L, H);
+}
+
+// The lines of a layout in list order (the order new lines are appended),
+// with their blocking counts kept up to date as lines come and go, so that
+// each step of the cut order costs one pass over the lines.
+class TOrderLines {
+  public:
+    TOrderLines(const std::vector<TCutLine>& Lines, std::int32_t H) : h_(H) {
+        for (const TCutLine& l : Lines) Add(l);
     }
-    return best;
+    std::vector<TOrderLine>& Items() { return items_; }
+
+    void Add(const TCutLine& Line) {
+        TOrderLine n{Line, true, IsVertical(Line), IsHorizontal(Line), 0, 0};
+        for (TOrderLine& o : items_) {
+            if (!o.Alive) continue;
+            n.BlockedAsV += Blocks(o, n, true, h_);
+            n.BlockedAsH += Blocks(o, n, false, h_);
+            o.BlockedAsV += Blocks(n, o, true, h_);
+            o.BlockedAsH += Blocks(n, o, false, h_);
+        }
+        items_.push_back(n);
+    }
+
+    void Remove(std::size_t K) {
+        TOrderLine& gone = items_[K];
+        gone.Alive = false;
+        for (TOrderLine& o : items_) {
+            if (!o.Alive) continue;
+            o.BlockedAsV -= Blocks(gone, o, true, h_);
+            o.BlockedAsH -= Blocks(gone, o, false, h_);
+        }
+    }
+
+    // The longest unblocked vertical (or horizontal) line; on equal length
+    // the one nearer the sheet's left (top) edge, then the other
+    // coordinate, then the first in the list. -1 when there is none.
+    long Candidate(bool Vertical) const {
+        long best = -1;
+        std::int64_t bestLen = 0;
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            const TOrderLine& o = items_[i];
+            if (!o.Alive || (Vertical ? !o.V || o.BlockedAsV : !o.H || o.BlockedAsH)) continue;
+            const TCutLine& L = o.L;
+            const std::int64_t len = Vertical ? Span(L.Y1, L.Y2) : Span(L.X1, L.X2);
+            if (best >= 0) {
+                const TCutLine& B = items_[static_cast<std::size_t>(best)].L;
+                const std::int32_t k1 = Vertical ? L.X1 : L.Y1, bk1 = Vertical ? B.X1 : B.Y1;
+                const std::int32_t k2 = Vertical ? L.Y1 : L.X1, bk2 = Vertical ? B.Y1 : B.X1;
+                if (!(len > bestLen || (len == bestLen && (k1 < bk1 || (k1 == bk1 && k2 < bk2)))))
+                    continue;
+            }
+            best = static_cast<long>(i);
+            bestLen = len;
+        }
+        return best;
+    }
+
+  private:
+    std::vector<TOrderLine> items_;
+    std::int32_t h_;
+};
+
+// Where cut C crosses L, the crossing lying on both: the exact crossing for
+// a horizontal or vertical L, the segment geometry's for any other.
+bool Crossing(const TCutLine& C, const TOrderLine& L, TPoint& X) {
+    const bool cv = IsVertical(C), ch = IsHorizontal(C);
+    if (L.V != L.H && cv != ch) {
+        if (L.V == cv) return false;  // parallel
+        const TCutLine& v = cv ? C : L.L;
+        const TCutLine& w = cv ? L.L : C;
+        const std::int32_t x = v.X1, y = w.Y1;
+        if (x < std::min(w.X1, w.X2) || x > std::max(w.X1, w.X2)) return false;
+        if (y < std::min(v.Y1, v.Y2) || y > std::max(v.Y1, v.Y2)) return false;
+        X = {x, y};
+        return true;
+    }
+    if (AreLinesParallel(C.P1(), C.P2(), L.L.P1(), L.L.P2())) return false;
+    if (!LineIntersection(X, C.P1(), C.P2(), L.L.P1(), L.L.P2())) return false;
+    return IsPointBetween(X, C.P1(), C.P2()) && IsPointBetween(X, L.L.P1(), L.L.P2());
 }
 
 }  // namespace
@@ -96,8 +162,27 @@ void TMergeLine::AddMerged(TPoint P1, TPoint P2, std::int32_t Tag) {
     Merged.push_back({P1.X, P1.Y, P2.X, P2.Y, Tag});
 }
 
+bool TMergeLine::Join(TCutLine& Cur, const TCutLine& Other) {
+    TPoint u1, u2;
+    if (!OverlapParallelSegments(u1, u2, Cur.P1(), Cur.P2(), Other.P1(), Other.P2(), 0))
+        return false;
+    // The union keeps the outermost of the four end points, so that no end
+    // moves off the line it came from.
+    const TPoint ends[4] = {Cur.P1(), Cur.P2(), Other.P1(), Other.P2()};
+    // Along X, lower end first, unless the line is vertical.
+    const TCutLine& dir = Cur.P1() == Cur.P2() ? Other : Cur;
+    const bool alongY = dir.X1 == dir.X2;
+    auto less = [alongY](TPoint A, TPoint B) {
+        return alongY ? std::pair(A.Y, A.X) < std::pair(B.Y, B.X)
+                      : std::pair(A.X, A.Y) < std::pair(B.X, B.Y);
+    };
+    const TPoint lo = *std::min_element(ends, ends + 4, less);
+    const TPoint hi = *std::max_element(ends, ends + 4, less);
+    Cur = {lo.X, lo.Y, hi.X, hi.Y, 0};
+    return true;
+}
+
 void TMergeLine::MergeLines() {
-    const std::int32_t tol = BladeWidth;
     // Points count as inside the sheet when 0 <= x <= SheetLength and
     // 0 <= y <= SheetWidth.
     const TRect sheet{1, 1, SheetLength, SheetWidth};
@@ -106,18 +191,11 @@ void TMergeLine::MergeLines() {
         std::vector<bool> gone(Lines.size(), false);
         for (std::size_t i = 0; i < Lines.size(); ++i) {
             if (gone[i]) continue;
-            TPoint c1 = Lines[i].P1(), c2 = Lines[i].P2();
-            for (std::size_t j = i + 1; j < Lines.size(); ++j) {
-                if (gone[j]) continue;
-                TPoint u1, u2;
-                if (OverlapParallelSegments(u1, u2, c1, c2, Lines[j].P1(), Lines[j].P2(), tol)) {
-                    c1 = u1;
-                    c2 = u2;
-                    gone[j] = true;
-                }
-            }
+            TCutLine cur = Lines[i];
+            for (std::size_t j = i + 1; j < Lines.size(); ++j)
+                if (!gone[j] && Join(cur, Lines[j])) gone[j] = true;
             TPoint q1, q2;
-            if (!ClipSegmentToRect(q1, q2, c1, c2, sheet)) continue;
+            if (!ClipSegmentToRect(q1, q2, cur.P1(), cur.P2(), sheet)) continue;
             if (q1.X == q2.X && (q1.X == 0 || q1.X == SheetLength)) continue;
             if (q1.Y == q2.Y && (q1.Y == 0 || q1.Y == SheetWidth)) continue;
             AddMerged(q1, q2, 0);
@@ -128,24 +206,27 @@ void TMergeLine::MergeLines() {
 
 void TMergeLine::BuildCutSequence() {
     const std::int32_t h = BladeWidth / 2;
-    std::vector<TCutLine> sequence, work;
+    std::vector<TCutLine> sequence;
     auto touches = [&sequence, h](TPoint P) {
         for (const TCutLine& S : sequence)
             if (LiesOn(P, S, h)) return true;
         return false;
     };
-    while (!Merged.empty()) {
-        const int vi = Candidate(Merged, true, h);
-        const int hi = Candidate(Merged, false, h);
+    TOrderLines lines(Merged, h);
+    std::vector<TOrderLine>& items = lines.Items();
+    std::vector<std::pair<std::size_t, TPoint>> crossed;
+    for (;;) {
+        const long vi = lines.Candidate(true);
+        const long hi = lines.Candidate(false);
         if (vi < 0 && hi < 0) break;
-        int ci;
+        long ci;
         if (vi < 0) {
             ci = hi;
         } else if (hi < 0) {
             ci = vi;
         } else {
-            const TCutLine& V = Merged[vi];
-            const TCutLine& H = Merged[hi];
+            const TCutLine& V = items[static_cast<std::size_t>(vi)].L;
+            const TCutLine& H = items[static_cast<std::size_t>(hi)].L;
             if (EndsOn(V, H, h))
                 ci = hi;
             else if (EndsOn(H, V, h))
@@ -159,30 +240,37 @@ void TMergeLine::BuildCutSequence() {
             else
                 ci = hi;
         }
-        const TCutLine C = Merged[ci];
+        const TCutLine C = items[static_cast<std::size_t>(ci)].L;
         sequence.push_back(C);
-        Merged.erase(Merged.begin() + ci);
+        lines.Remove(static_cast<std::size_t>(ci));
 
-        // Split every line that C crosses into its two sides.
-        for (int k = static_cast<int>(Merged.size()) - 1; k >= 0; --k) {
-            const TCutLine L = Merged[k];
-            if (AreLinesParallel(C.P1(), C.P2(), L.P1(), L.P2())) continue;
+        // Split every line that C crosses into its two sides; the sides join
+        // the end of the list, those of later lines first.
+        crossed.clear();
+        for (std::size_t k = items.size(); k-- > 0;) {
             TPoint X;
-            if (!LineIntersection(X, C.P1(), C.P2(), L.P1(), L.P2())) continue;
-            if (!IsPointBetween(X, C.P1(), C.P2()) || !IsPointBetween(X, L.P1(), L.P2())) continue;
-            Merged.erase(Merged.begin() + k);
-            if (!(L.P1() == X)) work.push_back({L.X1, L.Y1, X.X, X.Y, 0});
-            if (!(X == L.P2())) work.push_back({X.X, X.Y, L.X2, L.Y2, 0});
+            if (items[k].Alive && Crossing(C, items[k], X)) crossed.emplace_back(k, X);
         }
-        Merged.insert(Merged.end(), work.begin(), work.end());
-        work.clear();
+        for (const auto& [k, X] : crossed) lines.Remove(k);
+        for (const auto& [k, X] : crossed) {
+            const TCutLine L = items[k].L;
+            if (!(L.P1() == X)) lines.Add({L.X1, L.Y1, X.X, X.Y, 0});
+            if (!(X == L.P2())) lines.Add({X.X, X.Y, L.X2, L.Y2, 0});
+        }
     }
-    sequence.insert(sequence.end(), Merged.begin(), Merged.end());
+    for (const TOrderLine& o : items)
+        if (o.Alive) sequence.push_back(o.L);
     Merged = std::move(sequence);
 }
 
 void TMergeLine::WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
                             const std::string& SafeZText) const {
+    WriteGCode(F, CutZText, SafeZText, GCodePlungePrefix, GCodeCutPrefix, GCodeNumberSuffix);
+}
+
+void TMergeLine::WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
+                            const std::string& SafeZText, const std::string& PlungePrefix,
+                            const std::string& CutPrefix, const std::string& NumberSuffix) const {
     TPoint cur{0, 0};
     auto dist2 = [&cur](TPoint P) {
         const double dx = static_cast<double>(P.X) - cur.X, dy = static_cast<double>(P.Y) - cur.Y;
@@ -191,8 +279,8 @@ void TMergeLine::WriteGCode(std::vector<std::string>& F, const std::string& CutZ
     for (const TCutLine& L : Merged) {
         TPoint s = L.P1(), e = L.P2();
         if (dist2(s) >= dist2(e)) std::swap(s, e);
-        WriteGCodeCut(F, SafeZText, CutZText, s.X, s.Y, e.X, e.Y, GCodePlungePrefix, GCodeCutPrefix,
-                      GCodeNumberSuffix, GCodeCutExtension);
+        WriteGCodeCut(F, SafeZText, CutZText, s.X, s.Y, e.X, e.Y, PlungePrefix, CutPrefix,
+                      NumberSuffix, GCodeCutExtension);
         cur = e;
     }
 }

@@ -43,9 +43,14 @@ class TMergeLine {
     void SetSheetLength(std::int32_t Value) { SheetLength = Value; }
     void SetSheetWidth(std::int32_t Value) { SheetWidth = Value; }
 
-    // Five passes that join lines lying on the same cut within the blade width,
-    // clip them to the sheet (0..SheetLength, 0..SheetWidth) and drop those on
-    // the sheet border. Result in Merged and in Lines.
+    // Five passes that join lines lying on the same cut, clip them to the
+    // sheet (0..SheetLength, 0..SheetWidth) and drop those on the sheet
+    // border. Result in Merged and in Lines. Lines on one line (less than a
+    // unit apart) that overlap or touch, such as the sides of two pieces
+    // along one kerf, become their union, which keeps their outermost end
+    // points. Lines apart by more, even by less than the blade width, are
+    // different cuts and stay apart: joined on their mean line, the cut
+    // would run into one part and leave the other's edge uncut.
     void MergeLines();
     void AddMerged(TPoint P1, TPoint P2, std::int32_t Tag);
 
@@ -60,6 +65,11 @@ class TMergeLine {
     // and GCodeZMoves. Numbers always use "." as decimal separator.
     void WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
                     const std::string& SafeZText) const;
+    // The same with the given plunge and cut prefixes and number suffix in
+    // place of the program's.
+    void WriteGCode(std::vector<std::string>& F, const std::string& CutZText,
+                    const std::string& SafeZText, const std::string& PlungePrefix,
+                    const std::string& CutPrefix, const std::string& NumberSuffix) const;
 
     // Appends the G-code lines of one cut. A positive Extension shortens a
     // horizontal or vertical cut at both ends (a negative one lengthens it); a
@@ -84,6 +94,8 @@ class TMergeLine {
                          std::int32_t PageWidth) const;
 
   private:
+    // Joins Other into Cur when they lie on one line (see MergeLines).
+    static bool Join(TCutLine& Cur, const TCutLine& Other);
     void DrawCuts(platform::TCanvas& Canvas, TPoint Origin, double Scale, bool Numbers,
                   const std::function<void(int)>* Wait) const;
 };

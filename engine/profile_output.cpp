@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <utility>
 
 #include "engine/merge_line.h"
 #include "engine/numeric.h"
@@ -133,6 +134,124 @@ std::string XY(const char* Template, TPoint P) {
     return Format(Template, {PubFunc.UnitsToStr(P.X), PubFunc.UnitsToStr(P.Y)});
 }
 
+// Arc ends farther than this (squared, internal units) from every other end
+// are left where they are.
+constexpr std::int64_t kJoinDistance2 = 5 * 5;
+
+std::int64_t Distance2(TPoint A, TPoint B) {
+    const std::int64_t dx = std::int64_t{A.X} - B.X, dy = std::int64_t{A.Y} - B.Y;
+    return dx * dx + dy * dy;
+}
+
+// The arc point at angle A, rounded after the centre is added.
+TPoint ArcPoint(const TPolySegment& S, double A) {
+    return {Round32(std::cos(A) * S.Radius + S.Center.X),
+            Round32(std::sin(A) * S.Radius + S.Center.Y)};
+}
+
+// How far an arc turns from its start to its end, in (0, 2pi); 0 for a
+// whole turn.
+double Sweep(const TPolySegment& S) {
+    constexpr double turn = 2 * std::numbers::pi;
+    const double d = S.Clockwise ? S.EndAngle - S.StartAngle : S.StartAngle - S.EndAngle;
+    const double r = std::remainder(d, turn);
+    if (std::abs(r) < 1e-12) return 0;
+    return r < 0 ? r + turn : r;
+}
+
+bool IsWholeCircle(const TPolySegment& S) {
+    return S.Kind == psArc && Sweep(S) == 0;
+}
+
+// A segment's two ends in the order it runs.
+struct TEnds {
+    TPoint Start, End;
+};
+
+// The ends of every segment as they are written: a line's own points, an
+// arc's rounded points, each arc end moved onto the end of a line (or of an
+// earlier arc) that rounding left a few units away, so that segments that
+// meet share their end points exactly.
+std::vector<TEnds> JoinedEnds(const TExtPolyline& Outline) {
+    const std::vector<TPolySegment>& segs = Outline.Segments();
+    std::vector<TEnds> ends;
+    ends.reserve(segs.size());
+    for (const TPolySegment& s : segs)
+        ends.push_back(s.Kind == psArc ? TEnds{ArcPoint(s, s.StartAngle), ArcPoint(s, s.EndAngle)}
+                                       : TEnds{s.P1, s.P2});
+    auto snap = [&](TPoint& P, std::size_t Self) {
+        const TPoint* best = nullptr;
+        std::int64_t bestD = kJoinDistance2 + 1;
+        for (int pass = 0; pass < 2 && !best; ++pass)  // lines first, then earlier arcs
+            for (std::size_t j = 0; j < (pass == 0 ? segs.size() : Self); ++j) {
+                if (j == Self || (pass == 0) != (segs[j].Kind != psArc)) continue;
+                for (const TPoint* q : {&ends[j].Start, &ends[j].End}) {
+                    const std::int64_t d = Distance2(P, *q);
+                    if (d < bestD) {
+                        bestD = d;
+                        best = q;
+                    }
+                }
+            }
+        if (best) P = *best;
+    };
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        if (segs[i].Kind != psArc || IsWholeCircle(segs[i])) continue;
+        snap(ends[i].Start, i);
+        snap(ends[i].End, i);
+    }
+    return ends;
+}
+
+// One segment of a closed loop, run forward or backward.
+struct TLoopStep {
+    std::size_t Index;
+    bool Reversed;
+};
+
+// Closed loops of segments joined end to end; Rest gets every segment that
+// belongs to none (whole circles, open chains), in outline order.
+std::vector<std::vector<TLoopStep>> ClosedLoops(const TExtPolyline& Outline,
+                                                const std::vector<TEnds>& Ends,
+                                                std::vector<std::size_t>& Rest) {
+    const std::vector<TPolySegment>& segs = Outline.Segments();
+    std::vector<bool> used(segs.size(), false);
+    std::vector<std::vector<TLoopStep>> loops;
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        if (used[i] || IsWholeCircle(segs[i])) continue;
+        std::vector<TLoopStep> loop{{i, false}};
+        used[i] = true;
+        TPoint at = Ends[i].End;
+        while (!(at == Ends[i].Start)) {
+            bool found = false;
+            for (std::size_t j = 0; j < segs.size() && !found; ++j) {
+                if (used[j] || IsWholeCircle(segs[j])) continue;
+                if (Ends[j].Start == at || Ends[j].End == at) {
+                    const bool reversed = !(Ends[j].Start == at);
+                    loop.push_back({j, reversed});
+                    used[j] = true;
+                    at = reversed ? Ends[j].Start : Ends[j].End;
+                    found = true;
+                }
+            }
+            if (!found) break;
+        }
+        if (at == Ends[i].Start) {
+            loops.push_back(std::move(loop));
+        } else {
+            for (const TLoopStep& s : loop) used[s.Index] = false;
+            used[i] = true;  // an open chain starts here: written entity by entity
+        }
+    }
+    Rest.clear();
+    std::vector<bool> inLoop(segs.size(), false);
+    for (const auto& loop : loops)
+        for (const TLoopStep& s : loop) inLoop[s.Index] = true;
+    for (std::size_t i = 0; i < segs.size(); ++i)
+        if (!inLoop[i]) Rest.push_back(i);
+    return loops;
+}
+
 }  // namespace
 
 platform::TCanvasPoint ProfileScreenPoint(TPoint Origin, double Scale, std::int64_t X,
@@ -168,20 +287,62 @@ void WriteProfileDXF(const TExtPolyline& Outline, TPoint Origin, TDXFOut& Dxf,
                      const std::string& Layer, const std::string& Label, bool ShowLabel) {
     Dxf.SetLayer(Layer);
     const std::int64_t ox = Origin.X, oy = Origin.Y;
-    for (const TPolySegment& s : Outline.Segments()) {
+    auto ux = [ox](TPoint P) { return User(ox + P.X); };
+    auto uy = [oy](TPoint P) { return User(oy - P.Y); };
+    const std::vector<TPolySegment>& segs = Outline.Segments();
+    const std::vector<TEnds> ends = JoinedEnds(Outline);
+    std::vector<std::size_t> rest;
+    std::vector<std::vector<TLoopStep>> loops;
+    if (DxfExportLines) {
+        for (std::size_t i = 0; i < segs.size(); ++i) rest.push_back(i);
+    } else {
+        loops = ClosedLoops(Outline, ends, rest);
+    }
+    // A closed loop is one closed polyline, its arcs given by their bulge:
+    // every vertex is written once, so the outline closes exactly.
+    for (const std::vector<TLoopStep>& loop : loops) {
+        std::vector<std::pair<TPoint, double>> vertices;  // each with its bulge
+        for (const TLoopStep& step : loop) {
+            const TPolySegment& s = segs[step.Index];
+            const TPoint from = step.Reversed ? ends[step.Index].End : ends[step.Index].Start;
+            const TPoint to = step.Reversed ? ends[step.Index].Start : ends[step.Index].End;
+            if (from == to) continue;
+            double bulge = 0;
+            if (s.Kind == psArc) {
+                // Y up: an arc through growing angles (Clockwise) turns clockwise.
+                bulge = std::tan(Sweep(s) / 4) * (s.Clockwise ? -1 : 1) * (step.Reversed ? -1 : 1);
+            }
+            vertices.emplace_back(from, bulge);
+        }
+        if (vertices.size() < 2) continue;  // a loop that has shrunk to a point
+        Dxf.BeginPolyline(true);
+        for (const auto& [v, bulge] : vertices) Dxf.WriteVertex(ux(v), uy(v), 0, bulge);
+        Dxf.EndPolyline();
+    }
+    // Anything else entity by entity; an arc's angles point at its joined ends.
+    for (const std::size_t i : rest) {
+        const TPolySegment& s = segs[i];
+        const TEnds& e = ends[i];
         if (s.Kind != psArc) {
-            Dxf.WriteLine(User(ox + s.P1.X), User(oy - s.P1.Y), 0, User(ox + s.P2.X),
-                          User(oy - s.P2.Y), 0);
+            Dxf.WriteLine(ux(e.Start), uy(e.Start), 0, ux(e.End), uy(e.End), 0);
             continue;
         }
-        // Y up turns every angle round: a runs to -a.
-        const double S = NormalizeAngle(-s.StartAngle) * kDegreesPerRadian;
-        const double E = NormalizeAngle(-s.EndAngle) * kDegreesPerRadian;
+        if (IsWholeCircle(s)) {
+            Dxf.WriteCircle(static_cast<double>(ox + s.Center.X),
+                            static_cast<double>(oy - s.Center.Y), 0, s.Radius);
+            continue;
+        }
+        if (e.Start == e.End) continue;  // nothing left of it after rounding
+        auto angle = [&s](TPoint P) {
+            const double a = std::atan2(-(static_cast<double>(P.Y) - s.Center.Y),
+                                        static_cast<double>(P.X) - s.Center.X);
+            return NormalizeAngle(a) * kDegreesPerRadian;
+        };
         const double x = User(ox + s.Center.X), y = User(oy - s.Center.Y);
         if (s.Clockwise)
-            Dxf.WriteArcSpan(x, y, 0, User(s.Radius), E, S);
+            Dxf.WriteArc(x, y, 0, User(s.Radius), angle(e.End), angle(e.Start));
         else
-            Dxf.WriteArcSpan(x, y, 0, User(s.Radius), S, E);
+            Dxf.WriteArc(x, y, 0, User(s.Radius), angle(e.Start), angle(e.End));
     }
     if (ShowLabel) {
         Dxf.SetLayer(DxfLayerPartsLabel);
@@ -194,7 +355,9 @@ void WriteProfileGCode(const TExtPolyline& Outline, std::int32_t BaseY, TPoint O
                        std::vector<std::string>& F, const std::string& Comment,
                        const std::string& CutZText, const std::string& SafeZText) {
     F.push_back(Format("!%s", {BlankLineBreaks(Comment)}));
-    for (const TPolySegment& s : Outline.Segments()) {
+    const std::vector<TEnds> ends = JoinedEnds(Outline);
+    for (std::size_t k = 0; k < Outline.Count(); ++k) {
+        const TPolySegment& s = Outline.Segments()[k];
         if (s.Kind != psArc) {
             const TPoint a = Machine(s.P1.X, s.P1.Y, BaseY, Origin);
             const TPoint b = Machine(s.P2.X, s.P2.Y, BaseY, Origin);
@@ -208,14 +371,11 @@ void WriteProfileGCode(const TExtPolyline& Outline, std::int32_t BaseY, TPoint O
             if (GCodeZMoves) F.push_back(Format("G0 Z %s", {SafeZText}));
             continue;
         }
-        // The end points are rounded after the centre is added.
-        const double r = s.Radius;
-        const std::int32_t sx = Round32(std::cos(s.StartAngle) * r + s.Center.X);
-        const std::int32_t sy = Round32(std::sin(s.StartAngle) * r + s.Center.Y);
-        const std::int32_t ex = Round32(std::cos(s.EndAngle) * r + s.Center.X);
-        const std::int32_t ey = Round32(std::sin(s.EndAngle) * r + s.Center.Y);
+        // The end points are rounded after the centre is added and meet the
+        // segments next to them exactly.
+        const std::int32_t sx = ends[k].Start.X, sy = ends[k].Start.Y;
         const TPoint a = Machine(sx, sy, BaseY, Origin);
-        const TPoint b = Machine(ex, ey, BaseY, Origin);
+        const TPoint b = Machine(ends[k].End.X, ends[k].End.Y, BaseY, Origin);
         const double i = (static_cast<double>(s.Center.X) - sx) / 1000.0;
         const double j = (static_cast<double>(sy) - s.Center.Y) / 1000.0;
         F.push_back(XY("G0 X%sY%s", a));

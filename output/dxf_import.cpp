@@ -430,9 +430,9 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline) {
 }
 
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline) {
+    if (!FileCanBeOpened(FileName)) return MsgCantOpenFile;
     std::string data;
-    if (!FileCanBeOpened(FileName) || !platform::ReadFileBytes(FileName, data))
-        return MsgDxfFileNotFound;
+    if (!platform::ReadFileBytes(FileName, data)) return FormatError("cannot read " + FileName);
     return ParseDxfProfile(data, Outline);
 }
 

@@ -45,8 +45,10 @@ void BulgeArcCenter(TPoint P1, TPoint P2, TPoint& Center, bool& Direction, bool&
 //   coordinates, more than 1001 vertices in one polyline).
 std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline);
 
-// ParseDxfProfile of the file's contents; MsgDxfFileNotFound when the file
-// cannot be opened or read. The file is closed before this returns.
+// ParseDxfProfile of the file's contents; MsgCantOpenFile when the file is
+// missing, a folder or cannot be opened, and the bracketed MsgDxfFileNotFound
+// text when it opens but cannot be read. The file is closed before this
+// returns.
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline);
 
 // Reads FileName into the program's DxfOutline; on success DxfProfileFileName

@@ -66,6 +66,6 @@ TDXFOut LayoutDxfDrawing(int LayoutIndex) {
 
 void SaveLayoutDxf(const std::string& BaseName, int LayoutIndex, std::string& OutName) {
     const std::string name = LayoutFileName(BaseName, LayoutIndex, ".dxf");
-    LayoutDxfDrawing(LayoutIndex).SaveToFile(name);
+    SaveLayoutFile(name, [LayoutIndex] { return LayoutDxfDrawing(LayoutIndex).Text(); });
     OutName = name;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "engine/errors.h"
 #include "engine/merge_line.h"
 #include "engine/numeric.h"
 #include "engine/pubstr.h"
@@ -26,6 +27,16 @@ std::string LayoutFileName(const std::string& BaseName, int LayoutIndex,
     return BaseName + "_" + IntToStr(std::int64_t{LayoutIndex} + 1) + Extension;
 }
 
+void SaveLayoutFile(const std::string& Name, const std::function<std::string()>& Build) {
+    std::string text;
+    try {
+        text = Build();
+    } catch (const ERangeError& e) {
+        throw platform::IniWriteError("Cannot write file \"" + Name + "\": " + e.what());
+    }
+    platform::WriteFileAtomic(Name, text);
+}
+
 bool LayoutPieceIsExported(const T2DStock& Piece) {
     const std::string_view prefix = PieceLabelPrefix(Piece.Label);
     if (prefix == ZeroOffcutPrefix) return false;
@@ -39,6 +50,7 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
     BuildLayoutHeaderText(LayoutIndex);
     std::vector<std::string> f;
     for (const std::string& line : LayoutHeaderLines) f.push_back(Format("!%s", {line}));
+    const std::size_t header = f.size();
 
     TClearMergeLines clearAfter;
     MergeLineSet.ClearLines();
@@ -56,9 +68,19 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
     }
     MergeLineSet.MergeLines();
     MergeLineSet.BuildCutSequence();
-    MergeLineSet.WriteGCode(f, CutZText, SafeZText);
+    // The file's words are plain whatever prefixes and suffix the program
+    // holds: they belong to other machine dialects.
+    MergeLineSet.WriteGCode(f, CutZText, SafeZText, "", "", "");
 
-    if (GCodeZMoves) f.push_back(Format("G0 Z%s%s", {SafeZText, GCodeNumberSuffix}));
+    if (GCodeZMoves) {
+        // The tool is lifted before its first sideways move, whichever
+        // section comes first.
+        std::size_t first = header;
+        while (first < f.size() && f[first].starts_with("!")) ++first;
+        if (first < f.size() && !f[first].starts_with("G0 Z"))
+            f.insert(f.begin() + static_cast<std::ptrdiff_t>(first), Format("G0 Z%s", {SafeZText}));
+        f.push_back(Format("G0 Z%s", {SafeZText}));
+    }
     f.push_back("G0 X0Y0");
     return f;
 }
@@ -66,7 +88,8 @@ std::vector<std::string> LayoutGCodeLines(int LayoutIndex, const std::string& Cu
 void SaveLayoutGCode(const std::string& BaseName, const std::string& CutZText,
                      const std::string& SafeZText, std::string& OutName, int LayoutIndex) {
     const std::string name = LayoutFileName(BaseName, LayoutIndex, ".gnc");
-    platform::WriteFileAtomic(
-        name, JoinTextFileLines(LayoutGCodeLines(LayoutIndex, CutZText, SafeZText)));
+    SaveLayoutFile(name, [&] {
+        return JoinTextFileLines(LayoutGCodeLines(LayoutIndex, CutZText, SafeZText));
+    });
     OutName = name;
 }

@@ -1,11 +1,14 @@
 // One layout of the current plan (Optimizer.Best) as a G-code file: the
 // layout header as "!" comment lines, the tool paths of circles, ellipses and
 // shaped parts, the merged straight cuts of the rectangles in cutting order,
-// then a final lift and the return to the origin. Lines end CR LF; numbers use
-// "." as decimal separator. Machine Y grows upward from the sheet's corner
-// including the trims.
+// then a final lift and the return to the origin. With Z moves on, the tool
+// is lifted before its first sideways move. The words are plain (no cut or
+// plunge prefix, no number suffix, whatever the program holds). Lines end
+// CR LF; numbers use "." as decimal separator. Machine Y grows upward from
+// the sheet's corner including the trims.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,11 @@
 // "plan.gnc_3.gnc": the chosen extension stays in the middle).
 std::string LayoutFileName(const std::string& BaseName, int LayoutIndex,
                            const std::string& Extension);
+
+// Builds the text of file Name with Build and writes it completely or not at
+// all. A failure to write, or a layout too large for its numbers
+// (ERangeError), throws platform::IniWriteError naming the file.
+void SaveLayoutFile(const std::string& Name, const std::function<std::string()>& Build);
 
 // Whether a placed piece goes into a layout's G-code and DXF drawing: never
 // an offcut too small to keep (label prefix ZeroOffcutPrefix), a usable

@@ -81,8 +81,12 @@ TPieceOutline PieceOutline(const T2DStock& Piece, bool ForGCode) {
     if (!out.Shape) return out;
     const int turn = ((Piece.TurnState % 4) + 4) % 4;
     out.Outline = ForGCode ? &out.Shape->GetPolylineC(turn) : &out.Shape->GetPolylineB(turn);
-    const std::int32_t margin = turn < 2 ? out.Shape->Param8 : out.Shape->Param9;
-    out.Shift = turn % 2 == 0 ? TPoint{margin, 0} : TPoint{0, margin};
+    // Centred in the net box: a piece packed with the trapezium's full size
+    // leaves the template's margin on both sides, a piece the seed builder
+    // has already cut down to the outline's own size leaves none.
+    const std::int64_t dx = std::int64_t{Piece.NetLength()} - out.Outline->Length;
+    const std::int64_t dy = std::int64_t{Piece.NetWidth()} - out.Outline->Width;
+    out.Shift = {CheckedInt32(dx / 2), CheckedInt32(dy / 2)};
     return out;
 }
 

@@ -27,9 +27,10 @@ bool IsOffcutPiece(const T2DStock& Piece);
 // OffcutLenRotatable is on).
 bool IsPieceShown(const T2DStock& Piece);
 
-// Where a shaped part's outline goes. The template of a disc packs a
-// trapezium wider than the disc itself; its outline is centred in the piece by
-// the shape's margin (Param8 or Param9), along X or Y as the quarter turn says.
+// Where a shaped part's outline goes: centred in the piece's net box, so
+// that it lies inside the box whether the piece keeps the size of the
+// trapezium it was packed as (a disc template's trapezium is wider than the
+// disc) or was cut down to the outline's own size.
 struct TPieceOutline {
     PTrapezium Shape;                       // keeps the outline alive
     const TExtPolyline* Outline = nullptr;  // null: the part has no shape

@@ -167,24 +167,21 @@ TEST_F(StockUpdate, UpdateAllSubtractsAndFilesBothRacks) {
     EXPECT_EQ(Data.StringGridOffcutRack.Row(5), before.StringGridOffcutRack.Row(5));
 }
 
-TEST_F(StockUpdate, SheetsThenUpdateAllSubtractsSheetsOnce) {
+// Sheets subtracted or offcuts filed by their own command are not taken
+// again by Update All.
+TEST_F(StockUpdate, EachStepIsTakenOnceWhicheverCommandTakesIt) {
     SimplePlan();
     ASSERT_TRUE(Updater.ButtonUpdateSheetsClick());
     EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
     EXPECT_FALSE(Buttons.ButtonUpdateSheets);
-    EXPECT_TRUE(Buttons.ButtonUpdateAll);
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
-    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
-    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
-}
-
-TEST_F(StockUpdate, OffcutsFiledOnceWhicheverCommandFilesThem) {
-    SimplePlan();
     ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
     EXPECT_EQ(Updater.Outcome().PageToFront, "TabSheetOffcuts");
     EXPECT_FALSE(Buttons.ButtonAddOffcutsToSheets);
     EXPECT_FALSE(Updater.ButtonAddOffcutsToSheetsClick());
+    EXPECT_TRUE(Buttons.ButtonUpdateAll);
     ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
+    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
     EXPECT_TRUE(IsEmptyOffcutSlot(Data, 5));  // still three copies in slots 2..4
     EXPECT_EQ(Data.StringGridPartRack.Cell(PartRackCol::Label, 3), "P1");
 }
@@ -425,44 +422,6 @@ TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
     EXPECT_EQ(r.Cell(PartRackCol::Comment, 3), "S1_P1_3 pc");
     EXPECT_TRUE(IsEmptyPartSlot(Data, 4));
     EXPECT_EQ(Piece(b, "P1").ExtraText, "(2-3)");
-}
-
-TEST_F(StockUpdate, PlanOfARealRun) {
-    std::string err;
-    Optimizer.AddPanel("S1", "1000", "500", "", U(1000), U(500), 10, 0, U(20), srcSheet, err);
-    ASSERT_EQ(err, "");
-    Optimizer.AddPart("P1", "600", "500", "", U(600), U(500), true, 3, 3, skRectangle, nullptr,
-                      err);
-    ASSERT_EQ(err, "");
-    Optimizer.AddPart("P2", "300", "200", "", U(300), U(200), true, 2, 2, skCircle, nullptr, err);
-    ASSERT_EQ(err, "");
-    PubRandSeed = 479;
-    KeepPlacements = true;  // as every run of the program
-    Optimizer.Run(err);
-    ASSERT_EQ(err, "");
-    ASSERT_GE(Optimizer.Best.Count(), 1);
-    for (TPacket& p : Optimizer.Best.Packets) NameOffcutsOfPacket(p);
-    ComputeUsedQuantities();
-    Data.StringGridSheets.SetRow(1, {"S1", "", "1000", "500", "10", "20", "0", ""});
-    Data.StringGridParts.SetRow(1, {"P1", "", "600", "500", "R", "3", "3", "R", "", ""});
-    Data.StringGridParts.SetRow(2, {"P2", "", "300", "200", "R", "2", "2", "C", "", ""});
-
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
-    EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1),
-              std::to_string(10 - UsedSheetsList[0].Quantity));
-    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
-    EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 2), "0");
-    int p1 = 0, circles = 0;
-    for (int slot = 1; slot < Data.StringGridPartRack.RowCount(); ++slot) {
-        p1 += Data.StringGridPartRack.Cell(PartRackCol::Label, slot) == "P1";
-        circles += Data.StringGridPartRack.Cell(PartRackCol::Shape, slot) == "Circ";
-    }
-    EXPECT_EQ(p1, 3);
-    EXPECT_EQ(circles, 2);
-    // Running the naming again adds no offcut twice.
-    const int pieces = Optimizer.Best[0].Placements.Count();
-    NameOffcutsOfPacket(Optimizer.Best[0]);
-    EXPECT_EQ(Optimizer.Best[0].Placements.Count(), pieces);
 }
 
 }  // namespace

@@ -200,12 +200,13 @@ TEST(DxfOutArcs, FullTurnIsACircleAndAnyOtherSweepAnArc) {
     EXPECT_EQ(Values(tiny, "51"), std::vector<std::string>{"0.00005000"});
 }
 
-TEST(DxfOutLabel, OffsetInTheUnitOfTheHeight) {
+// 10 characters of height 4: 15 internal units left of the centre, 2 above.
+TEST(DxfOutLabel, OffsetInInternalUnits) {
     auto w = MakeWriter();
     w.SetLayer("parts label");
     w.WriteLabel("ABCDEFGHIJ", 100, 50, 0, 4.0);
-    EXPECT_EQ(Values(w, "10"), std::vector<std::string>{"85.000"});
-    EXPECT_EQ(Values(w, "20"), std::vector<std::string>{"52.000"});
+    EXPECT_EQ(Values(w, "10"), std::vector<std::string>{"99.985"});
+    EXPECT_EQ(Values(w, "20"), std::vector<std::string>{"50.002"});
     EXPECT_EQ(Values(w, "40"), std::vector<std::string>{"4.000"});
     EXPECT_EQ(Values(w, "50"), std::vector<std::string>{"0.000"});
     EXPECT_EQ(Values(w, "8"), std::vector<std::string>{"parts label"});

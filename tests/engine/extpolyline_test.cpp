@@ -22,8 +22,21 @@ void AddArc(TExtPolyline& o, TPoint c, int r, double s, double e, int cw) {
 
 // Angles equal modulo a full turn.
 bool SameDirection(double a, double b) {
-    const double d = std::fabs(std::remainder(a - b, kTwoPi));
-    return d < 1e-9;
+    return std::fabs(std::remainder(a - b, kTwoPi)) < 1e-9;
+}
+
+void ExpectSameOutline(const TExtPolyline& a, const TExtPolyline& b) {
+    EXPECT_EQ(a.Length, b.Length);
+    EXPECT_EQ(a.Width, b.Width);
+    ASSERT_EQ(a.Count(), b.Count());
+    for (std::size_t i = 0; i < a.Count(); ++i) {
+        EXPECT_EQ(a.Items(i).P1, b.Items(i).P1) << i;
+        EXPECT_EQ(a.Items(i).P2, b.Items(i).P2) << i;
+        EXPECT_EQ(a.Items(i).Center, b.Items(i).Center) << i;
+        EXPECT_EQ(a.Items(i).Clockwise, b.Items(i).Clockwise) << i;
+        EXPECT_TRUE(SameDirection(a.Items(i).StartAngle, b.Items(i).StartAngle)) << i;
+        EXPECT_TRUE(SameDirection(a.Items(i).EndAngle, b.Items(i).EndAngle)) << i;
+    }
 }
 
 // A box 100 x 50 with a line and an arc inside.
@@ -38,23 +51,18 @@ TExtPolyline Sample() {
 
 }  // namespace
 
-TEST(NormalizeAngle, BringsAnglesIntoOneTurn) {
-    EXPECT_DOUBLE_EQ(NormalizeAngle(0), kTwoPi);
-    EXPECT_DOUBLE_EQ(NormalizeAngle(-kTwoPi), kTwoPi);
-    EXPECT_DOUBLE_EQ(NormalizeAngle(-kPi / 2), 3 * kPi / 2);
-    EXPECT_DOUBLE_EQ(NormalizeAngle(3 * kPi), kPi);
-    EXPECT_DOUBLE_EQ(NormalizeAngle(7), 7 - kTwoPi);
-    EXPECT_DOUBLE_EQ(NormalizeAngle(1.25), 1.25);
-}
-
-TEST(NormalizeAngle, QuadrantsIncludeTheirUpperBound) {
-    EXPECT_EQ(AngleQuadrant(0.1), 0);
-    EXPECT_EQ(AngleQuadrant(kPi / 2), 0);
-    EXPECT_EQ(AngleQuadrant(kPi), 1);
-    EXPECT_EQ(AngleQuadrant(4.0), 2);
-    EXPECT_EQ(AngleQuadrant(0), 3);  // 0 counts as a full turn
-    EXPECT_EQ(AngleQuadrant(-0.1), 3);
-    EXPECT_EQ(AngleQuadrant(std::nan("")), -1);
+TEST(NormalizeAngle, OneTurnAndQuadrants) {
+    const struct {
+        double In, Normal;
+    } normal[] = {{0, kTwoPi},  {-kTwoPi, kTwoPi}, {-kPi / 2, 3 * kPi / 2},
+                  {3 * kPi, kPi}, {7, 7 - kTwoPi},   {1.25, 1.25}};
+    for (const auto& c : normal) EXPECT_DOUBLE_EQ(NormalizeAngle(c.In), c.Normal) << c.In;
+    // Quadrants include their upper bound; 0 counts as a full turn.
+    const struct {
+        double In;
+        int Quadrant;
+    } quadrant[] = {{0.1, 0}, {kPi / 2, 0}, {kPi, 1}, {4.0, 2}, {0, 3}, {-0.1, 3}, {std::nan(""), -1}};
+    for (const auto& c : quadrant) EXPECT_EQ(AngleQuadrant(c.In), c.Quadrant) << c.In;
 }
 
 TEST(ExtPolyline, AddSegmentKeepsOnlyTheFieldsOfItsKind) {
@@ -62,31 +70,28 @@ TEST(ExtPolyline, AddSegmentKeepsOnlyTheFieldsOfItsKind) {
     o.AddSegment(psLine, {1, 2}, {3, 4}, {5, 6}, 7, 0.5, 1.5, 1, "L1");
     o.AddSegment(psArc, {1, 2}, {3, 4}, {5, 6}, 7, 0.5, 1.5, 1, "L2");
     o.AddSegment(9, {1, 2}, {3, 4}, {5, 6}, 7, 0.5, 1.5, 1, "L3");
-    ASSERT_EQ(o.Count(), 3u);
-
-    const TPolySegment& line = o.Items(0);
-    EXPECT_EQ(line.Kind, psLine);
-    EXPECT_EQ(line.P2, (TPoint{3, 4}));
-    EXPECT_EQ(line.Center, TPoint{});
-    EXPECT_EQ(line.Radius, 0);
-    EXPECT_EQ(line.Clockwise, 0);
-    EXPECT_EQ(line.Name, "L1");
-
-    const TPolySegment& arc = o.Items(1);
-    EXPECT_EQ(arc.Kind, psArc);
-    EXPECT_EQ(arc.P1, TPoint{});
-    EXPECT_EQ(arc.Center, (TPoint{5, 6}));
-    EXPECT_EQ(arc.Radius, 7);
-    EXPECT_EQ(arc.EndAngle, 1.5);
-    EXPECT_EQ(arc.Clockwise, 1);
-
+    TPolySegment line;
+    line.Kind = psLine;
+    line.P1 = {1, 2};
+    line.P2 = {3, 4};
+    line.Name = "L1";
+    EXPECT_EQ(o.Items(0), line);
+    TPolySegment arc;
+    arc.Kind = psArc;
+    arc.Center = {5, 6};
+    arc.Radius = 7;
+    arc.StartAngle = 0.5;
+    arc.EndAngle = 1.5;
+    arc.Clockwise = 1;
+    arc.Name = "L2";
+    EXPECT_EQ(o.Items(1), arc);
     TPolySegment empty;
     empty.Name = "L3";
     EXPECT_EQ(o.Items(2), empty);
     EXPECT_THROW(o.Items(3), EListError);
 }
 
-TEST(ExtPolyline, AssignReplacesSegmentsAndExtents) {
+TEST(ExtPolyline, AssignReplacesSegmentsAndExtentsAndSurvivesItself) {
     TExtPolyline target;
     AddLine(target, {0, 0}, {5, 5});
     AddLine(target, {5, 5}, {0, 0});
@@ -114,7 +119,7 @@ TEST(ExtPolylineTurns, MirrorReversesLinesAndArcs) {
     EXPECT_EQ(o.Length, 100);
 }
 
-TEST(ExtPolylineTurns, QuarterTurnMovesPointsAndKeepsDirection) {
+TEST(ExtPolylineTurns, QuarterAndHalfTurns) {
     TExtPolyline o = Sample();
     o.Rotate90();
     EXPECT_EQ(o.Length, 50);
@@ -127,41 +132,22 @@ TEST(ExtPolylineTurns, QuarterTurnMovesPointsAndKeepsDirection) {
     EXPECT_TRUE(SameDirection(a.StartAngle, 0.3 + kPi / 2));
     EXPECT_TRUE(SameDirection(a.EndAngle, 2.0 + kPi / 2));
     EXPECT_EQ(a.Clockwise, 1);
-}
 
-TEST(ExtPolylineTurns, FourQuarterTurnsRestoreTheOutline) {
-    const TExtPolyline start = Sample();
-    TExtPolyline o = start;
-    for (int i = 0; i < 4; ++i) o.Rotate90();
-    EXPECT_EQ(o.Length, start.Length);
-    EXPECT_EQ(o.Width, start.Width);
-    for (std::size_t i = 0; i < o.Count(); ++i) {
-        EXPECT_EQ(o.Items(i).P1, start.Items(i).P1);
-        EXPECT_EQ(o.Items(i).P2, start.Items(i).P2);
-        EXPECT_EQ(o.Items(i).Center, start.Items(i).Center);
-        EXPECT_EQ(o.Items(i).Clockwise, start.Items(i).Clockwise);
-        EXPECT_TRUE(SameDirection(o.Items(i).StartAngle, start.Items(i).StartAngle));
-        EXPECT_TRUE(SameDirection(o.Items(i).EndAngle, start.Items(i).EndAngle));
-    }
-}
-
-TEST(ExtPolylineTurns, QuarterAndHalfTurnMakeThreeQuarters) {
-    TExtPolyline a = Sample(), b = Sample();
-    a.Rotate90();
-    a.Rotate180();
-    for (int i = 0; i < 3; ++i) b.Rotate90();
-    EXPECT_EQ(a.Length, b.Length);
-    EXPECT_EQ(a.Width, b.Width);
-    EXPECT_EQ(a.Items(0).P1, b.Items(0).P1);
-    EXPECT_EQ(a.Items(0).P2, b.Items(0).P2);
-    EXPECT_EQ(a.Items(1).Center, b.Items(1).Center);
-    EXPECT_TRUE(SameDirection(a.Items(1).StartAngle, b.Items(1).StartAngle));
-    EXPECT_EQ(a.Items(1).Clockwise, b.Items(1).Clockwise);
     // Half turn about the box centre.
     TExtPolyline h = Sample();
     h.Rotate180();
     EXPECT_EQ(h.Items(0).P1, (TPoint{90, 45}));
     EXPECT_EQ(h.Items(1).Center, (TPoint{70, 25}));
+
+    // A quarter and a half make three quarters; four quarters change nothing.
+    TExtPolyline three = Sample();
+    for (int i = 0; i < 3; ++i) three.Rotate90();
+    h = Sample();
+    h.Rotate90();
+    h.Rotate180();
+    ExpectSameOutline(h, three);
+    three.Rotate90();
+    ExpectSameOutline(three, Sample());
 }
 
 TEST(ExtPolylineNormalize, MovesToOriginAndFlipsToScreen) {
@@ -178,14 +164,11 @@ TEST(ExtPolylineNormalize, MovesToOriginAndFlipsToScreen) {
     EXPECT_EQ(o.Items(1).P2, (TPoint{0, 0}));
 }
 
-TEST(ExtPolylineNormalize, QuarterArcBounds) {
+TEST(ExtPolylineNormalize, QuarterArcFlipsToScreen) {
     TExtPolyline o;
     AddArc(o, {0, 0}, 1000, 0, kPi / 2, 1);
     std::string err;
     o.Normalize(err);
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(o.Length, 1000);
-    EXPECT_EQ(o.Width, 1000);
     const TPolySegment& a = o.Items(0);
     EXPECT_EQ(a.Center, (TPoint{0, 1000}));
     EXPECT_EQ(a.Clockwise, 0);
@@ -193,73 +176,38 @@ TEST(ExtPolylineNormalize, QuarterArcBounds) {
     EXPECT_TRUE(SameDirection(a.EndAngle, -kPi / 2));
 }
 
-TEST(ExtPolylineNormalize, FullCircleGetsAllAxisPoints) {
-    for (double end : {0.0, kTwoPi}) {
+// The extent of one arc of radius 1000 about the origin: an arc counts the
+// axis points it passes, whatever turn its angles are given in.
+TEST(ExtPolylineNormalize, ArcExtents) {
+    const struct {
+        double Start, End;
+        int Clockwise;
+        int Length, Width;
+    } cases[] = {
+        {0, kPi / 2, 1, 1000, 1000},
+        {kPi / 2, 0, 0, 1000, 1000},  // the other sense is run backwards
+        {0, 0, 1, 2000, 2000},        // a full circle
+        {0, kTwoPi, 1, 2000, 2000},
+        {-3 * kPi / 4, -kPi / 4, 1, 1414, 1000 - 707},  // passes -90 degrees
+        {kPi / 4 + kTwoPi, 3 * kPi / 4 + kTwoPi, 1, 1414, 1000 - 707},
+        {-kPi / 4, kPi / 4, 1, 1000 - 707, 1414},  // passes 0 degrees
+        {5 * kPi / 3, 0, 1, 500, 866},             // ends at 0: no full circle
+    };
+    for (const auto& c : cases) {
         TExtPolyline o;
-        AddArc(o, {500, -300}, 1000, 0, end, 1);
-        std::string err;
+        AddArc(o, {0, 0}, 1000, c.Start, c.End, c.Clockwise);
+        std::string err = "x";
         o.Normalize(err);
         EXPECT_EQ(err, "");
-        EXPECT_EQ(o.Length, 2000);
-        EXPECT_EQ(o.Width, 2000);
-        const TPolySegment& a = o.Items(0);
-        EXPECT_EQ(a.Center, (TPoint{1000, 1000}));
-        EXPECT_EQ(a.Clockwise, 0);
-        EXPECT_TRUE(SameDirection(a.StartAngle, a.EndAngle));
+        EXPECT_EQ(o.Length, c.Length) << c.Start << " " << c.End;
+        EXPECT_EQ(o.Width, c.Width) << c.Start << " " << c.End;
     }
-}
-
-TEST(ExtPolylineNormalize, AnArcOfTheOtherSenseIsRunBackwards) {
-    // Clockwise clear: from pi/2 down to 0, the same quarter as 0 up to pi/2.
-    TExtPolyline o;
-    AddArc(o, {0, 0}, 1000, kPi / 2, 0, 0);
-    std::string err;
-    o.Normalize(err);
-    EXPECT_EQ(o.Length, 1000);
-    EXPECT_EQ(o.Width, 1000);
-}
-
-TEST(ExtPolylineNormalize, NegativeAnglesStillReachTheAxisPoints) {
-    // From -135 to -45 degrees the arc passes -90 degrees, its lowest point.
-    TExtPolyline o;
-    AddArc(o, {0, 0}, 1000, -3 * kPi / 4, -kPi / 4, 1);
-    std::string err;
-    o.Normalize(err);
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(o.Length, 1414);
-    EXPECT_EQ(o.Width, 1000 - 707);
-
-    // From 45 to 135 degrees given one turn too high passes 90 degrees.
-    TExtPolyline h;
-    AddArc(h, {0, 0}, 1000, kPi / 4 + kTwoPi, 3 * kPi / 4 + kTwoPi, 1);
-    h.Normalize(err);
-    EXPECT_EQ(h.Width, 1000 - 707);
-
-    // From -45 to 45 degrees passes 0 degrees.
-    TExtPolyline z;
-    AddArc(z, {0, 0}, 1000, -kPi / 4, kPi / 4, 1);
-    z.Normalize(err);
-    EXPECT_EQ(z.Length, 1000 - 707);
-    EXPECT_EQ(z.Width, 1414);
-}
-
-TEST(ExtPolylineNormalize, ArcEndingAtZeroIsNotAFullCircle) {
-    // 300 degrees up to 360: a sixth of a circle, not the whole of it.
-    TExtPolyline o;
-    AddArc(o, {0, 0}, 1000, 5 * kPi / 3, 0, 1);
-    std::string err;
-    o.Normalize(err);
-    EXPECT_EQ(o.Length, 500);
-    EXPECT_EQ(o.Width, 866);
-}
-
-TEST(ExtPolylineNormalize, EmptyOutlineHasNoExtent) {
-    TExtPolyline o;
+    TExtPolyline empty;
     std::string err = "x";
-    o.Normalize(err);
+    empty.Normalize(err);
     EXPECT_EQ(err, "");
-    EXPECT_EQ(o.Length, 0);
-    EXPECT_EQ(o.Width, 0);
+    EXPECT_EQ(empty.Length, 0);
+    EXPECT_EQ(empty.Width, 0);
 }
 
 TEST(ExtPolylineNormalize, TooLargeOutlinesAreRefused) {
@@ -287,13 +235,10 @@ TEST(ExtPolylineNormalize, TooLargeOutlinesAreRefused) {
     fits.Normalize(err);
     EXPECT_EQ(err, "");
     EXPECT_EQ(fits.Length, 999999999);
-}
 
-TEST(ExtPolylineNormalize, ArcPointsBeyond32BitsAreARangeError) {
-    TExtPolyline o;
-    AddArc(o, {2000000000, 0}, 500000000, 0, 1, 1);
-    std::string err;
-    EXPECT_THROW(o.Normalize(err), ERangeError);
+    TExtPolyline beyond32Bits;
+    AddArc(beyond32Bits, {2000000000, 0}, 500000000, 0, 1, 1);
+    EXPECT_THROW(beyond32Bits.Normalize(err), ERangeError);
 }
 
 TEST(ExtPolyline, CenterPoint) {

@@ -98,18 +98,28 @@ TEST(CutLineMerge, CollinearLinesJoinWhateverTheBladeWidth) {
     }
 }
 
-TEST(CutLineMerge, ParallelLinesJoinOnlyWithinTheBladeWidth) {
-    BladeWidth = 3;
-    auto m = Sheet(1000, 200, {Cut(0, 100, 500, 100), Cut(200, 103, 700, 103)});
-    m.MergeLines();
-    ASSERT_EQ(m.Merged.size(), 1u);
-    EXPECT_EQ(m.Merged[0].X1, 0);
-    EXPECT_EQ(m.Merged[0].X2, 700);
+// Overlapping parallel lines apart by less than the blade width are two
+// cuts: joined on their mean, the cut would enter one part and miss the
+// other's edge (kerfs at 500 and 503.75 with blade 4 gave a cut at 500.013).
+TEST(CutLineMerge, ParallelLinesApartStayTwoCuts) {
+    for (const std::int32_t gap : {1, 3, 3750}) {
+        BladeWidth = 4000;
+        auto m = Sheet(1000000, 900000, {Cut(0, 500000, 500000, 500000),
+                                         Cut(200000, 500000 + gap, 700000, 500000 + gap)});
+        m.MergeLines();
+        EXPECT_EQ(m.Merged, (std::vector<TCutLine>{Cut(0, 500000, 500000, 500000),
+                                                   Cut(200000, 500000 + gap, 700000, 500000 + gap)}))
+            << gap;
+    }
+}
 
-    BladeWidth = 2;
-    m = Sheet(1000, 200, {Cut(0, 100, 500, 100), Cut(200, 103, 700, 103)});
+// Lines less than a unit apart (rounding of sloped sides) are one cut whose
+// ends are the outermost of their own ends, not moved onto a mean line.
+TEST(CutLineMerge, NearlyCollinearLinesKeepTheirOwnEnds) {
+    BladeWidth = 4;
+    auto m = Sheet(10000, 10000, {Cut(0, 0, 3000, 1001), Cut(1500, 500, 6001, 2001)});
     m.MergeLines();
-    EXPECT_EQ(m.Merged.size(), 2u);
+    EXPECT_EQ(m.Merged, std::vector<TCutLine>{Cut(0, 0, 6001, 2001)});
 }
 
 TEST(CutLineMerge, LaterPassesJoinWhatABridgeConnects) {

@@ -100,20 +100,25 @@ TEST(Panels, QuantityArithmeticFollowsTheSourceIndex) {
 }
 
 TEST(Panels, Comparisons) {
-    TPanels empty;
-    EXPECT_FALSE(empty.AnyQtyGreater(empty));
-    EXPECT_TRUE(empty.SameQuantities(empty));
-    EXPECT_TRUE(empty.AllQtyNotGreater(empty));
-    EXPECT_TRUE(empty.AllZero());
-    EXPECT_FALSE(empty.QtyGreaterLex(empty));
-
-    EXPECT_TRUE(Qty({2, 0}).QtyGreaterLex(Qty({1, 9})));
-    EXPECT_FALSE(Qty({1, 9}).QtyGreaterLex(Qty({1, 9})));
-    EXPECT_FALSE(Qty({1, 9}).QtyGreaterLex(Qty({2, 0})));
-
-    EXPECT_TRUE(Qty({1, 3}).AnyQtyGreater(Qty({2, 2})));
-    EXPECT_FALSE(Qty({1, 3}).AllQtyNotGreater(Qty({2, 2})));
-    EXPECT_TRUE(Qty({1, 2}).AllQtyNotGreater(Qty({1, 2, 0})));
+    const struct {
+        std::initializer_list<int> A, B;
+        bool AnyGreater, AllNotGreater, Same, GreaterLex;
+    } cases[] = {
+        {{}, {}, false, true, true, false},
+        {{2, 0}, {1, 9}, true, false, false, true},
+        {{1, 9}, {1, 9}, false, true, true, false},
+        {{1, 9}, {2, 0}, true, false, false, false},
+        {{1, 3}, {2, 2}, true, false, false, false},
+        {{1, 2}, {1, 2, 0}, false, true, true, false},  // the other list may be longer
+    };
+    for (const auto& c : cases) {
+        const TPanels a = Qty(c.A), b = Qty(c.B);
+        EXPECT_EQ(a.AnyQtyGreater(b), c.AnyGreater);
+        EXPECT_EQ(a.AllQtyNotGreater(b), c.AllNotGreater);
+        EXPECT_EQ(a.SameQuantities(b), c.Same);
+        EXPECT_EQ(a.QtyGreaterLex(b), c.GreaterLex);
+    }
+    EXPECT_TRUE(TPanels().AllZero());
     EXPECT_TRUE(Qty({0, -3}).AllZero());
     EXPECT_FALSE(Qty({0, 1}).AllZero());
 }

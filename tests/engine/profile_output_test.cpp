@@ -181,18 +181,33 @@ TEST(ProfileDxf, LinesTurnedUpAndCircleForFullTurn) {
     EXPECT_EQ(CountEntities(d, "TEXT"), 0);
 }
 
+// Drawn as single entities, arcs point exactly at their ends.
 TEST(ProfileDxf, ArcAnglesBothDirections) {
+    DxfExportLines = true;
     TExtPolyline o;
     AddArc(o, {0, 0}, 1000, 0, kPi / 2, 0);
     AddArc(o, {0, 0}, 1000, 0, kPi / 2, 1);
     TDXFOut d = Writer();
     WriteProfileDXF(o, {0, 0}, d, "p", "", false);
     auto a = Entity(d, "ARC", 0);
-    EXPECT_EQ(a[5], "50=360.001");
-    EXPECT_EQ(a[6], "51=269.999");
+    EXPECT_EQ(a[5], "50=360.000");
+    EXPECT_EQ(a[6], "51=270.000");
     auto b = Entity(d, "ARC", 1);
-    EXPECT_EQ(b[5], "50=270.001");
-    EXPECT_EQ(b[6], "51=359.999");
+    EXPECT_EQ(b[5], "50=270.000");
+    EXPECT_EQ(b[6], "51=360.000");
+}
+
+// A closed outline is one closed polyline whose arcs are bulges: the line
+// from left to right, then the arc back over the top, counter-clockwise.
+TEST(ProfileDxf, ClosedOutlineIsOnePolyline) {
+    TDXFOut d = Writer();
+    WriteProfileDXF(HalfDisc(), {0, 10000}, d, "p", "", false);
+    EXPECT_EQ(CountEntities(d, "LINE") + CountEntities(d, "ARC"), 0);
+    EXPECT_EQ(Entity(d, "POLYLINE")[5], "70=1");
+    EXPECT_EQ(Entity(d, "VERTEX", 0), (std::vector<std::string>{"8=p", "10=0.000", "20=9.000", "30=0.000", "70=1"}));
+    EXPECT_EQ(Entity(d, "VERTEX", 1), (std::vector<std::string>{"8=p", "10=2.000", "20=9.000", "30=0.000",
+                                                            "42=1.000000000", "70=1"}));
+    EXPECT_EQ(CountEntities(d, "VERTEX"), 2);
 }
 
 TEST(ProfileDxf, TinyArcStaysAnArc) {
@@ -211,9 +226,9 @@ TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
     auto t = Entity(d, "TEXT");
     ASSERT_FALSE(t.empty());
     EXPECT_EQ(t[0], "8=parts label");
-    // 10 characters, height 4: 15 units left of the centre, 2 above it.
-    EXPECT_EQ(t[1], "10=-14.000");
-    EXPECT_EQ(t[2], "20=11.500");
+    // 10 characters, height 4: 15 internal units left of the centre, 2 above it.
+    EXPECT_EQ(t[1], "10=0.985");
+    EXPECT_EQ(t[2], "20=9.502");
     EXPECT_EQ(t[4], "40=4.000");
 }
 

@@ -3,22 +3,20 @@
 #include "engine/defaults.h"
 #include "engine/pubstr.h"
 
+// From the start seed 479 every call draws from the state before it and
+// keeps only the low 16 bits of the next; a range of 1 still advances.
 TEST(PubRandom, FixedSequenceFromStartSeed) {
-    PubRandSeed = 479;
-    EXPECT_EQ(PubRandom(1000), 602);
-    EXPECT_EQ(PubRandSeed, 54566);
-    EXPECT_EQ(PubRandom(1000), 388);
-    EXPECT_EQ(PubRandSeed, 14161);
-    EXPECT_EQ(PubRandom(1000), 514);
-    EXPECT_EQ(PubRandSeed, 31952);
-}
-
-TEST(PubRandom, OneAlwaysZeroButAdvances) {
-    PubRandSeed = 479;
-    EXPECT_EQ(PubRandom(1), 0);
-    EXPECT_EQ(PubRandSeed, 54566);
-    EXPECT_EQ(PubRandom(1), 0);
-    EXPECT_EQ(PubRandSeed, 14161);
+    const struct {
+        std::int32_t Range, Value;
+        std::int64_t Seed;
+    } draws[] = {{1000, 602, 54566}, {1000, 388, 14161}, {1000, 514, 31952}};
+    for (std::int32_t range : {1000, 1}) {
+        PubRandSeed = 479;
+        for (const auto& d : draws) {
+            EXPECT_EQ(PubRandom(range), range == 1 ? 0 : d.Value);
+            EXPECT_EQ(PubRandSeed, d.Seed);
+        }
+    }
 }
 
 TEST(PubRandom, ZeroRangeIsAnErrorNotACrash) { EXPECT_THROW(PubRandom(0), std::domain_error); }

@@ -87,55 +87,41 @@ TEST(SegmentClip, CrossingsLieOnTheRectangleEdges) {
     EXPECT_FALSE(ClipSegmentToRect(q1, q2, P(90, 110), P(110, 90), r));
 }
 
-TEST(SegmentMerge, TouchingCollinearSegmentsJoin) {
-    TPoint u1, u2;
-    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(10, 0), P(20, 0), 0));
-    EXPECT_EQ(u1, P(0, 0));
-    EXPECT_EQ(u2, P(20, 0));
-    // Reversed segments: the span still runs from the lower end.
-    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(20, 0), P(10, 0), P(15, 0), P(0, 0), 0));
-    EXPECT_EQ(u1, P(0, 0));
-    EXPECT_EQ(u2, P(20, 0));
-    // One inside the other.
-    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(4, 0), P(6, 0), P(0, 0), P(20, 0), 0));
-    EXPECT_EQ(u1, P(0, 0));
-    EXPECT_EQ(u2, P(20, 0));
-}
-
-TEST(SegmentMerge, GapsDistanceAndToleranceKeepSegmentsApart) {
-    TPoint u1{-9, -9}, u2{-9, -9};
-    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(11, 0), P(20, 0), 5));
-    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 3), P(10, 3), 2));
-    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 0), P(10, 0), -1));
-    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(5, -5), P(5, 5), 100));
-    EXPECT_EQ(u1, P(-9, -9));
-    EXPECT_EQ(u2, P(-9, -9));
-    EXPECT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(10, 0), P(0, 3), P(10, 3), 3));
-}
-
-TEST(SegmentMerge, VerticalSegmentsMergeOnTheirMeanLine) {
-    TPoint u1, u2;
-    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(0, 50), P(2, 30), P(2, 80), 2));
-    EXPECT_EQ(u1, P(1, 0));
-    EXPECT_EQ(u2, P(1, 80));
-}
-
-TEST(SegmentMerge, EqualSlopesWhoseSumCancelsTheBiasStillMerge) {
-    // Slope a = -0.00005 for both: a1 + a2 + 0.0001 is (nearly) 0.
+// Two parallel segments within the tolerance of each other join into one
+// span; gaps, distance and a negative tolerance keep them apart.
+TEST(SegmentMerge, OverlapOfParallelSegments) {
+    const struct {
+        TPoint A1, A2, B1, B2;
+        int Tolerance;
+        bool Merged;
+        TPoint U1, U2;
+    } cases[] = {
+        {P(0, 0), P(10, 0), P(10, 0), P(20, 0), 0, true, P(0, 0), P(20, 0)},  // touching
+        {P(20, 0), P(10, 0), P(15, 0), P(0, 0), 0, true, P(0, 0), P(20, 0)},  // reversed
+        {P(4, 0), P(6, 0), P(0, 0), P(20, 0), 0, true, P(0, 0), P(20, 0)},   // one inside
+        {P(0, 0), P(0, 50), P(2, 30), P(2, 80), 2, true, P(1, 0), P(1, 80)},  // mean line
+        {P(0, 0), P(10, 0), P(0, 3), P(10, 3), 3, true, P(0, 2), P(10, 2)},  // y 1.5 to even
+        // A point within a horizontal line joins it; on a vertical line it
+        // does not (a point counts as horizontal), and nothing divides by 0.
+        {P(5, 0), P(5, 0), P(0, 0), P(10, 0), 0, true, P(0, 0), P(10, 0)},
+        {P(0, 5), P(0, 5), P(0, 0), P(0, 10), 0, false, {}, {}},
+        {P(0, 0), P(10, 0), P(11, 0), P(20, 0), 5, false, {}, {}},  // gap
+        {P(0, 0), P(10, 0), P(0, 3), P(10, 3), 2, false, {}, {}},   // too far
+        {P(0, 0), P(10, 0), P(0, 0), P(10, 0), -1, false, {}, {}},
+        {P(0, 0), P(10, 0), P(5, -5), P(5, 5), 100, false, {}, {}},  // crossing
+    };
+    for (const auto& c : cases) {
+        TPoint u1{-9, -9}, u2{-9, -9};
+        EXPECT_EQ(OverlapParallelSegments(u1, u2, c.A1, c.A2, c.B1, c.B2, c.Tolerance), c.Merged)
+            << c.A1.X << "," << c.A1.Y << " " << c.B1.X << "," << c.B1.Y;
+        EXPECT_EQ(u1, c.Merged ? c.U1 : P(-9, -9));
+        EXPECT_EQ(u2, c.Merged ? c.U2 : P(-9, -9));
+    }
+    // Slope -0.00005 for both: a1 + a2 + 0.0001 is (nearly) 0.
     TPoint u1, u2;
     ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(0, 0), P(20000, 1), P(10000, 0), P(30000, 1), 1));
     EXPECT_EQ(u1.X, 0);
     EXPECT_EQ(u2.X, 30000);
-}
-
-TEST(SegmentMerge, ZeroLengthSegmentsDoNotDivideByZero) {
-    TPoint u1, u2;
-    // A point on a horizontal line within it joins it; a point on a vertical
-    // line does not (the point counts as horizontal).
-    ASSERT_TRUE(OverlapParallelSegments(u1, u2, P(5, 0), P(5, 0), P(0, 0), P(10, 0), 0));
-    EXPECT_EQ(u1, P(0, 0));
-    EXPECT_EQ(u2, P(10, 0));
-    EXPECT_FALSE(OverlapParallelSegments(u1, u2, P(0, 5), P(0, 5), P(0, 0), P(0, 10), 0));
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
-#include "platform/inifile.h"
-#include "support/scratch.h"
 
 namespace {
 
@@ -42,6 +40,10 @@ void Place(TPacket& Sheet, std::int32_t X, std::int32_t Y, std::int32_t Length,
     Sheet.AddPlacement(piece);
 }
 
+struct Box {
+    std::int32_t X, Y, Length, Width;
+};
+
 std::string Offcuts(const TPacket& P) {
     std::string text;
     for (const T2DStock& p : P.Placements) {
@@ -54,29 +56,29 @@ std::string Offcuts(const TPacket& P) {
 
 }  // namespace
 
+// The free rectangles of a layout become named offcuts, the largest first;
+// strips no wider than the blade are numbered apart; offcuts are no part.
 TEST(NameOffcuts, LargestFreeRectangleFirst) {
-    TPacket p = Sheet(1000, 500);
-    Place(p, 0, 0, 300, 200);
-    NameOffcutsOfPacket(p);
-    EXPECT_EQ(Offcuts(p), "OFFCUT_1@300,0/700x500 OFFCUT_2@0,200/300x300 ");
-    EXPECT_TRUE(p.Spaces.Empty());
-    EXPECT_EQ(p.PartCounts[0].Quantity, 1);  // offcuts are not counted
-    EXPECT_EQ(p.TotalCount(), 1);
-}
-
-TEST(NameOffcuts, FullLayoutGetsNone) {
-    TPacket p = Sheet(1000, 500);
-    Place(p, 0, 0, 1000, 500);
-    NameOffcutsOfPacket(p);
-    EXPECT_EQ(Offcuts(p), "");
-}
-
-TEST(NameOffcuts, StripsNoWiderThanTheBladeAreNumberedApart) {
-    BladeWidth = 5;
-    TPacket p = Sheet(1000, 500);
-    Place(p, 0, 0, 995, 300);
-    NameOffcutsOfPacket(p);
-    EXPECT_EQ(Offcuts(p), "OFFCUT_1@0,300/1000x200 ZEROOFFCUT_1@995,0/5x300 ");
+    const struct {
+        std::int32_t Blade;
+        std::vector<Box> Pieces;
+        std::string Offcuts;
+    } cases[] = {
+        {0, {{0, 0, 300, 200}}, "OFFCUT_1@300,0/700x500 OFFCUT_2@0,200/300x300 "},
+        {0, {{0, 0, 1000, 500}}, ""},
+        {5, {{0, 0, 995, 300}}, "OFFCUT_1@0,300/1000x200 ZEROOFFCUT_1@995,0/5x300 "},
+    };
+    for (const auto& c : cases) {
+        BladeWidth = c.Blade;
+        TPacket p = Sheet(1000, 500);
+        for (const Box& b : c.Pieces) Place(p, b.X, b.Y, b.Length, b.Width);
+        NameOffcutsOfPacket(p);
+        NameOffcutsOfPacket(p);  // naming again adds no offcut twice
+        EXPECT_EQ(Offcuts(p), c.Offcuts);
+        EXPECT_TRUE(p.Spaces.Empty());
+        EXPECT_EQ(p.PartCounts[0].Quantity, 1);
+        EXPECT_EQ(p.TotalCount(), 1);
+    }
 }
 
 TEST(NameOffcuts, GuillotineModeTakesOnlyCuttableRectanglesBySize) {
@@ -124,27 +126,4 @@ TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
     EXPECT_EQ(UsedSheetsList[0].Quantity, 5);
     EXPECT_EQ(UsedSheetsList[1].Quantity, 0);
     EXPECT_EQ(Optimizer.Parts[0].Quantity, 20);  // the optimiser's lists are untouched
-}
-
-TEST(SharedState, StartsEmpty) {
-    EXPECT_EQ(CurrentLayoutIndex, -1);
-    EXPECT_EQ(TotalUsedSheets, 0);
-    EXPECT_EQ(Optimizer.Best.Count(), 0);
-    EXPECT_TRUE(UsedPartsList.Empty());
-}
-
-TEST(EraseAllIniSections, LeavesAnEmptyFile) {
-    testsupport::ScratchDir dir;
-    const std::string name = dir.File("erase_all_sections.ini");
-    {
-        platform::TIniFile ini(name);
-        ini.WriteString("ONE", "a", "1");
-        ini.WriteString("TWO", "b", "2");
-        ini.UpdateFile();
-    }
-    platform::TIniFile ini(name);
-    EraseAllIniSections(ini);
-    EXPECT_TRUE(ini.ReadSections().empty());
-    ini.UpdateFile();
-    EXPECT_TRUE(platform::TIniFile(name).ReadSections().empty());
 }

@@ -290,15 +290,15 @@ TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
     EXPECT_EQ(ReadDxfProfileFile(name, o), "");
     EXPECT_EQ(o.Count(), 6u);
     const TExtPolyline kept = o;
-    EXPECT_EQ(ReadDxfProfileFile(dir.File("missing.dxf"), o), MsgDxfFileNotFound);
-    EXPECT_EQ(ReadDxfProfileFile(dir.Path(), o), MsgDxfFileNotFound);
+    EXPECT_EQ(ReadDxfProfileFile(dir.File("missing.dxf"), o), MsgCantOpenFile);
+    EXPECT_EQ(ReadDxfProfileFile(dir.Path(), o), MsgCantOpenFile);
     EXPECT_EQ(o, kept);
 
     // The program's outline changes only when a drawing was read.
     EXPECT_EQ(ImportDxfProfile(name), "");
     EXPECT_EQ(DxfOutline, kept);
     EXPECT_EQ(DxfProfileFileName, name);
-    EXPECT_EQ(ImportDxfProfile(dir.File("missing.dxf")), MsgDxfFileNotFound);
+    EXPECT_EQ(ImportDxfProfile(dir.File("missing.dxf")), MsgCantOpenFile);
     EXPECT_EQ(DxfOutline, kept);
     EXPECT_EQ(DxfProfileFileName, name);
 }

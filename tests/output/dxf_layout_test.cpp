@@ -138,7 +138,7 @@ TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
 
     const std::vector<Entity> all = ParseEntities(text);
     const std::vector<Entity> parts = OfLayer(all, "POLYLINE", "parts");
-    ASSERT_EQ(parts.size(), 3u);
+    ASSERT_EQ(parts.size(), 4u);  // the last one the triangle T1
     EXPECT_TRUE(HasBox(parts, 1, -0.5, 31, -20.5));   // A at (0, 0)
     EXPECT_TRUE(HasBox(parts, 33, -0.5, 63, -20.5));  // A at (32, 0)
     EXPECT_TRUE(HasBox(parts, 1, -22.5, 43, -47.5));  // B at (0, 22), 42 x 25
@@ -146,11 +146,10 @@ TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
     ASSERT_EQ(circles.size(), 1u);
     EXPECT_TRUE(Near(circles[0].Points[0].X, 75) && Near(circles[0].Points[0].Y, -10.5));
     EXPECT_TRUE(Near(circles[0].Radius, 10));
-    EXPECT_EQ(OfLayer(all, "LINE", "parts").size(), 3u);  // the triangle T1
-    for (const Entity& l : OfLayer(all, "LINE", "parts"))
-        for (const Point& p : l.Points)
-            EXPECT_TRUE(p.X >= 45 - 1e-9 && p.X <= 65 + 1e-9 && p.Y <= -22.5 + 1e-9 &&
-                        p.Y >= -42.5 - 1e-9);
+    ASSERT_EQ(parts[3].Points.size(), 3u);
+    for (const Point& p : parts[3].Points)
+        EXPECT_TRUE(p.X >= 45 - 1e-9 && p.X <= 65 + 1e-9 && p.Y <= -22.5 + 1e-9 &&
+                    p.Y >= -42.5 - 1e-9);
 
     // The offcuts big enough to keep, on their own layer; OFFCUT_3 (8 wide)
     // and the ZEROOFFCUT_ piece are not drawn.

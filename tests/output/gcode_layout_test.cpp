@@ -8,6 +8,7 @@
 #include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "output/dxf_layout.h"
 #include "output/piece_output.h"
 #include "output/report_text.h"
 #include "output/sample_plan.h"
@@ -65,7 +66,8 @@ TEST(GCodeLayout, FirstLayoutFile) {
     std::vector<std::string> expected;
     for (const std::string& l : SplitCrLf(Expected("layout_header_1.txt")))
         expected.push_back("!" + l);
-    expected = Join(expected, {"!b", "G0 X86Y40.5", "G1 Z -1", "G3 X86Y40.5I-11J0", "G0 Z 5"});
+    // The first sideways move comes after a lift.
+    expected = Join(expected, {"!b", "G0 Z5", "G0 X86Y40.5", "G1 Z -1", "G3 X86Y40.5I-11J0", "G0 Z 5"});
 
     // The rectangles' sides: A at (0, 0), A at (32, 0), B at (0, 22).
     std::vector<TCutLine> raw = {
@@ -160,11 +162,16 @@ TEST(GCodeLayout, NamesEndLinesAndHeaderComment) {
     Build();
     EXPECT_EQ(LayoutFileName("/x/door.gnc", 2, ".gnc"), "/x/door.gnc_3.gnc");
     EXPECT_EQ(LayoutFileName("plan", 0, ".dxf"), "plan_1.dxf");
-    // Default texts: the number suffix follows the safety height.
+    // The program's default prefixes and number suffix belong to other
+    // dialects: none of them reaches the file.
     const std::vector<std::string> f = LayoutGCodeLines(2, "-1", "5");
     EXPECT_EQ(f[0].substr(0, 5), "!    ");
-    EXPECT_EQ(f[f.size() - 2], "G0 Z5.0000");
+    EXPECT_EQ(f[f.size() - 2], "G0 Z5");
     EXPECT_EQ(f.back(), "G0 X0Y0");
+    for (const std::string& line : f) {
+        EXPECT_FALSE(line.starts_with("70")) << line;
+        EXPECT_EQ(line.find(".0000"), std::string::npos) << line;
+    }
 }
 
 TEST(GCodeLayout, FailuresWriteNothing) {
@@ -182,4 +189,27 @@ TEST(GCodeLayout, FailuresWriteNothing) {
     EXPECT_THROW(SaveLayoutGCode(dir.File("plan"), "-1", "5", out, 3), EListError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("plan_4.gnc")));
     EXPECT_EQ(out, "before");
+}
+
+// A piece beyond the numbers a file can hold: no file, and the error names
+// the file it was to be.
+TEST(GCodeLayout, LayoutTooLargeForItsNumbersWritesNothing) {
+    Build();
+    Optimizer.Best[0].Placements[0].Position.X = 2147483000;
+    ScratchDir dir;
+    std::string out = "before";
+    for (const char* ext : {".gnc", ".dxf"}) {
+        const std::string base = dir.File("plan");
+        try {
+            if (std::string(ext) == ".gnc")
+                SaveLayoutGCode(base, "-1", "5", out, 0);
+            else
+                SaveLayoutDxf(base, 0, out);
+            ADD_FAILURE() << "no error for " << ext;
+        } catch (const platform::IniWriteError& e) {
+            EXPECT_NE(std::string(e.what()).find(base + "_1" + ext), std::string::npos);
+        }
+    }
+    EXPECT_EQ(out, "before");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }

@@ -138,7 +138,7 @@ TEST(PieceDxf, RectangleWithItsTexts) {
     WritePieceDXF(Piece("P1", {1000, 2000}, 3000, 2000), {0, 0}, d, "parts", true, true, true);
     auto e = Entities(d);
     ASSERT_EQ(e.size(), 9u);  // three texts, then POLYLINE, 4 VERTEX, SEQEND
-    EXPECT_EQ(e[0], (Lines{"TEXT", "8=parts label", "10=-0.500", "20=-1.000", "30=0.000",
+    EXPECT_EQ(e[0], (Lines{"TEXT", "8=parts label", "10=2.497", "20=-2.998", "30=0.000",
                            "40=4.000", "1=P1", "50=0.000"}));
     EXPECT_EQ(e[1][1], "8=parts origin");
     EXPECT_EQ(e[1][2], "10=1.800");
@@ -162,8 +162,8 @@ TEST(PieceDxf, TypedSizesAndLongLabel) {
     p.WidthText = "20";
     WritePieceDXF(p, {0, 0}, d, "parts", true, true, false);
     auto e = Entities(d);
-    // Ten characters at height 4 start 15 units left of the centre (20).
-    EXPECT_EQ(e[0][2], "10=5.000");
+    // Ten characters at height 4 start 15 internal units left of the centre (20).
+    EXPECT_EQ(e[0][2], "10=19.985");
     EXPECT_EQ(e[1][6], "1=X20");
 }
 
@@ -192,10 +192,10 @@ TEST(PieceDxf, SmallOffcutWritesNothingAndShapedPartItsOutline) {
     p.TurnState = 1;
     WritePieceDXF(p, {0, -500}, d, "parts", false, false, false);
     auto e = Entities(d);
-    ASSERT_EQ(e.size(), 3u);
+    ASSERT_EQ(e.size(), 5u);  // POLYLINE, three VERTEX, SEQEND
     // Turned a quarter, the first side runs (3000, 0) -> (3000, 4000).
-    EXPECT_EQ(e[0], (Lines{"LINE", "8=parts", "10=4.000", "20=-0.500", "30=0.000", "11=4.000",
-                           "21=-4.500", "31=0.000"}));
+    EXPECT_EQ(e[1], (Lines{"VERTEX", "8=parts", "10=4.000", "20=-0.500", "30=0.000", "70=1"}));
+    EXPECT_EQ(e[2], (Lines{"VERTEX", "8=parts", "10=4.000", "20=-4.500", "30=0.000", "70=1"}));
 }
 
 TEST(PiecePrint, RectangleLabelCommentsSizesAndOutline) {

@@ -1,3 +1,5 @@
+// The drawing helpers every canvas shares (the rest of a canvas belongs to
+// the platform or, in tests, to the recording stand-in).
 #include <gtest/gtest.h>
 
 #include "support/recording_canvas.h"
@@ -18,43 +20,12 @@ TEST(Canvas, LineToDrawsFromPenPositionAndMovesIt) {
     EXPECT_EQ(c.PenPos(), (TCanvasPoint{30, 40}));
 }
 
-TEST(Canvas, PrimitivesUseThePenBrushAndFontInForce) {
+TEST(Canvas, FontSizeInPointsFollowsThePixelDensity) {
     RecordingCanvas c;
-    c.Pen.Color = clRed;
-    c.Rectangle(0, 0, 5, 5);
-    c.Pen.Color = clBlue;
-    c.Pen.Mode = TPenMode::Xor;
-    c.Brush.Style = TBrushStyle::Clear;
-    c.Font.Direction = TTextDirection::Down;
-    c.TextOut(1, 2, "W");
-    EXPECT_EQ(c.Ops[0].Pen.Color, clRed);
-    EXPECT_EQ(c.Ops[0].Pen.Mode, TPenMode::Copy);
-    EXPECT_EQ(c.Ops[1].Pen.Color, clBlue);
-    EXPECT_EQ(c.Ops[1].Pen.Mode, TPenMode::Xor);
-    EXPECT_EQ(c.Ops[1].Brush.Style, TBrushStyle::Clear);
-    EXPECT_EQ(c.Ops[1].Font.Direction, TTextDirection::Down);
-}
-
-TEST(Canvas, FocusRectangleDrawnTwiceIsErased) {
-    RecordingCanvas c;
-    const TCanvasRect a{1, 2, 30, 40}, b{5, 5, 20, 20};
-    c.DrawFocusRect(a);
-    c.DrawFocusRect(b);
-    c.DrawFocusRect(a);
-    ASSERT_EQ(c.VisibleFocusRects().size(), 1u);
-    EXPECT_EQ(c.VisibleFocusRects()[0], b);
-    c.DrawFocusRect(b);
-    EXPECT_TRUE(c.VisibleFocusRects().empty());
-}
-
-TEST(Canvas, TextMetricsFollowTheFontHeight) {
-    RecordingCanvas c;
-    c.Font.Height = -11;
-    EXPECT_EQ(c.TextExtent("abcd"), (TTextExtent{24, 11}));
-    c.CharWidth = 7;
-    EXPECT_EQ(c.TextWidth("abc"), 21);
     c.Ppi = 600;
     c.SetFontSize(12);
     EXPECT_EQ(c.Font.Height, -100);
     EXPECT_EQ(c.TextHeight("x"), 100);
+    c.CharWidth = 7;
+    EXPECT_EQ(c.TextWidth("abc"), 21);
 }

@@ -1,0 +1,112 @@
+#include "app/core/print_commands.h"
+
+#include <iterator>
+
+#include "app/core/option_reader.h"
+#include "engine/errors.h"
+#include "engine/pubstr.h"
+#include "engine/textfmt.h"
+
+namespace {
+
+constexpr const char* kHelpFile = "help/tessaly_help.html";
+
+}  // namespace
+
+namespace {
+
+// The edits and the reader of each printer font row, in TPrinterFontRow order.
+struct TFontFields {
+    std::string TOptionPage::*Size;
+    std::string TOptionPage::*Name;
+    void (*Read)(TOptionPage&);
+};
+constexpr TFontFields kFontFields[] = {
+    {&TOptionPage::EditPrinterFontSize, &TOptionPage::EditPrinterFontName, ReadPrinterFontSize},
+    {&TOptionPage::EditFontLabelSize, &TOptionPage::EditFontLabel, ReadPrinterFontSizeLabel},
+    {&TOptionPage::EditFontDimSize, &TOptionPage::EditFontDim, ReadPrinterFontSizeDim},
+    {&TOptionPage::EditFontPositionSize, &TOptionPage::EditFontPosition,
+     ReadPrinterFontSizePosition},
+    {&TOptionPage::EditFontCutSeqSize, &TOptionPage::EditFontCutSeq, ReadPrinterFontSizeCutSeq},
+};
+static_assert(std::size(kFontFields) == static_cast<std::size_t>(TPrinterFontRow::Count));
+
+const TFontFields& Fields(TPrinterFontRow Row) {
+    return kFontFields[static_cast<std::size_t>(Row)];
+}
+
+}  // namespace
+
+std::string& PrinterFontSizeEdit(TOptionPage& Page, TPrinterFontRow Row) {
+    return Page.*Fields(Row).Size;
+}
+
+std::string& PrinterFontNameEdit(TOptionPage& Page, TPrinterFontRow Row) {
+    return Page.*Fields(Row).Name;
+}
+
+void ReadPrinterFontRow(TOptionPage& Page, TPrinterFontRow Row) {
+    Fields(Row).Read(Page);
+}
+
+void PrinterFontChosen(TOptionPage& Page, TPrinterFontRow Row, const std::string& Name, int Size) {
+    PrinterFontSizeEdit(Page, Row) = IntToStr(Size);
+    PrinterFontNameEdit(Page, Row) = Name;
+    if (Row != TPrinterFontRow::Text) ReadPrinterFontRow(Page, Row);
+}
+
+bool ParseLayoutsPerPage(const std::string& RowsText, const std::string& ColsText, int& Rows,
+                         int& Cols, std::string& Message) {
+    auto read = [&](const std::string& text, int& value) {
+        try {
+            value = StrToInt(Trim(text));
+        } catch (const EConvertError& e) {
+            Message = std::string("[") + e.what() + "]" + MsgInvalidData;
+            return false;
+        }
+        if (value > 0) return true;
+        Message = "[]" + MsgInvalidData;
+        return false;
+    };
+    Message.clear();
+    return read(RowsText, Rows) && read(ColsText, Cols);
+}
+
+void ReadPrintSetup(TOptionPage& Page, bool PartsInLayoutChecked, bool CommentChecked) {
+    PartsInLayout = PartsInLayoutChecked;
+    PrintingComment = CommentChecked;
+    for (TPrinterFontRow row :
+         {TPrinterFontRow::Text, TPrinterFontRow::Label, TPrinterFontRow::Position,
+          TPrinterFontRow::Dim, TPrinterFontRow::CutSeq})
+        ReadPrinterFontRow(Page, row);
+    ProjectTitle = Page.EditPrintTitle;
+}
+
+const TProgramAddresses& ProgramAddresses() {
+    // No web site or mailbox of this program is published yet.
+    static const TProgramAddresses addresses{};
+    return addresses;
+}
+
+std::string HelpFileName() {
+    return kHelpFile;
+}
+
+std::string HelpFilePath() {
+    return AppDir.empty() ? kHelpFile : AppDir + "/" + kHelpFile;
+}
+
+std::string HomepageTarget() {
+    const std::string& site = ProgramAddresses().WebSite;
+    return site.empty() ? HelpFilePath() : site + "/";
+}
+
+std::string DownloadTarget() {
+    const std::string& site = ProgramAddresses().WebSite;
+    return site.empty() ? HelpFilePath() : site + "/download.html";
+}
+
+std::string SupportMailTarget() {
+    const std::string& mailbox = ProgramAddresses().SupportMailbox;
+    return mailbox.empty() ? HelpFilePath() : "mailto:" + mailbox;
+}

@@ -1,0 +1,53 @@
+// The printing commands and help links without their widgets: the five
+// printer fonts, the layouts-per-page answer, what a print command needs
+// before it prints, and where the help file and the program's web and mail
+// links lead.
+#pragma once
+
+#include <string>
+
+#include "app/core/option_page.h"
+
+// The rows of the printer font table: printout text, labels, dimensions,
+// x/y positions, cut sequence numbers.
+enum class TPrinterFontRow : int { Text, Label, Dim, Position, CutSeq, Count };
+
+// Reads the row's size and name edits into its settings; a size that is not
+// a whole number or is below 8 becomes 8, in the edit and in the setting,
+// for that row only.
+void ReadPrinterFontRow(TOptionPage& Page, TPrinterFontRow Row);
+// The font dialog's answer: the row's edits take the name and size; every
+// row but the printout text also takes them into its settings at once.
+void PrinterFontChosen(TOptionPage& Page, TPrinterFontRow Row, const std::string& Name, int Size);
+// The row's size edit and name edit.
+std::string& PrinterFontSizeEdit(TOptionPage& Page, TPrinterFontRow Row);
+std::string& PrinterFontNameEdit(TOptionPage& Page, TPrinterFontRow Row);
+
+// Rows and columns of layouts on a printed page, from the dialog's edits.
+// False, with Message "[" + error + "]" + MsgInvalidData, for a text that is
+// not a whole number or a value below 1.
+bool ParseLayoutsPerPage(const std::string& RowsText, const std::string& ColsText, int& Rows,
+                         int& Cols, std::string& Message);
+
+// After the layouts-per-page dialog was confirmed: the part list and comment
+// choices, the five fonts (text, label, position, dimensions, cut sequence)
+// and the project title.
+void ReadPrintSetup(TOptionPage& Page, bool PartsInLayoutChecked, bool CommentChecked);
+
+// The program's own web site and support mailbox, the only addresses its
+// links lead to. Empty: not set; every link then opens the help file.
+struct TProgramAddresses {
+    std::string WebSite;         // "https://..." without a final "/"
+    std::string SupportMailbox;  // "name@host"
+};
+const TProgramAddresses& ProgramAddresses();
+
+// The help file's name relative to the start-up folder, and its path there.
+std::string HelpFileName();
+std::string HelpFilePath();
+// What the Help and File menu links open: the help file, the web site's home
+// and download pages and a mail link to the support mailbox, each the help
+// file when its address is not set.
+std::string HomepageTarget();
+std::string DownloadTarget();
+std::string SupportMailTarget();

@@ -1,0 +1,77 @@
+// The printing commands (shown layout, all layouts several to a page, the
+// report), the printer set-up, the printer fonts of the settings page, and
+// the help links of the Help and File menus and the tool bar.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/print_commands.h"
+
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QUrl;
+class TSDIAppForm;
+
+class TPrinting : public QObject {
+    Q_OBJECT
+  public:
+    explicit TPrinting(TSDIAppForm& Form);
+    ~TPrinting() override;
+
+    QPrinter& Printer() { return *printer_; }
+    // From now on every print goes into this PDF file without the print
+    // dialog (an empty name asks again).
+    void SetOutputFile(const QString& FileName);
+
+    void ButtonPrintCurrentPageClick() { PrintLayouts(false); }
+    void ButtonPrintAllClick() { PrintLayouts(true); }
+    void ButtonPrintReportClick();
+    void PrintSetup1Click();
+
+    void Contents1Click();
+    void ToolButton2Click() { Contents1Click(); }
+    void Homepage1Click();
+    void Update1Click();
+    void emailsupport1Click();
+    void NeedHelp1Click() { emailsupport1Click(); }
+
+    // Opens a link with the desktop's opener (replaceable in tests).
+    std::function<bool(const QUrl&)> OpenUrl;
+
+  protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+  private:
+    // The shown layout, or all layouts several to a page.
+    void PrintLayouts(bool All);
+    // Shows the layouts-per-page dialog; false when it was not confirmed.
+    bool LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText,
+                        QString& ColsText, bool& PartsChecked);
+    // Asks for the printer (or PDF file) unless an output file is set.
+    bool ChoosePrinter();
+    // Runs Body inside one print job; failures are shown as messages.
+    template <typename F>
+    void PrintJob(F Body);
+    void OpenTarget(const std::string& Target);
+    void BuildPrinterBox();
+    void InstallFontButtons();
+    void EnableFontButtons();
+    QPushButton* FontButton(TPrinterFontRow Kind, const char* Name, QLineEdit* NameEdit,
+                            QLineEdit* SizeEdit);
+    void BuildMenus();
+
+    TSDIAppForm& form_;
+    std::unique_ptr<QPrinter> printer_;
+    bool askPrinter_ = true;
+    std::vector<QPushButton*> fontButtons_;
+    bool fontsInstalled_ = false;
+};
+
+// The printing module of the window (nullptr before InstallPrinting).
+TPrinting* FindPrinting(TSDIAppForm& Form);

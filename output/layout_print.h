@@ -1,0 +1,65 @@
+// One layout of the current plan (Optimizer.Best) on the screen and on the
+// printer, the printed summary report, and the layout's cut lines.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/stock2d.h"
+#include "platform/canvas.h"
+#include "platform/print_job.h"
+
+// Whether a layout output shows the piece: never a ZEROOFFCUT_ piece, an
+// OFFCUT_ piece only when offcuts are shown.
+bool LayoutPieceIsDrawn(const T2DStock& Piece, bool ShowOffcuts);
+
+// Refills MergeLineSet with the merged cut lines of the layout (usable
+// offcuts included), shifted by the trims, on the full sheet.
+void BuildLayoutCutLines(int LayoutIndex);
+
+// What the layout view draws.
+struct TLayoutViewOptions {
+    bool ShowLabel = true;
+    bool ShowLengthXWidth = true;
+    bool ShowXYPos = false;
+    bool ShowOffcuts = false;
+    // Merged cut lines in their cut order instead of piece outlines (not for
+    // a layout with a shaped part).
+    bool ShowCutSequence = false;
+    // While the cut sequence is animated: how many cuts are drawn so far,
+    // without numbers. -1: all of them with their numbers.
+    int CutsShown = -1;
+    // The piece carried in manual editing is left out (-1: none).
+    int SkipPiece = -1;
+    platform::TColor PartColor = platform::clBlack;
+    platform::TColor OffcutColor = platform::clGray;
+};
+
+// Draws the layout's pieces at the view's scale, the sheet corner at
+// (round(WidthEdge * Scale) + 1, round(LengthEdge * Scale) + 1). Returns the
+// number of cuts of the cut sequence (0 when none is shown).
+int DrawLayoutView(int LayoutIndex, platform::TCanvas& Canvas, double Scale,
+                   const TLayoutViewOptions& Options);
+
+// Prints layout LayoutIndex into cell CellIndex (row-major) of a page grid of
+// Rows x Cols: header, sheet with trims, dimension marks, the numbered cut
+// sequence when asked and possible, and the pieces. Offcut pieces follow
+// LayoutShowOffcuts. In rolling mode the roll is printed in strips, one per
+// row, continuing on new pages.
+void PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
+                 bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
+                 bool ShowCutSequence);
+
+// Prints every layout of the plan, Rows x Cols to a page, starting a page
+// whenever one is full.
+void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
+                     bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts, bool ShowCutSequence);
+
+// Prints the summary report in the fixed-pitch printer font, on as many
+// pages as it needs.
+void PrintSummaryReport(platform::TPrintJob& Job);
+
+// Sets the printer font on Canvas (black, fixed pitch): PrinterFontName at
+// PrinterFontSize, or the page width divided by AutoPrinterFontZoom when the
+// size is automatic. With MinimumEight a height below 8 pixels becomes 8; a
+// set size below 8 is then stored as 8 too, an automatic size is not stored.
+void SetPrintFont(platform::TCanvas& Canvas, int PageWidth, bool MinimumEight);

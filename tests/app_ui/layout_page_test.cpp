@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include "app_ui/sample_window.h"
+#include "engine/pubstr.h"
+
+using sample_window::Wait;
+using LayoutPageTest = sample_window::SampleWindowTest;
+
+TEST_F(LayoutPageTest, ShowsTheLayoutsFactsAndParts) {
+    const int n = Optimizer.Best.Count();
+    EXPECT_EQ(child<QComboBox>("ComboBoxLayoutList")->count(), n);
+    EXPECT_EQ(child<QComboBox>("ComboBoxLayoutList")->itemText(0).toStdString(),
+              "1 / " + std::to_string(n));
+    EXPECT_EQ(child<QLabel>("LabelSheetLabel")->text().toStdString(), Optimizer.Best[0].Label);
+    EXPECT_GT(child<QTableWidget>("StringGridPartsInLayout")->rowCount(), 0);
+    EXPECT_GT(page_->LayoutScale(), 0.0);
+    EXPECT_TRUE(child<QWidget>("DrawPanelSheet")->isVisible());
+}
+
+TEST_F(LayoutPageTest, MovesAPieceByHandAndConfirms) {
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    int k = 0;
+    while (k < p.Placements.Count() &&
+           p.Placements[k].Label.find(OffcutPrefix) != std::string::npos)
+        ++k;
+    ASSERT_LT(k, p.Placements.Count());
+    const T2DStock piece = T2DStock::CreateCopy(p.Placements[k]);
+    child<QPushButton>("ButtonManual")->click();
+    EXPECT_TRUE(page_->Edit().ManualMode);
+    EXPECT_FALSE(form_->ToolBar()->isEnabled());
+    clickSheet(Qt::LeftButton, piece.Position.X + piece.NetLength() / 2.0,
+               piece.Position.Y + piece.NetWidth() / 2.0);
+    EXPECT_TRUE(page_->Edit().Dragging);
+    clickSheet(Qt::RightButton, piece.Position.X + piece.NetLength() / 2.0,
+               piece.Position.Y + piece.NetWidth() / 2.0);
+    clickSheet(Qt::LeftButton, p.Length, p.Width);  // drop at the far corner
+    EXPECT_FALSE(page_->Edit().Dragging);
+    EXPECT_TRUE(valid(Optimizer.Best[CurrentLayoutIndex]));
+    child<QPushButton>("ButtonConfirm")->click();
+    EXPECT_FALSE(page_->Edit().ManualMode);
+    EXPECT_TRUE(form_->ToolBar()->isEnabled());
+}
+
+TEST_F(LayoutPageTest, DeletesLayoutsAndRebuildsTheReport) {
+    const int n = Optimizer.Best.Count();
+    child<QPushButton>("ButtonDeleteLayout")->click();
+    EXPECT_EQ(Optimizer.Best.Count(), n - 1);
+    EXPECT_EQ(child<QComboBox>("ComboBoxLayoutList")->count(), n - 1);
+    while (Optimizer.Best.Count() > 0) child<QPushButton>("ButtonDeleteLayout")->click();
+    EXPECT_FALSE(child<QWidget>("DrawPanelSheet")->isVisible());
+    EXPECT_TRUE(core_.ListBoxReport.empty());
+    child<QPushButton>("ButtonDeleteLayout")->click();  // disabled: nothing happens
+}
+
+TEST_F(LayoutPageTest, CutSequenceIsAnimatedOnATimer) {
+    auto* box = child<QCheckBox>("ShowCutSequence");
+    if (!box->isVisible()) GTEST_SKIP() << "first layout has a shaped part";
+    box->click();
+    QApplication::processEvents();
+    page_->PaintBox()->repaint();
+    EXPECT_EQ(page_->CutsShown(), 0);  // the GUI thread is free while the cuts appear
+    Wait(1200);
+    EXPECT_NE(page_->CutsShown(), 0);
+}
+
+TEST_F(LayoutPageTest, RollingModeFillsTheHeightAndScrollsToTheRightEnd) {
+    RollingMode = true;
+    form_->NotifyPlanChanged();
+    QApplication::processEvents();
+    auto* bar = child<QScrollBar>("scrlbrRollingMode");
+    ASSERT_TRUE(bar->isVisible());
+    auto* panel = child<QWidget>("DrawPanelSheet");
+    QWidget* box = page_->PaintBox();
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    EXPECT_EQ(panel->height(),
+              std::lround((p.NetWidth() + 2.0 * LengthEdge) * page_->LayoutScale()) + 10);
+    if (bar->maximum() == 0) GTEST_SKIP() << "the sheet fits the view";
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(box->x() + box->width(), panel->width());  // the right end exactly
+}
+
+TEST_F(LayoutPageTest, Screenshot) {
+    const char* dir = std::getenv("TESSALY_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "TESSALY_SCREENSHOT_DIR not set";
+    child<QCheckBox>("ShowXYPos")->click();
+    QApplication::processEvents();
+    form_->grab().save(QString(dir) + "/layout_page.png");
+    auto* box = child<QCheckBox>("ShowCutSequence");
+    if (box->isVisible()) {
+        box->click();
+        Wait(100);
+        for (int k = 0; k < 200 && page_->CutsShown() != -1; ++k) Wait(200);
+        form_->grab().save(QString(dir) + "/layout_page_cuts.png");
+        box->click();
+    }
+    // A part carried in manual editing.
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    const T2DStock& piece = p.Placements[0];
+    child<QPushButton>("ButtonManual")->click();
+    clickSheet(Qt::LeftButton, piece.Position.X + 1000, piece.Position.Y + 1000);
+    const QPoint o = page_->SheetOrigin();
+    QMouseEvent move(QEvent::MouseMove, o + QPoint(300, 200),
+                     page_->PaintBox()->mapToGlobal(o + QPoint(300, 200)), Qt::NoButton,
+                     Qt::NoButton, {});
+    QApplication::sendEvent(page_->PaintBox(), &move);
+    QApplication::processEvents();
+    form_->grab().save(QString(dir) + "/layout_page_manual.png");
+}

@@ -1,0 +1,172 @@
+#include "output/layout_print.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/merge_line.h"
+#include "output/sample_plan.h"
+#include "support/recording_canvas.h"
+
+using testsupport::OpKind;
+using testsupport::RecordingCanvas;
+
+namespace {
+
+std::size_t CountOps(const platform::TCanvas& C) {
+    return static_cast<const RecordingCanvas&>(C).Ops.size();
+}
+
+bool HasText(const RecordingCanvas& C, const std::string& T) {
+    return C.FindText(T) != nullptr;
+}
+
+struct Printer {
+    RecordingCanvas Canvas;
+    platform::TRecordingPrintJob Job;
+    Printer(int W, int H) : Job(Canvas, W, H, 300, &CountOps) { Job.BeginDoc(); }
+};
+
+// The sample plan in the nested cut mode (the program's own default is rolling).
+void BuildPlan() {
+    sample_plan::Build();
+    RollingMode = false;
+}
+
+}  // namespace
+
+TEST(LayoutView, DrawsPiecesLabelsSizesAndOffcutsOnlyWhenAsked) {
+    BuildPlan();
+    MinScrapLength = 0;  // even the ZEROOFFCUT_ piece would be big enough to draw
+    MinScrapWidth = 0;
+    for (bool offcuts : {false, true}) {
+        RecordingCanvas c;
+        TLayoutViewOptions o;
+        o.ShowOffcuts = offcuts;
+        EXPECT_EQ(DrawLayoutView(0, c, 0.005, o), 0);
+        EXPECT_TRUE(HasText(c, "A"));
+        EXPECT_TRUE(HasText(c, "30"));  // size of A along its bottom
+        EXPECT_EQ(HasText(c, "OFFCUT_1"), offcuts);
+        EXPECT_FALSE(HasText(c, "ZEROOFFCUT_1"));
+    }
+    // The carried piece is left out.
+    RecordingCanvas c;
+    TLayoutViewOptions o;
+    o.SkipPiece = 2;  // B
+    DrawLayoutView(0, c, 0.005, o);
+    EXPECT_FALSE(HasText(c, "B"));
+}
+
+TEST(LayoutView, DrawsNumberedCutsOrTheAnimatedFirstCuts) {
+    BuildPlan();
+    TLayoutViewOptions o;
+    o.ShowCutSequence = true;
+    RecordingCanvas all;
+    const int cuts = DrawLayoutView(1, all, 0.005, o);
+    ASSERT_GT(cuts, 2);
+    EXPECT_TRUE(HasText(all, "1"));
+    EXPECT_TRUE(HasText(all, std::to_string(cuts)));
+    EXPECT_EQ(all.Count(OpKind::Line), static_cast<std::size_t>(cuts));  // no piece outlines
+    EXPECT_EQ(all.FindText("P")->Font.Color, platform::clBlack);         // not a cut's colour
+
+    o.CutsShown = 2;
+    RecordingCanvas two;
+    DrawLayoutView(1, two, 0.005, o);
+    EXPECT_EQ(two.Count(OpKind::Line), 2u);
+    EXPECT_FALSE(HasText(two, "1"));
+
+    // A layout with a shaped part draws outlines instead.
+    RecordingCanvas shaped;
+    EXPECT_EQ(DrawLayoutView(0, shaped, 0.005, o), 0);
+}
+
+TEST(PrintLayout, ScalesTheSheetIntoTheCellWithFramesAndDimensionMarks) {
+    BuildPlan();
+    Printer p(2000, 3000);
+    PrintLayout(p.Job, 1, 1, 1, 0, true, true, false, false, false);
+    // Automatic font: 2000 div 99 = 20 pixels; margin 40, line step 26.
+    const int h = 20, m = 40, s = 26;
+    const int hh = h + s * static_cast<int>(LayoutHeaderLines.size());
+    const double sx = (2000 - 2 * m) / (82000.0 + 2000);
+    const double sy = (3000 - 2 * m - hh - 2 * s) / (62000.0 + 1000);
+    const double sc = std::min(sx, sy);
+    const auto rects = p.Canvas.OfKind(OpKind::Rectangle);
+    ASSERT_GE(rects.size(), 2u);
+    const platform::TCanvasRect r1 = rects[0].Box();
+    EXPECT_EQ(r1.Left, m);
+    EXPECT_EQ(r1.Top, m + hh);
+    EXPECT_EQ(r1.Right, m + static_cast<int>(std::nearbyint(82000 * sc)));
+    EXPECT_EQ(r1.Bottom, m + hh + static_cast<int>(std::nearbyint(61000 * sc)));
+    const platform::TCanvasRect r2 = rects[1].Box();
+    EXPECT_EQ(r2.Left, m + static_cast<int>(std::nearbyint(1000 * sc)));
+    // Typed length below the sheet, width right of it, trims and net sizes above and left.
+    const auto* length = p.Canvas.FindText("80");
+    ASSERT_NE(length, nullptr);
+    EXPECT_EQ(length->Points[0].Y, r1.Top - 53);  // net length above the sheet comes first
+    EXPECT_TRUE(HasText(p.Canvas, "1"));
+    EXPECT_TRUE(HasText(p.Canvas, "0.5"));
+    EXPECT_TRUE(HasText(p.Canvas, "60"));
+    EXPECT_TRUE(HasText(p.Canvas, "P"));
+    EXPECT_FALSE(HasText(p.Canvas, "OFFCUT_1"));
+}
+
+TEST(PrintLayout, FiveLayoutsTwoByTwoMakeTwoPages) {
+    BuildPlan();
+    Optimizer.Best.Packets.Add(TPacket(Optimizer.Best[1]));
+    Optimizer.Best.Packets.Add(TPacket(Optimizer.Best[2]));
+    Printer p(2000, 3000);
+    PrintAllLayouts(p.Job, 2, 2, true, true, true, true, true);
+    ASSERT_EQ(p.Job.PageCount(), 2);
+    // The fifth layout starts page 2 in its top-left cell.
+    const auto& first = p.Canvas.Ops[p.Job.PageStarts[1]];
+    EXPECT_EQ(first.Kind, OpKind::Text);
+    EXPECT_EQ(first.Points[0].X, 40);
+    EXPECT_EQ(first.Points[0].Y, 40 + 20 + 26);
+}
+
+TEST(PrintLayout, FontBelowEightBecomesEightOnlyWhenItIsTheSetSize) {
+    struct Case {
+        bool Auto;
+        int PageWidth;
+        int SizeAfter;
+    } cases[] = {{false, 2000, 8}, {true, 500, 72}};
+    for (const Case& c : cases) {
+        BuildPlan();
+        AutoPrinterFontSize = c.Auto;
+        PrinterFontSize = c.Auto ? 72 : 5;
+        Printer p(c.PageWidth, 3000);
+        PrintLayout(p.Job, 1, 1, 1, 0, true, true, false, false, false);
+        EXPECT_EQ(PrinterFontSize, c.SizeAfter);
+        EXPECT_EQ(p.Canvas.Ops.front().Font.Height, -8);
+        EXPECT_EQ(LabelFontSize, 72);
+    }
+}
+
+TEST(PrintLayout, RollingModeWithNoWidthLeftEnds) {
+    BuildPlan();
+    RollingMode = true;
+    Printer p(128, 3000);  // 8-pixel font: 128 div 4 columns leaves no width
+    PrintLayout(p.Job, 1, 1, 4, 0, true, false, false, false, false);
+    EXPECT_EQ(p.Job.PageCount(), 1);
+}
+
+TEST(PrintLayout, RollingModeContinuesOnTheNextRowsAndPages) {
+    BuildPlan();
+    RollingMode = true;
+    Printer p(600, 3000);
+    PrintLayout(p.Job, 1, 2, 1, 0, true, false, false, false, false);
+    EXPECT_GE(p.Job.PageCount(), 2);
+    EXPECT_FALSE(HasText(p.Canvas, "0.5"));  // no dimension marks on a roll
+}
+
+TEST(PrintSummaryReport, ContinuesOnNewPagesWithoutRepeatingTheTitle) {
+    BuildPlan();
+    SummaryReportLines.assign(100, "line");
+    Printer p(2000, 1000);
+    PrintSummaryReport(p.Job);
+    EXPECT_GE(p.Job.PageCount(), 3);
+    const auto texts = p.Canvas.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "line"), 100);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), ReportCaption), 1);
+    for (const auto& op : p.Canvas.Ops) EXPECT_EQ(op.Font.Pitch, platform::TFontPitch::Fixed);
+}
