@@ -125,15 +125,6 @@ TEST(DxfOutEntities, RectangleAsPolylineOrLines) {
     EXPECT_EQ(Values(open, "70"), std::vector<std::string>{"0"});
 }
 
-TEST(DxfOutEntities, CircleIsWrittenInUserUnits) {
-    auto w = MakeWriter();
-    w.WriteCircle(5000, -2500, 0, 1500);
-    EXPECT_EQ(Values(w, "0"), std::vector<std::string>{"CIRCLE"});
-    EXPECT_EQ(Values(w, "10"), std::vector<std::string>{"5.000"});
-    EXPECT_EQ(Values(w, "20"), std::vector<std::string>{"-2.500"});
-    EXPECT_EQ(Values(w, "40"), std::vector<std::string>{"1.500"});
-}
-
 TEST(DxfOutEllipse, ChordsAreShortAndPointsLieOnTheCurve) {
     // A circle box 100 user units across, then a flat ellipse.
     for (double height : {100000.0, 30000.0}) {
@@ -198,18 +189,6 @@ TEST(DxfOutArcs, FullTurnIsACircleAndAnyOtherSweepAnArc) {
     ASSERT_EQ(Values(tiny, "0"), std::vector<std::string>{"ARC"});
     EXPECT_EQ(Values(tiny, "50"), std::vector<std::string>{"359.99995000"});
     EXPECT_EQ(Values(tiny, "51"), std::vector<std::string>{"0.00005000"});
-}
-
-// 10 characters of height 4: 15 internal units left of the centre, 2 above.
-TEST(DxfOutLabel, OffsetInInternalUnits) {
-    auto w = MakeWriter();
-    w.SetLayer("parts label");
-    w.WriteLabel("ABCDEFGHIJ", 100, 50, 0, 4.0);
-    EXPECT_EQ(Values(w, "10"), std::vector<std::string>{"99.985"});
-    EXPECT_EQ(Values(w, "20"), std::vector<std::string>{"50.002"});
-    EXPECT_EQ(Values(w, "40"), std::vector<std::string>{"4.000"});
-    EXPECT_EQ(Values(w, "50"), std::vector<std::string>{"0.000"});
-    EXPECT_EQ(Values(w, "8"), std::vector<std::string>{"parts label"});
 }
 
 TEST(DxfOutFile, SavedCompletelyOrNotAtAll) {
