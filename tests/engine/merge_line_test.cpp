@@ -113,37 +113,34 @@ TEST(CutLineMerge, ParallelLinesApartStayTwoCuts) {
     }
 }
 
-// Lines less than a unit apart (rounding of sloped sides) are one cut whose
-// ends are the outermost of their own ends, not moved onto a mean line.
-TEST(CutLineMerge, NearlyCollinearLinesKeepTheirOwnEnds) {
-    BladeWidth = 4;
-    auto m = Sheet(10000, 10000, {Cut(0, 0, 3000, 1001), Cut(1500, 500, 6001, 2001)});
-    m.MergeLines();
-    EXPECT_EQ(m.Merged, std::vector<TCutLine>{Cut(0, 0, 6001, 2001)});
-}
-
-TEST(CutLineMerge, LaterPassesJoinWhatABridgeConnects) {
-    auto m = Sheet(
-        1000, 200,
-        {Cut(0, 50, 100, 50), Cut(200, 50, 300, 50), Cut(90, 50, 210, 50), Cut(600, 50, 700, 50)});
-    m.MergeLines();
-    EXPECT_EQ(m.Merged, (std::vector<TCutLine>{Cut(0, 50, 300, 50), Cut(600, 50, 700, 50)}));
-}
-
-TEST(CutLineMerge, BorderLinesAndLinesOutsideAreDropped) {
-    auto m = Sheet(
-        1000, 500,
-        {Cut(0, 0, 0, 500), Cut(1000, 100, 1000, 200), Cut(0, 0, 1000, 0), Cut(10, 500, 300, 500),
-         Cut(-50, -5, 2000, -5), Cut(1200, 10, 1200, 400), Cut(400, 0, 400, 500)});
-    m.MergeLines();
-    EXPECT_EQ(m.Merged, std::vector<TCutLine>{Cut(400, 0, 400, 500)});
-}
-
-TEST(CutLineMerge, LinesReachingOutsideAreClipped) {
-    auto m = Sheet(1000, 500, {Cut(300, 200, 1500, 200), Cut(700, -40, 700, 100)});
-    m.MergeLines();
-    EXPECT_EQ(m.Merged, (std::vector<TCutLine>{Cut(300, 200, 1000, 200), Cut(700, 100, 700, 1)}));
-    EXPECT_EQ(m.Merged[0].Tag, 0);
+// Nearly collinear lines (less than a unit apart, from rounding sloped sides)
+// are one cut with the outermost of their own ends; bridges join lines in
+// later passes; lines on the border or outside go, lines reaching out are
+// clipped.
+TEST(CutLineMerge, JoinsDropsAndClips) {
+    const struct {
+        const char* Name;
+        std::int32_t Blade, L, W;
+        std::vector<TCutLine> Lines, Merged;
+    } cases[] = {
+        {"nearly collinear", 4, 10000, 10000, {Cut(0, 0, 3000, 1001), Cut(1500, 500, 6001, 2001)},
+         {Cut(0, 0, 6001, 2001)}},
+        {"bridge", 0, 1000, 200,
+         {Cut(0, 50, 100, 50), Cut(200, 50, 300, 50), Cut(90, 50, 210, 50), Cut(600, 50, 700, 50)},
+         {Cut(0, 50, 300, 50), Cut(600, 50, 700, 50)}},
+        {"border and outside", 0, 1000, 500,
+         {Cut(0, 0, 0, 500), Cut(1000, 100, 1000, 200), Cut(0, 0, 1000, 0), Cut(10, 500, 300, 500),
+          Cut(-50, -5, 2000, -5), Cut(1200, 10, 1200, 400), Cut(400, 0, 400, 500)},
+         {Cut(400, 0, 400, 500)}},
+        {"clipped", 0, 1000, 500, {Cut(300, 200, 1500, 200), Cut(700, -40, 700, 100)},
+         {Cut(300, 200, 1000, 200), Cut(700, 100, 700, 1)}},
+    };
+    for (const auto& c : cases) {
+        BladeWidth = c.Blade;
+        auto m = Sheet(c.L, c.W, c.Lines);
+        m.MergeLines();
+        EXPECT_EQ(m.Merged, c.Merged) << c.Name;
+    }
 }
 
 TEST(CutLineOrder, FullWidthCutComesBeforeTheCutEndingOnIt) {
@@ -271,16 +268,19 @@ TEST_F(CutLineGCode, ExtensionShortensStraightCutsAtBothEnds) {
               (std::vector<std::string>{"G0 X0.5Y-0.01", "G1 X0.5Y1.01"}));
 }
 
+// Shorter than twice the extension: both ends meet in the middle.
 TEST_F(CutLineGCode, CutShorterThanTwiceTheExtensionNeverRunsBackwards) {
-    std::vector<std::string> f;
-    TMergeLine::WriteGCodeCut(f, "10", "-5", 0, 100, 0, 115, "", "", "", 10);
-    EXPECT_EQ(f, (std::vector<std::string>{"G0 X0Y0.107", "G1 X0Y0.107"}));
-    f.clear();
-    TMergeLine::WriteGCodeCut(f, "10", "-5", 200, 0, 185, 0, "", "", "", 10);
-    EXPECT_EQ(f, (std::vector<std::string>{"G0 X0.193Y0", "G1 X0.193Y0"}));
-    f.clear();
-    TMergeLine::WriteGCodeCut(f, "10", "-5", 0, 100, 0, 120, "", "", "", 10);  // exactly twice
-    EXPECT_EQ(f, (std::vector<std::string>{"G0 X0Y0.11", "G1 X0Y0.11"}));
+    const struct {
+        std::int32_t X1, Y1, X2, Y2;
+        std::vector<std::string> Lines;
+    } cases[] = {{0, 100, 0, 115, {"G0 X0Y0.107", "G1 X0Y0.107"}},
+                 {200, 0, 185, 0, {"G0 X0.193Y0", "G1 X0.193Y0"}},
+                 {0, 100, 0, 120, {"G0 X0Y0.11", "G1 X0Y0.11"}}};  // exactly twice
+    for (const auto& c : cases) {
+        std::vector<std::string> f;
+        TMergeLine::WriteGCodeCut(f, "10", "-5", c.X1, c.Y1, c.X2, c.Y2, "", "", "", 10);
+        EXPECT_EQ(f, c.Lines);
+    }
 }
 
 TEST(CutLineDraw, NumberedCutsInTheirColours) {
