@@ -80,14 +80,13 @@ TEST(ProfileDraw, LinesAndArcAtScaledPositions) {
     const std::vector<platform::TCanvasPoint> expect{{10, 20}, {30, 40}, {30, 30}, {10, 30}};
     EXPECT_EQ(arcs[0].Points, expect);
     EXPECT_TRUE(c.Texts().empty());
-}
 
-TEST(ProfileDraw, ArcWithClockwiseClearKeepsRayOrder) {
+    // Clockwise clear: the start ray first.
     TExtPolyline o;
     AddArc(o, {100, 100}, 100, 0, kPi / 2, 0);
-    RecordingCanvas c;
+    c.Clear();
     DrawProfile(o, {0, 0}, {0, 0}, c, 1.0, "", false, false, false, platform::clBlack, "");
-    auto arcs = c.OfKind(OpKind::Arc);
+    arcs = c.OfKind(OpKind::Arc);
     ASSERT_EQ(arcs.size(), 1u);
     EXPECT_EQ(arcs[0].Points[2], (platform::TCanvasPoint{200, 100}));
     EXPECT_EQ(arcs[0].Points[3], (platform::TCanvasPoint{100, 200}));
@@ -195,6 +194,13 @@ TEST(ProfileDxf, ArcAnglesBothDirections) {
     auto b = Entity(d, "ARC", 1);
     EXPECT_EQ(b[5], "50=270.000");
     EXPECT_EQ(b[6], "51=360.000");
+
+    TExtPolyline tiny;  // stays an arc
+    AddArc(tiny, {0, 0}, 1000, 0.001, 0.002, 1);
+    TDXFOut t = Writer();
+    WriteProfileDXF(tiny, {0, 0}, t, "p", "", false);
+    EXPECT_EQ(CountEntities(t, "ARC"), 1);
+    EXPECT_EQ(CountEntities(t, "CIRCLE"), 0);
 }
 
 // A closed outline is one closed polyline whose arcs are bulges: the line
@@ -208,15 +214,6 @@ TEST(ProfileDxf, ClosedOutlineIsOnePolyline) {
     EXPECT_EQ(Entity(d, "VERTEX", 1), (std::vector<std::string>{"8=p", "10=2.000", "20=9.000", "30=0.000",
                                                             "42=1.000000000", "70=1"}));
     EXPECT_EQ(CountEntities(d, "VERTEX"), 2);
-}
-
-TEST(ProfileDxf, TinyArcStaysAnArc) {
-    TExtPolyline o;
-    AddArc(o, {0, 0}, 1000, 0.001, 0.002, 1);
-    TDXFOut d = Writer();
-    WriteProfileDXF(o, {0, 0}, d, "p", "", false);
-    EXPECT_EQ(CountEntities(d, "ARC"), 1);
-    EXPECT_EQ(CountEntities(d, "CIRCLE"), 0);
 }
 
 TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
