@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
-#include "engine/errors.h"
 #include "engine/extpolyline.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -13,11 +11,8 @@
 #include "output/dxf_import.h"
 #include "output/report_text.h"
 #include "output/sample_plan.h"
-#include "platform/inifile.h"
 
 using namespace sample_plan;
-using testsupport::ReadText;
-using testsupport::ScratchDir;
 
 namespace {
 
@@ -185,34 +180,4 @@ TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
     const std::vector<Entity> all = ParseEntities(LayoutDxfDrawing(0).Text());
     EXPECT_EQ(OfLayer(all, "POLYLINE", "offcuts").size(), 3u);
     for (const Entity& e : all) EXPECT_NE(e.Text, "ZEROOFFCUT_1");
-}
-
-TEST(DxfLayout, HeaderLinesBelowTheSheet) {
-    Build();
-    PartsInLayout = true;
-    DxfTextHeight = 2.5;
-    const std::vector<Entity> report =
-        OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "TEXT", "Layout Report");
-    ASSERT_EQ(report.size(), LayoutHeaderLines.size());
-    ASSERT_EQ(report.size(), 12u);
-    EXPECT_TRUE(Near(report.front().Points[0].Y, -61 - 3 * 2.5));
-    EXPECT_TRUE(Near(report.back().Points[0].Y, -61 - 1.5 * 2.5 * 13));
-    EXPECT_EQ(report.back().Text, "Layouts");
-    EXPECT_TRUE(Near(report.back().Radius, 2.5));  // the text height
-}
-
-TEST(DxfLayout, FailuresWriteNothing) {
-    Build();
-    ScratchDir dir;
-    std::string out = "before";
-    const std::string base = dir.File("none/plan");
-    try {
-        SaveLayoutDxf(base, 0, out);
-        FAIL() << "no error";
-    } catch (const platform::IniWriteError& e) {
-        EXPECT_NE(std::string(e.what()).find(base + "_1.dxf"), std::string::npos);
-    }
-    EXPECT_EQ(out, "before");
-    EXPECT_THROW(SaveLayoutDxf(dir.File("plan"), -1, out), EListError);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
