@@ -27,55 +27,35 @@ struct Entity {
     double Radius = 0;
 };
 
-// Reads the code/value pairs of the entities section.
+// The entities section read back; vertex points go to their polyline.
 std::vector<Entity> ParseEntities(const std::string& Text) {
-    const std::vector<std::string> lines = SplitCrLf(Text);
+    const std::vector<std::string> l = SplitCrLf(Text);
     std::vector<Entity> out;
-    bool inEntities = false;
-    Entity* polyline = nullptr;
-    Entity* current = nullptr;
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-        const std::string code = Trim(lines[i]);
-        const std::string& value = lines[i + 1];
-        if (code == "2" && value == "ENTITIES") inEntities = true;
-        if (!inEntities) continue;
+    std::size_t i = 0;
+    while (i + 1 < l.size() && l[i + 1] != "ENTITIES") i += 2;
+    bool vertex = false, ended = false;  // in a VERTEX, after a SEQEND
+    for (i += 2; i + 1 < l.size() && !(l[i] == "0" && l[i + 1] == "ENDSEC"); i += 2) {
+        const std::string code = Trim(l[i]), &value = l[i + 1];
+        auto number = [&value] { return StrToFloat(value); };
         if (code == "0") {
-            if (value == "VERTEX" && polyline) {
-                polyline->Points.push_back({0, 0});
-                current = nullptr;
-                continue;
-            }
-            if (value == "SEQEND") {
-                polyline = nullptr;
-                current = nullptr;
-                continue;
-            }
-            if (value == "ENDSEC" || value == "EOF") break;
-            out.push_back({value, "", "", {}, 0});
-            current = &out.back();
-            polyline = value == "POLYLINE" ? current : nullptr;
+            vertex = value == "VERTEX";
+            ended = value == "SEQEND";
+            if (vertex)
+                out.back().Points.push_back({0, 0});
+            else if (!ended)
+                out.push_back({value, "", "", {}, 0});
             continue;
         }
-        if (code == "8" && current) current->Layer = value;
-        if (code == "1" && current) current->Text = value;
-        if (code == "40" && current) current->Radius = StrToFloat(value);
-        Entity* target = current ? current : polyline;
-        if (!target) continue;
-        if (code == "10") {
-            if (polyline && !current)
-                polyline->Points.back().X = StrToFloat(value);
-            else if (target->Type != "POLYLINE")
-                target->Points.push_back({StrToFloat(value), 0});
-        }
-        if (code == "20") {
-            if (polyline && !current)
-                polyline->Points.back().Y = StrToFloat(value);
-            else if (target->Type != "POLYLINE")
-                target->Points.back().Y = StrToFloat(value);
-        }
-        if (code == "11" && target->Type == "LINE")
-            target->Points.push_back({StrToFloat(value), 0});
-        if (code == "21" && target->Type == "LINE") target->Points.back().Y = StrToFloat(value);
+        Entity& e = out.back();
+        if (ended || (e.Type == "POLYLINE" && !vertex && code != "8")) continue;
+        if (code == "8" && !vertex) e.Layer = value;
+        if (code == "1") e.Text = value;
+        if (code == "40") e.Radius = number();
+        if (code == "10" && vertex)
+            e.Points.back().X = number();
+        else if (code == "10" || code == "11")
+            e.Points.push_back({number(), 0});
+        if (code == "20" || code == "21") e.Points.back().Y = number();
     }
     return out;
 }
