@@ -9,29 +9,17 @@
 #include "engine/dxfout.h"
 #include "engine/merge_line.h"
 #include "engine/pubstr.h"
-#include "engine/trapezium.h"
 #include "output/placed_piece.h"
 #include "support/recording_canvas.h"
 
 namespace {
 
+using placed_piece::AddTriangleShape;
 using placed_piece::Piece;
 using platform::TCanvasPoint;
-using testsupport::CanvasOp;
 using testsupport::OpKind;
 using testsupport::RecordingCanvas;
 using Lines = std::vector<std::string>;
-
-// A right triangle 4000 x 3000 registered as the shape of label "S".
-void AddTriangleShape() {
-    TExtPolyline o;
-    o.AddSegment(psLine, {0, 0}, {4000, 0}, {}, 0, 0, 0, 0, "0");
-    o.AddSegment(psLine, {4000, 0}, {0, 3000}, {}, 0, 0, 0, 0, "0");
-    o.AddSegment(psLine, {0, 3000}, {0, 0}, {}, 0, 0, 0, 0, "0");
-    TTrapezium t;
-    t.Setup(false, "S", 0, o, 4000, 0, 0, 0, 4000, 3000);
-    TrapeziumList.AddOrUpdate(t);
-}
 
 TDXFOut Writer() {
     return TDXFOut(3, 0, 0, 100, 100, 0, 0, 100, 100, 0);
@@ -114,7 +102,7 @@ TEST(PieceNC, EllipseWithoutLengthIsAStraightCut) {
 }
 
 TEST(PieceNC, ShapedPartWritesItsOutlineAtThePiece) {
-    AddTriangleShape();
+    AddTriangleShape("S");
     MergeCommonCuts = false;
     GCodeZMoves = false;
     T2DStock p = Piece("S", {1000, 0}, 4000, 3000, skShaped);
@@ -187,7 +175,7 @@ TEST(PieceDxf, SmallOffcutWritesNothingAndShapedPartItsOutline) {
     WritePieceDXF(Piece("OFFCUT_1", {0, 0}, 1000, 1000), {0, 0}, d, "offcuts", true, true, true);
     EXPECT_TRUE(d.Lines.empty());
 
-    AddTriangleShape();
+    AddTriangleShape("S");
     T2DStock p = Piece("S", {1000, 0}, 3000, 4000, skShaped);
     p.TurnState = 1;
     WritePieceDXF(p, {0, -500}, d, "parts", false, false, false);
@@ -244,16 +232,4 @@ TEST(PiecePrint, RectangleLabelWithoutRoomStillPrinted) {
                1000);
     EXPECT_EQ(c.FindText("LONGLABEL"), nullptr);
     EXPECT_EQ(c.Count(OpKind::Arc), 1u);
-}
-
-TEST(PiecePrint, ShapedPartPrintsItsTurnedOutline) {
-    AddTriangleShape();
-    RecordingCanvas c;
-    T2DStock p = Piece("S", {1000, 0}, 3000, 4000, skShaped);
-    p.TurnState = 1;
-    PrintPiece(p, {0, 0}, c, true, 0.01, false, false, 1000);
-    auto lines = c.OfKind(OpKind::Line);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].Points, (std::vector<TCanvasPoint>{{40, 0}, {40, 40}}));
-    EXPECT_NE(c.FindText("S"), nullptr);
 }
