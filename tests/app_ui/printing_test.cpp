@@ -96,14 +96,15 @@ TEST_F(PrintingTest, CurrentLayoutOnOnePageAndCancelPrintsNothing) {
     EXPECT_EQ(PdfPages(pdf), 1);
 }
 
-TEST_F(PrintingTest, PrinterErrorIsAMessage) {
+// A printer that cannot write is a message naming its file; without a plan
+// nothing is printed.
+TEST_F(PrintingTest, PrinterErrorAndEmptyPlanAreMessages) {
     FindPrinting(*form_)->SetOutputFile(QString::fromStdString(dir_.File("no/such/folder/x.pdf")));
     child<QPushButton>("ButtonPrintReport")->click();
     ASSERT_EQ(sink_.Warnings.size(), 1u);
     EXPECT_NE(sink_.Warnings[0].find("x.pdf"), std::string::npos);
-}
 
-TEST_F(PrintingTest, NothingToPrintWithoutAPlan) {
+    sink_.Warnings.clear();
     Optimizer.Best.Clear();
     form_->NotifyPlanChanged();
     child<QPushButton>("ButtonPrintCurrentPage")->click();
