@@ -202,41 +202,36 @@ TEST(DxfImport, ClosedFlagIsBitOneOfThePolylineItself) {
     EXPECT_EQ(o.Items(0).Name, "P");
 }
 
-TEST(DxfImport, KeywordsCountOnlyAsEntityNamesAndBulgesDoNotCarryOver) {
-    // A layer and a text value "LINE" start nothing; the second polyline has
-    // no bulges even though the first one had one at the same vertex.
-    const std::string text = Entities(
-        Dxf({"0",  "TEXT", "8", "LINE",       "1",  "ARC", "10", "9", "20", "9", "11", "9",
-             "21", "9",    "0", "LWPOLYLINE", "10", "0",   "20", "0", "42", "1", "10", "2",
-             "20", "0",    "0", "LWPOLYLINE", "10", "0",   "20", "5", "10", "2", "20", "5"}));
-    const TExtPolyline o = Read(text);
-    EXPECT_EQ(Kinds(o), (std::vector<std::uint8_t>{psArc, psLine}));
-}
-
-TEST(DxfImport, EntityEndsAtTheNextGroupZero) {
-    // A LINE without its end point adds nothing and does not swallow the
-    // LINE after it.
-    const std::string text = Entities(Dxf({"0", "LINE", "10", "0", "20", "0", "11", "5", "0",
-                                           "LINE", "10", "1", "20", "1", "11", "3", "21", "4"}));
-    const TExtPolyline o = Read(text);
-    ASSERT_EQ(o.Count(), 1u);
-    EXPECT_EQ(o.Length, 2000);
-    EXPECT_EQ(o.Width, 3000);
-}
-
-TEST(DxfImport, SegmentsComeOutByKindAndDegenerateArcsAreLeftOut) {
-    const std::string text = Entities(
-        Dxf({"0", "ARC", "10", "0", "20", "0", "40", "1", "50", "0", "51", "90", "0", "LINE", "10",
-             "0", "20", "0", "11", "1", "21", "0", "0", "CIRCLE", "10", "0", "20", "0", "40", "1",
-             // ends that round to one point: the arc is left out, the line kept
-             "0", "LWPOLYLINE", "10", "0", "20", "0", "42", "0.5", "10", "0.0001", "20", "0", "0",
-             "LWPOLYLINE", "10", "0", "20", "0", "10", "0", "20", "0"}));
-    const TExtPolyline o = Read(text);
-    ASSERT_EQ(Kinds(o), (std::vector<std::uint8_t>{psLine, psArc, psLine, psArc}));
-    // The circle runs a whole turn.
-    EXPECT_TRUE(SameAngle(o.Items(1).StartAngle, o.Items(1).EndAngle));
-    EXPECT_EQ(o.Length, 2000);
-    EXPECT_EQ(o.Width, 2000);
+// Layers and text values named like entities start nothing and bulges do not
+// carry over to the next polyline; an entity ends at the next group 0 (a LINE
+// without its end adds nothing); segments come out by kind and an arc whose
+// ends round to one point is left out.
+TEST(DxfImport, EntitiesBulgesAndKinds) {
+    const struct {
+        const char* Name;
+        std::string Body;
+        std::vector<std::uint8_t> Kinds;
+        std::int32_t Length, Width;
+    } cases[] = {
+        {"keywords", Dxf({"0",  "TEXT", "8", "LINE",       "1",  "ARC", "10", "9", "20", "9", "11", "9",
+                          "21", "9",    "0", "LWPOLYLINE", "10", "0",   "20", "0", "42", "1", "10", "2",
+                          "20", "0",    "0", "LWPOLYLINE", "10", "0",   "20", "5", "10", "2", "20", "5"}),
+         {psArc, psLine}, 2000, 6000},  // the half circle dips to y = -1
+        {"group 0", Dxf({"0", "LINE", "10", "0", "20", "0", "11", "5", "0", "LINE", "10", "1", "20", "1",
+                         "11", "3", "21", "4"}),
+         {psLine}, 2000, 3000},
+        {"kinds", Dxf({"0", "ARC", "10", "0", "20", "0", "40", "1", "50", "0", "51", "90", "0", "LINE",
+                       "10", "0", "20", "0", "11", "1", "21", "0", "0", "CIRCLE", "10", "0", "20", "0",
+                       "40", "1", "0", "LWPOLYLINE", "10", "0", "20", "0", "42", "0.5", "10", "0.0001",
+                       "20", "0", "0", "LWPOLYLINE", "10", "0", "20", "0", "10", "0", "20", "0"}),
+         {psLine, psArc, psLine, psArc}, 2000, 2000},
+    };
+    for (const auto& c : cases) {
+        const TExtPolyline o = Read(Entities(c.Body));
+        EXPECT_EQ(Kinds(o), c.Kinds) << c.Name;
+        EXPECT_EQ(o.Length, c.Length) << c.Name;
+        EXPECT_EQ(o.Width, c.Width) << c.Name;
+    }
 }
 
 TEST(DxfImportErrors, BadDrawingsLeaveThePreviousOutlineUntouched) {
