@@ -121,29 +121,6 @@ TEST(PieceNC, ShapedPartWritesItsOutlineAtThePiece) {
     EXPECT_TRUE(f.empty());
 }
 
-TEST(PieceDxf, RectangleWithItsTexts) {
-    TDXFOut d = Writer();
-    WritePieceDXF(Piece("P1", {1000, 2000}, 3000, 2000), {0, 0}, d, "parts", true, true, true);
-    auto e = Entities(d);
-    ASSERT_EQ(e.size(), 9u);  // three texts, then POLYLINE, 4 VERTEX, SEQEND
-    EXPECT_EQ(e[0], (Lines{"TEXT", "8=parts label", "10=2.497", "20=-2.998", "30=0.000",
-                           "40=4.000", "1=P1", "50=0.000"}));
-    EXPECT_EQ(e[1][1], "8=parts origin");
-    EXPECT_EQ(e[1][2], "10=1.800");
-    EXPECT_EQ(e[1][3], "20=-6.800");
-    EXPECT_EQ(e[1][6], "1=(1,2)");
-    EXPECT_EQ(e[2][1], "8=parts length x width");
-    EXPECT_EQ(e[2][2], "10=1.800");
-    EXPECT_EQ(e[2][3], "20=-3.200");
-    EXPECT_EQ(e[2][6], "1=3X2");
-    EXPECT_EQ(e[3][0], "POLYLINE");
-    EXPECT_EQ(e[3][1], "8=parts");
-    EXPECT_EQ(e[4][2], "10=1.000");
-    EXPECT_EQ(e[4][3], "20=-2.000");
-    EXPECT_EQ(e[6][2], "10=4.000");
-    EXPECT_EQ(e[6][3], "20=-4.000");
-}
-
 TEST(PieceDxf, TypedSizesAndLongLabel) {
     TDXFOut d = Writer();
     T2DStock p = Piece("ABCDEFGHIJ", {0, 0}, 40000, 20000);
