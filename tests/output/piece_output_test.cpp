@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/dxfout.h"
-#include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "output/placed_piece.h"
 #include "support/recording_canvas.h"
@@ -39,36 +38,12 @@ std::vector<std::vector<std::string>> Entities(const TDXFOut& d) {
 
 }  // namespace
 
-TEST(PieceNC, CircleFullTurnFromItsRightmostPoint) {
-    Lines f;
-    WritePieceNC(Piece("C", {0, 0}, 100000, 100000, skCircle), 1000000, {0, 0}, f, "-1", "5");
-    EXPECT_EQ(f, (Lines{"!C", "G0 X100Y950", "G1 Z -1", "G3 X100Y950I-50J0", "G0 Z 5"}));
-    EXPECT_TRUE(MergeLineSet.Lines.empty());
-
-    GCodeZMoves = false;
-    f.clear();
-    WritePieceNC(Piece("C", {0, 0}, 100000, 100000, skCircle), 1000000, {0, 0}, f, "-1", "5");
-    EXPECT_EQ(f, (Lines{"!C", "G0 X100Y950", "G3 X100Y950I-50J0"}));
-}
-
 TEST(PieceNC, LabelCannotInjectLines) {
     Lines f;
     GCodeZMoves = false;
     WritePieceNC(Piece("C\nG0 Z-99", {0, 0}, 2000, 2000, skCircle), 10000, {0, 0}, f, "", "");
     ASSERT_EQ(f.size(), 3u);
     EXPECT_EQ(f[0], "!C G0 Z-99");
-}
-
-TEST(PieceNC, RectangleSidesOnTheKerfMiddle) {
-    BladeWidth = 3;  // half toward zero: 1
-    Lines f;
-    WritePieceNC(Piece("P", {1000, 2000}, 5003, 3003), 10000, {10, 20}, f, "-1", "5");
-    EXPECT_TRUE(f.empty());
-    const std::vector<TCutLine> expect{{1009, 4978, 6012, 4978, 0},
-                                       {6012, 4978, 6012, 7981, 0},
-                                       {1009, 7981, 6012, 7981, 0},
-                                       {1009, 4978, 1009, 7981, 0}};
-    EXPECT_EQ(MergeLineSet.Lines, expect);
 }
 
 TEST(PieceNC, EllipseUpperThenLowerHalf) {
