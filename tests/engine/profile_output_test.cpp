@@ -8,7 +8,6 @@
 
 #include "engine/dxfout.h"
 #include "engine/errors.h"
-#include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "support/recording_canvas.h"
 
@@ -227,18 +226,6 @@ TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
     EXPECT_EQ(t[1], "10=0.985");
     EXPECT_EQ(t[2], "20=9.502");
     EXPECT_EQ(t[4], "40=4.000");
-}
-
-TEST(ProfileGCode, MergedLinesGoToTheCutLineSet) {
-    TExtPolyline o;
-    AddLine(o, {0, 0}, {1000, 0});
-    AddLine(o, {1000, 0}, {1000, 2000});
-    std::vector<std::string> f;
-    WriteProfileGCode(o, 10000, {500, 1000}, f, "P1", "-1", "5");
-    EXPECT_EQ(f, std::vector<std::string>{"!P1"});
-    ASSERT_EQ(MergeLineSet.Lines.size(), 2u);
-    EXPECT_EQ(MergeLineSet.Lines[1].P1(), (TPoint{1500, 9000}));
-    EXPECT_EQ(MergeLineSet.Lines[1].P2(), (TPoint{1500, 7000}));
 }
 
 TEST(ProfileGCode, LinesWithAndWithoutZMoves) {
