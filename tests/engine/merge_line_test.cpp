@@ -88,41 +88,22 @@ TEST(CutLinePieces, SidesBeyond32BitsAreARangeError) {
     EXPECT_TRUE(MergeLineSet.Lines.empty());
 }
 
-TEST(CutLineMerge, CollinearLinesJoinWhateverTheBladeWidth) {
-    for (std::int32_t blade : {0, 4, 50}) {
-        BladeWidth = blade;
-        auto m = Sheet(1000, 200, {Cut(0, 100, 500, 100), Cut(400, 100, 900, 100)});
-        m.MergeLines();
-        EXPECT_EQ(m.Merged, std::vector<TCutLine>{Cut(0, 100, 900, 100)}) << blade;
-        EXPECT_EQ(m.Lines, m.Merged);
-    }
-}
-
-// Overlapping parallel lines apart by less than the blade width are two
-// cuts: joined on their mean, the cut would enter one part and miss the
-// other's edge (kerfs at 500 and 503.75 with blade 4 gave a cut at 500.013).
-TEST(CutLineMerge, ParallelLinesApartStayTwoCuts) {
-    for (const std::int32_t gap : {1, 3, 3750}) {
-        BladeWidth = 4000;
-        auto m = Sheet(1000000, 900000, {Cut(0, 500000, 500000, 500000),
-                                         Cut(200000, 500000 + gap, 700000, 500000 + gap)});
-        m.MergeLines();
-        EXPECT_EQ(m.Merged, (std::vector<TCutLine>{Cut(0, 500000, 500000, 500000),
-                                                   Cut(200000, 500000 + gap, 700000, 500000 + gap)}))
-            << gap;
-    }
-}
-
-// Nearly collinear lines (less than a unit apart, from rounding sloped sides)
-// are one cut with the outermost of their own ends; bridges join lines in
-// later passes; lines on the border or outside go, lines reaching out are
-// clipped.
 TEST(CutLineMerge, JoinsDropsAndClips) {
     const struct {
         const char* Name;
         std::int32_t Blade, L, W;
         std::vector<TCutLine> Lines, Merged;
     } cases[] = {
+        {"collinear", 0, 1000, 200, {Cut(0, 100, 500, 100), Cut(400, 100, 900, 100)}, {Cut(0, 100, 900, 100)}},
+        {"collinear", 4, 1000, 200, {Cut(0, 100, 500, 100), Cut(400, 100, 900, 100)}, {Cut(0, 100, 900, 100)}},
+        {"collinear", 50, 1000, 200, {Cut(0, 100, 500, 100), Cut(400, 100, 900, 100)}, {Cut(0, 100, 900, 100)}},
+        {"parallel 1 apart", 4000, 1000000, 900000, {Cut(0, 5000, 500000, 5000), Cut(200000, 5001, 700000, 5001)},
+         {Cut(0, 5000, 500000, 5000), Cut(200000, 5001, 700000, 5001)}},
+        {"parallel 3 apart", 4000, 1000000, 900000, {Cut(0, 5000, 500000, 5000), Cut(200000, 5003, 700000, 5003)},
+         {Cut(0, 5000, 500000, 5000), Cut(200000, 5003, 700000, 5003)}},
+        {"parallel 3750 apart", 4000, 1000000, 900000,
+         {Cut(0, 500000, 500000, 500000), Cut(200000, 503750, 700000, 503750)},
+         {Cut(0, 500000, 500000, 500000), Cut(200000, 503750, 700000, 503750)}},
         {"nearly collinear", 4, 10000, 10000, {Cut(0, 0, 3000, 1001), Cut(1500, 500, 6001, 2001)},
          {Cut(0, 0, 6001, 2001)}},
         {"bridge", 0, 1000, 200,
@@ -139,7 +120,8 @@ TEST(CutLineMerge, JoinsDropsAndClips) {
         BladeWidth = c.Blade;
         auto m = Sheet(c.L, c.W, c.Lines);
         m.MergeLines();
-        EXPECT_EQ(m.Merged, c.Merged) << c.Name;
+        EXPECT_EQ(m.Merged, c.Merged) << c.Name << ", blade " << c.Blade;
+        EXPECT_EQ(m.Lines, m.Merged) << c.Name;
     }
 }
 
