@@ -41,7 +41,9 @@ TEST(CaptionKeys, EditorListGroupsTheKeysUnderSeparators) {
     int separators = 0;
     for (const auto& item : CaptionEditorItems()) {
         separators += !item.Key;
-        if (item.Key) EXPECT_EQ(item.Text, item.Key->Key);
+        if (item.Key) {
+            EXPECT_EQ(item.Text, item.Key->Key);
+        }
         EXPECT_EQ(item.Text.front() == '-', !item.Key) << item.Text;
     }
     EXPECT_EQ(separators, 10);
