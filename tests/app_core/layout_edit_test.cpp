@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/core/layout_view.h"
@@ -88,6 +89,13 @@ struct Editor {
         };
         Edit.ShowScheme = [] { RenameShownLayoutOffcuts(); };
     }
+    // Grabs the piece under (FromX, FromY), turns it when Turn, drops it at (ToX, ToY).
+    void Drag(int FromX, int FromY, int ToX, int ToY, bool Turn = false) {
+        Edit.MouseDown(TMouseButton::Left, FromX, FromY);
+        if (Turn) Edit.MouseDown(TMouseButton::Right, FromX, FromY);
+        if (ToX != FromX || ToY != FromY) Edit.MouseMove(ToX, ToY);
+        Edit.MouseDown(TMouseButton::Left, ToX, ToY);
+    }
 };
 
 }  // namespace
@@ -110,10 +118,7 @@ TEST(ManualEdit, DropGoesToNearestFreeCornerAndKeepsPlanValid) {
         BuildLayout();
         Editor e;
         ASSERT_TRUE(e.Edit.StartManual());
-        e.Edit.MouseDown(TMouseButton::Left, c.FromX, c.FromY);
-        ASSERT_TRUE(e.Edit.Dragging);
-        if (c.ToX != c.FromX) e.Edit.MouseMove(c.ToX, c.ToY);
-        e.Edit.MouseDown(TMouseButton::Left, c.ToX, c.ToY);
+        e.Drag(c.FromX, c.FromY, c.ToX, c.ToY);
         const TPacket& p = Optimizer.Best[0];
         const T2DStock* a = Find(p, c.Part);
         ASSERT_NE(a, nullptr);
@@ -155,19 +160,14 @@ TEST(ManualEdit, OffcutsCannotBePickedAndAreNamedAgainAfterADrop) {
     e.Edit.StartManual();
     e.Edit.MouseDown(TMouseButton::Left, 90, 40);  // an offcut
     EXPECT_FALSE(e.Edit.Dragging);
-    e.Edit.MouseDown(TMouseButton::Left, 1, 1);
-    e.Edit.MouseDown(TMouseButton::Right, 1, 1);  // turned, with room to stand
-    e.Edit.MouseMove(80, 30);
-    e.Edit.MouseDown(TMouseButton::Left, 80, 30);
+    e.Drag(1, 1, 80, 30, true);  // turned, with room to stand
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Length, 22000);
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Width, 32000);
     // The freed corner is an offcut again: the free area was filled anew.
     const TPacket& p = Optimizer.Best[0];
-    bool freedCornerNamed = false;
-    for (const T2DStock& s : p.Placements)
-        if (s.Label.rfind(OffcutPrefix, 0) == 0 && s.Position == TPoint{0, 0})
-            freedCornerNamed = true;
-    EXPECT_TRUE(freedCornerNamed);
+    EXPECT_TRUE(std::any_of(p.Placements.begin(), p.Placements.end(), [](const T2DStock& s) {
+        return s.Label.starts_with(OffcutPrefix) && s.Position == TPoint{0, 0};
+    }));
     ExpectValid(p);
 }
 
@@ -176,20 +176,15 @@ TEST(ManualEdit, CancelRestoresConfirmKeepsAndARunLocks) {
     const TPacket start(Optimizer.Best[0]);
     Editor e;
     e.Edit.StartManual();
-    for (int k = 0; k < 2; ++k) {
-        e.Edit.MouseDown(TMouseButton::Left, 1 + 70 * k, 1 + 30 * k);
-        e.Edit.MouseMove(80 - 70 * k, 30 - 30 * k);
-        e.Edit.MouseDown(TMouseButton::Left, 80 - 70 * k, 30 - 30 * k);
-    }
+    e.Drag(1, 1, 80, 30);
+    e.Drag(71, 31, 10, 0);
     e.Edit.Cancel();
     EXPECT_FALSE(e.Edit.ManualMode);
     EXPECT_EQ(Optimizer.Best[0].LayoutKey(), start.LayoutKey());
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Position, (TPoint{0, 0}));
 
     e.Edit.StartManual();
-    e.Edit.MouseDown(TMouseButton::Left, 1, 1);
-    e.Edit.MouseMove(80, 30);
-    e.Edit.MouseDown(TMouseButton::Left, 80, 30);
+    e.Drag(1, 1, 80, 30);
     e.Edit.Confirm();
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Position, (TPoint{70000, 30000}));
 
