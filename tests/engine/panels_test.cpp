@@ -23,12 +23,22 @@ TPanels Qty(std::initializer_list<int> Quantities) {
     return list;
 }
 
-T2DStock Item(const std::string& Label, int Quantity, const std::string& Material = "") {
-    T2DStock p;
-    p.Label = Label;
-    p.Quantity = Quantity;
-    p.Material = Material;
-    return p;
+struct ItemRow {
+    std::string Label;
+    int Quantity;
+    std::string Material;
+};
+
+TPanels Items(std::initializer_list<ItemRow> Rows) {
+    TPanels list;
+    for (const ItemRow& r : Rows) {
+        T2DStock p;
+        p.Label = r.Label;
+        p.Quantity = r.Quantity;
+        p.Material = r.Material;
+        list.AddCopy(p);
+    }
+    return list;
 }
 
 std::string ErrorOf(auto&& Action) {
@@ -121,25 +131,12 @@ TEST(Panels, Comparisons) {
 }
 
 TEST(Panels, SameItemsMatchesByLabelAndMaterialExactly) {
-    TPanels a2, b1a2, a2b1;
-    a2.AddCopy(Item("A", 2));
-    b1a2.AddCopy(Item("B", 1));
-    b1a2.AddCopy(Item("A", 2));
-    a2b1.AddCopy(Item("A", 2));
-    a2b1.AddCopy(Item("B", 1));
-    EXPECT_TRUE(a2.SameItems(b1a2));
-    EXPECT_FALSE(a2b1.SameItems(a2));
-
-    TPanels lower;
-    lower.AddCopy(Item("a", 2));
-    EXPECT_FALSE(lower.SameItems(a2));
-
+    const TPanels a2 = Items({{"A", 2, ""}});
+    EXPECT_TRUE(a2.SameItems(Items({{"B", 1, ""}, {"A", 2, ""}})));
+    EXPECT_FALSE(Items({{"A", 2, ""}, {"B", 1, ""}}).SameItems(a2));
+    EXPECT_FALSE(Items({{"a", 2, ""}}).SameItems(a2));
     // The first item of the same label and material decides.
-    TPanels twice;
-    twice.AddCopy(Item("A", 1, "oak"));
-    twice.AddCopy(Item("A", 2));
-    twice.AddCopy(Item("A", 3));
-    EXPECT_TRUE(a2.SameItems(twice));
+    EXPECT_TRUE(a2.SameItems(Items({{"A", 1, "oak"}, {"A", 2, ""}, {"A", 3, ""}})));
 }
 
 TEST(Panels, Totals) {
