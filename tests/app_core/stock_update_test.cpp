@@ -168,8 +168,8 @@ TEST_F(StockUpdate, EachStepIsTakenOnceWhicheverCommandTakesIt) {
     EXPECT_EQ(Data.StringGridPartRack.Cell(PartRackCol::Label, 3), "P1");
 }
 
-TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRackIsOff) {
-    DisableOffcutsRack = true;
+TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRacksAreOff) {
+    DisableOffcutsRack = DisablePartsRack = true;
     AddRunPart("P1", "MDF");
     // Two equal offcuts left and right of a 200 wide part, layout cut twice.
     TPacket& p = AddLayout("S1", "MDF", 1000, 500, 2, 20);
@@ -192,6 +192,8 @@ TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRackIsOff) {
     EXPECT_EQ(Data.StringGridOffcutRack.Row(2), rack);
     EXPECT_TRUE(IsEmptyOffcutSlot(Data, 3));
     EXPECT_FALSE(Updater.Outcome().OffcutRackChanged);
+    EXPECT_TRUE(IsEmptyPartSlot(Data, 1));
+    EXPECT_FALSE(Updater.Outcome().PartRackChanged);
 }
 
 TEST_F(StockUpdate, RackOffcutsUsedAsSheetsLeaveByTheirSlot) {
@@ -335,14 +337,6 @@ TEST_F(StockUpdate, BadInputChangesNothing) {
     EXPECT_FALSE(Updater.ButtonUpdateAllClick());
     EXPECT_FALSE(Updater.ButtonAddPartToRackClick());
     EXPECT_EQ(sink.Warnings, Row(2, MsgLayoutIsEmpty));
-}
-
-TEST_F(StockUpdate, PartRackOffTakesNoParts) {
-    DisablePartsRack = true;
-    SimplePlan();
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
-    EXPECT_TRUE(IsEmptyPartSlot(Data, 1));
-    EXPECT_EQ(Updater.Outcome().PageToFront, "TabSheetOffcuts");
 }
 
 TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
