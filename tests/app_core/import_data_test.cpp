@@ -122,7 +122,7 @@ TEST(Import, OutcomeIsSetOnlyByAPassingColumnCheck) {
     EXPECT_EQ(dialog.Confirm(TImportResult::Copy), 10);
     EXPECT_EQ(dialog.Confirm(TImportResult::Append), 10);
     EXPECT_EQ(dialog.Result, TImportResult::Cancel);
-    EXPECT_EQ(sink.Warnings, (std::vector<std::string>{MsgSameFieldError, MsgSameFieldError}));
+    EXPECT_EQ(sink.Warnings, std::vector<std::string>(2, MsgSameFieldError));
     EXPECT_FALSE(ApplyImport(d, false, dialog));
     EXPECT_EQ(UsedRows(d.StringGridParts), kParts);
 
