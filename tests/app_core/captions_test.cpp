@@ -21,6 +21,14 @@ int LineOf(std::string_view Key) {
     return -1;
 }
 
+// The caption and hint of every key.
+std::vector<std::string> AllTexts(const TCaptionStore& Store) {
+    std::vector<std::string> texts;
+    for (const TCaptionKey& k : CaptionKeys())
+        texts.push_back(Store.KeyCaption(k.Key) + "|" + Store.KeyHint(k.Key));
+    return texts;
+}
+
 TEST(CaptionKeys, EveryKeyIsUniqueAndHasATarget) {
     const auto& keys = CaptionKeys();
     EXPECT_EQ(keys.size(), 238u);
@@ -126,19 +134,13 @@ TEST(CaptionFile, RoundTripOfEveryKey) {
     store.SetCaption("TabSheetSetup", "a = b ; [c]");
     store.SetHint("SheetsSave", "\\n is no break");
 
-    std::vector<std::pair<std::string, std::string>> expected;
-    for (const TCaptionKey& k : CaptionKeys())
-        expected.emplace_back(store.KeyCaption(k.Key), store.KeyHint(k.Key));
+    const auto expected = AllTexts(store);
     store.WriteCaptionFile(path);
 
     ResetPubStrDefaults();
     TCaptionStore fresh;
     fresh.ReadCaptionFile(path);
-    std::size_t i = 0;
-    for (const TCaptionKey& k : CaptionKeys()) {
-        EXPECT_EQ(fresh.KeyCaption(k.Key), expected[i].first) << k.Key;
-        EXPECT_EQ(fresh.KeyHint(k.Key), expected[i++].second) << k.Key;
-    }
+    EXPECT_EQ(AllTexts(fresh), expected);
     EXPECT_EQ(MsgCantGetResult, "line one\r\nline two\r\n");
 }
 
@@ -195,21 +197,23 @@ TEST(CaptionEditor, LoadAndConfirm) {
         {"Blade Width Caption", true, true, "Blade Width"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.Key ? c.Key : "separator");
         TCaptionEditor editor;
         editor.ComboBoxInterfaceCaption = c.Key ? LineOf(c.Key) : 0;
         store.ComboBoxInterfaceCaptionChange(editor);
-        EXPECT_EQ(editor.CaptionEditVisible, c.Caption) << c.Key;
-        EXPECT_EQ(editor.HintEditVisible, c.Hint) << c.Key;
-        EXPECT_EQ(c.Caption ? editor.EditModifyCaption : editor.EditModifyHint, c.Shown) << c.Key;
+        EXPECT_EQ(editor.CaptionEditVisible, c.Caption);
+        EXPECT_EQ(editor.HintEditVisible, c.Hint);
+        EXPECT_EQ(c.Caption ? editor.EditModifyCaption : editor.EditModifyHint, c.Shown);
         editor.EditModifyCaption = "Kerf";
         editor.EditModifyHint = "Saw kerf";
+        const auto before = AllTexts(store);
         store.ButtonConfirmCaptionClick(editor);
+        EXPECT_EQ(AllTexts(store) == before, !c.Key);
     }
     EXPECT_EQ(store.Caption("LabelSetupBladeWidth"), "Kerf");
     EXPECT_EQ(store.Hint("LabelSetupBladeWidth"), "Saw kerf");
     EXPECT_EQ(BladeWidthCaption, "Kerf");
     EXPECT_EQ(MsgSheetDataIsEmpty, "Kerf");
-    EXPECT_EQ(store.Caption("x"), "");
 }
 
 TEST(CaptionRefresh, DerivedTextsFollowTheirSources) {
