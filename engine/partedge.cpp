@@ -16,11 +16,16 @@ const char* const SectionPrefix = "EDGETYPE";
 
 // Internal units of a typed allowance or thickness ("1/16", "0.5", "").
 std::int32_t EdgeValue(const std::string& Text) {
+    // A line break is read as the file stores it, a blank: a value accepted
+    // here is accepted again once saved.
+    std::string typed = Text;
+    std::replace_if(
+        typed.begin(), typed.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     std::string decimal;
-    FractionToDecimalStr(Text, decimal);
+    FractionToDecimalStr(typed, decimal);
     // A malformed fraction ("2 3", "1/2 3") comes back empty; it must not
     // pass as 0.
-    if (decimal.empty() && !Trim(Text).empty())
+    if (decimal.empty() && !Trim(typed).empty())
         throw EConvertError("'" + Text + "' is not a valid floating point value");
     return PubFunc.StrToUnits(decimal);
 }

@@ -43,58 +43,63 @@ std::int64_t DoubleToFixed4(double d) {
 }  // namespace
 
 std::int64_t StrToFixed4(std::string_view s) {
-    std::string t = Trim(s);
+    const std::string t = Trim(s);
     std::size_t i = 0;
     bool neg = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) neg = t[i++] == '-';
-    __int128 digits = 0;
-    int fracDigits = 0;
+    // The value is Digits (leading zeros dropped) times ten to the power Power;
+    // digits are kept as text, so that no length of text can overflow.
+    std::string digits;
+    std::int64_t power = 0;
     bool any = false, dot = false;
     for (; i < t.size(); ++i) {
         const char c = t[i];
         if (c >= '0' && c <= '9') {
             any = true;
-            if (digits < (static_cast<__int128>(1) << 100)) {
-                digits = digits * 10 + (c - '0');
-                if (dot) ++fracDigits;
-            } else if (!dot) {
-                NotANumber(s);  // far too large
-            }
+            if (dot) --power;
+            if (!digits.empty() || c != '0') digits += c;
         } else if (c == '.' && !dot) {
             dot = true;
         } else {
             break;
         }
     }
-    int exponent = 0;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E') && any) {
         ++i;
         bool eneg = false;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) eneg = t[i++] == '-';
+        std::int64_t exponent = 0;
         bool edig = false;
         while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
             edig = true;
-            if (exponent < 1000) exponent = exponent * 10 + (t[i] - '0');
+            if (exponent < 1000000) exponent = exponent * 10 + (t[i] - '0');
             ++i;
         }
         if (!edig) NotANumber(s);
-        if (eneg) exponent = -exponent;
+        power += eneg ? -exponent : exponent;
     }
     if (!any || i != t.size()) NotANumber(s);
-    // value = digits * 10^(exponent - fracDigits); want value * 10^4
-    int shift = exponent - fracDigits + 4;
-    __int128 num = digits, den = 1;
-    if (shift > 0) {
-        if (shift > 30) throw ERangeError();
-        for (int k = 0; k < shift; ++k) num *= 10;
-    } else if (shift < 0) {
-        if (shift < -30) return 0;
-        for (int k = 0; k < -shift; ++k) den *= 10;
+    if (digits.empty()) return 0;
+
+    // In ten-thousandths: the whole part is the first WholeDigits digits.
+    power += 4;
+    const std::int64_t wholeDigits = static_cast<std::int64_t>(digits.size()) + power;
+    if (wholeDigits > 19) throw ERangeError();
+    std::uint64_t q = 0;
+    const std::size_t kept = wholeDigits > 0 ? static_cast<std::size_t>(wholeDigits) : 0;
+    for (std::size_t k = 0; k < kept; ++k) q = q * 10 + (k < digits.size() ? digits[k] - '0' : 0);
+    if (kept < digits.size()) {
+        // Round the dropped digits, halves to the even neighbour (a value below a
+        // tenth of the last kept place rounds down).
+        const bool belowFirst = wholeDigits < 0;
+        const char first = belowFirst ? '0' : digits[kept];
+        const bool more =
+            digits.find_first_not_of('0', belowFirst ? 0 : kept + 1) != std::string::npos;
+        if (first > '5' || (first == '5' && (more || (q & 1) != 0))) ++q;
     }
-    if (neg) num = -num;
-    const std::int64_t v = DivRoundHalfEven(num, den);
-    if (v > kFixedMax || v < -kFixedMax) throw ERangeError();
-    return v;
+    if (q > static_cast<std::uint64_t>(kFixedMax)) throw ERangeError();
+    const auto v = static_cast<std::int64_t>(q);
+    return neg ? -v : v;
 }
 
 std::string Fixed4ToStr(std::int64_t v) {

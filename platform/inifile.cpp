@@ -1,14 +1,15 @@
 #include "platform/inifile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 
 namespace platform {
 
@@ -24,13 +25,6 @@ bool SameName(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
-}
-
-std::string LowerName(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 std::string_view TrimView(std::string_view s) {
@@ -49,45 +43,125 @@ std::string Unquote(std::string_view v) {
 
 }  // namespace
 
-bool ReadFileBytes(const std::string& path, std::string& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    data = ss.str();
-    return true;
+FileState ProbeFile(const std::string& path) {
+    // Non-blocking, so that opening a pipe with no writer does not wait.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
+    struct stat st {};
+    FileState state = FileState::Readable;
+    if (::fstat(fd, &st) != 0)
+        state = FileState::Unreadable;
+    else if (!S_ISREG(st.st_mode))
+        state = FileState::NotAFile;
+    ::close(fd);
+    return state;
 }
 
+FileState ReadRegularFile(const std::string& path, std::string& data, std::uint64_t maxBytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return FileState::Unreadable;
+    if (!S_ISREG(st.st_mode)) return FileState::NotAFile;
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) return FileState::TooLarge;
+    std::string buffer;
+    buffer.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return FileState::Unreadable;
+        }
+        if (n == 0) break;
+        // The file may have grown since it was measured.
+        if (buffer.size() + static_cast<std::size_t>(n) > maxBytes) return FileState::TooLarge;
+        buffer.append(chunk, static_cast<std::size_t>(n));
+    }
+    data.swap(buffer);
+    return FileState::Readable;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& data) {
+    return ReadRegularFile(path, data) == FileState::Readable;
+}
+
+namespace {
+
+// The file a write to Path lands in: symbolic links followed to their end
+// (a link to nothing gives the name it points at).
+std::string WriteTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
+        const fs::path target = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
+
+}  // namespace
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
-    const std::string tmp = path + ".tmp~";
+    static std::atomic<unsigned> serial{0};
+    const std::string target = WriteTarget(path);
+    auto error = [&](const std::string& what, int err) {
+        const std::string reason = std::strerror(err);
+        return IniWriteError("Cannot write file \"" + path +
+                             "\": " + (what.empty() ? reason : what + " (" + reason + ")"));
+    };
+
+    // A name of this process alone, created exclusively.
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        tmp = target + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throw error("", errno);
+    }
     auto fail = [&](const char* what) {
         const int err = errno;
-        std::remove(tmp.c_str());
-        throw IniWriteError("Cannot write file \"" + path + "\": " + what + " (" +
-                            std::strerror(err) + ")");
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw error(what, err);
     };
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int err = errno;
-        throw IniWriteError("Cannot write file \"" + path + "\": " + std::strerror(err));
+    // The new file takes the old one's owner (where allowed) and permission bits.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only a privileged process may give a file away; the bits still count.
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0) fail("permissions not kept");
     }
     std::size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ::close(fd);
             fail("write failed");
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        ::close(fd);
-        fail("flush failed");
+    if (::fsync(fd) != 0) fail("flush failed");
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        throw error("close failed", err);
     }
-    if (::close(fd) != 0) fail("close failed");
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) fail("rename failed");
+    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        throw error("rename failed", err);
+    }
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
@@ -96,12 +170,14 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     std::size_t pos = 0;
     Section* current = nullptr;
     while (pos < data.size()) {
-        std::size_t end = data.find('\n', pos);
+        // A line ends at LF, CR LF or CR alone.
+        std::size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = data.size();
-        std::string_view line(data.data() + pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        std::string_view t = TrimView(line);
+        const std::string_view line(data.data() + pos, end - pos);
+        pos = end;
+        if (pos < data.size())
+            pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
+        const std::string_view t = TrimView(line);
         if (t.empty()) continue;
         if (t.front() == '[') {
             auto close = t.find(']');
@@ -112,53 +188,76 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
             continue;
         }
         if (!current) continue;  // lines before the first section are ignored
-        if (t.front() == ';') {
-            current->entries.push_back({std::string(), std::string(line)});
-            continue;
-        }
-        auto eq = t.find('=');
+        const auto eq = t.front() == ';' ? std::string_view::npos : t.find('=');
         if (eq == std::string_view::npos) {
             current->entries.push_back({std::string(), std::string(line)});
             continue;
         }
         std::string key(TrimView(t.substr(0, eq)));
-        std::string value(t.substr(eq + 1));
-        // A repeated key: the first one is the one that is read and written.
-        bool seen = false;
-        for (const auto& e : current->entries)
-            if (!e.key.empty() && SameName(e.key, key)) seen = true;
-        if (!seen && !key.empty()) current->entries.push_back({std::move(key), std::move(value)});
+        if (!key.empty()) current->addKey(std::move(key), std::string(t.substr(eq + 1)));
     }
 }
 
+std::size_t TIniFile::NameHash::operator()(std::string_view name) const noexcept {
+    std::uint64_t h = 1469598103934665603ULL;  // FNV-1a of the lower-cased name
+    for (char ch : name) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+        h = (h ^ c) * 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(h);
+}
+
+bool TIniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    return SameName(a, b);
+}
+
+TIniFile::Entry* TIniFile::Section::findKey(std::string_view key) {
+    auto it = keys.find(key);
+    return it == keys.end() ? nullptr : &entries[it->second];
+}
+
+const TIniFile::Entry* TIniFile::Section::findKey(std::string_view key) const {
+    auto it = keys.find(key);
+    return it == keys.end() ? nullptr : &entries[it->second];
+}
+
+void TIniFile::Section::addKey(std::string key, std::string value) {
+    // A repeated key: the first one is the one that is read and written.
+    if (!keys.emplace(key, entries.size()).second) return;
+    entries.push_back({std::move(key), std::move(value)});
+}
+
+void TIniFile::Section::reindex() {
+    keys.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].key.empty()) keys.emplace(entries[i].key, i);
+}
+
 TIniFile::Section* TIniFile::find(std::string_view name) {
-    auto it = index_.find(LowerName(name));
+    auto it = index_.find(name);
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const TIniFile::Section* TIniFile::find(std::string_view name) const {
-    auto it = index_.find(LowerName(name));
+    auto it = index_.find(name);
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 TIniFile::Section& TIniFile::addSection(std::string_view name) {
-    index_.emplace(LowerName(name), sections_.size());
-    sections_.push_back({std::string(name), {}});
+    index_.emplace(std::string(name), sections_.size());
+    sections_.push_back({std::string(name), {}, {}});
     return sections_.back();
 }
 
 void TIniFile::reindex() {
     index_.clear();
-    for (std::size_t i = 0; i < sections_.size(); ++i)
-        index_.emplace(LowerName(sections_[i].name), i);
+    for (std::size_t i = 0; i < sections_.size(); ++i) index_.emplace(sections_[i].name, i);
 }
 
 const TIniFile::Entry* TIniFile::findEntry(std::string_view section, std::string_view key) const {
     const Section* s = find(section);
-    if (!s) return nullptr;
-    for (const auto& e : s->entries)
-        if (!e.key.empty() && SameName(e.key, key)) return &e;
-    return nullptr;
+    return s ? s->findKey(key) : nullptr;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -211,13 +310,10 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     Section* s = find(section);
     if (!s) s = &addSection(section);
     modified_ = true;
-    for (auto& e : s->entries) {
-        if (!e.key.empty() && SameName(e.key, key)) {
-            e.value.assign(value);
-            return;
-        }
-    }
-    s->entries.push_back({std::string(key), std::string(value)});
+    if (Entry* e = s->findKey(key))
+        e->value.assign(value);
+    else
+        s->addKey(std::string(key), std::string(value));
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
@@ -235,14 +331,11 @@ void TIniFile::WriteFloat(std::string_view section, std::string_view key, double
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
-        if (SameName(it->name, section)) {
-            sections_.erase(it);
-            reindex();
-            modified_ = true;
-            return;
-        }
-    }
+    const auto it = index_.find(section);
+    if (it == index_.end()) return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    reindex();
+    modified_ = true;
 }
 
 void TIniFile::EraseAllSections() {
@@ -253,14 +346,11 @@ void TIniFile::EraseAllSections() {
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
     Section* s = find(section);
-    if (!s) return;
-    for (auto it = s->entries.begin(); it != s->entries.end(); ++it) {
-        if (!it->key.empty() && SameName(it->key, key)) {
-            s->entries.erase(it);
-            modified_ = true;
-            return;
-        }
-    }
+    const Entry* e = s ? s->findKey(key) : nullptr;
+    if (!e) return;
+    s->entries.erase(s->entries.begin() + (e - s->entries.data()));
+    s->reindex();
+    modified_ = true;
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {

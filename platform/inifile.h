@@ -1,11 +1,13 @@
 // INI files: sections of "key=value" lines.
 //
-// The file is read once when the object is made (a missing file reads as
-// empty) and kept in memory; writes change the memory copy in place, keeping
+// The file is read once when the object is made (a missing file, or a name
+// that is no regular file, reads as empty) and kept in memory; lines may end
+// with LF, CR LF or CR alone. Writes change the memory copy in place, keeping
 // every other section, key and their order. UpdateFile() writes the whole file
 // with CR LF line ends through a temporary file beside it that is renamed over
 // the old one, so a failed write never leaves a half-written file; the
-// failure is reported by an IniWriteError.
+// failure is reported by an IniWriteError. Reading and every look-up take
+// time in proportion to the file's size and the names looked up.
 //
 // Section and key names match without regard to letter case. Values are
 // trimmed, and a value wrapped in a matching pair of double or single quotes
@@ -67,6 +69,18 @@ class TIniFile {
     void UpdateFile();
 
   private:
+    // Names hashed and compared without regard to letter case, looked up by
+    // string_view without making a copy.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
+
     struct Entry {
         std::string key;    // empty for comment or other non key lines
         std::string value;  // raw text after '=' (or the whole line)
@@ -74,6 +88,13 @@ class TIniFile {
     struct Section {
         std::string name;
         std::vector<Entry> entries;
+        // Key -> position in entries.
+        NameIndex keys;
+        Entry* findKey(std::string_view key);
+        const Entry* findKey(std::string_view key) const;
+        // Adds a key line unless the key is there already (the first one counts).
+        void addKey(std::string key, std::string value);
+        void reindex();
     };
     Section* find(std::string_view name);
     const Section* find(std::string_view name) const;
@@ -83,16 +104,38 @@ class TIniFile {
 
     std::string fileName_;
     std::vector<Section> sections_;
-    // Lower-cased section name -> position in sections_.
-    std::unordered_map<std::string, std::size_t> index_;
+    // Section name -> position in sections_.
+    NameIndex index_;
     bool modified_ = false;
 };
 
-// Writes Data to Path completely or not at all: a temporary file beside Path
-// is written, flushed and renamed over it. Throws IniWriteError naming Path.
+// Writes Data to Path completely or not at all: a temporary file beside the
+// target is written, flushed and renamed over it. A symbolic link is written
+// through: its target gets the new contents and the link stays. An existing
+// file keeps its permission bits. The temporary name is made for this write
+// alone (created exclusively, named after the process), so two runs writing
+// in one folder never share it. Throws IniWriteError naming Path.
 void WriteFileAtomic(const std::string& Path, std::string_view Data);
 
-// Reads a whole file as bytes. Returns false when it cannot be opened.
+// What a file name leads to when it is to be read.
+enum class FileState {
+    Readable,    // a regular file that can be opened for reading
+    Missing,     // nothing of that name (or a link to nothing)
+    NotAFile,    // a folder, device, pipe or socket
+    Unreadable,  // there, but it cannot be opened or read
+    TooLarge,    // larger than the reader's limit
+};
+
+// The state of Path without reading it; never waits on a pipe.
+FileState ProbeFile(const std::string& Path);
+
+// Reads a whole regular file as bytes, refusing anything else (a folder,
+// device or pipe) and a file of more than MaxBytes. Data is changed only
+// when the result is Readable.
+FileState ReadRegularFile(const std::string& Path, std::string& Data,
+                          std::uint64_t MaxBytes = UINT64_MAX);
+
+// ReadRegularFile without a limit; true when the file was read.
 bool ReadFileBytes(const std::string& Path, std::string& Data);
 
 }  // namespace platform

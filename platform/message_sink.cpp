@@ -15,6 +15,8 @@ bool StderrMessageSink::Confirm(const std::string& text, bool defaultAnswer) {
     return defaultAnswer;
 }
 
+void StderrMessageSink::Note(const std::string& text) { std::cerr << text << '\n'; }
+
 MessageSink& CurrentMessageSink() {
     static StderrMessageSink fallback;
     return g_sink ? *g_sink : fallback;

@@ -14,6 +14,9 @@ public:
     virtual void Warning(const std::string& Text) = 0;
     // A question answered yes (true) or no. Batch sinks answer DefaultAnswer.
     virtual bool Confirm(const std::string& Text, bool DefaultAnswer) = 0;
+    // A note of something done that nobody has to confirm (batch mode writes
+    // it to standard error); nothing by default.
+    virtual void Note(const std::string& Text) { (void)Text; }
 };
 
 // Writes every message to standard error; answers every question with its default.
@@ -21,6 +24,7 @@ class StderrMessageSink : public MessageSink {
 public:
     void Warning(const std::string& Text) override;
     bool Confirm(const std::string& Text, bool DefaultAnswer) override;
+    void Note(const std::string& Text) override;
 };
 
 // The sink in use; a StderrMessageSink until the window installs its own.

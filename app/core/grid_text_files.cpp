@@ -1,7 +1,6 @@
 #include "app/core/grid_text_files.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
 
 #include "engine/pubstr.h"
@@ -33,20 +32,62 @@ bool WriteTextFile(const std::string& FileName, std::string_view Data) {
     }
 }
 
-// The whole file as bytes; false with the reason in Error when it cannot be read.
-bool ReadTextFile(const std::string& FileName, std::string& Data, std::string& Error) {
-    std::error_code ec;
-    if (FileName.empty() || std::filesystem::is_directory(FileName, ec) ||
-        !platform::ReadFileBytes(FileName, Data)) {
-        Error = "Cannot open file \"" + FileName + "\"";
-        return false;
+// The lines of a TAB text: a line ends at LF, CR LF or CR alone; the lines
+// at the end made only of TABs (empty rows) are left out.
+std::vector<std::string_view> TabLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t blank = 0;  // lines of TABs only not yet known to be followed by data
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end;
+        if (pos < text.size())
+            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+        if (line.find_first_not_of('\t') == std::string_view::npos) {
+            ++blank;
+            continue;
+        }
+        lines.insert(lines.end(), blank, std::string_view());
+        blank = 0;
+        lines.push_back(line);
     }
-    return true;
+    return lines;
 }
 
+}  // namespace
+
+bool ReadTabTextFile(const std::string& FileName, std::string& Data, std::string& Error) {
+    const std::string name = "\"" + FileName + "\"";
+    switch (platform::ReadRegularFile(FileName, Data, kMaxImportFileBytes)) {
+        case platform::FileState::Readable:
+            if (TabLines(Data).size() <= static_cast<std::size_t>(kMaxImportLines)) return true;
+            Error = "File " + name + " has more than " + IntToStr(kMaxImportLines) +
+                    " lines, the most a text import reads";
+            return false;
+        case platform::FileState::NotAFile:
+            Error = name + " is not a file";
+            return false;
+        case platform::FileState::TooLarge:
+            Error = "File " + name + " is larger than " +
+                    IntToStr(kMaxImportFileBytes / (1024 * 1024)) +
+                    " MB, the most a text import reads";
+            return false;
+        default:
+            Error = "Cannot open file " + name;
+            return false;
+    }
+}
+
+namespace {
+
+// Empties the grid, then fills it from the file; a file that cannot be read
+// leaves the grid empty.
 bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::string& FileName) {
+    Grid.ClearRows(1);
     std::string text, error;
-    if (!ReadTextFile(FileName, text, error)) {
+    if (!ReadTabTextFile(FileName, text, error)) {
         platform::CurrentMessageSink().Warning("[" + error + "]" + MsgCantReadImportTxtFile);
         return false;
     }
@@ -90,16 +131,7 @@ bool WritePartsRackTxtFile(const TMainData& Data, const std::string& FileName, b
 }
 
 void FillGridFromTabText(TStringGrid& Grid, const std::string& Text) {
-    std::vector<std::string_view> lines;
-    std::string_view rest(Text);
-    while (!rest.empty()) {
-        const std::size_t nl = rest.find('\n');
-        std::string_view line = rest.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-    }
-
+    const std::vector<std::string_view> lines = TabLines(Text);
     Grid.ClearRows(1);
     Grid.SetRowCount(std::max<int>(2, static_cast<int>(lines.size()) + 1));
     for (std::size_t i = 0; i < lines.size(); ++i) {

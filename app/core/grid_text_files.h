@@ -14,6 +14,7 @@
 // false.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,29 @@ bool WritePartsRackTxtFile(const TMainData& Data, const std::string& FileName, b
 // Fills Grid from the lines of a TAB text: line i goes to row i + 1, split at
 // TAB characters into the columns from 0 (cells untrimmed; fields beyond the
 // grid's columns dropped; a short line leaves its other cells empty). Every
-// line becomes a row, a title line and empty lines included; lines end with
-// LF or CR LF. Every data row is emptied first and the row count becomes the
-// number of lines + 1 (at least 2, so the grid keeps one data row).
+// line becomes a row, a title line and empty lines included, except the
+// empty lines (or lines of TABs only) at the end, which would only add empty
+// rows; lines end with LF, CR LF or CR. Every data row is emptied first and
+// the row count becomes the number of lines + 1 (at least 2, so the grid
+// keeps one data row).
 void FillGridFromTabText(TStringGrid& Grid, const std::string& Text);
+
+// The limits of a TAB text import: a larger file, or one with more lines
+// (the empty lines at its end not counted), is refused.
+constexpr std::uint64_t kMaxImportFileBytes = 4 * 1024 * 1024;
+constexpr int kMaxImportLines = 10000;
+
+// Reads a TAB text file within the limits above. False with the reason in
+// Error (a missing file, a folder, device or pipe, no permission, beyond the
+// limits); the callers show "[" + Error + "]" + MsgCantReadImportTxtFile.
+bool ReadTabTextFile(const std::string& FileName, std::string& Text, std::string& Error);
 
 // Replace the sheets or parts grid with a TAB text file and show FileName in
 // the grid's file-name field; the caller disables the grid's Save button and
-// recomputes its totals. A file that cannot be read changes nothing: the
-// message sink gets "[" + error + "]" + MsgCantReadImportTxtFile and the
-// result is false.
+// recomputes its totals. The grid is emptied first. A file that cannot be
+// read (missing, a folder, a device or pipe, no permission, beyond the
+// limits above) leaves it empty: the message sink gets "[" + error + "]" +
+// MsgCantReadImportTxtFile and the result is false.
 bool ReadSheetsTXTFile(TMainData& Data, const std::string& FileName);
 bool ReadPartsTXTFile(TMainData& Data, const std::string& FileName);
 

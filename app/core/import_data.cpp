@@ -75,11 +75,9 @@ void TImportData::ClearImportGrid() {
 }
 
 bool TImportData::LoadTextFile(const std::string& FileName) {
-    std::string text;
-    std::error_code ec;
-    if (FileName.empty() || std::filesystem::is_directory(FileName, ec) ||
-        !platform::ReadFileBytes(FileName, text)) {
-        Warn("[Cannot open file \"" + FileName + "\"]" + MsgCantReadImportTxtFile);
+    std::string text, error;
+    if (!ReadTabTextFile(FileName, text, error)) {
+        Warn("[" + error + "]" + MsgCantReadImportTxtFile);
         return false;
     }
     FillGridFromTabText(StringGridImportData, text);

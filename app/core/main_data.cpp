@@ -1,8 +1,5 @@
 #include "app/core/main_data.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
@@ -117,11 +114,8 @@ void NumberRackSlots(TStringGrid& grid) {
 }
 
 bool FileExistsButUnreadable(const std::string& fileName) {
-    std::error_code ec;
-    if (fileName.empty() || !std::filesystem::exists(fileName, ec)) return false;
-    if (std::filesystem::is_directory(fileName, ec)) return true;
-    std::string data;
-    return !platform::ReadFileBytes(fileName, data);
+    const platform::FileState state = platform::ProbeFile(fileName);
+    return state != platform::FileState::Readable && state != platform::FileState::Missing;
 }
 
 void WarnUnreadableFile(const std::string& fileName) {

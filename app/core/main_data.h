@@ -99,7 +99,8 @@ void DeleteGridRow(TStringGrid& Grid, int Row);
 void NumberRackSlots(TStringGrid& Grid);
 
 // True when FileName names something that exists but cannot be read as a file
-// (a folder, or a file without read permission). Readers refuse such a name
+// (a folder, device or pipe, or a file without read permission); nothing is
+// read to find out, so a pipe or device never blocks. Readers refuse such a name
 // instead of taking it for a missing file, which would empty their list and
 // later let a save overwrite the file.
 bool FileExistsButUnreadable(const std::string& FileName);

@@ -43,6 +43,11 @@ class TMainWindowCore {
     // Which stock-update commands the current plan still allows.
     TStockUpdateButtons UpdateButtons;
 
+    // The files the racks were loaded from at start-up (or would have been,
+    // had they been there); a batch update saves the racks back to them.
+    std::string OffcutRackFile;
+    std::string PartRackFile;
+
     // 0: the view shows the plan's layouts.
     int LayoutViewSource = 0;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/core/main_data.h"
 #include "app/core/option_file.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -24,6 +25,7 @@ std::string DefaultTypeFilePath() {
 }
 
 std::string ReadTypeFile(const std::string& FileName) {
+    if (FileExistsButUnreadable(FileName)) return MsgCantOpenFile + "[" + FileName + "]";
     const platform::TIniFile Ini(FileName);
     const std::int32_t n = Ini.ReadInteger("HEAD", "NUMBER", 0);
     if (n > kMaxMaterialTypes)

@@ -24,8 +24,10 @@ std::string DefaultTypeFilePath();
 
 // Loads both lists from the file. A missing file gives two empty lists; a
 // type section missing below the stated number gives the name "NOSTR",
-// ticked. Returns an empty text, or a message when the file states a number
-// of types above kMaxMaterialTypes (the lists are then left unchanged).
+// ticked. Returns an empty text, or a message when the file cannot be read
+// (there, but a folder, a pipe or without permission: MsgCantOpenFile +
+// "[" + FileName + "]") or states a number of types above kMaxMaterialTypes;
+// the lists are then left unchanged.
 std::string ReadTypeFile(const std::string& FileName);
 
 // Writes both lists to the file, after erasing every section it held. The

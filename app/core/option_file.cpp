@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/core/label_schemes.h"
+#include "app/core/main_data.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
 
@@ -118,13 +119,10 @@ void WriteTF(platform::TIniFile& Ini, std::string_view Key, bool Value) {
 }  // namespace
 
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
-    std::error_code ec;
-    if (std::filesystem::exists(FileName, ec)) {
-        std::string data;
-        if (!platform::ReadFileBytes(FileName, data))
-            throw platform::IniWriteError("Cannot read file \"" + FileName +
-                                          "\"; it was not rewritten");
-    }
+    const platform::FileState state = platform::ProbeFile(FileName);
+    if (state != platform::FileState::Readable && state != platform::FileState::Missing)
+        throw platform::IniWriteError("Cannot read file \"" + FileName +
+                                      "\"; it was not rewritten");
     return platform::TIniFile(FileName);
 }
 
@@ -226,7 +224,8 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
     Ini.UpdateFile();
 }
 
-void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window) {
+bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window) {
+    if (RefuseUnreadableFile(FileName)) return false;
     const platform::TIniFile Ini(FileName);
     auto text = [&](std::string_view Key, std::string_view Default) {
         return Ini.ReadString(S, Key, Default);
@@ -349,4 +348,5 @@ void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
         for (std::size_t i = 0; i < widths.size(); ++i)
             widths[i] = Ini.ReadInteger(S, k.Prefix + std::to_string(i), widths[i]);
     }
+    return true;
 }

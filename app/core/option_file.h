@@ -8,9 +8,10 @@
 // throws platform::IniWriteError naming the file, and an existing file that
 // cannot be read is not rewritten (its other sections would be lost).
 //
-// The reader checks nothing: texts go into the edits as they are and are
+// The reader checks no value: texts go into the edits as they are and are
 // refused only when a run reads the settings page. A missing file or key
-// gives the key's default.
+// gives the key's default; a file that is there but cannot be read is
+// refused, never taken for an empty one.
 #pragma once
 
 #include <string>
@@ -85,8 +86,10 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
 // Reads the file FileName (a full path) into the page, the window state and
 // the program-wide settings the keys belong to. Keys the file lacks give
 // their defaults; the window position, the layout page's boxes and order,
-// and the column widths keep their current values when missing.
-void ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
+// and the column widths keep their current values when missing. A file that
+// exists but cannot be read (a folder, a pipe, no permission) is refused:
+// the message sink is told, nothing changes and the result is false.
+bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
 
 // Opens an INI file that is to be changed key by key and written back. Throws
 // platform::IniWriteError when the file exists but cannot be read, since

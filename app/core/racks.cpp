@@ -30,7 +30,7 @@ constexpr SlotKey kPartKeys[] = {
 template <std::size_t N>
 bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
               const SlotKey (&keys)[N]) {
-    if (fileName.empty()) return false;
+    if (fileName.empty() || RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
     const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", 0);
     if (n < 2) return false;

@@ -24,7 +24,8 @@ std::string DefaultOffcutRackFileName();
 std::string DefaultPartRackFileName();
 
 // Reads a rack file into its grid. An empty name, a missing file or a slot
-// count below 2 change nothing and return false. A count above kMaxRackSlots
+// count below 2 change nothing and return false; so does a file that is there
+// but cannot be read, after a warning to the message sink. A count above kMaxRackSlots
 // is refused: a warning goes to the message sink, nothing changes, false.
 // On success the grid holds exactly the file's slots, the page's file-name
 // field shows FileName, and the caller recomputes the rack's totals.

@@ -13,6 +13,7 @@
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "output/cut_lists.h"
+#include "platform/inifile.h"
 #include "platform/message_sink.h"
 
 namespace {
@@ -25,39 +26,112 @@ std::string LastUsedOr(const std::string& lastUsed, const char* defaultName) {
     return lastUsed.empty() ? InAppDir(defaultName) : lastUsed;
 }
 
+std::string OrDefault(const std::string& name, const std::string& defaultName) {
+    return name.empty() ? defaultName : name;
+}
+
 void Warn(const std::string& text) {
     platform::CurrentMessageSink().Warning(text);
 }
 
+// Reads Name with Read unless it is there but cannot be read (reported).
+template <typename Read>
+bool ReadIfReadable(const std::string& name, Read read) {
+    if (RefuseUnreadableFile(name)) return false;
+    read(name);
+    return true;
+}
+
+// A file named on the command line must be there; a missing one is reported.
+bool NamedFileThere(const std::string& name) {
+    if (platform::ProbeFile(name) != platform::FileState::Missing) return true;
+    WarnUnreadableFile(name);
+    return false;
+}
+
+// A list file named on the command line replaces its grid; one that is not
+// there or cannot be read leaves the grid empty, so nothing is planned from
+// the list it replaced.
+bool ReadNamedList(TMainData& d, const std::string& name,
+                   bool (*read)(TMainData&, const std::string&), void (*clear)(TMainData&)) {
+    if (NamedFileThere(name) && read(d, name)) return true;
+    clear(d);
+    return false;
+}
+
+bool SameCells(const TStringGrid& a, const TStringGrid& b) {
+    if (a.ColCount() != b.ColCount() || a.RowCount() != b.RowCount()) return false;
+    for (int r = 0; r < a.RowCount(); ++r)
+        if (a.Row(r) != b.Row(r)) return false;
+    return true;
+}
+
+// Saves a rack the update changed to File, all of its slots, and notes it.
+bool SaveChangedRack(TMainData& d, const TStringGrid& before, const TStringGrid& now,
+                     const std::string& file, const char* rackName,
+                     bool (*write)(TMainData&, const std::string&, int, bool)) {
+    if (SameCells(before, now)) return true;
+    try {
+        write(d, file, now.RowCount() - 1, false);
+    } catch (const std::exception& e) {
+        Warn(std::string("[") + e.what() + "]");
+        return false;
+    }
+    platform::CurrentMessageSink().Note(std::string(rackName) + " saved to \"" + file + "\"");
+    return true;
+}
+
 }  // namespace
 
-void LoadStartupFiles(TMainWindowCore& w) {
+bool LoadStartupFiles(TMainWindowCore& w) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
+    bool ok = true;
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
-    if (!typeError.empty()) Warn(typeError);
+    if (!typeError.empty()) {
+        Warn(typeError);
+        ok = false;
+    }
     // The type drop-down holds the types before the option file picks one.
     w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
     w.Page.ComboBoxTypeSelect.Select(0);
-    ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window);
-    PartEdgeList.LoadFromIni(InAppDir("default.edg"));
-    w.Captions.ReadCaptionFile(InAppDir("default.cap"));
+    ok = ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window) && ok;
+    ok = ReadIfReadable(InAppDir("default.edg"),
+                        [](const std::string& f) { PartEdgeList.LoadFromIni(f); }) &&
+         ok;
+    ok = ReadIfReadable(InAppDir("default.cap"),
+                        [&](const std::string& f) { w.Captions.ReadCaptionFile(f); }) &&
+         ok;
     w.Data.RefreshGridTitles(GridTitleWords(w.Captions));
 
-    ReadSheetsFile(w.Data, LastUsedOr(w.Window.SheetsFileName, "default.sht"));
-    ReadPartsFile(w.Data, LastUsedOr(w.Window.PartsFileName, "default.prt"));
-    ReadAnyShapeFile(w.Data, LastUsedOr(w.Window.ProfilesFileName, "default.apt"));
-    ReadOffcutRackFromFile(w.Data, LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck"));
-    ReadPartRackFromFile(w.Data, LastUsedOr(w.Window.PartsRackFileName, "default_part.prk"));
+    w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
+    w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
+    const auto into = [&](bool (*read)(TMainData&, const std::string&)) {
+        return [&w, read](const std::string& f) { read(w.Data, f); };
+    };
+    ok = ReadIfReadable(LastUsedOr(w.Window.SheetsFileName, "default.sht"), into(ReadSheetsFile)) &&
+         ok;
+    ok = ReadIfReadable(LastUsedOr(w.Window.PartsFileName, "default.prt"), into(ReadPartsFile)) &&
+         ok;
+    ok = ReadIfReadable(LastUsedOr(w.Window.ProfilesFileName, "default.apt"),
+                        into(ReadAnyShapeFile)) &&
+         ok;
+    ok = ReadIfReadable(w.OffcutRackFile, into(ReadOffcutRackFromFile)) && ok;
+    ok = ReadIfReadable(w.PartRackFile, into(ReadPartRackFromFile)) && ok;
+    return ok;
 }
 
-void ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
-    if (!cl.HasParameters()) return;
+bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
+    if (!cl.HasParameters()) return true;
+    bool ok = true;
     std::string v;
-    if (!(v = cl.GetParaValue("-sheet:")).empty()) ReadSheetsTXTFile(w.Data, v);
-    if (!(v = cl.GetParaValue("-part:")).empty()) ReadPartsTXTFile(w.Data, v);
-    if (!(v = cl.GetParaValue("-sht:")).empty()) ReadSheetsFile(w.Data, v);
-    if (!(v = cl.GetParaValue("-prt:")).empty()) ReadPartsFile(w.Data, v);
-    if (!(v = cl.GetParaValue("-option:")).empty()) ReadOptionFile(v, w.Page, w.Window);
+    if (!(v = cl.GetParaValue("-sheet:")).empty()) ok = ReadSheetsTXTFile(w.Data, v) && ok;
+    if (!(v = cl.GetParaValue("-part:")).empty()) ok = ReadPartsTXTFile(w.Data, v) && ok;
+    if (!(v = cl.GetParaValue("-sht:")).empty())
+        ok = ReadNamedList(w.Data, v, ReadSheetsFile, SheetsDeleteAll) && ok;
+    if (!(v = cl.GetParaValue("-prt:")).empty())
+        ok = ReadNamedList(w.Data, v, ReadPartsFile, PartsDeleteAll) && ok;
+    if (!(v = cl.GetParaValue("-option:")).empty())
+        ok = NamedFileThere(v) && ReadOptionFile(v, w.Page, w.Window) && ok;
     if (!(v = cl.GetParaValue("-measure:")).empty()) w.Page.EditMeasure = v;
     AutoMode = cl.IsYes("-auto:");
     UpdateMode = cl.IsYes("-update:");
@@ -70,6 +144,7 @@ void ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
         ExPartFileName = v;
     }
     HideMode = cl.IsYes("-hide:");
+    return ok;
 }
 
 bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
@@ -95,8 +170,23 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     if (UpdateMode) {
         w.Page.CheckBoxDisableOffcutsRack = true;
         DisableOffcutsRack = false;
+        const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
+        const TStringGrid partsBefore = w.Data.StringGridPartRack;
         TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
-        if (!updater.ButtonUpdateAllClick()) ok = false;
+        const bool updated = updater.ButtonUpdateAllClick();
+        if (updated && HideMode) {
+            // Batch mode has no exit that saves the lists: the racks the
+            // update filled are saved here, or the offcuts and parts are lost.
+            ok = SaveChangedRack(w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
+                                 OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
+                                 "Offcut rack", WriteOffcutRackToFile) &&
+                 ok;
+            ok = SaveChangedRack(w.Data, partsBefore, w.Data.StringGridPartRack,
+                                 OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
+                                 WritePartRackToFile) &&
+                 ok;
+        }
+        if (!updated) ok = false;
         ok = WriteSheetsTxtFile(w.Data, ExSheetFileName, true) && ok;
         ok = WritePartsTxtFile(w.Data, ExPartFileName, true) && ok;
     }
@@ -105,8 +195,12 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 
 int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
     try {
-        LoadStartupFiles(w);
-        ApplyCommandLine(w, cl);
+        const bool loaded = LoadStartupFiles(w);
+        const bool applied = ApplyCommandLine(w, cl);
+        if (!loaded || !applied) {
+            if (AutoMode) Warn("No plan was made: a file of the job cannot be read.");
+            return 1;
+        }
         if (!AutoMode) return 0;
         return RunAutoJob(w, cl) ? 0 : 1;
     } catch (const std::exception& e) {

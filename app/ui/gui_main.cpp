@@ -33,8 +33,10 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
     platform::SetMessageSink(&sink);
     int status = 0;
     try {
-        LoadStartupFiles(Window);
-        ApplyCommandLine(Window, CommandLine);
+        // A file that could not be read has been reported; no automatic run
+        // then plans from what was left in its place.
+        const bool filesRead = LoadStartupFiles(Window);
+        if (!ApplyCommandLine(Window, CommandLine) || !filesRead) AutoMode = false;
         TSDIAppForm form(Window);
         form.ApplyWindowPlacement();
         ShowSplash();

@@ -1,14 +1,20 @@
 // The batch road end to end: start-up files, switches, the run, the report
 // files and the stock update, with no display.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <set>
 
+#include "app/core/app_defaults.h"
+#include "app/core/grid_text_files.h"
 #include "app/core/list_files.h"
 #include "app/core/main_window.h"
 #include "app/core/material_types.h"
+#include "app/core/racks.h"
 #include "app/core/startup.h"
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
@@ -19,27 +25,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class BatchTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
+// A scratch copy of the sample job, with AppDir pointing at it.
+struct SampleFolder {
+    SampleFolder() {
         for (const auto& f :
              fs::directory_iterator(fs::path(TESSALY_TEST_DATA) / "../../examples/sample"))
-            fs::copy_file(f.path(), dir_.File(f.path().filename().string()));
+            fs::copy_file(f.path(), dir.File(f.path().filename().string()));
     }
-    std::string at(const char* name) const { return dir_.File(name); }
-    int batch(std::vector<std::string> args) {
-        window_ = std::make_unique<TMainWindowCore>();
-        return RunBatch(*window_, TCommandLine(std::move(args)));
-    }
+    std::string at(const char* name) const { return dir.File(name); }
     // Edits one key of a list file by hand.
     void setKey(const char* file, const char* section, const char* key, const char* value) {
         platform::TIniFile ini(at(file));
         ini.WriteString(section, key, value);
         ini.UpdateFile();
     }
+    // The bytes of every file in the folder.
+    std::map<std::string, std::string> files() const {
+        std::map<std::string, std::string> out;
+        for (const auto& f : fs::directory_iterator(dir.Path()))
+            if (f.is_regular_file())
+                out[f.path().filename().string()] = testsupport::ReadText(f.path());
+        return out;
+    }
 
-    testsupport::ScratchDir dir_;
-    testsupport::AppDirScope app_{dir_.Path()};
+    // Every file of Before still holds its bytes.
+    void expectUnchanged(const std::map<std::string, std::string>& before) const {
+        for (const auto& [name, bytes] : before)
+            EXPECT_EQ(testsupport::ReadText(at(name.c_str())), bytes) << name;
+    }
+
+    testsupport::ScratchDir dir;
+    testsupport::AppDirScope app{dir.Path()};
+};
+
+class BatchTest : public ::testing::Test {
+  protected:
+    std::string at(const char* name) const { return job_.at(name); }
+    int batch(std::vector<std::string> args) {
+        window_ = std::make_unique<TMainWindowCore>();
+        return RunBatch(*window_, TCommandLine(std::move(args)));
+    }
+    void setKey(const char* file, const char* section, const char* key, const char* value) {
+        job_.setKey(file, section, key, value);
+    }
+
+    SampleFolder job_;
     testsupport::CaptureSink sink_;
     std::unique_ptr<TMainWindowCore> window_;
 };
@@ -197,4 +227,178 @@ TEST_F(BatchTest, AutoRearrangeNeedsAPlanAndKeepsTheLayoutsCounts) {
             EXPECT_FALSE(Overlap(r, pl[j].BoundsRect()));
     }
     EXPECT_EQ(placed, pieces);
+}
+
+namespace {
+
+// A batch job that must end without a plan: what it is given and how it ends.
+struct Refusal {
+    const char* Name;
+    // Prepares the folder; gives the switches besides -auto:yes -hide:yes.
+    std::function<std::vector<std::string>(SampleFolder&)> Prepare;
+    int Status;
+    std::string Message;                        // a text one of the messages holds
+    TStringGrid TMainData::*Emptied = nullptr;  // the grid a refused file leaves empty
+    bool NeedsPermissions = false;              // an unreadable file, which root still reads
+};
+
+std::vector<std::string> Switch(const char* name, const std::string& value) {
+    return {name + value};
+}
+
+}  // namespace
+
+TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
+    const auto folder = [](const char* sw) {
+        return [sw](SampleFolder& j) {
+            fs::create_directory(j.at("folder"));
+            return Switch(sw, j.at("folder"));
+        };
+    };
+    const auto missing = [](const char* sw) {
+        return [sw](SampleFolder& j) { return Switch(sw, j.at("missing")); };
+    };
+    const auto fifo = [](SampleFolder& j) {
+        ::mkfifo(j.at("pipe").c_str(), 0600);
+        return Switch("-part:", j.at("pipe"));
+    };
+    const auto unreadable = [](SampleFolder& j) {
+        fs::permissions(j.at("default.prt"), fs::perms::none);
+        return Switch("-prt:", j.at("default.prt"));
+    };
+    const auto replaceByFolder = [](const char* name) {
+        return [name](SampleFolder& j) {
+            fs::remove(j.at(name));
+            fs::create_directory(j.at(name));
+            return std::vector<std::string>{};
+        };
+    };
+    const std::string cannotImport = MsgCantReadImportTxtFile;
+    const std::vector<Refusal> roads = {
+        {"-part: missing", missing("-part:"), 1, "Cannot open file", &TMainData::StringGridParts},
+        {"-sheet: missing", missing("-sheet:"), 1, cannotImport, &TMainData::StringGridSheets},
+        {"-part: folder", folder("-part:"), 1, "is not a file]", &TMainData::StringGridParts},
+        {"-part: device", [](SampleFolder&) { return Switch("-part:", "/dev/zero"); }, 1,
+         "is not a file]", &TMainData::StringGridParts},
+        {"-part: pipe", fifo, 1, "is not a file]", &TMainData::StringGridParts},
+        {"-part: too large",
+         [](SampleFolder& j) {
+             testsupport::WriteText(j.at("big.txt"), std::string(kMaxImportFileBytes + 1, 'x'));
+             return Switch("-part:", j.at("big.txt"));
+         },
+         1, "larger than 4 MB", &TMainData::StringGridParts},
+        {"-part: too many lines",
+         [](SampleFolder& j) {
+             std::string text;
+             for (int i = 0; i <= kMaxImportLines; ++i) text += "P\tPlywood 18\t10\t10\tR\t1\n";
+             testsupport::WriteText(j.at("long.txt"), text);
+             return Switch("-part:", j.at("long.txt"));
+         },
+         1, "more than 10000 lines", &TMainData::StringGridParts},
+        {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
+        {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
+        {"-prt: missing", missing("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
+        {"-prt: folder", folder("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
+        {"-prt: unreadable", unreadable, 1, MsgCantOpenFile, &TMainData::StringGridParts, true},
+        {"-option: missing", missing("-option:"), 1, MsgCantOpenFile},
+        {"-option: folder", folder("-option:"), 1, MsgCantOpenFile},
+        {"default.opt folder", replaceByFolder("default.opt"), 1, MsgCantOpenFile},
+        {"default.typ folder", replaceByFolder("default.typ"), 1, MsgCantOpenFile},
+        {"default.edg folder", replaceByFolder("default.edg"), 1, MsgCantOpenFile},
+        {"overlong sheet length",
+         [](SampleFolder& j) {
+             j.setKey("default.sht", "SHEET1", "LENGTH", "7000000000000000000000000000000e16");
+             return std::vector<std::string>{};
+         },
+         1, "Range check error"},
+        {"overlong edge value",
+         [](SampleFolder& j) {
+             j.setKey("default.edg", "EDGETYPE0", "BT", std::string(60, '9').c_str());
+             return std::vector<std::string>{};
+         },
+         2, "Range check error"},
+    };
+    for (const Refusal& road : roads) {
+        SCOPED_TRACE(road.Name);
+        if (road.NeedsPermissions && testsupport::CanWriteReadOnlyFolders()) continue;
+        ResetAppDefaults();
+        SampleFolder job;
+        testsupport::CaptureSink sink;
+        std::vector<std::string> args = road.Prepare(job);
+        const auto before = job.files();
+        args.insert(args.begin(), {"-auto:yes", "-hide:yes", "-update:yes"});
+        TMainWindowCore window;
+        EXPECT_EQ(RunBatch(window, TCommandLine(args)), road.Status);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        std::string all;
+        for (const std::string& w : sink.Warnings) all += w + "\n";
+        EXPECT_NE(all.find(road.Message), std::string::npos) << all;
+        if (road.Emptied) {
+            EXPECT_TRUE((window.Data.*road.Emptied).RowEmpty(1, 0));
+        }
+        job.expectUnchanged(before);
+        fs::permissions(job.at("default.prt"), fs::perms::owner_all, fs::perm_options::add);
+    }
+}
+
+TEST_F(BatchTest, CrOnlyLineEndsReadLikeAnyOther) {
+    // The options and a parts import, both with old Mac line ends.
+    std::string options = testsupport::ReadText(at("default.opt"));
+    std::string cr;
+    for (std::size_t i = 0; i < options.size(); ++i)
+        if (!(options[i] == '\n' && i > 0 && options[i - 1] == '\r')) cr += options[i];
+    testsupport::WriteText(at("cr.opt"), cr);
+    testsupport::WriteText(at("parts.txt"),
+                           "A\tPlywood 18\t300\t200\tR\t2\t2\rB\tPlywood 18\t400\t300\tR\t1\t1\r"
+                           "C\tMDF 16\t500\t100\tR\t3\t3\r");
+    fs::remove(at("default.opt"));
+    const auto before = job_.files();
+    ASSERT_EQ(
+        batch({"-auto:yes", "-hide:yes", "-option:" + at("cr.opt"), "-part:" + at("parts.txt")}),
+        0);
+    EXPECT_TRUE(sink_.Warnings.empty()) << ::testing::PrintToString(sink_.Warnings);
+    job_.expectUnchanged(before);
+    EXPECT_EQ(window_->Page.EditBladeWidth, "4");
+    EXPECT_EQ(window_->Data.StringGridParts.Cell(0, 3), "C");
+    ComputeUsedQuantities();
+    EXPECT_EQ(UsedPartsList.Count(), 3);
+}
+
+TEST_F(BatchTest, UpdateSavesTheChangedRacksThroughLinksKeepingTheirModes) {
+    setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
+    // The offcut rack lives elsewhere behind a link, readable by its owner only.
+    fs::create_directory(at("store"));
+    fs::rename(at("default_offcut.rck"), at("store/offcuts.rck"));
+    fs::create_symlink("store/offcuts.rck", at("default_offcut.rck"));
+    fs::permissions(at("store/offcuts.rck"), fs::perms::owner_read | fs::perms::owner_write);
+    const std::string offcutsBefore = testsupport::ReadText(at("store/offcuts.rck"));
+    const std::string partsBefore = testsupport::ReadText(at("default_part.prk"));
+    const std::string sheetsBefore = testsupport::ReadText(at("default.sht"));
+
+    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-update:yes", "-ex_sheet:" + at("ex.txt"),
+                     "-ex_part:" + at("exp.txt")}),
+              0)
+        << ::testing::PrintToString(sink_.Warnings);
+    EXPECT_EQ(sink_.Notes,
+              (std::vector<std::string>{"Offcut rack saved to \"" + at("default_offcut.rck") + "\"",
+                                        "Part rack saved to \"" + at("default_part.prk") + "\""}));
+    EXPECT_TRUE(fs::is_symlink(at("default_offcut.rck")));
+    EXPECT_EQ(fs::status(at("store/offcuts.rck")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(testsupport::ReadText(at("store/offcuts.rck")), offcutsBefore);
+    EXPECT_NE(testsupport::ReadText(at("default_part.prk")), partsBefore);
+    EXPECT_EQ(testsupport::ReadText(at("default.sht")),
+              sheetsBefore);  // the exports carry the lists
+
+    // What was saved is what the update left in the racks.
+    TMainData saved;
+    ASSERT_TRUE(ReadOffcutRackFromFile(saved, at("default_offcut.rck")));
+    ASSERT_TRUE(ReadPartRackFromFile(saved, at("default_part.prk")));
+    for (int r = 1; r < window_->Data.StringGridPartRack.RowCount(); ++r) {
+        EXPECT_EQ(saved.StringGridOffcutRack.Row(r), window_->Data.StringGridOffcutRack.Row(r));
+        EXPECT_EQ(saved.StringGridPartRack.Row(r), window_->Data.StringGridPartRack.Row(r));
+    }
+    for (const char* f : {"store", "."})
+        for (const auto& e : fs::directory_iterator(at(f)))
+            EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
 }

@@ -29,9 +29,8 @@ TEST(ExitSave, WritesOnlyListFilesOfTheirOwnKind) {
     StoreExitSaveChoice({true, true, false, false, false});
 
     const TExitSaveResult r = SaveOnExit(w);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("default.typ")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("default.edg")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("default.opt")));
+    for (const char* f : {"default.typ", "default.edg", "default.opt"})
+        EXPECT_TRUE(std::filesystem::exists(dir.File(f))) << f;
     EXPECT_EQ(platform::TIniFile(dir.File("job.SHT")).ReadString("SHEET1", "LABEL", ""), "S");
     EXPECT_EQ(ReadText(dir.File("parts.txt")), "P\tMDF\t10\t10\n");
     ASSERT_EQ(r.Problems.size(), 1u);

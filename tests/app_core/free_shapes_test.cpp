@@ -140,8 +140,10 @@ TEST_F(FreeShapes, SaveRefusesABadGridAndKeepsTheFile) {
 
     // A write that cannot be made throws and leaves the old file alone.
     d.StringGridAnyShape.SetCell(AnyShapeCol::Qty, 1, "1");
-    std::filesystem::create_directory(f + ".tmp~");
-    EXPECT_THROW(SaveAnyShapeFile(d, f, true), platform::IniWriteError);
+    {
+        testsupport::WriteBlocker block(f);
+        EXPECT_THROW(SaveAnyShapeFile(d, f, true), platform::IniWriteError);
+    }
     EXPECT_EQ(ReadText(f), "[STR]\nCN=0\n");
     EXPECT_EQ(d.EditAnyShapeFileName, "");
 }

@@ -7,9 +7,10 @@
 
 namespace {
 
-TStringGrid Column(const std::vector<std::string>& cells, int cols = 1) {
-    TStringGrid g(cols, static_cast<int>(cells.size()) + 1);
-    for (int r = 0; r < static_cast<int>(cells.size()); ++r) g.SetCell(0, r + 1, cells[r]);
+// A grid whose column Col holds Cells from row 1 on.
+TStringGrid Column(const std::vector<std::string>& Cells, int Cols = 1, int Col = 0) {
+    TStringGrid g(Cols, static_cast<int>(Cells.size()) + 1);
+    for (int r = 0; r < static_cast<int>(Cells.size()); ++r) g.SetCell(Col, r + 1, Cells[r]);
     return g;
 }
 
@@ -45,13 +46,9 @@ TEST(GridEditing, EnterMovesInReadingOrderAndGrowsOnlyTheListGrids) {
 }
 
 TEST(GridEditing, SortNumericColumnsAsLengthsAndTextColumnsAsText) {
-    TStringGrid g(SheetCol::Count, 5);
-    const char* lengths[] = {"10", "2 1/2", "", "2.5"};
+    TStringGrid g = Column({"10", "2 1/2", "", "2.5"}, SheetCol::Count, SheetCol::Length);
     const char* labels[] = {"b", "a", "", "B"};
-    for (int r = 1; r <= 4; ++r) {
-        g.SetCell(SheetCol::Length, r, lengths[r - 1]);
-        g.SetCell(SheetCol::Label, r, labels[r - 1]);
-    }
+    for (int r = 1; r <= 4; ++r) g.SetCell(SheetCol::Label, r, labels[r - 1]);
     TGridSort sort;
     sort.Column = SheetCol::Label;
     SortSheetsGrid(g, sort, SheetCol::Length);  // a new column: ascending
@@ -67,14 +64,9 @@ TEST(GridEditing, SortNumericColumnsAsLengthsAndTextColumnsAsText) {
 }
 
 TEST(GridEditing, DeleteEmptyRemovesBlankAndZeroQuantitiesButKeeps00) {
-    TStringGrid g(SheetCol::Count, 6);
-    const char* qtys[] = {"3", " 0 ", "", "00", "0"};
-    for (int r = 1; r <= 5; ++r) {
-        g.SetCell(SheetCol::Qty, r, qtys[r - 1]);
-        g.SetCell(SheetCol::Label, r, "L" + std::to_string(r));
-    }
+    TStringGrid g = Column({"3", " 0 ", "", "00", "0"}, SheetCol::Count, SheetCol::Qty);
     EXPECT_EQ(DeleteEmptyRows(g, SheetCol::Qty, 5), 2);
-    EXPECT_EQ(Cells(g, SheetCol::Label), (std::vector<std::string>{"L1", "L4"}));
+    EXPECT_EQ(Cells(g, SheetCol::Qty), (std::vector<std::string>{"3", "00"}));
 }
 
 TEST(GridEditing, TotalsCountCompleteRowsAndRefuseTheFirstBadCell) {

@@ -78,11 +78,12 @@ TEST(GridTextFiles, SheetsAndPartsRoundTrip) {
     EXPECT_TRUE(sink.Warnings.empty());
     EXPECT_EQ(e.EditSheetsFileName, dir.File("s.txt"));
     EXPECT_EQ(e.EditPartsFileName, dir.File("p.txt"));
-    ASSERT_EQ(e.StringGridSheets.RowCount(), d.StringGridSheets.RowCount());
-    for (int r = 0; r < d.StringGridSheets.RowCount(); ++r)
+    // The empty rows at the end are not read back as rows.
+    ASSERT_EQ(e.StringGridSheets.RowCount(), 3);
+    ASSERT_EQ(e.StringGridParts.RowCount(), 2);
+    for (int r = 0; r < 3; ++r)
         ASSERT_EQ(e.StringGridSheets.Row(r), d.StringGridSheets.Row(r)) << r;
-    for (int r = 0; r < d.StringGridParts.RowCount(); ++r)
-        ASSERT_EQ(e.StringGridParts.Row(r), d.StringGridParts.Row(r)) << r;
+    for (int r = 0; r < 2; ++r) ASSERT_EQ(e.StringGridParts.Row(r), d.StringGridParts.Row(r)) << r;
 }
 
 TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {
@@ -119,7 +120,7 @@ TEST(GridTextFiles, EmptyFileLeavesOneEmptyRow) {
     EXPECT_TRUE(d.StringGridParts.RowEmpty(1, 0));
 }
 
-TEST(GridTextFiles, UnreadableFileChangesNothing) {
+TEST(GridTextFiles, UnreadableFileLeavesTheGridEmpty) {
     ScratchDir dir;
     CaptureSink sink;
     TMainData d;
@@ -132,7 +133,7 @@ TEST(GridTextFiles, UnreadableFileChangesNothing) {
     EXPECT_NE(sink.Warnings[0].find("missing.txt"), std::string::npos);
     EXPECT_EQ(sink.Warnings[0].substr(sink.Warnings[0].size() - MsgCantReadImportTxtFile.size()),
               MsgCantReadImportTxtFile);
-    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "keep");
+    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "");
     EXPECT_EQ(d.StringGridSheets.RowCount(), kListGridRows);
     EXPECT_EQ(d.EditSheetsFileName, "before.sht");
 }
@@ -171,4 +172,16 @@ TEST(GridTextFiles, ReportLinesEndInCrLf) {
     EXPECT_EQ(ReadText(f), "Layout 1\r\n\r\n  Sheet   Qty\r\n");
     ASSERT_TRUE(WriteExportTXTFile({}, f));
     EXPECT_EQ(ReadText(f), "");
+}
+
+TEST(GridTextFiles, EmptyLinesAtTheEndAddNoRows) {
+    ScratchDir dir;
+    TMainData d;
+    const std::string f = dir.File("tail.txt");
+    WriteText(f, "A\tMDF\r\r\n\tB\n" + std::string(3 * 1024 * 1024, '\n') + "\t\t\r\n");
+    ASSERT_TRUE(ReadSheetsTXTFile(d, f));
+    ASSERT_EQ(d.StringGridSheets.RowCount(), 4);
+    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "A");
+    EXPECT_TRUE(d.StringGridSheets.RowEmpty(2, 0));
+    EXPECT_EQ(d.StringGridSheets.Cell(1, 3), "B");
 }

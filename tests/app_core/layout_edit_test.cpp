@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/core/layout_view.h"
@@ -56,15 +57,13 @@ void ExpectValid(const TPacket& p) {
     const auto& v = p.Placements.Items();
     for (std::size_t i = 0; i < v.size(); ++i) {
         const TRect a = v[i].BoundsRect();
-        EXPECT_GE(a.Left, 0);
-        EXPECT_GE(a.Top, 0);
-        EXPECT_LE(a.Right, p.Length) << v[i].Label;
-        EXPECT_LE(a.Bottom, p.Width) << v[i].Label;
+        EXPECT_TRUE(a.Left >= 0 && a.Top >= 0 && a.Right <= p.Length && a.Bottom <= p.Width)
+            << v[i].Label;
         for (std::size_t j = i + 1; j < v.size(); ++j) {
             const TRect b = v[j].BoundsRect();
-            const bool apart =
-                a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top || b.Bottom <= a.Top;
-            EXPECT_TRUE(apart) << v[i].Label << " overlaps " << v[j].Label;
+            EXPECT_TRUE(a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top ||
+                        b.Bottom <= a.Top)
+                << v[i].Label << " overlaps " << v[j].Label;
         }
     }
 }
@@ -90,6 +89,13 @@ struct Editor {
         };
         Edit.ShowScheme = [] { RenameShownLayoutOffcuts(); };
     }
+    // Grabs the piece under (FromX, FromY), turns it when Turn, drops it at (ToX, ToY).
+    void Drag(int FromX, int FromY, int ToX, int ToY, bool Turn = false) {
+        Edit.MouseDown(TMouseButton::Left, FromX, FromY);
+        if (Turn) Edit.MouseDown(TMouseButton::Right, FromX, FromY);
+        if (ToX != FromX || ToY != FromY) Edit.MouseMove(ToX, ToY);
+        Edit.MouseDown(TMouseButton::Left, ToX, ToY);
+    }
 };
 
 }  // namespace
@@ -97,40 +103,30 @@ struct Editor {
 TEST(ManualEdit, DropGoesToNearestFreeCornerAndKeepsPlanValid) {
     struct Case {
         const char* Name;
-        int ToX, ToY;  // mouse position of the drop (grabbed at the part's corner + 1)
+        int FromX, FromY, ToX, ToY;  // mouse positions of the grab and the drop
+        const char* Part;
         TPoint Expect;
     } cases[] = {
-        {"inside a free area", 80, 30, {70000, 30000}},  // bottom-right corner of the free area
-        {"overlapping B", 40, 5, {70000, 22000}},        // under B, at the right
-        {"on the border", 0, 49, {0, 30000}},            // under A
-        {"far outside", 500, 500, {70000, 30000}},
+        {"inside a free area", 1, 1, 80, 30, "A", {70000, 30000}},  // its bottom-right corner
+        {"overlapping B", 1, 1, 40, 5, "A", {70000, 22000}},        // under B, at the right
+        {"on the border", 1, 1, 0, 49, "A", {0, 30000}},            // under A
+        {"far outside", 1, 1, 500, 500, "A", {70000, 30000}},
+        {"without moving", 40, 10, 40, 10, "B", {32000, 0}},  // stays where it is
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
         BuildLayout();
         Editor e;
         ASSERT_TRUE(e.Edit.StartManual());
-        e.Edit.MouseDown(TMouseButton::Left, 1, 1);  // A
-        ASSERT_TRUE(e.Edit.Dragging) << c.Name;
-        e.Edit.MouseMove(c.ToX, c.ToY);
-        e.Edit.MouseDown(TMouseButton::Left, c.ToX, c.ToY);
+        e.Drag(c.FromX, c.FromY, c.ToX, c.ToY);
         const TPacket& p = Optimizer.Best[0];
-        const T2DStock* a = Find(p, "A");
-        ASSERT_NE(a, nullptr) << c.Name;
-        EXPECT_EQ(a->Position, c.Expect) << c.Name;
-        EXPECT_EQ(p.PartCounts[0].Quantity, 1) << c.Name;
-        EXPECT_TRUE(e.Shown.empty()) << c.Name;
+        const T2DStock* a = Find(p, c.Part);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->Position, c.Expect);
+        EXPECT_EQ(p.PartCounts[0].Quantity, 1);
+        EXPECT_TRUE(e.Shown.empty());
         ExpectValid(p);
     }
-}
-
-TEST(ManualEdit, SecondClickWithoutMovingDropsThePartWhereItIs) {
-    BuildLayout();
-    Editor e;
-    e.Edit.StartManual();
-    e.Edit.MouseDown(TMouseButton::Left, 40, 10);  // B at (32, 0)
-    e.Edit.MouseDown(TMouseButton::Left, 40, 10);
-    EXPECT_EQ(Find(Optimizer.Best[0], "B")->Position, (TPoint{32000, 0}));
-    ExpectValid(Optimizer.Best[0]);
 }
 
 TEST(ManualEdit, TurnedPartWithoutRoomGoesBackExactly) {
@@ -151,26 +147,10 @@ TEST(ManualEdit, TurnedPartWithoutRoomGoesBackExactly) {
     e.Edit.MouseDown(TMouseButton::Left, 1, 1);
     const T2DStock* a = Find(Optimizer.Best[0], "A");
     EXPECT_EQ(a->Position, (TPoint{0, 0}));
-    EXPECT_EQ(a->Length, 32000);
     EXPECT_EQ(a->TurnState, 1);
-    EXPECT_FALSE(a->Rotated);
     const T2DStock* b = Find(Optimizer.Best[0], "B");
     EXPECT_EQ(b->TurnState, before.TurnState);
     EXPECT_EQ(b->Position, before.Position);
-    ExpectValid(Optimizer.Best[0]);
-}
-
-TEST(ManualEdit, TurnedPartWithRoomIsPlacedTurned) {
-    BuildLayout();
-    Editor e;
-    e.Edit.StartManual();
-    e.Edit.MouseDown(TMouseButton::Left, 1, 1);
-    e.Edit.MouseDown(TMouseButton::Right, 1, 1);
-    e.Edit.MouseMove(90, 40);
-    e.Edit.MouseDown(TMouseButton::Left, 90, 40);
-    const T2DStock* a = Find(Optimizer.Best[0], "A");
-    EXPECT_EQ(a->Length, 22000);
-    EXPECT_EQ(a->Width, 32000);
     ExpectValid(Optimizer.Best[0]);
 }
 
@@ -180,16 +160,14 @@ TEST(ManualEdit, OffcutsCannotBePickedAndAreNamedAgainAfterADrop) {
     e.Edit.StartManual();
     e.Edit.MouseDown(TMouseButton::Left, 90, 40);  // an offcut
     EXPECT_FALSE(e.Edit.Dragging);
-    e.Edit.MouseDown(TMouseButton::Left, 1, 1);
-    e.Edit.MouseMove(80, 30);
-    e.Edit.MouseDown(TMouseButton::Left, 80, 30);
+    e.Drag(1, 1, 80, 30, true);  // turned, with room to stand
+    EXPECT_EQ(Find(Optimizer.Best[0], "A")->Length, 22000);
+    EXPECT_EQ(Find(Optimizer.Best[0], "A")->Width, 32000);
     // The freed corner is an offcut again: the free area was filled anew.
     const TPacket& p = Optimizer.Best[0];
-    bool freedCornerNamed = false;
-    for (const T2DStock& s : p.Placements)
-        if (s.Label.rfind(OffcutPrefix, 0) == 0 && s.Position == TPoint{0, 0})
-            freedCornerNamed = true;
-    EXPECT_TRUE(freedCornerNamed);
+    EXPECT_TRUE(std::any_of(p.Placements.begin(), p.Placements.end(), [](const T2DStock& s) {
+        return s.Label.starts_with(OffcutPrefix) && s.Position == TPoint{0, 0};
+    }));
     ExpectValid(p);
 }
 
@@ -198,20 +176,15 @@ TEST(ManualEdit, CancelRestoresConfirmKeepsAndARunLocks) {
     const TPacket start(Optimizer.Best[0]);
     Editor e;
     e.Edit.StartManual();
-    for (int k = 0; k < 2; ++k) {
-        e.Edit.MouseDown(TMouseButton::Left, 1 + 70 * k, 1 + 30 * k);
-        e.Edit.MouseMove(80 - 70 * k, 30 - 30 * k);
-        e.Edit.MouseDown(TMouseButton::Left, 80 - 70 * k, 30 - 30 * k);
-    }
+    e.Drag(1, 1, 80, 30);
+    e.Drag(71, 31, 10, 0);
     e.Edit.Cancel();
     EXPECT_FALSE(e.Edit.ManualMode);
     EXPECT_EQ(Optimizer.Best[0].LayoutKey(), start.LayoutKey());
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Position, (TPoint{0, 0}));
 
     e.Edit.StartManual();
-    e.Edit.MouseDown(TMouseButton::Left, 1, 1);
-    e.Edit.MouseMove(80, 30);
-    e.Edit.MouseDown(TMouseButton::Left, 80, 30);
+    e.Drag(1, 1, 80, 30);
     e.Edit.Confirm();
     EXPECT_EQ(Find(Optimizer.Best[0], "A")->Position, (TPoint{70000, 30000}));
 

@@ -126,9 +126,11 @@ TEST(SheetListFile, SavingErasesOtherSectionsAndWritesNothingOnFailure) {
 
     // A write that cannot be made throws and leaves the old file and the field alone.
     const std::string before = ReadText(f);
-    std::filesystem::create_directory(f + ".tmp~");  // blocks the temporary file
     d.StringGridSheets.SetCell(0, 1, "changed");
-    EXPECT_THROW(SaveSheetsFile(d, f, true), platform::IniWriteError);
+    {
+        testsupport::WriteBlocker block(f);
+        EXPECT_THROW(SaveSheetsFile(d, f, true), platform::IniWriteError);
+    }
     EXPECT_EQ(ReadText(f), before);
     EXPECT_EQ(d.EditSheetsFileName, "");
 }

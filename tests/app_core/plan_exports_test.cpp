@@ -10,7 +10,6 @@
 #include "output/dxf_import.h"
 #include "output/dxf_layout.h"
 #include "output/gcode_layout.h"
-#include "output/piece_draw.h"
 #include "output/sample_plan.h"
 #include "support/scratch.h"
 
@@ -59,8 +58,6 @@ TEST(PlanExports, HtmlReportWritesListsPicturesAndPageWithRelativeNames) {
     }
     EXPECT_EQ(written.size(), 6u);
     EXPECT_EQ(written.back(), page);
-    EXPECT_TRUE(html.starts_with("<html>\r\n<body>\r\n"));
-    EXPECT_TRUE(html.ends_with("</font></center>\r\n</body>\r\n</html>\r\n"));
 }
 
 TEST(PlanExports, FailedPictureNamesItsFileAndWritesNoPage) {
@@ -91,11 +88,6 @@ TEST(PlanExports, DxfOfEveryLayoutReadsBackAsItsDrawing) {
         ASSERT_EQ(ReadDxfProfileFile(written[i], fromFile), "") << written[i];
         ASSERT_EQ(ParseDxfProfile(LayoutDxfDrawing(i).Text(), expected), "");
         EXPECT_EQ(fromFile, expected) << written[i];
-        // Four sides for the sheet, its usable area and every rectangle shown.
-        std::size_t rectangles = 2;
-        for (const T2DStock& p : Optimizer.Best[i].Placements)
-            rectangles += p.ShapeKind == skRectangle && LayoutPieceIsExported(p) && IsPieceShown(p);
-        EXPECT_GE(fromFile.Count(), 4 * rectangles) << written[i];
         EXPECT_EQ(fromFile.Length, Optimizer.Best[i].Length) << written[i];
     }
 }

@@ -135,9 +135,11 @@ TEST(OffcutRackFile, FailedWriteKeepsTheOldFile) {
     FillOffcutRack(d);
     ASSERT_TRUE(WriteOffcutRackToFile(d, f, 100, false));
     const std::string before = ReadText(f);
-    std::filesystem::create_directory(f + ".tmp~");
     d.StringGridOffcutRack.SetCell(1, 1, "changed");
-    EXPECT_THROW(WriteOffcutRackToFile(d, f, 100, true), platform::IniWriteError);
+    {
+        testsupport::WriteBlocker block(f);
+        EXPECT_THROW(WriteOffcutRackToFile(d, f, 100, true), platform::IniWriteError);
+    }
     EXPECT_EQ(ReadText(f), before);
     EXPECT_EQ(d.EditOffcutsFileName, "");
 }

@@ -7,33 +7,17 @@
 #include <QComboBox>
 #include <QImage>
 #include <QPushButton>
-#include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "app/core/main_window.h"
 #include "app/ui/sdimain.h"
 #include "output/sample_plan.h"
 #include "platform/xlsx_file.h"
-#include "support/scratch.h"
+#include "window_fixture.h"
 
 using testsupport::ScratchDir;
 
 namespace {
-
-// Runs Act on the next modal dialog once it shows.
-void WhenModal(std::function<void(QWidget*)> Act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, Act] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            Act(w);
-        }
-    });
-    timer->start();
-}
 
 // File dialogs answer Name; shell opens are recorded.
 struct Hooks {
@@ -63,7 +47,7 @@ TEST(ImportExportWindow, ImportDialogAppendsMappedRowsAndFrameCloseImportsNothin
     QObject::connect(&form, &TSDIAppForm::GridsReloaded, [&] { ++reloaded; });
 
     // Closed by its frame after a refused Copy: nothing changes.
-    WhenModal([](QWidget* w) {
+    OnModal([](QWidget* w) {
         auto* dialog = qobject_cast<TFormImportData*>(w);
         ASSERT_TRUE(dialog);
         dialog->LoadExcelFile(Data("libreoffice_parts.xlsx"), 0);
@@ -78,7 +62,7 @@ TEST(ImportExportWindow, ImportDialogAppendsMappedRowsAndFrameCloseImportsNothin
     EXPECT_EQ(reloaded, 0);
     EXPECT_TRUE(core.Data.StringGridParts.RowEmpty(1, 0));
 
-    WhenModal([](QWidget* w) {
+    OnModal([](QWidget* w) {
         auto* dialog = qobject_cast<TFormImportData*>(w);
         dialog->LoadExcelFile(Data("libreoffice_parts.xlsx"), 0);
         for (int c : {0, 1, 2, 3}) dialog->ComboBoxes[c]->setCurrentIndex(c + 1);  // label .. width
@@ -102,7 +86,7 @@ TEST(ImportExportWindow, PartsGridExportedAsSpreadsheetWithTitles) {
     TSDIAppForm form(core);
     ScratchDir dir;
     Hooks hooks(dir.File("parts.xlsx"));
-    WhenModal([](QWidget* w) {
+    OnModal([](QWidget* w) {
         auto* dialog = qobject_cast<TFormExportFileTypeSelect*>(w);
         ASSERT_TRUE(dialog);
         dialog->CheckBoxExportColumnTitle->setChecked(true);
@@ -116,7 +100,7 @@ TEST(ImportExportWindow, PartsGridExportedAsSpreadsheetWithTitles) {
 
     // Closed by its frame: no export, even after one was made.
     std::filesystem::remove(dir.File("parts.xlsx"));
-    WhenModal([](QWidget* w) { w->close(); });
+    OnModal([](QWidget* w) { w->close(); });
     Click(form, "ButtonPartsExportExcel");
     EXPECT_FALSE(std::filesystem::exists(dir.File("parts.xlsx")));
 }

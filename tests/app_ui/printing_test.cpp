@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QUrl>
-#include <cstdio>
 
 #include "app/ui/layouts_per_page_dialog.h"
 #include "app_ui/sample_window.h"
+#include "app_ui/window_fixture.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 
@@ -16,17 +16,6 @@ namespace {
 
 using PrintingTest = sample_window::SampleWindowTest;
 namespace fs = std::filesystem;
-
-// Output of a command line.
-std::string Shell(const std::string& Command) {
-    std::string out;
-    FILE* p = popen(Command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    while (std::size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out;
-}
 
 // Text with every run of white space made one blank and none at the ends.
 std::string Squeeze(const std::string& Text) {
@@ -107,14 +96,15 @@ TEST_F(PrintingTest, CurrentLayoutOnOnePageAndCancelPrintsNothing) {
     EXPECT_EQ(PdfPages(pdf), 1);
 }
 
-TEST_F(PrintingTest, PrinterErrorIsAMessage) {
+// A printer that cannot write is a message naming its file; without a plan
+// nothing is printed.
+TEST_F(PrintingTest, PrinterErrorAndEmptyPlanAreMessages) {
     FindPrinting(*form_)->SetOutputFile(QString::fromStdString(dir_.File("no/such/folder/x.pdf")));
     child<QPushButton>("ButtonPrintReport")->click();
     ASSERT_EQ(sink_.Warnings.size(), 1u);
     EXPECT_NE(sink_.Warnings[0].find("x.pdf"), std::string::npos);
-}
 
-TEST_F(PrintingTest, NothingToPrintWithoutAPlan) {
+    sink_.Warnings.clear();
     Optimizer.Best.Clear();
     form_->NotifyPlanChanged();
     child<QPushButton>("ButtonPrintCurrentPage")->click();
@@ -154,14 +144,4 @@ TEST_F(PrintingTest, FontButtonsFollowTheScaleSizeBox) {
         }
         EXPECT_EQ(child<QScrollBar>("ScrollBarAutoPrinterSetupSize")->isEnabled(), on);
     }
-}
-
-TEST_F(PrintingTest, SamplePdfs) {
-    const char* dir = std::getenv("TESSALY_SCREENSHOT_DIR");
-    if (!dir) GTEST_SKIP() << "TESSALY_SCREENSHOT_DIR not set";
-    FindPrinting(*form_)->SetOutputFile(QString(dir) + "/layouts.pdf");
-    AnswerLayoutsDialog({{"2", "1"}});
-    child<QPushButton>("ButtonPrintAll")->click();
-    FindPrinting(*form_)->SetOutputFile(QString(dir) + "/report.pdf");
-    child<QPushButton>("ButtonPrintReport")->click();
 }

@@ -33,16 +33,13 @@ inline void Click(QWidget* W, Qt::MouseButton B, QPoint At) {
     QApplication::sendEvent(W, &press);
 }
 
-class YesSink : public platform::MessageSink {
+// Records the messages and answers every question with yes.
+class YesSink : public testsupport::CaptureSink {
   public:
-    YesSink() { platform::SetMessageSink(this); }
-    ~YesSink() override { platform::SetMessageSink(nullptr); }
-    void Warning(const std::string& Text) override { Warnings.push_back(Text); }
     bool Confirm(const std::string& Text, bool) override {
         Warnings.push_back(Text);
         return true;
     }
-    std::vector<std::string> Warnings;
 };
 
 // The sample job run in the core, then shown in a window.

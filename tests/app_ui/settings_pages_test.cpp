@@ -4,29 +4,24 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <cstdio>
 #include <filesystem>
 
 #include "app/core/captions.h"
 #include "app/core/main_window.h"
 #include "app/core/option_file.h"
-#include "app/core/startup.h"
 #include "app/ui/label_dialog.h"
 #include "app/ui/rack_pages.h"
 #include "app/ui/sdimain.h"
 #include "app/ui/settings_page.h"
-#include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
-#include "output/report_text.h"
-#include "support/scratch.h"
+#include "app_ui/window_fixture.h"
 
 namespace {
 
@@ -39,24 +34,6 @@ T* Find(QObject& In, const char* Name) {
 
 std::string Cell(QTableView* View, int Row, int Col) {
     return View->model()->index(Row, Col).data().toString().toStdString();
-}
-
-// Runs a shell command and returns what it printed.
-std::string Output(const std::string& Command) {
-    std::string out;
-    if (FILE* p = popen(Command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
-// Saves a picture of the widget into the build folder for a person to look at.
-void Screenshot(QWidget& W, const char* Name) {
-    QDir().mkpath("screenshots");
-    W.grab().save(QString("screenshots/") + Name + ".png");
 }
 
 class SettingsPages : public ::testing::Test {
@@ -124,8 +101,6 @@ TEST_F(SettingsPages, PageShowsAndSavesTheOptionData) {
     form_.NotifyGridsReloaded();
     EXPECT_EQ(Find<QLineEdit>(form_, "EditMinOffcutLength1")->text(), "12");
     EXPECT_FALSE(Find<QLineEdit>(form_, "EditDrillDepth")->isEnabled());
-    form_.ShowPage(TSDIAppForm::TPage::Setup);
-    Screenshot(form_, "settings_page");
 }
 
 TEST_F(SettingsPages, CaptionEditorRelabelsTheLiveWindow) {
@@ -176,8 +151,6 @@ TEST_F(SettingsPages, UpdateAllFillsTheRacksOnceThroughTheWindow) {
     EXPECT_EQ(Cell(offcuts, 1, 0), "OC400X500_2");
     EXPECT_EQ(Cell(parts, 1, 0), "P1");
     EXPECT_EQ(Find<QLineEdit>(form_, "EditTotalOffcutsNumber")->text(), "2");
-    form_.ShowPage(TSDIAppForm::TPage::Offcuts);
-    Screenshot(form_, "offcut_rack");
     EXPECT_EQ(core_.Data.StringGridSheets.Cell(SheetCol::Qty, 1), "3");
 
     // Every update button is off now, and a second try changes nothing.
@@ -196,7 +169,7 @@ TEST_F(SettingsPages, UpdateAllFillsTheRacksOnceThroughTheWindow) {
     const std::string pdf = dir_.Path() + "/rack.pdf";
     printer.setOutputFileName(QString::fromStdString(pdf));
     ASSERT_TRUE(PrintRackLines(printer, RackListingLines(core_.Data, true)));
-    const std::string text = Output("pdftotext -layout '" + pdf + "' -");
+    const std::string text = Shell("pdftotext -layout '" + pdf + "' -");
     EXPECT_NE(text.find("Kitchen"), std::string::npos);
     EXPECT_NE(text.find("OC400X500_2"), std::string::npos);
     EXPECT_NE(text.find("-----"), std::string::npos);
@@ -216,8 +189,6 @@ TEST_F(SettingsPages, LabelsPrintToPdfAndRefuseBadPages) {
     s.SetCellSize(2, 2);
     s.Format.Cells = {{"Label", "Length X Width"}, {"Layouts", "cut"}};
     dialog.onshowlabelprint();
-    dialog.resize(1000, 640);
-    Screenshot(dialog, "label_dialog");
     s.Page.EditLabelRowNumber = "1";
     dialog.onshowlabelprint();
 
@@ -226,14 +197,12 @@ TEST_F(SettingsPages, LabelsPrintToPdfAndRefuseBadPages) {
     dialog.Printer().setOutputFileName(QString::fromStdString(pdf));
     ASSERT_TRUE(dialog.ButtonPrintAllLabelClick());
     // From column 2 of a 2 x 1 page: one label on the first page, two on the others.
-    EXPECT_NE(Output("pdfinfo '" + pdf + "' | tr -s ' '").find("Pages: 3\n"), std::string::npos);
-    const std::string text = Output("pdftotext -layout '" + pdf + "' -");
+    EXPECT_NE(Shell("pdfinfo '" + pdf + "' | tr -s ' '").find("Pages: 3\n"), std::string::npos);
+    const std::string text = Shell("pdftotext -layout '" + pdf + "' -");
     EXPECT_NE(text.find("P1"), std::string::npos);
     EXPECT_NE(text.find("600 X 500"), std::string::npos);
     EXPECT_NE(text.find("cut"), std::string::npos);
 
-    std::filesystem::copy_file(pdf, "screenshots/labels.pdf",
-                               std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(pdf);
     s.Page.EditLengthMarge = "20";  // margins wider than the page
     dialog.onshowlabelprint();
@@ -259,60 +228,4 @@ TEST_F(SettingsPages, LabelCommandRemembersTheSchemeChosen) {
     ShowLabelDialog(form_, TLabelKind::PartRack);
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(PartsRackLabelPrintIndex, 2);
-}
-
-// The sample job from start to labels: run, stock update from the window,
-// offcuts in the rack, layout labels to PDF, a caption changed.
-TEST(SampleJob, RunUpdateRackLabelsAndCaptions) {
-    testsupport::ScratchDir dir;
-    std::filesystem::copy(TESSALY_TEST_DATA "/../../examples/sample", dir.Path(),
-                          std::filesystem::copy_options::recursive);
-    AppDir = dir.Path();
-    testsupport::CaptureSink sink;
-    TMainWindowCore core;
-    LoadStartupFiles(core);
-    TSDIAppForm form(core);
-    for (const char* box : {"CheckBoxDisableOffcutsRack", "CheckBoxDisablePartsRack"})
-        Find<QCheckBox>(form, box)->setChecked(false);
-    core.StartOptimizeClick();
-    ASSERT_GT(Optimizer.Best.Count(), 0);
-    form.NotifyPlanChanged();
-    Find<QPushButton>(form, "ButtonUpdateAll")->click();  // the sample's part rack is small
-    EXPECT_FALSE(Find<QPushButton>(form, "ButtonUpdateAll")->isEnabled());
-    auto* rack = Find<QTableView>(form, "StringGridOffcutRack");
-    EXPECT_NE(Cell(rack, 0, 0), "");
-    EXPECT_NE(Find<QLineEdit>(form, "EditTotalOffcutsNumber")->text(), "0");
-
-    TFormPrintLabel& dialog = FormPrintLabel(form);
-    TErrorLocation error;
-    ASSERT_TRUE(FillLabelData(TLabelKind::Layouts, core.Data, core.Captions, {"d", "t", "p"},
-                              dialog.StringGridLabelData(), error));
-    const TStringGrid& labels = dialog.StringGridLabelData();
-    ASSERT_GT(labels.RowCount(), 1);
-    dialog.State().Page.EditLabelColNumber = "3";
-    dialog.State().Page.EditLabelRowNumber = "8";
-    dialog.State().Format.Cells[0][0] = "Label";
-    dialog.onshowlabelprint();
-    const std::string pdf = dir.Path() + "/labels.pdf";
-    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
-    dialog.Printer().setOutputFileName(QString::fromStdString(pdf));
-    ASSERT_TRUE(dialog.ButtonPrintAllLabelClick());
-    const std::string text = Output("pdftotext '" + pdf + "' -");
-    EXPECT_NE(text.find(labels.Cell(0, 1)), std::string::npos);
-    EXPECT_NE(text.find(labels.Cell(0, labels.RowCount() - 1)), std::string::npos);
-    EXPECT_EQ(text.find(ZeroOffcutPrefix), std::string::npos);
-
-    auto* view = form.findChild<TSettingsPageView*>();
-    const auto& items = CaptionEditorItems();
-    for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (items[i].Text == "Material Type Caption") view->ComboBoxInterfaceCaptionChange(i);
-    auto* edit = Find<QLineEdit>(form, "EditModifyCaption");
-    emit edit->textEdited("Stoff");
-    view->ButtonConfirmCaptionClick();
-    EXPECT_EQ(MaterialTypeCaption, "Stoff");
-    BuildLayoutHeaderText(0);
-    bool inReport = false;
-    for (const std::string& line : LayoutHeaderLines)
-        inReport |= line.find("Stoff") != std::string::npos;
-    EXPECT_TRUE(inReport);
 }

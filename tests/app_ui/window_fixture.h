@@ -7,13 +7,39 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/core/main_window.h"
 #include "app/ui/grid_view.h"
 #include "app/ui/sdimain.h"
 #include "support/scratch.h"
+
+// Runs Action on the next modal dialog once it is shown.
+inline void OnModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        }
+    });
+    timer->start(20);
+}
+
+// What a shell command prints (pdftotext, pdfinfo).
+inline std::string Shell(const std::string& Command) {
+    std::string out;
+    if (FILE* p = popen(Command.c_str(), "r")) {
+        char buf[4096];
+        while (std::size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -39,19 +65,6 @@ class WindowTest : public ::testing::Test {
         QApplication::processEvents();
         return !form->Running();
     }
-    // Runs Action on the next modal dialog once it is shown.
-    static void OnModal(std::function<void(QWidget*)> action) {
-        auto* timer = new QTimer;
-        QObject::connect(timer, &QTimer::timeout, [timer, action] {
-            if (QWidget* w = QApplication::activeModalWidget()) {
-                timer->stop();
-                timer->deleteLater();
-                action(w);
-            }
-        });
-        timer->start(20);
-    }
-
     testsupport::ScratchDir dir;
     testsupport::AppDirScope appDir{dir.Path()};
     testsupport::CaptureSink sink;

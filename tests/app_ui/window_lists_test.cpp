@@ -47,7 +47,7 @@ TEST_F(WindowTest, ListFilesOpenSaveAndSaveAsThroughTheirCommands) {
     EXPECT_EQ(ReadText(dir.File("import.txt")), "text\n");
 }
 
-TEST_F(WindowTest, MaterialTypesDialogAddsATypeAndItsFrameCancels) {
+TEST_F(WindowTest, TypeDialogsAddOnTheirButtonsAndTheirFramesCancel) {
     core.Page.ComboBoxTypeSelect.Items = {"MDF"};
     OnModal([](QWidget* d) {
         d->findChild<QLineEdit*>("EditTypeString")->setText("Glass 4");
@@ -63,9 +63,8 @@ TEST_F(WindowTest, MaterialTypesDialogAddsATypeAndItsFrameCancels) {
     });
     form->ButtonTypeSetupClick();
     EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.size(), 2u);
-}
 
-TEST_F(WindowTest, EdgeTypesDialogAddsAnEdgeTypeOnOk) {
+    // The edge types: added on OK, nothing on the frame.
     PartEdgeList.AddEdge("N/A", "0", "0", "0", "0", "0", "0", "0", "0");
     OnModal([](QWidget* d) {
         d->findChild<QLineEdit*>("LabeledEditGBLabel")->setText("BAND1");
@@ -98,7 +97,7 @@ TEST_F(WindowTest, ClosingAsksWhichGridsToSaveAndWritesTheTicked) {
     EXPECT_FALSE(ReadText(dir.File("default.opt")).empty());
 }
 
-TEST_F(WindowTest, EnterGrowsTheSheetsGridAndATitleClickSorts) {
+TEST_F(WindowTest, EnterGrowsTheGridTitleClickSortsAndTheTypeEditorLearns) {
     TGridView* grid = form->StringGridSheets();
     const int rows = core.Data.StringGridSheets.RowCount();
     grid->SetCurrentCell({SheetCol::Comment, rows - 1});
@@ -114,10 +113,8 @@ TEST_F(WindowTest, EnterGrowsTheSheetsGridAndATitleClickSorts) {
     const int n = core.Data.StringGridSheets.RowCount() - 1;
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n - 1), "A");
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, n), "B");
-}
 
-TEST_F(WindowTest, TheTypeEditorLearnsANewTypeAndEnterMovesOn) {
-    TGridView* grid = form->StringGridSheets();
+    // The type editor learns a new type and Enter moves on.
     form->show();
     const QModelIndex cell = grid->model()->index(0, SheetCol::Type);
     grid->setCurrentIndex(cell);
@@ -125,7 +122,6 @@ TEST_F(WindowTest, TheTypeEditorLearnsANewTypeAndEnterMovesOn) {
     auto* box = grid->findChild<QComboBox*>();
     ASSERT_NE(box, nullptr);
     box->setEditText("Oak 22");
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(box->focusProxy() ? box->focusProxy() : box, &enter);
     QApplication::processEvents();
     EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Type, 1), "Oak 22");

@@ -56,6 +56,9 @@ TEST(PartEdgeList, BadValuesAddNothing) {
     EXPECT_THROW(list.AddEdge("B", "2 3", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
     EXPECT_THROW(list.AddEdge("B", "0", "1/2 3", "0", "0", "0", "0", "0", "0"), EConvertError);
     EXPECT_THROW(list.AddEdge("B", "0", "0", "9999999", "0", "0", "0", "0", "0"), ERangeError);
+    // A line break counts as the blank a saved file holds in its place: "1 /2"
+    // is no fraction, so the value is refused now rather than after a save.
+    EXPECT_THROW(list.AddEdge("B", "1\n/2", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
     EXPECT_EQ(list.Count(), 1);
 }
 

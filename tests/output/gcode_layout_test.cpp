@@ -95,44 +95,6 @@ TEST(GCodeLayout, FirstLayoutFile) {
     EXPECT_TRUE(MergeLineSet.Lines.empty());
 }
 
-TEST(GCodeLayout, OneCutPathPerMergedLineInCutOrder) {
-    Build();
-    EmptyGCodeTexts();
-    const std::vector<std::string> f = LayoutGCodeLines(1, "-1", "5");
-
-    // Layout 2: two P on a sheet 82 x 61, offcuts hidden.
-    TMergeLine set;
-    set.Lines = {{0, 34500, 72000, 34500}, {72000, 34500, 72000, 61500},
-                 {0, 61500, 72000, 61500}, {0, 34500, 0, 61500},
-                 {0, 7500, 72000, 7500},   {72000, 7500, 72000, 34500},
-                 {0, 34500, 72000, 34500}, {0, 7500, 0, 34500}};
-    set.SetSheetLength(82000);
-    set.SetSheetWidth(61000);
-    set.MergeLines();
-    set.BuildCutSequence();
-    ASSERT_FALSE(set.Merged.empty());
-
-    // Header comments, then per cut: lift, move to one end, plunge, cut to
-    // the other end; then the final lift and the way home.
-    std::size_t i = 0;
-    while (i < f.size() && f[i].rfind("!", 0) == 0) ++i;
-    EXPECT_EQ(i, 8u);
-    for (const TCutLine& cut : set.Merged) {
-        ASSERT_LT(i + 3, f.size());
-        const std::string a = "X" + PubFunc.UnitsToStr(cut.X1) + "Y" + PubFunc.UnitsToStr(cut.Y1);
-        const std::string b = "X" + PubFunc.UnitsToStr(cut.X2) + "Y" + PubFunc.UnitsToStr(cut.Y2);
-        EXPECT_EQ(f[i], "G0 Z5");
-        EXPECT_TRUE(f[i + 1] == "G0 " + a || f[i + 1] == "G0 " + b) << f[i + 1];
-        EXPECT_EQ(f[i + 2], "G1 Z-1");
-        EXPECT_TRUE(f[i + 3] == "G1 " + a || f[i + 3] == "G1 " + b) << f[i + 3];
-        EXPECT_NE(f[i + 1].substr(3), f[i + 3].substr(3));
-        i += 4;
-    }
-    ASSERT_EQ(f.size(), i + 2);
-    EXPECT_EQ(f[i], "G0 Z5");
-    EXPECT_EQ(f[i + 1], "G0 X0Y0");
-}
-
 TEST(GCodeLayout, WithoutZMovesTheFileEndsAtTheOrigin) {
     Build();
     GCodeZMoves = false;
@@ -174,42 +136,30 @@ TEST(GCodeLayout, NamesEndLinesAndHeaderComment) {
     }
 }
 
-TEST(GCodeLayout, FailuresWriteNothing) {
-    Build();
-    ScratchDir dir;
-    std::string out = "before";
-    const std::string base = dir.File("none/plan");
-    try {
-        SaveLayoutGCode(base, "-1", "5", out, 0);
-        FAIL() << "no error";
-    } catch (const platform::IniWriteError& e) {
-        EXPECT_NE(std::string(e.what()).find(base + "_1.gnc"), std::string::npos);
-    }
-    EXPECT_EQ(out, "before");
-    EXPECT_THROW(SaveLayoutGCode(dir.File("plan"), "-1", "5", out, 3), EListError);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("plan_4.gnc")));
-    EXPECT_EQ(out, "before");
-}
-
-// A piece beyond the numbers a file can hold: no file, and the error names
-// the file it was to be.
-TEST(GCodeLayout, LayoutTooLargeForItsNumbersWritesNothing) {
-    Build();
-    Optimizer.Best[0].Placements[0].Position.X = 2147483000;
-    ScratchDir dir;
-    std::string out = "before";
-    for (const char* ext : {".gnc", ".dxf"}) {
-        const std::string base = dir.File("plan");
-        try {
-            if (std::string(ext) == ".gnc")
-                SaveLayoutGCode(base, "-1", "5", out, 0);
-            else
-                SaveLayoutDxf(base, 0, out);
-            ADD_FAILURE() << "no error for " << ext;
-        } catch (const platform::IniWriteError& e) {
-            EXPECT_NE(std::string(e.what()).find(base + "_1" + ext), std::string::npos);
+// A missing folder or a layout beyond the numbers a file can hold: no file,
+// and the error names the file it was to be; a layout outside the plan is
+// refused.
+TEST(LayoutFiles, FailedWritesNameTheFileAndLeaveNothing) {
+    using Save = void (*)(const std::string&, int, std::string&);
+    const std::pair<const char*, Save> saves[] = {
+        {".gnc", [](const std::string& B, int I, std::string& O) { SaveLayoutGCode(B, "-1", "5", O, I); }},
+        {".dxf", [](const std::string& B, int I, std::string& O) { SaveLayoutDxf(B, I, O); }}};
+    for (const auto& [ext, save] : saves)
+        for (const bool tooLarge : {false, true}) {
+            SCOPED_TRACE(std::string(ext) + (tooLarge ? ", too large" : ", no folder"));
+            Build();
+            if (tooLarge) Optimizer.Best[0].Placements[0].Position.X = 2147483000;
+            ScratchDir dir;
+            std::string out = "before";
+            const std::string base = dir.File(tooLarge ? "plan" : "none/plan");
+            try {
+                save(base, 0, out);
+                ADD_FAILURE() << "no error";
+            } catch (const platform::IniWriteError& e) {
+                EXPECT_NE(std::string(e.what()).find(base + "_1" + ext), std::string::npos);
+            }
+            EXPECT_THROW(save(dir.File("plan"), 3, out), EListError);
+            EXPECT_EQ(out, "before");
+            EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
         }
-    }
-    EXPECT_EQ(out, "before");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }

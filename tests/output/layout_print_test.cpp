@@ -142,21 +142,18 @@ TEST(PrintLayout, FontBelowEightBecomesEightOnlyWhenItIsTheSetSize) {
     }
 }
 
-TEST(PrintLayout, RollingModeWithNoWidthLeftEnds) {
-    BuildPlan();
-    RollingMode = true;
-    Printer p(128, 3000);  // 8-pixel font: 128 div 4 columns leaves no width
-    PrintLayout(p.Job, 1, 1, 4, 0, true, false, false, false, false);
-    EXPECT_EQ(p.Job.PageCount(), 1);
-}
-
+// On a roll the layout goes on over the next rows and pages, without
+// dimension marks; a cell with no width left ends the printing.
 TEST(PrintLayout, RollingModeContinuesOnTheNextRowsAndPages) {
     BuildPlan();
     RollingMode = true;
     Printer p(600, 3000);
     PrintLayout(p.Job, 1, 2, 1, 0, true, false, false, false, false);
     EXPECT_GE(p.Job.PageCount(), 2);
-    EXPECT_FALSE(HasText(p.Canvas, "0.5"));  // no dimension marks on a roll
+    EXPECT_FALSE(HasText(p.Canvas, "0.5"));
+    Printer narrow(128, 3000);  // 8-pixel font: 128 div 4 columns leaves no width
+    PrintLayout(narrow.Job, 1, 1, 4, 0, true, false, false, false, false);
+    EXPECT_EQ(narrow.Job.PageCount(), 1);
 }
 
 TEST(PrintSummaryReport, ContinuesOnNewPagesWithoutRepeatingTheTitle) {

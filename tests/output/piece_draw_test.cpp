@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "engine/pubstr.h"
-#include "engine/trapezium.h"
 #include "output/placed_piece.h"
 #include "support/recording_canvas.h"
 
 namespace {
 
+using placed_piece::AddTriangleShape;
 using placed_piece::Piece;
 using platform::TCanvasPoint;
 using testsupport::CanvasOp;
@@ -28,23 +28,6 @@ std::vector<std::vector<TCanvasPoint>> Lines(const RecordingCanvas& c) {
     std::vector<std::vector<TCanvasPoint>> out;
     for (const CanvasOp& op : c.OfKind(OpKind::Line)) out.push_back(op.Points);
     return out;
-}
-
-void AddLine(TExtPolyline& o, TPoint a, TPoint b) {
-    o.AddSegment(psLine, a, b, {}, 0, 0.0, 0.0, 0, "0");
-}
-
-// A right triangle 4000 x 3000 registered as the shape of label "S".
-void AddTriangleShape(const std::string& label, std::int32_t margin = 0) {
-    TExtPolyline o;
-    AddLine(o, {0, 0}, {4000, 0});
-    AddLine(o, {4000, 0}, {0, 3000});
-    AddLine(o, {0, 3000}, {0, 0});
-    TTrapezium t;
-    t.SetParam8(margin);
-    t.SetParam9(margin);
-    t.Setup(false, label, 0, o, 4000 + 2 * margin, 0, 0, 0, 4000 + 2 * margin, 3000);
-    TrapeziumList.AddOrUpdate(t);
 }
 
 }  // namespace

@@ -7,31 +7,18 @@
 #include <vector>
 
 #include "engine/dxfout.h"
-#include "engine/merge_line.h"
 #include "engine/pubstr.h"
-#include "engine/trapezium.h"
 #include "output/placed_piece.h"
 #include "support/recording_canvas.h"
 
 namespace {
 
+using placed_piece::AddTriangleShape;
 using placed_piece::Piece;
 using platform::TCanvasPoint;
-using testsupport::CanvasOp;
 using testsupport::OpKind;
 using testsupport::RecordingCanvas;
 using Lines = std::vector<std::string>;
-
-// A right triangle 4000 x 3000 registered as the shape of label "S".
-void AddTriangleShape() {
-    TExtPolyline o;
-    o.AddSegment(psLine, {0, 0}, {4000, 0}, {}, 0, 0, 0, 0, "0");
-    o.AddSegment(psLine, {4000, 0}, {0, 3000}, {}, 0, 0, 0, 0, "0");
-    o.AddSegment(psLine, {0, 3000}, {0, 0}, {}, 0, 0, 0, 0, "0");
-    TTrapezium t;
-    t.Setup(false, "S", 0, o, 4000, 0, 0, 0, 4000, 3000);
-    TrapeziumList.AddOrUpdate(t);
-}
 
 TDXFOut Writer() {
     return TDXFOut(3, 0, 0, 100, 100, 0, 0, 100, 100, 0);
@@ -51,36 +38,12 @@ std::vector<std::vector<std::string>> Entities(const TDXFOut& d) {
 
 }  // namespace
 
-TEST(PieceNC, CircleFullTurnFromItsRightmostPoint) {
-    Lines f;
-    WritePieceNC(Piece("C", {0, 0}, 100000, 100000, skCircle), 1000000, {0, 0}, f, "-1", "5");
-    EXPECT_EQ(f, (Lines{"!C", "G0 X100Y950", "G1 Z -1", "G3 X100Y950I-50J0", "G0 Z 5"}));
-    EXPECT_TRUE(MergeLineSet.Lines.empty());
-
-    GCodeZMoves = false;
-    f.clear();
-    WritePieceNC(Piece("C", {0, 0}, 100000, 100000, skCircle), 1000000, {0, 0}, f, "-1", "5");
-    EXPECT_EQ(f, (Lines{"!C", "G0 X100Y950", "G3 X100Y950I-50J0"}));
-}
-
 TEST(PieceNC, LabelCannotInjectLines) {
     Lines f;
     GCodeZMoves = false;
     WritePieceNC(Piece("C\nG0 Z-99", {0, 0}, 2000, 2000, skCircle), 10000, {0, 0}, f, "", "");
     ASSERT_EQ(f.size(), 3u);
     EXPECT_EQ(f[0], "!C G0 Z-99");
-}
-
-TEST(PieceNC, RectangleSidesOnTheKerfMiddle) {
-    BladeWidth = 3;  // half toward zero: 1
-    Lines f;
-    WritePieceNC(Piece("P", {1000, 2000}, 5003, 3003), 10000, {10, 20}, f, "-1", "5");
-    EXPECT_TRUE(f.empty());
-    const std::vector<TCutLine> expect{{1009, 4978, 6012, 4978, 0},
-                                       {6012, 4978, 6012, 7981, 0},
-                                       {1009, 7981, 6012, 7981, 0},
-                                       {1009, 4978, 1009, 7981, 0}};
-    EXPECT_EQ(MergeLineSet.Lines, expect);
 }
 
 TEST(PieceNC, EllipseUpperThenLowerHalf) {
@@ -114,7 +77,7 @@ TEST(PieceNC, EllipseWithoutLengthIsAStraightCut) {
 }
 
 TEST(PieceNC, ShapedPartWritesItsOutlineAtThePiece) {
-    AddTriangleShape();
+    AddTriangleShape("S");
     MergeCommonCuts = false;
     GCodeZMoves = false;
     T2DStock p = Piece("S", {1000, 0}, 4000, 3000, skShaped);
@@ -131,29 +94,6 @@ TEST(PieceNC, ShapedPartWritesItsOutlineAtThePiece) {
     p.Label = "other";
     WritePieceNC(p, 10000, {10, 20}, f, "-1", "5");
     EXPECT_TRUE(f.empty());
-}
-
-TEST(PieceDxf, RectangleWithItsTexts) {
-    TDXFOut d = Writer();
-    WritePieceDXF(Piece("P1", {1000, 2000}, 3000, 2000), {0, 0}, d, "parts", true, true, true);
-    auto e = Entities(d);
-    ASSERT_EQ(e.size(), 9u);  // three texts, then POLYLINE, 4 VERTEX, SEQEND
-    EXPECT_EQ(e[0], (Lines{"TEXT", "8=parts label", "10=2.497", "20=-2.998", "30=0.000",
-                           "40=4.000", "1=P1", "50=0.000"}));
-    EXPECT_EQ(e[1][1], "8=parts origin");
-    EXPECT_EQ(e[1][2], "10=1.800");
-    EXPECT_EQ(e[1][3], "20=-6.800");
-    EXPECT_EQ(e[1][6], "1=(1,2)");
-    EXPECT_EQ(e[2][1], "8=parts length x width");
-    EXPECT_EQ(e[2][2], "10=1.800");
-    EXPECT_EQ(e[2][3], "20=-3.200");
-    EXPECT_EQ(e[2][6], "1=3X2");
-    EXPECT_EQ(e[3][0], "POLYLINE");
-    EXPECT_EQ(e[3][1], "8=parts");
-    EXPECT_EQ(e[4][2], "10=1.000");
-    EXPECT_EQ(e[4][3], "20=-2.000");
-    EXPECT_EQ(e[6][2], "10=4.000");
-    EXPECT_EQ(e[6][3], "20=-4.000");
 }
 
 TEST(PieceDxf, TypedSizesAndLongLabel) {
@@ -187,7 +127,7 @@ TEST(PieceDxf, SmallOffcutWritesNothingAndShapedPartItsOutline) {
     WritePieceDXF(Piece("OFFCUT_1", {0, 0}, 1000, 1000), {0, 0}, d, "offcuts", true, true, true);
     EXPECT_TRUE(d.Lines.empty());
 
-    AddTriangleShape();
+    AddTriangleShape("S");
     T2DStock p = Piece("S", {1000, 0}, 3000, 4000, skShaped);
     p.TurnState = 1;
     WritePieceDXF(p, {0, -500}, d, "parts", false, false, false);
@@ -244,16 +184,4 @@ TEST(PiecePrint, RectangleLabelWithoutRoomStillPrinted) {
                1000);
     EXPECT_EQ(c.FindText("LONGLABEL"), nullptr);
     EXPECT_EQ(c.Count(OpKind::Arc), 1u);
-}
-
-TEST(PiecePrint, ShapedPartPrintsItsTurnedOutline) {
-    AddTriangleShape();
-    RecordingCanvas c;
-    T2DStock p = Piece("S", {1000, 0}, 3000, 4000, skShaped);
-    p.TurnState = 1;
-    PrintPiece(p, {0, 0}, c, true, 0.01, false, false, 1000);
-    auto lines = c.OfKind(OpKind::Line);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].Points, (std::vector<TCanvasPoint>{{40, 0}, {40, 40}}));
-    EXPECT_NE(c.FindText("S"), nullptr);
 }

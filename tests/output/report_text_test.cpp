@@ -46,14 +46,6 @@ TEST(ReportText, WholeReportMatchesTheExpectedFile) {
     EXPECT_EQ(ReadText(dir.File("job")), Expected("report_text.txt"));
 }
 
-TEST(ReportText, LayoutHeaderMatchesTheExpectedFile) {
-    Build();
-    FixedDateTime fixed;
-    PartsInLayout = true;
-    BuildLayoutHeaderText(0);
-    EXPECT_EQ(JoinTextFileLines(LayoutHeaderLines), Expected("layout_header_1.txt"));
-}
-
 TEST(ReportText, LayoutHeaderWithoutPartsAndWithReplacedWords) {
     Build();
     FixedDateTime fixed;

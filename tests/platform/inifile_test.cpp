@@ -1,10 +1,11 @@
-#include <gtest/gtest.h>
+#include "platform/inifile.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/inifile.h"
+#include <filesystem>
+
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +16,7 @@ using testsupport::WriteText;
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     std::string path(const char* name) const { return dir_.File(name); }
     testsupport::ScratchDir dir_;
 };
@@ -57,7 +58,8 @@ TEST_F(IniFileTest, RewriteInPlaceKeepsOtherSectionsKeysAndOrder) {
               "[OPTION]\r\nA=1\r\nB=20\r\nD=4\r\n\r\n[LABEL_SCHEME_1]\r\nX=keep\r\n\r\n"
               "[OTHER]\r\nC=3\r\n\r\n[NEW]\r\nk=v\r\n\r\n");
     TIniFile again(path("b.ini"));
-    EXPECT_EQ(again.ReadSections(), (std::vector<std::string>{"OPTION", "LABEL_SCHEME_1", "OTHER", "NEW"}));
+    EXPECT_EQ(again.ReadSections(),
+              (std::vector<std::string>{"OPTION", "LABEL_SCHEME_1", "OTHER", "NEW"}));
     EXPECT_EQ(again.ReadSection("option"), (std::vector<std::string>{"A", "B", "D"}));
 }
 
@@ -71,8 +73,8 @@ TEST_F(IniFileTest, LineBreakInValueCannotAddLines) {
 }
 
 TEST_F(IniFileTest, ValuesReadBackAsWritten) {
-    const std::vector<std::string> texts = {"",      "plain", " lead", "trail ", "'x'", "\"y\"",
-                                            "a=b",   "\"",    " \" ",  " 0 ",    "tab\t"};
+    const std::vector<std::string> texts = {"",    "plain", " lead", "trail ", "'x'",  "\"y\"",
+                                            "a=b", "\"",    " \" ",  " 0 ",    "tab\t"};
     {
         TIniFile ini(path("q.ini"));
         for (std::size_t i = 0; i < texts.size(); ++i)
@@ -116,13 +118,112 @@ TEST_F(IniFileTest, FailedWriteIsReportedAndOldFileIntact) {
     }
     fs::permissions(dir_.Path(), fs::perms::owner_all, fs::perm_options::add);
     EXPECT_EQ(ReadText(path("d.ini")), "[A]\r\nb=old\r\n");
-    EXPECT_FALSE(fs::exists(path("d.ini.tmp~")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(IniFileTest, WriteFileIsAtomicOverADirectoryTarget) {
     // a target that cannot be replaced leaves no temporary file behind
     fs::create_directories(path("target"));
     EXPECT_THROW(platform::WriteFileAtomic(path("target"), "data"), platform::IniWriteError);
-    EXPECT_FALSE(fs::exists(path("target.tmp~")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
     EXPECT_TRUE(fs::is_directory(path("target")));
+}
+
+TEST_F(IniFileTest, LfCrLfAndCrAloneEndLinesAlike) {
+    const std::string text = "junk\n[A]\nk=1\n; note\n[b]\nK= two \nk=ignored\nL=\"q\"\n";
+    std::vector<std::string> seen;
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        std::string file;
+        for (char c : text) file += c == '\n' ? std::string(end) : std::string(1, c);
+        WriteText(path("e.ini"), file);
+        TIniFile ini(path("e.ini"));
+        std::string all;
+        for (const std::string& s : ini.ReadSections())
+            for (const std::string& k : ini.ReadSection(s))
+                all += s + "." + k + "=" + ini.ReadString(s, k, "?") + ";";
+        seen.push_back(all);
+    }
+    EXPECT_EQ(seen[0], "A.k=1;b.K=two;b.L=q;");
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[0]);
+}
+
+TEST_F(IniFileTest, KeyIndexFollowsDeletesAndErasedSections) {
+    WriteText(path("k.ini"), "[S1]\na=1\nB=2\nc=3\n[S2]\nx=9\n[S3]\ny=8\n");
+    TIniFile ini(path("k.ini"));
+    ini.DeleteKey("s1", "A");
+    ini.EraseSection("S2");
+    ini.WriteString("S1", "D", "4");
+    EXPECT_FALSE(ini.ValueExists("S1", "a"));
+    EXPECT_EQ(ini.ReadString("s1", "b", ""), "2");
+    EXPECT_EQ(ini.ReadString("S1", "C", ""), "3");
+    EXPECT_EQ(ini.ReadString("S1", "d", ""), "4");
+    EXPECT_EQ(ini.ReadString("s3", "Y", ""), "8");
+    EXPECT_EQ(ini.ReadSection("S1"), (std::vector<std::string>{"B", "c", "D"}));
+}
+
+TEST_F(IniFileTest, OnlyRegularFilesAreRead) {
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    fs::create_directory(path("folder"));
+    WriteText(path("ten.ini"), "[A]\nb=123\n");
+    const struct {
+        std::string Path;
+        platform::FileState State;
+    } cases[] = {
+        {path("none"), platform::FileState::Missing},
+        {path("pipe"), platform::FileState::NotAFile},  // must not wait for a writer
+        {path("folder"), platform::FileState::NotAFile},
+        {"/dev/zero", platform::FileState::NotAFile},  // would never end
+        {path("ten.ini"), platform::FileState::Readable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        EXPECT_EQ(platform::ProbeFile(c.Path), c.State);
+        std::string data = "before";
+        EXPECT_EQ(platform::ReadRegularFile(c.Path, data), c.State);
+        if (c.State != platform::FileState::Readable) {
+            EXPECT_EQ(data, "before");
+            EXPECT_TRUE(TIniFile(c.Path).ReadSections().empty());
+        }
+    }
+    std::string data;
+    EXPECT_EQ(platform::ReadRegularFile(path("ten.ini"), data, 10), platform::FileState::Readable);
+    EXPECT_EQ(platform::ReadRegularFile(path("ten.ini"), data, 9), platform::FileState::TooLarge);
+}
+
+TEST_F(IniFileTest, WriteGoesThroughLinksKeepsModesAndSharesNoTemporaryName) {
+    fs::create_directory(path("real"));
+    const struct {
+        const char* Link;    // the name written to
+        std::string Target;  // where the link points ("" for no link)
+        fs::perms Mode;
+    } cases[] = {
+        {"plain.ini", "", fs::perms::owner_read | fs::perms::owner_write},
+        {"rel.ini", "real/rel.ini",
+         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read},
+        {"abs.ini", path("real/abs.ini"), fs::perms::owner_all | fs::perms::others_read},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Link);
+        const std::string file = c.Target.empty()                   ? path(c.Link)
+                                 : fs::path(c.Target).is_absolute() ? c.Target
+                                                                    : path(c.Target.c_str());
+        WriteText(file, "[A]\nb=old\n");
+        fs::permissions(file, c.Mode);
+        if (!c.Target.empty()) fs::create_symlink(c.Target, path(c.Link));
+        // A left-over temporary of the old fixed name is neither used nor removed.
+        fs::create_directory(path(c.Link) + ".tmp~");
+        TIniFile ini(path(c.Link));
+        ini.WriteString("A", "b", "new");
+        ini.UpdateFile();
+        EXPECT_EQ(fs::is_symlink(path(c.Link)), !c.Target.empty());
+        EXPECT_EQ(ReadText(file), "[A]\r\nb=new\r\n\r\n");
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, c.Mode);
+        EXPECT_TRUE(fs::is_directory(path(c.Link) + ".tmp~"));
+    }
+    for (const char* folder : {"", "real"})
+        for (const auto& e : fs::directory_iterator(path(folder)))
+            if (!fs::is_directory(e.path())) {
+                EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
+            }
 }

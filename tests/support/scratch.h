@@ -1,9 +1,11 @@
 // Scratch folders, file helpers and message capture shared by the tests.
 #pragma once
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -79,22 +81,28 @@ class CaptureSink : public platform::MessageSink {
     CaptureSink& operator=(const CaptureSink&) = delete;
 
     void Warning(const std::string& Text) override { Warnings.push_back(Text); }
+    void Note(const std::string& Text) override { Notes.push_back(Text); }
     bool Confirm(const std::string& Text, bool DefaultAnswer) override {
         Warnings.push_back(Text);
         return DefaultAnswer;
     }
     std::vector<std::string> Warnings;
+    std::vector<std::string> Notes;
 };
 
 // Makes writing next to File impossible: the folder loses its write
 // permission, and because a privileged process writes there all the same,
-// the name of the writer's temporary file is taken by a folder as well.
-// Undoes both when it ends.
+// the process may not grow any file while the guard lives (writes fail with
+// "File too large"). Undoes both when it ends.
 class WriteBlocker {
   public:
     explicit WriteBlocker(const std::string& File)
-        : dir_(std::filesystem::path(File).parent_path()), tmp_(File + ".tmp~") {
-        std::filesystem::create_directory(tmp_);
+        : dir_(std::filesystem::path(File).parent_path()) {
+        ::getrlimit(RLIMIT_FSIZE, &limit_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit none = limit_;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
         std::filesystem::permissions(dir_,
                                      std::filesystem::perms::owner_write |
                                          std::filesystem::perms::group_write |
@@ -103,15 +111,16 @@ class WriteBlocker {
     }
     ~WriteBlocker() {
         GiveBackWrite(dir_);
-        std::error_code ec;
-        std::filesystem::remove(tmp_, ec);
+        ::setrlimit(RLIMIT_FSIZE, &limit_);
+        std::signal(SIGXFSZ, oldSignal_);
     }
     WriteBlocker(const WriteBlocker&) = delete;
     WriteBlocker& operator=(const WriteBlocker&) = delete;
 
   private:
     std::filesystem::path dir_;
-    std::filesystem::path tmp_;
+    struct rlimit limit_ {};
+    void (*oldSignal_)(int) = SIG_DFL;
 };
 
 // Points AppDir at Folder for the life of the guard.
