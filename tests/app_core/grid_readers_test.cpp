@@ -54,39 +54,31 @@ TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
 }
 
 TEST_F(Readers, SheetsGridMessagesPutTheConversionErrorLast) {
-    sheets().SetRow(1, {"  ", "", "10", "10", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 0, 1, MsgSheetLabelCantBeEmpty + "[]");
-
-    sheets().SetRow(1, {"A", "", "abc", "10", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 2, 1,
-               MsgSheetLengthFormatInvalid + "['abc' is not a valid floating point value]");
-
-    sheets().SetRow(1, {"A", "", "", "10", "1", "", "", ""});  // label but no length
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    EXPECT_EQ(err.Message, MsgSheetLengthFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "-5", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 3, 1, MsgSheetWidthFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "-1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 4, 1, MsgSheetQtyFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1.5", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    EXPECT_EQ(err.Message, MsgSheetQtyFormatInvalid + "['1.5' is not a valid integer value]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1", "-2", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 5, 1, MsgSheetCostFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1", "1", "x", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 6, 1,
-               MsgSheetPriorityFormatInvalid + "['x' is not a valid integer value]");
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } cases[] = {
+        {{"  ", "", "10", "10", "1"}, 0, MsgSheetLabelCantBeEmpty + "[]"},
+        {{"A", "", "abc", "10", "1"}, 2,
+         MsgSheetLengthFormatInvalid + "['abc' is not a valid floating point value]"},
+        {{"A", "", "", "10", "1"}, 2, MsgSheetLengthFormatInvalid + "[]"},  // no length
+        {{"A", "", "10", "-5", "1"}, 3, MsgSheetWidthFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "-1"}, 4, MsgSheetQtyFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "1.5"}, 4,
+         MsgSheetQtyFormatInvalid + "['1.5' is not a valid integer value]"},
+        {{"A", "", "10", "10", "1", "-2"}, 5, MsgSheetCostFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "1", "1", "x"}, 6,
+         MsgSheetPriorityFormatInvalid + "['x' is not a valid integer value]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        TMainData fresh;
+        d = fresh;
+        sheets().SetRow(1, c.Row);
+        EXPECT_FALSE(ReadSheetsGrid(d, list, err));
+        ExpectCell("TabSheetSheets", "StringGridSheets", c.Col, 1, c.Message);
+    }
 }
 
 TEST_F(Readers, SheetsGridCostRulesAndEmptyGrid) {
@@ -125,19 +117,21 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
     EXPECT_EQ(rack().Cell(OffcutRackCol::Cost, 1), "0");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Priority, 1), "0");
 
-    rack().SetRow(3, {"3", "X", "", "abc", "5", "", "", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 3, 3,
-               "['abc' is not a valid floating point value]" + MsgSheetLengthFormatInvalid);
-
-    rack().SetRow(3, {"3", "X", "", "5", "5", "-1", "", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 5, 3, "[]" + MsgSheetCostFormatInvalid);
-
-    rack().SetRow(3, {"3", "X", "", "5", "5", "1", "-1", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 6, 3,
-               "[]" + MsgSheetPriorityFormatInvalid);
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } bad[] = {
+        {{"3", "X", "", "abc", "5"}, 3,
+         "['abc' is not a valid floating point value]" + MsgSheetLengthFormatInvalid},
+        {{"3", "X", "", "5", "5", "-1"}, 5, "[]" + MsgSheetCostFormatInvalid},
+        {{"3", "X", "", "5", "5", "1", "-1"}, 6, "[]" + MsgSheetPriorityFormatInvalid},
+    };
+    for (const auto& c : bad) {
+        rack().SetRow(3, c.Row);
+        EXPECT_FALSE(ReadRackGrid(d, list, err));
+        ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", c.Col, 3, c.Message);
+    }
 
     // Switched off: not read at all, and the list is emptied.
     DisableOffcutsRack = true;
@@ -189,36 +183,31 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
 }
 
 TEST_F(Readers, PartsGridMessages) {
-    parts().SetRow(1, {"", "", "10", "10", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 0, 1, "[]" + MsgPartLabelCantBeEmpty);
-
-    parts().SetRow(1, {"P", "", "abc", "10", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 2, 1,
-               "['abc' is not a valid floating point value]" + MsgPartLengthFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "0", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 3, 1, "[]" + MsgPartWidthFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "-1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Message, "[]" + MsgPartQtyFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "5", "3", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Message, "[]" + MsgPartQtyFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "x", "3", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 5, 1,
-               "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid);
-
-    // Label with blank quantities: Max Qty copies the blanks, which are no number.
-    parts().SetRow(1, {"P", "", "10", "10", "", " ", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Col, PartCol::MaxQty);
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } cases[] = {
+        {{"", "", "10", "10", "", "1"}, 0, "[]" + MsgPartLabelCantBeEmpty},
+        {{"P", "", "abc", "10", "", "1"}, 2,
+         "['abc' is not a valid floating point value]" + MsgPartLengthFormatInvalid},
+        {{"P", "", "10", "0", "", "1"}, 3, "[]" + MsgPartWidthFormatInvalid},
+        {{"P", "", "10", "10", "", "-1"}, 6, "[]" + MsgPartQtyFormatInvalid},
+        {{"P", "", "10", "10", "", "5", "3"}, 6, "[]" + MsgPartQtyFormatInvalid},
+        {{"P", "", "10", "10", "", "x", "3"}, 5,
+         "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid},
+        // Blank quantities: Max Qty copies the blanks, which are no number.
+        {{"P", "", "10", "10", "", " "}, PartCol::MaxQty,
+         "[' ' is not a valid integer value]" + MsgPartQtyFormatInvalid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        TMainData fresh;
+        d = fresh;
+        parts().SetRow(1, c.Row);
+        EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
+        ExpectCell("TabSheetParts", "StringGridParts", c.Col, 1, c.Message);
+    }
 }
 
 TEST_F(Readers, PartsGridMayBeEmptyWhenFreeShapesExist) {
