@@ -1,7 +1,6 @@
 #include "app/core/racks.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -24,7 +23,7 @@ void FillOffcutRack(TMainData& d) {
 
 }  // namespace
 
-TEST(OffcutRackFile, RoundTripWithPriorityKeySpelling) {
+TEST(RackFiles, RoundTripWithPriorityKeySpelling) {
     ScratchDir dir;
     TMainData d;
     FillOffcutRack(d);
@@ -46,6 +45,16 @@ TEST(OffcutRackFile, RoundTripWithPriorityKeySpelling) {
     EXPECT_EQ(e.StringGridOffcutRack.RowCount(), 101);
     for (int r = 1; r <= 100; ++r)
         ASSERT_EQ(e.StringGridOffcutRack.Row(r), d.StringGridOffcutRack.Row(r)) << r;
+
+    // The part rack: the same layout without priority and cost.
+    d.StringGridPartRack.SetRow(2, {"2", "P1", "MDF", "10", "20", "Rect", "c"});
+    const std::string p = dir.File("p.prk");
+    ASSERT_TRUE(WritePartRackToFile(d, p, 100, true));
+    EXPECT_EQ(platform::TIniFile(p).ReadSection("SLOT1"),
+              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "SHAPE", "COMMENT"}));
+    ASSERT_TRUE(ReadPartRackFromFile(e, p));
+    EXPECT_EQ(e.EditPartHRFileName, p);
+    EXPECT_EQ(e.StringGridPartRack.Row(2), d.StringGridPartRack.Row(2));
 }
 
 TEST(OffcutRackFile, FewerSlotsKeepStaleSectionsAndReadBackExactly) {
@@ -142,35 +151,6 @@ TEST(OffcutRackFile, FailedWriteKeepsTheOldFile) {
     }
     EXPECT_EQ(ReadText(f), before);
     EXPECT_EQ(d.EditOffcutsFileName, "");
-}
-
-TEST(OffcutRackFile, ReadOnlyFolderIsReportedWithoutDamage) {
-    if (testsupport::CanWriteReadOnlyFolders()) GTEST_SKIP() << "permissions do not bind this user";
-    ScratchDir dir;
-    const std::string f = dir.File("ro.rck");
-    TMainData d;
-    ASSERT_TRUE(WriteOffcutRackToFile(d, f, 10, false));
-    const std::string before = ReadText(f);
-    ::chmod(dir.Path().c_str(), 0555);
-    d.StringGridOffcutRack.SetCell(1, 1, "changed");
-    EXPECT_THROW(WriteOffcutRackToFile(d, f, 10, true), platform::IniWriteError);
-    ::chmod(dir.Path().c_str(), 0755);
-    EXPECT_EQ(ReadText(f), before);
-}
-
-TEST(PartRackFile, RoundTripAndKeys) {
-    ScratchDir dir;
-    TMainData d;
-    d.StringGridPartRack.SetRow(2, {"2", "P1", "MDF", "10", "20", "Rect", "c"});
-    const std::string f = dir.File("p.prk");
-    ASSERT_TRUE(WritePartRackToFile(d, f, 100, true));
-    platform::TIniFile ini(f);
-    EXPECT_EQ(ini.ReadSection("SLOT1"),
-              (std::vector<std::string>{"LABEL", "TYPE", "LENGTH", "WIDTH", "SHAPE", "COMMENT"}));
-    TMainData e;
-    ASSERT_TRUE(ReadPartRackFromFile(e, f));
-    EXPECT_EQ(e.EditPartHRFileName, f);
-    EXPECT_EQ(e.StringGridPartRack.Row(2), d.StringGridPartRack.Row(2));
 }
 
 TEST(RackSlots, EmptyTestAndClearing) {
