@@ -36,29 +36,25 @@ TEST(PartEdgeList, AddEdgeKeepsTextsAndConvertsFractions) {
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.GetEdge(0), e);
     EXPECT_EQ(e->GTText, "1/16");
-    EXPECT_EQ(e->GT, 62);  // 62.5 to the even neighbour
-    EXPECT_EQ(e->GB, 1500);
-    EXPECT_EQ(e->GL, 500);
-    EXPECT_EQ(e->GR, 0);
-    EXPECT_EQ(e->BT, 2000);
-    EXPECT_EQ(e->BB, 0);
-    EXPECT_EQ(e->BL, 750);
-    EXPECT_EQ(e->BR, 1000);
+    // 1/16 is 62.5 units: to the even neighbour
+    EXPECT_EQ(std::vector<int>({e->GT, e->GB, e->GL, e->GR, e->BT, e->BB, e->BL, e->BR}),
+              std::vector<int>({62, 1500, 500, 0, 2000, 0, 750, 1000}));
     EXPECT_EQ(e->BRText, " 1 ");
 }
 
 TEST(PartEdgeList, BadValuesAddNothing) {
     TPartEdgeList list;
     list.AddEdge("A", "0", "0", "0", "0", "0", "0", "0", "0");
-    EXPECT_THROW(list.AddEdge("B", "0", "0", "0", "0", "0", "0", "0", "x"), EConvertError);
-    EXPECT_THROW(list.AddEdge("B", "1/0", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
-    // Malformed fractions must not pass as 0.
-    EXPECT_THROW(list.AddEdge("B", "2 3", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
-    EXPECT_THROW(list.AddEdge("B", "0", "1/2 3", "0", "0", "0", "0", "0", "0"), EConvertError);
+    const char* converts[] = {"x", "1/0",
+                              "2 3", "1/2 3",  // malformed fractions must not pass as 0
+                              // A line break counts as the blank a saved file holds in its
+                              // place: "1 /2" is no fraction, so it is refused now.
+                              "1\n/2"};
+    for (const char* v : converts) {
+        EXPECT_THROW(list.AddEdge("B", v, "0", "0", "0", "0", "0", "0", "0"), EConvertError) << v;
+        EXPECT_THROW(list.AddEdge("B", "0", "0", "0", "0", "0", "0", "0", v), EConvertError) << v;
+    }
     EXPECT_THROW(list.AddEdge("B", "0", "0", "9999999", "0", "0", "0", "0", "0"), ERangeError);
-    // A line break counts as the blank a saved file holds in its place: "1 /2"
-    // is no fraction, so the value is refused now rather than after a save.
-    EXPECT_THROW(list.AddEdge("B", "1\n/2", "0", "0", "0", "0", "0", "0", "0"), EConvertError);
     EXPECT_EQ(list.Count(), 1);
 }
 
