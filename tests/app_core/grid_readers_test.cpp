@@ -27,6 +27,15 @@ struct Readers : ::testing::Test {
     }
 };
 
+// The fields a reader fills, in one line.
+std::string Fields(const T2DStock& s) {
+    std::string out = s.Label + "|" + s.Material + "|" + s.LengthText + "|" + s.WidthText;
+    for (int v : {s.Length, s.Width, s.Quantity, s.Cost, s.Priority, int(s.CanRotate),
+                  int(s.ShapeKind), int(s.SourceKind)})
+        out += "|" + std::to_string(v);
+    return out + "|" + s.Comment + "|" + (s.Edge ? s.Edge->Label : "-");
+}
+
 }  // namespace
 
 TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
@@ -35,18 +44,8 @@ TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
     sheets().SetRow(4, {"S2", "", "10", "20", "0", "1.25", "4", ""});
     ASSERT_TRUE(ReadSheetsGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
-    const T2DStock& s = list[0];
-    EXPECT_EQ(s.Label, "S1");
-    EXPECT_EQ(s.Material, "MDF");
-    EXPECT_EQ(s.Length, 1500);
-    EXPECT_EQ(s.Width, 2500);
-    EXPECT_EQ(s.LengthText, "1 1/2");
-    EXPECT_EQ(s.WidthText, "2.5 ");
-    EXPECT_EQ(s.Quantity, 3);
-    EXPECT_EQ(s.Cost, 0);
-    EXPECT_EQ(s.Priority, 0);
-    EXPECT_EQ(s.Comment, "c");
-    EXPECT_EQ(s.SourceKind, srcSheet);
+    EXPECT_EQ(Fields(list[0]), "S1|MDF|1 1/2|2.5 |1500|2500|3|0|0|1|0|" +
+                                   std::to_string(srcSheet) + "|c|-");
     EXPECT_EQ(sheets().Cell(SheetCol::Cost, 1), "0");
     EXPECT_EQ(sheets().Cell(SheetCol::Priority, 1), "0");
     EXPECT_EQ(list[1].Cost, 1250);
@@ -109,11 +108,8 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
     rack().SetRow(2, {"2", "", "MDF", "", "", "5", "2", "no size"});  // skipped
     ASSERT_TRUE(ReadRackGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list[0].Label, " OFF_1 ");
-    EXPECT_EQ(list[0].Material, "MDF");
-    EXPECT_EQ(list[0].Quantity, 1);
-    EXPECT_EQ(list[0].Cost, 0);
-    EXPECT_EQ(list[0].SourceKind, srcOffcut);
+    EXPECT_EQ(Fields(list[0]), " OFF_1 |MDF|100|50|100000|50000|1|0|0|1|0|" +
+                                   std::to_string(srcOffcut) + "|note|-");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Cost, 1), "0");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Priority, 1), "0");
 
@@ -151,28 +147,17 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     ASSERT_TRUE(ReadPartsGrid(d, list, qtys, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
     ASSERT_EQ(qtys.Count(), 2);
-    const T2DStock& p = list[0];
-    EXPECT_EQ(p.Label, "P1");
-    EXPECT_EQ(p.Material, "MDF");
-    EXPECT_EQ(p.Length, 1500);
-    EXPECT_FALSE(p.CanRotate);
-    EXPECT_EQ(p.ShapeKind, skCircle);
-    EXPECT_EQ(p.Quantity, 5);  // Max Qty copied from Qty
-    EXPECT_EQ(p.Comment, "cm");
-    EXPECT_EQ(p.SourceKind, srcPart);
-    ASSERT_TRUE(p.Edge);
-    EXPECT_EQ(p.Edge->Label, "E1");
+    EXPECT_EQ(Fields(list[0]), "P1|MDF|1 1/2|200|1500|200000|5|1|0|0|" +
+                                   std::to_string(skCircle) + "|" + std::to_string(srcPart) +
+                                   "|cm|E1");  // Max Qty copied from Qty
     EXPECT_EQ(qtys[0].Quantity, 5);
     EXPECT_EQ(qtys[0].Label, "P1");
-    EXPECT_EQ(parts().Row(1)[PartCol::Rotate], "N");
-    EXPECT_EQ(parts().Row(1)[PartCol::MaxQty], "5");
-    EXPECT_EQ(parts().Row(1)[PartCol::Shape], "C");
-
-    EXPECT_TRUE(list[1].CanRotate);  // only "n"/"N" fix a part
-    EXPECT_EQ(list[1].ShapeKind, skRectangle);
-    EXPECT_EQ(list[1].Quantity, 4);
-    EXPECT_EQ(qtys[1].Quantity, 4);  // Qty copied from Max Qty
-    EXPECT_FALSE(list[1].Edge);
+    EXPECT_EQ(parts().Row(1), (std::vector<std::string>{" P1 ", " MDF ", "1 1/2", "200", "N", "5",
+                                                        "5", "C", " E1 ", "cm"}));
+    // Only "n"/"N" fix a part; Qty copied from Max Qty.
+    EXPECT_EQ(Fields(list[1]), "P2||10|10|10000|10000|4|1|0|1|" + std::to_string(skRectangle) +
+                                   "|" + std::to_string(srcPart) + "||-");
+    EXPECT_EQ(qtys[1].Quantity, 4);
     EXPECT_EQ(parts().Cell(PartCol::Rotate, 2), "R");
     EXPECT_EQ(parts().Cell(PartCol::Shape, 2), "R");
 
@@ -234,16 +219,11 @@ TEST_F(Readers, AnyShapeGridFillsBothProfileLists) {
     g.SetRow(2, {"B", "", "N", "", "7", ""});
     ASSERT_TRUE(ReadAnyShapeGrid(d, profiles, qtys, err)) << err.Message;
     ASSERT_EQ(qtys.Count(), 2);
-    EXPECT_EQ(profiles[0].Quantity, 3);
-    EXPECT_EQ(qtys[0].Quantity, 3);
-    EXPECT_EQ(profiles[0].Material, "Oak");
-    EXPECT_EQ(profiles[0].Comment, "first");
-    EXPECT_TRUE(profiles[0].CanRotate);
-    EXPECT_EQ(qtys[0].Material, "Oak");
-    EXPECT_FALSE(profiles[1].CanRotate);
-    EXPECT_FALSE(qtys[1].CanRotate);
-    EXPECT_EQ(profiles[1].Quantity, 7);
-    EXPECT_EQ(qtys[1].Quantity, 7);
+    const std::string shaped = std::to_string(skShaped) + "|" + std::to_string(srcPart);
+    EXPECT_EQ(Fields(profiles[0]), "A|Oak|||0|0|3|1|0|1|" + shaped + "|first|-");
+    EXPECT_EQ(Fields(qtys[0]), Fields(profiles[0]));
+    EXPECT_EQ(Fields(profiles[1]), "B||||0|0|7|1|0|0|" + shaped + "||-");
+    EXPECT_EQ(Fields(qtys[1]), Fields(profiles[1]));
     EXPECT_EQ(g.Cell(AnyShapeCol::MaxQty, 1), "3");
     EXPECT_EQ(g.Cell(AnyShapeCol::Qty, 2), "7");
 
