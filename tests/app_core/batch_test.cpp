@@ -169,14 +169,6 @@ TEST_F(BatchTest, UntickedTypeIsSkippedAndTypeWithoutPartsGetsANote) {
     EXPECT_EQ(sink_.Warnings.back(), MsgCantGetResult);
 }
 
-TEST_F(BatchTest, EmptySheetListStopsAtTheSheetsReader) {
-    fs::remove(at("default.sht"));
-    fs::remove(at("default_offcut.rck"));
-    EXPECT_EQ(batch({"-auto:yes", "-hide:yes"}), 1);
-    ASSERT_EQ(sink_.Warnings.size(), 1u);
-    EXPECT_NE(sink_.Warnings[0].find(MsgSheetDataIsEmpty), std::string::npos);
-}
-
 TEST_F(BatchTest, HideWithoutAutoLoadsAndEnds) {
     EXPECT_EQ(batch({"-hide:yes", "-report:" + at("plan.txt")}), 0);
     EXPECT_FALSE(fs::exists(at("plan.txt")));
@@ -244,74 +236,84 @@ std::vector<std::string> Switch(const char* name, const std::string& value) {
 }  // namespace
 
 TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
+    using Args = std::vector<std::string>;
+    // The switch given a path: none there, a folder, or a file written with Text.
+    const auto missing = [](const char* sw) {
+        return [sw](SampleFolder& j) { return Switch(sw, j.at("missing")); };
+    };
     const auto folder = [](const char* sw) {
         return [sw](SampleFolder& j) {
             fs::create_directory(j.at("folder"));
             return Switch(sw, j.at("folder"));
         };
     };
-    const auto missing = [](const char* sw) {
-        return [sw](SampleFolder& j) { return Switch(sw, j.at("missing")); };
+    const auto file = [](std::string text) {
+        return [text](SampleFolder& j) {
+            testsupport::WriteText(j.at("in.txt"), text);
+            return Switch("-part:", j.at("in.txt"));
+        };
     };
-    const auto fifo = [](SampleFolder& j) {
-        ::mkfifo(j.at("pipe").c_str(), 0600);
-        return Switch("-part:", j.at("pipe"));
-    };
-    const auto unreadable = [](SampleFolder& j) {
-        fs::permissions(j.at("default.prt"), fs::perms::none);
-        return Switch("-prt:", j.at("default.prt"));
-    };
+    // A start-up file replaced by a folder, or given one hand-edited key.
     const auto replaceByFolder = [](const char* name) {
         return [name](SampleFolder& j) {
             fs::remove(j.at(name));
             fs::create_directory(j.at(name));
-            return std::vector<std::string>{};
+            return Args{};
         };
     };
-    const std::string cannotImport = MsgCantReadImportTxtFile;
+    const auto edit = [](const char* name, const char* section, const char* key,
+                         std::string value) {
+        return [=](SampleFolder& j) {
+            j.setKey(name, section, key, value.c_str());
+            return Args{};
+        };
+    };
+    std::string tooManyLines;
+    for (int i = 0; i <= kMaxImportLines; ++i) tooManyLines += "P\tPlywood 18\t10\t10\tR\t1\n";
+    const auto parts = &TMainData::StringGridParts;
+    const auto sheets = &TMainData::StringGridSheets;
     const std::vector<Refusal> roads = {
-        {"-part: missing", missing("-part:"), 1, "Cannot open file", &TMainData::StringGridParts},
-        {"-sheet: missing", missing("-sheet:"), 1, cannotImport, &TMainData::StringGridSheets},
-        {"-part: folder", folder("-part:"), 1, "is not a file]", &TMainData::StringGridParts},
+        {"-part: missing", missing("-part:"), 1, "Cannot open file", parts},
+        {"-sheet: missing", missing("-sheet:"), 1, MsgCantReadImportTxtFile, sheets},
+        {"-part: folder", folder("-part:"), 1, "is not a file]", parts},
         {"-part: device", [](SampleFolder&) { return Switch("-part:", "/dev/zero"); }, 1,
-         "is not a file]", &TMainData::StringGridParts},
-        {"-part: pipe", fifo, 1, "is not a file]", &TMainData::StringGridParts},
-        {"-part: too large",
+         "is not a file]", parts},
+        {"-part: pipe",
          [](SampleFolder& j) {
-             testsupport::WriteText(j.at("big.txt"), std::string(kMaxImportFileBytes + 1, 'x'));
-             return Switch("-part:", j.at("big.txt"));
+             ::mkfifo(j.at("pipe").c_str(), 0600);
+             return Switch("-part:", j.at("pipe"));
          },
-         1, "larger than 4 MB", &TMainData::StringGridParts},
-        {"-part: too many lines",
+         1, "is not a file]", parts},
+        {"-part: too large", file(std::string(kMaxImportFileBytes + 1, 'x')), 1,
+         "larger than 4 MB", parts},
+        {"-part: too many lines", file(tooManyLines), 1, "more than 10000 lines", parts},
+        {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, sheets},
+        {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, sheets},
+        {"-prt: missing", missing("-prt:"), 1, MsgCantOpenFile, parts},
+        {"-prt: folder", folder("-prt:"), 1, MsgCantOpenFile, parts},
+        {"-prt: unreadable",
          [](SampleFolder& j) {
-             std::string text;
-             for (int i = 0; i <= kMaxImportLines; ++i) text += "P\tPlywood 18\t10\t10\tR\t1\n";
-             testsupport::WriteText(j.at("long.txt"), text);
-             return Switch("-part:", j.at("long.txt"));
+             fs::permissions(j.at("default.prt"), fs::perms::none);
+             return Switch("-prt:", j.at("default.prt"));
          },
-         1, "more than 10000 lines", &TMainData::StringGridParts},
-        {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
-        {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
-        {"-prt: missing", missing("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
-        {"-prt: folder", folder("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
-        {"-prt: unreadable", unreadable, 1, MsgCantOpenFile, &TMainData::StringGridParts, true},
+         1, MsgCantOpenFile, parts, true},
         {"-option: missing", missing("-option:"), 1, MsgCantOpenFile},
         {"-option: folder", folder("-option:"), 1, MsgCantOpenFile},
         {"default.opt folder", replaceByFolder("default.opt"), 1, MsgCantOpenFile},
         {"default.typ folder", replaceByFolder("default.typ"), 1, MsgCantOpenFile},
         {"default.edg folder", replaceByFolder("default.edg"), 1, MsgCantOpenFile},
         {"overlong sheet length",
+         edit("default.sht", "SHEET1", "LENGTH", "7000000000000000000000000000000e16"), 1,
+         "Range check error"},
+        {"overlong edge value", edit("default.edg", "EDGETYPE0", "BT", std::string(60, '9')), 2,
+         "Range check error"},
+        {"no sheets at all",
          [](SampleFolder& j) {
-             j.setKey("default.sht", "SHEET1", "LENGTH", "7000000000000000000000000000000e16");
-             return std::vector<std::string>{};
+             fs::remove(j.at("default.sht"));
+             fs::remove(j.at("default_offcut.rck"));
+             return Args{};
          },
-         1, "Range check error"},
-        {"overlong edge value",
-         [](SampleFolder& j) {
-             j.setKey("default.edg", "EDGETYPE0", "BT", std::string(60, '9').c_str());
-             return std::vector<std::string>{};
-         },
-         2, "Range check error"},
+         1, MsgSheetDataIsEmpty},
     };
     for (const Refusal& road : roads) {
         SCOPED_TRACE(road.Name);
