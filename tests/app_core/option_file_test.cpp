@@ -39,6 +39,11 @@ TEST(OptionFile, MissingFileGivesTheDefaults) {
     EXPECT_EQ(page.ColorBoxParts, 16776960);
     EXPECT_EQ(window.AppLeft, 17);  // the current position stays
     EXPECT_TRUE(window.SheetsFileName.empty());
+
+    TOptionPage noTypes;  // an empty type list selects nothing
+    ReadOptionFile(dir.File("none.opt"), noTypes, window);
+    EXPECT_EQ(noTypes.ComboBoxTypeSelect.ItemIndex, -1);
+    EXPECT_EQ(noTypes.ComboBoxTypeSelect.Text(), "");
 }
 
 TEST(OptionFile, RoundTripKeepsEverySetting) {
@@ -144,37 +149,29 @@ TEST(OptionFile, RoundTripKeepsEverySetting) {
     EXPECT_EQ(AutoPrinterFontZoom, 120);
     EXPECT_FALSE(DisableOffcutsRack);
 
-    EXPECT_EQ(readWindow.SheetsFileName, "/jobs/a.sht");
-    EXPECT_EQ(readWindow.PartsFileName, "/jobs/a.prt");
-    EXPECT_EQ(readWindow.ProfilesFileName, "/jobs/a.apt");
-    EXPECT_EQ(readWindow.OffcutsRackFileName, "/jobs/a.rck");
-    EXPECT_EQ(readWindow.PartsRackFileName, "/jobs/a.prk");
-    EXPECT_EQ(readWindow.RadioGroupLayoutsOrder, 1);
-    EXPECT_FALSE(readWindow.ShowLabel);
-    EXPECT_TRUE(readWindow.ShowXYPos && readWindow.ShowLengthXWidth && readWindow.ShowOffcuts);
-    EXPECT_FALSE(LayoutShowLabel);
-    EXPECT_TRUE(LayoutShowXYPos && LayoutShowLengthXWidth);
-    EXPECT_EQ(LayoutsPrintCol, "3");
-    EXPECT_EQ(LayoutsPrintRow, "2");
-    EXPECT_TRUE(LayoutsPrintParts);
-    EXPECT_EQ(readWindow.EditColumnsPerPage, "3");
-    EXPECT_EQ(readWindow.EditRowsPerPage, "2");
-    EXPECT_TRUE(readWindow.CheckBoxPrintPartsInLayout);
-    EXPECT_EQ(readWindow.AppLeft, -5);
-    EXPECT_EQ(readWindow.AppTop, 40);
-    EXPECT_TRUE(readWindow.AppMaximized);
+    EXPECT_EQ((std::vector<std::string>{readWindow.SheetsFileName, readWindow.PartsFileName,
+                                        readWindow.ProfilesFileName, readWindow.OffcutsRackFileName,
+                                        readWindow.PartsRackFileName, readWindow.EditColumnsPerPage,
+                                        readWindow.EditRowsPerPage, LayoutsPrintCol,
+                                        LayoutsPrintRow}),
+              (std::vector<std::string>{"/jobs/a.sht", "/jobs/a.prt", "/jobs/a.apt", "/jobs/a.rck",
+                                        "/jobs/a.prk", "3", "2", "3", "2"}));
+    EXPECT_EQ((std::vector<int>{readWindow.RadioGroupLayoutsOrder, readWindow.ShowLabel,
+                                readWindow.ShowXYPos, readWindow.ShowLengthXWidth,
+                                readWindow.ShowOffcuts, readWindow.CheckBoxPrintPartsInLayout,
+                                readWindow.AppLeft, readWindow.AppTop, readWindow.AppMaximized,
+                                LayoutShowLabel, LayoutShowXYPos, LayoutShowLengthXWidth,
+                                LayoutsPrintParts}),
+              (std::vector<int>{1, 0, 1, 1, 1, 1, -5, 40, 1, 0, 1, 1, 1}));
     EXPECT_EQ(readWindow.PartsGridColWidths, window.PartsGridColWidths);
     EXPECT_EQ(readWindow.PartsRackGridColWidths, window.PartsRackGridColWidths);
 
-    EXPECT_TRUE(PartsInLayout);
-    EXPECT_FALSE(PrintingComment);
-    EXPECT_EQ(PartsLabelPrintIndex, 3);
-    EXPECT_EQ(LayoutsLabelPrintIndex, 8);
+    EXPECT_EQ((std::vector<int>{PartsInLayout, PrintingComment, PartsLabelPrintIndex,
+                                LayoutsLabelPrintIndex, AutoSaveOffcut, AutoSavePanel,
+                                PrintLabelFontSize}),
+              (std::vector<int>{1, 0, 3, 8, 0, 1, 11}));
     EXPECT_EQ(DirImportDxfs, "/dxf");
     EXPECT_EQ(DirSheets, "");  // written as the (empty) folder it was
-    EXPECT_FALSE(AutoSaveOffcut);
-    EXPECT_TRUE(AutoSavePanel);
-    EXPECT_EQ(PrintLabelFontSize, 11);
     EXPECT_EQ(PrintLabelFontName, "Label Font");
 }
 
@@ -221,15 +218,6 @@ TEST(OptionFile, HandWrittenFileInOtherLetterCase) {
     EXPECT_EQ(window.SheetsGridColWidths.size(), 8u);
     EXPECT_FALSE(page.CheckBoxZAxis);
     EXPECT_FALSE(GCodeZMoves);
-}
-
-TEST(OptionFile, EmptyTypeListSelectsNothing) {
-    ScratchDir dir;
-    TOptionPage page;
-    TWindowOptions window;
-    ReadOptionFile(dir.File("none.opt"), page, window);
-    EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, -1);
-    EXPECT_EQ(page.ComboBoxTypeSelect.Text(), "");
 }
 
 TEST(OptionFile, CutModeOutsideTheItemsIsWrittenAsGuillotine) {
