@@ -91,17 +91,19 @@ TEST(PartEdgeList, DeletingOrClearingNeverFreesARecordAPieceUses) {
     EXPECT_THROW(list.DeleteEdge(-1), EListError);
 }
 
-TEST_F(PartEdgeFile, MissingFileOrCountZeroGivesOneEmptyEdgeType) {
-    TPartEdgeList list;
-    list.LoadFromIni(PathOf("none.edg"));
-    ASSERT_EQ(list.Count(), 1);
-    ExpectNotApplicable(*list.GetEdge(0));
-
-    TPartEdgeList zero;
-    zero.LoadFromIni(
-        Write("zero.edg", "[EDGETYPECOUNT]\r\nCOUNT=0\r\n[EDGETYPE0]\r\nLABEL=Oak\r\nGT=5\r\n"));
-    ASSERT_EQ(zero.Count(), 1);
-    ExpectNotApplicable(*zero.GetEdge(0));
+TEST_F(PartEdgeFile, MissingFileOrCountZeroGivesOneEmptyEdgeTypeAndHugeCountIsCapped) {
+    const struct {
+        const char* Text;  // nullptr: no file
+        int Count;
+    } cases[] = {{nullptr, 1},
+                 {"[EDGETYPECOUNT]\r\nCOUNT=0\r\n[EDGETYPE0]\r\nLABEL=Oak\r\nGT=5\r\n", 1},
+                 {"[EDGETYPECOUNT]\r\nCOUNT=2000000000\r\n", MaxEdgeTypes}};
+    for (const auto& c : cases) {
+        TPartEdgeList list;
+        list.LoadFromIni(c.Text ? Write("e.edg", c.Text) : PathOf("none.edg"));
+        ASSERT_EQ(list.Count(), c.Count);
+        ExpectNotApplicable(*list.GetEdge(0));
+    }
 }
 
 TEST_F(PartEdgeFile, MissingSectionsAndKeysReadAsDefaults) {
@@ -118,12 +120,6 @@ TEST_F(PartEdgeFile, MissingSectionsAndKeysReadAsDefaults) {
     EXPECT_EQ(oak->GB, 0);
     EXPECT_EQ(oak->GBText, "0");
     ExpectNotApplicable(*list.GetEdge(2));
-}
-
-TEST_F(PartEdgeFile, HugeCountIsCapped) {
-    TPartEdgeList list;
-    list.LoadFromIni(Write("huge.edg", "[EDGETYPECOUNT]\r\nCOUNT=2000000000\r\n"));
-    EXPECT_EQ(list.Count(), MaxEdgeTypes);
 }
 
 TEST_F(PartEdgeFile, SaveWritesTypedTextsInKeyOrder) {
