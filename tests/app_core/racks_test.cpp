@@ -90,33 +90,38 @@ TEST(OffcutRackFile, HandWrittenFiles) {
               (std::vector<std::string>{"2", "", "", "", "", "", "", ""}));
     EXPECT_EQ(d.StringGridOffcutRack.Cell(OffcutRackCol::Width, 3), "9");
 
-    // A count of 1, a missing file and an empty name change nothing at all.
-    TMainData e;
-    e.StringGridOffcutRack.SetCell(1, 1, "keep");
-    e.EditOffcutsFileName = "old.rck";
-    WriteText(f, "[HEAD]\nNUMBER=1\n[SLOT0]\nLABEL=x\n");
-    EXPECT_FALSE(ReadOffcutRackFromFile(e, f));
-    EXPECT_FALSE(ReadOffcutRackFromFile(e, dir.File("missing.rck")));
-    EXPECT_FALSE(ReadOffcutRackFromFile(e, ""));
-    EXPECT_EQ(e.EditOffcutsFileName, "old.rck");
-    EXPECT_EQ(e.StringGridOffcutRack.Cell(1, 1), "keep");
-    EXPECT_EQ(e.StringGridOffcutRack.RowCount(), 101);
 }
 
-TEST(OffcutRackFile, HugeSlotCountIsRefusedWithAMessage) {
+TEST(OffcutRackFile, RefusedFilesChangeNothing) {
     ScratchDir dir;
-    const std::string f = dir.File("huge.rck");
-    WriteText(f, "[HEAD]\nNUMBER=2000000000\n");
-    TMainData d;
-    CaptureSink sink;
-    EXPECT_FALSE(ReadOffcutRackFromFile(d, f));
-    ASSERT_EQ(sink.Warnings.size(), 1u);
-    EXPECT_NE(sink.Warnings[0].find("at most 100000 slots"), std::string::npos);
-    EXPECT_NE(sink.Warnings[0].find(f), std::string::npos);
-    EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 101);
-    EXPECT_EQ(d.EditOffcutsFileName, "");
-
+    const std::string f = dir.File("r.rck");
+    const struct {
+        const char* Text;  // nullptr: no file
+        std::string Name;
+        const char* Message;  // nullptr: no message
+    } cases[] = {{"[HEAD]\nNUMBER=1\n[SLOT0]\nLABEL=x\n", f, nullptr},
+                 {"[HEAD]\nNUMBER=2000000000\n", f, "at most 100000 slots"},
+                 {nullptr, dir.File("missing.rck"), nullptr},
+                 {nullptr, "", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text ? c.Text : c.Name);
+        if (c.Text) WriteText(f, c.Text);
+        TMainData d;
+        d.StringGridOffcutRack.SetCell(1, 1, "keep");
+        d.EditOffcutsFileName = "old.rck";
+        CaptureSink sink;
+        EXPECT_FALSE(ReadOffcutRackFromFile(d, c.Name));
+        EXPECT_EQ(d.EditOffcutsFileName, "old.rck");
+        EXPECT_EQ(d.StringGridOffcutRack.Cell(1, 1), "keep");
+        EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 101);
+        if (c.Message) {
+            ASSERT_EQ(sink.Warnings.size(), 1u);
+            EXPECT_NE(sink.Warnings[0].find(c.Message), std::string::npos);
+            EXPECT_NE(sink.Warnings[0].find(f), std::string::npos);
+        }
+    }
     WriteText(f, "[HEAD]\nNUMBER=100000\n");  // the largest accepted count
+    TMainData d;
     EXPECT_TRUE(ReadOffcutRackFromFile(d, f));
     EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 100001);
 }
