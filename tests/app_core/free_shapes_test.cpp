@@ -243,6 +243,13 @@ TEST_F(FreeShapes, HandWrittenFiles) {
     WriteText(f, "[STR]\nCN=2000000000\n[STR0TZ]\nN=Triangle2\nP1=3\nP2=4\n[STR0]\nL=A\n");
     EXPECT_TRUE(ReadAnyShapeFile(d, f));
     EXPECT_EQ(ProfilePartList.Count(), 1);
+
+    // A file that cannot be read keeps the shapes and the file name.
+    std::filesystem::create_directory(dir.File("folder.apt"));
+    EXPECT_FALSE(ReadAnyShapeFile(d, dir.File("folder.apt")));
+    EXPECT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(ProfilePartList.Count(), 1);
+    EXPECT_EQ(d.EditAnyShapeFileName, f);
 }
 
 TEST_F(FreeShapes, AddFromTemplateOrDxf) {
@@ -311,16 +318,4 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     ASSERT_TRUE(ButtonAddAnyShapeClick(d));
     EXPECT_EQ(ProfilePartList.Last().Length, 40000);
     EXPECT_EQ(TrapeziumList.FindByLabel("D")->Name, dxf);
-}
-
-TEST_F(FreeShapes, UnreadableFileKeepsTheShapes) {
-    ScratchDir dir;
-    AddProfile("A", 1, 1, "", true);
-    const std::string folder = dir.File("shapes.apt");
-    std::filesystem::create_directory(folder);
-    CaptureSink sink;
-    EXPECT_FALSE(ReadAnyShapeFile(d, folder));
-    EXPECT_EQ(sink.Warnings.size(), 1u);
-    EXPECT_EQ(ProfilePartList.Count(), 1);
-    EXPECT_EQ(d.EditAnyShapeFileName, "");
 }
