@@ -176,20 +176,6 @@ TEST_F(BatchTest, HideWithoutAutoLoadsAndEnds) {
     EXPECT_EQ(window_->Data.StringGridSheets.Cell(0, 1), "PLY-2440");
 }
 
-TEST_F(BatchTest, ExportSwitchRunsTheUpdateAndWritesBothLists) {
-    const std::string sheets = at("left.txt");
-    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + sheets}), 0);
-    EXPECT_TRUE(UpdateMode);
-    EXPECT_TRUE(fs::exists(sheets));
-    // The parts list goes to the default exchange name, relative to the current folder.
-    EXPECT_TRUE(fs::exists(ExPartFileName));
-    fs::remove(ExPartFileName);
-    // Used sheets are gone from the stock: fewer than the 6 sheets of PLY-2440 remain.
-    const std::string text = testsupport::ReadText(sheets);
-    EXPECT_NE(text.find("PLY-2440\tPlywood 18\t2440\t1220\t"), std::string::npos);
-    EXPECT_EQ(text.find("PLY-2440\tPlywood 18\t2440\t1220\t6\t"), std::string::npos);
-}
-
 TEST_F(BatchTest, ReportThatCannotBeWrittenFailsTheJob) {
     EXPECT_NE(batch({"-auto:yes", "-hide:yes", "-report:" + at("missing/dir/plan.txt")}), 0);
     EXPECT_FALSE(sink_.Warnings.empty());
@@ -338,23 +324,29 @@ TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
     }
 }
 
-TEST_F(BatchTest, UpdateSavesTheChangedRacks) {
+TEST_F(BatchTest, ExportSwitchRunsTheUpdateWritesBothListsAndSavesTheRacks) {
     setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
     const std::string offcutsBefore = testsupport::ReadText(at("default_offcut.rck"));
     const std::string partsBefore = testsupport::ReadText(at("default_part.prk"));
     const std::string sheetsBefore = testsupport::ReadText(at("default.sht"));
 
-    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-update:yes", "-ex_sheet:" + at("ex.txt"),
-                     "-ex_part:" + at("exp.txt")}),
-              0)
+    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + at("left.txt")}), 0)
         << ::testing::PrintToString(sink_.Warnings);
+    EXPECT_TRUE(UpdateMode);
+    // The parts list goes to the default exchange name, relative to the current folder.
+    EXPECT_TRUE(fs::exists(ExPartFileName));
+    fs::remove(ExPartFileName);
+    // Used sheets are gone from the stock: fewer than the 6 sheets of PLY-2440 remain.
+    const std::string text = testsupport::ReadText(at("left.txt"));
+    EXPECT_NE(text.find("PLY-2440\tPlywood 18\t2440\t1220\t"), std::string::npos);
+    EXPECT_EQ(text.find("PLY-2440\tPlywood 18\t2440\t1220\t6\t"), std::string::npos);
+    EXPECT_EQ(testsupport::ReadText(at("default.sht")), sheetsBefore);  // the exports carry it
+
     EXPECT_EQ(sink_.Notes,
               (std::vector<std::string>{"Offcut rack saved to \"" + at("default_offcut.rck") + "\"",
                                         "Part rack saved to \"" + at("default_part.prk") + "\""}));
     EXPECT_NE(testsupport::ReadText(at("default_offcut.rck")), offcutsBefore);
     EXPECT_NE(testsupport::ReadText(at("default_part.prk")), partsBefore);
-    EXPECT_EQ(testsupport::ReadText(at("default.sht")), sheetsBefore);  // the exports carry it
-
     // What was saved is what the update left in the racks.
     TMainData saved;
     ASSERT_TRUE(ReadOffcutRackFromFile(saved, at("default_offcut.rck")));
