@@ -270,8 +270,8 @@ TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
              return Switch("-part:", j.at("pipe"));
          },
          1, "is not a file]", parts},
-        {"-part: too large", file(std::string(kMaxImportFileBytes + 1, 'x')), 1,
-         "larger than 4 MB", parts},
+        {"-part: too large", file(std::string(kMaxImportFileBytes + 1, 'x')), 1, "larger than 4 MB",
+         parts},
         {"-part: too many lines", file(tooManyLines), 1, "more than 10000 lines", parts},
         {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, sheets},
         {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, sheets},

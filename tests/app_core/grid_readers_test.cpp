@@ -44,8 +44,8 @@ TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
     sheets().SetRow(4, {"S2", "", "10", "20", "0", "1.25", "4", ""});
     ASSERT_TRUE(ReadSheetsGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(Fields(list[0]), "S1|MDF|1 1/2|2.5 |1500|2500|3|0|0|1|0|" +
-                                   std::to_string(srcSheet) + "|c|-");
+    EXPECT_EQ(Fields(list[0]),
+              "S1|MDF|1 1/2|2.5 |1500|2500|3|0|0|1|0|" + std::to_string(srcSheet) + "|c|-");
     EXPECT_EQ(sheets().Cell(SheetCol::Cost, 1), "0");
     EXPECT_EQ(sheets().Cell(SheetCol::Priority, 1), "0");
     EXPECT_EQ(list[1].Cost, 1250);
@@ -59,15 +59,18 @@ TEST_F(Readers, SheetsGridMessagesPutTheConversionErrorLast) {
         std::string Message;
     } cases[] = {
         {{"  ", "", "10", "10", "1"}, 0, MsgSheetLabelCantBeEmpty + "[]"},
-        {{"A", "", "abc", "10", "1"}, 2,
+        {{"A", "", "abc", "10", "1"},
+         2,
          MsgSheetLengthFormatInvalid + "['abc' is not a valid floating point value]"},
         {{"A", "", "", "10", "1"}, 2, MsgSheetLengthFormatInvalid + "[]"},  // no length
         {{"A", "", "10", "-5", "1"}, 3, MsgSheetWidthFormatInvalid + "[]"},
         {{"A", "", "10", "10", "-1"}, 4, MsgSheetQtyFormatInvalid + "[]"},
-        {{"A", "", "10", "10", "1.5"}, 4,
+        {{"A", "", "10", "10", "1.5"},
+         4,
          MsgSheetQtyFormatInvalid + "['1.5' is not a valid integer value]"},
         {{"A", "", "10", "10", "1", "-2"}, 5, MsgSheetCostFormatInvalid + "[]"},
-        {{"A", "", "10", "10", "1", "1", "x"}, 6,
+        {{"A", "", "10", "10", "1", "1", "x"},
+         6,
          MsgSheetPriorityFormatInvalid + "['x' is not a valid integer value]"},
     };
     for (const auto& c : cases) {
@@ -108,8 +111,8 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
     rack().SetRow(2, {"2", "", "MDF", "", "", "5", "2", "no size"});  // skipped
     ASSERT_TRUE(ReadRackGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(Fields(list[0]), " OFF_1 |MDF|100|50|100000|50000|1|0|0|1|0|" +
-                                   std::to_string(srcOffcut) + "|note|-");
+    EXPECT_EQ(Fields(list[0]),
+              " OFF_1 |MDF|100|50|100000|50000|1|0|0|1|0|" + std::to_string(srcOffcut) + "|note|-");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Cost, 1), "0");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Priority, 1), "0");
 
@@ -118,7 +121,8 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
         int Col;
         std::string Message;
     } bad[] = {
-        {{"3", "X", "", "abc", "5"}, 3,
+        {{"3", "X", "", "abc", "5"},
+         3,
          "['abc' is not a valid floating point value]" + MsgSheetLengthFormatInvalid},
         {{"3", "X", "", "5", "5", "-1"}, 5, "[]" + MsgSheetCostFormatInvalid},
         {{"3", "X", "", "5", "5", "1", "-1"}, 6, "[]" + MsgSheetPriorityFormatInvalid},
@@ -147,8 +151,8 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     ASSERT_TRUE(ReadPartsGrid(d, list, qtys, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
     ASSERT_EQ(qtys.Count(), 2);
-    EXPECT_EQ(Fields(list[0]), "P1|MDF|1 1/2|200|1500|200000|5|1|0|0|" +
-                                   std::to_string(skCircle) + "|" + std::to_string(srcPart) +
+    EXPECT_EQ(Fields(list[0]), "P1|MDF|1 1/2|200|1500|200000|5|1|0|0|" + std::to_string(skCircle) +
+                                   "|" + std::to_string(srcPart) +
                                    "|cm|E1");  // Max Qty copied from Qty
     EXPECT_EQ(qtys[0].Quantity, 5);
     EXPECT_EQ(qtys[0].Label, "P1");
@@ -174,15 +178,18 @@ TEST_F(Readers, PartsGridMessages) {
         std::string Message;
     } cases[] = {
         {{"", "", "10", "10", "", "1"}, 0, "[]" + MsgPartLabelCantBeEmpty},
-        {{"P", "", "abc", "10", "", "1"}, 2,
+        {{"P", "", "abc", "10", "", "1"},
+         2,
          "['abc' is not a valid floating point value]" + MsgPartLengthFormatInvalid},
         {{"P", "", "10", "0", "", "1"}, 3, "[]" + MsgPartWidthFormatInvalid},
         {{"P", "", "10", "10", "", "-1"}, 6, "[]" + MsgPartQtyFormatInvalid},
         {{"P", "", "10", "10", "", "5", "3"}, 6, "[]" + MsgPartQtyFormatInvalid},
-        {{"P", "", "10", "10", "", "x", "3"}, 5,
+        {{"P", "", "10", "10", "", "x", "3"},
+         5,
          "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid},
         // Blank quantities: Max Qty copies the blanks, which are no number.
-        {{"P", "", "10", "10", "", " "}, PartCol::MaxQty,
+        {{"P", "", "10", "10", "", " "},
+         PartCol::MaxQty,
          "[' ' is not a valid integer value]" + MsgPartQtyFormatInvalid},
     };
     for (const auto& c : cases) {

@@ -88,9 +88,12 @@ TEST(OptionFile, RoundTripKeepsEverySetting) {
         {&TOptionPage::ScrollBarAutoPrinterSetupSize, 120},
     };
     bool TOptionPage::*const flipped[] = {
-        &TOptionPage::CheckBoxFastSpeed,          &TOptionPage::CheckBoxCostOptimize,
-        &TOptionPage::CheckBoxOrderOptimize,      &TOptionPage::CheckBoxAutoPrinterSetupFont,
-        &TOptionPage::CheckBoxZAxis,              &TOptionPage::CheckBoxDisableOffcutsRack,
+        &TOptionPage::CheckBoxFastSpeed,
+        &TOptionPage::CheckBoxCostOptimize,
+        &TOptionPage::CheckBoxOrderOptimize,
+        &TOptionPage::CheckBoxAutoPrinterSetupFont,
+        &TOptionPage::CheckBoxZAxis,
+        &TOptionPage::CheckBoxDisableOffcutsRack,
         &TOptionPage::CheckBoxDisablePartsRack,
     };
     for (const auto& [field, value] : texts) page.*field = value;

@@ -45,8 +45,7 @@ TEST(PartEdgeList, AddEdgeKeepsTextsAndConvertsFractions) {
 TEST(PartEdgeList, BadValuesAddNothing) {
     TPartEdgeList list;
     list.AddEdge("A", "0", "0", "0", "0", "0", "0", "0", "0");
-    const char* converts[] = {"x", "1/0",
-                              "2 3", "1/2 3",  // malformed fractions must not pass as 0
+    const char* converts[] = {"x", "1/0", "2 3", "1/2 3",  // malformed fractions must not pass as 0
                               // A line break counts as the blank a saved file holds in its
                               // place: "1 /2" is no fraction, so it is refused now.
                               "1\n/2"};

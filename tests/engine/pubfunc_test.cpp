@@ -1,3 +1,5 @@
+#include "engine/pubfunc.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -6,16 +8,21 @@
 
 #include "engine/errors.h"
 #include "engine/numeric.h"
-#include "engine/pubfunc.h"
 #include "engine/textfmt.h"
 
 TEST(StrToUnits, DecimalsRoundHalfToEvenAndBadTextsAreRefused) {
     const struct {
         const char* Text;
         int Units;
-    } good[] = {{"12.5", 12500}, {"", 0},        {"   ", 0},       {"0.0005", 0},
-                {"0.0015", 2},   {"0.0025", 2},  {" -3.25 ", -3250},
-                {"0.00049", 0},  {"1.23456", 1235},  // more than four decimals first round to four
+    } good[] = {{"12.5", 12500},
+                {"", 0},
+                {"   ", 0},
+                {"0.0005", 0},
+                {"0.0015", 2},
+                {"0.0025", 2},
+                {" -3.25 ", -3250},
+                {"0.00049", 0},
+                {"1.23456", 1235},  // more than four decimals first round to four
                 {"2147483.647", 2147483647}};
     for (const auto& c : good) EXPECT_EQ(PubFunc.StrToUnits(c.Text), c.Units) << c.Text;
     for (const char* bad : {"abc", "12,5", "1 1/2", "[]", "-"})
@@ -32,7 +39,8 @@ struct CommaPunct : std::numpunct<char> {
 
 TEST(StrToUnits, IndependentOfProcessLocale) {
     // Under a comma locale the program still reads and writes ".".
-    const std::locale savedGlobal = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+    const std::locale savedGlobal =
+        std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
     EXPECT_EQ(PubFunc.StrToUnits("12.5"), 12500);
     EXPECT_EQ(PubFunc.UnitsToStr(1500), "1.5");
     EXPECT_EQ(Format("%.2f|%s", {2.5, 0.75}), "2.50|0.75");
@@ -75,9 +83,15 @@ TEST(FractionToDecimalStr, MixedFractionsAndMalformedInput) {
     const struct {
         const char* In;
         const char* Out;
-    } cases[] = {{"1 1/2", "1.5"}, {"3/4", "0.75"}, {"  12.5  ", "12.5"}, {"2 3", ""}, {"1/2 3", ""},
-                 {"1 1/0", "[]"},  {"a 1/2", "['a' is not a valid integer value]"},
-                 {"1/16", "0.0625"}, {"1/3", "0.333333333333333"}};
+    } cases[] = {{"1 1/2", "1.5"},
+                 {"3/4", "0.75"},
+                 {"  12.5  ", "12.5"},
+                 {"2 3", ""},
+                 {"1/2 3", ""},
+                 {"1 1/0", "[]"},
+                 {"a 1/2", "['a' is not a valid integer value]"},
+                 {"1/16", "0.0625"},
+                 {"1/3", "0.333333333333333"}};
     std::string r;
     for (const auto& c : cases) {
         FractionToDecimalStr(c.In, r);

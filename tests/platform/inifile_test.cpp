@@ -57,10 +57,12 @@ TEST_F(IniFileTest, RewriteInPlaceKeepsOtherSectionsKeysAndOrder) {
 
 TEST_F(IniFileTest, ValuesReadBackAsWrittenAndLineBreaksCannotAddLines) {
     const std::pair<std::string, std::string> texts[] = {
-        {"", ""},           {"plain", "plain"},   {" lead", " lead"}, {"trail ", "trail "},
-        {"'x'", "'x'"},     {"\"y\"", "\"y\""},   {"a=b", "a=b"},     {"\"", "\""},
-        {" \" ", " \" "},   {" 0 ", " 0 "},       {"tab\t", "tab\t"},
-        {"a\r\n[EVIL]\r\nx=1", "a  [EVIL]  x=1"},
+        {"", ""},           {"plain", "plain"},
+        {" lead", " lead"}, {"trail ", "trail "},
+        {"'x'", "'x'"},     {"\"y\"", "\"y\""},
+        {"a=b", "a=b"},     {"\"", "\""},
+        {" \" ", " \" "},   {" 0 ", " 0 "},
+        {"tab\t", "tab\t"}, {"a\r\n[EVIL]\r\nx=1", "a  [EVIL]  x=1"},
     };
     {
         TIniFile ini(path("q.ini"));
