@@ -84,22 +84,6 @@ TEST(GridTextFiles, ReadTakesEveryLineAsARowTitlesIncluded) {
     EXPECT_EQ(g.Row(5), (std::vector<std::string>{"C", "", "5", "", "", "", "", ""}));
 }
 
-TEST(GridTextFiles, UnreadableFileLeavesTheGridEmpty) {
-    ScratchDir dir;
-    CaptureSink sink;
-    TMainData d;
-    d.StringGridSheets.SetRow(1, {"keep", "MDF", "1", "1", "1", "", "", ""});
-    d.EditSheetsFileName = "before.sht";
-    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.File("missing.txt")));
-    EXPECT_FALSE(ReadSheetsTXTFile(d, dir.Path()));  // a folder
-    ASSERT_EQ(sink.Warnings.size(), 2u);
-    EXPECT_EQ(sink.Warnings[0],
-              "[Cannot open file \"" + dir.File("missing.txt") + "\"]" + MsgCantReadImportTxtFile);
-    EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "");
-    EXPECT_EQ(d.StringGridSheets.RowCount(), kListGridRows);
-    EXPECT_EQ(d.EditSheetsFileName, "before.sht");
-}
-
 TEST(GridTextFiles, FileThatCannotBeWrittenIsReportedAndOldFileKept) {
     ScratchDir dir;
     CaptureSink sink;
