@@ -73,42 +73,27 @@ TEST_F(FreeShapes, TemplateChoiceSetsParameterRows) {
     EXPECT_EQ(g.RowCount(), 2);
 }
 
-TEST_F(FreeShapes, ShowListFillsRowsAndEmptiesTheRest) {
+TEST_F(FreeShapes, ShowListAndSaveWriteTheFileFormat) {
+    ScratchDir dir;
     AddProfile("A", 5, 2, "MDF", true);
-    AddProfile("B", 1, 1, "", false);
+    AddProfile("B", 1, 1, "", false, "Disc3");
     d.StringGridAnyShape.SetRow(3, {"stale", "x", "x", "x", "x", "x"});
     ShowAnyShapeList(d);
     EXPECT_EQ(d.StringGridAnyShape.Row(1),
               (std::vector<std::string>{"A", "MDF", "R", "2", "5", ""}));
     EXPECT_EQ(d.StringGridAnyShape.Cell(AnyShapeCol::Rotate, 2), "N");
     EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(3, 0));
-    EXPECT_EQ(d.StringGridAnyShape.Cell(0, 0), PartLabelCaption);
-}
 
-TEST_F(FreeShapes, SaveWritesTheFileFormat) {
-    ScratchDir dir;
-    AddProfile("A", 5, 2, "MDF", true);
-    AddProfile("B", 1, 1, "", false, "Disc3");
-    ShowAnyShapeList(d);
     d.StringGridAnyShape.SetCell(AnyShapeCol::Comment, 1, "edited in the grid");
     const std::string f = dir.File("a.apt");
     WriteText(f, "[OLD]\nX=1\n");
     ASSERT_TRUE(SaveAnyShapeFile(d, f, true));
     EXPECT_EQ(d.EditAnyShapeFileName, f);
-
-    platform::TIniFile ini(f);
-    EXPECT_EQ(ini.ReadSections(),
-              (std::vector<std::string>{"STR", "STR0TZ", "STR0", "STR1TZ", "STR1"}));
-    EXPECT_EQ(ini.ReadInteger("STR", "CN", -1), 2);
-    EXPECT_EQ(ini.ReadSection("STR0"), (std::vector<std::string>{"L", "Q", "MQ", "C", "T", "R"}));
-    const char* values[][3] = {{"STR0", "C", "edited in the grid"},
-                               {"STR0", "Q", "2"},
-                               {"STR0", "MQ", "5"},
-                               {"STR0", "R", "1"},
-                               {"STR1", "R", "0"},
-                               {"STR1TZ", "N", "Disc3"},
-                               {"STR0TZ", "P1", "30"}};
-    for (const auto& v : values) EXPECT_EQ(ini.ReadString(v[0], v[1], ""), v[2]) << v[1];
+    const std::string shape = "P1=30\r\nP2=40\r\nP3=\r\nP4=\r\nP5=\r\nP6=\r\nDX=0\r\n\r\n";
+    EXPECT_EQ(ReadText(f), "[STR]\r\nCN=2\r\n\r\n[STR0TZ]\r\nN=Triangle2\r\n" + shape +
+                               "[STR0]\r\nL=A\r\nQ=2\r\nMQ=5\r\nC=edited in the grid\r\n"
+                               "T=MDF\r\nR=1\r\n\r\n[STR1TZ]\r\nN=Disc3\r\n" +
+                               shape + "[STR1]\r\nL=B\r\nQ=1\r\nMQ=1\r\nC=\r\nT=\r\nR=0\r\n\r\n");
 }
 
 TEST_F(FreeShapes, SaveRefusesABadGridAndKeepsTheFile) {
