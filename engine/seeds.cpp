@@ -487,7 +487,25 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     std::vector<std::int32_t> rem(nParts);
     std::vector<char> fallbackFailed(nParts, 0);
 
+    // In guillotine mode each block is cut out of its free rectangle by
+    // guillotine cuts, so every layout built here passes the plan's test.
+    const bool guillotine = GuillotineMode;
     TPacket work(Packet);
+    // Puts the pieces of Block into work with the block's corner at At, in
+    // free rectangle SpaceIndex.
+    auto placeBlock = [&work, guillotine](const TPacket& Block, TPoint At, int SpaceIndex) {
+        for (const T2DStock& p : Block.Placements) {
+            T2DStock q = T2DStock::CreateCopy(p);
+            q.Position.X += At.X;
+            q.Position.Y += At.Y;
+            if (guillotine)
+                work.AddPlacementNoSpaces(q);
+            else
+                work.AddPlacement(q);
+        }
+        if (guillotine && !Block.Placements.Empty())
+            work.SplitSpace(SpaceIndex, {At.X, At.Y, At.X + Block.Length, At.Y + Block.Width});
+    };
     for (std::int32_t s = SeedCount() - 1; s >= 0; --s) {
         const TPacket& seed = *SeedList[static_cast<std::size_t>(s)];
         const TBlockInfo& seedInfo = SeedInfos[static_cast<std::size_t>(s)];
@@ -498,12 +516,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         // The sheet as given, emptied (one copy serves every start).
         work.Quantity = Packet.Quantity;
         work.Reset();
-        for (const T2DStock& p : seed.Placements) {
-            T2DStock q = T2DStock::CreateCopy(p);
-            q.Position.X += seed.Position.X;
-            q.Position.Y += seed.Position.Y;
-            work.AddPlacement(q);
-        }
+        placeBlock(seed, seed.Position, 0);
         rem = available;
         for (const TCount& c : seedInfo.Counts) rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
 
@@ -563,12 +576,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 probe.Length = chosen.Length;
                 probe.Width = chosen.Width;
                 work.PlaceAt(probe, bestRect, Strategy);
-                for (const T2DStock& p : chosen.Placements) {
-                    T2DStock q = T2DStock::CreateCopy(p);
-                    q.Position.X += probe.Position.X;
-                    q.Position.Y += probe.Position.Y;
-                    work.AddPlacement(q);
-                }
+                placeBlock(chosen, probe.Position, bestRect);
                 for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts)
                     rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
                 lastFallback = -1;
