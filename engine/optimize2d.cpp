@@ -128,6 +128,32 @@ std::string PartHasNoSizeMessage(const std::string& Label) {
     return "Part[label=" + Label + "] has no size left after its edge banding.";
 }
 
+std::string NoGuillotineLayoutMessage(const std::string& Label) {
+    return "Part[label=" + Label +
+           "] can't be placed: no layout holding it passes the guillotine test.";
+}
+
+std::string TOptimize2d::NoPlanMessage() const {
+    // With stock to fill and no minimum offcut, only the guillotine test can
+    // have kept every layout of a part out of the candidates.
+    const bool stock = std::any_of(Panels.begin(), Panels.end(), [](const T2DStock& e) {
+        return e.Quantity != 0 || OrderOptimize;
+    });
+    if (GuillotineMode && stock && MinOffcutSize < 1) {
+        std::vector<char> held(static_cast<std::size_t>(Parts.Count()), 0);
+        for (const TPacket& layout : Candidates.Packets)
+            for (const T2DStock& c : layout.PartCounts)
+                if (c.Quantity > 0 && c.Index >= 0 && c.Index < Parts.Count())
+                    held[static_cast<std::size_t>(c.Index)] = 1;
+        for (int j = 0; j < Parts.Count() && j < WorkParts.Count(); ++j)
+            if (WorkParts[j].Quantity > 0 && !held[static_cast<std::size_t>(j)])
+                return NoGuillotineLayoutMessage(Parts[j].Label);
+    }
+    std::string text = MsgCantGetResult;
+    if (MinOffcutSize >= 1) text += "\r\nSetup Minimum Offcut Size to 0, try it again.";
+    return text;
+}
+
 TOptimize2d::TOptimize2d() {
     FastOptimize = true;
 }
@@ -605,7 +631,7 @@ void TOptimize2d::Run(std::string& ErrorText) {
         Stats.QuickMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
         if (Candidates.Count() == 0) {
-            ErrorText = MsgCantGetResult;
+            ErrorText = NoPlanMessage();
             return;
         }
         CandidatePartTotals.Assign(Candidates[0].PartCounts);
@@ -1188,7 +1214,6 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         // A plan found here stands, whatever an earlier mode reported.
         ErrorText.clear();
     } else {
-        ErrorText = MsgCantGetResult;
-        if (MinOffcutSize >= 1) ErrorText += "\r\nSetup Minimum Offcut Size to 0, try it again.";
+        ErrorText = NoPlanMessage();
     }
 }

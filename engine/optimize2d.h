@@ -181,9 +181,17 @@ class TOptimize2d {
 
   private:
     void SortPartsByArea();
+    // The message of a run that found no plan: in guillotine mode, with stock
+    // to fill and no minimum offcut, a part to cut that no candidate layout
+    // holds (every layout of it failed the guillotine test) is named;
+    // otherwise the material is short.
+    std::string NoPlanMessage() const;
     bool TimeCheckFails();
 };
 
 // The message of a part refused because no size is left after its edge
 // banding.
 std::string PartHasNoSizeMessage(const std::string& Label);
+// The message of a run in guillotine mode whose layouts holding a part all
+// failed the guillotine test.
+std::string NoGuillotineLayoutMessage(const std::string& Label);
