@@ -166,23 +166,32 @@ TEST_F(GuillotinePlans, NoStockIsShortMaterialNotTheGuillotineTest) {
     EXPECT_EQ(err, MsgCantGetResult);
 }
 
-TEST_F(GuillotinePlans, NoLayoutOfAPartNamesThePartAndTheGuillotineTest) {
+TEST_F(GuillotinePlans, NoPlanMessageSaysWhatLacks) {
     TOptimize2d opt;
     std::string err;
     opt.AddPanel("S", "", "", "", 1000000, 1000000, 5, 0, 1, srcSheet, err);
-    opt.AddPart("BIG", "", "", "", 600000, 500000, true, 2, 2, skRectangle, nullptr, err);
     opt.AddPart("SMALL", "", "", "", 300000, 200000, true, 2, 2, skRectangle, nullptr, err);
+    opt.AddPart("BIG", "", "", "", 600000, 500000, true, 2, 2, skRectangle, nullptr, err);
     opt.SortParts(err);
-    opt.AddKerfAndEdges(err);
-    opt.PrepareSeeds(err);
     ASSERT_EQ(err, "");
-    // The search finds no candidate layout at all, as when the test refused
-    // every layout.
-    opt.CandidatePartTotals.Assign(opt.Parts);
-    opt.OptimizeSearch(2, err);
-    EXPECT_EQ(err, NoGuillotineLayoutMessage("BIG"));
-    // With a minimum offcut the layouts may have been dropped for it.
+    // No candidate layout holds BIG: the guillotine test refused them all.
+    TPacket layout = TPacket::CreateFromParts(opt.Parts);
+    layout.PartCounts[1].Quantity = 3;
+    opt.Candidates.Packets.Add(layout);
+    EXPECT_EQ(opt.NoPlanMessage(), NoGuillotineLayoutMessage("BIG"));
+    // Every part has layouts: the material is short.
+    opt.Candidates[0].PartCounts[0].Quantity = 1;
+    EXPECT_EQ(opt.NoPlanMessage(), MsgCantGetResult);
+    // A minimum offcut may have dropped the layouts too; no stock is short
+    // material; outside guillotine mode the test plays no part.
+    opt.Candidates.Clear();
     MinOffcutSize = 1;
-    opt.OptimizeSearch(2, err);
-    EXPECT_EQ(err, MsgCantGetResult + "\r\nSetup Minimum Offcut Size to 0, try it again.");
+    EXPECT_EQ(opt.NoPlanMessage(),
+              MsgCantGetResult + "\r\nSetup Minimum Offcut Size to 0, try it again.");
+    MinOffcutSize = 0;
+    opt.Panels[0].Quantity = 0;
+    EXPECT_EQ(opt.NoPlanMessage(), MsgCantGetResult);
+    opt.Panels[0].Quantity = 5;
+    GuillotineMode = false;
+    EXPECT_EQ(opt.NoPlanMessage(), MsgCantGetResult);
 }
