@@ -486,6 +486,25 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
     std::vector<std::int32_t> rem(nParts);
     std::vector<char> fallbackFailed(nParts, 0);
+    // Whether a seed's counts exceed rem, asked once per seed while rem stands
+    // still instead of once per free rectangle: a seed found within rem at
+    // step mark fitsAt, one found above it at mark overAt. rem only falls
+    // between fallbacks, so "above" holds until the next start or fallback;
+    // "within" only until rem changes.
+    std::vector<std::uint32_t> fitsAt(static_cast<std::size_t>(SeedCount()), 0);
+    std::vector<std::uint32_t> overAt(static_cast<std::size_t>(SeedCount()), 0);
+    std::uint32_t stepMark = 0, sureMark = 0;
+    auto exceedsRem = [&](std::int32_t Seed) {
+        const auto k = static_cast<std::size_t>(Seed);
+        if (fitsAt[k] == stepMark) return false;
+        if (overAt[k] == sureMark) return true;
+        if (Exceeds(SeedInfos[k].Counts, rem)) {
+            overAt[k] = sureMark;
+            return true;
+        }
+        fitsAt[k] = stepMark;
+        return false;
+    };
 
     // In guillotine mode each block is cut out of its free rectangle by
     // guillotine cuts, so every layout built here passes the plan's test.
@@ -519,6 +538,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         placeBlock(seed, seed.Position, 0);
         rem = available;
         for (const TCount& c : seedInfo.Counts) rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+        ++stepMark;
+        ++sureMark;
 
         std::int32_t lastFallback = -1;
         bool anyFailed = false;
@@ -547,7 +568,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             const TSize& c = SeedSizes[static_cast<std::size_t>(idx)];
                             if (c.Length > space.Length || c.Width > space.Width) continue;
                             const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
-                            if (Exceeds(cInfo.Counts, rem)) continue;
+                            if (exceedsRem(idx)) continue;
                             if (rnd && PubRandom(n) == 0) continue;
                             const double ratio = byLength ? 100.0 * c.Length / space.Length
                                                           : 100.0 * c.Width / space.Width;
@@ -579,6 +600,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 placeBlock(chosen, probe.Position, bestRect);
                 for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts)
                     rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+                ++stepMark;
                 lastFallback = -1;
                 if (anyFailed) {
                     std::fill(fallbackFailed.begin(), fallbackFailed.end(), 0);
@@ -606,6 +628,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 }
             }
             if (chosenPart < 0) break;
+            ++stepMark;
+            ++sureMark;
             lastFallback = chosenPart;
             rnd = false;
         }
