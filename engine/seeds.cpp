@@ -564,9 +564,18 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             const double ratio = 100.0 * set.KeyAt(g) / side;
                             if (!(ratio - bestRatio > 1) && std::fabs(ratio - bestRatio) > 1) break;
                         }
-                        for (const std::int32_t idx : set.Group(g).Items()) {
+                        // The key side fits (the group's key is at most the
+                        // rectangle's side): test the other side from the
+                        // group's own list.
+                        const TIndexSeeds& group = set.Group(g);
+                        const std::int32_t room = byLength ? space.Width : space.Length;
+                        if (group.LeastOtherSide() > room) continue;
+                        const std::vector<std::int32_t>& others = group.OtherSides();
+                        const std::vector<std::int32_t>& members = group.Items();
+                        for (std::size_t k = 0; k < members.size(); ++k) {
+                            if (others[k] > room) continue;
+                            const std::int32_t idx = members[k];
                             const TSize& c = SeedSizes[static_cast<std::size_t>(idx)];
-                            if (c.Length > space.Length || c.Width > space.Width) continue;
                             const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
                             if (exceedsRem(idx)) continue;
                             if (rnd && PubRandom(n) == 0) continue;
