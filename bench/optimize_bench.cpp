@@ -253,6 +253,7 @@ struct InstanceResult {
     long L0 = 0;
     double Time = 0;
     bool LimitReached = false;
+    double Quick = 0, Search = 0;  // seconds of the quick passes and of the search
     std::uint32_t Digest = 0;
     char Fault[96] = "";
 };
@@ -299,6 +300,8 @@ InstanceResult RunInstance(const Instance& Inst, const Options& O) {
     opt.Run(err);
     res.Time = Seconds(start);
     res.LimitReached = opt.Stats.TimeLimitReached;
+    res.Quick = opt.Stats.QuickMs / 1000.0;
+    res.Search = (opt.Stats.SearchMs[0] + opt.Stats.SearchMs[1] + opt.Stats.SearchMs[2]) / 1000.0;
     if (err.empty()) {
         res.Sheets = static_cast<long>(SheetsOf(opt.Best));
         res.Digest = PlanDigest(opt.Best);
@@ -358,8 +361,8 @@ int RunInstances(const Options& O) {
     }
 
     if (!O.Quiet)
-        std::printf("%-36s %6s %4s %4s %8s %8s %s\n", "instance", "sheets", "L0", "best", "time s",
-                    "digest", "");
+        std::printf("%-36s %6s %4s %4s %8s %8s %8s %8s %s\n", "instance", "sheets", "L0", "best",
+                    "time s", "quick s", "search s", "digest", "");
     struct ClassSum {
         long Count = 0, Sheets = 0, L0 = 0, Best = 0, AtBest = 0, Failed = 0, Limit = 0;
         double Time = 0, MaxTime = 0;
@@ -371,8 +374,9 @@ int RunInstances(const Options& O) {
         const auto b = best.find(inst.Key);
         const int bk = b == best.end() ? -1 : b->second;
         if (!O.Quiet)
-            std::printf("%-36s %6ld %4ld %4d %8.3f %08x %s%s\n", inst.Key.c_str(), r.Sheets, r.L0,
-                        bk, r.Time, r.Digest, r.LimitReached ? "limit " : "", r.Fault);
+            std::printf("%-36s %6ld %4ld %4d %8.3f %8.3f %8.3f %08x %s%s\n", inst.Key.c_str(),
+                        r.Sheets, r.L0, bk, r.Time, r.Quick, r.Search, r.Digest,
+                        r.LimitReached ? "limit " : "", r.Fault);
         ClassSum& s = sums[inst.Class];
         ++s.Count;
         s.L0 += r.L0;

@@ -700,6 +700,7 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
     OptimizeStartTime = platform::NowMilliseconds();
     TPanels q(Parts);
     Candidates.Clear();
+    TPlanGate gate(Candidates);
     TPacket sheet = TPacket::CreateFromParts(Parts);
 
     auto takesPart = [](const T2DStock& e) { return e.Quantity != 0 || OrderOptimize; };
@@ -707,15 +708,19 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
         return Candidates.Count() == 1 && Candidates[0].PartCounts.SameQuantities(Parts);
     };
     auto overLimit = [this] { return Candidates.Count() > MaxCandidateLayouts; };
+    auto hook = [&] {
+        SchemeLimitHook();
+        gate.Sync();
+    };
 
     [&] {
         for (const T2DStock& e : Panels) {
             if (!takesPart(e)) continue;
             LoadStockEntry(sheet, e);
-            Seeds.FillPanel(Parts, sheet, Candidates, false, 1);
+            Seeds.FillPanel(Parts, sheet, Candidates, false, 1, &gate);
         }
         if (done()) return;
-        if (overLimit()) SchemeLimitHook();
+        if (overLimit()) hook();
         if (TimeCheckFails()) return;
         if (FastOptimize) return;
 
@@ -725,7 +730,7 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
             for (const T2DStock& e : Panels) {
                 if (!takesPart(e)) continue;
                 LoadStockEntry(sheet, e);
-                added += Seeds.FillPanel(Parts, sheet, Candidates, true, s);
+                added += Seeds.FillPanel(Parts, sheet, Candidates, true, s, &gate);
                 if (TimeCheckFails()) return;
             }
             if (done() || added == 0) return;
@@ -751,15 +756,15 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
                     accepted = q.TotalArea() > 3.0 * sheet.Area();
                 }
                 if (!accepted) break;
-                added += Seeds.FillPanel(q, sheet, Candidates, true, 1);
+                added += Seeds.FillPanel(q, sheet, Candidates, true, 1, &gate);
                 if (done() || TimeCheckFails()) return;
                 if (OptimizeSpeed >= 5) {
                     for (std::int32_t s : {4, 2, 3}) {
-                        added += Seeds.FillPanel(q, sheet, Candidates, true, s);
+                        added += Seeds.FillPanel(q, sheet, Candidates, true, s, &gate);
                         if (done() || TimeCheckFails()) return;
                     }
                 }
-                if (overLimit()) SchemeLimitHook();
+                if (overLimit()) hook();
             }
             if (TimeCheckFails()) return;
             if ((before + 1.0) / (Candidates.Count() + 1.0) > 0.998 || added == 0 || overLimit())
@@ -1142,6 +1147,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             Seeds.Build();
             Seeds.Keys.clear();
             F.Clear();
+            TPlanGate refillGate(F);
             ++refills;
             ++Stats.Refills;
             for (int e = 0; e < Panels.Count(); ++e) {
@@ -1149,7 +1155,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 LoadStockEntry(sheet, Panels[e]);
                 sheet.PartCounts.Assign(Parts);
                 SeedsFromRefine = true;
-                Seeds.FillPanel(Rm, sheet, F, false, 1);
+                Seeds.FillPanel(Rm, sheet, F, false, 1, &refillGate);
             }
             for (TPacket& f : F.Packets) {
                 f.Quantity = 0;

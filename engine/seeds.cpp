@@ -1,5 +1,7 @@
 #include "engine/seeds.h"
 
+#include "engine/optimize2d.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -466,7 +468,7 @@ void TSeeds::AddPinwheels() {
 // ---- filling a sheet ----------------------------------------------------------
 
 std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Packet, TSchemes& Plan,
-                               bool Random, std::int32_t Strategy) {
+                               bool Random, std::int32_t Strategy, TPlanGate* Gate) {
     const std::int64_t start = platform::NowMilliseconds();
     const std::int32_t n = PubRandom(2) + 2;
     const std::int32_t before = Plan.Count();
@@ -646,7 +648,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Quantity = 0;
         if (!work.Placements.Empty()) {
             ++packets;
-            Plan.AddPacket(work, GuillotineMode, false);
+            if (Gate != nullptr)
+                Gate->AddPacket(work, GuillotineMode, false);
+            else
+                Plan.AddPacket(work, GuillotineMode, false);
             if (packets > packetCap) break;
         }
         result = Plan.Count() - before;
