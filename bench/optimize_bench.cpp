@@ -2,19 +2,32 @@
 //
 //   optimize_bench instances [--level N] [--limit S] [--jobs J] [--class C]
 //                            [--size N] [--oriented] [--guillotine] [--rolling]
-//                            [--dir PATH] [--quiet]
+//                            [--dir PATH] [--quiet] [--digests FILE]
 //     runs the standard two-dimensional bin packing instances (one sheet kind,
 //     one part kind per distinct item size) and prints per instance the sheets
 //     used, the lower bound L0, the best-known value and the time, then a
-//     summary per class.
+//     summary per class. The instances are found in the folder of --dir, else
+//     of the environment variable TESSALY_BENCH_DIR, else in shared/bench of
+//     the nearest folder above the source tree that holds one. --digests
+//     writes one line per instance: its key and the digest of its plan, to
+//     compare the plans of two builds.
 //   optimize_bench workshop [--level N] [--limit S] [--guillotine] [--rolling]
 //                           [--only NAME]
 //     builds workshop jobs in code and prints per job the time of each phase,
 //     the FillPanel calls, candidate layouts, trials, sheets used,
 //     utilisation and whether a time limit was reached.
+//   optimize_bench kinds N [--level N] [--guillotine]
+//     one job of N part kinds (two pieces each) on 2440 x 1220 sheets, for
+//     the memory that many part kinds take.
+//
+// Every run uses the settings a run of the program uses: FastOptimize off
+// (the program switches it off after its optimiser exists), the time limit
+// of 120 s per phase, the generator seeded with 479. The peak memory (resident
+// set) of the worker processes is printed at the end.
 //
 // Instances run in separate worker processes (the engine's settings are
 // program-wide), each seeded with 479 like a run of the main window.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +38,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <sstream>
 #include <string>
@@ -48,10 +63,27 @@ struct Options {
     bool Guillotine = false;
     bool Rolling = false;
     bool Quiet = false;
-    std::string Dir = "/work/shared/bench";
+    std::string Dir;
     std::string Only;
+    std::string Digests;
 };
 
+// The instances folder: shared/bench in the source folder or the nearest
+// folder above it that holds one.
+std::string FindInstances() {
+    if (const char* env = std::getenv("TESSALY_BENCH_DIR"); env != nullptr && *env != '\0')
+        return env;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::path d = fs::absolute(TESSALY_SOURCE_DIR, ec);; d = d.parent_path()) {
+        if (fs::is_directory(d / "shared" / "bench", ec)) return (d / "shared" / "bench").string();
+        if (d == d.parent_path()) break;
+    }
+    return "";
+}
+
+// The settings of a run of the program. Called after the optimiser has been
+// made: its constructor switches FastOptimize on, as at the program's start.
 void ApplySettings(const Options& O) {
     ResetProgramDefaults();
     OptimizeSpeed = O.Level;
@@ -63,6 +95,13 @@ void ApplySettings(const Options& O) {
     CompareEqualLayouts = true;
     OptimizeStepCount = 0;
     PubRandSeed = kPubRandomStartSeed;
+}
+
+// Peak resident set of this process and of the children waited for, in MB.
+double PeakMegabytes(int Who) {
+    rusage u{};
+    getrusage(Who, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
 // ---- checking a plan --------------------------------------------------------------
@@ -214,6 +253,7 @@ struct InstanceResult {
     long L0 = 0;
     double Time = 0;
     bool LimitReached = false;
+    double Quick = 0, Search = 0;  // seconds of the quick passes and of the search
     std::uint32_t Digest = 0;
     char Fault[96] = "";
 };
@@ -232,9 +272,9 @@ void CopyText(char* Dest, std::size_t Size, const std::string& Text) {
 }
 
 InstanceResult RunInstance(const Instance& Inst, const Options& O) {
-    ApplySettings(O);
     const std::int32_t scale = 1000;
     TOptimize2d opt;
+    ApplySettings(O);
     std::string err;
     opt.AddPanel("BIN", "", "", "", Inst.BinW * scale, Inst.BinH * scale,
                  static_cast<std::int32_t>(Inst.Sizes.size()), 0, 1, srcSheet, err);
@@ -260,6 +300,8 @@ InstanceResult RunInstance(const Instance& Inst, const Options& O) {
     opt.Run(err);
     res.Time = Seconds(start);
     res.LimitReached = opt.Stats.TimeLimitReached;
+    res.Quick = opt.Stats.QuickMs / 1000.0;
+    res.Search = (opt.Stats.SearchMs[0] + opt.Stats.SearchMs[1] + opt.Stats.SearchMs[2]) / 1000.0;
     if (err.empty()) {
         res.Sheets = static_cast<long>(SheetsOf(opt.Best));
         res.Digest = PlanDigest(opt.Best);
@@ -310,10 +352,17 @@ int RunInstances(const Options& O) {
         close(fds[static_cast<std::size_t>(w)]);
         waitpid(pids[static_cast<std::size_t>(w)], nullptr, 0);
     }
+    if (!O.Digests.empty()) {
+        std::ofstream out(O.Digests);
+        for (std::size_t i = 0; i < instances.size(); ++i) {
+            out << instances[i].Key << ' ' << results[i].Sheets << ' ' << std::hex
+                << std::setw(8) << std::setfill('0') << results[i].Digest << std::dec << '\n';
+        }
+    }
 
     if (!O.Quiet)
-        std::printf("%-36s %6s %4s %4s %8s %8s %s\n", "instance", "sheets", "L0", "best", "time s",
-                    "digest", "");
+        std::printf("%-36s %6s %4s %4s %8s %8s %8s %8s %s\n", "instance", "sheets", "L0", "best",
+                    "time s", "quick s", "search s", "digest", "");
     struct ClassSum {
         long Count = 0, Sheets = 0, L0 = 0, Best = 0, AtBest = 0, Failed = 0, Limit = 0;
         double Time = 0, MaxTime = 0;
@@ -325,8 +374,9 @@ int RunInstances(const Options& O) {
         const auto b = best.find(inst.Key);
         const int bk = b == best.end() ? -1 : b->second;
         if (!O.Quiet)
-            std::printf("%-36s %6ld %4ld %4d %8.3f %08x %s%s\n", inst.Key.c_str(), r.Sheets, r.L0,
-                        bk, r.Time, r.Digest, r.LimitReached ? "limit " : "", r.Fault);
+            std::printf("%-36s %6ld %4ld %4d %8.3f %8.3f %8.3f %08x %s%s\n", inst.Key.c_str(),
+                        r.Sheets, r.L0, bk, r.Time, r.Quick, r.Search, r.Digest,
+                        r.LimitReached ? "limit " : "", r.Fault);
         ClassSum& s = sums[inst.Class];
         ++s.Count;
         s.L0 += r.L0;
@@ -365,6 +415,17 @@ int RunInstances(const Options& O) {
                 total.Sheets, total.L0, total.Best,
                 100.0 * (total.Sheets - total.Best) / std::max(1L, total.Best), total.AtBest,
                 total.Failed, total.Limit, total.Time / std::max(1L, total.Count), total.MaxTime);
+    std::vector<double> times;
+    std::uint32_t all = 2166136261u;
+    for (const InstanceResult& r : results) {
+        times.push_back(r.Time);
+        all = (all ^ r.Digest) * 16777619u;
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times.empty() ? 0.0
+                                        : (times[(times.size() - 1) / 2] + times[times.size() / 2]) / 2;
+    std::printf("median %.3f s, peak memory of one worker %.0f MB, digest of all plans %08x\n",
+                median, PeakMegabytes(RUSAGE_CHILDREN), all);
     return total.Failed == 0 ? 0 : 1;
 }
 
@@ -442,16 +503,26 @@ std::vector<Job> WorkshopJobs() {
     return jobs;
 }
 
-int RunWorkshop(const Options& O) {
+// Many part kinds of two pieces each, small against the sheet.
+Job KindsJob(int Kinds) {
+    Job j{Name("kinds ", Kinds), {{"2440x1220", 2440000, 1220000, Kinds, 0, 1}}, {}, 4000};
+    JobRandom r{static_cast<std::uint64_t>(Kinds)};
+    for (int i = 0; i < Kinds; ++i)
+        j.Parts.push_back(
+            {Name("P", i), r.Next(60, 700) * 1000, r.Next(40, 500) * 1000, 2, 2, i % 3 != 0});
+    return j;
+}
+
+int RunWorkshop(const Options& O, const std::vector<Job>& Jobs) {
     std::printf("%-46s %5s %3s %8s %8s %8s %8s %8s %7s %7s %6s %6s %7s %6s %5s\n", "job", "level",
                 "gm", "prep s", "quick s", "mode2 s", "mode1 s", "mode0 s", "fills", "cands",
                 "trials", "sheets", "util%", "limit", "ok");
-    for (const Job& job : WorkshopJobs()) {
+    for (const Job& job : Jobs) {
         if (!O.Only.empty() && job.Name.find(O.Only) == std::string::npos) continue;
+        TOptimize2d opt;
         ApplySettings(O);
         BladeWidth = job.Blade;
         CostOptimize = job.Cost;
-        TOptimize2d opt;
         std::string err;
         for (const SheetKind& s : job.Sheets)
             opt.AddPanel(s.Label, "", "", "", s.Length, s.Width, s.Quantity, s.Priority, s.Cost,
@@ -486,7 +557,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Options o;
-    for (int i = 2; i < argc; ++i) {
+    for (int i = std::string(argv[1]) == "kinds" ? 3 : 2; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&]() -> std::string {
             if (i + 1 >= argc) {
@@ -507,6 +578,8 @@ int main(int argc, char** argv) {
             o.OnlySize = std::atoi(value().c_str());
         else if (a == "--dir")
             o.Dir = value();
+        else if (a == "--digests")
+            o.Digests = value();
         else if (a == "--only")
             o.Only = value();
         else if (a == "--oriented")
@@ -523,8 +596,23 @@ int main(int argc, char** argv) {
         }
     }
     const std::string what = argv[1];
-    if (what == "instances") return RunInstances(o);
-    if (what == "workshop") return RunWorkshop(o);
+    if (what == "instances") {
+        if (o.Dir.empty()) o.Dir = FindInstances();
+        if (o.Dir.empty()) {
+            std::fprintf(stderr, "no shared/bench above %s: give --dir or TESSALY_BENCH_DIR\n",
+                         TESSALY_SOURCE_DIR);
+            return 2;
+        }
+        return RunInstances(o);
+    }
+    if (what == "workshop") return RunWorkshop(o, WorkshopJobs());
+    if (what == "kinds" && argc >= 3) {
+        const int kinds = std::atoi(argv[2]);
+        if (kinds < 1) return 2;
+        const int status = RunWorkshop(o, {KindsJob(kinds)});
+        std::printf("peak memory %.0f MB\n", PeakMegabytes(RUSAGE_SELF));
+        return status;
+    }
     std::fprintf(stderr, "unknown command %s\n", what.c_str());
     return 2;
 }

@@ -23,9 +23,10 @@ std::int32_t TIndexSeedsSet::FindPos(std::int32_t Key) const {
 
 void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
     const std::int32_t key = ByLength ? Block.Length : Block.Width;
+    const std::int32_t other = ByLength ? Block.Width : Block.Length;
     const std::int32_t pos = FindPos(key);
     if (pos < Count() && KeyAt(pos) == key) {
-        Groups[pos].Add(SeedIndex);
+        Groups[pos].Add(SeedIndex, other);
         return;
     }
     TIndexSeeds group;
@@ -36,6 +37,6 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
         group.SetKeyWidth(key);
         group.SetKeyLength(0);
     }
-    group.Add(SeedIndex);
+    group.Add(SeedIndex, other);
     Groups.insert(Groups.begin() + pos, std::move(group));
 }

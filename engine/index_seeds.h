@@ -14,20 +14,34 @@ class TIndexSeeds {
     std::int32_t KeyLength = 0;  // the group's length (0 in a set keyed by width)
     std::int32_t KeyWidth = 0;   // the group's width (0 in a set keyed by length)
 
-    TIndexSeeds() { Indices.reserve(64); }
+    TIndexSeeds() {
+        Indices.reserve(64);
+        Others.reserve(64);
+    }
 
     void SetKeyLength(std::int32_t K) { KeyLength = K; }
     void SetKeyWidth(std::int32_t K) { KeyWidth = K; }
 
-    void Add(std::int32_t SeedIndex) { Indices.push_back(SeedIndex); }
+    // Other: the seed's side that is not the key (its width in a set keyed
+    // by length), kept beside the index for the filler's size test.
+    void Add(std::int32_t SeedIndex, std::int32_t Other = 0) {
+        Indices.push_back(SeedIndex);
+        Others.push_back(Other);
+        if (Indices.size() == 1 || Other < LeastOther) LeastOther = Other;
+    }
     std::int32_t Count() const { return static_cast<std::int32_t>(Indices.size()); }
     std::int32_t operator[](std::int32_t Pos) const { return Indices[Pos]; }
     const std::vector<std::int32_t>& Items() const { return Indices; }
+    // The other sides, parallel to Items, and the least of them.
+    const std::vector<std::int32_t>& OtherSides() const { return Others; }
+    std::int32_t LeastOtherSide() const { return LeastOther; }
 
   private:
     // Seed indices are 32-bit: a run with many small part kinds can make
     // more seeds than a 16-bit index could number.
     std::vector<std::int32_t> Indices;
+    std::vector<std::int32_t> Others;
+    std::int32_t LeastOther = 0;
 };
 
 // The groups of one set, keys unique and strictly descending.

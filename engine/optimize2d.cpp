@@ -128,6 +128,32 @@ std::string PartHasNoSizeMessage(const std::string& Label) {
     return "Part[label=" + Label + "] has no size left after its edge banding.";
 }
 
+std::string NoGuillotineLayoutMessage(const std::string& Label) {
+    return "Part[label=" + Label +
+           "] can't be placed: no layout holding it passes the guillotine test.";
+}
+
+std::string TOptimize2d::NoPlanMessage() const {
+    // With stock to fill and no minimum offcut, only the guillotine test can
+    // have kept every layout of a part out of the candidates.
+    const bool stock = std::any_of(Panels.begin(), Panels.end(), [](const T2DStock& e) {
+        return e.Quantity != 0 || OrderOptimize;
+    });
+    if (GuillotineMode && stock && MinOffcutSize < 1) {
+        std::vector<char> held(static_cast<std::size_t>(Parts.Count()), 0);
+        for (const TPacket& layout : Candidates.Packets)
+            for (const T2DStock& c : layout.PartCounts)
+                if (c.Quantity > 0 && c.Index >= 0 && c.Index < Parts.Count())
+                    held[static_cast<std::size_t>(c.Index)] = 1;
+        for (int j = 0; j < Parts.Count() && j < WorkParts.Count(); ++j)
+            if (WorkParts[j].Quantity > 0 && !held[static_cast<std::size_t>(j)])
+                return NoGuillotineLayoutMessage(Parts[j].Label);
+    }
+    std::string text = MsgCantGetResult;
+    if (MinOffcutSize >= 1) text += "\r\nSetup Minimum Offcut Size to 0, try it again.";
+    return text;
+}
+
 TOptimize2d::TOptimize2d() {
     FastOptimize = true;
 }
@@ -605,7 +631,7 @@ void TOptimize2d::Run(std::string& ErrorText) {
         Stats.QuickMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
         if (Candidates.Count() == 0) {
-            ErrorText = MsgCantGetResult;
+            ErrorText = NoPlanMessage();
             return;
         }
         CandidatePartTotals.Assign(Candidates[0].PartCounts);
@@ -674,6 +700,7 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
     OptimizeStartTime = platform::NowMilliseconds();
     TPanels q(Parts);
     Candidates.Clear();
+    TPlanGate gate(Candidates);
     TPacket sheet = TPacket::CreateFromParts(Parts);
 
     auto takesPart = [](const T2DStock& e) { return e.Quantity != 0 || OrderOptimize; };
@@ -681,15 +708,19 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
         return Candidates.Count() == 1 && Candidates[0].PartCounts.SameQuantities(Parts);
     };
     auto overLimit = [this] { return Candidates.Count() > MaxCandidateLayouts; };
+    auto hook = [&] {
+        SchemeLimitHook();
+        gate.Sync();
+    };
 
     [&] {
         for (const T2DStock& e : Panels) {
             if (!takesPart(e)) continue;
             LoadStockEntry(sheet, e);
-            Seeds.FillPanel(Parts, sheet, Candidates, false, 1);
+            Seeds.FillPanel(Parts, sheet, Candidates, false, 1, &gate);
         }
         if (done()) return;
-        if (overLimit()) SchemeLimitHook();
+        if (overLimit()) hook();
         if (TimeCheckFails()) return;
         if (FastOptimize) return;
 
@@ -699,7 +730,7 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
             for (const T2DStock& e : Panels) {
                 if (!takesPart(e)) continue;
                 LoadStockEntry(sheet, e);
-                added += Seeds.FillPanel(Parts, sheet, Candidates, true, s);
+                added += Seeds.FillPanel(Parts, sheet, Candidates, true, s, &gate);
                 if (TimeCheckFails()) return;
             }
             if (done() || added == 0) return;
@@ -725,15 +756,15 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
                     accepted = q.TotalArea() > 3.0 * sheet.Area();
                 }
                 if (!accepted) break;
-                added += Seeds.FillPanel(q, sheet, Candidates, true, 1);
+                added += Seeds.FillPanel(q, sheet, Candidates, true, 1, &gate);
                 if (done() || TimeCheckFails()) return;
                 if (OptimizeSpeed >= 5) {
                     for (std::int32_t s : {4, 2, 3}) {
-                        added += Seeds.FillPanel(q, sheet, Candidates, true, s);
+                        added += Seeds.FillPanel(q, sheet, Candidates, true, s, &gate);
                         if (done() || TimeCheckFails()) return;
                     }
                 }
-                if (overLimit()) SchemeLimitHook();
+                if (overLimit()) hook();
             }
             if (TimeCheckFails()) return;
             if ((before + 1.0) / (Candidates.Count() + 1.0) > 0.998 || added == 0 || overLimit())
@@ -1116,6 +1147,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             Seeds.Build();
             Seeds.Keys.clear();
             F.Clear();
+            TPlanGate refillGate(F);
             ++refills;
             ++Stats.Refills;
             for (int e = 0; e < Panels.Count(); ++e) {
@@ -1123,7 +1155,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 LoadStockEntry(sheet, Panels[e]);
                 sheet.PartCounts.Assign(Parts);
                 SeedsFromRefine = true;
-                Seeds.FillPanel(Rm, sheet, F, false, 1);
+                Seeds.FillPanel(Rm, sheet, F, false, 1, &refillGate);
             }
             for (TPacket& f : F.Packets) {
                 f.Quantity = 0;
@@ -1188,7 +1220,6 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         // A plan found here stands, whatever an earlier mode reported.
         ErrorText.clear();
     } else {
-        ErrorText = MsgCantGetResult;
-        if (MinOffcutSize >= 1) ErrorText += "\r\nSetup Minimum Offcut Size to 0, try it again.";
+        ErrorText = NoPlanMessage();
     }
 }

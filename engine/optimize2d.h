@@ -172,6 +172,11 @@ class TOptimize2d {
     void WeightParts(TPanels& List, std::int32_t Strategy);
     // -1 when trial plan B beats the best plan A, else 1.
     std::int32_t CompareSchemes(const TSchemes& A, const TSchemes& B) const;
+    // The message of a run that found no plan: in guillotine mode, with stock
+    // to fill and no minimum offcut, a part to cut that no candidate layout
+    // holds (every layout of it failed the guillotine test) is named;
+    // otherwise the material is short.
+    std::string NoPlanMessage() const;
     // Called whenever Candidates holds more than MaxCandidateLayouts layouts.
     virtual void SchemeLimitHook() {}
 
@@ -187,3 +192,6 @@ class TOptimize2d {
 // The message of a part refused because no size is left after its edge
 // banding.
 std::string PartHasNoSizeMessage(const std::string& Label);
+// The message of a run in guillotine mode whose layouts holding a part all
+// failed the guillotine test.
+std::string NoGuillotineLayoutMessage(const std::string& Label);

@@ -206,6 +206,25 @@ void TPacket::RebuildSpaces() {
     for (const T2DStock& p : Placements) UpdateSpaces(p.BoundsRect());
 }
 
+void TPacket::SplitSpace(int SpaceIndex, const TRect& Block) {
+    const TEdges s = EdgesOf(Spaces[SpaceIndex]);
+    const TEdges b = EdgesOf(Block);
+    // The leftover beside the block (along X) and the one above or below it.
+    const std::int32_t sideL = b.L == s.L ? b.R : s.L, sideR = b.L == s.L ? s.R : b.L;
+    const std::int32_t stripT = b.T == s.T ? b.B : s.T, stripB = b.T == s.T ? s.B : b.T;
+    // First cut along the block's top or bottom: the side rectangle is as
+    // high as the block and the strip spans the rectangle; else the other way.
+    const bool across = s.R - s.L <= s.B - s.T;
+    const TSpace parts[2] = {across ? SpaceOf(sideL, b.T, sideR, b.B)
+                                    : SpaceOf(sideL, s.T, sideR, s.B),
+                             across ? SpaceOf(s.L, stripT, s.R, stripB)
+                                    : SpaceOf(b.L, stripT, b.R, stripB)};
+    std::vector<TSpace>& items = Spaces.Items();
+    auto at = items.erase(items.begin() + SpaceIndex);
+    for (const TSpace& r : parts)
+        if (r.Length > 0 && r.Width > 0) at = items.insert(at, r) + 1;
+}
+
 void TPacket::PlaceAt(T2DStock& Piece, int SpaceIndex, int PreferredCorner) const {
     const TSpace S = Spaces[SpaceIndex];
     if (PreferredCorner < 1 || PreferredCorner > 4) throw ERangeError();

@@ -115,6 +115,14 @@ class TPacket : public T2DStock {
     // Adds R unless it lies inside a free rectangle; free rectangles lying
     // inside R take R's position and size first.
     void AddSpace(const TSpace& R);
+    // Guillotine update: Block, placed at a corner of free rectangle
+    // SpaceIndex, is cut out of it by two guillotine cuts, the first one the
+    // shorter of the two cuts right across the rectangle (along the block's
+    // top or bottom when the rectangle is no wider than high). What is left
+    // stays free as at most two rectangles, in the old one's place. Free
+    // rectangles then never overlap, so a layout filled only through this
+    // update with blocks that are guillotine-cuttable stays so.
+    void SplitSpace(int SpaceIndex, const TRect& Block);
     // ResetSpaces, then UpdateSpaces for every placement in order.
     void RebuildSpaces();
     // Sets Piece's Position to the best corner (1..4) of Spaces[SpaceIndex]:

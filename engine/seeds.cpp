@@ -1,5 +1,7 @@
 #include "engine/seeds.h"
 
+#include "engine/optimize2d.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -466,7 +468,7 @@ void TSeeds::AddPinwheels() {
 // ---- filling a sheet ----------------------------------------------------------
 
 std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Packet, TSchemes& Plan,
-                               bool Random, std::int32_t Strategy) {
+                               bool Random, std::int32_t Strategy, TPlanGate* Gate) {
     const std::int64_t start = platform::NowMilliseconds();
     const std::int32_t n = PubRandom(2) + 2;
     const std::int32_t before = Plan.Count();
@@ -486,8 +488,45 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
     std::vector<std::int32_t> rem(nParts);
     std::vector<char> fallbackFailed(nParts, 0);
+    // Whether a seed's counts exceed rem, asked once per seed while rem stands
+    // still instead of once per free rectangle: a seed found within rem at
+    // step mark fitsAt, one found above it at mark overAt. rem only falls
+    // between fallbacks, so "above" holds until the next start or fallback;
+    // "within" only until rem changes.
+    std::vector<std::uint32_t> fitsAt(static_cast<std::size_t>(SeedCount()), 0);
+    std::vector<std::uint32_t> overAt(static_cast<std::size_t>(SeedCount()), 0);
+    std::uint32_t stepMark = 0, sureMark = 0;
+    auto exceedsRem = [&](std::int32_t Seed) {
+        const auto k = static_cast<std::size_t>(Seed);
+        if (fitsAt[k] == stepMark) return false;
+        if (overAt[k] == sureMark) return true;
+        if (Exceeds(SeedInfos[k].Counts, rem)) {
+            overAt[k] = sureMark;
+            return true;
+        }
+        fitsAt[k] = stepMark;
+        return false;
+    };
 
+    // In guillotine mode each block is cut out of its free rectangle by
+    // guillotine cuts, so every layout built here passes the plan's test.
+    const bool guillotine = GuillotineMode;
     TPacket work(Packet);
+    // Puts the pieces of Block into work with the block's corner at At, in
+    // free rectangle SpaceIndex.
+    auto placeBlock = [&work, guillotine](const TPacket& Block, TPoint At, int SpaceIndex) {
+        for (const T2DStock& p : Block.Placements) {
+            T2DStock q = T2DStock::CreateCopy(p);
+            q.Position.X += At.X;
+            q.Position.Y += At.Y;
+            if (guillotine)
+                work.AddPlacementNoSpaces(q);
+            else
+                work.AddPlacement(q);
+        }
+        if (guillotine && !Block.Placements.Empty())
+            work.SplitSpace(SpaceIndex, {At.X, At.Y, At.X + Block.Length, At.Y + Block.Width});
+    };
     for (std::int32_t s = SeedCount() - 1; s >= 0; --s) {
         const TPacket& seed = *SeedList[static_cast<std::size_t>(s)];
         const TBlockInfo& seedInfo = SeedInfos[static_cast<std::size_t>(s)];
@@ -498,14 +537,11 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         // The sheet as given, emptied (one copy serves every start).
         work.Quantity = Packet.Quantity;
         work.Reset();
-        for (const T2DStock& p : seed.Placements) {
-            T2DStock q = T2DStock::CreateCopy(p);
-            q.Position.X += seed.Position.X;
-            q.Position.Y += seed.Position.Y;
-            work.AddPlacement(q);
-        }
+        placeBlock(seed, seed.Position, 0);
         rem = available;
         for (const TCount& c : seedInfo.Counts) rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+        ++stepMark;
+        ++sureMark;
 
         std::int32_t lastFallback = -1;
         bool anyFailed = false;
@@ -530,11 +566,20 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             const double ratio = 100.0 * set.KeyAt(g) / side;
                             if (!(ratio - bestRatio > 1) && std::fabs(ratio - bestRatio) > 1) break;
                         }
-                        for (const std::int32_t idx : set.Group(g).Items()) {
+                        // The key side fits (the group's key is at most the
+                        // rectangle's side): test the other side from the
+                        // group's own list.
+                        const TIndexSeeds& group = set.Group(g);
+                        const std::int32_t room = byLength ? space.Width : space.Length;
+                        if (group.LeastOtherSide() > room) continue;
+                        const std::vector<std::int32_t>& others = group.OtherSides();
+                        const std::vector<std::int32_t>& members = group.Items();
+                        for (std::size_t k = 0; k < members.size(); ++k) {
+                            if (others[k] > room) continue;
+                            const std::int32_t idx = members[k];
                             const TSize& c = SeedSizes[static_cast<std::size_t>(idx)];
-                            if (c.Length > space.Length || c.Width > space.Width) continue;
                             const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
-                            if (Exceeds(cInfo.Counts, rem)) continue;
+                            if (exceedsRem(idx)) continue;
                             if (rnd && PubRandom(n) == 0) continue;
                             const double ratio = byLength ? 100.0 * c.Length / space.Length
                                                           : 100.0 * c.Width / space.Width;
@@ -563,14 +608,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 probe.Length = chosen.Length;
                 probe.Width = chosen.Width;
                 work.PlaceAt(probe, bestRect, Strategy);
-                for (const T2DStock& p : chosen.Placements) {
-                    T2DStock q = T2DStock::CreateCopy(p);
-                    q.Position.X += probe.Position.X;
-                    q.Position.Y += probe.Position.Y;
-                    work.AddPlacement(q);
-                }
+                placeBlock(chosen, probe.Position, bestRect);
                 for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts)
                     rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+                ++stepMark;
                 lastFallback = -1;
                 if (anyFailed) {
                     std::fill(fallbackFailed.begin(), fallbackFailed.end(), 0);
@@ -598,6 +639,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 }
             }
             if (chosenPart < 0) break;
+            ++stepMark;
+            ++sureMark;
             lastFallback = chosenPart;
             rnd = false;
         }
@@ -605,7 +648,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Quantity = 0;
         if (!work.Placements.Empty()) {
             ++packets;
-            Plan.AddPacket(work, GuillotineMode, false);
+            if (Gate != nullptr)
+                Gate->AddPacket(work, GuillotineMode, false);
+            else
+                Plan.AddPacket(work, GuillotineMode, false);
             if (packets > packetCap) break;
         }
         result = Plan.Count() - before;

@@ -18,6 +18,8 @@
 #include "engine/panels.h"
 #include "engine/schemes.h"
 
+class TPlanGate;
+
 // Blocks put into the queue and not yet made seeds.
 extern std::int32_t SeedQueueCount;
 
@@ -83,9 +85,10 @@ class TSeeds {
     // offers each filled sheet to Plan. Random: free rectangles and
     // candidates are skipped at random (PubRandom). Strategy: the preferred
     // corner 1..4 of each placement. Returns the growth of Plan after the last
-    // start that ran to its end.
+    // start that ran to its end. Gate: when given, the gate that follows Plan
+    // takes the layouts (the same decisions, faster for large plans).
     std::int32_t FillPanel(const TPanels& Parts, const TPacket& Packet, TSchemes& Plan, bool Random,
-                           std::int32_t Strategy);
+                           std::int32_t Strategy, TPlanGate* Gate = nullptr);
 
     // The non-zero counts of a block (also for blocks that are not seeds).
     static TBlockInfo InfoOf(const TPacket& Block);

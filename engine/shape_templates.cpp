@@ -6,11 +6,13 @@
 #include <numbers>
 #include <utility>
 
+#include "engine/errors.h"
 #include "engine/extpolyline.h"
 #include "engine/numeric.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "engine/textfmt.h"
 #include "engine/trapezium.h"
 #include "platform/message_sink.h"
 
@@ -24,6 +26,10 @@ using Texts = std::vector<std::string>;
 std::int32_t Units(const std::string& S) {
     std::string decimal;
     FractionToDecimalStr(S, decimal);
+    // A malformed fraction ("2 3", "1/2 3") comes back empty; it must not
+    // pass as 0.
+    if (decimal.empty() && !Trim(S).empty())
+        throw EConvertError("'" + S + "' is not a valid floating point value");
     return PubFunc.StrToUnits(decimal);
 }
 

@@ -61,6 +61,8 @@ class OptimizerTest : public ::testing::Test {
 
     static std::string RunJob(TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
                               const std::vector<PartSpec>& Parts) {
+        // The optimiser's constructor switched it on; the run switches it off.
+        FastOptimize = false;
         PubRandSeed = kPubRandomStartSeed;
         std::string err = Fill(Opt, Sheets, Parts);
         if (err.empty()) Opt.Run(err);

@@ -279,6 +279,9 @@ TEST_F(ShapeTemplates, TextsMustConvert) {
     EXPECT_EQ(p.Width, 750);
     EXPECT_FALSE(Make("Triangle2", {"abc", "3"}, p));
     EXPECT_FALSE(Make("Triangle2", {"1/0", "3"}, p));
+    // Malformed fractions are refused, not read as 0.
+    EXPECT_FALSE(Make("Triangle2", {"2 3", "3"}, p));
+    EXPECT_FALSE(Make("Triangle2", {"4", "1/2 3"}, p));
     EXPECT_FALSE(Make("Trapezium1", {"1000", "2000000", "1000000", "5"}, p));  // overflow
     EXPECT_EQ(TrapeziumList.Count(), 1u);
 }
