@@ -16,14 +16,14 @@
 
 namespace {
 
-struct PartSpec {
+struct PartRow {
     std::string Label;
     std::int32_t Length, Width;
     std::int32_t Required, Maximum;
     bool CanRotate = true;
 };
 
-struct SheetSpec {
+struct SheetRow {
     std::string Label;
     std::int32_t Length, Width, Quantity;
     std::int32_t Priority = 0;
@@ -43,15 +43,15 @@ class OptimizerTest : public ::testing::Test {
         PubRandSeed = kPubRandomStartSeed;
     }
 
-    static std::string Fill(TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
-                            const std::vector<PartSpec>& Parts) {
+    static std::string Fill(TOptimize2d& Opt, const std::vector<SheetRow>& Sheets,
+                            const std::vector<PartRow>& Parts) {
         std::string err;
-        for (const SheetSpec& s : Sheets) {
+        for (const SheetRow& s : Sheets) {
             Opt.AddPanel(s.Label, "", "", "", s.Length, s.Width, s.Quantity, s.Priority, s.Cost,
                          srcSheet, err);
             if (!err.empty()) return err;
         }
-        for (const PartSpec& p : Parts) {
+        for (const PartRow& p : Parts) {
             Opt.AddPart(p.Label, "", "", "", p.Length, p.Width, p.CanRotate, p.Maximum, p.Required,
                         skRectangle, nullptr, err);
             if (!err.empty()) return err;
@@ -59,8 +59,8 @@ class OptimizerTest : public ::testing::Test {
         return err;
     }
 
-    static std::string RunJob(TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
-                              const std::vector<PartSpec>& Parts) {
+    static std::string RunJob(TOptimize2d& Opt, const std::vector<SheetRow>& Sheets,
+                              const std::vector<PartRow>& Parts) {
         // The optimiser's constructor switched it on; the run switches it off.
         FastOptimize = false;
         PubRandSeed = kPubRandomStartSeed;
@@ -75,8 +75,8 @@ bool Overlap(const TRect& A, const TRect& B) {
 }
 
 // What every plan must satisfy.
-void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetSpec>& Sheets,
-                     const std::vector<PartSpec>& Parts) {
+void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetRow>& Sheets,
+                     const std::vector<PartRow>& Parts) {
     ASSERT_GT(Opt.Best.Count(), 0);
     std::map<std::string, std::int64_t> pieces;
     std::map<std::string, std::int64_t> sheetsUsed;
@@ -106,12 +106,12 @@ void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetSpec>& Sheet
             EXPECT_TRUE(Guillotine.Check(layout));
         }
     }
-    for (const PartSpec& p : Parts) {
+    for (const PartRow& p : Parts) {
         EXPECT_GE(pieces[p.Label], p.Required) << p.Label;
         EXPECT_LE(pieces[p.Label], p.Maximum) << p.Label;
     }
     if (!OrderOptimize) {
-        for (const SheetSpec& s : Sheets) EXPECT_LE(sheetsUsed[s.Label], s.Quantity) << s.Label;
+        for (const SheetRow& s : Sheets) EXPECT_LE(sheetsUsed[s.Label], s.Quantity) << s.Label;
     }
 }
 
@@ -135,9 +135,9 @@ std::int32_t SheetsOf(const TSchemes& Plan) {
     return n;
 }
 
-const std::vector<SheetSpec> kOneSheet = {{"S", 2440000, 1220000, 20}};
+const std::vector<SheetRow> kOneSheet = {{"S", 2440000, 1220000, 20}};
 
-const std::vector<PartSpec> kMixedParts = {
+const std::vector<PartRow> kMixedParts = {
     {"P0", 600000, 400000, 5, 5},        {"P1", 500000, 300000, 7, 7},
     {"P2", 800000, 200000, 4, 4},        {"P3", 300000, 300000, 9, 9},
     {"P4", 1000000, 450000, 3, 3},       {"P5", 250000, 150000, 12, 12},
@@ -268,7 +268,7 @@ TEST_F(OptimizerTest, CheckPartsFitTurnsOnlyWhenAllowed) {
 
 TEST_F(OptimizerTest, RunRefusesAPartTooLargeForEverySheet) {
     TOptimize2d opt;
-    const std::vector<PartSpec> parts = {{"ok", 1000, 1000, 1, 1}, {"huge", 3000, 3000, 1, 1}};
+    const std::vector<PartRow> parts = {{"ok", 1000, 1000, 1, 1}, {"huge", 3000, 3000, 1, 1}};
     EXPECT_EQ(RunJob(opt, {{"S", 2000, 2000, 5}}, parts), "Part[label=huge] is too large.");
     EXPECT_EQ(opt.Best.Count(), 0);
 }
@@ -331,7 +331,7 @@ TEST_F(OptimizerTest, GuillotineAndRollingModesStaySound) {
 TEST_F(OptimizerTest, LimitedStockOfSeveralTypesWithCostsAndBlade) {
     BladeWidth = 4000;
     CostOptimize = true;
-    const std::vector<SheetSpec> sheets = {{"big", 2800000, 2070000, 2, 0, 90},
+    const std::vector<SheetRow> sheets = {{"big", 2800000, 2070000, 2, 0, 90},
                                            {"std", 2440000, 1220000, 3, 0, 40},
                                            {"small", 1220000, 1220000, 6, 0, 25}};
     TOptimize2d opt;
@@ -346,7 +346,7 @@ TEST_F(OptimizerTest, LimitedStockOfSeveralTypesWithCostsAndBlade) {
 }
 
 TEST_F(OptimizerTest, SmallerPriorityNumberIsUsedFirst) {
-    const std::vector<SheetSpec> sheets = {{"later", 2440000, 1220000, 10, 1},
+    const std::vector<SheetRow> sheets = {{"later", 2440000, 1220000, 10, 1},
                                            {"first", 2440000, 1220000, 10, 0}};
     TOptimize2d opt;
     ASSERT_EQ(RunJob(opt, sheets, kMixedParts), "");
@@ -355,7 +355,7 @@ TEST_F(OptimizerTest, SmallerPriorityNumberIsUsedFirst) {
 }
 
 TEST_F(OptimizerTest, StockOfQuantityZeroOnlyWhenOrdering) {
-    const std::vector<SheetSpec> sheets = {{"one", 2440000, 1220000, 1},
+    const std::vector<SheetRow> sheets = {{"one", 2440000, 1220000, 1},
                                            {"none", 2800000, 2070000, 0}};
     {
         TOptimize2d opt;
@@ -368,14 +368,14 @@ TEST_F(OptimizerTest, StockOfQuantityZeroOnlyWhenOrdering) {
 }
 
 TEST_F(OptimizerTest, NotEnoughStockIsNoPlan) {
-    const std::vector<SheetSpec> sheets = {{"S", 2440000, 1220000, 1}};
+    const std::vector<SheetRow> sheets = {{"S", 2440000, 1220000, 1}};
     TOptimize2d opt;
     EXPECT_EQ(RunJob(opt, sheets, kMixedParts), MsgCantGetResult);
     EXPECT_EQ(opt.Best.Count(), 0);
 }
 
 TEST_F(OptimizerTest, OnePartTypeFillingOneSheetExactly) {
-    const std::vector<PartSpec> parts = {{"Q", 500000, 250000, 4, 4}};
+    const std::vector<PartRow> parts = {{"Q", 500000, 250000, 4, 4}};
     TOptimize2d opt;
     ASSERT_EQ(RunJob(opt, {{"S", 1000000, 500000, 3}}, parts), "");
     ExpectSoundPlan(opt, {{"S", 1000000, 500000, 3}}, parts);
@@ -385,7 +385,7 @@ TEST_F(OptimizerTest, OnePartTypeFillingOneSheetExactly) {
 }
 
 TEST_F(OptimizerTest, FillersUpToTheirMaximumOnly) {
-    const std::vector<PartSpec> parts = {{"must", 900000, 600000, 3, 3},
+    const std::vector<PartRow> parts = {{"must", 900000, 600000, 3, 3},
                                          {"filler", 200000, 150000, 0, 40}};
     TOptimize2d opt;
     ASSERT_EQ(RunJob(opt, kOneSheet, parts), "");
@@ -409,8 +409,8 @@ TEST_F(OptimizerTest, ShapedPartsInPairs) {
     shaped.Quantity = 12;
     shaped.ShapeKind = skShaped;
     shaped.SourceKind = srcPart;
-    const std::vector<PartSpec> plain = {{"R", 400000, 300000, 6, 6}};
-    const std::vector<SheetSpec> sheets = {{"S", 1220000, 1220000, 10}};
+    const std::vector<PartRow> plain = {{"R", 400000, 300000, 6, 6}};
+    const std::vector<SheetRow> sheets = {{"S", 1220000, 1220000, 10}};
     for (bool turn : {false, true}) {
         shaped.CanRotate = turn;
         TOptimize2d opt;
@@ -420,7 +420,7 @@ TEST_F(OptimizerTest, ShapedPartsInPairs) {
         ASSERT_EQ(err, "");
         opt.Run(err);
         ASSERT_EQ(err, "");
-        std::vector<PartSpec> all = plain;
+        std::vector<PartRow> all = plain;
         all.push_back({"T", 350000, 200000, 12, 12});
         ExpectSoundPlan(opt, sheets, all);
         bool paired = false;
@@ -438,7 +438,7 @@ TEST_F(OptimizerTest, ShapedPartsInPairs) {
 }
 
 TEST_F(OptimizerTest, ManySmallPartKindsAndQuantities) {
-    std::vector<PartSpec> parts;
+    std::vector<PartRow> parts;
     for (int i = 0; i < 40; ++i)
         parts.push_back({"K" + std::to_string(i), 90000 + 7919 * (i % 13), 60000 + 4391 * (i % 7),
                          1 + i % 4, 1 + i % 4, i % 5 != 0});
@@ -476,11 +476,11 @@ class BatchOptimizer : public TOptimize2d {
 TEST_F(OptimizerTest, BatchesAndExtraPassesStillPlaceEveryPart) {
     // Enough pieces that a batch, which asks for only some of the parts,
     // leaves parts open for the next one.
-    std::vector<PartSpec> parts = kMixedParts;
-    for (PartSpec& p : parts) p.Required = p.Maximum = 4 * p.Required;
+    std::vector<PartRow> parts = kMixedParts;
+    for (PartRow& p : parts) p.Required = p.Maximum = 4 * p.Required;
     BladeWidth = 3000;
     BatchOptimizer opt;
-    const std::vector<SheetSpec> sheets = {{"S", 2440000, 1220000, 30}};
+    const std::vector<SheetRow> sheets = {{"S", 2440000, 1220000, 30}};
     CountingSink sink;
     SetProgressSink(&sink);
     ASSERT_EQ(RunJob(opt, sheets, parts), "");
