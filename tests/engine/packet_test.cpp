@@ -66,6 +66,11 @@ TEST(Packet, NewLayoutAndPartCounts) {
     ASSERT_EQ(p.PartCounts.Count(), 2);
     EXPECT_EQ(p.PartCounts.Qty(1), 0);
     EXPECT_EQ(p.PartCounts.Part(1).Label, "P1");
+    EXPECT_THROW(p.PartCounts.Qty(2), EListError);
+    // Layouts of changed parts describe the parts as they are now.
+    parts[1].Label = "Q1";
+    EXPECT_EQ(TPacket::CreateFromParts(parts).PartCounts.Part(1).Label, "Q1");
+    EXPECT_EQ(p.PartCounts.Part(1).Label, "P1");
 }
 
 TEST(Packet, FirstPieceLeavesTwoMaximalRectangles) {
@@ -319,9 +324,11 @@ TEST(Packet, CopiesAreDeep) {
     EXPECT_EQ(Rects(c.Spaces), Rects(s.Spaces));
     c.Placements[0].Label = "B";
     c.PartCounts.Qty(1) = 7;
+    c.PartCounts.EditPart(1).Material = "oak";  // the copy's own description
     c.Spaces.Clear();
     EXPECT_EQ(s.Placements[0].Label, "A");
     EXPECT_EQ(s.PartCounts.Qty(1), 1);
+    EXPECT_EQ(s.PartCounts.Part(1).Material, "");
     EXPECT_EQ(s.Spaces.Count(), 2);
 
     // Reset keeps the outline.
