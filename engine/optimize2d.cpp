@@ -120,7 +120,8 @@ void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
 TPanels PartTotals(const TSchemes& Layouts) {
     const TPartCounts& first = Layouts[0].PartCounts;
     TPanels totals;
-    for (int i = 0; i < first.Count(); ++i) totals[totals.AddCopy(first.Part(i))].Quantity = first.Qty(i);
+    for (int i = 0; i < first.Count(); ++i)
+        totals[totals.AddCopy(first.Part(i))].Quantity = first.Qty(i);
     for (int k = 1; k < Layouts.Count(); ++k) {
         const TPartCounts& c = Layouts[k].PartCounts;
         for (int i = 0; i < totals.Count(); ++i) totals[c.Part(i).Index].Quantity += c.Qty(i);

@@ -350,7 +350,7 @@ bool TPartCounts::SameItems(const TPartCounts& Other) const {
     return true;
 }
 
-double TPartCounts::Score(const TPanels& Remaining, const TPanels& Wanted,
-                          const TPanels& Weights, const TPanels& Other) const {
+double TPartCounts::Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
+                          const TPanels& Other) const {
     return ScoreOf(*this, Remaining, Wanted, Weights, Other);
 }

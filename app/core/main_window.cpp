@@ -207,7 +207,8 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
     Optimizer.Panels.Assign(MainPanels2);
     Optimizer.PanelsLeft.Assign(MainPanels5);
     for (TPacket& p : Optimizer.Best.Packets) {
-        for (int i = 0; i < p.PartCounts.Count(); ++i) p.PartCounts.EditPart(i).Material = p.Material;
+        for (int i = 0; i < p.PartCounts.Count(); ++i)
+            p.PartCounts.EditPart(i).Material = p.Material;
         for (T2DStock& c : p.Placements.Items()) c.Material = p.Material;
     }
     Optimizer.Packet.Assign(Optimizer.Best[0]);
