@@ -43,13 +43,14 @@ std::int64_t TotalQty64(const TPanels& List) {
 
 // The raising of the trial weights (TPanels::RaiseWeights) with weights that
 // would leave 32 bits held at the largest 32-bit value.
-void RaiseWeightsHeld(TPanels& Weights, const TPanels& Counts, const TPanels& Wanted) {
+template <class TCounts>
+void RaiseWeightsHeld(TPanels& Weights, const TCounts& Counts, const TPanels& Wanted) {
     if (Wanted.Empty()) return;
     const std::int64_t avg = TotalQty64(Wanted) / Wanted.Count();
     for (int i = 0; i < Weights.Count(); ++i) {
         T2DStock& w = Weights[i];
         if (w.Quantity > kWeightCeiling) continue;
-        const std::int32_t c = Counts[i].Quantity;
+        const std::int32_t c = CountAt(Counts, i);
         double share;
         if (c == 0)
             share = 0.0;
@@ -104,14 +105,36 @@ void SortByUsedValue(TSchemes& Plan) {
 // layout's sheet count from the first part of the same label, the sheet
 // count from every stock entry of the layout's label.
 void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
-    for (const T2DStock& c : Layout.PartCounts) {
-        const int j = FindByLabel(R, c.Label);
+    for (int i = 0; i < Layout.PartCounts.Count(); ++i) {
+        const int j = FindByLabel(R, Layout.PartCounts.Part(i).Label);
         if (j >= 0)
-            R[j].Quantity =
-                HeldSum(R[j].Quantity, -std::int64_t{c.Quantity} * std::int64_t{Layout.Quantity});
+            R[j].Quantity = HeldSum(R[j].Quantity, -std::int64_t{Layout.PartCounts.Qty(i)} *
+                                                       std::int64_t{Layout.Quantity});
     }
     for (T2DStock& e : Stock)
         if (e.Label == Layout.Label) e.Quantity -= Layout.Quantity;
+}
+
+// The part counts of all layouts added up, as a list of the first layout's
+// parts: each count goes to the position its part's Index names.
+TPanels PartTotals(const TSchemes& Layouts) {
+    const TPartCounts& first = Layouts[0].PartCounts;
+    TPanels totals;
+    for (int i = 0; i < first.Count(); ++i)
+        totals[totals.AddCopy(first.Part(i))].Quantity = first.Qty(i);
+    for (int k = 1; k < Layouts.Count(); ++k) {
+        const TPartCounts& c = Layouts[k].PartCounts;
+        for (int i = 0; i < totals.Count(); ++i) totals[c.Part(i).Index].Quantity += c.Qty(i);
+    }
+    return totals;
+}
+
+// Every part of Counts takes the texts of the part of Parts with its label.
+void RenewPartTexts(TPartCounts& Counts, const TPanels& Parts, TPartCounts::TEditCache& Cache) {
+    Counts.EditParts(Cache, [&Parts](T2DStock& c) {
+        const int j = FindByLabel(Parts, c.Label);
+        if (j >= 0) c.SetTextsFromPart(Parts[j]);
+    });
 }
 
 // Quantities of a list by position.
@@ -142,9 +165,11 @@ std::string TOptimize2d::NoPlanMessage() const {
     if (GuillotineMode && stock && MinOffcutSize < 1) {
         std::vector<char> held(static_cast<std::size_t>(Parts.Count()), 0);
         for (const TPacket& layout : Candidates.Packets)
-            for (const T2DStock& c : layout.PartCounts)
-                if (c.Quantity > 0 && c.Index >= 0 && c.Index < Parts.Count())
-                    held[static_cast<std::size_t>(c.Index)] = 1;
+            for (int i = 0; i < layout.PartCounts.Count(); ++i) {
+                const std::int32_t index = layout.PartCounts.Part(i).Index;
+                if (layout.PartCounts.Qty(i) > 0 && index >= 0 && index < Parts.Count())
+                    held[static_cast<std::size_t>(index)] = 1;
+            }
         for (int j = 0; j < Parts.Count() && j < WorkParts.Count(); ++j)
             if (WorkParts[j].Quantity > 0 && !held[static_cast<std::size_t>(j)])
                 return NoGuillotineLayoutMessage(Parts[j].Label);
@@ -634,9 +659,7 @@ void TOptimize2d::Run(std::string& ErrorText) {
             ErrorText = NoPlanMessage();
             return;
         }
-        CandidatePartTotals.Assign(Candidates[0].PartCounts);
-        for (int i = 1; i < Candidates.Count(); ++i)
-            CandidatePartTotals.AddQuantities(Candidates[i].PartCounts);
+        CandidatePartTotals = PartTotals(Candidates);
         SchemeLimitHook();
         OptimizeInnerFlag = extraPasses >= 1;
 
@@ -679,11 +702,9 @@ void TOptimize2d::Run(std::string& ErrorText) {
     Panels = S;
     Best = std::move(P);
 
+    TPartCounts::TEditCache renewed;
     for (TPacket& layout : Best.Packets) {
-        for (T2DStock& c : layout.PartCounts) {
-            const int j = FindByLabel(Parts, c.Label);
-            if (j >= 0) c.SetTextsFromPart(Parts[j]);
-        }
+        RenewPartTexts(layout.PartCounts, Parts, renewed);
         for (T2DStock& p : layout.Placements) {
             ProgressStep();
             const int j = FindByLabel(Parts, p.Label);
@@ -1153,7 +1174,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             for (int e = 0; e < Panels.Count(); ++e) {
                 if (st[static_cast<std::size_t>(e)] == 0) continue;
                 LoadStockEntry(sheet, Panels[e]);
-                sheet.PartCounts.Assign(Parts);
+                sheet.PartCounts.Assign(Parts, true);
                 SeedsFromRefine = true;
                 Seeds.FillPanel(Rm, sheet, F, false, 1, &refillGate);
             }

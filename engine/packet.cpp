@@ -105,8 +105,7 @@ TPacket& TPacket::operator=(TPacket&& Source) noexcept {
 
 TPacket TPacket::CreateFromParts(const TPanels& Parts) {
     TPacket p;
-    p.PartCounts.Assign(Parts);
-    for (T2DStock& c : p.PartCounts) c.Quantity = 0;
+    p.PartCounts.Assign(Parts, false);
     return p;
 }
 
@@ -116,7 +115,7 @@ void TPacket::Assign(const TPacket& Source) {
     // rectangles are replaced wholesale, so only the scratch list needs emptying.
     OldSpaces.Clear();
     AssignStock(*this, Source);
-    PartCounts.Assign(Source.PartCounts);
+    PartCounts = Source.PartCounts;
     Placements.Assign(Source.Placements);
     Spaces.Items() = Source.Spaces.Items();
     Value = Source.Value;
@@ -131,7 +130,7 @@ void TPacket::ResetSpaces() {
 }
 
 void TPacket::Reset() {
-    for (T2DStock& c : PartCounts) c.Quantity = 0;
+    PartCounts.Zero();
     ResetSpaces();
     Placements.Clear();
     OldSpaces.Clear();
@@ -140,10 +139,10 @@ void TPacket::Reset() {
 void TPacket::AddPlacement(const T2DStock& Piece) {
     // Read everything first: Piece may live in this layout's own lists.
     const TRect r = Piece.BoundsRect();
-    T2DStock& count = PartCounts[Piece.Index];  // range check before any change
+    std::int32_t& count = PartCounts.Qty(Piece.Index);  // range check before any change
     const std::int32_t q = Piece.Quantity;
     Placements.AddCopy(Piece);
-    count.Quantity += q;
+    count += q;
     UpdateSpaces(r);
 }
 
@@ -154,10 +153,10 @@ void TPacket::AddPlacementNoCount(const T2DStock& Piece) {
 }
 
 void TPacket::AddPlacementNoSpaces(const T2DStock& Piece) {
-    T2DStock& count = PartCounts[Piece.Index];
+    std::int32_t& count = PartCounts.Qty(Piece.Index);
     const std::int32_t q = Piece.Quantity;
     Placements.AddCopy(Piece);
-    count.Quantity += q;
+    count += q;
 }
 
 void TPacket::UpdateSpaces(const T2DStock& Piece) {
@@ -319,7 +318,7 @@ std::int32_t TPacket::TotalCount() const {
 int TPacket::SinglePartIndex() const {
     int found = -1;
     for (int i = 0; i < PartCounts.Count(); ++i) {
-        if (PartCounts.Items()[i].Quantity > 0) {
+        if (PartCounts.Quantities()[static_cast<std::size_t>(i)] > 0) {
             if (found >= 0) return -1;
             found = i;
         }
@@ -329,11 +328,13 @@ int TPacket::SinglePartIndex() const {
 
 double TPacket::UsedValue() const {
     double used = 0.0;
-    for (const T2DStock& c : PartCounts) {
+    for (int i = 0; i < PartCounts.Count(); ++i) {
+        const T2DStock& c = PartCounts.Part(i);
+        const std::int32_t q = PartCounts.Quantities()[static_cast<std::size_t>(i)];
         if (c.ShapeKind == skShaped)
-            used += c.ShapeArea() * c.Quantity * c.Factor;
+            used += c.ShapeArea() * q * c.Factor;
         else
-            used += c.Area() * c.Quantity;
+            used += c.Area() * q;
     }
     return 100.0 * used / (static_cast<double>(Length) * static_cast<double>(Width));
 }
@@ -416,12 +417,13 @@ void TPacket::LayoutKey(std::string& Key) const {
     Key = IntToStr(Length);
     Key += ' ';
     Key += IntToStr(Width);
-    for (const T2DStock& c : PartCounts) {
-        if (c.Quantity <= 0) continue;
+    for (int i = 0; i < PartCounts.Count(); ++i) {
+        const std::int32_t q = PartCounts.Quantities()[static_cast<std::size_t>(i)];
+        if (q <= 0) continue;
         Key += ' ';
-        Key += IntToStr(c.Index);
+        Key += IntToStr(PartCounts.Part(i).Index);
         Key += 'x';
-        Key += IntToStr(c.Quantity);
+        Key += IntToStr(q);
     }
 }
 

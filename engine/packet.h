@@ -68,8 +68,8 @@ class TPacket : public T2DStock {
     // The value as last computed (optimiser: GetValue; plan Sort: UsedValue).
     double Value = 0.0;
     bool Active = true;
-    // One item per part type, Index = position, Quantity = pieces on this layout.
-    TPanels PartCounts;
+    // Pieces on this layout per part type, by position.
+    TPartCounts PartCounts;
     // The placed pieces, Position in the layout's coordinates.
     TPanels Placements;
     // The maximal free rectangles.
@@ -85,11 +85,11 @@ class TPacket : public T2DStock {
     TPacket& operator=(TPacket&& Source) noexcept;
     ~TPacket() override = default;
 
-    // As TPacket(), then PartCounts := copies of Parts with every Quantity 0.
+    // As TPacket(), then PartCounts := the parts of Parts, every count 0.
     static TPacket CreateFromParts(const TPanels& Parts);
     static TPacket CreateCopy(const TPacket& Source) { return TPacket(Source); }
 
-    // Reset, the piece fields of Source, deep copies of PartCounts, Placements
+    // Reset, the piece fields of Source, copies of PartCounts, Placements
     // and Spaces, then Value and Active.
     void Assign(const TPacket& Source);
     // The piece fields only (T2DStock::Assign); lists untouched.

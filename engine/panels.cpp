@@ -164,13 +164,18 @@ bool TPanels::AnyFits(std::int32_t ALength, std::int32_t AWidth) const {
     return false;
 }
 
-double TPanels::Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
-                      const TPanels& Other, double /*AvgArea*/) const {
+namespace {
+
+// The value of a candidate layout with the given counts (see TPanels::Score).
+template <class TCounts>
+double ScoreOf(const TCounts& Counts, const TPanels& Remaining, const TPanels& Wanted,
+               const TPanels& Weights, const TPanels& Other) {
     double sum = 0.0;
-    for (int i = 0; i < Count(); ++i) {
-        const double c = Items_[i].Quantity;
+    for (int i = 0; i < Counts.Count(); ++i) {
+        const std::int32_t n = CountAt(Counts, i);
+        const double c = n;
         const std::int32_t r = Remaining[i].Quantity;
-        if (r < Items_[i].Quantity) return -1.0;
+        if (r < n) return -1.0;
         const std::int32_t q = Wanted[i].Quantity;
         const std::int32_t o = Other[i].Quantity;
         const double w = Weights[i].Quantity;
@@ -180,6 +185,24 @@ double TPanels::Score(const TPanels& Remaining, const TPanels& Wanted, const TPa
         sum += t;
     }
     return sum;
+}
+
+template <class TCounts>
+void LowerWeightsOf(std::vector<T2DStock>& Weights, const TCounts& Counts, const TPanels& Wanted) {
+    const std::int32_t total = Wanted.TotalQty();
+    for (int i = 0; i < static_cast<int>(Weights.size()); ++i) {
+        T2DStock& w = Weights[static_cast<std::size_t>(i)];
+        if (w.Quantity > kMaxAdjustedWeight) continue;
+        const double c = CountAt(Counts, i);
+        w.Quantity = Round32((1.0 - c / total) * w.Quantity);
+    }
+}
+
+}  // namespace
+
+double TPanels::Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
+                      const TPanels& Other, double /*AvgArea*/) const {
+    return ScoreOf(*this, Remaining, Wanted, Weights, Other);
 }
 
 void TPanels::RaiseWeights(const TPanels& Counts, const TPanels& Wanted, double /*AvgArea*/) {
@@ -194,11 +217,140 @@ void TPanels::RaiseWeights(const TPanels& Counts, const TPanels& Wanted, double 
 }
 
 void TPanels::LowerWeights(const TPanels& Counts, const TPanels& Wanted, double /*AvgArea*/) {
-    const std::int32_t total = Wanted.TotalQty();
-    for (int i = 0; i < Count(); ++i) {
-        T2DStock& w = Items_[i];
-        if (w.Quantity > kMaxAdjustedWeight) continue;
-        const double c = Counts[i].Quantity;
-        w.Quantity = Round32((1.0 - c / total) * w.Quantity);
+    LowerWeightsOf(Items_, Counts, Wanted);
+}
+
+void TPanels::LowerWeights(const TPartCounts& Counts, const TPanels& Wanted) {
+    LowerWeightsOf(Items_, Counts, Wanted);
+}
+
+// ---- TPartCounts ------------------------------------------------------------
+
+namespace {
+
+// Two descriptions of the same part: every field but Quantity and ExtraText.
+bool SameDescription(const T2DStock& A, const T2DStock& B) {
+    return A.Index == B.Index && A.Length == B.Length && A.Width == B.Width &&
+           A.CanRotate == B.CanRotate && A.Position == B.Position && A.Label == B.Label &&
+           A.Cost == B.Cost && A.Factor == B.Factor && A.Selectable == B.Selectable &&
+           A.ShapeKind == B.ShapeKind && A.ProfileIndex == B.ProfileIndex &&
+           A.TurnState == B.TurnState && A.LengthText == B.LengthText &&
+           A.WidthText == B.WidthText && A.Comment == B.Comment && A.Material == B.Material &&
+           A.Priority == B.Priority && A.SourceKind == B.SourceKind && A.Edge == B.Edge &&
+           A.Rotated == B.Rotated;
+}
+
+// The shared descriptions of Parts: those made last on this thread when
+// they describe the same parts, else new ones.
+std::shared_ptr<const std::vector<T2DStock>> DescriptionsOf(const TPanels& Parts) {
+    thread_local std::shared_ptr<const std::vector<T2DStock>> last;
+    const std::vector<T2DStock>& items = Parts.Items();
+    if (last && last->size() == items.size() &&
+        std::equal(items.begin(), items.end(), last->begin(), SameDescription))
+        return last;
+    auto made = std::make_shared<std::vector<T2DStock>>(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        (*made)[i].Assign(items[i]);
+        (*made)[i].Quantity = 0;
     }
+    last = made;
+    return last;
+}
+
+}  // namespace
+
+T2DStock& TPartCounts::EditPart(int Index) {
+    const std::size_t i = Checked(Index);
+    if (Parts_.use_count() != 1) Parts_ = std::make_shared<std::vector<T2DStock>>(*Parts_);
+    return const_cast<T2DStock&>((*Parts_)[i]);
+}
+
+void TPartCounts::EditParts(TEditCache& Cache, const std::function<void(T2DStock&)>& Edit) {
+    if (!Parts_) return;
+    for (const auto& [before, after] : Cache) {
+        if (before == Parts_) {
+            Parts_ = after;
+            return;
+        }
+    }
+    auto edited = std::make_shared<std::vector<T2DStock>>(*Parts_);
+    for (T2DStock& c : *edited) Edit(c);
+    Cache.emplace_back(Parts_, edited);
+    Parts_ = edited;
+}
+
+void TPartCounts::Assign(const TPanels& Parts, bool WithQuantities) {
+    Parts_ = DescriptionsOf(Parts);
+    Qty_.assign(static_cast<std::size_t>(Parts.Count()), 0);
+    if (WithQuantities)
+        for (std::size_t i = 0; i < Qty_.size(); ++i) Qty_[i] = Parts.Items()[i].Quantity;
+}
+
+TPanels TPartCounts::ToPanels() const {
+    TPanels list;
+    for (int i = 0; i < Count(); ++i) list[list.AddCopy(Part(i))].Quantity = Qty(i);
+    return list;
+}
+
+void TPartCounts::Zero() {
+    std::fill(Qty_.begin(), Qty_.end(), 0);
+}
+
+std::int32_t TPartCounts::TotalQty() const {
+    std::int64_t sum = 0;
+    for (const std::int32_t q : Qty_) sum += q;
+    return CheckedInt32(sum);
+}
+
+bool TPartCounts::QtyGreaterLex(const TPartCounts& Other) const {
+    for (int i = 0; i < Count(); ++i) {
+        const std::int32_t a = Qty_[static_cast<std::size_t>(i)], b = Other.Qty(i);
+        if (a != b) return a > b;
+    }
+    return false;
+}
+
+bool TPartCounts::SameQuantities(const TPartCounts& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Qty_[static_cast<std::size_t>(i)] != Other.Qty(i)) return false;
+    return true;
+}
+
+bool TPartCounts::SameQuantities(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Qty_[static_cast<std::size_t>(i)] != Other[i].Quantity) return false;
+    return true;
+}
+
+bool TPartCounts::AllQtyNotGreater(const TPartCounts& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Qty_[static_cast<std::size_t>(i)] > Other.Qty(i)) return false;
+    return true;
+}
+
+bool TPartCounts::AnyQtyGreater(const TPanels& Other) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Qty_[static_cast<std::size_t>(i)] > Other[i].Quantity) return true;
+    return false;
+}
+
+bool TPartCounts::SameItems(const TPartCounts& Other) const {
+    for (int i = 0; i < Count(); ++i) {
+        const T2DStock& p = Part(i);
+        int match = -1;
+        for (int j = 0; j < Other.Count(); ++j) {
+            const T2DStock& o = Other.Part(j);
+            if (o.Label == p.Label && o.Material == p.Material) {
+                match = j;
+                break;
+            }
+        }
+        if (match < 0 || Other.Qty(match) != Qty(i)) return false;
+    }
+    return true;
+}
+
+double TPartCounts::Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
+                          const TPanels& Other) const {
+    return ScoreOf(*this, Remaining, Wanted, Weights, Other);
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/stock2d.h"
@@ -19,6 +22,8 @@
 // quantity arithmetic addresses its target by the source item's Index; the
 // comparisons address both lists by position and read the other list at
 // every position of this one (a missing position is a list-index error).
+class TPartCounts;
+
 class TPanels {
   public:
     TPanels();
@@ -109,6 +114,7 @@ class TPanels {
     // TotalQty(Wanted). Throws ERangeError when total is 0 or a weight leaves
     // 32 bits.
     void LowerWeights(const TPanels& Counts, const TPanels& Wanted, double AvgArea = 0.0);
+    void LowerWeights(const TPartCounts& Counts, const TPanels& Wanted);
 
     // Direct access to the storage, for code that walks the items in bulk.
     std::vector<T2DStock>& Items() { return Items_; }
@@ -117,3 +123,62 @@ class TPanels {
   private:
     std::vector<T2DStock> Items_;
 };
+
+// The per-part counts of a layout: one count per part type, by position. The
+// part descriptions (a part list's items with their Quantity left out) are
+// shared, read-only, by every count list made from equal part lists, so a
+// layout costs one number per part type.
+class TPartCounts {
+  public:
+    int Count() const { return static_cast<int>(Qty_.size()); }
+    // Checked access: a position outside the list throws EListError.
+    std::int32_t Qty(int Index) const { return Qty_[Checked(Index)]; }
+    std::int32_t& Qty(int Index) { return Qty_[Checked(Index)]; }
+    // The description of part Index; its Quantity means nothing.
+    const T2DStock& Part(int Index) const { return (*Parts_)[Checked(Index)]; }
+    // The description to change; it stops being shared with other lists.
+    T2DStock& EditPart(int Index);
+    const std::vector<std::int32_t>& Quantities() const { return Qty_; }
+    // Changes every description through Edit. A list whose descriptions were
+    // shared with one changed before through the same Cache takes that one's
+    // changed descriptions instead, so Edit must treat equal parts alike.
+    using TShared = std::shared_ptr<const std::vector<T2DStock>>;
+    using TEditCache = std::vector<std::pair<TShared, TShared>>;
+    void EditParts(TEditCache& Cache, const std::function<void(T2DStock&)>& Edit);
+
+    // The descriptions of Parts, the counts those of Parts or all 0.
+    void Assign(const TPanels& Parts, bool WithQuantities);
+    // Every count 0.
+    void Zero();
+    // A part list as the counts describe it: each part with its count as
+    // Quantity (for reports and editors, not for the optimiser's loops).
+    TPanels ToPanels() const;
+
+    // As the TPanels comparisons of the same names, on the counts.
+    std::int32_t TotalQty() const;
+    bool QtyGreaterLex(const TPartCounts& Other) const;
+    bool SameQuantities(const TPartCounts& Other) const;
+    bool SameQuantities(const TPanels& Other) const;
+    bool AllQtyNotGreater(const TPartCounts& Other) const;
+    bool AnyQtyGreater(const TPanels& Other) const;
+    bool SameItems(const TPartCounts& Other) const;
+    // As TPanels::Score with these counts in the role of the list's quantities.
+    double Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
+                 const TPanels& Other) const;
+
+  private:
+    std::size_t Checked(int Index) const {
+        if (Index < 0 || Index >= Count()) ThrowListIndexError(Index);
+        return static_cast<std::size_t>(Index);
+    }
+    TShared Parts_;
+    std::vector<std::int32_t> Qty_;
+};
+
+// The count at position Index of a list of quantities (checked).
+inline std::int32_t CountAt(const TPanels& List, int Index) {
+    return List[Index].Quantity;
+}
+inline std::int32_t CountAt(const TPartCounts& List, int Index) {
+    return List.Qty(Index);
+}

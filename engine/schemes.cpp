@@ -89,7 +89,7 @@ struct TCountOrder {
 
 // One pass over both lists when they are parallel; otherwise the three
 // comparisons in the order the gate asks them, so a short list fails the same way.
-TCountOrder CompareCounts(const TPanels& New, const TPanels& Kept) {
+TCountOrder CompareCounts(const TPartCounts& New, const TPartCounts& Kept) {
     TCountOrder o;
     if (New.Count() != Kept.Count()) {
         o.Same = New.SameQuantities(Kept);
@@ -99,11 +99,11 @@ TCountOrder CompareCounts(const TPanels& New, const TPanels& Kept) {
         o.KeptNotGreater = Kept.AllQtyNotGreater(New);
         return o;
     }
-    const std::vector<T2DStock>& a = New.Items();
-    const std::vector<T2DStock>& b = Kept.Items();
+    const std::vector<std::int32_t>& a = New.Quantities();
+    const std::vector<std::int32_t>& b = Kept.Quantities();
     bool newLeq = true, keptLeq = true;
     for (std::size_t i = 0, n = a.size(); i < n; ++i) {
-        const std::int32_t qa = a[i].Quantity, qb = b[i].Quantity;
+        const std::int32_t qa = a[i], qb = b[i];
         if (qa > qb) {
             newLeq = false;
             if (!keptLeq) break;

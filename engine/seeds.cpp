@@ -115,7 +115,7 @@ TSeeds::TBlockInfo TSeeds::InfoOf(const TPacket& Block) {
     TBlockInfo info;
     const int n = Block.PartCounts.Count();
     for (int i = 0; i < n; ++i) {
-        const std::int32_t q = Block.PartCounts.Items()[static_cast<std::size_t>(i)].Quantity;
+        const std::int32_t q = Block.PartCounts.Quantities()[static_cast<std::size_t>(i)];
         if (q != 0) info.Counts.push_back({i, q});
         info.Total += q;
     }
@@ -631,7 +631,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
             std::int32_t chosenPart = -1;
             for (std::size_t j = 0; j < nParts; ++j) {
                 if (fallbackFailed[j]) continue;
-                const std::int32_t left = seedParts[j] - work.PartCounts.Items()[j].Quantity;
+                const std::int32_t left = seedParts[j] - work.PartCounts.Quantities()[j];
                 if (left > 0 && !work.NoSpaceFits(Parts.Items()[j])) {
                     rem[j] = left;
                     chosenPart = static_cast<std::int32_t>(j);

@@ -92,7 +92,7 @@ void ComputeUsedQuantities() {
     UsedPartsList.Assign(Optimizer.Parts);
     for (T2DStock& u : UsedPartsList) u.Quantity = 0;
     for (const TPacket& layout : Optimizer.Best.Packets)
-        for (const T2DStock& c : layout.PartCounts)
+        for (const T2DStock& c : layout.PartCounts.ToPanels())
             for (T2DStock& u : UsedPartsList)
                 if (u.Label == c.Label)
                     u.Quantity = static_cast<std::int32_t>(

@@ -22,7 +22,7 @@ void ForEachPieceLine(EmitFn Emit) {
     for (const TPacket& layout : Optimizer.Best.Packets) {
         ++number;
         Emit(LayoutLine(number, layout), 1);
-        for (const T2DStock& c : layout.PartCounts) {
+        for (const T2DStock& c : layout.PartCounts.ToPanels()) {
             if (c.Quantity <= 0 || layout.Quantity <= 0) continue;
             // One line per piece: the count on one sheet times the sheets.
             const std::uint64_t pieces = static_cast<std::uint64_t>(c.Quantity) *
@@ -43,7 +43,7 @@ std::vector<std::string> LayoutsListLines() {
     for (const TPacket& layout : Optimizer.Best.Packets) {
         ++number;
         lines.push_back(LayoutLine(number, layout));
-        for (const T2DStock& c : layout.PartCounts) {
+        for (const T2DStock& c : layout.PartCounts.ToPanels()) {
             if (c.Quantity <= 0) continue;
             lines.push_back(
                 Format("-->  %2d  %20s%20s%20s%20s%20d",

@@ -108,7 +108,7 @@ void BuildLayoutHeaderText(int LayoutIndex) {
             Format("%-20s%10s%10s%10s%10s%10s  %s",
                    {PartLabelCaption, PartLengthCaption, PartWidthCaption, PartRotateCaption,
                     PartQtyCaption, PartShapeCaption, CommentCaption}));
-        for (const T2DStock& c : p.PartCounts) {
+        for (const T2DStock& c : p.PartCounts.ToPanels()) {
             if (c.Quantity == 0) continue;
             out.push_back(
                 Format("%-20s%10s%10s%10s%10d%10s  %s",

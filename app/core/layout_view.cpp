@@ -47,7 +47,7 @@ TLayoutViewFacts LayoutFacts(const TPacket& P) {
     f.Cost = PubFunc.UnitsToStr(P.GetCost());
     f.Area = PubFunc.AreaToStr(RoundTo(FullLayoutLength(P) * FullLayoutWidth(P), 4)) + SqrCaption +
              MeasureUnitName;
-    for (const T2DStock& c : P.PartCounts)
+    for (const T2DStock& c : P.PartCounts.ToPanels())
         if (c.Quantity != 0) f.PartsInLayout.emplace_back(c.Label, IntToStr(c.Quantity));
     f.HasShapedPart = std::any_of(P.Placements.begin(), P.Placements.end(),
                                   [](const T2DStock& p) { return p.ShapeKind == skShaped; });

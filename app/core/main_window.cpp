@@ -207,7 +207,8 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
     Optimizer.Panels.Assign(MainPanels2);
     Optimizer.PanelsLeft.Assign(MainPanels5);
     for (TPacket& p : Optimizer.Best.Packets) {
-        for (T2DStock& c : p.PartCounts.Items()) c.Material = p.Material;
+        for (int i = 0; i < p.PartCounts.Count(); ++i)
+            p.PartCounts.EditPart(i).Material = p.Material;
         for (T2DStock& c : p.Placements.Items()) c.Material = p.Material;
     }
     Optimizer.Packet.Assign(Optimizer.Best[0]);
@@ -262,13 +263,14 @@ void TMainWindowCore::LayoutAgainClick() {
     Optimizer2.AddPanel(p.Label, p.LengthText, p.WidthText, p.Comment, p.Length, p.Width, 1,
                         p.Priority, p.Cost, p.SourceKind, err);
     if (!err.empty()) return;
-    for (const T2DStock& c : p.PartCounts) {
+    const TPanels counts = p.PartCounts.ToPanels();
+    for (const T2DStock& c : counts) {
         if (c.ShapeKind == skShaped) continue;
         Optimizer2.AddPart(c.Label, c.LengthText, c.WidthText, c.Comment, c.Length, c.Width,
                            c.CanRotate, c.Quantity, c.Quantity, c.ShapeKind, c.Edge, err);
         if (!err.empty()) return;
     }
-    for (const T2DStock& c : p.PartCounts)
+    for (const T2DStock& c : counts)
         if (c.ShapeKind == skShaped) Optimizer2.AddPartStock(c, c.Quantity);
 
     Optimizer2.SortParts(err);

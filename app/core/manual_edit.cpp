@@ -129,7 +129,7 @@ bool TManualEdit::AutoFillInRect(const platform::TCanvasRect& Rect) {
         const T2DStock& p = pieces[static_cast<std::size_t>(i)];
         const std::string_view prefix = PieceLabelPrefix(p.Label);
         if (i == MovingPieceIndex) {
-            layout->PartCounts[p.Index].Quantity -= 1;
+            layout->PartCounts.Qty(p.Index) -= 1;
             original.emplace(T2DStock::CreateCopy(p));
             layout->Placements.Delete(i);
             break;

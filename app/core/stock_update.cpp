@@ -200,7 +200,7 @@ void Work::SubtractParts(const TSchemes& Plan) {
     for (const PartGrid& pg : grids) {
         TStringGrid& g = pg.G;
         for (const TPacket& p : Plan.Packets) {
-            for (const T2DStock& c : p.PartCounts) {
+            for (const T2DStock& c : p.PartCounts.ToPanels()) {
                 const std::int64_t k = std::int64_t{c.Quantity} * p.Quantity;
                 if (k == 0) continue;
                 for (int r = 1; r < g.RowCount(); ++r) {

@@ -197,8 +197,7 @@ TEST_F(BatchTest, AutoRearrangeNeedsAPlanAndKeepsTheLayoutsCounts) {
     EXPECT_EQ(after.Material, before.Material);
     EXPECT_EQ(after.Label, before.Label);
     // The same pieces, all inside the sheet and apart from each other.
-    int pieces = 0;
-    for (const T2DStock& c : before.PartCounts) pieces += c.Quantity;
+    const int pieces = before.PartCounts.TotalQty();
     EXPECT_EQ(ExpectSoundLayout(after), pieces);
 }
 

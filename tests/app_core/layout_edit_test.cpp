@@ -123,7 +123,7 @@ TEST(ManualEdit, DropGoesToNearestFreeCornerAndKeepsPlanValid) {
         const T2DStock* a = Find(p, c.Part);
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(a->Position, c.Expect);
-        EXPECT_EQ(p.PartCounts[0].Quantity, 1);
+        EXPECT_EQ(p.PartCounts.Qty(0), 1);
         EXPECT_TRUE(e.Shown.empty());
         ExpectValid(p);
     }
@@ -210,7 +210,7 @@ TEST(LayoutView, SortsAndDeletesLayouts) {
     second.Material = "B";
     Optimizer.Best[0].Material = "a";
     second.Placements.Clear();
-    second.PartCounts[1].Quantity = 0;
+    second.PartCounts.Qty(1) = 0;
     Optimizer.Best.Packets.Add(second);
     SortLayouts(Optimizer.Best, 1);
     EXPECT_EQ(Optimizer.Best[0].Material, "B");  // ordinal: upper case first

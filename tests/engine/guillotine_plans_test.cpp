@@ -176,11 +176,11 @@ TEST_F(GuillotinePlans, NoPlanMessageSaysWhatLacks) {
     ASSERT_EQ(err, "");
     // No candidate layout holds BIG: the guillotine test refused them all.
     TPacket layout = TPacket::CreateFromParts(opt.Parts);
-    layout.PartCounts[1].Quantity = 3;
+    layout.PartCounts.Qty(1) = 3;
     opt.Candidates.Packets.Add(layout);
     EXPECT_EQ(opt.NoPlanMessage(), NoGuillotineLayoutMessage("BIG"));
     // Every part has layouts: the material is short.
-    opt.Candidates[0].PartCounts[0].Quantity = 1;
+    opt.Candidates[0].PartCounts.Qty(0) = 1;
     EXPECT_EQ(opt.NoPlanMessage(), MsgCantGetResult);
     // A minimum offcut may have dropped the layouts too; no stock is short
     // material; outside guillotine mode the test plays no part.

@@ -100,7 +100,7 @@ void ExpectSoundPlan(const TOptimize2d& Opt, const std::vector<SheetRow>& Sheets
             ++counted[p.Label];
             pieces[p.Label] += layout.Quantity;
         }
-        for (const T2DStock& c : layout.PartCounts)
+        for (const T2DStock& c : layout.PartCounts.ToPanels())
             EXPECT_EQ(c.Quantity, counted[c.Label]) << "counts of " << c.Label;
         if (GuillotineMode) {
             EXPECT_TRUE(Guillotine.Check(layout));
@@ -679,7 +679,7 @@ TPacket Candidate(std::int32_t Sheet, const std::vector<std::int32_t>& Counts,
     p.Length = 1000;
     p.Width = 1000;
     for (std::size_t i = 0; i < Counts.size(); ++i)
-        p.PartCounts[static_cast<int>(i)].Quantity = Counts[i];
+        p.PartCounts.Qty(static_cast<int>(i)) = Counts[i];
     p.Spaces.Clear();
     p.Spaces.Add({{0, 0}, FreeLength, 10});
     return p;
@@ -689,7 +689,7 @@ std::string CountsText(const TSchemes& Plan) {
     std::string text;
     for (const TPacket& p : Plan.Packets) {
         text += std::to_string(p.Index) + ":";
-        for (const T2DStock& c : p.PartCounts) text += std::to_string(c.Quantity) + ",";
+        for (const T2DStock& c : p.PartCounts.ToPanels()) text += std::to_string(c.Quantity) + ",";
         text += std::to_string(p.Spaces.Empty() ? 0 : p.Spaces[0].Length) + " ";
     }
     return text;

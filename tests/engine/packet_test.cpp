@@ -64,15 +64,20 @@ TEST(Packet, NewLayoutAndPartCounts) {
     parts[1].Quantity = 9;
     TPacket p = TPacket::CreateFromParts(parts);
     ASSERT_EQ(p.PartCounts.Count(), 2);
-    EXPECT_EQ(p.PartCounts[1].Quantity, 0);
-    EXPECT_EQ(p.PartCounts[1].Label, "P1");
+    EXPECT_EQ(p.PartCounts.Qty(1), 0);
+    EXPECT_EQ(p.PartCounts.Part(1).Label, "P1");
+    EXPECT_THROW(p.PartCounts.Qty(2), EListError);
+    // Layouts of changed parts describe the parts as they are now.
+    parts[1].Label = "Q1";
+    EXPECT_EQ(TPacket::CreateFromParts(parts).PartCounts.Part(1).Label, "Q1");
+    EXPECT_EQ(p.PartCounts.Part(1).Label, "P1");
 }
 
 TEST(Packet, FirstPieceLeavesTwoMaximalRectangles) {
     TPacket s = Sheet(1000, 500);
     s.AddPlacement(Piece(0, 0, 300, 200, 1));
     EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{300, 0, 1000, 500}, {0, 200, 1000, 500}}));
-    EXPECT_EQ(s.PartCounts[1].Quantity, 1);
+    EXPECT_EQ(s.PartCounts.Qty(1), 1);
     EXPECT_EQ(s.Placements.Count(), 1);
     EXPECT_EQ(Rects(s.OldSpaces), (std::vector<TRect>{{0, 0, 1000, 500}}));
 
@@ -172,12 +177,12 @@ TEST(Packet, UsedValueAndCost) {
     TPacket s = Sheet(1000, 1000);
     s.AddPlacement(Piece(0, 0, 500, 500, 0));
     s.AddPlacement(Piece(500, 0, 500, 500, 1));
-    s.PartCounts[1].Length = 500;  // counts carry the part sizes
-    s.PartCounts[1].Width = 500;
-    s.PartCounts[1].ShapeKind = skCircle;  // counts with its full square
+    s.PartCounts.EditPart(1).Length = 500;  // counts carry the part sizes
+    s.PartCounts.EditPart(1).Width = 500;
+    s.PartCounts.EditPart(1).ShapeKind = skCircle;  // counts with its full square
     EXPECT_DOUBLE_EQ(s.UsedValue(), 25.0);
-    s.PartCounts[0].Length = 500;
-    s.PartCounts[0].Width = 500;
+    s.PartCounts.EditPart(0).Length = 500;
+    s.PartCounts.EditPart(0).Width = 500;
     EXPECT_DOUBLE_EQ(s.UsedValue(), 50.0);
 
     s.Cost = 0;
@@ -318,16 +323,18 @@ TEST(Packet, CopiesAreDeep) {
     EXPECT_FALSE(c.Active);
     EXPECT_EQ(Rects(c.Spaces), Rects(s.Spaces));
     c.Placements[0].Label = "B";
-    c.PartCounts[1].Quantity = 7;
+    c.PartCounts.Qty(1) = 7;
+    c.PartCounts.EditPart(1).Material = "oak";  // the copy's own description
     c.Spaces.Clear();
     EXPECT_EQ(s.Placements[0].Label, "A");
-    EXPECT_EQ(s.PartCounts[1].Quantity, 1);
+    EXPECT_EQ(s.PartCounts.Qty(1), 1);
+    EXPECT_EQ(s.PartCounts.Part(1).Material, "");
     EXPECT_EQ(s.Spaces.Count(), 2);
 
     // Reset keeps the outline.
     s.Reset();
     EXPECT_EQ(s.Length, 1000);
-    EXPECT_EQ(s.PartCounts[1].Quantity, 0);
+    EXPECT_EQ(s.PartCounts.Qty(1), 0);
     EXPECT_EQ(s.Placements.Count(), 0);
     EXPECT_EQ(Rects(s.Spaces), (std::vector<TRect>{{0, 0, 1000, 500}}));
 
@@ -385,13 +392,13 @@ TEST(Packet, BlocksArePlacedAndMerged) {
     s.AddPlacementsFrom(block);
     EXPECT_EQ(block.Placements[1].Position, (TPoint{400, 50}));  // the block's own pieces move
     EXPECT_EQ(s.Placements[0].Position, (TPoint{300, 50}));
-    EXPECT_EQ(s.PartCounts[0].Quantity, 2);
+    EXPECT_EQ(s.PartCounts.Qty(0), 2);
     EXPECT_DOUBLE_EQ(s.SpaceOverlapArea(Piece(300, 50, 200, 100)), 0.0);
 
     TPacket shifted = Sheet(1000, 500);
     shifted.CopyPlacementsShifted(s, {-300, -50});
     EXPECT_EQ(shifted.Placements[1].Position, (TPoint{100, 0}));
-    EXPECT_EQ(shifted.PartCounts[0].Quantity, 2);
+    EXPECT_EQ(shifted.PartCounts.Qty(0), 2);
     EXPECT_EQ(shifted.Spaces.Count(), 1);  // free rectangles untouched
     EXPECT_EQ(s.Placements[1].Position, (TPoint{400, 50}));
 }
@@ -410,8 +417,8 @@ TEST(Packet, MergeFromOrdersEqualSidesByCounts) {
     EXPECT_EQ(m.Width, 100);
     ASSERT_EQ(m.Placements.Count(), 3);
     EXPECT_EQ(m.Placements[2].BoundsRect(), (TRect{0, 60, 100, 100}));
-    EXPECT_EQ(m.PartCounts[0].Quantity, 2);
-    EXPECT_EQ(m.PartCounts[1].Quantity, 1);
+    EXPECT_EQ(m.PartCounts.Qty(0), 2);
+    EXPECT_EQ(m.PartCounts.Qty(1), 1);
     // Free rectangles only of the first block's pieces in the enlarged outline.
     EXPECT_EQ(Rects(m.Spaces), (std::vector<TRect>{{0, 60, 100, 100}, {0, 60, 100, 100}}));
 

@@ -58,7 +58,7 @@ TEST(Panels, CopiesAreDeepAndPlainButShareTheEdge) {
     sheet.Label = "S";
     sheet.ExtraText = "note";
     sheet.Edge = edge;
-    sheet.PartCounts = Qty({1});
+    sheet.PartCounts.Assign(Qty({1}), true);
 
     TPanels a;
     a.AddCopy(sheet);

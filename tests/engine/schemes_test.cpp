@@ -22,14 +22,16 @@ TPacket Layout(int SheetIndex, std::initializer_list<int> Counts,
     p.Width = 1000;
     p.Quantity = 1;
     p.ResetSpaces();
+    TPanels parts;
     int i = 0;
     for (int c : Counts) {
         T2DStock part;
         part.Index = i++;
         part.Label = "P" + std::to_string(part.Index);
         part.Quantity = c;
-        p.PartCounts.AddCopy(part);
+        parts.AddCopy(part);
     }
+    p.PartCounts.Assign(parts, true);
     if (Spaces.size() > 0) {
         p.Spaces.Clear();
         for (const TRect& r : Spaces) p.Spaces.Add(TSpace::FromRect(r));
@@ -39,7 +41,7 @@ TPacket Layout(int SheetIndex, std::initializer_list<int> Counts,
 
 std::vector<int> CountsOf(const TPacket& P) {
     std::vector<int> c;
-    for (const T2DStock& item : P.PartCounts) c.push_back(item.Quantity);
+    for (const std::int32_t q : P.PartCounts.Quantities()) c.push_back(q);
     return c;
 }
 
@@ -211,8 +213,8 @@ TEST(Schemes, SortIsStableByUsedValue) {
     const int used[] = {50, 80, 80, 20};
     for (int i = 0; i < 4; ++i) {
         TPacket p = Layout(i, {1}, {}, "L" + std::to_string(i));
-        p.PartCounts[0].Length = 1000;
-        p.PartCounts[0].Width = used[i] * 10;
+        p.PartCounts.EditPart(0).Length = 1000;
+        p.PartCounts.EditPart(0).Width = used[i] * 10;
         plan.Packets.Add(p);
     }
     plan.Sort();
@@ -274,8 +276,8 @@ TEST(Schemes, CopiesAreDeep) {
     plan.Packets.Add(Layout(0, {1}));
     plan.Packets.Add(Layout(1, {2}));
     TSchemes copy(plan);
-    copy[0].PartCounts[0].Quantity = 9;
-    EXPECT_EQ(plan[0].PartCounts[0].Quantity, 1);
+    copy[0].PartCounts.Qty(0) = 9;
+    EXPECT_EQ(plan[0].PartCounts.Qty(0), 1);
 
     plan.AppendCopies(plan);
     EXPECT_EQ(plan.Count(), 4);

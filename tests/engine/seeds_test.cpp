@@ -129,7 +129,7 @@ bool HasSeed(const TSeeds& Seeds, std::int32_t Length, std::int32_t Width,
         if (b.Length != Length || b.Width != Width) continue;
         bool same = true;
         for (std::size_t i = 0; i < Counts.size(); ++i)
-            same = same && b.PartCounts[static_cast<int>(i)].Quantity == Counts[i];
+            same = same && b.PartCounts.Qty(static_cast<int>(i)) == Counts[i];
         if (same) return true;
     }
     return false;

@@ -69,7 +69,7 @@ TEST(NameOffcuts, LargestFreeRectangleFirst) {
         NameOffcutsOfPacket(p);  // naming again adds no offcut twice
         EXPECT_EQ(Offcuts(p), c.Offcuts);
         EXPECT_TRUE(p.Spaces.Empty());
-        EXPECT_EQ(p.PartCounts[0].Quantity, 1);
+        EXPECT_EQ(p.PartCounts.Qty(0), 1);
         EXPECT_EQ(p.TotalCount(), 1);
     }
 }
@@ -101,16 +101,16 @@ TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
     TPacket first = TPacket::CreateFromParts(Optimizer.Parts);
     first.Label = "S";
     first.Quantity = 3;
-    first.PartCounts[0].Quantity = 4;
+    first.PartCounts.Qty(0) = 4;
     Optimizer.Best.Packets.Add(first);
     first.Quantity = 2;
-    first.PartCounts[0].Quantity = 1;
-    first.PartCounts[1].Quantity = 2;
+    first.PartCounts.Qty(0) = 1;
+    first.PartCounts.Qty(1) = 2;
     Optimizer.Best.Packets.Add(first);
     first.Label = "T";  // material differs from the sheet type T
     first.Quantity = 1;
-    first.PartCounts[0].Quantity = 4;
-    first.PartCounts[1].Quantity = 0;
+    first.PartCounts.Qty(0) = 4;
+    first.PartCounts.Qty(1) = 0;
     Optimizer.Best.Packets.Add(first);
 
     ComputeUsedQuantities();
