@@ -118,10 +118,7 @@ void SubtractLayout(const TPacket& Layout, TPanels& R, TPanels& Stock) {
 // The part counts of all layouts added up, as a list of the first layout's
 // parts: each count goes to the position its part's Index names.
 TPanels PartTotals(const TSchemes& Layouts) {
-    const TPartCounts& first = Layouts[0].PartCounts;
-    TPanels totals;
-    for (int i = 0; i < first.Count(); ++i)
-        totals[totals.AddCopy(first.Part(i))].Quantity = first.Qty(i);
+    TPanels totals = Layouts[0].PartCounts.ToPanels();
     for (int k = 1; k < Layouts.Count(); ++k) {
         const TPartCounts& c = Layouts[k].PartCounts;
         for (int i = 0; i < totals.Count(); ++i) totals[c.Part(i).Index].Quantity += c.Qty(i);

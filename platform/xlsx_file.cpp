@@ -1,10 +1,15 @@
 #include "platform/xlsx_file.h"
 
+#include "platform/inifile.h"
+
 #include <expat.h>
 #include <unzip.h>
 #include <xlsxwriter.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -366,7 +371,16 @@ TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRow
 
 void WriteXlsxFile(const std::string& FileName, const std::string& SheetName,
                    const std::vector<std::vector<std::string>>& Rows) {
-    const std::string tmp = FileName + ".tmp~";
+    // The library writes only to a named file: the workbook goes to a scratch
+    // file of this process first, then through WriteFileAtomic to its place,
+    // which keeps links, permission bits and whole-or-nothing like every
+    // other file the program writes.
+    static std::atomic<unsigned> serial{0};
+    std::error_code ec;
+    const std::string tmp = (std::filesystem::temp_directory_path(ec) /
+                             ("tessaly-" + std::to_string(::getpid()) + "-" +
+                              std::to_string(serial++) + ".xlsx"))
+                                .string();
     auto fail = [&](const std::string& Reason) {
         std::remove(tmp.c_str());
         throw XlsxError("Cannot write file \"" + FileName + "\": " + Reason);
@@ -387,9 +401,14 @@ void WriteXlsxFile(const std::string& FileName, const std::string& SheetName,
     const lxw_error closed = workbook_close(book);
     if (error != LXW_NO_ERROR) fail(lxw_strerror(error));
     if (closed != LXW_NO_ERROR) fail(lxw_strerror(closed));
-    std::error_code ec;
-    std::filesystem::rename(tmp, FileName, ec);
-    if (ec) fail(ec.message());
+    std::string bytes;
+    if (!ReadFileBytes(tmp, bytes)) fail("cannot read back the workbook");
+    std::remove(tmp.c_str());
+    try {
+        WriteFileAtomic(FileName, bytes);
+    } catch (const IniWriteError& e) {
+        throw XlsxError(e.what());
+    }
 }
 
 }  // namespace platform
