@@ -1,10 +1,10 @@
 #include "app/ui/rack_pages.h"
 
+#include <filesystem>
+
 #include <QBoxLayout>
 #include <QDate>
 #include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -327,17 +327,12 @@ void TRackPageView::ButtonSaveClick() {
 
 QString TRackPageView::ChooseRackFile(bool Save) {
     const std::string title = Save ? MsgSaveAsFileTitle : MsgOpenFileTitle;
-    const QString ext = offcut_ ? "rck" : "prk";
+    const std::string ext = offcut_ ? "rck" : "prk";
     std::string& dir = offcut_ ? DirOffcuts : DirPartsRack;
-    QFileDialog dialog(&form_, ToQString(title), ToQString(dir),
-                       ToQString(title) + "(*." + ext + ")");
-    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(ext);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    const QString file = dialog.selectedFiles().first();
-    dir = FromQString(QFileInfo(file).absolutePath());
-    return file;
+    const std::string file = form_.FileDialog(Save, title, title + "(*." + ext + ")", dir, ext);
+    if (file.empty()) return {};
+    dir = std::filesystem::absolute(file).parent_path().string();
+    return ToQString(file);
 }
 
 void TRackPageView::ButtonSaveAsClick() {
