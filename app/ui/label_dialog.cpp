@@ -25,7 +25,7 @@
 
 #include "app/core/main_window.h"
 #include "app/ui/grid_model.h"
-#include "app/ui/label_print_job.h"
+#include "app/ui/qt_print_job.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
 #include "engine/pubstr.h"
@@ -466,23 +466,25 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
         if (file.isEmpty()) return false;
         printer_.setOutputFileName(file);
     }
-    TLabelPrintJob job(printer_);
-    if (!job.Begin()) {
+    try {
+        TQtPrintJob job(printer_);
+        job.BeginDoc();
+        UsePrinterFont(job, PrintLabelFontName, PrintLabelFontSize);
+        platform::TCanvas& c = job.Canvas();
+        const std::vector<std::string> fields = FieldNames();
+        const std::vector<TLabelPlace> places = PlaceLabels(geometry_, To - From + 1);
+        int page = 0;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            for (; page < places[i].Page; ++page) job.NewPage();
+            DrawLabel(c, state_.Format, geometry_, fields, labels_.Row(From + static_cast<int>(i)),
+                      places[i].X, places[i].Y, geometry_.LabelWidth, geometry_.LabelHeight);
+        }
+        job.EndDoc();
+    } catch (const platform::TPrintError&) {
         platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" +
                                                FromQString(printer_.outputFileName()) + "]");
         return false;
     }
-    job.UsePrinterFont(PrintLabelFontName, PrintLabelFontSize);
-    platform::TCanvas& c = job.Canvas();
-    const std::vector<std::string> fields = FieldNames();
-    const std::vector<TLabelPlace> places = PlaceLabels(geometry_, To - From + 1);
-    int page = 0;
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        for (; page < places[i].Page; ++page) job.NewPage();
-        DrawLabel(c, state_.Format, geometry_, fields, labels_.Row(From + static_cast<int>(i)),
-                  places[i].X, places[i].Y, geometry_.LabelWidth, geometry_.LabelHeight);
-    }
-    job.End();
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QPrinter>
 
+#include "engine/pubstr.h"
+
 namespace {
 
 std::string PrinterName(const QPrinter& P) {
@@ -48,4 +50,15 @@ int TQtPrintJob::PageHeight() const {
 }
 int TQtPrintJob::Resolution() const {
     return printer_.resolution();
+}
+
+void UsePrinterFont(platform::TPrintJob& Job, const std::string& Name, int Points) {
+    platform::TCanvas& c = Job.Canvas();
+    c.Font.Name = Name;
+    c.Font.Color = platform::clBlack;
+    c.Font.Pitch = platform::TFontPitch::Fixed;
+    if (AutoPrinterFontSize && AutoPrinterFontZoom > 0)
+        c.Font.Height = -(Job.PageWidth() / AutoPrinterFontZoom);
+    else
+        c.SetFontSize(Points);
 }

@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <memory>
+#include <string>
 
 #include "app/ui/qt_canvas.h"
 #include "platform/print_job.h"
@@ -28,3 +29,8 @@ class TQtPrintJob : public platform::TPrintJob {
     QPainter painter_;
     std::unique_ptr<TQtCanvas> canvas_;
 };
+
+// The printed text's font on Job's canvas: black, fixed pitch, Name; its size
+// Points, or with AutoPrinterFontSize the page width divided by
+// AutoPrinterFontZoom.
+void UsePrinterFont(platform::TPrintJob& Job, const std::string& Name, int Points);

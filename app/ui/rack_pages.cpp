@@ -23,7 +23,7 @@
 #include "app/core/stock_update.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/label_dialog.h"
-#include "app/ui/label_print_job.h"
+#include "app/ui/qt_print_job.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
 #include "engine/pubstr.h"
@@ -124,22 +124,27 @@ void PrintRackLines(QWidget* Parent, const std::vector<std::string>& Lines) {
 }
 
 bool PrintRackLines(QPrinter& Printer, const std::vector<std::string>& Lines) {
-    TLabelPrintJob job(Printer);
-    if (!job.Begin()) return false;
-    job.UsePrinterFont(PrinterFontName, PrinterFontSize);
-    platform::TCanvas& c = job.Canvas();
-    const int h = std::max(1, c.TextHeight("Wg"));
-    std::vector<std::string> all = RackPrintHeader(Today(), Now());
-    all.insert(all.end(), Lines.begin(), Lines.end());
-    bool first = true;
-    for (const auto& page : RackPrintPages(all, h, job.PageHeight())) {
-        if (!first) job.NewPage();
-        first = false;
-        int y = h;
-        for (const std::string& line : page) {
-            c.TextOut(7 * h, y, line);
-            y += h + h / 3;
+    try {
+        TQtPrintJob job(Printer);
+        job.BeginDoc();
+        UsePrinterFont(job, PrinterFontName, PrinterFontSize);
+        platform::TCanvas& c = job.Canvas();
+        const int h = std::max(1, c.TextHeight("Wg"));
+        std::vector<std::string> all = RackPrintHeader(Today(), Now());
+        all.insert(all.end(), Lines.begin(), Lines.end());
+        bool first = true;
+        for (const auto& page : RackPrintPages(all, h, job.PageHeight())) {
+            if (!first) job.NewPage();
+            first = false;
+            int y = h;
+            for (const std::string& line : page) {
+                c.TextOut(7 * h, y, line);
+                y += h + h / 3;
+            }
         }
+        job.EndDoc();
+    } catch (const platform::TPrintError&) {
+        return false;
     }
     return true;
 }
