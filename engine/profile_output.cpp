@@ -345,8 +345,10 @@ void WriteProfileDXF(const TExtPolyline& Outline, TPoint Origin, TDXFOut& Dxf,
             const double a = std::atan2(-(static_cast<double>(P.Y) - cy), static_cast<double>(P.X) - cx);
             return NormalizeAngle(a) * kDegreesPerRadian;
         };
-        const double x = User(static_cast<double>(ox) + cx), y = User(static_cast<double>(oy) - cy);
-        const double r = User(std::hypot(ax - cx, ay - cy));
+        // In user units, unrounded.
+        const double x = (static_cast<double>(ox) + cx) / 1000.0;
+        const double y = (static_cast<double>(oy) - cy) / 1000.0;
+        const double r = std::hypot(ax - cx, ay - cy) / 1000.0;
         if (s.Clockwise)
             Dxf.WriteFineArc(x, y, 0, r, angle(e.End), angle(e.Start));
         else

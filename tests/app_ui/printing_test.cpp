@@ -70,7 +70,7 @@ void AnswerFileDialog(const std::string& Name) {
         auto* d = qobject_cast<QFileDialog*>(W);
         ASSERT_NE(d, nullptr);
         d->selectFile(QString::fromStdString(Name));
-        d->accept();
+        QMetaObject::invokeMethod(d, "accept");
     });
 }
 

@@ -177,11 +177,11 @@ TEST(PrintLayout, HeaderEndsAboveTheDrawing) {
             const int sheetTop = p.Canvas.OfKind(OpKind::Rectangle)[0].Box().Top;
             EXPECT_LT(headerBottom, sheetTop) << parts << trim;
             // Every later text (marks, labels) and line lies below the header.
-            for (std::size_t k = lines; k < p.Canvas.Ops.size(); ++k)
-                if (!p.Canvas.Ops[k].Points.empty())
-                    EXPECT_GT(p.Canvas.Ops[k].Points[0].Y, headerBottom) << p.Canvas.Ops[k].Text;
+            for (std::size_t k = lines; k < p.Canvas.Ops.size(); ++k) {
+                if (p.Canvas.Ops[k].Points.empty()) continue;
+                EXPECT_GT(p.Canvas.Ops[k].Points[0].Y, headerBottom) << p.Canvas.Ops[k].Text;
+            }
         }
-    PartsInLayout = false;
 }
 
 // Rolling, several layouts to a page: each layout has its header once, in a
@@ -205,8 +205,11 @@ TEST(PrintLayout, RollingLayoutsEachInCellsOfTheirOwn) {
         ASSERT_EQ(cells.size(), 3u) << width;
         for (std::size_t a = 0; a < cells.size(); ++a)
             for (std::size_t b = a + 1; b < cells.size(); ++b) EXPECT_NE(cells[a], cells[b]) << width;
-        if (width == 3000) EXPECT_EQ(p.Job.PageCount(), 2);  // one strip each: 2 + 1
-        else EXPECT_GT(p.Job.PageCount(), 2);
+        if (width == 3000) {
+            EXPECT_EQ(p.Job.PageCount(), 2);  // one strip each: 2 + 1
+        } else {
+            EXPECT_GT(p.Job.PageCount(), 2);
+        }
     }
 }
 
