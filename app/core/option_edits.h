@@ -1,8 +1,9 @@
-// Settings that take effect as soon as their edit is left: the minimum
-// offcut length and width. They are checked when editing ends, so a
-// half-typed number never pops a box.
+// Settings checked as soon as their edit is left: the minimum offcut length
+// and width, which take effect at once, and the G-code depths. They are
+// checked when editing ends, so a half-typed number never pops a box.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/core/error_location.h"
@@ -14,3 +15,20 @@
 // "[" + conversion error + "]" + MsgMinScrapLengthFormatInvalid (or
 // MsgMinScrapWidthFormatInvalid); the window shows it and selects the text.
 bool MinOffcutEditDone(const std::string& Text, bool Width, TErrorLocation& Error);
+
+// The G-code depths: the cut depth (EditDrillDepth) and the safety height
+// (EditSafetyHeigth) must be lengths (decimals with ".", no fractions) from
+// -999.999 to 999.999 units.
+constexpr std::int32_t kGCodeDepthLimit = 999999;  // internal units
+// The message for a depth that is not such a length, after "[" + conversion
+// error + "]".
+std::string GCodeDepthRangeMessage(bool SafetyHeight);
+// Leaving one of the two edits: Error names the edit with "[" + conversion
+// error + "]" + GCodeDepthRangeMessage when Text is not such a length.
+bool GCodeDepthEditDone(const std::string& Text, bool SafetyHeight, TErrorLocation& Error);
+// What the G-code export writes: both texts as lengths in the converter's
+// form (CutZ, SafeZ), the safety height above the cut depth. Otherwise false
+// with Message: the range message of the first bad text, or that the safety
+// height is not above the cut depth (rapid moves would run inside the board).
+bool ReadGCodeDepths(const std::string& CutZText, const std::string& SafeZText, std::string& CutZ,
+                     std::string& SafeZ, std::string& Message);

@@ -110,3 +110,8 @@ std::string SupportMailTarget() {
     const std::string& mailbox = ProgramAddresses().SupportMailbox;
     return mailbox.empty() ? HelpFilePath() : "mailto:" + mailbox;
 }
+
+std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile) {
+    if (!IsFile) return "No program could open " + Target + ".";
+    return "No program could open the file. Open it by hand: " + Target;
+}

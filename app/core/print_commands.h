@@ -51,3 +51,8 @@ std::string HelpFilePath();
 std::string HomepageTarget();
 std::string DownloadTarget();
 std::string SupportMailTarget();
+
+// What to say when no program opened Target (the help page, a page or list
+// an export wrote, a link): that none could, and for a file the file to open
+// by hand.
+std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile);

@@ -361,6 +361,14 @@ void TSettingsPageView::Build() {
     QLineEdit* depth = edit(gcode, "LabelDrillDepth", "EditDrillDepth", &Page::EditDrillDepth);
     QLineEdit* safety =
         edit(gcode, "LabelSafetyHeigth", "EditSafetyHeigth", &Page::EditSafetyHeigth);
+    for (const bool safe : {false, true}) {
+        QLineEdit* e = safe ? safety : depth;
+        connect(e, &QLineEdit::editingFinished, this, [this, e, safe] {
+            CheckedEditExit(e, [safe](const std::string& Text, TErrorLocation& Error) {
+                return GCodeDepthEditDone(Text, safe, Error);
+            });
+        });
+    }
     auto drills = [depth, safety, &page] {
         depth->setEnabled(page.DrillEditsEnabled());
         safety->setEnabled(page.DrillEditsEnabled());
@@ -449,15 +457,22 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
 }
 
 void TSettingsPageView::MinOffcutEditExit(QLineEdit* Edit, bool Width) {
+    CheckedEditExit(Edit, [Width](const std::string& Text, TErrorLocation& Error) {
+        return MinOffcutEditDone(Text, Width, Error);
+    });
+}
+
+void TSettingsPageView::CheckedEditExit(
+    QLineEdit* Edit, const std::function<bool(const std::string&, TErrorLocation&)>& Check) {
     // The box takes the focus from the edit, which ends its editing once more.
-    if (checkingMinOffcut_) return;
-    checkingMinOffcut_ = true;
+    if (checkingEdit_) return;
+    checkingEdit_ = true;
     TErrorLocation error;
-    if (!MinOffcutEditDone(FromQString(Edit->text()), Width, error)) {
+    if (!Check(FromQString(Edit->text()), error)) {
         platform::CurrentMessageSink().Warning(error.Message);
         form_.ShowErrorLocation(error);
     }
-    checkingMinOffcut_ = false;
+    checkingEdit_ = false;
 }
 
 void TSettingsPageView::LoadFromData() {
