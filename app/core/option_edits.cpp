@@ -17,3 +17,18 @@ bool MinOffcutEditDone(const std::string& text, bool width, TErrorLocation& erro
         "[" + e + "]" + (width ? MsgMinScrapWidthFormatInvalid : MsgMinScrapLengthFormatInvalid));
     return false;
 }
+
+void OnChangeOptimizeSpeedTrackbar(TOptionPage& page, int position) {
+    page.TrackBarSpeed = ClampPosition(position, kTrackBarSpeedMin, kTrackBarSpeedMax);
+    OptimizeSpeed = page.TrackBarSpeed;
+}
+
+void CheckBoxOrderOptimizeClick(TOptionPage& page, bool checked) {
+    page.CheckBoxOrderOptimize = checked;
+    OrderOptimize = checked;
+}
+
+void CheckBoxZAxisClick(TOptionPage& page, bool checked) {
+    page.CheckBoxZAxis = checked;
+    GCodeZMoves = checked;
+}
