@@ -204,9 +204,10 @@ void TSDIAppForm::ShowTotals() {
 }
 
 void TSDIAppForm::ShowTotalsQuietly() {
+    // A grid with a bad cell shows no totals rather than those of before.
     TErrorLocation err;
-    ::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err);
-    ::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err);
+    if (!::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err)) sheetsTotals_ = {};
+    if (!::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err)) partsTotals_ = {};
     ShowTotals();
 }
 
