@@ -72,3 +72,18 @@ bool ReadGCodeDepths(const std::string& CutZText, const std::string& SafeZText, 
     }
     return true;
 }
+
+void OnChangeOptimizeSpeedTrackbar(TOptionPage& page, int position) {
+    page.TrackBarSpeed = ClampPosition(position, kTrackBarSpeedMin, kTrackBarSpeedMax);
+    OptimizeSpeed = page.TrackBarSpeed;
+}
+
+void CheckBoxOrderOptimizeClick(TOptionPage& page, bool checked) {
+    page.CheckBoxOrderOptimize = checked;
+    OrderOptimize = checked;
+}
+
+void CheckBoxZAxisClick(TOptionPage& page, bool checked) {
+    page.CheckBoxZAxis = checked;
+    GCodeZMoves = checked;
+}

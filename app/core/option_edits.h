@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/core/error_location.h"
+#include "app/core/option_page.h"
 
 // Leaving EditMinOffcutLength1 (Width false) or EditMinOffcutLength2 (Width
 // true): MinScrapLength or MinScrapWidth := the text as a length (decimals,
@@ -32,3 +33,14 @@ bool GCodeDepthEditDone(const std::string& Text, bool SafetyHeight, TErrorLocati
 // height is not above the cut depth (rapid moves would run inside the board).
 bool ReadGCodeDepths(const std::string& CutZText, const std::string& SafeZText, std::string& CutZ,
                      std::string& SafeZ, std::string& Message);
+
+// Settings that take effect the moment their control changes, for the next
+// run and the next export alike:
+// the speed track bar: TrackBarSpeed and OptimizeSpeed := Position (bounded
+// to the bar's range);
+void OnChangeOptimizeSpeedTrackbar(TOptionPage& Page, int Position);
+// "Order Optimize": CheckBoxOrderOptimize and OrderOptimize := Checked;
+void CheckBoxOrderOptimizeClick(TOptionPage& Page, bool Checked);
+// "Z Axis": CheckBoxZAxis and GCodeZMoves := Checked (the drill depth and
+// safety height edits follow DrillEditsEnabled).
+void CheckBoxZAxisClick(TOptionPage& Page, bool Checked);

@@ -162,9 +162,7 @@ void TPrinting::PrintLayouts(bool All) {
                         LayoutShowXYPos, LayoutShowOffcuts, cuts);
     });
     if (!All) return;
-    LayoutsPrintCol = FromQString(colsText);
-    LayoutsPrintRow = FromQString(rowsText);
-    LayoutsPrintParts = parts;
+    StoreLayoutsPerPage(form_.Core().Window, FromQString(colsText), FromQString(rowsText), parts);
 }
 
 void TPrinting::ButtonPrintReportClick() {

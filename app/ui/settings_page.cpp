@@ -21,6 +21,7 @@
 
 #include "app/core/main_window.h"
 #include "app/core/error_location.h"
+#include "app/core/exit_save.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/core/option_reader.h"
@@ -237,14 +238,16 @@ void TSettingsPageView::Build() {
     }
     check(opt, "CheckBoxFastSpeed", &Page::CheckBoxFastSpeed);
     check(opt, "CheckBoxCostOptimize", &Page::CheckBoxCostOptimize);
-    check(opt, "CheckBoxOrderOptimize", &Page::CheckBoxOrderOptimize);
+    check(opt, "CheckBoxOrderOptimize", &Page::CheckBoxOrderOptimize,
+          [&page] { CheckBoxOrderOptimizeClick(page, page.CheckBoxOrderOptimize); });
     {
         auto* speed = new QSlider(Qt::Horizontal);
         speed->setObjectName("TrackBarSpeed");
         speed->setRange(kTrackBarSpeedMin, kTrackBarSpeedMax);
         opt->addRow(label("LabelOptimizeSpeedTrackbar"));
         opt->addRow(speed);
-        connect(speed, &QSlider::valueChanged, this, [&page](int V) { page.TrackBarSpeed = V; });
+        connect(speed, &QSlider::valueChanged, this,
+                [&page](int V) { OnChangeOptimizeSpeedTrackbar(page, V); });
         loaders_.push_back([speed, &page] { speed->setValue(page.TrackBarSpeed); });
     }
 
@@ -357,7 +360,8 @@ void TSettingsPageView::Build() {
 
     // G-code and DXF.
     QFormLayout* gcode = group(right, "GroupBoxGCode");
-    QCheckBox* zAxis = check(gcode, "CheckBoxZAxis", &Page::CheckBoxZAxis);
+    QCheckBox* zAxis = check(gcode, "CheckBoxZAxis", &Page::CheckBoxZAxis,
+                             [&page] { CheckBoxZAxisClick(page, page.CheckBoxZAxis); });
     QLineEdit* depth = edit(gcode, "LabelDrillDepth", "EditDrillDepth", &Page::EditDrillDepth);
     QLineEdit* safety =
         edit(gcode, "LabelSafetyHeigth", "EditSafetyHeigth", &Page::EditSafetyHeigth);
@@ -375,9 +379,12 @@ void TSettingsPageView::Build() {
     };
     connect(zAxis, &QCheckBox::toggled, this, drills);
     loaders_.push_back(drills);
-    edit(gcode, "LabelSpeedXY", "LabeledEditSpeedXY", &Page::LabeledEditSpeedXY);
-    edit(gcode, "LabelSpeedZ", "LabeledEditSpeedZ", &Page::LabeledEditSpeedZ);
-    edit(gcode, "LabelGCodeN", "LabeledEditGCodeN", &Page::LabeledEditGCodeN);
+    // XY Speed, Z Speed and N Step are kept in the option file but not shown.
+    for (QLineEdit* hidden :
+         {edit(gcode, "LabelSpeedXY", "LabeledEditSpeedXY", &Page::LabeledEditSpeedXY),
+          edit(gcode, "LabelSpeedZ", "LabeledEditSpeedZ", &Page::LabeledEditSpeedZ),
+          edit(gcode, "LabelGCodeN", "LabeledEditGCodeN", &Page::LabeledEditGCodeN)})
+        gcode->setRowVisible(hidden, false);
     edit(gcode, "LabelDXFFontSize", "lbledtDXFFontSize", &Page::lbledtDXFFontSize);
 
     // Racks.
@@ -494,9 +501,9 @@ void TSettingsPageView::ShowRackPages() {
 }
 
 void TSettingsPageView::ButtonSaveOptionsClick() {
-    TMainWindowCore& core = form_.Core();
+    form_.StoreWindowState();
     try {
-        WriteOptionFile("default", core.Page, core.Window);
+        ::ButtonSaveOptionsClick(form_.Core());
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning("[" + std::string(e.what()) + "]" + MsgCantOpenFile);
     }
