@@ -16,6 +16,16 @@ QStringList ToList(const std::vector<std::string>& items) {
     return list;
 }
 
+// A drop-down's text as bytes: those of the item it shows (so a list item read
+// from a file keeps its bytes), else what was typed.
+std::string ChosenText(const QComboBox* Box, const std::vector<std::string>* Items) {
+    const QString text = Box->currentText();
+    if (Items)
+        for (const std::string& item : *Items)
+            if (ToQString(item) == text) return item;
+    return FromQString(text);
+}
+
 // The drop-down editors of the grid's columns.
 class TDropDownDelegate : public QStyledItemDelegate {
   public:
@@ -81,13 +91,13 @@ class TDropDownDelegate : public QStyledItemDelegate {
             case E::Type: {
                 std::vector<std::string> none;
                 text = LearnMaterialType(view_.TypeItems ? *view_.TypeItems : none,
-                                         FromQString(box->currentText()));
+                                         ChosenText(box, view_.TypeItems));
                 break;
             }
             case E::EdgeType: {
                 std::vector<std::string> none;
                 text = LearnComboText(view_.EdgeItems ? *view_.EdgeItems : none,
-                                      FromQString(box->currentText()));
+                                      ChosenText(box, view_.EdgeItems));
                 break;
             }
             case E::Priority: text = Trim(FromQString(box->currentText())); break;

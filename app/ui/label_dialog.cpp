@@ -482,7 +482,7 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
         job.EndDoc();
     } catch (const platform::TPrintError&) {
         platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" +
-                                               FromQString(printer_.outputFileName()) + "]");
+                                               FromQFileName(printer_.outputFileName()) + "]");
         return false;
     }
     return true;

@@ -181,7 +181,7 @@ void TPrinting::PrintSetup1Click() {
 }
 
 void TPrinting::OpenTarget(const std::string& Target) {
-    const QString target = ToQString(Target);
+    const QString target = ToQFileName(Target);
     QUrl url;
     if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
         url = QUrl(target);
@@ -189,7 +189,7 @@ void TPrinting::OpenTarget(const std::string& Target) {
         // The help file of the start-up folder, else the one beside the program.
         QString file = target;
         if (!QFileInfo::exists(file))
-            file = QCoreApplication::applicationDirPath() + "/" + ToQString(HelpFileName());
+            file = QCoreApplication::applicationDirPath() + "/" + ToQFileName(HelpFileName());
         if (!QFileInfo::exists(file)) {
             platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
             return;
@@ -197,7 +197,7 @@ void TPrinting::OpenTarget(const std::string& Target) {
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
     if (!OpenUrl(url))
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) +
+        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQFileName(url.toString()) +
                                                "]");
 }
 

@@ -229,7 +229,7 @@ void TSDIAppForm::UpdateFileNameEdits() {
     const std::string* names[3] = {&core_.Data.EditSheetsFileName, &core_.Data.EditPartsFileName,
                                    &core_.Data.EditAnyShapeFileName};
     for (int i = 0; i < 3; ++i)
-        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQString(*names[i]));
+        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQFileName(*names[i]));
 }
 
 // Sheet and part list commands. Each pair differs only in its grid, file kind
@@ -399,8 +399,8 @@ void TSDIAppForm::ButtonImportDXFClick() {
 }
 
 void TSDIAppForm::ButtonAddAnyShapeClick() {
-    core_.Data.EditSelectLabel = FromQString(editSelectLabel_->text());
-    core_.Data.EditSelectQty = FromQString(editSelectQty_->text());
+    core_.Data.EditSelectLabel = FromQString(editSelectLabel_->text(), core_.Data.EditSelectLabel);
+    core_.Data.EditSelectQty = FromQString(editSelectQty_->text(), core_.Data.EditSelectQty);
     ::ButtonAddAnyShapeClick(core_.Data);
     gridAnyShape_->Reload();
     shapePreview_->update();

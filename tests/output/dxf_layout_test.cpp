@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/extpolyline.h"
@@ -156,4 +157,21 @@ TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
     const std::vector<Entity> all = ParseEntities(LayoutDxfDrawing(0).Text());
     EXPECT_EQ(OfLayer(all, "POLYLINE", "offcuts").size(), 3u);
     for (const Entity& e : all) EXPECT_NE(e.Text, "ZEROOFFCUT_1");
+}
+
+// Labels and layer names beyond ASCII, typed (UTF-8) or read from a Windows
+// file (Windows-1252), read back by a DXF reader as themselves.
+TEST(DxfLayout, LabelsBeyondAsciiReadBackAsThemselves) {
+    Build();
+    DxfLayerPartsLabel = "Beschriftung Küche";
+    const std::vector<std::string> labels = {"Küche", "Кухня", "Tom\x92s", "€"};  // one Windows-1252
+    TPacket& layout = Optimizer.Best[0];
+    for (std::size_t i = 0; i < labels.size(); ++i) layout.Placements[static_cast<int>(i)].Label = labels[i];
+    const std::string text = LayoutDxfDrawing(0).Text();
+
+    const std::vector<std::string> read = DxfTextValues(text);
+    for (const char* label : {"Küche", "Кухня", "Tom’s", "€"})
+        EXPECT_NE(std::find(read.begin(), read.end(), label), read.end()) << label;
+    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT", "Beschriftung K\\U+00FCche").size(), 5u);  // with T1
+    EXPECT_NE(text.find("$DWGCODEPAGE\r\n3\r\nANSI_1252\r\n"), std::string::npos);
 }
