@@ -141,7 +141,7 @@ TEST(PlanExports, HtmlPageBeyondAsciiIsUtf8AndItsPictureLinksFindThePictures) {
     for (const std::string name : {"küche", "Кухня", "Tom’s #1?", "€ 100%"}) {
         const std::string page = dir.File(name + ".html");
         std::vector<std::string> written;
-        ASSERT_TRUE(HtmlReport({" ", "Tür T\x92s"}, page, FakePicture, written)) << name;
+        ASSERT_TRUE(HtmlReport({" ", "T\xFCr T\x92s"}, page, FakePicture, written)) << name;
         const std::string html = ReadText(page);
         EXPECT_EQ(html.rfind("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head>\r\n", 0), 0u);
         EXPECT_NE(html.find("Tür&nbsp;T’s"), std::string::npos);  // the Windows-1252 line as UTF-8
