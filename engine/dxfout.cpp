@@ -44,8 +44,8 @@ std::string DxfText(std::string_view Text) {
         if (c == '\\' && i + 2 < chars.size() && (chars[i + 1] == 'U' || chars[i + 1] == 'M') &&
             chars[i + 2] == '+') {
             escape(c);
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
+        } else if (const int b = Windows1252Byte(c); b >= 0) {
+            out += static_cast<char>(b);
         } else if (c < 0x10000) {
             escape(c);
         } else {

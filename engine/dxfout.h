@@ -10,10 +10,10 @@
 // group that follows it.
 //
 // The drawing is R12 (AC1009), whose files are single bytes in the code page
-// the header declares ($DWGCODEPAGE, here ANSI_1252). Every character of a
-// text or layer name beyond ASCII is written as R12 writes a character, \U+
-// and four hex digits (a character beyond U+FFFF as its two UTF-16 halves),
-// so the file is plain ASCII and any DXF reader reads the label as itself.
+// the header declares ($DWGCODEPAGE, here ANSI_1252). Texts and layer names
+// are written in that code page; a character it lacks is written as R12
+// writes such a character, \U+ and four hex digits (one beyond U+FFFF as its
+// two UTF-16 halves), so any DXF reader reads the label as itself.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +28,9 @@
 std::string BlankLineBreaks(std::string_view S);
 
 // Text (the program's bytes, read by its text rule, engine/textfmt.h) as a
-// DXF string value: ASCII as it is, other characters as \U+XXXX; a backslash
-// that would start such a form ("\U+" or "\M+") is itself written \U+005C.
+// DXF string value: Windows-1252 bytes, characters that code page lacks as
+// \U+XXXX; a backslash that would start such a form ("\U+" or "\M+") is
+// itself written \U+005C.
 std::string DxfText(std::string_view Text);
 
 // Points of the upper half of the ellipse that spans X1..X2 across and

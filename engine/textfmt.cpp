@@ -273,6 +273,13 @@ std::u32string TextCharacters(std::string_view S) {
     return out;
 }
 
+int Windows1252Byte(char32_t C) {
+    if (C < 0x80 || (C >= 0xA0 && C <= 0xFF)) return static_cast<int>(C);
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] == C && C >= 0x100) return 0x80 + i;
+    return -1;
+}
+
 void AppendUtf8(std::string& Out, char32_t C) {
     const auto put = [&](unsigned v) { Out += static_cast<char>(v); };
     if (C < 0x80) {

@@ -79,5 +79,8 @@ bool IsUtf8(std::string_view S);
 std::u32string TextCharacters(std::string_view S);
 // S by that rule as UTF-8: S itself when it is UTF-8 already.
 std::string TextAsUtf8(std::string_view S);
+// The Windows-1252 byte of the character C, or -1 when the code page has
+// none (the five bytes it leaves unassigned stand for no character there).
+int Windows1252Byte(char32_t C);
 // Appends the UTF-8 form of the character C.
 void AppendUtf8(std::string& Out, char32_t C);
