@@ -10,6 +10,7 @@
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -38,13 +39,13 @@ std::string DxfText(std::string_view Text) {
         out += "\\U+";
         for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(C >> shift) & 0xF];
     };
-    const std::u32string chars = TextCharacters(Text);
+    const std::u32string chars = platform::TextCharacters(Text);
     for (std::size_t i = 0; i < chars.size(); ++i) {
         const char32_t c = chars[i];
         if (c == '\\' && i + 2 < chars.size() && (chars[i + 1] == 'U' || chars[i + 1] == 'M') &&
             chars[i + 2] == '+') {
             escape(c);
-        } else if (const int b = Windows1252Byte(c); b >= 0) {
+        } else if (const int b = platform::Windows1252Byte(c); b >= 0) {
             out += static_cast<char>(b);
         } else if (c < 0x10000) {
             escape(c);
@@ -84,13 +85,15 @@ std::string TDXFOut::FloatToDXF(double Value) const {
 }
 
 void TDXFOut::SetLayer(std::string_view Name) {
-    if (std::all_of(Name.begin(), Name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (std::all_of(Name.begin(), Name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         Layer = BlankLineBreaks(Name.substr(0, std::min(Name.size(), kMaxLayerLength)));
         return;
     }
-    const std::u32string chars = TextCharacters(Name);
+    const std::u32string chars = platform::TextCharacters(Name);
     std::string cut;
-    for (std::size_t i = 0; i < std::min(chars.size(), kMaxLayerLength); ++i) AppendUtf8(cut, chars[i]);
+    for (std::size_t i = 0; i < std::min(chars.size(), kMaxLayerLength); ++i)
+        platform::AppendUtf8(cut, chars[i]);
     Layer = BlankLineBreaks(cut);
 }
 

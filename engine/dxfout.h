@@ -27,7 +27,7 @@
 // stay on one line of a text file.
 std::string BlankLineBreaks(std::string_view S);
 
-// Text (the program's bytes, read by its text rule, engine/textfmt.h) as a
+// Text (the program's bytes, read by its text rule, platform/text_encoding.h) as a
 // DXF string value: Windows-1252 bytes, characters that code page lacks as
 // \U+XXXX; a backslash that would start such a form ("\U+" or "\M+") is
 // itself written \U+005C.

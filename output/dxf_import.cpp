@@ -17,6 +17,7 @@
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -448,7 +449,7 @@ std::vector<std::string> DxfTextValues(std::string_view Text) {
     for (const TPair& p : pairs) {
         if (p.Code == 0) inText = p.Value == "TEXT" || p.Value == "MTEXT";
         if (!inText || p.Code != 1) continue;
-        const std::u32string chars = TextCharacters(p.Value);
+        const std::u32string chars = platform::TextCharacters(p.Value);
         std::u32string decoded;
         for (std::size_t i = 0; i < chars.size(); ++i) {
             char32_t c = chars[i];
@@ -477,7 +478,7 @@ std::vector<std::string> DxfTextValues(std::string_view Text) {
                 decoded += c;
         }
         std::string utf8;
-        for (char32_t c : decoded) AppendUtf8(utf8, c);
+        for (char32_t c : decoded) platform::AppendUtf8(utf8, c);
         labels.push_back(std::move(utf8));
     }
     return labels;

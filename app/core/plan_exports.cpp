@@ -13,6 +13,7 @@
 #include "output/report_text.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -63,8 +64,8 @@ std::string PictureSource(std::string_view Name) {
     std::string out;
     for (char c : Name) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || c == '-' ||
-            c == '.' || c == '_' || c == '~') {
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
             out += c;
         } else {
             out += '%';
@@ -95,7 +96,9 @@ bool PlanHasLayouts() {
 }
 
 std::string HtmlText(std::string_view Line) {
-    return Replaced(TextAsUtf8(Line), {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {' ', "&nbsp;"}});
+    return Replaced(
+        platform::TextAsUtf8(Line),
+        {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {' ', "&nbsp;"}});
 }
 
 std::string ExportBaseName(const std::string& FileName) {
@@ -111,9 +114,9 @@ std::string HtmlPictureFileName(const std::string& FileName, int LayoutIndex) {
 std::string HtmlReportPage(const std::vector<std::string>& ReportLines,
                            const std::vector<std::string>& PictureNames) {
     std::string page;
-    for (std::string_view line : {"<!DOCTYPE html>", "<html>", "<head>", "<meta charset=\"utf-8\">", "</head>",
-                                  "<body>", "<center><font face=monospace>", "<p>&nbsp;</p>",
-                                  "<table width=80% border=1>"})
+    for (std::string_view line :
+         {"<!DOCTYPE html>", "<html>", "<head>", "<meta charset=\"utf-8\">", "</head>", "<body>",
+          "<center><font face=monospace>", "<p>&nbsp;</p>", "<table width=80% border=1>"})
         AddLine(page, line);
     for (const std::string& line : ReportLines) AddTableRow(page, HtmlText(line));
     AddLine(page, "</table>");

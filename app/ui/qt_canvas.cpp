@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/textfmt.h"
+#include "platform/text_encoding.h"
 
 using namespace platform;
 
@@ -21,7 +21,7 @@ TColor FromQColor(const QColor& Color) {
 }
 
 QString ToQString(std::string_view Text) {
-    const std::string utf8 = TextAsUtf8(Text);
+    const std::string utf8 = platform::TextAsUtf8(Text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

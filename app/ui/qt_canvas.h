@@ -39,7 +39,7 @@ class TQtCanvas : public platform::TCanvas {
 // 0x00BBGGRR as a QColor, and back.
 QColor ToQColor(platform::TColor Color);
 platform::TColor FromQColor(const QColor& Color);
-// A text of the program on screen, by the program's one rule (engine/textfmt.h):
+// A text of the program on screen, by the program's one rule (platform/text_encoding.h):
 // bytes that are valid UTF-8 show as UTF-8, any others as Windows-1252.
 QString ToQString(std::string_view Text);
 // What the user typed, stored as UTF-8.

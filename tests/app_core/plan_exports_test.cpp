@@ -143,14 +143,21 @@ TEST(PlanExports, HtmlPageBeyondAsciiIsUtf8AndItsPictureLinksFindThePictures) {
         std::vector<std::string> written;
         ASSERT_TRUE(HtmlReport({" ", "T\xFCr T\x92s"}, page, FakePicture, written)) << name;
         const std::string html = ReadText(page);
-        EXPECT_EQ(html.rfind("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head>\r\n", 0), 0u);
+        EXPECT_EQ(
+            html.rfind(
+                "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head>\r\n",
+                0),
+            0u);
         EXPECT_NE(html.find("Tür&nbsp;T’s"), std::string::npos);  // the Windows-1252 line as UTF-8
         std::size_t pictures = 0;
-        for (std::size_t at = 0; (at = html.find("<img src=\"", at)) != std::string::npos; ++pictures) {
+        for (std::size_t at = 0; (at = html.find("<img src=\"", at)) != std::string::npos;
+             ++pictures) {
             at += 10;
             const std::string link = html.substr(at, html.find('"', at) - at);
-            EXPECT_EQ(link.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~%"),
-                      std::string::npos) << link;
+            EXPECT_EQ(link.find_first_not_of(
+                          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~%"),
+                      std::string::npos)
+                << link;
             EXPECT_TRUE(std::filesystem::exists(dir.File(decoded(link)))) << link;
         }
         EXPECT_EQ(pictures, 3u) << name;

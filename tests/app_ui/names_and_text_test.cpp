@@ -60,7 +60,8 @@ TEST_F(NamesAndText, ListFilesNamedBeyondAsciiSaveAndOpenThroughTheFileDialog) {
         form->FileSaveAs1Execute();
         EXPECT_TRUE(std::filesystem::exists(file)) << name;
         EXPECT_EQ(core.Data.EditSheetsFileName, file);
-        EXPECT_EQ(static_cast<QLineEdit*>(form->Control("EditSheetsFileName"))->text(), QString::fromUtf8(file));
+        EXPECT_EQ(static_cast<QLineEdit*>(form->Control("EditSheetsFileName"))->text(),
+                  QString::fromUtf8(file));
 
         form->SheetsDeleteAllClick();
         ChooseInFileDialog(file);
@@ -74,8 +75,10 @@ TEST_F(NamesAndText, Windows1252ListIsShownAsItsCharactersAndSavedUnchangedByteF
     const std::string file = dir.File("windows.sht");
     {
         TMainData windows;
-        windows.StringGridSheets.SetRow(1, {"T\xFCr", "Eiche \x96 hell", "100", "50", "2", "12.5", "0", "Tom\x92s \x80"});
-        windows.StringGridSheets.SetRow(2, {"Küche", "MDF", "80", "40", "1", "0", "0", "typed on Linux"});
+        windows.StringGridSheets.SetRow(
+            1, {"T\xFCr", "Eiche \x96 hell", "100", "50", "2", "12.5", "0", "Tom\x92s \x80"});
+        windows.StringGridSheets.SetRow(
+            2, {"Küche", "MDF", "80", "40", "1", "0", "0", "typed on Linux"});
         SaveSheetsFile(windows, file, false);
     }
     const std::string bytes = ReadText(file);
@@ -95,11 +98,13 @@ TEST_F(NamesAndText, Windows1252ListIsShownAsItsCharactersAndSavedUnchangedByteF
         for (int col = 0; col < m->columnCount(); ++col) {
             const QModelIndex i = m->index(row, col);
             QStyleOptionViewItem option;
-            std::unique_ptr<QWidget> editor(grid->itemDelegate()->createEditor(grid->viewport(), option, i));
+            std::unique_ptr<QWidget> editor(
+                grid->itemDelegate()->createEditor(grid->viewport(), option, i));
             grid->itemDelegate()->setEditorData(editor.get(), i);
             grid->itemDelegate()->setModelData(editor.get(), m, i);
         }
-    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.size(), 2u);  // the Windows type was not learnt again
+    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items.size(),
+              2u);  // the Windows type was not learnt again
     form->FileSave1Execute();
     EXPECT_EQ(ReadText(file), bytes);
 
@@ -120,7 +125,8 @@ TEST_F(NamesAndText, TabExportAndHtmlReportNamedBeyondAsciiThroughTheFileDialog)
         });
         form->findChild<QPushButton*>("ButtonSheetsExportExcel")->click();
         ASSERT_TRUE(std::filesystem::exists(file)) << name;
-        const std::string line = name + "\tMDF\t100\t50\t2\t\t0\tTom\x92s\t\r\n";  // the bytes as they are
+        const std::string line =
+            name + "\tMDF\t100\t50\t2\t\t0\tTom\x92s\t\r\n";  // the bytes as they are
         EXPECT_EQ(ReadText(file).substr(0, line.size()), line);
     }
 
@@ -135,8 +141,9 @@ TEST_F(NamesAndText, TabExportAndHtmlReportNamedBeyondAsciiThroughTheFileDialog)
     int pictures = 0;
     for (std::size_t at = 0; (at = html.find("<img src=\"", at)) != std::string::npos; ++pictures) {
         at += 10;
-        const QUrl link = QUrl::fromLocalFile(QFile::decodeName(page.c_str()))
-                              .resolved(QUrl(QString::fromStdString(html.substr(at, html.find('"', at) - at))));
+        const QUrl link =
+            QUrl::fromLocalFile(QFile::decodeName(page.c_str()))
+                .resolved(QUrl(QString::fromStdString(html.substr(at, html.find('"', at) - at))));
         EXPECT_FALSE(QImage(link.toLocalFile()).isNull()) << link.toString().toStdString();
     }
     EXPECT_EQ(pictures, 3);

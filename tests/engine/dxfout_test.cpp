@@ -183,11 +183,16 @@ TEST(DxfOutFile, SavedCompletelyOrNotAtAll) {
 
 TEST(DxfOutText, InTheDeclaredCodePageAndUnicodeFormsForWhatItLacks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Küche", "K\xFC" "che"},
-        {"K\xFC" "che", "K\xFC" "che"},  // Windows-1252 bytes: the same label
+        {"Küche",
+         "K\xFC"
+         "che"},
+        {"K\xFC"
+         "che",
+         "K\xFC"
+         "che"},  // Windows-1252 bytes: the same label
         {"Кухня", "\\U+041A\\U+0443\\U+0445\\U+043D\\U+044F"},
         {"Tom’s € –", "Tom\x92s \x80 \x96"},
-        {"\xC2\x81", "\\U+0081"},  // no character in Windows-1252
+        {"\xC2\x81", "\\U+0081"},                  // no character in Windows-1252
         {"a\\U+0041 \\P", "a\\U+005CU+0041 \\P"},  // a backslash that would start a form
         {"\xF0\x9F\x98\x80", "\\U+D83D\\U+DE00"},
     };
@@ -198,12 +203,14 @@ TEST(DxfOutText, InTheDeclaredCodePageAndUnicodeFormsForWhatItLacks) {
     w.SetLayer("Teile Кухня");
     w.WriteText("Кухня", 0, 0, 0, 4, 0);
     const auto pairs = Pairs(w);
-    const auto at = std::find(pairs.begin(), pairs.end(), std::pair<std::string, std::string>{"9", "$DWGCODEPAGE"});
+    const auto at = std::find(pairs.begin(), pairs.end(),
+                              std::pair<std::string, std::string>{"9", "$DWGCODEPAGE"});
     ASSERT_NE(at, pairs.end());
     EXPECT_EQ(*(at + 1), (std::pair<std::string, std::string>{"3", "ANSI_1252"}));
     EXPECT_EQ(Values(w, "8").back(), "Teile \\U+041A\\U+0443\\U+0445\\U+043D\\U+044F");
     const std::string text = w.Text();
-    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
     // A layer name is cut at 32 characters, not bytes.
     w.SetLayer(std::string(31, 'L') + "üü");
     EXPECT_EQ(w.Layer, std::string(31, 'L') + "ü");

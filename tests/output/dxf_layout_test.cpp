@@ -164,14 +164,20 @@ TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
 TEST(DxfLayout, LabelsBeyondAsciiReadBackAsThemselves) {
     Build();
     DxfLayerPartsLabel = "Beschriftung Küche";
-    const std::vector<std::string> labels = {"Küche", "Кухня", "Tom\x92s", "€"};  // one Windows-1252
+    const std::vector<std::string> labels = {"Küche", "Кухня", "Tom\x92s",
+                                             "€"};  // one Windows-1252
     TPacket& layout = Optimizer.Best[0];
-    for (std::size_t i = 0; i < labels.size(); ++i) layout.Placements[static_cast<int>(i)].Label = labels[i];
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        layout.Placements[static_cast<int>(i)].Label = labels[i];
     const std::string text = LayoutDxfDrawing(0).Text();
 
     const std::vector<std::string> read = DxfTextValues(text);
     for (const char* label : {"Küche", "Кухня", "Tom’s", "€"})
         EXPECT_NE(std::find(read.begin(), read.end(), label), read.end()) << label;
-    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT", "Beschriftung K\xFC" "che").size(), 5u);  // with T1
+    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT",
+                      "Beschriftung K\xFC"
+                      "che")
+                  .size(),
+              5u);  // with T1
     EXPECT_NE(text.find("$DWGCODEPAGE\r\n3\r\nANSI_1252\r\n"), std::string::npos);
 }
