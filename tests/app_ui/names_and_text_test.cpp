@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -12,6 +14,7 @@
 
 #include "app/core/grid_editing.h"
 #include "app/core/list_files.h"
+#include "engine/partedge.h"
 #include "app/ui/import_export.h"
 #include "output/sample_plan.h"
 #include "window_fixture.h"
@@ -147,4 +150,31 @@ TEST_F(NamesAndText, TabExportAndHtmlReportNamedBeyondAsciiThroughTheFileDialog)
         EXPECT_FALSE(QImage(link.toLocalFile()).isNull()) << link.toString().toStdString();
     }
     EXPECT_EQ(pictures, 3);
+}
+
+// A Windows-1252 type or edge type chosen in its dialog and confirmed without
+// a change keeps its bytes (else the parts naming it would lose it).
+TEST_F(NamesAndText, Windows1252TypesConfirmedUnchangedInTheirDialogsKeepTheirBytes) {
+    core.Page.ComboBoxTypeSelect.Items = {"Eiche \x96 hell"};
+    OnModal([](QWidget* d) {
+        auto* list = d->findChild<QListWidget*>("CheckListBoxMaterialType");
+        list->setCurrentRow(-1);
+        list->setCurrentRow(0);  // the type into the edit
+        d->findChild<QPushButton*>("ButtonModifyGlassType")->click();
+        d->findChild<QPushButton*>("ButtonCloseTypeSetup")->click();
+    });
+    form->ButtonTypeSetupClick();
+    EXPECT_EQ(core.Page.ComboBoxTypeSelect.Items, std::vector<std::string>{"Eiche \x96 hell"});
+
+    PartEdgeList.AddEdge("N/A", "0", "0", "0", "0", "0", "0", "0", "0");
+    PartEdgeList.AddEdge("Kante \x96 1", "1", "1", "1", "1", "0", "0", "0", "0");
+    OnModal([](QWidget* d) {
+        auto* table = d->findChild<QTableView*>("StringGridGrindingAndBand");
+        emit table->clicked(table->model()->index(1, 0));
+        d->findChild<QPushButton*>("ButtonModifyGB")->click();
+        d->findChild<QPushButton*>("ButtonOK")->click();
+    });
+    form->ButtonGrindingAndBandSettingClick();
+    ASSERT_EQ(PartEdgeList.Count(), 2);
+    EXPECT_EQ(PartEdgeList.GetEdge(1)->Label, "Kante \x96 1");
 }
