@@ -6,16 +6,16 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableView>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
 
 #include "app/core/grid_editing.h"
 #include "app/core/list_files.h"
-#include "engine/partedge.h"
 #include "app/ui/import_export.h"
+#include "engine/partedge.h"
 #include "output/sample_plan.h"
 #include "window_fixture.h"
 
