@@ -101,7 +101,7 @@ TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
 
     const std::vector<Entity> all = ParseEntities(text);
     const std::vector<Entity> parts = OfLayer(all, "POLYLINE", "parts");
-    ASSERT_EQ(parts.size(), 4u);  // the last one the triangle T1
+    ASSERT_EQ(parts.size(), 4u);                      // the last one the triangle T1
     EXPECT_TRUE(HasBox(parts, 1, -0.5, 31, -20.5));   // A at (0, 0)
     EXPECT_TRUE(HasBox(parts, 33, -0.5, 63, -20.5));  // A at (32, 0)
     EXPECT_TRUE(HasBox(parts, 1, -22.5, 43, -47.5));  // B at (0, 22), 42 x 25
@@ -174,10 +174,7 @@ TEST(DxfLayout, LabelsBeyondAsciiReadBackAsThemselves) {
     const std::vector<std::string> read = DxfTextValues(text);
     for (const char* label : {"Küche", "Кухня", "Tom’s", "€"})
         EXPECT_NE(std::find(read.begin(), read.end(), label), read.end()) << label;
-    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT",
-                      "Beschriftung K\xFC"
-                      "che")
-                  .size(),
-              5u);  // with T1
+    const std::string layer = "Beschriftung K\xFC\x63he";               // in the declared code page
+    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT", layer).size(), 5u);  // T1's too
     EXPECT_NE(text.find("$DWGCODEPAGE\r\n3\r\nANSI_1252\r\n"), std::string::npos);
 }

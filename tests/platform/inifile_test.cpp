@@ -125,8 +125,8 @@ TEST_F(IniFileTest, LfCrLfAndCrAloneEndLinesAlike) {
 }
 
 TEST_F(IniFileTest, ByteOrderMarkOfAnEditorDoesNotHideTheFirstSection) {
-    WriteText(path("bom.sht"), "\xEF\xBB\xBF[SHEET1]\r\nLABEL=K\xC3\xBC" "che\r\n");
-    EXPECT_EQ(TIniFile(path("bom.sht")).ReadString("SHEET1", "LABEL", "?"), "K\xC3\xBC" "che");
+    WriteText(path("bom.sht"), "\xEF\xBB\xBF[SHEET1]\r\nLABEL=Küche\r\n");
+    EXPECT_EQ(TIniFile(path("bom.sht")).ReadString("SHEET1", "LABEL", "?"), "Küche");
 }
 
 TEST_F(IniFileTest, KeyIndexFollowsDeletesAndErasedSections) {
