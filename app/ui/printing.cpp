@@ -197,8 +197,8 @@ void TPrinting::OpenTarget(const std::string& Target) {
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
     if (!OpenUrl(url))
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" +
-                                               FromQFileName(url.toString()) + "]");
+        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) +
+                                               "]");
 }
 
 void TPrinting::Contents1Click() {
