@@ -10,6 +10,7 @@
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -29,6 +30,31 @@ std::string BlankLineBreaks(std::string_view S) {
     std::string out(S);
     std::replace_if(
         out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
+
+std::string DxfText(std::string_view Text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    const auto escape = [&](char32_t C) {
+        out += "\\U+";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(C >> shift) & 0xF];
+    };
+    const std::u32string chars = platform::TextCharacters(Text);
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const char32_t c = chars[i];
+        if (c == '\\' && i + 2 < chars.size() && (chars[i + 1] == 'U' || chars[i + 1] == 'M') &&
+            chars[i + 2] == '+') {
+            escape(c);
+        } else if (const int b = platform::Windows1252Byte(c); b >= 0) {
+            out += static_cast<char>(b);
+        } else if (c < 0x10000) {
+            escape(c);
+        } else {
+            escape(0xD800 + ((c - 0x10000) >> 10));
+            escape(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
     return out;
 }
 
@@ -60,7 +86,16 @@ std::string TDXFOut::FloatToDXF(double Value) const {
 }
 
 void TDXFOut::SetLayer(std::string_view Name) {
-    Layer = BlankLineBreaks(Name.substr(0, std::min(Name.size(), kMaxLayerLength)));
+    if (std::all_of(Name.begin(), Name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        Layer = BlankLineBreaks(Name.substr(0, std::min(Name.size(), kMaxLayerLength)));
+        return;
+    }
+    const std::u32string chars = platform::TextCharacters(Name);
+    std::string cut;
+    for (std::size_t i = 0; i < std::min(chars.size(), kMaxLayerLength); ++i)
+        platform::AppendUtf8(cut, chars[i]);
+    Layer = BlankLineBreaks(cut);
 }
 
 void TDXFOut::Add(std::string_view Code, std::string_view Value) {
@@ -89,7 +124,7 @@ void TDXFOut::AddFineNumber(std::string_view Code, double Value) {
 }
 
 void TDXFOut::AddLayer() {
-    Add("8", Layer);
+    Add("8", DxfText(Layer));
 }
 
 void TDXFOut::AddPoint(double X, double Y, double Z) {
@@ -108,6 +143,10 @@ void TDXFOut::WriteHeader() {
     Layer = "0";
     Add("0", "SECTION");
     Add("2", "HEADER");
+    Add("9", "$ACADVER");
+    Add("1", "AC1009");
+    Add("9", "$DWGCODEPAGE");
+    Add("3", "ANSI_1252");
     Add("9", "$LIMMIN");
     AddNumber("10", LimMinX);
     AddNumber("20", LimMinY);
@@ -174,7 +213,7 @@ void TDXFOut::WriteText(std::string_view Text, double X, double Y, double Z, dou
     AddLayer();
     AddPoint(X, Y, Z);
     AddNumber("40", Height);
-    Add("1", BlankLineBreaks(Text));
+    Add("1", DxfText(BlankLineBreaks(Text)));
     AddNumber("50", Angle);
 }
 

@@ -8,6 +8,12 @@
 // Texts and layer names never carry a line break into the file: CR and LF are
 // written as blanks, since a value spread over two lines would corrupt every
 // group that follows it.
+//
+// The drawing is R12 (AC1009), whose files are single bytes in the code page
+// the header declares ($DWGCODEPAGE, here ANSI_1252). Texts and layer names
+// are written in that code page; a character it lacks is written as R12
+// writes such a character, \U+ and four hex digits (one beyond U+FFFF as its
+// two UTF-16 halves), so any DXF reader reads the label as itself.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +26,12 @@
 // Copy of S with every CR and LF replaced by a blank, for values that must
 // stay on one line of a text file.
 std::string BlankLineBreaks(std::string_view S);
+
+// Text (the program's bytes, read by its text rule, platform/text_encoding.h) as a
+// DXF string value: Windows-1252 bytes, characters that code page lacks as
+// \U+XXXX; a backslash that would start such a form ("\U+" or "\M+") is
+// itself written \U+005C.
+std::string DxfText(std::string_view Text);
 
 // Points of the upper half of the ellipse that spans X1..X2 across and
 // 2 * HalfHeight up about the line y = Cy, from X1 onwards in steps of about a
@@ -55,11 +67,13 @@ class TDXFOut {
     // no unreadable NaN reaches a file.
     std::string FloatToDXF(double Value) const;
 
-    // Layer := the first 32 characters of Name (line breaks as blanks).
+    // Layer := the first 32 characters of Name (line breaks as blanks), as
+    // UTF-8 when Name is beyond ASCII.
     void SetLayer(std::string_view Name);
 
-    // Header, tables (only layer "0" is declared) and the start of the
-    // entities section; sets Layer to "0".
+    // Header (version AC1009, code page ANSI_1252, limits), tables (only
+    // layer "0" is declared) and the start of the entities section; sets
+    // Layer to "0".
     void WriteHeader();
     // End of the entities section and of the file.
     void WriteEOF();

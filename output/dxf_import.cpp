@@ -17,6 +17,7 @@
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -434,6 +435,53 @@ std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outlin
     std::string data;
     if (!platform::ReadFileBytes(FileName, data)) return FormatError("cannot read " + FileName);
     return ParseDxfProfile(data, Outline);
+}
+
+std::vector<std::string> DxfTextValues(std::string_view Text) {
+    std::vector<TPair> pairs;
+    try {
+        pairs = ReadPairs(Text);
+    } catch (const EDxfFormat&) {
+        return {};
+    }
+    std::vector<std::string> labels;
+    bool inText = false;
+    for (const TPair& p : pairs) {
+        if (p.Code == 0) inText = p.Value == "TEXT" || p.Value == "MTEXT";
+        if (!inText || p.Code != 1) continue;
+        const std::u32string chars = platform::TextCharacters(p.Value);
+        std::u32string decoded;
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            char32_t c = chars[i];
+            if (c == '\\' && i + 6 < chars.size() && chars[i + 1] == 'U' && chars[i + 2] == '+') {
+                char32_t code = 0;
+                std::size_t k = 3;
+                for (; k < 7; ++k) {
+                    const char32_t h = chars[i + k];
+                    const int v = h >= '0' && h <= '9'   ? int(h - '0')
+                                  : h >= 'A' && h <= 'F' ? int(h - 'A' + 10)
+                                  : h >= 'a' && h <= 'f' ? int(h - 'a' + 10)
+                                                         : -1;
+                    if (v < 0) break;
+                    code = code * 16 + static_cast<char32_t>(v);
+                }
+                if (k == 7) {
+                    c = code;
+                    i += 6;
+                }
+            }
+            // A low UTF-16 half after a high one: the two are one character.
+            if (c >= 0xDC00 && c <= 0xDFFF && !decoded.empty() && decoded.back() >= 0xD800 &&
+                decoded.back() <= 0xDBFF)
+                decoded.back() = 0x10000 + ((decoded.back() - 0xD800) << 10) + (c - 0xDC00);
+            else
+                decoded += c;
+        }
+        std::string utf8;
+        for (char32_t c : decoded) platform::AppendUtf8(utf8, c);
+        labels.push_back(std::move(utf8));
+    }
+    return labels;
 }
 
 std::string ImportDxfProfile(const std::string& FileName) {

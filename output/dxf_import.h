@@ -18,6 +18,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/extpolyline.h"
 #include "engine/stock2d.h"
@@ -50,6 +51,13 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline);
 // text when it opens but cannot be read. The file is closed before this
 // returns.
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline);
+
+// The labels of a drawing: the text (group 1) of every TEXT and MTEXT entity,
+// in file order, as UTF-8. \U+XXXX forms are decoded (two UTF-16 halves make
+// one character); other bytes are read by the program's text rule (UTF-8 when
+// valid, else Windows-1252, the ANSI_1252 of older drawings). A drawing that
+// cannot be read gives no labels.
+std::vector<std::string> DxfTextValues(std::string_view Text);
 
 // Reads FileName into the program's DxfOutline; on success DxfProfileFileName
 // := FileName. On failure both keep their values and the message is returned.

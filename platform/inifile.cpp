@@ -167,7 +167,8 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     std::string data;
     if (!ReadFileBytes(fileName_, data)) return;
-    std::size_t pos = 0;
+    // A UTF-8 byte order mark (as Windows editors write) is not part of the first line.
+    std::size_t pos = data.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     Section* current = nullptr;
     while (pos < data.size()) {
         // A line ends at LF, CR LF or CR alone.

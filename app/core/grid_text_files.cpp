@@ -33,8 +33,10 @@ bool WriteTextFile(const std::string& FileName, std::string_view Data) {
 }
 
 // The lines of a TAB text: a line ends at LF, CR LF or CR alone; the lines
-// at the end made only of TABs (empty rows) are left out.
+// at the end made only of TABs (empty rows) are left out. A UTF-8 byte order
+// mark at the start (as spreadsheet programs write) is not text.
 std::vector<std::string_view> TabLines(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::vector<std::string_view> lines;
     std::size_t blank = 0;  // lines of TABs only not yet known to be followed by data
     std::size_t pos = 0;

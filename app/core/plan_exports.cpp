@@ -15,6 +15,7 @@
 #include "output/report_text.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -57,10 +58,24 @@ std::string Replaced(std::string_view Text,
     return out;
 }
 
-// A file name as the source of an image: the characters a URL cannot hold
-// as they are, encoded.
+// A file name as the source of an image: every byte but the letters, digits
+// and "-._~" percent-encoded, so a browser finds the file whatever its name
+// (küche.html_1.bmp is k%C3%BCche.html_1.bmp).
 std::string PictureSource(std::string_view Name) {
-    return HtmlText(Replaced(Name, {{' ', "%20"}, {'%', "%25"}, {'#', "%23"}, {'?', "%3F"}}));
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : Name) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        }
+    }
+    return out;
 }
 
 void AddLine(std::string& Page, std::string_view Line) {
@@ -83,7 +98,9 @@ bool PlanHasLayouts() {
 }
 
 std::string HtmlText(std::string_view Line) {
-    return Replaced(Line, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {' ', "&nbsp;"}});
+    return Replaced(
+        platform::TextAsUtf8(Line),
+        {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {' ', "&nbsp;"}});
 }
 
 std::string ExportBaseName(const std::string& FileName) {
@@ -112,8 +129,9 @@ std::string HtmlPictureFileName(const std::string& FileName, int LayoutIndex) {
 std::string HtmlReportPage(const std::vector<std::string>& ReportLines,
                            const std::vector<std::string>& PictureNames) {
     std::string page;
-    for (std::string_view line : {"<html>", "<body>", "<center><font face=monospace>", "<p>&nbsp;</p>",
-                                  "<table width=80% border=1>"})
+    for (std::string_view line :
+         {"<!DOCTYPE html>", "<html>", "<head>", "<meta charset=\"utf-8\">", "</head>", "<body>",
+          "<center><font face=monospace>", "<p>&nbsp;</p>", "<table width=80% border=1>"})
         AddLine(page, line);
     for (const std::string& line : ReportLines) AddTableRow(page, HtmlText(line));
     AddLine(page, "</table>");

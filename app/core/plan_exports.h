@@ -17,8 +17,9 @@
 // True when the plan has a layout; else MsgLayoutIsEmpty goes to the sink.
 bool PlanHasLayouts();
 
-// A report line as HTML: & < > and " as character references, then every
-// blank as "&nbsp;".
+// A report line as HTML: in UTF-8 (the page's declared encoding; the line's
+// bytes read by the program's text rule), & < > and " as character
+// references, every blank as "&nbsp;".
 std::string HtmlText(std::string_view Line);
 
 // The chosen file name less its extension (the part after the last "." of

@@ -79,11 +79,13 @@ void ShowMaterialTypesDialog(TSDIAppForm& form) {
     QObject::connect(list, &QListWidget::currentRowChanged, &dialog, [&](int row) {
         if (filling) return;
         d.ItemIndex = row;
-        if (row >= 0) edit->setText(list->item(row)->text());
+        if (row < 0) return;
+        d.EditTypeString = d.Items[static_cast<std::size_t>(row)].Text;  // shown, not yet edited
+        edit->setText(ToQString(d.EditTypeString));
     });
     const auto command = [&](const char* name, const std::string& text, void (TMaterialTypeDialog::*f)()) {
         QObject::connect(AddButton(buttons, &dialog, name, text), &QPushButton::clicked, &dialog, [&, f] {
-            d.EditTypeString = FromQString(edit->text());
+            d.EditTypeString = FromQString(edit->text(), d.EditTypeString);
             (d.*f)();
             fill();
         });
@@ -157,7 +159,8 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
         for (int c = 0; c < EdgeCol::Count; ++c) edits[c]->setText(ToQString(d.Edits[c]));
     };
     const auto fromEdits = [&] {
-        for (int c = 0; c < EdgeCol::Count; ++c) d.Edits[c] = FromQString(edits[c]->text());
+        for (int c = 0; c < EdgeCol::Count; ++c)
+            d.Edits[c] = FromQString(edits[c]->text(), d.Edits[c]);
     };
     QObject::connect(table, &QTableView::clicked, &dialog, [&](const QModelIndex& i) {
         d.ClickRow(i.row() + 1);

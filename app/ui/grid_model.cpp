@@ -35,7 +35,7 @@ bool TStringGridModel::setData(const QModelIndex& Index, const QVariant& Value, 
     if (!Index.isValid() || Role != Qt::EditRole || readOnly_) return false;
     const int col = Index.column() + first_, row = Index.row() + 1;
     if (col >= grid_.ColCount() || row >= grid_.RowCount()) return false;
-    grid_.SetCell(col, row, FromQString(Value.toString()));
+    grid_.SetCell(col, row, FromQString(Value.toString(), grid_.Cell(col, row)));
     emit dataChanged(Index, Index);
     if (OnCellEdited) OnCellEdited(col, row);
     return true;

@@ -16,6 +16,17 @@ QStringList ToList(const std::vector<std::string>& items) {
     return list;
 }
 
+// A drop-down's text as bytes: those of the item or of the cell it shows (so
+// a text read from a file keeps its bytes), else what was typed.
+std::string ChosenText(const QComboBox* Box, const std::vector<std::string>* Items,
+                       const std::string& Cell) {
+    const QString text = Box->currentText();
+    if (Items)
+        for (const std::string& item : *Items)
+            if (ToQString(item) == text) return item;
+    return FromQString(text, Trim(Cell));
+}
+
 // The drop-down editors of the grid's columns.
 class TDropDownDelegate : public QStyledItemDelegate {
   public:
@@ -76,18 +87,20 @@ class TDropDownDelegate : public QStyledItemDelegate {
         auto* box = qobject_cast<QComboBox*>(editor);
         if (!box) return QStyledItemDelegate::setModelData(editor, model, index);
         using E = TGridView::TEditor;
+        TStringGridModel* m = view_.GridModel();
+        const std::string cell = m->Grid().Cell(index.column() + m->FirstColumn(), index.row() + 1);
         std::string text;
         switch (Kind(index)) {
             case E::Type: {
                 std::vector<std::string> none;
                 text = LearnMaterialType(view_.TypeItems ? *view_.TypeItems : none,
-                                         FromQString(box->currentText()));
+                                         ChosenText(box, view_.TypeItems, cell));
                 break;
             }
             case E::EdgeType: {
                 std::vector<std::string> none;
                 text = LearnComboText(view_.EdgeItems ? *view_.EdgeItems : none,
-                                      FromQString(box->currentText()));
+                                      ChosenText(box, view_.EdgeItems, cell));
                 break;
             }
             case E::Priority: text = Trim(FromQString(box->currentText())); break;

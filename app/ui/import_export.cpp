@@ -45,13 +45,13 @@ std::string ChooseFileName(QWidget* Parent, bool Save, const std::string& Title,
                            const std::string& Filter, const std::string& DefaultExt,
                            const std::string& FileName) {
     if (Chooser()) return Chooser()(Save, Title, Folder, Filter, DefaultExt, FileName);
-    QFileDialog dialog(Parent, ToQString(Title), ToQString(Folder), ToQString(Filter));
+    QFileDialog dialog(Parent, ToQString(Title), ToQFileName(Folder), ToQString(Filter));
     dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(ToQString(DefaultExt));
-    if (!FileName.empty()) dialog.selectFile(ToQString(FileName));
+    if (!FileName.empty()) dialog.selectFile(ToQFileName(FileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return FromQString(dialog.selectedFiles().front());
+    return FromQFileName(dialog.selectedFiles().front());
 }
 
 // A Qt filter "Title (*.ext)" and the folder of a chosen file.
@@ -62,9 +62,9 @@ std::string FolderOf(const std::string& FileName) {
 
 void OpenWithShell(const std::string& FileName) {
     if (Opener()) return Opener()(FileName);
-    const QString file = QFileInfo(ToQString(FileName)).absoluteFilePath();
+    const QString file = QFileInfo(ToQFileName(FileName)).absoluteFilePath();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(FromQString(file), true));
+        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(FromQFileName(file), true));
 }
 
 QPushButton* AddButton(QBoxLayout* Tools, const char* Name, const std::string& Caption) {

@@ -183,7 +183,7 @@ void TPrinting::PrintSetup1Click() {
 }
 
 void TPrinting::OpenTarget(const std::string& Target) {
-    const QString target = ToQString(Target);
+    const QString target = ToQFileName(Target);
     QUrl url;
     if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
         url = QUrl(target);
@@ -191,7 +191,7 @@ void TPrinting::OpenTarget(const std::string& Target) {
         // The help file of the start-up folder, else the one beside the program.
         QString file = target;
         if (!QFileInfo::exists(file))
-            file = QCoreApplication::applicationDirPath() + "/" + ToQString(HelpFileName());
+            file = QCoreApplication::applicationDirPath() + "/" + ToQFileName(HelpFileName());
         if (!QFileInfo::exists(file)) {
             platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
             return;

@@ -1,10 +1,13 @@
 #include "app/ui/qt_canvas.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPainterPath>
 #include <cmath>
 #include <numbers>
 #include <vector>
+
+#include "platform/text_encoding.h"
 
 using namespace platform;
 
@@ -18,11 +21,26 @@ TColor FromQColor(const QColor& Color) {
 }
 
 QString ToQString(std::string_view Text) {
-    return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
+    const std::string utf8 = platform::TextAsUtf8(Text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 std::string FromQString(const QString& Text) {
-    const QByteArray bytes = Text.toLatin1();
+    const QByteArray bytes = Text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string FromQString(const QString& Text, std::string_view Was) {
+    if (Text == ToQString(Was)) return std::string(Was);
+    return FromQString(Text);
+}
+
+QString ToQFileName(std::string_view FileName) {
+    return QFile::decodeName(QByteArray(FileName.data(), static_cast<qsizetype>(FileName.size())));
+}
+
+std::string FromQFileName(const QString& FileName) {
+    const QByteArray bytes = QFile::encodeName(FileName);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 

@@ -39,6 +39,18 @@ class TQtCanvas : public platform::TCanvas {
 // 0x00BBGGRR as a QColor, and back.
 QColor ToQColor(platform::TColor Color);
 platform::TColor FromQColor(const QColor& Color);
-// Texts of the program are single bytes of the system code page (Latin-1 here).
+// A text of the program on screen, by the program's one rule (platform/text_encoding.h):
+// bytes that are valid UTF-8 show as UTF-8, any others as Windows-1252.
 QString ToQString(std::string_view Text);
+// What the user typed, stored as UTF-8.
 std::string FromQString(const QString& Text);
+// A control's text back into the program: Was itself while Text is still what
+// ToQString(Was) shows, so a text shown and not edited keeps its bytes (a
+// Windows-1252 cell stays Windows-1252); else Text as UTF-8.
+std::string FromQString(const QString& Text, std::string_view Was);
+
+// File names pass between Qt and the program in the file system's encoding
+// (QFile::decodeName / encodeName), never through the text rule above: the
+// name the program holds is the name of the file on disk.
+QString ToQFileName(std::string_view FileName);
+std::string FromQFileName(const QString& FileName);

@@ -269,7 +269,7 @@ void TRackPageView::Reload(bool Report) {
     else
         emit model_->dataChanged(model_->index(0, 0),
                                  model_->index(model_->rowCount() - 1, model_->columnCount() - 1));
-    fileName_->setText(ToQString(ShownListFileName(FileNameField(), offcut_ ? "rck" : "prk")));
+    fileName_->setText(ToQFileName(ShownListFileName(FileNameField(), offcut_ ? "rck" : "prk")));
     ShowTotals(Report);
 }
 
@@ -338,7 +338,7 @@ QString TRackPageView::ChooseRackFile(bool Save) {
     const std::string file = form_.FileDialog(Save, title, title + "(*." + ext + ")", dir, ext);
     if (file.empty()) return {};
     dir = std::filesystem::absolute(file).parent_path().string();
-    return ToQString(file);
+    return ToQFileName(file);
 }
 
 void TRackPageView::ButtonSaveAsClick() {
@@ -347,8 +347,8 @@ void TRackPageView::ButtonSaveAsClick() {
     TMainData& d = form_.Core().Data;
     const int slotCount = RackGrid().RowCount() - 1;
     try {
-        offcut_ ? WriteOffcutRackToFile(d, FromQString(file), slotCount, true)
-                : WritePartRackToFile(d, FromQString(file), slotCount, true);
+        offcut_ ? WriteOffcutRackToFile(d, FromQFileName(file), slotCount, true)
+                : WritePartRackToFile(d, FromQFileName(file), slotCount, true);
     } catch (const std::exception& e) {
         Warn(e);
     }
@@ -359,8 +359,8 @@ void TRackPageView::ButtonLoadClick() {
     const QString file = ChooseRackFile(false);
     if (file.isEmpty()) return;
     TMainData& d = form_.Core().Data;
-    offcut_ ? ReadOffcutRackFromFile(d, FromQString(file))
-            : ReadPartRackFromFile(d, FromQString(file));
+    offcut_ ? ReadOffcutRackFromFile(d, FromQFileName(file))
+            : ReadPartRackFromFile(d, FromQFileName(file));
     model_->Reload();
     Reload(true);
 }

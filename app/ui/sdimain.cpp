@@ -75,12 +75,12 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
 
     FileDialog = [this](bool save, const std::string& title, const std::string& filter,
                         const std::string& folder, const std::string& ext) -> std::string {
-        QFileDialog dialog(this, ToQString(title), ToQString(folder), QtFilter(filter));
+        QFileDialog dialog(this, ToQString(title), ToQFileName(folder), QtFilter(filter));
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(ToQString(ext));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return FromQString(dialog.selectedFiles().front());
+        return FromQFileName(dialog.selectedFiles().front());
     };
     SaveSelectGridsDialog = [this] { return ShowSaveSelectGrids(*this); };
     ExitListFileDialog = [this](TExitList list) { return AskExitListFile(list); };

@@ -238,7 +238,7 @@ void TSDIAppForm::UpdateFileNameEdits() {
                                    &core_.Data.EditAnyShapeFileName};
     const char* kinds[3] = {"sht", "prt", "apt"};
     for (int i = 0; i < 3; ++i)
-        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQString(ShownListFileName(*names[i], kinds[i])));
+        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQFileName(ShownListFileName(*names[i], kinds[i])));
 }
 
 // Sheet and part list commands. Each pair differs only in its grid, file kind
@@ -408,8 +408,8 @@ void TSDIAppForm::ButtonImportDXFClick() {
 }
 
 void TSDIAppForm::ButtonAddAnyShapeClick() {
-    core_.Data.EditSelectLabel = FromQString(editSelectLabel_->text());
-    core_.Data.EditSelectQty = FromQString(editSelectQty_->text());
+    core_.Data.EditSelectLabel = FromQString(editSelectLabel_->text(), core_.Data.EditSelectLabel);
+    core_.Data.EditSelectQty = FromQString(editSelectQty_->text(), core_.Data.EditSelectQty);
     ::ButtonAddAnyShapeClick(core_.Data);
     gridAnyShape_->Reload();
     shapePreview_->update();

@@ -530,20 +530,20 @@ void TSettingsPageView::ButtonConfirmCaptionClick() {
 void TSettingsPageView::ButtonLoadCaptionClick() {
     const QString title = ToQString(MsgOpenFileTitle);
     const QString file =
-        QFileDialog::getOpenFileName(&form_, title, ToQString(AppDir), title + "(*.cap)");
+        QFileDialog::getOpenFileName(&form_, title, ToQFileName(AppDir), title + "(*.cap)");
     if (file.isEmpty()) return;
-    form_.Core().Captions.ReadCaptionFile(FromQString(file));
+    form_.Core().Captions.ReadCaptionFile(FromQFileName(file));
     RefreshCaption();
 }
 
 void TSettingsPageView::ButtonSaveCaptionClick() {
     const QString title = ToQString(MsgSaveAsFileTitle);
-    QFileDialog dialog(&form_, title, ToQString(AppDir), title + "(*.cap)");
+    QFileDialog dialog(&form_, title, ToQFileName(AppDir), title + "(*.cap)");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("cap");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     try {
-        form_.Core().Captions.WriteCaptionFile(FromQString(dialog.selectedFiles().first()));
+        form_.Core().Captions.WriteCaptionFile(FromQFileName(dialog.selectedFiles().first()));
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning(e.what());
     }

@@ -136,3 +136,24 @@ TEST(GridTextFiles, EmptyLinesAtTheEndAddNoRows) {
     EXPECT_EQ(d.StringGridSheets.RowCount(), 2);
     EXPECT_TRUE(d.StringGridSheets.RowEmpty(1, 0));
 }
+
+// Files named and filled beyond ASCII keep their bytes both ways; a UTF-8
+// byte order mark before the first line is not part of the first cell.
+TEST(GridTextFiles, NamesAndCellsBeyondAsciiRoundTripAndAByteOrderMarkIsSkipped) {
+    ScratchDir dir;
+    for (const std::string name : {"Küche", "Кухня", "Tom’s", "€", "T\xFCr"}) {
+        std::filesystem::create_directories(dir.File(name));
+        const std::string f = dir.File(name + "/" + name + ".txt");
+        TMainData d;
+        d.StringGridSheets.SetRow(1, {name, "€ – ’", "10", "5", "1", "", "0", "T\x92s"});
+        ASSERT_TRUE(WriteSheetsTxtFile(d, f, false)) << name;
+        TMainData back;
+        ASSERT_TRUE(ReadSheetsTXTFile(back, f)) << name;
+        EXPECT_EQ(back.StringGridSheets.Row(1), d.StringGridSheets.Row(1)) << name;
+
+        WriteText(f, "\xEF\xBB\xBF" + name + "\tMDF\r\n");
+        ASSERT_TRUE(ReadSheetsTXTFile(back, f));
+        EXPECT_EQ(back.StringGridSheets.Cell(0, 1), name);
+        EXPECT_EQ(back.StringGridSheets.RowCount(), 2);
+    }
+}

@@ -28,7 +28,8 @@ std::string FakePicture(int LayoutIndex) { return "BM picture " + std::to_string
 TEST(PlanExports, HtmlTextEscapesBeforeBlanksBecomeSpaces) {
     EXPECT_EQ(HtmlText("<b>&\"x\""), "&lt;b&gt;&amp;&quot;x&quot;");
     EXPECT_EQ(HtmlText(" a  b "), "&nbsp;a&nbsp;&nbsp;b&nbsp;");
-    EXPECT_EQ(HtmlText("T\xFCr"), "T\xFCr");
+    EXPECT_EQ(HtmlText("T\xFCr"), "T\xC3\xBCr");  // Windows-1252 bytes, on a UTF-8 page
+    EXPECT_EQ(HtmlText("T\xC3\xBCr \xE2\x82\xAC"), "T\xC3\xBCr&nbsp;\xE2\x82\xAC");
 }
 
 TEST(PlanExports, BaseNameIsTheChosenNameLessItsExtension) {
@@ -200,5 +201,48 @@ TEST(PlanExports, PictureOfALongRollStaysReadable) {
         const double s = LayoutPictureScale(c.Length, c.Width);
         EXPECT_EQ(std::lround(std::max(c.Length, c.Width) * s), c.Longer) << c.Length;
         EXPECT_EQ(std::lround(std::min(c.Length, c.Width) * s), c.Shorter) << c.Length;
+    }
+}
+
+// A page named beyond ASCII declares UTF-8 and its picture links, once
+// percent-decoded as a browser does, name the pictures written beside it.
+TEST(PlanExports, HtmlPageBeyondAsciiIsUtf8AndItsPictureLinksFindThePictures) {
+    sample_plan::Build();
+    ScratchDir dir;
+    const auto decoded = [](const std::string& Link) {
+        std::string out;
+        for (std::size_t i = 0; i < Link.size(); ++i) {
+            if (Link[i] == '%' && i + 2 < Link.size()) {
+                out += static_cast<char>(std::stoi(Link.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                out += Link[i];
+            }
+        }
+        return out;
+    };
+    for (const std::string name : {"küche", "Кухня", "Tom’s #1?", "€ 100%"}) {
+        const std::string page = dir.File(name + ".html");
+        std::vector<std::string> written;
+        ASSERT_TRUE(HtmlReport({" ", "T\xFCr T\x92s"}, page, FakePicture, written)) << name;
+        const std::string html = ReadText(page);
+        EXPECT_EQ(
+            html.rfind(
+                "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head>\r\n",
+                0),
+            0u);
+        EXPECT_NE(html.find("Tür&nbsp;T’s"), std::string::npos);  // the Windows-1252 line as UTF-8
+        std::size_t pictures = 0;
+        for (std::size_t at = 0; (at = html.find("<img src=\"", at)) != std::string::npos;
+             ++pictures) {
+            at += 10;
+            const std::string link = html.substr(at, html.find('"', at) - at);
+            EXPECT_EQ(link.find_first_not_of(
+                          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~%"),
+                      std::string::npos)
+                << link;
+            EXPECT_TRUE(std::filesystem::exists(dir.File(decoded(link)))) << link;
+        }
+        EXPECT_EQ(pictures, 3u) << name;
     }
 }

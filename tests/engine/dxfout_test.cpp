@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <filesystem>
@@ -178,4 +179,26 @@ TEST(DxfOutFile, SavedCompletelyOrNotAtAll) {
     EXPECT_EQ(testsupport::ReadText(dir.File("plan.dxf")), w.Text());
     EXPECT_THROW(w.SaveToFile(dir.File("missing/plan.dxf")), platform::IniWriteError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing/plan.dxf")));
+}
+
+TEST(DxfOutText, InTheDeclaredCodePageAndUnicodeFormsForWhatItLacks) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Küche", "K\xFC\x63he"},
+        {"K\xFC\x63he", "K\xFC\x63he"},  // Windows-1252 bytes: the same label
+        {"Кухня", "\\U+041A\\U+0443\\U+0445\\U+043D\\U+044F"},
+        {"Tom’s € –", "Tom\x92s \x80 \x96"},
+        {"\xC2\x81", "\\U+0081"},                  // no character in Windows-1252
+        {"a\\U+0041 \\P", "a\\U+005CU+0041 \\P"},  // a backslash that would start a form
+        {"\xF0\x9F\x98\x80", "\\U+D83D\\U+DE00"},
+    };
+    for (const auto& [text, written] : cases) EXPECT_EQ(DxfText(text), written) << text;
+
+    auto w = MakeWriter();
+    w.SetLayer("Teile Кухня");
+    w.WriteText("x", 0, 0, 0, 4, 0);
+    EXPECT_EQ(Values(w, "8"),
+              std::vector<std::string>{"Teile \\U+041A\\U+0443\\U+0445\\U+043D\\U+044F"});
+    // A layer name is cut at 32 characters, not bytes.
+    w.SetLayer(std::string(31, 'L') + "üü");
+    EXPECT_EQ(w.Layer, std::string(31, 'L') + "ü");
 }

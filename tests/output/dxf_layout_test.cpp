@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/extpolyline.h"
@@ -100,7 +101,7 @@ TEST(DxfLayout, EveryPlacedPieceOutlineIsDrawnAndReadable) {
 
     const std::vector<Entity> all = ParseEntities(text);
     const std::vector<Entity> parts = OfLayer(all, "POLYLINE", "parts");
-    ASSERT_EQ(parts.size(), 4u);  // the last one the triangle T1
+    ASSERT_EQ(parts.size(), 4u);                      // the last one the triangle T1
     EXPECT_TRUE(HasBox(parts, 1, -0.5, 31, -20.5));   // A at (0, 0)
     EXPECT_TRUE(HasBox(parts, 33, -0.5, 63, -20.5));  // A at (32, 0)
     EXPECT_TRUE(HasBox(parts, 1, -22.5, 43, -47.5));  // B at (0, 22), 42 x 25
@@ -156,4 +157,24 @@ TEST(DxfLayout, OffcutsOnlyWhenShownAndNeverTheTooSmallOnes) {
     const std::vector<Entity> all = ParseEntities(LayoutDxfDrawing(0).Text());
     EXPECT_EQ(OfLayer(all, "POLYLINE", "offcuts").size(), 3u);
     for (const Entity& e : all) EXPECT_NE(e.Text, "ZEROOFFCUT_1");
+}
+
+// Labels and layer names beyond ASCII, typed (UTF-8) or read from a Windows
+// file (Windows-1252), read back by a DXF reader as themselves.
+TEST(DxfLayout, LabelsBeyondAsciiReadBackAsThemselves) {
+    Build();
+    DxfLayerPartsLabel = "Beschriftung Küche";
+    const std::vector<std::string> labels = {"Küche", "Кухня", "Tom\x92s",
+                                             "€"};  // one Windows-1252
+    TPacket& layout = Optimizer.Best[0];
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        layout.Placements[static_cast<int>(i)].Label = labels[i];
+    const std::string text = LayoutDxfDrawing(0).Text();
+
+    const std::vector<std::string> read = DxfTextValues(text);
+    for (const char* label : {"Küche", "Кухня", "Tom’s", "€"})
+        EXPECT_NE(std::find(read.begin(), read.end(), label), read.end()) << label;
+    const std::string layer = "Beschriftung K\xFC\x63he";               // in the declared code page
+    EXPECT_EQ(OfLayer(ParseEntities(text), "TEXT", layer).size(), 5u);  // T1's too
+    EXPECT_NE(text.find("$DWGCODEPAGE\r\n3\r\nANSI_1252\r\n"), std::string::npos);
 }

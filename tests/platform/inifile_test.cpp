@@ -124,6 +124,11 @@ TEST_F(IniFileTest, LfCrLfAndCrAloneEndLinesAlike) {
     EXPECT_EQ(seen[2], seen[0]);
 }
 
+TEST_F(IniFileTest, ByteOrderMarkOfAnEditorDoesNotHideTheFirstSection) {
+    WriteText(path("bom.sht"), "\xEF\xBB\xBF[SHEET1]\r\nLABEL=Küche\r\n");
+    EXPECT_EQ(TIniFile(path("bom.sht")).ReadString("SHEET1", "LABEL", "?"), "Küche");
+}
+
 TEST_F(IniFileTest, KeyIndexFollowsDeletesAndErasedSections) {
     WriteText(path("k.ini"), "[S1]\na=1\nB=2\nc=3\n[s2]\nx=9\n[S3]\ny=8\n");
     TIniFile ini(path("k.ini"));
