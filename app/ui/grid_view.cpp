@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 
 #include "app/ui/qt_canvas.h"
@@ -29,7 +30,7 @@ class TDropDownDelegate : public QStyledItemDelegate {
                           const QModelIndex& index) const override {
         using E = TGridView::TEditor;
         const E kind = Kind(index);
-        if (kind == E::Text) return QStyledItemDelegate::createEditor(parent, option, index);
+        if (kind == E::Text) return new QLineEdit(parent);
         auto* box = new QComboBox(parent);
         box->setMaxVisibleItems(20);
         switch (kind) {
@@ -50,6 +51,17 @@ class TDropDownDelegate : public QStyledItemDelegate {
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            // Typing starts a new text; a click or F2 selects the old one,
+            // which the first key then replaces.
+            if (view_.OpeningByTyping()) {
+                line->clear();
+            } else {
+                line->setText(index.data(Qt::EditRole).toString());
+                line->selectAll();
+            }
+            return;
+        }
         auto* box = qobject_cast<QComboBox*>(editor);
         if (!box) return QStyledItemDelegate::setEditorData(editor, index);
         const std::string cell = FromQString(index.data(Qt::EditRole).toString());
@@ -153,6 +165,20 @@ void TGridView::Reload() {
     const TCellPos at = CurrentCell();
     model_->Reload();
     SetCurrentCell(at);
+}
+
+bool TGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (trigger == SelectedClicked && editTriggers().testFlag(SelectedClicked)) {
+        // A click on the current cell opens its editor at once: waiting for
+        // a possible double click would drop the keys typed meanwhile.
+        if (state() == EditingState) return false;
+        openingByTyping_ = false;
+        return QTableView::edit(index, EditKeyPressed, nullptr);
+    }
+    openingByTyping_ = trigger == AnyKeyPressed;
+    const bool opened = QTableView::edit(index, trigger, event);
+    openingByTyping_ = false;
+    return opened;
 }
 
 void TGridView::Clicked(const QModelIndex& index) {

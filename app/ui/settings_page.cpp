@@ -21,12 +21,15 @@
 
 #include "app/core/main_window.h"
 #include "app/core/error_location.h"
+#include "app/core/layout_view.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/core/option_reader.h"
+#include "app/ui/layout_page.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/rack_pages.h"
 #include "app/ui/sdimain.h"
+#include "app/ui/wheel_guard.h"
 #include "engine/pubstr.h"
 #include "platform/message_sink.h"
 
@@ -266,6 +269,12 @@ void TSettingsPageView::Build() {
                 [this, e, width] { MinOffcutEditExit(e, width); });
     }
     combo(scrap, "LabelBothOrEither", "ComboBoxBothOrEither", &Page::ComboBoxBothOrEither);
+    if (auto* sides = form_.findChild<QComboBox*>("ComboBoxBothOrEither"))
+        connect(sides, &QComboBox::activated, this, [this](int I) {
+            // Which offcuts are kept changes at once: the view shows it.
+            OnChangeOffcutsrotatable(form_.Core().Page, I);
+            if (TLayoutPage* layout = FindLayoutPage(form_)) layout->ShowScheme();
+        });
     edit(scrap, "LabeledEditOffcutsPrefix", "EditOffcutsPrefix", &Page::LabeledEditOffcutsPrefix);
     left->addStretch(1);
 
@@ -382,6 +391,7 @@ void TSettingsPageView::Build() {
 
     right->addWidget(BuildCaptionEditor());
     right->addStretch(1);
+    ScrollPageOnWheel(scroll);
 }
 
 QWidget* TSettingsPageView::BuildCaptionEditor() {

@@ -1,0 +1,286 @@
+// The window on a workshop screen: its smallest size with every command in
+// reach, cell editing by keyboard and mouse, the mouse wheel on the settings
+// page, the carried part's outline, live captions, the free-shape page and
+// the Edit menu.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <fstream>
+
+#include "app/core/captions.h"
+#include "app/core/manual_edit.h"
+#include "app/ui/settings_page.h"
+#include "app_ui/sample_window.h"
+#include "engine/pubstr.h"
+#include "window_fixture.h"
+
+using sample_window::Wait;
+using WindowFitTest = sample_window::SampleWindowTest;
+
+namespace {
+
+// Whether the control can be seen whole, once the scroll area holding it (if
+// any) has scrolled to it: inside the window and not squeezed below the
+// size it needs.
+bool Reachable(QWidget* Control, QWidget* Window) {
+    for (QWidget* p = Control->parentWidget(); p; p = p->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(p->parentWidget()); area && area->widget() == p) {
+            area->ensureWidgetVisible(Control, 0, 0);
+            QApplication::processEvents();
+            const QRect inArea(Control->mapTo(area->viewport(), QPoint(0, 0)), Control->size());
+            if (!area->viewport()->rect().contains(inArea)) return false;
+            break;
+        }
+    const QRect inWindow(Control->mapTo(Window, QPoint(0, 0)), Control->size());
+    const QSize need = Control->minimumSizeHint();
+    return Window->rect().contains(inWindow) && Control->width() >= std::min(need.width(), 40) &&
+           Control->height() >= std::min(need.height(), 12);
+}
+
+// The commands and fields shown on the page now.
+QList<QWidget*> ShownControls(QWidget* Page) {
+    QList<QWidget*> out;
+    for (QWidget* w : Page->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                             (qobject_cast<QLineEdit*>(w) && !w->objectName().isEmpty()) ||
+                             (qobject_cast<QLabel*>(w) && !w->objectName().isEmpty());
+        // Widgets of a combo box's popup or of a scroll bar are not controls.
+        if (control && w->isVisibleTo(Page) && !w->objectName().startsWith("qt_")) out << w;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(WindowFitTest, EveryCommandIsReachableAtTheSmallestSizeAndManualDoesNotGrowTheWindow) {
+    form_->resize(300, 200);  // the window does not go below its minimum
+    QApplication::processEvents();
+    EXPECT_EQ(form_->size(), QSize(781, 575));
+    QTabWidget* pages = form_->PageControl();
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setTabVisible(i, true);
+        pages->setCurrentIndex(i);
+        QApplication::processEvents();
+        for (QWidget* w : ShownControls(pages->widget(i)))
+            EXPECT_TRUE(Reachable(w, form_.get()))
+                << pages->widget(i)->objectName().toStdString() << ": " << w->objectName().toStdString()
+                << " at " << w->mapTo(form_.get(), QPoint(0, 0)).x() << ","
+                << w->mapTo(form_.get(), QPoint(0, 0)).y() << " " << w->width() << "x" << w->height();
+        EXPECT_EQ(form_->size(), QSize(781, 575)) << pages->widget(i)->objectName().toStdString();
+    }
+    form_->ShowPage(TSDIAppForm::TPage::Layout);
+    child<QPushButton>("ButtonManual")->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(page_->Edit().ManualMode);
+    EXPECT_EQ(form_->size(), QSize(781, 575));
+    for (const char* name : {"ButtonConfirm", "ButtonCancelManual"})
+        EXPECT_TRUE(Reachable(child<QPushButton>(name), form_.get())) << name;
+    child<QPushButton>("ButtonCancelManual")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(form_->size(), QSize(781, 575));
+}
+
+TEST_F(WindowFitTest, TheCarriedPartStandsOutOnEverySheetColour) {
+    const TPacket& p = Optimizer.Best[CurrentLayoutIndex];
+    int k = 0;
+    while (k < p.Placements.Count() && p.Placements[k].Label.find(OffcutPrefix) != std::string::npos) ++k;
+    ASSERT_LT(k, p.Placements.Count());
+    const T2DStock piece = T2DStock::CreateCopy(p.Placements[k]);
+    child<QPushButton>("ButtonManual")->click();
+    clickSheet(Qt::LeftButton, piece.Position.X + piece.NetLength() / 2.0,
+               piece.Position.Y + piece.NetWidth() / 2.0);
+    ASSERT_TRUE(page_->Edit().Dragging);
+    const platform::TCanvasRect r = page_->Edit().DragRect;
+    const QPoint o = page_->SheetOrigin();
+    for (const platform::TColor sheet :
+         {platform::clGray, platform::clWhite, platform::clBlack, platform::clYellow, platform::clNavy}) {
+        core_.Page.ColorBoxEdge = sheet;
+        page_->ShowScheme();
+        QApplication::processEvents();
+        const QImage image = page_->PaintBox()->grab().toImage();
+        const QColor bg = ToQColor(sheet);
+        // Along the top edge of the carried rectangle: the strongest contrast
+        // with the sheet's colour is plain (at least half the range).
+        int best = 0;
+        for (int x = r.Left + 2; x < r.Right - 2; ++x) {
+            const QColor c = image.pixelColor(o.x() + x, o.y() + r.Top);
+            best = std::max(best, std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) +
+                                      std::abs(c.blue() - bg.blue()));
+        }
+        EXPECT_GE(best, 3 * 128) << std::hex << sheet;
+    }
+    child<QPushButton>("ButtonCancelManual")->click();
+}
+
+TEST(CarriedOutlineColors, DashIsBlackOnLightAndWhiteOnDarkSheets) {
+    const struct {
+        platform::TColor Sheet, Dash;
+    } cases[] = {{platform::clWhite, platform::clBlack}, {platform::clGray, platform::clBlack},
+                 {platform::clYellow, platform::clBlack}, {platform::clSilver, platform::clBlack},
+                 {platform::clBlack, platform::clWhite}, {platform::clNavy, platform::clWhite},
+                 {platform::clMaroon, platform::clWhite}, {platform::clBlue, platform::clWhite}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(CarriedOutlineColors(c.Sheet).Dash, c.Dash) << std::hex << c.Sheet;
+        EXPECT_NE(CarriedOutlineColors(c.Sheet).Gap, c.Dash);
+    }
+}
+
+TEST_F(WindowFitTest, CaptionsOfACaptionFileShowAtOnceOnEveryControl) {
+    // Every key of the list gets a new text.
+    const std::string file = dir_.File("all.cap");
+    {
+        std::ofstream out(file);
+        out << "[CAPTION]\n";
+        for (const TCaptionKey& k : CaptionKeys())
+            if (k.Kind == TCaptionKind::Control || k.Kind == TCaptionKind::Menu)
+                out << k.Key << "=Z" << k.Target << "\n";
+    }
+    core_.Captions.ReadCaptionFile(file);
+    auto* settings = form_->findChild<TSettingsPageView*>();
+    ASSERT_NE(settings, nullptr);
+    settings->RefreshCaption();
+    QApplication::processEvents();
+    // The layout facts' titles among them.
+    for (const char* name : {"LabelLayoutLabel", "LabelLayoutLength", "LabelLayoutUtilization",
+                             "LabelLayoutWaste", "LabelLayoutArea", "LabelPartsInLayout"}) {
+        auto* l = child<QLabel>(name);
+        ASSERT_NE(l, nullptr) << name;
+        EXPECT_EQ(l->text().toStdString(), "Z" + std::string(name));
+    }
+    // Whatever the store holds a caption for and the window shows, shows it.
+    int checked = 0;
+    for (const std::string& name : core_.Captions.ControlNames()) {
+        const std::string caption = PlainCaptionText(core_.Captions.ShownCaption(name));
+        if (caption.empty()) continue;
+        const QString qname = QString::fromStdString(name);
+        for (QAction* a : form_->findChildren<QAction*>(qname)) {
+            ++checked;
+            EXPECT_EQ(PlainCaptionText(a->text().toStdString()), caption) << name;
+        }
+        for (QWidget* w : form_->findChildren<QWidget*>(qname)) {
+            QString shown;
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) shown = b->text();
+            else if (auto* l = qobject_cast<QLabel*>(w)) shown = l->text();
+            else if (auto* g = qobject_cast<QGroupBox*>(w)) shown = g->title();
+            else continue;
+            ++checked;
+            EXPECT_EQ(PlainCaptionText(shown.toStdString()), caption) << name;
+        }
+    }
+    EXPECT_GT(checked, 100);
+    for (QAction* a : form_->MenuEdit()->actions())
+        EXPECT_EQ(a->text().toStdString().substr(0, 1), "Z");
+}
+
+TEST_F(WindowFitTest, TheParameterGridHasANameAndAValueColumn) {
+    form_->ShowPage(TSDIAppForm::TPage::AnyShape);
+    TGridView* para = form_->StringGridStandardPara();
+    ASSERT_EQ(para->model()->columnCount(), 2);
+    EXPECT_EQ(para->model()->headerData(0, Qt::Horizontal).toString().toStdString(),
+              StandardProfileVarNameCaption);
+    EXPECT_EQ(para->model()->headerData(1, Qt::Horizontal).toString().toStdString(),
+              StandardProfileValueCaption);
+    const QModelIndex name = para->model()->index(0, 0), value = para->model()->index(0, 1);
+    EXPECT_FALSE(para->model()->flags(name).testFlag(Qt::ItemIsEditable));
+    EXPECT_TRUE(para->model()->flags(value).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(para->model()->setData(name, "X", Qt::EditRole));
+    EXPECT_EQ(para->model()->data(name, Qt::DisplayRole).toString(), "A");
+}
+
+class CellEditingTest : public WindowTest {};
+
+TEST_F(CellEditingTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
+    form->resize(1000, 700);
+    form->show();
+    TGridView* grid = form->StringGridSheets();
+    Type(grid, SheetCol::Length, 1, "2440");
+    const auto at = [grid](int col, int row) {
+        return grid->visualRect(grid->model()->index(row - 1, col - grid->GridModel()->FirstColumn())).center();
+    };
+    const auto cell = [grid](int col, int row) { return grid->Grid().Cell(col, row); };
+    // A click, a second click, then typing at once.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Length, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Length, 1));
+    QTest::keyClicks(QApplication::focusWidget(), "1800");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cell(SheetCol::Length, 1), "1800");
+    // Typing straight after a click on another cell: every key arrives.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Label, 2));
+    QTest::keyClicks(QApplication::focusWidget(), "PLY");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cell(SheetCol::Label, 2), "PLY");
+    // F2 selects the whole text, which the next key replaces.
+    grid->SetCurrentCell({SheetCol::Label, 2});
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->selectedText(), "PLY");
+    QTest::keyClicks(editor, "MDF");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(SheetCol::Label, 2), "MDF");
+}
+
+TEST_F(CellEditingTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
+    form->show();
+    TGridView* grid = form->StringGridParts();
+    Type(grid, PartCol::Label, 1, "DOOR");
+    form->ShowPage(TSDIAppForm::TPage::Parts);
+    grid->SetCurrentCell({PartCol::Label, 1});
+    grid->setFocus();
+    QApplication::processEvents();
+    form->CopyItemExecute();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "DOOR");
+    grid->SetCurrentCell({PartCol::Label, 2});
+    form->PasteItemExecute();
+    EXPECT_EQ(grid->Grid().Cell(PartCol::Label, 2), "DOOR");
+    form->CutItemExecute();
+    EXPECT_EQ(grid->Grid().Cell(PartCol::Label, 2), "");
+    // A field takes the text at its cursor.
+    auto* label = form->findChild<QLineEdit*>("EditSelectLabel");
+    form->ShowPage(TSDIAppForm::TPage::AnyShape);
+    label->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), label);
+    form->PasteItemExecute();
+    EXPECT_EQ(label->text(), "DOOR");
+}
+
+TEST_F(CellEditingTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedControl) {
+    form->resize(781, 575);
+    form->show();
+    form->ShowPage(TSDIAppForm::TPage::Setup);
+    QApplication::processEvents();
+    auto* edge = form->findChild<QComboBox*>("ColorBoxEdge");
+    ASSERT_NE(edge, nullptr);
+    QScrollArea* area = nullptr;
+    for (QWidget* p = edge->parentWidget(); p && !area; p = p->parentWidget())
+        area = qobject_cast<QScrollArea*>(p);
+    ASSERT_NE(area, nullptr);
+    const int index = edge->currentIndex();
+    const auto wheel = [](QWidget* w, int delta) {
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        QWheelEvent e(at, w->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    form->StringGridSheets()->setFocus();
+    area->verticalScrollBar()->setValue(0);
+    wheel(edge, -120);
+    EXPECT_EQ(edge->currentIndex(), index);
+    if (area->verticalScrollBar()->maximum() > 0) EXPECT_GT(area->verticalScrollBar()->value(), 0);
+    edge->setFocus();
+    wheel(edge, -120);
+    EXPECT_NE(edge->currentIndex(), index);
+}
