@@ -26,7 +26,7 @@ class TDropDownDelegate : public QStyledItemDelegate {
         return view_.ColumnEditor(i.column() + view_.GridModel()->FirstColumn());
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
         using E = TGridView::TEditor;
         const E kind = Kind(index);
@@ -169,16 +169,28 @@ void TGridView::Reload() {
 
 bool TGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     if (trigger == SelectedClicked && editTriggers().testFlag(SelectedClicked)) {
-        // A click on the current cell opens its editor at once: waiting for
-        // a possible double click would drop the keys typed meanwhile.
+        // A click on the current cell opens its editor as soon as the click
+        // is done (mouseReleaseEvent): waiting for a possible double click
+        // would drop the keys typed meanwhile.
         if (state() == EditingState) return false;
-        openingByTyping_ = false;
-        return QTableView::edit(index, EditKeyPressed, nullptr);
+        clickedCell_ = index;
+        return true;
     }
     openingByTyping_ = trigger == AnyKeyPressed;
     const bool opened = QTableView::edit(index, trigger, event);
     openingByTyping_ = false;
     return opened;
+}
+
+void TGridView::mouseReleaseEvent(QMouseEvent* event) {
+    clickedCell_ = QPersistentModelIndex();
+    QTableView::mouseReleaseEvent(event);
+    if (clickedCell_.isValid() && state() != EditingState) {
+        const QModelIndex index = clickedCell_;
+        clickedCell_ = QPersistentModelIndex();
+        openingByTyping_ = false;
+        QTableView::edit(index, EditKeyPressed, nullptr);
+    }
 }
 
 void TGridView::Clicked(const QModelIndex& index) {
@@ -209,6 +221,8 @@ void TGridView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // An editor closed already (a late request of its delegate) moves nothing.
+    if (!editor || !editor->isVisibleTo(viewport()) || state() != EditingState) return;
     QTableView::closeEditor(editor, hint);
     if (hint == QAbstractItemDelegate::SubmitModelCache) EnterMove();
 }

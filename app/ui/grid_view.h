@@ -51,6 +51,7 @@ class TGridView : public QTableView {
   protected:
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
     void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;
 
   private:
@@ -60,4 +61,5 @@ class TGridView : public QTableView {
     TStringGridModel* model_;
     std::vector<TEditor> editors_;
     bool openingByTyping_ = false;
+    QPersistentModelIndex clickedCell_;  // a click on the current cell opens it
 };

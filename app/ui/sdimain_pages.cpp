@@ -446,7 +446,9 @@ void TSDIAppForm::BuildAnyShapePage() {
     gridPara_->setObjectName("StringGridStandardPara");
     gridPara_->GridModel()->SetFixedColumns(StandardParaCol::Value);  // the names are not typed
     gridPara_->horizontalHeader()->setStretchLastSection(true);
-    gridPara_->setMinimumHeight(gridPara_->verticalHeader()->defaultSectionSize() * 4 + 8);
+    // Room for the longest template's rows.
+    gridPara_->setFixedHeight(gridPara_->horizontalHeader()->sizeHint().height() +
+                              gridPara_->verticalHeader()->defaultSectionSize() * 6 + 4);
     ConnectGrid(gridPara_, false);
     gridPara_->OnCellClick = nullptr;
     v->addWidget(gridPara_);

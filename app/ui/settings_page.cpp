@@ -550,4 +550,6 @@ void TSettingsPageView::RefreshCaption() {
     core.Data.RefreshGridTitles(GridTitleWords(core.Captions));
     ApplyCaptionsToWindow(form_);
     form_.NotifyGridsReloaded();
+    // The titles of the parts-in-layout grid.
+    if (TLayoutPage* layout = FindLayoutPage(form_)) layout->ShowScheme();
 }

@@ -8,19 +8,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTest>
 #include <fstream>
 
 #include "app/core/captions.h"
 #include "app/core/manual_edit.h"
+#include "app/ui/qt_canvas.h"
 #include "app/ui/settings_page.h"
 #include "app_ui/sample_window.h"
 #include "engine/pubstr.h"
@@ -35,8 +39,9 @@ namespace {
 // any) has scrolled to it: inside the window and not squeezed below the
 // size it needs.
 bool Reachable(QWidget* Control, QWidget* Window) {
-    for (QWidget* p = Control->parentWidget(); p; p = p->parentWidget())
-        if (auto* area = qobject_cast<QScrollArea*>(p->parentWidget()); area && area->widget() == p) {
+    for (QWidget* p = Control->parentWidget(); p && p->parentWidget(); p = p->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(p->parentWidget()->parentWidget());
+            area && area->widget() == p) {
             area->ensureWidgetVisible(Control, 0, 0);
             QApplication::processEvents();
             const QRect inArea(Control->mapTo(area->viewport(), QPoint(0, 0)), Control->size());
@@ -60,6 +65,26 @@ QList<QWidget*> ShownControls(QWidget* Page) {
         if (control && w->isVisibleTo(Page) && !w->objectName().startsWith("qt_")) out << w;
     }
     return out;
+}
+
+// A click of the left button, and keys typed, as the platform sends them.
+void ClickAt(QWidget* W, QPoint At) {
+    for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, At, W->mapToGlobal(At), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {});
+        QApplication::sendEvent(W, &e);
+    }
+    QApplication::processEvents();
+}
+void Key(int K, const QString& Text = {}) {
+    for (const QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent e(t, K, Qt::NoModifier, Text);
+        QApplication::sendEvent(QApplication::focusWidget(), &e);
+    }
+    QApplication::processEvents();
+}
+void TypeKeys(const QString& Text) {
+    for (const QChar c : Text) Key(c.toUpper().unicode(), QString(c));
 }
 
 }  // namespace
@@ -172,9 +197,14 @@ TEST_F(WindowFitTest, CaptionsOfACaptionFileShowAtOnceOnEveryControl) {
         for (QWidget* w : form_->findChildren<QWidget*>(qname)) {
             QString shown;
             if (auto* b = qobject_cast<QAbstractButton*>(w)) shown = b->text();
-            else if (auto* l = qobject_cast<QLabel*>(w)) shown = l->text();
             else if (auto* g = qobject_cast<QGroupBox*>(w)) shown = g->title();
-            else continue;
+            else if (auto* l = qobject_cast<QLabel*>(w); l) {
+                ++checked;  // a label shows the plain text
+                EXPECT_EQ(l->text().toStdString(), caption) << name;
+                continue;
+            } else {
+                continue;
+            }
             ++checked;
             EXPECT_EQ(PlainCaptionText(shown.toStdString()), caption) << name;
         }
@@ -204,6 +234,8 @@ class CellEditingTest : public WindowTest {};
 TEST_F(CellEditingTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
     form->resize(1000, 700);
     form->show();
+    form->activateWindow();
+    QApplication::processEvents();
     TGridView* grid = form->StringGridSheets();
     Type(grid, SheetCol::Length, 1, "2440");
     const auto at = [grid](int col, int row) {
@@ -211,30 +243,32 @@ TEST_F(CellEditingTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
     };
     const auto cell = [grid](int col, int row) { return grid->Grid().Cell(col, row); };
     // A click, a second click, then typing at once.
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Length, 1));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Length, 1));
-    QTest::keyClicks(QApplication::focusWidget(), "1800");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ClickAt(grid->viewport(), at(SheetCol::Length, 1));
+    ClickAt(grid->viewport(), at(SheetCol::Length, 1));
+    TypeKeys("1800");
+    Key(Qt::Key_Return);
     EXPECT_EQ(cell(SheetCol::Length, 1), "1800");
     // Typing straight after a click on another cell: every key arrives.
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(SheetCol::Label, 2));
-    QTest::keyClicks(QApplication::focusWidget(), "PLY");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ClickAt(grid->viewport(), at(SheetCol::Label, 2));
+    TypeKeys("PLY");
+    Key(Qt::Key_Return);
     EXPECT_EQ(cell(SheetCol::Label, 2), "PLY");
     // F2 selects the whole text, which the next key replaces.
     grid->SetCurrentCell({SheetCol::Label, 2});
     grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_F2);
+    QApplication::processEvents();
+    Key(Qt::Key_F2);
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->selectedText(), "PLY");
-    QTest::keyClicks(editor, "MDF");
-    QTest::keyClick(editor, Qt::Key_Return);
+    TypeKeys("MDF");
+    Key(Qt::Key_Return);
     EXPECT_EQ(cell(SheetCol::Label, 2), "MDF");
 }
 
 TEST_F(CellEditingTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
     form->show();
+    form->activateWindow();
     TGridView* grid = form->StringGridParts();
     Type(grid, PartCol::Label, 1, "DOOR");
     form->ShowPage(TSDIAppForm::TPage::Parts);
@@ -261,6 +295,7 @@ TEST_F(CellEditingTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
 TEST_F(CellEditingTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedControl) {
     form->resize(781, 575);
     form->show();
+    form->activateWindow();
     form->ShowPage(TSDIAppForm::TPage::Setup);
     QApplication::processEvents();
     auto* edge = form->findChild<QComboBox*>("ColorBoxEdge");
@@ -279,8 +314,21 @@ TEST_F(CellEditingTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedCont
     area->verticalScrollBar()->setValue(0);
     wheel(edge, -120);
     EXPECT_EQ(edge->currentIndex(), index);
-    if (area->verticalScrollBar()->maximum() > 0) EXPECT_GT(area->verticalScrollBar()->value(), 0);
+    ASSERT_GT(area->verticalScrollBar()->maximum(), 0);  // the page is higher than the window
+    EXPECT_GT(area->verticalScrollBar()->value(), 0);
     edge->setFocus();
     wheel(edge, -120);
     EXPECT_NE(edge->currentIndex(), index);
+}
+
+TEST_F(WindowFitTest, OffcutSidesChangeTheKeptOffcutsAtOnce) {
+    auto* sides = child<QComboBox>("ComboBoxBothOrEither");
+    ASSERT_NE(sides, nullptr);
+    sides->setCurrentIndex(1);
+    emit sides->activated(1);
+    EXPECT_FALSE(OffcutLenRotatable);
+    EXPECT_EQ(core_.Page.ComboBoxBothOrEither, 1);
+    sides->setCurrentIndex(0);
+    emit sides->activated(0);
+    EXPECT_TRUE(OffcutLenRotatable);
 }
