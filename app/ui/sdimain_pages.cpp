@@ -102,7 +102,6 @@ class TSelectShapeBox : public TShapeBox {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
         TQtCanvas canvas(painter);
         const TWindowOptions& w = core_.Window;
         if (core_.Data.DxfShapeChosen) {
@@ -120,6 +119,7 @@ class TSelectShapeBox : public TShapeBox {
         const auto& names = StandardShapeNames();
         const int index = core_.Data.ComboBoxStandShape;
         if (index < 0 || index >= static_cast<int>(names.size())) return;
+        painter.setRenderHint(QPainter::Antialiasing);
         DrawPicture(painter, canvas, StandardShapePicture(names[static_cast<std::size_t>(index)]));
     }
 

@@ -332,3 +332,66 @@ TEST_F(WindowFitTest, OffcutSidesChangeTheKeptOffcutsAtOnce) {
     emit sides->activated(0);
     EXPECT_TRUE(OffcutLenRotatable);
 }
+
+namespace {
+// A pixel in about Color (lines may be smoothed).
+bool Near(const QColor& A, const QColor& B) {
+    return std::abs(A.red() - B.red()) + std::abs(A.green() - B.green()) + std::abs(A.blue() - B.blue()) < 120;
+}
+// Pixels of the widget in about Color.
+int CountColor(QWidget* W, const QColor& Color) {
+    const QImage image = W->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += Near(image.pixelColor(x, y), Color);
+    return n;
+}
+}  // namespace
+
+TEST_F(WindowFitTest, TheFreeShapePageShowsTheTemplateTheDxfOutlineAndTheWholePart) {
+    form_->ShowPage(TSDIAppForm::TPage::AnyShape);
+    QWidget* select = child<QWidget>("PaintBoxShowSelectShape");
+    QWidget* preview = child<QWidget>("PaintBoxShowAnyShpe");
+    ASSERT_TRUE(select && preview);
+    QApplication::processEvents();
+    EXPECT_GT(CountColor(select, Qt::black), 40);  // the template's outline
+    // A right-angled triangle part: its preview shows all three sides.
+    form_->ComboBoxStandShapeChange(1);
+    WindowTest::TypeRow(form_->StringGridStandardPara(), 1, {"", "1000"});
+    WindowTest::TypeRow(form_->StringGridStandardPara(), 2, {"", "600"});
+    child<QLineEdit>("EditSelectLabel")->setText("TRI");
+    child<QLineEdit>("EditSelectQty")->setText("1");
+    const int row = ProfilePartList.Count() + 1;
+    form_->ButtonAddAnyShapeClick();
+    ASSERT_EQ(ProfilePartList.Count(), row);
+    form_->StringGridAnyShape()->SetCurrentCell({0, row});
+    QApplication::processEvents();
+    const QImage part = preview->grab().toImage();
+    const QColor parts = ToQColor(core_.Page.ColorBoxParts);
+    int top = 0, left = 0, inside = 0;
+    for (int d = 0; d < 8; ++d) {  // the sides along the box's top and left edges
+        for (int x = 0; x < part.width(); ++x) top += part.pixelColor(x, d) == parts;
+        for (int y = 0; y < part.height(); ++y) left += part.pixelColor(d, y) == parts;
+    }
+    for (int y = 10; y < part.height() - 10; ++y)
+        for (int x = 10; x < part.width() - 10; ++x) inside += part.pixelColor(x, y) == parts;
+    EXPECT_GT(top, 50);
+    EXPECT_GT(left, 50);
+    EXPECT_GT(inside, 50);  // the long side
+    // An imported DXF outline stays shown while a part row is selected.
+    const std::string dxf = dir_.File("plate.dxf");
+    {
+        std::ofstream out(dxf);
+        for (const char* l : {"0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "8", "CUT", "90", "4",
+                              "70", "1", "10", "0", "20", "0", "10", "600", "20", "0", "10", "600", "20",
+                              "400", "10", "0", "20", "400", "0", "ENDSEC", "0", "EOF"})
+            out << l << "\r\n";
+    }
+    form_->FileDialog = [&](bool, const std::string&, const std::string&, const std::string&,
+                            const std::string&) { return dxf; };
+    form_->ButtonImportDXFClick();
+    EXPECT_TRUE(sink_.Warnings.empty()) << (sink_.Warnings.empty() ? "" : sink_.Warnings.back());
+    QApplication::processEvents();
+    EXPECT_EQ(form_->StringGridAnyShape()->CurrentCell().Row, row);
+    EXPECT_GT(CountColor(select, parts), 100);
+}
