@@ -22,6 +22,7 @@
 #include "app/ui/grid_view.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
+#include "app/ui/wheel_guard.h"
 #include "engine/optimize2d.h"
 #include "engine/profile_output.h"
 #include "engine/pubstr.h"
@@ -476,6 +477,7 @@ void TSDIAppForm::BuildAnyShapePage() {
     side->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setMinimumHeight(box->minimumSizeHint().height());
     side->setFixedWidth(300);
+    ScrollPageOnWheel(side);  // a wheel turn scrolls, it does not pick a template
     row->addWidget(side);
     PageBody(TPage::AnyShape)->addLayout(row, 1);
     listCommands_.push_back(comboStandShape_);

@@ -305,6 +305,7 @@ void TSettingsPageView::Build() {
         size->setMaximumWidth(50);
         auto* name = new QLineEdit;
         name->setObjectName(f.FontName);
+        name->setMinimumWidth(100);  // the page scrolls rather than hide the font's name
         auto* row = new QHBoxLayout;
         row->addWidget(size);
         row->addWidget(name, 1);
