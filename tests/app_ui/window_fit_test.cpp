@@ -229,9 +229,10 @@ TEST_F(WindowFitTest, TheParameterGridHasANameAndAValueColumn) {
     EXPECT_EQ(para->model()->data(name, Qt::DisplayRole).toString(), "A");
 }
 
-class CellEditingTest : public WindowTest {};
+// The window over an empty job.
+class BareWindowTest : public WindowTest {};
 
-TEST_F(CellEditingTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
+TEST_F(BareWindowTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
     form->resize(1000, 700);
     form->show();
     form->activateWindow();
@@ -266,7 +267,7 @@ TEST_F(CellEditingTest, ClickThenTypeReplacesTheCellAndNoKeyIsLost) {
     EXPECT_EQ(cell(SheetCol::Label, 2), "MDF");
 }
 
-TEST_F(CellEditingTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
+TEST_F(BareWindowTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
     form->show();
     form->activateWindow();
     TGridView* grid = form->StringGridParts();
@@ -292,7 +293,7 @@ TEST_F(CellEditingTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
     EXPECT_EQ(label->text(), "DOOR");
 }
 
-TEST_F(CellEditingTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedControl) {
+TEST_F(BareWindowTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedControl) {
     form->resize(781, 575);
     form->show();
     form->activateWindow();
@@ -394,4 +395,29 @@ TEST_F(WindowFitTest, TheFreeShapePageShowsTheTemplateTheDxfOutlineAndTheWholePa
     QApplication::processEvents();
     EXPECT_EQ(form_->StringGridAnyShape()->CurrentCell().Row, row);
     EXPECT_GT(CountColor(select, parts), 100);
+}
+
+TEST_F(BareWindowTest, TheLayoutsPageKeepsItsControlsShownAndDisabledDuringARun) {
+    TypeRow(form->StringGridSheets(), 1, {"S1", "MDF", "2000", "1000", "3", "10"});
+    TypeRow(form->StringGridParts(), 1, {"P1", "MDF", "600", "400", "R", "5", "5"});
+    form->show();
+    form->ShowPage(TSDIAppForm::TPage::Layout);
+    QWidget* page = form->PageControl()->widget(static_cast<int>(TSDIAppForm::TPage::Layout));
+    int checked = 0;
+    QObject::connect(form.get(), &TSDIAppForm::RunningChanged, [&](bool running) {
+        if (!running) return;
+        EXPECT_TRUE(page->updatesEnabled());  // the page is drawn, greyed
+        for (const char* name : {"ButtonManual", "ButtonDeleteLayout", "ComboBoxLayoutList", "ShowLabel",
+                                 "LabelLayoutUtilization", "StringGridPartsInLayout"}) {
+            QWidget* w = form->findChild<QWidget*>(name);
+            ASSERT_NE(w, nullptr) << name;
+            EXPECT_TRUE(w->isVisibleTo(page)) << name;
+            EXPECT_FALSE(w->isEnabled()) << name;
+            ++checked;
+        }
+    });
+    form->StartOptimizeClick();
+    ASSERT_TRUE(WaitForRunEnd(30000));
+    EXPECT_EQ(checked, 6);
+    EXPECT_TRUE(form->findChild<QWidget*>("ButtonManual")->isEnabled());
 }
