@@ -17,6 +17,7 @@ constexpr std::size_t kMaxLayerLength = 32;
 constexpr std::size_t kMaxNumberLength = 32;
 constexpr double kArcTrim = 0.001;       // degrees taken off each end of an arc
 constexpr double kTurnTolerance = 1e-9;  // degrees
+constexpr int kFineDecimals = 9;
 
 double User(double Internal) {
     return Internal / 1000.0;
@@ -69,6 +70,22 @@ void TDXFOut::Add(std::string_view Code, std::string_view Value) {
 
 void TDXFOut::AddNumber(std::string_view Code, double Value) {
     Add(Code, FloatToDXF(Value));
+}
+
+void TDXFOut::AddFineNumber(std::string_view Code, double Value) {
+    if (!std::isfinite(Value)) throw ERangeError("DXF value is not a finite number");
+    std::string s = FloatToStrF(Value, kFineDecimals);
+    const std::size_t point = s.find('.');
+    if (point != std::string::npos) {
+        const std::size_t keep = point + 1 + Decimals;
+        while (s.size() > keep && s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    if (s.size() > kMaxNumberLength) {
+        AddNumber(Code, Value);
+        return;
+    }
+    Add(Code, s.find_first_not_of("-0.") == std::string::npos ? FloatToDXF(0) : s);
 }
 
 void TDXFOut::AddLayer() {
@@ -169,6 +186,18 @@ void TDXFOut::WriteArc(double X, double Y, double Z, double Radius, double Start
     AddNumber("40", Radius);
     AddNumber("50", StartAngle);
     AddNumber("51", EndAngle);
+}
+
+void TDXFOut::WriteFineArc(double X, double Y, double Z, double Radius, double StartAngle,
+                           double EndAngle) {
+    Add("0", "ARC");
+    AddLayer();
+    AddFineNumber("10", X);
+    AddFineNumber("20", Y);
+    AddNumber("30", Z);
+    AddFineNumber("40", Radius);
+    AddFineNumber("50", StartAngle);
+    AddFineNumber("51", EndAngle);
 }
 
 void TDXFOut::WriteRect(const TRect& R) {

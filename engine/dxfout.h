@@ -78,6 +78,12 @@ class TDXFOut {
                    double Angle);
     // Angles in degrees; the arc runs counter-clockwise from StartAngle to EndAngle.
     void WriteArc(double X, double Y, double Z, double Radius, double StartAngle, double EndAngle);
+    // The same arc with centre, radius and angles to nine decimals (trailing
+    // zeros beyond Decimals dropped), for an arc whose ends must meet the
+    // ends of neighbouring entities: a reader finds them there to far below
+    // a thousandth of a unit.
+    void WriteFineArc(double X, double Y, double Z, double Radius, double StartAngle,
+                      double EndAngle);
 
     // Entities in internal units (each value divided by 1000 before writing).
     // Four LINEs when DxfExportLines is on, else one closed POLYLINE.
@@ -112,6 +118,7 @@ class TDXFOut {
   private:
     void Add(std::string_view Code, std::string_view Value);
     void AddNumber(std::string_view Code, double Value);
+    void AddFineNumber(std::string_view Code, double Value);
     void AddLayer();
     void AddPoint(double X, double Y, double Z);
     void AddSecondPoint(double X, double Y, double Z);

@@ -333,16 +333,26 @@ void WriteProfileDXF(const TExtPolyline& Outline, TPoint Origin, TDXFOut& Dxf,
             continue;
         }
         if (e.Start == e.End) continue;  // nothing left of it after rounding
-        auto angle = [&s](TPoint P) {
-            const double a = std::atan2(-(static_cast<double>(P.Y) - s.Center.Y),
-                                        static_cast<double>(P.X) - s.Center.X);
+        // Rounding and joining leave the ends a little off the circle; the
+        // centre moves onto the ends' perpendicular bisector, so both lie on
+        // the arc written and a reader finds them where the neighbours end.
+        const double ax = e.Start.X, ay = e.Start.Y, bx = e.End.X, by = e.End.Y;
+        const double mx = (ax + bx) / 2, my = (ay + by) / 2;
+        const double nx = -(by - ay), ny = bx - ax, nn = nx * nx + ny * ny;
+        const double k = ((s.Center.X - mx) * nx + (s.Center.Y - my) * ny) / nn;
+        const double cx = mx + k * nx, cy = my + k * ny;
+        auto angle = [cx, cy](TPoint P) {
+            const double a = std::atan2(-(static_cast<double>(P.Y) - cy), static_cast<double>(P.X) - cx);
             return NormalizeAngle(a) * kDegreesPerRadian;
         };
-        const double x = User(ox + s.Center.X), y = User(oy - s.Center.Y);
+        // In user units, unrounded.
+        const double x = (static_cast<double>(ox) + cx) / 1000.0;
+        const double y = (static_cast<double>(oy) - cy) / 1000.0;
+        const double r = std::hypot(ax - cx, ay - cy) / 1000.0;
         if (s.Clockwise)
-            Dxf.WriteArc(x, y, 0, User(s.Radius), angle(e.End), angle(e.Start));
+            Dxf.WriteFineArc(x, y, 0, r, angle(e.End), angle(e.Start));
         else
-            Dxf.WriteArc(x, y, 0, User(s.Radius), angle(e.Start), angle(e.End));
+            Dxf.WriteFineArc(x, y, 0, r, angle(e.Start), angle(e.End));
     }
     if (ShowLabel) {
         Dxf.SetLayer(DxfLayerPartsLabel);

@@ -105,6 +105,16 @@ TLabelCheck ReadPrintOptions(TLabelPageText& Text, double PageWidth, double Page
     return {};
 }
 
+TLabelCheck CheckLabelContent(const TLabelFormat& Format) {
+    if (Format.TopTitle || Format.LeftTitle) return {};
+    for (const auto& row : Format.Cells)
+        for (const std::string& cell : row)
+            if (!Trim(cell).empty()) return {};
+    return {false, "StringGridLabelDataFormat",
+            "Every cell of the label is empty, so the labels would print blank: type a field name "
+            "or a text into the label's cells, or choose a label scheme"};
+}
+
 std::vector<TLabelPlace> PlaceLabels(const TLabelGeometry& G, int Count) {
     std::vector<TLabelPlace> places;
     if (Count <= 0) return places;

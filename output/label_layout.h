@@ -85,6 +85,11 @@ struct TLabelFormat {
     std::vector<int> ColWidths;  // design widths, shared out over the label
 };
 
+// Whether a label of Format prints anything: refused (with the format grid
+// to focus) when every cell is empty or blank and no title is enabled, so
+// that no job prints pages of empty frames.
+TLabelCheck CheckLabelContent(const TLabelFormat& Format);
+
 // Draws one label with its top-left corner at (X, Y) and the size Width x
 // Height (inches) on Canvas, in the canvas's current font. Fields are the
 // field names, Row the label's data in the same order.

@@ -14,6 +14,10 @@
 
 namespace {
 
+// Room above the sheet for the trim marks and the net length printed over
+// them (ticks from 20 to 50 pixels out, texts 53 pixels out).
+constexpr int kTopMarksBand = 53;
+
 int Px(double V, double Scale) {
     return CheckedInt32(Round64(V * Scale));
 }
@@ -130,23 +134,25 @@ void SetPrintFont(platform::TCanvas& Canvas, int PageWidth, bool MinimumEight) {
     }
 }
 
-void PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
-                 bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool /*ShowOffcuts*/,
-                 bool ShowCutSequence) {
-    if (Rows < 1 || Cols < 1) return;
-    platform::TCanvas& C = Job.Canvas();
-    const int pw = Job.PageWidth(), ph = Job.PageHeight();
+int PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
+                bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool /*ShowOffcuts*/,
+                bool ShowCutSequence) {
     if (RollingMode) {
-        CellIndex = 0;
+        Cols = 1;
         ShowCutSequence = false;
     }
+    if (Rows < 1 || Cols < 1) return 0;
+    CellIndex = std::clamp(CellIndex, 0, Rows * Cols - 1);
+    platform::TCanvas& C = Job.Canvas();
+    const int pw = Job.PageWidth(), ph = Job.PageHeight();
     BuildLayoutHeaderText(LayoutIndex);
     const TPacket& layout = Optimizer.Best[LayoutIndex];
 
     SetPrintFont(C, pw, true);
     const int h = C.TextHeight("W");
     const int m = 2 * h, s = h + h / 3;
-    const int cx = (pw / Cols) * (CellIndex % Cols), cy = (ph / Rows) * (CellIndex / Cols);
+    const int cellW = pw / Cols, cellH = ph / Rows;
+    const int cx = cellW * (CellIndex % Cols), cy = cellH * (CellIndex / Cols);
     int y = h;
     for (const std::string& line : LayoutHeaderLines) {
         y += s;
@@ -155,72 +161,98 @@ void PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, 
     const int hh = y;
     SetPrintFont(C, pw, true);
 
-    const int aw = pw / Cols - 2 * m;
-    const int ah = RollingMode ? (ph - hh - 2 * m) / Rows - 2 * s : ph / Rows - 2 * m - hh - 2 * s;
+    // The drawing starts a line step below the header's last line, and lower
+    // still by the band of the marks above the sheet when there are any.
+    const bool topMarks = !RollingMode && WidthEdge != 0;
+    const int drawTop = m + hh + s + (topMarks ? kTopMarksBand : 0);  // within the cell
+    const int aw = cellW - 2 * m;
+    const int ah = cellH - drawTop - m - 2 * s;
     const double sx = static_cast<double>(aw) / (layout.Length + 2.0 * WidthEdge);
     const double sy = static_cast<double>(ah) / (layout.Width + 2.0 * LengthEdge);
     const double sc = RollingMode ? sy : std::min(sx, sy);
-    if (!(sc > 0)) return;
+    if (!(sc > 0)) return 1;
 
-    const int left = cx + m, top = cy + m + hh;
-    const platform::TCanvasRect r1{left, top, left + Px(layout.NetLength() + 2.0 * WidthEdge, sc),
-                                   top + Px(layout.NetWidth() + 2.0 * LengthEdge, sc)};
-    platform::TCanvasRect r2{left + Px(WidthEdge, sc), top + Px(LengthEdge, sc), 0, 0};
-    r2.Right = r2.Left + Px(layout.NetLength(), sc) + 1;
-    r2.Bottom = r2.Top + Px(layout.NetWidth(), sc) + 1;
-    C.Pen.Color = platform::clBlack;
-    C.Rectangle(r1.Left, r1.Top, r1.Right, r1.Bottom);
-    C.Rectangle(r2.Left, r2.Top, r2.Right, r2.Bottom);
-    if (!RollingMode) PrintDimensionMarks(C, layout, r1, r2, pw);
-
-    const TPoint origin{r2.Left, r2.Top};
-    if (ShowCutSequence && !HasShapedPart(layout)) {
-        BuildLayoutCutLines(LayoutIndex);
-        MergeLineSet.BuildCutSequence();
-        MergeLineSet.DrawCutSequence(C, origin, sc, pw);
+    const int left = cx + m;
+    // The sheet and its trimmed area with the sheet's top at Top, shifted
+    // left by Shift pixels.
+    auto frames = [&](int Top, std::int64_t Shift) {
+        const int l = CheckedInt32(left - Shift);
+        const platform::TCanvasRect r1{l, Top, l + Px(layout.NetLength() + 2.0 * WidthEdge, sc),
+                                       Top + Px(layout.NetWidth() + 2.0 * LengthEdge, sc)};
+        platform::TCanvasRect r2{l + Px(WidthEdge, sc), Top + Px(LengthEdge, sc), 0, 0};
+        r2.Right = r2.Left + Px(layout.NetLength(), sc) + 1;
+        r2.Bottom = r2.Top + Px(layout.NetWidth(), sc) + 1;
         C.Pen.Color = platform::clBlack;
-    }
+        C.Rectangle(r1.Left, r1.Top, r1.Right, r1.Bottom);
+        C.Rectangle(r2.Left, r2.Top, r2.Right, r2.Bottom);
+        return std::pair{r1, r2};
+    };
+    auto pieces = [&](TPoint Origin) {
+        for (const T2DStock& piece : layout.Placements) {
+            if (!LayoutPieceIsDrawn(piece, LayoutShowOffcuts)) continue;
+            SetPrintFont(C, pw, false);
+            PrintPiece(piece, Origin, C, ShowLabel, sc, ShowLengthXWidth, ShowXYPos, pw);
+        }
+    };
+
     if (!RollingMode) {
-        for (const T2DStock& piece : layout.Placements) {
-            if (!LayoutPieceIsDrawn(piece, LayoutShowOffcuts)) continue;
-            SetPrintFont(C, pw, false);
-            PrintPiece(piece, origin, C, ShowLabel, sc, ShowLengthXWidth, ShowXYPos, pw);
+        const auto [r1, r2] = frames(cy + drawTop, 0);
+        PrintDimensionMarks(C, layout, r1, r2, pw);
+        const TPoint origin{r2.Left, r2.Top};
+        if (ShowCutSequence && !HasShapedPart(layout)) {
+            BuildLayoutCutLines(LayoutIndex);
+            MergeLineSet.BuildCutSequence();
+            MergeLineSet.DrawCutSequence(C, origin, sc, pw);
+            C.Pen.Color = platform::clBlack;
         }
-        return;
+        pieces(origin);
+        return 1;
     }
-    // The roll in strips: each strip shows it shifted left by one available
-    // width, one strip per row of the page. With no width to shift by, one
-    // strip is all that can be printed.
-    for (std::int64_t j = 0;; ++j) {
-        std::int64_t maxX = 0;
-        for (const T2DStock& piece : layout.Placements) {
-            if (!LayoutPieceIsDrawn(piece, LayoutShowOffcuts)) continue;
+
+    // The roll in strips, one cell each from CellIndex on: strip j shows the
+    // roll shifted left by j available widths, clipped to the cell's width,
+    // until a strip would start beyond the last printed piece. The header
+    // stands in the first cell only. With no width to shift by, one strip is
+    // all that can be printed.
+    std::int64_t maxX = 0;
+    for (const T2DStock& piece : layout.Placements)
+        if (LayoutPieceIsDrawn(piece, LayoutShowOffcuts))
             maxX = std::max<std::int64_t>(maxX, std::int64_t{piece.NetLength()} + piece.Position.X);
-            SetPrintFont(C, pw, false);
-            const TPoint o{CheckedInt32(origin.X - std::int64_t{aw} * j),
-                           CheckedInt32(origin.Y + (j % Rows) * (std::int64_t{ah} + m))};
-            PrintPiece(piece, o, C, ShowLabel, sc, ShowLengthXWidth, ShowXYPos, pw);
+    const std::int64_t rollEnd = Px(WidthEdge, sc) + Round64(static_cast<double>(maxX) * sc);
+    int cell = CellIndex;
+    int strips = 0;
+    for (std::int64_t j = 0;; ++j) {
+        if (j > 0 && ++cell == Rows) {
+            Job.NewPage();
+            cell = 0;
         }
-        if (aw <= 0) break;
-        if (std::llabs(origin.X - std::int64_t{aw} * (j + 1)) >
-            Round64(static_cast<double>(maxX) * sc))
-            break;
-        if ((j + 1) % Rows == 0) Job.NewPage();
+        const int top = cellH * cell;
+        C.SetClipRect({left, top, left + std::max(aw, 0) + 1, top + cellH});
+        const auto [r1, r2] = frames(top + drawTop, std::int64_t{aw} * j);
+        pieces({r2.Left, r2.Top});
+        C.ResetClip();
+        ++strips;
+        if (aw <= 0 || std::int64_t{aw} * (j + 1) >= rollEnd) break;
     }
+    return strips;
 }
 
 void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
                      bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
                      bool ShowCutSequence) {
+    if (RollingMode) Cols = 1;
+    if (Rows < 1 || Cols < 1) return;
+    const int cells = Rows * Cols;
     int cell = 0;
     for (int i = 0; i < Optimizer.Best.Count(); ++i) {
-        if (cell >= Rows * Cols) {
+        if (cell >= cells) {
             Job.NewPage();
             cell = 0;
         }
-        PrintLayout(Job, i, Rows, Cols, cell, ShowLabel, ShowLengthXWidth, ShowXYPos, ShowOffcuts,
-                    ShowCutSequence);
-        ++cell;
+        cell += PrintLayout(Job, i, Rows, Cols, cell, ShowLabel, ShowLengthXWidth, ShowXYPos,
+                            ShowOffcuts, ShowCutSequence);
+        // A roll that went on over new pages leaves the cell after its last strip.
+        if (cell > cells) cell = (cell - 1) % cells + 1;
     }
 }
 

@@ -41,15 +41,18 @@ int DrawLayoutView(int LayoutIndex, platform::TCanvas& Canvas, double Scale,
                    const TLayoutViewOptions& Options);
 
 // Prints layout LayoutIndex into cell CellIndex (row-major) of a page grid of
-// Rows x Cols: header, sheet with trims, dimension marks, the numbered cut
-// sequence when asked and possible, and the pieces. Offcut pieces follow
-// LayoutShowOffcuts. In rolling mode the roll is printed in strips, one per
-// row, continuing on new pages.
-void PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
-                 bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
-                 bool ShowCutSequence);
+// Rows x Cols: header, then below it the sheet with trims, dimension marks,
+// the numbered cut sequence when asked and possible, and the pieces; header
+// and drawing never overlap. Offcut pieces follow LayoutShowOffcuts. In
+// rolling mode there is one column and the roll is printed in strips, one
+// per cell from CellIndex on, continuing on new pages; the header stands in
+// the first cell. Returns the number of cells used (1 outside rolling mode).
+int PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
+                bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
+                bool ShowCutSequence);
 
-// Prints every layout of the plan, Rows x Cols to a page, starting a page
+// Prints every layout of the plan, Rows x Cols to a page, each in a cell of
+// its own (a roll's strips in the cells that follow), starting a page
 // whenever one is full.
 void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
                      bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts, bool ShowCutSequence);

@@ -22,6 +22,79 @@ std::string OwnKindOrEmpty(const std::string& name, std::string_view ext) {
 
 }  // namespace
 
+namespace {
+
+struct ExitListInfo {
+    const char* Page;
+    const char* Ext;
+    std::string TMainData::*FileName;
+    TStringGrid TMainData::*Grid;
+    bool TExitSaveChoice::*Ticked;
+    int FirstCol;  // racks: column 0 holds the slot number
+};
+
+const ExitListInfo& Info(TExitList list) {
+    static const ExitListInfo kInfo[] = {
+        {"TabSheetSheets", "sht", &TMainData::EditSheetsFileName, &TMainData::StringGridSheets,
+         &TExitSaveChoice::Sheets, 0},
+        {"TabSheetParts", "prt", &TMainData::EditPartsFileName, &TMainData::StringGridParts,
+         &TExitSaveChoice::Parts, 0},
+        {"TabSheetAnyShape", "apt", &TMainData::EditAnyShapeFileName,
+         &TMainData::StringGridAnyShape, &TExitSaveChoice::Profiles, 0},
+        {"TabSheetOffcuts", "rck", &TMainData::EditOffcutsFileName,
+         &TMainData::StringGridOffcutRack, &TExitSaveChoice::Offcuts, 1},
+        {"TabSheetPartHarp", "prk", &TMainData::EditPartHRFileName, &TMainData::StringGridPartRack,
+         &TExitSaveChoice::PartRack, 1},
+    };
+    return kInfo[static_cast<int>(list)];
+}
+
+}  // namespace
+
+const char* ExitListPage(TExitList list) { return Info(list).Page; }
+const char* ExitListExt(TExitList list) { return Info(list).Ext; }
+std::string& ExitListFileName(TMainData& d, TExitList list) { return d.*Info(list).FileName; }
+std::string& ExitListFolder(TExitList list) {
+    std::string* const folders[] = {&DirSheets, &DirParts, &DirProfiles, &DirOffcuts, &DirPartsRack};
+    return *folders[static_cast<int>(list)];
+}
+
+std::vector<TExitList> ListsWithoutFile(TMainWindowCore& w) {
+    const TExitSaveChoice c = ExitSaveChoice();
+    std::vector<TExitList> lists;
+    for (TExitList l : {TExitList::Sheets, TExitList::Parts, TExitList::Profiles,
+                        TExitList::Offcuts, TExitList::PartRack}) {
+        const ExitListInfo& i = Info(l);
+        if (!(c.*i.Ticked) || IsListFileOfKind(w.Data.*i.FileName, i.Ext)) continue;
+        const TStringGrid& g = w.Data.*i.Grid;
+        for (int r = 1; r < g.RowCount(); ++r)
+            if (!g.RowEmpty(r, i.FirstCol)) {
+                lists.push_back(l);
+                break;
+            }
+    }
+    return lists;
+}
+
+std::string ShownListFileName(const std::string& name, std::string_view ext) {
+    if (IsListFileOfKind(name, ext)) return name;
+    return name.empty() ? "(untitled)" : "(untitled, read from " + name + ")";
+}
+
+void TakeListFileNames(TMainWindowCore& w) {
+    const TMainData& d = w.Data;
+    w.Window.EditSheetsFileName = OwnKindOrEmpty(d.EditSheetsFileName, "sht");
+    w.Window.EditPartsFileName = OwnKindOrEmpty(d.EditPartsFileName, "prt");
+    w.Window.EditAnyShapeFileName = OwnKindOrEmpty(d.EditAnyShapeFileName, "apt");
+    w.Window.EditOffcutsFileName = OwnKindOrEmpty(d.EditOffcutsFileName, "rck");
+    w.Window.EditPartHRFileName = OwnKindOrEmpty(d.EditPartHRFileName, "prk");
+}
+
+void ButtonSaveOptionsClick(TMainWindowCore& w) {
+    TakeListFileNames(w);
+    WriteOptionFile("default", w.Page, w.Window);
+}
+
 TExitSaveChoice ExitSaveChoice() {
     return {AutoSavePanel, AutoSavePart, AutoSaveOffcut, AutoSavePartRack, AutoSaveProfile};
 }
@@ -46,10 +119,13 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
         try {
             if (write())
                 result.Written.push_back(file);
-            else
+            else {
                 result.Problems.push_back("[" + file + "] " + MsgCantOpenFile);
+                result.Failed.push_back(file);
+            }
         } catch (const std::exception& e) {
             result.Problems.push_back("[" + file + "] " + e.what());
+            result.Failed.push_back(file);
         }
     };
 
@@ -90,11 +166,7 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
     rack(c.Offcuts, d.EditOffcutsFileName, "rck", d.StringGridOffcutRack, WriteOffcutRackToFile);
     rack(c.PartRack, d.EditPartHRFileName, "prk", d.StringGridPartRack, WritePartRackToFile);
 
-    w.Window.EditSheetsFileName = OwnKindOrEmpty(d.EditSheetsFileName, "sht");
-    w.Window.EditPartsFileName = OwnKindOrEmpty(d.EditPartsFileName, "prt");
-    w.Window.EditAnyShapeFileName = OwnKindOrEmpty(d.EditAnyShapeFileName, "apt");
-    w.Window.EditOffcutsFileName = OwnKindOrEmpty(d.EditOffcutsFileName, "rck");
-    w.Window.EditPartHRFileName = OwnKindOrEmpty(d.EditPartHRFileName, "prk");
+    TakeListFileNames(w);
     const std::string optFile = OptionFilePath("default");
     attempt(optFile, [&] { return WriteOptionFile("default", w.Page, w.Window), true; });
     return result;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+class TMainData;
 class TMainWindowCore;
 
 // The ticks of the grids-to-save dialog, in its box order.
@@ -31,7 +32,37 @@ void StoreExitSaveChoice(const TExitSaveChoice& Choice);
 struct TExitSaveResult {
     std::vector<std::string> Written;   // files written
     std::vector<std::string> Problems;  // one line per grid skipped or write that failed
+    std::vector<std::string> Failed;    // the files whose write failed (a retry may help)
 };
+
+// The lists of the exit save, in the order it writes them.
+enum class TExitList { Sheets, Parts, Profiles, Offcuts, PartRack };
+// The tab page of a list ("TabSheetSheets" ...) and its file kind ("sht" ...).
+const char* ExitListPage(TExitList List);
+const char* ExitListExt(TExitList List);
+// The file-name field of the list's page, and the last folder of its file dialogs.
+std::string& ExitListFileName(TMainData& Data, TExitList List);
+std::string& ExitListFolder(TExitList List);
+
+// The ticked lists (ExitSaveChoice) that hold rows but are named by no list
+// file of their own kind, as after an import or a start with "-sheet:": the
+// exit save would skip them and their rows would be lost. The window offers
+// each for saving under a name the user chooses before it saves.
+std::vector<TExitList> ListsWithoutFile(TMainWindowCore& Window);
+
+// What a page's file-name field shows: the list file, or "(untitled)" when the
+// grid has none of its own kind (with the file it was read from, if any).
+std::string ShownListFileName(const std::string& FileName, std::string_view Extension);
+
+// The remembered list files of the option file := the pages' list files of
+// their own kind (empty for an untitled list).
+void TakeListFileNames(TMainWindowCore& Window);
+
+// "Save Configure": the option file written with the state of the window at
+// this moment, as the exit save writes it (the window stores its placement,
+// column widths and layout page choices in Window.Window first). Throws on a
+// failed write.
+void ButtonSaveOptionsClick(TMainWindowCore& Window);
 
 // True when FileName ends with "." + Extension, in any letter case.
 bool IsListFileOfKind(std::string_view FileName, std::string_view Extension);

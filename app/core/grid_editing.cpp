@@ -271,6 +271,7 @@ std::string ShapeCellOfItem(int item) { return item == 0 ? "R" : "C"; }
 
 std::string LearnComboText(std::vector<std::string>& items, const std::string& text) {
     std::string t = Trim(text);
+    if (t.empty()) return t;  // an empty cell names no type to learn
     const bool known =
         std::any_of(items.begin(), items.end(), [&](const std::string& i) { return Trim(i) == t; });
     if (!known) items.insert(items.begin(), t);

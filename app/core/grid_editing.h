@@ -90,6 +90,7 @@ int ShapeItemOfCell(const std::string& Cell);
 std::string ShapeCellOfItem(int Item);
 // Leaving the type (or edge type) editor with Text: when its trimmed text
 // equals no trimmed item it becomes the first item; the trimmed text is
-// returned for the cell. LearnMaterialType also ticks a new type for runs.
+// returned for the cell; an empty text is never learned. LearnMaterialType
+// also ticks a new type for runs.
 std::string LearnComboText(std::vector<std::string>& Items, const std::string& Text);
 std::string LearnMaterialType(std::vector<std::string>& Items, const std::string& Text);

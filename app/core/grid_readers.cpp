@@ -65,6 +65,12 @@ void DefaultZero(TStringGrid& g, int col, int row) {
 
 }  // namespace
 
+std::string UnknownEdgeTypeMessage(const std::string& ColumnTitle, const std::string& Label) {
+    return MsgInvalidData + ": the column \"" + ColumnTitle + "\" names the edge type \"" + Label +
+           "\", which is not in the edge type list (choose one of its types or leave the cell "
+           "empty)";
+}
+
 bool ReadSheetsGrid(TMainData& data, TPanels& sheets, TErrorLocation& error) {
     TStringGrid& g = data.StringGridSheets;
     const GridPlace& at = kSheetsPlace;
@@ -184,7 +190,8 @@ bool ReadPartsGrid(TMainData& data, TPanels& parts, TPanels& partQtys, TErrorLoc
         const std::string edgeLabel = Trim(g.Cell(PartCol::EdgeType, r));
         p.Edge = PartEdgeList.FindByLabel(edgeLabel);
         if (!edgeLabel.empty() && !p.Edge)
-            return at.Fail(error, PartCol::EdgeType, r, edgeLabel, MsgInvalidData);
+            return at.Fail(error, PartCol::EdgeType, r, edgeLabel,
+                           UnknownEdgeTypeMessage(g.Cell(PartCol::EdgeType, 0), edgeLabel));
         parts.AddCopy(p);
         p.Quantity = qty;
         partQtys.AddCopy(p);

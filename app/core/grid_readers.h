@@ -34,6 +34,9 @@ bool ReadRackGrid(TMainData& Data, TPanels& Offcuts, TErrorLocation& Error);
 // PartEdgeList. No part and no free shape (TrapeziumList) is refused with
 // MsgPartDataIsEmpty.
 bool ReadPartsGrid(TMainData& Data, TPanels& Parts, TPanels& PartQtys, TErrorLocation& Error);
+// The refusal of a part whose edge-type cell names no known edge type: it
+// names the column (by its title) and the label.
+std::string UnknownEdgeTypeMessage(const std::string& ColumnTitle, const std::string& Label);
 
 // Reads quantity, maximum quantity, material, rotation and comment of every
 // profile part from StringGridAnyShape (row i + 1 for entry i): Profiles gets

@@ -30,6 +30,16 @@ bool PartFitsSheet(const T2DStock& part, const T2DStock& sheet) {
     return pl <= sl && pw <= sw;
 }
 
+// True when no part nor profile part asks for a piece (every quantity 0,
+// as after a stock update that took the whole plan).
+bool NothingToCut() {
+    const auto wanted = [](const TPanels& parts) {
+        return std::any_of(parts.begin(), parts.end(),
+                           [](const T2DStock& p) { return p.Quantity > 0; });
+    };
+    return !wanted(PartList) && !wanted(ProfilePartList);
+}
+
 void AddUnique(std::vector<std::string>& list, const std::string& s) {
     if (std::find(list.begin(), list.end(), s) == list.end()) list.push_back(s);
 }
@@ -198,7 +208,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
 
     Optimizer.Best.Assign(MainSchemes);
     if (Optimizer.Best.Count() == 0) {
-        LastErrorMessage = MsgCantGetResult;
+        LastErrorMessage = NothingToCut() ? std::string(kMsgNothingToCut) : MsgCantGetResult;
         return false;
     }
     for (TPacket& p : Optimizer.Best.Packets) NameOffcutsOfPacket(p);

@@ -16,6 +16,11 @@
 #include "engine/panels.h"
 #include "engine/schemes.h"
 
+// The end of a run whose lists ask for no piece at all.
+inline constexpr const char* kMsgNothingToCut =
+    "Nothing to cut: the quantity of every part is 0. Enter the quantities to cut and start "
+    "again.";
+
 class TMainWindowCore {
   public:
     TMainWindowCore() = default;

@@ -116,7 +116,28 @@ void WriteTF(platform::TIniFile& Ini, std::string_view Key, bool Value) {
     Ini.WriteString(S, Key, Value ? "T" : "F");
 }
 
+namespace fs = std::filesystem;
+
+fs::path FolderOf(const std::string& optionFile) {
+    return fs::absolute(fs::path(optionFile)).lexically_normal().parent_path();
+}
+
 }  // namespace
+
+std::string ListPathForOptionFile(const std::string& ListFile, const std::string& OptionFile) {
+    if (ListFile.empty()) return ListFile;
+    std::error_code ec;
+    const fs::path list = fs::absolute(fs::path(ListFile), ec).lexically_normal();
+    if (ec) return ListFile;
+    const fs::path rel = list.lexically_relative(FolderOf(OptionFile));
+    if (rel.empty() || rel.is_absolute() || *rel.begin() == "..") return ListFile;
+    return rel.generic_string();
+}
+
+std::string ListPathFromOptionFile(const std::string& Stored, const std::string& OptionFile) {
+    if (Stored.empty() || fs::path(Stored).is_absolute()) return Stored;
+    return (FolderOf(OptionFile) / fs::path(Stored)).lexically_normal().string();
+}
 
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
     const platform::FileState state = platform::ProbeFile(FileName);
@@ -184,11 +205,14 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
     WriteText(Ini, "SAFETY_HEIGTH", Page.EditSafetyHeigth);
     Ini.WriteInteger(S, "MATERIAL_TYPE", Page.ComboBoxTypeSelect.ItemIndex);
     WriteText(Ini, "PROJECT_TITLE", Page.EditPrintTitle);
-    WriteText(Ini, "SHEETS_FILE", Window.EditSheetsFileName);
-    WriteText(Ini, "PARTS_FILE", Window.EditPartsFileName);
-    WriteText(Ini, "PROFILES_FILE", Window.EditAnyShapeFileName);
-    WriteText(Ini, "OFFCUTS_RACK_FILE", Window.EditOffcutsFileName);
-    WriteText(Ini, "PARTS_RACK_FILE", Window.EditPartHRFileName);
+    // A list in the option file's folder is named relative to it, so that a
+    // copy of the folder opens its own lists.
+    const auto listFile = [&](const std::string& f) { return ListPathForOptionFile(f, FileName); };
+    WriteText(Ini, "SHEETS_FILE", listFile(Window.EditSheetsFileName));
+    WriteText(Ini, "PARTS_FILE", listFile(Window.EditPartsFileName));
+    WriteText(Ini, "PROFILES_FILE", listFile(Window.EditAnyShapeFileName));
+    WriteText(Ini, "OFFCUTS_RACK_FILE", listFile(Window.EditOffcutsFileName));
+    WriteText(Ini, "PARTS_RACK_FILE", listFile(Window.EditPartHRFileName));
     for (const auto& k : LabelIndexKeys()) Ini.WriteInteger(S, k.Key, *k.Index);
     WriteFlag(Ini, "CheckBoxDisableOffcutsRack", Page.CheckBoxDisableOffcutsRack);
     WriteFlag(Ini, "CheckBoxDisablePartsRack", Page.CheckBoxDisablePartsRack);
@@ -328,11 +352,14 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 
     Page.EditDecimal = "3";
 
-    Window.SheetsFileName = text("SHEETS_FILE", "");
-    Window.PartsFileName = text("PARTS_FILE", "");
-    Window.ProfilesFileName = text("PROFILES_FILE", "");
-    Window.OffcutsRackFileName = text("OFFCUTS_RACK_FILE", "");
-    Window.PartsRackFileName = text("PARTS_RACK_FILE", "");
+    const auto listFile = [&](std::string_view Key) {
+        return ListPathFromOptionFile(text(Key, ""), FileName);
+    };
+    Window.SheetsFileName = listFile("SHEETS_FILE");
+    Window.PartsFileName = listFile("PARTS_FILE");
+    Window.ProfilesFileName = listFile("PROFILES_FILE");
+    Window.OffcutsRackFileName = listFile("OFFCUTS_RACK_FILE");
+    Window.PartsRackFileName = listFile("PARTS_RACK_FILE");
 
     Page.CheckBoxDisableOffcutsRack = ReadFlag(Ini, "CheckBoxDisableOffcutsRack", true);
     DisableOffcutsRack = Page.CheckBoxDisableOffcutsRack;

@@ -48,7 +48,7 @@ struct TWindowOptions {
     int RadioGroupLayoutsOrder = 0;  // "Utilization", "Sheet"
     bool ShowLabel = true;
     bool ShowXYPos = false;
-    bool ShowLengthXWidth = false;
+    bool ShowLengthXWidth = true;
     bool ShowOffcuts = false;
 
     // Layouts-per-page dialog (`TFormPrintLayoutsSetup`).
@@ -90,6 +90,13 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
 // exists but cannot be read (a folder, a pipe, no permission) is refused:
 // the message sink is told, nothing changes and the result is false.
 bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
+
+// List files in the option file: a list that lies in the option file's
+// folder (or below it) is written relative to that folder, any other with
+// its full path; a relative name read back is resolved against the folder
+// of the option file it was read from.
+std::string ListPathForOptionFile(const std::string& ListFile, const std::string& OptionFile);
+std::string ListPathFromOptionFile(const std::string& Stored, const std::string& OptionFile);
 
 // Opens an INI file that is to be changed key by key and written back. Throws
 // platform::IniWriteError when the file exists but cannot be read, since

@@ -1,9 +1,11 @@
 #include "app/core/plan_exports.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 
+#include "app/core/option_edits.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
@@ -90,6 +92,19 @@ std::string ExportBaseName(const std::string& FileName) {
     return FileName.substr(0, FileName.size() - p.extension().native().size());
 }
 
+std::string HtmlPageFileName(const std::string& FileName) {
+    std::string ext = std::filesystem::path(FileName).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".html" || ext == ".htm" ? FileName : ExportBaseName(FileName) + ".html";
+}
+
+double LayoutPictureScale(std::int32_t Length, std::int32_t Width) {
+    const double longer = std::max({Length, Width, 1}), shorter = std::max({std::min(Length, Width), 1});
+    const double scale = std::max(kPictureSide / longer, kLeastPictureSide / shorter);
+    return std::min(scale, std::max(kMostPictureSide, kPictureSide) / longer);
+}
+
 std::string HtmlPictureFileName(const std::string& FileName, int LayoutIndex) {
     return FileName + "_" + IntToStr(LayoutIndex + 1) + ".bmp";
 }
@@ -121,15 +136,16 @@ bool HtmlReport(const std::vector<std::string>& ReportLines, const std::string& 
     if (!PlanHasLayouts()) return false;
     return Guarded([&] {
         const std::string base = ExportBaseName(FileName);
+        const std::string page = HtmlPageFileName(FileName);
         SaveFile(base + ".txt", SaveLayoutsListFile, Written);
         SaveFile(base + "_LABEL.txt", SavePiecesListFile, Written);
         std::vector<std::string> pictures;
         for (int i = 0; i < Optimizer.Best.Count(); ++i) {
-            const std::string name = HtmlPictureFileName(FileName, i);
+            const std::string name = HtmlPictureFileName(page, i);
             SaveFile(name, [&](const std::string& n) { platform::WriteFileAtomic(n, Picture(i)); }, Written);
             pictures.push_back(std::filesystem::path(name).filename().string());
         }
-        SaveFile(FileName, [&](const std::string& n) {
+        SaveFile(page, [&](const std::string& n) {
             platform::WriteFileAtomic(n, HtmlReportPage(ReportLines, pictures));
         }, Written);
     });
@@ -153,6 +169,13 @@ bool ExportLayoutsDxf(const std::string& FileName, std::vector<std::string>& Wri
 
 bool ExportLayoutsGCode(const std::string& FileName, const std::string& CutZText,
                         const std::string& SafeZText, std::vector<std::string>& Written) {
+    if (!PlanHasLayouts()) return false;
+    // Without Z moves the depths are not written, so they need no check.
+    std::string cutZ = CutZText, safeZ = SafeZText, message;
+    if (GCodeZMoves && !ReadGCodeDepths(CutZText, SafeZText, cutZ, safeZ, message)) {
+        platform::CurrentMessageSink().Warning(message);
+        return false;
+    }
     return ExportEveryLayout(
-        [&](int i, std::string& Name) { SaveLayoutGCode(FileName, CutZText, SafeZText, Name, i); }, Written);
+        [&](int i, std::string& Name) { SaveLayoutGCode(FileName, cutZ, safeZ, Name, i); }, Written);
 }

@@ -8,6 +8,7 @@
 // layout in the plan the sink gets MsgLayoutIsEmpty and nothing is written.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,22 @@ std::string ExportBaseName(const std::string& FileName);
 // FileName + "_" + (LayoutIndex + 1) + ".bmp".
 std::string HtmlPictureFileName(const std::string& FileName, int LayoutIndex);
 
+// The page file of the HTML report for the name chosen in the save dialog:
+// the name itself when it ends in ".html" or ".htm" (any letter case), else
+// ExportBaseName(FileName) + ".html", so the page never takes the name of a
+// companion (a chosen "x.txt" writes the page "x.html" beside the list
+// "x.txt").
+std::string HtmlPageFileName(const std::string& FileName);
+
+// The scale (pixels per internal unit) of the picture of a layout of
+// Length x Width: 800 pixels along the longer side, but at least
+// kLeastPictureSide along the shorter one, so a long roll stays readable;
+// the longer side then grows up to kMostPictureSide pixels.
+constexpr double kPictureSide = 800;
+constexpr double kLeastPictureSide = 300;
+constexpr double kMostPictureSide = 16000;
+double LayoutPictureScale(std::int32_t Length, std::int32_t Width);
+
 // The picture of a layout as the bytes of a bitmap file; throws
 // std::exception when it cannot be made.
 using TLayoutPicture = std::function<std::string(int LayoutIndex)>;
@@ -40,12 +57,16 @@ std::string HtmlReportPage(const std::vector<std::string>& ReportLines,
 
 // "Export HTML/TXT": writes ExportBaseName(FileName) + ".txt" (layout list)
 // and + "_LABEL.txt" (piece list), the picture of every layout, then the
-// page FileName. Written gets the names of the files written, in order.
+// page HtmlPageFileName(FileName), its pictures named after it. Written gets
+// the names of the files written, in order (the page last).
 bool HtmlReport(const std::vector<std::string>& ReportLines, const std::string& FileName,
                 const TLayoutPicture& Picture, std::vector<std::string>& Written);
 
 // "Export DXF" and "Export G Code": FileName + "_" + i + ".dxf" / ".gnc" for
-// every layout i from 1.
+// every layout i from 1. With GCodeZMoves the G-code export first reads the
+// cut depth and safety height (ReadGCodeDepths): a refusal goes to the sink
+// and nothing is written; the depths are written as lengths in the
+// converter's form.
 bool ExportLayoutsDxf(const std::string& FileName, std::vector<std::string>& Written);
 bool ExportLayoutsGCode(const std::string& FileName, const std::string& CutZText,
                         const std::string& SafeZText, std::vector<std::string>& Written);

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/core/option_file.h"
 #include "app/core/option_reader.h"
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -109,4 +110,16 @@ std::string DownloadTarget() {
 std::string SupportMailTarget() {
     const std::string& mailbox = ProgramAddresses().SupportMailbox;
     return mailbox.empty() ? HelpFilePath() : "mailto:" + mailbox;
+}
+
+std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile) {
+    if (!IsFile) return "No program could open " + Target + ".";
+    return "No program could open the file. Open it by hand: " + Target;
+}
+
+void StoreLayoutsPerPage(TWindowOptions& window, const std::string& colsText,
+                         const std::string& rowsText, bool parts) {
+    LayoutsPrintCol = window.EditColumnsPerPage = colsText;
+    LayoutsPrintRow = window.EditRowsPerPage = rowsText;
+    LayoutsPrintParts = window.CheckBoxPrintPartsInLayout = parts;
 }

@@ -33,6 +33,12 @@ bool ParseLayoutsPerPage(const std::string& RowsText, const std::string& ColsTex
 // choices, the five fonts (text, label, position, dimensions, cut sequence)
 // and the project title.
 void ReadPrintSetup(TOptionPage& Page, bool PartsInLayoutChecked, bool CommentChecked);
+// After "Print All": the layouts-per-page choice as the dialog left it
+// becomes LayoutsPrintCol, LayoutsPrintRow and LayoutsPrintParts and the
+// dialog's state that the option file keeps.
+struct TWindowOptions;
+void StoreLayoutsPerPage(TWindowOptions& Window, const std::string& ColsText,
+                         const std::string& RowsText, bool Parts);
 
 // The program's own web site and support mailbox, the only addresses its
 // links lead to. Empty: not set; every link then opens the help file.
@@ -51,3 +57,8 @@ std::string HelpFilePath();
 std::string HomepageTarget();
 std::string DownloadTarget();
 std::string SupportMailTarget();
+
+// What to say when no program opened Target (the help page, a page or list
+// an export wrote, a link): that none could, and for a file the file to open
+// by hand.
+std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile);

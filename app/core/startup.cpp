@@ -193,6 +193,20 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     return ok;
 }
 
+bool TAutoJob::Begin() {
+    if (pending_ || !AutoMode) return false;
+    pending_ = true;
+    return true;
+}
+
+bool TAutoJob::RunEnded(bool Cancelled) {
+    if (!pending_) return false;
+    pending_ = false;
+    if (!Cancelled) FinishAutoJob(window_, commandLine_);
+    AutoMode = false;
+    return !Cancelled;
+}
+
 int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
     try {
         const bool loaded = LoadStartupFiles(w);

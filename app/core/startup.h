@@ -33,6 +33,36 @@ bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // update. The window calls it when its run on the worker thread has ended.
 bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
+// The automatic job of "-auto:yes" in the window, whose run goes on a worker
+// thread: the job owns exactly one run, the first one the window starts, and
+// ends with it whatever its outcome. A run that the pages refuse, that makes
+// no plan or that fails still ends the job (the report files and the update
+// asked for follow it as in batch mode, the update then refusing an empty
+// plan); a run cancelled, as by closing the window during it, ends the job
+// with nothing written and nothing booked. AutoMode is switched off at the
+// end, so no later run of the user writes reports or changes the stock.
+class TAutoJob {
+  public:
+    TAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine)
+        : window_(Window), commandLine_(CommandLine) {}
+
+    // Called as the job's run is started: true when a job is asked (AutoMode)
+    // and not yet started; the job then waits for RunEnded.
+    bool Begin();
+    // True between Begin and the end of the job's run.
+    bool Pending() const { return pending_; }
+    // The end of a run. Does nothing unless the job is pending; otherwise
+    // ends it (AutoMode := false) and, unless Cancelled, writes the report
+    // files and makes the update. True when that work was done (the window
+    // then shows the grids and pages again).
+    bool RunEnded(bool Cancelled);
+
+  private:
+    TMainWindowCore& window_;
+    const TCommandLine& commandLine_;
+    bool pending_ = false;
+};
+
 // The whole batch start: LoadStartupFiles, ApplyCommandLine and, when
 // "-auto:" is "yes", RunAutoJob. A file that could not be read ends the job
 // before any plan is made. Returns the process exit status: 0 when all went

@@ -168,6 +168,45 @@ struct Work {
     }
 };
 
+// A plan is booked only against the lists it was made from: every sheet of a
+// layout (rack offcuts aside) must still have a row of its label and
+// material in the sheets grid, and every part cut a row in the parts or
+// free-shape grid. Otherwise the lists were replaced since the run and the
+// update is refused.
+bool HasRow(const TStringGrid& G, int LabelCol, int TypeCol, const std::string& Label,
+            const std::string& Material) {
+    for (int r = 1; r < G.RowCount(); ++r)
+        if (Trim(G.Cell(LabelCol, r)) == Label && Trim(G.Cell(TypeCol, r)) == Material)
+            return true;
+    return false;
+}
+
+std::string OtherListsMessage(const std::string& What, const std::string& Label,
+                              const std::string& Material) {
+    return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
+           "] is no longer in the grid. Nothing was updated; start the optimisation again "
+           "before updating the stock.";
+}
+
+void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
+    for (const TPacket& p : Plan.Packets) {
+        if (Sheets && p.SourceKind != srcOffcut &&
+            !HasRow(D.StringGridSheets, SheetCol::Label, SheetCol::Type, p.Label, p.Material))
+            throw Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets",
+                                                OtherListsMessage("the sheet", p.Label, p.Material))};
+        if (!Parts) continue;
+        for (const T2DStock& c : p.PartCounts.ToPanels()) {
+            if (c.Quantity == 0) continue;
+            if (!HasRow(D.StringGridParts, PartCol::Label, PartCol::Type, c.Label, p.Material) &&
+                !HasRow(D.StringGridAnyShape, AnyShapeCol::Label, AnyShapeCol::Type, c.Label,
+                        p.Material))
+                throw Refusal{TErrorLocation::Field(
+                    "TabSheetParts", "StringGridParts",
+                    OtherListsMessage("the part", c.Label, p.Material))};
+        }
+    }
+}
+
 void Work::SubtractSheets(const TSchemes& Plan) {
     TStringGrid& g = D.StringGridSheets;
     const QtyGrid at{"TabSheetSheets", "StringGridSheets", MsgSheetQtyFormatInvalid};
@@ -371,6 +410,7 @@ bool RunSteps(TMainData& Data, const Steps& S, const std::string& Prefix,
     if (S.Offcuts() || S.PartsToRack) NameOffcutsOfPlan(plan);
     Work w(Data);
     try {
+        if (S.Sheets || S.Parts) CheckPlanInGrids(Data, plan, S.Sheets, S.Parts);
         if (S.Sheets) w.SubtractSheets(plan);
         if (S.Parts) w.SubtractParts(plan);
         if (S.OffcutsToRack) w.OffcutsToRack(plan, Prefix);

@@ -198,11 +198,15 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
 void TSDIAppForm::ButtonGrindingAndBandSettingClick() { ShowEdgeTypesDialog(*this); }
 
 // Grids to save on exit.
-void ShowSaveSelectGrids(TSDIAppForm& form) {
+bool ShowSaveSelectGrids(TSDIAppForm& form) {
     QDialog dialog(&form);
     dialog.setObjectName("FormSaveSelectGrids");
-    dialog.setWindowTitle(ToQString(form.Core().Captions.Caption("SheetsSave")));
+    const TCaptionStore& captions = form.Core().Captions;
+    dialog.setWindowTitle(ToQString(PlainCaptionText(captions.Caption("SheetsSave"))));
+    dialog.setToolTip(ToQString(captions.Hint("SheetsSave")));
+    dialog.setMinimumWidth(320);  // room for the whole title
     auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel("Save these lists before closing:", &dialog));
     TExitSaveChoice choice = ExitSaveChoice();
     struct Box {
         const char* Name;
@@ -222,13 +226,26 @@ void ShowSaveSelectGrids(TSDIAppForm& form) {
         layout->addWidget(c);
         checks.push_back(c);
     }
+    auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton(ToQString(ConfirmDataCaption), &dialog);
     ok->setObjectName("ButtonSaveSelectGrids");
-    layout->addWidget(ok);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(ToQString(CancelDataCaption), &dialog);
+    cancel->setObjectName("ButtonCancelSaveSelectGrids");
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    bool cancelled = false;
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    if (dialog.exec() != QDialog::Accepted) return;  // the frame: the ticks stay as they were
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&] {
+        cancelled = true;
+        dialog.reject();
+    });
+    if (dialog.exec() != QDialog::Accepted) return !cancelled;  // the frame: the ticks stay as they were
     for (std::size_t i = 0; i < checks.size(); ++i) *boxes[i].Tick = checks[i]->isChecked();
     StoreExitSaveChoice(choice);
+    return true;
 }
 
 void ShowSplash() {

@@ -13,8 +13,9 @@ void ShowMaterialTypesDialog(TSDIAppForm& Form);
 // True when it was taken over.
 bool ShowEdgeTypesDialog(TSDIAppForm& Form);
 // The grids-to-save dialog of the exit; its ticks become the auto-save
-// settings unless it is closed by its frame.
-void ShowSaveSelectGrids(TSDIAppForm& Form);
+// settings unless it is closed by its frame. False after Cancel: the window
+// is not to close.
+bool ShowSaveSelectGrids(TSDIAppForm& Form);
 // The splash: shown until its timer first fires (about one second).
 void ShowSplash();
 void ShowAboutBox(QWidget& Parent);

@@ -41,16 +41,17 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
         form.ApplyWindowPlacement();
         ShowSplash();
         form.show();
-        if (AutoMode) {
-            // "-auto:yes": the report files and the update follow the run's end.
-            QObject::connect(&form, &TSDIAppForm::RunningChanged, &form, [&](bool running) {
-                if (running || !AutoMode) return;
-                if (FinishAutoJob(Window, CommandLine)) form.RefreshGrids();
-                form.ShowReport();
-                AutoMode = false;
-            });
-            form.StartOptimizeClick();
-        }
+        // "-auto:yes": the report files and the update follow the end of the
+        // job's own run, and of no other.
+        TAutoJob job(Window, CommandLine);
+        QObject::connect(&form, &TSDIAppForm::RunFinished, &form, [&](bool cancelled) {
+            if (!job.Pending()) return;
+            if (!job.RunEnded(cancelled)) return;
+            form.NotifyGridsReloaded();
+            form.NotifyPlanChanged();  // an update books the plan: its edits are off
+            form.ShowReport();
+        });
+        if (job.Begin()) form.StartOptimizeClick();
         status = app.exec();
     } catch (const std::exception& e) {
         sink.Warning(std::string("load program exception information[") + e.what() + "]");

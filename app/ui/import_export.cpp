@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include "app/core/grid_text_files.h"
 #include "app/core/main_window.h"
 #include "app/core/plan_exports.h"
+#include "app/core/print_commands.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
@@ -25,6 +27,7 @@
 #include "engine/shared_state.h"
 #include "output/gcode_layout.h"
 #include "output/piece_draw.h"
+#include "platform/message_sink.h"
 
 namespace {
 
@@ -59,7 +62,9 @@ std::string FolderOf(const std::string& FileName) {
 
 void OpenWithShell(const std::string& FileName) {
     if (Opener()) return Opener()(FileName);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(FileName)));
+    const QString file = QFileInfo(ToQString(FileName)).absoluteFilePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(FromQString(file), true));
 }
 
 QPushButton* AddButton(QBoxLayout* Tools, const char* Name, const std::string& Caption) {
@@ -217,8 +222,7 @@ int TFormExportFileTypeSelect::exec() {
 std::string LayoutPictureBitmap(TSDIAppForm& Form, int LayoutIndex) {
     const TPacket& layout = Optimizer.Best[LayoutIndex];
     const TMainWindowCore& core = Form.Core();
-    constexpr double kPictureLength = 800.0;  // pixels along the longer side
-    const double scale = kPictureLength / std::max({layout.Length, layout.Width, 1});
+    const double scale = LayoutPictureScale(layout.Length, layout.Width);
     QImage image(static_cast<int>(std::lround(layout.Length * scale)) + 1,
                  static_cast<int>(std::lround(layout.Width * scale)) + 1, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -298,7 +302,7 @@ class TImportExport : public QObject {
                 Written);
             // The two lists, then the page.
             for (std::size_t i = 0; i < Written.size() && i < 2; ++i) OpenWithShell(Written[i]);
-            if (ok) OpenWithShell(Name);
+            if (ok) OpenWithShell(Written.back());
         });
     }
     void ButtonExportDXFClick() {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -74,7 +75,8 @@ constexpr int kLeastPreviewFont = 9;
 
 }  // namespace
 
-TFormPrintLabel::TFormPrintLabel(QWidget* Parent) : QDialog(Parent) {
+TFormPrintLabel::TFormPrintLabel(QWidget* Parent)
+    : QDialog(Parent), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     setObjectName("FormPrintLabel");
     labels_.SetSize(8, 1);
     Build();
@@ -398,10 +400,10 @@ void TFormPrintLabel::FillFormatGrid() {
 }
 
 double TFormPrintLabel::PageWidthInches() const {
-    return printer_.pageLayout().paintRect(QPageLayout::Inch).width();
+    return printer_->pageLayout().paintRect(QPageLayout::Inch).width();
 }
 double TFormPrintLabel::PageHeightInches() const {
-    return printer_.pageLayout().paintRect(QPageLayout::Inch).height();
+    return printer_->pageLayout().paintRect(QPageLayout::Inch).height();
 }
 
 bool TFormPrintLabel::Refuse(const TLabelCheck& Check) {
@@ -454,20 +456,23 @@ void TFormPrintLabel::PaintPreview(QWidget* On) {
 
 bool TFormPrintLabel::PrintLabels(int From, int To) {
     if (From < 1 || To < From || To >= labels_.RowCount()) return false;
-    // The description is checked before a job is opened: a refused one
-    // prints no blank page.
+    // The label and the description are checked before a job is opened: a
+    // refused one prints no blank page.
+    if (Refuse(CheckLabelContent(state_.Format))) return false;
     const TLabelCheck check =
         ReadPrintOptions(state_.Page, PageWidthInches(), PageHeightInches(), geometry_);
     if (Refuse(check)) return false;
     LoadControls();
-    if (printer_.outputFormat() == QPrinter::NativeFormat && !printer_.isValid()) {
-        const QString file =
+    if (!PrinterHasOutput(*printer_)) {
+        QString file =
             QFileDialog::getSaveFileName(this, ToQString(sPrintLabel), QString(), "PDF (*.pdf)");
         if (file.isEmpty()) return false;
-        printer_.setOutputFileName(file);
+        if (QFileInfo(file).suffix().isEmpty()) file += ".pdf";
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+        printer_->setOutputFileName(file);
     }
     try {
-        TQtPrintJob job(printer_);
+        TQtPrintJob job(*printer_);
         job.BeginDoc();
         UsePrinterFont(job, PrintLabelFontName, PrintLabelFontSize);
         platform::TCanvas& c = job.Canvas();
@@ -480,9 +485,10 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
                       places[i].X, places[i].Y, geometry_.LabelWidth, geometry_.LabelHeight);
         }
         job.EndDoc();
-    } catch (const platform::TPrintError&) {
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" +
-                                               FromQString(printer_.outputFileName()) + "]");
+    } catch (const platform::TPrintError& e) {
+        platform::CurrentMessageSink().Warning(std::string("The labels were not printed: ") +
+                                               e.what());
+        RenewPrinter(printer_, false);
         return false;
     }
     return true;
@@ -504,9 +510,9 @@ bool TFormPrintLabel::ButtonPrintSelectedClick() {
 }
 
 void TFormPrintLabel::ButtonPrintSetupClick() {
-    QPrintDialog dialog(&printer_, this);
+    QPrintDialog dialog(printer_.get(), this);
     dialog.exec();
-    state_.PortraitPrinter = printer_.pageLayout().orientation() == QPageLayout::Portrait;
+    state_.PortraitPrinter = printer_->pageLayout().orientation() == QPageLayout::Portrait;
     RefreshPreview();
 }
 
@@ -530,7 +536,7 @@ void TFormPrintLabel::ButtonSaveLabelSchemeClick() {
 
 void TFormPrintLabel::onchangeLabelScheme() {
     if (!LoadLabelScheme(LabelSchemeFileName(), schemes_->currentIndex() + 1, state_)) return;
-    printer_.setPageOrientation(state_.PortraitPrinter ? QPageLayout::Portrait
+    printer_->setPageOrientation(state_.PortraitPrinter ? QPageLayout::Portrait
                                                        : QPageLayout::Landscape);
     LoadControls();
     RefreshPreview();

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPrinter>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/core/label_data.h"
@@ -29,7 +30,7 @@ class TFormPrintLabel : public QDialog {
     // The labels (row 0: field names) and the dialog's page description.
     TStringGrid& StringGridLabelData() { return labels_; }
     TLabelDialogState& State() { return state_; }
-    QPrinter& Printer() { return printer_; }
+    QPrinter& Printer() { return *printer_; }
     QComboBox* ComboBoxLabelSchemes() { return schemes_; }
     QTableView* DataView() { return dataView_; }
     QWidget* Preview() { return preview_; }
@@ -39,10 +40,13 @@ class TFormPrintLabel : public QDialog {
     void RefreshPrintLabelCaption();
     void onshowlabelprint();
 
-    // Checks the page description and the start position, then prints data
-    // rows From..To (1-based). A refused description gives "Invalid data"
-    // with the focus on its edit, and opens no print job. False when nothing
-    // was printed.
+    // Checks the label's content, the page description and the start
+    // position, then prints data rows From..To (1-based). A blank label or a
+    // refused description is a message with the focus on its control, and
+    // opens no print job. With no printer set up it asks for a PDF file
+    // first. A job that fails is a message saying what failed; the printer
+    // is ready for the next job (which asks for a file again). False when
+    // nothing was printed.
     bool PrintLabels(int From, int To);
     bool ButtonPrintAllLabelClick();
     bool ButtonPrintSelectedClick();
@@ -71,7 +75,7 @@ class TFormPrintLabel : public QDialog {
     TLabelSortState sort_;
     TLabelDialogState state_;
     TLabelGeometry geometry_;
-    QPrinter printer_{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> printer_;
     TStringGridModel* dataModel_ = nullptr;
     QTableView* dataView_ = nullptr;
     QTableWidget* formatGrid_ = nullptr;

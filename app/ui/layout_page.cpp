@@ -152,7 +152,8 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
         connect(orderButtons_[i], &QRadioButton::clicked, this,
                 [this, i] { RadioGroupLayoutsOrderClick(i); });
     }
-    orderButtons_[0]->setChecked(true);
+    const int storedOrder = Form.Core().Window.RadioGroupLayoutsOrder;
+    orderButtons_[storedOrder == 1 ? 1 : 0]->setChecked(true);
     il->addWidget(order);
 
     auto check = [&](const char* name, bool on) {
@@ -162,16 +163,17 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
         il->addWidget(c);
         return c;
     };
-    showLabel_ = check("ShowLabel", true);
-    showLengthXWidth_ = check("ShowLengthXWidth", true);
-    showXYPos_ = check("ShowXYPos", LayoutShowXYPos);
-    showOffcuts_ = check("ShowOffcuts", LayoutShowOffcuts);
+    // The boxes as the option file left them.
+    const TWindowOptions& shown = Form.Core().Window;
+    showLabel_ = check("ShowLabel", shown.ShowLabel);
+    showLengthXWidth_ = check("ShowLengthXWidth", shown.ShowLengthXWidth);
+    showXYPos_ = check("ShowXYPos", shown.ShowXYPos);
+    showOffcuts_ = check("ShowOffcuts", shown.ShowOffcuts);
     showCutSequence_ = check("ShowCutSequence", false);
     for (QCheckBox* c : {showLabel_, showLengthXWidth_, showXYPos_, showOffcuts_})
         connect(c, &QCheckBox::clicked, this, &TLayoutPage::CheckBoxClicked);
     connect(showCutSequence_, &QCheckBox::clicked, this, &TLayoutPage::ShowCutSequenceClick);
-    LayoutShowLabel = true;
-    LayoutShowLengthXWidth = true;
+    StoreShowBoxes();
 
     auto* facts = new QFormLayout;
     sheetLabel_ = AddFact(Form, facts, "LabelLayoutLabel", "LabelSheetLabel");
@@ -231,6 +233,12 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
 
     connect(&Form, &TSDIAppForm::PlanChanged, this, &TLayoutPage::PlanChanged);
     connect(&Form, &TSDIAppForm::RunningChanged, this, &TLayoutPage::RunningChanged);
+    // A new plan is shown in the order of utilisation.
+    connect(&Form, &TSDIAppForm::RunFinished, this, [this](bool Cancelled) {
+        if (Cancelled || Optimizer.Best.Count() == 0) return;
+        orderButtons_[0]->setChecked(true);
+        form_.Core().Window.RadioGroupLayoutsOrder = 0;
+    });
     connect(Form.PageControl(), &QTabWidget::currentChanged, this, [this](int index) {
         if (edit_.ManualMode && index != static_cast<int>(TSDIAppForm::TPage::Layout))
             platform::CurrentMessageSink().Warning(MsgManualLock);
@@ -504,18 +512,27 @@ void TLayoutPage::ButtonDeleteLayoutClick() {
 }
 
 void TLayoutPage::RadioGroupLayoutsOrderClick(int Order) {
-    if (Optimizer.Best.Count() == 0 || edit_.ManualMode) return;
+    if (edit_.ManualMode) return;
+    form_.Core().Window.RadioGroupLayoutsOrder = Order;
+    if (Optimizer.Best.Count() == 0) return;
     SortLayouts(Optimizer.Best, Order);
     CurrentLayoutIndex = 0;
     form_.NotifyPlanChanged();
 }
 
 void TLayoutPage::CheckBoxClicked() {
-    LayoutShowLabel = showLabel_->isChecked();
-    LayoutShowLengthXWidth = showLengthXWidth_->isChecked();
-    LayoutShowXYPos = showXYPos_->isChecked();
-    LayoutShowOffcuts = showOffcuts_->isChecked();
+    StoreShowBoxes();
     ShowScheme();
+}
+
+// The boxes into the flags the printouts and exports read and into the
+// window state the option file keeps.
+void TLayoutPage::StoreShowBoxes() {
+    TWindowOptions& w = form_.Core().Window;
+    LayoutShowLabel = w.ShowLabel = showLabel_->isChecked();
+    LayoutShowLengthXWidth = w.ShowLengthXWidth = showLengthXWidth_->isChecked();
+    LayoutShowXYPos = w.ShowXYPos = showXYPos_->isChecked();
+    LayoutShowOffcuts = w.ShowOffcuts = showOffcuts_->isChecked();
 }
 
 void TLayoutPage::ShowCutSequenceClick() {

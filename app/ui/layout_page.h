@@ -63,6 +63,7 @@ class TLayoutPage : public QWidget {
     void PlanChanged();
     void RunningChanged(bool Running);
     void CheckBoxClicked();
+    void StoreShowBoxes();
     void ShowCutSequenceClick();
     void AnimationStep();
     void StopAnimation();

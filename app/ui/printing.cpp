@@ -97,6 +97,7 @@ bool TPrinting::ChoosePrinter() {
 
 template <typename F>
 void TPrinting::PrintJob(F Body) {
+    bool failed = false;
     try {
         TQtPrintJob job(*printer_);
         job.BeginDoc();
@@ -104,7 +105,10 @@ void TPrinting::PrintJob(F Body) {
         job.EndDoc();
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning(std::string("[") + e.what() + "]");
+        failed = true;
     }
+    // A printer whose job failed is left unusable; the next job gets a fresh one.
+    if (failed) RenewPrinter(printer_, !askPrinter_);
 }
 
 bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText,
@@ -158,9 +162,7 @@ void TPrinting::PrintLayouts(bool All) {
                         LayoutShowXYPos, LayoutShowOffcuts, cuts);
     });
     if (!All) return;
-    LayoutsPrintCol = FromQString(colsText);
-    LayoutsPrintRow = FromQString(rowsText);
-    LayoutsPrintParts = parts;
+    StoreLayoutsPerPage(form_.Core().Window, FromQString(colsText), FromQString(rowsText), parts);
 }
 
 void TPrinting::ButtonPrintReportClick() {
@@ -197,8 +199,8 @@ void TPrinting::OpenTarget(const std::string& Target) {
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
     if (!OpenUrl(url))
-        platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + FromQString(url.toString()) +
-                                               "]");
+        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(
+            FromQString(url.isLocalFile() ? url.toLocalFile() : url.toString()), url.isLocalFile()));
 }
 
 void TPrinting::Contents1Click() {

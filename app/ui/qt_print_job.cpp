@@ -6,8 +6,13 @@
 
 namespace {
 
+// The printer or file in words, for a message.
 std::string PrinterName(const QPrinter& P) {
-    return FromQString(P.outputFileName().isEmpty() ? P.printerName() : P.outputFileName());
+    if (P.outputFormat() == QPrinter::PdfFormat) {
+        if (P.outputFileName().isEmpty()) return "no printer (no printer is set up and no PDF file chosen)";
+        return "the PDF file \"" + FromQString(P.outputFileName()) + "\"";
+    }
+    return "the printer \"" + FromQString(P.printerName()) + "\"";
 }
 
 }  // namespace
@@ -20,8 +25,12 @@ TQtPrintJob::~TQtPrintJob() {
 }
 
 void TQtPrintJob::BeginDoc() {
-    if (!painter_.begin(&printer_))
-        throw platform::TPrintError("cannot start printing on " + PrinterName(printer_));
+    if (!painter_.begin(&printer_)) {
+        std::string why = "cannot start printing on " + PrinterName(printer_);
+        if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty())
+            why += ": its folder is missing or write-protected, or the file is open elsewhere";
+        throw platform::TPrintError(why);
+    }
     canvas_ = std::make_unique<TQtCanvas>(painter_, printer_.resolution());
 }
 
@@ -50,6 +59,24 @@ int TQtPrintJob::PageHeight() const {
 }
 int TQtPrintJob::Resolution() const {
     return printer_.resolution();
+}
+
+bool PrinterHasOutput(const QPrinter& Printer) {
+    if (Printer.outputFormat() == QPrinter::PdfFormat) return !Printer.outputFileName().isEmpty();
+    return Printer.isValid() && !Printer.printerName().isEmpty();
+}
+
+void RenewPrinter(std::unique_ptr<QPrinter>& Printer, bool KeepOutputFile) {
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    fresh->setResolution(Printer->resolution());
+    if (Printer->outputFormat() == QPrinter::NativeFormat)
+        fresh->setPrinterName(Printer->printerName());
+    else if (KeepOutputFile) {
+        fresh->setOutputFormat(QPrinter::PdfFormat);
+        fresh->setOutputFileName(Printer->outputFileName());
+    }
+    fresh->setPageLayout(Printer->pageLayout());
+    Printer = std::move(fresh);
 }
 
 void UsePrinterFont(platform::TPrintJob& Job, const std::string& Name, int Points) {

@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTime>
 
+#include "app/core/exit_save.h"
 #include "app/core/main_window.h"
 #include "app/core/option_reader.h"
 #include "app/core/rack_pages.h"
@@ -268,7 +269,7 @@ void TRackPageView::Reload(bool Report) {
     else
         emit model_->dataChanged(model_->index(0, 0),
                                  model_->index(model_->rowCount() - 1, model_->columnCount() - 1));
-    fileName_->setText(ToQString(FileNameField()));
+    fileName_->setText(ToQString(ShownListFileName(FileNameField(), offcut_ ? "rck" : "prk")));
     ShowTotals(Report);
 }
 

@@ -1,5 +1,6 @@
 #include "app/ui/sdimain.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -86,7 +88,9 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         return FromQString(dialog.selectedFiles().front());
     };
-    SaveSelectGridsDialog = [this] { ShowSaveSelectGrids(*this); };
+    SaveSelectGridsDialog = [this] { return ShowSaveSelectGrids(*this); };
+    ExitListFileDialog = [this](TExitList list) { return AskExitListFile(list); };
+    ExitRetryDialog = [this](const TExitSaveResult& result) { return AskExitRetry(result); };
 
     BGTypeList2ComboBox();
     BuildCommands();
@@ -111,6 +115,12 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
         // disabled and draws no layout (TLayoutPage) until the run has ended.
         pageControl_->widget(static_cast<int>(TPage::Layout))->setEnabled(!running);
     });
+    // Every view of a grid follows a reload of the grids, whoever made it
+    // (an import, a stock update, the automatic job).
+    connect(this, &TSDIAppForm::GridsReloaded, this, [this] {
+        RefreshGrids();
+        ShowTotalsQuietly();
+    });
     ComboBoxStandShapeChange(0);
     TotalOfSheets();
     TotalOfParts();
@@ -120,22 +130,36 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     ShowPage(TPage::Sheets);
 }
 
-// The column widths the option file keeps for the sheets, parts and
-// free-shape grids: shown (Store false) or taken from the grids (true).
+// The column widths the option file keeps for the sheets, parts, free-shape
+// and rack grids: shown (Store false) or taken from the grids (true). A rack
+// grid shows its slot column as the row header, so its view columns start at
+// grid column 1.
 void TSDIAppForm::ColumnWidths(bool store) {
     const std::pair<TGridView*, std::vector<int>*> grids[] = {
         {gridSheets_, &core_.Window.SheetsGridColWidths},
         {gridParts_, &core_.Window.PartsGridColWidths},
-        {gridAnyShape_, &core_.Window.ProfilesGridColWidths}};
+        {gridAnyShape_, &core_.Window.ProfilesGridColWidths},
+        {findChild<TGridView*>("StringGridOffcutRack"), &core_.Window.OffcutsGridColWidths},
+        {findChild<TGridView*>("StringGridPartRack"), &core_.Window.PartsRackGridColWidths}};
     for (const auto& [view, widths] : grids) {
-        const int n = std::min<int>(static_cast<int>(widths->size()), view->model()->columnCount());
+        if (!view) continue;
+        const int first = view->GridModel()->FirstColumn();
+        const int n = std::min<int>(static_cast<int>(widths->size()) - first, view->model()->columnCount());
         for (int c = 0; c < n; ++c) {
+            int& width = (*widths)[static_cast<std::size_t>(c + first)];
             if (store)
-                (*widths)[c] = view->columnWidth(c);
+                width = view->columnWidth(c);
             else  // never narrower than the column's title
-                view->setColumnWidth(c, std::max((*widths)[c], view->horizontalHeader()->sectionSizeHint(c)));
+                view->setColumnWidth(c, std::max(width, view->horizontalHeader()->sectionSizeHint(c)));
         }
     }
+}
+
+void TSDIAppForm::StoreWindowState() {
+    core_.Window.AppLeft = x();
+    core_.Window.AppTop = y();
+    core_.Window.AppMaximized = isMaximized();
+    ColumnWidths(true);
 }
 
 QBoxLayout* TSDIAppForm::PageBody(TPage Page) { return bodies_[static_cast<int>(Page)]; }
@@ -251,29 +275,98 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
         FinishRun(core_, true, *before_);
         SetProgressSink(nullptr);
         SetRunning(false);
+        emit RunFinished(true);
     }
-    if (!exitSaved_) SaveOnExit();
+    if (!exitSaved_ && !SaveOnExit()) {
+        event->ignore();  // the user chose to keep the window open
+        return;
+    }
     event->accept();
 }
 
-void TSDIAppForm::SaveOnExit() {
+bool TSDIAppForm::SaveOnExit() {
+    StoreWindowState();
+    if (SaveSelectGridsDialog && !SaveSelectGridsDialog()) return false;
+    // A list with rows but no list file of its own (imported, or read from a
+    // text file) is offered for saving under a name the user chooses.
+    for (TExitList list : ListsWithoutFile(core_)) {
+        if (!ExitListFileDialog) continue;
+        const std::optional<std::string> name = ExitListFileDialog(list);
+        if (!name) return false;
+        if (!name->empty()) ExitListFileName(core_.Data, list) = *name;
+    }
+    for (;;) {
+        const TExitSaveResult result = ::SaveOnExit(core_);
+        if (result.Failed.empty()) {
+            if (!result.Problems.empty()) {
+                std::string text;
+                for (const std::string& line : result.Problems) text += line + "\n";
+                platform::CurrentMessageSink().Warning(text);
+            }
+            break;
+        }
+        // A write failed: try again, keep the window open, or close without it.
+        const TExitRetry answer = ExitRetryDialog ? ExitRetryDialog(result) : TExitRetry::Close;
+        if (answer == TExitRetry::Cancel) return false;
+        if (answer == TExitRetry::Close) break;
+    }
+    UpdateFileNameEdits();
     exitSaved_ = true;
-    core_.Window.AppLeft = x();
-    core_.Window.AppTop = y();
-    core_.Window.AppMaximized = isMaximized();
-    ColumnWidths(true);
-    if (SaveSelectGridsDialog) SaveSelectGridsDialog();
-    const TExitSaveResult result = ::SaveOnExit(core_);
-    if (result.Problems.empty()) return;
-    std::string text;
-    for (const std::string& line : result.Problems) text += line + "\n";
-    platform::CurrentMessageSink().Warning(text);
+    return true;
 }
 
-// File menu: the list of the page shown (sheets unless the parts or the
-// free-shape page is in front).
+// The exit's questions as message boxes.
+std::optional<std::string> TSDIAppForm::AskExitListFile(TExitList list) {
+    const std::string page = core_.Captions.Caption(ExitListPage(list));
+    QMessageBox box(QMessageBox::Question, ToQString(ProductName),
+                    ToQString("The list \"" + page +
+                              "\" has no list file of its own and would be lost. Save it under a "
+                              "name?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName("ExitListFileQuestion");
+    box.setDefaultButton(QMessageBox::Save);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Discard) return std::string();
+    if (answer != QMessageBox::Save) return std::nullopt;
+    const std::string ext = ExitListExt(list);
+    const std::string title = MsgSaveAsFileTitle;
+    const std::string name = ChooseFile(true, title + " " + page, title + "(*." + ext + ")|*." + ext,
+                                        ExitListFolder(list), ext);
+    if (name.empty()) return std::nullopt;
+    return name;
+}
+
+TSDIAppForm::TExitRetry TSDIAppForm::AskExitRetry(const TExitSaveResult& result) {
+    std::string text = "Saving on exit failed:\n";
+    for (const std::string& line : result.Problems) text += line + "\n";
+    QMessageBox box(QMessageBox::Warning, ToQString(ProductName), ToQString(text),
+                    QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
+    box.setObjectName("ExitRetryQuestion");
+    box.button(QMessageBox::Discard)->setText("Close without saving");
+    box.setDefaultButton(QMessageBox::Retry);
+    const int answer = box.exec();
+    return answer == QMessageBox::Retry     ? TExitRetry::Retry
+           : answer == QMessageBox::Discard ? TExitRetry::Close
+                                            : TExitRetry::Cancel;
+}
+
+// File menu: the list of the page shown (sheets unless the parts, the
+// free-shape or a rack page is in front). A rack page's command is its own
+// button's.
+bool TSDIAppForm::ClickRackCommand(const char* OffcutButton, const char* PartButton) {
+    const int page = pageControl_->currentIndex();
+    const char* name = page == static_cast<int>(TPage::Offcuts)    ? OffcutButton
+                       : page == static_cast<int>(TPage::PartHarp) ? PartButton
+                                                                   : nullptr;
+    auto* button = name ? qobject_cast<QAbstractButton*>(Control(name)) : nullptr;
+    if (!button) return false;
+    if (button->isEnabled()) button->click();
+    return true;
+}
+
 void TSDIAppForm::FileOpen1Execute() {
     const int page = pageControl_->currentIndex();
+    if (ClickRackCommand("ButtonLoadOffcutsRack", "ButtonLoadPartRack")) return;
     if (page == static_cast<int>(TPage::Parts)) PartsOpenClick();
     else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeOpenClick();
     else SheetsOpenClick();
@@ -281,6 +374,7 @@ void TSDIAppForm::FileOpen1Execute() {
 
 void TSDIAppForm::FileSave1Execute() {
     const int page = pageControl_->currentIndex();
+    if (ClickRackCommand("ButtonSaveOffcutRack", "ButtonSavePartRack")) return;
     if (page == static_cast<int>(TPage::Parts)) PartsSaveClick();
     else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeSaveClick();
     else SheetsSaveClick();
@@ -288,6 +382,7 @@ void TSDIAppForm::FileSave1Execute() {
 
 void TSDIAppForm::FileSaveAs1Execute() {
     const int page = pageControl_->currentIndex();
+    if (ClickRackCommand("ButtonSaveAsOffcutsHarpRack", "ButtonSaveAsPartRack")) return;
     if (page == static_cast<int>(TPage::Parts)) PartsSaveasClick();
     else if (page == static_cast<int>(TPage::AnyShape)) AnyShapeSaveAsClick();
     else SheetsSaveasClick();

@@ -14,10 +14,12 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/core/exit_save.h"
 #include "app/core/grid_editing.h"
 
 class QAction;
@@ -85,8 +87,16 @@ class TSDIAppForm : public QMainWindow {
     std::function<std::string(bool Save, const std::string& Title, const std::string& Filter,
                               const std::string& Folder, const std::string& DefaultExt)>
         FileDialog;
-    // Asked when the window closes: the grids-to-save dialog. Tests replace it.
-    std::function<void()> SaveSelectGridsDialog;
+    // Asked when the window closes: the grids-to-save dialog (false: Cancel,
+    // the window stays open). Tests replace it.
+    std::function<bool()> SaveSelectGridsDialog;
+    // Asked at exit for a list that has rows but no list file: the file to
+    // save it to, an empty name to let it go, nothing to keep the window
+    // open. Tests replace it; without it such lists are let go.
+    std::function<std::optional<std::string>(TExitList List)> ExitListFileDialog;
+    // Asked when a write of the exit save failed.
+    enum class TExitRetry { Retry, Cancel, Close };
+    std::function<TExitRetry(const TExitSaveResult& Result)> ExitRetryDialog;
 
     // Brings the page and the field of a refused input to the front.
     void ShowErrorLocation(const TErrorLocation& Where);
@@ -94,6 +104,9 @@ class TSDIAppForm : public QMainWindow {
     void RefreshGrids();
     // Applies the window placement of the option file.
     void ApplyWindowPlacement();
+    // The window's placement and column widths into the core's window state,
+    // as the option file keeps them (exit save and Save Configure).
+    void StoreWindowState();
 
   public slots:
     // Tool bar: the run on a worker thread, and its cancel.
@@ -148,6 +161,10 @@ class TSDIAppForm : public QMainWindow {
     void PlanChanged();
     // A run started (true) or ended (false).
     void RunningChanged(bool Running);
+    // Every run's end, after its plan or refusal is shown: also a run the
+    // pages refused before any thread started, and a run cancelled (by the
+    // Cancel command or by closing the window during it).
+    void RunFinished(bool Cancelled);
     // The grids were refilled from files (start-up, open, import).
     void GridsReloaded();
 
@@ -166,6 +183,8 @@ class TSDIAppForm : public QMainWindow {
     void BuildCommands();
     void ConnectGrid(TGridView* View, bool Grows);
     void ShowTotals();
+    // The totals of the sheets and parts grids, with no box for a bad cell.
+    void ShowTotalsQuietly();
     void ColumnWidths(bool Store);
     void LoadListFile(bool Sheets, bool (*Load)(TMainData&, const std::string&));
     bool ShowTotalsOf(bool Ok, const TErrorLocation& Error, TGridView* Grid);
@@ -173,7 +192,10 @@ class TSDIAppForm : public QMainWindow {
     std::string ChooseFile(bool Save, const std::string& Title, const std::string& Filter,
                            std::string& Folder, const std::string& DefaultExt);
     void UpdateFileNameEdits();
-    void SaveOnExit();
+    bool SaveOnExit();
+    std::optional<std::string> AskExitListFile(TExitList List);
+    TExitRetry AskExitRetry(const TExitSaveResult& Result);
+    bool ClickRackCommand(const char* OffcutButton, const char* PartButton);
 
     TMainWindowCore& core_;
     TGridView* gridSheets_ = nullptr;

@@ -289,6 +289,14 @@ void TSDIAppForm::ShowTotals() {
     }
 }
 
+void TSDIAppForm::ShowTotalsQuietly() {
+    // A grid with a bad cell shows no totals rather than those of before.
+    TErrorLocation err;
+    if (!::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err)) sheetsTotals_ = {};
+    if (!::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err)) partsTotals_ = {};
+    ShowTotals();
+}
+
 bool TSDIAppForm::TotalOfSheets() {
     TErrorLocation err;
     return ShowTotalsOf(::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err), err,
@@ -314,8 +322,9 @@ bool TSDIAppForm::ShowTotalsOf(bool ok, const TErrorLocation& err, TGridView* gr
 void TSDIAppForm::UpdateFileNameEdits() {
     const std::string* names[3] = {&core_.Data.EditSheetsFileName, &core_.Data.EditPartsFileName,
                                    &core_.Data.EditAnyShapeFileName};
+    const char* kinds[3] = {"sht", "prt", "apt"};
     for (int i = 0; i < 3; ++i)
-        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQString(*names[i]));
+        if (fileNameEdits_[i]) fileNameEdits_[i]->setText(ToQString(ShownListFileName(*names[i], kinds[i])));
 }
 
 // Sheet and part list commands. Each pair differs only in its grid, file kind

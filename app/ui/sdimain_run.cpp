@@ -24,6 +24,7 @@ void TSDIAppForm::StartOptimizeClick() {
         ShowErrorLocation(core_.LastErrorLocation);
         ShowReport();
         emit PlanChanged();
+        emit RunFinished(false);
         return;
     }
     cancelled_ = false;
@@ -58,6 +59,7 @@ void TSDIAppForm::RunEnded() {
     if (planMade) ShowPage(TPage::Layout);
     else if (!cancelled) ShowErrorLocation(core_.LastErrorLocation);
     emit PlanChanged();
+    emit RunFinished(cancelled);
 }
 
 TSDIAppForm::~TSDIAppForm() {

@@ -21,6 +21,7 @@
 
 #include "app/core/main_window.h"
 #include "app/core/error_location.h"
+#include "app/core/exit_save.h"
 #include "app/core/layout_view.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
@@ -240,14 +241,16 @@ void TSettingsPageView::Build() {
     }
     check(opt, "CheckBoxFastSpeed", &Page::CheckBoxFastSpeed);
     check(opt, "CheckBoxCostOptimize", &Page::CheckBoxCostOptimize);
-    check(opt, "CheckBoxOrderOptimize", &Page::CheckBoxOrderOptimize);
+    check(opt, "CheckBoxOrderOptimize", &Page::CheckBoxOrderOptimize,
+          [&page] { CheckBoxOrderOptimizeClick(page, page.CheckBoxOrderOptimize); });
     {
         auto* speed = new QSlider(Qt::Horizontal);
         speed->setObjectName("TrackBarSpeed");
         speed->setRange(kTrackBarSpeedMin, kTrackBarSpeedMax);
         opt->addRow(label("LabelOptimizeSpeedTrackbar"));
         opt->addRow(speed);
-        connect(speed, &QSlider::valueChanged, this, [&page](int V) { page.TrackBarSpeed = V; });
+        connect(speed, &QSlider::valueChanged, this,
+                [&page](int V) { OnChangeOptimizeSpeedTrackbar(page, V); });
         loaders_.push_back([speed, &page] { speed->setValue(page.TrackBarSpeed); });
     }
 
@@ -367,19 +370,31 @@ void TSettingsPageView::Build() {
 
     // G-code and DXF.
     QFormLayout* gcode = group(right, "GroupBoxGCode");
-    QCheckBox* zAxis = check(gcode, "CheckBoxZAxis", &Page::CheckBoxZAxis);
+    QCheckBox* zAxis = check(gcode, "CheckBoxZAxis", &Page::CheckBoxZAxis,
+                             [&page] { CheckBoxZAxisClick(page, page.CheckBoxZAxis); });
     QLineEdit* depth = edit(gcode, "LabelDrillDepth", "EditDrillDepth", &Page::EditDrillDepth);
     QLineEdit* safety =
         edit(gcode, "LabelSafetyHeigth", "EditSafetyHeigth", &Page::EditSafetyHeigth);
+    for (const bool safe : {false, true}) {
+        QLineEdit* e = safe ? safety : depth;
+        connect(e, &QLineEdit::editingFinished, this, [this, e, safe] {
+            CheckedEditExit(e, [safe](const std::string& Text, TErrorLocation& Error) {
+                return GCodeDepthEditDone(Text, safe, Error);
+            });
+        });
+    }
     auto drills = [depth, safety, &page] {
         depth->setEnabled(page.DrillEditsEnabled());
         safety->setEnabled(page.DrillEditsEnabled());
     };
     connect(zAxis, &QCheckBox::toggled, this, drills);
     loaders_.push_back(drills);
-    edit(gcode, "LabelSpeedXY", "LabeledEditSpeedXY", &Page::LabeledEditSpeedXY);
-    edit(gcode, "LabelSpeedZ", "LabeledEditSpeedZ", &Page::LabeledEditSpeedZ);
-    edit(gcode, "LabelGCodeN", "LabeledEditGCodeN", &Page::LabeledEditGCodeN);
+    // XY Speed, Z Speed and N Step are kept in the option file but not shown.
+    for (QLineEdit* hidden :
+         {edit(gcode, "LabelSpeedXY", "LabeledEditSpeedXY", &Page::LabeledEditSpeedXY),
+          edit(gcode, "LabelSpeedZ", "LabeledEditSpeedZ", &Page::LabeledEditSpeedZ),
+          edit(gcode, "LabelGCodeN", "LabeledEditGCodeN", &Page::LabeledEditGCodeN)})
+        gcode->setRowVisible(hidden, false);
     edit(gcode, "LabelDXFFontSize", "lbledtDXFFontSize", &Page::lbledtDXFFontSize);
 
     // Racks.
@@ -460,15 +475,22 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
 }
 
 void TSettingsPageView::MinOffcutEditExit(QLineEdit* Edit, bool Width) {
+    CheckedEditExit(Edit, [Width](const std::string& Text, TErrorLocation& Error) {
+        return MinOffcutEditDone(Text, Width, Error);
+    });
+}
+
+void TSettingsPageView::CheckedEditExit(
+    QLineEdit* Edit, const std::function<bool(const std::string&, TErrorLocation&)>& Check) {
     // The box takes the focus from the edit, which ends its editing once more.
-    if (checkingMinOffcut_) return;
-    checkingMinOffcut_ = true;
+    if (checkingEdit_) return;
+    checkingEdit_ = true;
     TErrorLocation error;
-    if (!MinOffcutEditDone(FromQString(Edit->text()), Width, error)) {
+    if (!Check(FromQString(Edit->text()), error)) {
         platform::CurrentMessageSink().Warning(error.Message);
         form_.ShowErrorLocation(error);
     }
-    checkingMinOffcut_ = false;
+    checkingEdit_ = false;
 }
 
 void TSettingsPageView::LoadFromData() {
@@ -490,9 +512,9 @@ void TSettingsPageView::ShowRackPages() {
 }
 
 void TSettingsPageView::ButtonSaveOptionsClick() {
-    TMainWindowCore& core = form_.Core();
+    form_.StoreWindowState();
     try {
-        WriteOptionFile("default", core.Page, core.Window);
+        ::ButtonSaveOptionsClick(form_.Core());
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning("[" + std::string(e.what()) + "]" + MsgCantOpenFile);
     }

@@ -4,9 +4,11 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/core/captions.h"
+#include "app/core/error_location.h"
 
 class QComboBox;
 class QLineEdit;
@@ -41,6 +43,10 @@ class TSettingsPageView : public QObject {
     void MinOffcutEditExit(QLineEdit* Edit, bool Width);
 
   private:
+    // Leaving a checked edit: Check reads its text; a refusal is shown and
+    // the edit's text selected.
+    void CheckedEditExit(QLineEdit* Edit,
+                         const std::function<bool(const std::string&, TErrorLocation&)>& Check);
     void Build();
     QWidget* BuildCaptionEditor();
     void ShowRackPages();
@@ -53,5 +59,5 @@ class TSettingsPageView : public QObject {
     QLineEdit* captionEdit_ = nullptr;
     QLineEdit* hintEdit_ = nullptr;
     bool loading_ = false;
-    bool checkingMinOffcut_ = false;
+    bool checkingEdit_ = false;
 };

@@ -35,9 +35,10 @@ TEST(ExitSave, WritesOnlyListFilesOfTheirOwnKind) {
     EXPECT_EQ(ReadText(dir.File("parts.txt")), "P\tMDF\t10\t10\n");
     ASSERT_EQ(r.Problems.size(), 1u);
     EXPECT_NE(r.Problems[0].find("parts.txt"), std::string::npos);
-    // The option file remembers only the list of its own kind.
+    // The option file remembers only the list of its own kind (relative to
+    // its folder, where the list lies).
     platform::TIniFile opt(dir.File("default.opt"));
-    EXPECT_EQ(opt.ReadString("OPTION", "SHEETS_FILE", ""), dir.File("job.SHT"));
+    EXPECT_EQ(opt.ReadString("OPTION", "SHEETS_FILE", ""), "job.SHT");
     EXPECT_EQ(opt.ReadString("OPTION", "PARTS_FILE", "x"), "");
 }
 

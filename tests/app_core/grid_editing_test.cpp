@@ -121,4 +121,11 @@ TEST(GridEditing, EditorsChooseItemsAndLearnNewTypes) {
     EXPECT_EQ(LearnMaterialType(items, "Glass 4 "), "Glass 4");
     EXPECT_EQ(items.front(), "Glass 4");
     EXPECT_TRUE(IsTypeChecked("Glass 4"));
+    // Leaving the editor on an empty cell learns no empty type.
+    for (const char* empty : {"", "   "}) {
+        EXPECT_EQ(LearnMaterialType(items, empty), "");
+        EXPECT_EQ(LearnComboText(items, empty), "");
+    }
+    EXPECT_EQ(items.size(), 3u);
+    EXPECT_FALSE(IsTypeChecked(""));
 }

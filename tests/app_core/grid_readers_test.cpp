@@ -168,7 +168,13 @@ TEST_F(Readers, PartsGridBuildsBothListsAndNormalisesCells) {
     // An edge type that no longer exists is refused, not cut without allowances.
     parts().SetCell(PartCol::EdgeType, 2, "gone");
     EXPECT_FALSE(ReadPartsGrid(d, list, qtys, err));
-    ExpectCell("TabSheetParts", "StringGridParts", PartCol::EdgeType, 2, "[gone]" + MsgInvalidData);
+    // The message names the edge-type column by its title and the label.
+    const std::string title = parts().Cell(PartCol::EdgeType, 0);
+    ASSERT_FALSE(title.empty());
+    ExpectCell("TabSheetParts", "StringGridParts", PartCol::EdgeType, 2,
+               "[gone]" + UnknownEdgeTypeMessage(title, "gone"));
+    EXPECT_NE(err.Message.find("\"" + title + "\""), std::string::npos);
+    EXPECT_NE(err.Message.find("\"gone\""), std::string::npos);
 }
 
 TEST_F(Readers, PartsGridMessages) {

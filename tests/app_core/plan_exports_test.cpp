@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/core/option_edits.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "output/dxf_import.h"
@@ -118,4 +120,85 @@ TEST(PlanExports, GCodeOfEveryLayoutAndAFailureNamingTheFile) {
     ASSERT_EQ(sink.Warnings.size(), 1u);
     EXPECT_NE(sink.Warnings[0].find(dir.File("missing/cnc_1.gnc")), std::string::npos) << sink.Warnings[0];
     EXPECT_TRUE(written.empty());
+}
+
+// Depths that are no lengths, or a safety height not above the cut depth,
+// are refused before any file is written; good ones are written as lengths.
+TEST(PlanExports, GCodeDepthsAreCheckedBeforeAnyFile) {
+    sample_plan::Build();
+    const struct {
+        const char* Cut;
+        const char* Safe;
+        const char* Says;  // nullptr: written
+    } cases[] = {
+        {"-18,5", "5", "Drill Depth must be a length"},
+        {"abc", "5", "Drill Depth must be a length"},
+        {"", "5", "Drill Depth must be a length"},
+        {"-18.5", " ", "Safety Height must be a length"},
+        {"-1000", "5", "Drill Depth must be a length from -999.999 to 999.999"},
+        {"5", "-18", "is not above"},
+        {"-18", "-18", "is not above"},
+        {"-18.50", "+5", nullptr},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        CaptureSink sink;
+        std::vector<std::string> written;
+        const bool ok = ExportLayoutsGCode(dir.File("cnc"), c.Cut, c.Safe, written);
+        EXPECT_EQ(ok, c.Says == nullptr) << c.Cut << " / " << c.Safe;
+        if (c.Says) {
+            ASSERT_EQ(sink.Warnings.size(), 1u) << c.Cut;
+            EXPECT_NE(sink.Warnings[0].find(c.Says), std::string::npos) << sink.Warnings[0];
+            EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << c.Cut;
+            continue;
+        }
+        const std::string g = ReadText(dir.File("cnc_1.gnc"));  // with a circle
+        EXPECT_NE(g.find("G1 Z -18.5\r\n"), std::string::npos);
+        EXPECT_NE(g.find("G0 Z5\r\n"), std::string::npos);
+    }
+    // Without Z moves the depths are not written and not checked.
+    GCodeZMoves = false;
+    ScratchDir dir;
+    std::vector<std::string> written;
+    EXPECT_TRUE(ExportLayoutsGCode(dir.File("cnc"), "abc", "", written));
+
+    TErrorLocation error;
+    EXPECT_TRUE(GCodeDepthEditDone("-18.5", false, error));
+    EXPECT_FALSE(GCodeDepthEditDone("1 1/2", true, error));
+    EXPECT_EQ(error.Control, "EditSafetyHeigth");
+    EXPECT_NE(error.Message.find(GCodeDepthRangeMessage(true)), std::string::npos);
+}
+
+// The page never takes a companion's name; its pictures follow the page.
+TEST(PlanExports, HtmlPageNamedApartFromItsLists) {
+    const std::pair<const char*, const char*> names[] = {
+        {"/w/x.txt", "/w/x.html"}, {"/w/x", "/w/x.html"}, {"/w/x.HTM", "/w/x.HTM"},
+        {"/w/x_LABEL.txt", "/w/x_LABEL.html"}, {"/w/x.html", "/w/x.html"}};
+    for (const auto& [chosen, page] : names) EXPECT_EQ(HtmlPageFileName(chosen), page) << chosen;
+
+    sample_plan::Build();
+    ScratchDir dir;
+    std::vector<std::string> written;
+    ASSERT_TRUE(HtmlReport({" "}, dir.File("x.txt"), FakePicture, written));
+    EXPECT_EQ(ReadText(dir.File("x.txt")), sample_plan::Expected("cut_list_EXECL.txt"));
+    EXPECT_EQ(written.back(), dir.File("x.html"));
+    EXPECT_NE(ReadText(dir.File("x.html")).find("<img src=\"x.html_1.bmp\">"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("x.html_3.bmp")));
+}
+
+// A sheet keeps 800 pixels on its longer side; a long roll keeps at least
+// 300 on its shorter side, as long as the longer stays within 16000.
+TEST(PlanExports, PictureOfALongRollStaysReadable) {
+    const struct {
+        std::int32_t Length, Width;
+        int Longer, Shorter;
+    } cases[] = {{2440000, 1220000, 800, 400},
+                 {1220000, 2440000, 800, 400},
+                 {30000000, 2100000, 4286, 300},
+                 {300000000, 1000000, 16000, 53}};
+    for (const auto& c : cases) {
+        const double s = LayoutPictureScale(c.Length, c.Width);
+        EXPECT_EQ(std::lround(std::max(c.Length, c.Width) * s), c.Longer) << c.Length;
+        EXPECT_EQ(std::lround(std::min(c.Length, c.Width) * s), c.Shorter) << c.Length;
+    }
 }

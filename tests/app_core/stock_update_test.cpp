@@ -177,6 +177,8 @@ TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRacksAreOff) {
     // A second layout whose offcut already has a row of its own.
     TPacket& q = AddLayout("S1", "Oak", 1000, 500, 1, 10);
     Place(q, 0, 0, 0, 700, 500);
+    // The part cut from Oak has its row (a plan is booked only against its lists).
+    Data.StringGridParts.SetRow(3, {"P1", "Oak", "700", "500", "R", "1", "1", "R", "", ""});
     Data.StringGridSheets.SetRow(3, {"OC300_500", "Oak", "300", "500", "1", "3", "0", "x"});
     Data.StringGridOffcutRack.SetRow(2, {"2", "S1", "MDF", "1000", "500", "", "", ""});
     const Row rack = Data.StringGridOffcutRack.Row(2);

@@ -124,3 +124,24 @@ TEST(ImportExportWindow, HtmlExportDrawsAPicturePerLayoutAndOpensItsFiles) {
         EXPECT_GT(drawn, picture.width()) << i;
     }
 }
+
+// A long roll's picture keeps a readable shorter side; a page named like a
+// list ("job.txt") is written as job.html beside its lists, and opened.
+TEST(ImportExportWindow, HtmlExportOfARollKeepsPictureAndNamesApart) {
+    sample_plan::Build();
+    TPacket& roll = Optimizer.Best[1];
+    roll.Length = 1500000;  // 1500 x 62 units
+    TMainWindowCore core;
+    TSDIAppForm form(core);
+    ScratchDir dir;
+    Hooks hooks(dir.File("job.txt"));
+    Click(form, "ButtonSaveToHtml");
+    EXPECT_EQ(hooks.Opened, (std::vector<std::string>{dir.File("job.txt"), dir.File("job_LABEL.txt"),
+                                                       dir.File("job.html")}));
+    EXPECT_EQ(testsupport::ReadText(dir.File("job.txt")).find("<html>"), std::string::npos);
+    const QImage picture(QString::fromStdString(dir.File("job.html_2.bmp")));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GE(picture.height(), 300);
+    EXPECT_LE(picture.width(), 16001);
+    EXPECT_GT(picture.width(), 20 * picture.height());
+}

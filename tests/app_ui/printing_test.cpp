@@ -1,16 +1,22 @@
 #include "app/ui/printing.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QUrl>
 
+#include "app/core/label_data.h"
+#include "app/ui/label_dialog.h"
 #include "app/ui/layouts_per_page_dialog.h"
 #include "app_ui/sample_window.h"
 #include "app_ui/window_fixture.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
+#include "output/report_text.h"
 
 namespace {
 
@@ -58,7 +64,164 @@ void AnswerLayoutsDialog(std::vector<std::pair<QString, QString>> Answers, bool 
     timer->start(20);
 }
 
+// Answers the next file dialog with Name.
+void AnswerFileDialog(const std::string& Name) {
+    OnModal([Name](QWidget* W) {
+        auto* d = qobject_cast<QFileDialog*>(W);
+        ASSERT_NE(d, nullptr);
+        d->selectFile(QString::fromStdString(Name));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+}
+
+// How often Needle occurs in Text.
+int Occurrences(const std::string& Text, const std::string& Needle) {
+    int n = 0;
+    for (auto at = Text.find(Needle); at != std::string::npos; at = Text.find(Needle, at + 1)) ++n;
+    return n;
+}
+
+// The words of page 1 grouped into lines from the top: each line's words
+// left to right, with its top and bottom.
+struct PdfLine {
+    double Top, Bottom;
+    std::string Text;
+};
+std::vector<PdfLine> PdfLines(const std::string& File) {
+    const std::string xml = Shell("pdftotext -bbox -f 1 -l 1 '" + File + "' - 2>/dev/null");
+    struct Word {
+        double X, Top, Bottom;
+        std::string Text;
+    };
+    std::vector<Word> words;
+    auto attr = [](const std::string& Tag, const std::string& Name) {
+        const auto at = Tag.find(Name + "=\"");
+        return std::stod(Tag.substr(at + Name.size() + 2));
+    };
+    for (auto at = xml.find("<word "); at != std::string::npos; at = xml.find("<word ", at + 1)) {
+        const auto close = xml.find('>', at), end = xml.find("</word>", at);
+        const std::string tag = xml.substr(at, close - at);
+        words.push_back({attr(tag, "xMin"), attr(tag, "yMin"), attr(tag, "yMax"),
+                         xml.substr(close + 1, end - close - 1)});
+    }
+    std::sort(words.begin(), words.end(), [](const Word& A, const Word& B) {
+        return A.Top != B.Top ? A.Top < B.Top : A.X < B.X;
+    });
+    std::vector<PdfLine> lines;
+    for (const Word& w : words) {
+        if (lines.empty() || w.Top > lines.back().Top + 1)
+            lines.push_back({w.Top, w.Bottom, w.Text});
+        else {
+            lines.back().Bottom = std::max(lines.back().Bottom, w.Bottom);
+            lines.back().Text += " " + w.Text;
+        }
+    }
+    return lines;
+}
+
 }  // namespace
+
+// With no printer set up, the labels ask for a PDF file; a file that cannot
+// be written is a message in words, and the next print works. The sample's
+// scheme prints label, size and material 24 to a page.
+TEST_F(PrintingTest, SampleLabelsPrintToAPdfWithNoPrinter) {
+    TFormPrintLabel& dialog = FormPrintLabel(*form_);
+    TErrorLocation error;
+    ASSERT_TRUE(FillLabelData(TLabelKind::Layouts, core_.Data, core_.Captions, {"7.12.26", "06:00", ""},
+                              dialog.StringGridLabelData(), error));
+    const int labels = dialog.StringGridLabelData().RowCount() - 1;
+    ASSERT_GT(labels, 24);
+    dialog.RefreshPrintLabelCaption();
+    dialog.ComboBoxLabelSchemes()->setCurrentIndex(0);
+    dialog.onchangeLabelScheme();
+    dialog.onshowlabelprint();
+    // What Qt's printer is on a machine with no printer: PDF with no file.
+    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer().setOutputFileName(QString());
+
+    AnswerFileDialog(dir_.File("missing/labels.pdf"));
+    EXPECT_FALSE(dialog.ButtonPrintAllLabelClick());
+    ASSERT_EQ(sink_.Warnings.size(), 1u);
+    EXPECT_NE(sink_.Warnings[0].find("cannot start printing on the PDF file"), std::string::npos)
+        << sink_.Warnings[0];
+    EXPECT_NE(sink_.Warnings[0].find("missing/labels.pdf"), std::string::npos);
+    EXPECT_NE(dialog.Printer().printerState(), QPrinter::Active);
+
+    AnswerFileDialog(dir_.File("labels"));
+    ASSERT_TRUE(dialog.ButtonPrintAllLabelClick());
+    const std::string pdf = dir_.File("labels.pdf");
+    EXPECT_EQ(PdfPages(pdf), (labels + 23) / 24);
+    const std::string text = Shell("pdftotext -layout '" + pdf + "' - 2>/dev/null");
+    const std::string first = Optimizer.Best[0].Placements[0].Label;
+    EXPECT_NE(text.find(first), std::string::npos) << first;
+    EXPECT_NE(text.find(Optimizer.Best[0].Material), std::string::npos);
+    EXPECT_NE(text.find(" X "), std::string::npos);  // a size
+    EXPECT_EQ(sink_.Warnings.size(), 1u);
+}
+
+// A label with nothing in its cells is refused before any job or file.
+TEST_F(PrintingTest, BlankLabelSchemeIsRefused) {
+    TFormPrintLabel& dialog = FormPrintLabel(*form_);
+    TErrorLocation error;
+    ASSERT_TRUE(FillLabelData(TLabelKind::Parts, core_.Data, core_.Captions, {"7.12.26", "06:00", ""},
+                              dialog.StringGridLabelData(), error));
+    dialog.ComboBoxLabelSchemes()->setCurrentIndex(8);  // no such scheme in the file
+    dialog.onchangeLabelScheme();
+    dialog.onshowlabelprint();
+    const std::string pdf = dir_.File("blank.pdf");
+    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer().setOutputFileName(QString::fromStdString(pdf));
+    EXPECT_FALSE(dialog.ButtonPrintAllLabelClick());
+    ASSERT_EQ(sink_.Warnings.size(), 1u);
+    EXPECT_NE(sink_.Warnings[0].find("empty"), std::string::npos) << sink_.Warnings[0];
+    EXPECT_FALSE(fs::exists(pdf));
+    dialog.State().Format.Cells[0][0] = "Label";
+    EXPECT_TRUE(dialog.ButtonPrintAllLabelClick());
+    EXPECT_TRUE(fs::exists(pdf));
+}
+
+// A roll, two rows to a page: every layout's header is printed once, each
+// layout in cells of its own.
+TEST_F(PrintingTest, RollingLayoutsTwoRowsToAPage) {
+    RollingMode = true;
+    const std::string pdf = dir_.File("rolls.pdf");
+    FindPrinting(*form_)->SetOutputFile(QString::fromStdString(pdf));
+    AnswerLayoutsDialog({{"2", "1"}});
+    child<QPushButton>("ButtonPrintAll")->click();
+    const int n = Optimizer.Best.Count();
+    EXPECT_GE(PdfPages(pdf), (n + 1) / 2);
+    const std::string text = Shell("pdftotext -raw '" + pdf + "' - 2>/dev/null");
+    for (int i = 1; i <= n; ++i)
+        EXPECT_EQ(Occurrences(text, LayoutsCaption + " " + std::to_string(i) + " -"), 1) << i;
+    EXPECT_TRUE(sink_.Warnings.empty());
+}
+
+// With the parts list ticked, the header's lines come first, down to its
+// last line, and the drawing (marks, sizes, labels) starts below it.
+TEST_F(PrintingTest, PrintedHeaderClearOfTheDrawing) {
+    const std::string pdf = dir_.File("header.pdf");
+    FindPrinting(*form_)->SetOutputFile(QString::fromStdString(pdf));
+    OnModal([](QWidget* W) {
+        auto* d = qobject_cast<TFormPrintLayoutsSetup*>(W);
+        ASSERT_NE(d, nullptr);
+        d->CheckBoxPrintPartsInLayout->setChecked(true);
+        d->ButtonLayoutSetupOK->click();
+    });
+    LayoutShowLengthXWidth = true;
+    child<QPushButton>("ButtonPrintCurrentPage")->click();
+    ASSERT_EQ(PdfPages(pdf), 1);
+    BuildLayoutHeaderText(CurrentLayoutIndex);
+    std::vector<std::string> header;
+    for (const std::string& l : LayoutHeaderLines)
+        if (!Squeeze(l).empty()) header.push_back(Squeeze(l));
+    ASSERT_GT(header.size(), 8u);  // the parts are listed
+    const std::vector<PdfLine> lines = PdfLines(pdf);
+    ASSERT_GT(lines.size(), header.size());
+    for (std::size_t i = 1; i < header.size(); ++i)
+        EXPECT_EQ(lines[i].Text, header[i]) << i;  // line 0 carries the date
+    EXPECT_EQ(lines[header.size() - 1].Text, LayoutsCaption);
+    EXPECT_LT(lines[header.size() - 1].Bottom, lines[header.size()].Top);
+}
 
 TEST_F(PrintingTest, AllLayoutsTwoToAPageAndTheReportReadRight) {
     const std::string pdf = dir_.File("layouts.pdf");
@@ -129,6 +292,14 @@ TEST_F(PrintingTest, HelpAndLinksOpenTheHelpFileWithNoAddressSet) {
     ASSERT_EQ(urls.size(), 5u);
     for (const QUrl& u : urls) EXPECT_TRUE(u.toLocalFile().endsWith("help/tessaly_help.html"));
     EXPECT_TRUE(sink_.Warnings.empty());
+
+    // No program to open it: the message says so and names the file.
+    p.OpenUrl = [](const QUrl&) { return false; };
+    p.Contents1Click();
+    ASSERT_EQ(sink_.Warnings.size(), 1u);
+    EXPECT_NE(sink_.Warnings[0].find("No program could open"), std::string::npos);
+    EXPECT_NE(sink_.Warnings[0].find(dir_.File("help/tessaly_help.html")), std::string::npos)
+        << sink_.Warnings[0];
 }
 
 TEST_F(PrintingTest, FontButtonsFollowTheScaleSizeBox) {

@@ -14,6 +14,7 @@
 
 #include "app/core/captions.h"
 #include "app/core/main_window.h"
+#include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/ui/label_dialog.h"
 #include "app/ui/rack_pages.h"
@@ -228,4 +229,19 @@ TEST_F(SettingsPages, LabelCommandRemembersTheSchemeChosen) {
     ShowLabelDialog(form_, TLabelKind::PartRack);
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(PartsRackLabelPrintIndex, 2);
+}
+
+// A G-code depth that is no length is refused when its edit is left.
+TEST_F(SettingsPages, GCodeDepthThatIsNoLengthIsRefused) {
+    for (const bool safe : {false, true}) {
+        auto* edit = Find<QLineEdit>(form_, safe ? "EditSafetyHeigth" : "EditDrillDepth");
+        sink_.Warnings.clear();
+        edit->setText("-18,5");
+        emit edit->editingFinished();
+        ASSERT_EQ(sink_.Warnings.size(), 1u);
+        EXPECT_NE(sink_.Warnings[0].find(GCodeDepthRangeMessage(safe)), std::string::npos);
+        edit->setText("-18.5");
+        emit edit->editingFinished();
+        EXPECT_EQ(sink_.Warnings.size(), 1u);
+    }
 }

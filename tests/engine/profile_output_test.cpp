@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "engine/dxfout.h"
 #include "engine/errors.h"
 #include "engine/pubstr.h"
+#include "engine/shape_templates.h"
+#include "engine/trapezium.h"
 #include "support/recording_canvas.h"
 
 namespace {
@@ -200,6 +203,59 @@ TEST(ProfileDxf, ArcAnglesBothDirections) {
     WriteProfileDXF(tiny, {0, 0}, t, "p", "", false);
     EXPECT_EQ(CountEntities(t, "ARC"), 1);
     EXPECT_EQ(CountEntities(t, "CIRCLE"), 0);
+}
+
+// Drawn as separate entities, the outline of every disc template stays
+// closed in each quarter turn: each entity's ends, an arc's as a reader
+// works them out from centre, radius and angles, meet another entity's end.
+TEST(ProfileDxf, EntitiesOfAnOutlineShareTheirEnds) {
+    DxfExportLines = true;
+    using Maker = bool (*)(T2DStock&, const std::string&, const std::string&, const std::string&,
+                           const std::string&, const std::string&, const std::string&);
+    const struct {
+        Maker Make;
+        const char* P1;
+        const char* P2;
+        const char* P3;
+    } shapes[] = {{MakeDisc1Profile, "433.7", "91.3", ""},
+                  {MakeDisc2Profile, "433.7", "301.9", ""},
+                  {MakeDisc3Profile, "251.3", "37", ""},
+                  {MakeDisc4Profile, "187.9", "113", "61.7"}};
+    for (const auto& shape : shapes) {
+        T2DStock piece;
+        piece.Label = "D";
+        ASSERT_TRUE(shape.Make(piece, shape.P1, shape.P2, shape.P3, "", "", "")) << shape.P1;
+        for (int turn = 0; turn < 4; ++turn) {
+            TDXFOut d = Writer();
+            WriteProfileDXF(TrapeziumList.FindByLabel("D")->OutlineB[turn], {12345, 67891}, d, "p",
+                            "", false);
+            std::vector<std::pair<double, double>> ends;
+            for (int n = 0; n < CountEntities(d, "LINE"); ++n) {
+                const auto e = Entity(d, "LINE", n);
+                auto v = [&e](int i) { return std::stod(e[i].substr(e[i].find('=') + 1)); };
+                ends.emplace_back(v(1), v(2));
+                ends.emplace_back(v(4), v(5));
+            }
+            const int arcs = CountEntities(d, "ARC");
+            EXPECT_GT(arcs, 0);
+            for (int n = 0; n < arcs; ++n) {
+                const auto e = Entity(d, "ARC", n);
+                auto v = [&e](int i) { return std::stod(e[i].substr(e[i].find('=') + 1)); };
+                for (int a : {5, 6}) {
+                    const double rad = v(a) * kPi / 180;
+                    ends.emplace_back(v(1) + v(4) * std::cos(rad), v(2) + v(4) * std::sin(rad));
+                }
+            }
+            for (std::size_t i = 0; i < ends.size(); ++i) {
+                double nearest = 1e9;
+                for (std::size_t j = 0; j < ends.size(); ++j)
+                    if (j / 2 != i / 2)
+                        nearest = std::min(nearest, std::hypot(ends[i].first - ends[j].first,
+                                                               ends[i].second - ends[j].second));
+                EXPECT_LT(nearest, 1e-7) << shape.P1 << " turn " << turn << " end " << i;
+            }
+        }
+    }
 }
 
 // A closed outline is one closed polyline whose arcs are bulges: the line

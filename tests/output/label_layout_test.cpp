@@ -119,3 +119,19 @@ TEST(LabelDrawing, FieldCellsPrintValuesOthersAsWritten) {
     DrawLabel(c, f, g, {"Label", "Size"}, {"P1", "20 X 10"}, 0, 0, 2, 1);
     EXPECT_EQ(c.Texts(), (std::vector<std::string>{"No P1", "P1", "20 X 10", "cut me"}));
 }
+
+// A label that would print nothing is refused; any cell text or title is enough.
+TEST(LabelDrawing, BlankLabelIsRefused) {
+    TLabelFormat f;
+    f.Cells = {{"", " "}, {"\t", ""}};
+    f.ColWidths = {10, 10};
+    const TLabelCheck blank = CheckLabelContent(f);
+    EXPECT_FALSE(blank.Ok);
+    EXPECT_EQ(blank.Field, "StringGridLabelDataFormat");
+    EXPECT_FALSE(blank.Message.empty());
+    f.LeftTitle = true;
+    EXPECT_TRUE(CheckLabelContent(f).Ok);
+    f.LeftTitle = false;
+    f.Cells[1][1] = "Label";
+    EXPECT_TRUE(CheckLabelContent(f).Ok);
+}

@@ -87,16 +87,19 @@ TEST(PrintLayout, ScalesTheSheetIntoTheCellWithFramesAndDimensionMarks) {
     // Automatic font: 2000 div 99 = 20 pixels; margin 40, line step 26.
     const int h = 20, m = 40, s = 26;
     const int hh = h + s * static_cast<int>(LayoutHeaderLines.size());
+    // The sheet starts a line step below the header, lower by the 53 pixels
+    // of the trim marks above it.
+    const int top = m + hh + s + 53;
     const double sx = (2000 - 2 * m) / (82000.0 + 2000);
-    const double sy = (3000 - 2 * m - hh - 2 * s) / (62000.0 + 1000);
+    const double sy = (3000 - top - m - 2 * s) / (62000.0 + 1000);
     const double sc = std::min(sx, sy);
     const auto rects = p.Canvas.OfKind(OpKind::Rectangle);
     ASSERT_GE(rects.size(), 2u);
     const platform::TCanvasRect r1 = rects[0].Box();
     EXPECT_EQ(r1.Left, m);
-    EXPECT_EQ(r1.Top, m + hh);
+    EXPECT_EQ(r1.Top, top);
     EXPECT_EQ(r1.Right, m + static_cast<int>(std::nearbyint(82000 * sc)));
-    EXPECT_EQ(r1.Bottom, m + hh + static_cast<int>(std::nearbyint(61000 * sc)));
+    EXPECT_EQ(r1.Bottom, top + static_cast<int>(std::nearbyint(61000 * sc)));
     const platform::TCanvasRect r2 = rects[1].Box();
     EXPECT_EQ(r2.Left, m + static_cast<int>(std::nearbyint(1000 * sc)));
     // Typed length below the sheet, width right of it, trims and net sizes above and left.
@@ -151,9 +154,63 @@ TEST(PrintLayout, RollingModeContinuesOnTheNextRowsAndPages) {
     PrintLayout(p.Job, 1, 2, 1, 0, true, false, false, false, false);
     EXPECT_GE(p.Job.PageCount(), 2);
     EXPECT_FALSE(HasText(p.Canvas, "0.5"));
-    Printer narrow(128, 3000);  // 8-pixel font: 128 div 4 columns leaves no width
-    PrintLayout(narrow.Job, 1, 1, 4, 0, true, false, false, false, false);
+    Printer narrow(32, 3000);  // 8-pixel font: the margins leave no width
+    EXPECT_EQ(PrintLayout(narrow.Job, 1, 1, 4, 0, true, false, false, false, false), 1);
     EXPECT_EQ(narrow.Job.PageCount(), 1);
+}
+
+// Whatever the header holds, it ends above the marks over the sheet and the
+// sheet itself.
+TEST(PrintLayout, HeaderEndsAboveTheDrawing) {
+    for (const bool parts : {false, true})
+        for (const std::int32_t trim : {0, 1000}) {
+            BuildPlan();
+            PartsInLayout = parts;
+            WidthEdge = trim;
+            Printer p(2000, 3000);
+            PrintLayout(p.Job, 0, 2, 2, 3, true, true, false, false, false);
+            const std::size_t lines = LayoutHeaderLines.size();
+            const auto texts = p.Canvas.OfKind(OpKind::Text);
+            ASSERT_GT(texts.size(), lines);
+            EXPECT_EQ(texts[lines - 1].Text, LayoutsCaption);
+            const int headerBottom = texts[lines - 1].Points[0].Y + 20;  // 20-pixel font
+            const int sheetTop = p.Canvas.OfKind(OpKind::Rectangle)[0].Box().Top;
+            EXPECT_LT(headerBottom, sheetTop) << parts << trim;
+            // Every later text (marks, labels) and line lies below the header.
+            for (std::size_t k = lines; k < p.Canvas.Ops.size(); ++k) {
+                if (p.Canvas.Ops[k].Points.empty()) continue;
+                EXPECT_GT(p.Canvas.Ops[k].Points[0].Y, headerBottom) << p.Canvas.Ops[k].Text;
+            }
+        }
+}
+
+// Rolling, several layouts to a page: each layout has its header once, in a
+// cell of its own; a roll longer than the page width goes on in the cells after
+// it.
+TEST(PrintLayout, RollingLayoutsEachInCellsOfTheirOwn) {
+    BuildPlan();
+    RollingMode = true;
+    for (const int width : {3000, 900}) {
+        Printer p(width, 3000);
+        PrintAllLayouts(p.Job, 2, 3, true, false, false, false, false);
+        // The page and cell of every header's layout line.
+        std::vector<std::pair<int, int>> cells;
+        int page = 0;
+        for (std::size_t k = 0; k < p.Canvas.Ops.size(); ++k) {
+            while (page + 1 < p.Job.PageCount() && k >= p.Job.PageStarts[page + 1]) ++page;
+            const auto& op = p.Canvas.Ops[k];
+            if (op.Kind == OpKind::Text && op.Text.find("--- " + LayoutsCaption) != std::string::npos)
+                cells.emplace_back(page, op.Points[0].Y / 1500);
+        }
+        ASSERT_EQ(cells.size(), 3u) << width;
+        for (std::size_t a = 0; a < cells.size(); ++a)
+            for (std::size_t b = a + 1; b < cells.size(); ++b) EXPECT_NE(cells[a], cells[b]) << width;
+        if (width == 3000) {
+            EXPECT_EQ(p.Job.PageCount(), 2);  // one strip each: 2 + 1
+        } else {
+            EXPECT_GT(p.Job.PageCount(), 2);
+        }
+    }
 }
 
 TEST(PrintSummaryReport, ContinuesOnNewPagesWithoutRepeatingTheTitle) {
