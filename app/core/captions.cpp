@@ -585,6 +585,12 @@ TCaptionStore::TCaptionStore() {
     RefreshDerivedControls();
 }
 
+std::vector<std::string> TCaptionStore::ControlNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, text] : controls_) names.push_back(name);
+    return names;
+}
+
 const TControlText* TCaptionStore::Find(std::string_view Name) const {
     auto it = controls_.find(Name);
     return it == controls_.end() ? nullptr : &it->second;

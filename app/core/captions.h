@@ -90,6 +90,8 @@ class TCaptionStore {
     // Every control with its built-in texts.
     TCaptionStore();
 
+    // The names of every control and menu item the store holds texts for.
+    std::vector<std::string> ControlNames() const;
     // The control or menu item named Name (exact); nullptr when unknown.
     const TControlText* Find(std::string_view Name) const;
     // Its caption, hint or items; empty when unknown.

@@ -1,5 +1,6 @@
 #include "app/core/free_shapes.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/core/grid_readers.h"
@@ -50,6 +51,118 @@ const std::vector<std::string>& StandardShapeNames() {
         return n;
     }();
     return names;
+}
+
+namespace {
+
+using TTemplateBuilder = bool (*)(T2DStock&, const std::string&, const std::string&,
+                                  const std::string&, const std::string&, const std::string&,
+                                  const std::string&);
+using TSegments = std::vector<TPolySegment>;
+
+// Sample dimensions of each template's picture and where its parameters lie
+// on the outline the template builds from them (segments in build order).
+struct TPictureRecipe {
+    const char* Name;
+    TTemplateBuilder Build;
+    std::vector<std::string> Sample;
+    std::vector<TShapeDimension> (*Place)(const TSegments& S, std::int32_t W);
+};
+
+TShapeDimension Dim(const char* Name, TPoint From, TPoint To) { return {Name, From, To}; }
+
+const std::vector<TPictureRecipe>& PictureRecipes() {
+    static const std::vector<TPictureRecipe> recipes = {
+        // Sides a, b (the base) and c; the apex lies left of the base's end.
+        {"Triangle1", MakeTriangle1Profile, {"800", "1000", "700"},
+         [](const TSegments& S, std::int32_t) {
+             return std::vector{Dim("A", S[2].P1, S[2].P2), Dim("B", S[0].P1, S[0].P2),
+                                Dim("C", S[1].P1, S[1].P2)};
+         }},
+        // The two sides at the right angle.
+        {"Triangle2", MakeTriangle2Profile, {"1000", "600"},
+         [](const TSegments& S, std::int32_t) {
+             return std::vector{Dim("G", S[0].P1, S[0].P2), Dim("H", S[2].P1, S[2].P2)};
+         }},
+        // Bottom, top, right inset, height.
+        {"Trapezium1", MakeTrapezium1Profile, {"1000", "400", "350", "450"},
+         [](const TSegments& S, std::int32_t) {
+             const TPoint topRight = S[1].P2;
+             return std::vector{Dim("G", S[0].P1, S[0].P2), Dim("G1", S[2].P1, S[2].P2),
+                                Dim("G2", topRight, {S[0].P2.X, topRight.Y}),
+                                Dim("H", S[0].P1, {S[0].P1.X, topRight.Y})};
+         }},
+        // Top, bottom and height of a right trapezium.
+        {"Trapezium2", MakeTrapezium2Profile, {"600", "1000", "500"},
+         [](const TSegments& S, std::int32_t) {
+             return std::vector{Dim("G", S[2].P1, S[2].P2), Dim("G1", S[0].P1, S[0].P2),
+                                Dim("H", S[3].P1, S[3].P2)};
+         }},
+        // Side, shift and height of a parallelogram.
+        {"Trapezium3", MakeTrapezium3Profile, {"1000", "300", "500"},
+         [](const TSegments& S, std::int32_t) {
+             const TPoint topLeft = S[2].P2;
+             return std::vector{Dim("G", S[0].P1, S[0].P2), Dim("G1", {S[0].P1.X, topLeft.Y}, topLeft),
+                                Dim("H", S[0].P1, {S[0].P1.X, topLeft.Y})};
+         }},
+        // Chord and height of a segment of a disc.
+        {"Disc1", MakeDisc1Profile, {"1000", "300"},
+         [](const TSegments& S, std::int32_t W) {
+             const std::int32_t mid = (S[0].P1.X + S[0].P2.X) / 2;
+             return std::vector{Dim("G", S[0].P1, S[0].P2), Dim("H", {mid, S[0].P1.Y}, {mid, W})};
+         }},
+        {"Disc2", MakeDisc2Profile, {"800", "700"},
+         [](const TSegments& S, std::int32_t W) {
+             const std::int32_t mid = (S[0].P1.X + S[0].P2.X) / 2;
+             return std::vector{Dim("G", S[0].P1, S[0].P2), Dim("H", {mid, S[0].P1.Y}, {mid, W})};
+         }},
+        // Radius and angle of a sector, the apex at the bottom.
+        {"Disc3", MakeDisc3Profile, {"1000", "60"},
+         [](const TSegments& S, std::int32_t) {
+             return std::vector{Dim("R", S[0].P1, S[0].P2), Dim("A", S[0].P2, S[0].P2)};
+         }},
+    };
+    return recipes;
+}
+
+TShapePicture BuildPicture(const TPictureRecipe& r) {
+    TShapePicture picture;
+    // The template stores its shape under the piece's label; the picture
+    // takes the outline and leaves the list as it was.
+    const std::string label = std::string("\x01picture ") + r.Name;
+    T2DStock piece;
+    piece.Label = label;
+    std::vector<std::string> p = r.Sample;
+    p.resize(6);
+    if (!r.Build(piece, p[0], p[1], p[2], p[3], p[4], p[5])) return picture;
+    if (const PTrapezium shape = TrapeziumList.FindByLabel(label)) {
+        picture.Outline = shape->GetPolylineB(0);
+        TrapeziumList.DeleteByLabel(label);
+    }
+    picture.Length = piece.Length;
+    picture.Width = piece.Width;
+    for (const TPolySegment& s : picture.Outline.Segments()) {
+        if (s.Kind != psLine) continue;
+        picture.Length = std::max({picture.Length, s.P1.X, s.P2.X});
+        picture.Width = std::max({picture.Width, s.P1.Y, s.P2.Y});
+    }
+    if (picture.Outline.Count() > 0) picture.Dimensions = r.Place(picture.Outline.Segments(), picture.Width);
+    return picture;
+}
+
+}  // namespace
+
+const TShapePicture& StandardShapePicture(const std::string& name) {
+    static const std::vector<TShapePicture> pictures = [] {
+        std::vector<TShapePicture> all;
+        for (const TPictureRecipe& r : PictureRecipes()) all.push_back(BuildPicture(r));
+        return all;
+    }();
+    static const TShapePicture none;
+    const auto& recipes = PictureRecipes();
+    for (std::size_t i = 0; i < recipes.size(); ++i)
+        if (name == recipes[i].Name) return pictures[i];
+    return none;
 }
 
 std::vector<std::string> StandardShapeParameters(const std::string& name) {

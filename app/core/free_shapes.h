@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/core/main_data.h"
+#include "engine/extpolyline.h"
 #include "engine/panels.h"
 
 // The templates of ComboBoxStandShape, in its order.
@@ -24,6 +25,25 @@ const std::vector<std::string>& StandardShapeNames();
 
 // The parameter names of a template (empty for an unknown name).
 std::vector<std::string> StandardShapeParameters(const std::string& TemplateName);
+
+// The picture of a template beside its parameter grid: the outline the
+// template itself builds from sample dimensions (as shaped parts are drawn,
+// Y down) and, for each parameter name, the two outline points it measures
+// between (one point, From == To, for an angle at that corner).
+struct TShapeDimension {
+    std::string Name;
+    TPoint From, To;
+};
+struct TShapePicture {
+    TExtPolyline Outline;
+    std::int32_t Length = 0, Width = 0;  // the outline's extent
+    std::vector<TShapeDimension> Dimensions;
+};
+// The picture of TemplateName (an empty outline for an unknown name). The
+// first call builds every picture; it borrows TrapeziumList for a moment, so
+// it must come before a run can read that list (the window calls it when it
+// is built).
+const TShapePicture& StandardShapePicture(const std::string& TemplateName);
 
 // A template was chosen (index into StandardShapeNames): the parameter grid
 // gets one row per parameter after the title row, with the parameter names in

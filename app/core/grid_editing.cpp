@@ -284,3 +284,12 @@ std::string LearnMaterialType(std::vector<std::string>& items, const std::string
     if (items.size() != before) CheckedTypeList.push_back(t);
     return t;
 }
+
+std::string CopyCell(const TStringGrid& Grid, TCellPos At) {
+    const bool data = At.Row >= 1 && At.Row < Grid.RowCount() && At.Col >= 0 && At.Col < Grid.ColCount();
+    return data ? Grid.Cell(At.Col, At.Row) : std::string();
+}
+
+std::string CellTextOfClipboard(const std::string& Clipboard) {
+    return Clipboard.substr(0, Clipboard.find_first_of("\t\r\n"));
+}

@@ -30,6 +30,13 @@ TCellPos EnterGrowing(TStringGrid& Grid, TCellPos At, bool* Completed = nullptr)
 // the last row the position stays.
 TCellPos EnterStepping(const TStringGrid& Grid, TCellPos At);
 
+// The Edit menu on a grid's current cell while no cell editor is open: Copy
+// gives the cell's text (nothing outside the data rows; row 0 holds the
+// titles), Cut gives it and empties the cell, Paste puts the clipboard's
+// first line, up to its first tab, into the cell (a cell holds one field).
+std::string CopyCell(const TStringGrid& Grid, TCellPos At);
+std::string CellTextOfClipboard(const std::string& Clipboard);
+
 // Sorting by a click on a column title: the last sorted column and the
 // direction; a second click on the same column flips the direction.
 struct TGridSort {

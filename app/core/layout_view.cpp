@@ -4,6 +4,7 @@
 
 #include "app/core/main_data.h"
 #include "app/core/main_window.h"
+#include "app/core/option_page.h"
 #include "engine/numeric.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
@@ -108,4 +109,9 @@ bool DeleteLayout(TMainWindowCore& Core, int Index) {
 void RenameShownLayoutOffcuts() {
     if (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()) return;
     NameOffcutsOfPacket(Optimizer.Best[CurrentLayoutIndex]);
+}
+
+void OnChangeOffcutsrotatable(TOptionPage& Page, int Item) {
+    Page.ComboBoxBothOrEither = Item;
+    OffcutLenRotatable = Item != 1;
 }

@@ -12,6 +12,7 @@
 #include "engine/schemes.h"
 
 class TMainWindowCore;
+struct TOptionPage;
 
 // What the page shows beside the drawing.
 struct TLayoutViewFacts {
@@ -59,3 +60,9 @@ bool DeleteLayout(TMainWindowCore& Core, int Index);
 // Names the offcuts of the shown layout again after an edit (a layout whose
 // offcut pieces are still there keeps them).
 void RenameShownLayoutOffcuts();
+
+// The settings page's offcut sides drop-down (`ComboBoxBothOrEither`, items
+// "Rotatable" and "Non-rotatable"): the page keeps the item and
+// OffcutLenRotatable takes it at once (false for item 1, else true), so that
+// the view, the labels and the stock update judge offcuts by it from now on.
+void OnChangeOffcutsrotatable(TOptionPage& Page, int Item);

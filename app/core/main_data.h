@@ -26,7 +26,7 @@ namespace PartRackCol {
 enum : int { Slot, Label, Type, Length, Width, Shape, Comment, Count };
 }
 namespace StandardParaCol {
-enum : int { Name, Value, Count = 3 };
+enum : int { Name, Value, Count };
 }
 
 // Row counts the window starts with (title row included).

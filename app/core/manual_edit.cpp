@@ -177,3 +177,10 @@ bool TManualEdit::AutoFillInRect(const platform::TCanvasRect& Rect) {
     if (ShowScheme) ShowScheme();
     return chosen;
 }
+
+TCarriedOutlineColors CarriedOutlineColors(platform::TColor Background) {
+    const int r = Background & 0xFF, g = (Background >> 8) & 0xFF, b = (Background >> 16) & 0xFF;
+    const bool light = 299 * r + 587 * g + 114 * b >= 128000;
+    return light ? TCarriedOutlineColors{platform::clBlack, platform::clWhite}
+                 : TCarriedOutlineColors{platform::clWhite, platform::clBlack};
+}

@@ -66,3 +66,13 @@ class TManualEdit {
     void EndManual();
     void MoveDragRect(int X, int Y);
 };
+
+// The colours of the carried part's outline drawn over a sheet of colour
+// Background: Dash is black on a light and white on a dark background (by
+// the eye's brightness of the colour), Gap the other one, so the dashed
+// outline stands out on every sheet colour.
+struct TCarriedOutlineColors {
+    platform::TColor Dash;
+    platform::TColor Gap;
+};
+TCarriedOutlineColors CarriedOutlineColors(platform::TColor Background);

@@ -34,6 +34,7 @@ QVariant TStringGridModel::data(const QModelIndex& Index, int Role) const {
 bool TStringGridModel::setData(const QModelIndex& Index, const QVariant& Value, int Role) {
     if (!Index.isValid() || Role != Qt::EditRole || readOnly_) return false;
     const int col = Index.column() + first_, row = Index.row() + 1;
+    if (col < fixedBefore_) return false;
     if (col >= grid_.ColCount() || row >= grid_.RowCount()) return false;
     grid_.SetCell(col, row, FromQString(Value.toString(), grid_.Cell(col, row)));
     emit dataChanged(Index, Index);
@@ -52,6 +53,6 @@ QVariant TStringGridModel::headerData(int Section, Qt::Orientation Orientation, 
 Qt::ItemFlags TStringGridModel::flags(const QModelIndex& Index) const {
     if (!Index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (!readOnly_) f |= Qt::ItemIsEditable;
+    if (!readOnly_ && Index.column() + first_ >= fixedBefore_) f |= Qt::ItemIsEditable;
     return f;
 }

@@ -18,6 +18,8 @@ class TStringGridModel : public QAbstractTableModel {
     void SetFirstColumn(int Column);
     int FirstColumn() const { return first_; }
     void SetReadOnly(bool ReadOnly) { readOnly_ = ReadOnly; }
+    // Grid columns before Column show their text but take none.
+    void SetFixedColumns(int Column) { fixedBefore_ = Column; }
     // Called after a cell was edited (grid column, grid row).
     std::function<void(int, int)> OnCellEdited;
 
@@ -35,4 +37,5 @@ class TStringGridModel : public QAbstractTableModel {
     TStringGrid& grid_;
     int first_ = 0;
     bool readOnly_ = false;
+    int fixedBefore_ = 0;
 };

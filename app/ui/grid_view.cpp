@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 
 #include "app/ui/qt_canvas.h"
@@ -36,11 +37,11 @@ class TDropDownDelegate : public QStyledItemDelegate {
         return view_.ColumnEditor(i.column() + view_.GridModel()->FirstColumn());
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
         using E = TGridView::TEditor;
         const E kind = Kind(index);
-        if (kind == E::Text) return QStyledItemDelegate::createEditor(parent, option, index);
+        if (kind == E::Text) return new QLineEdit(parent);
         auto* box = new QComboBox(parent);
         box->setMaxVisibleItems(20);
         switch (kind) {
@@ -61,6 +62,17 @@ class TDropDownDelegate : public QStyledItemDelegate {
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            // Typing starts a new text; a click or F2 selects the old one,
+            // which the first key then replaces.
+            if (view_.OpeningByTyping()) {
+                line->clear();
+            } else {
+                line->setText(index.data(Qt::EditRole).toString());
+                line->selectAll();
+            }
+            return;
+        }
         auto* box = qobject_cast<QComboBox*>(editor);
         if (!box) return QStyledItemDelegate::setEditorData(editor, index);
         const std::string cell = FromQString(index.data(Qt::EditRole).toString());
@@ -168,6 +180,32 @@ void TGridView::Reload() {
     SetCurrentCell(at);
 }
 
+bool TGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (trigger == SelectedClicked && editTriggers().testFlag(SelectedClicked)) {
+        // A click on the current cell opens its editor as soon as the click
+        // is done (mouseReleaseEvent): waiting for a possible double click
+        // would drop the keys typed meanwhile.
+        if (state() == EditingState) return false;
+        clickedCell_ = index;
+        return true;
+    }
+    openingByTyping_ = trigger == AnyKeyPressed;
+    const bool opened = QTableView::edit(index, trigger, event);
+    openingByTyping_ = false;
+    return opened;
+}
+
+void TGridView::mouseReleaseEvent(QMouseEvent* event) {
+    clickedCell_ = QPersistentModelIndex();
+    QTableView::mouseReleaseEvent(event);
+    if (clickedCell_.isValid() && state() != EditingState) {
+        const QModelIndex index = clickedCell_;
+        clickedCell_ = QPersistentModelIndex();
+        openingByTyping_ = false;
+        QTableView::edit(index, EditKeyPressed, nullptr);
+    }
+}
+
 void TGridView::Clicked(const QModelIndex& index) {
     const TCellPos at{index.column() + model_->FirstColumn(), index.row() + 1};
     if (OnCellClick) {
@@ -196,6 +234,8 @@ void TGridView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // An editor closed already (a late request of its delegate) moves nothing.
+    if (!editor || !editor->isVisibleTo(viewport()) || state() != EditingState) return;
     QTableView::closeEditor(editor, hint);
     if (hint == QAbstractItemDelegate::SubmitModelCache) EnterMove();
 }

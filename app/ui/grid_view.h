@@ -42,8 +42,16 @@ class TGridView : public QTableView {
     // Shows the grid again after rows were added, removed or moved.
     void Reload();
 
+    // How the cell editor now opening was asked for: typing replaces the
+    // cell's text, a click, a double click or F2 selects all of it.
+    bool OpeningByTyping() const { return openingByTyping_; }
+
+    using QTableView::edit;
+
   protected:
+    bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
     void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;
 
   private:
@@ -52,4 +60,6 @@ class TGridView : public QTableView {
 
     TStringGridModel* model_;
     std::vector<TEditor> editors_;
+    bool openingByTyping_ = false;
+    QPersistentModelIndex clickedCell_;  // a click on the current cell opens it
 };

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -36,6 +37,7 @@
 namespace {
 
 constexpr int kAnimationStepMs = 500;
+constexpr int kInfoPanelWidth = 280;
 
 bool ValidLayout() {
     return CurrentLayoutIndex >= 0 && CurrentLayoutIndex < Optimizer.Best.Count();
@@ -45,10 +47,13 @@ QString Caption(TSDIAppForm& Form, const char* Name) {
     return ToQString(Form.Core().Captions.Caption(Name));
 }
 
-QLabel* AddFact(QFormLayout* Form, const QString& Title, const char* Name) {
+// A fact of the layout: its title (a captioned control) and its value.
+QLabel* AddFact(TSDIAppForm& Form, QFormLayout* Facts, const char* TitleName, const char* Name) {
+    auto* title = new QLabel(Caption(Form, TitleName));
+    title->setObjectName(TitleName);
     auto* value = new QLabel;
     value->setObjectName(Name);
-    Form->addRow(Title, value);
+    Facts->addRow(title, value);
     return value;
 }
 
@@ -123,7 +128,6 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     // The facts and controls beside it.
     info_ = new QGroupBox;
     info_->setObjectName("GroupBoxLayoutInfo");
-    info_->setFixedWidth(280);
     auto* il = new QVBoxLayout(info_);
     scrollSchemes_ = new QScrollBar(Qt::Horizontal);
     scrollSchemes_->setObjectName("ScrollBarSchemes");
@@ -172,17 +176,20 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     StoreShowBoxes();
 
     auto* facts = new QFormLayout;
-    sheetLabel_ = AddFact(facts, Caption(Form, "LabelLayoutLabel"), "LabelSheetLabel");
-    sheetType_ = AddFact(facts, Caption(Form, "LabelLayoutType"), "LabelSheetType");
-    sheetLength_ = AddFact(facts, Caption(Form, "LabelLayoutLength"), "LabelSheetLength");
-    sheetWidth_ = AddFact(facts, Caption(Form, "LabelLayoutWidth"), "LabelSheetWidth");
-    sheetNumber_ = AddFact(facts, Caption(Form, "LabelLayoutQty"), "LabelSheetNumber");
-    utilization_ = AddFact(facts, Caption(Form, "LabelLayoutUtilization"), "LabelUtilization");
-    wasteArea_ = AddFact(facts, Caption(Form, "LabelLayoutWaste"), "LabelWasteArea");
-    cost_ = AddFact(facts, Caption(Form, "LabelLayoutCost"), "LabelCost");
-    area_ = AddFact(facts, Caption(Form, "LabelLayoutArea"), "LabelArea");
+    sheetLabel_ = AddFact(Form, facts, "LabelLayoutLabel", "LabelSheetLabel");
+    sheetType_ = AddFact(Form, facts, "LabelLayoutType", "LabelSheetType");
+    sheetLength_ = AddFact(Form, facts, "LabelLayoutLength", "LabelSheetLength");
+    sheetWidth_ = AddFact(Form, facts, "LabelLayoutWidth", "LabelSheetWidth");
+    sheetNumber_ = AddFact(Form, facts, "LabelLayoutQty", "LabelSheetNumber");
+    utilization_ = AddFact(Form, facts, "LabelLayoutUtilization", "LabelUtilization");
+    wasteArea_ = AddFact(Form, facts, "LabelLayoutWaste", "LabelWasteArea");
+    cost_ = AddFact(Form, facts, "LabelLayoutCost", "LabelCost");
+    area_ = AddFact(Form, facts, "LabelLayoutArea", "LabelArea");
     il->addLayout(facts);
 
+    auto* partsTitle = new QLabel(Caption(Form, "LabelPartsInLayout"));
+    partsTitle->setObjectName("LabelPartsInLayout");
+    il->addWidget(partsTitle);
     partsInLayout_ = new QTableWidget(0, 2);
     partsInLayout_->setObjectName("StringGridPartsInLayout");
     partsInLayout_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -190,10 +197,22 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     partsInLayout_->horizontalHeader()->setStretchLastSection(true);
     il->addWidget(partsInLayout_, 1);
 
+    // The facts scroll when the window is too low to show them all.
+    auto* side = new QScrollArea;
+    side->setObjectName("ScrollBoxLayoutInfo");
+    side->setWidget(info_);
+    side->setWidgetResizable(true);
+    side->setFrameShape(QFrame::NoFrame);
+    side->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    side->setFixedWidth(kInfoPanelWidth + side->verticalScrollBar()->sizeHint().width());
+    info_->setMinimumWidth(kInfoPanelWidth);
+    info_->setMaximumWidth(kInfoPanelWidth);
+    partsInLayout_->setMinimumHeight(120);
+
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(display_, 1);
-    row->addWidget(info_);
+    row->addWidget(side);
     Form.PageBody(TSDIAppForm::TPage::Layout)->addWidget(this);
 
     animation_ = new QTimer(this);
@@ -405,11 +424,16 @@ void TLayoutPage::PaintLayout(QPainter& Painter) {
         cutCount_ = 0;  // a sheet too large for the view's pixels draws nothing
     }
     if (!focusRects_.empty()) {
-        // Inverted pixels, as a focus rectangle drawn by exclusive or.
-        Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        Painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        // The carried part: a dashed outline in colours that stand out on
+        // the sheet, drawn over the layout (the next paint takes it away).
+        const TCarriedOutlineColors c = CarriedOutlineColors(form_.Core().Page.ColorBoxEdge);
         Painter.setBrush(Qt::NoBrush);
-        for (const QRect& r : focusRects_) Painter.drawRect(r.translated(o));
+        for (const QRect& r : focusRects_) {
+            Painter.setPen(QPen(ToQColor(c.Gap), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            Painter.drawRect(r.translated(o));
+            Painter.setPen(QPen(ToQColor(c.Dash), 2, Qt::DashLine, Qt::SquareCap, Qt::MiterJoin));
+            Painter.drawRect(r.translated(o));
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -21,7 +22,9 @@
 #include "app/core/exit_save.h"
 #include "app/core/main_window.h"
 #include "app/core/run_control.h"
+#include "app/core/window_geometry.h"
 #include "app/ui/dialogs.h"
+#include "app/ui/flow_layout.h"
 #include "app/ui/grid_view.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/settings_page.h"
@@ -52,13 +55,16 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
         auto* page = new QWidget(pageControl_);
         page->setObjectName(kPageNames[i]);
         auto* outer = new QVBoxLayout(page);
-        tools_[i] = new QHBoxLayout;
+        tools_[i] = new TFlowBoxLayout;
         bodies_[i] = new QVBoxLayout;
         outer->addLayout(tools_[i]);
         outer->addLayout(bodies_[i], 1);
         pageControl_->addTab(page, ToQString(core_.Captions.Caption(kPageNames[i])));
     }
     setCentralWidget(pageControl_);
+    // Every page fits a workshop screen: its tool strip wraps, its side
+    // panels scroll.
+    setMinimumSize(kMinWindowWidth, kMinWindowHeight);
 
     menuFile_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("File1")));
     menuEdit_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("Edit1")));
@@ -102,14 +108,12 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     connect(this, &TSDIAppForm::RunningChanged, this, [this](bool running) {
         for (QWidget* w : listCommands_) w->setEnabled(!running);
         for (QAction* a : menuFile_->actions())
-            if (a->objectName() != "FileExit1") a->setEnabled(!running);
+            if (a->objectName() != "FileExitItem") a->setEnabled(!running);
         startOptimize_->setEnabled(!running);
         cancelOptimize_->setEnabled(running);
-        // The worker rebuilds the plan: the layout page neither paints nor
-        // takes clicks until the run has ended.
-        QWidget* layout = pageControl_->widget(static_cast<int>(TPage::Layout));
-        layout->setEnabled(!running);
-        layout->setUpdatesEnabled(!running);
+        // The worker rebuilds the plan: the layout page shows its controls
+        // disabled and draws no layout (TLayoutPage) until the run has ended.
+        pageControl_->widget(static_cast<int>(TPage::Layout))->setEnabled(!running);
     });
     // Every view of a grid follows a reload of the grids, whoever made it
     // (an import, a stock update, the automatic job).
@@ -188,9 +192,17 @@ void TSDIAppForm::BuildCommands() {
     action(menuFile_, "FileSave1", "&Save", &TSDIAppForm::FileSave1Execute);
     action(menuFile_, "FileSaveAs1", "Save &As...", &TSDIAppForm::FileSaveAs1Execute);
     menuFile_->addSeparator();
-    action(menuFile_, "FileExit1", caption("FileExitItem", "E&xit"), &QWidget::close);
-    action(menuHelp_, "HelpAbout1", caption("HelpAboutItem", "&About..."),
+    action(menuFile_, "FileExitItem", caption("FileExitItem", "E&xit"), &QWidget::close);
+    action(menuHelp_, "HelpAboutItem", caption("HelpAboutItem", "&About..."),
            &TSDIAppForm::HelpAbout1Execute);
+    // Edit: on the focused field, or the current cell of the focused grid.
+    QAction* cut = action(menuEdit_, "CutItem", caption("CutItem", "Cu&t"), &TSDIAppForm::CutItemExecute);
+    QAction* copy = action(menuEdit_, "CopyItem", caption("CopyItem", "&Copy"), &TSDIAppForm::CopyItemExecute);
+    QAction* paste =
+        action(menuEdit_, "PasteItem", caption("PasteItem", "&Paste"), &TSDIAppForm::PasteItemExecute);
+    cut->setShortcut(QKeySequence::Cut);
+    copy->setShortcut(QKeySequence::Copy);
+    paste->setShortcut(QKeySequence::Paste);
 
     startOptimize_ = action(nullptr, "StartOptimize", "Start Optimize", &TSDIAppForm::StartOptimizeClick);
     startOptimize_->setToolTip("Start optimize job");
@@ -200,6 +212,17 @@ void TSDIAppForm::BuildCommands() {
     toolBar_->addAction(startOptimize_);
     toolBar_->addAction(cancelOptimize_);
     toolBar_->widgetForAction(startOptimize_)->setObjectName("StartOptimizeButton");
+    toolBar_->addSeparator();
+    const std::pair<QAction*, const char*> tools[] = {
+        {cut, "ToolButton4"}, {copy, "ToolButton5"}, {paste, "ToolButton6"}};
+    for (const auto& [a, name] : tools) {
+        toolBar_->addAction(a);
+        QWidget* button = toolBar_->widgetForAction(a);
+        button->setObjectName(name);
+        button->setToolTip(ToQString(core_.Captions.Hint(name)));
+        // The tool button must not take the focus from the field it acts on.
+        button->setFocusPolicy(Qt::NoFocus);
+    }
 }
 
 void TSDIAppForm::ShowErrorLocation(const TErrorLocation& where) {
@@ -228,9 +251,11 @@ void TSDIAppForm::ApplyWindowPlacement() {
     const TWindowOptions& w = core_.Window;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        const QRect want(w.AppLeft, w.AppTop, std::min(1100, area.width()), std::min(760, area.height()));
-        if (area.intersects(want)) setGeometry(want);
-        else resize(want.size());
+        const TWindowRect r =
+            OpeningWindowRect(w.AppLeft, w.AppTop, {area.x(), area.y(), area.width(), area.height()});
+        // The frame's corner, so that the title bar is on the screen.
+        move(r.Left, r.Top);
+        resize(r.Width, r.Height);
     }
     if (w.AppMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -364,6 +389,42 @@ void TSDIAppForm::FileSaveAs1Execute() {
 }
 
 void TSDIAppForm::HelpAbout1Execute() { ShowAboutBox(*this); }
+
+// Edit menu. The focused field does its own cut, copy and paste; a grid
+// without an open editor works on its current cell.
+namespace {
+enum class TEditCommand { Cut, Copy, Paste };
+
+void EditFocused(TEditCommand command) {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* edit = qobject_cast<QLineEdit*>(focus)) {
+        switch (command) {
+            case TEditCommand::Cut: edit->cut(); break;
+            case TEditCommand::Copy: edit->copy(); break;
+            case TEditCommand::Paste: edit->paste(); break;
+        }
+        return;
+    }
+    auto* grid = qobject_cast<TGridView*>(focus);
+    if (!grid) return;
+    const TCellPos at = grid->CurrentCell();
+    TStringGridModel* model = grid->GridModel();
+    const QModelIndex index = model->index(at.Row - 1, at.Col - model->FirstColumn());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const bool editable = index.isValid() && model->flags(index).testFlag(Qt::ItemIsEditable);
+    // Changes go through the model, so that the page sees the edit.
+    if (command == TEditCommand::Paste) {
+        if (editable) model->setData(index, ToQString(CellTextOfClipboard(FromQString(clipboard->text()))), Qt::EditRole);
+        return;
+    }
+    clipboard->setText(ToQString(CopyCell(grid->Grid(), at)));
+    if (command == TEditCommand::Cut && editable) model->setData(index, QString(), Qt::EditRole);
+}
+}  // namespace
+
+void TSDIAppForm::CutItemExecute() { EditFocused(TEditCommand::Cut); }
+void TSDIAppForm::CopyItemExecute() { EditFocused(TEditCommand::Copy); }
+void TSDIAppForm::PasteItemExecute() { EditFocused(TEditCommand::Paste); }
 
 void TSDIAppForm::BGTypeList2ComboBox() {
     edgeItems_.clear();

@@ -143,6 +143,10 @@ class TSDIAppForm : public QMainWindow {
     void ButtonTypeSetupClick();
     void ButtonGrindingAndBandSettingClick();
     void HelpAbout1Execute();
+    // Edit menu: cut, copy and paste in the focused field or grid cell.
+    void CutItemExecute();
+    void CopyItemExecute();
+    void PasteItemExecute();
     // File menu: Open and Save (As) work on the list of the page shown.
     void FileOpen1Execute();
     void FileSave1Execute();
@@ -204,7 +208,8 @@ class TSDIAppForm : public QMainWindow {
     QComboBox* comboStandShape_ = nullptr;
     QLineEdit* editSelectLabel_ = nullptr;
     QLineEdit* editSelectQty_ = nullptr;
-    QWidget* shapePreview_ = nullptr;
+    QWidget* shapePreview_ = nullptr;  // the part of the grid's current row
+    QWidget* selectShape_ = nullptr;   // the template's picture or the DXF outline
     std::array<QLineEdit*, 3> sheetsTotalEdits_{};
     std::array<QLineEdit*, 3> partsTotalEdits_{};
     std::array<QLineEdit*, 3> fileNameEdits_{};  // sheets, parts, free shapes

@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QHeaderView>
 #include <exception>
 
 #include "app/core/exit_save.h"
@@ -20,6 +22,7 @@
 #include "app/ui/grid_view.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
+#include "app/ui/wheel_guard.h"
 #include "engine/optimize2d.h"
 #include "engine/profile_output.h"
 #include "engine/pubstr.h"
@@ -43,18 +46,24 @@ void Guarded(F&& f) {
     }
 }
 
-// The preview of the free-shape page: the part selected in the grid, or the
-// outline of the DXF file last imported.
-class TShapePreview : public QWidget {
+// A white box to draw a shape in.
+class TShapeBox : public QWidget {
   public:
-    TShapePreview(TMainWindowCore& core, TGridView*& grid, QWidget* parent)
-        : QWidget(parent), core_(core), grid_(grid) {
-        setObjectName("PaintBoxShowAnyShpe");
-        setMinimumSize(220, 180);
+    TShapeBox(const char* name, QWidget* parent) : QWidget(parent) {
+        setObjectName(name);
         setAutoFillBackground(true);
         QPalette p = palette();
         p.setColor(QPalette::Window, Qt::white);
         setPalette(p);
+    }
+};
+
+// The preview under the free-shape grid: the part of the grid's current row.
+class TShapePreview : public TShapeBox {
+  public:
+    TShapePreview(TMainWindowCore& core, TGridView*& grid, QWidget* parent)
+        : TShapeBox("PaintBoxShowAnyShpe", parent), core_(core), grid_(grid) {
+        setMinimumSize(160, 100);
     }
 
   protected:
@@ -63,16 +72,41 @@ class TShapePreview : public QWidget {
         TQtCanvas canvas(painter);
         const int row = grid_ ? grid_->CurrentCell().Row : 0;
         const TWindowOptions& w = core_.Window;
-        if (row >= 1 && row <= ProfilePartList.Count()) {
-            const T2DStock& part = ProfilePartList[row - 1];
-            if (part.Length <= 0 || part.Width <= 0) return;
-            const double boxRatio = double(width() - 80) / std::max(1, height() - 10);
-            const double scale = double(part.Length) / part.Width <= boxRatio
-                                     ? double(height() - 10) / part.Width
-                                     : double(width() - 80) / part.Length;
-            DrawPiece(part, {0, 0}, canvas, scale, w.ShowLabel, w.ShowLengthXWidth, w.ShowXYPos,
-                      core_.Page.ColorBoxParts, core_.Page.ColorBoxOffcuts, true);
-        } else if (core_.Data.DxfShapeChosen && DxfOutline.Length > 0 && DxfOutline.Width > 0) {
+        if (row < 1 || row > ProfilePartList.Count()) return;
+        const T2DStock& part = ProfilePartList[row - 1];
+        if (part.Length <= 0 || part.Width <= 0) return;
+        const double boxRatio = double(width() - 80) / std::max(1, height() - 10);
+        const double scale = double(part.Length) / part.Width <= boxRatio
+                                 ? double(height() - 10) / part.Width
+                                 : double(width() - 80) / part.Length;
+        // The part's whole outline, a little inside the box's edges.
+        T2DStock shown(part);
+        shown.Position = {0, 0};
+        DrawPiece(shown, {4, 4}, canvas, scale, w.ShowLabel, w.ShowLengthXWidth, w.ShowXYPos,
+                  core_.Page.ColorBoxParts, core_.Page.ColorBoxOffcuts, true);
+    }
+
+  private:
+    TMainWindowCore& core_;
+    TGridView*& grid_;
+};
+
+// The box beside the parameter grid: the chosen template's picture with its
+// named dimensions, or the outline of the DXF file last imported.
+class TSelectShapeBox : public TShapeBox {
+  public:
+    TSelectShapeBox(TMainWindowCore& core, QWidget* parent)
+        : TShapeBox("PaintBoxShowSelectShape", parent), core_(core) {
+        setMinimumSize(200, 150);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        TQtCanvas canvas(painter);
+        const TWindowOptions& w = core_.Window;
+        if (core_.Data.DxfShapeChosen) {
+            if (DxfOutline.Length <= 0 || DxfOutline.Width <= 0) return;
             const double boxRatio = double(width() - 2) / std::max(1, height() - 2);
             const double scale = double(DxfOutline.Length) / DxfOutline.Width <= boxRatio
                                      ? double(height() - 2) / DxfOutline.Width
@@ -81,12 +115,59 @@ class TShapePreview : public QWidget {
                                 static_cast<std::int32_t>((height() - DxfOutline.Width * scale) / 2)};
             DrawProfile(DxfOutline, origin, {0, 0}, canvas, scale, "DXF", w.ShowLabel,
                         w.ShowLengthXWidth, w.ShowXYPos, core_.Page.ColorBoxParts, "");
+            return;
         }
+        const auto& names = StandardShapeNames();
+        const int index = core_.Data.ComboBoxStandShape;
+        if (index < 0 || index >= static_cast<int>(names.size())) return;
+        painter.setRenderHint(QPainter::Antialiasing);
+        DrawPicture(painter, canvas, StandardShapePicture(names[static_cast<std::size_t>(index)]));
     }
 
   private:
+    void DrawPicture(QPainter& painter, TQtCanvas& canvas, const TShapePicture& p) {
+        if (p.Length <= 0 || p.Width <= 0) return;
+        constexpr int margin = 34;  // room for the dimension names
+        const double scale = std::min(double(width() - 2 * margin) / p.Length,
+                                      double(height() - 2 * margin) / p.Width);
+        if (scale <= 0) return;
+        const QPointF origin((width() - p.Length * scale) / 2, (height() - p.Width * scale) / 2);
+        DrawProfile(p.Outline, {static_cast<std::int32_t>(origin.x()), static_cast<std::int32_t>(origin.y())},
+                    {0, 0}, canvas, scale, "", false, false, false, platform::clBlack, "");
+        const QPointF centre = origin + QPointF(p.Length * scale / 2, p.Width * scale / 2);
+        const auto at = [&](TPoint q) { return origin + QPointF(q.X * scale, q.Y * scale); };
+        QFont font = painter.font();
+        font.setBold(true);
+        painter.setFont(font);
+        const QFontMetrics fm(font);
+        for (const TShapeDimension& d : p.Dimensions) {
+            const QPointF a = at(d.From), b = at(d.To);
+            const QPointF mid = (a + b) / 2;
+            QPointF out = mid - centre;  // away from the middle of the shape
+            QPointF label;
+            painter.setPen(QPen(QColor(0, 0, 200), 1));
+            if (d.From == d.To) {
+                const double len = std::hypot(out.x(), out.y());
+                label = len > 0 ? mid + out / len * 14 : mid;
+            } else {
+                const QPointF dir = (b - a) / std::max(1.0, std::hypot(b.x() - a.x(), b.y() - a.y()));
+                QPointF n(-dir.y(), dir.x());
+                if (n.x() * out.x() + n.y() * out.y() < 0) n = -n;
+                // A dimension line beside the side, with end marks.
+                const QPointF a2 = a + n * 8, b2 = b + n * 8;
+                painter.drawLine(a2, b2);
+                painter.drawLine(a + n * 4, a + n * 12);
+                painter.drawLine(b + n * 4, b + n * 12);
+                label = mid + n * 20;
+            }
+            const QString text = ToQString(d.Name);
+            const QRectF box(label.x() - fm.horizontalAdvance(text) / 2.0 - 1, label.y() - fm.height() / 2.0,
+                             fm.horizontalAdvance(text) + 2, fm.height());
+            painter.drawText(box, Qt::AlignCenter, text);
+        }
+    }
+
     TMainWindowCore& core_;
-    TGridView*& grid_;
 };
 
 }  // namespace
@@ -165,7 +246,9 @@ void TSDIAppForm::BuildListPage(TPage page) {
                &TSDIAppForm::ButtonGrindingAndBandSettingClick);
     }
     tools->addStretch(1);
-    tools->addWidget(new QLabel(ToQString(core_.Captions.Caption("LabelFileName_Sheets")), this));
+    auto* fileLabel = new QLabel(ToQString(core_.Captions.Caption("LabelFileName_Sheets")), this);
+    fileLabel->setObjectName(sheets ? "LabelFileName_Sheets" : "LabelFileName_Parts");
+    tools->addWidget(fileLabel);
     auto* fileName = new QLineEdit(this);
     fileName->setObjectName(sheets ? "EditSheetsFileName" : "EditPartsFileName");
     fileName->setReadOnly(true);
@@ -179,11 +262,14 @@ void TSDIAppForm::BuildListPage(TPage page) {
     auto& edits = sheets ? sheetsTotalEdits_ : partsTotalEdits_;
     const char* names[2][3] = {{"EditTotalSheetsArea", "EditTotalSheetsNumber", "EditTotalSheetsCost"},
                                {"EditTotalPartsArea", "EditTotalPartsNumber", nullptr}};
-    const char* labels[3] = {"LabelTotalArea_Sheets", "LabelQty_Sheets", "LabelCost_Sheets"};
+    const char* labels[2][3] = {{"LabelTotalArea_Sheets", "LabelQty_Sheets", "LabelCost_Sheets"},
+                                {"LabelTotalArea_Parts", "LabelQty_Parts", nullptr}};
     for (int i = 0; i < 3; ++i) {
         const char* name = names[sheets ? 0 : 1][i];
         if (!name) break;
-        totals->addWidget(new QLabel(ToQString(core_.Captions.Caption(labels[i])), this));
+        auto* label = new QLabel(ToQString(core_.Captions.Caption(labels[0][i])), this);
+        label->setObjectName(labels[sheets ? 0 : 1][i]);
+        totals->addWidget(label);
         edits[i] = new QLineEdit(this);
         edits[i]->setObjectName(name);
         edits[i]->setReadOnly(true);
@@ -333,6 +419,9 @@ void TSDIAppForm::BuildAnyShapePage() {
     button(tools, "AnyShapeDelete", "Delete", &TSDIAppForm::AnyShapeDeleteClick);
     button(tools, "AnyShapeDeleteAll", "Delete All", &TSDIAppForm::AnyShapeDeleteAllClick);
     tools->addStretch(1);
+    auto* fileLabel = new QLabel(ToQString(core_.Captions.Caption("LabelFileName_Sheets")), this);
+    fileLabel->setObjectName("LabelFileName_AnyShape");
+    tools->addWidget(fileLabel);
     auto* fileName = new QLineEdit(this);
     fileName->setObjectName("EditAnyShapeFileName");
     fileName->setReadOnly(true);
@@ -346,35 +435,59 @@ void TSDIAppForm::BuildAnyShapePage() {
     auto* preview = new TShapePreview(core_, gridAnyShape_, this);
     shapePreview_ = preview;
     left->addWidget(preview, 1);
-    row->addLayout(left, 3);
+    row->addLayout(left, 1);
 
+    // "Select Profile": scrolls when the window is too low to show it all.
     auto* box = new QGroupBox(ToQString(core_.Captions.Caption("GroupBoxEditShape")), this);
     box->setObjectName("GroupBoxEditShape");
     auto* v = new QVBoxLayout(box);
     comboStandShape_ = new QComboBox(box);
     comboStandShape_->setObjectName("ComboBoxStandShape");
-    for (const std::string& n : StandardShapeNames()) comboStandShape_->addItem(ToQString(n));
+    for (const std::string& n : StandardShapeNames()) {
+        comboStandShape_->addItem(ToQString(n));
+        StandardShapePicture(n);  // built now, before a run can use the shapes' list
+    }
     connect(comboStandShape_, &QComboBox::activated, this, &TSDIAppForm::ComboBoxStandShapeChange);
     v->addWidget(comboStandShape_);
     button(v, "ButtonImportDXF", "Import DXF", &TSDIAppForm::ButtonImportDXFClick);
+    selectShape_ = new TSelectShapeBox(core_, box);
+    v->addWidget(selectShape_, 1);
     gridPara_ = new TGridView(d.StringGridStandardPara, box);
     gridPara_->setObjectName("StringGridStandardPara");
+    gridPara_->GridModel()->SetFixedColumns(StandardParaCol::Value);  // the names are not typed
+    gridPara_->horizontalHeader()->setStretchLastSection(true);
+    // Room for the longest template's rows.
+    gridPara_->setFixedHeight(gridPara_->horizontalHeader()->sizeHint().height() +
+                              gridPara_->verticalHeader()->defaultSectionSize() * 6 + 4);
     ConnectGrid(gridPara_, false);
     gridPara_->OnCellClick = nullptr;
-    v->addWidget(gridPara_, 1);
+    v->addWidget(gridPara_);
     auto* form = new QHBoxLayout;
-    form->addWidget(new QLabel("Label", box));
+    auto* labelCaption = new QLabel(ToQString(PartLabelCaption), box);
+    labelCaption->setObjectName("LabelSelectLabel");
+    form->addWidget(labelCaption);
     editSelectLabel_ = new QLineEdit(box);
     editSelectLabel_->setObjectName("EditSelectLabel");
     form->addWidget(editSelectLabel_);
-    form->addWidget(new QLabel("Qty", box));
+    auto* qtyCaption = new QLabel(ToQString(PartQtyCaption), box);
+    qtyCaption->setObjectName("LabelSelectQty");
+    form->addWidget(qtyCaption);
     editSelectQty_ = new QLineEdit(box);
     editSelectQty_->setObjectName("EditSelectQty");
     editSelectQty_->setMaximumWidth(60);
     form->addWidget(editSelectQty_);
     v->addLayout(form);
     button(v, "ButtonAddAnyShape", "<< Add", &TSDIAppForm::ButtonAddAnyShapeClick);
-    row->addWidget(box, 1);
+    auto* side = new QScrollArea(this);
+    side->setObjectName("ScrollBoxEditShape");
+    side->setWidget(box);
+    side->setWidgetResizable(true);
+    side->setFrameShape(QFrame::NoFrame);
+    side->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setMinimumHeight(box->minimumSizeHint().height());
+    side->setFixedWidth(300);
+    ScrollPageOnWheel(side);  // a wheel turn scrolls, it does not pick a template
+    row->addWidget(side);
     PageBody(TPage::AnyShape)->addLayout(row, 1);
     listCommands_.push_back(comboStandShape_);
     listCommands_.push_back(editSelectLabel_);
@@ -390,7 +503,7 @@ void TSDIAppForm::ComboBoxStandShapeChange(int index) {
     if (comboStandShape_ && comboStandShape_->currentIndex() != index)
         comboStandShape_->setCurrentIndex(index);
     if (gridPara_) gridPara_->Reload();
-    if (shapePreview_) shapePreview_->update();
+    if (selectShape_) selectShape_->update();
 }
 
 void TSDIAppForm::ButtonImportDXFClick() {
@@ -404,7 +517,7 @@ void TSDIAppForm::ButtonImportDXFClick() {
     }
     ChooseDxfProfile(core_.Data);
     gridPara_->Reload();
-    shapePreview_->update();
+    selectShape_->update();
 }
 
 void TSDIAppForm::ButtonAddAnyShapeClick() {
@@ -422,6 +535,7 @@ void TSDIAppForm::AnyShapeOpenClick() {
     Guarded([&] { ReadAnyShapeFile(core_.Data, name); });
     RefreshGrids();
     shapePreview_->update();
+    selectShape_->update();
     emit PlanChanged();  // reading a free-shape list clears a plan that may hold its parts
     emit GridsReloaded();
 }

@@ -22,12 +22,15 @@
 #include "app/core/main_window.h"
 #include "app/core/error_location.h"
 #include "app/core/exit_save.h"
+#include "app/core/layout_view.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/core/option_reader.h"
+#include "app/ui/layout_page.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/rack_pages.h"
 #include "app/ui/sdimain.h"
+#include "app/ui/wheel_guard.h"
 #include "engine/pubstr.h"
 #include "platform/message_sink.h"
 
@@ -269,6 +272,12 @@ void TSettingsPageView::Build() {
                 [this, e, width] { MinOffcutEditExit(e, width); });
     }
     combo(scrap, "LabelBothOrEither", "ComboBoxBothOrEither", &Page::ComboBoxBothOrEither);
+    if (auto* sides = form_.findChild<QComboBox*>("ComboBoxBothOrEither"))
+        connect(sides, &QComboBox::activated, this, [this](int I) {
+            // Which offcuts are kept changes at once: the view shows it.
+            OnChangeOffcutsrotatable(form_.Core().Page, I);
+            if (TLayoutPage* layout = FindLayoutPage(form_)) layout->ShowScheme();
+        });
     edit(scrap, "LabeledEditOffcutsPrefix", "EditOffcutsPrefix", &Page::LabeledEditOffcutsPrefix);
     left->addStretch(1);
 
@@ -299,6 +308,7 @@ void TSettingsPageView::Build() {
         size->setMaximumWidth(50);
         auto* name = new QLineEdit;
         name->setObjectName(f.FontName);
+        name->setMinimumWidth(100);  // the page scrolls rather than hide the font's name
         auto* row = new QHBoxLayout;
         row->addWidget(size);
         row->addWidget(name, 1);
@@ -397,6 +407,7 @@ void TSettingsPageView::Build() {
 
     right->addWidget(BuildCaptionEditor());
     right->addStretch(1);
+    ScrollPageOnWheel(scroll);
 }
 
 QWidget* TSettingsPageView::BuildCaptionEditor() {
@@ -562,4 +573,6 @@ void TSettingsPageView::RefreshCaption() {
     core.Data.RefreshGridTitles(GridTitleWords(core.Captions));
     ApplyCaptionsToWindow(form_);
     form_.NotifyGridsReloaded();
+    // The titles of the parts-in-layout grid.
+    if (TLayoutPage* layout = FindLayoutPage(form_)) layout->ShowScheme();
 }
