@@ -4,9 +4,9 @@
 
 TWindowRect OpeningWindowRect(int Left, int Top, const TWindowRect& Screen) {
     TWindowRect r;
-    r.Width = std::max(kMinWindowWidth, std::min(kDefaultWindowWidth, Screen.Width - kFrameAllowanceX));
+    r.Width = std::max(kMinClientWidth, std::min(kDefaultWindowWidth, Screen.Width - kFrameAllowanceX));
     r.Height =
-        std::max(kMinWindowHeight, std::min(kDefaultWindowHeight, Screen.Height - kFrameAllowanceY));
+        std::max(kMinClientHeight, std::min(kDefaultWindowHeight, Screen.Height - kFrameAllowanceY));
     // The frame's corner inside the screen, and as much of the window as fits.
     const int maxLeft = Screen.Left + std::max(0, Screen.Width - r.Width - kFrameAllowanceX);
     const int maxTop = Screen.Top + std::max(0, Screen.Height - r.Height - kFrameAllowanceY);

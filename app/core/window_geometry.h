@@ -5,7 +5,8 @@
 
 #include <vector>
 
-// The window is never made smaller than this.
+// The window, frame and title bar included, is never made smaller than this,
+// so that at its smallest it fits a screen of this size whole.
 constexpr int kMinWindowWidth = 781;
 constexpr int kMinWindowHeight = 575;
 // The size the window opens with when the screen has room for it.
@@ -16,6 +17,9 @@ constexpr int kDefaultWindowHeight = 760;
 // the screen.
 constexpr int kFrameAllowanceX = 16;
 constexpr int kFrameAllowanceY = 48;
+// The smallest client area: the smallest window less its frame.
+constexpr int kMinClientWidth = kMinWindowWidth - kFrameAllowanceX;
+constexpr int kMinClientHeight = kMinWindowHeight - kFrameAllowanceY;
 
 struct TWindowRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -25,7 +29,7 @@ struct TWindowRect {
 // Where the window opens: at (Left, Top) of the option file (the frame's
 // corner) with the default size, both brought inside the screen's available
 // area (less the frame allowance) so that the title bar can be reached; never
-// smaller than the minimum size.
+// smaller than the smallest client area.
 TWindowRect OpeningWindowRect(int Left, int Top, const TWindowRect& Screen);
 
 // A command of a wrapping row: its wanted size.

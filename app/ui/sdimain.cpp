@@ -64,7 +64,7 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     setCentralWidget(pageControl_);
     // Every page fits a workshop screen: its tool strip wraps, its side
     // panels scroll.
-    setMinimumSize(kMinWindowWidth, kMinWindowHeight);
+    setMinimumSize(kMinClientWidth, kMinClientHeight);
 
     menuFile_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("File1")));
     menuEdit_ = menuBar()->addMenu(ToQString(core_.Captions.Caption("Edit1")));

@@ -43,7 +43,8 @@ TEST(OpeningWindowRect, KeepsTheTitleBarOnTheScreen) {
                             1080 - kDefaultWindowHeight - kFrameAllowanceY, kDefaultWindowWidth,
                             kDefaultWindowHeight}},
         {0, 0, workshop, {0, 0, kDefaultWindowWidth, 768 - kFrameAllowanceY}},
-        {300, 300, small, {0, 0, 800 - kFrameAllowanceX, kMinWindowHeight}},  // never below the minimum
+        {300, 300, small, {0, 0, 800 - kFrameAllowanceX, 600 - kFrameAllowanceY}},
+        {300, 300, {0, 0, 781, 500}, {0, 0, kMinClientWidth, kMinClientHeight}},  // never below the minimum
     };
     for (const auto& c : cases) EXPECT_EQ(OpeningWindowRect(c.Left, c.Top, c.Screen), c.Want) << c.Left;
 }

@@ -24,6 +24,7 @@
 
 #include "app/core/captions.h"
 #include "app/core/manual_edit.h"
+#include "app/core/window_geometry.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/settings_page.h"
 #include "app_ui/sample_window.h"
@@ -92,7 +93,7 @@ void TypeKeys(const QString& Text) {
 TEST_F(WindowFitTest, EveryCommandIsReachableAtTheSmallestSizeAndManualDoesNotGrowTheWindow) {
     form_->resize(300, 200);  // the window does not go below its minimum
     QApplication::processEvents();
-    EXPECT_EQ(form_->size(), QSize(781, 575));
+    EXPECT_EQ(form_->size(), QSize(kMinClientWidth, kMinClientHeight));
     QTabWidget* pages = form_->PageControl();
     for (int i = 0; i < pages->count(); ++i) {
         pages->setTabVisible(i, true);
@@ -103,18 +104,18 @@ TEST_F(WindowFitTest, EveryCommandIsReachableAtTheSmallestSizeAndManualDoesNotGr
                 << pages->widget(i)->objectName().toStdString() << ": " << w->objectName().toStdString()
                 << " at " << w->mapTo(form_.get(), QPoint(0, 0)).x() << ","
                 << w->mapTo(form_.get(), QPoint(0, 0)).y() << " " << w->width() << "x" << w->height();
-        EXPECT_EQ(form_->size(), QSize(781, 575)) << pages->widget(i)->objectName().toStdString();
+        EXPECT_EQ(form_->size(), QSize(kMinClientWidth, kMinClientHeight)) << pages->widget(i)->objectName().toStdString();
     }
     form_->ShowPage(TSDIAppForm::TPage::Layout);
     child<QPushButton>("ButtonManual")->click();
     QApplication::processEvents();
     ASSERT_TRUE(page_->Edit().ManualMode);
-    EXPECT_EQ(form_->size(), QSize(781, 575));
+    EXPECT_EQ(form_->size(), QSize(kMinClientWidth, kMinClientHeight));
     for (const char* name : {"ButtonConfirm", "ButtonCancelManual"})
         EXPECT_TRUE(Reachable(child<QPushButton>(name), form_.get())) << name;
     child<QPushButton>("ButtonCancelManual")->click();
     QApplication::processEvents();
-    EXPECT_EQ(form_->size(), QSize(781, 575));
+    EXPECT_EQ(form_->size(), QSize(kMinClientWidth, kMinClientHeight));
 }
 
 TEST_F(WindowFitTest, TheCarriedPartStandsOutOnEverySheetColour) {
@@ -294,7 +295,7 @@ TEST_F(BareWindowTest, TheEditMenuCutsCopiesAndPastesTheCurrentCell) {
 }
 
 TEST_F(BareWindowTest, TheWheelScrollsTheSettingsPageAndChangesOnlyAFocusedControl) {
-    form->resize(781, 575);
+    form->resize(kMinClientWidth, kMinClientHeight);
     form->show();
     form->activateWindow();
     form->ShowPage(TSDIAppForm::TPage::Setup);
