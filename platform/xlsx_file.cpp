@@ -394,7 +394,9 @@ struct TSheetReader {
             const XML_Char* t = Attribute(Attrs, "t");
             type = t ? t : "n";
             ref = r ? r : "";
-            if (!inRow) return Refuse("cell \"" + ref + "\" lies outside a row");
+            if (!inRow)
+                return Refuse((ref.empty() ? std::string("a cell without a reference") : "cell \"" + ref + "\"") +
+                              " lies outside a row");
             long c = col + 1, rr = row;
             if (r && !ParseCellRef(ref, c, rr)) return Refuse("bad cell reference \"" + ref + "\"");
             if (rr != row || c <= col || c > kXlsxMaxColumns)
