@@ -4,7 +4,7 @@
 //   read      the spreadsheet reader taking every row of the sheet;
 //   import    the import dialog's load, which reads the first 1000 rows and
 //             says that the rest were left out.
-// Each is run in a child process of its own, so that its peak memory
+// Each is run in a fresh process of its own, so that its peak memory
 // (resident set) is its own; times are the median of five runs.
 //   xlsx_import_bench [ROWS]
 #include <sys/resource.h>
@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,24 +31,38 @@ class TQuietSink : public platform::MessageSink {
     bool Confirm(const std::string&, bool Default) override { return Default; }
 };
 
-// Runs Work five times in a child process; prints the median time and the
-// child's peak memory.
-void Measure(const char* Name, const std::function<void()>& Work) {
+// Runs the work five times; prints the median time.
+int RunChild(const std::string& What, const std::string& File, int Rows) {
+    TQuietSink sink;
+    platform::SetMessageSink(&sink);
+    std::vector<double> seconds;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (What == "read") {
+            const platform::TXlsxSheet s = platform::ReadXlsxSheet(File, 0, Rows, 11);
+            if (s.Cells.back()[0].empty()) return 1;
+        } else {
+            TImportData dialog;
+            if (!dialog.LoadExcelFile(File, 0)) return 1;
+        }
+        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(seconds.begin(), seconds.end());
+    std::printf("%-8s median %.3f s", What.c_str(), seconds[2]);
     std::fflush(stdout);
+    return 0;
+}
+
+// Runs one measurement in a fresh process of this program, so that the peak
+// memory is that of the work alone (with the program's own few MB).
+void Measure(const char* What, const std::string& File, int Rows) {
+    std::fflush(stdout);
+    const std::string rows = std::to_string(Rows);
     const pid_t child = ::fork();
     if (child == 0) {
-        TQuietSink sink;
-        platform::SetMessageSink(&sink);
-        std::vector<double> seconds;
-        for (int i = 0; i < 5; ++i) {
-            const auto start = std::chrono::steady_clock::now();
-            Work();
-            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        std::sort(seconds.begin(), seconds.end());
-        std::printf("%-8s median %.3f s", Name, seconds[2]);
-        std::fflush(stdout);
-        std::_Exit(0);
+        ::execl("/proc/self/exe", "xlsx_import_bench", "--child", What, File.c_str(), rows.c_str(),
+                static_cast<char*>(nullptr));
+        std::_Exit(127);
     }
     int status = 0;
     rusage usage{};
@@ -61,6 +74,7 @@ void Measure(const char* Name, const std::function<void()>& Work) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--child") return RunChild(argv[2], argv[3], std::atoi(argv[4]));
     const int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
     std::string folder = (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
     if (!::mkdtemp(folder.data())) return 1;
@@ -78,14 +92,8 @@ int main(int argc, char** argv) {
     }
     std::printf("workbook of %d rows x 11 columns: %ju bytes\n", rows,
                 static_cast<std::uintmax_t>(std::filesystem::file_size(file)));
-    Measure("read", [&] {
-        const platform::TXlsxSheet s = platform::ReadXlsxSheet(file, 0, rows, 11);
-        if (s.Cells.back()[0].empty()) std::_Exit(1);
-    });
-    Measure("import", [&] {
-        TImportData dialog;
-        if (!dialog.LoadExcelFile(file, 0)) std::_Exit(1);
-    });
+    Measure("read", file, rows);
+    Measure("import", file, rows);
     std::filesystem::remove_all(folder);
     return 0;
 }
