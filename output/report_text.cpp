@@ -217,7 +217,7 @@ void BuildSummaryReport() {
     out.push_back(" ");
 
     const TSchemes& plan = Optimizer.Best;
-    auto total = [&out](const std::string& Caption, const std::string& Value) {
+    auto total = [&](const std::string& Caption, const std::string& Value) {
         out.push_back(Format("%-40s: %s", {Caption, Value}));
     };
     total(UtilizationCaption, PercentText(plan.Utilization()));

@@ -1,6 +1,7 @@
 #include "platform/inifile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,35 @@ std::string WriteTarget(const std::string& path) {
     return p.string();
 }
 
+// The group that takes this thread's writes, if any.
+thread_local TFileWriteGroup* OpenGroup = nullptr;
+
+// Removes the temporary files of Target ("<target>.tmp~<pid>-<n>") whose
+// process no longer runs: what a killed write left behind.
+void RemoveStaleTemporaries(const std::string& target) {
+    namespace fs = std::filesystem;
+    const fs::path t(target);
+    const std::string prefix = t.filename().string() + ".tmp~";
+    std::error_code ec;
+    fs::directory_iterator it(t.parent_path().empty() ? fs::path(".") : t.parent_path(), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view rest = std::string_view(name).substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == std::string_view::npos || dash == 0 || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string_view::npos ||
+            rest.find('-', dash + 1) != std::string_view::npos)
+            continue;
+        pid_t pid = 0;
+        const auto r = std::from_chars(rest.data(), rest.data() + dash, pid);
+        if (r.ec != std::errc() || pid <= 0 || pid == ::getpid()) continue;
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
@@ -119,6 +149,15 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         return IniWriteError("Cannot write file \"" + path +
                              "\": " + (what.empty() ? reason : what + " (" + reason + ")"));
     };
+
+    // A file the user may not write is not replaced behind their back (the
+    // rename would do it, as it needs only the folder's permission).
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
+
+    RemoveStaleTemporaries(target);
 
     // A name of this process alone, created exclusively.
     std::string tmp;
@@ -135,8 +174,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         throw error(what, err);
     };
     // The new file takes the old one's owner (where allowed) and permission bits.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (exists) {
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
             // Only a privileged process may give a file away; the bits still count.
         }
@@ -157,11 +195,62 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         ::unlink(tmp.c_str());
         throw error("close failed", err);
     }
+    if (OpenGroup) {
+        // A second write of one target in the group replaces the first.
+        auto& staged = OpenGroup->staged_;
+        for (auto it = staged.begin(); it != staged.end(); ++it)
+            if (it->Target == target) {
+                ::unlink(it->Temporary.c_str());
+                staged.erase(it);
+                break;
+            }
+        try {
+            staged.push_back({path, target, tmp});
+        } catch (...) {
+            ::unlink(tmp.c_str());
+            throw;
+        }
+        return;
+    }
     if (std::rename(tmp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         throw error("rename failed", err);
     }
+}
+
+TFileWriteGroup::TFileWriteGroup() {
+    if (OpenGroup) return;
+    OpenGroup = this;
+    active_ = true;
+}
+
+TFileWriteGroup::~TFileWriteGroup() {
+    Discard();
+    if (active_) OpenGroup = nullptr;
+}
+
+void TFileWriteGroup::Discard() {
+    for (const TStaged& s : staged_) ::unlink(s.Temporary.c_str());
+    staged_.clear();
+}
+
+std::vector<std::string> TFileWriteGroup::Commit() {
+    if (active_) OpenGroup = nullptr;
+    active_ = false;
+    std::vector<std::string> written;
+    while (!staged_.empty()) {
+        const TStaged s = staged_.front();
+        staged_.erase(staged_.begin());
+        if (std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(s.Temporary.c_str());
+            Discard();
+            throw IniWriteError("Cannot write file \"" + s.Path + "\": rename failed (" + std::strerror(err) + ")");
+        }
+        written.push_back(s.Path);
+    }
+    return written;
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {

@@ -112,10 +112,47 @@ class TIniFile {
 // Writes Data to Path completely or not at all: a temporary file beside the
 // target is written, flushed and renamed over it. A symbolic link is written
 // through: its target gets the new contents and the link stays. An existing
-// file keeps its permission bits. The temporary name is made for this write
-// alone (created exclusively, named after the process), so two runs writing
-// in one folder never share it. Throws IniWriteError naming Path.
+// file keeps its permission bits; one that no one may write (no write bit) or
+// that this user may not write is refused, not replaced. The temporary name
+// is made for this write alone (Path + ".tmp~" + process id + "-" + number,
+// created exclusively), so two runs writing in one folder never share it;
+// such names of the same target left by a process that no longer runs (a
+// killed write) are removed. Throws IniWriteError naming Path.
+//
+// Inside a TFileWriteGroup of the same thread the file is only written to
+// its temporary name; the group's Commit() renames it into place.
 void WriteFileAtomic(const std::string& Path, std::string_view Data);
+
+// Files that belong together (the files of one stock update): while the group
+// is open, WriteFileAtomic on this thread writes each file to its temporary
+// name only, and Commit() renames them into place one after another once all
+// are written, so that a kill can leave them out of step only within a few
+// renames. A group ended without Commit() removes its temporary files and
+// changes no file. Groups do not nest: an inner group leaves the writes to
+// the outer one.
+class TFileWriteGroup {
+  public:
+    TFileWriteGroup();
+    ~TFileWriteGroup();
+    TFileWriteGroup(const TFileWriteGroup&) = delete;
+    TFileWriteGroup& operator=(const TFileWriteGroup&) = delete;
+
+    // Renames the files written, in the order written, and returns their
+    // names as given to WriteFileAtomic. A rename that fails throws
+    // IniWriteError naming its file; the files before it stay renamed, the
+    // temporary files after it are removed.
+    std::vector<std::string> Commit();
+
+    struct TStaged {
+        std::string Path, Target, Temporary;
+    };
+
+  private:
+    friend void WriteFileAtomic(const std::string&, std::string_view);
+    void Discard();
+    std::vector<TStaged> staged_;
+    bool active_ = false;
+};
 
 // What a file name leads to when it is to be read.
 enum class FileState {

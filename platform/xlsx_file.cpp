@@ -1,17 +1,21 @@
 #include "platform/xlsx_file.h"
 
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 #include <expat.h>
 #include <unzip.h>
 #include <xlsxwriter.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -22,38 +26,70 @@ namespace platform {
 
 namespace {
 
-// Shared strings beyond this many bytes are refused rather than held.
-constexpr std::size_t kMaxSharedStringBytes = 64u << 20;
+// How to make a workbook this reader takes, for the messages that refuse another file.
+constexpr const char* kSaveAsXlsx =
+    "open it in the spreadsheet program and save it as an Excel 2007-365 workbook (.xlsx), "
+    "then import that file";
 
-std::string Latin1ToUtf8(std::string_view Text) {
+// Relationships of the workbook part beyond this many are refused.
+constexpr std::size_t kMaxRelationships = 10 * kXlsxMaxSheets;
+// Raw text of one cell beyond this many bytes is refused before it is decoded:
+// each character may take an escape of seven bytes ("_x000D_").
+constexpr std::size_t kMaxRawCellBytes = 7 * kXlsxMaxCellChars;
+
+std::string Megabytes(std::uint64_t Bytes) { return std::to_string(Bytes >> 20) + " MB"; }
+
+// Characters of UTF-8 text (bytes that start a character).
+std::size_t Utf8Chars(std::string_view Text) {
+    return static_cast<std::size_t>(std::count_if(Text.begin(), Text.end(), [](char ch) {
+        return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    }));
+}
+
+// The value of the escape "_xHHHH_" at Text[i], or -1 when there is none.
+long EscapeAt(std::string_view Text, std::size_t i) {
+    if (i + 7 > Text.size() || Text[i] != '_' || Text[i + 1] != 'x' || Text[i + 6] != '_') return -1;
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(Text.data() + i + 2, Text.data() + i + 6, value, 16);
+    return ec == std::errc() && end == Text.data() + i + 6 ? static_cast<long>(value) : -1;
+}
+
+// Cell text with the escapes "_xHHHH_" (UTF-16 code units, "_x005F_" for a
+// plain "_") replaced by their characters.
+std::string DecodeEscapes(std::string_view Text) {
+    if (Text.find("_x") == std::string_view::npos) return std::string(Text);
     std::string out;
     out.reserve(Text.size());
-    for (unsigned char ch : Text) {
-        if (ch < 0x80) {
-            out += static_cast<char>(ch);
-        } else {
-            out += static_cast<char>(0xC0 | (ch >> 6));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
+    for (std::size_t i = 0; i < Text.size();) {
+        long code = EscapeAt(Text, i);
+        std::size_t used = 7;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            const long low = EscapeAt(Text, i + 7);
+            code = low >= 0xDC00 && low <= 0xDFFF ? 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00) : -1;
+            used = 14;
+        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+            code = -1;
         }
+        if (code < 0) {
+            out += Text[i++];
+            continue;
+        }
+        AppendUtf8(out, static_cast<char32_t>(code));
+        i += used;
     }
     return out;
 }
 
-// Appends UTF-8 text (valid: expat checked it) as Latin-1 bytes.
-void AppendUtf8AsLatin1(std::string& Out, std::string_view Text) {
-    for (std::size_t i = 0; i < Text.size();) {
-        const unsigned char ch = static_cast<unsigned char>(Text[i]);
-        int len = ch < 0x80 ? 1 : ch < 0xE0 ? 2 : ch < 0xF0 ? 3 : 4;
-        if (len == 1) {
-            Out += static_cast<char>(ch);
-        } else if (len == 2 && i + 1 < Text.size()) {
-            const unsigned code = ((ch & 0x1Fu) << 6) | (static_cast<unsigned char>(Text[i + 1]) & 0x3Fu);
-            Out += code <= 0xFF ? static_cast<char>(code) : '?';
-        } else {
-            Out += '?';
-        }
-        i += static_cast<std::size_t>(len);
+// Text as the writer must store it so that DecodeEscapes gives it back: a
+// plain "_" that starts something looking like an escape is written "_x005F_".
+std::string EscapeForWriting(std::string_view Text) {
+    std::string out;
+    out.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (EscapeAt(Text, i) >= 0) out += "_x005F";
+        out += Text[i];
     }
+    return out;
 }
 
 // The local part of an expat name "namespace|local".
@@ -69,6 +105,16 @@ const XML_Char* Attribute(const XML_Char** Attrs, std::string_view Local) {
     return nullptr;
 }
 
+// The start of a file that is no zip archive: an old binary workbook (.xls,
+// an OLE compound file) or anything else.
+std::string NotAZipReason(const std::string& FileName) {
+    std::string head;
+    if (ReadRegularFile(FileName, head, 1u << 20) == FileState::Readable && head.size() >= 8 &&
+        head.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0)
+        return std::string("it is an old Excel workbook (.xls), not an .xlsx workbook; ") + kSaveAsXlsx;
+    return std::string("it is not an .xlsx workbook; ") + kSaveAsXlsx;
+}
+
 // One workbook file opened as a zip archive.
 class TXlsxArchive {
   public:
@@ -76,7 +122,15 @@ class TXlsxArchive {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(FileName, ec)) Fail("the file cannot be opened");
         zip_ = unzOpen64(FileName.c_str());
-        if (!zip_) Fail("it is not an .xlsx workbook (not a zip archive); save it as .xlsx first");
+        if (!zip_) Fail(NotAZipReason(FileName));
+        if (!HasPart("xl/workbook.xml")) {
+            const bool openDocument = HasPart("content.xml") || HasPart("mimetype");
+            unzClose(zip_);  // the destructor of an object not made does not run
+            zip_ = nullptr;
+            if (openDocument)
+                Fail(std::string("it is an OpenDocument file (.ods), not an .xlsx workbook; ") + kSaveAsXlsx);
+            Fail(std::string("it is not an .xlsx workbook (it has no part \"xl/workbook.xml\"); ") + kSaveAsXlsx);
+        }
     }
     ~TXlsxArchive() {
         if (zip_) unzClose(zip_);
@@ -90,16 +144,23 @@ class TXlsxArchive {
 
     bool HasPart(const std::string& Part) { return unzLocateFile(zip_, Part.c_str(), 2) == UNZ_OK; }
 
-    // Streams part Part through an expat parser whose handlers Handler sets
-    // up. Stop() in a handler ends the reading early without an error.
+    // The state of one part's reading. Stop() ends it early without an
+    // error, Refuse() with one; handlers are not called after either.
     struct TParse {
-        XML_Parser Parser;
+        XML_Parser Parser = nullptr;
         bool Stopped = false;
+        int Depth = 0;
+        std::string Error;
         void Stop() {
+            if (!Stopped) XML_StopParser(Parser, XML_FALSE);
             Stopped = true;
-            XML_StopParser(Parser, XML_FALSE);
+        }
+        void Refuse(std::string Reason) {
+            if (Error.empty()) Error = std::move(Reason);
+            Stop();
         }
     };
+    // Streams part Part through an expat parser with the given handlers.
     void Parse(const std::string& Part, void* UserData, XML_StartElementHandler Start,
                XML_EndElementHandler End, XML_CharacterDataHandler Chars, TParse& State) {
         if (!HasPart(Part)) Fail("the part \"" + Part + "\" is missing");
@@ -110,19 +171,30 @@ class TXlsxArchive {
         if (unzOpenCurrentFile(zip_) != UNZ_OK) Fail("the part \"" + Part + "\" is damaged");
         std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
             XML_ParserCreateNS(nullptr, '|'), &XML_ParserFree);
+        if (!parser) {
+            unzCloseCurrentFile(zip_);
+            throw std::bad_alloc();
+        }
         State.Parser = parser.get();
         XML_SetUserData(parser.get(), UserData);
         XML_SetElementHandler(parser.get(), Start, End);
         XML_SetCharacterDataHandler(parser.get(), Chars);
         std::string error;
-        char buffer[1 << 16];
+        std::uint64_t unpacked = 0;
+        auto buffer = std::make_unique<char[]>(1 << 16);
         for (;;) {
-            const int n = unzReadCurrentFile(zip_, buffer, sizeof buffer);
+            const int n = unzReadCurrentFile(zip_, buffer.get(), 1 << 16);
             if (n < 0) {
                 error = "the part \"" + Part + "\" is damaged";
                 break;
             }
-            const XML_Status status = XML_Parse(parser.get(), buffer, n, n == 0);
+            unpacked += static_cast<std::uint64_t>(n);
+            if (unpacked > kXlsxMaxPartBytes) {
+                error = "the part \"" + Part + "\" unpacks to more than " + Megabytes(kXlsxMaxPartBytes) +
+                        ", the most a part may hold";
+                break;
+            }
+            const XML_Status status = XML_Parse(parser.get(), buffer.get(), n, n == 0);
             if (State.Stopped) break;
             if (status != XML_STATUS_OK) {
                 error = "bad XML in \"" + Part + "\" at line " +
@@ -133,6 +205,7 @@ class TXlsxArchive {
             if (n == 0) break;
         }
         const int closed = unzCloseCurrentFile(zip_);
+        if (error.empty() && !State.Error.empty()) error = State.Error;
         if (!error.empty()) Fail(error);
         if (!State.Stopped && closed != UNZ_OK) Fail("the part \"" + Part + "\" is damaged");
     }
@@ -142,18 +215,29 @@ class TXlsxArchive {
     unzFile zip_ = nullptr;
 };
 
-// Handlers that keep the parse state in a std::function-free struct.
+// Handlers that keep the parse state in a plain struct. Elements nested
+// deeper than kXlsxMaxDepth end the reading.
 template <class T>
 void XMLCALL StartThunk(void* U, const XML_Char* Name, const XML_Char** Attrs) {
-    static_cast<T*>(U)->Start(LocalName(Name), Attrs);
+    T& reader = *static_cast<T*>(U);
+    if (reader.State.Stopped) return;
+    if (++reader.State.Depth > kXlsxMaxDepth)
+        return reader.State.Refuse("its elements are nested more than " + std::to_string(kXlsxMaxDepth) +
+                                   " deep, the most a part may nest");
+    reader.Start(LocalName(Name), Attrs);
 }
 template <class T>
 void XMLCALL EndThunk(void* U, const XML_Char* Name) {
-    static_cast<T*>(U)->End(LocalName(Name));
+    T& reader = *static_cast<T*>(U);
+    if (reader.State.Stopped) return;
+    --reader.State.Depth;
+    reader.End(LocalName(Name));
 }
 template <class T>
 void XMLCALL CharsThunk(void* U, const XML_Char* Text, int Len) {
-    static_cast<T*>(U)->Chars(std::string_view(Text, static_cast<std::size_t>(Len)));
+    T& reader = *static_cast<T*>(U);
+    if (reader.State.Stopped) return;
+    reader.Chars(std::string_view(Text, static_cast<std::size_t>(Len)));
 }
 template <class T>
 void ParsePart(TXlsxArchive& Zip, const std::string& Part, T& Reader) {
@@ -165,11 +249,16 @@ struct TWorkbookReader {
     std::vector<std::string> Names, Ids;
     void Start(std::string_view Name, const XML_Char** Attrs) {
         if (Name != "sheet") return;
+        if (Names.size() >= kXlsxMaxSheets)
+            return State.Refuse("it has more than " + std::to_string(kXlsxMaxSheets) +
+                                " sheets, the most a workbook may have");
         const XML_Char* n = Attribute(Attrs, "name");
         const XML_Char* id = Attribute(Attrs, "id");
-        std::string name;
-        AppendUtf8AsLatin1(name, n ? n : "");
-        Names.push_back(std::move(name));
+        const std::string_view name = n ? n : "";
+        if (Utf8Chars(name) > kXlsxMaxCellChars)
+            return State.Refuse("a sheet name is longer than " + std::to_string(kXlsxMaxCellChars) +
+                                " characters");
+        Names.emplace_back(name);
         Ids.push_back(id ? id : "");
     }
     void End(std::string_view) {}
@@ -182,6 +271,9 @@ struct TRelsReader {
     std::string SharedStrings;
     void Start(std::string_view Name, const XML_Char** Attrs) {
         if (Name != "Relationship") return;
+        if (Targets.size() >= kMaxRelationships)
+            return State.Refuse("its workbook has more than " + std::to_string(kMaxRelationships) +
+                                " relationships");
         const XML_Char* id = Attribute(Attrs, "Id");
         const XML_Char* type = Attribute(Attrs, "Type");
         const XML_Char* target = Attribute(Attrs, "Target");
@@ -198,12 +290,16 @@ struct TRelsReader {
 struct TSharedStringsReader {
     TXlsxArchive::TParse State;
     std::vector<std::string> Strings;
-    std::size_t Bytes = 0;
+    std::string raw;
     bool inSi = false, inT = false;
     int inPhonetic = 0;
     void Start(std::string_view Name, const XML_Char**) {
         if (Name == "si") {
+            if (Strings.size() >= kXlsxMaxSharedStrings)
+                return State.Refuse("it holds more than " + std::to_string(kXlsxMaxSharedStrings) +
+                                    " shared strings, the most a workbook may hold");
             inSi = true;
+            raw.clear();
             Strings.emplace_back();
         } else if (Name == "rPh") {
             ++inPhonetic;
@@ -212,15 +308,24 @@ struct TSharedStringsReader {
         }
     }
     void End(std::string_view Name) {
-        if (Name == "si") inSi = false;
-        else if (Name == "rPh") --inPhonetic;
-        else if (Name == "t") inT = false;
+        if (Name == "si" && inSi) {
+            inSi = false;
+            Strings.back() = DecodeEscapes(raw);
+            if (Utf8Chars(Strings.back()) > kXlsxMaxCellChars) TooLong();
+        } else if (Name == "rPh") {
+            --inPhonetic;
+        } else if (Name == "t") {
+            inT = false;
+        }
     }
     void Chars(std::string_view Text) {
         if (!inT) return;
-        Bytes += Text.size();
-        if (Bytes > kMaxSharedStringBytes) State.Stop();
-        AppendUtf8AsLatin1(Strings.back(), Text);
+        if (raw.size() + Text.size() > kMaxRawCellBytes) return TooLong();
+        raw.append(Text);
+    }
+    void TooLong() {
+        State.Refuse("shared string " + std::to_string(Strings.size()) + " is longer than " +
+                     std::to_string(kXlsxMaxCellChars) + " characters, the most a cell may hold");
     }
 };
 
@@ -235,35 +340,43 @@ bool ParseCellRef(std::string_view Ref, long& Col, long& Row) {
     return ec == std::errc() && end == Ref.data() + Ref.size();
 }
 
+// A stored number as a spreadsheet program shows it: at most 15 significant
+// digits, so that 0.1 + 0.2 reads "0.3"; very large or small values in "E"
+// notation ("1E+20").
 std::string NumberText(std::string_view Value, bool& Ok) {
     double d = 0;
     const auto [end, ec] = std::from_chars(Value.data(), Value.data() + Value.size(), d);
-    Ok = ec == std::errc() && end == Value.data() + Value.size();
+    Ok = ec == std::errc() && end == Value.data() + Value.size() && std::isfinite(d);
     if (!Ok) return {};
     if (d == 0) d = 0;  // no "-0"
     char buffer[64];
-    const auto res = std::to_chars(buffer, buffer + sizeof buffer, d);
-    return std::string(buffer, res.ptr);
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, 15);
+    std::string text(buffer, res.ptr);
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    return text;
 }
 
 struct TSheetReader {
     TXlsxArchive::TParse State;
     const std::vector<std::string>* Shared = nullptr;
-    int MaxRows = 0, MaxCols = 0;
+    long MaxRows = 0, MaxCols = 0;
     std::vector<std::vector<std::string>>* Cells = nullptr;
+    bool MoreRows = false;
 
     long row = 0, col = 0;
     std::string type, ref, value;
-    bool inCell = false, inV = false, inInlineT = false, formula = false;
-    std::string error;
+    bool inSheetData = false, inRow = false, inCell = false, inV = false, hasV = false, inInlineT = false,
+         formula = false;
+    int inPhonetic = 0;
+    std::uint64_t textHeld = 0;
 
-    void Refuse(std::string Reason) {
-        if (error.empty()) error = std::move(Reason);
-        State.Stop();
-    }
+    void Refuse(std::string Reason) { State.Refuse(std::move(Reason)); }
     void Start(std::string_view Name, const XML_Char** Attrs) {
-        if (!error.empty()) return;
-        if (Name == "row") {
+        if (Name == "sheetData") {
+            inSheetData = true;
+        } else if (!inSheetData) {
+            return;
+        } else if (Name == "row") {
             const XML_Char* r = Attribute(Attrs, "r");
             long n = row + 1;
             if (r) {
@@ -271,15 +384,19 @@ struct TSheetReader {
                 const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
                 if (ec != std::errc() || end != s.data() + s.size()) n = -1;
             }
-            if (n <= row || n > kXlsxMaxRows) return Refuse("row \"" + std::string(r ? r : "") + "\" is past the sheet's limits or out of order");
+            if (n <= row || n > kXlsxMaxRows)
+                return Refuse("row \"" + std::string(r ? r : "") + "\" is past the sheet's limits or out of order");
             row = n;
             col = 0;
-            if (row > MaxRows) State.Stop();
+            inRow = true;
         } else if (Name == "c") {
             const XML_Char* r = Attribute(Attrs, "r");
             const XML_Char* t = Attribute(Attrs, "t");
             type = t ? t : "n";
             ref = r ? r : "";
+            if (!inRow)
+                return Refuse((ref.empty() ? std::string("a cell without a reference") : "cell \"" + ref + "\"") +
+                              " lies outside a row");
             long c = col + 1, rr = row;
             if (r && !ParseCellRef(ref, c, rr)) return Refuse("bad cell reference \"" + ref + "\"");
             if (rr != row || c <= col || c > kXlsxMaxColumns)
@@ -287,54 +404,120 @@ struct TSheetReader {
             col = c;
             if (ref.empty()) ref = "R" + std::to_string(row) + "C" + std::to_string(col);
             inCell = true;
-            formula = false;
+            formula = hasV = inV = inInlineT = false;
+            inPhonetic = 0;
             value.clear();
         } else if (inCell && Name == "v") {
-            inV = true;
+            inV = hasV = true;
+        } else if (inCell && Name == "rPh") {
+            ++inPhonetic;
         } else if (inCell && Name == "t") {
-            inInlineT = true;
+            inInlineT = inPhonetic == 0;
         } else if (inCell && Name == "f") {
             formula = true;
         }
     }
     void End(std::string_view Name) {
-        if (!error.empty()) return;
+        if (!inSheetData) return;
         if (Name == "v") inV = false;
         else if (Name == "t") inInlineT = false;
+        else if (Name == "rPh") --inPhonetic;
         else if (Name == "c" && inCell) EndCell();
+        else if (Name == "row") inRow = false;
+        else if (Name == "sheetData") inSheetData = false;
     }
     void Chars(std::string_view Text) {
-        if (inV || (inInlineT && type == "inlineStr")) value.append(Text);
+        if (!inV && !(inInlineT && type == "inlineStr")) return;
+        if (value.size() + Text.size() > kMaxRawCellBytes) return TooLong();
+        value.append(Text);
+    }
+    void TooLong() {
+        Refuse("cell " + ref + " holds more than " + std::to_string(kXlsxMaxCellChars) +
+               " characters, the most a cell may hold");
+    }
+    // The shared string a cell names, or null.
+    const std::string* SharedString() const {
+        std::size_t i = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), i);
+        if (ec != std::errc() || end != value.data() + value.size() || i >= Shared->size()) return nullptr;
+        return &(*Shared)[i];
     }
     void EndCell() {
         inCell = false;
-        if (formula) return Refuse("cell " + ref + " holds a formula; save its values instead");
+        if (col > MaxCols) return;
+        if (row > MaxRows) {
+            // A value below the rows read: the reading stops at its limit.
+            const std::string* shared = type == "s" ? SharedString() : nullptr;
+            if (type == "s" ? shared && !shared->empty() : !value.empty()) {
+                MoreRows = true;
+                State.Stop();
+            }
+            return;
+        }
+        if (formula && !hasV && type != "inlineStr")
+            return Refuse("cell " + ref + " holds a formula with no stored value; recalculate and save the "
+                          "workbook in the spreadsheet program first");
         std::string text;
         if (type == "n") {
             bool ok = true;
             if (!value.empty()) text = NumberText(value, ok);
             if (!ok) return Refuse("cell " + ref + " holds no number");
         } else if (type == "s") {
-            std::size_t i = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), i);
-            if (ec != std::errc() || end != value.data() + value.size() || i >= Shared->size())
-                return Refuse("cell " + ref + " names a missing shared string");
-            text = (*Shared)[i];
-        } else if (type == "inlineStr") {
-            AppendUtf8AsLatin1(text, value);
+            const std::string* shared = SharedString();
+            if (!shared) return Refuse("cell " + ref + " names a missing shared string");
+            text = *shared;
+        } else if (type == "inlineStr" || type == "str") {
+            text = DecodeEscapes(value);
+            if (Utf8Chars(text) > kXlsxMaxCellChars) return TooLong();
         } else if (type == "b") {
             if (value != "0" && value != "1") return Refuse("cell " + ref + " holds no boolean");
             text = value == "1" ? "TRUE" : "FALSE";
+        } else if (type == "e") {
+            return Refuse("cell " + ref + " holds the error value " + (value.empty() ? "" : value + " ") +
+                          "instead of a value");
         } else {
             return Refuse("cell " + ref + " holds a value of type \"" + type + "\" that cannot be imported");
         }
-        if (row <= MaxRows && col <= MaxCols) (*Cells)[row - 1][col - 1] = std::move(text);
+        textHeld += text.size();
+        if (textHeld > kXlsxMaxTextHeld)
+            return Refuse("the cells read hold more than " + Megabytes(kXlsxMaxTextHeld) +
+                          " of text, the most a sheet may hold");
+        (*Cells)[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(col - 1)] = std::move(text);
     }
+};
+
+// A folder of this process alone (mode 0700, a fresh name made by mkdtemp),
+// removed with what is left in it.
+class TPrivateFolder {
+  public:
+    TPrivateFolder() {
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec) base = "/tmp";
+        std::string pattern = (base / "tessaly-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TPrivateFolder() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TPrivateFolder(const TPrivateFolder&) = delete;
+    TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+    // Empty when the folder could not be made.
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
 };
 
 }  // namespace
 
 TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRows, int MaxColumns) {
+    MaxRows = std::max(0, MaxRows);
+    MaxColumns = std::max(0, MaxColumns);
+    if (static_cast<std::uint64_t>(MaxRows) * static_cast<std::uint64_t>(MaxColumns) > kXlsxMaxCellsHeld)
+        throw XlsxError("Cannot read spreadsheet \"" + FileName + "\": more than " +
+                        std::to_string(kXlsxMaxCellsHeld) + " cells asked for, the most a reading holds");
     TXlsxArchive zip(FileName);
     TWorkbookReader book;
     ParsePart(zip, "xl/workbook.xml", book);
@@ -350,60 +533,53 @@ TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRow
         zip.Fail("sheet \"" + book.Names[SheetIndex] + "\" is not a worksheet");
 
     TSharedStringsReader shared;
-    if (!rels.SharedStrings.empty()) {
-        ParsePart(zip, rels.SharedStrings, shared);
-        if (shared.State.Stopped) zip.Fail("its shared strings are too large");
-    }
+    if (!rels.SharedStrings.empty()) ParsePart(zip, rels.SharedStrings, shared);
 
     TXlsxSheet result;
-    result.SheetNames = book.Names;
-    result.Cells.assign(static_cast<std::size_t>(std::max(0, MaxRows)),
-                        std::vector<std::string>(static_cast<std::size_t>(std::max(0, MaxColumns))));
+    result.SheetNames = std::move(book.Names);
+    result.Cells.assign(static_cast<std::size_t>(MaxRows),
+                        std::vector<std::string>(static_cast<std::size_t>(MaxColumns)));
     TSheetReader sheet;
     sheet.Shared = &shared.Strings;
     sheet.MaxRows = MaxRows;
     sheet.MaxCols = MaxColumns;
     sheet.Cells = &result.Cells;
     ParsePart(zip, target->second.second, sheet);
-    if (!sheet.error.empty()) zip.Fail(sheet.error);
+    result.MoreRows = sheet.MoreRows;
     return result;
 }
 
 void WriteXlsxFile(const std::string& FileName, const std::string& SheetName,
                    const std::vector<std::vector<std::string>>& Rows) {
-    // The library writes only to a named file: the workbook goes to a scratch
-    // file of this process first, then through WriteFileAtomic to its place,
-    // which keeps links, permission bits and whole-or-nothing like every
-    // other file the program writes.
-    static std::atomic<unsigned> serial{0};
-    std::error_code ec;
-    const std::string tmp = (std::filesystem::temp_directory_path(ec) /
-                             ("tessaly-" + std::to_string(::getpid()) + "-" +
-                              std::to_string(serial++) + ".xlsx"))
-                                .string();
+    // The library writes only to a named file: the workbook goes to a folder
+    // that only this process can enter, then through WriteFileAtomic to its
+    // place, which keeps links, permission bits and whole-or-nothing like
+    // every other file the program writes.
     auto fail = [&](const std::string& Reason) {
-        std::remove(tmp.c_str());
         throw XlsxError("Cannot write file \"" + FileName + "\": " + Reason);
     };
     if (Rows.size() > static_cast<std::size_t>(kXlsxMaxRows)) fail("too many rows for a worksheet");
+    const TPrivateFolder folder;
+    if (folder.Path().empty()) fail(std::string("no private temporary folder (") + std::strerror(errno) + ")");
+    const std::string tmp = folder.Path() + "/workbook.xlsx";
     lxw_workbook_options options{};
+    options.tmpdir = const_cast<char*>(folder.Path().c_str());
     lxw_workbook* book = workbook_new_opt(tmp.c_str(), &options);
     if (!book) fail("cannot create the workbook");
-    lxw_worksheet* sheet = workbook_add_worksheet(book, Latin1ToUtf8(SheetName).c_str());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, TextAsUtf8(SheetName).c_str());
     lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED;
     for (std::size_t r = 0; r < Rows.size() && error == LXW_NO_ERROR; ++r) {
         if (Rows[r].size() > static_cast<std::size_t>(kXlsxMaxColumns)) error = LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
         for (std::size_t c = 0; c < Rows[r].size() && error == LXW_NO_ERROR; ++c)
             if (!Rows[r][c].empty())
                 error = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                               Latin1ToUtf8(Rows[r][c]).c_str(), nullptr);
+                                               EscapeForWriting(TextAsUtf8(Rows[r][c])).c_str(), nullptr);
     }
     const lxw_error closed = workbook_close(book);
     if (error != LXW_NO_ERROR) fail(lxw_strerror(error));
     if (closed != LXW_NO_ERROR) fail(lxw_strerror(closed));
     std::string bytes;
     if (!ReadFileBytes(tmp, bytes)) fail("cannot read back the workbook");
-    std::remove(tmp.c_str());
     try {
         WriteFileAtomic(FileName, bytes);
     } catch (const IniWriteError& e) {

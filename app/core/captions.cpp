@@ -1,8 +1,11 @@
 #include "app/core/captions.h"
 
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <utility>
 
+#include "app/core/main_data.h"
 #include "app/core/option_file.h"
 #include "engine/errors.h"
 #include "engine/pubfunc.h"
@@ -792,7 +795,16 @@ void TCaptionStore::ButtonConfirmCaptionClick(const TCaptionEditor& Editor) {
 }
 
 void TCaptionStore::ReadCaptionFile(const std::string& FileName) {
-    platform::TIniFile Ini(FileName);
+    // The whole file is read before any caption changes; one too large to
+    // hold in memory changes nothing.
+    std::optional<platform::TIniFile> read;
+    try {
+        read.emplace(FileName);
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(FileName);
+        return;
+    }
+    platform::TIniFile& Ini = *read;
     const int n = static_cast<int>(CaptionEditorItems().size());
     for (int i = 0; i < n; ++i) SetCaptionIndex(i, TCaptionMode::Read, &Ini, nullptr);
     RefreshCaption();

@@ -149,10 +149,12 @@ void FillGridFromTabText(TStringGrid& Grid, const std::string& Text) {
 }
 
 bool ReadSheetsTXTFile(TMainData& Data, const std::string& FileName) {
+    Data.SheetsCutFrom.clear();
     return ReadGridTxtFile(Data.StringGridSheets, Data.EditSheetsFileName, FileName);
 }
 
 bool ReadPartsTXTFile(TMainData& Data, const std::string& FileName) {
+    Data.PartsCutFrom.clear();
     return ReadGridTxtFile(Data.StringGridParts, Data.EditPartsFileName, FileName);
 }
 

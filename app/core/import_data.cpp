@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <new>
 
 #include "app/core/grid_text_files.h"
 #include "engine/errors.h"
@@ -75,12 +76,19 @@ void TImportData::ClearImportGrid() {
 }
 
 bool TImportData::LoadTextFile(const std::string& FileName) {
-    std::string text, error;
-    if (!ReadTabTextFile(FileName, text, error)) {
-        Warn("[" + error + "]" + MsgCantReadImportTxtFile);
+    try {
+        std::string text, error;
+        if (!ReadTabTextFile(FileName, text, error)) {
+            Warn("[" + error + "]" + MsgCantReadImportTxtFile);
+            return false;
+        }
+        TStringGrid grid = StringGridImportData;
+        FillGridFromTabText(grid, text);
+        StringGridImportData = std::move(grid);
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(FileName);
         return false;
     }
-    FillGridFromTabText(StringGridImportData, text);
     SheetNames.clear();
     SheetIndex = 0;
     ImportFileName = FileName;
@@ -88,24 +96,34 @@ bool TImportData::LoadTextFile(const std::string& FileName) {
 }
 
 bool TImportData::LoadExcelFile(const std::string& FileName, int Sheet) {
+    // Everything is read aside first: a workbook that is refused or cannot be
+    // held in memory leaves the dialog as it was.
     platform::TXlsxSheet book;
+    TStringGrid grid(kImportColumns, 2);
+    int rows = 0;
     try {
         book = platform::ReadXlsxSheet(FileName, Sheet, kImportMaxRows, kImportColumns);
+        // Rows down to the first blank one.
+        while (rows < kImportMaxRows &&
+               std::any_of(book.Cells[rows].begin(), book.Cells[rows].end(),
+                           [](const std::string& s) { return !Trim(s).empty(); }))
+            ++rows;
+        grid = StringGridImportData;
+        grid.ClearRows(1);
+        grid.SetRowCount(std::max(2, rows + 1));
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kImportColumns; ++c) grid.SetCell(c, r + 1, std::move(book.Cells[r][c]));
     } catch (const platform::XlsxError& e) {
         Warn("[" + std::string(e.what()) + "]");
         return false;
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(FileName);
+        return false;
     }
-    // Rows down to the first blank one.
-    int rows = 0;
-    while (rows < kImportMaxRows &&
-           std::any_of(book.Cells[rows].begin(), book.Cells[rows].end(),
-                       [](const std::string& s) { return !Trim(s).empty(); }))
-        ++rows;
-    ClearImportGrid();
-    StringGridImportData.SetRowCount(std::max(2, rows + 1));
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < kImportColumns; ++c)
-            StringGridImportData.SetCell(c, r + 1, std::move(book.Cells[r][c]));
+    if (rows == kImportMaxRows && book.MoreRows)
+        Warn("Only the first " + IntToStr(kImportMaxRows) + " rows of sheet \"" +
+             book.SheetNames[static_cast<std::size_t>(Sheet)] + "\" were read; the rows below them were left out.");
+    StringGridImportData = std::move(grid);
     SheetNames = std::move(book.SheetNames);
     SheetIndex = Sheet;
     ImportFileName = FileName;
@@ -185,6 +203,8 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
     }
     target = std::move(grid);
     (Sheets ? Data.EditSheetsFileName : Data.EditPartsFileName).clear();
+    // Copy replaces every row: a list read cut before is gone.
+    if (Dialog.Result == TImportResult::Copy) (Sheets ? Data.SheetsCutFrom : Data.PartsCutFrom).clear();
 
     platform::TIniFile ini(ImportMappingFileName());
     for (int k = 0; k < kImportColumns; ++k)

@@ -48,9 +48,12 @@ class TImportData {
     // Each showing starts with no outcome.
     void Activate() { Result = TImportResult::Cancel; }
     void ClearImportGrid();
-    // Load a file into the import grid. A file that cannot be read or is no
-    // spreadsheet we can read changes nothing: the message sink gets the
-    // reason and the result is false. On success ImportFileName := FileName.
+    // Load a file into the import grid. A file that cannot be read, is no
+    // spreadsheet we can read or cannot be held in memory changes nothing:
+    // the message sink gets the reason and the result is false. On success
+    // ImportFileName := FileName; a sheet with values below the rows read
+    // (kImportMaxRows) loads those rows and the sink is told the rest were
+    // left out.
     bool LoadTextFile(const std::string& FileName);
     bool LoadExcelFile(const std::string& FileName, int SheetIndex);
 

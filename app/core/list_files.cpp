@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <new>
 
 #include "engine/errors.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
+#include "platform/message_sink.h"
 
 namespace {
 
@@ -87,7 +90,29 @@ int FreeRow(TStringGrid& g, int labelCol, int lengthCol, int widthCol) {
     return row;
 }
 
-void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
+// True when A and B name the same file (a missing file: the same path).
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    const fs::path x = fs::weakly_canonical(a, ec), y = fs::weakly_canonical(b, ec);
+    return !ec && x == y;
+}
+
+// The warning of a list file read or appended only up to kMaxListSections.
+void WarnListCut(const std::string& fileName, bool parts) {
+    platform::CurrentMessageSink().Warning(
+        "List file \"" + fileName + "\" holds more than " + IntToStr(kMaxListSections) + " " +
+        (parts ? "parts" : "sheets") + "; only the first " + IntToStr(kMaxListSections) +
+        " were read, and the list is not saved over that file.");
+}
+
+void SaveList(const TStringGrid& g, const std::string& fileName, const char* prefix, bool parts,
+              const std::string& cutFrom) {
+    if (!cutFrom.empty() && SameFile(cutFrom, fileName))
+        throw platform::IniWriteError(
+            "Cannot write file \"" + fileName + "\": the list was read from it cut to its first " +
+            IntToStr(kMaxListSections) + " rows, and saving would lose the others; save it under another name");
     platform::TIniFile ini(fileName);
     EraseAllIniSections(ini);
     int n = 0;
@@ -112,7 +137,8 @@ void SaveList(const TStringGrid& g, const std::string& fileName, const char* pre
     ini.UpdateFile();
 }
 
-void ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
+// Reads the list into G; true when the file holds more rows than were read.
+bool ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
     const platform::TIniFile ini(fileName);
     g.ClearRows(1);
     int n = 1;
@@ -132,6 +158,25 @@ void ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, b
     }
     // Title row, the rows read and one empty row.
     g.SetRowCount(n + 1);
+    const bool cut = n > kMaxListSections && ini.SectionExists(SectionName(prefix, n));
+    if (cut) WarnListCut(fileName, parts);
+    return cut;
+}
+
+// Reads a list file into a copy of Grid, so that a file that cannot be held
+// (std::bad_alloc) leaves the grid as it was; true when read.
+bool ReadListInto(TStringGrid& grid, std::string& cutFrom, const std::string& fileName,
+                  const char* prefix, bool parts) {
+    try {
+        TStringGrid read = grid;
+        const bool cut = ReadList(read, fileName, prefix, parts);
+        grid = std::move(read);
+        cutFrom = cut ? fileName : std::string();
+        return true;
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(fileName);
+        return false;
+    }
 }
 
 }  // namespace
@@ -145,25 +190,25 @@ std::string NormalShapeCell(const std::string& cell) {
 }
 
 void SaveSheetsFile(TMainData& data, const std::string& fileName, bool showName) {
-    SaveList(data.StringGridSheets, fileName, "SHEET", false);
+    SaveList(data.StringGridSheets, fileName, "SHEET", false, data.SheetsCutFrom);
     if (showName) data.EditSheetsFileName = fileName;
 }
 
 void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) {
-    SaveList(data.StringGridParts, fileName, "PART", true);
+    SaveList(data.StringGridParts, fileName, "PART", true, data.PartsCutFrom);
     if (showName) data.EditPartsFileName = fileName;
 }
 
 bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
-    ReadList(data.StringGridSheets, fileName, "SHEET", false);
+    if (!ReadListInto(data.StringGridSheets, data.SheetsCutFrom, fileName, "SHEET", false)) return false;
     data.EditSheetsFileName = fileName;
     return true;
 }
 
 bool ReadPartsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
-    ReadList(data.StringGridParts, fileName, "PART", true);
+    if (!ReadListInto(data.StringGridParts, data.PartsCutFrom, fileName, "PART", true)) return false;
     data.EditPartsFileName = fileName;
     return true;
 }
@@ -171,6 +216,7 @@ bool ReadPartsFile(TMainData& data, const std::string& fileName) {
 bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
+    if (ini.SectionExists(SectionName("SHEET", kMaxListSections + 1))) WarnListCut(fileName, false);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("SHEET", n);
         if (!ini.SectionExists(s)) break;
@@ -186,6 +232,7 @@ bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
 bool AppendPartsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
+    if (ini.SectionExists(SectionName("PART", kMaxListSections + 1))) WarnListCut(fileName, true);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("PART", n);
         if (!ini.SectionExists(s)) break;

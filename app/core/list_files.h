@@ -13,7 +13,11 @@
 
 #include "app/core/main_data.h"
 
-// At most this many numbered sections are read from a list file.
+// At most this many numbered sections are read from a list file. A file
+// holding more is read up to the limit with a warning that says so, and the
+// grid remembers it (SheetsCutFrom, PartsCutFrom): saving that grid over the
+// same file is refused (IniWriteError), so the rows beyond the limit are
+// never lost unasked.
 constexpr int kMaxListSections = 10000;
 
 void SaveSheetsFile(TMainData& Data, const std::string& FileName, bool ShowName);

@@ -127,3 +127,8 @@ bool RefuseUnreadableFile(const std::string& fileName) {
     WarnUnreadableFile(fileName);
     return true;
 }
+
+void WarnNoMemoryFor(const std::string& fileName) {
+    platform::CurrentMessageSink().Warning("Not enough memory to read file \"" + fileName +
+                                           "\"; nothing was changed.");
+}

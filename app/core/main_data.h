@@ -71,6 +71,12 @@ class TMainData {
     std::string EditOffcutsFileName;
     std::string EditPartHRFileName;
 
+    // The list file the sheets or parts grid was read from when that file
+    // held more rows than a list reads (kMaxListSections), else empty. Such a
+    // cut grid is never saved over that file.
+    std::string SheetsCutFrom;
+    std::string PartsCutFrom;
+
     // Free-shape page: the template chosen in ComboBoxStandShape, the label
     // and quantity edits of the "Select Profile" box, and whether the last
     // choice was an imported DXF outline rather than a template.
@@ -110,3 +116,6 @@ void WarnUnreadableFile(const std::string& FileName);
 // Both of the above: true, after the warning, when FileName exists but cannot
 // be read; a reader then stops without touching its list.
 bool RefuseUnreadableFile(const std::string& FileName);
+// Warns that FileName could not be read for want of memory (std::bad_alloc);
+// the reader that caught it leaves its grid as it was.
+void WarnNoMemoryFor(const std::string& FileName);

@@ -1,6 +1,7 @@
 #include "app/core/racks.h"
 
 #include <filesystem>
+#include <new>
 
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -31,21 +32,29 @@ template <std::size_t N>
 bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
               const SlotKey (&keys)[N]) {
     if (fileName.empty() || RefuseUnreadableFile(fileName)) return false;
-    const platform::TIniFile ini(fileName);
-    const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", 0);
-    if (n < 2) return false;
-    if (n > kMaxRackSlots) {
-        platform::CurrentMessageSink().Warning("The rack file \"" + fileName + "\" names " +
-                                               IntToStr(n) + " slots; a rack holds at most " +
-                                               IntToStr(kMaxRackSlots) +
-                                               " slots. The file was not loaded.");
+    // Read aside: a file that cannot be held in memory leaves the rack as it was.
+    try {
+        const platform::TIniFile ini(fileName);
+        const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", 0);
+        if (n < 2) return false;
+        if (n > kMaxRackSlots) {
+            platform::CurrentMessageSink().Warning("The rack file \"" + fileName + "\" names " +
+                                                   IntToStr(n) + " slots; a rack holds at most " +
+                                                   IntToStr(kMaxRackSlots) +
+                                                   " slots. The file was not loaded.");
+            return false;
+        }
+        TStringGrid read = g;
+        read.SetRowCount(n + 1);
+        for (int i = 0; i < n; ++i) {
+            const std::string section = "SLOT" + IntToStr(i);
+            read.SetCell(0, i + 1, IntToStr(i + 1));
+            for (const auto& k : keys) read.SetCell(k.Col, i + 1, ini.ReadString(section, k.Key, ""));
+        }
+        g = std::move(read);
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(fileName);
         return false;
-    }
-    g.SetRowCount(n + 1);
-    for (int i = 0; i < n; ++i) {
-        const std::string section = "SLOT" + IntToStr(i);
-        g.SetCell(0, i + 1, IntToStr(i + 1));
-        for (const auto& k : keys) g.SetCell(k.Col, i + 1, ini.ReadString(section, k.Key, ""));
     }
     field = fileName;
     return true;

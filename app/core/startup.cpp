@@ -2,6 +2,8 @@
 
 #include <exception>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "app/core/free_shapes.h"
 #include "app/core/grid_text_files.h"
@@ -66,19 +68,54 @@ bool SameCells(const TStringGrid& a, const TStringGrid& b) {
     return true;
 }
 
-// Saves a rack the update changed to File, all of its slots, and notes it.
-bool SaveChangedRack(TMainData& d, const TStringGrid& before, const TStringGrid& now,
-                     const std::string& file, const char* rackName,
-                     bool (*write)(TMainData&, const std::string&, int, bool)) {
-    if (SameCells(before, now)) return true;
-    try {
-        write(d, file, now.RowCount() - 1, false);
-    } catch (const std::exception& e) {
-        Warn(std::string("[") + e.what() + "]");
-        return false;
+// The files of one stock update, written to their temporary names until all
+// are written, then renamed together and named on the message sink.
+class TUpdateFiles {
+  public:
+    // Writes one file (Write reports its own failure and returns false).
+    template <typename Write>
+    void Add(const std::string& file, const char* what, Write write) {
+        bool written = false;
+        try {
+            written = write();
+        } catch (const std::exception& e) {
+            Warn(std::string("[") + e.what() + "]");
+        }
+        if (written)
+            names_.emplace_back(file, what);
+        else
+            failed_ = true;
     }
-    platform::CurrentMessageSink().Note(std::string(rackName) + " saved to \"" + file + "\"");
-    return true;
+    // Renames every file into place when all were written; false otherwise
+    // (then no file is changed).
+    bool Commit() {
+        if (failed_) {
+            Warn("No file of the stock update was saved, so that its files stay in step.");
+            return false;
+        }
+        try {
+            group_.Commit();
+        } catch (const std::exception& e) {
+            Warn(std::string("[") + e.what() + "]");
+            return false;
+        }
+        for (const auto& [file, what] : names_)
+            platform::CurrentMessageSink().Note(std::string(what) + " saved to \"" + file + "\"");
+        return true;
+    }
+
+  private:
+    platform::TFileWriteGroup group_;
+    std::vector<std::pair<std::string, const char*>> names_;
+    bool failed_ = false;
+};
+
+// Saves a rack the update changed to File, all of its slots.
+void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& before,
+                     const TStringGrid& now, const std::string& file, const char* rackName,
+                     bool (*write)(TMainData&, const std::string&, int, bool)) {
+    if (SameCells(before, now)) return;
+    files.Add(file, rackName, [&] { return write(d, file, now.RowCount() - 1, false); });
 }
 
 }  // namespace
@@ -174,21 +211,26 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
         const TStringGrid partsBefore = w.Data.StringGridPartRack;
         TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
         const bool updated = updater.ButtonUpdateAllClick();
+        // The racks and the exported lists of one update are saved together
+        // or not at all: a kill between them would book the offcuts twice at
+        // the next run.
+        TUpdateFiles files;
         if (updated && HideMode) {
             // Batch mode has no exit that saves the lists: the racks the
             // update filled are saved here, or the offcuts and parts are lost.
-            ok = SaveChangedRack(w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
-                                 OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
-                                 "Offcut rack", WriteOffcutRackToFile) &&
-                 ok;
-            ok = SaveChangedRack(w.Data, partsBefore, w.Data.StringGridPartRack,
-                                 OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
-                                 WritePartRackToFile) &&
-                 ok;
+            SaveChangedRack(files, w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
+                            OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()), "Offcut rack",
+                            WriteOffcutRackToFile);
+            SaveChangedRack(files, w.Data, partsBefore, w.Data.StringGridPartRack,
+                            OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
+                            WritePartRackToFile);
         }
         if (!updated) ok = false;
-        ok = WriteSheetsTxtFile(w.Data, ExSheetFileName, true) && ok;
-        ok = WritePartsTxtFile(w.Data, ExPartFileName, true) && ok;
+        files.Add(ExSheetFileName, "Sheets list",
+                  [&] { return WriteSheetsTxtFile(w.Data, ExSheetFileName, true); });
+        files.Add(ExPartFileName, "Parts list",
+                  [&] { return WritePartsTxtFile(w.Data, ExPartFileName, true); });
+        ok = files.Commit() && ok;
     }
     return ok;
 }

@@ -315,8 +315,8 @@ void TSettingsPageView::Build() {
         printer->addRow(label(f.Label), row);
         for (auto [e, field] : {std::pair{size, f.Size}, std::pair{name, f.Font}}) {
             connect(e, &QLineEdit::textEdited, this,
-                    [&page, field](const QString& T) { page.*field = FromQString(T); });
-            loaders_.push_back([e, &page, field] { e->setText(ToQString(page.*field)); });
+                    [&page, field = field](const QString& T) { page.*field = FromQString(T); });
+            loaders_.push_back([e = e, &page, field = field] { e->setText(ToQString(page.*field)); });
         }
     }
     QCheckBox* scale =

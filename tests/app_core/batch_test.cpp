@@ -343,7 +343,9 @@ TEST_F(BatchTest, ExportSwitchRunsTheUpdateWritesBothListsAndSavesTheRacks) {
 
     EXPECT_EQ(sink_.Notes,
               (std::vector<std::string>{"Offcut rack saved to \"" + at("default_offcut.rck") + "\"",
-                                        "Part rack saved to \"" + at("default_part.prk") + "\""}));
+                                        "Part rack saved to \"" + at("default_part.prk") + "\"",
+                                        "Sheets list saved to \"" + at("left.txt") + "\"",
+                                        "Parts list saved to \"" + ExPartFileName + "\""}));
     EXPECT_NE(testsupport::ReadText(at("default_offcut.rck")), offcutsBefore);
     EXPECT_NE(testsupport::ReadText(at("default_part.prk")), partsBefore);
     // What was saved is what the update left in the racks.
@@ -354,4 +356,23 @@ TEST_F(BatchTest, ExportSwitchRunsTheUpdateWritesBothListsAndSavesTheRacks) {
         EXPECT_EQ(saved.StringGridOffcutRack.Row(r), window_->Data.StringGridOffcutRack.Row(r));
         EXPECT_EQ(saved.StringGridPartRack.Row(r), window_->Data.StringGridPartRack.Row(r));
     }
+}
+
+TEST_F(BatchTest, UpdateSavesAllItsFilesOrNone) {
+    // The parts export cannot be written: the racks the update filled are not
+    // saved either, so the next run does not file the same offcuts again.
+    setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
+    const auto before = job_.files();
+    EXPECT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + at("left.txt"),
+                     "-ex_part:" + at("no_folder/parts.txt")}),
+              1);
+    job_.expectUnchanged(before);
+    EXPECT_FALSE(fs::exists(at("left.txt")));
+    EXPECT_TRUE(sink_.Notes.empty());
+    ASSERT_GE(sink_.Warnings.size(), 2u);
+    EXPECT_NE(sink_.Warnings[sink_.Warnings.size() - 2].find(at("no_folder/parts.txt")), std::string::npos)
+        << ::testing::PrintToString(sink_.Warnings);
+    EXPECT_EQ(sink_.Warnings.back(), "No file of the stock update was saved, so that its files stay in step.");
+    for (const auto& f : fs::directory_iterator(job_.dir.Path()))
+        EXPECT_EQ(f.path().string().find(".tmp~"), std::string::npos) << f.path();
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/core/captions.h"
+#include "app/core/exit_save.h"
+#include "app/core/main_window.h"
 #include "app/core/main_data.h"
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -138,9 +141,49 @@ TEST(SheetListFile, ReadsAtMostTenThousandSections) {
         text += "[SHEET" + std::to_string(n) + "]\nLABEL=L" + std::to_string(n) + "\n";
     WriteText(f, text);
     TMainData d;
+    testsupport::CaptureSink sink;
     ReadSheetsFile(d, f);
     EXPECT_EQ(d.StringGridSheets.RowCount(), kMaxListSections + 2);
     EXPECT_EQ(d.StringGridSheets.Cell(0, kMaxListSections), "L10000");
+    EXPECT_EQ(sink.Warnings, (std::vector<std::string>{"List file \"" + f + "\" holds more than 10000 sheets; only "
+                                                       "the first 10000 were read, and the list is not saved over that file."}));
+}
+
+TEST(PartListFile, ListReadCutIsNeverSavedOverItsFile) {
+    ScratchDir dir;
+    testsupport::AppDirScope app(dir.Path());
+    const std::string big = dir.File("default.prt"), exact = dir.File("exact.prt");
+    std::string text;
+    for (int n = 1; n <= kMaxListSections + 2000; ++n) {
+        text += "[PART" + std::to_string(n) + "]\nLABEL=P" + std::to_string(n) + "\nMAXQTY=1\n";
+        if (n == kMaxListSections) WriteText(exact, text);
+    }
+    WriteText(big, text);
+    testsupport::CaptureSink sink;
+    TMainWindowCore w;
+    ASSERT_TRUE(ReadPartsFile(w.Data, big));
+    EXPECT_EQ(w.Data.PartsCutFrom, big);
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_NE(sink.Warnings[0].find("more than 10000 parts"), std::string::npos);
+
+    // Neither the Save command nor the exit save writes the cut list over
+    // its file, whatever name leads to it; another name takes it.
+    EXPECT_THROW(SavePartsFile(w.Data, big, true), platform::IniWriteError);
+    EXPECT_THROW(SavePartsFile(w.Data, dir.Path() + "/./default.prt", true), platform::IniWriteError);
+    const TExitSaveResult saved = SaveOnExit(w);
+    EXPECT_EQ(std::count_if(saved.Problems.begin(), saved.Problems.end(),
+                            [&](const std::string& p) { return p.find(big) != std::string::npos; }),
+              1);
+    EXPECT_EQ(ReadText(big), text);
+    SavePartsFile(w.Data, dir.File("first.prt"), true);
+    EXPECT_EQ(platform::TIniFile(dir.File("first.prt")).ReadSections().size(), 10000u);
+
+    // A list of exactly the limit, or a list read afterwards, is whole.
+    sink.Warnings.clear();
+    ASSERT_TRUE(ReadPartsFile(w.Data, exact));
+    EXPECT_TRUE(w.Data.PartsCutFrom.empty());
+    EXPECT_TRUE(sink.Warnings.empty());
+    EXPECT_NO_THROW(SavePartsFile(w.Data, exact, true));
 }
 
 TEST(PartListFile, RoundTripNormalisesRotationAndShape) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -212,4 +214,80 @@ TEST_F(IniFileTest, WriteGoesThroughLinksKeepsModesAndSharesNoTemporaryName) {
             if (!fs::is_directory(e.path())) {
                 EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
             }
+}
+
+namespace {
+
+// The id of a process that has ended (a child already reaped).
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+}  // namespace
+
+TEST_F(IniFileTest, WriteProtectedFileIsRefusedNotReplaced) {
+    const std::string file = path("kept.prt");
+    WriteText(file, "old");
+    fs::permissions(file, fs::perms::owner_read);
+    try {
+        platform::WriteFileAtomic(file, "new");
+        ADD_FAILURE() << "replaced a write-protected file";
+    } catch (const platform::IniWriteError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"" + file + "\": the file is write-protected"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(ReadText(file), "old");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read);
+}
+
+TEST_F(IniFileTest, NextWriteRemovesTemporariesOfEndedProcessesOfTheSameTarget) {
+    const std::string ended = std::to_string(EndedProcess()), alive = std::to_string(::getppid());
+    const std::vector<std::string> stale = {"list.sht.tmp~" + ended + "-0", "list.sht.tmp~" + ended + "-17"};
+    const std::vector<std::string> kept = {
+        "list.sht.tmp~" + alive + "-3",   // a write of a running process
+        "other.sht.tmp~" + ended + "-0",  // another target
+        "list.sht.tmp~" + ended + "-x",   // not a name the writer makes
+        "list.sht.tmp~"};
+    for (const auto& name : stale) WriteText(path(name.c_str()), "half");
+    for (const auto& name : kept) WriteText(path(name.c_str()), "other");
+    platform::WriteFileAtomic(path("list.sht"), "[SHEET1]\r\n");
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(path(name.c_str()))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(path(name.c_str()))) << name;
+    EXPECT_EQ(ReadText(path("list.sht")), "[SHEET1]\r\n");
+}
+
+TEST_F(IniFileTest, GroupRenamesItsFilesOnlyWhenCommitted) {
+    WriteText(path("a.rck"), "old a");
+    WriteText(path("b.txt"), "old b");
+    auto temporaries = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir_.Path()))
+            n += e.path().filename().string().find(".tmp~") != std::string::npos;
+        return n;
+    };
+    {
+        platform::TFileWriteGroup group;
+        platform::WriteFileAtomic(path("a.rck"), "new a");
+        platform::WriteFileAtomic(path("b.txt"), "first b");
+        platform::WriteFileAtomic(path("b.txt"), "new b");  // the later write counts
+        EXPECT_EQ(ReadText(path("a.rck")), "old a");
+        EXPECT_EQ(temporaries(), 2);
+        EXPECT_EQ(group.Commit(), (std::vector<std::string>{path("a.rck"), path("b.txt")}));
+        // Writes after the commit are plain writes again.
+        platform::WriteFileAtomic(path("c.txt"), "c");
+    }
+    EXPECT_EQ(ReadText(path("a.rck")), "new a");
+    EXPECT_EQ(ReadText(path("b.txt")), "new b");
+    EXPECT_EQ(ReadText(path("c.txt")), "c");
+    {
+        // A group left without its commit changes nothing.
+        platform::TFileWriteGroup group;
+        platform::WriteFileAtomic(path("a.rck"), "lost");
+    }
+    EXPECT_EQ(ReadText(path("a.rck")), "new a");
+    EXPECT_EQ(temporaries(), 0);
 }
