@@ -234,6 +234,26 @@ void TSeeds::EnumerateGridBlocks(const T2DStock& Part, TBaseMode Mode) {
             const std::int32_t jLast =
                 Mode == TBaseMode::BuildKept && i > 1 ? std::min(jCount, 1) : jCount;
             for (std::int32_t j = 1; j <= jLast; ++j) {
+                if (CompactBlocks_) {
+                    // Only the pieces and their one count.
+                    auto block = std::make_unique<TPacket>();
+                    block->Length = length;
+                    block->Width = j * pW;
+                    block->ResetSpaces();
+                    for (std::int32_t a = 0; a < i; ++a)
+                        for (std::int32_t b = 0; b < j; ++b) {
+                            piece.Position = {pL * a, pW * b};
+                            block->Placements.AddCopy(piece);
+                        }
+                    TBlockInfo info;
+                    info.Counts.push_back({piece.Index, i * j});
+                    info.Total = i * j;
+                    info.FirstShaped = piece.ShapeKind == skShaped;
+                    QueueInfos_.push_back(std::move(info));
+                    Queue.push_back(std::move(block));
+                    ++SeedQueueCount;
+                    continue;
+                }
                 auto block = NewBlock(length, j * pW);
                 for (std::int32_t a = 0; a < i; ++a)
                     for (std::int32_t b = 0; b < j; ++b) {
