@@ -579,10 +579,17 @@ void TOptimize2d::Run(std::string& ErrorText) {
     const std::int64_t seed = PubRandSeed;
     const std::int32_t level = OptimizeSpeed;
     Stats = TOptimizeStats();
-    OptimizeSpeed = 0;
     std::string lowError;
-    RunAtLevel(lowError);
-    OptimizeSpeed = level;
+    {
+        // The level is a program-wide setting: it comes back however the
+        // run ends.
+        struct TRestoreLevel {
+            std::int32_t Level;
+            ~TRestoreLevel() { OptimizeSpeed = Level; }
+        } restore{level};
+        OptimizeSpeed = 0;
+        RunAtLevel(lowError);
+    }
     const TOptimizeStats lowStats = Stats;
     TSchemes lowBest = std::move(Best);
     TPanels lowLeft = std::move(PanelsLeft);
