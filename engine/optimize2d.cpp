@@ -375,7 +375,19 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         }
     }
     if (!replaced) {
-        if (Limit > 0 && Plan_.Count() >= Limit) return false;
+        if (Limit > 0 && Plan_.Count() >= Limit) {
+            if (!DropLowestValue) return false;
+            int lowest = -1;
+            double value = Packet.Value;
+            for (int i = 0; i < Plan_.Count(); ++i)
+                if (Plan_[i].Value < value) {
+                    value = Plan_[i].Value;
+                    lowest = i;
+                }
+            if (lowest < 0) return false;
+            Plan_.Packets.Delete(lowest);
+            Facts_.Erase(static_cast<std::size_t>(lowest));
+        }
         append();
     }
     return true;
@@ -982,6 +994,9 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
     // The facts of the source plan's layouts: the gate's for Candidates.
     TPlanGate candidateGate(Candidates);
     candidateGate.Limit = MaxCandidateLayouts;
+    // Between trials no candidate is picked: a fresh layout of the refills
+    // may take the place of the weakest one.
+    candidateGate.DropLowestValue = true;
     TLayoutFacts refillFacts;
     const TLayoutFacts* facts = nullptr;
     auto useCandidates = [&] {

@@ -90,6 +90,9 @@ class TPlanGate {
     // The most layouts the plan may hold (0: no limit). A full plan takes
     // a layout only in place of the kept layouts it betters.
     std::int32_t Limit = 0;
+    // When set, a full plan makes room for a layout of higher Value by
+    // dropping its layout of lowest Value (the first of equal ones).
+    bool DropLowestValue = false;
 
     // Reads the facts of every layout again.
     void Sync();
