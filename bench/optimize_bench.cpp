@@ -13,9 +13,10 @@
 //     compare the plans of two builds.
 //   optimize_bench workshop [--level N] [--limit S] [--guillotine] [--rolling]
 //                           [--only NAME]
-//     builds workshop jobs in code and prints per job the time of each phase,
-//     the FillPanel calls, candidate layouts, trials, sheets used,
-//     utilisation and whether a time limit was reached.
+//     builds workshop jobs in code and prints per job the time of each phase
+//     (above Level 0 first the run of Level 0 that the run makes too), the
+//     FillPanel calls, candidate layouts, trials, sheets used, utilisation,
+//     whether a time limit was reached and whether Level 0's plan was kept.
 //   optimize_bench kinds N [--level N] [--guillotine]
 //     one job of N part kinds (two pieces each) on 2440 x 1220 sheets, for
 //     the memory that many part kinds take.
@@ -25,7 +26,7 @@
 // of 120 s per phase, the generator seeded with 479. The peak memory (resident
 // set) of the worker processes is printed at the end.
 //
-// Instances run in separate worker processes (the engine's settings are
+// Instances run in separate processes, one each (the engine's settings are
 // program-wide), each seeded with 479 like a run of the main window.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -328,13 +329,20 @@ int RunInstances(const Options& O) {
         const pid_t pid = fork();
         if (pid == 0) {
             close(p[0]);
+            // Each instance in a process of its own, as one run of the program.
             for (std::size_t i = static_cast<std::size_t>(w); i < instances.size();
                  i += static_cast<std::size_t>(jobs)) {
-                InstanceResult r = RunInstance(instances[i], O);
-                const std::size_t index = i;
-                if (write(p[1], &index, sizeof index) != sizeof index ||
-                    write(p[1], &r, sizeof r) != sizeof r)
-                    _exit(3);
+                const pid_t one = fork();
+                if (one == 0) {
+                    InstanceResult r = RunInstance(instances[i], O);
+                    const std::size_t index = i;
+                    if (write(p[1], &index, sizeof index) != sizeof index ||
+                        write(p[1], &r, sizeof r) != sizeof r)
+                        _exit(3);
+                    _exit(0);
+                }
+                if (one < 0) _exit(3);
+                waitpid(one, nullptr, 0);
             }
             close(p[1]);
             _exit(0);
@@ -514,9 +522,9 @@ Job KindsJob(int Kinds) {
 }
 
 int RunWorkshop(const Options& O, const std::vector<Job>& Jobs) {
-    std::printf("%-46s %5s %3s %8s %8s %8s %8s %8s %7s %7s %6s %6s %7s %6s %5s\n", "job", "level",
-                "gm", "prep s", "quick s", "mode2 s", "mode1 s", "mode0 s", "fills", "cands",
-                "trials", "sheets", "util%", "limit", "ok");
+    std::printf("%-46s %5s %3s %8s %8s %8s %8s %8s %8s %7s %7s %6s %6s %7s %6s %5s\n", "job",
+                "level", "gm", "level0 s", "prep s", "quick s", "mode2 s", "mode1 s", "mode0 s",
+                "fills", "cands", "trials", "sheets", "util%", "limit", "ok");
     for (const Job& job : Jobs) {
         if (!O.Only.empty() && job.Name.find(O.Only) == std::string::npos) continue;
         TOptimize2d opt;
@@ -536,14 +544,15 @@ int RunWorkshop(const Options& O, const std::vector<Job>& Jobs) {
         const std::string fault = err.empty() ? PlanFault(opt) : err.substr(0, 40);
         const TOptimizeStats& st = opt.Stats;
         std::printf(
-            "%-46s %5d %3s %8.2f %8.2f %8.2f %8.2f %8.2f %7d %7d %6d %6lld %7.2f %6s %5s  (total "
-            "%.2f s, plan %08x)\n",
-            job.Name.c_str(), O.Level, O.Guillotine ? "on" : "off", st.PrepareMs / 1000.0,
+            "%-46s %5d %3s %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f %7d %7d %6d %6lld %7.2f %6s %5s  "
+            "(total %.2f s, plan %08x%s)\n",
+            job.Name.c_str(), O.Level, O.Guillotine ? "on" : "off", st.LowestLevelMs / 1000.0,
+            st.PrepareMs / 1000.0,
             st.QuickMs / 1000.0, st.SearchMs[2] / 1000.0, st.SearchMs[1] / 1000.0,
             st.SearchMs[0] / 1000.0, OptimizeStepCount, opt.Candidates.Count(), st.Trials,
             static_cast<long long>(SheetsOf(opt.Best)), opt.Best.Utilization(),
             st.TimeLimitReached ? "yes" : "no", fault.empty() ? "yes" : fault.c_str(), total,
-            PlanDigest(opt.Best));
+            PlanDigest(opt.Best), st.LowestLevelKept ? ", Level 0's" : "");
         std::fflush(stdout);
     }
     return 0;

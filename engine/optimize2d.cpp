@@ -292,7 +292,12 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     const int length = Packet.PartCounts.Count();
     if (Length_ == -2 || (Length_ >= 0 && Length_ != length)) {
         // Lists of different lengths: the plan's own gate decides.
-        const bool stored = Plan_.AddPacket(Packet, CheckGuillotine, AllowDominated);
+        bool stored = Plan_.AddPacket(Packet, CheckGuillotine, AllowDominated);
+        if (stored && Limit > 0 && Plan_.Count() > Limit) {
+            // Added at the end of a full plan.
+            Plan_.Packets.Delete(Plan_.Count() - 1);
+            stored = false;
+        }
         Sync();
         return stored;
     }
@@ -369,7 +374,22 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
             }
         }
     }
-    if (!replaced) append();
+    if (!replaced) {
+        if (Limit > 0 && Plan_.Count() >= Limit) {
+            if (!DropLowestValue) return false;
+            int lowest = -1;
+            double value = Packet.Value;
+            for (int i = 0; i < Plan_.Count(); ++i)
+                if (Plan_[i].Value < value) {
+                    value = Plan_[i].Value;
+                    lowest = i;
+                }
+            if (lowest < 0) return false;
+            Plan_.Packets.Delete(lowest);
+            Facts_.Erase(static_cast<std::size_t>(lowest));
+        }
+        append();
+    }
     return true;
 }
 
@@ -558,8 +578,60 @@ void TOptimize2d::PrepareSeeds(std::string& ErrorText) {
 // ---- the run --------------------------------------------------------------------
 
 void TOptimize2d::Run(std::string& ErrorText) {
-    ErrorText.clear();
+    if (OptimizeSpeed <= 0) {
+        Stats = TOptimizeStats();
+        RunAtLevel(ErrorText);
+        return;
+    }
+    // A higher level searches more widely but along another path, which can
+    // end in a worse plan than the lowest level's. The lowest level's plan is
+    // made first, from the same start of the random generator as the
+    // level's own path, and stays when CompareSchemes prefers it.
+    const TPanels parts(Parts), work(WorkParts), panels(Panels);
+    const std::int64_t seed = PubRandSeed;
+    const std::int32_t level = OptimizeSpeed;
     Stats = TOptimizeStats();
+    std::string lowError;
+    {
+        // The level is a program-wide setting: it comes back however the
+        // run ends.
+        struct TRestoreLevel {
+            std::int32_t Level;
+            ~TRestoreLevel() { OptimizeSpeed = Level; }
+        } restore{level};
+        OptimizeSpeed = 0;
+        RunAtLevel(lowError);
+    }
+    const TOptimizeStats lowStats = Stats;
+    TSchemes lowBest = std::move(Best);
+    TPanels lowLeft = std::move(PanelsLeft);
+    TPacket lowPacket = std::move(Packet);
+    Best.Clear();
+    PanelsLeft.Clear();
+    Packet = TPacket();
+    Parts = parts;
+    WorkParts = work;
+    Panels = panels;
+    PubRandSeed = seed;
+
+    Stats = TOptimizeStats();
+    RunAtLevel(ErrorText);
+    Stats.LowestLevelMs = lowStats.PrepareMs + lowStats.QuickMs + lowStats.SearchMs[2];
+    Stats.TimeLimitReached = Stats.TimeLimitReached || lowStats.TimeLimitReached;
+    if (!lowError.empty()) return;
+    if (ErrorText.empty() && CompareSchemes(Best, lowBest) >= 0) return;
+    ErrorText.clear();
+    Best = std::move(lowBest);
+    PanelsLeft = std::move(lowLeft);
+    Packet = std::move(lowPacket);
+    Parts = parts;
+    WorkParts = work;
+    Panels = panels;
+    Stats.LowestLevelKept = true;
+}
+
+void TOptimize2d::RunAtLevel(std::string& ErrorText) {
+    ErrorText.clear();
     double maxArea = -9999999.0;
     for (const T2DStock& e : Panels)
         if (e.Area() > maxArea) maxArea = e.Area();
@@ -719,13 +791,14 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
     TPanels q(Parts);
     Candidates.Clear();
     TPlanGate gate(Candidates);
+    gate.Limit = MaxCandidateLayouts;
     TPacket sheet = TPacket::CreateFromParts(Parts);
 
     auto takesPart = [](const T2DStock& e) { return e.Quantity != 0 || OrderOptimize; };
     auto done = [this] {
         return Candidates.Count() == 1 && Candidates[0].PartCounts.SameQuantities(Parts);
     };
-    auto overLimit = [this] { return Candidates.Count() > MaxCandidateLayouts; };
+    auto overLimit = [this] { return Candidates.Count() >= MaxCandidateLayouts; };
     auto hook = [&] {
         SchemeLimitHook();
         gate.Sync();
@@ -920,6 +993,10 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
 
     // The facts of the source plan's layouts: the gate's for Candidates.
     TPlanGate candidateGate(Candidates);
+    candidateGate.Limit = MaxCandidateLayouts;
+    // Between trials no candidate is picked: a fresh layout of the refills
+    // may take the place of the weakest one.
+    candidateGate.DropLowestValue = true;
     TLayoutFacts refillFacts;
     const TLayoutFacts* facts = nullptr;
     auto useCandidates = [&] {
@@ -980,7 +1057,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         for (int j = 0; j < nParts; ++j) vQ[static_cast<std::size_t>(j)] = V[j].Quantity;
 
         if (Best.Count() > 0 && t - lastImprovement > 20 && t > 30) break;
-        if (Candidates.Count() > MaxCandidateLayouts && Best.Count() > 0 &&
+        if (Candidates.Count() >= MaxCandidateLayouts && Best.Count() > 0 &&
             t - lastImprovement > 20)
             break;
         ++Stats.Trials;

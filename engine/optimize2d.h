@@ -87,9 +87,17 @@ class TPlanGate {
   public:
     explicit TPlanGate(TSchemes& Plan) : Plan_(Plan) { Sync(); }
 
+    // The most layouts the plan may hold (0: no limit). A full plan takes
+    // a layout only in place of the kept layouts it betters.
+    std::int32_t Limit = 0;
+    // When set, a full plan makes room for a layout of higher Value by
+    // dropping its layout of lowest Value (the first of equal ones).
+    bool DropLowestValue = false;
+
     // Reads the facts of every layout again.
     void Sync();
-    // As TSchemes::AddPacket(Packet, CheckGuillotine, AllowDominated).
+    // As TSchemes::AddPacket(Packet, CheckGuillotine, AllowDominated), but
+    // a layout that would be added to a full plan is refused.
     bool AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated);
 
     const TLayoutFacts& Facts() const { return Facts_; }
@@ -110,6 +118,8 @@ struct TOptimizeStats {
     std::int32_t Trials = 0;               // trials carried out (skipped ones not counted)
     std::int32_t Refills = 0;              // refills of the trial search
     bool TimeLimitReached = false;         // some phase ended at its time limit
+    std::int64_t LowestLevelMs = 0;        // the run of the lowest level made before a higher one
+    bool LowestLevelKept = false;          // the lowest level's plan was the better one
 };
 
 class TOptimize2d {
@@ -161,7 +171,9 @@ class TOptimize2d {
     void CheckPartsFit(std::string& ErrorText);
     // Rebuilds the seeds from Parts and Panels; "no Sheet" without stock.
     void PrepareSeeds(std::string& ErrorText);
-    // The whole optimisation; on success Best, PanelsLeft and Packet hold the plan.
+    // The whole optimisation; on success Best, PanelsLeft and Packet hold the
+    // plan. Above Level 0 the plan of Level 0 is made too, and kept when
+    // CompareSchemes(higher level's plan, Level 0's plan) prefers it.
     void Run(std::string& ErrorText);
     // The quick passes: fill every stock entry to collect Candidates.
     void OptimizeQuick(std::string& ErrorText);
@@ -177,7 +189,8 @@ class TOptimize2d {
     // holds (every layout of it failed the guillotine test) is named;
     // otherwise the material is short.
     std::string NoPlanMessage() const;
-    // Called whenever Candidates holds more than MaxCandidateLayouts layouts.
+    // Called whenever Candidates holds MaxCandidateLayouts layouts (the most
+    // it takes).
     virtual void SchemeLimitHook() {}
 
   protected:
@@ -187,6 +200,8 @@ class TOptimize2d {
   private:
     void SortPartsByArea();
     bool TimeCheckFails();
+    // The run at the level OptimizeSpeed.
+    void RunAtLevel(std::string& ErrorText);
 };
 
 // The message of a part refused because no size is left after its edge

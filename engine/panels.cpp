@@ -1,6 +1,9 @@
 #include "engine/panels.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "engine/errors.h"
@@ -334,7 +337,37 @@ bool TPartCounts::AnyQtyGreater(const TPanels& Other) const {
     return false;
 }
 
+namespace {
+
+// Whether no two descriptions share label and material, remembered for the
+// descriptions asked about last on this thread.
+bool UniqueLabels(const TPartCounts::TShared& Parts) {
+    thread_local std::weak_ptr<const std::vector<T2DStock>> last;
+    thread_local bool lastUnique = false;
+    const bool same = !last.expired() && !last.owner_before(Parts) && !Parts.owner_before(last);
+    if (!same) {
+        std::unordered_set<std::string> seen;
+        seen.reserve(Parts->size());
+        lastUnique = true;
+        for (const T2DStock& p : *Parts) {
+            std::string key = p.Label;
+            key += '\0';
+            key += p.Material;
+            if (!seen.insert(std::move(key)).second) {
+                lastUnique = false;
+                break;
+            }
+        }
+        last = Parts;
+    }
+    return lastUnique;
+}
+
+}  // namespace
+
 bool TPartCounts::SameItems(const TPartCounts& Other) const {
+    // The same descriptions, no label twice: each part matches itself.
+    if (Parts_ && Parts_ == Other.Parts_ && UniqueLabels(Parts_)) return Qty_ == Other.Qty_;
     for (int i = 0; i < Count(); ++i) {
         const T2DStock& p = Part(i);
         int match = -1;

@@ -81,15 +81,6 @@ std::int64_t ElapsedWholeSeconds(std::int64_t StartMs) {
     return std::llabs(platform::NowMilliseconds() - StartMs) / 1000;
 }
 
-// A block of the part list's counts, with the given outline.
-std::unique_ptr<TPacket> NewBlock(const TPanels& Parts, std::int32_t Length, std::int32_t Width) {
-    auto block = std::make_unique<TPacket>(TPacket::CreateFromParts(Parts));
-    block->Length = Length;
-    block->Width = Width;
-    block->ResetSpaces();
-    return block;
-}
-
 }  // namespace
 
 TSeeds::TSeeds() {
@@ -99,7 +90,17 @@ TSeeds::TSeeds() {
     SeedInfos.reserve(1024);
 }
 
+std::unique_ptr<TPacket> TSeeds::NewBlock(std::int32_t Length, std::int32_t Width) const {
+    auto block = std::make_unique<TPacket>(EmptyBlock_);
+    block->Length = Length;
+    block->Width = Width;
+    block->ResetSpaces();
+    return block;
+}
+
 void TSeeds::Clear() {
+    QueueInfos_.clear();
+    CompactBlocks_ = false;
     SeedList.clear();
     SeedInfos.clear();
     SeedSizes.clear();
@@ -140,8 +141,13 @@ std::string TSeeds::KeyOf(std::int32_t Length, std::int32_t Width,
 }
 
 std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block) {
+    TBlockInfo info = InfoOf(*Block);
+    return AddSeed(std::move(Block), std::move(info));
+}
+
+std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block, TBlockInfo Info) {
     const auto index = static_cast<std::int32_t>(SeedList.size());
-    SeedInfos.push_back(InfoOf(*Block));
+    SeedInfos.push_back(std::move(Info));
     SeedSizes.push_back({Block->Length, Block->Width});
     ByLength.Add(*Block, index);
     ByWidth.Add(*Block, index);
@@ -150,6 +156,12 @@ std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block) {
 }
 
 void TSeeds::QueueBlock(std::unique_ptr<TPacket> Block) {
+    if (CompactBlocks_) {
+        // The counts of every part kind per block would fill the memory when
+        // there are many kinds: the block keeps only its non-zero counts.
+        QueueInfos_.push_back(InfoOf(*Block));
+        Block->PartCounts = TPartCounts();
+    }
     Queue.push_back(std::move(Block));
     ++SeedQueueCount;
 }
@@ -160,10 +172,16 @@ void TSeeds::AddBaseSeeds() {
     // Count first; make every block only when few are queued (Build then
     // combines them), else only those Build keeps.
     SeedQueueCount = 0;
+    EmptyBlock_ = TPacket::CreateFromParts(Parts);
     EnumerateBaseBlocks(TBaseMode::Count);
     const std::int32_t count = SeedQueueCount;
     SeedQueueCount = 0;
-    EnumerateBaseBlocks(count >= 64 || RollingMode ? TBaseMode::BuildKept : TBaseMode::BuildAll);
+    const bool kept = count >= 64 || RollingMode;
+    // The kept blocks are made seeds as they are, with neither combinations
+    // nor (with this many part kinds) pinwheels reading their counts.
+    CompactBlocks_ = kept && Parts.Count() >= kPinwheelPartLimit;
+    EnumerateBaseBlocks(kept ? TBaseMode::BuildKept : TBaseMode::BuildAll);
+    CompactBlocks_ = false;
     SeedQueueCount = count;
 }
 
@@ -216,7 +234,27 @@ void TSeeds::EnumerateGridBlocks(const T2DStock& Part, TBaseMode Mode) {
             const std::int32_t jLast =
                 Mode == TBaseMode::BuildKept && i > 1 ? std::min(jCount, 1) : jCount;
             for (std::int32_t j = 1; j <= jLast; ++j) {
-                auto block = NewBlock(Parts, length, j * pW);
+                if (CompactBlocks_) {
+                    // Only the pieces and their one count.
+                    auto block = std::make_unique<TPacket>();
+                    block->Length = length;
+                    block->Width = j * pW;
+                    block->ResetSpaces();
+                    for (std::int32_t a = 0; a < i; ++a)
+                        for (std::int32_t b = 0; b < j; ++b) {
+                            piece.Position = {pL * a, pW * b};
+                            block->Placements.AddCopy(piece);
+                        }
+                    TBlockInfo info;
+                    info.Counts.push_back({piece.Index, i * j});
+                    info.Total = i * j;
+                    info.FirstShaped = piece.ShapeKind == skShaped;
+                    QueueInfos_.push_back(std::move(info));
+                    Queue.push_back(std::move(block));
+                    ++SeedQueueCount;
+                    continue;
+                }
+                auto block = NewBlock(length, j * pW);
                 for (std::int32_t a = 0; a < i; ++a)
                     for (std::int32_t b = 0; b < j; ++b) {
                         piece.Position = {pL * a, pW * b};
@@ -272,7 +310,7 @@ void TSeeds::EnumeratePairBlocks(const T2DStock& Part, TBaseMode Mode) {
             }
             const double fullArea = static_cast<double>(rowLen(i)) * static_cast<double>(blockW);
             const double factor = static_cast<double>(i * j) * shapeArea / fullArea;
-            auto block = NewBlock(Parts, static_cast<std::int32_t>(rowLen(i)),
+            auto block = NewBlock(static_cast<std::int32_t>(rowLen(i)),
                                   static_cast<std::int32_t>(blockW));
             block->Quantity = 1;
             for (std::int32_t a = 0; a < i; ++a) {
@@ -344,7 +382,8 @@ void TSeeds::Build() {
     const double tol = nParts <= 8 ? 1.03 : nParts <= 16 ? 1.02 : nParts <= 32 ? 1.01 : 1.00;
 
     // Seed 0 is the empty block; it is not filed in the index sets.
-    SeedList.push_back(NewBlock(Parts, 0, 0));
+    EmptyBlock_ = TPacket::CreateFromParts(Parts);
+    SeedList.push_back(NewBlock(0, 0));
     SeedInfos.push_back(InfoOf(*SeedList.back()));
     SeedSizes.push_back({0, 0});
 
@@ -354,11 +393,17 @@ void TSeeds::Build() {
         while (!Queue.empty()) {
             std::unique_ptr<TPacket> b = std::move(Queue.front());
             Queue.pop_front();
-            const TBlockInfo info = InfoOf(*b);
+            TBlockInfo info;
+            if (QueueInfos_.empty()) {
+                info = InfoOf(*b);
+            } else {
+                info = std::move(QueueInfos_.front());
+                QueueInfos_.pop_front();
+            }
             const T2DStock* first = b->Placements.Empty() ? nullptr : &b->Placements.Items()[0];
             if (info.Total == 1 ||
                 (first && (first->Length == b->Length || first->Width == b->Width)))
-                AddSeed(std::move(b));
+                AddSeed(std::move(b), std::move(info));
         }
     } else if (nParts >= 32) {
         while (!Queue.empty()) {

@@ -59,7 +59,9 @@ class TSeeds {
     void SetMaxLength(std::int32_t L) { MaxLength = L; }
     void SetMaxWidth(std::int32_t W) { MaxWidth = W; }
 
-    // The seeds; seed 0 is the empty block once Build has run.
+    // The seeds; seed 0 is the empty block once Build has run. With many part
+    // kinds (128 or more, and so many base blocks that only the kept ones are
+    // made) a seed's part counts are empty: SeedInfo holds its counts.
     std::int32_t SeedCount() const { return static_cast<std::int32_t>(SeedList.size()); }
     const TPacket& Seed(std::int32_t Index) const { return *SeedList.at(Index); }
     const TBlockInfo& SeedInfo(std::int32_t Index) const { return SeedInfos.at(Index); }
@@ -67,6 +69,8 @@ class TSeeds {
     // Appends Block to the seeds and files it in both index sets; returns its
     // seed index.
     std::int32_t AddSeed(std::unique_ptr<TPacket> Block);
+    // The same with the block's counts given.
+    std::int32_t AddSeed(std::unique_ptr<TPacket> Block, TBlockInfo Info);
 
     // Queues the base blocks: shaped-part pairs and grid blocks of every part
     // that some stock entry holds. SeedQueueCount counts all of them; when
@@ -105,6 +109,14 @@ class TSeeds {
         std::int32_t Length, Width;
     };
     std::vector<TSize> SeedSizes;
+
+    // An empty block of the part list (its descriptions shared by every block).
+    TPacket EmptyBlock_;
+    // While set, queued blocks keep their non-zero counts in QueueInfos_
+    // (parallel to Queue) instead of a count per part kind.
+    bool CompactBlocks_ = false;
+    std::deque<TBlockInfo> QueueInfos_;
+    std::unique_ptr<TPacket> NewBlock(std::int32_t Length, std::int32_t Width) const;
 
     enum class TBaseMode { Count, BuildAll, BuildKept };
     void EnumerateBaseBlocks(TBaseMode Mode);

@@ -32,11 +32,13 @@ std::int32_t TotalUsedSheets = 0;
 
 namespace {
 
-// Adds Space as an uncounted placement and names it.
-void AddOffcut(TPacket& Packet, const TSpace& Space, std::int32_t& N, std::int32_t& Z) {
+// Adds Space as an uncounted placement and names it; Waste names it as too
+// small to keep whatever its size.
+void AddOffcut(TPacket& Packet, const TSpace& Space, std::int32_t& N, std::int32_t& Z,
+               bool Waste = false) {
     Packet.AddPlacementNoCount(Space.ToStock());
     T2DStock& piece = Packet.Placements.Last();
-    if (piece.Length > BladeWidth && piece.Width > BladeWidth)
+    if (!Waste && piece.Length > BladeWidth && piece.Width > BladeWidth)
         piece.Label = OffcutPrefix + IntToStr(N++);
     else
         piece.Label = ZeroOffcutPrefix + IntToStr(Z++);
@@ -80,10 +82,13 @@ void NameOffcutsOfPacket(TPacket& Packet) {
         AddOffcut(Packet, chosen, n, z);
     }
     if (noneQualifies) {
+        // In guillotine mode no cut frees what is left together with the
+        // parts and the offcuts named so far: it is waste, not an offcut
+        // the workshop could put into the rack.
         const int k = Packet.Spaces.Count();
         for (int pass = 0; pass < k && pass < Packet.Spaces.Count(); ++pass) {
             const TSpace first = Packet.Spaces[0];
-            AddOffcut(Packet, first, n, z);
+            AddOffcut(Packet, first, n, z, g);
         }
     }
 }

@@ -50,8 +50,9 @@ extern std::int32_t TotalUsedSheets;     // sheets the plan uses (sheets report)
 
 // Turns every free rectangle of Packet into a placed offcut piece labelled
 // OffcutPrefix + n (both sides above the blade width) or ZeroOffcutPrefix + z,
-// largest first; in guillotine mode only rectangles that keep the layout
-// cuttable are taken by size, the rest in list order.
+// largest first. In guillotine mode only rectangles that guillotine cuts can
+// free together with the parts and the offcuts before them are named as
+// offcuts; what is left becomes ZeroOffcutPrefix pieces (waste).
 void NameOffcutsOfPacket(TPacket& Packet);
 
 // Fills UsedPartsList and UsedSheetsList from Optimizer's plan.

@@ -5,6 +5,7 @@
 // uses, so that a changed rule shows as a changed plan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -93,4 +94,108 @@ TEST(OptimizerRules, PlansOfTheProgramSettingsStayAsTheyAre) {
         EXPECT_EQ(opt.Stats.Trials, p.Trials) << p.Name;
         EXPECT_EQ(Digest(opt.Best), p.Plan) << p.Name << " " << std::hex << Digest(opt.Best);
     }
+}
+
+namespace {
+
+// The settings of a run of the program, at Level.
+void ProgramSettings(std::int32_t Level, bool Guillotine, std::int32_t Blade) {
+    ResetProgramDefaults();
+    RollingMode = false;
+    FastOptimize = false;
+    OptimizeSpeed = Level;
+    GuillotineMode = Guillotine;
+    OptimizeTimeLimit = 120;
+    KeepPlacements = true;
+    CompareEqualLayouts = true;
+    BladeWidth = Blade;
+    PubRandSeed = kPubRandomStartSeed;
+}
+
+std::int32_t SheetsOf(const TSchemes& Plan) {
+    std::int32_t n = 0;
+    for (const TPacket& layout : Plan.Packets) n += layout.Quantity;
+    return n;
+}
+
+// Records the most candidate layouts seen when the limit was reached.
+class TLimitWatch : public TOptimize2d {
+  public:
+    std::int32_t Most = 0;
+    void SchemeLimitHook() override {
+        Most = std::max(Most, Candidates.Count());
+    }
+};
+
+}  // namespace
+
+// The search of Level 20 takes another path than Level 0's and once ended
+// on 12 sheets where Level 0 needs 11: a standard instance of 40 items
+// (Berkey & Wang class 1) on 10 x 10 bins, in guillotine mode.
+TEST(OptimizerRules, HigherLevelNeverUsesMoreSheetsThanLevelZero) {
+    const std::int32_t items[][2] = {
+        {7, 4}, {3, 1}, {7, 6}, {2, 8}, {4, 9}, {2, 6}, {7, 7},  {6, 3}, {7, 2}, {3, 1},
+        {8, 3}, {3, 4}, {9, 1}, {1, 8}, {10, 1}, {6, 7}, {5, 9}, {7, 3}, {3, 8}, {9, 6},
+        {5, 2}, {1, 5}, {4, 8}, {3, 6}, {10, 7}, {10, 5}, {2, 5}, {9, 5}, {6, 9}, {2, 10},
+        {9, 9}, {2, 7}, {2, 1}, {9, 8}, {10, 2}, {2, 7}, {10, 3}, {7, 2}, {4, 9}, {1, 3}};
+    platform::SetClockHook([] { return std::int64_t{0}; });
+    std::int32_t sheets[2] = {0, 0};
+    for (const std::int32_t level : {0, 20}) {
+        TOptimize2d opt;
+        ProgramSettings(level, true, 0);
+        std::string err;
+        opt.AddPanel("BIN", "", "", "", 10000, 10000, 40, 0, 1, srcSheet, err);
+        // One part kind per size, a turned size being the same kind.
+        std::vector<std::pair<std::int32_t, std::int32_t>> kinds;
+        std::vector<std::int32_t> counts;
+        for (const auto& hw : items) {
+            std::pair<std::int32_t, std::int32_t> key{std::max(hw[0], hw[1]), std::min(hw[0], hw[1])};
+            const auto at = std::find(kinds.begin(), kinds.end(), key);
+            if (at == kinds.end()) {
+                kinds.push_back(key);
+                counts.push_back(1);
+            } else {
+                ++counts[static_cast<std::size_t>(at - kinds.begin())];
+            }
+        }
+        for (std::size_t k = 0; k < kinds.size(); ++k)
+            opt.AddPart("I" + std::to_string(k), "", "", "", kinds[k].first * 1000,
+                        kinds[k].second * 1000, true, counts[k], counts[k], skRectangle, nullptr,
+                        err);
+        ASSERT_EQ(err, "");
+        opt.Run(err);
+        ASSERT_EQ(err, "");
+        sheets[level == 0 ? 0 : 1] = SheetsOf(opt.Best);
+        // Level 20's own plan lost to Level 0's in the run's comparison.
+        if (level > 0) {
+            EXPECT_TRUE(opt.Stats.LowestLevelKept);
+        }
+    }
+    EXPECT_EQ(sheets[0], 11);
+    EXPECT_LE(sheets[1], sheets[0]);
+}
+
+// The candidate layouts never outgrow MaxCandidateLayouts, however many the
+// quick passes and the refills of the search make.
+TEST(OptimizerRules, CandidateLayoutsStayWithinTheirLimit) {
+    platform::SetClockHook([] { return std::int64_t{0}; });
+    TLimitWatch opt;
+    ProgramSettings(3, false, 4000);
+    MaxCandidateLayouts = 300;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 2440000, 1220000, 400, 0, 1, srcSheet, err);
+    std::uint64_t state = 150;
+    auto next = [&state](std::int32_t Low, std::int32_t High) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return Low + static_cast<std::int32_t>((state >> 33) % static_cast<std::uint64_t>(High - Low + 1));
+    };
+    for (int i = 0; i < 150; ++i)
+        opt.AddPart("P" + std::to_string(i), "", "", "", next(60, 700) * 1000,
+                    next(40, 500) * 1000, i % 3 != 0, 2, 2, skRectangle, nullptr, err);
+    ASSERT_EQ(err, "");
+    opt.Run(err);
+    ASSERT_EQ(err, "");
+    EXPECT_EQ(opt.Most, 300);  // reached, and held
+    EXPECT_LE(opt.Candidates.Count(), 300);
+    ResetProgramDefaults();
 }

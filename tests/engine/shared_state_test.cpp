@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "engine/defaults.h"
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
+#include "support/exact_guillotine.h"
 
 namespace {
 
@@ -88,6 +91,59 @@ TEST(NameOffcuts, GuillotineModeTakesOnlyCuttableRectanglesBySize) {
     for (const T2DStock& piece : p.Placements)
         if (piece.Label != "A") free += std::int64_t{piece.Length} * piece.Width;
     EXPECT_EQ(free, 300 * 300 - 2 * 200 * 100);
+}
+
+// In guillotine mode every offcut named can be cut out together with the
+// parts (checked by the exact test): a job of 27 part kinds on 2440 x 1220
+// sheets less trims of 10, blade 2, Level 0, whose first layout once named
+// a free rectangle that only a cut through a part could free.
+TEST(NameOffcuts, GuillotineModeNamesOnlyOffcutsCutOutWithTheParts) {
+    struct Kind {
+        std::int32_t Length, Width, Qty, MaxQty;
+        bool CanRotate;
+    };
+    const Kind parts[] = {
+        {94, 205, 2, 2, true},   {336, 80, 3, 3, true},   {328, 287, 4, 4, true},
+        {360, 184, 1, 3, true},  {328, 243, 1, 1, false}, {279, 63, 2, 3, false},
+        {305, 155, 3, 3, true},  {200, 191, 8, 8, true},  {85, 140, 4, 4, false},
+        {64, 172, 1, 1, false},  {305, 244, 6, 6, true},  {111, 68, 3, 5, true},
+        {178, 298, 1, 2, true},  {342, 257, 1, 1, true},  {103, 73, 12, 12, true},
+        {368, 206, 8, 9, true},  {140, 210, 2, 3, true},  {338, 68, 2, 2, true},
+        {105, 227, 4, 6, true},  {232, 261, 4, 4, true},  {267, 67, 3, 4, true},
+        {137, 76, 2, 3, true},   {61, 235, 3, 3, false},  {247, 270, 2, 2, false},
+        {313, 38, 1, 2, true},   {60, 126, 4, 6, true},   {338, 32, 8, 9, false},
+    };
+    ResetProgramDefaults();
+    TOptimize2d opt;
+    FastOptimize = false;
+    OptimizeTimeLimit = 120;
+    KeepPlacements = true;
+    CompareEqualLayouts = true;
+    GuillotineMode = true;
+    RollingMode = false;
+    BladeWidth = 2000;
+    PubRandSeed = kPubRandomStartSeed;
+    std::string err;
+    opt.AddPanel("S", "", "", "", 2420000, 1200000, 99, 1, 1, srcSheet, err);
+    int k = 0;
+    for (const Kind& p : parts)
+        opt.AddPart("P" + std::to_string(k++), "", "", "", p.Length * 1000, p.Width * 1000,
+                    p.CanRotate, p.MaxQty, p.Qty, skRectangle, nullptr, err);
+    ASSERT_EQ(err, "");
+    opt.Run(err);
+    ASSERT_EQ(err, "");
+    int offcuts = 0;
+    for (TPacket& layout : opt.Best.Packets) {
+        NameOffcutsOfPacket(layout);
+        std::vector<TRect> kept;  // the parts and the offcuts, not the waste
+        for (const T2DStock& piece : layout.Placements)
+            if (piece.Label.rfind(ZeroOffcutPrefix, 0) != 0) kept.push_back(piece.BoundsRect());
+        EXPECT_TRUE(CutsApart(kept, {0, 0, layout.Length, layout.Width}));
+        for (const T2DStock& piece : layout.Placements)
+            offcuts += piece.Label.rfind(OffcutPrefix, 0) == 0 ? 1 : 0;
+    }
+    EXPECT_GT(offcuts, 0);
+    ResetProgramDefaults();
 }
 
 TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
