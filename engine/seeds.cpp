@@ -533,25 +533,35 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
     std::vector<std::int32_t> rem(nParts);
     std::vector<char> fallbackFailed(nParts, 0);
-    // Whether a seed's counts exceed rem, asked once per seed while rem stands
-    // still instead of once per free rectangle: a seed found within rem at
-    // step mark fitsAt, one found above it at mark overAt. rem only falls
-    // between fallbacks, so "above" holds until the next start or fallback;
-    // "within" only until rem changes.
-    std::vector<std::uint32_t> fitsAt(static_cast<std::size_t>(SeedCount()), 0);
-    std::vector<std::uint32_t> overAt(static_cast<std::size_t>(SeedCount()), 0);
-    std::uint32_t stepMark = 0, sureMark = 0;
-    auto exceedsRem = [&](std::int32_t Seed) {
-        const auto k = static_cast<std::size_t>(Seed);
-        if (fitsAt[k] == stepMark) return false;
-        if (overAt[k] == sureMark) return true;
-        if (Exceeds(SeedInfos[k].Counts, rem)) {
-            overAt[k] = sureMark;
-            return true;
-        }
-        fitsAt[k] = stepMark;
-        return false;
+    // Whether a seed's counts exceed rem, asked once per seed while the
+    // quantities of its parts stand still instead of once per free rectangle:
+    // 0 not known, 1 within rem, 2 above it. A change of rem[j] forgets the
+    // answers of the seeds that hold part j (listed by part in holders).
+    std::vector<char> exceedState(static_cast<std::size_t>(SeedCount()), 0);
+    std::vector<std::size_t> holdersStart(nParts + 1, 0);
+    std::vector<std::int32_t> holders;
+    for (const TBlockInfo& info : SeedInfos)
+        for (const TCount& c : info.Counts) ++holdersStart[static_cast<std::size_t>(c.Index) + 1];
+    for (std::size_t j = 0; j < nParts; ++j) holdersStart[j + 1] += holdersStart[j];
+    holders.resize(holdersStart[nParts]);
+    {
+        std::vector<std::size_t> next(holdersStart.begin(), holdersStart.end() - 1);
+        for (std::int32_t k = 0; k < SeedCount(); ++k)
+            for (const TCount& c : SeedInfos[static_cast<std::size_t>(k)].Counts)
+                holders[next[static_cast<std::size_t>(c.Index)]++] = k;
+    }
+    auto setRem = [&](std::size_t Part, std::int32_t Quantity) {
+        if (rem[Part] == Quantity) return;
+        rem[Part] = Quantity;
+        for (std::size_t h = holdersStart[Part]; h < holdersStart[Part + 1]; ++h)
+            exceedState[static_cast<std::size_t>(holders[h])] = 0;
     };
+    auto exceedsRem = [&](std::int32_t Seed) {
+        char& state = exceedState[static_cast<std::size_t>(Seed)];
+        if (state == 0) state = Exceeds(SeedInfos[static_cast<std::size_t>(Seed)].Counts, rem) ? 2 : 1;
+        return state == 2;
+    };
+    std::vector<std::int32_t> startRem(nParts);
 
     // In guillotine mode each block is cut out of its free rectangle by
     // guillotine cuts, so every layout built here passes the plan's test.
@@ -583,10 +593,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Quantity = Packet.Quantity;
         work.Reset();
         placeBlock(seed, seed.Position, 0);
-        rem = available;
-        for (const TCount& c : seedInfo.Counts) rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
-        ++stepMark;
-        ++sureMark;
+        startRem = available;
+        for (const TCount& c : seedInfo.Counts)
+            startRem[static_cast<std::size_t>(c.Index)] -= c.Qty;
+        for (std::size_t j = 0; j < nParts; ++j) setRem(j, startRem[j]);
 
         std::int32_t lastFallback = -1;
         bool anyFailed = false;
@@ -654,9 +664,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 probe.Width = chosen.Width;
                 work.PlaceAt(probe, bestRect, Strategy);
                 placeBlock(chosen, probe.Position, bestRect);
-                for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts)
-                    rem[static_cast<std::size_t>(c.Index)] -= c.Qty;
-                ++stepMark;
+                for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts) {
+                    const auto j = static_cast<std::size_t>(c.Index);
+                    setRem(j, rem[j] - c.Qty);
+                }
                 lastFallback = -1;
                 if (anyFailed) {
                     std::fill(fallbackFailed.begin(), fallbackFailed.end(), 0);
@@ -678,14 +689,12 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 if (fallbackFailed[j]) continue;
                 const std::int32_t left = seedParts[j] - work.PartCounts.Quantities()[j];
                 if (left > 0 && !work.NoSpaceFits(Parts.Items()[j])) {
-                    rem[j] = left;
+                    setRem(j, left);
                     chosenPart = static_cast<std::int32_t>(j);
                     break;
                 }
             }
             if (chosenPart < 0) break;
-            ++stepMark;
-            ++sureMark;
             lastFallback = chosenPart;
             rnd = false;
         }
