@@ -13,6 +13,7 @@
 #include "app/core/grid_editing.h"
 #include "app/core/list_files.h"
 #include "app/ui/import_export.h"
+#include "app/ui/qt_canvas.h"
 #include "engine/partedge.h"
 #include "window_fixture.h"
 
@@ -51,12 +52,15 @@ class NamesAndText : public WindowTest {
 
 }  // namespace
 
-TEST_F(NamesAndText, ListFilesNamedBeyondAsciiSaveAndOpenThroughTheFileDialog) {
+TEST_F(NamesAndText, ListFilesNamedBeyondAsciiSaveAndOpenThroughTheFileCommands) {
     for (const std::string& name : kNames) {
         std::filesystem::create_directories(dir.File(name));
         const std::string file = dir.File(name + "/" + name + ".sht");
+        // The name as the file dialog hands it over.
+        const QString chosen = QFile::decodeName(file.c_str());
+        ASSERT_EQ(FromQFileName(chosen), file);
+        form->FileDialog = [&](bool, auto&, auto&, auto&, auto&) { return FromQFileName(chosen); };
         TypeRow(form->StringGridSheets(), 1, {name, "MDF", "100", "50", "2"});
-        ChooseInFileDialog(file);
         form->FileSaveAs1Execute();
         EXPECT_TRUE(std::filesystem::exists(file)) << name;
         EXPECT_EQ(core.Data.EditSheetsFileName, file);
@@ -64,7 +68,6 @@ TEST_F(NamesAndText, ListFilesNamedBeyondAsciiSaveAndOpenThroughTheFileDialog) {
                   QString::fromUtf8(file));
 
         form->SheetsDeleteAllClick();
-        ChooseInFileDialog(file);
         form->FileOpen1Execute();
         EXPECT_EQ(core.Data.StringGridSheets.Cell(SheetCol::Label, 1), name);  // typed: UTF-8
         EXPECT_EQ(Shown(SheetCol::Label, 1), QString::fromUtf8(name));
