@@ -15,6 +15,7 @@
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "platform/clock.h"
+#include "support/run_settings.h"
 
 namespace {
 
@@ -98,20 +99,6 @@ TEST(OptimizerRules, PlansOfTheProgramSettingsStayAsTheyAre) {
 
 namespace {
 
-// The settings of a run of the program, at Level.
-void ProgramSettings(std::int32_t Level, bool Guillotine, std::int32_t Blade) {
-    ResetProgramDefaults();
-    RollingMode = false;
-    FastOptimize = false;
-    OptimizeSpeed = Level;
-    GuillotineMode = Guillotine;
-    OptimizeTimeLimit = 120;
-    KeepPlacements = true;
-    CompareEqualLayouts = true;
-    BladeWidth = Blade;
-    PubRandSeed = kPubRandomStartSeed;
-}
-
 std::int32_t SheetsOf(const TSchemes& Plan) {
     std::int32_t n = 0;
     for (const TPacket& layout : Plan.Packets) n += layout.Quantity;
@@ -142,7 +129,7 @@ TEST(OptimizerRules, HigherLevelNeverUsesMoreSheetsThanLevelZero) {
     std::int32_t sheets[2] = {0, 0};
     for (const std::int32_t level : {0, 20}) {
         TOptimize2d opt;
-        ProgramSettings(level, true, 0);
+        testsupport::ProgramRunSettings(level, true, 0);
         std::string err;
         opt.AddPanel("BIN", "", "", "", 10000, 10000, 40, 0, 1, srcSheet, err);
         // One part kind per size, a turned size being the same kind.
@@ -180,7 +167,7 @@ TEST(OptimizerRules, HigherLevelNeverUsesMoreSheetsThanLevelZero) {
 TEST(OptimizerRules, CandidateLayoutsStayWithinTheirLimit) {
     platform::SetClockHook([] { return std::int64_t{0}; });
     TLimitWatch opt;
-    ProgramSettings(3, false, 4000);
+    testsupport::ProgramRunSettings(3, false, 4000);
     MaxCandidateLayouts = 300;
     std::string err;
     opt.AddPanel("S", "", "", "", 2440000, 1220000, 400, 0, 1, srcSheet, err);

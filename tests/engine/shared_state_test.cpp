@@ -9,6 +9,7 @@
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
 #include "support/exact_guillotine.h"
+#include "support/run_settings.h"
 
 namespace {
 
@@ -113,16 +114,8 @@ TEST(NameOffcuts, GuillotineModeNamesOnlyOffcutsCutOutWithTheParts) {
         {137, 76, 2, 3, true},   {61, 235, 3, 3, false},  {247, 270, 2, 2, false},
         {313, 38, 1, 2, true},   {60, 126, 4, 6, true},   {338, 32, 8, 9, false},
     };
-    ResetProgramDefaults();
+    testsupport::ProgramRunSettings(0, true, 2000);
     TOptimize2d opt;
-    FastOptimize = false;
-    OptimizeTimeLimit = 120;
-    KeepPlacements = true;
-    CompareEqualLayouts = true;
-    GuillotineMode = true;
-    RollingMode = false;
-    BladeWidth = 2000;
-    PubRandSeed = kPubRandomStartSeed;
     std::string err;
     opt.AddPanel("S", "", "", "", 2420000, 1200000, 99, 1, 1, srcSheet, err);
     int k = 0;
