@@ -52,7 +52,11 @@ class TIndexSeedsSet {
 
     TIndexSeedsSet() { Groups.reserve(1024); }
 
-    void Clear() { Groups.clear(); }
+    void Clear() {
+        Groups.clear();
+        LeastTree_.clear();
+        Leaves_ = 0;
+    }
     std::int32_t Count() const { return static_cast<std::int32_t>(Groups.size()); }
     const TIndexSeeds& Group(std::int32_t Pos) const { return Groups[Pos]; }
     std::int32_t KeyAt(std::int32_t Pos) const {
@@ -67,6 +71,17 @@ class TIndexSeedsSet {
     // Files SeedIndex under Block's Length (or Width).
     void Add(const T2DStock& Block, std::int32_t SeedIndex);
 
+    // Readies NextFitting after groups were added.
+    void PrepareSearch();
+    // The first group at or after Pos (in key order) holding a seed whose
+    // other side is at most Room; Count() when there is none. Fast once
+    // PrepareSearch has run after the last Add.
+    std::int32_t NextFitting(std::int32_t Pos, std::int32_t Room) const;
+
   private:
     std::vector<TIndexSeeds> Groups;
+    // The least other sides of the groups as a tree of minima: leaf
+    // Leaves_ + g is group g, node i the least of nodes 2i and 2i + 1.
+    std::vector<std::int32_t> LeastTree_;
+    std::int32_t Leaves_ = 0;
 };

@@ -213,6 +213,8 @@ void TLayoutFacts::Build(const TSchemes& Plan) {
     Index.clear();
     Priority.clear();
     Masks.clear();
+    Folds.clear();
+    Values.clear();
     Arena_.clear();
     Start_.clear();
     Length_.clear();
@@ -253,6 +255,8 @@ void TLayoutFacts::Set(std::size_t K, const TPacket& Layout, const TSeeds::TBloc
     Index[K] = Layout.Index;
     Priority[K] = Layout.Priority;
     Masks[K] = PartMask(Info.Counts);
+    Folds[K] = Masks[K].Folded();
+    Values[K] = Layout.Value;
     if (Arena_.size() > 2 * Live_ + 4096) Pack();
 }
 
@@ -263,6 +267,8 @@ void TLayoutFacts::Append(const TPacket& Layout, const TSeeds::TBlockInfo& Info)
     Index.push_back(Layout.Index);
     Priority.push_back(Layout.Priority);
     Masks.push_back(PartMask(Info.Counts));
+    Folds.push_back(Masks.back().Folded());
+    Values.push_back(Layout.Value);
 }
 
 void TLayoutFacts::Erase(std::size_t K) {
@@ -274,6 +280,8 @@ void TLayoutFacts::Erase(std::size_t K) {
     Index.erase(Index.begin() + k);
     Priority.erase(Priority.begin() + k);
     Masks.erase(Masks.begin() + k);
+    Folds.erase(Folds.begin() + k);
+    Values.erase(Values.begin() + k);
     if (Arena_.size() > 2 * Live_ + 4096) Pack();
 }
 
@@ -324,12 +332,16 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         Facts_.Set(static_cast<std::size_t>(K), Packet, info);
     };
     const std::vector<TSeeds::TCount>& a = info.Counts;
+    const std::uint64_t fold = mask.Folded();
     bool replaced = false;
     for (int i = Plan_.Count() - 1; i >= 0; --i) {
         const auto k = static_cast<std::size_t>(i);
-        if (Facts_.Index[k] != Packet.Index) continue;
         // Each holds pieces of a part the other has none of: neither
-        // dominates, the examination goes on.
+        // dominates, the examination goes on. The folded masks prove most
+        // of these without reading the full ones.
+        const std::uint64_t keptFold = Facts_.Folds[k];
+        if ((fold & ~keptFold) != 0 && (keptFold & ~fold) != 0) continue;
+        if (Facts_.Index[k] != Packet.Index) continue;
         const TPartMask& keptMask = Facts_.Masks[k];
         if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;
         // How the new counts stand to the kept ones (absent positions are 0
@@ -377,14 +389,24 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     if (!replaced) {
         if (Limit > 0 && Plan_.Count() >= Limit) {
             if (!DropLowestValue) return false;
-            int lowest = -1;
-            double value = Packet.Value;
-            for (int i = 0; i < Plan_.Count(); ++i)
-                if (Plan_[i].Value < value) {
-                    value = Plan_[i].Value;
-                    lowest = i;
-                }
-            if (lowest < 0) return false;
+            // The first layout of the lowest Value below the new one's: the
+            // lowest value first (four running minima, no chain of
+            // dependent comparisons), then its first position.
+            const std::vector<double>& values = Facts_.Values;
+            const std::size_t n = values.size();
+            double m[4] = {Packet.Value, Packet.Value, Packet.Value, Packet.Value};
+            std::size_t i = 0;
+            for (; i + 4 <= n; i += 4)
+                for (std::size_t j = 0; j < 4; ++j)
+                    if (values[i + j] < m[j]) m[j] = values[i + j];
+            for (; i < n; ++i)
+                if (values[i] < m[0]) m[0] = values[i];
+            double lowestValue = m[0];
+            for (std::size_t j = 1; j < 4; ++j)
+                if (m[j] < lowestValue) lowestValue = m[j];
+            if (!(lowestValue < Packet.Value)) return false;
+            const int lowest = static_cast<int>(
+                std::find(values.begin(), values.end(), lowestValue) - values.begin());
             Plan_.Packets.Delete(lowest);
             Facts_.Erase(static_cast<std::size_t>(lowest));
         }

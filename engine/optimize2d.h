@@ -38,6 +38,9 @@ struct TPartMask {
         const auto b = static_cast<std::uint32_t>(Part) % 256;
         W[b / 64] |= std::uint64_t{1} << (b % 64);
     }
+    // The parts by position mod 64: a part of one layout missing in
+    // another's folded mask is missing in its full mask too.
+    std::uint64_t Folded() const { return W[0] | W[1] | W[2] | W[3]; }
     // Some part of this mask is not in Other.
     bool HasOutside(const TPartMask& Other) const {
         return ((W[0] & ~Other.W[0]) | (W[1] & ~Other.W[1]) | (W[2] & ~Other.W[2]) |
@@ -56,6 +59,8 @@ class TLayoutFacts {
     std::vector<std::int32_t> Index;     // the stock entry
     std::vector<std::int32_t> Priority;  // the stock entry's priority
     std::vector<TPartMask> Masks;        // the parts held
+    std::vector<std::uint64_t> Folds;    // Masks folded to 64 bits
+    std::vector<double> Values;          // the layout's Value when it was taken
 
     std::size_t Size() const { return Totals.size(); }
     // The non-zero part counts of layout K, in part order.

@@ -591,6 +591,28 @@ std::int32_t PubRandom(std::int32_t N) {
     return r;
 }
 
+void PubRandomSkip(std::int64_t Count) {
+    if (Count <= 0) return;
+    // After its first call the generator's state is below 65536 and moves
+    // as s := (214013 s + 2531011) mod 65536, an affine map: Count calls
+    // are that map composed Count times.
+    if (PubRandSeed < 0 || PubRandSeed >= 65536) {
+        PubRandom(1);
+        --Count;
+    }
+    std::uint32_t a = 214013u % 65536u, c = 2531011u % 65536u;  // one call
+    std::uint32_t total_a = 1, total_c = 0;                       // none yet
+    for (auto k = static_cast<std::uint64_t>(Count); k != 0; k /= 2) {
+        if (k % 2 == 1) {
+            total_a = (a * total_a) % 65536u;
+            total_c = (a * total_c + c) % 65536u;
+        }
+        c = (a * c + c) % 65536u;
+        a = (a * a) % 65536u;
+    }
+    PubRandSeed = (total_a * static_cast<std::uint32_t>(PubRandSeed) + total_c) % 65536u;
+}
+
 std::string PubStrCopy(const std::string& S) { return S; }
 
 const std::vector<PubStringEntry>& PubStringTable() {

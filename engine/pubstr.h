@@ -310,6 +310,9 @@ constexpr std::int64_t kPubRandomStartSeed = 479;
 
 // Next pseudo-random number in 0..N-1. N must be at least 1.
 std::int32_t PubRandom(std::int32_t N);
+// Moves the generator on as Count calls of PubRandom would (their results
+// unused), in a number of steps that grows with the logarithm of Count.
+void PubRandomSkip(std::int64_t Count);
 
 // Returns S unchanged.
 std::string PubStrCopy(const std::string& S);

@@ -566,6 +566,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     // In guillotine mode each block is cut out of its free rectangle by
     // guillotine cuts, so every layout built here passes the plan's test.
     const bool guillotine = GuillotineMode;
+    ByLength.PrepareSearch();
+    ByWidth.PrepareSearch();
     TPacket work(Packet);
     // Puts the pieces of Block into work with the block's corner at At, in
     // free rectangle SpaceIndex.
@@ -613,22 +615,32 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                     if (byLength && RollingMode) continue;
                     const TIndexSeedsSet& set = byLength ? ByLength : ByWidth;
                     const std::int32_t side = byLength ? space.Length : space.Width;
+                    const std::int32_t room = byLength ? space.Width : space.Length;
+                    // Draws of the random skips owed by seeds that cannot be
+                    // taken whatever the draw says.
+                    std::int64_t owedDraws = 0;
                     for (std::int32_t g = set.FindPos(side); g < set.Count(); ++g) {
-                        if (!rnd) {
-                            // Every seed of this group and of the groups after
-                            // it (shorter ones) falls more than 1 below the
-                            // best ratio: none of them can be taken.
-                            const double ratio = 100.0 * set.KeyAt(g) / side;
-                            if (!(ratio - bestRatio > 1) && std::fabs(ratio - bestRatio) > 1) break;
-                        }
+                        // Groups with no seed narrow enough are passed over.
+                        g = set.NextFitting(g, room);
+                        if (g == set.Count()) break;
                         // The key side fits (the group's key is at most the
                         // rectangle's side): test the other side from the
                         // group's own list.
                         const TIndexSeeds& group = set.Group(g);
-                        const std::int32_t room = byLength ? space.Width : space.Length;
-                        if (group.LeastOtherSide() > room) continue;
                         const std::vector<std::int32_t>& others = group.OtherSides();
                         const std::vector<std::int32_t>& members = group.Items();
+                        // The seeds of this group, and of the groups after it
+                        // (shorter ones), fall more than 1 below the best
+                        // ratio: none of them can be taken. Without random
+                        // skips the scan ends; with them, each such seed
+                        // still takes its one draw.
+                        const double groupRatio = 100.0 * set.KeyAt(g) / side;
+                        if (!(groupRatio - bestRatio > 1) && std::fabs(groupRatio - bestRatio) > 1) {
+                            if (!rnd) break;
+                            for (std::size_t k = 0; k < members.size(); ++k)
+                                if (others[k] <= room && !exceedsRem(members[k])) ++owedDraws;
+                            continue;
+                        }
                         for (std::size_t k = 0; k < members.size(); ++k) {
                             if (others[k] > room) continue;
                             const std::int32_t idx = members[k];
@@ -654,6 +666,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             bestRect = r;
                         }
                     }
+                    PubRandomSkip(owedDraws);
                 }
             }
 

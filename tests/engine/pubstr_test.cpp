@@ -21,6 +21,22 @@ TEST(PubRandom, FixedSequenceFromStartSeed) {
 
 TEST(PubRandom, ZeroRangeIsAnErrorNotACrash) { EXPECT_THROW(PubRandom(0), std::domain_error); }
 
+// Skipping ends where as many calls end, from the start seed, from a seed
+// above 16 bits and from every count up to a few hundred and beyond.
+TEST(PubRandom, SkipEndsWhereTheCallsEnd) {
+    for (std::int64_t start : {std::int64_t{479}, std::int64_t{0}, std::int64_t{65535},
+                               std::int64_t{1234567891}}) {
+        for (std::int64_t count : {0, 1, 2, 3, 7, 64, 255, 256, 1000, 65536, 100003}) {
+            PubRandSeed = start;
+            for (std::int64_t k = 0; k < count; ++k) PubRandom(7);
+            const std::int64_t called = PubRandSeed;
+            PubRandSeed = start;
+            PubRandomSkip(count);
+            ASSERT_EQ(PubRandSeed, called) << start << " " << count;
+        }
+    }
+}
+
 TEST(PubDefaults, ResetRestoresSettingsTextsAndSeed) {
     BladeWidth = 3000;
     RollingMode = false;

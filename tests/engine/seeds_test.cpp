@@ -65,6 +65,28 @@ TEST(IndexSeedsSet, ManyKeysStayDescendingAndFindable) {
     EXPECT_EQ(set.Group(0).KeyLength, 0);
 }
 
+// The first group from a position on that holds a seed no wider than the
+// room, the same before and after the search is readied, for every start
+// and room.
+TEST(IndexSeedsSet, NextFittingFindsTheFirstGroupWithANarrowEnoughSeed) {
+    TIndexSeedsSet set;
+    for (std::int32_t i = 0; i < 700; ++i)
+        set.Add(Block((i * 7919) % 251 + 1, (i * 104729) % 613 + 20), i);
+    for (int prepared = 0; prepared < 2; ++prepared) {
+        if (prepared == 1) set.PrepareSearch();
+        for (std::int32_t pos = 0; pos <= set.Count(); pos += 3)
+            for (std::int32_t room : {0, 19, 20, 21, 100, 350, 632, 700}) {
+                std::int32_t expected = pos;
+                while (expected < set.Count() && set.Group(expected).LeastOtherSide() > room)
+                    ++expected;
+                ASSERT_EQ(set.NextFitting(pos, room), expected) << pos << " " << room;
+            }
+    }
+    // A group added later is found at once.
+    set.Add(Block(1000, 5), 700);
+    EXPECT_EQ(set.NextFitting(0, 5), 0);
+}
+
 TEST(IndexSeedsSet, SeedIndicesBeyondSixteenBitsAreKept) {
     TIndexSeedsSet set;
     set.Add(Block(10, 10), 40000);
