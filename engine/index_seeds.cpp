@@ -1,26 +1,14 @@
 #include "engine/index_seeds.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <utility>
 
 std::int32_t TIndexSeedsSet::FindPos(std::int32_t Key) const {
-    const std::int32_t n = Count();
-    if (n == 0) return 0;
-    std::int32_t lo = 0;
-    std::int32_t hi = n;
-    while (hi - lo > 2) {
-        const std::int32_t mid = (lo + hi) / 2;
-        const std::int32_t k = KeyAt(mid);
-        if (k == Key) return mid;
-        if (k > Key)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    for (std::int32_t i = lo; i < n; ++i)
-        if (KeyAt(i) <= Key) return i;
-    return n;
+    // Keys are unique and descending: the first key at most Key.
+    return static_cast<std::int32_t>(
+        std::lower_bound(Keys_.begin(), Keys_.end(), Key, std::greater<>()) - Keys_.begin());
 }
 
 void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
@@ -43,6 +31,7 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
     }
     group.Add(SeedIndex, other);
     Groups.insert(Groups.begin() + pos, std::move(group));
+    Keys_.insert(Keys_.begin() + pos, key);
 }
 
 void TIndexSeedsSet::PrepareSearch() {

@@ -54,6 +54,7 @@ class TIndexSeedsSet {
 
     void Clear() {
         Groups.clear();
+        Keys_.clear();
         LeastTree_.clear();
         Leaves_ = 0;
     }
@@ -80,6 +81,7 @@ class TIndexSeedsSet {
 
   private:
     std::vector<TIndexSeeds> Groups;
+    std::vector<std::int32_t> Keys_;  // the groups' keys, side by side for FindPos
     // The least other sides of the groups as a tree of minima: leaf
     // Leaves_ + g is group g, node i the least of nodes 2i and 2i + 1.
     std::vector<std::int32_t> LeastTree_;

@@ -329,8 +329,9 @@ int TPacket::SinglePartIndex() const {
 double TPacket::UsedValue() const {
     double used = 0.0;
     for (int i = 0; i < PartCounts.Count(); ++i) {
-        const T2DStock& c = PartCounts.Part(i);
         const std::int32_t q = PartCounts.Quantities()[static_cast<std::size_t>(i)];
+        if (q == 0) continue;  // adds nothing; the description need not be read
+        const T2DStock& c = PartCounts.Part(i);
         if (c.ShapeKind == skShaped)
             used += c.ShapeArea() * q * c.Factor;
         else

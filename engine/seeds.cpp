@@ -562,6 +562,22 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         return state == 2;
     };
     std::vector<std::int32_t> startRem(nParts);
+    // Parts with a seed of one piece in every orientation the part may take.
+    std::vector<char> singleSeeded(nParts, 0);
+    {
+        std::vector<char> plain(nParts, 0), turned(nParts, 0);
+        for (std::int32_t k = 1; k < SeedCount(); ++k) {
+            const std::vector<TCount>& counts = SeedInfos[static_cast<std::size_t>(k)].Counts;
+            if (counts.size() != 1 || counts[0].Qty != 1) continue;
+            const auto j = static_cast<std::size_t>(counts[0].Index);
+            const T2DStock& part = Parts.Items()[j];
+            const TSize& size = SeedSizes[static_cast<std::size_t>(k)];
+            if (size.Length == part.Length && size.Width == part.Width) plain[j] = 1;
+            if (size.Length == part.Width && size.Width == part.Length) turned[j] = 1;
+        }
+        for (std::size_t j = 0; j < nParts; ++j)
+            singleSeeded[j] = plain[j] && (turned[j] || !Parts.Items()[j].CanRotate);
+    }
 
     // In guillotine mode each block is cut out of its free rectangle by
     // guillotine cuts, so every layout built here passes the plan's test.
@@ -701,7 +717,11 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
             for (std::size_t j = 0; j < nParts; ++j) {
                 if (fallbackFailed[j]) continue;
                 const std::int32_t left = seedParts[j] - work.PartCounts.Quantities()[j];
-                if (left > 0 && !work.NoSpaceFits(Parts.Items()[j])) {
+                if (left <= 0) continue;
+                // A scan without random skips that found nothing would have
+                // found this part's one-piece seed in a free rectangle.
+                if (!rnd && rem[j] >= 1 && singleSeeded[j]) continue;
+                if (!work.NoSpaceFits(Parts.Items()[j])) {
                     setRem(j, left);
                     chosenPart = static_cast<std::int32_t>(j);
                     break;
