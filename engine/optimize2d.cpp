@@ -333,14 +333,23 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     };
     const std::vector<TSeeds::TCount>& a = info.Counts;
     const std::uint64_t fold = mask.Folded();
+    // Neither part set within the other's (by the folded masks): neither
+    // layout can dominate the other.
+    auto apart = [fold](std::uint64_t Kept) {
+        return ((fold & ~Kept) != 0) & ((Kept & ~fold) != 0);
+    };
     bool replaced = false;
     for (int i = Plan_.Count() - 1; i >= 0; --i) {
-        const auto k = static_cast<std::size_t>(i);
         // Each holds pieces of a part the other has none of: neither
         // dominates, the examination goes on. The folded masks prove most
-        // of these without reading the full ones.
-        const std::uint64_t keptFold = Facts_.Folds[k];
-        if ((fold & ~keptFold) != 0 && (keptFold & ~fold) != 0) continue;
+        // of these without reading the full ones, four layouts at a time.
+        const std::uint64_t* folds = Facts_.Folds.data();
+        while (i >= 3 && apart(folds[i]) & apart(folds[i - 1]) & apart(folds[i - 2]) &
+                             apart(folds[i - 3]))
+            i -= 4;
+        if (i < 0) break;
+        const auto k = static_cast<std::size_t>(i);
+        if (apart(folds[k])) continue;
         if (Facts_.Index[k] != Packet.Index) continue;
         const TPartMask& keptMask = Facts_.Masks[k];
         if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;

@@ -25,28 +25,30 @@ enum : std::uint8_t { srcSheet = 0, srcOffcut = 1, srcPart = 2, srcNotSet = 3 };
 
 class T2DStock {
 public:
+    // Numbers first, texts next, flags last: no padding between fields,
+    // which counts with thousands of placed pieces held at once.
     std::int32_t Index = -1;
     std::int32_t Length = 0;  // extent along X, internal units
     std::int32_t Width = 0;   // extent along Y, internal units
-    bool CanRotate = true;
     TPoint Position;
-    std::string Label;
     std::int32_t Quantity = 0;
     std::int32_t Cost = 1;
-    double Factor = 1.0;
-    bool Selectable = true;
-    std::uint8_t ShapeKind = skRectangle;
     std::int32_t ProfileIndex = -1;
     std::int32_t TurnState = 1;
+    std::int32_t Priority = 0;
+    double Factor = 1.0;
+    std::string Label;
     std::string LengthText;
     std::string WidthText;
     std::string ExtraText;
     std::string Comment;
     std::string Material;
-    std::int32_t Priority = 0;
-    std::uint8_t SourceKind = srcNotSet;
     PPartEdge Edge;  // shared with the edge type list
+    bool CanRotate = true;
+    bool Selectable = true;
     bool Rotated = false;
+    std::uint8_t ShapeKind = skRectangle;
+    std::uint8_t SourceKind = srcNotSet;
 
     T2DStock() = default;
     virtual ~T2DStock() = default;
