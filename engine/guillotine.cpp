@@ -25,6 +25,7 @@ struct TGridPoint {
 struct TGridScratch {
     std::vector<std::int32_t> Xs, Ys;
     std::vector<TGridPoint> Points;
+    std::vector<char> ColumnChanged, RowChanged;  // lines to extend again
 };
 
 // Grids beyond this many points are given back after the test instead of
@@ -36,9 +37,10 @@ int PosOf(const std::vector<std::int32_t>& V, std::int32_t C) {
 }
 
 // Extends cut runs along one line of the grid: Count points, the first at
-// First, Stride apart; Flag selects the flag of the line's direction.
+// First, Stride apart; Flag selects the flag of the line's direction. The
+// lines crossing this one at a changed point are marked in Crossing.
 bool ExtendLine(TGridPoint* First, std::ptrdiff_t Stride, int Count,
-                std::uint8_t TGridPoint::*Flag) {
+                std::uint8_t TGridPoint::*Flag, std::vector<char>& Crossing) {
     bool changed = false;
     bool open = false;
     int start = 0;
@@ -60,6 +62,7 @@ bool ExtendLine(TGridPoint* First, std::ptrdiff_t Stride, int Count,
                         if (q.State != stCut) {
                             q.State = stCut;
                             q.*Flag = lfCut;
+                            Crossing[static_cast<std::size_t>(j)] = 1;
                             changed = true;
                         }
                     }
@@ -150,13 +153,25 @@ bool TGuillotine::Check(const TPacket& Packet) const {
     }
 
     // Extend cuts, vertical then horizontal, until a full pass changes nothing.
+    // A line none of whose points changed since its last extension would
+    // change nothing again: only lines crossed by a change are extended.
+    std::vector<char>& columnChanged = scratch.ColumnChanged;
+    std::vector<char>& rowChanged = scratch.RowChanged;
+    columnChanged.assign(static_cast<std::size_t>(nx), 1);
+    rowChanged.assign(static_cast<std::size_t>(ny), 1);
     bool changed = true;
     while (changed) {
         changed = false;
-        for (int x = 1; x <= nx - 2; ++x)
-            changed |= ExtendLine(&at(0, x), nx, ny, &TGridPoint::VFlag);
-        for (int y = 1; y <= ny - 2; ++y)
-            changed |= ExtendLine(&at(y, 0), 1, nx, &TGridPoint::HFlag);
+        for (int x = 1; x <= nx - 2; ++x) {
+            if (!columnChanged[static_cast<std::size_t>(x)]) continue;
+            columnChanged[static_cast<std::size_t>(x)] = 0;
+            changed |= ExtendLine(&at(0, x), nx, ny, &TGridPoint::VFlag, rowChanged);
+        }
+        for (int y = 1; y <= ny - 2; ++y) {
+            if (!rowChanged[static_cast<std::size_t>(y)]) continue;
+            rowChanged[static_cast<std::size_t>(y)] = 0;
+            changed |= ExtendLine(&at(y, 0), 1, nx, &TGridPoint::HFlag, columnChanged);
+        }
     }
 
     const bool ok = std::none_of(grid.begin(), grid.end(),

@@ -314,8 +314,6 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         Packet.Placements.Clear();
         Packet.Spaces.Clear();
     }
-    if (CheckGuillotine && !Guillotine.Check(Packet)) return false;
-
     const TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
     const TPartMask mask = PartMask(info.Counts);
     auto append = [&] {
@@ -323,10 +321,6 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         Facts_.Append(Packet, info);
         Length_ = length;
     };
-    if (Plan_.Count() == 0) {
-        append();
-        return true;
-    }
     auto replace = [&](int K) {
         Plan_[K].Assign(Packet);
         Facts_.Set(static_cast<std::size_t>(K), Packet, info);
@@ -338,27 +332,36 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     auto apart = [fold](std::uint64_t Kept) {
         return ((fold & ~Kept) != 0) & ((Kept & ~fold) != 0);
     };
-    bool replaced = false;
-    for (int i = Plan_.Count() - 1; i >= 0; --i) {
-        // Each holds pieces of a part the other has none of: neither
-        // dominates, the examination goes on. The folded masks prove most
-        // of these without reading the full ones, four layouts at a time.
-        const std::uint64_t* folds = Facts_.Folds.data();
-        while (i >= 3 && apart(folds[i]) & apart(folds[i - 1]) & apart(folds[i - 2]) &
-                             apart(folds[i - 3]))
-            i -= 4;
-        if (i < 0) break;
-        const auto k = static_cast<std::size_t>(i);
-        if (apart(folds[k])) continue;
-        if (Facts_.Index[k] != Packet.Index) continue;
-        const TPartMask& keptMask = Facts_.Masks[k];
-        if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;
-        // How the new counts stand to the kept ones (absent positions are 0
-        // on both sides).
-        const std::span<const TSeeds::TCount> b = Facts_.Counts(k);
-        bool newLeq = true, keptLeq = true;
+    // The last kept layout at or before position I of the new one's stock
+    // entry that may stand in relation to it, -1 when none: every layout
+    // passed over holds pieces of a part the new one has none of and the
+    // other way round. The folded masks prove most of these without reading
+    // the full ones, four layouts at a time.
+    auto lastRelated = [&](int I) {
+        for (; I >= 0; --I) {
+            const std::uint64_t* folds = Facts_.Folds.data();
+            while (I >= 3 && apart(folds[I]) & apart(folds[I - 1]) & apart(folds[I - 2]) &
+                                 apart(folds[I - 3]))
+                I -= 4;
+            if (I < 0) break;
+            const auto k = static_cast<std::size_t>(I);
+            if (apart(folds[k]) || Facts_.Index[k] != Packet.Index) continue;
+            const TPartMask& keptMask = Facts_.Masks[k];
+            if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;
+            return I;
+        }
+        return -1;
+    };
+    // How the new counts stand to those of kept layout K (absent positions
+    // are 0 on both sides).
+    struct TRelation {
+        bool NewLeq = true, KeptLeq = true;
+    };
+    auto relationTo = [&](int K) {
+        const std::span<const TSeeds::TCount> b = Facts_.Counts(static_cast<std::size_t>(K));
+        TRelation r;
         std::size_t x = 0, y = 0;
-        while ((newLeq || keptLeq) && (x < a.size() || y < b.size())) {
+        while ((r.NewLeq || r.KeptLeq) && (x < a.size() || y < b.size())) {
             std::int32_t qa = 0, qb = 0;
             if (y == b.size() || (x < a.size() && a[x].Index < b[y].Index)) {
                 qa = a[x++].Qty;
@@ -369,11 +372,36 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
                 qb = b[y++].Qty;
             }
             if (qa > qb)
-                newLeq = false;
+                r.NewLeq = false;
             else if (qa < qb)
-                keptLeq = false;
+                r.KeptLeq = false;
         }
-        if (newLeq && keptLeq) {
+        return r;
+    };
+
+    int top = Plan_.Count() - 1;
+    if (CheckGuillotine) {
+        // When the first kept layout in relation to the new one refuses it
+        // at once, nothing changes whatever the guillotine test says: the
+        // test is spared.
+        top = lastRelated(top);
+        if (top >= 0) {
+            const TRelation r = relationTo(top);
+            if (r.NewLeq && r.KeptLeq &&
+                (!CompareEqualLayouts || !BetterThanEqual(Packet, Plan_[top])))
+                return false;
+            if (r.NewLeq && !r.KeptLeq && !AllowDominated) return false;
+        }
+        if (!Guillotine.Check(Packet)) return false;
+    }
+    if (Plan_.Count() == 0) {
+        append();
+        return true;
+    }
+    bool replaced = false;
+    for (int i = lastRelated(top); i >= 0; i = lastRelated(i - 1)) {
+        const TRelation r = relationTo(i);
+        if (r.NewLeq && r.KeptLeq) {
             if (!CompareEqualLayouts) return replaced;
             if (BetterThanEqual(Packet, Plan_[i])) {
                 replace(i);
@@ -381,17 +409,17 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
             }
             return replaced;
         }
-        if (newLeq) {
+        if (r.NewLeq) {
             if (!AllowDominated) return replaced;
             continue;
         }
-        if (keptLeq) {
+        if (r.KeptLeq) {
             if (!replaced) {
                 replace(i);
                 replaced = true;
             } else {
                 Plan_.Packets.Delete(i);
-                Facts_.Erase(k);
+                Facts_.Erase(static_cast<std::size_t>(i));
             }
         }
     }
@@ -1288,9 +1316,10 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 f.Value = f.GetValue(false, 1.0);
             }
             if (F.Count() > 1024) F.Sort();
+            // Every layout of F passed the guillotine test when F took it.
             for (TPacket& f : F.Packets) {
                 f.Active = false;
-                candidateGate.AddPacket(f, GuillotineMode, completed);
+                candidateGate.AddPacket(f, false, completed);
             }
             if (completed) {
                 useCandidates();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -697,10 +698,22 @@ std::string CountsText(const TSchemes& Plan) {
 
 }  // namespace
 
+// Pieces of a layout: Rects as (left, top, right, bottom).
+static void PlacePieces(TPacket& Layout, std::initializer_list<TRect> Rects) {
+    for (const TRect& r : Rects) {
+        T2DStock piece;
+        piece.SetBounds(r);
+        Layout.Placements.AddCopy(piece);
+    }
+}
+
 TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
     // Few part kinds give many equal and dominated layouts; more than 256
-    // kinds share the bits of the gate's masks.
-    for (std::size_t kinds : {std::size_t{4}, std::size_t{300}}) {
+    // kinds share the bits of the gate's masks. With the guillotine test,
+    // every third layout is a pinwheel that fails it.
+    KeepPlacements = true;
+    for (std::size_t kinds : {std::size_t{4}, std::size_t{300}})
+    for (bool guillotine : {false, true}) {
         for (bool equalCompared : {false, true}) {
             CompareEqualLayouts = equalCompared;
             TSchemes plain, gated;
@@ -726,9 +739,19 @@ TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
                 const auto freeLength = static_cast<std::int32_t>(10 + next(4));
                 const bool allowDominated = next(4) == 0;
                 TPacket a = Candidate(sheet, counts, freeLength);
+                const bool pinwheel = guillotine && next(3) == 0;
+                if (pinwheel)
+                    PlacePieces(a, {{0, 0, 600, 300},
+                                    {600, 0, 900, 600},
+                                    {300, 600, 900, 900},
+                                    {0, 300, 300, 900},
+                                    {300, 300, 600, 600}});
+                else
+                    PlacePieces(a, {{0, 0, 300, 300}});
+                ASSERT_EQ(Guillotine.Check(a), !pinwheel);
                 TPacket b = a;
-                const bool storedPlain = plain.AddPacket(a, false, allowDominated);
-                const bool storedGated = gate.AddPacket(b, false, allowDominated);
+                const bool storedPlain = plain.AddPacket(a, guillotine, allowDominated);
+                const bool storedGated = gate.AddPacket(b, guillotine, allowDominated);
                 ASSERT_EQ(storedPlain, storedGated) << kinds << " " << step;
                 ASSERT_EQ(plain.Count(), gated.Count()) << kinds << " " << step;
                 if (step % 50 == 0 || step == steps - 1) {
