@@ -1,6 +1,7 @@
 #include "engine/seeds.h"
 
 #include "engine/optimize2d.h"
+#include "engine/guillotine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -580,8 +581,15 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     }
 
     // In guillotine mode each block is cut out of its free rectangle by
-    // guillotine cuts, so every layout built here passes the plan's test.
+    // guillotine cuts: a layout of blocks that each pass the guillotine test
+    // passes it too, and the plan need not test it again.
     const bool guillotine = GuillotineMode;
+    std::vector<signed char> blockCuttable(static_cast<std::size_t>(SeedCount()), -1);
+    auto cuttable = [&](std::int32_t Seed) {
+        signed char& known = blockCuttable[static_cast<std::size_t>(Seed)];
+        if (known < 0) known = Guillotine.Check(*SeedList[static_cast<std::size_t>(Seed)]) ? 1 : 0;
+        return known == 1;
+    };
     ByLength.PrepareSearch();
     ByWidth.PrepareSearch();
     TPacket work(Packet);
@@ -611,6 +619,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Quantity = Packet.Quantity;
         work.Reset();
         placeBlock(seed, seed.Position, 0);
+        bool blocksCuttable = guillotine && cuttable(s);
         startRem = available;
         for (const TCount& c : seedInfo.Counts)
             startRem[static_cast<std::size_t>(c.Index)] -= c.Qty;
@@ -693,6 +702,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 probe.Width = chosen.Width;
                 work.PlaceAt(probe, bestRect, Strategy);
                 placeBlock(chosen, probe.Position, bestRect);
+                blocksCuttable = blocksCuttable && cuttable(best);
                 for (const TCount& c : SeedInfos[static_cast<std::size_t>(best)].Counts) {
                     const auto j = static_cast<std::size_t>(c.Index);
                     setRem(j, rem[j] - c.Qty);
@@ -736,9 +746,9 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         if (!work.Placements.Empty()) {
             ++packets;
             if (Gate != nullptr)
-                Gate->AddPacket(work, GuillotineMode, false);
+                Gate->AddPacket(work, GuillotineMode && !blocksCuttable, false);
             else
-                Plan.AddPacket(work, GuillotineMode, false);
+                Plan.AddPacket(work, GuillotineMode && !blocksCuttable, false);
             if (packets > packetCap) break;
         }
         result = Plan.Count() - before;
