@@ -1292,13 +1292,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
 
             // Refill: seeds and fresh layouts for the remaining quantities.
             picks = 0;
-            const std::int32_t maxLength = Seeds.MaxLength, maxWidth = Seeds.MaxWidth;
-            Seeds.Clear();
-            Seeds.Parts.Assign(Rm);
-            Seeds.SetMaxLength(maxLength);
-            Seeds.SetMaxWidth(maxWidth);
-            Seeds.Panels.Assign(Panels);
-            Seeds.Build();
+            Seeds.Rebuild(Rm, Panels);
             Seeds.Keys.clear();
             F.Clear();
             TPlanGate refillGate(F);

@@ -102,9 +102,11 @@ std::unique_ptr<TPacket> TSeeds::NewBlock(std::int32_t Length, std::int32_t Widt
 void TSeeds::Clear() {
     QueueInfos_.clear();
     CompactBlocks_ = false;
+    BuiltCompact_ = false;
     SeedList.clear();
     SeedInfos.clear();
     SeedSizes.clear();
+    SeedFirsts.clear();
     Queue.clear();
     Parts.Clear();
     Panels.Clear();
@@ -148,12 +150,19 @@ std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block) {
 
 std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block, TBlockInfo Info) {
     const auto index = static_cast<std::int32_t>(SeedList.size());
+    NoteSeed(*Block, Info);
     SeedInfos.push_back(std::move(Info));
-    SeedSizes.push_back({Block->Length, Block->Width});
     ByLength.Add(*Block, index);
     ByWidth.Add(*Block, index);
     SeedList.push_back(std::move(Block));
     return index;
+}
+
+void TSeeds::NoteSeed(const TPacket& Block, const TBlockInfo& Info) {
+    SeedSizes.push_back({Block.Length, Block.Width});
+    SeedFirsts.push_back(Info.Counts.empty()
+                             ? TCount{std::numeric_limits<std::int32_t>::max(), 0}
+                             : Info.Counts.front());
 }
 
 void TSeeds::QueueBlock(std::unique_ptr<TPacket> Block) {
@@ -182,6 +191,7 @@ void TSeeds::AddBaseSeeds() {
     // nor (with this many part kinds) pinwheels reading their counts.
     CompactBlocks_ = kept && Parts.Count() >= kPinwheelPartLimit;
     EnumerateBaseBlocks(kept ? TBaseMode::BuildKept : TBaseMode::BuildAll);
+    BuiltCompact_ = CompactBlocks_;
     CompactBlocks_ = false;
     SeedQueueCount = count;
 }
@@ -385,8 +395,8 @@ void TSeeds::Build() {
     // Seed 0 is the empty block; it is not filed in the index sets.
     EmptyBlock_ = TPacket::CreateFromParts(Parts);
     SeedList.push_back(NewBlock(0, 0));
+    NoteSeed(*SeedList.back(), InfoOf(*SeedList.back()));
     SeedInfos.push_back(InfoOf(*SeedList.back()));
-    SeedSizes.push_back({0, 0});
 
     AddBaseSeeds();
 
@@ -435,6 +445,68 @@ void TSeeds::Build() {
     if (nParts < kPinwheelPartLimit && SeedCount() < kPinwheelSeedLimit &&
         (!GuillotineMode || SeedsIgnoreGuillotine))
         AddPinwheels();
+    Keys.clear();
+}
+
+void TSeeds::Rebuild(const TPanels& NewParts, const TPanels& NewPanels) {
+    auto build = [&] {
+        const std::int32_t maxLength = MaxLength, maxWidth = MaxWidth;
+        Clear();
+        Parts.Assign(NewParts);
+        SetMaxLength(maxLength);
+        SetMaxWidth(maxWidth);
+        Panels.Assign(NewPanels);
+        Build();
+    };
+    // Blocks of many part kinds are made per part, in part order, and a part
+    // with fewer pieces gives the blocks of more pieces that hold no more
+    // than it has: the seeds within the new quantities are those a build
+    // would make, as long as the build takes the same path (enough blocks).
+    bool narrow = BuiltCompact_ && NewParts.Count() == Parts.Count() &&
+                  NewPanels.Count() == Panels.Count();
+    for (int j = 0; narrow && j < Parts.Count(); ++j) {
+        const T2DStock& a = Parts[j];
+        const T2DStock& b = NewParts[j];
+        narrow = b.Quantity <= a.Quantity && a.Length == b.Length && a.Width == b.Width &&
+                 a.CanRotate == b.CanRotate && a.ShapeKind == b.ShapeKind && a.Index == b.Index &&
+                 a.Label == b.Label;
+    }
+    for (int e = 0; narrow && e < Panels.Count(); ++e)
+        narrow = Panels[e].Length == NewPanels[e].Length && Panels[e].Width == NewPanels[e].Width;
+    if (!narrow) {
+        build();
+        return;
+    }
+    Parts.Assign(NewParts);
+    Panels.Assign(NewPanels);
+    SeedQueueCount = 0;
+    EnumerateBaseBlocks(TBaseMode::Count);
+    if (SeedQueueCount < 64 && !RollingMode) {
+        build();
+        return;
+    }
+    const std::vector<std::int32_t> limits = QuantitiesOf(Parts);
+    std::size_t kept = 1;  // seed 0 stays
+    for (std::size_t k = 1; k < SeedList.size(); ++k) {
+        if (Exceeds(SeedInfos[k].Counts, limits)) continue;
+        if (kept != k) {
+            SeedList[kept] = std::move(SeedList[k]);
+            SeedInfos[kept] = std::move(SeedInfos[k]);
+            SeedSizes[kept] = SeedSizes[k];
+            SeedFirsts[kept] = SeedFirsts[k];
+        }
+        ++kept;
+    }
+    SeedList.resize(kept);
+    SeedInfos.resize(kept);
+    SeedSizes.resize(kept);
+    SeedFirsts.resize(kept);
+    ByLength.Clear();
+    ByWidth.Clear();
+    for (std::size_t k = 1; k < kept; ++k) {
+        ByLength.Add(*SeedList[k], static_cast<std::int32_t>(k));
+        ByWidth.Add(*SeedList[k], static_cast<std::int32_t>(k));
+    }
     Keys.clear();
 }
 
@@ -680,10 +752,19 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             } else if (std::fabs(ratio - bestRatio) > 1) {
                                 continue;
                             } else {
-                                if (!CountsGreaterLex(
-                                        cInfo.Counts,
-                                        SeedInfos[static_cast<std::size_t>(best)].Counts))
-                                    continue;
+                                // Greater counts in part order: the first
+                                // counts decide unless they are equal.
+                                const TCount& first = SeedFirsts[static_cast<std::size_t>(idx)];
+                                const TCount& bestFirst =
+                                    SeedFirsts[static_cast<std::size_t>(best)];
+                                const bool greater =
+                                    first.Index != bestFirst.Index ? first.Index < bestFirst.Index
+                                    : first.Qty != bestFirst.Qty
+                                        ? first.Qty > bestFirst.Qty
+                                        : CountsGreaterLex(
+                                              cInfo.Counts,
+                                              SeedInfos[static_cast<std::size_t>(best)].Counts);
+                                if (!greater) continue;
                                 if (rnd && PubRandom(n) == 0) continue;
                             }
                             best = idx;

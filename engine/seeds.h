@@ -83,6 +83,13 @@ class TSeeds {
     // Clear): the empty seed 0, the base blocks, their combinations and the
     // pinwheels. Keys is empty afterwards.
     void Build();
+    // The seeds for the same parts and stock with the quantities of
+    // NewParts, as Clear, Parts := NewParts, Panels := NewPanels and Build
+    // make them (MaxLength and MaxWidth stay). With many part kinds and no
+    // quantity above the last build's, the seeds within the new quantities
+    // are kept instead of being made again: the build would make them alike
+    // and in the same order.
+    void Rebuild(const TPanels& NewParts, const TPanels& NewPanels);
 
     // Fills Packet (a sheet whose part counts follow the part list) once from
     // every seed that fits it and Parts, from the last seed to seed 0, and
@@ -109,12 +116,19 @@ class TSeeds {
         std::int32_t Length, Width;
     };
     std::vector<TSize> SeedSizes;
+    // The first count of every seed (Index past every part when it has
+    // none), which settles most comparisons of counts.
+    std::vector<TCount> SeedFirsts;
+    void NoteSeed(const TPacket& Block, const TBlockInfo& Info);
 
     // An empty block of the part list (its descriptions shared by every block).
     TPacket EmptyBlock_;
     // While set, queued blocks keep their non-zero counts in QueueInfos_
     // (parallel to Queue) instead of a count per part kind.
     bool CompactBlocks_ = false;
+    // The last build made only kept blocks with their counts apart (many
+    // part kinds).
+    bool BuiltCompact_ = false;
     std::deque<TBlockInfo> QueueInfos_;
     std::unique_ptr<TPacket> NewBlock(std::int32_t Length, std::int32_t Width) const;
 

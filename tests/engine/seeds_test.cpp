@@ -96,6 +96,7 @@ TEST(IndexSeedsSet, SeedIndicesBeyondSixteenBitsAreKept) {
 
 // ---- seed blocks ----------------------------------------------------------------
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -298,6 +299,53 @@ TEST_F(SeedsTest, FillPanelFillsSheetsWithinTheParts) {
     bool full = false;
     for (const TPacket& layout : plan.Packets) full = full || layout.UsedValue() == 100.0;
     EXPECT_TRUE(full);
+}
+
+// With many part kinds a rebuild for fewer pieces keeps the seeds within
+// them; the seeds, their order and their groups are those a new build makes,
+// also when the quantities fall so low that the build takes another path, or
+// when a quantity grows.
+TEST_F(SeedsTest, RebuildForFewerPiecesGivesTheSeedsOfANewBuild) {
+    std::vector<T2DStock> parts;
+    for (int i = 0; i < 150; ++i)
+        parts.push_back(PartOf("P" + std::to_string(i), 40 + (i * 37) % 300, 30 + (i * 53) % 200,
+                               1 + i % 4, i % 3 != 0));
+    auto describe = [](const TSeeds& S) {
+        std::string text;
+        for (std::int32_t k = 0; k < S.SeedCount(); ++k) {
+            text += std::to_string(S.Seed(k).Length) + "x" + std::to_string(S.Seed(k).Width);
+            for (const auto& c : S.SeedInfo(k).Counts)
+                text += ":" + std::to_string(c.Index) + "=" + std::to_string(c.Qty);
+            text += " ";
+        }
+        for (const TIndexSeedsSet* set : {&S.ByLength, &S.ByWidth})
+            for (std::int32_t g = 0; g < set->Count(); ++g) {
+                text += "|" + std::to_string(set->KeyAt(g));
+                for (std::int32_t k : set->Group(g).Items()) text += "," + std::to_string(k);
+            }
+        return text;
+    };
+    Prepare(seeds, parts, 1000, 600);
+    seeds.Build();
+    TPanels stock(seeds.Panels);
+    // Fewer pieces of some parts, none of others; then almost none at all;
+    // then more again.
+    const std::vector<std::function<std::int32_t(int, std::int32_t)>> steps = {
+        [](int i, std::int32_t q) { return i % 5 == 0 ? 0 : q - (i % 2); },
+        [](int i, std::int32_t q) { return i < 3 ? q : 0; },
+        [](int i, std::int32_t) { return 1 + i % 3; }};
+    for (const auto& step : steps) {
+        TPanels fewer(seeds.Parts);
+        for (int i = 0; i < fewer.Count(); ++i) fewer[i].Quantity = std::max(0, step(i, fewer[i].Quantity));
+        seeds.Rebuild(fewer, stock);
+        const std::int32_t queued = SeedQueueCount;
+        TSeeds fresh;
+        Prepare(fresh, parts, 1000, 600);
+        fresh.Parts.Assign(fewer);
+        fresh.Build();
+        EXPECT_EQ(queued, SeedQueueCount);
+        ASSERT_EQ(describe(seeds), describe(fresh));
+    }
 }
 
 TEST_F(SeedsTest, FillPanelRefusesQuantitiesOfAnotherPartList) {
