@@ -76,6 +76,11 @@ TPacket::TPacket(const TPacket& Source) : T2DStock() {
     Assign(Source);
 }
 
+TPacket::TPacket(const TPacket& Source, bool HoldCounts) : T2DStock() {
+    if (HoldCounts) PartCounts.Hold();
+    Assign(Source);
+}
+
 TPacket::TPacket(TPacket&& Source) noexcept
     : T2DStock(Source),
       OldSpaces(std::move(Source.OldSpaces)),

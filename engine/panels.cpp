@@ -332,8 +332,7 @@ TPartCounts::TView TPartCounts::Quantities() const {
     return v;
 }
 
-TPartCounts::TPartCounts(const TPartCounts& Source)
-    : Parts_(Source.Parts_), Count_(Source.Count_) {
+TPartCounts::TPartCounts(const TPartCounts& Source) : Parts_(Source.Parts_), Count_(Source.Count_) {
     CopyCounts(Source);
 }
 

@@ -2,8 +2,8 @@
 // between lists that describe the same part or sheet types in the same order.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <memory>

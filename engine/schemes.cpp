@@ -13,13 +13,9 @@
 
 namespace {
 
-// A copy of Packet to keep in a list: its counts held (compact where that
-// pays) from the start, so no dense copy is made on the way.
+// A copy of Packet to keep in the list, its counts held.
 std::unique_ptr<TPacket> HeldCopy(const TPacket& Packet) {
-    auto p = std::make_unique<TPacket>();
-    p->PartCounts.Hold();
-    p->Assign(Packet);
-    return p;
+    return std::make_unique<TPacket>(Packet, true);
 }
 
 }  // namespace

@@ -103,8 +103,8 @@ TEST(PartCounts, DenseAndCompactAnswerAlike) {
                     EXPECT_EQ(a->QtyGreaterLex(*b), dense.QtyGreaterLex(d));
                     EXPECT_EQ(a->SameQuantities(*b), dense.SameQuantities(d));
                     EXPECT_EQ(a->AllQtyNotGreater(*b), dense.AllQtyNotGreater(d));
-                    EXPECT_EQ(a->NotGreaterEachWay(*b), std::make_pair(dense.AllQtyNotGreater(d),
-                                                                       d.AllQtyNotGreater(dense)));
+                    EXPECT_EQ(a->NotGreaterEachWay(*b),
+                              std::make_pair(dense.AllQtyNotGreater(d), d.AllQtyNotGreater(dense)));
                     EXPECT_EQ(a->SameItems(*b), x == y);
                 }
             }
