@@ -327,7 +327,9 @@ class TPartCounts {
     bool Held_ = false;
 };
 
-// The count at position Index of a list of quantities (checked).
+// The count at position Index of a list of quantities (checked). A compact
+// count list searches for it; TPartCounts::TReader reads a walk in order
+// faster.
 inline std::int32_t CountAt(const TPanels& List, int Index) {
     return List[Index].Quantity;
 }
