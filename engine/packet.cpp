@@ -76,6 +76,11 @@ TPacket::TPacket(const TPacket& Source) : T2DStock() {
     Assign(Source);
 }
 
+TPacket::TPacket(const TPacket& Source, bool HoldCounts) : T2DStock() {
+    if (HoldCounts) PartCounts.Hold();
+    Assign(Source);
+}
+
 TPacket::TPacket(TPacket&& Source) noexcept
     : T2DStock(Source),
       OldSpaces(std::move(Source.OldSpaces)),
@@ -316,27 +321,23 @@ std::int32_t TPacket::TotalCount() const {
 }
 
 int TPacket::SinglePartIndex() const {
-    int found = -1;
-    for (int i = 0; i < PartCounts.Count(); ++i) {
-        if (PartCounts.Quantities()[static_cast<std::size_t>(i)] > 0) {
-            if (found >= 0) return -1;
-            found = i;
-        }
-    }
-    return found;
+    int found = -1, held = 0;
+    PartCounts.ForEachNonZero([&](int i, std::int32_t q) {
+        if (q > 0 && held++ == 0) found = i;
+    });
+    return held == 1 ? found : -1;
 }
 
 double TPacket::UsedValue() const {
     double used = 0.0;
-    for (int i = 0; i < PartCounts.Count(); ++i) {
-        const std::int32_t q = PartCounts.Quantities()[static_cast<std::size_t>(i)];
-        if (q == 0) continue;  // adds nothing; the description need not be read
+    // Only the parts the layout holds add to it; the others need not be read.
+    PartCounts.ForEachNonZero([&](int i, std::int32_t q) {
         const T2DStock& c = PartCounts.Part(i);
         if (c.ShapeKind == skShaped)
             used += c.ShapeArea() * q * c.Factor;
         else
             used += c.Area() * q;
-    }
+    });
     return 100.0 * used / (static_cast<double>(Length) * static_cast<double>(Width));
 }
 
@@ -418,14 +419,13 @@ void TPacket::LayoutKey(std::string& Key) const {
     Key = IntToStr(Length);
     Key += ' ';
     Key += IntToStr(Width);
-    for (int i = 0; i < PartCounts.Count(); ++i) {
-        const std::int32_t q = PartCounts.Quantities()[static_cast<std::size_t>(i)];
-        if (q <= 0) continue;
+    PartCounts.ForEachNonZero([&](int i, std::int32_t q) {
+        if (q <= 0) return;
         Key += ' ';
         Key += IntToStr(PartCounts.Part(i).Index);
         Key += 'x';
         Key += IntToStr(q);
-    }
+    });
 }
 
 std::string TPacket::LayoutKey() const {

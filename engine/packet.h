@@ -80,6 +80,9 @@ class TPacket : public T2DStock {
     // Copies are made as Create then Assign: ExtraText and OldSpaces are not
     // carried over.
     TPacket(const TPacket& Source);
+    // A copy to keep in a list of layouts: its part counts held
+    // (TPartCounts::Hold) from the start, so no dense copy is made on the way.
+    TPacket(const TPacket& Source, bool HoldCounts);
     TPacket(TPacket&& Source) noexcept;
     TPacket& operator=(const TPacket& Source);
     TPacket& operator=(TPacket&& Source) noexcept;

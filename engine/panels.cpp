@@ -169,13 +169,32 @@ bool TPanels::AnyFits(std::int32_t ALength, std::int32_t AWidth) const {
 
 namespace {
 
+// Reads the quantities of a part list at ascending positions, as
+// TPartCounts::TReader reads counts.
+class TPanelsReader {
+  public:
+    explicit TPanelsReader(const TPanels& List) : List_(List) {}
+    std::int32_t At(int Index) const { return List_[Index].Quantity; }
+
+  private:
+    const TPanels& List_;
+};
+
+TPanelsReader ReaderOf(const TPanels& List) {
+    return TPanelsReader(List);
+}
+TPartCounts::TReader ReaderOf(const TPartCounts& List) {
+    return TPartCounts::TReader(List);
+}
+
 // The value of a candidate layout with the given counts (see TPanels::Score).
 template <class TCounts>
 double ScoreOf(const TCounts& Counts, const TPanels& Remaining, const TPanels& Wanted,
                const TPanels& Weights, const TPanels& Other) {
+    auto counts = ReaderOf(Counts);
     double sum = 0.0;
     for (int i = 0; i < Counts.Count(); ++i) {
-        const std::int32_t n = CountAt(Counts, i);
+        const std::int32_t n = counts.At(i);
         const double c = n;
         const std::int32_t r = Remaining[i].Quantity;
         if (r < n) return -1.0;
@@ -192,11 +211,12 @@ double ScoreOf(const TCounts& Counts, const TPanels& Remaining, const TPanels& W
 
 template <class TCounts>
 void LowerWeightsOf(std::vector<T2DStock>& Weights, const TCounts& Counts, const TPanels& Wanted) {
+    auto counts = ReaderOf(Counts);
     const std::int32_t total = Wanted.TotalQty();
     for (int i = 0; i < static_cast<int>(Weights.size()); ++i) {
         T2DStock& w = Weights[static_cast<std::size_t>(i)];
         if (w.Quantity > kMaxAdjustedWeight) continue;
-        const double c = CountAt(Counts, i);
+        const double c = counts.At(i);
         w.Quantity = Round32((1.0 - c / total) * w.Quantity);
     }
 }
@@ -262,6 +282,142 @@ std::shared_ptr<const std::vector<T2DStock>> DescriptionsOf(const TPanels& Parts
 
 }  // namespace
 
+// ---- TPartCounts: forms ------------------------------------------------------
+
+namespace {
+
+// The non-zero counts of Dense as pairs into Pairs; false (Pairs then
+// incomplete) once they pass a quarter of the positions: a pair costs two
+// numbers, and a list with that many counts is read faster dense.
+bool GatherPairs(const std::vector<std::int32_t>& Dense, std::vector<std::int32_t>& Pairs) {
+    Pairs.clear();
+    const int n = static_cast<int>(Dense.size());
+    const std::size_t most = static_cast<std::size_t>(n) / 4;
+    for (int i = 0; i < n; ++i) {
+        const std::int32_t q = Dense[static_cast<std::size_t>(i)];
+        if (q == 0) continue;
+        if (Pairs.size() / 2 == most) return false;
+        Pairs.push_back(i);
+        Pairs.push_back(q);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::int32_t TPartCounts::TView::Find(std::size_t Index) const {
+    // Binary search over the pairs' positions.
+    std::size_t lo = 0, hi = static_cast<std::size_t>(PairsEnd_ - Pairs_) / 2;
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        const auto at = static_cast<std::size_t>(Pairs_[2 * mid]);
+        if (at == Index) return Pairs_[2 * mid + 1];
+        if (at < Index)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return 0;
+}
+
+TPartCounts::TView TPartCounts::Quantities() const {
+    TView v;
+    v.Size_ = static_cast<std::size_t>(Count_);
+    if (Compact_) {
+        v.Pairs_ = Data_.data();
+        v.PairsEnd_ = Data_.data() + Data_.size();
+    } else {
+        v.Dense_ = Data_.data();
+    }
+    return v;
+}
+
+TPartCounts::TPartCounts(const TPartCounts& Source) : Parts_(Source.Parts_), Count_(Source.Count_) {
+    CopyCounts(Source);
+}
+
+TPartCounts::TPartCounts(TPartCounts&& Source) noexcept
+    : Parts_(std::move(Source.Parts_)),
+      Data_(std::move(Source.Data_)),
+      Count_(Source.Count_),
+      Compact_(Source.Compact_),
+      Held_(Source.Held_) {
+    Source.Data_.clear();
+    Source.Count_ = 0;
+    Source.Compact_ = false;
+}
+
+TPartCounts& TPartCounts::operator=(const TPartCounts& Source) {
+    if (this == &Source) return *this;
+    Parts_ = Source.Parts_;
+    Count_ = Source.Count_;
+    CopyCounts(Source);
+    return *this;
+}
+
+TPartCounts& TPartCounts::operator=(TPartCounts&& Source) noexcept {
+    if (this == &Source) return *this;
+    Parts_ = std::move(Source.Parts_);
+    Data_ = std::move(Source.Data_);
+    Count_ = Source.Count_;
+    Compact_ = Source.Compact_;
+    Source.Data_.clear();
+    Source.Count_ = 0;
+    Source.Compact_ = false;
+    CompactIfWorth();
+    return *this;
+}
+
+void TPartCounts::CopyCounts(const TPartCounts& Source) {
+    if (Source.Compact_) {
+        if (Held_) {
+            Data_.assign(Source.Data_.begin(), Source.Data_.end());
+            Compact_ = true;
+            return;
+        }
+        Data_.assign(static_cast<std::size_t>(Count_), 0);
+        for (std::size_t k = 0; k < Source.Data_.size(); k += 2)
+            Data_[static_cast<std::size_t>(Source.Data_[k])] = Source.Data_[k + 1];
+        Compact_ = false;
+        return;
+    }
+    if (Held_ && Count_ >= CompactFrom) {
+        thread_local std::vector<std::int32_t> pairs;
+        if (GatherPairs(Source.Data_, pairs)) {
+            // Exactly the pairs' size when the storage has to grow.
+            Data_.assign(pairs.begin(), pairs.end());
+            Compact_ = true;
+            return;
+        }
+    }
+    Data_.assign(Source.Data_.begin(), Source.Data_.end());
+    Compact_ = false;
+}
+
+void TPartCounts::MakeDense() {
+    std::vector<std::int32_t> dense(static_cast<std::size_t>(Count_), 0);
+    for (std::size_t k = 0; k < Data_.size(); k += 2)
+        dense[static_cast<std::size_t>(Data_[k])] = Data_[k + 1];
+    Data_ = std::move(dense);
+    Compact_ = false;
+}
+
+void TPartCounts::CompactIfWorth() {
+    if (!Held_ || Compact_ || Count_ < CompactFrom) return;
+    thread_local std::vector<std::int32_t> pairs;
+    if (!GatherPairs(Data_, pairs)) return;
+    // A new buffer of the pairs' size: the dense one is given back.
+    Data_ = std::vector<std::int32_t>(pairs.begin(), pairs.end());
+    Compact_ = true;
+}
+
+void TPartCounts::Hold() {
+    Held_ = true;
+    CompactIfWorth();
+}
+
+// ---- TPartCounts ------------------------------------------------------------
+
 T2DStock& TPartCounts::EditPart(int Index) {
     const std::size_t i = Checked(Index);
     if (Parts_.use_count() != 1) Parts_ = std::make_shared<std::vector<T2DStock>>(*Parts_);
@@ -284,57 +440,121 @@ void TPartCounts::EditParts(TEditCache& Cache, const std::function<void(T2DStock
 
 void TPartCounts::Assign(const TPanels& Parts, bool WithQuantities) {
     Parts_ = DescriptionsOf(Parts);
-    Qty_.assign(static_cast<std::size_t>(Parts.Count()), 0);
+    Count_ = Parts.Count();
+    Data_.assign(static_cast<std::size_t>(Count_), 0);
+    Compact_ = false;
     if (WithQuantities)
-        for (std::size_t i = 0; i < Qty_.size(); ++i) Qty_[i] = Parts.Items()[i].Quantity;
+        for (std::size_t i = 0; i < Data_.size(); ++i) Data_[i] = Parts.Items()[i].Quantity;
+    CompactIfWorth();
 }
 
 TPanels TPartCounts::ToPanels() const {
     TPanels list;
-    for (int i = 0; i < Count(); ++i) list[list.AddCopy(Part(i))].Quantity = Qty(i);
+    TReader counts(*this);
+    for (int i = 0; i < Count(); ++i) list[list.AddCopy(Part(i))].Quantity = counts.At(i);
     return list;
 }
 
 void TPartCounts::Zero() {
-    std::fill(Qty_.begin(), Qty_.end(), 0);
+    if (Compact_)
+        Data_.clear();
+    else
+        std::fill(Data_.begin(), Data_.end(), 0);
 }
 
 std::int32_t TPartCounts::TotalQty() const {
     std::int64_t sum = 0;
-    for (const std::int32_t q : Qty_) sum += q;
+    ForEachNonZero([&sum](int, std::int32_t q) { sum += q; });
     return CheckedInt32(sum);
 }
 
-bool TPartCounts::QtyGreaterLex(const TPartCounts& Other) const {
-    for (int i = 0; i < Count(); ++i) {
-        const std::int32_t a = Qty_[static_cast<std::size_t>(i)], b = Other.Qty(i);
-        if (a != b) return a > b;
-    }
+namespace {
+
+// Calls Pair(a, b) with the counts of A and B at every position of A, in
+// order, until it returns true; a position B lacks is a list-index error.
+// True when Pair stopped the walk.
+template <class TPair>
+bool WalkPositions(const TPartCounts& A, const TPartCounts& B, TPair&& Pair) {
+    TPartCounts::TReader a(A), b(B);
+    for (int i = 0; i < A.Count(); ++i)
+        if (Pair(a.At(i), b.At(i))) return true;
     return false;
 }
 
+}  // namespace
+
+bool TPartCounts::QtyGreaterLex(const TPartCounts& Other) const {
+    bool greater = false;
+    WalkPositions(*this, Other, [&greater](std::int32_t a, std::int32_t b) {
+        if (a == b) return false;
+        greater = a > b;
+        return true;
+    });
+    return greater;
+}
+
 bool TPartCounts::SameQuantities(const TPartCounts& Other) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Qty_[static_cast<std::size_t>(i)] != Other.Qty(i)) return false;
-    return true;
+    if (Count_ == Other.Count_ && Compact_ && Other.Compact_) return Data_ == Other.Data_;
+    return !WalkPositions(*this, Other, [](std::int32_t a, std::int32_t b) { return a != b; });
 }
 
 bool TPartCounts::SameQuantities(const TPanels& Other) const {
+    TReader counts(*this);
     for (int i = 0; i < Count(); ++i)
-        if (Qty_[static_cast<std::size_t>(i)] != Other[i].Quantity) return false;
+        if (counts.At(i) != Other[i].Quantity) return false;
     return true;
 }
 
 bool TPartCounts::AllQtyNotGreater(const TPartCounts& Other) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Qty_[static_cast<std::size_t>(i)] > Other.Qty(i)) return false;
-    return true;
+    return !WalkPositions(*this, Other, [](std::int32_t a, std::int32_t b) { return a > b; });
 }
 
 bool TPartCounts::AnyQtyGreater(const TPanels& Other) const {
+    TReader counts(*this);
     for (int i = 0; i < Count(); ++i)
-        if (Qty_[static_cast<std::size_t>(i)] > Other[i].Quantity) return true;
+        if (counts.At(i) > Other[i].Quantity) return true;
     return false;
+}
+
+std::pair<bool, bool> TPartCounts::NotGreaterEachWay(const TPartCounts& Other) const {
+    if (Count_ != Other.Count_) ThrowListIndexError(std::min(Count_, Other.Count_));
+    bool thisLeq = true, otherLeq = true;
+    auto order = [&](std::int32_t a, std::int32_t b) {
+        if (a > b)
+            thisLeq = false;
+        else if (a < b)
+            otherLeq = false;
+        return !thisLeq && !otherLeq;
+    };
+    if (!Compact_ && !Other.Compact_) {
+        const std::int32_t* a = Data_.data();
+        const std::int32_t* b = Other.Data_.data();
+        for (std::size_t i = 0, n = Data_.size(); i < n; ++i)
+            if (order(a[i], b[i])) break;
+    } else if (Compact_ && Other.Compact_) {
+        // Positions absent from both lists are 0 on both sides.
+        std::size_t x = 0, y = 0;
+        const std::vector<std::int32_t>&a = Data_, &b = Other.Data_;
+        while (x < a.size() || y < b.size()) {
+            std::int32_t qa = 0, qb = 0;
+            if (y == b.size() || (x < a.size() && a[x] < b[y])) {
+                qa = a[x + 1];
+                x += 2;
+            } else if (x == a.size() || b[y] < a[x]) {
+                qb = b[y + 1];
+                y += 2;
+            } else {
+                qa = a[x + 1];
+                qb = b[y + 1];
+                x += 2;
+                y += 2;
+            }
+            if (order(qa, qb)) break;
+        }
+    } else {
+        WalkPositions(*this, Other, order);
+    }
+    return {thisLeq, otherLeq};
 }
 
 namespace {
@@ -367,7 +587,8 @@ bool UniqueLabels(const TPartCounts::TShared& Parts) {
 
 bool TPartCounts::SameItems(const TPartCounts& Other) const {
     // The same descriptions, no label twice: each part matches itself.
-    if (Parts_ && Parts_ == Other.Parts_ && UniqueLabels(Parts_)) return Qty_ == Other.Qty_;
+    if (Parts_ && Parts_ == Other.Parts_ && UniqueLabels(Parts_)) return SameQuantities(Other);
+    TReader counts(*this);
     for (int i = 0; i < Count(); ++i) {
         const T2DStock& p = Part(i);
         int match = -1;
@@ -378,7 +599,7 @@ bool TPartCounts::SameItems(const TPartCounts& Other) const {
                 break;
             }
         }
-        if (match < 0 || Other.Qty(match) != Qty(i)) return false;
+        if (match < 0 || Other.Qty(match) != counts.At(i)) return false;
     }
     return true;
 }

@@ -2,8 +2,10 @@
 // between lists that describe the same part or sheet types in the same order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -127,18 +129,152 @@ class TPanels {
 // The per-part counts of a layout: one count per part type, by position. The
 // part descriptions (a part list's items with their Quantity left out) are
 // shared, read-only, by every count list made from equal part lists, so a
-// layout costs one number per part type.
+// layout costs at most one number per part type.
+//
+// The counts take one of two forms. Dense: one number per part. Compact: the
+// non-zero counts only, as (position, count) pairs by ascending position. A
+// list held in a list of layouts (Hold) keeps the compact form whenever it
+// has many parts and few of them counted, so thousands of kept layouts of a
+// job with thousands of part kinds cost what their pieces are, not what the
+// job is. Every reading gives the same answer in either form; writing a
+// single count (Qty(Index) as a reference) turns a compact list dense, and a
+// copy made by construction is dense, ready to be worked on.
 class TPartCounts {
   public:
-    int Count() const { return static_cast<int>(Qty_.size()); }
+    // Lists of fewer parts always stay dense.
+    static constexpr int CompactFrom = 128;
+
+    // Every count by position, read-only, whatever the form; valid until
+    // the list changes. Reading in order (an iterator) costs the same in
+    // both forms; a position read out of order costs a search in the
+    // compact form.
+    class TView {
+      public:
+        class iterator {
+          public:
+            using iterator_category = std::forward_iterator_tag;
+            using value_type = std::int32_t;
+            using difference_type = std::ptrdiff_t;
+            using pointer = const std::int32_t*;
+            using reference = std::int32_t;
+            iterator() = default;
+            std::int32_t operator*() const {
+                if (Dense_ != nullptr) return Dense_[Position_];
+                return Pair_ != PairsEnd_ && static_cast<std::size_t>(Pair_[0]) == Position_
+                           ? Pair_[1]
+                           : 0;
+            }
+            iterator& operator++() {
+                if (Dense_ == nullptr && Pair_ != PairsEnd_ &&
+                    static_cast<std::size_t>(Pair_[0]) == Position_)
+                    Pair_ += 2;
+                ++Position_;
+                return *this;
+            }
+            iterator operator++(int) {
+                iterator t = *this;
+                ++*this;
+                return t;
+            }
+            friend bool operator==(const iterator& A, const iterator& B) {
+                return A.Position_ == B.Position_;
+            }
+
+          private:
+            friend class TView;
+            const std::int32_t* Dense_ = nullptr;
+            const std::int32_t* Pair_ = nullptr;
+            const std::int32_t* PairsEnd_ = nullptr;
+            std::size_t Position_ = 0;
+        };
+
+        std::size_t size() const { return Size_; }
+        bool empty() const { return Size_ == 0; }
+        // Unchecked, as a vector's.
+        std::int32_t operator[](std::size_t Index) const {
+            return Dense_ != nullptr ? Dense_[Index] : Find(Index);
+        }
+        iterator begin() const { return At(0, Pairs_); }
+        iterator end() const { return At(Size_, PairsEnd_); }
+
+      private:
+        friend class TPartCounts;
+        iterator At(std::size_t Position, const std::int32_t* Pair) const {
+            iterator i;
+            i.Dense_ = Dense_;
+            i.Pair_ = Pair;
+            i.PairsEnd_ = PairsEnd_;
+            i.Position_ = Position;
+            return i;
+        }
+        std::int32_t Find(std::size_t Index) const;
+        const std::int32_t* Dense_ = nullptr;
+        const std::int32_t* Pairs_ = nullptr;
+        const std::int32_t* PairsEnd_ = nullptr;
+        std::size_t Size_ = 0;
+    };
+
+    // Reads the counts at ascending positions, each read in constant time in
+    // either form. Checked as Qty; a position below one read before is not
+    // allowed.
+    class TReader {
+      public:
+        explicit TReader(const TPartCounts& Counts)
+            : Counts_(&Counts), Pair_(Counts.Data_.data()) {}
+        std::int32_t At(int Index) {
+            const std::size_t i = Counts_->Checked(Index);
+            if (!Counts_->Compact_) return Counts_->Data_[i];
+            const std::int32_t* end = Counts_->Data_.data() + Counts_->Data_.size();
+            while (Pair_ != end && Pair_[0] < Index) Pair_ += 2;
+            return Pair_ != end && Pair_[0] == Index ? Pair_[1] : 0;
+        }
+
+      private:
+        const TPartCounts* Counts_;
+        const std::int32_t* Pair_;
+    };
+
+    TPartCounts() = default;
+    // A dense copy, not held.
+    TPartCounts(const TPartCounts& Source);
+    TPartCounts(TPartCounts&& Source) noexcept;
+    // The counts of Source; a held list stays held and compact where it pays.
+    TPartCounts& operator=(const TPartCounts& Source);
+    TPartCounts& operator=(TPartCounts&& Source) noexcept;
+    ~TPartCounts() = default;
+
+    int Count() const { return Count_; }
     // Checked access: a position outside the list throws EListError.
-    std::int32_t Qty(int Index) const { return Qty_[Checked(Index)]; }
-    std::int32_t& Qty(int Index) { return Qty_[Checked(Index)]; }
+    std::int32_t Qty(int Index) const {
+        const std::size_t i = Checked(Index);
+        return Compact_ ? Find(i) : Data_[i];
+    }
+    // The count to change; a compact list turns dense first.
+    std::int32_t& Qty(int Index) {
+        const std::size_t i = Checked(Index);
+        if (Compact_) MakeDense();
+        return Data_[i];
+    }
     // The description of part Index; its Quantity means nothing.
     const T2DStock& Part(int Index) const { return (*Parts_)[Checked(Index)]; }
     // The description to change; it stops being shared with other lists.
     T2DStock& EditPart(int Index);
-    const std::vector<std::int32_t>& Quantities() const { return Qty_; }
+    TView Quantities() const;
+    // Visit(position, count) for every count that is not 0, by ascending position.
+    template <class TVisit>
+    void ForEachNonZero(TVisit&& Visit) const {
+        if (Compact_) {
+            for (std::size_t k = 0; k < Data_.size(); k += 2) Visit(Data_[k], Data_[k + 1]);
+            return;
+        }
+        for (int i = 0; i < Count_; ++i)
+            if (const std::int32_t q = Data_[static_cast<std::size_t>(i)]; q != 0) Visit(i, q);
+    }
+    // From now on the list keeps the compact form where it pays (see above).
+    void Hold();
+    bool Held() const { return Held_; }
+    bool IsCompact() const { return Compact_; }
+
     // Changes every description through Edit. A list whose descriptions were
     // shared with one changed before through the same Cache takes that one's
     // changed descriptions instead, so Edit must treat equal parts alike.
@@ -162,6 +298,9 @@ class TPartCounts {
     bool AllQtyNotGreater(const TPartCounts& Other) const;
     bool AnyQtyGreater(const TPanels& Other) const;
     bool SameItems(const TPartCounts& Other) const;
+    // For a list of the same length: whether every count is <= Other's
+    // (first) and whether every count of Other is <= this list's (second).
+    std::pair<bool, bool> NotGreaterEachWay(const TPartCounts& Other) const;
     // As TPanels::Score with these counts in the role of the list's quantities.
     double Score(const TPanels& Remaining, const TPanels& Wanted, const TPanels& Weights,
                  const TPanels& Other) const;
@@ -171,11 +310,26 @@ class TPartCounts {
         if (Index < 0 || Index >= Count()) ThrowListIndexError(Index);
         return static_cast<std::size_t>(Index);
     }
+    // The count at a valid position of a compact list.
+    std::int32_t Find(std::size_t Index) const { return Quantities().Find(Index); }
+    void MakeDense();
+    // The counts of Source in this list's form: compact when held and it
+    // pays, else dense.
+    void CopyCounts(const TPartCounts& Source);
+    // Held and dense: compact when it pays.
+    void CompactIfWorth();
+
     TShared Parts_;
-    std::vector<std::int32_t> Qty_;
+    // Dense: Count_ counts. Compact: position, count, position, count, ...
+    std::vector<std::int32_t> Data_;
+    int Count_ = 0;
+    bool Compact_ = false;
+    bool Held_ = false;
 };
 
-// The count at position Index of a list of quantities (checked).
+// The count at position Index of a list of quantities (checked). A compact
+// count list searches for it; TPartCounts::TReader reads a walk in order
+// faster.
 inline std::int32_t CountAt(const TPanels& List, int Index) {
     return List[Index].Quantity;
 }

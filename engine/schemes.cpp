@@ -11,16 +11,25 @@
 
 // ---- TPacketList ------------------------------------------------------------
 
+namespace {
+
+// A copy of Packet to keep in the list, its counts held.
+std::unique_ptr<TPacket> HeldCopy(const TPacket& Packet) {
+    return std::make_unique<TPacket>(Packet, true);
+}
+
+}  // namespace
+
 TPacketList::TPacketList(const TPacketList& Source) {
     Items_.reserve(std::max<std::size_t>(2048, Source.Items_.size()));
-    for (const auto& p : Source.Items_) Items_.push_back(std::make_unique<TPacket>(*p));
+    for (const auto& p : Source.Items_) Items_.push_back(HeldCopy(*p));
 }
 
 TPacketList& TPacketList::operator=(const TPacketList& Source) {
     if (this == &Source) return *this;
     Storage copy;
     copy.reserve(std::max<std::size_t>(2048, Source.Items_.size()));
-    for (const auto& p : Source.Items_) copy.push_back(std::make_unique<TPacket>(*p));
+    for (const auto& p : Source.Items_) copy.push_back(HeldCopy(*p));
     Items_ = std::move(copy);
     return *this;
 }
@@ -36,12 +45,13 @@ const TPacket& TPacketList::operator[](int Index) const {
 }
 
 int TPacketList::Add(const TPacket& Packet) {
-    Items_.push_back(std::make_unique<TPacket>(Packet));
+    Items_.push_back(HeldCopy(Packet));
     return Count() - 1;
 }
 
 int TPacketList::Add(TPacket&& Packet) {
     Items_.push_back(std::make_unique<TPacket>(std::move(Packet)));
+    Items_.back()->PartCounts.Hold();
     return Count() - 1;
 }
 
@@ -99,19 +109,7 @@ TCountOrder CompareCounts(const TPartCounts& New, const TPartCounts& Kept) {
         o.KeptNotGreater = Kept.AllQtyNotGreater(New);
         return o;
     }
-    const std::vector<std::int32_t>& a = New.Quantities();
-    const std::vector<std::int32_t>& b = Kept.Quantities();
-    bool newLeq = true, keptLeq = true;
-    for (std::size_t i = 0, n = a.size(); i < n; ++i) {
-        const std::int32_t qa = a[i], qb = b[i];
-        if (qa > qb) {
-            newLeq = false;
-            if (!keptLeq) break;
-        } else if (qa < qb) {
-            keptLeq = false;
-            if (!newLeq) break;
-        }
-    }
+    const auto [newLeq, keptLeq] = New.NotGreaterEachWay(Kept);
     o.Same = newLeq && keptLeq;
     o.NewNotGreater = newLeq;
     o.KeptNotGreater = keptLeq;

@@ -10,7 +10,8 @@
 #include "engine/packet.h"
 
 // The owning list of a plan's layouts. Layouts stay at one address while the
-// list changes around them.
+// list changes around them. The layouts' part counts are held
+// (TPartCounts::Hold): compact when a job has many part kinds.
 class TPacketList {
   public:
     using Storage = std::vector<std::unique_ptr<TPacket>>;

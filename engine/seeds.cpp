@@ -117,12 +117,10 @@ void TSeeds::Clear() {
 
 TSeeds::TBlockInfo TSeeds::InfoOf(const TPacket& Block) {
     TBlockInfo info;
-    const int n = Block.PartCounts.Count();
-    for (int i = 0; i < n; ++i) {
-        const std::int32_t q = Block.PartCounts.Quantities()[static_cast<std::size_t>(i)];
-        if (q != 0) info.Counts.push_back({i, q});
+    Block.PartCounts.ForEachNonZero([&info](int i, std::int32_t q) {
+        info.Counts.push_back({i, q});
         info.Total += q;
-    }
+    });
     info.FirstShaped =
         !Block.Placements.Empty() && Block.Placements.Items().front().ShapeKind == skShaped;
     return info;
