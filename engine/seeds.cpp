@@ -393,8 +393,9 @@ void TSeeds::Build() {
     // Seed 0 is the empty block; it is not filed in the index sets.
     EmptyBlock_ = TPacket::CreateFromParts(Parts);
     SeedList.push_back(NewBlock(0, 0));
-    NoteSeed(*SeedList.back(), InfoOf(*SeedList.back()));
-    SeedInfos.push_back(InfoOf(*SeedList.back()));
+    TBlockInfo emptyInfo = InfoOf(*SeedList.back());
+    NoteSeed(*SeedList.back(), emptyInfo);
+    SeedInfos.push_back(std::move(emptyInfo));
 
     AddBaseSeeds();
 
