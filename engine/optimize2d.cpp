@@ -1,6 +1,7 @@
 #include "engine/optimize2d.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -208,12 +209,127 @@ TPartMask PartMask(const std::vector<TSeeds::TCount>& Counts) {
     return mask;
 }
 
+void TFoldIndex::Clear() {
+    Bits_.clear();
+    Folds_.clear();
+}
+
+void TFoldIndex::Append(std::uint64_t Fold) {
+    if (Folds_.size() % (64 * ChunkWords) == 0) Bits_.resize(Bits_.size() + 64 * ChunkWords, 0);
+    Folds_.push_back(0);
+    Set(Folds_.size() - 1, Fold);
+}
+
+void TFoldIndex::Set(std::size_t K, std::uint64_t Fold) {
+    const std::uint64_t bit = std::uint64_t{1} << (K % 64);
+    for (std::uint64_t change = Folds_[K] ^ Fold; change != 0; change &= change - 1)
+        Word(static_cast<std::size_t>(std::countr_zero(change)), K / 64) ^= bit;
+    Folds_[K] = Fold;
+}
+
+void TFoldIndex::Erase(std::size_t K) {
+    constexpr std::size_t C = ChunkWords;
+    const std::size_t chunks = Bits_.size() / (64 * C);
+    const std::size_t first = K / 64;
+    const std::uint64_t below = (std::uint64_t{1} << (K % 64)) - 1;
+    std::uint64_t low[64];
+    for (std::size_t b = 0; b < 64; ++b) low[b] = Word(b, first) & below;
+    // Every word from layout K's on takes the lowest bit of the next one
+    // as its highest; then the bits below K come back.
+    for (std::size_t c = first / C; c < chunks; ++c)
+        for (std::size_t b = 0; b < 64; ++b) {
+            std::uint64_t* row = Bits_.data() + (c * 64 + b) * C;
+            const std::uint64_t carry = c + 1 < chunks ? row[64 * C] << 63 : 0;
+            for (std::size_t j = c == first / C ? first % C : 0; j + 1 < C; ++j)
+                row[j] = (row[j] >> 1) | (row[j + 1] << 63);
+            row[C - 1] = (row[C - 1] >> 1) | carry;
+        }
+    for (std::size_t b = 0; b < 64; ++b) Word(b, first) = low[b] | (Word(b, first) & ~below);
+    Folds_.erase(Folds_.begin() + static_cast<std::ptrdiff_t>(K));
+    if (Folds_.size() % (64 * C) == 0) Bits_.resize(Bits_.size() - 64 * C);
+}
+
+void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
+                         std::vector<std::uint64_t>& Words) const {
+    constexpr std::size_t C = ChunkWords;
+    const std::size_t count = std::min(Count, Folds_.size());
+    const std::size_t words = (count + 63) / 64;
+    Words.assign(words, 0);
+    // The mask bits in the order read: one of Fold's, then four others, so
+    // that both tests settle early for layouts of few bits.
+    std::uint8_t order[64];
+    {
+        std::size_t n = 0, in = 0, out = 0;
+        std::uint8_t inside[64], outside[64];
+        for (std::uint8_t b = 0; b < 64; ++b) {
+            if ((Fold >> b) & 1)
+                inside[in++] = b;
+            else
+                outside[out++] = b;
+        }
+        for (std::size_t i = 0, o = 0; n < 64;) {
+            if (i < in) order[n++] = inside[i++];
+            for (std::size_t r = 0; r < 4 && o < out; ++r) order[n++] = outside[o++];
+        }
+    }
+    auto related = [Fold](std::uint64_t Kept) {
+        return (Kept & ~Fold) == 0 || (Fold & ~Kept) == 0;
+    };
+    for (std::size_t chunk = 0; chunk * C < words; ++chunk) {
+        const std::uint64_t* rows = Bits_.data() + chunk * 64 * C;
+        std::uint64_t valid[C];
+        for (std::size_t j = 0; j < C; ++j) {
+            const std::size_t w = chunk * C + j;
+            valid[j] = w >= words                           ? 0
+                       : w + 1 < words || count % 64 == 0 ? ~std::uint64_t{0}
+                                                           : (std::uint64_t{1} << (count % 64)) - 1;
+        }
+        // Holds: layouts with every bit of Fold read so far; Outside:
+        // layouts with a bit outside Fold.
+        std::uint64_t holds[C], outside[C], candidates[C];
+        for (std::size_t j = 0; j < C; ++j) {
+            holds[j] = ~std::uint64_t{0};
+            outside[j] = 0;
+        }
+        bool settled = false;
+        for (std::size_t s = 0; s < 64 && !settled; ++s) {
+            const std::size_t b = order[s];
+            const std::uint64_t* row = rows + b * C;
+            if ((Fold >> b) & 1) {
+                for (std::size_t j = 0; j < C; ++j) holds[j] &= row[j];
+            } else {
+                for (std::size_t j = 0; j < C; ++j) outside[j] |= row[j];
+            }
+            if (s % 8 != 7) continue;
+            // More than four layouts left: read on.
+            int left = 0;
+            for (std::size_t j = 0; j < C; ++j) {
+                candidates[j] = (holds[j] | ~outside[j]) & valid[j];
+                for (std::uint64_t bits = candidates[j]; bits != 0 && left <= 4; bits &= bits - 1)
+                    ++left;
+            }
+            if (left > 4) continue;
+            // Few layouts left: their folds decide.
+            for (std::size_t j = 0; j < C; ++j)
+                for (std::uint64_t bits = candidates[j]; bits != 0; bits &= bits - 1) {
+                    const std::size_t w = chunk * C + j;
+                    const auto k = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                    if (related(Folds_[k])) Words[w] |= bits & (~bits + 1);
+                }
+            settled = true;
+        }
+        if (settled) continue;
+        for (std::size_t j = 0; j < C && chunk * C + j < words; ++j)
+            Words[chunk * C + j] = (holds[j] | ~outside[j]) & valid[j];
+    }
+}
+
 void TLayoutFacts::Build(const TSchemes& Plan) {
     Totals.clear();
     Index.clear();
     Priority.clear();
     Masks.clear();
-    Folds.clear();
+    Folds.Clear();
     Values.clear();
     Arena_.clear();
     Start_.clear();
@@ -255,7 +371,7 @@ void TLayoutFacts::Set(std::size_t K, const TPacket& Layout, const TSeeds::TBloc
     Index[K] = Layout.Index;
     Priority[K] = Layout.Priority;
     Masks[K] = PartMask(Info.Counts);
-    Folds[K] = Masks[K].Folded();
+    Folds.Set(K, Masks[K].Folded());
     Values[K] = Layout.Value;
     if (Arena_.size() > 2 * Live_ + 4096) Pack();
 }
@@ -267,7 +383,7 @@ void TLayoutFacts::Append(const TPacket& Layout, const TSeeds::TBlockInfo& Info)
     Index.push_back(Layout.Index);
     Priority.push_back(Layout.Priority);
     Masks.push_back(PartMask(Info.Counts));
-    Folds.push_back(Masks.back().Folded());
+    Folds.Append(Masks.back().Folded());
     Values.push_back(Layout.Value);
 }
 
@@ -280,12 +396,36 @@ void TLayoutFacts::Erase(std::size_t K) {
     Index.erase(Index.begin() + k);
     Priority.erase(Priority.begin() + k);
     Masks.erase(Masks.begin() + k);
-    Folds.erase(Folds.begin() + k);
+    Folds.Erase(K);
     Values.erase(Values.begin() + k);
     if (Arena_.size() > 2 * Live_ + 4096) Pack();
 }
 
+// Layouts of no comparable Value are never the lowest.
+static double OrderedValue(double Value) {
+    return std::isnan(Value) ? std::numeric_limits<double>::infinity() : Value;
+}
+
+void TPlanGate::Order() {
+    ByValue_.clear();
+    Keys_.clear();
+    for (std::size_t k = 0; k < Facts_.Size(); ++k) {
+        Keys_.push_back(NextKey_);
+        ByValue_.emplace(OrderedValue(Facts_.Values[k]), NextKey_++);
+    }
+    Ordered_ = true;
+}
+
+void TPlanGate::Forget(std::size_t K) {
+    if (Ordered_) ByValue_.erase({OrderedValue(Facts_.Values[K]), Keys_[K]});
+}
+
+void TPlanGate::Remember(std::size_t K) {
+    if (Ordered_) ByValue_.emplace(OrderedValue(Facts_.Values[K]), Keys_[K]);
+}
+
 void TPlanGate::Sync() {
+    Ordered_ = false;
     Facts_.Build(Plan_);
     Length_ = -1;
     for (const TPacket& p : Plan_.Packets) {
@@ -316,36 +456,50 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     }
     const TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
     const TPartMask mask = PartMask(info.Counts);
+    if (DropLowestValue && !Ordered_) Order();
     auto append = [&] {
         Plan_.Packets.Add(Packet);
         Facts_.Append(Packet, info);
         Length_ = length;
+        if (Ordered_) {
+            Keys_.push_back(NextKey_++);
+            Remember(Facts_.Size() - 1);
+        }
     };
     auto replace = [&](int K) {
+        const auto k = static_cast<std::size_t>(K);
+        Forget(k);
         Plan_[K].Assign(Packet);
-        Facts_.Set(static_cast<std::size_t>(K), Packet, info);
+        Facts_.Set(k, Packet, info);
+        Remember(k);
+    };
+    auto remove = [&](int K) {
+        const auto k = static_cast<std::size_t>(K);
+        Forget(k);
+        if (Ordered_) Keys_.erase(Keys_.begin() + K);
+        Plan_.Packets.Delete(K);
+        Facts_.Erase(k);
     };
     const std::vector<TSeeds::TCount>& a = info.Counts;
-    const std::uint64_t fold = mask.Folded();
-    // Neither part set within the other's (by the folded masks): neither
-    // layout can dominate the other.
-    auto apart = [fold](std::uint64_t Kept) {
-        return ((fold & ~Kept) != 0) & ((Kept & ~fold) != 0);
-    };
+    // The kept layouts whose folded part sets lie within the new one's or
+    // hold it; every other one holds pieces of a part the new one has none
+    // of and the other way round, so neither can dominate the other.
+    Facts_.Folds.Related(mask.Folded(), static_cast<std::size_t>(Plan_.Count()), Related_);
     // The last kept layout at or before position I of the new one's stock
-    // entry that may stand in relation to it, -1 when none: every layout
-    // passed over holds pieces of a part the new one has none of and the
-    // other way round. The folded masks prove most of these without reading
-    // the full ones, four layouts at a time.
+    // entry that may stand in relation to it, -1 when none. Layouts below
+    // the one at hand keep their places while the plan changes.
     auto lastRelated = [&](int I) {
         for (; I >= 0; --I) {
-            const std::uint64_t* folds = Facts_.Folds.data();
-            while (I >= 3 && apart(folds[I]) & apart(folds[I - 1]) & apart(folds[I - 2]) &
-                                 apart(folds[I - 3]))
-                I -= 4;
-            if (I < 0) break;
+            auto w = static_cast<std::size_t>(I) / 64;
+            const unsigned top = static_cast<unsigned>(I) % 64;
+            std::uint64_t bits = Related_[w] & (~std::uint64_t{0} >> (63 - top));
+            while (bits == 0) {
+                if (w == 0) return -1;
+                bits = Related_[--w];
+            }
+            I = static_cast<int>(w * 64 + 63 - static_cast<std::size_t>(std::countl_zero(bits)));
             const auto k = static_cast<std::size_t>(I);
-            if (apart(folds[k]) || Facts_.Index[k] != Packet.Index) continue;
+            if (Facts_.Index[k] != Packet.Index) continue;
             const TPartMask& keptMask = Facts_.Masks[k];
             if (mask.HasOutside(keptMask) && keptMask.HasOutside(mask)) continue;
             return I;
@@ -418,34 +572,18 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
                 replace(i);
                 replaced = true;
             } else {
-                Plan_.Packets.Delete(i);
-                Facts_.Erase(static_cast<std::size_t>(i));
+                remove(i);
             }
         }
     }
     if (!replaced) {
         if (Limit > 0 && Plan_.Count() >= Limit) {
             if (!DropLowestValue) return false;
-            // The first layout of the lowest Value below the new one's: the
-            // lowest value first (four running minima, no chain of
-            // dependent comparisons), then its first position.
-            const std::vector<double>& values = Facts_.Values;
-            const std::size_t n = values.size();
-            double m[4] = {Packet.Value, Packet.Value, Packet.Value, Packet.Value};
-            std::size_t i = 0;
-            for (; i + 4 <= n; i += 4)
-                for (std::size_t j = 0; j < 4; ++j)
-                    if (values[i + j] < m[j]) m[j] = values[i + j];
-            for (; i < n; ++i)
-                if (values[i] < m[0]) m[0] = values[i];
-            double lowestValue = m[0];
-            for (std::size_t j = 1; j < 4; ++j)
-                if (m[j] < lowestValue) lowestValue = m[j];
-            if (!(lowestValue < Packet.Value)) return false;
-            const int lowest = static_cast<int>(
-                std::find(values.begin(), values.end(), lowestValue) - values.begin());
-            Plan_.Packets.Delete(lowest);
-            Facts_.Erase(static_cast<std::size_t>(lowest));
+            // The first layout of the lowest Value below the new one's.
+            if (ByValue_.empty() || !(ByValue_.begin()->first < Packet.Value)) return false;
+            const std::uint64_t key = ByValue_.begin()->second;
+            remove(static_cast<int>(std::lower_bound(Keys_.begin(), Keys_.end(), key) -
+                                    Keys_.begin()));
         }
         append();
     }

@@ -15,8 +15,10 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/packet.h"
@@ -51,6 +53,33 @@ struct TPartMask {
 // Mask of every count above 0.
 TPartMask PartMask(const std::vector<TSeeds::TCount>& Counts);
 
+// The folded part masks of a list of layouts, also held one bit list per
+// mask bit (bit-sliced): which layouts' folded sets lie within a given one,
+// or hold it, is read 64 layouts per word instead of one layout per step.
+class TFoldIndex {
+  public:
+    std::size_t Size() const { return Folds_.size(); }
+    void Clear();
+    void Append(std::uint64_t Fold);
+    void Set(std::size_t K, std::uint64_t Fold);
+    // Removes layout K; the layouts after it move down one place.
+    void Erase(std::size_t K);
+    // Words[W] bit J, for every layout K = 64 W + J below Count: the
+    // layout's fold lies within Fold or holds it. Bits from Count on are 0.
+    void Related(std::uint64_t Fold, std::size_t Count, std::vector<std::uint64_t>& Words) const;
+
+  private:
+    // Layouts in chunks of 512: chunk C holds, for each mask bit B, 8 words
+    // from Bits_[(64 C + B) * 8]; bit J of word W of them is set when
+    // layout 512 C + 64 W + J has fold bit B.
+    static constexpr std::size_t ChunkWords = 8;
+    std::vector<std::uint64_t> Bits_;
+    std::vector<std::uint64_t> Folds_;
+    std::uint64_t& Word(std::size_t B, std::size_t W) {
+        return Bits_[((W / ChunkWords) * 64 + B) * ChunkWords + W % ChunkWords];
+    }
+};
+
 // What the trial search reads of every layout of a plan, held side by side
 // so that scans over thousands of layouts need not visit the layouts.
 class TLayoutFacts {
@@ -59,7 +88,7 @@ class TLayoutFacts {
     std::vector<std::int32_t> Index;     // the stock entry
     std::vector<std::int32_t> Priority;  // the stock entry's priority
     std::vector<TPartMask> Masks;        // the parts held
-    std::vector<std::uint64_t> Folds;    // Masks folded to 64 bits
+    TFoldIndex Folds;                    // Masks folded to 64 bits
     std::vector<double> Values;          // the layout's Value when it was taken
 
     std::size_t Size() const { return Totals.size(); }
@@ -112,6 +141,16 @@ class TPlanGate {
     TSchemes& Plan_;
     TLayoutFacts Facts_;
     int Length_ = -1;  // the common length of the part count lists, -2 when they differ
+    std::vector<std::uint64_t> Related_;  // scratch of AddPacket
+    // With DropLowestValue: the kept layouts by Value, equal ones by place,
+    // as (Value, key); the keys grow with the place, Keys_ by place.
+    bool Ordered_ = false;
+    std::set<std::pair<double, std::uint64_t>> ByValue_;
+    std::vector<std::uint64_t> Keys_;
+    std::uint64_t NextKey_ = 0;
+    void Order();
+    void Forget(std::size_t K);    // before layout K is replaced or removed
+    void Remember(std::size_t K);  // after layout K is replaced
 };
 
 // Figures of the last run, for benchmarks and diagnostics; they never

@@ -596,6 +596,11 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
     const std::vector<std::int32_t> available = QuantitiesOf(PartsAvailable);
     const std::vector<std::int32_t> seedParts = QuantitiesOf(Parts);
+    // The parts the seeds were made for, in part order: no other part can
+    // have pieces off the sheet.
+    std::vector<std::size_t> seeded;
+    for (std::size_t j = 0; j < seedParts.size(); ++j)
+        if (seedParts[j] > 0) seeded.push_back(j);
     // The seeds, the quantities and the sheet count the same parts.
     if (PartsAvailable.Count() != Parts.Count()) ThrowListIndexError(PartsAvailable.Count());
     if (Packet.PartCounts.Count() != Parts.Count()) ThrowListIndexError(Packet.PartCounts.Count());
@@ -804,9 +809,10 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                 anyFailed = true;
             }
             std::int32_t chosenPart = -1;
-            for (std::size_t j = 0; j < nParts; ++j) {
+            const TPartCounts::TView onSheet = work.PartCounts.Quantities();
+            for (const std::size_t j : seeded) {
                 if (fallbackFailed[j]) continue;
-                const std::int32_t left = seedParts[j] - work.PartCounts.Quantities()[j];
+                const std::int32_t left = seedParts[j] - onSheet[j];
                 if (left <= 0) continue;
                 // A scan without random skips that found nothing would have
                 // found this part's one-piece seed in a free rectangle.

@@ -764,6 +764,109 @@ TEST_F(OptimizerTest, CandidateGateDecidesAsThePlan) {
     }
 }
 
+TEST_F(OptimizerTest, FullCandidateGateDropsTheFirstLayoutOfLowestValue) {
+    // A full plan takes a layout that betters none of its own only in place
+    // of the first of its layouts of lowest Value, and only when that Value
+    // is below the new one's. The plan's own gate, followed by that rule,
+    // is the model; Values repeat so that ties occur.
+    const int limit = 40;
+    for (std::size_t kinds : {std::size_t{12}, std::size_t{300}}) {
+        TSchemes plain, gated;
+        TPlanGate gate(gated);
+        gate.Limit = limit;
+        gate.DropLowestValue = true;
+        std::uint32_t state = 777;
+        auto next = [&state](std::uint32_t N) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % N;
+        };
+        int drops = 0;
+        for (int step = 0; step < 1500; ++step) {
+            std::vector<std::int32_t> counts(kinds);
+            for (int n = 0; n < 3; ++n) counts[next(static_cast<std::uint32_t>(kinds))] += 1;
+            TPacket a = Candidate(0, counts, 10);
+            a.Value = 0.5 + 0.1 * next(5);
+            TPacket b = a;
+            const bool allowDominated = next(4) == 0;
+            const int before = plain.Count();
+            bool storedPlain = plain.AddPacket(a, false, allowDominated);
+            if (storedPlain && plain.Count() == before + 1 && before >= limit) {
+                // Appended to a full plan: only in place of the lowest Value.
+                plain.Packets.Delete(plain.Count() - 1);
+                int lowest = -1;
+                for (int k = 0; k < plain.Count(); ++k)
+                    if (plain[k].Value < a.Value &&
+                        (lowest < 0 || plain[k].Value < plain[lowest].Value))
+                        lowest = k;
+                storedPlain = lowest >= 0;
+                if (storedPlain) {
+                    plain.Packets.Delete(lowest);
+                    plain.Packets.Add(a);
+                    ++drops;
+                }
+            }
+            ASSERT_EQ(gate.AddPacket(b, false, allowDominated), storedPlain)
+                << kinds << " " << step;
+            ASSERT_EQ(plain.Count(), gated.Count()) << kinds << " " << step;
+            for (int k = 0; k < plain.Count(); ++k) ASSERT_EQ(plain[k].Value, gated[k].Value);
+            if (step % 25 == 0) {
+                ASSERT_EQ(CountsText(plain), CountsText(gated)) << kinds << " " << step;
+            }
+        }
+        EXPECT_LE(gated.Count(), limit);
+        EXPECT_GT(drops, 20) << kinds;
+    }
+}
+
+TEST(FoldIndex, RelatedMatchesTheFoldsThroughAppendsChangesAndRemovals) {
+    // A list grown past several words and cut back again, with removals at
+    // word edges and inside words; after every step each layout's bit must
+    // say whether its fold and the asked one lie one within the other.
+    TFoldIndex index;
+    std::vector<std::uint64_t> folds;
+    std::uint64_t state = 99;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return state >> 11;
+    };
+    // Folds of 1 to 32 bits on average, so that both relations occur; the
+    // empty and the full fold relate to every layout.
+    auto fold = [&] {
+        std::uint64_t f = (next() << 11) ^ next();
+        for (std::uint64_t n = next() % 4; n > 0; --n) f &= (next() << 11) ^ next();
+        return f;
+    };
+    std::vector<std::uint64_t> words;
+    for (int step = 0; step < 7000; ++step) {
+        const std::uint64_t r = next() % 10;
+        if (r < 5 || folds.empty()) {
+            folds.push_back(fold());
+            index.Append(folds.back());
+        } else if (r < 7) {
+            const std::size_t k = next() % folds.size();
+            const std::uint64_t f = fold();
+            index.Set(k, f);
+            folds[k] = f;
+        } else {
+            const std::size_t k = r == 7 ? folds.size() - 1 : next() % folds.size();
+            index.Erase(k);
+            folds.erase(folds.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+        ASSERT_EQ(index.Size(), folds.size());
+        std::uint64_t asked = step % 3 == 0 && !folds.empty() ? folds[next() % folds.size()] : fold();
+        if (step % 11 == 0) asked = step % 2 == 0 ? 0 : ~std::uint64_t{0};
+        const std::size_t count = step % 2 == 0 ? folds.size() : next() % (folds.size() + 1);
+        index.Related(asked, count, words);
+        ASSERT_EQ(words.size(), (count + 63) / 64) << step;
+        for (std::size_t k = 0; k < words.size() * 64; ++k) {
+            const bool related =
+                k < count && ((folds[k] & ~asked) == 0 || (asked & ~folds[k]) == 0);
+            ASSERT_EQ(((words[k / 64] >> (k % 64)) & 1) != 0, related) << step << " " << k;
+        }
+    }
+    EXPECT_GT(folds.size(), 1024u);
+}
+
 // ---- progress -----------------------------------------------------------------------
 
 TEST_F(OptimizerTest, ProgressReachesTheSinkWithoutTouchingThePlan) {
