@@ -6,9 +6,17 @@
 #include <utility>
 
 std::int32_t TIndexSeedsSet::FindPos(std::int32_t Key) const {
-    // Keys are unique and descending: the first key at most Key.
-    return static_cast<std::int32_t>(
-        std::lower_bound(Keys_.begin(), Keys_.end(), Key, std::greater<>()) - Keys_.begin());
+    // Keys are unique and descending: the first key at most Key, searched
+    // for between the bounds of Key's range when they are known.
+    auto first = Keys_.begin(), last = Keys_.end();
+    if (!Starts_.empty() && Key >= 0) {
+        const auto range = static_cast<std::size_t>(Key >> Shift_);
+        if (range >= Starts_.size()) return 0;
+        first = Keys_.begin() + Starts_[range];
+        if (range > 0) last = Keys_.begin() + Starts_[range - 1];
+    }
+    return static_cast<std::int32_t>(std::lower_bound(first, last, Key, std::greater<>()) -
+                                     Keys_.begin());
 }
 
 void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
@@ -17,6 +25,7 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
     const std::int32_t pos = FindPos(key);
     LeastTree_.clear();  // NextFitting scans until PrepareSearch runs again
     Leaves_ = 0;
+    Starts_.clear();
     if (pos < Count() && KeyAt(pos) == key) {
         Groups[pos].Add(SeedIndex, other);
         return;
@@ -36,6 +45,22 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
 
 void TIndexSeedsSet::PrepareSearch() {
     const auto n = static_cast<std::int32_t>(Groups.size());
+    // Key ranges of equal width, about two per key, at most 65,536.
+    Starts_.clear();
+    if (n > 0 && Keys_.front() >= 0) {
+        const std::int64_t top = Keys_.front();
+        Shift_ = 0;
+        while ((top >> Shift_) >= std::max<std::int64_t>(2 * n, 64) && Shift_ < 31) ++Shift_;
+        while ((top >> Shift_) >= 65536) ++Shift_;
+        Starts_.resize(static_cast<std::size_t>(top >> Shift_) + 1);
+        // Range B starts at the first key at most its highest key.
+        std::int32_t k = 0;
+        for (auto b = static_cast<std::int64_t>(Starts_.size()) - 1; b >= 0; --b) {
+            const std::int64_t highest = ((b + 1) << Shift_) - 1;
+            while (k < n && Keys_[static_cast<std::size_t>(k)] > highest) ++k;
+            Starts_[static_cast<std::size_t>(b)] = k;
+        }
+    }
     Leaves_ = 1;
     while (Leaves_ < n) Leaves_ *= 2;
     LeastTree_.assign(2 * static_cast<std::size_t>(Leaves_),

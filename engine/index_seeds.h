@@ -57,6 +57,7 @@ class TIndexSeedsSet {
         Keys_.clear();
         LeastTree_.clear();
         Leaves_ = 0;
+        Starts_.clear();
     }
     std::int32_t Count() const { return static_cast<std::int32_t>(Groups.size()); }
     const TIndexSeeds& Group(std::int32_t Pos) const { return Groups[Pos]; }
@@ -86,4 +87,8 @@ class TIndexSeedsSet {
     // Leaves_ + g is group g, node i the least of nodes 2i and 2i + 1.
     std::vector<std::int32_t> LeastTree_;
     std::int32_t Leaves_ = 0;
+    // After PrepareSearch: for keys from B << Shift_ to ((B + 1) << Shift_) - 1,
+    // FindPos lies from Starts_[B] to Starts_[B - 1] (or Count() for B 0).
+    std::vector<std::int32_t> Starts_;
+    int Shift_ = 0;
 };

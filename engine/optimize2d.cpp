@@ -215,7 +215,7 @@ void TFoldIndex::Clear() {
 }
 
 void TFoldIndex::Append(std::uint64_t Fold) {
-    if (Folds_.size() % (64 * ChunkWords) == 0) Bits_.resize(Bits_.size() + 64 * ChunkWords, 0);
+    if (Folds_.size() % (64 * ChunkWords) == 0) Bits_.resize(Bits_.size() + Rows * ChunkWords, 0);
     Folds_.push_back(0);
     Set(Folds_.size() - 1, Fold);
 }
@@ -224,29 +224,31 @@ void TFoldIndex::Set(std::size_t K, std::uint64_t Fold) {
     const std::uint64_t bit = std::uint64_t{1} << (K % 64);
     for (std::uint64_t change = Folds_[K] ^ Fold; change != 0; change &= change - 1)
         Word(static_cast<std::size_t>(std::countr_zero(change)), K / 64) ^= bit;
+    for (std::uint64_t change = Coarse(Folds_[K]) ^ Coarse(Fold); change != 0; change &= change - 1)
+        Word(64 + static_cast<std::size_t>(std::countr_zero(change)), K / 64) ^= bit;
     Folds_[K] = Fold;
 }
 
 void TFoldIndex::Erase(std::size_t K) {
     constexpr std::size_t C = ChunkWords;
-    const std::size_t chunks = Bits_.size() / (64 * C);
+    const std::size_t chunks = Bits_.size() / (Rows * C);
     const std::size_t first = K / 64;
     const std::uint64_t below = (std::uint64_t{1} << (K % 64)) - 1;
-    std::uint64_t low[64];
-    for (std::size_t b = 0; b < 64; ++b) low[b] = Word(b, first) & below;
+    std::uint64_t low[Rows];
+    for (std::size_t b = 0; b < Rows; ++b) low[b] = Word(b, first) & below;
     // Every word from layout K's on takes the lowest bit of the next one
     // as its highest; then the bits below K come back.
     for (std::size_t c = first / C; c < chunks; ++c)
-        for (std::size_t b = 0; b < 64; ++b) {
-            std::uint64_t* row = Bits_.data() + (c * 64 + b) * C;
-            const std::uint64_t carry = c + 1 < chunks ? row[64 * C] << 63 : 0;
+        for (std::size_t b = 0; b < Rows; ++b) {
+            std::uint64_t* row = Bits_.data() + (c * Rows + b) * C;
+            const std::uint64_t carry = c + 1 < chunks ? row[Rows * C] << 63 : 0;
             for (std::size_t j = c == first / C ? first % C : 0; j + 1 < C; ++j)
                 row[j] = (row[j] >> 1) | (row[j + 1] << 63);
             row[C - 1] = (row[C - 1] >> 1) | carry;
         }
-    for (std::size_t b = 0; b < 64; ++b) Word(b, first) = low[b] | (Word(b, first) & ~below);
+    for (std::size_t b = 0; b < Rows; ++b) Word(b, first) = low[b] | (Word(b, first) & ~below);
     Folds_.erase(Folds_.begin() + static_cast<std::ptrdiff_t>(K));
-    if (Folds_.size() % (64 * C) == 0) Bits_.resize(Bits_.size() - 64 * C);
+    if (Folds_.size() % (64 * C) == 0) Bits_.resize(Bits_.size() - Rows * C);
 }
 
 void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
@@ -255,28 +257,31 @@ void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
     const std::size_t count = std::min(Count, Folds_.size());
     const std::size_t words = (count + 63) / 64;
     Words.assign(words, 0);
-    // The mask bits in the order read: one of Fold's, then four others, so
-    // that both tests settle early for layouts of few bits.
-    std::uint8_t order[64];
-    {
-        std::size_t n = 0, in = 0, out = 0;
-        std::uint8_t inside[64], outside[64];
-        for (std::uint8_t b = 0; b < 64; ++b) {
-            if ((Fold >> b) & 1)
-                inside[in++] = b;
-            else
-                outside[out++] = b;
-        }
-        for (std::size_t i = 0, o = 0; n < 64;) {
-            if (i < in) order[n++] = inside[i++];
-            for (std::size_t r = 0; r < 4 && o < out; ++r) order[n++] = outside[o++];
+    // Holds: layouts with every bit of Fold read; Outside: layouts with a
+    // bit outside Fold.
+    std::uint8_t in[64], out[64];
+    std::size_t nIn = 0, nOut = 0;
+    const std::uint64_t coarse = Coarse(Fold);
+    // Five bits of Fold leave about one layout in a chunk that may hold
+    // Fold; the coarse bits outside Fold's, when there are some, leave about
+    // as many whose bits may all lie within it. The folds of those decide.
+    const bool sieve = std::popcount(Fold) >= 5 && std::popcount(coarse) <= 13;
+    for (std::uint8_t b = 0; b < 64; ++b) {
+        if ((Fold >> b) & 1) {
+            if (!sieve || nIn < 5) in[nIn++] = b;
+        } else if (!sieve) {
+            out[nOut++] = b;
         }
     }
+    if (sieve)
+        for (std::uint8_t b = 0; b < 16; ++b)
+            if (!((coarse >> b) & 1)) out[nOut++] = static_cast<std::uint8_t>(64 + b);
     auto related = [Fold](std::uint64_t Kept) {
         return (Kept & ~Fold) == 0 || (Fold & ~Kept) == 0;
     };
     for (std::size_t chunk = 0; chunk * C < words; ++chunk) {
-        const std::uint64_t* rows = Bits_.data() + chunk * 64 * C;
+        const std::uint64_t* rows = Bits_.data() + chunk * Rows * C;
+        // The layouts of the chunk below Count.
         std::uint64_t valid[C];
         for (std::size_t j = 0; j < C; ++j) {
             const std::size_t w = chunk * C + j;
@@ -284,43 +289,42 @@ void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
                        : w + 1 < words || count % 64 == 0 ? ~std::uint64_t{0}
                                                            : (std::uint64_t{1} << (count % 64)) - 1;
         }
-        // Holds: layouts with every bit of Fold read so far; Outside:
-        // layouts with a bit outside Fold.
-        std::uint64_t holds[C], outside[C], candidates[C];
+        std::uint64_t holds[C], outside[C];
         for (std::size_t j = 0; j < C; ++j) {
             holds[j] = ~std::uint64_t{0};
             outside[j] = 0;
         }
+        // Two bits of Fold and six others at a time, until no layout is left.
+        std::size_t i = 0, o = 0;
         bool settled = false;
-        for (std::size_t s = 0; s < 64 && !settled; ++s) {
-            const std::size_t b = order[s];
-            const std::uint64_t* row = rows + b * C;
-            if ((Fold >> b) & 1) {
+        while (i < nIn || o < nOut) {
+            for (const std::size_t end = std::min(nIn, i + 2); i < end; ++i) {
+                const std::uint64_t* row = rows + in[i] * C;
                 for (std::size_t j = 0; j < C; ++j) holds[j] &= row[j];
-            } else {
+            }
+            for (const std::size_t end = std::min(nOut, o + 6); o < end; ++o) {
+                const std::uint64_t* row = rows + out[o] * C;
                 for (std::size_t j = 0; j < C; ++j) outside[j] |= row[j];
             }
-            if (s % 8 != 7) continue;
-            // More than four layouts left: read on.
-            int left = 0;
-            for (std::size_t j = 0; j < C; ++j) {
-                candidates[j] = (holds[j] | ~outside[j]) & valid[j];
-                for (std::uint64_t bits = candidates[j]; bits != 0 && left <= 4; bits &= bits - 1)
-                    ++left;
+            std::uint64_t any = 0;
+            for (std::size_t j = 0; j < C; ++j) any |= (holds[j] | ~outside[j]) & valid[j];
+            if (any == 0) {
+                settled = true;
+                break;
             }
-            if (left > 4) continue;
-            // Few layouts left: their folds decide.
-            for (std::size_t j = 0; j < C; ++j)
-                for (std::uint64_t bits = candidates[j]; bits != 0; bits &= bits - 1) {
-                    const std::size_t w = chunk * C + j;
-                    const auto k = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-                    if (related(Folds_[k])) Words[w] |= bits & (~bits + 1);
-                }
-            settled = true;
         }
         if (settled) continue;
-        for (std::size_t j = 0; j < C && chunk * C + j < words; ++j)
-            Words[chunk * C + j] = (holds[j] | ~outside[j]) & valid[j];
+        for (std::size_t j = 0; j < C && chunk * C + j < words; ++j) {
+            const std::size_t w = chunk * C + j;
+            std::uint64_t bits = (holds[j] | ~outside[j]) & valid[j];
+            if (!sieve) {
+                Words[w] = bits;
+                continue;
+            }
+            for (; bits != 0; bits &= bits - 1)
+                if (related(Folds_[w * 64 + static_cast<std::size_t>(std::countr_zero(bits))]))
+                    Words[w] |= bits & (~bits + 1);
+        }
     }
 }
 
@@ -1196,15 +1200,24 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
     candidateGate.DropLowestValue = true;
     TLayoutFacts refillFacts;
     const TLayoutFacts* facts = nullptr;
+    // The Quantity of every source layout, side by side: the picks read it
+    // for every layout, the layouts themselves only when they must. A
+    // source is taken with every Quantity 0.
+    std::vector<std::int32_t> picked;
     auto useCandidates = [&] {
         source = &Candidates;
         facts = &candidateGate.Facts();
+        picked.assign(static_cast<std::size_t>(Candidates.Count()), 0);
     };
 
+    // Layouts of Quantity 0 add nothing to the trial.
     auto moveSourceToTrial = [&] {
-        for (TPacket& p : source->Packets) {
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            if (picked[k] == 0) continue;
+            TPacket& p = (*source)[static_cast<int>(k)];
             T.AddOrMergeLayout(p);
             p.Quantity = 0;
+            picked[k] = 0;
         }
     };
     auto exceedsRm = [&rm](std::span<const TSeeds::TCount> Counts) {
@@ -1274,10 +1287,13 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             std::int32_t bestPriority = 999999;
             completed = false;
 
-            auto valueOf = [&](const TPacket& x, double score) {
-                if (mode == 0) return x.Value;
-                if (FewPiecesMode) return x.Value * x.Value * score + 1;
-                return x.Value * score + 1;
+            // The Value of source layout K is in the facts: no source
+            // layout's Value changes while it is in the source.
+            auto valueOf = [&](int K, double score) {
+                const double value = facts->Values[static_cast<std::size_t>(K)];
+                if (mode == 0) return value;
+                if (FewPiecesMode) return value * value * score + 1;
+                return value * score + 1;
             };
             auto perPiece = [&](int k) {
                 return (*source)[k].Area() /
@@ -1303,19 +1319,18 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 double score = scoreOf(p, counts);
                 if (score < 0) continue;
                 if (CostOptimize) score = (p.Area() * score + 0.0001) / (p.Cost + 1.0) + 1.0;
-                if (p.Quantity > 0) score *= 1.01;
-                if (p.Priority < bestPriority || !(bestScore > 0)) {
+                if (picked[fk] > 0) score *= 1.01;
+                if (facts->Priority[fk] < bestPriority || !(bestScore > 0)) {
                     bestScore = score;
                     bestIndex = k;
-                    bestPriority = p.Priority;
+                    bestPriority = facts->Priority[fk];
                     continue;
                 }
-                const TPacket& b = *layouts[static_cast<std::size_t>(bestIndex)];
                 const double sp = OptimizeInnerFlag ? 1.0 : score;
                 const double sb = OptimizeInnerFlag ? 1.0 : bestScore;
                 bool wins = false;
                 if (mode == 0 || mode == 1) {
-                    const double vp = valueOf(p, sp), vb = valueOf(b, sb);
+                    const double vp = valueOf(k, sp), vb = valueOf(bestIndex, sb);
                     if (std::fabs(vp / vb - 1) >= 0.001)
                         wins = vp > vb;
                     else if (std::fabs(sp / sb - 1) >= 0.001)
@@ -1325,15 +1340,17 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 } else if (mode == 2) {
                     if (std::fabs((sp + 1) / (sb + 1) - 1) >= 0.05)
                         wins = sp > sb;
-                    else if (std::fabs((p.Value + 1) / (b.Value + 1) - 1) >= 0.001)
-                        wins = p.Value > b.Value;
+                    else if (const double pv = facts->Values[fk],
+                             bv = facts->Values[static_cast<std::size_t>(bestIndex)];
+                             std::fabs((pv + 1) / (bv + 1) - 1) >= 0.001)
+                        wins = pv > bv;
                     else
                         wins = byArea(k, bestIndex);
                 }
                 if (wins) {
                     bestScore = score;
                     bestIndex = k;
-                    bestPriority = p.Priority;
+                    bestPriority = facts->Priority[fk];
                 }
             }
 
@@ -1354,6 +1371,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 for (const TSeeds::TCount& c : counts)
                     rm[static_cast<std::size_t>(c.Index)] -= c.Qty;
                 p.Quantity += 1;
+                picked[static_cast<std::size_t>(bestIndex)] += 1;
                 st[static_cast<std::size_t>(p.Index)] -= 1;
 
                 bool all = true;
@@ -1363,7 +1381,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                           workQ[static_cast<std::size_t>(j)];
                 if (all) {
                     finished = true;
-                    for (TPacket& s : source->Packets) T.AddOrMergeLayout(s);
+                    for (std::size_t k = 0; k < picked.size(); ++k)
+                        if (picked[k] != 0) T.AddOrMergeLayout((*source)[static_cast<int>(k)]);
                     break;
                 }
                 if (completed && avgPieces >= 9) {
@@ -1373,8 +1392,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                         int lowest = -1;
                         double lowestValue = 999.0;
                         for (int k = 0; k < source->Count(); ++k) {
+                            if (picked[static_cast<std::size_t>(k)] == 0) continue;
                             const TPacket& s = (*source)[k];
-                            if (s.Quantity == 0) continue;
                             const double v =
                                 CostOptimize
                                     ? (s.Area() * s.Value + 0.0001) / (s.Cost + 0.0001) + 1.0
@@ -1390,6 +1409,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                                  facts->Counts(static_cast<std::size_t>(lowest)))
                                 rm[static_cast<std::size_t>(c.Index)] += c.Qty;
                             g.Quantity -= 1;
+                            picked[static_cast<std::size_t>(lowest)] -= 1;
                             st[static_cast<std::size_t>(g.Index)] += 1;
                         }
                     }
@@ -1458,6 +1478,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 F.Clear();
             } else {
                 source = &F;
+                picked.assign(static_cast<std::size_t>(F.Count()), 0);
                 refillFacts.Build(F);
                 facts = &refillFacts;
             }

@@ -69,14 +69,23 @@ class TFoldIndex {
     void Related(std::uint64_t Fold, std::size_t Count, std::vector<std::uint64_t>& Words) const;
 
   private:
-    // Layouts in chunks of 512: chunk C holds, for each mask bit B, 8 words
-    // from Bits_[(64 C + B) * 8]; bit J of word W of them is set when
-    // layout 512 C + 64 W + J has fold bit B.
+    // Layouts in chunks of 512: chunk C holds Rows rows of 8 words from
+    // Bits_[C * Rows * 8]; bit J of word W of row B is set when layout
+    // 512 C + 64 W + J has fold bit B (rows 0 to 63) or bit B - 64 of its
+    // fold folded again to 16 bits (rows 64 to 79). A layout has most of the
+    // 16 coarse bits, so few rows of them show most layouts to hold a part
+    // outside a given set.
     static constexpr std::size_t ChunkWords = 8;
+    static constexpr std::size_t Rows = 80;
     std::vector<std::uint64_t> Bits_;
     std::vector<std::uint64_t> Folds_;
+    static std::uint64_t Coarse(std::uint64_t Fold) {
+        Fold |= Fold >> 32;
+        Fold |= Fold >> 16;
+        return Fold & 0xFFFF;
+    }
     std::uint64_t& Word(std::size_t B, std::size_t W) {
-        return Bits_[((W / ChunkWords) * 64 + B) * ChunkWords + W % ChunkWords];
+        return Bits_[((W / ChunkWords) * Rows + B) * ChunkWords + W % ChunkWords];
     }
 };
 

@@ -267,8 +267,16 @@ class TPartCounts {
             for (std::size_t k = 0; k < Data_.size(); k += 2) Visit(Data_[k], Data_[k + 1]);
             return;
         }
-        for (int i = 0; i < Count_; ++i)
-            if (const std::int32_t q = Data_[static_cast<std::size_t>(i)]; q != 0) Visit(i, q);
+        // Mostly zeros: four counts are passed over at a time.
+        const std::int32_t* d = Data_.data();
+        int i = 0;
+        for (; i + 4 <= Count_; i += 4) {
+            if ((d[i] | d[i + 1] | d[i + 2] | d[i + 3]) == 0) continue;
+            for (int k = i; k < i + 4; ++k)
+                if (d[k] != 0) Visit(k, d[k]);
+        }
+        for (; i < Count_; ++i)
+            if (d[i] != 0) Visit(i, d[i]);
     }
     // From now on the list keeps the compact form where it pays (see above).
     void Hold();

@@ -117,10 +117,14 @@ void TSeeds::Clear() {
 
 TSeeds::TBlockInfo TSeeds::InfoOf(const TPacket& Block) {
     TBlockInfo info;
+    // Gathered first, then copied at its size: one allocation per block.
+    thread_local std::vector<TCount> counts;
+    counts.clear();
     Block.PartCounts.ForEachNonZero([&info](int i, std::int32_t q) {
-        info.Counts.push_back({i, q});
+        counts.push_back({i, q});
         info.Total += q;
     });
+    info.Counts.assign(counts.begin(), counts.end());
     info.FirstShaped =
         !Block.Placements.Empty() && Block.Placements.Items().front().ShapeKind == skShaped;
     return info;
@@ -608,7 +612,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     const std::int64_t budget = SeedsFromRefine ? 20 : 360;
     const std::size_t nParts = available.size();
 
-    std::vector<std::int32_t> rem(nParts);
+    // The pieces of each part still off the sheet of the current start.
+    std::vector<std::int32_t> rem(available);
     std::vector<char> fallbackFailed(nParts, 0);
     // Whether a seed's counts exceed rem, asked once per seed while the
     // quantities of its parts stand still instead of once per free rectangle:
@@ -627,18 +632,27 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
             for (const TCount& c : SeedInfos[static_cast<std::size_t>(k)].Counts)
                 holders[next[static_cast<std::size_t>(c.Index)]++] = k;
     }
+    // The parts whose rem differs from available, each listed once.
+    std::vector<std::size_t> changed;
+    std::vector<char> isChanged(nParts, 0);
+    auto forget = [&](std::size_t Part) {
+        for (std::size_t h = holdersStart[Part]; h < holdersStart[Part + 1]; ++h)
+            exceedState[static_cast<std::size_t>(holders[h])] = 0;
+    };
     auto setRem = [&](std::size_t Part, std::int32_t Quantity) {
         if (rem[Part] == Quantity) return;
         rem[Part] = Quantity;
-        for (std::size_t h = holdersStart[Part]; h < holdersStart[Part + 1]; ++h)
-            exceedState[static_cast<std::size_t>(holders[h])] = 0;
+        if (!isChanged[Part]) {
+            isChanged[Part] = 1;
+            changed.push_back(Part);
+        }
+        forget(Part);
     };
     auto exceedsRem = [&](std::int32_t Seed) {
         char& state = exceedState[static_cast<std::size_t>(Seed)];
         if (state == 0) state = Exceeds(SeedInfos[static_cast<std::size_t>(Seed)].Counts, rem) ? 2 : 1;
         return state == 2;
     };
-    std::vector<std::int32_t> startRem(nParts);
     // Parts with a seed of one piece in every orientation the part may take.
     std::vector<char> singleSeeded(nParts, 0);
     {
@@ -669,17 +683,24 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     ByLength.PrepareSearch();
     ByWidth.PrepareSearch();
     TPacket work(Packet);
+    T2DStock probe;  // the size of the block to place, at the corner found for it
     // Puts the pieces of Block into work with the block's corner at At, in
     // free rectangle SpaceIndex.
     auto placeBlock = [&work, guillotine](const TPacket& Block, TPoint At, int SpaceIndex) {
         for (const T2DStock& p : Block.Placements) {
+            if (guillotine) {
+                // Free rectangles are split once per block: the piece is
+                // moved into place after it is added.
+                work.AddPlacementNoSpaces(p);
+                TPoint& at = work.Placements[work.Placements.Count() - 1].Position;
+                at.X += At.X;
+                at.Y += At.Y;
+                continue;
+            }
             T2DStock q = T2DStock::CreateCopy(p);
             q.Position.X += At.X;
             q.Position.Y += At.Y;
-            if (guillotine)
-                work.AddPlacementNoSpaces(q);
-            else
-                work.AddPlacement(q);
+            work.AddPlacement(q);
         }
         if (guillotine && !Block.Placements.Empty())
             work.SplitSpace(SpaceIndex, {At.X, At.Y, At.X + Block.Length, At.Y + Block.Width});
@@ -696,10 +717,18 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Reset();
         placeBlock(seed, seed.Position, 0);
         bool blocksCuttable = guillotine && cuttable(s);
-        startRem = available;
-        for (const TCount& c : seedInfo.Counts)
-            startRem[static_cast<std::size_t>(c.Index)] -= c.Qty;
-        for (std::size_t j = 0; j < nParts; ++j) setRem(j, startRem[j]);
+        // rem: available less the start seed.
+        for (const std::size_t j : changed) {
+            isChanged[j] = 0;
+            if (rem[j] == available[j]) continue;
+            rem[j] = available[j];
+            forget(j);
+        }
+        changed.clear();
+        for (const TCount& c : seedInfo.Counts) {
+            const auto j = static_cast<std::size_t>(c.Index);
+            setRem(j, available[j] - c.Qty);
+        }
 
         std::int32_t lastFallback = -1;
         bool anyFailed = false;
@@ -782,7 +811,6 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
 
             if (bestRect >= 0) {
                 const TPacket& chosen = *SeedList[static_cast<std::size_t>(best)];
-                T2DStock probe;
                 probe.Length = chosen.Length;
                 probe.Width = chosen.Width;
                 work.PlaceAt(probe, bestRect, Strategy);

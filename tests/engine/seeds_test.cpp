@@ -49,20 +49,28 @@ TEST(IndexSeedsSet, FindPosGivesEqualOrNextSmallerKey) {
 }
 
 TEST(IndexSeedsSet, ManyKeysStayDescendingAndFindable) {
-    TIndexSeedsSet set;
-    set.ByLength = false;
-    // Keys in a scrambled order, several seeds per key.
-    for (std::int32_t i = 0; i < 3000; ++i) set.Add(Block(1, (i * 7919) % 997 + 1), i);
-    ASSERT_EQ(set.Count(), 997);
-    for (int i = 1; i < set.Count(); ++i) ASSERT_GT(set.KeyAt(i - 1), set.KeyAt(i));
-    for (std::int32_t key = 0; key <= 1000; ++key) {
-        const int pos = set.FindPos(key);
-        int expected = 0;
-        while (expected < set.Count() && set.KeyAt(expected) > key) ++expected;
-        ASSERT_EQ(pos, expected) << key;
+    // Keys next to each other, and keys spread up to a sheet's length in
+    // thousandths of a millimetre, before and after the search is readied.
+    for (std::int32_t spread : {1, 2447}) {
+        TIndexSeedsSet set;
+        set.ByLength = false;
+        // Keys in a scrambled order, several seeds per key.
+        for (std::int32_t i = 0; i < 3000; ++i) set.Add(Block(1, ((i * 7919) % 997) * spread + 1), i);
+        ASSERT_EQ(set.Count(), 997);
+        for (int i = 1; i < set.Count(); ++i) ASSERT_GT(set.KeyAt(i - 1), set.KeyAt(i));
+        for (int prepared = 0; prepared < 2; ++prepared) {
+            if (prepared == 1) set.PrepareSearch();
+            for (std::int32_t k = 0; k <= 1000; ++k)
+                for (std::int32_t key : {k * spread - 1, k * spread, k * spread + 1, k * spread + spread / 2}) {
+                    const int pos = set.FindPos(key);
+                    int expected = 0;
+                    while (expected < set.Count() && set.KeyAt(expected) > key) ++expected;
+                    ASSERT_EQ(pos, expected) << key << " " << prepared;
+                }
+        }
+        EXPECT_EQ(set.Group(0).KeyWidth, 996 * spread + 1);
+        EXPECT_EQ(set.Group(0).KeyLength, 0);
     }
-    EXPECT_EQ(set.Group(0).KeyWidth, 997);
-    EXPECT_EQ(set.Group(0).KeyLength, 0);
 }
 
 // The first group from a position on that holds a seed no wider than the
