@@ -257,28 +257,24 @@ void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
     const std::size_t count = std::min(Count, Folds_.size());
     const std::size_t words = (count + 63) / 64;
     Words.assign(words, 0);
-    // Holds: layouts with every bit of Fold read; Outside: layouts with a
-    // bit outside Fold.
-    std::uint8_t in[64], out[64];
+    // The rows read: bits of Fold (a layout without one cannot hold Fold)
+    // and other bits (a layout with one is not within Fold). The coarse
+    // rows outside Fold's coarse bits come first: most layouts have one.
+    // With five bits of Fold they leave about one layout in a chunk; the
+    // fine rows then settle the rest.
+    std::uint8_t in[64], out[80];
     std::size_t nIn = 0, nOut = 0;
     const std::uint64_t coarse = Coarse(Fold);
-    // Five bits of Fold leave about one layout in a chunk that may hold
-    // Fold; the coarse bits outside Fold's, when there are some, leave about
-    // as many whose bits may all lie within it. The folds of those decide.
-    const bool sieve = std::popcount(Fold) >= 5 && std::popcount(coarse) <= 13;
+    for (std::uint8_t b = 0; b < 16; ++b)
+        if (!((coarse >> b) & 1)) out[nOut++] = static_cast<std::uint8_t>(64 + b);
+    const std::size_t firstOut = nOut;
     for (std::uint8_t b = 0; b < 64; ++b) {
-        if ((Fold >> b) & 1) {
-            if (!sieve || nIn < 5) in[nIn++] = b;
-        } else if (!sieve) {
+        if ((Fold >> b) & 1)
+            in[nIn++] = b;
+        else
             out[nOut++] = b;
-        }
     }
-    if (sieve)
-        for (std::uint8_t b = 0; b < 16; ++b)
-            if (!((coarse >> b) & 1)) out[nOut++] = static_cast<std::uint8_t>(64 + b);
-    auto related = [Fold](std::uint64_t Kept) {
-        return (Kept & ~Fold) == 0 || (Fold & ~Kept) == 0;
-    };
+    const std::size_t firstIn = std::min<std::size_t>(nIn, 5);
     for (std::size_t chunk = 0; chunk * C < words; ++chunk) {
         const std::uint64_t* rows = Bits_.data() + chunk * Rows * C;
         // The layouts of the chunk below Count.
@@ -289,41 +285,35 @@ void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
                        : w + 1 < words || count % 64 == 0 ? ~std::uint64_t{0}
                                                            : (std::uint64_t{1} << (count % 64)) - 1;
         }
+        // Holds: layouts with every bit of Fold read; Outside: layouts with
+        // a bit outside Fold.
         std::uint64_t holds[C], outside[C];
         for (std::size_t j = 0; j < C; ++j) {
             holds[j] = ~std::uint64_t{0};
             outside[j] = 0;
         }
-        // Two bits of Fold and six others at a time, until no layout is left.
-        std::size_t i = 0, o = 0;
-        bool settled = false;
-        while (i < nIn || o < nOut) {
-            for (const std::size_t end = std::min(nIn, i + 2); i < end; ++i) {
+        // Then two bits of Fold and six others at a time, until no layout
+        // is left or every row is read.
+        std::size_t i = 0, o = 0, inEnd = firstIn, outEnd = firstOut;
+        for (;;) {
+            for (; i < inEnd; ++i) {
                 const std::uint64_t* row = rows + in[i] * C;
                 for (std::size_t j = 0; j < C; ++j) holds[j] &= row[j];
             }
-            for (const std::size_t end = std::min(nOut, o + 6); o < end; ++o) {
+            for (; o < outEnd; ++o) {
                 const std::uint64_t* row = rows + out[o] * C;
                 for (std::size_t j = 0; j < C; ++j) outside[j] |= row[j];
             }
             std::uint64_t any = 0;
             for (std::size_t j = 0; j < C; ++j) any |= (holds[j] | ~outside[j]) & valid[j];
-            if (any == 0) {
-                settled = true;
+            if (any == 0) break;
+            if (i == nIn && o == nOut) {
+                for (std::size_t j = 0; j < C && chunk * C + j < words; ++j)
+                    Words[chunk * C + j] = (holds[j] | ~outside[j]) & valid[j];
                 break;
             }
-        }
-        if (settled) continue;
-        for (std::size_t j = 0; j < C && chunk * C + j < words; ++j) {
-            const std::size_t w = chunk * C + j;
-            std::uint64_t bits = (holds[j] | ~outside[j]) & valid[j];
-            if (!sieve) {
-                Words[w] = bits;
-                continue;
-            }
-            for (; bits != 0; bits &= bits - 1)
-                if (related(Folds_[w * 64 + static_cast<std::size_t>(std::countr_zero(bits))]))
-                    Words[w] |= bits & (~bits + 1);
+            inEnd = std::min(nIn, i + 2);
+            outEnd = std::min(nOut, o + 6);
         }
     }
 }
