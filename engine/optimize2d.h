@@ -159,7 +159,7 @@ class TPlanGate {
     std::uint64_t NextKey_ = 0;
     void Order();
     void Forget(std::size_t K);    // before layout K is replaced or removed
-    void Remember(std::size_t K);  // after layout K is replaced
+    void Remember(std::size_t K);  // after layout K is added or replaced
 };
 
 // Figures of the last run, for benchmarks and diagnostics; they never
