@@ -43,6 +43,26 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
     Keys_.insert(Keys_.begin() + pos, key);
 }
 
+void TIndexSeedsSet::Refill(std::vector<TEntry> Entries) {
+    Clear();
+    auto keyOf = [this](const TEntry& E) { return ByLength ? E.Length : E.Width; };
+    // By key from the largest down; equal keys keep their order, as in a
+    // group filled one seed after the other.
+    std::stable_sort(Entries.begin(), Entries.end(),
+                     [&](const TEntry& A, const TEntry& B) { return keyOf(A) > keyOf(B); });
+    for (const TEntry& e : Entries) {
+        const std::int32_t key = keyOf(e);
+        if (Keys_.empty() || Keys_.back() != key) {
+            TIndexSeeds group;
+            group.SetKeyLength(ByLength ? key : 0);
+            group.SetKeyWidth(ByLength ? 0 : key);
+            Groups.push_back(std::move(group));
+            Keys_.push_back(key);
+        }
+        Groups.back().Add(e.SeedIndex, ByLength ? e.Width : e.Length);
+    }
+}
+
 void TIndexSeedsSet::PrepareSearch() {
     const auto n = static_cast<std::int32_t>(Groups.size());
     // Key ranges of equal width, about two per key, at most 65,536.

@@ -72,6 +72,11 @@ class TIndexSeedsSet {
 
     // Files SeedIndex under Block's Length (or Width).
     void Add(const T2DStock& Block, std::int32_t SeedIndex);
+    // Empties the set and files every entry, as Add of each in turn would.
+    struct TEntry {
+        std::int32_t Length, Width, SeedIndex;
+    };
+    void Refill(std::vector<TEntry> Entries);
 
     // Readies NextFitting after groups were added.
     void PrepareSearch();

@@ -504,12 +504,12 @@ void TSeeds::Rebuild(const TPanels& NewParts, const TPanels& NewPanels) {
     SeedInfos.resize(kept);
     SeedSizes.resize(kept);
     SeedFirsts.resize(kept);
-    ByLength.Clear();
-    ByWidth.Clear();
-    for (std::size_t k = 1; k < kept; ++k) {
-        ByLength.Add(*SeedList[k], static_cast<std::int32_t>(k));
-        ByWidth.Add(*SeedList[k], static_cast<std::int32_t>(k));
-    }
+    std::vector<TIndexSeedsSet::TEntry> entries;
+    entries.reserve(kept);
+    for (std::size_t k = 1; k < kept; ++k)
+        entries.push_back({SeedSizes[k].Length, SeedSizes[k].Width, static_cast<std::int32_t>(k)});
+    ByLength.Refill(entries);
+    ByWidth.Refill(std::move(entries));
     Keys.clear();
 }
 

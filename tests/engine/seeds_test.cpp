@@ -36,6 +36,31 @@ TEST(IndexSeedsSet, GroupsByKeyDescendingKeepingOrderOfAdding) {
     EXPECT_EQ(set.Group(1).KeyWidth, 0);
 }
 
+TEST(IndexSeedsSet, RefillFilesAsAddingOneAfterTheOther) {
+    // Repeated keys and other sides in both sets; a filled set is emptied.
+    for (bool byLength : {true, false}) {
+        TIndexSeedsSet added, refilled;
+        added.ByLength = refilled.ByLength = byLength;
+        refilled.Add(Block(5, 5), 99);
+        std::vector<TIndexSeedsSet::TEntry> entries;
+        for (std::int32_t i = 0; i < 400; ++i) {
+            const TIndexSeedsSet::TEntry e{(i * 37) % 23 + 1, (i * 53) % 19 + 1, i + 1};
+            entries.push_back(e);
+            added.Add(Block(e.Length, e.Width), e.SeedIndex);
+        }
+        refilled.Refill(entries);
+        ASSERT_EQ(refilled.Count(), added.Count());
+        for (int g = 0; g < added.Count(); ++g) {
+            EXPECT_EQ(refilled.Group(g).KeyLength, added.Group(g).KeyLength);
+            EXPECT_EQ(refilled.Group(g).KeyWidth, added.Group(g).KeyWidth);
+            EXPECT_EQ(refilled.Group(g).Items(), added.Group(g).Items());
+            EXPECT_EQ(refilled.Group(g).OtherSides(), added.Group(g).OtherSides());
+            EXPECT_EQ(refilled.Group(g).LeastOtherSide(), added.Group(g).LeastOtherSide());
+        }
+        for (std::int32_t key = 0; key <= 25; ++key) EXPECT_EQ(refilled.FindPos(key), added.FindPos(key));
+    }
+}
+
 TEST(IndexSeedsSet, FindPosGivesEqualOrNextSmallerKey) {
     TIndexSeedsSet set;
     EXPECT_EQ(set.FindPos(123), 0);
