@@ -30,17 +30,17 @@ void TIndexSeedsSet::Add(const T2DStock& Block, std::int32_t SeedIndex) {
         Groups[pos].Add(SeedIndex, other);
         return;
     }
-    TIndexSeeds group;
-    if (ByLength) {
-        group.SetKeyLength(key);
-        group.SetKeyWidth(0);
-    } else {
-        group.SetKeyWidth(key);
-        group.SetKeyLength(0);
-    }
+    TIndexSeeds group = NewGroup(key);
     group.Add(SeedIndex, other);
     Groups.insert(Groups.begin() + pos, std::move(group));
     Keys_.insert(Keys_.begin() + pos, key);
+}
+
+TIndexSeeds TIndexSeedsSet::NewGroup(std::int32_t Key) const {
+    TIndexSeeds group;
+    group.SetKeyLength(ByLength ? Key : 0);
+    group.SetKeyWidth(ByLength ? 0 : Key);
+    return group;
 }
 
 void TIndexSeedsSet::Refill(std::vector<TEntry> Entries) {
@@ -53,10 +53,7 @@ void TIndexSeedsSet::Refill(std::vector<TEntry> Entries) {
     for (const TEntry& e : Entries) {
         const std::int32_t key = keyOf(e);
         if (Keys_.empty() || Keys_.back() != key) {
-            TIndexSeeds group;
-            group.SetKeyLength(ByLength ? key : 0);
-            group.SetKeyWidth(ByLength ? 0 : key);
-            Groups.push_back(std::move(group));
+            Groups.push_back(NewGroup(key));
             Keys_.push_back(key);
         }
         Groups.back().Add(e.SeedIndex, ByLength ? e.Width : e.Length);

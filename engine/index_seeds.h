@@ -96,4 +96,6 @@ class TIndexSeedsSet {
     // FindPos lies from Starts_[B] to Starts_[B - 1] (or Count() for B 0).
     std::vector<std::int32_t> Starts_;
     int Shift_ = 0;
+    // An empty group of this set's key.
+    TIndexSeeds NewGroup(std::int32_t Key) const;
 };

@@ -251,10 +251,9 @@ void TFoldIndex::Erase(std::size_t K) {
     if (Folds_.size() % (64 * C) == 0) Bits_.resize(Bits_.size() - Rows * C);
 }
 
-void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
-                         std::vector<std::uint64_t>& Words) const {
+void TFoldIndex::Related(std::uint64_t Fold, std::vector<std::uint64_t>& Words) const {
     constexpr std::size_t C = ChunkWords;
-    const std::size_t count = std::min(Count, Folds_.size());
+    const std::size_t count = Folds_.size();
     const std::size_t words = (count + 63) / 64;
     Words.assign(words, 0);
     // The rows read: bits of Fold (a layout without one cannot hold Fold)
@@ -277,7 +276,7 @@ void TFoldIndex::Related(std::uint64_t Fold, std::size_t Count,
     const std::size_t firstIn = std::min<std::size_t>(nIn, 5);
     for (std::size_t chunk = 0; chunk * C < words; ++chunk) {
         const std::uint64_t* rows = Bits_.data() + chunk * Rows * C;
-        // The layouts of the chunk below Count.
+        // The layouts of the chunk.
         std::uint64_t valid[C];
         for (std::size_t j = 0; j < C; ++j) {
             const std::size_t w = chunk * C + j;
@@ -478,7 +477,7 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     // The kept layouts whose folded part sets lie within the new one's or
     // hold it; every other one holds pieces of a part the new one has none
     // of and the other way round, so neither can dominate the other.
-    Facts_.Folds.Related(mask.Folded(), static_cast<std::size_t>(Plan_.Count()), Related_);
+    Facts_.Folds.Related(mask.Folded(), Related_);
     // The last kept layout at or before position I of the new one's stock
     // entry that may stand in relation to it, -1 when none. Layouts below
     // the one at hand keep their places while the plan changes.

@@ -64,9 +64,9 @@ class TFoldIndex {
     void Set(std::size_t K, std::uint64_t Fold);
     // Removes layout K; the layouts after it move down one place.
     void Erase(std::size_t K);
-    // Words[W] bit J, for every layout K = 64 W + J below Count: the
-    // layout's fold lies within Fold or holds it. Bits from Count on are 0.
-    void Related(std::uint64_t Fold, std::size_t Count, std::vector<std::uint64_t>& Words) const;
+    // Words[W] bit J, for every layout K = 64 W + J: the layout's fold lies
+    // within Fold or holds it. Bits past the last layout are 0.
+    void Related(std::uint64_t Fold, std::vector<std::uint64_t>& Words) const;
 
   private:
     // Layouts in chunks of 512: chunk C holds Rows rows of 8 words from
