@@ -83,7 +83,8 @@ void TIndexSeedsSet::PrepareSearch() {
     LeastTree_.assign(2 * static_cast<std::size_t>(Leaves_),
                       std::numeric_limits<std::int32_t>::max());
     for (std::int32_t g = 0; g < n; ++g)
-        LeastTree_[static_cast<std::size_t>(Leaves_ + g)] = Groups[static_cast<std::size_t>(g)].LeastOtherSide();
+        LeastTree_[static_cast<std::size_t>(Leaves_ + g)] =
+            Groups[static_cast<std::size_t>(g)].LeastOtherSide();
     for (std::int32_t i = Leaves_ - 1; i >= 1; --i)
         LeastTree_[static_cast<std::size_t>(i)] =
             std::min(LeastTree_[2 * static_cast<std::size_t>(i)],

@@ -280,9 +280,9 @@ void TFoldIndex::Related(std::uint64_t Fold, std::vector<std::uint64_t>& Words) 
         std::uint64_t valid[C];
         for (std::size_t j = 0; j < C; ++j) {
             const std::size_t w = chunk * C + j;
-            valid[j] = w >= words                           ? 0
+            valid[j] = w >= words                         ? 0
                        : w + 1 < words || count % 64 == 0 ? ~std::uint64_t{0}
-                                                           : (std::uint64_t{1} << (count % 64)) - 1;
+                                                          : (std::uint64_t{1} << (count % 64)) - 1;
         }
         // Holds: layouts with every bit of Fold read; Outside: layouts with
         // a bit outside Fold.
