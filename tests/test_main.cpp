@@ -16,6 +16,8 @@
 
 #ifdef TESSALY_QT_APP
 #include <QApplication>
+
+#include "support/modal_watch.h"
 #endif
 
 #ifdef TESSALY_RESET_DEFAULTS
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef TESSALY_QT_APP
     QApplication app(argc, argv);
+    testsupport::InstallModalWatch();
 #endif
 #ifdef TESSALY_RESET_DEFAULTS
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResetDefaults);

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -31,27 +30,18 @@
 
 namespace {
 
-TFileNameChooser& Chooser() {
-    static TFileNameChooser chooser;
-    return chooser;
-}
-
 std::function<void(const std::string&)>& Opener() {
     static std::function<void(const std::string&)> opener;
     return opener;
 }
 
+// A file name through the window's file dialog, FileName offered in Folder.
 std::string ChooseFileName(QWidget* Parent, bool Save, const std::string& Title, const std::string& Folder,
                            const std::string& Filter, const std::string& DefaultExt,
                            const std::string& FileName) {
-    if (Chooser()) return Chooser()(Save, Title, Folder, Filter, DefaultExt, FileName);
-    QFileDialog dialog(Parent, ToQString(Title), ToQFileName(Folder), ToQString(Filter));
-    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(ToQString(DefaultExt));
-    if (!FileName.empty()) dialog.selectFile(ToQFileName(FileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return FromQFileName(dialog.selectedFiles().front());
+    const std::string start =
+        FileName.empty() ? Folder : Folder.empty() ? FileName : Folder + "/" + FileName;
+    return ChooseFile(Parent, Save, Title, Filter, start, DefaultExt);
 }
 
 // A Qt filter "Title (*.ext)" and the folder of a chosen file.
@@ -86,7 +76,6 @@ struct TGridExport {
 
 }  // namespace
 
-void SetImportExportFileChooser(TFileNameChooser C) { Chooser() = std::move(C); }
 void SetImportExportShellOpener(std::function<void(const std::string&)> O) { Opener() = std::move(O); }
 
 // ---------------------------------------------------------------- import dialog

@@ -67,14 +67,6 @@ class TFormExportFileTypeSelect : public QDialog {
     QCheckBox* CheckBoxExportColumnTitle;
 };
 
-// How the module asks for a file name: Save or open, the dialog's title,
-// start folder, filter, default extension (may be empty) and file name.
-// Returns the chosen name, empty when cancelled. Tests replace it.
-using TFileNameChooser =
-    std::function<std::string(bool Save, const std::string& Title, const std::string& Folder,
-                              const std::string& Filter, const std::string& DefaultExt,
-                              const std::string& FileName)>;
-void SetImportExportFileChooser(TFileNameChooser Chooser);  // empty: the Qt file dialogs
 // How written files are shown to the user (the shell's "open"). Tests replace it.
 void SetImportExportShellOpener(std::function<void(const std::string&)> Opener);
 

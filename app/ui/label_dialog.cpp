@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -464,8 +463,7 @@ bool TFormPrintLabel::PrintLabels(int From, int To) {
     if (Refuse(check)) return false;
     LoadControls();
     if (!PrinterHasOutput(*printer_)) {
-        QString file =
-            QFileDialog::getSaveFileName(this, ToQString(sPrintLabel), QString(), "PDF (*.pdf)");
+        QString file = ToQFileName(ChooseFile(this, true, sPrintLabel, "PDF (*.pdf)", "", "pdf"));
         if (file.isEmpty()) return false;
         if (QFileInfo(file).suffix().isEmpty()) file += ".pdf";
         printer_->setOutputFormat(QPrinter::PdfFormat);

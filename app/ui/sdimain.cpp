@@ -170,6 +170,14 @@ QWidget* TSDIAppForm::Control(const char* Name) const {
     return findChild<QWidget*>(QString::fromLatin1(Name));
 }
 
+std::string ChooseFile(QWidget* From, bool Save, const std::string& Title, const std::string& Filter,
+                       const std::string& Start, const std::string& DefaultExt) {
+    for (QWidget* w = From; w; w = w->parentWidget())
+        if (auto* form = qobject_cast<TSDIAppForm*>(w))
+            return form->FileDialog ? form->FileDialog(Save, Title, Filter, Start, DefaultExt) : std::string();
+    return {};
+}
+
 void TSDIAppForm::SetRunning(bool Running) {
     if (running_ == Running) return;
     running_ = Running;

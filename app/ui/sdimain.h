@@ -234,6 +234,13 @@ class TSDIAppForm : public QMainWindow {
     bool running_ = false;
 };
 
+// A file chosen through the file dialog of the window that owns From (a
+// dialog of the window or the window itself): every file choice of the
+// program goes through that one hook. Start is a folder, or a file to
+// offer. Empty when cancelled or when no window owns From.
+std::string ChooseFile(QWidget* From, bool Save, const std::string& Title, const std::string& Filter,
+                       const std::string& Start, const std::string& DefaultExt);
+
 // The page modules. Each adds its controls to the window once.
 void InstallLayoutPage(TSDIAppForm& Form);    // layout view, manual editing
 void InstallPrinting(TSDIAppForm& Form);      // printing commands and help

@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -539,22 +538,17 @@ void TSettingsPageView::ButtonConfirmCaptionClick() {
 }
 
 void TSettingsPageView::ButtonLoadCaptionClick() {
-    const QString title = ToQString(MsgOpenFileTitle);
-    const QString file =
-        QFileDialog::getOpenFileName(&form_, title, ToQFileName(AppDir), title + "(*.cap)");
-    if (file.isEmpty()) return;
-    form_.Core().Captions.ReadCaptionFile(FromQFileName(file));
+    const std::string file = form_.FileDialog(false, MsgOpenFileTitle, MsgOpenFileTitle + "(*.cap)", AppDir, "cap");
+    if (file.empty()) return;
+    form_.Core().Captions.ReadCaptionFile(file);
     RefreshCaption();
 }
 
 void TSettingsPageView::ButtonSaveCaptionClick() {
-    const QString title = ToQString(MsgSaveAsFileTitle);
-    QFileDialog dialog(&form_, title, ToQFileName(AppDir), title + "(*.cap)");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("cap");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::string file = form_.FileDialog(true, MsgSaveAsFileTitle, MsgSaveAsFileTitle + "(*.cap)", AppDir, "cap");
+    if (file.empty()) return;
     try {
-        form_.Core().Captions.WriteCaptionFile(FromQFileName(dialog.selectedFiles().first()));
+        form_.Core().Captions.WriteCaptionFile(file);
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning(e.what());
     }

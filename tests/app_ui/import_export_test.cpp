@@ -19,17 +19,14 @@ using testsupport::ScratchDir;
 
 namespace {
 
-// File dialogs answer Name; shell opens are recorded.
+// The window's file dialog answers Name; shell opens are recorded.
 struct Hooks {
     std::vector<std::string> Opened;
-    explicit Hooks(std::string Name) {
-        SetImportExportFileChooser([Name](bool, auto&, auto&, auto&, auto&, auto&) { return Name; });
+    Hooks(TSDIAppForm& Form, std::string Name) {
+        Form.FileDialog = [Name](bool, auto&, auto&, auto&, auto&) { return Name; };
         SetImportExportShellOpener([this](const std::string& F) { Opened.push_back(F); });
     }
-    ~Hooks() {
-        SetImportExportFileChooser({});
-        SetImportExportShellOpener({});
-    }
+    ~Hooks() { SetImportExportShellOpener({}); }
 };
 
 std::string Data(const std::string& Name) { return std::string(TESSALY_TEST_DATA) + "/xlsx/" + Name; }
@@ -85,7 +82,7 @@ TEST(ImportExportWindow, PartsGridExportedAsSpreadsheetWithTitles) {
     core.Data.StringGridParts.SetRow(1, {"Door", "MDF", "720", "396", "R", "4", "4", "R", "", "oak"});
     TSDIAppForm form(core);
     ScratchDir dir;
-    Hooks hooks(dir.File("parts.xlsx"));
+    Hooks hooks(form, dir.File("parts.xlsx"));
     OnModal([](QWidget* w) {
         auto* dialog = qobject_cast<TFormExportFileTypeSelect*>(w);
         ASSERT_TRUE(dialog);
@@ -110,7 +107,7 @@ TEST(ImportExportWindow, HtmlExportDrawsAPicturePerLayoutAndOpensItsFiles) {
     TMainWindowCore core;
     TSDIAppForm form(core);
     ScratchDir dir;
-    Hooks hooks(dir.File("job.html"));
+    Hooks hooks(form, dir.File("job.html"));
     Click(form, "ButtonSaveToHtml");
     EXPECT_EQ(hooks.Opened, (std::vector<std::string>{dir.File("job.txt"), dir.File("job_LABEL.txt"),
                                                        dir.File("job.html")}));
@@ -134,7 +131,7 @@ TEST(ImportExportWindow, HtmlExportOfARollKeepsPictureAndNamesApart) {
     TMainWindowCore core;
     TSDIAppForm form(core);
     ScratchDir dir;
-    Hooks hooks(dir.File("job.txt"));
+    Hooks hooks(form, dir.File("job.txt"));
     Click(form, "ButtonSaveToHtml");
     EXPECT_EQ(hooks.Opened, (std::vector<std::string>{dir.File("job.txt"), dir.File("job_LABEL.txt"),
                                                        dir.File("job.html")}));

