@@ -14,6 +14,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -31,11 +33,25 @@ class TQuietSink : public platform::MessageSink {
     bool Confirm(const std::string&, bool Default) override { return Default; }
 };
 
-// The input's file, in a folder of this process alone.
+// The folder of this process alone that holds the input's file; it goes
+// when the process ends.
+std::string& InputFolder() {
+    static std::string folder;
+    return folder;
+}
+
+void RemoveInputFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(InputFolder(), ec);
+}
+
 const std::string& InputFile() {
     static const std::string file = [] {
-        std::string folder = "/tmp/tessaly-fuzz-XXXXXX";
+        const char* tmp = std::getenv("TMPDIR");
+        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-fuzz-XXXXXX";
         if (!::mkdtemp(folder.data())) abort();
+        InputFolder() = folder;
+        std::atexit(RemoveInputFolder);
         return folder + "/input.xlsx";
     }();
     return file;

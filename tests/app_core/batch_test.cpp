@@ -40,8 +40,9 @@ struct SampleFolder {
     // The bytes of every file in the folder.
     std::map<std::string, std::string> files() const {
         std::map<std::string, std::string> out;
+        std::error_code ec;  // a link that leads nowhere is no file
         for (const auto& f : fs::directory_iterator(dir.Path()))
-            if (f.is_regular_file())
+            if (f.is_regular_file(ec))
                 out[f.path().filename().string()] = testsupport::ReadText(f.path());
         return out;
     }
@@ -282,6 +283,12 @@ TEST(BatchRoads, FilesThatCannotBeReadEndTheJobWithoutAPlan) {
              return Switch("-prt:", j.at("default.prt"));
          },
          1, MsgCantOpenFile, parts, true},
+        {"-prt: a link to itself",  // cannot be opened, even by a privileged process
+         [](SampleFolder& j) {
+             fs::create_symlink("loop.prt", j.at("loop.prt"));
+             return Switch("-prt:", j.at("loop.prt"));
+         },
+         1, MsgCantOpenFile, parts},
         {"-option: missing", missing("-option:"), 1, MsgCantOpenFile},
         {"-option: folder", folder("-option:"), 1, MsgCantOpenFile},
         {"default.opt folder", replaceByFolder("default.opt"), 1, MsgCantOpenFile},

@@ -270,17 +270,32 @@ TEST(OptionFile, FailedWriteIsReportedAndLeavesTheOldFile) {
     EXPECT_EQ(ReadText(path), old);
 }
 
+// An option file that is there but cannot be read keeps its label schemes:
+// it is not rewritten. A link to itself cannot be opened by any user; a
+// file without read permission only by an unprivileged one.
 TEST(OptionFile, UnreadableFileIsNotRewritten) {
-    if (::geteuid() == 0) GTEST_SKIP() << "a privileged process reads every file";
-    ScratchDir dir;
-    testsupport::AppDirScope app(dir.Path());
-    const std::string path = dir.File("default.opt");
-    WriteText(path, "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
-    EXPECT_THROW(WriteOptionFile("default", TOptionPage(), TWindowOptions()),
-                 platform::IniWriteError);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    EXPECT_EQ(ReadText(path), "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
+    namespace fs = std::filesystem;
+    for (const bool selfLink : {true, false}) {
+        SCOPED_TRACE(selfLink ? "a link to itself" : "no read permission");
+        if (!selfLink && ::geteuid() == 0) continue;  // a privileged process reads every file
+        ScratchDir dir;
+        testsupport::AppDirScope app(dir.Path());
+        const std::string path = dir.File("default.opt");
+        if (selfLink) {
+            fs::create_symlink("default.opt", path);
+        } else {
+            WriteText(path, "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
+            fs::permissions(path, fs::perms::owner_write);
+        }
+        EXPECT_THROW(WriteOptionFile("default", TOptionPage(), TWindowOptions()), platform::IniWriteError);
+        if (selfLink) {
+            ASSERT_TRUE(fs::is_symlink(fs::symlink_status(path)));
+            EXPECT_EQ(fs::read_symlink(path), "default.opt");
+        } else {
+            fs::permissions(path, fs::perms::owner_all);
+            EXPECT_EQ(ReadText(path), "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
+        }
+    }
 }
 
 }  // namespace
