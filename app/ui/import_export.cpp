@@ -118,8 +118,9 @@ TFormImportData::TFormImportData(TImportData& Data, QWidget* Parent) : QDialog(P
         ComboBoxes[c] = new QComboBox;
         ComboBoxes[c]->setObjectName(QString("ComboBox%1").arg(c + 1));
         ComboBoxes[c]->setMaxVisibleItems(16);
-        ComboBoxes[c]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        ComboBoxes[c]->setMinimumContentsLength(3);
+        // Each takes its share of the row, however long its entries.
+        ComboBoxes[c]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        ComboBoxes[c]->setMinimumWidth(40);
         combos->addWidget(ComboBoxes[c], 0, c);
         connect(ComboBoxes[c], &QComboBox::currentIndexChanged, this, [this, c](int i) {
             if (!filling_) data_.ComboIndex[c] = std::max(0, i);
