@@ -104,7 +104,6 @@ void TFormPrintLabel::Build() {
     leftScroll->setObjectName("ScrollBoxLabelLayout");
     leftScroll->setFrameShape(QFrame::NoFrame);
     leftScroll->setWidgetResizable(true);
-    leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     leftScroll->setWidget(leftPane);
     auto* right = new QVBoxLayout;
     outer->addWidget(leftScroll, 0);
@@ -272,7 +271,8 @@ void TFormPrintLabel::Build() {
     preview_ = box;
     left->addWidget(preview_, 1);
 
-    // The column is as wide as its contents, the scroll bar included.
+    // The column is as wide as its contents, the scroll bar included (longer
+    // captions read from a caption file scroll sideways).
     leftScroll->setMinimumWidth(leftPane->minimumSizeHint().width() +
                                 leftScroll->verticalScrollBar()->sizeHint().width());
 
