@@ -235,6 +235,30 @@ double TSchemes::UtilizationInclOffcuts(std::int32_t MinLength, std::int32_t Min
     return 100.0 * (UsableOffcutArea(MinLength, MinWidth) + used) / (0.000001 + sheet);
 }
 
+double TSchemes::KeptOffcutArea(std::int32_t MinLength, std::int32_t MinWidth,
+                                bool Rotatable) const {
+    double sum = 0.0;
+    for (const TPacket& p : Packets)
+        for (const T2DStock& piece : p.Placements)
+            if (OffcutIsKept(piece, MinLength, MinWidth, Rotatable)) sum += piece.NetArea() * p.Quantity;
+    return sum;
+}
+
+double TSchemes::UtilizationInclKeptOffcuts(std::int32_t MinLength, std::int32_t MinWidth,
+                                            bool Rotatable) const {
+    const auto [used, sheet] = UsedAndSheetArea(Packets);
+    return 100.0 * (KeptOffcutArea(MinLength, MinWidth, Rotatable) + used) / (0.000001 + sheet);
+}
+
+bool OffcutIsKept(const T2DStock& Piece, std::int32_t MinLength, std::int32_t MinWidth,
+                  bool Rotatable) {
+    const std::string_view prefix = LabelPrefix(Piece.Label);
+    if (prefix != OffcutPrefix || prefix == ZeroOffcutPrefix) return false;
+    const std::int32_t l = Piece.NetLength(), w = Piece.NetWidth();
+    if (l >= MinLength && w >= MinWidth) return true;
+    return Rotatable && l >= MinWidth && w >= MinLength;
+}
+
 void TSchemes::Sort() {
     for (TPacket& p : Packets) p.Value = p.UsedValue();
     // An undefined value (an empty outline) sorts after every number.

@@ -134,7 +134,19 @@ class TSchemes {
     // ZeroOffcutPrefix, at least MinLength x MinWidth), times the sheet count.
     double UsableOffcutArea(std::int32_t MinLength, std::int32_t MinWidth) const;
     double UtilizationInclOffcuts(std::int32_t MinLength, std::int32_t MinWidth) const;
+    // The offcuts the stock update keeps (OffcutIsKept), at the net size it
+    // files them with, times the sheet count; and the utilisation counting
+    // them as used. What the report shows.
+    double KeptOffcutArea(std::int32_t MinLength, std::int32_t MinWidth, bool Rotatable) const;
+    double UtilizationInclKeptOffcuts(std::int32_t MinLength, std::int32_t MinWidth,
+                                      bool Rotatable) const;
 
     // Value := UsedValue for every layout, then by Value descending, stable.
     void Sort();
 };
+
+// Whether the stock update keeps an offcut placement: its label prefix is
+// OffcutPrefix and its net size (less the blade width) is at least
+// MinLength x MinWidth, or, when Rotatable, at least MinWidth x MinLength.
+bool OffcutIsKept(const T2DStock& Piece, std::int32_t MinLength, std::int32_t MinWidth,
+                  bool Rotatable);

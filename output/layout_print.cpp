@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "engine/merge_line.h"
 #include "engine/numeric.h"
@@ -134,107 +135,191 @@ void SetPrintFont(platform::TCanvas& Canvas, int PageWidth, bool MinimumEight) {
     }
 }
 
-int PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
-                bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool /*ShowOffcuts*/,
-                bool ShowCutSequence) {
-    if (RollingMode) {
-        Cols = 1;
-        ShowCutSequence = false;
-    }
-    if (Rows < 1 || Cols < 1) return 0;
-    CellIndex = std::clamp(CellIndex, 0, Rows * Cols - 1);
-    platform::TCanvas& C = Job.Canvas();
-    const int pw = Job.PageWidth(), ph = Job.PageHeight();
-    BuildLayoutHeaderText(LayoutIndex);
+namespace {
+
+// Where one layout goes in its cell (or, on a roll, in its strips) and at
+// what scale; every length in printer pixels.
+struct TLayoutGeometry {
+    int H = 0;        // character height of the print font
+    int M = 0;        // margin
+    int S = 0;        // line step
+    int Header = 0;   // height of the header, from the first line's top step
+    int DrawTop = 0;  // the sheet's top below the cell's (or the layout's) top
+    int AW = 0;       // available width and height of the drawing (a strip's on a roll)
+    int AH = 0;
+    double Scale = 0;  // not positive: no room for the drawing
+};
+
+// The geometry of LayoutIndex with its header as LayoutHeaderLines holds it
+// now and the print font set on C. Outside rolling mode the header and the
+// marks above the sheet come off the cell; on a roll the header comes off the
+// page once and the rest is shared by Rows strips.
+TLayoutGeometry LayoutGeometry(platform::TCanvas& C, int LayoutIndex, int PageWidth, int PageHeight,
+                               int Rows, int Cols) {
     const TPacket& layout = Optimizer.Best[LayoutIndex];
-
-    SetPrintFont(C, pw, true);
-    const int h = C.TextHeight("W");
-    const int m = 2 * h, s = h + h / 3;
-    const int cellW = pw / Cols, cellH = ph / Rows;
-    const int cx = cellW * (CellIndex % Cols), cy = cellH * (CellIndex / Cols);
-    int y = h;
-    for (const std::string& line : LayoutHeaderLines) {
-        y += s;
-        C.TextOut(cx + m, cy + m + y, line);
-    }
-    const int hh = y;
-    SetPrintFont(C, pw, true);
-
+    TLayoutGeometry g;
+    g.H = C.TextHeight("W");
+    g.M = 2 * g.H;
+    g.S = g.H + g.H / 3;
+    g.Header = g.H + g.S * static_cast<int>(LayoutHeaderLines.size());
     // The drawing starts a line step below the header's last line, and lower
     // still by the band of the marks above the sheet when there are any.
     const bool topMarks = !RollingMode && WidthEdge != 0;
-    const int drawTop = m + hh + s + (topMarks ? kTopMarksBand : 0);  // within the cell
-    const int aw = cellW - 2 * m;
-    const int ah = cellH - drawTop - m - 2 * s;
-    const double sx = static_cast<double>(aw) / (layout.Length + 2.0 * WidthEdge);
-    const double sy = static_cast<double>(ah) / (layout.Width + 2.0 * LengthEdge);
-    const double sc = RollingMode ? sy : std::min(sx, sy);
-    if (!(sc > 0)) return 1;
+    g.DrawTop = g.M + g.Header + g.S + (topMarks ? kTopMarksBand : 0);
+    if (RollingMode) {
+        g.AW = PageWidth - 2 * g.M;
+        g.AH = (PageHeight - g.Header - 2 * g.M) / Rows - 2 * g.S;
+    } else {
+        g.AW = PageWidth / Cols - 2 * g.M;
+        g.AH = PageHeight / Rows - g.DrawTop - g.M - 2 * g.S;
+    }
+    const double sx = static_cast<double>(g.AW) / (layout.Length + 2.0 * WidthEdge);
+    const double sy = static_cast<double>(g.AH) / (layout.Width + 2.0 * LengthEdge);
+    // A roll is scaled to its strip's height; a strip with no width shows nothing.
+    g.Scale = RollingMode ? (g.AW > 0 ? sy : 0) : std::min(sx, sy);
+    if (!(g.Scale > 0)) g.Scale = 0;
+    return g;
+}
 
-    const int left = cx + m;
-    // The sheet and its trimmed area with the sheet's top at Top, shifted
-    // left by Shift pixels.
-    auto frames = [&](int Top, std::int64_t Shift) {
-        const int l = CheckedInt32(left - Shift);
-        const platform::TCanvasRect r1{l, Top, l + Px(layout.NetLength() + 2.0 * WidthEdge, sc),
-                                       Top + Px(layout.NetWidth() + 2.0 * LengthEdge, sc)};
-        platform::TCanvasRect r2{l + Px(WidthEdge, sc), Top + Px(LengthEdge, sc), 0, 0};
-        r2.Right = r2.Left + Px(layout.NetLength(), sc) + 1;
-        r2.Bottom = r2.Top + Px(layout.NetWidth(), sc) + 1;
-        C.Pen.Color = platform::clBlack;
-        C.Rectangle(r1.Left, r1.Top, r1.Right, r1.Bottom);
-        C.Rectangle(r2.Left, r2.Top, r2.Right, r2.Bottom);
-        return std::pair{r1, r2};
-    };
-    auto pieces = [&](TPoint Origin) {
-        for (const T2DStock& piece : layout.Placements) {
-            if (!LayoutPieceIsDrawn(piece, LayoutShowOffcuts)) continue;
-            SetPrintFont(C, pw, false);
-            PrintPiece(piece, Origin, C, ShowLabel, sc, ShowLengthXWidth, ShowXYPos, pw);
-        }
-    };
+// Prints the header lines from Top on; lines that would pass Bottom are left
+// out, so that a long parts list never runs into the next cell.
+void PrintHeader(platform::TCanvas& C, const TLayoutGeometry& G, int Left, int Top, int Bottom) {
+    int y = G.H;
+    for (const std::string& line : LayoutHeaderLines) {
+        y += G.S;
+        if (Top + G.M + y + G.H > Bottom) break;
+        C.TextOut(Left + G.M, Top + G.M + y, line);
+    }
+}
 
-    if (!RollingMode) {
-        const auto [r1, r2] = frames(cy + drawTop, 0);
-        PrintDimensionMarks(C, layout, r1, r2, pw);
+class TLayoutPrinter {
+  public:
+    TLayoutPrinter(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, bool ShowLabel,
+                   bool ShowLengthXWidth, bool ShowXYPos)
+        : job_(Job),
+          c_(Job.Canvas()),
+          index_(LayoutIndex),
+          layout_(Optimizer.Best[LayoutIndex]),
+          pw_(Job.PageWidth()),
+          ph_(Job.PageHeight()),
+          showLabel_(ShowLabel),
+          showLengthXWidth_(ShowLengthXWidth),
+          showXYPos_(ShowXYPos) {
+        BuildLayoutHeaderText(LayoutIndex);
+        SetPrintFont(c_, pw_, true);
+        g_ = LayoutGeometry(c_, LayoutIndex, pw_, ph_, Rows, Cols);
+    }
+
+    const TLayoutGeometry& Geometry() const { return g_; }
+
+    // Outside rolling mode: the layout in the cell whose top-left corner is
+    // (CX, CY) and whose size is CellW x CellH.
+    void InCell(int CX, int CY, int CellH, bool ShowCutSequence) {
+        PrintHeader(c_, g_, CX, CY, CY + CellH);
+        SetPrintFont(c_, pw_, true);
+        if (g_.Scale <= 0) return;
+        const auto [r1, r2] = Frames(CX + g_.M, CY + g_.DrawTop, 0);
+        PrintDimensionMarks(c_, layout_, r1, r2, pw_);
         const TPoint origin{r2.Left, r2.Top};
-        if (ShowCutSequence && !HasShapedPart(layout)) {
-            BuildLayoutCutLines(LayoutIndex);
+        if (ShowCutSequence && !HasShapedPart(layout_)) {
+            BuildLayoutCutLines(index_);
             MergeLineSet.BuildCutSequence();
-            MergeLineSet.DrawCutSequence(C, origin, sc, pw);
-            C.Pen.Color = platform::clBlack;
+            MergeLineSet.DrawCutSequence(c_, origin, g_.Scale, pw_);
+            c_.Pen.Color = platform::clBlack;
         }
-        pieces(origin);
-        return 1;
+        Pieces(origin);
     }
 
-    // The roll in strips, one cell each from CellIndex on: strip j shows the
-    // roll shifted left by j available widths, clipped to the cell's width,
-    // until a strip would start beyond the last printed piece. The header
-    // stands in the first cell only. With no width to shift by, one strip is
-    // all that can be printed.
-    std::int64_t maxX = 0;
-    for (const T2DStock& piece : layout.Placements)
-        if (LayoutPieceIsDrawn(piece, LayoutShowOffcuts))
-            maxX = std::max<std::int64_t>(maxX, std::int64_t{piece.NetLength()} + piece.Position.X);
-    const std::int64_t rollEnd = Px(WidthEdge, sc) + Round64(static_cast<double>(maxX) * sc);
-    int cell = CellIndex;
-    int strips = 0;
-    for (std::int64_t j = 0;; ++j) {
-        if (j > 0 && ++cell == Rows) {
-            Job.NewPage();
-            cell = 0;
+    // On a roll: the header from Top of the current page (0: the page's top),
+    // then the strips below it, each showing the roll shifted left by one
+    // available width more, until a strip would start beyond the last
+    // printed piece. A strip that would pass the page's bottom margin goes
+    // to the top of a new page. Returns the number of strips; Top becomes
+    // the bottom of what was printed on the page the layout ended on.
+    int Roll(int& Top) {
+        PrintHeader(c_, g_, 0, Top, ph_);
+        SetPrintFont(c_, pw_, true);
+        if (g_.Scale <= 0) {
+            Top += g_.M + g_.Header + g_.H;
+            return 0;
         }
-        const int top = cellH * cell;
-        C.SetClipRect({left, top, left + std::max(aw, 0) + 1, top + cellH});
-        const auto [r1, r2] = frames(top + drawTop, std::int64_t{aw} * j);
-        pieces({r2.Left, r2.Top});
-        C.ResetClip();
-        ++strips;
-        if (aw <= 0 || std::int64_t{aw} * (j + 1) >= rollEnd) break;
+        std::int64_t maxX = 0;
+        for (const T2DStock& piece : layout_.Placements)
+            if (LayoutPieceIsDrawn(piece, LayoutShowOffcuts))
+                maxX = std::max<std::int64_t>(maxX, std::int64_t{piece.NetLength()} + piece.Position.X);
+        const std::int64_t rollEnd = Px(WidthEdge, g_.Scale) + Round64(static_cast<double>(maxX) * g_.Scale);
+        const int left = g_.M;
+        int stripTop = Top + g_.DrawTop;
+        int strips = 0;
+        for (std::int64_t j = 0;; ++j) {
+            if (j > 0) {
+                stripTop += g_.AH + g_.M;
+                if (stripTop + g_.AH > ph_ - g_.M) {
+                    job_.NewPage();
+                    stripTop = g_.M;
+                }
+            }
+            c_.SetClipRect({left, stripTop, left + g_.AW + 1, stripTop + g_.AH + 1});
+            const auto [r1, r2] = Frames(left, stripTop, std::int64_t{g_.AW} * j);
+            Pieces({r2.Left, r2.Top});
+            c_.ResetClip();
+            ++strips;
+            if (std::int64_t{g_.AW} * (j + 1) >= rollEnd) break;
+        }
+        Top = stripTop + g_.AH;
+        return strips;
     }
-    return strips;
+
+  private:
+    // The sheet and its trimmed area with the sheet's top-left corner at
+    // (Left, Top), shifted left by Shift pixels.
+    std::pair<platform::TCanvasRect, platform::TCanvasRect> Frames(int Left, int Top, std::int64_t Shift) {
+        const double sc = g_.Scale;
+        const int l = CheckedInt32(Left - Shift);
+        const platform::TCanvasRect r1{l, Top, l + Px(layout_.NetLength() + 2.0 * WidthEdge, sc),
+                                       Top + Px(layout_.NetWidth() + 2.0 * LengthEdge, sc)};
+        platform::TCanvasRect r2{l + Px(WidthEdge, sc), Top + Px(LengthEdge, sc), 0, 0};
+        r2.Right = r2.Left + Px(layout_.NetLength(), sc) + 1;
+        r2.Bottom = r2.Top + Px(layout_.NetWidth(), sc) + 1;
+        c_.Pen.Color = platform::clBlack;
+        c_.Rectangle(r1.Left, r1.Top, r1.Right, r1.Bottom);
+        c_.Rectangle(r2.Left, r2.Top, r2.Right, r2.Bottom);
+        return {r1, r2};
+    }
+    void Pieces(TPoint Origin) {
+        for (const T2DStock& piece : layout_.Placements) {
+            if (!LayoutPieceIsDrawn(piece, LayoutShowOffcuts)) continue;
+            SetPrintFont(c_, pw_, false);
+            PrintPiece(piece, Origin, c_, showLabel_, g_.Scale, showLengthXWidth_, showXYPos_, pw_);
+        }
+    }
+
+    platform::TPrintJob& job_;
+    platform::TCanvas& c_;
+    int index_;
+    const TPacket& layout_;
+    int pw_, ph_;
+    bool showLabel_, showLengthXWidth_, showXYPos_;
+    TLayoutGeometry g_;
+};
+
+}  // namespace
+
+int PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
+                bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool /*ShowOffcuts*/,
+                bool ShowCutSequence) {
+    if (RollingMode) Cols = 1;
+    if (Rows < 1 || Cols < 1) return 0;
+    TLayoutPrinter printer(Job, LayoutIndex, Rows, Cols, ShowLabel, ShowLengthXWidth, ShowXYPos);
+    if (RollingMode) {
+        // A roll starts at the top of its page.
+        int top = 0;
+        return std::max(printer.Roll(top), 1);
+    }
+    CellIndex = std::clamp(CellIndex, 0, Rows * Cols - 1);
+    const int cellW = Job.PageWidth() / Cols, cellH = Job.PageHeight() / Rows;
+    printer.InCell(cellW * (CellIndex % Cols), cellH * (CellIndex / Cols), cellH, ShowCutSequence);
+    return 1;
 }
 
 void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
@@ -242,6 +327,22 @@ void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabe
                      bool ShowCutSequence) {
     if (RollingMode) Cols = 1;
     if (Rows < 1 || Cols < 1) return;
+    if (RollingMode) {
+        // The rolls one below the other: a roll starts below the last strip
+        // of the one before when its header and first strip fit there, else
+        // at the top of a new page.
+        int top = 0;
+        for (int i = 0; i < Optimizer.Best.Count(); ++i) {
+            TLayoutPrinter printer(Job, i, Rows, 1, ShowLabel, ShowLengthXWidth, ShowXYPos);
+            const TLayoutGeometry& g = printer.Geometry();
+            if (top > 0 && top + g.DrawTop + std::max(g.AH, 0) > Job.PageHeight() - g.M) {
+                Job.NewPage();
+                top = 0;
+            }
+            printer.Roll(top);
+        }
+        return;
+    }
     const int cells = Rows * Cols;
     int cell = 0;
     for (int i = 0; i < Optimizer.Best.Count(); ++i) {
@@ -251,9 +352,19 @@ void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabe
         }
         cell += PrintLayout(Job, i, Rows, Cols, cell, ShowLabel, ShowLengthXWidth, ShowXYPos,
                             ShowOffcuts, ShowCutSequence);
-        // A roll that went on over new pages leaves the cell after its last strip.
-        if (cell > cells) cell = (cell - 1) % cells + 1;
     }
+}
+
+int FirstLayoutWithoutDrawing(platform::TCanvas& Canvas, int PageWidth, int PageHeight, int Rows,
+                              int Cols, int First, int Last) {
+    if (RollingMode) Cols = 1;
+    if (Rows < 1 || Cols < 1) return First;
+    for (int i = std::max(First, 0); i <= Last && i < Optimizer.Best.Count(); ++i) {
+        BuildLayoutHeaderText(i);
+        SetPrintFont(Canvas, PageWidth, true);
+        if (LayoutGeometry(Canvas, i, PageWidth, PageHeight, Rows, Cols).Scale <= 0) return i;
+    }
+    return -1;
 }
 
 void PrintSummaryReport(platform::TPrintJob& Job) {

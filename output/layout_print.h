@@ -43,19 +43,31 @@ int DrawLayoutView(int LayoutIndex, platform::TCanvas& Canvas, double Scale,
 // Prints layout LayoutIndex into cell CellIndex (row-major) of a page grid of
 // Rows x Cols: header, then below it the sheet with trims, dimension marks,
 // the numbered cut sequence when asked and possible, and the pieces; header
-// and drawing never overlap. Offcut pieces follow LayoutShowOffcuts. In
-// rolling mode there is one column and the roll is printed in strips, one
-// per cell from CellIndex on, continuing on new pages; the header stands in
-// the first cell. Returns the number of cells used (1 outside rolling mode).
+// and drawing never overlap, and header lines that would pass the cell's
+// bottom are left out. Offcut pieces follow LayoutShowOffcuts. When the cell
+// leaves no room for the drawing only the header is printed. In rolling mode
+// there is one column and CellIndex is not used: the header stands at the
+// top of the page and the roll is printed below it in strips, Rows strips on
+// the page (the header's height taken off the page once), continuing at the
+// top of new pages. Returns the number of cells or strips used (at least 1).
 int PrintLayout(platform::TPrintJob& Job, int LayoutIndex, int Rows, int Cols, int CellIndex,
                 bool ShowLabel, bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts,
                 bool ShowCutSequence);
 
 // Prints every layout of the plan, Rows x Cols to a page, each in a cell of
-// its own (a roll's strips in the cells that follow), starting a page
-// whenever one is full.
+// its own, starting a page whenever one is full. In rolling mode the rolls
+// follow one another down the pages: a roll starts below the last strip of
+// the one before when its header and first strip fit there, else at the top
+// of a new page.
 void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabel,
                      bool ShowLengthXWidth, bool ShowXYPos, bool ShowOffcuts, bool ShowCutSequence);
+
+// The first of the layouts First..Last that a print Rows x Cols to a page of
+// PageWidth x PageHeight pixels would leave without its drawing (its header
+// and the margins leave no room), or -1 when each gets its drawing. Text is
+// measured on Canvas, which is left with the print font.
+int FirstLayoutWithoutDrawing(platform::TCanvas& Canvas, int PageWidth, int PageHeight, int Rows,
+                              int Cols, int First, int Last);
 
 // Prints the summary report in the fixed-pitch printer font, on as many
 // pages as it needs.

@@ -222,12 +222,13 @@ void BuildSummaryReport() {
     };
     total(UtilizationCaption, PercentText(plan.Utilization()));
     total(UtilizationIncludeUsableOffcutsCaption,
-          PercentText(plan.UtilizationInclOffcuts(MinScrapLength, MinScrapWidth)));
+          PercentText(plan.UtilizationInclKeptOffcuts(MinScrapLength, MinScrapWidth,
+                                                    OffcutLenRotatable)));
     out.push_back(" ");
     total(TotalUsableAreaCaption, AreaText(plan.TotalUsableArea()));
     total(TotalCostCaption, PubFunc.FloatUnitsToStr(static_cast<double>(plan.TotalSheetCost())));
     total(TotalUsableOffcutsAreaCaption,
-          AreaText(plan.UsableOffcutArea(MinScrapLength, MinScrapWidth)));
+          AreaText(plan.KeptOffcutArea(MinScrapLength, MinScrapWidth, OffcutLenRotatable)));
     total(TotalWasteAreaCaption, AreaText(plan.TotalWaste()));
     out.push_back(" ");
 }

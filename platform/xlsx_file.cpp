@@ -454,7 +454,9 @@ struct TSheetReader {
             }
             return;
         }
-        if (formula && !hasV && type != "inlineStr")
+        // A formula saved by a program that does not calculate has no value
+        // element or an empty one; only a text result may be empty.
+        if (formula && type != "inlineStr" && (!hasV || (value.empty() && type != "str")))
             return Refuse("cell " + ref + " holds a formula with no stored value; recalculate and save the "
                           "workbook in the spreadsheet program first");
         std::string text;

@@ -9,6 +9,7 @@
 // The reader takes shared strings, inline strings, numbers, booleans and the
 // stored values of formulas, empty cells and rows left out. Within the rows
 // and columns read it refuses error values, formulas without a stored value
+// (no value element, or an empty one for anything but a text result)
 // and dates stored as text dates; anywhere it refuses cell references past
 // the sheet limits or out of order, a cell outside a row, encrypted or
 // damaged files and workbooks beyond the limits below. Each refusal is an

@@ -32,10 +32,11 @@ bool WriteTextFile(const std::string& FileName, std::string_view Data) {
     }
 }
 
-// The lines of a TAB text: a line ends at LF, CR LF or CR alone; the lines
-// at the end made only of TABs (empty rows) are left out. A UTF-8 byte order
-// mark at the start (as spreadsheet programs write) is not text.
-std::vector<std::string_view> TabLines(std::string_view text) {
+// The lines of a TAB text: a line ends at LF, CR LF or CR alone; unless
+// EveryLine, the lines at the end made only of TABs (empty rows) are left
+// out. A UTF-8 byte order mark at the start (as spreadsheet programs write)
+// is not text.
+std::vector<std::string_view> TabLines(std::string_view text, bool EveryLine = false) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::vector<std::string_view> lines;
     std::size_t blank = 0;  // lines of TABs only not yet known to be followed by data
@@ -47,7 +48,7 @@ std::vector<std::string_view> TabLines(std::string_view text) {
         pos = end;
         if (pos < text.size())
             pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
-        if (line.find_first_not_of('\t') == std::string_view::npos) {
+        if (!EveryLine && line.find_first_not_of('\t') == std::string_view::npos) {
             ++blank;
             continue;
         }
@@ -132,8 +133,10 @@ bool WritePartsRackTxtFile(const TMainData& Data, const std::string& FileName, b
     return WriteGridTxtFile(Data.StringGridPartRack, FileName, WithTitles);
 }
 
-void FillGridFromTabText(TStringGrid& Grid, const std::string& Text) {
-    const std::vector<std::string_view> lines = TabLines(Text);
+void FillGridFromTabText(TStringGrid& Grid, const std::string& Text, bool EveryLine) {
+    std::vector<std::string_view> lines = TabLines(Text, EveryLine);
+    // Empty lines at the end beyond the most a file may hold add nothing.
+    if (lines.size() > static_cast<std::size_t>(kMaxImportLines)) lines.resize(kMaxImportLines);
     Grid.ClearRows(1);
     Grid.SetRowCount(std::max<int>(2, static_cast<int>(lines.size()) + 1));
     for (std::size_t i = 0; i < lines.size(); ++i) {

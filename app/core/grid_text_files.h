@@ -39,10 +39,11 @@ bool WritePartsRackTxtFile(const TMainData& Data, const std::string& FileName, b
 // grid's columns dropped; a short line leaves its other cells empty). Every
 // line becomes a row, a title line and empty lines included, except the
 // empty lines (or lines of TABs only) at the end, which would only add empty
-// rows; lines end with LF, CR LF or CR. Every data row is emptied first and
-// the row count becomes the number of lines + 1 (at least 2, so the grid
-// keeps one data row).
-void FillGridFromTabText(TStringGrid& Grid, const std::string& Text);
+// rows (with EveryLine those make rows too, as in the import dialog); lines
+// end with LF, CR LF or CR. Every data row is emptied first and the row
+// count becomes the number of lines + 1 (at least 2, so the grid keeps one
+// data row).
+void FillGridFromTabText(TStringGrid& Grid, const std::string& Text, bool EveryLine = false);
 
 // The limits of a TAB text import: a larger file, or one with more lines
 // (the empty lines at its end not counted), is refused.

@@ -83,7 +83,7 @@ bool TImportData::LoadTextFile(const std::string& FileName) {
             return false;
         }
         TStringGrid grid = StringGridImportData;
-        FillGridFromTabText(grid, text);
+        FillGridFromTabText(grid, text, true);  // every line a row, empty ones too
         StringGridImportData = std::move(grid);
     } catch (const std::bad_alloc&) {
         WarnNoMemoryFor(FileName);
@@ -202,9 +202,12 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
         }
     }
     target = std::move(grid);
-    (Sheets ? Data.EditSheetsFileName : Data.EditPartsFileName).clear();
-    // Copy replaces every row: a list read cut before is gone.
-    if (Dialog.Result == TImportResult::Copy) (Sheets ? Data.SheetsCutFrom : Data.PartsCutFrom).clear();
+    // Copy replaces every row: the list file named and a list read cut
+    // before are gone. Append keeps the list file's name.
+    if (Dialog.Result == TImportResult::Copy) {
+        (Sheets ? Data.EditSheetsFileName : Data.EditPartsFileName).clear();
+        (Sheets ? Data.SheetsCutFrom : Data.PartsCutFrom).clear();
+    }
 
     platform::TIniFile ini(ImportMappingFileName());
     for (int k = 0; k < kImportColumns; ++k)

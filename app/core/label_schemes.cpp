@@ -66,6 +66,16 @@ void TLabelDialogState::SetCellSize(int Rows, int Cols, int NewWidth) {
     for (auto& row : Format.Cells) row.resize(static_cast<std::size_t>(Cols));
 }
 
+void TLabelDialogState::ChangeCellRows(int Rows) {
+    SetCellSize(Rows, CellCols());
+}
+
+void TLabelDialogState::ChangeCellCols(int Cols, int GridWidth, int HeaderWidth) {
+    SetCellSize(CellRows(), Cols);
+    const int width = std::max(1, (GridWidth - HeaderWidth - 4) / CellCols() - 1);
+    for (int& w : Format.ColWidths) w = width;
+}
+
 std::string LabelSchemeFileName() {
     return (std::filesystem::path(AppDir) / "default.opt").string();
 }

@@ -32,6 +32,12 @@ struct TLabelDialogState {
     // Resizes the cell grid (bounded to the scroll bars' ranges), keeping
     // the texts and widths inside; new columns get NewWidth.
     void SetCellSize(int Rows, int Cols, int NewWidth = kDefaultLabelCellWidth);
+    // The cell rows' scroll bar moved to Rows: the column widths stay.
+    void ChangeCellRows(int Rows);
+    // The cell columns' scroll bar moved to Cols: every column gets the same
+    // share of the format grid, (GridWidth - HeaderWidth - 4) div Cols - 1
+    // pixels (at least 1), HeaderWidth being the grid's fixed first column.
+    void ChangeCellCols(int Cols, int GridWidth, int HeaderWidth);
 };
 
 // AppDir + "/default.opt": the scheme file, whatever option file was read.

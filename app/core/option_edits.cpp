@@ -78,6 +78,13 @@ void OnChangeOptimizeSpeedTrackbar(TOptionPage& page, int position) {
     OptimizeSpeed = page.TrackBarSpeed;
 }
 
+void RadioGroupCutModeClick(TOptionPage& page, int index) {
+    if (index != kCutModeNested && index != kCutModeGuillotine && index != kCutModeRolling) return;
+    page.RadioGroupCutMode = index;
+    GuillotineMode = index == kCutModeGuillotine;
+    RollingMode = index == kCutModeRolling;
+}
+
 void CheckBoxOrderOptimizeClick(TOptionPage& page, bool checked) {
     page.CheckBoxOrderOptimize = checked;
     OrderOptimize = checked;

@@ -39,6 +39,10 @@ bool ReadGCodeDepths(const std::string& CutZText, const std::string& SafeZText, 
 // the speed track bar: TrackBarSpeed and OptimizeSpeed := Position (bounded
 // to the bar's range);
 void OnChangeOptimizeSpeedTrackbar(TOptionPage& Page, int Position);
+// the cut mode: index 0 nested, 1 guillotine, 2 rolling sets
+// RadioGroupCutMode, GuillotineMode and RollingMode (the layout view and the
+// printouts follow at once); any other index changes nothing;
+void RadioGroupCutModeClick(TOptionPage& Page, int Index);
 // "Order Optimize": CheckBoxOrderOptimize and OrderOptimize := Checked;
 void CheckBoxOrderOptimizeClick(TOptionPage& Page, bool Checked);
 // "Z Axis": CheckBoxZAxis and GCodeZMoves := Checked (the drill depth and

@@ -117,6 +117,13 @@ std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile) {
     return "No program could open the file. Open it by hand: " + Target;
 }
 
+std::string LayoutWithoutDrawingMessage(int LayoutNumber, int Rows, int Cols) {
+    return "Too many rows for the page: layout " + std::to_string(LayoutNumber) +
+           " would print its header without its drawing at " + std::to_string(Rows) + " x " +
+           std::to_string(Cols) + " layouts to a page. Nothing was printed; choose fewer rows or "
+           "columns, or print without the parts in the layout.";
+}
+
 void StoreLayoutsPerPage(TWindowOptions& window, const std::string& colsText,
                          const std::string& rowsText, bool parts) {
     LayoutsPrintCol = window.EditColumnsPerPage = colsText;

@@ -62,3 +62,7 @@ std::string SupportMailTarget();
 // an export wrote, a link): that none could, and for a file the file to open
 // by hand.
 std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile);
+
+// Why a print of layouts Rows x Cols to a page is refused: layout
+// LayoutNumber (from 1) would get its header and no drawing.
+std::string LayoutWithoutDrawingMessage(int LayoutNumber, int Rows, int Cols);

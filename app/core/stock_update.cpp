@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
+#include "engine/schemes.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/message_sink.h"
@@ -60,12 +61,9 @@ bool IsOffcutPiece(const std::string& Label) {
     return p != std::string::npos && Label.compare(0, p + 1, OffcutPrefix) == 0;
 }
 
-// An offcut piece big enough to keep.
+// An offcut piece big enough to keep (the report counts the same ones).
 bool IsKeptOffcut(const T2DStock& Q) {
-    if (!IsOffcutPiece(Q.Label)) return false;
-    const std::int32_t l = Q.NetLength(), w = Q.NetWidth();
-    if (l >= MinScrapLength && w >= MinScrapWidth) return true;
-    return OffcutLenRotatable && l >= MinScrapWidth && w >= MinScrapLength;
+    return OffcutIsKept(Q, MinScrapLength, MinScrapWidth, OffcutLenRotatable);
 }
 
 // The offcut's share of its sheet's cost.

@@ -9,14 +9,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 
 #include "app/core/edge_types_dialog.h"
 #include "app/core/exit_save.h"
 #include "app/core/main_window.h"
 #include "app/core/material_types.h"
+#include "app/core/window_geometry.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
@@ -281,4 +284,13 @@ void ShowAboutBox(QWidget& parent) {
     QObject::connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
     about.exec();
+}
+
+void FitDialogToScreen(QWidget& Dialog) {
+    QScreen* screen = Dialog.parentWidget() ? Dialog.parentWidget()->screen() : Dialog.screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize least = Dialog.minimumSizeHint().expandedTo(Dialog.minimumSize());
+    Dialog.resize(std::max(least.width(), std::min(Dialog.width(), area.width() - kFrameAllowanceX)),
+                  std::max(least.height(), std::min(Dialog.height(), area.height() - kFrameAllowanceY)));
 }

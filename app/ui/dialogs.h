@@ -19,3 +19,8 @@ bool ShowSaveSelectGrids(TSDIAppForm& Form);
 // The splash: shown until its timer first fires (about one second).
 void ShowSplash();
 void ShowAboutBox(QWidget& Parent);
+
+// Makes the dialog no bigger than the available area of its screen less the
+// room of the window manager's frame, so that it opens whole on a small
+// screen; it keeps at least its minimum size.
+void FitDialogToScreen(QWidget& Dialog);

@@ -19,6 +19,8 @@
 #include "app/core/main_window.h"
 #include "app/core/plan_exports.h"
 #include "app/core/print_commands.h"
+#include "app/ui/dialogs.h"
+#include "app/ui/flow_layout.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
@@ -83,8 +85,10 @@ void SetImportExportShellOpener(std::function<void(const std::string&)> O) { Ope
 TFormImportData::TFormImportData(TImportData& Data, QWidget* Parent) : QDialog(Parent), data_(Data) {
     setObjectName("FormImportData");
     setWindowTitle("Import");
+    // The commands wrap into lines and the column choices narrow down to a
+    // few characters each, so that the dialog fits a small screen.
     auto* layout = new QVBoxLayout(this);
-    auto* tools = new QHBoxLayout;
+    auto* tools = new TFlowBoxLayout;
     ButtonImportTXT = new QPushButton("TXT");
     ButtonImportEXCEL = new QPushButton("EXCEL");
     ComboBoxSheetName = new QComboBox;
@@ -103,6 +107,9 @@ TFormImportData::TFormImportData(TImportData& Data, QWidget* Parent) : QDialog(P
         ComboBoxes[c] = new QComboBox;
         ComboBoxes[c]->setObjectName(QString("ComboBox%1").arg(c + 1));
         ComboBoxes[c]->setMaxVisibleItems(16);
+        // Each takes its share of the row, however long its entries.
+        ComboBoxes[c]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        ComboBoxes[c]->setMinimumWidth(40);
         combos->addWidget(ComboBoxes[c], 0, c);
         connect(ComboBoxes[c], &QComboBox::currentIndexChanged, this, [this, c](int i) {
             if (!filling_) data_.ComboIndex[c] = std::max(0, i);
@@ -117,6 +124,7 @@ TFormImportData::TFormImportData(TImportData& Data, QWidget* Parent) : QDialog(P
     StringGridImportData->verticalHeader()->setDefaultSectionSize(18);
     layout->addWidget(StringGridImportData);
     resize(900, 500);
+    FitDialogToScreen(*this);
 
     connect(ButtonImportTXT, &QPushButton::clicked, this, [this] { ChooseFile(false); });
     connect(ButtonImportEXCEL, &QPushButton::clicked, this, [this] { ChooseFile(true); });

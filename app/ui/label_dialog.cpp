@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -24,6 +26,8 @@
 #include <QTime>
 
 #include "app/core/main_window.h"
+#include "app/ui/dialogs.h"
+#include "app/ui/flow_layout.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_print_job.h"
 #include "app/ui/qt_canvas.h"
@@ -88,11 +92,20 @@ std::vector<std::string> TFormPrintLabel::FieldNames() const {
 }
 
 void TFormPrintLabel::Build() {
-    resize(980, 640);
+    // The page description, the titles, the cell layout and the preview in
+    // a column that scrolls on a low screen; the commands wrap into lines
+    // on a narrow one.
     auto* outer = new QHBoxLayout(this);
-    auto* left = new QVBoxLayout;
+    auto* leftPane = new QWidget;
+    auto* left = new QVBoxLayout(leftPane);
+    left->setContentsMargins(0, 0, 0, 0);
+    auto* leftScroll = new QScrollArea(this);
+    leftScroll->setObjectName("ScrollBoxLabelLayout");
+    leftScroll->setFrameShape(QFrame::NoFrame);
+    leftScroll->setWidgetResizable(true);
+    leftScroll->setWidget(leftPane);
     auto* right = new QVBoxLayout;
-    outer->addLayout(left, 0);
+    outer->addWidget(leftScroll, 0);
     outer->addLayout(right, 1);
 
     auto labelFor = [this](const char* Name) {
@@ -214,17 +227,20 @@ void TFormPrintLabel::Build() {
     delegate->Fields = [this] { return FieldNames(); };
     formatGrid_->setItemDelegate(delegate);
     left->addWidget(formatGrid_);
-    auto resizeCells = [this, rows, cols] {
+    // New columns share the grid's width equally; new rows leave the
+    // column widths as they are.
+    connect(rows, &QSpinBox::valueChanged, this, [this](int Rows) {
         if (loading_) return;
-        // New sizes share the grid's width (or height) equally.
-        const int width = std::max(20, (formatGrid_->viewport()->width() - 4) / cols->value() - 1);
-        state_.SetCellSize(rows->value(), cols->value());
-        for (int& w : state_.Format.ColWidths) w = width;
+        state_.ChangeCellRows(Rows);
         FillFormatGrid();
         RefreshPreview();
-    };
-    connect(rows, &QSpinBox::valueChanged, this, resizeCells);
-    connect(cols, &QSpinBox::valueChanged, this, resizeCells);
+    });
+    connect(cols, &QSpinBox::valueChanged, this, [this](int Cols) {
+        if (loading_) return;
+        state_.ChangeCellCols(Cols, formatGrid_->width(), formatGrid_->verticalHeader()->width());
+        FillFormatGrid();
+        RefreshPreview();
+    });
     loaders_.push_back([this, rows, cols] {
         rows->setValue(state_.CellRows());
         cols->setValue(state_.CellCols());
@@ -254,8 +270,13 @@ void TFormPrintLabel::Build() {
     preview_ = box;
     left->addWidget(preview_, 1);
 
+    // The column is as wide as its contents, the scroll bar included (longer
+    // captions read from a caption file scroll sideways).
+    leftScroll->setMinimumWidth(leftPane->minimumSizeHint().width() +
+                                leftScroll->verticalScrollBar()->sizeHint().width());
+
     // Labels, schemes and print commands.
-    auto* top = new QHBoxLayout;
+    auto* top = new TFlowBoxLayout;
     right->addLayout(top);
     schemes_ = new QComboBox(this);
     schemes_->setObjectName("ComboBoxLabelSchemes");
@@ -313,6 +334,8 @@ void TFormPrintLabel::Build() {
     dataView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     dataView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     right->addWidget(dataView_, 1);
+    resize(980, 640);
+    FitDialogToScreen(*this);
     connect(dataView_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int Column) {
         SortLabelRows(labels_, Column, sort_);
         dataModel_->Reload();
@@ -355,6 +378,19 @@ void TFormPrintLabel::RefreshPrintLabelCaption() {
         {"LabelLabelPreview", sPrintLabelPreview},
     };
     for (const auto& t : texts) set(t.Name, t.Text);
+    // "Save" and "Font Setup" read as the main window's commands of the same meaning.
+    if (auto* form = qobject_cast<TSDIAppForm*>(parentWidget())) {
+        const TCaptionStore& captions = form->Core().Captions;
+        const struct {
+            const char* Button;
+            const char* Caption;
+        } shared[] = {{"ButtonSaveLabelScheme", "SheetsSave"}, {"ButtonLabelFontSetup", "ButtonFontSetup"}};
+        for (const auto& b : shared)
+            if (auto* button = findChild<QAbstractButton*>(b.Button)) {
+                button->setText(ToQString(PlainCaptionText(captions.Caption(b.Caption))));
+                button->setToolTip(ToQString(captions.Hint(b.Caption)));
+            }
+    }
     if (auto* m = findChild<QComboBox*>("ComboBoxMeasure")) {
         m->setItemText(0, ToQString(sPrintLabelInch));
         m->setItemText(1, ToQString(sPrintLabelMm));

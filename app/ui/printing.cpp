@@ -10,6 +10,8 @@
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -140,6 +142,18 @@ bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString&
     return true;
 }
 
+int TPrinting::LayoutWithoutDrawing(int Rows, int Cols, int First, int Last) {
+    // The printer's own page and resolution; text measured at that resolution.
+    const int dpi = printer_->resolution();
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    QPainter painter(&image);
+    TQtCanvas canvas(painter, dpi);
+    return FirstLayoutWithoutDrawing(canvas, printer_->width(), printer_->height(), Rows, Cols,
+                                     First, Last);
+}
+
 void TPrinting::PrintLayouts(bool All) {
     if (!HasPlan() ||
         (!All && (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()))) {
@@ -151,6 +165,15 @@ void TPrinting::PrintLayouts(bool All) {
     QString rowsText, colsText;
     bool parts = false;
     if (!LayoutsPerPage(All, rows, cols, rowsText, colsText, parts) || !ChoosePrinter()) return;
+    // A print that would leave a layout without its drawing prints nothing.
+    const int first = All ? 0 : CurrentLayoutIndex;
+    const int bad = LayoutWithoutDrawing(All ? rows : 1, All ? cols : 1, first,
+                                         All ? Optimizer.Best.Count() - 1 : first);
+    if (bad >= 0) {
+        platform::CurrentMessageSink().Warning(
+            LayoutWithoutDrawingMessage(bad + 1, All ? rows : 1, RollingMode || !All ? 1 : cols));
+        return;
+    }
     TLayoutPage* view = FindLayoutPage(form_);
     const bool cuts = view && view->ShowCutSequenceChecked();
     PrintJob([&](platform::TPrintJob& job) {

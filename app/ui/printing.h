@@ -53,6 +53,9 @@ class TPrinting : public QObject {
     // Shows the layouts-per-page dialog; false when it was not confirmed.
     bool LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString& RowsText,
                         QString& ColsText, bool& PartsChecked);
+    // The first of the layouts First..Last that would print without its
+    // drawing Rows x Cols to a page of the chosen printer, or -1.
+    int LayoutWithoutDrawing(int Rows, int Cols, int First, int Last);
     // Asks for the printer (or PDF file) unless an output file is set.
     bool ChoosePrinter();
     // Runs Body inside one print job; failures are shown as messages.

@@ -478,8 +478,8 @@ void TStockUpdateView::Run(Command C) {
     if (done) form_.NotifyPlanChanged();
     if (o.PageToFront == "TabSheetOffcuts") form_.ShowPage(TSDIAppForm::TPage::Offcuts);
     if (o.PageToFront == "TabSheetPartHarp") form_.ShowPage(TSDIAppForm::TPage::PartHarp);
-    if (!o.Error.Empty() && o.Error.Page == "TabSheetSetup")
-        form_.ShowPage(TSDIAppForm::TPage::Setup);
+    // A refusal over a bad field or cell shows it focused and selected.
+    if (!o.Error.Empty()) form_.ShowErrorLocation(o.Error);
 }
 
 void TStockUpdateView::ButtonUpdateAllClick() {

@@ -231,8 +231,11 @@ void TSettingsPageView::Build() {
             buttons->addButton(r, i);
             lay->addWidget(r);
         }
-        connect(buttons, &QButtonGroup::idClicked, this,
-                [&page](int Id) { page.RadioGroupCutMode = Id; });
+        // The mode changes at once: the layout view shows it.
+        connect(buttons, &QButtonGroup::idClicked, this, [this, &page](int Id) {
+            RadioGroupCutModeClick(page, Id);
+            if (TLayoutPage* layout = FindLayoutPage(form_)) layout->ShowScheme();
+        });
         loaders_.push_back([buttons, &page] {
             if (QAbstractButton* b = buttons->button(page.RadioGroupCutMode)) b->setChecked(true);
         });

@@ -188,8 +188,15 @@ TEST(Import, AppendPutsImportedRowsFirstAndMergesTheGridsRowsWhole) {
     EXPECT_EQ(rows[1][PartCol::Qty], "5");  // Door
     EXPECT_EQ(rows[1][PartCol::MaxQty], "6");
     EXPECT_EQ(std::vector(rows.begin() + 2, rows.end()), std::vector(kParts.begin() + 1, kParts.end()));
-    EXPECT_EQ(d.EditPartsFileName, "");
+    // The list file field gets its text back; a Copy empties it.
+    EXPECT_EQ(d.EditPartsFileName, dir.File("job.prt"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.prt")));
+    TMainData copied = PartsData();
+    copied.EditPartsFileName = "job.prt";
+    ASSERT_EQ(dialog.Confirm(TImportResult::Copy), -1);
+    ASSERT_TRUE(ApplyImport(copied, false, dialog));
+    EXPECT_EQ(copied.EditPartsFileName, "");
+    ASSERT_EQ(dialog.Confirm(TImportResult::Append), -1);
 
     // A quantity that cannot be added leaves the grid and its file name.
     TMainData e = PartsData();
@@ -200,6 +207,39 @@ TEST(Import, AppendPutsImportedRowsFirstAndMergesTheGridsRowsWhole) {
     EXPECT_EQ(sink.Warnings.size(), 1u);
     EXPECT_EQ(UsedRows(e.StringGridParts), kParts);
     EXPECT_EQ(e.EditPartsFileName, "job.prt");
+}
+
+// Every line of a text file is a row of the import grid, an empty line and
+// a line of TABs only too, wherever it stands; the end of the last line adds
+// no row.
+TEST(Import, EveryLineOfATextFileIsARow) {
+    const struct {
+        const char* Text;
+        int Rows;  // data rows of the grid
+    } cases[] = {
+        {"a\tb\n\n\t\t\n", 3},
+        {"a\r\n\r\n", 2},
+        {"\n\na", 3},
+        {"a\n\t\n\n\n", 4},
+        {"", 1},  // the grid keeps one empty row
+    };
+    ScratchDir dir;
+    for (const auto& c : cases) {
+        testsupport::WriteText(dir.File("in.txt"), c.Text);
+        TImportData dialog;
+        ASSERT_TRUE(dialog.LoadTextFile(dir.File("in.txt"))) << c.Text;
+        EXPECT_EQ(dialog.StringGridImportData.RowCount() - 1, c.Rows) << c.Text;
+    }
+    std::string lines;
+    for (int i = 0; i < 25; ++i) lines += i < 20 ? "p\t1\n" : "\n";
+    testsupport::WriteText(dir.File("in.txt"), lines);
+    TImportData dialog;
+    ASSERT_TRUE(dialog.LoadTextFile(dir.File("in.txt")));
+    EXPECT_EQ(dialog.StringGridImportData.RowCount() - 1, 25);
+    // A list read into a grid leaves its empty lines at the end out.
+    TStringGrid grid(3, 2);
+    FillGridFromTabText(grid, lines);
+    EXPECT_EQ(grid.RowCount() - 1, 20);
 }
 
 TEST(Import, MappingFileKeepsTheChoicesOfEachKind) {

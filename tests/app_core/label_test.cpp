@@ -213,3 +213,24 @@ TEST(RackPages, TotalsAndPrintedPages) {
     EXPECT_EQ(pages[0].size(), 4u);
     EXPECT_EQ(pages[2].size(), 1u);
 }
+
+// New cell columns share the format grid's width; new cell rows keep the
+// column widths the user set.
+TEST(LabelSchemes, CellRowsKeepTheColumnWidthsCellColumnsShareTheGrid) {
+    TLabelDialogState s;
+    s.SetCellSize(3, 2);
+    s.Format.ColWidths = {129, 137};
+    s.ChangeCellRows(5);
+    EXPECT_EQ(s.CellRows(), 5);
+    EXPECT_EQ(s.Format.ColWidths, (std::vector<int>{129, 137}));
+    s.ChangeCellRows(1);
+    EXPECT_EQ(s.Format.ColWidths, (std::vector<int>{129, 137}));
+    // (grid width - fixed column - 4) div columns - 1
+    s.ChangeCellCols(3, 300, 11);
+    EXPECT_EQ(s.CellRows(), 1);
+    EXPECT_EQ(s.Format.ColWidths, (std::vector<int>{94, 94, 94}));
+    s.ChangeCellCols(9, 300, 11);  // held to the scroll bar's range
+    EXPECT_EQ(s.Format.ColWidths, std::vector<int>(kLabelCellColsMax, 70));
+    s.ChangeCellCols(2, 10, 11);  // never below one pixel
+    EXPECT_EQ(s.Format.ColWidths, (std::vector<int>{1, 1}));
+}

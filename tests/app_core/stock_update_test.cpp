@@ -6,6 +6,8 @@
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "engine/textfmt.h"
+#include "output/report_text.h"
 #include "support/scratch.h"
 
 using testsupport::CaptureSink;
@@ -271,6 +273,50 @@ TEST_F(StockUpdate, WhichOffcutsAreKept) {
         EXPECT_EQ(filed, c.Filed) << c.Rotatable << " " << c.MinLength;
     }
     EXPECT_EQ(MinScrapWidth, 300000);
+}
+
+// The report's usable offcut area and its utilisation with offcuts count
+// exactly the offcuts the update files, at the size it files them with: the
+// net size, less the blade width, at the least offcut size and just below it.
+TEST_F(StockUpdate, ReportCountsTheOffcutsTheUpdateFiles) {
+    const std::int32_t blade = BladeWidth;
+    BladeWidth = U(4);
+    AddRunPart("P1", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1500, 800, 2, 15);
+    Place(p, 0, 0, 0, 500, 800);
+    Place(p, 0, 500, 0, 154, 104, "OFFCUT_1");  // net 150 x 100: kept
+    Place(p, 0, 500, 104, 154, 100, "OFFCUT_2");  // net 150 x 96: too narrow
+    Place(p, 0, 654, 0, 104, 154, "OFFCUT_3");  // net 100 x 150: kept only turned
+    Place(p, 0, 500, 204, 154, 596);  // parts fill the rest: no free space to name
+    Place(p, 0, 654, 154, 104, 646);
+    Place(p, 0, 758, 0, 742, 800);
+    Page.EditMinOffcutLength1 = "150";
+    Page.EditMinOffcutLength2 = "100";
+    for (const bool rotatable : {false, true}) {
+        OffcutLenRotatable = rotatable;
+        TStockUpdateButtons b;
+        TMainData d = Data;
+        ASSERT_TRUE(TStockUpdater(d, Page, b).ButtonAddOffcutToRackClick());
+        double filed = 0;
+        for (int slot = 2; !IsEmptyOffcutSlot(d, slot); ++slot)
+            filed += StrToFloat(d.StringGridOffcutRack.Cell(OffcutRackCol::Length, slot)) *
+                     StrToFloat(d.StringGridOffcutRack.Cell(OffcutRackCol::Width, slot)) * 1e6;
+        // Each copy of the layout files its offcuts.
+        EXPECT_EQ(filed, 2 * (rotatable ? 2 : 1) * 150.0 * 100 * 1e6) << rotatable;
+        const TSchemes& plan = Optimizer.Best;
+        EXPECT_EQ(plan.KeptOffcutArea(MinScrapLength, MinScrapWidth, rotatable), filed) << rotatable;
+        EXPECT_NEAR(plan.UtilizationInclKeptOffcuts(MinScrapLength, MinScrapWidth, rotatable) -
+                        plan.Utilization(),
+                    100 * filed / (1500.0 * 800 * 1e6 * 2), 1e-9)
+            << rotatable;
+        BuildSummaryReport();
+        bool shown = false;
+        for (const std::string& line : SummaryReportLines)
+            if (line.rfind(TotalUsableOffcutsAreaCaption, 0) == 0)
+                shown = line.find(": " + PubFunc.AreaToStr(filed)) != std::string::npos;
+        EXPECT_TRUE(shown) << rotatable;
+    }
+    BladeWidth = blade;
 }
 
 TEST_F(StockUpdate, PartQuantitiesStopAtZeroMaximaMayGoBelow) {

@@ -8,6 +8,7 @@
 #include "app/ui/rack_pages.h"
 #include "sample_window.h"
 #include "engine/shared_state.h"
+#include "engine/textfmt.h"
 #include "window_fixture.h"
 
 namespace {
@@ -104,6 +105,41 @@ TEST_F(BookedPlanTest, UpdateAllLocksThePlanAgainstEditsAndSecondBooking) {
     EXPECT_FALSE(child<QPushButton>("ButtonConfirm")->isVisible());
     EXPECT_EQ(rows(core_.Data.StringGridSheets), sheets);
     EXPECT_EQ(rows(core_.Data.StringGridParts), parts);
+}
+
+// A refused stock update shows the field or cell at fault focused, its text
+// selected: a bad least offcut size, a sheet count that is no number.
+TEST_F(BookedPlanTest, ARefusedUpdateFocusesTheFaultyFieldOrCell) {
+    auto* stock = form_->findChild<TStockUpdateView*>();
+    ASSERT_NE(stock, nullptr);
+    auto* minimum = child<QLineEdit>("EditMinOffcutLength1");
+    ASSERT_NE(minimum, nullptr);
+    core_.Page.EditMinOffcutLength1 = "12x";
+    minimum->setText("12x");
+    form_->ShowPage(TSDIAppForm::TPage::Layout);
+    stock->ButtonAddOffcutToRackClick();
+    QApplication::processEvents();
+    EXPECT_EQ(form_->PageControl()->currentWidget(), form_->PageControl()->widget(static_cast<int>(TSDIAppForm::TPage::Setup)));
+    EXPECT_EQ(form_->focusWidget(), minimum);
+    EXPECT_EQ(minimum->selectedText(), "12x");
+    core_.Page.EditMinOffcutLength1 = "0";
+    minimum->setText("0");
+
+    // The first sheet row the plan takes from gets a count that is no number.
+    TStringGrid& sheets = core_.Data.StringGridSheets;
+    int row = 1;
+    while (row < sheets.RowCount() && Trim(sheets.Cell(SheetCol::Label, row)) != Optimizer.Best[0].Label) ++row;
+    ASSERT_LT(row, sheets.RowCount());
+    sheets.SetCell(SheetCol::Qty, row, "many");
+    form_->ShowPage(TSDIAppForm::TPage::Layout);
+    stock->ButtonUpdateSheetsClick();
+    QApplication::processEvents();
+    auto* grid = child<TGridView>("StringGridSheets");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(form_->PageControl()->currentWidget(), form_->PageControl()->widget(static_cast<int>(TSDIAppForm::TPage::Sheets)));
+    EXPECT_EQ(grid->CurrentCell(), (TCellPos{SheetCol::Qty, row}));
+    EXPECT_EQ(form_->focusWidget(), grid);
+    EXPECT_EQ(sheets.Cell(SheetCol::Qty, row), "many");
 }
 
 }  // namespace

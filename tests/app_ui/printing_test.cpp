@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "app/core/label_data.h"
+#include "app/core/option_page.h"
 #include "app/ui/label_dialog.h"
 #include "app/ui/layouts_per_page_dialog.h"
 #include "app_ui/sample_window.h"
@@ -108,7 +109,166 @@ std::vector<PdfLine> PdfLines(const std::string& File) {
     return lines;
 }
 
+// The words of every page of a PDF, in points from the page's top.
+struct PdfWord {
+    double X, Top, Bottom;
+    std::string Text;
+};
+std::vector<std::vector<PdfWord>> PdfPageWords(const std::string& File) {
+    const std::string xml = Shell("pdftotext -bbox '" + File + "' - 2>/dev/null");
+    auto attr = [](const std::string& Tag, const std::string& Name) {
+        const auto at = Tag.find(Name + "=\"");
+        return std::stod(Tag.substr(at + Name.size() + 2));
+    };
+    std::vector<std::vector<PdfWord>> pages;
+    for (auto at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+        if (xml.compare(at, 6, "<page ") == 0) pages.emplace_back();
+        if (xml.compare(at, 6, "<word ") != 0 || pages.empty()) continue;
+        const auto close = xml.find('>', at), end = xml.find("</word>", at);
+        const std::string tag = xml.substr(at, close - at);
+        pages.back().push_back({attr(tag, "xMin"), attr(tag, "yMin"), attr(tag, "yMax"),
+                                xml.substr(close + 1, end - close - 1)});
+    }
+    return pages;
+}
+
+// Page Page (from 1) of a PDF rendered in grey at 72 pixels per inch (one
+// pixel a point): for every pixel row whether anything is drawn on it.
+std::vector<bool> InkedRows(const std::string& File, int Page, const std::string& Scratch) {
+    Shell("pdftoppm -r 72 -gray -f " + std::to_string(Page) + " -l " + std::to_string(Page) +
+          " -singlefile '" + File + "' '" + Scratch + "' 2>/dev/null");
+    const std::string pgm = testsupport::ReadText(Scratch + ".pgm");
+    // "P5 width height 255" and one byte a pixel.
+    std::size_t at = 0;
+    int fields[3] = {};
+    for (int& f : fields) {
+        at = pgm.find_first_of("0123456789", pgm.find_first_of(" \n", at));
+        f = std::stoi(pgm.substr(at));
+        at = pgm.find_first_not_of("0123456789", at);
+    }
+    const int w = fields[0], h = fields[1];
+    const std::size_t start = at + 1;
+    std::vector<bool> rows(static_cast<std::size_t>(std::max(h, 0)));
+    if (pgm.size() < start + static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) return {};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w && !rows[y]; ++x)
+            rows[y] = static_cast<unsigned char>(pgm[start + static_cast<std::size_t>(y) * w + x]) < 240;
+    return rows;
+}
+
+// Answers the layouts-per-page dialog once, with the parts list ticked or
+// not.
+void AnswerPrintAll(int Rows, bool Parts) {
+    OnModal([Rows, Parts](QWidget* W) {
+        auto* d = qobject_cast<TFormPrintLayoutsSetup*>(W);
+        ASSERT_NE(d, nullptr) << "no layouts-per-page dialog";
+        d->EditRowsPerPage->setText(QString::number(Rows));
+        d->EditColumnsPerPage->setText("1");
+        d->CheckBoxPrintPartsInLayout->setChecked(Parts);
+        d->ButtonLayoutSetupOK->click();
+    });
+}
+
 }  // namespace
+
+// Rolls of 20000 printed one to four rows to a page, with and without the
+// parts list: every layout's header is printed once, and right below it its
+// first strip is drawn at least as high as the rows leave it (the page less
+// the header and margins, shared by the rows).
+TEST_F(PrintingTest, RollingPrintAllDrawsEveryLayoutAtTheHeightOfItsRows) {
+    TStringGrid& sheets = core_.Data.StringGridSheets;
+    sheets.ClearRows(1);
+    sheets.SetRow(1, {"ROLL-1220", "Plywood 18", "20000", "1220", "1", "100", "0", ""});
+    sheets.SetRow(2, {"ROLL-2070", "MDF 16", "20000", "2070", "1", "100", "0", ""});
+    core_.Page.RadioGroupCutMode = kCutModeRolling;
+    core_.StartOptimizeClick();
+    ASSERT_TRUE(RollingMode);
+    ASSERT_GE(Optimizer.Best.Count(), 2);
+    form_->NotifyPlanChanged();
+    QPrinter& printer = FindPrinting(*form_)->Printer();
+    const int pw = printer.width(), ph = printer.height();
+    const double toPoints = 72.0 / printer.resolution();
+    for (const bool parts : {false, true})
+        for (int rows = 1; rows <= 4; ++rows) {
+            const std::string pdf = dir_.File("rolls" + std::to_string(rows) + (parts ? "p" : "") + ".pdf");
+            FindPrinting(*form_)->SetOutputFile(QString::fromStdString(pdf));
+            AnswerPrintAll(rows, parts);
+            child<QPushButton>("ButtonPrintAll")->click();
+            ASSERT_TRUE(sink_.Warnings.empty()) << rows << " " << parts << ": " << sink_.Warnings[0];
+            const auto pages = PdfPageWords(pdf);
+            ASSERT_EQ(static_cast<int>(pages.size()), PdfPages(pdf));
+            for (int i = 0; i < Optimizer.Best.Count(); ++i) {
+                // The header's last line, alone on its line below the layout's number.
+                const std::string number = std::to_string(i + 1);
+                int page = -1;
+                double headerBottom = 0, numberTop = 0, captionTop = 0;
+                for (std::size_t p = 0; p < pages.size() && page < 0; ++p) {
+                    const auto& w = pages[p];
+                    for (std::size_t k = 0; k + 2 < w.size(); ++k)
+                        if (w[k].Text == LayoutsCaption && w[k + 1].Text == number && w[k + 2].Text.starts_with("---")) {
+                            numberTop = w[k].Top;
+                            for (std::size_t j = k + 3; j < w.size(); ++j)
+                                if (w[j].Text == LayoutsCaption) {
+                                    headerBottom = w[j].Bottom;
+                                    captionTop = w[j].Top;
+                                    break;
+                                }
+                            page = static_cast<int>(p);
+                            break;
+                        }
+                }
+                ASSERT_GE(page, 0) << "layout " << number << " rows " << rows << " parts " << parts;
+                PartsInLayout = parts;
+                BuildLayoutHeaderText(i);
+                // The drawn run of rows that starts right below it.
+                const std::vector<bool> inked = InkedRows(pdf, page + 1, dir_.File("page"));
+                ASSERT_FALSE(inked.empty());
+                std::size_t y = static_cast<std::size_t>(headerBottom) + 1;
+                while (y < inked.size() && !inked[y]) ++y;
+                const std::size_t top = y;
+                while (y < inked.size() && (inked[y] || (y + 1 < inked.size() && inked[y + 1]))) ++y;
+                // What the rows leave the strip, in printer pixels.
+                // The character height as printed: the one whose line step
+                // (h + h div 3) the header's lines are apart, from the third
+                // line (the number) to the last.
+                const int step = static_cast<int>(std::lround(
+                    (captionTop - numberTop) / toPoints / (static_cast<double>(LayoutHeaderLines.size()) - 3)));
+                int h = step * 3 / 4 - 2;
+                while (h + h / 3 < step) ++h;
+                ASSERT_GT(h, pw / AutoPrinterFontZoom / 2);
+                const int m = 2 * h, s = h + h / 3;
+                const int hh = h + s * static_cast<int>(LayoutHeaderLines.size());
+                const int ah = (ph - hh - 2 * m) / rows - 2 * s;
+                const TPacket& layout = Optimizer.Best[i];
+                const double strip = (layout.NetWidth() + 2.0 * LengthEdge) * ah / (layout.Width + 2.0 * LengthEdge);
+                EXPECT_LE(top - headerBottom, 2 * s * toPoints + 2) << number << " rows " << rows;
+                EXPECT_GE(static_cast<double>(y - top), strip * toPoints - 2)
+                    << "layout " << number << " rows " << rows << " parts " << parts;
+            }
+        }
+}
+
+// A print that would leave a layout without its drawing is refused before
+// anything is printed, with a message saying why.
+TEST_F(PrintingTest, TooManyRowsIsRefusedBeforePrinting) {
+    for (const bool rolling : {false, true}) {
+        RollingMode = rolling;
+        const std::string pdf = dir_.File(rolling ? "roll.pdf" : "sheets.pdf");
+        FindPrinting(*form_)->SetOutputFile(QString::fromStdString(pdf));
+        AnswerPrintAll(200, true);
+        child<QPushButton>("ButtonPrintAll")->click();
+        ASSERT_EQ(sink_.Warnings.size(), 1u) << rolling;
+        EXPECT_NE(sink_.Warnings[0].find("Too many rows for the page: layout 1 would print"), std::string::npos)
+            << sink_.Warnings[0];
+        EXPECT_FALSE(fs::exists(pdf)) << rolling;
+        sink_.Warnings.clear();
+        // Fewer rows print.
+        AnswerPrintAll(2, true);
+        child<QPushButton>("ButtonPrintAll")->click();
+        EXPECT_TRUE(sink_.Warnings.empty()) << rolling;
+        EXPECT_GE(PdfPages(pdf), 1) << rolling;
+    }
+}
 
 // With no printer set up, the labels ask for a PDF file; a file that cannot
 // be written is a message in words, and the next print works. The sample's

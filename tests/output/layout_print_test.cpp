@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "engine/merge_line.h"
 #include "output/sample_plan.h"
@@ -206,11 +209,158 @@ TEST(PrintLayout, RollingLayoutsEachInCellsOfTheirOwn) {
         for (std::size_t a = 0; a < cells.size(); ++a)
             for (std::size_t b = a + 1; b < cells.size(); ++b) EXPECT_NE(cells[a], cells[b]) << width;
         if (width == 3000) {
-            EXPECT_EQ(p.Job.PageCount(), 2);  // one strip each: 2 + 1
+            // One strip each, as high as two rows of a page whose header takes
+            // its share: the next header and strip no longer fit below.
+            EXPECT_EQ(p.Job.PageCount(), 3);
         } else {
             EXPECT_GT(p.Job.PageCount(), 2);
         }
     }
+}
+
+namespace {
+
+// What a print put on its pages: for every layout (in print order) its page,
+// the top of its header and the frames of its sheet, strip by strip.
+struct PrintedLayout {
+    int Page = 0;
+    int HeaderTop = 0, HeaderBottom = 0;
+    std::vector<std::pair<int, platform::TCanvasRect>> Frames;  // page, outer frame
+};
+
+std::vector<PrintedLayout> PrintedLayouts(const Printer& P, int FontHeight, int LineStep) {
+    std::vector<PrintedLayout> out;
+    std::vector<int> headerTexts;  // tops of the texts of the last header
+    int page = 0;
+    bool frameNext = false, inHeader = false;
+    for (std::size_t k = 0; k < P.Canvas.Ops.size(); ++k) {
+        while (page + 1 < P.Job.PageCount() && k >= P.Job.PageStarts[page + 1]) ++page;
+        const auto& op = P.Canvas.Ops[k];
+        // The layout's number stands in its header's third line.
+        if (op.Kind == OpKind::Text && op.Text.find("--- " + LayoutsCaption) != std::string::npos) {
+            // Its first two lines were taken for the layout before when that
+            // has no drawing.
+            if (inHeader && headerTexts.size() >= 2) {
+                headerTexts.resize(headerTexts.size() - 2);
+                out.back().HeaderBottom = headerTexts.empty() ? out.back().HeaderTop : headerTexts.back() + FontHeight;
+            }
+            out.push_back({page, op.Points[0].Y - 2 * LineStep, op.Points[0].Y + FontHeight, {}});
+            headerTexts.assign(1, op.Points[0].Y);
+            inHeader = true;
+            frameNext = true;
+            continue;
+        }
+        if (out.empty()) continue;
+        if (op.Kind == OpKind::Text && inHeader) {
+            out.back().HeaderBottom = op.Points[0].Y + FontHeight;
+            headerTexts.push_back(op.Points[0].Y);
+        } else if (op.Kind == OpKind::Clip) {
+            frameNext = true;
+        } else if (op.Kind == OpKind::Rectangle && frameNext) {
+            out.back().Frames.emplace_back(page, op.Box());
+            frameNext = inHeader = false;
+        } else if (op.Kind != OpKind::Text) {
+            inHeader = false;
+        }
+    }
+    return out;
+}
+
+bool Overlap(int Top1, int Bottom1, int Top2, int Bottom2) {
+    return Top1 < Bottom2 && Top2 < Bottom1;
+}
+
+}  // namespace
+
+// Every roll of Print All gets its drawing at the height its rows give: the
+// header comes off the page once and the rest is shared by the rows. A roll
+// going on over new pages starts each at the top; the next roll follows below
+// its last strip or on a new page, never over anything already printed.
+TEST(PrintLayout, RollingPrintAllGivesEveryRowItsHeightAndOverprintsNothing) {
+    const int pw = 400, ph = 3000, h = 8, m = 16, s = 10;  // 400 div 99 is below 8
+    for (const bool parts : {false, true})
+        for (const int rows : {1, 2, 3, 4}) {
+            BuildPlan();
+            RollingMode = true;
+            PartsInLayout = parts;
+            Printer p(pw, ph);
+            PrintAllLayouts(p.Job, rows, 1, true, true, false, false, false);
+            const auto printed = PrintedLayouts(p, h, h + h / 3);
+            ASSERT_EQ(printed.size(), static_cast<std::size_t>(Optimizer.Best.Count())) << rows;
+            bool spansPages = false;
+            for (int i = 0; i < Optimizer.Best.Count(); ++i) {
+                const PrintedLayout& l = printed[static_cast<std::size_t>(i)];
+                ASSERT_FALSE(l.Frames.empty()) << "layout " << i << " rows " << rows << " parts " << parts;
+                BuildLayoutHeaderText(i);
+                const int hh = h + s * static_cast<int>(LayoutHeaderLines.size());
+                const int ah = (ph - hh - 2 * m) / rows - 2 * s;
+                const TPacket& layout = Optimizer.Best[i];
+                const int height = static_cast<int>(std::nearbyint(
+                    (layout.NetWidth() + 2.0 * LengthEdge) * ah / (layout.Width + 2.0 * LengthEdge)));
+                for (const auto& [page, frame] : l.Frames) {
+                    EXPECT_GE(frame.Bottom - frame.Top, height) << i << " rows " << rows;
+                    EXPECT_GE(frame.Top, 0);
+                    EXPECT_LE(frame.Bottom, ph - m) << i << " rows " << rows;
+                }
+                // The first strip below the header; the first strip of every
+                // further page at its top margin.
+                EXPECT_GT(l.Frames.front().second.Top, l.HeaderBottom);
+                for (std::size_t k = 1; k < l.Frames.size(); ++k)
+                    if (l.Frames[k].first != l.Frames[k - 1].first) {
+                        EXPECT_EQ(l.Frames[k].second.Top, m) << i << " rows " << rows;
+                        spansPages |= l.Frames[k].first >= l.Page + 2;
+                    }
+                if (i == 0) { EXPECT_EQ(l.Frames.size() > static_cast<std::size_t>(rows), l.Frames.back().first > 0); }
+            }
+            if (rows <= 2) { EXPECT_TRUE(spansPages) << rows; }  // the case of a roll over two new pages
+            // Nothing printed twice on a spot: headers and strips of all
+            // layouts, page by page.
+            std::vector<std::tuple<int, int, int>> bands;  // page, top, bottom
+            for (const PrintedLayout& l : printed) {
+                bands.emplace_back(l.Page, l.HeaderTop, l.HeaderBottom);
+                for (const auto& [page, frame] : l.Frames) bands.emplace_back(page, frame.Top, frame.Bottom);
+            }
+            for (std::size_t a = 0; a < bands.size(); ++a)
+                for (std::size_t b = a + 1; b < bands.size(); ++b)
+                    EXPECT_FALSE(std::get<0>(bands[a]) == std::get<0>(bands[b]) &&
+                                 Overlap(std::get<1>(bands[a]), std::get<2>(bands[a]), std::get<1>(bands[b]),
+                                         std::get<2>(bands[b])))
+                        << "rows " << rows << " parts " << parts << ": bands " << a << " and " << b;
+        }
+}
+
+// A print is refused before anything is printed exactly when some layout
+// would get its header and no drawing; a header too long for its cell is cut
+// at the cell's bottom instead of running into the next one.
+TEST(PrintLayout, LayoutsWithoutDrawingAreFoundBeforePrinting) {
+    const int pw = 2000, ph = 3000, h = 20;
+    for (const bool rolling : {false, true})
+        for (const bool parts : {false, true})
+            for (const int rows : {1, 2, 4, 6, 8, 12, 60}) {
+                if (rows == 60 && !rolling) continue;  // a cell lower than one header line
+                BuildPlan();
+                RollingMode = rolling;
+                PartsInLayout = parts;
+                RecordingCanvas measure;
+                const int bad = FirstLayoutWithoutDrawing(measure, pw, ph, rows, 1, 0, Optimizer.Best.Count() - 1);
+                Printer p(pw, ph);
+                PrintAllLayouts(p.Job, rows, 1, true, true, false, false, false);
+                const auto printed = PrintedLayouts(p, h, h + h / 3);
+                ASSERT_EQ(printed.size(), static_cast<std::size_t>(Optimizer.Best.Count()));
+                int firstEmpty = -1;
+                for (std::size_t i = 0; i < printed.size() && firstEmpty < 0; ++i)
+                    if (printed[i].Frames.empty()) firstEmpty = static_cast<int>(i);
+                EXPECT_EQ(bad, firstEmpty) << "rolling " << rolling << " parts " << parts << " rows " << rows;
+                if (rows <= 2) { EXPECT_EQ(bad, -1) << rolling << parts << rows; }
+                if (rows == (rolling ? 60 : 12)) { EXPECT_EQ(bad, 0) << rolling << parts << rows; }
+                // Only the layouts First..Last are looked at.
+                if (bad > 0) { EXPECT_EQ(FirstLayoutWithoutDrawing(measure, pw, ph, rows, 1, 0, bad - 1), -1); }
+                if (rolling) continue;
+                for (std::size_t i = 0; i < printed.size(); ++i) {
+                    const int cellBottom = ph / rows * (static_cast<int>(i) % rows + 1);
+                    EXPECT_LE(printed[i].HeaderBottom, cellBottom) << parts << " rows " << rows;
+                }
+            }
 }
 
 TEST(PrintSummaryReport, ContinuesOnNewPagesWithoutRepeatingTheTitle) {
