@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <set>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "app/core/list_files.h"
 #include "app/core/option_reader.h"
 #include "app/core/racks.h"
 #include "engine/errors.h"
@@ -171,8 +176,9 @@ struct Work {
 // A plan is booked only against the lists it was made from: every sheet of a
 // layout (rack offcuts aside) must still have a row of its label and
 // material in the sheets grid, and every part cut a row in the parts or
-// free-shape grid. Otherwise the lists were replaced since the run and the
-// update is refused.
+// free-shape grid; and those rows must still read as the run read them
+// (SheetList, PartList and the others hold what it read). Otherwise the
+// lists were replaced or edited since the run and the update is refused.
 bool HasRow(const TStringGrid& G, int LabelCol, int TypeCol, const std::string& Label,
             const std::string& Material) {
     for (int r = 1; r < G.RowCount(); ++r)
@@ -188,22 +194,160 @@ std::string OtherListsMessage(const std::string& What, const std::string& Label,
            "before updating the stock.";
 }
 
+// What a booking depends on in one row of the sheets, parts or free-shape
+// grid, read as a run reads it: the sizes (none for a free shape), the
+// rotation, the shape and both quantities. A cell that no longer reads
+// leaves its value unset, which matches nothing the run read.
+struct RowFacts {
+    std::optional<std::int32_t> Length, Width, Qty, MaxQty;
+    bool CanRotate = true;
+    std::uint8_t ShapeKind = skRectangle;
+    bool operator<(const RowFacts& o) const {
+        return std::tie(Length, Width, Qty, MaxQty, CanRotate, ShapeKind) <
+               std::tie(o.Length, o.Width, o.Qty, o.MaxQty, o.CanRotate, o.ShapeKind);
+    }
+    bool operator==(const RowFacts& o) const = default;
+};
+
+std::optional<std::int32_t> LengthCell(const std::string& Text) {
+    std::int32_t v = 0;
+    std::string e;
+    if (!TypedLengthToUnits(Text, v, e)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::int32_t> IntCell(const std::string& Text) {
+    try {
+        return StrToInt(Text);
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
+// Qty and Max Qty as the readers take them: an empty one is the other.
+void ReadQtys(RowFacts& F, const std::string& Qty, const std::string& MaxQty) {
+    F.Qty = IntCell(Trim(Qty).empty() ? MaxQty : Qty);
+    F.MaxQty = IntCell(Trim(MaxQty).empty() ? Qty : MaxQty);
+}
+
+// Which facts a list's pieces carry: a sheet has no rotation or shape, a
+// free shape no sizes in its grid.
+enum class PieceKind { Sheet, Part, Profile };
+
+RowFacts PieceFacts(const T2DStock& P, std::int32_t Qty, std::int32_t MaxQty, PieceKind Kind) {
+    RowFacts f;
+    if (Kind != PieceKind::Profile) {
+        f.Length = P.Length;
+        f.Width = P.Width;
+    }
+    f.Qty = Qty;
+    f.MaxQty = MaxQty;
+    if (Kind != PieceKind::Sheet) {
+        f.CanRotate = P.CanRotate;
+        f.ShapeKind = P.ShapeKind == skCircle ? skCircle : skRectangle;
+    }
+    return f;
+}
+
+// The facts of the grid's rows and of the run's pieces of one label and
+// material, sorted: equal when no row the booking touches has changed since
+// the run (and none was added or removed).
+template <typename OfRow>
+std::vector<RowFacts> GridFacts(const TStringGrid& G, int LabelCol, int TypeCol,
+                                const std::string& Label, const std::string& Material, OfRow Facts) {
+    std::vector<RowFacts> rows;
+    for (int r = 1; r < G.RowCount(); ++r)
+        if (Trim(G.Cell(LabelCol, r)) == Label && Trim(G.Cell(TypeCol, r)) == Material)
+            rows.push_back(Facts(r));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<RowFacts> RunFacts(const TPanels& Pieces, const TPanels& Qtys, PieceKind Kind,
+                               const std::string& Label, const std::string& Material) {
+    std::vector<RowFacts> facts;
+    for (int i = 0; i < Pieces.Count(); ++i) {
+        const T2DStock& p = Pieces[i];
+        if (p.Label != Label || p.Material != Material) continue;
+        const std::int32_t qty = i < Qtys.Count() ? Qtys[i].Quantity : p.Quantity;
+        facts.push_back(PieceFacts(p, qty, p.Quantity, Kind));
+    }
+    std::sort(facts.begin(), facts.end());
+    return facts;
+}
+
+bool SheetRowsUnchanged(const TStringGrid& G, const std::string& Label,
+                        const std::string& Material) {
+    const auto row = [&](int r) {
+        RowFacts f;
+        f.Length = LengthCell(G.Cell(SheetCol::Length, r));
+        f.Width = LengthCell(G.Cell(SheetCol::Width, r));
+        f.Qty = f.MaxQty = IntCell(G.Cell(SheetCol::Qty, r));
+        return f;
+    };
+    return GridFacts(G, SheetCol::Label, SheetCol::Type, Label, Material, row) ==
+           RunFacts(SheetList, SheetList, PieceKind::Sheet, Label, Material);
+}
+
+bool PartRowsUnchanged(const TMainData& D, const std::string& Label, const std::string& Material) {
+    const TStringGrid& g = D.StringGridParts;
+    const auto part = [&](int r) {
+        RowFacts f;
+        f.Length = LengthCell(g.Cell(PartCol::Length, r));
+        f.Width = LengthCell(g.Cell(PartCol::Width, r));
+        ReadQtys(f, g.Cell(PartCol::Qty, r), g.Cell(PartCol::MaxQty, r));
+        f.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
+        f.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C" ? skCircle : skRectangle;
+        return f;
+    };
+    const TStringGrid& a = D.StringGridAnyShape;
+    const auto profile = [&](int r) {
+        RowFacts f;
+        ReadQtys(f, a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
+        const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
+        f.CanRotate = rot.empty() || SameText(rot, "R");
+        return f;
+    };
+    return GridFacts(g, PartCol::Label, PartCol::Type, Label, Material, part) ==
+               RunFacts(PartList, PartQtyList, PieceKind::Part, Label, Material) &&
+           GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, Label, Material, profile) ==
+               RunFacts(ProfilePartList, ProfilePartQtyList, PieceKind::Profile, Label, Material);
+}
+
+std::string ChangedRowsMessage(const std::string& What, const std::string& Label,
+                               const std::string& Material) {
+    return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
+           "] has been changed since the run (size, type, quantity or rotation). Nothing was "
+           "updated; start the optimisation again before updating the stock.";
+}
+
 void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
+    // Each sheet and part is looked at once, however many layouts use it.
+    std::set<std::pair<std::string, std::string>> sheets, parts;
     for (const TPacket& p : Plan.Packets) {
-        if (Sheets && p.SourceKind != srcOffcut &&
-            !HasRow(D.StringGridSheets, SheetCol::Label, SheetCol::Type, p.Label, p.Material))
-            throw Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets",
-                                                OtherListsMessage("the sheet", p.Label, p.Material))};
+        if (Sheets && p.SourceKind != srcOffcut) sheets.emplace(p.Label, p.Material);
         if (!Parts) continue;
-        for (const T2DStock& c : p.PartCounts.ToPanels()) {
-            if (c.Quantity == 0) continue;
-            if (!HasRow(D.StringGridParts, PartCol::Label, PartCol::Type, c.Label, p.Material) &&
-                !HasRow(D.StringGridAnyShape, AnyShapeCol::Label, AnyShapeCol::Type, c.Label,
-                        p.Material))
-                throw Refusal{TErrorLocation::Field(
-                    "TabSheetParts", "StringGridParts",
-                    OtherListsMessage("the part", c.Label, p.Material))};
-        }
+        for (const T2DStock& c : p.PartCounts.ToPanels())
+            if (c.Quantity != 0) parts.emplace(c.Label, p.Material);
+    }
+    for (const auto& [label, material] : sheets) {
+        const auto refuse = [&](const std::string& message) {
+            return Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets", message)};
+        };
+        if (!HasRow(D.StringGridSheets, SheetCol::Label, SheetCol::Type, label, material))
+            throw refuse(OtherListsMessage("the sheet", label, material));
+        if (!SheetRowsUnchanged(D.StringGridSheets, label, material))
+            throw refuse(ChangedRowsMessage("the sheet", label, material));
+    }
+    for (const auto& [label, material] : parts) {
+        const auto refuse = [&](const std::string& message) {
+            return Refusal{TErrorLocation::Field("TabSheetParts", "StringGridParts", message)};
+        };
+        if (!HasRow(D.StringGridParts, PartCol::Label, PartCol::Type, label, material) &&
+            !HasRow(D.StringGridAnyShape, AnyShapeCol::Label, AnyShapeCol::Type, label, material))
+            throw refuse(OtherListsMessage("the part", label, material));
+        if (!PartRowsUnchanged(D, label, material))
+            throw refuse(ChangedRowsMessage("the part", label, material));
     }
 }
 
@@ -410,9 +554,10 @@ bool RunSteps(TMainData& Data, const Steps& S, const std::string& Prefix,
     if (S.Offcuts() || S.PartsToRack) NameOffcutsOfPlan(plan);
     Work w(Data);
     try {
-        if (S.Sheets || S.Parts) CheckPlanInGrids(Data, plan, S.Sheets, S.Parts);
         if (S.Sheets) w.SubtractSheets(plan);
         if (S.Parts) w.SubtractParts(plan);
+        // After the steps, which name a bad cell where it stands.
+        if (S.Sheets || S.Parts) CheckPlanInGrids(Data, plan, S.Sheets, S.Parts);
         if (S.OffcutsToRack) w.OffcutsToRack(plan, Prefix);
         if (S.OffcutsToSheets) w.OffcutsToSheets(plan, Prefix);
         if (S.PartsToRack) w.PartsToRack(plan, Optimizer.Parts);
