@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -179,19 +180,18 @@ struct Work {
 // free-shape grid; and those rows must still read as the run read them
 // (SheetList, PartList and the others hold what it read). Otherwise the
 // lists were replaced or edited since the run and the update is refused.
-bool HasRow(const TStringGrid& G, int LabelCol, int TypeCol, const std::string& Label,
-            const std::string& Material) {
-    for (int r = 1; r < G.RowCount(); ++r)
-        if (Trim(G.Cell(LabelCol, r)) == Label && Trim(G.Cell(TypeCol, r)) == Material)
-            return true;
-    return false;
-}
-
 std::string OtherListsMessage(const std::string& What, const std::string& Label,
                               const std::string& Material) {
     return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
            "] is no longer in the grid. Nothing was updated; start the optimisation again "
            "before updating the stock.";
+}
+
+std::string ChangedRowsMessage(const std::string& What, const std::string& Label,
+                               const std::string& Material) {
+    return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
+           "] has been changed since the run (size, type, quantity or rotation). Nothing was "
+           "updated; start the optimisation again before updating the stock.";
 }
 
 // What a booking depends on in one row of the sheets, parts or free-shape
@@ -230,68 +230,90 @@ void ReadQtys(RowFacts& F, const std::string& Qty, const std::string& MaxQty) {
     F.MaxQty = IntCell(Trim(MaxQty).empty() ? Qty : MaxQty);
 }
 
+// A label and material; the facts of the rows or pieces of each, sorted.
+using RowKey = std::pair<std::string, std::string>;
+using FactsByKey = std::map<RowKey, std::vector<RowFacts>>;
+
+// The grid's rows of the wanted keys, in one pass over the grid.
+template <typename OfRow>
+FactsByKey GridFacts(const TStringGrid& G, int LabelCol, int TypeCol,
+                     const std::set<RowKey>& Wanted, OfRow Facts) {
+    FactsByKey rows;
+    for (int r = 1; r < G.RowCount(); ++r) {
+        RowKey key{Trim(G.Cell(LabelCol, r)), Trim(G.Cell(TypeCol, r))};
+        if (Wanted.count(key)) rows[std::move(key)].push_back(Facts(r));
+    }
+    for (auto& [key, facts] : rows) std::sort(facts.begin(), facts.end());
+    return rows;
+}
+
 // Which facts a list's pieces carry: a sheet has no rotation or shape, a
 // free shape no sizes in its grid.
 enum class PieceKind { Sheet, Part, Profile };
 
-RowFacts PieceFacts(const T2DStock& P, std::int32_t Qty, std::int32_t MaxQty, PieceKind Kind) {
-    RowFacts f;
-    if (Kind != PieceKind::Profile) {
-        f.Length = P.Length;
-        f.Width = P.Width;
-    }
-    f.Qty = Qty;
-    f.MaxQty = MaxQty;
-    if (Kind != PieceKind::Sheet) {
-        f.CanRotate = P.CanRotate;
-        f.ShapeKind = P.ShapeKind == skCircle ? skCircle : skRectangle;
-    }
-    return f;
-}
-
-// The facts of the grid's rows and of the run's pieces of one label and
-// material, sorted: equal when no row the booking touches has changed since
-// the run (and none was added or removed).
-template <typename OfRow>
-std::vector<RowFacts> GridFacts(const TStringGrid& G, int LabelCol, int TypeCol,
-                                const std::string& Label, const std::string& Material, OfRow Facts) {
-    std::vector<RowFacts> rows;
-    for (int r = 1; r < G.RowCount(); ++r)
-        if (Trim(G.Cell(LabelCol, r)) == Label && Trim(G.Cell(TypeCol, r)) == Material)
-            rows.push_back(Facts(r));
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-std::vector<RowFacts> RunFacts(const TPanels& Pieces, const TPanels& Qtys, PieceKind Kind,
-                               const std::string& Label, const std::string& Material) {
-    std::vector<RowFacts> facts;
+// The run's pieces of the wanted keys; Qtys holds the quantities to cut of
+// Pieces (entry i of both is one piece), whose own quantity is the maximum.
+FactsByKey RunFacts(const TPanels& Pieces, const TPanels& Qtys, PieceKind Kind,
+                    const std::set<RowKey>& Wanted) {
+    FactsByKey facts;
     for (int i = 0; i < Pieces.Count(); ++i) {
         const T2DStock& p = Pieces[i];
-        if (p.Label != Label || p.Material != Material) continue;
-        const std::int32_t qty = i < Qtys.Count() ? Qtys[i].Quantity : p.Quantity;
-        facts.push_back(PieceFacts(p, qty, p.Quantity, Kind));
+        RowKey key{p.Label, p.Material};
+        if (!Wanted.count(key)) continue;
+        RowFacts f;
+        if (Kind != PieceKind::Profile) {
+            f.Length = p.Length;
+            f.Width = p.Width;
+        }
+        f.Qty = i < Qtys.Count() ? Qtys[i].Quantity : p.Quantity;
+        f.MaxQty = p.Quantity;
+        if (Kind != PieceKind::Sheet) {
+            f.CanRotate = p.CanRotate;
+            f.ShapeKind = p.ShapeKind == skCircle ? skCircle : skRectangle;
+        }
+        facts[std::move(key)].push_back(f);
     }
-    std::sort(facts.begin(), facts.end());
+    for (auto& [key, list] : facts) std::sort(list.begin(), list.end());
     return facts;
 }
 
-bool SheetRowsUnchanged(const TStringGrid& G, const std::string& Label,
-                        const std::string& Material) {
-    const auto row = [&](int r) {
-        RowFacts f;
-        f.Length = LengthCell(G.Cell(SheetCol::Length, r));
-        f.Width = LengthCell(G.Cell(SheetCol::Width, r));
-        f.Qty = f.MaxQty = IntCell(G.Cell(SheetCol::Qty, r));
-        return f;
-    };
-    return GridFacts(G, SheetCol::Label, SheetCol::Type, Label, Material, row) ==
-           RunFacts(SheetList, SheetList, PieceKind::Sheet, Label, Material);
+const std::vector<RowFacts>& FactsOf(const FactsByKey& Facts, const RowKey& Key) {
+    static const std::vector<RowFacts> none;
+    const auto it = Facts.find(Key);
+    return it == Facts.end() ? none : it->second;
 }
 
-bool PartRowsUnchanged(const TMainData& D, const std::string& Label, const std::string& Material) {
+void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
+    // Each sheet and part is looked at once, however many layouts use it.
+    std::set<RowKey> sheets, parts;
+    for (const TPacket& p : Plan.Packets) {
+        if (Sheets && p.SourceKind != srcOffcut) sheets.emplace(p.Label, p.Material);
+        if (!Parts) continue;
+        for (const T2DStock& c : p.PartCounts.ToPanels())
+            if (c.Quantity != 0) parts.emplace(c.Label, p.Material);
+    }
+
+    const TStringGrid& s = D.StringGridSheets;
+    const FactsByKey sheetRows =
+        GridFacts(s, SheetCol::Label, SheetCol::Type, sheets, [&](int r) {
+            RowFacts f;
+            f.Length = LengthCell(s.Cell(SheetCol::Length, r));
+            f.Width = LengthCell(s.Cell(SheetCol::Width, r));
+            f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
+            return f;
+        });
+    const FactsByKey sheetsRead = RunFacts(SheetList, SheetList, PieceKind::Sheet, sheets);
+    for (const RowKey& k : sheets) {
+        const auto refuse = [&](const std::string& message) {
+            return Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets", message)};
+        };
+        if (!sheetRows.count(k)) throw refuse(OtherListsMessage("the sheet", k.first, k.second));
+        if (FactsOf(sheetRows, k) != FactsOf(sheetsRead, k))
+            throw refuse(ChangedRowsMessage("the sheet", k.first, k.second));
+    }
+
     const TStringGrid& g = D.StringGridParts;
-    const auto part = [&](int r) {
+    const FactsByKey partRows = GridFacts(g, PartCol::Label, PartCol::Type, parts, [&](int r) {
         RowFacts f;
         f.Length = LengthCell(g.Cell(PartCol::Length, r));
         f.Width = LengthCell(g.Cell(PartCol::Width, r));
@@ -299,55 +321,28 @@ bool PartRowsUnchanged(const TMainData& D, const std::string& Label, const std::
         f.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
         f.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C" ? skCircle : skRectangle;
         return f;
-    };
+    });
     const TStringGrid& a = D.StringGridAnyShape;
-    const auto profile = [&](int r) {
-        RowFacts f;
-        ReadQtys(f, a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
-        const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
-        f.CanRotate = rot.empty() || SameText(rot, "R");
-        return f;
-    };
-    return GridFacts(g, PartCol::Label, PartCol::Type, Label, Material, part) ==
-               RunFacts(PartList, PartQtyList, PieceKind::Part, Label, Material) &&
-           GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, Label, Material, profile) ==
-               RunFacts(ProfilePartList, ProfilePartQtyList, PieceKind::Profile, Label, Material);
-}
-
-std::string ChangedRowsMessage(const std::string& What, const std::string& Label,
-                               const std::string& Material) {
-    return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
-           "] has been changed since the run (size, type, quantity or rotation). Nothing was "
-           "updated; start the optimisation again before updating the stock.";
-}
-
-void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
-    // Each sheet and part is looked at once, however many layouts use it.
-    std::set<std::pair<std::string, std::string>> sheets, parts;
-    for (const TPacket& p : Plan.Packets) {
-        if (Sheets && p.SourceKind != srcOffcut) sheets.emplace(p.Label, p.Material);
-        if (!Parts) continue;
-        for (const T2DStock& c : p.PartCounts.ToPanels())
-            if (c.Quantity != 0) parts.emplace(c.Label, p.Material);
-    }
-    for (const auto& [label, material] : sheets) {
-        const auto refuse = [&](const std::string& message) {
-            return Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets", message)};
-        };
-        if (!HasRow(D.StringGridSheets, SheetCol::Label, SheetCol::Type, label, material))
-            throw refuse(OtherListsMessage("the sheet", label, material));
-        if (!SheetRowsUnchanged(D.StringGridSheets, label, material))
-            throw refuse(ChangedRowsMessage("the sheet", label, material));
-    }
-    for (const auto& [label, material] : parts) {
+    const FactsByKey profileRows =
+        GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, parts, [&](int r) {
+            RowFacts f;
+            ReadQtys(f, a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
+            const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
+            f.CanRotate = rot.empty() || SameText(rot, "R");
+            return f;
+        });
+    const FactsByKey partsRead = RunFacts(PartList, PartQtyList, PieceKind::Part, parts);
+    const FactsByKey profilesRead =
+        RunFacts(ProfilePartList, ProfilePartQtyList, PieceKind::Profile, parts);
+    for (const RowKey& k : parts) {
         const auto refuse = [&](const std::string& message) {
             return Refusal{TErrorLocation::Field("TabSheetParts", "StringGridParts", message)};
         };
-        if (!HasRow(D.StringGridParts, PartCol::Label, PartCol::Type, label, material) &&
-            !HasRow(D.StringGridAnyShape, AnyShapeCol::Label, AnyShapeCol::Type, label, material))
-            throw refuse(OtherListsMessage("the part", label, material));
-        if (!PartRowsUnchanged(D, label, material))
-            throw refuse(ChangedRowsMessage("the part", label, material));
+        if (!partRows.count(k) && !profileRows.count(k))
+            throw refuse(OtherListsMessage("the part", k.first, k.second));
+        if (FactsOf(partRows, k) != FactsOf(partsRead, k) ||
+            FactsOf(profileRows, k) != FactsOf(profilesRead, k))
+            throw refuse(ChangedRowsMessage("the part", k.first, k.second));
     }
 }
 
