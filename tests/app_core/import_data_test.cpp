@@ -245,8 +245,8 @@ TEST(Import, RunningOutOfMemoryAtOkLeavesTheGridAsItWas) {
         const TMainData before = target;
         TImportData dialog = PartsDialog(target);
         dialog.StringGridImportData.SetRowCount(3);
-        dialog.StringGridImportData.SetRow(1, kParts[0]);
-        dialog.StringGridImportData.SetRow(2, kParts[1]);
+        dialog.StringGridImportData.SetRow(1, {"Extra", "MDF", "10", "10", "R", "1", "1"});
+        dialog.StringGridImportData.SetRow(2, {"Extra", "PLY", "20", "10", "N", "2", "2"});
         ASSERT_EQ(dialog.Confirm(mode), -1);
         sink.Warnings.clear();
         // The grid made for the imported rows finds no memory.
