@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <numbers>
 #include <optional>
 #include <stdexcept>
@@ -403,6 +404,17 @@ void BulgeArcCenter(TPoint P1, TPoint P2, TPoint& Center, bool& Direction, bool&
     Large = std::abs(Bulge) >= 1;
 }
 
+std::string DxfOutOfMemoryMessage() {
+    return "Out of memory: the DXF drawing could not be read; nothing was changed.";
+}
+
+std::string DxfFileTooLargeMessage(const std::string& FileName) {
+    return "The DXF file \"" + FileName + "\" is larger than " +
+           IntToStr(static_cast<long long>(kMaxDxfFileBytes / (1024 * 1024))) + " MB (" +
+           IntToStr(static_cast<long long>(kMaxDxfFileBytes)) +
+           " bytes), the most an outline file may hold; it was not read.";
+}
+
 std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline) {
     TExtPolyline local;
     try {
@@ -415,6 +427,8 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline) {
                                  s.Clockwise, s.Name);
     } catch (const EDxfTooLarge&) {
         return MsgDxfErrorOutside;
+    } catch (const std::bad_alloc&) {
+        return DxfOutOfMemoryMessage();
     } catch (const std::exception& e) {
         return FormatError(e.what());
     }
@@ -424,6 +438,8 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline) {
         local.Normalize(error);
     } catch (const ERangeError&) {
         error = MsgDxfErrorOutside;
+    } catch (const std::bad_alloc&) {
+        error = DxfOutOfMemoryMessage();
     }
     if (!error.empty()) return error;
     Outline = std::move(local);
@@ -432,9 +448,19 @@ std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline) {
 
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline) {
     if (!FileCanBeOpened(FileName)) return MsgCantOpenFile;
-    std::string data;
-    if (!platform::ReadFileBytes(FileName, data)) return FormatError("cannot read " + FileName);
-    return ParseDxfProfile(data, Outline);
+    try {
+        std::string data;
+        switch (platform::ReadRegularFile(FileName, data, kMaxDxfFileBytes)) {
+            case platform::FileState::Readable:
+                return ParseDxfProfile(data, Outline);
+            case platform::FileState::TooLarge:
+                return DxfFileTooLargeMessage(FileName);
+            default:
+                return FormatError("cannot read " + FileName);
+        }
+    } catch (const std::bad_alloc&) {
+        return DxfOutOfMemoryMessage();
+    }
 }
 
 std::vector<std::string> DxfTextValues(std::string_view Text) {

@@ -16,6 +16,7 @@
 // "." as decimal separator whatever the locale.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,11 +47,22 @@ void BulgeArcCenter(TPoint P1, TPoint P2, TPoint& Center, bool& Direction, bool&
 //   coordinates, more than 1001 vertices in one polyline).
 std::string ParseDxfProfile(std::string_view Text, TExtPolyline& Outline);
 
+// The largest DXF file read as an outline. A shaped part's polylines hold at
+// most 1001 vertices (about 60 KB of DXF text each); even with the header,
+// tables, blocks and texts a CAD program adds, real outline files stay far
+// below this. The reader holds some 30 to 50 bytes per byte of the file
+// while it works, so the bound also keeps it under a gigabyte.
+inline constexpr std::uint64_t kMaxDxfFileBytes = 16 * 1024 * 1024;
+
 // ParseDxfProfile of the file's contents; MsgCantOpenFile when the file is
-// missing, a folder or cannot be opened, and the bracketed MsgDxfFileNotFound
-// text when it opens but cannot be read. The file is closed before this
-// returns.
+// missing, a folder or cannot be opened, DxfFileTooLargeMessage when it holds
+// more than kMaxDxfFileBytes, and the bracketed MsgDxfFileNotFound text when
+// it opens but cannot be read. The file is closed before this returns.
+// Running out of memory while reading or parsing gives
+// DxfOutOfMemoryMessage; Outline is then unchanged.
 std::string ReadDxfProfileFile(const std::string& FileName, TExtPolyline& Outline);
+std::string DxfFileTooLargeMessage(const std::string& FileName);
+std::string DxfOutOfMemoryMessage();
 
 // The labels of a drawing: the text (group 1) of every TEXT and MTEXT entity,
 // in file order, as UTF-8. \U+XXXX forms are decoded (two UTF-16 halves make

@@ -11,6 +11,7 @@
 #include "engine/partedge.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
+#include "platform/write_access.h"
 
 namespace {
 
@@ -111,6 +112,13 @@ bool IsListFileOfKind(std::string_view name, std::string_view ext) {
     if (name.size() <= ext.size() + 1) return false;
     const std::string_view tail = name.substr(name.size() - ext.size() - 1);
     return tail[0] == '.' && SameText(tail.substr(1), ext);
+}
+
+bool ExitRetryMayHelp(const TExitSaveResult& result) {
+    if (result.Failed.empty()) return false;
+    for (const std::string& file : result.Failed)
+        if (platform::WriteRefusedForGood(file)) return false;
+    return true;
 }
 
 TExitSaveResult SaveOnExit(TMainWindowCore& w) {

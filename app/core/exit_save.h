@@ -67,6 +67,13 @@ void ButtonSaveOptionsClick(TMainWindowCore& Window);
 // True when FileName ends with "." + Extension, in any letter case.
 bool IsListFileOfKind(std::string_view FileName, std::string_view Extension);
 
+// Whether the "Saving on exit failed" box offers Retry as its default
+// button: only when writing every failed file again may work (a full disk
+// freed, an I/O error gone). A file refused for good (a write-protected file,
+// a missing or read-only folder) fails again on Retry: the box's default is
+// then to keep the window open.
+bool ExitRetryMayHelp(const TExitSaveResult& Result);
+
 // Writes default.typ (the type list := the items of the type drop-down, so
 // types learned in the grids are kept), default.edg, the ticked lists (the
 // current choice of ExitSaveChoice) and default.opt, whose remembered list

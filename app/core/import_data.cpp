@@ -177,29 +177,35 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
     if (Dialog.Result == TImportResult::Cancel) return false;
     TStringGrid& target = Sheets ? Data.StringGridSheets : Data.StringGridParts;
     const TStringGrid& source = Dialog.StringGridImportData;
-    const std::vector<std::string> fields = Dialog.ChosenFields();
 
-    TStringGrid grid = target;
-    grid.ClearRows(1);
-    grid.SetRowCount(std::max(2, source.RowCount()));
-    for (int i = 0; i < kImportColumns; ++i) {
-        if (fields[i] == IgnoreCaption) continue;
-        for (int c = 0; c < grid.ColCount(); ++c)
-            if (grid.Cell(c, 0) == fields[i])
-                for (int r = 1; r < source.RowCount(); ++r) grid.SetCell(c, r, source.Cell(i, r));
-    }
-    if (Dialog.Result == TImportResult::Append) {
-        static const int kSheetKeys[4] = {SheetCol::Label, SheetCol::Type, SheetCol::Length, SheetCol::Width};
-        static const int kPartKeys[4] = {PartCol::Label, PartCol::Type, PartCol::Length, PartCol::Width};
-        const std::vector<int> qty = Sheets ? std::vector<int>{SheetCol::Qty}
-                                            : std::vector<int>{PartCol::Qty, PartCol::MaxQty};
-        try {
+    // The new rows are made aside: a quantity that cannot be added, or rows
+    // too many for the memory left, leave the grid as it was.
+    TStringGrid grid;
+    try {
+        const std::vector<std::string> fields = Dialog.ChosenFields();
+        grid = target;
+        grid.ClearRows(1);
+        grid.SetRowCount(std::max(2, source.RowCount()));
+        for (int i = 0; i < kImportColumns; ++i) {
+            if (fields[i] == IgnoreCaption) continue;
+            for (int c = 0; c < grid.ColCount(); ++c)
+                if (grid.Cell(c, 0) == fields[i])
+                    for (int r = 1; r < source.RowCount(); ++r) grid.SetCell(c, r, source.Cell(i, r));
+        }
+        if (Dialog.Result == TImportResult::Append) {
+            static const int kSheetKeys[4] = {SheetCol::Label, SheetCol::Type, SheetCol::Length, SheetCol::Width};
+            static const int kPartKeys[4] = {PartCol::Label, PartCol::Type, PartCol::Length, PartCol::Width};
+            const std::vector<int> qty = Sheets ? std::vector<int>{SheetCol::Qty}
+                                                : std::vector<int>{PartCol::Qty, PartCol::MaxQty};
             for (int r = 1; r < target.RowCount(); ++r)
                 if (!target.RowEmpty(r, 0)) MergeRow(grid, target.Row(r), Sheets ? kSheetKeys : kPartKeys, qty);
-        } catch (const std::exception& e) {
-            Warn("[" + std::string(e.what()) + "]");
-            return false;
         }
+    } catch (const std::bad_alloc&) {
+        Warn(ImportOutOfMemoryMessage(ImportFileName));
+        return false;
+    } catch (const std::exception& e) {
+        Warn("[" + std::string(e.what()) + "]");
+        return false;
     }
     target = std::move(grid);
     // Copy replaces every row: the list file named and a list read cut
@@ -209,15 +215,23 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
         (Sheets ? Data.SheetsCutFrom : Data.PartsCutFrom).clear();
     }
 
-    platform::TIniFile ini(ImportMappingFileName());
-    for (int k = 0; k < kImportColumns; ++k)
-        ini.WriteInteger(MappingSection(Sheets), FieldKey(k), Dialog.ComboIndex[k]);
     try {
+        platform::TIniFile ini(ImportMappingFileName());
+        for (int k = 0; k < kImportColumns; ++k)
+            ini.WriteInteger(MappingSection(Sheets), FieldKey(k), Dialog.ComboIndex[k]);
         ini.UpdateFile();
+    } catch (const std::bad_alloc&) {
+        Warn("Out of memory: the column choices were not stored in \"" + ImportMappingFileName() +
+             "\".");
     } catch (const platform::IniWriteError& e) {
         Warn("[" + std::string(e.what()) + "]");
     }
     return true;
+}
+
+std::string ImportOutOfMemoryMessage(const std::string& FileName) {
+    return "Out of memory: the rows of \"" + FileName +
+           "\" could not be taken into the grid; the grid is as it was.";
 }
 
 bool WriteGridExcelFile(const TStringGrid& Grid, const std::string& SheetName,

@@ -84,8 +84,11 @@ void PrepareImport(TImportData& Dialog, const TMainData& Data, bool Sheets);
 // leaves the grid as it was (message to the sink, false). On success the
 // grid's file-name field is emptied ("untitled", so that no list file is
 // written over the imported file) and the mapping file is written.
-// Cancel changes nothing and returns false.
+// Cancel changes nothing and returns false. Running out of memory while the
+// rows are taken over leaves the grid as it was too, with
+// ImportOutOfMemoryMessage(ImportFileName) to the sink.
 bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog);
+std::string ImportOutOfMemoryMessage(const std::string& FileName);
 
 // The grids as spreadsheets: one worksheet ("panels", "parts", "offcuts harp
 // rack", "parts harp rack") of text cells, row 0 of the grid first when

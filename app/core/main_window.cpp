@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "app/core/free_shapes.h"
 #include "app/core/grid_readers.h"
 #include "app/core/list_files.h"
 #include "app/core/material_types.h"
 #include "app/core/racks.h"
+#include "app/core/run_control.h"
 #include "engine/optimize2d.h"
 #include "engine/partedge.h"
 #include "engine/progress.h"
@@ -58,9 +60,11 @@ void TMainWindowCore::PrepareOptimize() {
 }
 
 void TMainWindowCore::StartOptimizeClick() {
+    TRunSnapshot before;
+    before.Take(*this);
     PrepareOptimize();
     Run();
-    OptimizeThreadDone();
+    FinishRun(*this, false, before);
 }
 
 void TMainWindowCore::Run() { RunBody(true); }
@@ -75,7 +79,12 @@ void TMainWindowCore::RunBody(bool readPages) {
             StartOptimizeProcess();
         else
             OptimizeMaterialTypes();
+    } catch (const std::bad_alloc&) {
+        // Not a shortage of material: the plan of a run cut short is no plan.
+        Optimizer.Best.Clear();
+        LastErrorMessage += kMsgRunOutOfMemory;
     } catch (const std::exception& e) {
+        Optimizer.Best.Clear();
         LastErrorMessage += MsgCantGetResult + "[" + e.what() + "]";
     }
 }
@@ -313,6 +322,8 @@ void TMainWindowCore::DumpErrorForCutomer() {
         WriteTypeFile(dump("dump.typ"));
         PartEdgeList.SaveToIni(dump("dump.edg"));
         if (!AutoMode && !HideMode) WriteOptionFile("dump", Page, Window);
+    } catch (const std::bad_alloc&) {
+        platform::CurrentMessageSink().Warning("Out of memory: the dump files were not written.");
     } catch (const std::exception& e) {
         platform::CurrentMessageSink().Warning(std::string("[") + e.what() + "]");
     }

@@ -21,6 +21,11 @@ inline constexpr const char* kMsgNothingToCut =
     "Nothing to cut: the quantity of every part is 0. Enter the quantities to cut and start "
     "again.";
 
+// The end of a run that ran out of memory.
+inline constexpr const char* kMsgRunOutOfMemory =
+    "Out of memory: the optimisation was stopped before it made a plan. Close other programs, or "
+    "plan fewer parts at a time, and start again.";
+
 class TMainWindowCore {
   public:
     TMainWindowCore() = default;
@@ -58,12 +63,14 @@ class TMainWindowCore {
 
     // "Start Optimize": writes the dump files, seeds both generators with
     // 479, clears the plan, then runs Run and OptimizeThreadDone on the
-    // calling thread. A window that runs the work on a thread calls
+    // calling thread; a run that makes no plan leaves the plan of before it
+    // (FinishRun). A window that runs the work on a thread calls
     // PrepareOptimize, then Run on the worker and OptimizeThreadDone after.
     void StartOptimizeClick();
     void PrepareOptimize();
     // The run body: start time, the 120 s limit per phase, then
-    // StartOptimizeProcess; an exception is appended to LastErrorMessage.
+    // StartOptimizeProcess; an exception is appended to LastErrorMessage
+    // (running out of memory as kMsgRunOutOfMemory) and leaves no plan.
     void Run();
     // The two halves of a run on a worker thread. On the GUI thread, after
     // PrepareOptimize: BeginOptimizeProcess reads the pages into the shared

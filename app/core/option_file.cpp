@@ -139,6 +139,14 @@ std::string ListPathFromOptionFile(const std::string& Stored, const std::string&
     return (FolderOf(OptionFile) / fs::path(Stored)).lexically_normal().string();
 }
 
+std::string FolderPathFromOptionFile(const std::string& Stored, const std::string& OptionFile) {
+    const std::string folder = ListPathFromOptionFile(Stored, OptionFile);
+    const fs::path p(folder);
+    // "." read back is the option file's folder itself, not that folder + "/".
+    if (!p.has_filename() && p.has_relative_path()) return p.parent_path().string();
+    return folder;
+}
+
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
     const platform::FileState state = platform::ProbeFile(FileName);
     if (state != platform::FileState::Readable && state != platform::FileState::Missing)
@@ -216,7 +224,8 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
     for (const auto& k : LabelIndexKeys()) Ini.WriteInteger(S, k.Key, *k.Index);
     WriteFlag(Ini, "CheckBoxDisableOffcutsRack", Page.CheckBoxDisableOffcutsRack);
     WriteFlag(Ini, "CheckBoxDisablePartsRack", Page.CheckBoxDisablePartsRack);
-    for (const auto& k : DirKeys()) WriteText(Ini, k.Key, *k.Dir);
+    // Folders too, so that a copy of the folder exports into itself.
+    for (const auto& k : DirKeys()) WriteText(Ini, k.Key, listFile(*k.Dir));
     WriteText(Ini, "OFFCUTS_PREFIX", Page.LabeledEditOffcutsPrefix);
     Ini.WriteInteger(S, "APP_LEFT", Window.AppLeft);
     Ini.WriteInteger(S, "APP_TOP", Window.AppTop);
@@ -309,7 +318,9 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
     for (const auto& k : LabelIndexKeys()) *k.Index = Ini.ReadInteger(S, k.Key, 0);
     // A label scheme choice names one of the nine schemes.
     for (const auto& k : LabelIndexKeys()) *k.Index = LabelSchemeItem(*k.Index);
-    for (const auto& k : DirKeys()) *k.Dir = text(k.Key, AppDir);
+    for (const auto& k : DirKeys())
+        *k.Dir = Ini.ValueExists(S, k.Key) ? FolderPathFromOptionFile(text(k.Key, ""), FileName)
+                                           : AppDir;
     Page.LabeledEditOffcutsPrefix = text("OFFCUTS_PREFIX", "");
 
     Window.RadioGroupLayoutsOrder =

@@ -97,6 +97,10 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 // of the option file it was read from.
 std::string ListPathForOptionFile(const std::string& ListFile, const std::string& OptionFile);
 std::string ListPathFromOptionFile(const std::string& Stored, const std::string& OptionFile);
+// The last-used folders (the DIR_ keys) are stored as list files are (the
+// option file's own folder as "."); a folder read back has no trailing
+// separator.
+std::string FolderPathFromOptionFile(const std::string& Stored, const std::string& OptionFile);
 
 // Opens an INI file that is to be changed key by key and written back. Throws
 // platform::IniWriteError when the file exists but cannot be read, since

@@ -61,12 +61,11 @@ bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
 }
 
 template <std::size_t N>
-bool WriteRack(TStringGrid& g, std::string& field, const std::string& fileName,
-               const std::string& defaultName, int slotCount, bool showName,
-               const SlotKey (&keys)[N]) {
-    if (slotCount < 2) return false;
-    // A rack without a file of its own goes to its default file rather than nowhere.
-    const std::string name = fileName.empty() ? defaultName : fileName;
+bool WriteRack(TStringGrid& g, std::string& field, const std::string& name, int slotCount,
+               bool showName, const SlotKey (&keys)[N]) {
+    // A rack without a file of its own is not written anywhere: a default
+    // name could be another rack's file (the job's own default rack).
+    if (name.empty() || slotCount < 2) return false;
     const int oldRows = g.RowCount();
     g.SetRowCount(slotCount + 1);
     for (int r = oldRows; r < g.RowCount(); ++r) g.SetCell(0, r, IntToStr(r));
@@ -144,13 +143,13 @@ bool ReadPartRackFromFile(TMainData& d, const std::string& fileName) {
 
 bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCount,
                            bool showName) {
-    return WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName,
-                     DefaultOffcutRackFileName(), slotCount, showName, kOffcutKeys);
+    return WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, slotCount, showName,
+                     kOffcutKeys);
 }
 
 bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount, bool showName) {
-    return WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName,
-                     DefaultPartRackFileName(), slotCount, showName, kPartKeys);
+    return WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, slotCount, showName,
+                     kPartKeys);
 }
 
 bool SaveOffcutRack(TMainData& d) {

@@ -19,7 +19,8 @@
 // refused with a message.
 constexpr int kMaxRackSlots = 100000;
 
-// The rack files of the start-up folder, used when no file name is known.
+// The rack files of the start-up folder that start-up reads when the option
+// file names none.
 std::string DefaultOffcutRackFileName();
 std::string DefaultPartRackFileName();
 
@@ -33,16 +34,17 @@ bool ReadOffcutRackFromFile(TMainData& Data, const std::string& FileName);
 bool ReadPartRackFromFile(TMainData& Data, const std::string& FileName);
 
 // Writes the first SlotCount slots (the grid is resized to SlotCount slots
-// first). A SlotCount below 2 writes nothing and returns false. An empty
-// FileName writes the rack's default file. With ShowName the file-name field
-// shows the name written to. A failed write throws platform::IniWriteError
+// first). An empty FileName or a SlotCount below 2 writes nothing, changes
+// nothing and returns false (the window asks for a name instead). With
+// ShowName the file-name field shows the name written to. A failed write throws platform::IniWriteError
 // and leaves the old file and the field as they were.
 bool WriteOffcutRackToFile(TMainData& Data, const std::string& FileName, int SlotCount,
                            bool ShowName);
 bool WritePartRackToFile(TMainData& Data, const std::string& FileName, int SlotCount,
                          bool ShowName);
 
-// Save: writes every slot to the name in the page's file-name field.
+// Save: writes every slot to the name in the page's file-name field; false,
+// with nothing written, when the field is empty.
 bool SaveOffcutRack(TMainData& Data);
 bool SavePartRack(TMainData& Data);
 
@@ -68,7 +70,7 @@ void CancelSlotQty(TMainData& Data);
 // Reset after the slot-count dialog: only when it was confirmed with a
 // count above 0 (and at most kMaxRackSlots, else a warning): the rack gets
 // SlotQty empty numbered slots and is written at once to the name in its
-// file-name field (a count of 1 writes no file). Returns true when the rack
+// file-name field (a count of 1, or an empty field, writes no file). Returns true when the rack
 // was reset. Write failures throw as WriteOffcutRackToFile does.
 bool ResetOffcutRack(TMainData& Data);
 bool ResetPartRack(TMainData& Data);

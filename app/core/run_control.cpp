@@ -1,5 +1,8 @@
 #include "app/core/run_control.h"
 
+#include <string>
+#include <utility>
+
 #include "app/core/main_window.h"
 #include "engine/optimize2d.h"
 #include "engine/progress.h"
@@ -81,5 +84,12 @@ bool FinishRun(TMainWindowCore& w, bool cancelled, const TRunSnapshot& before) {
         before.Restore(w);
         return false;
     }
-    return w.OptimizeThreadDone();
+    if (w.OptimizeThreadDone()) return true;
+    // A refused or failed run leaves the plan of before it, which may have
+    // been booked already and still be printed or labelled; its own error
+    // (shown by now) is kept.
+    std::string error = std::move(w.LastErrorMessage);
+    before.Restore(w);
+    w.LastErrorMessage = std::move(error);
+    return false;
 }

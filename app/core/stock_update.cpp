@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "app/core/list_files.h"
 #include "app/core/option_reader.h"
 #include "app/core/racks.h"
 #include "engine/errors.h"
@@ -169,16 +175,9 @@ struct Work {
 // A plan is booked only against the lists it was made from: every sheet of a
 // layout (rack offcuts aside) must still have a row of its label and
 // material in the sheets grid, and every part cut a row in the parts or
-// free-shape grid. Otherwise the lists were replaced since the run and the
-// update is refused.
-bool HasRow(const TStringGrid& G, int LabelCol, int TypeCol, const std::string& Label,
-            const std::string& Material) {
-    for (int r = 1; r < G.RowCount(); ++r)
-        if (Trim(G.Cell(LabelCol, r)) == Label && Trim(G.Cell(TypeCol, r)) == Material)
-            return true;
-    return false;
-}
-
+// free-shape grid; and those rows must still read as the run read them
+// (SheetList, PartList and the others hold what it read). Otherwise the
+// lists were replaced or edited since the run and the update is refused.
 std::string OtherListsMessage(const std::string& What, const std::string& Label,
                               const std::string& Material) {
     return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
@@ -186,22 +185,162 @@ std::string OtherListsMessage(const std::string& What, const std::string& Label,
            "before updating the stock.";
 }
 
-void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
-    for (const TPacket& p : Plan.Packets) {
-        if (Sheets && p.SourceKind != srcOffcut &&
-            !HasRow(D.StringGridSheets, SheetCol::Label, SheetCol::Type, p.Label, p.Material))
-            throw Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets",
-                                                OtherListsMessage("the sheet", p.Label, p.Material))};
-        if (!Parts) continue;
-        for (const T2DStock& c : p.PartCounts.ToPanels()) {
-            if (c.Quantity == 0) continue;
-            if (!HasRow(D.StringGridParts, PartCol::Label, PartCol::Type, c.Label, p.Material) &&
-                !HasRow(D.StringGridAnyShape, AnyShapeCol::Label, AnyShapeCol::Type, c.Label,
-                        p.Material))
-                throw Refusal{TErrorLocation::Field(
-                    "TabSheetParts", "StringGridParts",
-                    OtherListsMessage("the part", c.Label, p.Material))};
+std::string ChangedRowsMessage(const std::string& What, const std::string& Label,
+                               const std::string& Material) {
+    return "The plan was made from other lists: " + What + " [" + Label + "] [" + Material +
+           "] has been changed since the run (size, type, quantity or rotation). Nothing was "
+           "updated; start the optimisation again before updating the stock.";
+}
+
+// What a booking depends on in one row of the sheets, parts or free-shape
+// grid, read as a run reads it: the sizes (none for a free shape), the
+// rotation, the shape and both quantities. A cell that no longer reads
+// leaves its value unset, which matches nothing the run read.
+struct RowFacts {
+    std::optional<std::int32_t> Length, Width, Qty, MaxQty;
+    bool CanRotate = true;
+    std::uint8_t ShapeKind = skRectangle;
+    bool operator<(const RowFacts& o) const {
+        return std::tie(Length, Width, Qty, MaxQty, CanRotate, ShapeKind) <
+               std::tie(o.Length, o.Width, o.Qty, o.MaxQty, o.CanRotate, o.ShapeKind);
+    }
+    bool operator==(const RowFacts& o) const = default;
+};
+
+std::optional<std::int32_t> LengthCell(const std::string& Text) {
+    std::int32_t v = 0;
+    std::string e;
+    if (!TypedLengthToUnits(Text, v, e)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::int32_t> IntCell(const std::string& Text) {
+    try {
+        return StrToInt(Text);
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
+// Qty and Max Qty as the readers take them: an empty one is the other.
+void ReadQtys(RowFacts& F, const std::string& Qty, const std::string& MaxQty) {
+    F.Qty = IntCell(Trim(Qty).empty() ? MaxQty : Qty);
+    F.MaxQty = IntCell(Trim(MaxQty).empty() ? Qty : MaxQty);
+}
+
+// A label and material; the facts of the rows or pieces of each, sorted.
+using RowKey = std::pair<std::string, std::string>;
+using FactsByKey = std::map<RowKey, std::vector<RowFacts>>;
+
+// The grid's rows of the wanted keys, in one pass over the grid.
+template <typename OfRow>
+FactsByKey GridFacts(const TStringGrid& G, int LabelCol, int TypeCol,
+                     const std::set<RowKey>& Wanted, OfRow Facts) {
+    FactsByKey rows;
+    for (int r = 1; r < G.RowCount(); ++r) {
+        RowKey key{Trim(G.Cell(LabelCol, r)), Trim(G.Cell(TypeCol, r))};
+        if (Wanted.count(key)) rows[std::move(key)].push_back(Facts(r));
+    }
+    for (auto& [key, facts] : rows) std::sort(facts.begin(), facts.end());
+    return rows;
+}
+
+// Which facts a list's pieces carry: a sheet has no rotation or shape, a
+// free shape no sizes in its grid.
+enum class PieceKind { Sheet, Part, Profile };
+
+// The run's pieces of the wanted keys; Qtys holds the quantities to cut of
+// Pieces (entry i of both is one piece), whose own quantity is the maximum.
+FactsByKey RunFacts(const TPanels& Pieces, const TPanels& Qtys, PieceKind Kind,
+                    const std::set<RowKey>& Wanted) {
+    FactsByKey facts;
+    for (int i = 0; i < Pieces.Count(); ++i) {
+        const T2DStock& p = Pieces[i];
+        RowKey key{p.Label, p.Material};
+        if (!Wanted.count(key)) continue;
+        RowFacts f;
+        if (Kind != PieceKind::Profile) {
+            f.Length = p.Length;
+            f.Width = p.Width;
         }
+        f.Qty = i < Qtys.Count() ? Qtys[i].Quantity : p.Quantity;
+        f.MaxQty = p.Quantity;
+        if (Kind != PieceKind::Sheet) {
+            f.CanRotate = p.CanRotate;
+            f.ShapeKind = p.ShapeKind == skCircle ? skCircle : skRectangle;
+        }
+        facts[std::move(key)].push_back(f);
+    }
+    for (auto& [key, list] : facts) std::sort(list.begin(), list.end());
+    return facts;
+}
+
+const std::vector<RowFacts>& FactsOf(const FactsByKey& Facts, const RowKey& Key) {
+    static const std::vector<RowFacts> none;
+    const auto it = Facts.find(Key);
+    return it == Facts.end() ? none : it->second;
+}
+
+void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
+    // Each sheet and part is looked at once, however many layouts use it.
+    std::set<RowKey> sheets, parts;
+    for (const TPacket& p : Plan.Packets) {
+        if (Sheets && p.SourceKind != srcOffcut) sheets.emplace(p.Label, p.Material);
+        if (!Parts) continue;
+        for (const T2DStock& c : p.PartCounts.ToPanels())
+            if (c.Quantity != 0) parts.emplace(c.Label, p.Material);
+    }
+
+    const TStringGrid& s = D.StringGridSheets;
+    const FactsByKey sheetRows =
+        GridFacts(s, SheetCol::Label, SheetCol::Type, sheets, [&](int r) {
+            RowFacts f;
+            f.Length = LengthCell(s.Cell(SheetCol::Length, r));
+            f.Width = LengthCell(s.Cell(SheetCol::Width, r));
+            f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
+            return f;
+        });
+    const FactsByKey sheetsRead = RunFacts(SheetList, SheetList, PieceKind::Sheet, sheets);
+    for (const RowKey& k : sheets) {
+        const auto refuse = [&](const std::string& message) {
+            return Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets", message)};
+        };
+        if (!sheetRows.count(k)) throw refuse(OtherListsMessage("the sheet", k.first, k.second));
+        if (FactsOf(sheetRows, k) != FactsOf(sheetsRead, k))
+            throw refuse(ChangedRowsMessage("the sheet", k.first, k.second));
+    }
+
+    const TStringGrid& g = D.StringGridParts;
+    const FactsByKey partRows = GridFacts(g, PartCol::Label, PartCol::Type, parts, [&](int r) {
+        RowFacts f;
+        f.Length = LengthCell(g.Cell(PartCol::Length, r));
+        f.Width = LengthCell(g.Cell(PartCol::Width, r));
+        ReadQtys(f, g.Cell(PartCol::Qty, r), g.Cell(PartCol::MaxQty, r));
+        f.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
+        f.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C" ? skCircle : skRectangle;
+        return f;
+    });
+    const TStringGrid& a = D.StringGridAnyShape;
+    const FactsByKey profileRows =
+        GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, parts, [&](int r) {
+            RowFacts f;
+            ReadQtys(f, a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
+            const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
+            f.CanRotate = rot.empty() || SameText(rot, "R");
+            return f;
+        });
+    const FactsByKey partsRead = RunFacts(PartList, PartQtyList, PieceKind::Part, parts);
+    const FactsByKey profilesRead =
+        RunFacts(ProfilePartList, ProfilePartQtyList, PieceKind::Profile, parts);
+    for (const RowKey& k : parts) {
+        const auto refuse = [&](const std::string& message) {
+            return Refusal{TErrorLocation::Field("TabSheetParts", "StringGridParts", message)};
+        };
+        if (!partRows.count(k) && !profileRows.count(k))
+            throw refuse(OtherListsMessage("the part", k.first, k.second));
+        if (FactsOf(partRows, k) != FactsOf(partsRead, k) ||
+            FactsOf(profileRows, k) != FactsOf(profilesRead, k))
+            throw refuse(ChangedRowsMessage("the part", k.first, k.second));
     }
 }
 
@@ -408,9 +547,10 @@ bool RunSteps(TMainData& Data, const Steps& S, const std::string& Prefix,
     if (S.Offcuts() || S.PartsToRack) NameOffcutsOfPlan(plan);
     Work w(Data);
     try {
-        if (S.Sheets || S.Parts) CheckPlanInGrids(Data, plan, S.Sheets, S.Parts);
         if (S.Sheets) w.SubtractSheets(plan);
         if (S.Parts) w.SubtractParts(plan);
+        // After the steps, which name a bad cell where it stands.
+        if (S.Sheets || S.Parts) CheckPlanInGrids(Data, plan, S.Sheets, S.Parts);
         if (S.OffcutsToRack) w.OffcutsToRack(plan, Prefix);
         if (S.OffcutsToSheets) w.OffcutsToSheets(plan, Prefix);
         if (S.PartsToRack) w.PartsToRack(plan, Optimizer.Parts);

@@ -1,10 +1,23 @@
 #include "app/core/string_grid.h"
 
 #include <algorithm>
+#include <utility>
+
+namespace {
+std::function<void(int, int)>& SizeHook() {
+    static std::function<void(int, int)> hook;
+    return hook;
+}
+}  // namespace
+
+void SetStringGridSizeHook(std::function<void(int ColCount, int RowCount)> Hook) {
+    SizeHook() = std::move(Hook);
+}
 
 void TStringGrid::SetSize(int cols, int rows) {
     cols = std::max(cols, 0);
     rows = std::max(rows, 0);
+    if (SizeHook()) SizeHook()(cols, rows);
     std::vector<std::string> cells(static_cast<std::size_t>(cols) * rows);
     for (int r = 0; r < std::min(rows, rows_); ++r)
         for (int c = 0; c < std::min(cols, cols_); ++c)

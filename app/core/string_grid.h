@@ -3,6 +3,7 @@
 // (column, row) like the window's grids.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,3 +40,8 @@ private:
     int rows_ = 0;
     std::vector<std::string> cells_;  // row-major
 };
+
+// Called with the new size before a grid makes room for its cells, the step
+// that runs out of memory with a huge list. Tests put a hook in place that
+// throws std::bad_alloc there; an empty function removes it.
+void SetStringGridSizeHook(std::function<void(int ColCount, int RowCount)> Hook);

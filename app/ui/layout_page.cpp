@@ -235,7 +235,7 @@ TLayoutPage::TLayoutPage(TSDIAppForm& Form) : QWidget(nullptr), form_(Form) {
     connect(&Form, &TSDIAppForm::RunningChanged, this, &TLayoutPage::RunningChanged);
     // A new plan is shown in the order of utilisation.
     connect(&Form, &TSDIAppForm::RunFinished, this, [this](bool Cancelled) {
-        if (Cancelled || Optimizer.Best.Count() == 0) return;
+        if (Cancelled || !form_.LastRunMadePlan()) return;
         orderButtons_[0]->setChecked(true);
         form_.Core().Window.RadioGroupLayoutsOrder = 0;
     });

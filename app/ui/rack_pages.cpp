@@ -322,6 +322,10 @@ void TRackPageView::ButtonDeleteAllSlotClick() {
 }
 
 void TRackPageView::ButtonSaveClick() {
+    // A rack with no file of its own yet is saved under a name the user chooses.
+    if ((offcut_ ? form_.Core().Data.EditOffcutsFileName : form_.Core().Data.EditPartHRFileName)
+            .empty())
+        return ButtonSaveAsClick();
     try {
         TMainData& d = form_.Core().Data;
         offcut_ ? SaveOffcutRack(d) : SavePartRack(d);

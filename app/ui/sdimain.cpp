@@ -351,7 +351,8 @@ TSDIAppForm::TExitRetry TSDIAppForm::AskExitRetry(const TExitSaveResult& result)
                     QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
     box.setObjectName("ExitRetryQuestion");
     box.button(QMessageBox::Discard)->setText("Close without saving");
-    box.setDefaultButton(QMessageBox::Retry);
+    // A file that cannot succeed on Retry: the default keeps the window open.
+    box.setDefaultButton(ExitRetryMayHelp(result) ? QMessageBox::Retry : QMessageBox::Cancel);
     const int answer = box.exec();
     return answer == QMessageBox::Retry     ? TExitRetry::Retry
            : answer == QMessageBox::Discard ? TExitRetry::Close

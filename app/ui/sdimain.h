@@ -168,6 +168,11 @@ class TSDIAppForm : public QMainWindow {
     // The grids were refilled from files (start-up, open, import).
     void GridsReloaded();
 
+  public:
+    // Whether the last run that ended made a new plan (a refused, failed or
+    // cancelled one leaves the plan of before it).
+    bool LastRunMadePlan() const { return lastRunMadePlan_; }
+
   public slots:
     void NotifyPlanChanged() { emit PlanChanged(); }
     void NotifyGridsReloaded() { emit GridsReloaded(); }
@@ -220,6 +225,7 @@ class TSDIAppForm : public QMainWindow {
     std::thread worker_;
     std::unique_ptr<TRunSnapshot> before_;
     std::atomic<bool> cancelled_{false};
+    bool lastRunMadePlan_ = false;
     class TWindowProgress;
     std::unique_ptr<TWindowProgress> progress_;
     bool exitSaved_ = false;

@@ -20,7 +20,7 @@ void TSDIAppForm::StartOptimizeClick() {
     if (!progress_) progress_ = std::make_unique<TWindowProgress>(progressBar_);
     before_->Take(core_);
     if (!StartRunOnGuiThread(core_)) {
-        FinishRun(core_, false, *before_);
+        lastRunMadePlan_ = FinishRun(core_, false, *before_);
         ShowErrorLocation(core_.LastErrorLocation);
         ShowReport();
         emit PlanChanged();
@@ -52,6 +52,7 @@ void TSDIAppForm::RunEnded() {
     SetProgressSink(nullptr);
     const bool cancelled = cancelled_;
     const bool planMade = FinishRun(core_, cancelled, *before_);
+    lastRunMadePlan_ = planMade;
     statusBar()->clearMessage();
     progressBar_->hide();
     SetRunning(false);

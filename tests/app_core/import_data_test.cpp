@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 
 #include "app/core/grid_text_files.h"
 #include "engine/pubstr.h"
@@ -269,4 +270,39 @@ TEST(Import, MappingFileKeepsTheChoicesOfEachKind) {
     bad.UpdateFile();
     PrepareImport(again, d, false);
     EXPECT_EQ(again.ComboIndex[1], 0);
+}
+
+TEST(Import, RunningOutOfMemoryAtOkLeavesTheGridAsItWas) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    CaptureSink sink;
+    ImportFileName = dir.File("big.txt");
+    for (const TImportResult mode : {TImportResult::Copy, TImportResult::Append}) {
+        SCOPED_TRACE(mode == TImportResult::Copy ? "copy" : "append");
+        std::filesystem::remove(ImportMappingFileName());
+        TMainData target = PartsData();
+        target.EditPartsFileName = dir.File("job.prt");
+        const TMainData before = target;
+        TImportData dialog = PartsDialog(target);
+        dialog.StringGridImportData.SetRowCount(3);
+        dialog.StringGridImportData.SetRow(1, {"Extra", "MDF", "10", "10", "R", "1", "1"});
+        dialog.StringGridImportData.SetRow(2, {"Extra", "PLY", "20", "10", "N", "2", "2"});
+        ASSERT_EQ(dialog.Confirm(mode), -1);
+        sink.Warnings.clear();
+        // The grid made for the imported rows finds no memory.
+        SetStringGridSizeHook([](int, int) { throw std::bad_alloc(); });
+        bool applied = true;
+        EXPECT_NO_THROW(applied = ApplyImport(target, false, dialog));
+        SetStringGridSizeHook(nullptr);
+        EXPECT_FALSE(applied);
+        EXPECT_EQ(UsedRows(target.StringGridParts), UsedRows(before.StringGridParts));
+        EXPECT_EQ(target.StringGridParts.RowCount(), before.StringGridParts.RowCount());
+        EXPECT_EQ(target.EditPartsFileName, before.EditPartsFileName);
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_EQ(sink.Warnings[0], ImportOutOfMemoryMessage(dir.File("big.txt")));
+        EXPECT_NE(sink.Warnings[0].find("Out of memory"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(ImportMappingFileName()));
+        // With the memory back, the same dialog imports.
+        EXPECT_TRUE(ApplyImport(target, false, dialog));
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
 #include "support/scratch.h"
@@ -295,6 +297,34 @@ TEST(OptionFile, UnreadableFileIsNotRewritten) {
             fs::permissions(path, fs::perms::owner_all);
             EXPECT_EQ(ReadText(path), "[LABEL_SCHEME_1]\r\nCOL=3\r\n");
         }
+    }
+}
+
+TEST(OptionFile, FoldersInTheJobFolderFollowACopyOfIt) {
+    ScratchDir dir, elsewhere;
+    testsupport::AppDirScope app(dir.Path());
+    std::filesystem::create_directories(dir.File("out/html"));
+    DirExportHtml = dir.File("out/html");
+    DirExportDxf = dir.Path();
+    DirExportCnc = elsewhere.Path();
+    TOptionPage page;
+    TWindowOptions window;
+    WriteOptionFile("default", page, window);
+    const platform::TIniFile opt(dir.File("default.opt"));
+    EXPECT_EQ(opt.ReadString("OPTION", "DIR_EXPORT_HTML", ""), "out/html");
+    EXPECT_EQ(opt.ReadString("OPTION", "DIR_EXPORT_DXF", ""), ".");
+    EXPECT_EQ(opt.ReadString("OPTION", "DIR_EXPORT_CNC", ""), elsewhere.Path());
+
+    // The copied job exports into itself; a folder outside stays where it is.
+    ScratchDir copy;
+    std::filesystem::copy_file(dir.File("default.opt"), copy.File("default.opt"));
+    for (const ScratchDir* job : {&dir, &copy}) {
+        SCOPED_TRACE(job->Path());
+        ReadOptionFile(job->File("default.opt"), page, window);
+        EXPECT_EQ(std::filesystem::path(DirExportHtml), std::filesystem::path(job->File("out/html")));
+        EXPECT_EQ(std::filesystem::path(DirExportDxf), std::filesystem::path(job->Path()));
+        EXPECT_EQ(DirExportDxf.back(), job->Path().back());  // no separator added
+        EXPECT_EQ(DirExportCnc, elsewhere.Path());
     }
 }
 

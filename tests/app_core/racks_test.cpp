@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
@@ -125,17 +126,32 @@ TEST(OffcutRackFile, RefusedFilesChangeNothing) {
     EXPECT_EQ(d.StringGridOffcutRack.RowCount(), 100001);
 }
 
-TEST(OffcutRackFile, EmptyNameWritesTheDefaultFile) {
+TEST(OffcutRackFile, EmptyNameWritesNothing) {
     ScratchDir dir;
     testsupport::AppDirScope app(dir.Path());
+    // The job's own default racks, which a rack without a name must not replace.
+    WriteText(dir.File("default_offcut.rck"), "[HEAD]\nNUMBER=2\n[SLOT0]\nLABEL=kept\n");
+    WriteText(dir.File("default_part.prk"), "[HEAD]\nNUMBER=2\n[SLOT0]\nLABEL=kept\n");
     TMainData d;
     FillOffcutRack(d);
-    ASSERT_TRUE(SaveOffcutRack(d));  // no file name known yet
-    EXPECT_EQ(d.EditOffcutsFileName, dir.File("default_offcut.rck"));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("default_offcut.rck")));
-    ASSERT_TRUE(WritePartRackToFile(d, "", 5, false));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("default_part.prk")));
+    d.StringGridPartRack.SetCell(PartRackCol::Label, 1, "P");
+    const int rows = d.StringGridOffcutRack.RowCount();
+    EXPECT_FALSE(SaveOffcutRack(d));  // no file name known yet
+    EXPECT_FALSE(SavePartRack(d));
+    EXPECT_FALSE(WritePartRackToFile(d, "", 5, true));
+    EXPECT_FALSE(WriteOffcutRackToFile(d, "", 5, true));
+    EXPECT_EQ(d.StringGridOffcutRack.RowCount(), rows);  // nothing changed
+    EXPECT_EQ(d.EditOffcutsFileName, "");
     EXPECT_EQ(d.EditPartHRFileName, "");
+    // A reset with no file name empties the rack and writes no file either.
+    ASSERT_TRUE(ConfirmSlotQty(d, "5", "Slot Qty."));
+    EXPECT_TRUE(ResetPartRack(d));
+    EXPECT_EQ(d.StringGridPartRack.RowCount(), 6);
+    EXPECT_EQ(ReadText(dir.File("default_offcut.rck")), "[HEAD]\nNUMBER=2\n[SLOT0]\nLABEL=kept\n");
+    EXPECT_EQ(ReadText(dir.File("default_part.prk")), "[HEAD]\nNUMBER=2\n[SLOT0]\nLABEL=kept\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              2);
     // Fewer than two slots are never written.
     EXPECT_FALSE(WriteOffcutRackToFile(d, dir.File("one.rck"), 1, true));
     EXPECT_FALSE(std::filesystem::exists(dir.File("one.rck")));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/list_files.h"
+#include "app/core/option_reader.h"
 #include "app/core/racks.h"
 #include "engine/pubfunc.h"
 #include "engine/pubstr.h"
@@ -81,6 +83,63 @@ std::vector<Row> Grids(const TMainData& D) {
     return rows;
 }
 
+// The lists a run would have read from the grids as they stand (without the
+// readers' checks): a plan is booked only against the rows it was made from.
+void TakeRunLists(const TMainData& D) {
+    const auto units = [](const std::string& Text) {
+        std::int32_t v = 0;
+        std::string e;
+        TypedLengthToUnits(Text, v, e);
+        return v;
+    };
+    const auto qty = [](const std::string& Text, const std::string& Other) {
+        return StrToIntDef(Trim(Text).empty() ? Other : Text, 0);
+    };
+    SheetList.Clear();
+    PartList.Clear();
+    PartQtyList.Clear();
+    ProfilePartList.Clear();
+    ProfilePartQtyList.Clear();
+    const TStringGrid& s = D.StringGridSheets;
+    for (int r = 1; r < s.RowCount(); ++r) {
+        T2DStock p;
+        p.Label = Trim(s.Cell(SheetCol::Label, r));
+        p.Material = Trim(s.Cell(SheetCol::Type, r));
+        p.Length = units(s.Cell(SheetCol::Length, r));
+        p.Width = units(s.Cell(SheetCol::Width, r));
+        p.Quantity = qty(s.Cell(SheetCol::Qty, r), "");
+        if (!p.Label.empty()) SheetList.AddCopy(p);
+    }
+    const TStringGrid& g = D.StringGridParts;
+    for (int r = 1; r < g.RowCount(); ++r) {
+        T2DStock p;
+        p.Label = Trim(g.Cell(PartCol::Label, r));
+        p.Material = Trim(g.Cell(PartCol::Type, r));
+        p.Length = units(g.Cell(PartCol::Length, r));
+        p.Width = units(g.Cell(PartCol::Width, r));
+        p.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
+        p.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C" ? skCircle : skRectangle;
+        if (p.Label.empty()) continue;
+        p.Quantity = qty(g.Cell(PartCol::MaxQty, r), g.Cell(PartCol::Qty, r));
+        PartList.AddCopy(p);
+        p.Quantity = qty(g.Cell(PartCol::Qty, r), g.Cell(PartCol::MaxQty, r));
+        PartQtyList.AddCopy(p);
+    }
+    const TStringGrid& a = D.StringGridAnyShape;
+    for (int r = 1; r < a.RowCount(); ++r) {
+        T2DStock p;
+        p.Label = Trim(a.Cell(AnyShapeCol::Label, r));
+        p.Material = Trim(a.Cell(AnyShapeCol::Type, r));
+        const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
+        p.CanRotate = rot.empty() || SameText(rot, "R");
+        if (p.Label.empty()) continue;
+        p.Quantity = qty(a.Cell(AnyShapeCol::MaxQty, r), a.Cell(AnyShapeCol::Qty, r));
+        ProfilePartList.AddCopy(p);
+        p.Quantity = qty(a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
+        ProfilePartQtyList.AddCopy(p);
+    }
+}
+
 class StockUpdate : public ::testing::Test {
   protected:
     StockUpdate() : Updater(Data, Page, Buttons) {
@@ -102,6 +161,12 @@ class StockUpdate : public ::testing::Test {
         return p;
     }
 
+    // The updater, with the run's lists taken from the grids as they stand.
+    TStockUpdater& Update() {
+        TakeRunLists(Data);
+        return Updater;
+    }
+
     TMainData Data;
     TOptionPage Page;
     TStockUpdateButtons Buttons;
@@ -112,7 +177,7 @@ class StockUpdate : public ::testing::Test {
 TEST_F(StockUpdate, UpdateAllSubtractsAndFilesBothRacks) {
     BladeWidth = U(4);  // comes off the offcut's size
     TPacket& layout = SimplePlan();
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    ASSERT_TRUE(Update().ButtonUpdateAllClick());
     EXPECT_TRUE(Sink.Warnings.empty());
 
     const TStringGrid& s = Data.StringGridSheets;
@@ -147,9 +212,9 @@ TEST_F(StockUpdate, UpdateAllSubtractsAndFilesBothRacks) {
 
     // The same plan is never taken out twice.
     const auto before = Grids(Data);
-    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
-    EXPECT_FALSE(Updater.ButtonUpdateSheetsClick());
-    EXPECT_FALSE(Updater.ButtonAddPartToRackClick());
+    EXPECT_FALSE(Update().ButtonUpdateAllClick());
+    EXPECT_FALSE(Update().ButtonUpdateSheetsClick());
+    EXPECT_FALSE(Update().ButtonAddPartToRackClick());
     EXPECT_EQ(Grids(Data), before);
 }
 
@@ -157,13 +222,13 @@ TEST_F(StockUpdate, UpdateAllSubtractsAndFilesBothRacks) {
 // again by Update All.
 TEST_F(StockUpdate, EachStepIsTakenOnceWhicheverCommandTakesIt) {
     SimplePlan();
-    ASSERT_TRUE(Updater.ButtonUpdateSheetsClick());
+    ASSERT_TRUE(Update().ButtonUpdateSheetsClick());
     EXPECT_FALSE(Buttons.ButtonUpdateSheets);
-    ASSERT_TRUE(Updater.ButtonAddOffcutToRackClick());
+    ASSERT_TRUE(Update().ButtonAddOffcutToRackClick());
     EXPECT_EQ(Updater.Outcome().PageToFront, "TabSheetOffcuts");
-    EXPECT_FALSE(Updater.ButtonAddOffcutsToSheetsClick());
+    EXPECT_FALSE(Update().ButtonAddOffcutsToSheetsClick());
     EXPECT_TRUE(Buttons.ButtonUpdateAll);
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    ASSERT_TRUE(Update().ButtonUpdateAllClick());
     EXPECT_EQ(Data.StringGridSheets.Cell(SheetCol::Qty, 1), "2");
     EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
     EXPECT_TRUE(IsEmptyOffcutSlot(Data, 5));  // still three copies in slots 2..4
@@ -185,7 +250,7 @@ TEST_F(StockUpdate, SheetsGridReceivesOffcutsWhenTheRacksAreOff) {
     Data.StringGridOffcutRack.SetRow(2, {"2", "S1", "MDF", "1000", "500", "", "", ""});
     const Row rack = Data.StringGridOffcutRack.Row(2);
 
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    ASSERT_TRUE(Update().ButtonUpdateAllClick());
     const TStringGrid& s = Data.StringGridSheets;
     EXPECT_EQ(s.Row(4), (Row{"OC400_500", "MDF", "400", "500", "4", "8", "0", "S1 "}));
     EXPECT_EQ(s.Row(3), (Row{"OC300_500", "Oak", "300", "500", "2", "3", "0", "x"}));
@@ -210,7 +275,7 @@ TEST_F(StockUpdate, RackOffcutsUsedAsSheetsLeaveByTheirSlot) {
     TPacket& p = AddLayout("R1", "MDF", 800, 500, 1, 3, srcOffcut);
     Place(p, 0, 0, 0, 600, 500);
 
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    ASSERT_TRUE(Update().ButtonUpdateAllClick());
     const TStringGrid& o = Data.StringGridOffcutRack;
     EXPECT_EQ(o.Cell(OffcutRackCol::Label, 2), "R1");  // same label, other size
     EXPECT_TRUE(IsEmptyOffcutSlot(Data, 3));           // the one used
@@ -233,7 +298,7 @@ TEST_F(StockUpdate, FullRackIsReportedAndNotedOnThePiece) {
     for (int slot : {4, 5}) o.SetCell(OffcutRackCol::Label, slot, "busy");
     Data.StringGridPartRack.SetRowCount(3);  // two part slots for four copies
 
-    ASSERT_TRUE(Updater.ButtonUpdateAllClick());
+    ASSERT_TRUE(Update().ButtonUpdateAllClick());
     EXPECT_EQ(Piece(p, "OFFCUT_1").ExtraText, "(2-3,6-1X1)");
     EXPECT_EQ(Piece(p, "P1").ExtraText, "(1-2,-1X2)");
     EXPECT_EQ(Updater.Outcome().OffcutsNotStored, 1);
@@ -329,7 +394,7 @@ TEST_F(StockUpdate, PartQuantitiesStopAtZeroMaximaMayGoBelow) {
     Data.StringGridAnyShape.SetRow(1, {"Star", "MDF", "R", "5", "1", ""});
     Data.StringGridAnyShape.SetRow(2, {"Star", "Oak", "R", "5", "5", ""});
 
-    ASSERT_TRUE(Updater.ButtonUpdatePartsClick());
+    ASSERT_TRUE(Update().ButtonUpdatePartsClick());
     EXPECT_EQ(Data.StringGridParts.Cell(PartCol::Qty, 1), "0");
     EXPECT_EQ(Data.StringGridParts.Cell(PartCol::MaxQty, 1), "0");
     EXPECT_EQ(Data.StringGridAnyShape.Cell(AnyShapeCol::Qty, 1), "3");
@@ -382,8 +447,8 @@ TEST_F(StockUpdate, BadInputChangesNothing) {
     // Empty plan: each command warns.
     Optimizer.Best.Clear();
     CaptureSink sink;
-    EXPECT_FALSE(Updater.ButtonUpdateAllClick());
-    EXPECT_FALSE(Updater.ButtonAddPartToRackClick());
+    EXPECT_FALSE(Update().ButtonUpdateAllClick());
+    EXPECT_FALSE(Update().ButtonAddPartToRackClick());
     EXPECT_EQ(sink.Warnings, Row(2, MsgLayoutIsEmpty));
 }
 
@@ -398,7 +463,7 @@ TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
     TPacket& c = AddLayout("S2", "Oak", 300, 300, 1, 20);
     Place(c, 0, 0, 0, 300, 300, "OFFCUT_9");
 
-    ASSERT_TRUE(Updater.ButtonAddPartToRackClick());
+    ASSERT_TRUE(Update().ButtonAddPartToRackClick());
     const TStringGrid& r = Data.StringGridPartRack;
     EXPECT_EQ(r.Cell(PartRackCol::Type, 1), "MDF");
     EXPECT_EQ(r.Cell(PartRackCol::Type, 2), "Oak");

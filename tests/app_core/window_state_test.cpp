@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 
 #include "app/core/exit_save.h"
 #include "app/core/grid_editing.h"
+#include "app/core/main_window.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
 #include "app/core/print_commands.h"
 #include "app/core/run_control.h"
 #include "app/core/startup.h"
 #include "app/core/stock_update.h"
+#include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "platform/inifile.h"
@@ -201,4 +204,149 @@ TEST_F(WindowState, ListsWithRowsButNoListFileAreOfferedAtExit) {
     w.Data.EditSheetsFileName.clear();
     StoreExitSaveChoice({false, true, true, true, true});
     EXPECT_TRUE(ListsWithoutFile(w).empty());
+}
+
+namespace {
+
+// A progress sink that runs out of memory at the run's first step.
+class OutOfMemoryAtFirstStep : public TProgressSink {
+  public:
+    void StepIt() override { throw std::bad_alloc(); }
+};
+
+}  // namespace
+
+TEST_F(WindowState, ARunThatMakesNoPlanKeepsThePlanBeforeIt) {
+    struct Case {
+        const char* Name;
+        void (*Break)(TMainWindowCore&);  // what makes the next run fail
+        const char* Message;              // in the run's own error
+    } cases[] = {
+        // After Update All every quantity is 0: nothing to cut.
+        {"nothing left to cut", [](TMainWindowCore&) {}, kMsgNothingToCut},
+        {"pages refused",
+         [](TMainWindowCore& m) { m.Data.StringGridSheets.SetCell(SheetCol::Length, 1, "long"); },
+         MsgSheetLengthFormatInvalid.c_str()},
+        {"out of memory", [](TMainWindowCore&) {}, "Out of memory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetUp();
+        ASSERT_TRUE(WindowRun());
+        const bool bookFirst = std::string(c.Name) == "nothing left to cut";
+        if (bookFirst) {
+            TStockUpdater u(w.Data, w.Page, w.UpdateButtons);
+            ASSERT_TRUE(u.ButtonUpdateAllClick());
+        }
+        const int layouts = Optimizer.Best.Count();
+        const auto report = w.ListBoxReport;
+        const auto buttons = w.UpdateButtons;
+        c.Break(w);
+        sink.Warnings.clear();
+
+        OutOfMemoryAtFirstStep noMemory;
+        if (std::string(c.Name) == "out of memory") SetProgressSink(&noMemory);
+        // Both roads of a run: the window's (worker thread) and the direct one.
+        EXPECT_FALSE(WindowRun());
+        SetProgressSink(nullptr);
+        EXPECT_NE(w.LastErrorMessage.find(c.Message), std::string::npos) << w.LastErrorMessage;
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_EQ(sink.Warnings[0], w.LastErrorMessage);
+        EXPECT_EQ(Optimizer.Best.Count(), layouts);
+        EXPECT_EQ(w.ListBoxReport, report);
+        // A booked plan stays booked: it can be printed, not booked twice.
+        EXPECT_EQ(w.UpdateButtons.ButtonUpdateAll, buttons.ButtonUpdateAll);
+        EXPECT_EQ(w.UpdateButtons.ButtonUpdateAll, !bookFirst);
+
+        if (std::string(c.Name) == "out of memory") SetProgressSink(&noMemory);
+        w.StartOptimizeClick();
+        SetProgressSink(nullptr);
+        EXPECT_EQ(Optimizer.Best.Count(), layouts);
+        EXPECT_EQ(w.ListBoxReport, report);
+    }
+}
+
+TEST_F(WindowState, OutOfMemoryInARunIsSaidInWords) {
+    OutOfMemoryAtFirstStep noMemory;
+    SetProgressSink(&noMemory);
+    EXPECT_FALSE(WindowRun());
+    SetProgressSink(nullptr);
+    EXPECT_EQ(w.LastErrorMessage, kMsgRunOutOfMemory);
+    EXPECT_EQ(w.LastErrorMessage.find(MsgCantGetResult), std::string::npos);
+    EXPECT_EQ(w.LastErrorMessage.find("bad_alloc"), std::string::npos);
+    EXPECT_EQ(Optimizer.Best.Count(), 0);
+}
+
+TEST_F(WindowState, AStockUpdateIsRefusedWhenARowThePlanUsesChangedSinceTheRun) {
+    w.Data.StringGridParts.SetRow(2, {"Q", "MDF", "300", "100", "R", "2", "2", "R", "", ""});
+    ASSERT_TRUE(WindowRun());
+    const TMainData lists = w.Data;
+    using G = TStringGrid TMainData::*;
+    struct Change {
+        const char* Name;
+        G Grid;
+        int Col;
+        const char* Text;
+        const char* Message;
+    } changes[] = {
+        {"part quantity", &TMainData::StringGridParts, PartCol::Qty, "2", "changed since the run"},
+        {"part max quantity", &TMainData::StringGridParts, PartCol::MaxQty, "9", "changed since"},
+        {"part length", &TMainData::StringGridParts, PartCol::Length, "401", "changed since"},
+        {"part width", &TMainData::StringGridParts, PartCol::Width, "199", "changed since"},
+        {"part rotation", &TMainData::StringGridParts, PartCol::Rotate, "N", "changed since"},
+        {"part shape", &TMainData::StringGridParts, PartCol::Shape, "C", "changed since"},
+        // A cell that no longer reads is named where it stands.
+        {"part quantity unreadable", &TMainData::StringGridParts, PartCol::Qty, "x",
+         "'x' is not a valid integer value"},
+        {"part material", &TMainData::StringGridParts, PartCol::Type, "PLY", "no longer in the grid"},
+        {"sheet quantity", &TMainData::StringGridSheets, SheetCol::Qty, "1", "changed since"},
+        {"sheet length", &TMainData::StringGridSheets, SheetCol::Length, "900", "changed since"},
+        {"sheet width", &TMainData::StringGridSheets, SheetCol::Width, "501", "changed since"},
+        {"sheet material", &TMainData::StringGridSheets, SheetCol::Type, "PLY", "no longer"},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.Name);
+        w.Data = lists;
+        (w.Data.*c.Grid).SetCell(c.Col, 1, c.Text);
+        const TMainData changed = w.Data;
+        sink.Warnings.clear();
+        TStockUpdater u(w.Data, w.Page, w.UpdateButtons);
+        EXPECT_FALSE(u.ButtonUpdateAllClick());
+        EXPECT_FALSE(c.Grid == &TMainData::StringGridParts ? u.ButtonUpdatePartsClick()
+                                                            : u.ButtonUpdateSheetsClick());
+        ASSERT_EQ(sink.Warnings.size(), 2u);
+        EXPECT_NE(sink.Warnings[0].find(c.Message), std::string::npos) << sink.Warnings[0];
+        for (const G g : {&TMainData::StringGridSheets, &TMainData::StringGridParts})
+            for (int r = 1; r < 3; ++r) EXPECT_EQ((w.Data.*g).Row(r), (changed.*g).Row(r));
+        EXPECT_TRUE(w.UpdateButtons.ButtonUpdateAll);
+        EXPECT_TRUE(w.UpdateButtons.ButtonUpdateParts);
+        EXPECT_TRUE(w.UpdateButtons.ButtonUpdateSheets);
+    }
+
+    // Rows the plan does not use, and cells that read as the run read them,
+    // may change: the update is booked.
+    w.Data = lists;
+    w.Data.StringGridParts.SetRow(3, {"New", "MDF", "10", "10", "R", "7", "7", "R", "", ""});
+    w.Data.StringGridParts.SetCell(PartCol::Comment, 1, "a note");
+    w.Data.StringGridParts.SetCell(PartCol::Length, 1, "400.0");
+    w.Data.StringGridSheets.SetCell(SheetCol::Cost, 1, "2");
+    TStockUpdater u(w.Data, w.Page, w.UpdateButtons);
+    EXPECT_TRUE(u.ButtonUpdateAllClick());
+    EXPECT_EQ(Cell(w.Data.StringGridParts, PartCol::Qty), "0");
+    EXPECT_EQ(w.Data.StringGridParts.Cell(PartCol::Qty, 3), "7");
+}
+
+TEST_F(WindowState, ACancelledRunDoesNotLetTheOldPlanBookNewQuantities) {
+    w.Data.StringGridParts.SetRow(1, {"P", "MDF", "400", "200", "R", "20", "20", "R", "", ""});
+    w.Data.StringGridSheets.SetCell(SheetCol::Qty, 1, "20");
+    ASSERT_TRUE(WindowRun());
+    w.Data.StringGridParts.SetCell(PartCol::Qty, 1, "5");
+    w.Data.StringGridParts.SetCell(PartCol::MaxQty, 1, "5");
+    EXPECT_FALSE(WindowRun(true));  // the plan for 20 comes back
+    sink.Warnings.clear();
+    TStockUpdater u(w.Data, w.Page, w.UpdateButtons);
+    EXPECT_FALSE(u.ButtonUpdatePartsClick());
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    EXPECT_NE(sink.Warnings[0].find("[P] [MDF]"), std::string::npos);
+    EXPECT_EQ(Cell(w.Data.StringGridParts, PartCol::Qty), "5");
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "app/core/captions.h"
+#include "app/core/grid_readers.h"
 #include "app/core/main_window.h"
 #include "app/core/option_edits.h"
 #include "app/core/option_file.h"
@@ -53,6 +54,9 @@ class SettingsPages : public ::testing::Test {
 void SamplePlan(TMainData& Data) {
     Data.StringGridSheets.SetRow(1, {"S1", "MDF", "1000", "500", "5", "20", "0", ""});
     Data.StringGridParts.SetRow(1, {"P1", "MDF", "600", "500", "R", "2", "2", "R", "", ""});
+    // The lists a run reads: a plan is booked only against the rows it was made from.
+    TErrorLocation error;
+    EXPECT_TRUE(ReadSheetsGrid(Data, error) && ReadPartsGrid(Data, error));
     T2DStock part;
     part.Label = "P1";
     part.Material = "MDF";

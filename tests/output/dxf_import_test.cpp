@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <numbers>
 #include <string>
@@ -279,4 +280,24 @@ TEST(DxfImportFile, ReadsAFileAndRefusesAMissingOne) {
     EXPECT_EQ(ImportDxfProfile(dir.File("missing.dxf")), MsgCantOpenFile);
     EXPECT_EQ(DxfOutline, kept);
     EXPECT_EQ(DxfProfileFileName, name);
+}
+
+TEST(DxfImportFile, AFileBeyondTheBoundIsRefusedWithTheBoundNamed) {
+    testsupport::ScratchDir dir;
+    const std::string name = dir.File("huge.dxf");
+    platform::WriteFileAtomic(name, kPlate);
+    TExtPolyline o;
+    ASSERT_EQ(ReadDxfProfileFile(name, o), "");
+    const TExtPolyline kept = o;
+    // Grown to the bound (sparse: no disk is used) the drawing still reads up
+    // to its EOF; one byte more and it is not read at all.
+    std::filesystem::resize_file(name, kMaxDxfFileBytes);
+    EXPECT_EQ(ReadDxfProfileFile(name, o), "");
+    std::filesystem::resize_file(name, kMaxDxfFileBytes + 1);
+    const std::string error = ReadDxfProfileFile(name, o);
+    EXPECT_EQ(error, DxfFileTooLargeMessage(name));
+    EXPECT_NE(error.find("16 MB"), std::string::npos) << error;
+    EXPECT_NE(error.find("16777216 bytes"), std::string::npos) << error;
+    EXPECT_EQ(error.find(MsgDxfFileNotFound), std::string::npos);
+    EXPECT_EQ(o, kept);
 }
