@@ -1,5 +1,7 @@
 #include "app/core/main_data.h"
 
+#include <filesystem>
+
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
@@ -126,6 +128,38 @@ bool RefuseUnreadableFile(const std::string& fileName) {
     if (!FileExistsButUnreadable(fileName)) return false;
     WarnUnreadableFile(fileName);
     return true;
+}
+
+namespace {
+
+// The key of a file in ListFileStamps: the absolute path it leads to.
+std::string StampKey(const std::string& fileName) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(fileName, ec);
+    return ec ? fileName : p.string();
+}
+
+}  // namespace
+
+void NoteListFile(TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    d.ListFileStamps[StampKey(fileName)] = platform::StampFile(fileName);
+}
+
+void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    const auto it = d.ListFileStamps.find(StampKey(fileName));
+    if (it == d.ListFileStamps.end()) return;
+    const platform::TFileStamp now = platform::StampFile(fileName);
+    if (now == it->second || (!now.There && !it->second.There)) return;
+    if (platform::CurrentMessageSink().Confirm(
+            "The file \"" + fileName +
+                "\" was changed by another program since it was read here. Write over it?",
+            false))
+        return;
+    throw platform::IniWriteError("Cannot write file \"" + fileName +
+                                  "\": another program changed it since it was read here, and "
+                                  "it was not written over");
 }
 
 void WarnNoMemoryFor(const std::string& fileName) {
