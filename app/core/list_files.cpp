@@ -191,14 +191,14 @@ std::string NormalShapeCell(const std::string& cell) {
 }
 
 void SaveSheetsFile(TMainData& data, const std::string& fileName, bool showName) {
-    CheckListFileUnchanged(data, fileName);
+    const TListSaveGuard guard(data, fileName);
     SaveList(data.StringGridSheets, fileName, "SHEET", false, data.SheetsCutFrom);
     NoteListFile(data, fileName);
     if (showName) data.EditSheetsFileName = fileName;
 }
 
 void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) {
-    CheckListFileUnchanged(data, fileName);
+    const TListSaveGuard guard(data, fileName);
     SaveList(data.StringGridParts, fileName, "PART", true, data.PartsCutFrom);
     NoteListFile(data, fileName);
     if (showName) data.EditPartsFileName = fileName;

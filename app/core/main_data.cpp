@@ -162,6 +162,26 @@ void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
                                   "it was not written over");
 }
 
+TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    std::string error;
+    if (!lock_.Acquire({platform::WriteFolderOf(fileName)}, error))
+        throw platform::IniWriteError("Cannot write file \"" + fileName + "\": " + error);
+    CheckListFileUnchanged(d, fileName);
+}
+
+bool LockStockFiles(const TMainData& d, platform::TFolderLock& lock) {
+    std::vector<std::string> folders;
+    for (const std::string* f : {&d.EditSheetsFileName, &d.EditPartsFileName,
+                                 &d.EditAnyShapeFileName, &d.EditOffcutsFileName,
+                                 &d.EditPartHRFileName})
+        if (!f->empty()) folders.push_back(platform::WriteFolderOf(*f));
+    std::string error;
+    if (lock.Acquire(folders, error)) return true;
+    platform::CurrentMessageSink().Warning(error + " The stock update was not made.");
+    return false;
+}
+
 void WarnNoMemoryFor(const std::string& fileName) {
     platform::CurrentMessageSink().Warning("Not enough memory to read file \"" + fileName +
                                            "\"; nothing was changed.");

@@ -132,6 +132,23 @@ void NoteListFile(TMainData& Data, const std::string& FileName);
 // the file keeps the other program's contents.
 void CheckListFileUnchanged(const TMainData& Data, const std::string& FileName);
 
+// Held while a list or rack file is saved: the lock of the stock update on
+// the file's folder (a stock update of another program is waited for a
+// bounded time), then CheckListFileUnchanged. Throws platform::IniWriteError
+// naming the lock or the file when the save may not go on.
+class TListSaveGuard {
+  public:
+    TListSaveGuard(const TMainData& Data, const std::string& FileName);
+
+  private:
+    platform::TFolderLock lock_;
+};
+
+// The window's stock update commands hold the same lock on the folders of
+// the lists and racks they change while they run. False, after a warning
+// naming the lock, when another program holds it.
+bool LockStockFiles(const TMainData& Data, platform::TFolderLock& Lock);
+
 // Warns that FileName could not be read for want of memory (std::bad_alloc);
 // the reader that caught it leaves its grid as it was.
 void WarnNoMemoryFor(const std::string& FileName);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <new>
+#include <optional>
 
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -167,7 +168,8 @@ bool ReadPartRackFromFile(TMainData& d, const std::string& fileName) {
 
 bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCount,
                            bool showName) {
-    if (slotCount >= 2) CheckListFileUnchanged(d, fileName);
+    std::optional<TListSaveGuard> guard;
+    if (slotCount >= 2) guard.emplace(d, fileName);
     const bool written = WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName,
                                    DefaultOffcutRackFileName(), slotCount, showName, kOffcutKeys);
     if (written) NoteListFile(d, fileName);
@@ -175,7 +177,8 @@ bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCo
 }
 
 bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount, bool showName) {
-    if (slotCount >= 2) CheckListFileUnchanged(d, fileName);
+    std::optional<TListSaveGuard> guard;
+    if (slotCount >= 2) guard.emplace(d, fileName);
     const bool written = WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName,
                                    DefaultPartRackFileName(), slotCount, showName, kPartKeys);
     if (written) NoteListFile(d, fileName);
