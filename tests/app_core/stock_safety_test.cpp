@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -156,6 +158,7 @@ TEST(StockSafety, RefusedRacksAndListsEndTheBatchJobAndStayAsTheyWere) {
                   1);
         ListFileReadFault = nullptr;
         EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_FALSE(fs::exists(job.at("dump.sht"))) << "a run was started";
         EXPECT_NE(job.warnings().find(c.Message), std::string::npos) << job.warnings();
         if (c.File) {
             EXPECT_NE(job.warnings().find(job.at(c.File)), std::string::npos);
@@ -196,6 +199,7 @@ TEST(StockSafety, AListCutAtItsLimitEndsTheBatchJobBeforeAnyPlan) {
                              "-ex_part:" + job.at("parts.txt")}),
                   1);
         EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_FALSE(fs::exists(job.at("dump.sht"))) << "a run was started";
         EXPECT_NE(job.warnings().find("holds more than 10000 rows"), std::string::npos)
             << job.warnings();
         job.expectUnchanged(before);
@@ -353,5 +357,34 @@ TEST(StockSafety, AListChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
         answer.Yes = true;
         save();
         EXPECT_NE(ReadText(file).find("PLY"), std::string::npos);
+    }
+}
+
+TEST(StockSafety, AReportToAPipeOrDeviceLeavesItAsItIsAndNoCutListsBesideIt) {
+    Job job;
+    const std::string fifo = job.at("report.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::vector<std::string> targets = {fifo};
+    if (::geteuid() == 0) {
+        // A link to a character device of our own (as /dev/stdout to /dev/null).
+        ASSERT_EQ(::mknod(job.at("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        fs::create_symlink(job.at("null"), job.at("stdout"));
+        targets.push_back(job.at("stdout"));
+    }
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(job.batch({"-report:" + target}), 0) << job.warnings();
+        EXPECT_FALSE(fs::exists(target + "_EXECL.txt"));
+        EXPECT_FALSE(fs::exists(target + "_LABEL.txt"));
+    }
+    char buf[256];
+    EXPECT_GT(::read(reader, buf, sizeof buf), 0);  // the report went through the pipe
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    if (targets.size() > 1) {
+        EXPECT_TRUE(fs::is_symlink(job.at("stdout")));
+        EXPECT_TRUE(fs::is_character_file(job.at("null")));
     }
 }
