@@ -164,6 +164,11 @@ void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
 
 TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) {
     if (fileName.empty()) return;
+    // The copies of the lists written before every run for the support
+    // (dump.*) are no stock: a run does not wait for an update elsewhere.
+    const std::filesystem::path p(fileName);
+    if (p.filename().string().starts_with("dump.") && p.parent_path() == std::filesystem::path(AppDir))
+        return;
     std::string error;
     if (!lock_.Acquire({platform::WriteFolderOf(fileName)}, error))
         throw platform::IniWriteError("Cannot write file \"" + fileName + "\": " + error);
