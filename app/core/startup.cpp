@@ -63,13 +63,18 @@ bool ReadNamedList(TMainData& d, const std::string& name,
     return false;
 }
 
+std::vector<std::string> FoldersOf(const std::vector<std::string>& files) {
+    std::vector<std::string> folders;
+    for (const std::string& f : files)
+        if (!f.empty()) folders.push_back(platform::WriteFolderOf(f));
+    return folders;
+}
+
 // Finishes or undoes, before anything is read there, the saves that a kill
-// stopped in the folders of Files (each folder once).
-void RecoverInterruptedSaves(const std::vector<std::string>& files) {
+// stopped in Folders (each folder once).
+void RecoverInterruptedSaves(const std::vector<std::string>& folders) {
     std::vector<std::string> done;
-    for (const std::string& f : files) {
-        if (f.empty()) continue;
-        const std::string folder = platform::WriteFolderOf(f);
+    for (const std::string& folder : folders) {
         if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
         done.push_back(folder);
         for (const std::string& note : platform::RecoverWriteGroups(folder)) Warn(note);
@@ -83,13 +88,6 @@ std::vector<std::string> CommandLineFiles(const TCommandLine& cl) {
                            "-ex_part:"})
         files.push_back(cl.GetParaValue(sw));
     return files;
-}
-
-std::vector<std::string> FoldersOf(const std::vector<std::string>& files) {
-    std::vector<std::string> folders;
-    for (const std::string& f : files)
-        if (!f.empty()) folders.push_back(platform::WriteFolderOf(f));
-    return folders;
 }
 
 // The refusal of a stock update whose files another program holds.
@@ -158,7 +156,7 @@ void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& befor
 
 bool LoadStartupFiles(TMainWindowCore& w) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
-    RecoverInterruptedSaves({InAppDir("default.opt")});
+    RecoverInterruptedSaves({AppDir});
     bool ok = true;
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) {
@@ -179,8 +177,9 @@ bool LoadStartupFiles(TMainWindowCore& w) {
 
     w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
     w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
-    RecoverInterruptedSaves({w.Window.SheetsFileName, w.Window.PartsFileName,
-                             w.Window.ProfilesFileName, w.OffcutRackFile, w.PartRackFile});
+    RecoverInterruptedSaves(FoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName,
+                                       w.Window.ProfilesFileName, w.OffcutRackFile,
+                                       w.PartRackFile}));
     // A list the reader refused (too large for memory, not a list it can
     // read) counts as a failure like an unreadable one: the job must not go
     // on from the grid it left, nor save that grid over the file.
@@ -218,7 +217,7 @@ bool LoadStartupFiles(TMainWindowCore& w) {
 
 bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
     if (!cl.HasParameters()) return true;
-    RecoverInterruptedSaves(CommandLineFiles(cl));
+    RecoverInterruptedSaves(FoldersOf(CommandLineFiles(cl)));
     bool ok = true;
     std::string v;
     if (!(v = cl.GetParaValue("-sheet:")).empty()) ok = ReadSheetsTXTFile(w.Data, v) && ok;
@@ -346,10 +345,10 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
         if (cl.HasParameters() && cl.IsYes("-auto:") &&
             (cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
              !cl.GetParaValue("-ex_part:").empty())) {
-            std::vector<std::string> files = CommandLineFiles(cl);
-            files.push_back(InAppDir("default.opt"));
+            std::vector<std::string> folders = FoldersOf(CommandLineFiles(cl));
+            folders.push_back(AppDir);
             std::string error;
-            if (!lock.Acquire(FoldersOf(files), error)) {
+            if (!lock.Acquire(folders, error)) {
                 WarnLocked(error);
                 return 1;
             }
