@@ -121,7 +121,7 @@ constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
 constexpr std::string_view kRecordPart = ".part";
 constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 1";
 
-// The process id in a record's name ("" when it is no record name).
+// The process id in a record's name; false when it is no record name.
 bool RecordOwner(std::string_view name, pid_t& pid) {
     if (!name.starts_with(kRecordPrefix)) return false;
     name.remove_prefix(kRecordPrefix.size());
@@ -160,8 +160,10 @@ std::string FolderOfFile(const std::string& file) {
 
 std::string AbsolutePath(const std::string& file) {
     std::error_code ec;
-    const std::filesystem::path p = std::filesystem::absolute(file, ec);
-    return ec ? file : p.string();
+    std::filesystem::path p = std::filesystem::absolute(file, ec).lexically_normal();
+    if (ec) return file;
+    if (!p.has_filename()) p = p.parent_path();  // "/job/." and "/job" are one folder
+    return p.string();
 }
 
 // Writes Text to Path completely, flushed; false when it could not be.

@@ -129,10 +129,10 @@ void WriteFileAtomic(const std::string& Path, std::string_view Data);
 // Files that belong together (the files of one stock update): while the group
 // is open, WriteFileAtomic on this thread writes each file to its temporary
 // name only, and Commit() renames them into place one after another once all
-// are written, so that a kill can leave them out of step only within a few
-// renames. A group ended without Commit() removes its temporary files and
+// are written; a kill among the renames is made good at the next start (see
+// Commit). A group ended without Commit() removes its temporary files and
 // changes no file. Groups do not nest: an inner group leaves the writes to
-// the outer one.
+// the outer one. A device or pipe is written at once, in place.
 class TFileWriteGroup {
   public:
     TFileWriteGroup();

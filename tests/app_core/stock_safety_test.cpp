@@ -388,3 +388,34 @@ TEST(StockSafety, AReportToAPipeOrDeviceLeavesItAsItIsAndNoCutListsBesideIt) {
         EXPECT_TRUE(fs::is_character_file(job.at("null")));
     }
 }
+
+TEST(StockSafety, AnUpdateStoppedAmongItsRenamesIsFinishedByTheNextStart) {
+    // The files the same update writes when nothing stops it.
+    const std::vector<std::string> names = {"default_offcut.rck", "default_part.prk", "left.txt",
+                                            "parts.txt"};
+    const auto update = [](Job& job) {
+        job.setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
+        return job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                          "-ex_part:" + job.at("parts.txt")});
+    };
+    std::map<std::string, std::string> whole;
+    {
+        Job job;
+        ASSERT_EQ(update(job), 0) << job.warnings();
+        for (const auto& n : names) whole[n] = ReadText(job.at(n));
+    }
+    for (int stop = 0; stop < 4; ++stop) {
+        SCOPED_TRACE("stopped after " + std::to_string(stop) + " renames");
+        Job job;
+        platform::TFileWriteGroup::StopAfterRenames = stop;
+        update(job);
+        platform::TFileWriteGroup::StopAfterRenames = -1;
+        // The next start, a job that only plans, finishes the update first.
+        EXPECT_EQ(job.batch({}), 0) << job.warnings();
+        for (const auto& n : names) EXPECT_EQ(ReadText(job.at(n)), whole[n]) << n;
+        for (const auto& f : fs::directory_iterator(job.dir.Path())) {
+            const std::string n = f.path().filename().string();
+            EXPECT_TRUE(n.find(".tmp~") == std::string::npos && !n.starts_with(".tessaly-commit~")) << n;
+        }
+    }
+}
