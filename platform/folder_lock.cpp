@@ -63,9 +63,11 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
     std::vector<Wanted> wanted;
     for (const std::string& f : folders) {
         struct stat st {};
-        if (::stat(f.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;  // nothing to change there
+        if (::stat(f.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;  // nothing to change there
         const std::string key = KeyOf(st);
-        if (std::none_of(wanted.begin(), wanted.end(), [&](const Wanted& w) { return w.Key == key; }) &&
+        if (std::none_of(wanted.begin(), wanted.end(),
+                         [&](const Wanted& w) { return w.Key == key; }) &&
             std::find(held_.begin(), held_.end(), key) == held_.end())
             wanted.push_back({key, f});
     }
@@ -87,7 +89,8 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
         }
         const int fd = ::open(w.Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            error = "The folder \"" + w.Folder + "\" cannot be locked (" + std::strerror(errno) + ").";
+            error =
+                "The folder \"" + w.Folder + "\" cannot be locked (" + std::strerror(errno) + ").";
             Release();
             return false;
         }

@@ -127,7 +127,8 @@ int SheetsUsed(const std::string& label) {
 }  // namespace
 
 TEST(StockSafety, RefusedRacksAndListsEndTheBatchJobAndStayAsTheyWere) {
-    const std::string slots = "[SLOT0]\r\nLABEL=KEPT\r\nTYPE=Plywood 18\r\nLENGTH=900\r\nWIDTH=600\r\n";
+    const std::string slots =
+        "[SLOT0]\r\nLABEL=KEPT\r\nTYPE=Plywood 18\r\nLENGTH=900\r\nWIDTH=600\r\n";
     const struct {
         const char* Name;
         const char* File;  // written with Text; nullptr: the memory fault of the list reader
@@ -137,8 +138,8 @@ TEST(StockSafety, RefusedRacksAndListsEndTheBatchJobAndStayAsTheyWere) {
         {"offcut rack, too many slots", "default_offcut.rck", "[HEAD]\r\nNUMBER=100001\r\n" + slots,
          "at most 100000 slots"},
         {"offcut rack without [HEAD]", "default_offcut.rck", slots, "has no [HEAD] section"},
-        {"offcut rack, NUMBER not a number", "default_offcut.rck", "[HEAD]\r\nNUMBER=lots\r\n" + slots,
-         "no whole number NUMBER"},
+        {"offcut rack, NUMBER not a number", "default_offcut.rck",
+         "[HEAD]\r\nNUMBER=lots\r\n" + slots, "no whole number NUMBER"},
         {"offcut rack of one slot", "default_offcut.rck", "[HEAD]\r\nNUMBER=1\r\n" + slots,
          "fewer than 2 slots"},
         {"part rack, too many slots", "default_part.prk", "[HEAD]\r\nNUMBER=100001\r\n" + slots,
@@ -191,7 +192,8 @@ TEST(StockSafety, AListCutAtItsLimitEndsTheBatchJobBeforeAnyPlan) {
             const std::string first = std::string(prefix) + "1";
             for (int n = 2; n <= kMaxListSections + 1; ++n)
                 for (const std::string& key : ini.ReadSection(first))
-                    ini.WriteString(prefix + std::to_string(n), key, ini.ReadString(first, key, ""));
+                    ini.WriteString(prefix + std::to_string(n), key,
+                                    ini.ReadString(first, key, ""));
             ini.UpdateFile();
         }
         const auto before = job.files();
@@ -217,7 +219,8 @@ TEST(StockSafety, AFailedRunUpdatesNothingAndLeavesTheExportsUntouched) {
               1);
     EXPECT_EQ(Optimizer.Best.Count(), 0);
     job.expectUnchanged(before);
-    EXPECT_NE(job.warnings().find("the stock was not updated"), std::string::npos) << job.warnings();
+    EXPECT_NE(job.warnings().find("the stock was not updated"), std::string::npos)
+        << job.warnings();
 }
 
 TEST(StockSafety, AnExportedListIsReadBackWithoutItsTitlesLine) {
@@ -344,9 +347,7 @@ TEST(StockSafety, AListChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
         const std::string file = job.at(rack ? "default_offcut.rck" : "default.sht");
         TMainData d;
         ASSERT_TRUE(rack ? ReadOffcutRackFromFile(d, file) : ReadSheetsFile(d, file));
-        const auto save = [&] {
-            rack ? (void)SaveOffcutRack(d) : SaveSheetsFile(d, file, true);
-        };
+        const auto save = [&] { rack ? (void)SaveOffcutRack(d) : SaveSheetsFile(d, file, true); };
         save();  // unchanged on the disk: no question
         WriteText(file, "[HEAD]\r\nNUMBER=2\r\n; another program's version\r\n");
         Answer answer;
@@ -395,8 +396,8 @@ TEST(StockSafety, AnUpdateStoppedAmongItsRenamesIsFinishedByTheNextStart) {
                                             "parts.txt"};
     const auto update = [](Job& job) {
         job.setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
-        return job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
-                          "-ex_part:" + job.at("parts.txt")});
+        return job.batch(
+            {"-update:yes", "-ex_sheet:" + job.at("left.txt"), "-ex_part:" + job.at("parts.txt")});
     };
     std::map<std::string, std::string> whole;
     {
@@ -415,7 +416,8 @@ TEST(StockSafety, AnUpdateStoppedAmongItsRenamesIsFinishedByTheNextStart) {
         for (const auto& n : names) EXPECT_EQ(ReadText(job.at(n)), whole[n]) << n;
         for (const auto& f : fs::directory_iterator(job.dir.Path())) {
             const std::string n = f.path().filename().string();
-            EXPECT_TRUE(n.find(".tmp~") == std::string::npos && !n.starts_with(".tessaly-commit~")) << n;
+            EXPECT_TRUE(n.find(".tmp~") == std::string::npos && !n.starts_with(".tessaly-commit~"))
+                << n;
         }
     }
 }

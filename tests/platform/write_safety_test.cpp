@@ -53,7 +53,8 @@ TEST(WriteGroupRecovery, AGroupStoppedAfterAnyRenameIsFinishedAtTheNextStart) {
     // start, from either folder, makes them all new.
     for (int stop = 0; stop <= 3; ++stop) {
         for (int fromSecond = 0; fromSecond < 2; ++fromSecond) {
-            SCOPED_TRACE("stop after " + std::to_string(stop) + (fromSecond ? ", second folder" : ""));
+            SCOPED_TRACE("stop after " + std::to_string(stop) +
+                         (fromSecond ? ", second folder" : ""));
             testsupport::ScratchDir a, b;
             const std::vector<std::string> files = {a.File("stock.rck"), b.File("stock.txt"),
                                                     a.File("parts.txt")};
@@ -69,8 +70,10 @@ TEST(WriteGroupRecovery, AGroupStoppedAfterAnyRenameIsFinishedAtTheNextStart) {
             const auto notes = platform::RecoverWriteGroups(fromSecond ? b.Path() : a.Path());
             EXPECT_EQ(notes.size(), stop < 3 ? 1u : 0u);
             for (const auto& f : files) EXPECT_EQ(ReadText(f), "new " + f);
-            EXPECT_TRUE(Leftovers(a.Path()).empty()) << ::testing::PrintToString(Leftovers(a.Path()));
-            EXPECT_TRUE(Leftovers(b.Path()).empty()) << ::testing::PrintToString(Leftovers(b.Path()));
+            EXPECT_TRUE(Leftovers(a.Path()).empty())
+                << ::testing::PrintToString(Leftovers(a.Path()));
+            EXPECT_TRUE(Leftovers(b.Path()).empty())
+                << ::testing::PrintToString(Leftovers(b.Path()));
         }
     }
 }
@@ -192,7 +195,8 @@ TEST(FolderLock, AFolderHeldElsewhereIsWaitedForThenRefusedNamingIt) {
         platform::TFolderLock lock;
         std::string error;
         EXPECT_FALSE(lock.Acquire({dir.Path()}, error));
-        EXPECT_NE(error.find("\"" + platform::WriteFolderOf(dir.File("x")) + "\""), std::string::npos)
+        EXPECT_NE(error.find("\"" + platform::WriteFolderOf(dir.File("x")) + "\""),
+                  std::string::npos)
             << error;
         EXPECT_FALSE(lock.Held());
     }
