@@ -175,8 +175,10 @@ bool WriteWholeFile(const std::string& path, std::string_view text) {
     while (ok && done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
@@ -259,8 +261,9 @@ void WriteInPlace(const std::string& path, const std::string& target, std::strin
     if (fd < 0) {
         const int err = errno;
         throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file and " +
-                            (err == ENXIO ? std::string("nothing reads from it")
-                                          : "cannot be opened (" + std::string(std::strerror(err)) + ")"));
+                            (err == ENXIO
+                                 ? std::string("nothing reads from it")
+                                 : "cannot be opened (" + std::string(std::strerror(err)) + ")"));
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);

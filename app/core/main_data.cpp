@@ -167,7 +167,8 @@ TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) 
     // The copies of the lists written before every run for the support
     // (dump.*) are no stock: a run does not wait for an update elsewhere.
     const std::filesystem::path p(fileName);
-    if (p.filename().string().starts_with("dump.") && p.parent_path() == std::filesystem::path(AppDir))
+    if (p.filename().string().starts_with("dump.") &&
+        p.parent_path() == std::filesystem::path(AppDir))
         return;
     std::string error;
     if (!lock_.Acquire({platform::WriteFolderOf(fileName)}, error))
@@ -177,9 +178,9 @@ TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) 
 
 bool LockStockFiles(const TMainData& d, platform::TFolderLock& lock) {
     std::vector<std::string> folders;
-    for (const std::string* f : {&d.EditSheetsFileName, &d.EditPartsFileName,
-                                 &d.EditAnyShapeFileName, &d.EditOffcutsFileName,
-                                 &d.EditPartHRFileName})
+    for (const std::string* f :
+         {&d.EditSheetsFileName, &d.EditPartsFileName, &d.EditAnyShapeFileName,
+          &d.EditOffcutsFileName, &d.EditPartHRFileName})
         if (!f->empty()) folders.push_back(platform::WriteFolderOf(*f));
     std::string error;
     if (lock.Acquire(folders, error)) return true;

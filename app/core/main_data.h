@@ -5,13 +5,11 @@
 #pragma once
 
 #include <map>
-
-#include "platform/folder_lock.h"
-
 #include <string>
 #include <string_view>
 
 #include "app/core/string_grid.h"
+#include "platform/folder_lock.h"
 
 // Column positions of the grids.
 namespace SheetCol {

@@ -84,8 +84,8 @@ void RecoverInterruptedSaves(const std::vector<std::string>& folders) {
 // The files the command line names: read, or written by the update.
 std::vector<std::string> CommandLineFiles(const TCommandLine& cl) {
     std::vector<std::string> files;
-    for (const char* sw : {"-sheet:", "-part:", "-sht:", "-prt:", "-option:", "-ex_sheet:",
-                           "-ex_part:"})
+    for (const char* sw :
+         {"-sheet:", "-part:", "-sht:", "-prt:", "-option:", "-ex_sheet:", "-ex_part:"})
         files.push_back(cl.GetParaValue(sw));
     return files;
 }
@@ -170,16 +170,17 @@ bool LoadStartupFiles(TMainWindowCore& w) {
     ok = ReadIfReadable(InAppDir("default.edg"),
                         [](const std::string& f) { return PartEdgeList.LoadFromIni(f), true; }) &&
          ok;
-    ok = ReadIfReadable(InAppDir("default.cap"),
-                        [&](const std::string& f) { return w.Captions.ReadCaptionFile(f), true; }) &&
-         ok;
+    ok =
+        ReadIfReadable(InAppDir("default.cap"),
+                       [&](const std::string& f) { return w.Captions.ReadCaptionFile(f), true; }) &&
+        ok;
     w.Data.RefreshGridTitles(GridTitleWords(w.Captions));
 
     w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
     w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
-    RecoverInterruptedSaves(FoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName,
-                                       w.Window.ProfilesFileName, w.OffcutRackFile,
-                                       w.PartRackFile}));
+    RecoverInterruptedSaves(
+        FoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
+                   w.OffcutRackFile, w.PartRackFile}));
     // A list the reader refused (too large for memory, not a list it can
     // read) counts as a failure like an unreadable one: the job must not go
     // on from the grid it left, nor save that grid over the file.
@@ -356,7 +357,8 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
         const bool loaded = LoadStartupFiles(w);
         const bool applied = ApplyCommandLine(w, cl);
         if (!loaded || !applied) {
-            if (AutoMode) Warn("No plan was made: a file of the job cannot be read or was refused.");
+            if (AutoMode)
+                Warn("No plan was made: a file of the job cannot be read or was refused.");
             return 1;
         }
         // A list cut at the most rows a list file holds would plan without
