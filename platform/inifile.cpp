@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -113,14 +114,126 @@ std::string WriteTarget(const std::string& path) {
 // The group that takes this thread's writes, if any.
 thread_local TFileWriteGroup* OpenGroup = nullptr;
 
+// A group's commit record: ".tessaly-commit~<pid>-<n>" in every folder the
+// group writes to, each a full copy, written (through "<record>.part") before
+// the first rename and removed after the last one.
+constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
+constexpr std::string_view kRecordPart = ".part";
+constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 1";
+
+// The process id in a record's name; false when it is no record name.
+bool RecordOwner(std::string_view name, pid_t& pid) {
+    if (!name.starts_with(kRecordPrefix)) return false;
+    name.remove_prefix(kRecordPrefix.size());
+    const auto r = std::from_chars(name.data(), name.data() + name.size(), pid);
+    return r.ec == std::errc() && pid > 0 && r.ptr != name.data() + name.size() && *r.ptr == '-';
+}
+
+// The processes that have a commit record in Folder.
+std::vector<pid_t> CommitRecordOwners(const std::filesystem::path& folder) {
+    std::vector<pid_t> owners;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        pid_t pid = 0;
+        if (RecordOwner(it->path().filename().string(), pid)) owners.push_back(pid);
+    }
+    return owners;
+}
+
+bool ProcessRuns(pid_t pid) {
+    return pid == ::getpid() || !(::kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+// Flushes a folder's entries (names made, renamed or removed) to the disk.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+std::string FolderOfFile(const std::string& file) {
+    const std::filesystem::path p(file);
+    return p.parent_path().empty() ? std::string(".") : p.parent_path().string();
+}
+
+std::string AbsolutePath(const std::string& file) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(file, ec).lexically_normal();
+    if (ec) return file;
+    if (!p.has_filename()) p = p.parent_path();  // "/job/." and "/job" are one folder
+    return p.string();
+}
+
+// Writes Text to Path completely, flushed; false when it could not be.
+bool WriteWholeFile(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) ::unlink(path.c_str());
+    return ok;
+}
+
+// A record's lines: the copies of the record, then temporary -> target pairs.
+struct CommitRecord {
+    std::vector<std::string> Copies;
+    std::vector<std::pair<std::string, std::string>> Renames;
+    bool Complete = false;  // header and end line both there
+};
+
+CommitRecord ParseRecord(std::string_view text) {
+    CommitRecord rec;
+    bool first = true;
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        if (nl == std::string_view::npos) break;  // a last line cut short is no line
+        const std::string_view line = text.substr(0, nl);
+        text.remove_prefix(nl + 1);
+        if (first) {
+            if (line != kRecordHeader) return rec;
+            first = false;
+        } else if (line == "END") {
+            rec.Complete = text.empty();
+            return rec;
+        } else if (line.starts_with("C\t")) {
+            rec.Copies.emplace_back(line.substr(2));
+        } else if (line.starts_with("R\t")) {
+            const std::string_view rest = line.substr(2);
+            const std::size_t tab = rest.find('\t');
+            if (tab == std::string_view::npos) return rec;
+            rec.Renames.emplace_back(std::string(rest.substr(0, tab)),
+                                     std::string(rest.substr(tab + 1)));
+        } else {
+            return rec;
+        }
+    }
+    return rec;
+}
+
 // Removes the temporary files of Target ("<target>.tmp~<pid>-<n>") whose
 // process no longer runs: what a killed write left behind.
 void RemoveStaleTemporaries(const std::string& target) {
     namespace fs = std::filesystem;
     const fs::path t(target);
     const std::string prefix = t.filename().string() + ".tmp~";
+    const fs::path folder = t.parent_path().empty() ? fs::path(".") : t.parent_path();
+    // The staged files of a group whose commit record is there wait for the
+    // next start to finish or undo the group: they are not stale.
+    const std::vector<pid_t> committing = CommitRecordOwners(folder);
     std::error_code ec;
-    fs::directory_iterator it(t.parent_path().empty() ? fs::path(".") : t.parent_path(), ec);
+    fs::directory_iterator it(folder, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (!name.starts_with(prefix)) continue;
@@ -133,13 +246,49 @@ void RemoveStaleTemporaries(const std::string& target) {
         pid_t pid = 0;
         const auto r = std::from_chars(rest.data(), rest.data() + dash, pid);
         if (r.ec != std::errc() || pid <= 0 || pid == ::getpid()) continue;
+        if (std::find(committing.begin(), committing.end(), pid) != committing.end()) continue;
         struct stat st {};
         if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
     }
 }
 
+// Writes Data into a device or pipe that is there already: opened for
+// writing without waiting (a pipe nobody reads is refused), never created,
+// truncated or renamed.
+void WriteInPlace(const std::string& path, const std::string& target, std::string_view data) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file and " +
+                            (err == ENXIO
+                                 ? std::string("nothing reads from it")
+                                 : "cannot be opened (" + std::string(std::strerror(err)) + ")"));
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            throw IniWriteError("Cannot write file \"" + path + "\": write failed (" +
+                                std::strerror(err) + ")");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
 }  // namespace
+
+bool IsRegularFileOrAbsent(const std::string& path) {
+    struct stat st {};
+    if (::stat(WriteTarget(path).c_str(), &st) != 0) return true;
+    return S_ISREG(st.st_mode);
+}
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     static std::atomic<unsigned> serial{0};
@@ -153,7 +302,17 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A file the user may not write is not replaced behind their back (the
     // rename would do it, as it needs only the folder's permission).
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool there = ::stat(target.c_str(), &old) == 0;
+    if (there && !S_ISREG(old.st_mode)) {
+        // A device or a pipe is never replaced by a file: it is written in
+        // place, as a program writing to it expects. Anything else (a folder,
+        // a socket, a disk) is refused.
+        if (!S_ISCHR(old.st_mode) && !S_ISFIFO(old.st_mode))
+            throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file");
+        WriteInPlace(path, target, data);
+        return;
+    }
+    const bool exists = there;
     if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
 
@@ -239,18 +398,127 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     if (active_) OpenGroup = nullptr;
     active_ = false;
     std::vector<std::string> written;
+    if (staged_.empty()) return written;
+    static std::atomic<unsigned> serial{0};
+
+    // Every file is on the disk under its temporary name; so are their names.
+    std::vector<std::string> folders;
+    for (const TStaged& s : staged_) {
+        const std::string folder = AbsolutePath(FolderOfFile(s.Target));
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    for (const std::string& f : folders) SyncFolder(f);
+
+    // The commit record, a full copy in every folder: from the moment all
+    // are there, the next start finishes the renames of a group a kill
+    // stopped; before that, it removes the staged files.
+    const std::string id = std::to_string(::getpid()) + "-" + std::to_string(serial++);
+    std::vector<std::string> records;
+    for (const std::string& f : folders)
+        records.push_back((std::filesystem::path(f) / (std::string(kRecordPrefix) + id)).string());
+    std::string text = std::string(kRecordHeader) + "\n";
+    for (const std::string& r : records) text += "C\t" + r + "\n";
+    for (const TStaged& s : staged_)
+        text += "R\t" + AbsolutePath(s.Temporary) + "\t" + AbsolutePath(s.Target) + "\n";
+    text += "END\n";
+    auto removeRecords = [&] {
+        for (const std::string& r : records) ::unlink(r.c_str());
+        for (const std::string& f : folders) SyncFolder(f);
+    };
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string part = records[i] + std::string(kRecordPart);
+        if (!WriteWholeFile(part, text) || std::rename(part.c_str(), records[i].c_str()) != 0) {
+            const int err = errno;
+            ::unlink(part.c_str());
+            removeRecords();
+            const std::string first = staged_.front().Path;
+            Discard();
+            throw IniWriteError("Cannot write file \"" + first +
+                                "\": the record of its group cannot be written (" +
+                                std::strerror(err) + ")");
+        }
+        SyncFolder(folders[i]);
+    }
+
     while (!staged_.empty()) {
+        if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames) {
+            // As if the process were killed here: staged files and records stay.
+            staged_.clear();
+            return written;
+        }
         const TStaged s = staged_.front();
         staged_.erase(staged_.begin());
         if (std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0) {
             const int err = errno;
             ::unlink(s.Temporary.c_str());
             Discard();
+            removeRecords();
             throw IniWriteError("Cannot write file \"" + s.Path + "\": rename failed (" + std::strerror(err) + ")");
         }
         written.push_back(s.Path);
     }
+    if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames)
+        return written;
+    for (const std::string& f : folders) SyncFolder(f);
+    removeRecords();
     return written;
+}
+
+std::vector<std::string> RecoverWriteGroups(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> notes;
+    std::vector<fs::path> found;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) found.push_back(it->path());
+    std::sort(found.begin(), found.end());
+    for (const fs::path& p : found) {
+        const std::string name = p.filename().string();
+        pid_t pid = 0;
+        if (!RecordOwner(name, pid)) continue;
+        if (pid != ::getpid() && ProcessRuns(pid)) continue;  // a commit going on now
+        if (name.ends_with(kRecordPart)) {
+            ::unlink(p.c_str());  // a record never finished: its group never began
+            continue;
+        }
+        std::string text;
+        if (ReadRegularFile(p.string(), text, 1 << 24) != FileState::Readable) continue;
+        const CommitRecord rec = ParseRecord(text);
+        bool complete = rec.Complete;
+        for (const std::string& c : rec.Copies) complete = complete && fs::exists(c, ec);
+        std::vector<std::string> targets;
+        bool failed = false;
+        for (const auto& [tmp, target] : rec.Renames) {
+            struct stat st {};
+            if (::lstat(tmp.c_str(), &st) != 0) continue;  // renamed before the stop
+            if (complete) {
+                if (std::rename(tmp.c_str(), target.c_str()) == 0)
+                    targets.push_back(target);
+                else
+                    failed = true;
+            } else {
+                ::unlink(tmp.c_str());
+            }
+        }
+        if (failed) {
+            notes.push_back("An interrupted save (\"" + p.string() +
+                            "\") could not be finished: its files are left as they are.");
+            continue;
+        }
+        for (const std::string& c : rec.Copies) {
+            ::unlink(c.c_str());
+            SyncFolder(FolderOfFile(c));
+        }
+        ::unlink(p.c_str());
+        SyncFolder(folder.empty() ? "." : folder);
+        if (complete && !targets.empty()) {
+            std::string list;
+            for (const std::string& t : targets) list += (list.empty() ? "\"" : ", \"") + t + "\"";
+            notes.push_back("A save that was stopped part way was finished: " + list + ".");
+        }
+    }
+    return notes;
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {

@@ -110,7 +110,10 @@ class TIniFile {
 };
 
 // Writes Data to Path completely or not at all: a temporary file beside the
-// target is written, flushed and renamed over it. A symbolic link is written
+// target is written, flushed and renamed over it. A target that is there but
+// is no regular file is never replaced: a character device or a pipe is
+// written in place (a pipe that nobody reads is refused), anything else is
+// refused. A symbolic link is written
 // through: its target gets the new contents and the link stays. An existing
 // file keeps its permission bits; one that no one may write (no write bit) or
 // that this user may not write is refused, not replaced. The temporary name
@@ -126,10 +129,10 @@ void WriteFileAtomic(const std::string& Path, std::string_view Data);
 // Files that belong together (the files of one stock update): while the group
 // is open, WriteFileAtomic on this thread writes each file to its temporary
 // name only, and Commit() renames them into place one after another once all
-// are written, so that a kill can leave them out of step only within a few
-// renames. A group ended without Commit() removes its temporary files and
+// are written; a kill among the renames is made good at the next start (see
+// Commit). A group ended without Commit() removes its temporary files and
 // changes no file. Groups do not nest: an inner group leaves the writes to
-// the outer one.
+// the outer one. A device or pipe is written at once, in place.
 class TFileWriteGroup {
   public:
     TFileWriteGroup();
@@ -141,7 +144,18 @@ class TFileWriteGroup {
     // names as given to WriteFileAtomic. A rename that fails throws
     // IniWriteError naming its file; the files before it stay renamed, the
     // temporary files after it are removed.
+    //
+    // Before the first rename a commit record naming every staged file and
+    // its target is written into each folder the group writes to, and the
+    // files and folders are flushed to the disk; the record is removed after
+    // the last rename. A group stopped between (a kill, a power cut) is
+    // finished or undone by RecoverWriteGroups at the next start.
     std::vector<std::string> Commit();
+
+    // For tests: when 0 or more, Commit stops after that many renames as if
+    // the process had been killed there, leaving the record and the staged
+    // files behind.
+    static inline int StopAfterRenames = -1;
 
     struct TStaged {
         std::string Path, Target, Temporary;
@@ -153,6 +167,20 @@ class TFileWriteGroup {
     std::vector<TStaged> staged_;
     bool active_ = false;
 };
+
+// Finishes or undoes the groups of other, ended processes that were stopped
+// during their commit, as found by their commit records in Folder: a group
+// whose record is complete gets its remaining renames (all its files new); a
+// group whose record is not complete never began to rename and loses its
+// staged files (all its files old). Called at start-up, before the files of
+// the folder are read. Returns a note for each group finished, or one that
+// could not be finished.
+std::vector<std::string> RecoverWriteGroups(const std::string& Folder);
+
+// False when Path (its links followed) is there and is no regular file: a
+// device, a pipe, a folder. Such a target is written in place or refused by
+// WriteFileAtomic, never replaced.
+bool IsRegularFileOrAbsent(const std::string& Path);
 
 // What a file name leads to when it is to be read.
 enum class FileState {

@@ -224,6 +224,7 @@ bool SaveAnyShapeFile(TMainData& d, const std::string& fileName, bool setName) {
         platform::CurrentMessageSink().Warning(error.Message);
         return false;
     }
+    const TListSaveGuard guard(d, fileName);
     platform::TIniFile ini(fileName);
     EraseAllIniSections(ini);
     // Entries are written per part, each with the shape of its label, so a
@@ -247,6 +248,7 @@ bool SaveAnyShapeFile(TMainData& d, const std::string& fileName, bool setName) {
         ini.WriteBool(section, "R", p.CanRotate);
     }
     ini.UpdateFile();
+    NoteListFile(d, fileName);
     if (setName) d.EditAnyShapeFileName = fileName;
     return true;
 }
@@ -320,6 +322,7 @@ bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
     }
     ShowAnyShapeList(d);
     d.EditAnyShapeFileName = fileName;
+    NoteListFile(d, fileName);
     DxfOutline = TExtPolyline();
     return true;
 }

@@ -94,6 +94,19 @@ bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::s
         platform::CurrentMessageSink().Warning("[" + error + "]" + MsgCantReadImportTxtFile);
         return false;
     }
+    // The titles line that the export of this grid writes first is no row:
+    // a list exported by one run reads back as the same rows in the next.
+    std::string titles;
+    for (int c = 0; c < Grid.ColCount(); ++c) titles += TabField(Grid.Cell(c, 0)) + '\t';
+    std::string_view rest(text);
+    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
+    if (rest.starts_with(titles) && (rest.size() == titles.size() || rest[titles.size()] == '\r' ||
+                                     rest[titles.size()] == '\n')) {
+        rest.remove_prefix(titles.size());
+        if (rest.starts_with("\r")) rest.remove_prefix(1);
+        if (rest.starts_with("\n")) rest.remove_prefix(1);
+        text = std::string(rest);
+    }
     FillGridFromTabText(Grid, text);
     FileNameField = FileName;
     return true;

@@ -168,6 +168,7 @@ bool ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, b
 bool ReadListInto(TStringGrid& grid, std::string& cutFrom, const std::string& fileName,
                   const char* prefix, bool parts) {
     try {
+        if (ListFileReadFault) ListFileReadFault(fileName);
         TStringGrid read = grid;
         const bool cut = ReadList(read, fileName, prefix, parts);
         grid = std::move(read);
@@ -190,18 +191,23 @@ std::string NormalShapeCell(const std::string& cell) {
 }
 
 void SaveSheetsFile(TMainData& data, const std::string& fileName, bool showName) {
+    const TListSaveGuard guard(data, fileName);
     SaveList(data.StringGridSheets, fileName, "SHEET", false, data.SheetsCutFrom);
+    NoteListFile(data, fileName);
     if (showName) data.EditSheetsFileName = fileName;
 }
 
 void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) {
+    const TListSaveGuard guard(data, fileName);
     SaveList(data.StringGridParts, fileName, "PART", true, data.PartsCutFrom);
+    NoteListFile(data, fileName);
     if (showName) data.EditPartsFileName = fileName;
 }
 
 bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     if (!ReadListInto(data.StringGridSheets, data.SheetsCutFrom, fileName, "SHEET", false)) return false;
+    NoteListFile(data, fileName);
     data.EditSheetsFileName = fileName;
     return true;
 }
@@ -209,6 +215,7 @@ bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
 bool ReadPartsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     if (!ReadListInto(data.StringGridParts, data.PartsCutFrom, fileName, "PART", true)) return false;
+    NoteListFile(data, fileName);
     data.EditPartsFileName = fileName;
     return true;
 }

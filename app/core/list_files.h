@@ -29,6 +29,10 @@ void SavePartsFile(TMainData& Data, const std::string& FileName, bool ShowName);
 bool ReadSheetsFile(TMainData& Data, const std::string& FileName);
 bool ReadPartsFile(TMainData& Data, const std::string& FileName);
 
+// For tests: when set, called as a list file is read into its grid; it may
+// throw std::bad_alloc to stand for a file that memory cannot hold.
+inline void (*ListFileReadFault)(const std::string& FileName) = nullptr;
+
 // Add the file's rows after the grid's used rows (equal rows add their
 // quantities). A quantity that is not a whole number throws EConvertError;
 // the rows added before it stay. The file-name field is not changed.

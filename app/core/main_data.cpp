@@ -1,5 +1,7 @@
 #include "app/core/main_data.h"
 
+#include <filesystem>
+
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
@@ -126,6 +128,64 @@ bool RefuseUnreadableFile(const std::string& fileName) {
     if (!FileExistsButUnreadable(fileName)) return false;
     WarnUnreadableFile(fileName);
     return true;
+}
+
+namespace {
+
+// The key of a file in ListFileStamps: the absolute path it leads to.
+std::string StampKey(const std::string& fileName) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(fileName, ec);
+    return ec ? fileName : p.string();
+}
+
+}  // namespace
+
+void NoteListFile(TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    d.ListFileStamps[StampKey(fileName)] = platform::StampFile(fileName);
+}
+
+void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    const auto it = d.ListFileStamps.find(StampKey(fileName));
+    if (it == d.ListFileStamps.end()) return;
+    const platform::TFileStamp now = platform::StampFile(fileName);
+    if (now == it->second || (!now.There && !it->second.There)) return;
+    if (platform::CurrentMessageSink().Confirm(
+            "The file \"" + fileName +
+                "\" was changed by another program since it was read here. Write over it?",
+            false))
+        return;
+    throw platform::IniWriteError("Cannot write file \"" + fileName +
+                                  "\": another program changed it since it was read here, and "
+                                  "it was not written over");
+}
+
+TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return;
+    // The copies of the lists written before every run for the support
+    // (dump.*) are no stock: a run does not wait for an update elsewhere.
+    const std::filesystem::path p(fileName);
+    if (p.filename().string().starts_with("dump.") &&
+        p.parent_path() == std::filesystem::path(AppDir))
+        return;
+    std::string error;
+    if (!lock_.Acquire({platform::WriteFolderOf(fileName)}, error))
+        throw platform::IniWriteError("Cannot write file \"" + fileName + "\": " + error);
+    CheckListFileUnchanged(d, fileName);
+}
+
+bool LockStockFiles(const TMainData& d, platform::TFolderLock& lock) {
+    std::vector<std::string> folders;
+    for (const std::string* f :
+         {&d.EditSheetsFileName, &d.EditPartsFileName, &d.EditAnyShapeFileName,
+          &d.EditOffcutsFileName, &d.EditPartHRFileName})
+        if (!f->empty()) folders.push_back(platform::WriteFolderOf(*f));
+    std::string error;
+    if (lock.Acquire(folders, error)) return true;
+    platform::CurrentMessageSink().Warning(error + " The stock update was not made.");
+    return false;
 }
 
 void WarnNoMemoryFor(const std::string& fileName) {

@@ -4,10 +4,12 @@
 // them without any display.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "app/core/string_grid.h"
+#include "platform/folder_lock.h"
 
 // Column positions of the grids.
 namespace SheetCol {
@@ -77,6 +79,10 @@ class TMainData {
     std::string SheetsCutFrom;
     std::string PartsCutFrom;
 
+    // The list and rack files as they were on the disk when last read or
+    // written here, by the path they lead to (see NoteListFile).
+    std::map<std::string, platform::TFileStamp> ListFileStamps;
+
     // Free-shape page: the template chosen in ComboBoxStandShape, the label
     // and quantity edits of the "Select Profile" box, and whether the last
     // choice was an imported DXF outline rather than a template.
@@ -116,6 +122,31 @@ void WarnUnreadableFile(const std::string& FileName);
 // Both of the above: true, after the warning, when FileName exists but cannot
 // be read; a reader then stops without touching its list.
 bool RefuseUnreadableFile(const std::string& FileName);
+// Records how FileName is on the disk now, after it was read or written.
+void NoteListFile(TMainData& Data, const std::string& FileName);
+// Before a list or rack file is written over: when another program changed
+// it since it was last read or written here, the user is asked (the batch
+// sink answers no); a no throws platform::IniWriteError naming the file, so
+// the file keeps the other program's contents.
+void CheckListFileUnchanged(const TMainData& Data, const std::string& FileName);
+
+// Held while a list or rack file is saved: the lock of the stock update on
+// the file's folder (a stock update of another program is waited for a
+// bounded time), then CheckListFileUnchanged. Throws platform::IniWriteError
+// naming the lock or the file when the save may not go on.
+class TListSaveGuard {
+  public:
+    TListSaveGuard(const TMainData& Data, const std::string& FileName);
+
+  private:
+    platform::TFolderLock lock_;
+};
+
+// The window's stock update commands hold the same lock on the folders of
+// the lists and racks they change while they run. False, after a warning
+// naming the lock, when another program holds it.
+bool LockStockFiles(const TMainData& Data, platform::TFolderLock& Lock);
+
 // Warns that FileName could not be read for want of memory (std::bad_alloc);
 // the reader that caught it leaves its grid as it was.
 void WarnNoMemoryFor(const std::string& FileName);

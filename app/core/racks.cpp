@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <new>
+#include <optional>
 
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -29,21 +30,30 @@ constexpr SlotKey kPartKeys[] = {
 };
 
 template <std::size_t N>
-bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
-              const SlotKey (&keys)[N]) {
-    if (fileName.empty() || RefuseUnreadableFile(fileName)) return false;
+TRackFileRead ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
+                       const SlotKey (&keys)[N]) {
+    if (fileName.empty() || platform::ProbeFile(fileName) == platform::FileState::Missing)
+        return TRackFileRead::NotThere;
+    if (RefuseUnreadableFile(fileName)) return TRackFileRead::Refused;
+    const auto refuse = [&](const std::string& why) {
+        platform::CurrentMessageSink().Warning("The rack file \"" + fileName + "\" " + why +
+                                               " The file was not loaded.");
+        return TRackFileRead::Refused;
+    };
     // Read aside: a file that cannot be held in memory leaves the rack as it was.
     try {
         const platform::TIniFile ini(fileName);
-        const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", 0);
-        if (n < 2) return false;
-        if (n > kMaxRackSlots) {
-            platform::CurrentMessageSink().Warning("The rack file \"" + fileName + "\" names " +
-                                                   IntToStr(n) + " slots; a rack holds at most " +
-                                                   IntToStr(kMaxRackSlots) +
-                                                   " slots. The file was not loaded.");
-            return false;
+        if (!ini.SectionExists("HEAD")) {
+            if (ini.ReadSections().empty()) return TRackFileRead::NotThere;
+            return refuse("has no [HEAD] section, which names its slot count (NUMBER).");
         }
+        const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", -1);
+        if (n == -1 && ini.ReadInteger("HEAD", "NUMBER", -2) == -2)
+            return refuse("names no slot count: its [HEAD] section has no whole number NUMBER.");
+        if (n < 2) return TRackFileRead::TooFewSlots;
+        if (n > kMaxRackSlots)
+            return refuse("names " + IntToStr(n) + " slots; a rack holds at most " +
+                          IntToStr(kMaxRackSlots) + " slots.");
         TStringGrid read = g;
         read.SetRowCount(n + 1);
         for (int i = 0; i < n; ++i) {
@@ -54,10 +64,10 @@ bool ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
         g = std::move(read);
     } catch (const std::bad_alloc&) {
         WarnNoMemoryFor(fileName);
-        return false;
+        return TRackFileRead::Refused;
     }
     field = fileName;
-    return true;
+    return TRackFileRead::Loaded;
 }
 
 template <std::size_t N>
@@ -133,23 +143,45 @@ std::string DefaultPartRackFileName() {
     return JoinedAppDir("default_part.prk");
 }
 
+TRackFileRead ReadOffcutRackFile(TMainData& d, const std::string& fileName) {
+    const TRackFileRead read =
+        ReadRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, kOffcutKeys);
+    if (read == TRackFileRead::Loaded) NoteListFile(d, fileName);
+    return read;
+}
+
+TRackFileRead ReadPartRackFile(TMainData& d, const std::string& fileName) {
+    const TRackFileRead read =
+        ReadRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, kPartKeys);
+    if (read == TRackFileRead::Loaded) NoteListFile(d, fileName);
+    return read;
+}
+
 bool ReadOffcutRackFromFile(TMainData& d, const std::string& fileName) {
-    return ReadRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, kOffcutKeys);
+    return ReadOffcutRackFile(d, fileName) == TRackFileRead::Loaded;
 }
 
 bool ReadPartRackFromFile(TMainData& d, const std::string& fileName) {
-    return ReadRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, kPartKeys);
+    return ReadPartRackFile(d, fileName) == TRackFileRead::Loaded;
 }
 
 bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCount,
                            bool showName) {
-    return WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, slotCount, showName,
-                     kOffcutKeys);
+    std::optional<TListSaveGuard> guard;
+    if (slotCount >= 2 && !fileName.empty()) guard.emplace(d, fileName);
+    const bool written = WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, slotCount,
+                                   showName, kOffcutKeys);
+    if (written) NoteListFile(d, fileName);
+    return written;
 }
 
 bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount, bool showName) {
-    return WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, slotCount, showName,
-                     kPartKeys);
+    std::optional<TListSaveGuard> guard;
+    if (slotCount >= 2 && !fileName.empty()) guard.emplace(d, fileName);
+    const bool written = WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, slotCount,
+                                   showName, kPartKeys);
+    if (written) NoteListFile(d, fileName);
+    return written;
 }
 
 bool SaveOffcutRack(TMainData& d) {

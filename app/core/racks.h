@@ -26,12 +26,26 @@ std::string DefaultPartRackFileName();
 
 // Reads a rack file into its grid. An empty name, a missing file or a slot
 // count below 2 change nothing and return false; so does a file that is there
-// but cannot be read, after a warning to the message sink. A count above kMaxRackSlots
-// is refused: a warning goes to the message sink, nothing changes, false.
+// but cannot be read, after a warning to the message sink. A count above
+// kMaxRackSlots, or a file with sections but no whole-number NUMBER in a
+// [HEAD] section, is refused: a warning saying why goes to the message sink,
+// nothing changes, false.
 // On success the grid holds exactly the file's slots, the page's file-name
 // field shows FileName, and the caller recomputes the rack's totals.
 bool ReadOffcutRackFromFile(TMainData& Data, const std::string& FileName);
 bool ReadPartRackFromFile(TMainData& Data, const std::string& FileName);
+
+// What reading a rack file came to, for start-up, which must not let a rack
+// file it did not load be written over by the default rack.
+enum class TRackFileRead {
+    Loaded,       // the grid holds the file's slots
+    NotThere,     // no name, no file, or a file with no section at all
+    TooFewSlots,  // a slot count below 2: ignored, with no message
+    Refused,      // there but not loaded (unreadable, no slot count, too many
+                  // slots, too large for memory), with a warning saying why
+};
+TRackFileRead ReadOffcutRackFile(TMainData& Data, const std::string& FileName);
+TRackFileRead ReadPartRackFile(TMainData& Data, const std::string& FileName);
 
 // Writes the first SlotCount slots (the grid is resized to SlotCount slots
 // first). An empty FileName or a SlotCount below 2 writes nothing, changes

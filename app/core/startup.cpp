@@ -1,5 +1,6 @@
 #include "app/core/startup.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <utility>
@@ -14,7 +15,9 @@
 #include "engine/partedge.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "engine/textfmt.h"
 #include "output/cut_lists.h"
+#include "platform/folder_lock.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
 
@@ -40,8 +43,7 @@ void Warn(const std::string& text) {
 template <typename Read>
 bool ReadIfReadable(const std::string& name, Read read) {
     if (RefuseUnreadableFile(name)) return false;
-    read(name);
-    return true;
+    return read(name);
 }
 
 // A file named on the command line must be there; a missing one is reported.
@@ -59,6 +61,38 @@ bool ReadNamedList(TMainData& d, const std::string& name,
     if (NamedFileThere(name) && read(d, name)) return true;
     clear(d);
     return false;
+}
+
+std::vector<std::string> FoldersOf(const std::vector<std::string>& files) {
+    std::vector<std::string> folders;
+    for (const std::string& f : files)
+        if (!f.empty()) folders.push_back(platform::WriteFolderOf(f));
+    return folders;
+}
+
+// Finishes or undoes, before anything is read there, the saves that a kill
+// stopped in Folders (each folder once).
+void RecoverInterruptedSaves(const std::vector<std::string>& folders) {
+    std::vector<std::string> done;
+    for (const std::string& folder : folders) {
+        if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
+        done.push_back(folder);
+        for (const std::string& note : platform::RecoverWriteGroups(folder)) Warn(note);
+    }
+}
+
+// The files the command line names: read, or written by the update.
+std::vector<std::string> CommandLineFiles(const TCommandLine& cl) {
+    std::vector<std::string> files;
+    for (const char* sw :
+         {"-sheet:", "-part:", "-sht:", "-prt:", "-option:", "-ex_sheet:", "-ex_part:"})
+        files.push_back(cl.GetParaValue(sw));
+    return files;
+}
+
+// The refusal of a stock update whose files another program holds.
+void WarnLocked(const std::string& why) {
+    Warn(why + " The stock update was refused; nothing was written.");
 }
 
 bool SameCells(const TStringGrid& a, const TStringGrid& b) {
@@ -122,6 +156,7 @@ void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& befor
 
 bool LoadStartupFiles(TMainWindowCore& w) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
+    RecoverInterruptedSaves({AppDir});
     bool ok = true;
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) {
@@ -133,17 +168,41 @@ bool LoadStartupFiles(TMainWindowCore& w) {
     w.Page.ComboBoxTypeSelect.Select(0);
     ok = ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window) && ok;
     ok = ReadIfReadable(InAppDir("default.edg"),
-                        [](const std::string& f) { PartEdgeList.LoadFromIni(f); }) &&
+                        [](const std::string& f) { return PartEdgeList.LoadFromIni(f), true; }) &&
          ok;
-    ok = ReadIfReadable(InAppDir("default.cap"),
-                        [&](const std::string& f) { w.Captions.ReadCaptionFile(f); }) &&
-         ok;
+    ok =
+        ReadIfReadable(InAppDir("default.cap"),
+                       [&](const std::string& f) { return w.Captions.ReadCaptionFile(f), true; }) &&
+        ok;
     w.Data.RefreshGridTitles(GridTitleWords(w.Captions));
 
     w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
     w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
+    RecoverInterruptedSaves(
+        FoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
+                   w.OffcutRackFile, w.PartRackFile}));
+    // A list the reader refused (too large for memory, not a list it can
+    // read) counts as a failure like an unreadable one: the job must not go
+    // on from the grid it left, nor save that grid over the file.
     const auto into = [&](bool (*read)(TMainData&, const std::string&)) {
-        return [&w, read](const std::string& f) { read(w.Data, f); };
+        return [&w, read](const std::string& f) { return read(w.Data, f); };
+    };
+    const auto rack = [&](TRackFileRead (*read)(TMainData&, const std::string&)) {
+        return [&w, read](const std::string& f) {
+            switch (read(w.Data, f)) {
+                case TRackFileRead::Loaded:
+                case TRackFileRead::NotThere:
+                    return true;
+                case TRackFileRead::TooFewSlots:
+                    Warn("The rack file \"" + f +
+                         "\" names fewer than 2 slots, the least a rack holds. The file was not "
+                         "loaded.");
+                    return false;
+                case TRackFileRead::Refused:
+                    break;
+            }
+            return false;
+        };
     };
     ok = ReadIfReadable(LastUsedOr(w.Window.SheetsFileName, "default.sht"), into(ReadSheetsFile)) &&
          ok;
@@ -152,13 +211,14 @@ bool LoadStartupFiles(TMainWindowCore& w) {
     ok = ReadIfReadable(LastUsedOr(w.Window.ProfilesFileName, "default.apt"),
                         into(ReadAnyShapeFile)) &&
          ok;
-    ok = ReadIfReadable(w.OffcutRackFile, into(ReadOffcutRackFromFile)) && ok;
-    ok = ReadIfReadable(w.PartRackFile, into(ReadPartRackFromFile)) && ok;
+    ok = ReadIfReadable(w.OffcutRackFile, rack(ReadOffcutRackFile)) && ok;
+    ok = ReadIfReadable(w.PartRackFile, rack(ReadPartRackFile)) && ok;
     return ok;
 }
 
 bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
     if (!cl.HasParameters()) return true;
+    RecoverInterruptedSaves(FoldersOf(CommandLineFiles(cl)));
     bool ok = true;
     std::string v;
     if (!(v = cl.GetParaValue("-sheet:")).empty()) ok = ReadSheetsTXTFile(w.Data, v) && ok;
@@ -190,49 +250,75 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 }
 
 bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
-    bool ok = Optimizer.Best.Count() > 0;
+    const bool planned = Optimizer.Best.Count() > 0;
+    bool ok = planned;
 
     const std::string report = cl.GetParaValue("-report:");
     if (!report.empty()) {
         ok = WriteExportTXTFile(w.ListBoxReport, report) && ok;
-        try {
-            SaveLayoutsListFile(report + "_EXECL.txt");
-            SavePiecesListFile(report + "_LABEL.txt");
-        } catch (const std::exception& e) {
-            Warn(std::string("[") + e.what() + "]");
-            ok = false;
+        if (!platform::IsRegularFileOrAbsent(report)) {
+            // A device or pipe (such as /dev/stdout) takes the report; its
+            // cut lists would land beside it, in a system folder.
+            platform::CurrentMessageSink().Note("\"" + report +
+                                                "\" is no regular file: its cut lists (" +
+                                                "_EXECL.txt, _LABEL.txt) were not written.");
+        } else {
+            try {
+                SaveLayoutsListFile(report + "_EXECL.txt");
+                SavePiecesListFile(report + "_LABEL.txt");
+            } catch (const std::exception& e) {
+                Warn(std::string("[") + e.what() + "]");
+                ok = false;
+            }
         }
     }
 
-    if (UpdateMode) {
-        w.Page.CheckBoxDisableOffcutsRack = true;
-        DisableOffcutsRack = false;
-        const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
-        const TStringGrid partsBefore = w.Data.StringGridPartRack;
-        TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
-        const bool updated = updater.ButtonUpdateAllClick();
-        // The racks and the exported lists of one update are saved together
-        // or not at all: a kill between them would book the offcuts twice at
-        // the next run.
-        TUpdateFiles files;
-        if (updated && HideMode) {
-            // Batch mode has no exit that saves the lists: the racks the
-            // update filled are saved here, or the offcuts and parts are lost.
-            SaveChangedRack(files, w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
-                            OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()), "Offcut rack",
-                            WriteOffcutRackToFile);
-            SaveChangedRack(files, w.Data, partsBefore, w.Data.StringGridPartRack,
-                            OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
-                            WritePartRackToFile);
-        }
-        if (!updated) ok = false;
-        files.Add(ExSheetFileName, "Sheets list",
-                  [&] { return WriteSheetsTxtFile(w.Data, ExSheetFileName, true); });
-        files.Add(ExPartFileName, "Parts list",
-                  [&] { return WritePartsTxtFile(w.Data, ExPartFileName, true); });
-        ok = files.Commit() && ok;
+    if (!UpdateMode) return ok;
+    if (!planned) {
+        // Nothing was cut: the stock stays as it is and no list is exported.
+        Warn("No plan was made, so the stock was not updated and no list was exported.");
+        return false;
     }
-    return ok;
+    // The files of the update are changed by one program at a time: the
+    // lock is held from before they were read (batch mode) until the last
+    // rename.
+    platform::TFolderLock lock;
+    std::string lockError;
+    if (!lock.Acquire(FoldersOf({OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
+                                 OrDefault(w.PartRackFile, DefaultPartRackFileName()),
+                                 ExSheetFileName, ExPartFileName}),
+                      lockError)) {
+        WarnLocked(lockError);
+        return false;
+    }
+    w.Page.CheckBoxDisableOffcutsRack = true;
+    DisableOffcutsRack = false;
+    const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
+    const TStringGrid partsBefore = w.Data.StringGridPartRack;
+    TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
+    if (!updater.ButtonUpdateAllClick()) {
+        Warn("The stock update was refused, so no list was exported.");
+        return false;
+    }
+    // The racks and the exported lists of one update are saved together
+    // or not at all: a kill between them would book the offcuts twice at
+    // the next run.
+    TUpdateFiles files;
+    if (HideMode) {
+        // Batch mode has no exit that saves the lists: the racks the
+        // update filled are saved here, or the offcuts and parts are lost.
+        SaveChangedRack(files, w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
+                        OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()), "Offcut rack",
+                        WriteOffcutRackToFile);
+        SaveChangedRack(files, w.Data, partsBefore, w.Data.StringGridPartRack,
+                        OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
+                        WritePartRackToFile);
+    }
+    files.Add(ExSheetFileName, "Sheets list",
+              [&] { return WriteSheetsTxtFile(w.Data, ExSheetFileName, true); });
+    files.Add(ExPartFileName, "Parts list",
+              [&] { return WritePartsTxtFile(w.Data, ExPartFileName, true); });
+    return files.Commit() && ok;
 }
 
 bool TAutoJob::Begin() {
@@ -251,12 +337,38 @@ bool TAutoJob::RunEnded(bool Cancelled) {
 
 int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
     try {
+        if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
+        // A job that will update the stock holds the lock on the folders of
+        // its files from before it reads them, so that a second update
+        // waits for this one's result instead of working from the same old
+        // stock.
+        platform::TFolderLock lock;
+        if (cl.HasParameters() && cl.IsYes("-auto:") &&
+            (cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
+             !cl.GetParaValue("-ex_part:").empty())) {
+            std::vector<std::string> folders = FoldersOf(CommandLineFiles(cl));
+            folders.push_back(AppDir);
+            std::string error;
+            if (!lock.Acquire(folders, error)) {
+                WarnLocked(error);
+                return 1;
+            }
+        }
         const bool loaded = LoadStartupFiles(w);
         const bool applied = ApplyCommandLine(w, cl);
         if (!loaded || !applied) {
-            if (AutoMode) Warn("No plan was made: a file of the job cannot be read.");
+            if (AutoMode)
+                Warn("No plan was made: a file of the job cannot be read or was refused.");
             return 1;
         }
+        // A list cut at the most rows a list file holds would plan without
+        // the rest and export the list without them.
+        for (const std::string* cut : {&w.Data.SheetsCutFrom, &w.Data.PartsCutFrom})
+            if (AutoMode && !cut->empty()) {
+                Warn("No plan was made: the list file \"" + *cut + "\" holds more than " +
+                     IntToStr(kMaxListSections) + " rows, the most a list reads.");
+                return 1;
+            }
         if (!AutoMode) return 0;
         return RunAutoJob(w, cl) ? 0 : 1;
     } catch (const std::exception& e) {

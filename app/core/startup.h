@@ -11,8 +11,12 @@
 // Loads the material types, options, edge types, captions and the lists
 // (those last used as the option file names them, else the default files of
 // AppDir). Missing files leave their data at its defaults. A file that is
-// there but cannot be read (a folder, a pipe, no permission) is reported and
-// not read; the result is then false.
+// there but cannot be read (a folder, a pipe, no permission), or a list or
+// rack file its reader refuses (too large for memory, a rack with no slot
+// count, too many or fewer than 2 slots), is reported and not read; the
+// result is then false, and the page names no file, so that no save writes
+// over it. Before the files of a folder are read, a save that a kill stopped
+// there is finished or undone (platform::RecoverWriteGroups).
 bool LoadStartupFiles(TMainWindowCore& Window);
 
 // Applies the command-line switches. A file named by "-sheet:", "-part:",
@@ -26,8 +30,11 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // of "-update:yes", "-ex_sheet:" and "-ex_part:". In batch mode ("-hide:yes",
 // which has no exit that saves the lists) an update that succeeds saves the
 // racks it changed to the files they were loaded from and notes each file on
-// the message sink. True when a plan was made and every file asked for was
-// written.
+// the message sink. A run that made no plan, or an update that is refused
+// (among others when another program holds the lock on the folders of its
+// files), updates and exports nothing. A report that goes to a device or
+// pipe gets no cut lists beside it. True when a plan was made and every file
+// asked for was written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // The part of RunAutoJob after the run: the report files and the stock
 // update. The window calls it when its run on the worker thread has ended.
@@ -64,7 +71,11 @@ class TAutoJob {
 };
 
 // The whole batch start: LoadStartupFiles, ApplyCommandLine and, when
-// "-auto:" is "yes", RunAutoJob. A file that could not be read ends the job
-// before any plan is made. Returns the process exit status: 0 when all went
-// well, 1 when the job failed, 2 after an unexpected error.
+// "-auto:" is "yes", RunAutoJob. A file that could not be read or was
+// refused, and a list file cut at the most rows a list reads, end the job
+// before any plan is made. A job that updates the stock first locks the
+// folders of its files (AppDir and those the switches name), waiting at most
+// platform::FolderLockWaitMs, and holds the lock until its last save.
+// Returns the process exit status: 0 when all went well, 1 when the job
+// failed, 2 after an unexpected error.
 int RunBatch(TMainWindowCore& Window, const TCommandLine& CommandLine);

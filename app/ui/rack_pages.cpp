@@ -469,8 +469,11 @@ template <class Command>
 void TStockUpdateView::Run(Command C) {
     if (form_.Running()) return;
     TMainWindowCore& core = form_.Core();
+    platform::TFolderLock lock;
+    if (!LockStockFiles(core.Data, lock)) return;
     TStockUpdater updater(core.Data, core.Page, core.UpdateButtons);
     const bool done = (updater.*C)();
+    lock.Release();
     const TStockUpdateOutcome& o = updater.Outcome();
     UpdateEnabling();
     if (o.SheetsChanged || o.PartsChanged || o.OffcutRackChanged || o.PartRackChanged)

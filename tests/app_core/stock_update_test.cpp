@@ -452,6 +452,39 @@ TEST_F(StockUpdate, BadInputChangesNothing) {
     EXPECT_EQ(sink.Warnings, Row(2, MsgLayoutIsEmpty));
 }
 
+TEST_F(StockUpdate, PlanIsBookedOnlyAgainstRowsOfItsLabelAndMaterial) {
+    // The sheet's or part's row now names another material while a row of
+    // the same label remains (S1 in Oak; P1 in Oak added): the plan was made
+    // from other lists, and the update is refused.
+    SimplePlan();
+    TakeRunLists(Data);  // the lists as the run read them
+    const struct {
+        const char* Name;
+        TStringGrid TMainData::*Grid;
+        int Row, TypeCol;
+        std::string Message;
+    } cases[] = {
+        {"sheet", &TMainData::StringGridSheets, 1, SheetCol::Type, "the sheet [S1] [MDF]"},
+        {"part", &TMainData::StringGridParts, 1, PartCol::Type, "the part [P1] [MDF]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMainData d = Data;
+        // Rows of the same label in Oak read as the MDF rows did.
+        d.StringGridParts.SetRow(3, {"P1", "Oak", "600", "500", "R", "3", "4", "R", "", ""});
+        d.StringGridSheets.SetCell(SheetCol::Qty, 2, "5");
+        (d.*c.Grid).SetCell(c.TypeCol, c.Row, "Pine");
+        TStockUpdateButtons b;
+        TStockUpdater u(d, Page, b);
+        CaptureSink sink;
+        const auto before = Grids(d);
+        EXPECT_FALSE(u.ButtonUpdateAllClick());
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find(c.Message), std::string::npos) << sink.Warnings[0];
+        EXPECT_EQ(Grids(d), before);
+    }
+}
+
 TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
     AddRunPart("P1", "MDF");
     AddRunPart("P1", "Oak");

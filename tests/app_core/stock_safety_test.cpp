@@ -1,0 +1,423 @@
+// The stock a job keeps (racks, lists, exported lists) is never lost, doubled
+// or written over by a job that did not load it: refused files, lists cut at
+// their limit, failed runs, two updates at once.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <new>
+#include <sstream>
+#include <thread>
+
+#include "app/core/app_defaults.h"
+#include "app/core/exit_save.h"
+#include "app/core/grid_text_files.h"
+#include "app/core/list_files.h"
+#include "app/core/main_window.h"
+#include "app/core/racks.h"
+#include "app/core/startup.h"
+#include "engine/shared_state.h"
+#include "platform/folder_lock.h"
+#include "platform/inifile.h"
+#include "support/scratch.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadText;
+using testsupport::WriteText;
+
+namespace {
+
+// A scratch copy of the sample job, with AppDir pointing at it.
+struct Job {
+    Job() {
+        for (const auto& f :
+             fs::directory_iterator(fs::path(TESSALY_TEST_DATA) / "../../examples/sample"))
+            fs::copy_file(f.path(), dir.File(f.path().filename().string()));
+    }
+    std::string at(const std::string& name) const { return dir.File(name); }
+    void setKey(const char* file, const char* section, const char* key, const std::string& value) {
+        platform::TIniFile ini(at(file));
+        ini.WriteString(section, key, value);
+        ini.UpdateFile();
+    }
+    // The bytes of every file of the folder but the dump files, which every
+    // run writes.
+    std::map<std::string, std::string> files() const {
+        std::map<std::string, std::string> out;
+        for (const auto& f : fs::directory_iterator(dir.Path()))
+            if (f.is_regular_file() && !f.path().filename().string().starts_with("dump."))
+                out[f.path().filename().string()] = ReadText(f.path());
+        return out;
+    }
+    void expectUnchanged(const std::map<std::string, std::string>& before) const {
+        EXPECT_EQ(files(), before);
+    }
+    int batch(std::vector<std::string> args) {
+        window = std::make_unique<TMainWindowCore>();
+        args.insert(args.begin(), {"-auto:yes", "-hide:yes"});
+        return RunBatch(*window, TCommandLine(std::move(args)));
+    }
+    std::string warnings() const {
+        std::string all;
+        for (const std::string& w : sink.Warnings) all += w + "\n";
+        return all;
+    }
+
+    struct Defaults {
+        Defaults() { ResetAppDefaults(); }
+    } defaults;  // first, so that the sink below stays installed
+    testsupport::ScratchDir dir;
+    testsupport::AppDirScope app{dir.Path()};
+    testsupport::CaptureSink sink;
+    std::unique_ptr<TMainWindowCore> window;
+};
+
+// Holds an flock on Folder as another program would, until it ends (or Give).
+class OtherHolder {
+  public:
+    explicit OtherHolder(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY)) {
+        EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+    }
+    ~OtherHolder() { ::close(fd_); }
+    void Give() { ::flock(fd_, LOCK_UN); }
+
+  private:
+    int fd_;
+};
+
+struct LockWait {
+    explicit LockWait(int ms) : old_(platform::FolderLockWaitMs.exchange(ms)) {}
+    ~LockWait() { platform::FolderLockWaitMs = old_; }
+    int old_;
+};
+
+// The quantity cell of the row labelled Label in a sheets text export.
+int ExportedQty(const std::string& text, const std::string& label) {
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.starts_with(label + "\t")) {
+            std::vector<std::string> cells;
+            std::istringstream fields(line);
+            std::string cell;
+            while (std::getline(fields, cell, '\t')) cells.push_back(cell);
+            return std::stoi(cells.at(SheetCol::Qty));
+        }
+    return -1000;
+}
+
+// Sheets of Label the plan of the last run uses.
+int SheetsUsed(const std::string& label) {
+    int n = 0;
+    for (const TPacket& p : Optimizer.Best.Packets)
+        if (p.Label == label && p.SourceKind != srcOffcut) n += p.Quantity;
+    return n;
+}
+
+[[noreturn]] void NoMemory(const std::string&) {
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+TEST(StockSafety, RefusedRacksAndListsEndTheBatchJobAndStayAsTheyWere) {
+    const std::string slots =
+        "[SLOT0]\r\nLABEL=KEPT\r\nTYPE=Plywood 18\r\nLENGTH=900\r\nWIDTH=600\r\n";
+    const struct {
+        const char* Name;
+        const char* File;  // written with Text; nullptr: the memory fault of the list reader
+        std::string Text;
+        const char* Message;
+    } cases[] = {
+        {"offcut rack, too many slots", "default_offcut.rck", "[HEAD]\r\nNUMBER=100001\r\n" + slots,
+         "at most 100000 slots"},
+        {"offcut rack without [HEAD]", "default_offcut.rck", slots, "has no [HEAD] section"},
+        {"offcut rack, NUMBER not a number", "default_offcut.rck",
+         "[HEAD]\r\nNUMBER=lots\r\n" + slots, "no whole number NUMBER"},
+        {"offcut rack of one slot", "default_offcut.rck", "[HEAD]\r\nNUMBER=1\r\n" + slots,
+         "fewer than 2 slots"},
+        {"part rack, too many slots", "default_part.prk", "[HEAD]\r\nNUMBER=100001\r\n" + slots,
+         "at most 100000 slots"},
+        {"part rack without [HEAD]", "default_part.prk", slots, "has no [HEAD] section"},
+        {"parts list beyond memory", nullptr, "", "Not enough memory to read file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Job job;
+        job.setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
+        if (c.File) WriteText(job.at(c.File), c.Text);
+        ListFileReadFault = c.File ? nullptr : NoMemory;
+        const auto before = job.files();
+        EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                             "-ex_part:" + job.at("parts.txt")}),
+                  1);
+        ListFileReadFault = nullptr;
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_FALSE(fs::exists(job.at("dump.sht"))) << "a run was started";
+        EXPECT_NE(job.warnings().find(c.Message), std::string::npos) << job.warnings();
+        if (c.File) {
+            EXPECT_NE(job.warnings().find(job.at(c.File)), std::string::npos);
+        }
+        job.expectUnchanged(before);
+    }
+}
+
+TEST(StockSafety, ARackRefusedAtStartIsNotSavedOverWhenTheWindowCloses) {
+    for (const char* text : {"[SLOT0]\r\nLABEL=KEPT\r\n", "[HEAD]\r\nNUMBER=100001\r\n"}) {
+        SCOPED_TRACE(text);
+        Job job;
+        WriteText(job.at("default_offcut.rck"), text);
+        TMainWindowCore w;
+        EXPECT_FALSE(LoadStartupFiles(w));
+        const TExitSaveResult r = SaveOnExit(w);
+        EXPECT_EQ(ReadText(job.at("default_offcut.rck")), text);
+        for (const std::string& f : r.Written) EXPECT_NE(f, job.at("default_offcut.rck"));
+    }
+}
+
+TEST(StockSafety, AListCutAtItsLimitEndsTheBatchJobBeforeAnyPlan) {
+    for (const char* list : {"default.prt", "default.sht"}) {
+        SCOPED_TRACE(list);
+        Job job;
+        const bool parts = std::string(list) == "default.prt";
+        {
+            platform::TIniFile ini(job.at(list));
+            const char* prefix = parts ? "PART" : "SHEET";
+            const std::string first = std::string(prefix) + "1";
+            for (int n = 2; n <= kMaxListSections + 1; ++n)
+                for (const std::string& key : ini.ReadSection(first))
+                    ini.WriteString(prefix + std::to_string(n), key,
+                                    ini.ReadString(first, key, ""));
+            ini.UpdateFile();
+        }
+        const auto before = job.files();
+        EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                             "-ex_part:" + job.at("parts.txt")}),
+                  1);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_FALSE(fs::exists(job.at("dump.sht"))) << "a run was started";
+        EXPECT_NE(job.warnings().find("holds more than 10000 rows"), std::string::npos)
+            << job.warnings();
+        job.expectUnchanged(before);
+    }
+}
+
+TEST(StockSafety, AFailedRunUpdatesNothingAndLeavesTheExportsUntouched) {
+    Job job;
+    fs::remove(job.at("default.sht"));
+    fs::remove(job.at("default_offcut.rck"));  // nothing to cut from: the run fails
+    WriteText(job.at("left.txt"), "the user's own list\r\n");
+    const auto before = job.files();
+    EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                         "-ex_part:" + job.at("parts.txt")}),
+              1);
+    EXPECT_EQ(Optimizer.Best.Count(), 0);
+    job.expectUnchanged(before);
+    EXPECT_NE(job.warnings().find("the stock was not updated"), std::string::npos)
+        << job.warnings();
+}
+
+TEST(StockSafety, AnExportedListIsReadBackWithoutItsTitlesLine) {
+    Job job;
+    ASSERT_EQ(job.batch({"-ex_sheet:" + job.at("stock.txt"), "-ex_part:" + job.at("parts.txt")}), 0)
+        << job.warnings();
+    for (const char* file : {"stock.txt", "parts.txt"}) {
+        SCOPED_TRACE(file);
+        const bool parts = std::string(file) == "parts.txt";
+        const std::string text = ReadText(job.at(file));
+        const std::string titles = text.substr(0, text.find("\r\n"));
+        TMainData& d = job.window->Data;  // the titles of the job's captions
+        ASSERT_TRUE(parts ? ReadPartsTXTFile(d, job.at(file)) : ReadSheetsTXTFile(d, job.at(file)));
+        const TStringGrid& g = parts ? d.StringGridParts : d.StringGridSheets;
+        EXPECT_EQ(g.Cell(0, 1), parts ? "SIDE" : "PLY-2440");
+        // The same rows again (the export's last, empty row aside).
+        EXPECT_TRUE(text.starts_with(GridTextFileText(g, true))) << GridTextFileText(g, true);
+        // A file of the user's whose first line is not exactly that line
+        // keeps it as a row.
+        WriteText(job.at("user.txt"), titles + " \r\n" + text.substr(titles.size() + 2));
+        ASSERT_TRUE(parts ? ReadPartsTXTFile(d, job.at("user.txt"))
+                          : ReadSheetsTXTFile(d, job.at("user.txt")));
+        EXPECT_EQ(g.Cell(0, 1), g.Cell(0, 0));
+    }
+}
+
+TEST(StockSafety, AnUpdateIsRefusedWhileAnotherProgramHoldsItsFiles) {
+    // Locked before the job reads its files: no plan, nothing written.
+    {
+        Job job;
+        const auto before = job.files();
+        OtherHolder other(job.dir.Path());
+        LockWait wait(50);
+        EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                             "-ex_part:" + job.at("parts.txt")}),
+                  1);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_NE(job.warnings().find("\"" + platform::WriteFolderOf(job.at("x")) + "\""),
+                  std::string::npos)
+            << job.warnings();
+        EXPECT_NE(job.warnings().find("The stock update was refused; nothing was written."),
+                  std::string::npos);
+        job.expectUnchanged(before);
+    }
+    // The offcut rack lives in a folder of its own, locked when the update
+    // comes after the plan: the job has planned, but its update is refused,
+    // so it has failed.
+    {
+        Job job;
+        testsupport::ScratchDir racks;
+        fs::rename(job.at("default_offcut.rck"), racks.File("shop.rck"));
+        job.setKey("default.opt", "OPTION", "OFFCUTS_RACK_FILE", racks.File("shop.rck"));
+        const auto before = job.files();
+        const std::string rack = ReadText(racks.File("shop.rck"));
+        OtherHolder other(racks.Path());
+        LockWait wait(50);
+        EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
+                             "-ex_part:" + job.at("parts.txt")}),
+                  1);
+        EXPECT_GT(Optimizer.Best.Count(), 0);
+        EXPECT_NE(job.warnings().find("The stock update was refused"), std::string::npos)
+            << job.warnings();
+        job.expectUnchanged(before);
+        EXPECT_EQ(ReadText(racks.File("shop.rck")), rack);
+    }
+}
+
+TEST(StockSafety, AnUpdateThatWaitedAppliesOnTopOfTheFirstOnesResult) {
+    Job job;
+    const std::vector<std::string> out = {"-update:yes", "-ex_sheet:" + job.at("stock.txt"),
+                                          "-ex_part:" + job.at("parts.txt")};
+    ASSERT_EQ(job.batch(out), 0) << job.warnings();
+    const std::string first = ReadText(job.at("stock.txt"));
+    const std::vector<std::string> labels = {"PLY-2440", "PLY-1830", "MDF-2800"};
+    std::vector<int> afterFirst;
+    for (const auto& l : labels) afterFirst.push_back(ExportedQty(first, l));
+    const std::string rackAfterFirst = ReadText(job.at("default_offcut.rck"));
+
+    // The second reads the stock only once the holder gives the folder back:
+    // it sees what the holder wrote last, 46 more PLY-1830 sheets.
+    const std::string row = "PLY-1830\tPlywood 18\t1830\t1220\t";
+    const std::size_t at = first.find(row + std::to_string(afterFirst[1]) + "\t");
+    ASSERT_NE(at, std::string::npos);
+    std::string lastWrite = first;
+    lastWrite.replace(at + row.size(), std::to_string(afterFirst[1]).size(),
+                      std::to_string(afterFirst[1] + 46));
+    afterFirst[1] += 46;
+    OtherHolder other(job.dir.Path());
+    LockWait wait(60000);
+    std::thread give([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        WriteText(job.at("stock.txt"), lastWrite);
+        other.Give();
+    });
+    // Two sides more, from what the first left.
+    WriteText(job.at("more.txt"), "SIDE\tPlywood 18\t720\t560\tR\t2\t2\tR\t\tmore\r\n");
+    std::vector<std::string> second = out;
+    second.push_back("-sheet:" + job.at("stock.txt"));
+    second.push_back("-part:" + job.at("more.txt"));
+    const int status = job.batch(second);
+    give.join();
+    ASSERT_EQ(status, 0) << job.warnings();
+    ASSERT_GT(Optimizer.Best.Count(), 0);
+    const std::string now = ReadText(job.at("stock.txt"));
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        SCOPED_TRACE(labels[i]);
+        EXPECT_GE(afterFirst[i], 0);
+        EXPECT_EQ(ExportedQty(now, labels[i]), afterFirst[i] - SheetsUsed(labels[i]));
+    }
+    EXPECT_NE(ReadText(job.at("default_offcut.rck")), rackAfterFirst);
+}
+
+TEST(StockSafety, AListChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
+    struct Answer : testsupport::CaptureSink {
+        bool Yes = false;
+        bool Confirm(const std::string& Text, bool) override {
+            Warnings.push_back(Text);
+            return Yes;
+        }
+    };
+    Job job;
+    for (const bool rack : {false, true}) {
+        SCOPED_TRACE(rack ? "rack" : "list");
+        const std::string file = job.at(rack ? "default_offcut.rck" : "default.sht");
+        TMainData d;
+        ASSERT_TRUE(rack ? ReadOffcutRackFromFile(d, file) : ReadSheetsFile(d, file));
+        const auto save = [&] { rack ? (void)SaveOffcutRack(d) : SaveSheetsFile(d, file, true); };
+        save();  // unchanged on the disk: no question
+        WriteText(file, "[HEAD]\r\nNUMBER=2\r\n; another program's version\r\n");
+        Answer answer;
+        EXPECT_THROW(save(), platform::IniWriteError);
+        ASSERT_EQ(answer.Warnings.size(), 1u);
+        EXPECT_NE(answer.Warnings[0].find(file), std::string::npos);
+        EXPECT_EQ(ReadText(file), "[HEAD]\r\nNUMBER=2\r\n; another program's version\r\n");
+        answer.Yes = true;
+        save();
+        EXPECT_NE(ReadText(file).find("PLY"), std::string::npos);
+    }
+}
+
+TEST(StockSafety, AReportToAPipeOrDeviceLeavesItAsItIsAndNoCutListsBesideIt) {
+    Job job;
+    const std::string fifo = job.at("report.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::vector<std::string> targets = {fifo};
+    if (::geteuid() == 0) {
+        // A link to a character device of our own (as /dev/stdout to /dev/null).
+        ASSERT_EQ(::mknod(job.at("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        fs::create_symlink(job.at("null"), job.at("stdout"));
+        targets.push_back(job.at("stdout"));
+    }
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(job.batch({"-report:" + target}), 0) << job.warnings();
+        EXPECT_FALSE(fs::exists(target + "_EXECL.txt"));
+        EXPECT_FALSE(fs::exists(target + "_LABEL.txt"));
+    }
+    char buf[256];
+    EXPECT_GT(::read(reader, buf, sizeof buf), 0);  // the report went through the pipe
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    if (targets.size() > 1) {
+        EXPECT_TRUE(fs::is_symlink(job.at("stdout")));
+        EXPECT_TRUE(fs::is_character_file(job.at("null")));
+    }
+}
+
+TEST(StockSafety, AnUpdateStoppedAmongItsRenamesIsFinishedByTheNextStart) {
+    // The files the same update writes when nothing stops it.
+    const std::vector<std::string> names = {"default_offcut.rck", "default_part.prk", "left.txt",
+                                            "parts.txt"};
+    const auto update = [](Job& job) {
+        job.setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0");
+        return job.batch(
+            {"-update:yes", "-ex_sheet:" + job.at("left.txt"), "-ex_part:" + job.at("parts.txt")});
+    };
+    std::map<std::string, std::string> whole;
+    {
+        Job job;
+        ASSERT_EQ(update(job), 0) << job.warnings();
+        for (const auto& n : names) whole[n] = ReadText(job.at(n));
+    }
+    for (int stop = 0; stop < 4; ++stop) {
+        SCOPED_TRACE("stopped after " + std::to_string(stop) + " renames");
+        Job job;
+        platform::TFileWriteGroup::StopAfterRenames = stop;
+        update(job);
+        platform::TFileWriteGroup::StopAfterRenames = -1;
+        // The next start, a job that only plans, finishes the update first.
+        EXPECT_EQ(job.batch({}), 0) << job.warnings();
+        for (const auto& n : names) EXPECT_EQ(ReadText(job.at(n)), whole[n]) << n;
+        for (const auto& f : fs::directory_iterator(job.dir.Path())) {
+            const std::string n = f.path().filename().string();
+            EXPECT_TRUE(n.find(".tmp~") == std::string::npos && !n.starts_with(".tessaly-commit~"))
+                << n;
+        }
+    }
+}
