@@ -190,7 +190,8 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 }
 
 bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
-    bool ok = Optimizer.Best.Count() > 0;
+    // A plan that leaves out parts to cut is not the job done.
+    bool ok = Optimizer.Best.Count() > 0 && !w.PartsLeftOut;
 
     const std::string report = cl.GetParaValue("-report:");
     if (!report.empty()) {
