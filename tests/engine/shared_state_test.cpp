@@ -202,3 +202,49 @@ TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
     EXPECT_EQ(UsedSheetsList[1].Quantity, 0);
     EXPECT_EQ(Optimizer.Parts[0].Quantity, 20);  // the optimiser's lists are untouched
 }
+
+// Many part kinds (the layouts' counts held compact) and a merged run of two
+// materials: every part of a label gets the pieces of all parts of that
+// label, whichever list and place they have.
+TEST(UsedQuantities, EveryPartOfALabelGetsThePiecesOfThatLabel) {
+    TPanels first, second;
+    for (int i = 0; i < 200; ++i) {
+        T2DStock p;
+        p.Label = "P" + std::to_string(i == 150 ? 7 : i);
+        p.Quantity = 30;
+        first.AddCopy(p);
+    }
+    for (const char* label : {"P7", "Q"}) {
+        T2DStock p;
+        p.Label = label;
+        p.Material = "oak";
+        p.Quantity = 30;
+        second.AddCopy(p);
+    }
+    auto layout = [](const TPanels& Parts, std::int32_t Quantity,
+                     std::vector<std::pair<int, std::int32_t>> Counts) {
+        TPacket p = TPacket::CreateFromParts(Parts);
+        p.Label = "S";
+        p.Quantity = Quantity;
+        for (const auto& [index, count] : Counts) p.PartCounts.Qty(index) = count;
+        Optimizer.Best.Packets.Add(p);
+    };
+    layout(first, 3, {{7, 2}, {150, 1}, {199, 6}});
+    layout(first, 2, {{7, 1}});
+    layout(second, 4, {{0, 1}, {1, 2}});
+    ASSERT_TRUE(Optimizer.Best[0].PartCounts.IsCompact());
+    Optimizer.Parts = first;
+    Optimizer.Parts.AppendCopies(second);
+
+    ComputeUsedQuantities();
+    ASSERT_EQ(UsedPartsList.Count(), 202);
+    for (int i = 0; i < UsedPartsList.Count(); ++i) {
+        const std::string& label = UsedPartsList[i].Label;
+        const std::int32_t expected = label == "P7"     ? 3 * 2 + 3 * 1 + 2 * 1 + 4 * 1
+                                      : label == "P199" ? 3 * 6
+                                      : label == "Q"    ? 4 * 2
+                                                        : 0;
+        EXPECT_EQ(UsedPartsList[i].Quantity, expected) << i << " " << label;
+    }
+    Optimizer.Clear();
+}
