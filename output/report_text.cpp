@@ -136,13 +136,12 @@ void BuildLayoutHeaderText(int LayoutIndex) {
             Format("%-20s%10s%10s%10s%10s%10s  %s",
                    {PartLabelCaption, PartLengthCaption, PartWidthCaption, PartRotateCaption,
                     PartQtyCaption, PartShapeCaption, CommentCaption}));
-        for (const T2DStock& c : p.PartCounts.ToPanels()) {
-            if (c.Quantity == 0) continue;
-            out.push_back(
-                Format("%-20s%10s%10s%10s%10d%10s  %s",
-                       {c.Label, SizeText(c, c.LengthText), SizeText(c, c.WidthText),
-                        YesNo(c.CanRotate), c.Quantity, ShapeWord(c.ShapeKind), c.Comment}));
-        }
+        p.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+            const T2DStock& c = p.PartCounts.Part(Index);
+            out.push_back(Format("%-20s%10s%10s%10s%10d%10s  %s",
+                                 {c.Label, SizeText(c, c.LengthText), SizeText(c, c.WidthText),
+                                  YesNo(c.CanRotate), Qty, ShapeWord(c.ShapeKind), c.Comment}));
+        });
     }
     out.push_back(" ");
     out.push_back(LayoutsCaption);
