@@ -768,6 +768,7 @@ void TOptimize2d::PrepareSeeds(std::string& ErrorText) {
 // ---- the run --------------------------------------------------------------------
 
 void TOptimize2d::Run(std::string& ErrorText) {
+    HasLowestLevelPlan_ = false;
     if (OptimizeSpeed <= 0) {
         Stats = TOptimizeStats();
         RunAtLevel(ErrorText);
@@ -805,7 +806,9 @@ void TOptimize2d::Run(std::string& ErrorText) {
     PubRandSeed = seed;
 
     Stats = TOptimizeStats();
+    HasLowestLevelPlan_ = lowError.empty() && lowBest.Count() > 0;
     RunAtLevel(ErrorText);
+    HasLowestLevelPlan_ = false;
     Stats.LowestLevelMs = lowStats.PrepareMs + lowStats.QuickMs + lowStats.SearchMs[2];
     Stats.TimeLimitReached = Stats.TimeLimitReached || lowStats.TimeLimitReached;
     if (!lowError.empty()) return;
@@ -1268,7 +1271,15 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
         refreshOpenMask();
 
         bool completed = false;
+        // A cancel request ends the search between two steps of a trial (a
+        // trial of many part kinds can take a minute) once there is a plan to
+        // keep (this search's or the lowest level's); without one the first
+        // trial runs to its end, as it does at the time limit.
+        auto cancelled = [this] {
+            return (Best.Count() > 0 || HasLowestLevelPlan_) && OptimizeCancelRequested();
+        };
         for (;;) {
+            if (cancelled()) break;
             // ---- pick step ----
             const std::int32_t mode = commits > 0 ? 1 : Mode;
             double bestScore = 0.0;
@@ -1474,6 +1485,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             if (T.Count() == 0) break;
         }
 
+        if (cancelled()) break;
         // ---- end of the trial ----
         ProgressStep(false);
         SortByUsedValue(T);

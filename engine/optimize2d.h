@@ -255,6 +255,9 @@ class TOptimize2d {
     bool TimeCheckFails();
     // The run at the level OptimizeSpeed.
     void RunAtLevel(std::string& ErrorText);
+    // Set while a higher level runs after the lowest level made a plan,
+    // which stands when the higher level ends without one.
+    bool HasLowestLevelPlan_ = false;
 };
 
 // The message of a part refused because no size is left after its edge

@@ -1,5 +1,10 @@
 #include "engine/shared_state.h"
 
+#include <map>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
@@ -57,6 +62,15 @@ void NameOffcutsOfPacket(TPacket& Packet) {
         ~Restore() { GuillotineMode = G; }
     } restore{g};
 
+    // The guillotine test reads the sheet's size and its placements only: a
+    // scratch layout of those, kept equal to Packet's, takes each rectangle
+    // to test as one more placement (without a copy of the part counts).
+    TPacket scratch;
+    if (g) {
+        scratch.Length = Packet.Length;
+        scratch.Width = Packet.Width;
+        for (const T2DStock& piece : Packet.Placements) scratch.Placements.AddCopy(piece);
+    }
     bool noneQualifies = false;
     while (!Packet.Spaces.Empty()) {
         int candidate = -1;
@@ -67,9 +81,10 @@ void NameOffcutsOfPacket(TPacket& Packet) {
             if (g) {
                 // The layout with this rectangle as one more piece must
                 // still be cuttable.
-                TPacket scratch(Packet);
                 scratch.Placements.AddCopy(s.ToStock());
-                if (!Guillotine.Check(scratch)) continue;
+                const bool cuttable = Guillotine.Check(scratch);
+                scratch.Placements.Delete(scratch.Placements.Count() - 1);
+                if (!cuttable) continue;
             }
             candidate = k;
             candidateArea = s.Area();
@@ -80,6 +95,7 @@ void NameOffcutsOfPacket(TPacket& Packet) {
         }
         const TSpace chosen = Packet.Spaces[candidate];
         AddOffcut(Packet, chosen, n, z);
+        if (g) scratch.Placements.AddCopy(Packet.Placements.Last());
     }
     if (noneQualifies) {
         // In guillotine mode no cut frees what is left together with the
@@ -94,22 +110,33 @@ void NameOffcutsOfPacket(TPacket& Packet) {
 }
 
 void ComputeUsedQuantities() {
+    // A part's use is the sum, over the layouts, of the layout's count times
+    // the pieces of every counted part of the same label: totals by label in
+    // one pass over the counted parts, then one look-up per part. Sums are
+    // kept in 64 bits and cut to 32 at the end, which wraps as adding in 32
+    // bits one layout at a time does.
+    std::unordered_map<std::string_view, std::int64_t> byLabel;
+    byLabel.reserve(static_cast<std::size_t>(Optimizer.Parts.Count()));
+    for (const TPacket& layout : Optimizer.Best.Packets) {
+        const std::int64_t times = layout.Quantity;
+        layout.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+            byLabel[layout.PartCounts.Part(Index).Label] += times * Qty;
+        });
+    }
     UsedPartsList.Assign(Optimizer.Parts);
-    for (T2DStock& u : UsedPartsList) u.Quantity = 0;
-    for (const TPacket& layout : Optimizer.Best.Packets)
-        for (const T2DStock& c : layout.PartCounts.ToPanels())
-            for (T2DStock& u : UsedPartsList)
-                if (u.Label == c.Label)
-                    u.Quantity = static_cast<std::int32_t>(
-                        u.Quantity + std::int64_t{layout.Quantity} * c.Quantity);
+    for (T2DStock& u : UsedPartsList) {
+        const auto found = byLabel.find(u.Label);
+        u.Quantity = found == byLabel.end() ? 0 : static_cast<std::int32_t>(found->second);
+    }
 
+    // A sheet's use: the layouts of its label and material.
+    std::map<std::pair<std::string_view, std::string_view>, std::int64_t> bySheet;
+    for (const TPacket& layout : Optimizer.Best.Packets)
+        bySheet[{layout.Label, layout.Material}] += layout.Quantity;
     UsedSheetsList.Assign(Optimizer.Panels);
-    for (T2DStock& u : UsedSheetsList) u.Quantity = 0;
-    for (int i = 0; i < Optimizer.Panels.Count(); ++i) {
-        const T2DStock& sheet = Optimizer.Panels[i];
-        for (const TPacket& layout : Optimizer.Best.Packets)
-            if (sheet.Label == layout.Label && sheet.Material == layout.Material)
-                UsedSheetsList[i].Quantity += layout.Quantity;
+    for (T2DStock& u : UsedSheetsList) {
+        const auto found = bySheet.find({u.Label, u.Material});
+        u.Quantity = found == bySheet.end() ? 0 : static_cast<std::int32_t>(found->second);
     }
 }
 

@@ -22,16 +22,18 @@ void ForEachPieceLine(EmitFn Emit) {
     for (const TPacket& layout : Optimizer.Best.Packets) {
         ++number;
         Emit(LayoutLine(number, layout), 1);
-        for (const T2DStock& c : layout.PartCounts.ToPanels()) {
-            if (c.Quantity <= 0 || layout.Quantity <= 0) continue;
+        // The counted parts only, read where the counts are kept.
+        layout.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+            if (Qty <= 0 || layout.Quantity <= 0) return;
+            const T2DStock& c = layout.PartCounts.Part(Index);
             // One line per piece: the count on one sheet times the sheets.
-            const std::uint64_t pieces = static_cast<std::uint64_t>(c.Quantity) *
-                                         static_cast<std::uint64_t>(layout.Quantity);
+            const std::uint64_t pieces =
+                static_cast<std::uint64_t>(Qty) * static_cast<std::uint64_t>(layout.Quantity);
             Emit(Format("-->  %2d  %20s%20s%20s%20s%20s%20s%20s%20s%20s",
                         {number, layout.Label, layout.Material, layout.LengthText, layout.WidthText,
                          layout.Comment, c.Label, c.LengthText, c.WidthText, c.Comment}),
                  static_cast<std::size_t>(pieces));
-        }
+        });
     }
 }
 
@@ -43,12 +45,13 @@ std::vector<std::string> LayoutsListLines() {
     for (const TPacket& layout : Optimizer.Best.Packets) {
         ++number;
         lines.push_back(LayoutLine(number, layout));
-        for (const T2DStock& c : layout.PartCounts.ToPanels()) {
-            if (c.Quantity <= 0) continue;
-            lines.push_back(
-                Format("-->  %2d  %20s%20s%20s%20s%20d",
-                       {number, c.Label, layout.Material, c.LengthText, c.WidthText, c.Quantity}));
-        }
+        layout.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+            if (Qty <= 0) return;
+            const T2DStock& c = layout.PartCounts.Part(Index);
+            lines.push_back(Format("-->  %2d  %20s%20s%20s%20s%20d",
+                                   {number, c.Label, layout.Material, c.LengthText, c.WidthText,
+                                    Qty}));
+        });
     }
     return lines;
 }

@@ -1,8 +1,11 @@
 #include "output/report_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
+#include <numeric>
 #include <utility>
+#include <vector>
 
 #include "engine/dxfout.h"
 #include "engine/numeric.h"
@@ -56,21 +59,46 @@ std::string TimeText(const char* Pattern, const std::tm& When) {
     return std::string(buf, n);
 }
 
-// Restores the optimiser's part lists when the parts report leaves early.
-class TPartsOrderGuard {
-  public:
-    TPartsOrderGuard() : Parts_(Optimizer.Parts), WorkParts_(Optimizer.WorkParts) {}
-    ~TPartsOrderGuard() {
-        Optimizer.Parts.Assign(Parts_);
-        Optimizer.WorkParts.Assign(WorkParts_);
+// The order of the parts report: the parts by material, then label
+// (ordinal), as an exchange sort puts them, and the order the required
+// quantities take, which move along with their parts while both lists reach
+// that far. Neither list is changed.
+void PartsReportOrder(const TPanels& Parts, const TPanels& Work, std::vector<int>& Order,
+                      std::vector<int>& WorkOrder) {
+    const int n = Parts.Count();
+    const int w = Work.Count();
+    Order.resize(static_cast<std::size_t>(n));
+    WorkOrder.resize(static_cast<std::size_t>(w));
+    std::iota(Order.begin(), Order.end(), 0);
+    std::iota(WorkOrder.begin(), WorkOrder.end(), 0);
+    auto less = [&Parts](int A, int B) {
+        const T2DStock& a = Parts[A];
+        const T2DStock& b = Parts[B];
+        return a.Material < b.Material || (a.Material == b.Material && a.Label < b.Label);
+    };
+    // With no two parts of one material and label, every sort gives the same
+    // order, and the exchange sort's takes too long for thousands of parts.
+    std::sort(Order.begin(), Order.end(), less);
+    bool distinct = w == n;
+    for (int i = 1; distinct && i < n; ++i)
+        distinct = less(Order[static_cast<std::size_t>(i - 1)], Order[static_cast<std::size_t>(i)]);
+    if (distinct) {
+        WorkOrder = Order;
+        return;
     }
-    TPartsOrderGuard(const TPartsOrderGuard&) = delete;
-    TPartsOrderGuard& operator=(const TPartsOrderGuard&) = delete;
-
-  private:
-    TPanels Parts_;
-    TPanels WorkParts_;
-};
+    // Equal keys: where each of them ends up is the exchange sort's own.
+    std::iota(Order.begin(), Order.end(), 0);
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (less(Order[static_cast<std::size_t>(j)], Order[static_cast<std::size_t>(i)])) {
+                std::swap(Order[static_cast<std::size_t>(i)], Order[static_cast<std::size_t>(j)]);
+                if (i < w && j < w)
+                    std::swap(WorkOrder[static_cast<std::size_t>(i)],
+                              WorkOrder[static_cast<std::size_t>(j)]);
+            }
+        }
+    }
+}
 
 }  // namespace
 
@@ -108,13 +136,12 @@ void BuildLayoutHeaderText(int LayoutIndex) {
             Format("%-20s%10s%10s%10s%10s%10s  %s",
                    {PartLabelCaption, PartLengthCaption, PartWidthCaption, PartRotateCaption,
                     PartQtyCaption, PartShapeCaption, CommentCaption}));
-        for (const T2DStock& c : p.PartCounts.ToPanels()) {
-            if (c.Quantity == 0) continue;
-            out.push_back(
-                Format("%-20s%10s%10s%10s%10d%10s  %s",
-                       {c.Label, SizeText(c, c.LengthText), SizeText(c, c.WidthText),
-                        YesNo(c.CanRotate), c.Quantity, ShapeWord(c.ShapeKind), c.Comment}));
-        }
+        p.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+            const T2DStock& c = p.PartCounts.Part(Index);
+            out.push_back(Format("%-20s%10s%10s%10s%10d%10s  %s",
+                                 {c.Label, SizeText(c, c.LengthText), SizeText(c, c.WidthText),
+                                  YesNo(c.CanRotate), Qty, ShapeWord(c.ShapeKind), c.Comment}));
+        });
     }
     out.push_back(" ");
     out.push_back(LayoutsCaption);
@@ -157,37 +184,23 @@ void BuildPartsReport() {
                     PartRotateCaption, PartQtyCaption, MaxPartsQtyCaption, UsedPartsQtyCaption,
                     PartShapeCaption, CommentCaption}));
     PartsReportLines.push_back(" ");
-    {
-        TPartsOrderGuard guard;
-        TPanels& parts = Optimizer.Parts;
-        TPanels& work = Optimizer.WorkParts;
-        const int n = parts.Count();
-        // Exchange sort by material, then label (ordinal); the required
-        // quantities move along.
-        for (int i = 0; i < n; ++i) {
-            for (int j = i + 1; j < n; ++j) {
-                const T2DStock& a = parts[i];
-                const T2DStock& b = parts[j];
-                if (a.Material > b.Material || (a.Material == b.Material && a.Label > b.Label)) {
-                    parts.Exchange(i, j);
-                    if (i < work.Count() && j < work.Count()) work.Exchange(i, j);
-                }
-            }
-        }
-        ComputeUsedQuantities();
-        if (ReportAllParts) {
-            for (int i = 0; i < n; ++i) {
-                const T2DStock& p = parts[i];
-                const std::int32_t required = i < work.Count() ? work[i].Quantity : 0;
-                PartsReportLines.push_back(
-                    Format("%-20s%-20s%-10s%-10s%-10s%-10d%-10d%-10d%-10s  %s",
-                           {p.Label, p.Material, SizeText(p, p.LengthText),
-                            SizeText(p, p.WidthText), YesNo(p.CanRotate), required, p.Quantity,
-                            UsedPartsList[i].Quantity, ShapeWord(p.ShapeKind), p.Comment}));
-            }
+    ComputeUsedQuantities();
+    if (ReportAllParts) {
+        const TPanels& parts = Optimizer.Parts;
+        const TPanels& work = Optimizer.WorkParts;
+        std::vector<int> order, workOrder;
+        PartsReportOrder(parts, work, order, workOrder);
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const T2DStock& p = parts[order[i]];
+            const std::int32_t required = i < workOrder.size() ? work[workOrder[i]].Quantity : 0;
+            // The used quantities go by label, so each part keeps its own.
+            PartsReportLines.push_back(
+                Format("%-20s%-20s%-10s%-10s%-10s%-10d%-10d%-10d%-10s  %s",
+                       {p.Label, p.Material, SizeText(p, p.LengthText), SizeText(p, p.WidthText),
+                        YesNo(p.CanRotate), required, p.Quantity,
+                        UsedPartsList[order[i]].Quantity, ShapeWord(p.ShapeKind), p.Comment}));
         }
     }
-    ComputeUsedQuantities();
 }
 
 void BuildSummaryReport() {

@@ -48,8 +48,9 @@ TLayoutViewFacts LayoutFacts(const TPacket& P) {
     f.Cost = PubFunc.UnitsToStr(P.GetCost());
     f.Area = PubFunc.AreaToStr(RoundTo(FullLayoutLength(P) * FullLayoutWidth(P), 4)) + SqrCaption +
              MeasureUnitName;
-    for (const T2DStock& c : P.PartCounts.ToPanels())
-        if (c.Quantity != 0) f.PartsInLayout.emplace_back(c.Label, IntToStr(c.Quantity));
+    P.PartCounts.ForEachNonZero([&](int Index, std::int32_t Qty) {
+        f.PartsInLayout.emplace_back(P.PartCounts.Part(Index).Label, IntToStr(Qty));
+    });
     f.HasShapedPart = std::any_of(P.Placements.begin(), P.Placements.end(),
                                   [](const T2DStock& p) { return p.ShapeKind == skShaped; });
     return f;

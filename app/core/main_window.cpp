@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
 #include <new>
 
 #include "app/core/free_shapes.h"
@@ -15,6 +16,7 @@
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "engine/textfmt.h"
 #include "output/report_text.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
@@ -116,6 +118,8 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
     MainStringList.clear();
     MainSchemes.Clear();
     OptimizeNotes.clear();
+    NotPlanned.clear();
+    PartsLeftOut = false;
     FastOptimize = false;
 
     for (const T2DStock& s : SheetList) AddUnique(MainStringList, s.Material);
@@ -202,6 +206,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
         Optimizer.Run(err);
         if (!err.empty()) {
             OptimizeNotes.push_back("------>  " + typeCaption + " [" + type + "] \"" + err + "\"");
+            NoteNotPlanned(type, err);
             continue;
         }
 
@@ -225,9 +230,13 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
     Optimizer.WorkParts.Assign(MainPanels4);
     Optimizer.Panels.Assign(MainPanels2);
     Optimizer.PanelsLeft.Assign(MainPanels5);
+    // The layouts of one material share their part descriptions: they are
+    // changed once per material, not copied for every layout.
+    std::map<std::string, TPartCounts::TEditCache> edited;
     for (TPacket& p : Optimizer.Best.Packets) {
-        for (int i = 0; i < p.PartCounts.Count(); ++i)
-            p.PartCounts.EditPart(i).Material = p.Material;
+        const std::string material = p.Material;
+        p.PartCounts.EditParts(edited[material],
+                               [&material](T2DStock& c) { c.Material = material; });
         for (T2DStock& c : p.Placements.Items()) c.Material = p.Material;
     }
     Optimizer.Packet.Assign(Optimizer.Best[0]);
@@ -245,7 +254,31 @@ bool TMainWindowCore::OptimizeThreadDone() {
     RebuildReports();
     ShowReport();
     ProgressSink().StepByMax();
+    if (!NotPlanned.empty()) {
+        std::string text;
+        for (const std::string& line : NotPlanned) text += (text.empty() ? "" : "\n") + line;
+        platform::CurrentMessageSink().Warning(text);
+    }
     return true;
+}
+
+void TMainWindowCore::NoteNotPlanned(const std::string& Type, const std::string& Error) {
+    // The parts of the type the run took, and of them those with a quantity
+    // to cut.
+    std::int64_t parts = 0, required = 0;
+    auto count = [&](const TPanels& list, const TPanels& qtys) {
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list[i].Quantity <= 0 || list[i].Material != Type) continue;
+            ++parts;
+            if (i < qtys.Count() && qtys[i].Quantity > 0) ++required;
+        }
+    };
+    count(PartList, PartQtyList);
+    count(ProfilePartList, ProfilePartQtyList);
+    if (required > 0) PartsLeftOut = true;
+    NotPlanned.push_back("Material [" + Type + "] was not planned (" + Error + "): " +
+                         IntToStr(parts) + " part(s) left out, " + IntToStr(required) +
+                         " of them with a quantity to cut.");
 }
 
 void TMainWindowCore::RebuildReports() {

@@ -40,6 +40,12 @@ class TMainWindowCore {
     std::string LastErrorMessage;
     TErrorLocation LastErrorLocation;
 
+    // The material types the last run could not plan (the optimiser refused
+    // them), one line each, and whether parts with a quantity to cut were
+    // among what was left out.
+    std::vector<std::string> NotPlanned;
+    bool PartsLeftOut = false;
+
     // The report page's lines.
     std::vector<std::string> ListBoxReport;
 
@@ -84,7 +90,8 @@ class TMainWindowCore {
     bool StartOptimizeProcess();
     // The end of a run: with no layout, LastErrorMessage goes to the message
     // sink and the result is false; otherwise the used quantities, the
-    // reports and the report page are rebuilt and the result is true.
+    // reports and the report page are rebuilt, the materials not planned
+    // (NotPlanned) go to the message sink, and the result is true.
     bool OptimizeThreadDone();
 
     // "Auto Rearrange": re-optimises the layout at CurrentLayoutIndex alone.
@@ -104,4 +111,6 @@ class TMainWindowCore {
     bool ReadInput();
     void RunBody(bool ReadPages);
     bool OptimizeMaterialTypes();
+    // Notes in NotPlanned that type Type was left out for Error.
+    void NoteNotPlanned(const std::string& Type, const std::string& Error);
 };

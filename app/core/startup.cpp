@@ -251,7 +251,8 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 
 bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     const bool planned = Optimizer.Best.Count() > 0;
-    bool ok = planned;
+    // A plan that leaves out parts to cut is not the job done.
+    bool ok = planned && !w.PartsLeftOut;
 
     const std::string report = cl.GetParaValue("-report:");
     if (!report.empty()) {

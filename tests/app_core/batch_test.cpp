@@ -152,6 +152,43 @@ TEST_F(BatchTest, PartTooLargeForEverySheetEndsTheRunWithItsMessage) {
     EXPECT_TRUE(fs::exists(at("plan.txt")));  // the report page of that moment
 }
 
+// A part that fits its sheet but not once the trims are taken off: the
+// optimiser refuses its material, the other material is still planned, and
+// the run says what was left out; a batch job fails when parts to cut were.
+TEST_F(BatchTest, MaterialTheOptimiserRefusesIsNamedAndFailsTheJobWhenPartsToCutAreLeftOut) {
+    const struct {
+        const char* Name;
+        bool OnlyOptional;  // every MDF part at Qty 0 (Max Qty kept)
+        int Exit;
+        const char* Warning;
+    } cases[] = {
+        {"parts to cut", false, 1,
+         "Material [MDF 16] was not planned (Part[label=TABLE-TOP] is too large.): 18 part(s) left "
+         "out, 18 of them with a quantity to cut."},
+        {"only parts that may be cut", true, 0,
+         "Material [MDF 16] was not planned (Part[label=TABLE-TOP] is too large.): 18 part(s) left "
+         "out, 0 of them with a quantity to cut."},
+    };
+    for (const auto& c : cases) {
+        SampleFolder job;
+        testsupport::CaptureSink sink;
+        job.setKey("default.prt", "PART13", "LENGTH", "2800");  // the MDF sheet's own length
+        if (c.OnlyOptional)
+            for (int i = 13; i <= 30; ++i)
+                job.setKey("default.prt", ("PART" + std::to_string(i)).c_str(), "QTY", "0");
+        TMainWindowCore window;
+        EXPECT_EQ(RunBatch(window, TCommandLine({"-auto:yes", "-hide:yes",
+                                                 "-report:" + job.at("plan.txt")})),
+                  c.Exit)
+            << c.Name;
+        ASSERT_EQ(sink.Warnings.size(), 1u) << c.Name;
+        EXPECT_EQ(sink.Warnings[0], c.Warning) << c.Name;
+        ASSERT_GT(Optimizer.Best.Count(), 0) << c.Name;
+        for (const TPacket& p : Optimizer.Best.Packets) EXPECT_EQ(p.Material, "Plywood 18");
+        EXPECT_TRUE(fs::exists(job.at("plan.txt"))) << c.Name;
+    }
+}
+
 TEST_F(BatchTest, UntickedTypeIsSkippedAndTypeWithoutPartsGetsANote) {
     // MDF parts all at quantity 0: the type is noted, not optimised.
     for (int i = 13; i <= 30; ++i)

@@ -534,6 +534,47 @@ TEST_F(OptimizerTest, CancelEndsEveryPhaseEarly) {
     EXPECT_LT(OptimizeStepCount, fullSteps);
 }
 
+namespace {
+
+// Asks for a cancel when the search of the Nth phase run is about to start.
+class TCancelAtSearch : public TOptimize2d {
+  public:
+    int At = 1;
+    void SchemeLimitHook() override {
+        if (--At == 0) RequestOptimizeCancel();
+    }
+};
+
+}  // namespace
+
+// A cancel stops the search between two steps of a trial once there is a
+// plan to keep: at a higher level the lowest level's plan stands and the
+// level's search ends at once. With no plan yet the first trial runs to its
+// end, so that the run still has one.
+TEST_F(OptimizerTest, CancelDuringTheSearchEndsItBetweenTheStepsOfATrial) {
+    const struct {
+        std::int32_t Level;
+        int At;        // the phase run whose search is cancelled
+        bool Refills;  // the search refilled before it ended
+    } cases[] = {{8, 2, false}, {0, 1, true}};
+    for (const auto& c : cases) {
+        ClearOptimizeCancel();
+        OptimizeSpeed = 0;
+        TOptimize2d lowest;
+        ASSERT_EQ(RunJob(lowest, kOneSheet, kMixedParts), "");
+        OptimizeSpeed = c.Level;
+        TCancelAtSearch opt;
+        opt.At = c.At;
+        ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "") << c.Level;
+        ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+        EXPECT_EQ(opt.Stats.Refills > 0, c.Refills) << c.Level << " " << opt.Stats.Refills;
+        if (c.Level > 0) {
+            EXPECT_EQ(opt.Best.Count(), lowest.Best.Count());
+        }
+    }
+    ClearOptimizeCancel();
+}
+
 TEST_F(OptimizerTest, SearchWithoutCandidatesReportsNoResultWithOffcutHint) {
     // No layout leaves free rectangles this wide: every layout is dropped.
     MinOffcutSize = 10000000;

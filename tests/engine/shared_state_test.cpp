@@ -94,6 +94,39 @@ TEST(NameOffcuts, GuillotineModeTakesOnlyCuttableRectanglesBySize) {
     EXPECT_EQ(free, 300 * 300 - 2 * 200 * 100);
 }
 
+// A layout made by hand whose parts stand in a pinwheel: no guillotine cut
+// frees the hole in its middle nor, with the parts as they are, the strip
+// beside it. In guillotine mode no free rectangle qualifies: the first ones
+// are named as waste, however large, while the pass number stays below the
+// number of free rectangles left (here one of two); without it both become
+// offcuts.
+TEST(NameOffcuts, GuillotineModeNamesWhatNoCutFreesAsWaste) {
+    const struct {
+        bool Guillotine;
+        std::string Offcuts;
+        int FreeLeft;
+    } cases[] = {
+        {false, "OFFCUT_1@300,0/100x300 OFFCUT_2@100,100/100x100 ", 0},
+        {true, "ZEROOFFCUT_1@300,0/100x300 ", 1},
+    };
+    for (const auto& c : cases) {
+        BladeWidth = 0;
+        GuillotineMode = c.Guillotine;
+        TPacket p = Sheet(400, 300);
+        Place(p, 0, 0, 200, 100);
+        Place(p, 200, 0, 100, 200);
+        Place(p, 100, 200, 200, 100);
+        Place(p, 0, 100, 100, 200);
+        ASSERT_FALSE(Guillotine.Check(p));
+        NameOffcutsOfPacket(p);
+        EXPECT_EQ(GuillotineMode, c.Guillotine);
+        EXPECT_EQ(Offcuts(p), c.Offcuts) << c.Guillotine;
+        EXPECT_EQ(p.Spaces.Count(), c.FreeLeft) << c.Guillotine;
+        EXPECT_EQ(p.TotalCount(), 4);
+    }
+    GuillotineMode = false;
+}
+
 // In guillotine mode every offcut named can be cut out together with the
 // parts (checked by the exact test): a job of 27 part kinds on 2440 x 1220
 // sheets less trims of 10, blade 2, Level 0, whose first layout once named
@@ -104,15 +137,15 @@ TEST(NameOffcuts, GuillotineModeNamesOnlyOffcutsCutOutWithTheParts) {
         bool CanRotate;
     };
     const Kind parts[] = {
-        {94, 205, 2, 2, true},   {336, 80, 3, 3, true},   {328, 287, 4, 4, true},
-        {360, 184, 1, 3, true},  {328, 243, 1, 1, false}, {279, 63, 2, 3, false},
-        {305, 155, 3, 3, true},  {200, 191, 8, 8, true},  {85, 140, 4, 4, false},
-        {64, 172, 1, 1, false},  {305, 244, 6, 6, true},  {111, 68, 3, 5, true},
-        {178, 298, 1, 2, true},  {342, 257, 1, 1, true},  {103, 73, 12, 12, true},
-        {368, 206, 8, 9, true},  {140, 210, 2, 3, true},  {338, 68, 2, 2, true},
-        {105, 227, 4, 6, true},  {232, 261, 4, 4, true},  {267, 67, 3, 4, true},
-        {137, 76, 2, 3, true},   {61, 235, 3, 3, false},  {247, 270, 2, 2, false},
-        {313, 38, 1, 2, true},   {60, 126, 4, 6, true},   {338, 32, 8, 9, false},
+        {94, 205, 2, 2, true},  {336, 80, 3, 3, true},   {328, 287, 4, 4, true},
+        {360, 184, 1, 3, true}, {328, 243, 1, 1, false}, {279, 63, 2, 3, false},
+        {305, 155, 3, 3, true}, {200, 191, 8, 8, true},  {85, 140, 4, 4, false},
+        {64, 172, 1, 1, false}, {305, 244, 6, 6, true},  {111, 68, 3, 5, true},
+        {178, 298, 1, 2, true}, {342, 257, 1, 1, true},  {103, 73, 12, 12, true},
+        {368, 206, 8, 9, true}, {140, 210, 2, 3, true},  {338, 68, 2, 2, true},
+        {105, 227, 4, 6, true}, {232, 261, 4, 4, true},  {267, 67, 3, 4, true},
+        {137, 76, 2, 3, true},  {61, 235, 3, 3, false},  {247, 270, 2, 2, false},
+        {313, 38, 1, 2, true},  {60, 126, 4, 6, true},   {338, 32, 8, 9, false},
     };
     testsupport::ProgramRunSettings(0, true, 2000);
     TOptimize2d opt;
@@ -168,4 +201,50 @@ TEST(UsedQuantities, CountsPiecesAndSheetsOfThePlan) {
     EXPECT_EQ(UsedSheetsList[0].Quantity, 5);
     EXPECT_EQ(UsedSheetsList[1].Quantity, 0);
     EXPECT_EQ(Optimizer.Parts[0].Quantity, 20);  // the optimiser's lists are untouched
+}
+
+// Many part kinds (the layouts' counts held compact) and a merged run of two
+// materials: every part of a label gets the pieces of all parts of that
+// label, whichever list and place they have.
+TEST(UsedQuantities, EveryPartOfALabelGetsThePiecesOfThatLabel) {
+    TPanels first, second;
+    for (int i = 0; i < 200; ++i) {
+        T2DStock p;
+        p.Label = "P" + std::to_string(i == 150 ? 7 : i);
+        p.Quantity = 30;
+        first.AddCopy(p);
+    }
+    for (const char* label : {"P7", "Q"}) {
+        T2DStock p;
+        p.Label = label;
+        p.Material = "oak";
+        p.Quantity = 30;
+        second.AddCopy(p);
+    }
+    auto layout = [](const TPanels& Parts, std::int32_t Quantity,
+                     std::vector<std::pair<int, std::int32_t>> Counts) {
+        TPacket p = TPacket::CreateFromParts(Parts);
+        p.Label = "S";
+        p.Quantity = Quantity;
+        for (const auto& [index, count] : Counts) p.PartCounts.Qty(index) = count;
+        Optimizer.Best.Packets.Add(p);
+    };
+    layout(first, 3, {{7, 2}, {150, 1}, {199, 6}});
+    layout(first, 2, {{7, 1}});
+    layout(second, 4, {{0, 1}, {1, 2}});
+    ASSERT_TRUE(Optimizer.Best[0].PartCounts.IsCompact());
+    Optimizer.Parts = first;
+    Optimizer.Parts.AppendCopies(second);
+
+    ComputeUsedQuantities();
+    ASSERT_EQ(UsedPartsList.Count(), 202);
+    for (int i = 0; i < UsedPartsList.Count(); ++i) {
+        const std::string& label = UsedPartsList[i].Label;
+        const std::int32_t expected = label == "P7"     ? 3 * 2 + 3 * 1 + 2 * 1 + 4 * 1
+                                      : label == "P199" ? 3 * 6
+                                      : label == "Q"    ? 4 * 2
+                                                        : 0;
+        EXPECT_EQ(UsedPartsList[i].Quantity, expected) << i << " " << label;
+    }
+    Optimizer.Clear();
 }

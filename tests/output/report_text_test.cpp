@@ -189,3 +189,42 @@ TEST(ReportText, LineBreaksInsideAValueStayOnOneLine) {
     EXPECT_EQ(JoinTextFileLines({"a\r\nb", "c"}), "a  b\r\nc\r\n");
     EXPECT_EQ(JoinTextFileLines({}), "");
 }
+
+// Parts of one material and label are ordered as the exchange sort leaves
+// them (not as they came), and the required quantities move along only
+// while both lists reach that far.
+TEST(ReportText, PartsOfOneLabelKeepTheExchangeSortsOrder) {
+    const struct {
+        int WorkCount;
+        const char* Rows;  // length and required quantity of every row
+    } cases[] = {
+        {4, "2:2 4:4 3:3 1:1 "},
+        {3, "2:2 4:1 3:3 1:0 "},
+    };
+    for (const auto& c : cases) {
+        Optimizer.Clear();
+        const char* labels[] = {"X", "A", "X", "A"};
+        for (int i = 0; i < 4; ++i) {
+            T2DStock p;
+            p.Label = labels[i];
+            p.Material = "M";
+            p.LengthText = std::to_string(i + 1);
+            p.Quantity = 9;
+            Optimizer.Parts.AddCopy(p);
+            p.Quantity = i + 1;
+            if (i < c.WorkCount) Optimizer.WorkParts.AddCopy(p);
+        }
+        ReportAllParts = true;
+        BuildPartsReport();
+        ASSERT_EQ(PartsReportLines.size(), 6u);
+        std::string rows;
+        for (std::size_t i = 2; i < 6; ++i) {
+            const std::string& line = PartsReportLines[i];
+            rows += line.substr(40, line.find(' ', 40) - 40) + ":" +
+                    line.substr(70, line.find(' ', 70) - 70) + " ";
+        }
+        EXPECT_EQ(rows, c.Rows) << c.WorkCount;
+        EXPECT_EQ(PartLabels(), (std::vector<std::string>{"X", "A", "X", "A"}));
+    }
+    Optimizer.Clear();
+}

@@ -1,0 +1,202 @@
+// Benchmark of the whole batch run, as a workshop starts it:
+//
+//   batch_run_bench [KINDS ...] [--dir PATH] [--report] [--keep]
+//
+// For each number of part kinds (default 2000 and 10000) it writes a job in
+// a folder of its own (under --dir, default the system's temporary folder):
+// the sample's options (examples/sample), two materials, four sheet kinds and
+// KINDS part kinds of two pieces each, then runs the batch job in a child
+// process exactly as `tessaly -auto:yes -hide:yes` does (the same RunBatch
+// that the program's main calls, in that folder). --report adds
+// "-report:report.txt", which writes the text report and the cut lists too.
+//
+// Per job it prints the exit status, the layouts of the plan, the wall time,
+// the CPU time (user + system), the peak memory (resident set) of the child,
+// the time at which the optimiser made its last progress step (the end of
+// the optimiser, within one filled sheet) and the share of the run after it:
+// reading the plan into the reports, naming offcuts, writing files.
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/core/command_line.h"
+#include "app/core/main_window.h"
+#include "app/core/startup.h"
+#include "engine/progress.h"
+#include "engine/pubstr.h"
+#include "engine/shared_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A generator of the jobs' own, so they do not depend on the optimiser's.
+struct JobRandom {
+    std::uint64_t State;
+    std::int32_t Next(std::int32_t Low, std::int32_t High) {
+        State = State * 6364136223846793005ull + 1442695040888963407ull;
+        return Low + static_cast<std::int32_t>((State >> 33) %
+                                               static_cast<std::uint64_t>(High - Low + 1));
+    }
+};
+
+const char* const kMaterials[] = {"Plywood 18", "MDF 16"};
+
+void WriteJob(const fs::path& Dir, int Kinds) {
+    fs::create_directories(Dir);
+    const fs::path sample = fs::path(TESSALY_SOURCE_DIR) / "examples" / "sample";
+    for (const char* name : {"default.opt", "default.edg"})
+        fs::copy_file(sample / name, Dir / name, fs::copy_options::overwrite_existing);
+    for (const char* name : {"default.apt", "default_offcut.rck", "default_part.prk"}) {
+        std::error_code ec;
+        fs::remove(Dir / name, ec);
+    }
+    {
+        std::ofstream typ(Dir / "default.typ");
+        typ << "[HEAD]\nNUMBER=2\n\n";
+        for (int t = 0; t < 2; ++t)
+            typ << "[TYPE" << t << "]\nSTRING=" << kMaterials[t] << "\nCHECK=1\n\n";
+    }
+    {
+        // Two sheet kinds per material, enough of each for every part.
+        struct Sheet {
+            const char* Label;
+            int Material, Length, Width, Cost, Priority;
+        };
+        const Sheet sheets[] = {{"PLY-2440", 0, 2440, 1220, 54, 0},
+                                {"PLY-3050", 0, 3050, 1525, 80, 1},
+                                {"MDF-2800", 1, 2800, 2070, 38, 0},
+                                {"MDF-2440", 1, 2440, 1220, 30, 1}};
+        std::ofstream sht(Dir / "default.sht");
+        int n = 1;
+        for (const Sheet& s : sheets)
+            sht << "[SHEET" << n++ << "]\nLABEL=" << s.Label << "\nTYPE=" << kMaterials[s.Material]
+                << "\nLENGTH=" << s.Length << "\nWIDTH=" << s.Width << "\nQTY=" << Kinds
+                << "\nCOST=" << s.Cost << "\nPRIORITY=" << s.Priority << "\nCOMMENT=\n\n";
+    }
+    std::ofstream prt(Dir / "default.prt");
+    JobRandom r{static_cast<std::uint64_t>(Kinds)};
+    for (int i = 0; i < Kinds; ++i) {
+        const std::int32_t length = r.Next(60, 700);
+        const std::int32_t width = r.Next(40, 500);
+        prt << "[PART" << i + 1 << "]\nLABEL=P" << i << "\nTYPE=" << kMaterials[i % 2]
+            << "\nLENGTH=" << length << "\nWIDTH=" << width
+            << "\nQTY=2\nMAXQTY=2\nROTATE=" << (i % 3 != 0 ? "R" : "N")
+            << "\nSHAPE=R\nBGTYPE=\nCOMMENT=\n\n";
+    }
+}
+
+// What the child leaves for the parent, in memory both share.
+struct Shared {
+    double LastStep;  // seconds from the start to the last progress step
+    std::int32_t Layouts;
+};
+
+// Notes the time of every progress step of the optimiser.
+class TStepClock : public TProgressSink {
+  public:
+    TStepClock(Shared* S, std::chrono::steady_clock::time_point Start) : s_(S), start_(Start) {}
+    void StepIt() override { Note(); }
+    void Refresh() override { Note(); }
+
+  private:
+    Shared* s_;
+    std::chrono::steady_clock::time_point start_;
+    void Note() {
+        s_->LastStep =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+};
+
+int RunJob(const fs::path& Dir, int Kinds, bool Report) {
+    auto* shared = static_cast<Shared*>(
+        mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    if (shared == MAP_FAILED) return 2;
+    *shared = Shared{0, 0};
+    std::fflush(stdout);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(Dir.c_str()) != 0) _exit(120);
+        // What the run writes to standard error goes to a file of the job folder.
+        if (!freopen("run.log", "w", stderr)) _exit(121);
+        AppDir = Dir.string();
+        std::vector<std::string> args = {"tessaly", "-auto:yes", "-hide:yes"};
+        if (Report) args.push_back("-report:report.txt");
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const TCommandLine commandLine(static_cast<int>(args.size()), argv.data());
+        static TMainWindowCore window;
+        TStepClock clock(shared, start);
+        SetProgressSink(&clock);
+        const int status = RunBatch(window, commandLine);
+        shared->Layouts = Optimizer.Best.Count();
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    if (pid < 0) return 2;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::printf("%7d %5d %8d %9.2f %9.2f %9.0f %10.2f %8.2f%%\n", Kinds, exitCode, shared->Layouts,
+                wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0, shared->LastStep,
+                wall > 0 ? 100.0 * (wall - shared->LastStep) / wall : 0.0);
+    std::fflush(stdout);
+    munmap(shared, sizeof(Shared));
+    return exitCode == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> kinds;
+    fs::path dir = fs::temp_directory_path() / "tessaly_batch_bench";
+    bool report = false, keep = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--dir" && i + 1 < argc)
+            dir = argv[++i];
+        else if (a == "--report")
+            report = true;
+        else if (a == "--keep")
+            keep = true;
+        else if (std::atoi(a.c_str()) > 0 && std::atoi(a.c_str()) <= 10000)
+            kinds.push_back(std::atoi(a.c_str()));
+        else {
+            std::fprintf(stderr,
+                         "usage: %s [KINDS (1..10000) ...] [--dir PATH] [--report] [--keep]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    if (kinds.empty()) kinds = {2000, 10000};
+    std::printf("%7s %5s %8s %9s %9s %9s %10s %9s\n", "kinds", "exit", "layouts", "wall s", "cpu s",
+                "peak MB", "optim. s", "after");
+    int result = 0;
+    for (const int k : kinds) {
+        const fs::path job = dir / ("kinds_" + std::to_string(k));
+        WriteJob(job, k);
+        if (RunJob(job, k, report) != 0) result = 1;
+        if (!keep) {
+            std::error_code ec;
+            fs::remove_all(job, ec);
+        }
+    }
+    return result;
+}
