@@ -32,6 +32,7 @@
 #include "app/core/command_line.h"
 #include "app/core/main_window.h"
 #include "app/core/startup.h"
+#include "bench/plan_digest.h"
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -40,15 +41,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A generator of the jobs' own, so they do not depend on the optimiser's.
-struct JobRandom {
-    std::uint64_t State;
-    std::int32_t Next(std::int32_t Low, std::int32_t High) {
-        State = State * 6364136223846793005ull + 1442695040888963407ull;
-        return Low + static_cast<std::int32_t>((State >> 33) %
-                                               static_cast<std::uint64_t>(High - Low + 1));
-    }
-};
+using plan_digest::JobRandom;
 
 const char* const kMaterials[] = {"Plywood 18", "MDF 16"};
 

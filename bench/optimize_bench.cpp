@@ -47,12 +47,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/plan_digest.h"
 #include "engine/defaults.h"
 #include "engine/guillotine.h"
 #include "engine/optimize2d.h"
 #include "engine/pubstr.h"
 
 namespace {
+
+using plan_digest::JobRandom;
+using plan_digest::PlanDigest;
+using plan_digest::SheetsOf;
 
 struct Options {
     std::int32_t Level = 0;
@@ -137,36 +142,6 @@ std::string PlanFault(const TOptimize2d& Opt) {
     return "";
 }
 
-// A digest of the whole plan (layouts in order, their counts and every
-// placement), to see that a change of the engine left the plans alone.
-std::uint32_t PlanDigest(const TSchemes& Plan) {
-    std::uint32_t h = 2166136261u;
-    auto mix = [&h](std::int64_t V) {
-        for (int i = 0; i < 8; ++i) {
-            h ^= static_cast<std::uint32_t>(V >> (8 * i)) & 0xffu;
-            h *= 16777619u;
-        }
-    };
-    for (const TPacket& layout : Plan.Packets) {
-        mix(layout.Index);
-        mix(layout.Quantity);
-        for (const T2DStock& p : layout.Placements) {
-            mix(p.Index);
-            mix(p.Position.X);
-            mix(p.Position.Y);
-            mix(p.Length);
-            mix(p.Width);
-            mix(p.TurnState);
-        }
-    }
-    return h;
-}
-
-std::int64_t SheetsOf(const TSchemes& Plan) {
-    std::int64_t n = 0;
-    for (const TPacket& layout : Plan.Packets) n += layout.Quantity;
-    return n;
-}
 
 double Seconds(std::chrono::steady_clock::time_point From) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - From).count();
@@ -456,15 +431,6 @@ struct Job {
     bool Cost = false;
 };
 
-// A small generator of its own, so the jobs do not depend on PubRandom.
-struct JobRandom {
-    std::uint64_t State;
-    std::int32_t Next(std::int32_t Low, std::int32_t High) {
-        State = State * 6364136223846793005ull + 1442695040888963407ull;
-        return Low + static_cast<std::int32_t>((State >> 33) %
-                                               static_cast<std::uint64_t>(High - Low + 1));
-    }
-};
 
 std::vector<Job> WorkshopJobs() {
     std::vector<Job> jobs;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/plan_digest.h"
 #include "engine/optimize2d.h"
 #include "engine/pubstr.h"
 #include "platform/clock.h"
@@ -33,42 +34,9 @@ struct Generated {
     std::uint32_t Plan;  // digest of the plan
 };
 
-// A generator of the jobs' own, so they do not depend on the optimiser's.
-struct JobRandom {
-    std::uint64_t State;
-    std::int32_t Next(std::int32_t Low, std::int32_t High) {
-        State = State * 6364136223846793005ull + 1442695040888963407ull;
-        return Low + static_cast<std::int32_t>((State >> 33) %
-                                               static_cast<std::uint64_t>(High - Low + 1));
-    }
-};
-
-std::uint32_t Digest(const TSchemes& Plan) {
-    std::uint32_t h = 2166136261u;
-    auto mix = [&h](std::int64_t V) {
-        for (int i = 0; i < 8; ++i)
-            h = (h ^ (static_cast<std::uint32_t>(V >> (8 * i)) & 0xffu)) * 16777619u;
-    };
-    for (const TPacket& layout : Plan.Packets) {
-        mix(layout.Index);
-        mix(layout.Quantity);
-        for (const T2DStock& p : layout.Placements) {
-            mix(p.Index);
-            mix(p.Position.X);
-            mix(p.Position.Y);
-            mix(p.Length);
-            mix(p.Width);
-            mix(p.TurnState);
-        }
-    }
-    return h;
-}
-
-std::int32_t SheetsOf(const TSchemes& Plan) {
-    std::int32_t n = 0;
-    for (const TPacket& layout : Plan.Packets) n += layout.Quantity;
-    return n;
-}
+using plan_digest::JobRandom;
+using plan_digest::PlanDigest;
+using plan_digest::SheetsOf;
 
 // Runs the job on 2440 x 1220 sheets, blade 4, with the clock standing still
 // so that no time limit can end a phase whatever the machine's speed.
@@ -96,7 +64,7 @@ void RunAndCompare(const Generated& G) {
     EXPECT_EQ(opt.Stats.Trials, G.Trials) << G.Name;
     EXPECT_EQ(opt.Stats.Refills, G.Refills) << G.Name;
     EXPECT_EQ(SheetsOf(opt.Best), G.Sheets) << G.Name;
-    EXPECT_EQ(Digest(opt.Best), G.Plan) << G.Name << " " << std::hex << Digest(opt.Best);
+    EXPECT_EQ(PlanDigest(opt.Best), G.Plan) << G.Name << " " << std::hex << PlanDigest(opt.Best);
 }
 
 }  // namespace

@@ -216,18 +216,6 @@ TEST_F(IniFileTest, WriteGoesThroughLinksKeepsModesAndSharesNoTemporaryName) {
             }
 }
 
-namespace {
-
-// The id of a process that has ended (a child already reaped).
-pid_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
-
-}  // namespace
 
 TEST_F(IniFileTest, WriteProtectedFileIsRefusedNotReplaced) {
     const std::string file = path("kept.prt");
@@ -245,7 +233,7 @@ TEST_F(IniFileTest, WriteProtectedFileIsRefusedNotReplaced) {
 }
 
 TEST_F(IniFileTest, NextWriteRemovesTemporariesOfEndedProcessesOfTheSameTarget) {
-    const std::string ended = std::to_string(EndedProcess()), alive = std::to_string(::getppid());
+    const std::string ended = std::to_string(testsupport::EndedProcess()), alive = std::to_string(::getppid());
     const std::vector<std::string> stale = {"list.sht.tmp~" + ended + "-0", "list.sht.tmp~" + ended + "-17"};
     const std::vector<std::string> kept = {
         "list.sht.tmp~" + alive + "-3",   // a write of a running process

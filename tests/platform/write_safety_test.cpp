@@ -21,14 +21,6 @@ using testsupport::WriteText;
 
 namespace {
 
-// The id of a process that has ended (a child already reaped).
-pid_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
 
 // Names in Folder that belong to unfinished saves (staged files, records).
 std::vector<std::string> Leftovers(const std::string& folder) {
@@ -115,7 +107,7 @@ TEST(WriteGroupRecovery, StagedFilesOfACompleteRecordAreNoStaleTemporaries) {
     // another file of the folder, and one of that very target, must not take
     // the staged file for a stale temporary before the group is finished.
     testsupport::ScratchDir dir;
-    const std::string dead = std::to_string(EndedProcess());
+    const std::string dead = std::to_string(testsupport::EndedProcess());
     const std::string staged = dir.File("stock.txt.tmp~" + dead + "-0");
     WriteText(dir.File("stock.txt"), "old");
     WriteText(staged, "new");
@@ -131,7 +123,7 @@ TEST(WriteGroupRecovery, StagedFilesOfACompleteRecordAreNoStaleTemporaries) {
 
 TEST(WriteFileTargets, StaleTemporariesAreLookedForBesideTheFileALinkLeadsTo) {
     testsupport::ScratchDir here, there;
-    const std::string dead = std::to_string(EndedProcess());
+    const std::string dead = std::to_string(testsupport::EndedProcess());
     WriteText(there.File("real.sht"), "old");
     fs::create_symlink(there.File("real.sht"), here.File("link.sht"));
     const std::string stale = there.File("real.sht.tmp~" + dead + "-0");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -67,6 +68,15 @@ inline std::string ReadText(const std::string& Path) {
 
 // True when the process may write into a folder whose write permission was
 // removed (running as root), so read-only tests cannot be made.
+// The id of a process that has ended (a child already reaped).
+inline pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
 inline bool CanWriteReadOnlyFolders() {
     return ::geteuid() == 0;
 }
