@@ -253,7 +253,7 @@ double TSchemes::UtilizationInclKeptOffcuts(std::int32_t MinLength, std::int32_t
 bool OffcutIsKept(const T2DStock& Piece, std::int32_t MinLength, std::int32_t MinWidth,
                   bool Rotatable) {
     const std::string_view prefix = LabelPrefix(Piece.Label);
-    if (prefix != OffcutPrefix || prefix == ZeroOffcutPrefix) return false;
+    if (prefix != OffcutPrefix) return false;
     const std::int32_t l = Piece.NetLength(), w = Piece.NetWidth();
     if (l >= MinLength && w >= MinWidth) return true;
     return Rotatable && l >= MinWidth && w >= MinLength;

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/inifile.h"
+
 namespace platform {
 
 namespace {
@@ -44,14 +46,8 @@ std::string KeyOf(const struct stat& st) {
 std::string WriteFolderOf(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path p = fs::absolute(path.empty() ? fs::path(".") : fs::path(path), ec);
-    for (int hops = 0; hops < 40; ++hops) {
-        if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
-        const fs::path target = fs::read_symlink(p, ec);
-        if (ec) break;
-        p = target.is_absolute() ? target : p.parent_path() / target;
-    }
-    fs::path folder = p.parent_path();
+    const fs::path target = fs::absolute(WriteTarget(path.empty() ? "." : path), ec);
+    const fs::path folder = target.parent_path();
     const fs::path canonical = fs::weakly_canonical(folder, ec);
     return (ec ? folder : canonical).string();
 }

@@ -96,19 +96,20 @@ bool ReadFileBytes(const std::string& path, std::string& data) {
 
 namespace {
 
-// The file a write to Path lands in: symbolic links followed to their end
-// (a link to nothing gives the name it points at).
-std::string WriteTarget(const std::string& path) {
-    namespace fs = std::filesystem;
-    fs::path p(path);
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
-        const fs::path target = fs::read_symlink(p, ec);
-        if (ec) break;
-        p = target.is_absolute() ? target : p.parent_path() / target;
+
+// Writes all of Data to Fd; false, with errno set, when it could not.
+bool WriteAll(int fd, std::string_view data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    return p.string();
+    return true;
 }
 
 // The group that takes this thread's writes, if any.
@@ -170,16 +171,7 @@ std::string AbsolutePath(const std::string& file) {
 bool WriteWholeFile(const std::string& path, std::string_view text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
+    bool ok = WriteAll(fd, text);
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     if (!ok) ::unlink(path.c_str());
@@ -249,7 +241,7 @@ void RemoveStaleTemporaries(const std::string& target) {
         if (std::find(committing.begin(), committing.end(), pid) != committing.end()) continue;
         struct stat st {};
         if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+        if (!ProcessRuns(pid)) ::unlink(it->path().c_str());
     }
 }
 
@@ -267,22 +259,29 @@ void WriteInPlace(const std::string& path, const std::string& target, std::strin
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : EIO;
-            ::close(fd);
-            throw IniWriteError("Cannot write file \"" + path + "\": write failed (" +
-                                std::strerror(err) + ")");
-        }
-        done += static_cast<std::size_t>(n);
+    if (!WriteAll(fd, data)) {
+        const int err = errno;
+        ::close(fd);
+        throw IniWriteError("Cannot write file \"" + path + "\": write failed (" +
+                            std::strerror(err) + ")");
     }
     ::close(fd);
 }
 
 }  // namespace
+
+std::string WriteTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
+        const fs::path target = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
 
 bool IsRegularFileOrAbsent(const std::string& path) {
     struct stat st {};
@@ -302,8 +301,8 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A file the user may not write is not replaced behind their back (the
     // rename would do it, as it needs only the folder's permission).
     struct stat old {};
-    const bool there = ::stat(target.c_str(), &old) == 0;
-    if (there && !S_ISREG(old.st_mode)) {
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
         // A device or a pipe is never replaced by a file: it is written in
         // place, as a program writing to it expects. Anything else (a folder,
         // a socket, a disk) is refused.
@@ -312,7 +311,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         WriteInPlace(path, target, data);
         return;
     }
-    const bool exists = there;
     if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
 
@@ -339,15 +337,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         }
         if (::fchmod(fd, old.st_mode & 07777) != 0) fail("permissions not kept");
     }
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("write failed");
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(fd, data)) fail("write failed");
     if (::fsync(fd) != 0) fail("flush failed");
     if (::close(fd) != 0) {
         const int err = errno;

@@ -177,6 +177,10 @@ class TFileWriteGroup {
 // could not be finished.
 std::vector<std::string> RecoverWriteGroups(const std::string& Folder);
 
+// The file a write to Path lands in: symbolic links followed to their end
+// (a link to nothing gives the name it points at).
+std::string WriteTarget(const std::string& Path);
+
 // False when Path (its links followed) is there and is no regular file: a
 // device, a pipe, a folder. Such a target is written in place or refused by
 // WriteFileAtomic, never replaced.

@@ -12,10 +12,8 @@ namespace platform {
 
 bool WriteRefusedForGood(const std::string& path) {
     namespace fs = std::filesystem;
-    std::error_code ec;
     // A link is written through: the file and folder that count are its target's.
-    fs::path target = fs::weakly_canonical(fs::absolute(fs::path(path), ec), ec);
-    if (ec) target = fs::path(path);
+    const fs::path target(WriteTarget(path));
 
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <new>
-#include <optional>
 
 #include "engine/errors.h"
 #include "engine/pubstr.h"
@@ -30,7 +29,7 @@ constexpr SlotKey kPartKeys[] = {
 };
 
 template <std::size_t N>
-TRackFileRead ReadRack(TStringGrid& g, std::string& field, const std::string& fileName,
+TRackFileRead ReadRack(TMainData& d, TStringGrid& g, std::string& field, const std::string& fileName,
                        const SlotKey (&keys)[N]) {
     if (fileName.empty() || platform::ProbeFile(fileName) == platform::FileState::Missing)
         return TRackFileRead::NotThere;
@@ -67,15 +66,17 @@ TRackFileRead ReadRack(TStringGrid& g, std::string& field, const std::string& fi
         return TRackFileRead::Refused;
     }
     field = fileName;
+    NoteListFile(d, fileName);
     return TRackFileRead::Loaded;
 }
 
 template <std::size_t N>
-bool WriteRack(TStringGrid& g, std::string& field, const std::string& name, int slotCount,
-               bool showName, const SlotKey (&keys)[N]) {
+bool WriteRack(TMainData& d, TStringGrid& g, std::string& field, const std::string& name,
+               int slotCount, bool showName, const SlotKey (&keys)[N]) {
     // A rack without a file of its own is not written anywhere: a default
     // name could be another rack's file (the job's own default rack).
     if (name.empty() || slotCount < 2) return false;
+    const TListSaveGuard guard(d, name);
     const int oldRows = g.RowCount();
     g.SetRowCount(slotCount + 1);
     for (int r = oldRows; r < g.RowCount(); ++r) g.SetCell(0, r, IntToStr(r));
@@ -87,6 +88,7 @@ bool WriteRack(TStringGrid& g, std::string& field, const std::string& name, int 
             ini.WriteString(section, k.Key, g.Cell(k.Col, i + 1));
     }
     ini.UpdateFile();
+    NoteListFile(d, name);
     if (showName) field = name;
     return true;
 }
@@ -144,17 +146,11 @@ std::string DefaultPartRackFileName() {
 }
 
 TRackFileRead ReadOffcutRackFile(TMainData& d, const std::string& fileName) {
-    const TRackFileRead read =
-        ReadRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, kOffcutKeys);
-    if (read == TRackFileRead::Loaded) NoteListFile(d, fileName);
-    return read;
+    return ReadRack(d, d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, kOffcutKeys);
 }
 
 TRackFileRead ReadPartRackFile(TMainData& d, const std::string& fileName) {
-    const TRackFileRead read =
-        ReadRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, kPartKeys);
-    if (read == TRackFileRead::Loaded) NoteListFile(d, fileName);
-    return read;
+    return ReadRack(d, d.StringGridPartRack, d.EditPartHRFileName, fileName, kPartKeys);
 }
 
 bool ReadOffcutRackFromFile(TMainData& d, const std::string& fileName) {
@@ -167,21 +163,13 @@ bool ReadPartRackFromFile(TMainData& d, const std::string& fileName) {
 
 bool WriteOffcutRackToFile(TMainData& d, const std::string& fileName, int slotCount,
                            bool showName) {
-    std::optional<TListSaveGuard> guard;
-    if (slotCount >= 2 && !fileName.empty()) guard.emplace(d, fileName);
-    const bool written = WriteRack(d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, slotCount,
-                                   showName, kOffcutKeys);
-    if (written) NoteListFile(d, fileName);
-    return written;
+    return WriteRack(d, d.StringGridOffcutRack, d.EditOffcutsFileName, fileName, slotCount,
+                     showName, kOffcutKeys);
 }
 
 bool WritePartRackToFile(TMainData& d, const std::string& fileName, int slotCount, bool showName) {
-    std::optional<TListSaveGuard> guard;
-    if (slotCount >= 2 && !fileName.empty()) guard.emplace(d, fileName);
-    const bool written = WriteRack(d.StringGridPartRack, d.EditPartHRFileName, fileName, slotCount,
-                                   showName, kPartKeys);
-    if (written) NoteListFile(d, fileName);
-    return written;
+    return WriteRack(d, d.StringGridPartRack, d.EditPartHRFileName, fileName, slotCount, showName,
+                     kPartKeys);
 }
 
 bool SaveOffcutRack(TMainData& d) {

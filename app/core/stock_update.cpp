@@ -287,8 +287,9 @@ void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, boo
     for (const TPacket& p : Plan.Packets) {
         if (Sheets && p.SourceKind != srcOffcut) sheets.emplace(p.Label, p.Material);
         if (!Parts) continue;
-        for (const T2DStock& c : p.PartCounts.ToPanels())
-            if (c.Quantity != 0) parts.emplace(c.Label, p.Material);
+        p.PartCounts.ForEachNonZero([&](int Index, std::int32_t) {
+            parts.emplace(p.PartCounts.Part(Index).Label, p.Material);
+        });
     }
 
     const TStringGrid& s = D.StringGridSheets;
