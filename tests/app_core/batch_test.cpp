@@ -17,44 +17,19 @@
 #include "engine/guillotine.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
+#include "support/sample_job.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A scratch copy of the sample job, with AppDir pointing at it.
-struct SampleFolder {
-    SampleFolder() {
-        for (const auto& f :
-             fs::directory_iterator(fs::path(TESSALY_TEST_DATA) / "../../examples/sample"))
-            fs::copy_file(f.path(), dir.File(f.path().filename().string()));
-    }
-    std::string at(const char* name) const { return dir.File(name); }
-    // Edits one key of a list file by hand.
-    void setKey(const char* file, const char* section, const char* key, const char* value) {
-        platform::TIniFile ini(at(file));
-        ini.WriteString(section, key, value);
-        ini.UpdateFile();
-    }
-    // The bytes of every file in the folder.
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> out;
-        std::error_code ec;  // a link that leads nowhere is no file
-        for (const auto& f : fs::directory_iterator(dir.Path()))
-            if (f.is_regular_file(ec))
-                out[f.path().filename().string()] = testsupport::ReadText(f.path());
-        return out;
-    }
-
-    // Every file of Before still holds its bytes.
+// The sample job; a run may add files, the files of before keep their bytes.
+struct SampleFolder : testsupport::SampleJobFolder {
     void expectUnchanged(const std::map<std::string, std::string>& before) const {
         for (const auto& [name, bytes] : before)
-            EXPECT_EQ(testsupport::ReadText(at(name.c_str())), bytes) << name;
+            EXPECT_EQ(testsupport::ReadText(at(name)), bytes) << name;
     }
-
-    testsupport::ScratchDir dir;
-    testsupport::AppDirScope app{dir.Path()};
 };
 
 class BatchTest : public ::testing::Test {

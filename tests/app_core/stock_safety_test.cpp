@@ -24,6 +24,7 @@
 #include "engine/shared_state.h"
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
+#include "support/sample_job.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -32,28 +33,14 @@ using testsupport::WriteText;
 
 namespace {
 
-// A scratch copy of the sample job, with AppDir pointing at it.
-struct Job {
-    Job() {
-        for (const auto& f :
-             fs::directory_iterator(fs::path(TESSALY_TEST_DATA) / "../../examples/sample"))
-            fs::copy_file(f.path(), dir.File(f.path().filename().string()));
-    }
-    std::string at(const std::string& name) const { return dir.File(name); }
-    void setKey(const char* file, const char* section, const char* key, const std::string& value) {
-        platform::TIniFile ini(at(file));
-        ini.WriteString(section, key, value);
-        ini.UpdateFile();
-    }
-    // The bytes of every file of the folder but the dump files, which every
-    // run writes.
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> out;
-        for (const auto& f : fs::directory_iterator(dir.Path()))
-            if (f.is_regular_file() && !f.path().filename().string().starts_with("dump."))
-                out[f.path().filename().string()] = ReadText(f.path());
-        return out;
-    }
+// The sample job, run in batch mode; its files but the dump files must stay
+// exactly as they were where a job is refused.
+struct FromDefaults {
+    FromDefaults() { ResetAppDefaults(); }
+};
+// First the defaults, so that the folder and the sink set up after stay.
+struct Job : FromDefaults, testsupport::SampleJobFolder {
+    std::map<std::string, std::string> files() const { return SampleJobFolder::files(false); }
     void expectUnchanged(const std::map<std::string, std::string>& before) const {
         EXPECT_EQ(files(), before);
     }
@@ -68,11 +55,6 @@ struct Job {
         return all;
     }
 
-    struct Defaults {
-        Defaults() { ResetAppDefaults(); }
-    } defaults;  // first, so that the sink below stays installed
-    testsupport::ScratchDir dir;
-    testsupport::AppDirScope app{dir.Path()};
     testsupport::CaptureSink sink;
     std::unique_ptr<TMainWindowCore> window;
 };
