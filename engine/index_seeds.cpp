@@ -12,6 +12,7 @@ std::int32_t TIndexSeedsSet::FindPos(std::int32_t Key) const {
     if (!Starts_.empty() && Key >= 0) {
         const auto range = static_cast<std::size_t>(Key >> Shift_);
         if (range >= Starts_.size()) return 0;
+        if (Shift_ == 0) return Starts_[range];  // one key per range
         first = Keys_.begin() + Starts_[range];
         if (range > 0) last = Keys_.begin() + Starts_[range - 1];
     }
@@ -43,31 +44,48 @@ TIndexSeeds TIndexSeedsSet::NewGroup(std::int32_t Key) const {
     return group;
 }
 
-void TIndexSeedsSet::Refill(std::vector<TEntry> Entries) {
-    Clear();
-    auto keyOf = [this](const TEntry& E) { return ByLength ? E.Length : E.Width; };
-    // By key from the largest down; equal keys keep their order, as in a
-    // group filled one seed after the other.
-    std::stable_sort(Entries.begin(), Entries.end(),
-                     [&](const TEntry& A, const TEntry& B) { return keyOf(A) > keyOf(B); });
-    for (const TEntry& e : Entries) {
-        const std::int32_t key = keyOf(e);
-        if (Keys_.empty() || Keys_.back() != key) {
-            Groups.push_back(NewGroup(key));
-            Keys_.push_back(key);
-        }
-        Groups.back().Add(e.SeedIndex, ByLength ? e.Width : e.Length);
+void TIndexSeeds::Renumber(const std::vector<std::int32_t>& NewIndex) {
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < Indices.size(); ++k) {
+        const std::int32_t to = NewIndex[static_cast<std::size_t>(Indices[k])];
+        if (to < 0) continue;
+        if (kept == 0 || Others[k] < LeastOther) LeastOther = Others[k];
+        Indices[kept] = to;
+        Others[kept] = Others[k];
+        ++kept;
     }
+    Indices.resize(kept);
+    Others.resize(kept);
+}
+
+void TIndexSeedsSet::Renumber(const std::vector<std::int32_t>& NewIndex) {
+    LeastTree_.clear();
+    Leaves_ = 0;
+    Starts_.clear();
+    std::size_t kept = 0;
+    for (std::size_t g = 0; g < Groups.size(); ++g) {
+        Groups[g].Renumber(NewIndex);
+        if (Groups[g].Count() == 0) continue;
+        if (kept != g) {
+            Groups[kept] = std::move(Groups[g]);
+            Keys_[kept] = Keys_[g];
+        }
+        ++kept;
+    }
+    Groups.resize(kept);
+    Keys_.resize(kept);
 }
 
 void TIndexSeedsSet::PrepareSearch() {
     const auto n = static_cast<std::int32_t>(Groups.size());
-    // Key ranges of equal width, about two per key, at most 65,536.
+    // Key ranges of equal width: one per key while the keys are few (a
+    // sheet's sides in most units), else about two per group; at most 65,536.
     Starts_.clear();
     if (n > 0 && Keys_.front() >= 0) {
         const std::int64_t top = Keys_.front();
         Shift_ = 0;
-        while ((top >> Shift_) >= std::max<std::int64_t>(2 * n, 64) && Shift_ < 31) ++Shift_;
+        if (top >= std::max<std::int64_t>(8 * n, 4096))
+            while ((top >> Shift_) >= std::max<std::int64_t>(2 * n, 64) && Shift_ < 31) ++Shift_;
         while ((top >> Shift_) >= 65536) ++Shift_;
         Starts_.resize(static_cast<std::size_t>(top >> Shift_) + 1);
         // Range B starts at the first key at most its highest key.
@@ -91,7 +109,7 @@ void TIndexSeedsSet::PrepareSearch() {
                      LeastTree_[2 * static_cast<std::size_t>(i) + 1]);
 }
 
-std::int32_t TIndexSeedsSet::NextFitting(std::int32_t Pos, std::int32_t Room) const {
+std::int32_t TIndexSeedsSet::NextFittingAfter(std::int32_t Pos, std::int32_t Room) const {
     const std::int32_t n = Count();
     if (Pos >= n) return n;
     if (Leaves_ == 0) {

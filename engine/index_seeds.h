@@ -29,6 +29,9 @@ class TIndexSeeds {
         Others.push_back(Other);
         if (Indices.size() == 1 || Other < LeastOther) LeastOther = Other;
     }
+    // Keeps the seeds whose NewIndex is not negative, under that index, in
+    // their order.
+    void Renumber(const std::vector<std::int32_t>& NewIndex);
     std::int32_t Count() const { return static_cast<std::int32_t>(Indices.size()); }
     std::int32_t operator[](std::int32_t Pos) const { return Indices[Pos]; }
     const std::vector<std::int32_t>& Items() const { return Indices; }
@@ -72,18 +75,23 @@ class TIndexSeedsSet {
 
     // Files SeedIndex under Block's Length (or Width).
     void Add(const T2DStock& Block, std::int32_t SeedIndex);
-    // Empties the set and files every entry, as Add of each in turn would.
-    struct TEntry {
-        std::int32_t Length, Width, SeedIndex;
-    };
-    void Refill(std::vector<TEntry> Entries);
+    // Keeps the seeds whose NewIndex is not negative, under that index (in
+    // the order of their old ones), dropping the groups left empty: as
+    // Add of each kept seed in turn would file them.
+    void Renumber(const std::vector<std::int32_t>& NewIndex);
 
     // Readies NextFitting after groups were added.
     void PrepareSearch();
     // The first group at or after Pos (in key order) holding a seed whose
     // other side is at most Room; Count() when there is none. Fast once
     // PrepareSearch has run after the last Add.
-    std::int32_t NextFitting(std::int32_t Pos, std::int32_t Room) const;
+    std::int32_t NextFitting(std::int32_t Pos, std::int32_t Room) const {
+        // Most often the group at Pos holds one.
+        if (Leaves_ > 0 && Pos < Count() &&
+            LeastTree_[static_cast<std::size_t>(Leaves_ + Pos)] <= Room)
+            return Pos;
+        return NextFittingAfter(Pos, Room);
+    }
 
   private:
     std::vector<TIndexSeeds> Groups;
@@ -96,6 +104,8 @@ class TIndexSeedsSet {
     // FindPos lies from Starts_[B] to Starts_[B - 1] (or Count() for B 0).
     std::vector<std::int32_t> Starts_;
     int Shift_ = 0;
+    // NextFitting past its first test.
+    std::int32_t NextFittingAfter(std::int32_t Pos, std::int32_t Room) const;
     // An empty group of this set's key.
     TIndexSeeds NewGroup(std::int32_t Key) const;
 };

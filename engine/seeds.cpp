@@ -489,9 +489,11 @@ void TSeeds::Rebuild(const TPanels& NewParts, const TPanels& NewPanels) {
         return;
     }
     const std::vector<std::int32_t> limits = QuantitiesOf(Parts);
+    std::vector<std::int32_t> newIndex(SeedList.size(), -1);
     std::size_t kept = 1;  // seed 0 stays
     for (std::size_t k = 1; k < SeedList.size(); ++k) {
         if (Exceeds(SeedInfos[k].Counts, limits)) continue;
+        newIndex[k] = static_cast<std::int32_t>(kept);
         if (kept != k) {
             SeedList[kept] = std::move(SeedList[k]);
             SeedInfos[kept] = std::move(SeedInfos[k]);
@@ -504,12 +506,8 @@ void TSeeds::Rebuild(const TPanels& NewParts, const TPanels& NewPanels) {
     SeedInfos.resize(kept);
     SeedSizes.resize(kept);
     SeedFirsts.resize(kept);
-    std::vector<TIndexSeedsSet::TEntry> entries;
-    entries.reserve(kept);
-    for (std::size_t k = 1; k < kept; ++k)
-        entries.push_back({SeedSizes[k].Length, SeedSizes[k].Width, static_cast<std::int32_t>(k)});
-    ByLength.Refill(entries);
-    ByWidth.Refill(std::move(entries));
+    ByLength.Renumber(newIndex);
+    ByWidth.Renumber(newIndex);
     Keys.clear();
 }
 
@@ -669,6 +667,14 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         for (std::size_t j = 0; j < nParts; ++j)
             singleSeeded[j] = plain[j] && (turned[j] || !Parts.Items()[j].CanRotate);
     }
+    // The seeded parts a fill without random skips may fall back to whatever
+    // the sheet holds: no one-piece seed in every orientation, or no piece
+    // to start with. The others become such parts only once their rem falls
+    // below one, which lists them in changed.
+    std::vector<std::size_t> fallbackBase;
+    for (const std::size_t j : seeded)
+        if (!singleSeeded[j] || available[j] < 1) fallbackBase.push_back(j);
+    std::vector<std::size_t> fallbackOrder;
 
     // In guillotine mode each block is cut out of its free rectangle by
     // guillotine cuts: a layout of blocks that each pass the guillotine test
@@ -771,15 +777,14 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                                 if (others[k] <= room && !exceedsRem(members[k])) ++owedDraws;
                             continue;
                         }
+                        // Every seed of the group has the key as its side:
+                        // the group's ratio is each seed's.
+                        const double ratio = groupRatio;
                         for (std::size_t k = 0; k < members.size(); ++k) {
                             if (others[k] > room) continue;
                             const std::int32_t idx = members[k];
-                            const TSize& c = SeedSizes[static_cast<std::size_t>(idx)];
-                            const TBlockInfo& cInfo = SeedInfos[static_cast<std::size_t>(idx)];
                             if (exceedsRem(idx)) continue;
                             if (rnd && PubRandom(n) == 0) continue;
-                            const double ratio = byLength ? 100.0 * c.Length / space.Length
-                                                          : 100.0 * c.Width / space.Width;
                             if (ratio - bestRatio > 1) {
                                 if (rnd && PubRandom(n) == 0) continue;
                             } else if (std::fabs(ratio - bestRatio) > 1) {
@@ -795,7 +800,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                                     : first.Qty != bestFirst.Qty
                                         ? first.Qty > bestFirst.Qty
                                         : CountsGreaterLex(
-                                              cInfo.Counts,
+                                              SeedInfos[static_cast<std::size_t>(idx)].Counts,
                                               SeedInfos[static_cast<std::size_t>(best)].Counts);
                                 if (!greater) continue;
                                 if (rnd && PubRandom(n) == 0) continue;
@@ -838,17 +843,37 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
             }
             std::int32_t chosenPart = -1;
             const TPartCounts::TView onSheet = work.PartCounts.Quantities();
-            for (const std::size_t j : seeded) {
-                if (fallbackFailed[j]) continue;
+            auto fallBackTo = [&](std::size_t j) {
+                if (fallbackFailed[j]) return false;
                 const std::int32_t left = seedParts[j] - onSheet[j];
-                if (left <= 0) continue;
+                if (left <= 0) return false;
                 // A scan without random skips that found nothing would have
                 // found this part's one-piece seed in a free rectangle.
-                if (!rnd && rem[j] >= 1 && singleSeeded[j]) continue;
-                if (!work.NoSpaceFits(Parts.Items()[j])) {
-                    setRem(j, left);
-                    chosenPart = static_cast<std::int32_t>(j);
-                    break;
+                if (!rnd && rem[j] >= 1 && singleSeeded[j]) return false;
+                if (work.NoSpaceFits(Parts.Items()[j])) return false;
+                setRem(j, left);
+                chosenPart = static_cast<std::int32_t>(j);
+                return true;
+            };
+            if (rnd) {
+                for (const std::size_t j : seeded)
+                    if (fallBackTo(j)) break;
+            } else {
+                // Only the parts that can pass, in part order.
+                fallbackOrder.clear();
+                for (const std::size_t j : changed)
+                    if (rem[j] < 1 && seedParts[j] > 0) fallbackOrder.push_back(j);
+                std::sort(fallbackOrder.begin(), fallbackOrder.end());
+                std::size_t b = 0, c = 0, last = nParts;
+                while (b < fallbackBase.size() || c < fallbackOrder.size()) {
+                    const std::size_t j =
+                        c == fallbackOrder.size() ||
+                                (b < fallbackBase.size() && fallbackBase[b] <= fallbackOrder[c])
+                            ? fallbackBase[b++]
+                            : fallbackOrder[c++];
+                    if (j == last) continue;
+                    last = j;
+                    if (fallBackTo(j)) break;
                 }
             }
             if (chosenPart < 0) break;

@@ -36,28 +36,40 @@ TEST(IndexSeedsSet, GroupsByKeyDescendingKeepingOrderOfAdding) {
     EXPECT_EQ(set.Group(1).KeyWidth, 0);
 }
 
-TEST(IndexSeedsSet, RefillFilesAsAddingOneAfterTheOther) {
-    // Repeated keys and other sides in both sets; a filled set is emptied.
+TEST(IndexSeedsSet, RenumberFilesAsAddingTheKeptSeedsOneAfterTheOther) {
+    // Repeated keys and other sides in both sets; every third seed and every
+    // seed of one key (its group goes) are dropped, before and after the
+    // search is readied.
     for (bool byLength : {true, false}) {
-        TIndexSeedsSet added, refilled;
-        added.ByLength = refilled.ByLength = byLength;
-        refilled.Add(Block(5, 5), 99);
-        std::vector<TIndexSeedsSet::TEntry> entries;
-        for (std::int32_t i = 0; i < 400; ++i) {
-            const TIndexSeedsSet::TEntry e{(i * 37) % 23 + 1, (i * 53) % 19 + 1, i + 1};
-            entries.push_back(e);
-            added.Add(Block(e.Length, e.Width), e.SeedIndex);
+        for (int prepared = 0; prepared < 2; ++prepared) {
+            TIndexSeedsSet all, kept;
+            all.ByLength = kept.ByLength = byLength;
+            std::vector<std::int32_t> newIndex(401, -1);
+            std::int32_t next = 1;
+            for (std::int32_t i = 0; i < 400; ++i) {
+                const std::int32_t length = (i * 37) % 23 + 1, width = (i * 53) % 19 + 1;
+                all.Add(Block(length, width), i + 1);
+                if (i % 3 == 0 || (byLength ? length : width) == 7) continue;
+                newIndex[static_cast<std::size_t>(i) + 1] = next;
+                kept.Add(Block(length, width), next++);
+            }
+            if (prepared == 1) all.PrepareSearch();
+            all.Renumber(newIndex);
+            ASSERT_EQ(all.Count(), kept.Count());
+            for (int g = 0; g < kept.Count(); ++g) {
+                EXPECT_EQ(all.Group(g).KeyLength, kept.Group(g).KeyLength);
+                EXPECT_EQ(all.Group(g).KeyWidth, kept.Group(g).KeyWidth);
+                EXPECT_EQ(all.Group(g).Items(), kept.Group(g).Items());
+                EXPECT_EQ(all.Group(g).OtherSides(), kept.Group(g).OtherSides());
+                EXPECT_EQ(all.Group(g).LeastOtherSide(), kept.Group(g).LeastOtherSide());
+            }
+            for (std::int32_t key = 0; key <= 25; ++key) {
+                EXPECT_EQ(all.FindPos(key), kept.FindPos(key));
+                for (std::int32_t room = 0; room <= 20; ++room)
+                    EXPECT_EQ(all.NextFitting(all.FindPos(key), room),
+                              kept.NextFitting(kept.FindPos(key), room));
+            }
         }
-        refilled.Refill(entries);
-        ASSERT_EQ(refilled.Count(), added.Count());
-        for (int g = 0; g < added.Count(); ++g) {
-            EXPECT_EQ(refilled.Group(g).KeyLength, added.Group(g).KeyLength);
-            EXPECT_EQ(refilled.Group(g).KeyWidth, added.Group(g).KeyWidth);
-            EXPECT_EQ(refilled.Group(g).Items(), added.Group(g).Items());
-            EXPECT_EQ(refilled.Group(g).OtherSides(), added.Group(g).OtherSides());
-            EXPECT_EQ(refilled.Group(g).LeastOtherSide(), added.Group(g).LeastOtherSide());
-        }
-        for (std::int32_t key = 0; key <= 25; ++key) EXPECT_EQ(refilled.FindPos(key), added.FindPos(key));
     }
 }
 
