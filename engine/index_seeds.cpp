@@ -56,6 +56,17 @@ void TIndexSeeds::Renumber(const std::vector<std::int32_t>& NewIndex) {
     }
     Indices.resize(kept);
     Others.resize(kept);
+    if (!Ranked_) return;
+    kept = 0;
+    for (std::size_t k = 0; k < RankedIndices.size(); ++k) {
+        const std::int32_t to = NewIndex[static_cast<std::size_t>(RankedIndices[k])];
+        if (to < 0) continue;
+        RankedIndices[kept] = to;
+        RankedOthers[kept] = RankedOthers[k];
+        ++kept;
+    }
+    RankedIndices.resize(kept);
+    RankedOthers.resize(kept);
 }
 
 void TIndexSeedsSet::Renumber(const std::vector<std::int32_t>& NewIndex) {

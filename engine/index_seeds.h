@@ -3,6 +3,8 @@
 // no longer (or wider) than a given size is found longest first.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +30,7 @@ class TIndexSeeds {
         Indices.push_back(SeedIndex);
         Others.push_back(Other);
         if (Indices.size() == 1 || Other < LeastOther) LeastOther = Other;
+        Ranked_ = false;
     }
     // Keeps the seeds whose NewIndex is not negative, under that index, in
     // their order.
@@ -39,12 +42,39 @@ class TIndexSeeds {
     const std::vector<std::int32_t>& OtherSides() const { return Others; }
     std::int32_t LeastOtherSide() const { return LeastOther; }
 
+    // The members again, most preferred first (see Rank), with their other
+    // sides; valid while Ranked.
+    const std::vector<std::int32_t>& RankedItems() const { return RankedIndices; }
+    const std::vector<std::int32_t>& RankedOtherSides() const { return RankedOthers; }
+    bool Ranked() const { return Ranked_; }
+    // Ranks the members: Before(A, B) is true when seed A is preferred to
+    // seed B (a strict weak order); equally preferred seeds keep the order
+    // they were added in. Adding a seed undoes it; Renumber keeps it.
+    template <class TBefore>
+    void Rank(TBefore&& Before) {
+        std::vector<std::size_t> pos(Indices.size());
+        for (std::size_t k = 0; k < pos.size(); ++k) pos[k] = k;
+        std::stable_sort(pos.begin(), pos.end(), [&](std::size_t A, std::size_t B) {
+            return Before(Indices[A], Indices[B]);
+        });
+        RankedIndices.resize(pos.size());
+        RankedOthers.resize(pos.size());
+        for (std::size_t k = 0; k < pos.size(); ++k) {
+            RankedIndices[k] = Indices[pos[k]];
+            RankedOthers[k] = Others[pos[k]];
+        }
+        Ranked_ = true;
+    }
+
   private:
     // Seed indices are 32-bit: a run with many small part kinds can make
     // more seeds than a 16-bit index could number.
     std::vector<std::int32_t> Indices;
     std::vector<std::int32_t> Others;
     std::int32_t LeastOther = 0;
+    std::vector<std::int32_t> RankedIndices;
+    std::vector<std::int32_t> RankedOthers;
+    bool Ranked_ = false;
 };
 
 // The groups of one set, keys unique and strictly descending.
@@ -79,6 +109,13 @@ class TIndexSeedsSet {
     // the order of their old ones), dropping the groups left empty: as
     // Add of each kept seed in turn would file them.
     void Renumber(const std::vector<std::int32_t>& NewIndex);
+
+    // Ranks every group not ranked since its last Add (TIndexSeeds::Rank).
+    template <class TBefore>
+    void RankGroups(TBefore&& Before) {
+        for (TIndexSeeds& g : Groups)
+            if (!g.Ranked()) g.Rank(Before);
+    }
 
     // Readies NextFitting after groups were added.
     void PrepareSearch();

@@ -686,6 +686,18 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         if (known < 0) known = Guillotine.Check(*SeedList[static_cast<std::size_t>(Seed)]) ? 1 : 0;
         return known == 1;
     };
+    // Of two seeds that fit equally well the one with greater counts in part
+    // order is taken: the first counts decide unless they are equal.
+    auto greater = [this](std::int32_t A, std::int32_t B) {
+        const TCount& a = SeedFirsts[static_cast<std::size_t>(A)];
+        const TCount& b = SeedFirsts[static_cast<std::size_t>(B)];
+        return a.Index != b.Index ? a.Index < b.Index
+               : a.Qty != b.Qty   ? a.Qty > b.Qty
+                                  : CountsGreaterLex(SeedInfos[static_cast<std::size_t>(A)].Counts,
+                                                     SeedInfos[static_cast<std::size_t>(B)].Counts);
+    };
+    ByLength.RankGroups(greater);
+    ByWidth.RankGroups(greater);
     ByLength.PrepareSearch();
     ByWidth.PrepareSearch();
     TPacket work(Packet);
@@ -780,6 +792,26 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                         // Every seed of the group has the key as its side:
                         // the group's ratio is each seed's.
                         const double ratio = groupRatio;
+                        if (!rnd) {
+                            // Without random skips the group offers the first
+                            // seed it ranks that fits and is within rem: the
+                            // scan in the order added would end up with it.
+                            const std::vector<std::int32_t>& ranked = group.RankedItems();
+                            const std::vector<std::int32_t>& rankedOthers =
+                                group.RankedOtherSides();
+                            for (std::size_t k = 0; k < ranked.size(); ++k) {
+                                if (rankedOthers[k] > room) continue;
+                                const std::int32_t idx = ranked[k];
+                                if (exceedsRem(idx)) continue;
+                                if (ratio - bestRatio > 1 || greater(idx, best)) {
+                                    best = idx;
+                                    bestRatio = ratio;
+                                    bestRect = r;
+                                }
+                                break;
+                            }
+                            continue;
+                        }
                         for (std::size_t k = 0; k < members.size(); ++k) {
                             if (others[k] > room) continue;
                             const std::int32_t idx = members[k];
@@ -790,19 +822,7 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                             } else if (std::fabs(ratio - bestRatio) > 1) {
                                 continue;
                             } else {
-                                // Greater counts in part order: the first
-                                // counts decide unless they are equal.
-                                const TCount& first = SeedFirsts[static_cast<std::size_t>(idx)];
-                                const TCount& bestFirst =
-                                    SeedFirsts[static_cast<std::size_t>(best)];
-                                const bool greater =
-                                    first.Index != bestFirst.Index ? first.Index < bestFirst.Index
-                                    : first.Qty != bestFirst.Qty
-                                        ? first.Qty > bestFirst.Qty
-                                        : CountsGreaterLex(
-                                              SeedInfos[static_cast<std::size_t>(idx)].Counts,
-                                              SeedInfos[static_cast<std::size_t>(best)].Counts);
-                                if (!greater) continue;
+                                if (!greater(idx, best)) continue;
                                 if (rnd && PubRandom(n) == 0) continue;
                             }
                             best = idx;
