@@ -429,7 +429,8 @@ void TPlanGate::Sync() {
     }
 }
 
-bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated) {
+bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated,
+                          const TSeeds::TBlockInfo* Info) {
     const int length = Packet.PartCounts.Count();
     if (Length_ == -2 || (Length_ >= 0 && Length_ != length)) {
         // Lists of different lengths: the plan's own gate decides.
@@ -447,7 +448,17 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         Packet.Placements.Clear();
         Packet.Spaces.Clear();
     }
-    const TSeeds::TBlockInfo info = TSeeds::InfoOf(Packet);
+    const TSeeds::TBlockInfo info = Info != nullptr ? *Info : TSeeds::InfoOf(Packet);
+    {
+        // The copies kept take the compact form from the counts at hand.
+        thread_local std::vector<std::int32_t> pairs;
+        pairs.clear();
+        for (const TSeeds::TCount& c : info.Counts) {
+            pairs.push_back(c.Index);
+            pairs.push_back(c.Qty);
+        }
+        Packet.PartCounts.HoldWith(pairs);
+    }
     const TPartMask mask = PartMask(info.Counts);
     if (DropLowestValue && !Ordered_) Order();
     auto append = [&] {

@@ -141,7 +141,10 @@ class TPlanGate {
     void Sync();
     // As TSchemes::AddPacket(Packet, CheckGuillotine, AllowDominated), but
     // a layout that would be added to a full plan is refused.
-    bool AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated);
+    // Info: the packet's non-zero counts when the caller has them at hand
+    // (InfoOf(Packet) otherwise). Packet's counts may take the compact form.
+    bool AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDominated,
+                   const TSeeds::TBlockInfo* Info = nullptr);
 
     const TLayoutFacts& Facts() const { return Facts_; }
     std::int32_t Total(int K) const { return Facts_.Totals[static_cast<std::size_t>(K)]; }

@@ -416,6 +416,19 @@ void TPartCounts::Hold() {
     CompactIfWorth();
 }
 
+void TPartCounts::HoldWith(const std::vector<std::int32_t>& Pairs) {
+    Held_ = true;
+    // Compact exactly when gathering the pairs would make it so.
+    if (Compact_ || Count_ < CompactFrom ||
+        Pairs.size() / 2 > static_cast<std::size_t>(Count_) / 4) {
+        CompactIfWorth();
+        return;
+    }
+    // A buffer of the pairs' size, as CompactIfWorth makes.
+    Data_ = std::vector<std::int32_t>(Pairs.begin(), Pairs.end());
+    Compact_ = true;
+}
+
 // ---- TPartCounts ------------------------------------------------------------
 
 T2DStock& TPartCounts::EditPart(int Index) {

@@ -280,6 +280,9 @@ class TPartCounts {
     }
     // From now on the list keeps the compact form where it pays (see above).
     void Hold();
+    // Hold, with Pairs (position, count, position, count, ... by ascending
+    // position) exactly the list's non-zero counts: no count is read.
+    void HoldWith(const std::vector<std::int32_t>& Pairs);
     bool Held() const { return Held_; }
     bool IsCompact() const { return Compact_; }
 

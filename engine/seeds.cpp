@@ -702,10 +702,19 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     ByWidth.PrepareSearch();
     TPacket work(Packet);
     T2DStock probe;  // the size of the block to place, at the corner found for it
+    // The parts with pieces on work, each listed once: the sheet's counts
+    // are read from them instead of from every part.
+    std::vector<std::int32_t> sheetParts;
+    std::vector<char> isSheetPart(nParts, 0);
     // Puts the pieces of Block into work with the block's corner at At, in
     // free rectangle SpaceIndex.
-    auto placeBlock = [&work, guillotine](const TPacket& Block, TPoint At, int SpaceIndex) {
+    auto placeBlock = [&](const TPacket& Block, TPoint At, int SpaceIndex) {
         for (const T2DStock& p : Block.Placements) {
+            const auto j = static_cast<std::size_t>(p.Index);
+            if (j < nParts && !isSheetPart[j]) {
+                isSheetPart[j] = 1;
+                sheetParts.push_back(p.Index);
+            }
             if (guillotine) {
                 // Free rectangles are split once per block: the piece is
                 // moved into place after it is added.
@@ -733,6 +742,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         // The sheet as given, emptied (one copy serves every start).
         work.Quantity = Packet.Quantity;
         work.Reset();
+        for (const std::int32_t j : sheetParts) isSheetPart[static_cast<std::size_t>(j)] = 0;
+        sheetParts.clear();
         placeBlock(seed, seed.Position, 0);
         bool blocksCuttable = guillotine && cuttable(s);
         // rem: available less the start seed.
@@ -904,8 +915,19 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
         work.Quantity = 0;
         if (!work.Placements.Empty()) {
             ++packets;
-            if (Gate != nullptr)
-                Gate->AddPacket(work, GuillotineMode && !blocksCuttable, false);
+            if (Gate != nullptr) {
+                std::sort(sheetParts.begin(), sheetParts.end());
+                TBlockInfo info;
+                const TPartCounts::TView counts = work.PartCounts.Quantities();
+                for (const std::int32_t j : sheetParts) {
+                    const std::int32_t q = counts[static_cast<std::size_t>(j)];
+                    if (q == 0) continue;
+                    info.Counts.push_back({j, q});
+                    info.Total += q;
+                }
+                info.FirstShaped = work.Placements.Items().front().ShapeKind == skShaped;
+                Gate->AddPacket(work, GuillotineMode && !blocksCuttable, false, &info);
+            }
             else
                 Plan.AddPacket(work, GuillotineMode && !blocksCuttable, false);
             if (packets > packetCap) break;
