@@ -152,6 +152,43 @@ TEST(PartCounts, HeldListsChangeFormAndKeepTheirCounts) {
     EXPECT_EQ(shortList.Qty(1), 1);
 }
 
+// Holding with the non-zero counts given takes the form and keeps the counts
+// that holding by reading every count gives: few counts, the most a compact
+// list keeps, one more, and a short list.
+TEST(PartCounts, HoldingWithTheCountsGivenMatchesHolding) {
+    std::map<int, int> atMost, oneMore;
+    for (int i = 0; i < kParts / 4; ++i) atMost[i * 4 + 1] = i % 3 + 1;
+    oneMore = atMost;
+    oneMore[2] = 5;
+    struct Case {
+        const char* Name;
+        std::map<int, int> Quantities;
+        int Length;
+    } cases[] = {{"few", {{3, 2}, {200, 1}}, kParts},
+                 {"at most", atMost, kParts},
+                 {"one more", oneMore, kParts},
+                 {"short", {{1, 4}}, TPartCounts::CompactFrom - 1}};
+    for (const Case& c : cases) {
+        TPanels parts = ManyParts(c.Quantities);
+        parts.Items().resize(static_cast<std::size_t>(c.Length));
+        TPartCounts read = CountsOf(parts, false), given = CountsOf(parts, false);
+        read.Hold();
+        std::vector<std::int32_t> pairs;
+        for (const auto& [at, q] : c.Quantities) {
+            pairs.push_back(at);
+            pairs.push_back(q);
+        }
+        given.HoldWith(pairs);
+        EXPECT_TRUE(given.Held()) << c.Name;
+        EXPECT_EQ(given.IsCompact(), read.IsCompact()) << c.Name;
+        EXPECT_EQ(ReadInOrder(given), ReadInOrder(read)) << c.Name;
+        TPartCounts copy;
+        copy.Hold();
+        copy = given;
+        EXPECT_EQ(ReadInOrder(copy), ReadInOrder(read)) << c.Name;
+    }
+}
+
 TEST(PartCounts, CopiesOfCompactLists) {
     TPacket sheet = TPacket::CreateFromParts(ManyParts({}));
     sheet.Label = "S";

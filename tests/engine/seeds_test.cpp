@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/index_seeds.h"
@@ -44,15 +45,25 @@ TEST(IndexSeedsSet, RenumberFilesAsAddingTheKeptSeedsOneAfterTheOther) {
         for (int prepared = 0; prepared < 2; ++prepared) {
             TIndexSeedsSet all, kept;
             all.ByLength = kept.ByLength = byLength;
-            std::vector<std::int32_t> newIndex(401, -1);
+            std::vector<std::int32_t> newIndex(401, -1), keptOther(401, 0);
             std::int32_t next = 1;
             for (std::int32_t i = 0; i < 400; ++i) {
                 const std::int32_t length = (i * 37) % 23 + 1, width = (i * 53) % 19 + 1;
                 all.Add(Block(length, width), i + 1);
                 if (i % 3 == 0 || (byLength ? length : width) == 7) continue;
                 newIndex[static_cast<std::size_t>(i) + 1] = next;
+                keptOther[static_cast<std::size_t>(next)] = byLength ? width : length;
                 kept.Add(Block(length, width), next++);
             }
+            // Ranked by the other side, widest first (ties in the order
+            // added): a renumbered ranking is the ranking of the kept seeds.
+            std::vector<std::int32_t> otherOf(401, 0);
+            for (std::int32_t i = 0; i < 400; ++i)
+                otherOf[static_cast<std::size_t>(i) + 1] =
+                    byLength ? (i * 53) % 19 + 1 : (i * 37) % 23 + 1;
+            all.RankGroups([&](std::int32_t A, std::int32_t B) {
+                return otherOf[static_cast<std::size_t>(A)] > otherOf[static_cast<std::size_t>(B)];
+            });
             if (prepared == 1) all.PrepareSearch();
             all.Renumber(newIndex);
             ASSERT_EQ(all.Count(), kept.Count());
@@ -62,6 +73,17 @@ TEST(IndexSeedsSet, RenumberFilesAsAddingTheKeptSeedsOneAfterTheOther) {
                 EXPECT_EQ(all.Group(g).Items(), kept.Group(g).Items());
                 EXPECT_EQ(all.Group(g).OtherSides(), kept.Group(g).OtherSides());
                 EXPECT_EQ(all.Group(g).LeastOtherSide(), kept.Group(g).LeastOtherSide());
+                ASSERT_TRUE(all.Group(g).Ranked());
+                std::vector<std::int32_t> ranked = kept.Group(g).Items();
+                std::stable_sort(ranked.begin(), ranked.end(), [&](std::int32_t A, std::int32_t B) {
+                    return keptOther[static_cast<std::size_t>(A)] >
+                           keptOther[static_cast<std::size_t>(B)];
+                });
+                EXPECT_EQ(all.Group(g).RankedItems(), ranked);
+                std::vector<std::int32_t> rankedOthers;
+                for (const std::int32_t k : ranked)
+                    rankedOthers.push_back(keptOther[static_cast<std::size_t>(k)]);
+                EXPECT_EQ(all.Group(g).RankedOtherSides(), rankedOthers);
             }
             for (std::int32_t key = 0; key <= 25; ++key) {
                 EXPECT_EQ(all.FindPos(key), kept.FindPos(key));
