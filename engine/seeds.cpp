@@ -700,6 +700,28 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     ByWidth.RankGroups(greater);
     ByLength.PrepareSearch();
     ByWidth.PrepareSearch();
+    // The first group of each set that fits a free rectangle, and its ratio,
+    // by the rectangle's size: most rectangles stay as they are from one
+    // placement to the next, and many sizes recur.
+    struct TFirstFit {
+        std::int32_t Side = -1, Room = -1, Group = 0;
+        double Ratio = 0.0;
+    };
+    constexpr std::size_t kFitBits = 10;
+    std::vector<TFirstFit> firstFits(2 << kFitBits);
+    auto firstFit = [&](int Pass, std::int32_t Side, std::int32_t Room) -> const TFirstFit& {
+        const std::uint32_t hash = (static_cast<std::uint32_t>(Side) * 0x9E3779B1u) ^
+                                   (static_cast<std::uint32_t>(Room) * 0x85EBCA77u);
+        TFirstFit& f = firstFits[(static_cast<std::size_t>(Pass) << kFitBits) +
+                                 (hash >> (32 - kFitBits))];
+        if (f.Side == Side && f.Room == Room) return f;
+        const TIndexSeedsSet& set = Pass == 0 ? ByLength : ByWidth;
+        f.Side = Side;
+        f.Room = Room;
+        f.Group = set.NextFitting(set.FindPos(Side), Room);
+        f.Ratio = f.Group < set.Count() ? 100.0 * set.KeyAt(f.Group) / Side : 0.0;
+        return f;
+    };
     TPacket work(Packet);
     T2DStock probe;  // the size of the block to place, at the corner found for it
     // The parts with pieces on work, each listed once: the sheet's counts
@@ -778,10 +800,13 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                     // Draws of the random skips owed by seeds that cannot be
                     // taken whatever the draw says.
                     std::int64_t owedDraws = 0;
-                    for (std::int32_t g = set.FindPos(side); g < set.Count(); ++g) {
+                    const TFirstFit& first = firstFit(pass, side, room);
+                    for (std::int32_t g = first.Group; g < set.Count(); ++g) {
                         // Groups with no seed narrow enough are passed over.
-                        g = set.NextFitting(g, room);
-                        if (g == set.Count()) break;
+                        if (g != first.Group) {
+                            g = set.NextFitting(g, room);
+                            if (g == set.Count()) break;
+                        }
                         // The key side fits (the group's key is at most the
                         // rectangle's side): test the other side from the
                         // group's own list.
@@ -793,7 +818,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
                         // ratio: none of them can be taken. Without random
                         // skips the scan ends; with them, each such seed
                         // still takes its one draw.
-                        const double groupRatio = 100.0 * set.KeyAt(g) / side;
+                        const double groupRatio =
+                            g == first.Group ? first.Ratio : 100.0 * set.KeyAt(g) / side;
                         if (!(groupRatio - bestRatio > 1) && std::fabs(groupRatio - bestRatio) > 1) {
                             if (!rnd) break;
                             for (std::size_t k = 0; k < members.size(); ++k)
