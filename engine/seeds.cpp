@@ -107,6 +107,7 @@ void TSeeds::Clear() {
     SeedInfos.clear();
     SeedSizes.clear();
     SeedFirsts.clear();
+    HoldersStart_.clear();
     Queue.clear();
     Parts.Clear();
     Panels.Clear();
@@ -161,6 +162,7 @@ std::int32_t TSeeds::AddSeed(std::unique_ptr<TPacket> Block, TBlockInfo Info) {
 }
 
 void TSeeds::NoteSeed(const TPacket& Block, const TBlockInfo& Info) {
+    HoldersStart_.clear();
     SeedSizes.push_back({Block.Length, Block.Width});
     SeedFirsts.push_back(Info.Counts.empty()
                              ? TCount{std::numeric_limits<std::int32_t>::max(), 0}
@@ -506,6 +508,7 @@ void TSeeds::Rebuild(const TPanels& NewParts, const TPanels& NewPanels) {
     SeedInfos.resize(kept);
     SeedSizes.resize(kept);
     SeedFirsts.resize(kept);
+    HoldersStart_.clear();
     ByLength.Renumber(newIndex);
     ByWidth.Renumber(newIndex);
     Keys.clear();
@@ -586,6 +589,20 @@ void TSeeds::AddPinwheels() {
 
 // ---- filling a sheet ----------------------------------------------------------
 
+const std::vector<std::size_t>& TSeeds::HoldersStart(std::size_t PartCount) {
+    if (HoldersStart_.size() == PartCount + 1) return HoldersStart_;
+    HoldersStart_.assign(PartCount + 1, 0);
+    for (const TBlockInfo& info : SeedInfos)
+        for (const TCount& c : info.Counts) ++HoldersStart_[static_cast<std::size_t>(c.Index) + 1];
+    for (std::size_t j = 0; j < PartCount; ++j) HoldersStart_[j + 1] += HoldersStart_[j];
+    Holders_.resize(HoldersStart_[PartCount]);
+    std::vector<std::size_t> next(HoldersStart_.begin(), HoldersStart_.end() - 1);
+    for (std::size_t k = 0; k < SeedInfos.size(); ++k)
+        for (const TCount& c : SeedInfos[k].Counts)
+            Holders_[next[static_cast<std::size_t>(c.Index)]++] = static_cast<std::int32_t>(k);
+    return HoldersStart_;
+}
+
 std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Packet, TSchemes& Plan,
                                bool Random, std::int32_t Strategy, TPlanGate* Gate) {
     const std::int64_t start = platform::NowMilliseconds();
@@ -618,18 +635,8 @@ std::int32_t TSeeds::FillPanel(const TPanels& PartsAvailable, const TPacket& Pac
     // 0 not known, 1 within rem, 2 above it. A change of rem[j] forgets the
     // answers of the seeds that hold part j (listed by part in holders).
     std::vector<char> exceedState(static_cast<std::size_t>(SeedCount()), 0);
-    std::vector<std::size_t> holdersStart(nParts + 1, 0);
-    std::vector<std::int32_t> holders;
-    for (const TBlockInfo& info : SeedInfos)
-        for (const TCount& c : info.Counts) ++holdersStart[static_cast<std::size_t>(c.Index) + 1];
-    for (std::size_t j = 0; j < nParts; ++j) holdersStart[j + 1] += holdersStart[j];
-    holders.resize(holdersStart[nParts]);
-    {
-        std::vector<std::size_t> next(holdersStart.begin(), holdersStart.end() - 1);
-        for (std::int32_t k = 0; k < SeedCount(); ++k)
-            for (const TCount& c : SeedInfos[static_cast<std::size_t>(k)].Counts)
-                holders[next[static_cast<std::size_t>(c.Index)]++] = k;
-    }
+    const std::vector<std::size_t>& holdersStart = HoldersStart(nParts);
+    const std::vector<std::int32_t>& holders = Holders_;
     // The parts whose rem differs from available, each listed once.
     std::vector<std::size_t> changed;
     std::vector<char> isChanged(nParts, 0);

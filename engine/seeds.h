@@ -120,6 +120,12 @@ class TSeeds {
     // none), which settles most comparisons of counts.
     std::vector<TCount> SeedFirsts;
     void NoteSeed(const TPacket& Block, const TBlockInfo& Info);
+    // The seeds that hold each part: those of part j are Holders_[k] for k
+    // from HoldersStart_[j] to HoldersStart_[j + 1] - 1. Made when first
+    // asked for after the seeds changed (HoldersStart_ is then empty).
+    std::vector<std::size_t> HoldersStart_;
+    std::vector<std::int32_t> Holders_;
+    const std::vector<std::size_t>& HoldersStart(std::size_t PartCount);
 
     // An empty block of the part list (its descriptions shared by every block).
     TPacket EmptyBlock_;
