@@ -132,6 +132,9 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
 
     const std::string typeCaption = Captions.Caption("GroupBoxMaterialType");
     for (const std::string& type : MainStringList) {
+        // A cancelled run ends here: no further material, nothing after the
+        // optimiser (the window puts back the plan of before the run).
+        if (OptimizeCancelRequested()) return false;
         const bool known = std::find(TypeList.begin(), TypeList.end(), type) != TypeList.end();
         if (known && !IsTypeChecked(type)) continue;
 
@@ -204,6 +207,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
 
         ProgressSink().StepIt();
         Optimizer.Run(err);
+        if (Optimizer.Stats.Cancelled || OptimizeCancelRequested()) return false;
         if (!err.empty()) {
             OptimizeNotes.push_back("------>  " + typeCaption + " [" + type + "] \"" + err + "\"");
             NoteNotPlanned(type, err);
@@ -220,6 +224,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
         MainPanels5.AppendCopies(Optimizer.PanelsLeft);
     }
 
+    if (OptimizeCancelRequested()) return false;
     Optimizer.Best.Assign(MainSchemes);
     if (Optimizer.Best.Count() == 0) {
         LastErrorMessage = NothingToCut() ? std::string(kMsgNothingToCut) : MsgCantGetResult;
