@@ -175,7 +175,7 @@ struct TOptimizeStats {
     bool TimeLimitReached = false;         // some phase ended at its time limit
     std::int64_t LowestLevelMs = 0;        // the run of the lowest level made before a higher one
     bool LowestLevelKept = false;          // the lowest level's plan was the better one
-    bool Cancelled = false;                // a cancel request ended the run early
+    bool Cancelled = false;                // the run saw a cancel request and ended at it
 };
 
 class TOptimize2d {
