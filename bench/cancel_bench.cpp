@@ -50,10 +50,10 @@ double Seconds(Clock::duration D) {
 
 // What the child leaves for the parent, in memory both share.
 struct Shared {
-    int Status;           // 0 cancelled, 1 ended before the cancel, 2 failed
-    double Request;       // seconds from the worker's start to the request
-    double Latency;       // seconds from the request to the worker's end
-    double Finish;        // seconds of FinishRun
+    int Status;            // 0 cancelled, 1 ended before the cancel, 2 failed
+    double Request;        // seconds from the worker's start to the request
+    double Latency;        // seconds from the request to the worker's end
+    double Finish;         // seconds of FinishRun
     std::int32_t Layouts;  // layouts after FinishRun (the plan of before)
 };
 
@@ -82,8 +82,8 @@ void Child(const fs::path& Dir, double CancelAfter, Shared* Out) {
     Clock::time_point request;
     {
         std::unique_lock<std::mutex> lock(m);
-        const auto deadline =
-            start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(CancelAfter));
+        const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                          std::chrono::duration<double>(CancelAfter));
         if (!cv.wait_until(lock, deadline, [&] { return ended; })) {
             request = Clock::now();
             RequestOptimizeCancel();

@@ -263,8 +263,8 @@ class TOptimize2d {
     bool CancelSeen();
     // The end of a run at a level cancelled without a plan: no plan, the
     // lists as given.
-    void EndCancelled(std::string& ErrorText, const TPanels& GivenParts,
-                      const TPanels& GivenWork, const TPanels& GivenStock);
+    void EndCancelled(std::string& ErrorText, const TPanels& GivenParts, const TPanels& GivenWork,
+                      const TPanels& GivenStock);
     // The run at the level OptimizeSpeed.
     void RunAtLevel(std::string& ErrorText);
 };

@@ -571,9 +571,9 @@ TEST_F(OptimizerTest, CancelEndsEveryPhaseEarly) {
             TOptimize2d opt;
             EXPECT_EQ(RunJob(opt, kOneSheet, kMixedParts), "") << level << " at " << at;
             EXPECT_TRUE(opt.Stats.Cancelled) << level << " at " << at;
-            // No sheet fill starts after the cancel; the steps after it are
-            // those of the end of the run (one per placed piece of a plan
-            // that stands).
+            // No sheet fill starts after the one under way at the cancel;
+            // the steps after it are those of the end of the run (one per
+            // placed piece of a plan that stands).
             EXPECT_LE(OptimizeStepCount - sink.FillsAtCancel, 1) << level << " at " << at;
             std::int64_t placed = 0;
             for (const TPacket& layout : opt.Best.Packets) placed += layout.Placements.Count();
