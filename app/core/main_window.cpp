@@ -230,7 +230,12 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
         LastErrorMessage = NothingToCut() ? std::string(kMsgNothingToCut) : MsgCantGetResult;
         return false;
     }
-    for (TPacket& p : Optimizer.Best.Packets) NameOffcutsOfPacket(p);
+    // Naming the offcuts of thousands of layouts in guillotine mode takes
+    // seconds: a cancel is looked at between layouts.
+    for (TPacket& p : Optimizer.Best.Packets) {
+        if (OptimizeCancelRequested()) return false;
+        NameOffcutsOfPacket(p);
+    }
     Optimizer.Parts.Assign(MainPanels3);
     Optimizer.WorkParts.Assign(MainPanels4);
     Optimizer.Panels.Assign(MainPanels2);
