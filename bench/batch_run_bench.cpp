@@ -25,14 +25,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/core/command_line.h"
 #include "app/core/main_window.h"
 #include "app/core/startup.h"
-#include "bench/plan_digest.h"
+#include "bench/batch_job.h"
 #include "engine/progress.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -41,53 +40,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using plan_digest::JobRandom;
-
-const char* const kMaterials[] = {"Plywood 18", "MDF 16"};
-
-void WriteJob(const fs::path& Dir, int Kinds) {
-    fs::create_directories(Dir);
-    const fs::path sample = fs::path(TESSALY_SOURCE_DIR) / "examples" / "sample";
-    for (const char* name : {"default.opt", "default.edg"})
-        fs::copy_file(sample / name, Dir / name, fs::copy_options::overwrite_existing);
-    for (const char* name : {"default.apt", "default_offcut.rck", "default_part.prk"}) {
-        std::error_code ec;
-        fs::remove(Dir / name, ec);
-    }
-    {
-        std::ofstream typ(Dir / "default.typ");
-        typ << "[HEAD]\nNUMBER=2\n\n";
-        for (int t = 0; t < 2; ++t)
-            typ << "[TYPE" << t << "]\nSTRING=" << kMaterials[t] << "\nCHECK=1\n\n";
-    }
-    {
-        // Two sheet kinds per material, enough of each for every part.
-        struct Sheet {
-            const char* Label;
-            int Material, Length, Width, Cost, Priority;
-        };
-        const Sheet sheets[] = {{"PLY-2440", 0, 2440, 1220, 54, 0},
-                                {"PLY-3050", 0, 3050, 1525, 80, 1},
-                                {"MDF-2800", 1, 2800, 2070, 38, 0},
-                                {"MDF-2440", 1, 2440, 1220, 30, 1}};
-        std::ofstream sht(Dir / "default.sht");
-        int n = 1;
-        for (const Sheet& s : sheets)
-            sht << "[SHEET" << n++ << "]\nLABEL=" << s.Label << "\nTYPE=" << kMaterials[s.Material]
-                << "\nLENGTH=" << s.Length << "\nWIDTH=" << s.Width << "\nQTY=" << Kinds
-                << "\nCOST=" << s.Cost << "\nPRIORITY=" << s.Priority << "\nCOMMENT=\n\n";
-    }
-    std::ofstream prt(Dir / "default.prt");
-    JobRandom r{static_cast<std::uint64_t>(Kinds)};
-    for (int i = 0; i < Kinds; ++i) {
-        const std::int32_t length = r.Next(60, 700);
-        const std::int32_t width = r.Next(40, 500);
-        prt << "[PART" << i + 1 << "]\nLABEL=P" << i << "\nTYPE=" << kMaterials[i % 2]
-            << "\nLENGTH=" << length << "\nWIDTH=" << width
-            << "\nQTY=2\nMAXQTY=2\nROTATE=" << (i % 3 != 0 ? "R" : "N")
-            << "\nSHAPE=R\nBGTYPE=\nCOMMENT=\n\n";
-    }
-}
+using batch_job::WriteJob;
 
 // What the child leaves for the parent, in memory both share.
 struct Shared {

@@ -197,7 +197,24 @@ bool TOptimize2d::TimeCheckFails() {
         Stats.TimeLimitReached = true;
         return true;
     }
-    return OptimizeCancelRequested();
+    return CancelSeen();
+}
+
+bool TOptimize2d::CancelSeen() {
+    if (!OptimizeCancelRequested()) return false;
+    Stats.Cancelled = true;
+    return true;
+}
+
+void TOptimize2d::EndCancelled(std::string& ErrorText, const TPanels& GivenParts,
+                               const TPanels& GivenWork, const TPanels& GivenStock) {
+    ErrorText.clear();
+    Best.Clear();
+    PanelsLeft.Clear();
+    Packet = TPacket();
+    Parts = GivenParts;
+    WorkParts = GivenWork;
+    Panels = GivenStock;
 }
 
 // ---- the candidate gate ---------------------------------------------------------
@@ -779,10 +796,10 @@ void TOptimize2d::PrepareSeeds(std::string& ErrorText) {
 // ---- the run --------------------------------------------------------------------
 
 void TOptimize2d::Run(std::string& ErrorText) {
-    HasLowestLevelPlan_ = false;
     if (OptimizeSpeed <= 0) {
         Stats = TOptimizeStats();
         RunAtLevel(ErrorText);
+        CancelSeen();
         return;
     }
     // A higher level searches more widely but along another path, which can
@@ -803,8 +820,14 @@ void TOptimize2d::Run(std::string& ErrorText) {
         } restore{level};
         OptimizeSpeed = 0;
         RunAtLevel(lowError);
+        CancelSeen();
     }
     const TOptimizeStats lowStats = Stats;
+    if (lowStats.Cancelled) {
+        // The lowest level's plan, if it has one, stands: no higher level.
+        ErrorText = lowError;
+        return;
+    }
     TSchemes lowBest = std::move(Best);
     TPanels lowLeft = std::move(PanelsLeft);
     TPacket lowPacket = std::move(Packet);
@@ -817,13 +840,14 @@ void TOptimize2d::Run(std::string& ErrorText) {
     PubRandSeed = seed;
 
     Stats = TOptimizeStats();
-    HasLowestLevelPlan_ = lowError.empty() && lowBest.Count() > 0;
     RunAtLevel(ErrorText);
-    HasLowestLevelPlan_ = false;
+    CancelSeen();
     Stats.LowestLevelMs = lowStats.PrepareMs + lowStats.QuickMs + lowStats.SearchMs[2];
     Stats.TimeLimitReached = Stats.TimeLimitReached || lowStats.TimeLimitReached;
     if (!lowError.empty()) return;
-    if (ErrorText.empty() && CompareSchemes(Best, lowBest) >= 0) return;
+    // A higher level cancelled before it had a plan leaves the lowest level's.
+    const bool cancelledEmpty = Stats.Cancelled && Best.Count() == 0;
+    if (ErrorText.empty() && !cancelledEmpty && CompareSchemes(Best, lowBest) >= 0) return;
     ErrorText.clear();
     Best = std::move(lowBest);
     PanelsLeft = std::move(lowLeft);
@@ -917,17 +941,21 @@ void TOptimize2d::RunAtLevel(std::string& ErrorText) {
         ProgressStep();
         CheckPartsFit(ErrorText);
         if (!ErrorText.empty()) return;
+        if (CancelSeen()) return EndCancelled(ErrorText, A, W, S);
         std::int64_t phaseStart = platform::NowMilliseconds();
         PrepareSeeds(ErrorText);
         Seeds.Keys.clear();
         ProgressStep();
         Stats.PrepareMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
+        if (CancelSeen()) return EndCancelled(ErrorText, A, W, S);
         phaseStart = platform::NowMilliseconds();
         OptimizeQuick(ErrorText);
         ProgressStep();
         Stats.QuickMs += platform::NowMilliseconds() - phaseStart;
         if (!ErrorText.empty()) return;
+        // The quick passes make candidates, not a plan.
+        if (CancelSeen()) return EndCancelled(ErrorText, A, W, S);
         if (Candidates.Count() == 0) {
             ErrorText = NoPlanMessage();
             return;
@@ -938,17 +966,23 @@ void TOptimize2d::RunAtLevel(std::string& ErrorText) {
 
         for (std::int32_t mode : {2, 1, 0}) {
             if ((mode == 1 && OptimizeSpeed <= 7) || (mode == 0 && OptimizeSpeed <= 14)) break;
+            // A cancelled search leaves its plan (or none) to the next mode.
+            if (CancelSeen()) break;
             phaseStart = platform::NowMilliseconds();
             OptimizeSearch(mode, ErrorText);
             Stats.SearchMs[mode] += platform::NowMilliseconds() - phaseStart;
         }
         ProgressAdvanceByMax();
+        // Cancelled: a plan of this pass stands when it is the plan of every
+        // part (not one batch of them); otherwise the run ends with none.
+        const bool cancelled = CancelSeen();
+        if (cancelled && (Best.Count() == 0 || batch)) return EndCancelled(ErrorText, A, W, S);
         if (!ErrorText.empty()) return;
         Best.Sort();
 
         if (!batch) {
             for (const TPacket& layout : Best.Packets) P.AddOrMergeLayout(layout);
-            if (extraPasses == 0) break;
+            if (extraPasses == 0 || cancelled) break;
             --extraPasses;
             P.Sort();
             const int keep = P.Count() / 2;
@@ -1013,6 +1047,7 @@ void TOptimize2d::OptimizeQuick(std::string& ErrorText) {
             if (!takesPart(e)) continue;
             LoadStockEntry(sheet, e);
             Seeds.FillPanel(Parts, sheet, Candidates, false, 1, &gate);
+            if (CancelSeen()) return;
         }
         if (done()) return;
         if (overLimit()) hook();
@@ -1283,12 +1318,9 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
 
         bool completed = false;
         // A cancel request ends the search between two steps of a trial (a
-        // trial of many part kinds can take a minute) once there is a plan to
-        // keep (this search's or the lowest level's); without one the first
-        // trial runs to its end, as it does at the time limit.
-        auto cancelled = [this] {
-            return (Best.Count() > 0 || HasLowestLevelPlan_) && OptimizeCancelRequested();
-        };
+        // trial of many part kinds can take a minute), also the first one: a
+        // trial cut short is no plan, and Best keeps what it holds.
+        auto cancelled = [this] { return CancelSeen(); };
         for (;;) {
             if (cancelled()) break;
             // ---- pick step ----
@@ -1459,6 +1491,7 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
                 continue;
             }
 
+            if (cancelled()) break;
             // Refill: seeds and fresh layouts for the remaining quantities.
             picks = 0;
             Seeds.Rebuild(Rm, Panels);
@@ -1538,6 +1571,8 @@ void TOptimize2d::OptimizeSearch(std::int32_t Mode, std::string& ErrorText) {
             PanelsLeft[layout.Index].Quantity -= layout.Quantity;
         Packet = Best[0];
         // A plan found here stands, whatever an earlier mode reported.
+        ErrorText.clear();
+    } else if (CancelSeen()) {
         ErrorText.clear();
     } else {
         ErrorText = NoPlanMessage();

@@ -10,8 +10,10 @@
 // With PubRandSeed set to 479 before the run, equal input and settings give
 // an equal plan as long as no phase reaches its time limit (OptimizeTimeLimit
 // seconds per phase, measured from OptimizeStartTime on the program clock).
-// Progress goes to ProgressSink(); RequestOptimizeCancel() ends every phase at
-// its next time check.
+// Progress goes to ProgressSink(). RequestOptimizeCancel() ends the run within
+// a step of whatever phase it is in: a plan the run already has (the search's
+// best one, or above Level 0 the lowest level's) stands; without one the run
+// ends with no plan and no error. Either way Stats.Cancelled is set.
 #pragma once
 
 #include <cstdint>
@@ -176,6 +178,7 @@ struct TOptimizeStats {
     bool TimeLimitReached = false;         // some phase ended at its time limit
     std::int64_t LowestLevelMs = 0;        // the run of the lowest level made before a higher one
     bool LowestLevelKept = false;          // the lowest level's plan was the better one
+    bool Cancelled = false;                // the run saw a cancel request and ended at it
 };
 
 class TOptimize2d {
@@ -229,12 +232,15 @@ class TOptimize2d {
     void PrepareSeeds(std::string& ErrorText);
     // The whole optimisation; on success Best, PanelsLeft and Packet hold the
     // plan. Above Level 0 the plan of Level 0 is made too, and kept when
-    // CompareSchemes(higher level's plan, Level 0's plan) prefers it.
+    // CompareSchemes(higher level's plan, Level 0's plan) prefers it. A run
+    // cancelled before it had a plan ends with Best empty and ErrorText empty
+    // (Stats.Cancelled tells it from a run that had nothing to plan).
     void Run(std::string& ErrorText);
     // The quick passes: fill every stock entry to collect Candidates.
     void OptimizeQuick(std::string& ErrorText);
     // The trial search with tie rules of Mode (0, 1 or 2); ErrorText is set
-    // when Best is empty afterwards and cleared when it is not.
+    // when Best is empty afterwards and cleared when it is not, unless a
+    // cancel ended the search (ErrorText is then empty).
     void OptimizeSearch(std::int32_t Mode, std::string& ErrorText);
     // Sets List's quantities to part weights by Strategy (mod 10).
     void WeightParts(TPanels& List, std::int32_t Strategy);
@@ -256,11 +262,14 @@ class TOptimize2d {
   private:
     void SortPartsByArea();
     bool TimeCheckFails();
+    // Whether a cancel is requested; notes it in Stats.
+    bool CancelSeen();
+    // The end of a run at a level cancelled without a plan: no plan, the
+    // lists as given.
+    void EndCancelled(std::string& ErrorText, const TPanels& GivenParts, const TPanels& GivenWork,
+                      const TPanels& GivenStock);
     // The run at the level OptimizeSpeed.
     void RunAtLevel(std::string& ErrorText);
-    // Set while a higher level runs after the lowest level made a plan,
-    // which stands when the higher level ends without one.
-    bool HasLowestLevelPlan_ = false;
 };
 
 // The message of a part refused because no size is left after its edge

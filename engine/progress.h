@@ -3,8 +3,8 @@
 // (a no-op by default) and never depends on the window's type.
 //
 // A run can also be asked to stop: the optimiser looks at the cancel request
-// at each of its time checks and then ends the phase as if its time limit
-// had been reached.
+// between its steps (each sheet fill start, each step of a trial, the seed
+// building) and ends the run; see TOptimize2d::Run for what it leaves.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +37,8 @@ void SeedRepaintRandom(std::uint32_t Seed);
 // Next number 0..N-1 of the repaint generator (N >= 1).
 std::int32_t RepaintRandom(std::int32_t N);
 
-// Asks the running optimisation to stop at its next time check. Safe to call
-// from any thread.
+// Asks the running optimisation to stop at its next step. Safe to call from
+// any thread.
 void RequestOptimizeCancel();
 // Withdraws the request; the caller does this before starting a run.
 void ClearOptimizeCancel();

@@ -430,7 +430,7 @@ void TSeeds::Build() {
         std::reverse(Queue.begin(), Queue.end());
         for (const auto& b : Queue) Keys.insert(b->LayoutKey());
         while (!Queue.empty() && SeedCount() < kMaxCombinedSeeds &&
-               SeedQueueCount < kMaxQueuedBlocks) {
+               SeedQueueCount < kMaxQueuedBlocks && !OptimizeCancelRequested()) {
             if (SeedCount() % 10 == 0) ProgressStep();
             std::unique_ptr<TPacket> b = std::move(Queue.front());
             Queue.pop_front();
@@ -582,7 +582,7 @@ void TSeeds::AddPinwheels() {
                 }
             }
             if (SeedCount() % 10 == 0) ProgressStep();
-            if (SeedCount() > kPinwheelSeedLimit) return;
+            if (SeedCount() > kPinwheelSeedLimit || OptimizeCancelRequested()) return;
         }
     }
 }

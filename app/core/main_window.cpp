@@ -132,6 +132,9 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
 
     const std::string typeCaption = Captions.Caption("GroupBoxMaterialType");
     for (const std::string& type : MainStringList) {
+        // A cancelled run ends here: no further material, nothing after the
+        // optimiser (the window puts back the plan of before the run).
+        if (OptimizeCancelRequested()) return false;
         const bool known = std::find(TypeList.begin(), TypeList.end(), type) != TypeList.end();
         if (known && !IsTypeChecked(type)) continue;
 
@@ -204,6 +207,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
 
         ProgressSink().StepIt();
         Optimizer.Run(err);
+        if (Optimizer.Stats.Cancelled || OptimizeCancelRequested()) return false;
         if (!err.empty()) {
             OptimizeNotes.push_back("------>  " + typeCaption + " [" + type + "] \"" + err + "\"");
             NoteNotPlanned(type, err);
@@ -220,12 +224,18 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
         MainPanels5.AppendCopies(Optimizer.PanelsLeft);
     }
 
+    if (OptimizeCancelRequested()) return false;
     Optimizer.Best.Assign(MainSchemes);
     if (Optimizer.Best.Count() == 0) {
         LastErrorMessage = NothingToCut() ? std::string(kMsgNothingToCut) : MsgCantGetResult;
         return false;
     }
-    for (TPacket& p : Optimizer.Best.Packets) NameOffcutsOfPacket(p);
+    // Naming the offcuts of thousands of layouts in guillotine mode takes
+    // seconds: a cancel is looked at between layouts.
+    for (TPacket& p : Optimizer.Best.Packets) {
+        if (OptimizeCancelRequested()) return false;
+        NameOffcutsOfPacket(p);
+    }
     Optimizer.Parts.Assign(MainPanels3);
     Optimizer.WorkParts.Assign(MainPanels4);
     Optimizer.Panels.Assign(MainPanels2);

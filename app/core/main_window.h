@@ -86,7 +86,10 @@ class TMainWindowCore {
     void RunAfterInput();
     // Reads the pages into the shared lists, optimises each material type
     // and merges the plans into Optimizer. False when the run ended early
-    // (LastErrorMessage says why).
+    // (LastErrorMessage says why) or was cancelled: a cancel request
+    // (RequestOptimizeCancel) ends the run within the optimiser's next step,
+    // with no further material optimised and nothing done after the
+    // optimiser; the window's FinishRun then puts back the plan of before.
     bool StartOptimizeProcess();
     // The end of a run: with no layout, LastErrorMessage goes to the message
     // sink and the result is false; otherwise the used quantities, the

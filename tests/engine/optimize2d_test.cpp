@@ -519,57 +519,143 @@ TEST_F(OptimizerTest, ClockGoingBackwardsCountsAsElapsed) {
     EXPECT_GT(OptimizeElapsedSeconds, OptimizeTimeLimit);
 }
 
-TEST_F(OptimizerTest, CancelEndsEveryPhaseEarly) {
-    OptimizeSpeed = 20;
-    TOptimize2d full;
-    OptimizeStepCount = 0;
-    ASSERT_EQ(RunJob(full, kOneSheet, kMixedParts), "");
-    const std::int32_t fullSteps = OptimizeStepCount;
-
-    RequestOptimizeCancel();
-    OptimizeStepCount = 0;
-    TOptimize2d cancelled;
-    ASSERT_EQ(RunJob(cancelled, kOneSheet, kMixedParts), "");
-    ExpectSoundPlan(cancelled, kOneSheet, kMixedParts);
-    EXPECT_LT(OptimizeStepCount, fullSteps);
-}
-
 namespace {
 
-// Asks for a cancel when the search of the Nth phase run is about to start.
-class TCancelAtSearch : public TOptimize2d {
+// Requests the cancel at progress step At (counted from 1; 0 asks before
+// the run) and counts the steps and sheet fills after it.
+class TCancelAtStep : public TProgressSink {
   public:
-    int At = 1;
-    void SchemeLimitHook() override {
-        if (--At == 0) RequestOptimizeCancel();
+    std::int64_t At = 0;
+    std::int64_t Steps = 0;
+    std::int64_t StepsAfter = 0;
+    std::int32_t FillsAtCancel = 0;
+    void StepIt() override {
+        if (OptimizeCancelRequested()) {
+            ++StepsAfter;
+            return;
+        }
+        if (++Steps == At) {
+            FillsAtCancel = OptimizeStepCount;
+            RequestOptimizeCancel();
+        }
     }
 };
 
 }  // namespace
 
-// A cancel stops the search between two steps of a trial once there is a
-// plan to keep: at a higher level the lowest level's plan stands and the
-// level's search ends at once. With no plan yet the first trial runs to its
-// end, so that the run still has one.
+// A cancel ends the run at once wherever it comes (seed building, quick
+// passes, any step of any trial, refills): with no plan yet the run ends
+// with none and no error; a plan it already has stands. The run is marked
+// cancelled either way; an uncancelled run is not.
+TEST_F(OptimizerTest, CancelEndsEveryPhaseEarly) {
+    for (const std::int32_t level : {0, 20}) {
+        ClearOptimizeCancel();
+        OptimizeSpeed = level;
+        TCancelAtStep counter;
+        SetProgressSink(&counter);
+        OptimizeStepCount = 0;
+        TOptimize2d full;
+        ASSERT_EQ(RunJob(full, kOneSheet, kMixedParts), "");
+        EXPECT_FALSE(full.Stats.Cancelled);
+        const std::int64_t fullSteps = counter.Steps;
+        ASSERT_GT(fullSteps, 40);
+
+        bool sawNoPlan = false, sawPlan = false;
+        for (std::int64_t at = 0; at < fullSteps; at += 1 + fullSteps / 30) {
+            ClearOptimizeCancel();
+            TCancelAtStep sink;
+            sink.At = at;
+            if (at == 0) RequestOptimizeCancel();
+            SetProgressSink(&sink);
+            OptimizeStepCount = 0;
+            TOptimize2d opt;
+            EXPECT_EQ(RunJob(opt, kOneSheet, kMixedParts), "") << level << " at " << at;
+            EXPECT_TRUE(opt.Stats.Cancelled) << level << " at " << at;
+            // No sheet fill starts after the one under way at the cancel;
+            // the steps after it are those of the end of the run (one per
+            // placed piece of a plan that stands).
+            EXPECT_LE(OptimizeStepCount - sink.FillsAtCancel, 1) << level << " at " << at;
+            std::int64_t placed = 0;
+            for (const TPacket& layout : opt.Best.Packets) placed += layout.Placements.Count();
+            EXPECT_LE(sink.StepsAfter, 2 + placed) << level << " at " << at;
+            if (opt.Best.Count() == 0) {
+                sawNoPlan = true;
+                EXPECT_EQ(opt.Panels[0].Length, kOneSheet[0].Length) << level << " at " << at;
+            } else {
+                sawPlan = true;
+                ExpectSoundPlan(opt, kOneSheet, kMixedParts);
+            }
+            if (at == 0) {
+                EXPECT_EQ(OptimizeStepCount, 0) << level;
+                EXPECT_EQ(opt.Best.Count(), 0) << level;
+            }
+        }
+        EXPECT_TRUE(sawNoPlan) << level;
+        EXPECT_TRUE(sawPlan) << level;
+    }
+    SetProgressSink(nullptr);
+    ClearOptimizeCancel();
+}
+
+namespace {
+
+// Asks for a cancel at the first step of the search of the Nth phase run
+// (or, with AfterPlan, at its first step once the search holds a plan).
+class TCancelAtSearch : public TOptimize2d, public TProgressSink {
+  public:
+    int At = 1;
+    bool AfterPlan = false;
+    bool Armed = false;
+    void SchemeLimitHook() override { Armed = Armed || --At == 0; }
+    void StepIt() override {
+        if (Armed && (!AfterPlan || Best.Count() > 0)) {
+            Armed = false;
+            RequestOptimizeCancel();
+        }
+    }
+};
+
+}  // namespace
+
+// A cancel stops the search between two steps of a trial, the first trial
+// too: with no plan yet the run ends with none (the first trial does not
+// reach its first refill) and says no error; at a higher level the lowest
+// level's plan stands; once the search has a plan, that plan stands.
 TEST_F(OptimizerTest, CancelDuringTheSearchEndsItBetweenTheStepsOfATrial) {
     const struct {
         std::int32_t Level;
-        int At;        // the phase run whose search is cancelled
-        bool Refills;  // the search refilled before it ended
-    } cases[] = {{8, 2, false}, {0, 1, true}};
+        int At;          // the phase run whose search is cancelled
+        bool AfterPlan;  // the cancel waits for the search's first plan
+        bool Plan;       // a plan stands
+    } cases[] = {{8, 2, false, true}, {0, 1, false, false}, {0, 1, true, true}};
     for (const auto& c : cases) {
         ClearOptimizeCancel();
         OptimizeSpeed = 0;
         TOptimize2d lowest;
         ASSERT_EQ(RunJob(lowest, kOneSheet, kMixedParts), "");
+        ASSERT_GT(lowest.Stats.Trials, 2);
+        ASSERT_GT(lowest.Stats.Refills, 0);
         OptimizeSpeed = c.Level;
         TCancelAtSearch opt;
         opt.At = c.At;
-        ASSERT_EQ(RunJob(opt, kOneSheet, kMixedParts), "") << c.Level;
+        opt.AfterPlan = c.AfterPlan;
+        SetProgressSink(&opt);
+        EXPECT_EQ(RunJob(opt, kOneSheet, kMixedParts), "") << c.Level;
+        SetProgressSink(nullptr);
+        EXPECT_TRUE(opt.Stats.Cancelled) << c.Level;
+        if (!c.Plan) {
+            EXPECT_EQ(opt.Best.Count(), 0);
+            EXPECT_EQ(opt.Stats.Trials, 1);
+            EXPECT_EQ(opt.Stats.Refills, 0);
+            continue;
+        }
         ExpectSoundPlan(opt, kOneSheet, kMixedParts);
-        EXPECT_EQ(opt.Stats.Refills > 0, c.Refills) << c.Level << " " << opt.Stats.Refills;
         if (c.Level > 0) {
-            EXPECT_EQ(opt.Best.Count(), lowest.Best.Count());
+            EXPECT_EQ(PlanText(opt.Best), PlanText(lowest.Best));
+        } else {
+            // The plan of the first trial; the second one was cut short.
+            EXPECT_EQ(opt.Stats.Trials, 2);
+            EXPECT_LT(opt.Stats.Refills, lowest.Stats.Refills);
         }
     }
     ClearOptimizeCancel();
