@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -127,10 +130,29 @@ TPanels PartTotals(const TSchemes& Layouts) {
     return totals;
 }
 
+// The position of the first part of each label of a list, as FindByLabel
+// finds it; valid while the list's labels stay as they are.
+class TLabelIndex {
+  public:
+    explicit TLabelIndex(const TPanels& List) {
+        Positions_.reserve(static_cast<std::size_t>(List.Count()));
+        for (int i = 0; i < List.Count(); ++i)
+            Positions_.emplace(List.Items()[static_cast<std::size_t>(i)].Label, i);
+    }
+    int Find(const std::string& Label) const {
+        const auto at = Positions_.find(Label);
+        return at == Positions_.end() ? -1 : at->second;
+    }
+
+  private:
+    std::unordered_map<std::string_view, int> Positions_;
+};
+
 // Every part of Counts takes the texts of the part of Parts with its label.
-void RenewPartTexts(TPartCounts& Counts, const TPanels& Parts, TPartCounts::TEditCache& Cache) {
-    Counts.EditParts(Cache, [&Parts](T2DStock& c) {
-        const int j = FindByLabel(Parts, c.Label);
+void RenewPartTexts(TPartCounts& Counts, const TPanels& Parts, const TLabelIndex& Labels,
+                    TPartCounts::TEditCache& Cache) {
+    Counts.EditParts(Cache, [&](T2DStock& c) {
+        const int j = Labels.Find(c.Label);
         if (j >= 0) c.SetTextsFromPart(Parts[j]);
     });
 }
@@ -1010,11 +1032,12 @@ void TOptimize2d::RunAtLevel(std::string& ErrorText) {
     Best = std::move(P);
 
     TPartCounts::TEditCache renewed;
+    const TLabelIndex labels(Parts);
     for (TPacket& layout : Best.Packets) {
-        RenewPartTexts(layout.PartCounts, Parts, renewed);
+        RenewPartTexts(layout.PartCounts, Parts, labels, renewed);
         for (T2DStock& p : layout.Placements) {
             ProgressStep();
-            const int j = FindByLabel(Parts, p.Label);
+            const int j = labels.Find(p.Label);
             if (j >= 0) p.SetTextsFromPart(Parts[j]);
         }
     }
