@@ -14,7 +14,7 @@
 // "Cancelling...") and the time FinishRun takes on the main thread. A run
 // that ends before its cancel is reported as such.
 //
-// The figures of the notes: `cancel_bench 10000 2 0 2 10 30 60 90`,
+// For example: `cancel_bench 10000 2 0 2 10 30 60 90`,
 // `cancel_bench 2000 2 0 2 10`, `cancel_bench 200 20 20 5 30 120`.
 #include <sys/mman.h>
 #include <sys/wait.h>
