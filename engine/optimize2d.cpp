@@ -228,15 +228,20 @@ bool TOptimize2d::CancelSeen() {
     return true;
 }
 
-void TOptimize2d::EndCancelled(std::string& ErrorText, const TPanels& GivenParts,
-                               const TPanels& GivenWork, const TPanels& GivenStock) {
-    ErrorText.clear();
+void TOptimize2d::StartOver(const TPanels& GivenParts, const TPanels& GivenWork,
+                           const TPanels& GivenStock) {
     Best.Clear();
     PanelsLeft.Clear();
     Packet = TPacket();
     Parts = GivenParts;
     WorkParts = GivenWork;
     Panels = GivenStock;
+}
+
+void TOptimize2d::EndCancelled(std::string& ErrorText, const TPanels& GivenParts,
+                               const TPanels& GivenWork, const TPanels& GivenStock) {
+    ErrorText.clear();
+    StartOver(GivenParts, GivenWork, GivenStock);
 }
 
 // ---- the candidate gate ---------------------------------------------------------
@@ -853,12 +858,7 @@ void TOptimize2d::Run(std::string& ErrorText) {
     TSchemes lowBest = std::move(Best);
     TPanels lowLeft = std::move(PanelsLeft);
     TPacket lowPacket = std::move(Packet);
-    Best.Clear();
-    PanelsLeft.Clear();
-    Packet = TPacket();
-    Parts = parts;
-    WorkParts = work;
-    Panels = panels;
+    StartOver(parts, work, panels);
     PubRandSeed = seed;
 
     Stats = TOptimizeStats();

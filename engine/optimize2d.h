@@ -264,8 +264,10 @@ class TOptimize2d {
     bool TimeCheckFails();
     // Whether a cancel is requested; notes it in Stats.
     bool CancelSeen();
-    // The end of a run at a level cancelled without a plan: no plan, the
-    // lists as given.
+    // No plan, and the part and stock lists as given.
+    void StartOver(const TPanels& GivenParts, const TPanels& GivenWork, const TPanels& GivenStock);
+    // The end of a run at a level cancelled without a plan: StartOver, no
+    // error.
     void EndCancelled(std::string& ErrorText, const TPanels& GivenParts, const TPanels& GivenWork,
                       const TPanels& GivenStock);
     // The run at the level OptimizeSpeed.

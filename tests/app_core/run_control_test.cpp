@@ -15,11 +15,16 @@
 
 using namespace testsupport;
 
-TEST(RunControl, ACancelledRunLeavesThePreviousPlanAndReportAndAFinishedOneReplacesThem) {
+// A window's data in a folder of its own, its messages caught.
+class RunControl : public ::testing::Test {
+  protected:
     ScratchDir dir;
-    AppDirScope app(dir.Path());
+    AppDirScope app{dir.Path()};
     CaptureSink sink;
     TMainWindowCore w;
+};
+
+TEST_F(RunControl, ACancelledRunLeavesThePreviousPlanAndReportAndAFinishedOneReplacesThem) {
     w.Data.StringGridSheets.SetRow(1, {"S", "MDF", "1000", "500", "5", "1", "", ""});
     w.Data.StringGridParts.SetRow(1, {"P", "MDF", "400", "200", "R", "4", "4", "R", "", ""});
     w.StartOptimizeClick();
@@ -71,11 +76,7 @@ class TCancellingSink : public TProgressSink {
 // A cancel in the optimiser of the first of two materials ends the run: the
 // second material is not optimised, no plan is merged and no message says
 // that nothing could be planned; the plan and report of before come back.
-TEST(RunControl, ACancelDuringTheFirstMaterialEndsTheRunWithoutTheSecond) {
-    ScratchDir dir;
-    AppDirScope app(dir.Path());
-    CaptureSink sink;
-    TMainWindowCore w;
+TEST_F(RunControl, ACancelDuringTheFirstMaterialEndsTheRunWithoutTheSecond) {
     w.Data.StringGridSheets.SetRow(1, {"SM", "MDF", "1000", "500", "50", "1", "", ""});
     w.Data.StringGridSheets.SetRow(2, {"SP", "PLY", "1000", "500", "50", "1", "", ""});
     w.Data.StringGridParts.SetRow(1, {"P", "MDF", "400", "200", "R", "4", "4", "R", "", ""});
