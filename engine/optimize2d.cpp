@@ -492,9 +492,11 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
         Packet.Placements.Clear();
         Packet.Spaces.Clear();
     }
-    const TSeeds::TBlockInfo info = Info != nullptr ? *Info : TSeeds::InfoOf(Packet);
-    {
-        // The copies kept take the compact form from the counts at hand.
+    TSeeds::TBlockInfo own;
+    if (Info == nullptr) own = TSeeds::InfoOf(Packet);
+    const TSeeds::TBlockInfo& info = Info != nullptr ? *Info : own;
+    // A layout kept takes the compact form from the counts at hand.
+    auto holdCompact = [&] {
         thread_local std::vector<std::int32_t> pairs;
         pairs.clear();
         for (const TSeeds::TCount& c : info.Counts) {
@@ -502,10 +504,11 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
             pairs.push_back(c.Qty);
         }
         Packet.PartCounts.HoldWith(pairs);
-    }
+    };
     const TPartMask mask = PartMask(info.Counts);
     if (DropLowestValue && !Ordered_) Order();
     auto append = [&] {
+        holdCompact();
         Plan_.Packets.Add(Packet);
         Facts_.Append(Packet, info);
         Length_ = length;
@@ -517,6 +520,7 @@ bool TPlanGate::AddPacket(TPacket& Packet, bool CheckGuillotine, bool AllowDomin
     auto replace = [&](int K) {
         const auto k = static_cast<std::size_t>(K);
         Forget(k);
+        holdCompact();
         Plan_[K].Assign(Packet);
         Facts_.Set(k, Packet, info);
         Remember(k);

@@ -289,10 +289,15 @@ namespace {
 // The non-zero counts of Dense as pairs into Pairs; false (Pairs then
 // incomplete) once they pass a quarter of the positions: a pair costs two
 // numbers, and a list with that many counts is read faster dense.
+// The most non-zero counts a list of Positions keeps compact.
+std::size_t MostCompactCounts(std::size_t Positions) {
+    return Positions / 4;
+}
+
 bool GatherPairs(const std::vector<std::int32_t>& Dense, std::vector<std::int32_t>& Pairs) {
     Pairs.clear();
     const int n = static_cast<int>(Dense.size());
-    const std::size_t most = static_cast<std::size_t>(n) / 4;
+    const std::size_t most = MostCompactCounts(Dense.size());
     for (int i = 0; i < n; ++i) {
         const std::int32_t q = Dense[static_cast<std::size_t>(i)];
         if (q == 0) continue;
@@ -420,10 +425,8 @@ void TPartCounts::HoldWith(const std::vector<std::int32_t>& Pairs) {
     Held_ = true;
     // Compact exactly when gathering the pairs would make it so.
     if (Compact_ || Count_ < CompactFrom ||
-        Pairs.size() / 2 > static_cast<std::size_t>(Count_) / 4) {
-        CompactIfWorth();
+        Pairs.size() / 2 > MostCompactCounts(static_cast<std::size_t>(Count_)))
         return;
-    }
     // A buffer of the pairs' size, as CompactIfWorth makes.
     Data_ = std::vector<std::int32_t>(Pairs.begin(), Pairs.end());
     Compact_ = true;

@@ -150,12 +150,14 @@ struct TLayoutGeometry {
     double Scale = 0;  // not positive: no room for the drawing
 };
 
-// The geometry of LayoutIndex with its header as LayoutHeaderLines holds it
-// now and the print font set on C. Outside rolling mode the header and the
+// The geometry of LayoutIndex: its header is built into LayoutHeaderLines
+// and the print font set on C first. Outside rolling mode the header and the
 // marks above the sheet come off the cell; on a roll the header comes off the
 // page once and the rest is shared by Rows strips.
 TLayoutGeometry LayoutGeometry(platform::TCanvas& C, int LayoutIndex, int PageWidth, int PageHeight,
                                int Rows, int Cols) {
+    BuildLayoutHeaderText(LayoutIndex);
+    SetPrintFont(C, PageWidth, true);
     const TPacket& layout = Optimizer.Best[LayoutIndex];
     TLayoutGeometry g;
     g.H = C.TextHeight("W");
@@ -205,8 +207,6 @@ class TLayoutPrinter {
           showLabel_(ShowLabel),
           showLengthXWidth_(ShowLengthXWidth),
           showXYPos_(ShowXYPos) {
-        BuildLayoutHeaderText(LayoutIndex);
-        SetPrintFont(c_, pw_, true);
         g_ = LayoutGeometry(c_, LayoutIndex, pw_, ph_, Rows, Cols);
     }
 
@@ -360,8 +360,6 @@ int FirstLayoutWithoutDrawing(platform::TCanvas& Canvas, int PageWidth, int Page
     if (RollingMode) Cols = 1;
     if (Rows < 1 || Cols < 1) return First;
     for (int i = std::max(First, 0); i <= Last && i < Optimizer.Best.Count(); ++i) {
-        BuildLayoutHeaderText(i);
-        SetPrintFont(Canvas, PageWidth, true);
         if (LayoutGeometry(Canvas, i, PageWidth, PageHeight, Rows, Cols).Scale <= 0) return i;
     }
     return -1;

@@ -52,6 +52,13 @@ std::string WriteFolderOf(const std::string& path) {
     return (ec ? folder : canonical).string();
 }
 
+std::vector<std::string> WriteFoldersOf(const std::vector<std::string>& paths) {
+    std::vector<std::string> folders;
+    for (const std::string& p : paths)
+        if (!p.empty()) folders.push_back(WriteFolderOf(p));
+    return folders;
+}
+
 bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& error) {
     struct Wanted {
         std::string Key, Folder;

@@ -22,6 +22,8 @@ inline std::atomic<int> FolderLockWaitMs{5000};
 // The folder a write to Path changes: its symbolic links followed, made
 // absolute. "." for a bare name in the current folder is made absolute too.
 std::string WriteFolderOf(const std::string& Path);
+// WriteFolderOf of each path that is not empty, in order.
+std::vector<std::string> WriteFoldersOf(const std::vector<std::string>& Paths);
 
 class TFolderLock {
   public:

@@ -218,9 +218,8 @@ CommitRecord ParseRecord(std::string_view text) {
 // process no longer runs: what a killed write left behind.
 void RemoveStaleTemporaries(const std::string& target) {
     namespace fs = std::filesystem;
-    const fs::path t(target);
-    const std::string prefix = t.filename().string() + ".tmp~";
-    const fs::path folder = t.parent_path().empty() ? fs::path(".") : t.parent_path();
+    const std::string prefix = fs::path(target).filename().string() + ".tmp~";
+    const fs::path folder = FolderOfFile(target);
     // The staged files of a group whose commit record is there wait for the
     // next start to finish or undo the group: they are not stale.
     const std::vector<pid_t> committing = CommitRecordOwners(folder);
@@ -248,8 +247,8 @@ void RemoveStaleTemporaries(const std::string& target) {
 // Writes Data into a device or pipe that is there already: opened for
 // writing without waiting (a pipe nobody reads is refused), never created,
 // truncated or renamed.
-void WriteInPlace(const std::string& path, const std::string& target, std::string_view data) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+void WriteInPlace(const std::string& path, std::string_view data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
         throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file and " +
@@ -284,9 +283,17 @@ std::string WriteTarget(const std::string& path) {
 }
 
 bool IsRegularFileOrAbsent(const std::string& path) {
+    // The kernel follows the links: also those of /proc/self/fd, which name
+    // pipes and sockets by no path.
     struct stat st {};
-    if (::stat(WriteTarget(path).c_str(), &st) != 0) return true;
+    if (::stat(path.c_str(), &st) != 0) return true;
     return S_ISREG(st.st_mode);
+}
+
+bool WriteProtected(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 &&
+           ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0);
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
@@ -300,18 +307,20 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
 
     // A file the user may not write is not replaced behind their back (the
     // rename would do it, as it needs only the folder's permission).
+    // What the name leads to, as the kernel follows it (a pipe behind
+    // /proc/self/fd has no path to follow by hand).
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    const bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         // A device or a pipe is never replaced by a file: it is written in
         // place, as a program writing to it expects. Anything else (a folder,
         // a socket, a disk) is refused.
         if (!S_ISCHR(old.st_mode) && !S_ISFIFO(old.st_mode))
             throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file");
-        WriteInPlace(path, target, data);
+        WriteInPlace(path, data);
         return;
     }
-    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+    if (exists && WriteProtected(path))
         throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
 
     RemoveStaleTemporaries(target);

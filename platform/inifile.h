@@ -185,6 +185,9 @@ std::string WriteTarget(const std::string& Path);
 // device, a pipe, a folder. Such a target is written in place or refused by
 // WriteFileAtomic, never replaced.
 bool IsRegularFileOrAbsent(const std::string& Path);
+// Path leads to a file that is not to be written over: one nobody may write,
+// or this process may not.
+bool WriteProtected(const std::string& Path);
 
 // What a file name leads to when it is to be read.
 enum class FileState {

@@ -18,7 +18,7 @@ bool WriteRefusedForGood(const std::string& path) {
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return true;
-        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) return true;
+        if (WriteProtected(target.string())) return true;
         if (ProbeFile(target.string()) == FileState::Unreadable) return true;
     } else if (errno != ENOENT) {
         return true;  // ENOTDIR, a loop of links, a name too long

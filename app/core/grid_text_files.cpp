@@ -87,6 +87,16 @@ namespace {
 
 // Empties the grid, then fills it from the file; a file that cannot be read
 // leaves the grid empty.
+// Row R of Grid as the TAB export writes it, without its line end.
+std::string TabRow(const TStringGrid& Grid, int R) {
+    std::string row;
+    for (int c = 0; c < Grid.ColCount(); ++c) {
+        row += TabField(Grid.Cell(c, R));
+        row += '\t';
+    }
+    return row;
+}
+
 bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::string& FileName) {
     Grid.ClearRows(1);
     std::string text, error;
@@ -96,8 +106,7 @@ bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::s
     }
     // The titles line that the export of this grid writes first is no row:
     // a list exported by one run reads back as the same rows in the next.
-    std::string titles;
-    for (int c = 0; c < Grid.ColCount(); ++c) titles += TabField(Grid.Cell(c, 0)) + '\t';
+    const std::string titles = TabRow(Grid, 0);
     std::string_view rest(text);
     if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
     if (rest.starts_with(titles) && (rest.size() == titles.size() || rest[titles.size()] == '\r' ||
@@ -117,10 +126,7 @@ bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::s
 std::string GridTextFileText(const TStringGrid& Grid, bool WithTitles) {
     std::string out;
     for (int r = WithTitles ? 0 : 1; r < Grid.RowCount(); ++r) {
-        for (int c = 0; c < Grid.ColCount(); ++c) {
-            out += TabField(Grid.Cell(c, r));
-            out += '\t';
-        }
+        out += TabRow(Grid, r);
         out += kLineEnd;
     }
     return out;

@@ -81,9 +81,10 @@ void PrepareImport(TImportData& Dialog, const TMainData& Data, bool Sheets);
 // import rows; Append puts the mapped import rows first and merges the grid's
 // rows after them (an equal row, same label, type, length and width, adds its
 // quantities), keeping every column. A quantity that is no whole number
-// leaves the grid as it was (message to the sink, false). On success the
+// leaves the grid as it was (message to the sink, false). After a Copy the
 // grid's file-name field is emptied ("untitled", so that no list file is
-// written over the imported file) and the mapping file is written.
+// written over the imported file); an Append keeps it, as the list it adds
+// to is still that file's. On success the mapping file is written.
 // Cancel changes nothing and returns false. Running out of memory while the
 // rows are taken over leaves the grid as it was too, with
 // ImportOutOfMemoryMessage(ImportFileName) to the sink.

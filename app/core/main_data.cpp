@@ -151,7 +151,7 @@ void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
     const auto it = d.ListFileStamps.find(StampKey(fileName));
     if (it == d.ListFileStamps.end()) return;
     const platform::TFileStamp now = platform::StampFile(fileName);
-    if (now == it->second || (!now.There && !it->second.There)) return;
+    if (now == it->second) return;
     if (platform::CurrentMessageSink().Confirm(
             "The file \"" + fileName +
                 "\" was changed by another program since it was read here. Write over it?",
@@ -177,13 +177,12 @@ TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) 
 }
 
 bool LockStockFiles(const TMainData& d, platform::TFolderLock& lock) {
-    std::vector<std::string> folders;
-    for (const std::string* f :
-         {&d.EditSheetsFileName, &d.EditPartsFileName, &d.EditAnyShapeFileName,
-          &d.EditOffcutsFileName, &d.EditPartHRFileName})
-        if (!f->empty()) folders.push_back(platform::WriteFolderOf(*f));
     std::string error;
-    if (lock.Acquire(folders, error)) return true;
+    if (lock.Acquire(platform::WriteFoldersOf({d.EditSheetsFileName, d.EditPartsFileName,
+                                               d.EditAnyShapeFileName, d.EditOffcutsFileName,
+                                               d.EditPartHRFileName}),
+                     error))
+        return true;
     platform::CurrentMessageSink().Warning(error + " The stock update was not made.");
     return false;
 }

@@ -63,13 +63,6 @@ bool ReadNamedList(TMainData& d, const std::string& name,
     return false;
 }
 
-std::vector<std::string> FoldersOf(const std::vector<std::string>& files) {
-    std::vector<std::string> folders;
-    for (const std::string& f : files)
-        if (!f.empty()) folders.push_back(platform::WriteFolderOf(f));
-    return folders;
-}
-
 // Finishes or undoes, before anything is read there, the saves that a kill
 // stopped in Folders (each folder once).
 void RecoverInterruptedSaves(const std::vector<std::string>& folders) {
@@ -179,7 +172,7 @@ bool LoadStartupFiles(TMainWindowCore& w) {
     w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
     w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
     RecoverInterruptedSaves(
-        FoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
+        platform::WriteFoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
                    w.OffcutRackFile, w.PartRackFile}));
     // A list the reader refused (too large for memory, not a list it can
     // read) counts as a failure like an unreadable one: the job must not go
@@ -218,7 +211,7 @@ bool LoadStartupFiles(TMainWindowCore& w) {
 
 bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
     if (!cl.HasParameters()) return true;
-    RecoverInterruptedSaves(FoldersOf(CommandLineFiles(cl)));
+    RecoverInterruptedSaves(platform::WriteFoldersOf(CommandLineFiles(cl)));
     bool ok = true;
     std::string v;
     if (!(v = cl.GetParaValue("-sheet:")).empty()) ok = ReadSheetsTXTFile(w.Data, v) && ok;
@@ -257,11 +250,13 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     const std::string report = cl.GetParaValue("-report:");
     if (!report.empty()) {
         ok = WriteExportTXTFile(w.ListBoxReport, report) && ok;
-        if (!platform::IsRegularFileOrAbsent(report)) {
-            // A device or pipe (such as /dev/stdout) takes the report; its
-            // cut lists would land beside it, in a system folder.
+        if (!platform::IsRegularFileOrAbsent(report) || report.starts_with("/dev/") ||
+            report.starts_with("/proc/")) {
+            // A device or pipe, or a stream's name (/dev/stdout, also when
+            // it leads to a file), takes the report; its cut lists would
+            // land beside the name, in a system folder.
             platform::CurrentMessageSink().Note("\"" + report +
-                                                "\" is no regular file: its cut lists (" +
+                                                "\" is a device, pipe or stream: its cut lists (" +
                                                 "_EXECL.txt, _LABEL.txt) were not written.");
         } else {
             try {
@@ -285,7 +280,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     // rename.
     platform::TFolderLock lock;
     std::string lockError;
-    if (!lock.Acquire(FoldersOf({OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
+    if (!lock.Acquire(platform::WriteFoldersOf({OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()),
                                  OrDefault(w.PartRackFile, DefaultPartRackFileName()),
                                  ExSheetFileName, ExPartFileName}),
                       lockError)) {
@@ -347,7 +342,7 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
         if (cl.HasParameters() && cl.IsYes("-auto:") &&
             (cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
              !cl.GetParaValue("-ex_part:").empty())) {
-            std::vector<std::string> folders = FoldersOf(CommandLineFiles(cl));
+            std::vector<std::string> folders = platform::WriteFoldersOf(CommandLineFiles(cl));
             folders.push_back(AppDir);
             std::string error;
             if (!lock.Acquire(folders, error)) {

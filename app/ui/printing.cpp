@@ -167,11 +167,12 @@ void TPrinting::PrintLayouts(bool All) {
     if (!LayoutsPerPage(All, rows, cols, rowsText, colsText, parts) || !ChoosePrinter()) return;
     // A print that would leave a layout without its drawing prints nothing.
     const int first = All ? 0 : CurrentLayoutIndex;
-    const int bad = LayoutWithoutDrawing(All ? rows : 1, All ? cols : 1, first,
+    const int pageRows = All ? rows : 1, pageCols = All && !RollingMode ? cols : 1;
+    const int bad = LayoutWithoutDrawing(pageRows, pageCols, first,
                                          All ? Optimizer.Best.Count() - 1 : first);
     if (bad >= 0) {
         platform::CurrentMessageSink().Warning(
-            LayoutWithoutDrawingMessage(bad + 1, All ? rows : 1, RollingMode || !All ? 1 : cols));
+            LayoutWithoutDrawingMessage(bad + 1, pageRows, pageCols));
         return;
     }
     TLayoutPage* view = FindLayoutPage(form_);

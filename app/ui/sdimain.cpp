@@ -270,7 +270,7 @@ void TSDIAppForm::ApplyWindowPlacement() {
 
 std::string TSDIAppForm::ChooseFile(bool save, const std::string& title, const std::string& filter,
                                     std::string& folder, const std::string& ext) {
-    const std::string name = FileDialog ? FileDialog(save, title, filter, folder, ext) : std::string();
+    const std::string name = ::ChooseFile(this, save, title, filter, folder, ext);
     if (!name.empty()) folder = std::filesystem::path(name).parent_path().string();
     return name;
 }

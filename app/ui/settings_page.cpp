@@ -541,14 +541,14 @@ void TSettingsPageView::ButtonConfirmCaptionClick() {
 }
 
 void TSettingsPageView::ButtonLoadCaptionClick() {
-    const std::string file = form_.FileDialog(false, MsgOpenFileTitle, MsgOpenFileTitle + "(*.cap)", AppDir, "cap");
+    const std::string file = ChooseFile(&form_, false, MsgOpenFileTitle, MsgOpenFileTitle + "(*.cap)", AppDir, "cap");
     if (file.empty()) return;
     form_.Core().Captions.ReadCaptionFile(file);
     RefreshCaption();
 }
 
 void TSettingsPageView::ButtonSaveCaptionClick() {
-    const std::string file = form_.FileDialog(true, MsgSaveAsFileTitle, MsgSaveAsFileTitle + "(*.cap)", AppDir, "cap");
+    const std::string file = ChooseFile(&form_, true, MsgSaveAsFileTitle, MsgSaveAsFileTitle + "(*.cap)", AppDir, "cap");
     if (file.empty()) return;
     try {
         form_.Core().Captions.WriteCaptionFile(file);

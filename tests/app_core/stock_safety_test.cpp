@@ -356,12 +356,27 @@ TEST(StockSafety, AReportToAPipeOrDeviceLeavesItAsItIsAndNoCutListsBesideIt) {
         fs::create_symlink(job.at("null"), job.at("stdout"));
         targets.push_back(job.at("stdout"));
     }
+    // The names /dev/stdout has in a pipeline and when it is sent to a
+    // file: the report goes there, and its cut lists nowhere.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::fcntl(ends[0], F_SETFL, O_NONBLOCK), 0);
+    targets.push_back("/proc/self/fd/" + std::to_string(ends[1]));
+    const int file = ::open(job.at("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(file, 0);
+    targets.push_back("/proc/self/fd/" + std::to_string(file));
     for (const std::string& target : targets) {
         SCOPED_TRACE(target);
         EXPECT_EQ(job.batch({"-report:" + target}), 0) << job.warnings();
         EXPECT_FALSE(fs::exists(target + "_EXECL.txt"));
         EXPECT_FALSE(fs::exists(target + "_LABEL.txt"));
     }
+    char piped[256];
+    EXPECT_GT(::read(ends[0], piped, sizeof piped), 0);  // the report went through the pipe
+    ::close(ends[0]);
+    ::close(ends[1]);
+    ::close(file);
+    EXPECT_NE(ReadText(job.at("out.txt")).find("Utilization"), std::string::npos);
     char buf[256];
     EXPECT_GT(::read(reader, buf, sizeof buf), 0);  // the report went through the pipe
     ::close(reader);

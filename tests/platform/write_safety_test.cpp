@@ -163,6 +163,18 @@ TEST(WriteFileTargets, APipeIsWrittenInPlaceOrRefusedNeverReplaced) {
     EXPECT_TRUE(fs::is_directory(dir.File("folder")));
     EXPECT_FALSE(platform::IsRegularFileOrAbsent(fifo));
     EXPECT_TRUE(platform::IsRegularFileOrAbsent(dir.File("none")));
+    // A pipe reached through /proc/self/fd, as /dev/stdout of a program in
+    // a pipeline: its link names no path ("pipe:[...]").
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string end = "/proc/self/fd/" + std::to_string(ends[1]);
+    EXPECT_FALSE(platform::IsRegularFileOrAbsent(end));
+    platform::WriteFileAtomic(end, "piped");
+    char piped[16] = {};
+    EXPECT_EQ(::read(ends[0], piped, sizeof piped), 5);
+    EXPECT_EQ(std::string(piped), "piped");
+    ::close(ends[0]);
+    ::close(ends[1]);
 }
 
 TEST(WriteFileTargets, ALinkToACharacterDeviceLeavesBothAsTheyAre) {

@@ -66,8 +66,6 @@ inline std::string ReadText(const std::string& Path) {
     return ss.str();
 }
 
-// True when the process may write into a folder whose write permission was
-// removed (running as root), so read-only tests cannot be made.
 // The id of a process that has ended (a child already reaped).
 inline pid_t EndedProcess() {
     const pid_t child = ::fork();
@@ -77,6 +75,8 @@ inline pid_t EndedProcess() {
     return child;
 }
 
+// True when the process may write into a folder whose write permission was
+// removed (running as root), so read-only tests cannot be made.
 inline bool CanWriteReadOnlyFolders() {
     return ::geteuid() == 0;
 }
