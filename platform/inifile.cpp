@@ -122,12 +122,17 @@ constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
 constexpr std::string_view kRecordPart = ".part";
 constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 1";
 
+// The process id that starts Rest ("<pid>-..."), as the names of temporary
+// files and commit records carry it; false when Rest starts otherwise.
+bool PidBeforeDash(std::string_view rest, pid_t& pid) {
+    const auto r = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    return r.ec == std::errc() && pid > 0 && r.ptr != rest.data() + rest.size() && *r.ptr == '-';
+}
+
 // The process id in a record's name; false when it is no record name.
 bool RecordOwner(std::string_view name, pid_t& pid) {
-    if (!name.starts_with(kRecordPrefix)) return false;
-    name.remove_prefix(kRecordPrefix.size());
-    const auto r = std::from_chars(name.data(), name.data() + name.size(), pid);
-    return r.ec == std::errc() && pid > 0 && r.ptr != name.data() + name.size() && *r.ptr == '-';
+    return name.starts_with(kRecordPrefix) &&
+           PidBeforeDash(name.substr(kRecordPrefix.size()), pid);
 }
 
 // The processes that have a commit record in Folder.
@@ -228,15 +233,13 @@ void RemoveStaleTemporaries(const std::string& target) {
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (!name.starts_with(prefix)) continue;
+        // "<pid>-<n>", digits only.
         const std::string_view rest = std::string_view(name).substr(prefix.size());
-        const std::size_t dash = rest.find('-');
-        if (dash == std::string_view::npos || dash == 0 || dash + 1 == rest.size() ||
-            rest.find_first_not_of("0123456789-") != std::string_view::npos ||
-            rest.find('-', dash + 1) != std::string_view::npos)
-            continue;
         pid_t pid = 0;
-        const auto r = std::from_chars(rest.data(), rest.data() + dash, pid);
-        if (r.ec != std::errc() || pid <= 0 || pid == ::getpid()) continue;
+        if (rest.find_first_not_of("0123456789-") != std::string_view::npos ||
+            std::count(rest.begin(), rest.end(), '-') != 1 || rest.ends_with('-') ||
+            !PidBeforeDash(rest, pid) || pid == ::getpid())
+            continue;
         if (std::find(committing.begin(), committing.end(), pid) != committing.end()) continue;
         struct stat st {};
         if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+int FitSide(int Wanted, int Least, int Screen, int Allowance) {
+    return std::max(Least, std::min(Wanted, Screen - Allowance));
+}
+
 TWindowRect OpeningWindowRect(int Left, int Top, const TWindowRect& Screen) {
     TWindowRect r;
-    r.Width = std::max(kMinClientWidth, std::min(kDefaultWindowWidth, Screen.Width - kFrameAllowanceX));
-    r.Height =
-        std::max(kMinClientHeight, std::min(kDefaultWindowHeight, Screen.Height - kFrameAllowanceY));
+    r.Width = FitSide(kDefaultWindowWidth, kMinClientWidth, Screen.Width, kFrameAllowanceX);
+    r.Height = FitSide(kDefaultWindowHeight, kMinClientHeight, Screen.Height, kFrameAllowanceY);
     // The frame's corner inside the screen, and as much of the window as fits.
     const int maxLeft = Screen.Left + std::max(0, Screen.Width - r.Width - kFrameAllowanceX);
     const int maxTop = Screen.Top + std::max(0, Screen.Height - r.Height - kFrameAllowanceY);

@@ -26,6 +26,10 @@ struct TWindowRect {
     bool operator==(const TWindowRect&) const = default;
 };
 
+// A window's or dialog's side: Wanted, no more than a screen side of Screen
+// leaves once Allowance is kept for the frame, never less than Least.
+int FitSide(int Wanted, int Least, int Screen, int Allowance);
+
 // Where the window opens: at (Left, Top) of the option file (the frame's
 // corner) with the default size, both brought inside the screen's available
 // area (less the frame allowance) so that the title bar can be reached; never

@@ -291,6 +291,6 @@ void FitDialogToScreen(QWidget& Dialog) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QSize least = Dialog.minimumSizeHint().expandedTo(Dialog.minimumSize());
-    Dialog.resize(std::max(least.width(), std::min(Dialog.width(), area.width() - kFrameAllowanceX)),
-                  std::max(least.height(), std::min(Dialog.height(), area.height() - kFrameAllowanceY)));
+    Dialog.resize(FitSide(Dialog.width(), least.width(), area.width(), kFrameAllowanceX),
+                  FitSide(Dialog.height(), least.height(), area.height(), kFrameAllowanceY));
 }
