@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <set>
+
+#include "platform/folder_lock.h"
 
 namespace platform {
 
@@ -116,17 +120,31 @@ bool WriteAll(int fd, std::string_view data) {
 thread_local TFileWriteGroup* OpenGroup = nullptr;
 
 // A group's commit record: ".tessaly-commit~<pid>-<n>" in every folder the
-// group writes to, each a full copy, written (through "<record>.part") before
-// the first rename and removed after the last one.
+// group writes to, written (through "<record>.part") before the first rename.
+// Each names only the files of its own folder, by their bare names, with the
+// old contents kept for an undo and the new contents' size and hash. The
+// record of the group's first folder is its commit point: removing it makes
+// the group's save final; the records of the other folders name that folder.
 constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
 constexpr std::string_view kRecordPart = ".part";
-constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 1";
+constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 2";
 
 // The process id that starts Rest ("<pid>-..."), as the names of temporary
 // files and commit records carry it; false when Rest starts otherwise.
 bool PidBeforeDash(std::string_view rest, pid_t& pid) {
     const auto r = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
     return r.ec == std::errc() && pid > 0 && r.ptr != rest.data() + rest.size() && *r.ptr == '-';
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// "<pid>-<n>", digits only: the process id.
+bool ParseSaveId(std::string_view id, pid_t& pid) {
+    const std::size_t dash = id.find('-');
+    return dash != std::string_view::npos && AllDigits(id.substr(0, dash)) &&
+           AllDigits(id.substr(dash + 1)) && PidBeforeDash(id, pid);
 }
 
 // The process id in a record's name; false when it is no record name.
@@ -151,12 +169,31 @@ bool ProcessRuns(pid_t pid) {
     return pid == ::getpid() || !(::kill(pid, 0) != 0 && errno == ESRCH);
 }
 
-// Flushes a folder's entries (names made, renamed or removed) to the disk.
-void SyncFolder(const std::string& folder) {
+// The records of the commits this process is making now (absolute paths):
+// the only records a recovery leaves alone, whatever the process id.
+std::mutex& ActiveRecordsMutex() {
+    static std::mutex m;
+    return m;
+}
+std::set<std::string>& ActiveRecords() {
+    static std::set<std::string> s;
+    return s;
+}
+bool RecordActive(const std::string& path) {
+    std::lock_guard<std::mutex> guard(ActiveRecordsMutex());
+    return ActiveRecords().count(path) != 0;
+}
+
+// Flushes a folder's entries (names made, renamed or removed) to the disk;
+// false, with errno set, when that failed.
+bool SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    const int err = errno;
     ::close(fd);
+    errno = err;
+    return ok;
 }
 
 std::string FolderOfFile(const std::string& file) {
@@ -183,40 +220,94 @@ bool WriteWholeFile(const std::string& path, std::string_view text) {
     return ok;
 }
 
-// A record's lines: the copies of the record, then temporary -> target pairs.
+// A record's lines: the files of its folder, and the group's other folders.
+struct RecordEntry {
+    std::string Temporary, Target, Backup;  // bare names; Backup empty: no old file
+    std::uint64_t Size = 0, Hash = 0;       // of the new contents
+};
 struct CommitRecord {
-    std::vector<std::string> Copies;
-    std::vector<std::pair<std::string, std::string>> Renames;
-    bool Complete = false;  // header and end line both there
+    std::string Primary;                  // the first folder, in the other folders' records
+    std::vector<std::string> Secondaries; // the other folders, in the first folder's record
+    std::vector<RecordEntry> Entries;
 };
 
-CommitRecord ParseRecord(std::string_view text) {
-    CommitRecord rec;
+std::uint64_t ContentHash(std::string_view data) {
+    std::uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (char c : data) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return h;
+}
+
+std::string Hex(std::uint64_t v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, 16);
+    return std::string(buf, r.ptr);
+}
+
+// A bare file name of the record's own folder.
+bool PlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+// Name is exactly "<target>.tmp~<pid>-<n>" of the record's process.
+bool TemporaryOf(std::string_view name, std::string_view target, pid_t pid) {
+    const std::string start = std::string(target) + ".tmp~" + std::to_string(pid) + "-";
+    return name.starts_with(start) && AllDigits(name.substr(start.size()));
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        parts.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) return parts;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+// Reads a record of process Pid; false when it is damaged, cut short or
+// names anything but its own folder's files and their temporary names.
+bool ParseRecord(std::string_view text, pid_t pid, CommitRecord& rec, bool lenient = false) {
     bool first = true;
+    std::vector<std::string> targets;
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
-        if (nl == std::string_view::npos) break;  // a last line cut short is no line
+        if (nl == std::string_view::npos) return lenient;  // a last line cut short
         const std::string_view line = text.substr(0, nl);
         text.remove_prefix(nl + 1);
         if (first) {
-            if (line != kRecordHeader) return rec;
+            if (line != kRecordHeader) return false;
             first = false;
-        } else if (line == "END") {
-            rec.Complete = text.empty();
-            return rec;
-        } else if (line.starts_with("C\t")) {
-            rec.Copies.emplace_back(line.substr(2));
-        } else if (line.starts_with("R\t")) {
-            const std::string_view rest = line.substr(2);
-            const std::size_t tab = rest.find('\t');
-            if (tab == std::string_view::npos) return rec;
-            rec.Renames.emplace_back(std::string(rest.substr(0, tab)),
-                                     std::string(rest.substr(tab + 1)));
+            continue;
+        }
+        if (line == "END") return text.empty();
+        const std::vector<std::string_view> f = SplitTabs(line);
+        const auto absolute = [](std::string_view p) {
+            return p.size() > 1 && p.front() == '/' && p.find('\0') == std::string_view::npos;
+        };
+        if (f[0] == "P" && f.size() == 2 && absolute(f[1]) && rec.Primary.empty()) {
+            rec.Primary = f[1];
+        } else if (f[0] == "S" && f.size() == 2 && absolute(f[1])) {
+            rec.Secondaries.emplace_back(f[1]);
+        } else if (f[0] == "R" && f.size() == 6) {
+            RecordEntry e{std::string(f[1]), std::string(f[2]), std::string(f[3])};
+            if (e.Backup == "-") e.Backup.clear();
+            const auto num = [](std::string_view s, int base, std::uint64_t& v) {
+                const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
+                return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+            };
+            if (!PlainName(e.Target) || !TemporaryOf(e.Temporary, e.Target, pid) ||
+                (!e.Backup.empty() && !TemporaryOf(e.Backup, e.Target, pid)) ||
+                e.Backup == e.Temporary || !num(f[4], 10, e.Size) || !num(f[5], 16, e.Hash) ||
+                std::find(targets.begin(), targets.end(), e.Target) != targets.end())
+                return lenient;
+            targets.push_back(e.Target);
+            rec.Entries.push_back(std::move(e));
         } else {
-            return rec;
+            return lenient;
         }
     }
-    return rec;
+    return lenient;
 }
 
 // Removes the temporary files of Target ("<target>.tmp~<pid>-<n>") whose
@@ -366,7 +457,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
                 break;
             }
         try {
-            staged.push_back({path, target, tmp});
+            staged.push_back({path, target, tmp, std::string(), data.size(), ContentHash(data)});
         } catch (...) {
             ::unlink(tmp.c_str());
             throw;
@@ -392,9 +483,56 @@ TFileWriteGroup::~TFileWriteGroup() {
 }
 
 void TFileWriteGroup::Discard() {
-    for (const TStaged& s : staged_) ::unlink(s.Temporary.c_str());
+    for (const TStaged& s : staged_) {
+        ::unlink(s.Temporary.c_str());
+        if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+    }
     staged_.clear();
 }
+
+namespace {
+
+// Why Target cannot be renamed over now (empty when it can): its folder
+// cannot be written, the name is a mount point (a file mounted there, as a
+// container's volume is), or the folder is sticky and neither it nor the
+// file belongs to this user.
+std::string RenameRefusal(const std::string& target) {
+    const std::string folder = FolderOfFile(target);
+    struct stat dir {}, file {};
+    if (::stat(folder.c_str(), &dir) != 0)
+        return std::string("its folder cannot be reached (") + std::strerror(errno) + ")";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return std::string("its folder cannot be written (") + std::strerror(errno) + ")";
+    if (::lstat(target.c_str(), &file) != 0) return "";
+    if (file.st_dev != dir.st_dev)
+        return "it is mounted where it stands and cannot be replaced (" +
+               std::string(std::strerror(EBUSY)) + ")";
+    const uid_t me = ::geteuid();
+    if ((dir.st_mode & S_ISVTX) && me != 0 && file.st_uid != me && dir.st_uid != me)
+        return "it belongs to another user in a shared folder (" +
+               std::string(std::strerror(EPERM)) + ")";
+    return "";
+}
+
+// Keeps the old contents of Target under Backup (a second link, else a
+// copy), so that the group can be undone; false, with errno set, when not.
+bool KeepOldContents(const std::string& target, const std::string& backup) {
+    if (::link(target.c_str(), backup.c_str()) == 0) return true;
+    std::string data;
+    if (ReadRegularFile(target, data) != FileState::Readable) {
+        if (errno == 0) errno = EIO;
+        return false;
+    }
+    return WriteWholeFile(backup, data);
+}
+
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "\"" : ", \"") + n + "\"";
+    return list;
+}
+
+}  // namespace
 
 std::vector<std::string> TFileWriteGroup::Commit() {
     if (active_) OpenGroup = nullptr;
@@ -402,125 +540,365 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     std::vector<std::string> written;
     if (staged_.empty()) return written;
     static std::atomic<unsigned> serial{0};
+    const std::string first = staged_.front().Path;
+    auto refuse = [&](std::string path, const std::string& why) {
+        Discard();
+        return IniWriteError("Cannot write file \"" + path + "\": " + why +
+                             ". No file of its save was changed.");
+    };
 
-    // Every file is on the disk under its temporary name; so are their names.
     std::vector<std::string> folders;
     for (const TStaged& s : staged_) {
         const std::string folder = AbsolutePath(FolderOfFile(s.Target));
         if (std::find(folders.begin(), folders.end(), folder) == folders.end())
             folders.push_back(folder);
     }
-    for (const std::string& f : folders) SyncFolder(f);
+    // Every commit holds the lock of its folders: a record that a recovery
+    // finds while holding that lock belongs to no commit going on.
+    TFolderLock lock;
+    std::string lockError;
+    if (!lock.Acquire(folders, lockError)) throw refuse(first, lockError);
 
-    // The commit record, a full copy in every folder: from the moment all
-    // are there, the next start finishes the renames of a group a kill
-    // stopped; before that, it removes the staged files.
-    const std::string id = std::to_string(::getpid()) + "-" + std::to_string(serial++);
-    std::vector<std::string> records;
-    for (const std::string& f : folders)
-        records.push_back((std::filesystem::path(f) / (std::string(kRecordPrefix) + id)).string());
-    std::string text = std::string(kRecordHeader) + "\n";
-    for (const std::string& r : records) text += "C\t" + r + "\n";
+    // Every target can be renamed over, or nothing is renamed.
     for (const TStaged& s : staged_)
-        text += "R\t" + AbsolutePath(s.Temporary) + "\t" + AbsolutePath(s.Target) + "\n";
-    text += "END\n";
-    auto removeRecords = [&] {
-        for (const std::string& r : records) ::unlink(r.c_str());
-        for (const std::string& f : folders) SyncFolder(f);
+        if (const std::string why = RenameRefusal(s.Target); !why.empty()) throw refuse(s.Path, why);
+    // The old contents stay beside each file until the save is final.
+    const std::string pid = std::to_string(::getpid());
+    for (TStaged& s : staged_) {
+        struct stat st {};
+        if (::lstat(s.Target.c_str(), &st) != 0) continue;
+        for (int attempt = 0; s.Backup.empty(); ++attempt) {
+            const std::string backup = s.Target + ".tmp~" + pid + "-" + std::to_string(serial++);
+            if (KeepOldContents(s.Target, backup)) {
+                s.Backup = backup;
+            } else if (errno != EEXIST || attempt >= 100) {
+                throw refuse(s.Path, std::string("its old contents cannot be kept for an undo (") +
+                                         std::strerror(errno) + ")");
+            }
+        }
+    }
+    for (const std::string& f : folders)
+        if (!SyncFolder(f))
+            throw refuse(first, "the folder \"" + f + "\" cannot be flushed to the disk (" +
+                                    std::strerror(errno) + ")");
+
+    // One record per folder, the first folder's written first and removed
+    // first (the moment the save is final).
+    const std::string name = std::string(kRecordPrefix) + pid + "-" + std::to_string(serial++);
+    std::vector<std::string> records;
+    for (const std::string& f : folders) records.push_back(f + "/" + name);
+    auto unregister = [&] {
+        std::lock_guard<std::mutex> guard(ActiveRecordsMutex());
+        for (const std::string& r : records) ActiveRecords().erase(r);
     };
-    for (std::size_t i = 0; i < records.size(); ++i) {
+    {
+        std::lock_guard<std::mutex> guard(ActiveRecordsMutex());
+        for (const std::string& r : records) ActiveRecords().insert(r);
+    }
+    auto removeRecords = [&] {
+        bool ok = true;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            ok = (::unlink(records[i].c_str()) == 0 || errno == ENOENT) && ok;
+            ok = SyncFolder(folders[i]) && ok;
+        }
+        return ok;
+    };
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        std::string text = std::string(kRecordHeader) + "\n";
+        if (i == 0)
+            for (std::size_t k = 1; k < folders.size(); ++k) text += "S\t" + folders[k] + "\n";
+        else
+            text += "P\t" + folders[0] + "\n";
+        for (const TStaged& s : staged_) {
+            if (AbsolutePath(FolderOfFile(s.Target)) != folders[i]) continue;
+            const auto base = [](const std::string& p) {
+                return std::filesystem::path(p).filename().string();
+            };
+            text += "R\t" + base(s.Temporary) + "\t" + base(s.Target) + "\t" +
+                    (s.Backup.empty() ? std::string("-") : base(s.Backup)) + "\t" +
+                    std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
+        }
+        text += "END\n";
         const std::string part = records[i] + std::string(kRecordPart);
-        if (!WriteWholeFile(part, text) || std::rename(part.c_str(), records[i].c_str()) != 0) {
+        if (!WriteWholeFile(part, text) || std::rename(part.c_str(), records[i].c_str()) != 0 ||
+            !SyncFolder(folders[i])) {
             const int err = errno;
             ::unlink(part.c_str());
             removeRecords();
-            const std::string first = staged_.front().Path;
-            Discard();
-            throw IniWriteError("Cannot write file \"" + first +
-                                "\": the record of its group cannot be written (" +
-                                std::strerror(err) + ")");
+            unregister();
+            throw refuse(first, std::string("the record of its save cannot be written (") +
+                                    std::strerror(err) + ")");
         }
-        SyncFolder(folders[i]);
     }
 
-    while (!staged_.empty()) {
-        if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames) {
+    // Puts the old files back after the renames of Done; true when all are.
+    auto putBack = [&](std::size_t done) {
+        bool ok = true;
+        for (std::size_t i = done; i-- > 0;) {
+            const TStaged& s = staged_[i];
+            if (!s.Backup.empty())
+                ok = std::rename(s.Backup.c_str(), s.Target.c_str()) == 0 && ok;
+            else
+                ok = ::unlink(s.Target.c_str()) == 0 && ok;
+        }
+        for (const std::string& f : folders) ok = SyncFolder(f) && ok;
+        return ok;
+    };
+    // A save that fails after its first rename is undone here, or else at
+    // the next start in its folders: it is never made final later.
+    auto failAfter = [&](std::size_t done, const std::string& what) {
+        const int err = errno;
+        std::vector<std::string> saved, notSaved;
+        for (std::size_t i = 0; i < staged_.size(); ++i)
+            (i < done ? saved : notSaved).push_back(staged_[i].Path);
+        std::string message = "Cannot write file \"" + first + "\": " + what + " (" +
+                              std::strerror(err) + ").";
+        if (putBack(done)) {
+            for (std::size_t i = done; i < staged_.size(); ++i)
+                ::unlink(staged_[i].Temporary.c_str());
+            for (const TStaged& s : staged_)
+                if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+            staged_.clear();
+            if (removeRecords()) {
+                unregister();
+                return IniWriteError(message + " No file of its save was changed.");
+            }
+        }
+        staged_.clear();
+        unregister();
+        return IniWriteError(message + " Not saved: " + QuotedList(notSaved) + "." +
+                             (saved.empty() ? std::string()
+                                            : " " + QuotedList(saved) +
+                                                  " could not be put back yet: the next start in "
+                                                  "their folder puts back their old contents."));
+    };
+
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (StopAfterRenames >= 0 && static_cast<int>(i) == StopAfterRenames) {
             // As if the process were killed here: staged files and records stay.
             staged_.clear();
+            unregister();
             return written;
         }
-        const TStaged s = staged_.front();
-        staged_.erase(staged_.begin());
-        if (std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0) {
-            const int err = errno;
-            ::unlink(s.Temporary.c_str());
-            Discard();
-            removeRecords();
-            throw IniWriteError("Cannot write file \"" + s.Path + "\": rename failed (" + std::strerror(err) + ")");
-        }
+        const TStaged& s = staged_[i];
+        if (std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0)
+            throw failAfter(i, "\"" + s.Path + "\" could not be renamed into place");
         written.push_back(s.Path);
     }
-    if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames)
+    if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames) {
+        staged_.clear();
+        unregister();
         return written;
-    for (const std::string& f : folders) SyncFolder(f);
+    }
+    for (const std::string& f : folders)
+        if (!SyncFolder(f)) throw failAfter(staged_.size(), "the folder \"" + f + "\" cannot be flushed to the disk");
+    // The first folder's record goes first: from then on the save is final.
+    if (::unlink(records[0].c_str()) != 0 || !SyncFolder(folders[0]))
+        throw failAfter(staged_.size(), "the record of its save cannot be removed");
     removeRecords();
+    for (const TStaged& s : staged_)
+        if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+    staged_.clear();
+    unregister();
     return written;
 }
 
-std::vector<std::string> RecoverWriteGroups(const std::string& folder) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> notes;
-    std::vector<fs::path> found;
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) found.push_back(it->path());
-    std::sort(found.begin(), found.end());
-    for (const fs::path& p : found) {
-        const std::string name = p.filename().string();
-        pid_t pid = 0;
-        if (!RecordOwner(name, pid)) continue;
-        if (pid != ::getpid() && ProcessRuns(pid)) continue;  // a commit going on now
-        if (name.ends_with(kRecordPart)) {
-            ::unlink(p.c_str());  // a record never finished: its group never began
-            continue;
-        }
-        std::string text;
-        if (ReadRegularFile(p.string(), text, 1 << 24) != FileState::Readable) continue;
-        const CommitRecord rec = ParseRecord(text);
-        bool complete = rec.Complete;
-        for (const std::string& c : rec.Copies) complete = complete && fs::exists(c, ec);
-        std::vector<std::string> targets;
-        bool failed = false;
-        for (const auto& [tmp, target] : rec.Renames) {
-            struct stat st {};
-            if (::lstat(tmp.c_str(), &st) != 0) continue;  // renamed before the stop
-            if (complete) {
-                if (std::rename(tmp.c_str(), target.c_str()) == 0)
-                    targets.push_back(target);
-                else
-                    failed = true;
-            } else {
-                ::unlink(tmp.c_str());
-            }
-        }
-        if (failed) {
-            notes.push_back("An interrupted save (\"" + p.string() +
-                            "\") could not be finished: its files are left as they are.");
-            continue;
-        }
-        for (const std::string& c : rec.Copies) {
-            ::unlink(c.c_str());
-            SyncFolder(FolderOfFile(c));
-        }
-        ::unlink(p.c_str());
-        SyncFolder(folder.empty() ? "." : folder);
-        if (complete && !targets.empty()) {
-            std::string list;
-            for (const std::string& t : targets) list += (list.empty() ? "\"" : ", \"") + t + "\"";
-            notes.push_back("A save that was stopped part way was finished: " + list + ".");
+namespace {
+
+// What the record of a stopped save asks: the refusal, when it cannot be
+// settled, tells which record it is and what to do.
+std::string RecordRefusal(const std::string& record, const std::string& why) {
+    return "The record \"" + record + "\" of a save that was stopped part way " + why +
+           ". The files of its folder may be part old, part new, so nothing is read from them "
+           "or saved over them. Check the files it names (the new contents are in the "
+           "\".tmp~\" files beside them), then remove the record.";
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The new contents of a save are in File: its size and hash match.
+bool HoldsNewContents(const std::string& file, const RecordEntry& e) {
+    std::string data;
+    return ReadRegularFile(file, data, e.Size) == FileState::Readable && data.size() == e.Size &&
+           ContentHash(data) == e.Hash;
+}
+
+// Settles the record Name of Folder (absolute, locked by the caller): the
+// save it belongs to is undone in this folder (every file as it was before
+// it), or, when the save was made final in its first folder, its leftovers
+// are removed. Adds a note or a refusal to Out.
+void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
+                  TRecovery& out) {
+    const std::string record = folder + "/" + name;
+    struct stat st {};
+    if (::lstat(record.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        out.Refusals.push_back(RecordRefusal(record, "is no regular file"));
+        return;
+    }
+    std::string text;
+    const FileState state = ReadRegularFile(record, text, 1 << 24);
+    if (state != FileState::Readable) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "cannot be read (" +
+                        std::string(state == FileState::TooLarge ? "too large"
+                                                                 : std::strerror(errno)) +
+                        ")"));
+        return;
+    }
+    CommitRecord rec;
+    if (!ParseRecord(text, pid, rec) || (!rec.Primary.empty() && !rec.Secondaries.empty())) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "is damaged, or names files other than those of its own folder"));
+        return;
+    }
+    const auto in = [&](const std::string& n) { return folder + "/" + n; };
+    // The other folders of the save must be there to tell how far it went.
+    for (const std::string& other :
+         rec.Primary.empty() ? rec.Secondaries : std::vector<std::string>{rec.Primary}) {
+        struct stat dir {};
+        if (::stat(other.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
+            out.Refusals.push_back(RecordRefusal(
+                record, "belongs to a save that also changed the folder \"" + other +
+                            "\", which is not there now: make it reachable (mount it) and "
+                            "start again"));
+            return;
         }
     }
-    return notes;
+    const bool final = !rec.Primary.empty() && !Exists(rec.Primary + "/" + name);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        out.Refusals.push_back(RecordRefusal(
+            record, std::string("cannot be settled: its folder cannot be written (") +
+                        std::strerror(errno) + ")"));
+        return;
+    }
+
+    // What each file needs, checked before anything is touched.
+    std::vector<std::string> restored, changed;
+    for (const RecordEntry& e : rec.Entries) {
+        const bool renamed = !Exists(in(e.Temporary));
+        if (final) {
+            if (!renamed) {
+                out.Refusals.push_back(RecordRefusal(
+                    record, "was made final, yet \"" + e.Temporary + "\" was never renamed"));
+                return;
+            }
+            continue;
+        }
+        if (!renamed) continue;
+        const bool pending = e.Backup.empty() ? Exists(in(e.Target)) : Exists(in(e.Backup));
+        if (!pending) continue;  // put back already
+        if (!HoldsNewContents(in(e.Target), e)) changed.push_back(e.Target);
+    }
+    if (!changed.empty()) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "cannot be undone: " + QuotedList(changed) + " changed after it"));
+        return;
+    }
+
+    bool ok = true;
+    for (const RecordEntry& e : rec.Entries) {
+        const bool renamed = !Exists(in(e.Temporary));
+        if (!final && renamed) {
+            if (!e.Backup.empty() && Exists(in(e.Backup))) {
+                ok = std::rename(in(e.Backup).c_str(), in(e.Target).c_str()) == 0 && ok;
+                restored.push_back(in(e.Target));
+            } else if (e.Backup.empty() && Exists(in(e.Target))) {
+                ok = ::unlink(in(e.Target).c_str()) == 0 && ok;
+                restored.push_back(in(e.Target));
+            }
+        }
+        if (!renamed) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
+        if (!e.Backup.empty() && Exists(in(e.Backup)))
+            ok = ::unlink(in(e.Backup).c_str()) == 0 && ok;
+    }
+    ok = SyncFolder(folder) && ok;
+    // The first folder's record stays until the other folders are settled:
+    // it tells them that the save was not made final.
+    bool othersSettled = true;
+    for (const std::string& other : rec.Secondaries)
+        othersSettled = othersSettled && !Exists(other + "/" + name);
+    if (ok && othersSettled) {
+        ok = ::unlink(record.c_str()) == 0 && SyncFolder(folder);
+    } else if (ok && !rec.Entries.empty()) {
+        // Kept for the other folders, without the files undone here.
+        std::string kept = std::string(kRecordHeader) + "\n";
+        for (const std::string& other : rec.Secondaries) kept += "S\t" + other + "\n";
+        kept += "END\n";
+        const std::string part = record + std::string(kRecordPart);
+        ::unlink(part.c_str());
+        ok = WriteWholeFile(part, kept) && std::rename(part.c_str(), record.c_str()) == 0 &&
+             SyncFolder(folder);
+    }
+    if (!ok) {
+        out.Refusals.push_back(RecordRefusal(
+            record, std::string("could not be settled (") + std::strerror(errno) + ")"));
+        return;
+    }
+    if (!restored.empty())
+        out.Notes.push_back("A save that was stopped part way was undone: " +
+                            QuotedList(restored) + " hold their contents from before it again.");
+}
+
+// Removes a record that was never finished, and the temporary files it
+// names: no file was renamed under it.
+void DropUnfinishedRecord(const std::string& folder, const std::string& name, pid_t pid) {
+    const std::string record = folder + "/" + name;
+    std::string text;
+    CommitRecord rec;
+    if (ReadRegularFile(record, text, 1 << 24) == FileState::Readable &&
+        ParseRecord(text, pid, rec, true))
+        for (const RecordEntry& e : rec.Entries) {
+            ::unlink((folder + "/" + e.Temporary).c_str());
+            if (!e.Backup.empty()) ::unlink((folder + "/" + e.Backup).c_str());
+        }
+    ::unlink(record.c_str());
+}
+
+}  // namespace
+
+TRecovery RecoverWriteGroups(const std::string& folderName) {
+    namespace fs = std::filesystem;
+    TRecovery out;
+    const std::string folder = AbsolutePath(folderName.empty() ? "." : folderName);
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string n = it->path().filename().string();
+        if (n.starts_with(kRecordPrefix)) names.push_back(n);
+    }
+    if (names.empty()) return out;
+    std::sort(names.begin(), names.end());
+    // Every commit holds this lock: with it held, no record here belongs to
+    // a save going on, whatever process id it names.
+    TFolderLock lock;
+    std::string lockError;
+    if (!lock.Acquire({folder}, lockError)) {
+        out.Refusals.push_back(lockError + " A save of another program may be going on there: "
+                                           "nothing was read from that folder.");
+        return out;
+    }
+    for (const std::string& n : names) {
+        const std::string record = folder + "/" + n;
+        std::string_view id = std::string_view(n).substr(kRecordPrefix.size());
+        const bool unfinished = id.ends_with(kRecordPart);
+        if (unfinished) id.remove_suffix(kRecordPart.size());
+        if (RecordActive(folder + "/" + std::string(kRecordPrefix) + std::string(id)))
+            continue;  // this process's own commit, going on now
+        pid_t pid = 0;
+        if (!ParseSaveId(id, pid)) {
+            out.Refusals.push_back(RecordRefusal(record, "has a name this program never gives"));
+            continue;
+        }
+        if (unfinished)
+            DropUnfinishedRecord(folder, n, pid);
+        else
+            SettleRecord(folder, n, pid, out);
+    }
+    return out;
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {

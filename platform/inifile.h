@@ -129,8 +129,7 @@ void WriteFileAtomic(const std::string& Path, std::string_view Data);
 // Files that belong together (the files of one stock update): while the group
 // is open, WriteFileAtomic on this thread writes each file to its temporary
 // name only, and Commit() renames them into place one after another once all
-// are written; a kill among the renames is made good at the next start (see
-// Commit). A group ended without Commit() removes its temporary files and
+// are written. A group ended without Commit() removes its temporary files and
 // changes no file. Groups do not nest: an inner group leaves the writes to
 // the outer one. A device or pipe is written at once, in place.
 class TFileWriteGroup {
@@ -141,24 +140,31 @@ class TFileWriteGroup {
     TFileWriteGroup& operator=(const TFileWriteGroup&) = delete;
 
     // Renames the files written, in the order written, and returns their
-    // names as given to WriteFileAtomic. A rename that fails throws
-    // IniWriteError naming its file; the files before it stay renamed, the
-    // temporary files after it are removed.
+    // names as given to WriteFileAtomic; all of them or none.
     //
-    // Before the first rename a commit record naming every staged file and
-    // its target is written into each folder the group writes to, and the
-    // files and folders are flushed to the disk; the record is removed after
-    // the last rename. A group stopped between (a kill, a power cut) is
-    // finished or undone by RecoverWriteGroups at the next start.
+    // It holds the folder lock (TFolderLock) of every folder it writes to,
+    // and checks before the first rename that each target can be renamed
+    // over (its folder can be written, it is no mount point, no other user's
+    // file in a shared sticky folder). The old contents are kept beside each
+    // target, and a commit record naming the files of its folder is written
+    // into each folder and flushed to the disk. The save is final when the
+    // record of the first folder is removed. A rename that fails puts back
+    // what was renamed and throws IniWriteError saying what was and was not
+    // saved; what cannot be put back at once is put back by the next
+    // RecoverWriteGroups there, so a save reported as failed never becomes
+    // final later. A group stopped by a kill or a power cut is undone by
+    // RecoverWriteGroups at the next start.
     std::vector<std::string> Commit();
 
     // For tests: when 0 or more, Commit stops after that many renames as if
-    // the process had been killed there, leaving the record and the staged
-    // files behind.
+    // the process had been killed there, leaving the records, the staged
+    // files and the old contents behind.
     static inline int StopAfterRenames = -1;
 
     struct TStaged {
         std::string Path, Target, Temporary;
+        std::string Backup;  // the old contents, kept until the save is final
+        std::uint64_t Size = 0, Hash = 0;  // of the new contents
     };
 
   private:
@@ -168,14 +174,26 @@ class TFileWriteGroup {
     bool active_ = false;
 };
 
-// Finishes or undoes the groups of other, ended processes that were stopped
-// during their commit, as found by their commit records in Folder: a group
-// whose record is complete gets its remaining renames (all its files new); a
-// group whose record is not complete never began to rename and loses its
-// staged files (all its files old). Called at start-up, before the files of
-// the folder are read. Returns a note for each group finished, or one that
-// could not be finished.
-std::vector<std::string> RecoverWriteGroups(const std::string& Folder);
+// What RecoverWriteGroups did in a folder.
+struct TRecovery {
+    std::vector<std::string> Notes;      // saves undone
+    std::vector<std::string> Refusals;   // records that could not be settled
+    bool Settled() const { return Refusals.empty(); }
+};
+
+// Settles the saves stopped during their commit (a kill, a power cut, a
+// failure that could not be put back at once), as found by their commit
+// records in Folder, holding the folder's lock (so no record there belongs
+// to a save going on, whatever its process id): each file the save renamed
+// gets its old contents back and its staged files go, unless the save was
+// made final in its first folder, when only its leftovers go. It acts only
+// on Folder's own files, by the bare names its record gives, each temporary
+// exactly "<target>.tmp~<pid>-<n>" of the record's process. A record that is
+// damaged, cannot be read, names anything else, whose file changed since,
+// whose other folder is not there or that cannot be settled is left as it is
+// and refused: the folder's files are then not to be read or written. Called
+// at start-up, before the files of the folder are read.
+TRecovery RecoverWriteGroups(const std::string& Folder);
 
 // The file a write to Path lands in: symbolic links followed to their end
 // (a link to nothing gives the name it points at).

@@ -39,10 +39,32 @@ void Warn(const std::string& text) {
     platform::CurrentMessageSink().Warning(text);
 }
 
+// The folders of this start whose stopped save could not be settled: no
+// file of theirs is read, so that no plan or save is made from them.
+std::vector<std::string>& UnsettledFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+std::string FolderKey(const std::string& folder) {
+    return platform::WriteFolderOf(folder + "/.");
+}
+
+// Name is in such a folder (reported).
+bool InUnsettledFolder(const std::string& name) {
+    const auto& folders = UnsettledFolders();
+    if (folders.empty() ||
+        std::find(folders.begin(), folders.end(), platform::WriteFolderOf(name)) == folders.end())
+        return false;
+    Warn("\"" + name + "\" was not read: its folder holds a save stopped part way that could "
+         "not be settled (see above).");
+    return true;
+}
+
 // Reads Name with Read unless it is there but cannot be read (reported).
 template <typename Read>
 bool ReadIfReadable(const std::string& name, Read read) {
-    if (RefuseUnreadableFile(name)) return false;
+    if (InUnsettledFolder(name) || RefuseUnreadableFile(name)) return false;
     return read(name);
 }
 
@@ -58,20 +80,27 @@ bool NamedFileThere(const std::string& name) {
 // the list it replaced.
 bool ReadNamedList(TMainData& d, const std::string& name,
                    bool (*read)(TMainData&, const std::string&), void (*clear)(TMainData&)) {
-    if (NamedFileThere(name) && read(d, name)) return true;
+    if (!InUnsettledFolder(name) && NamedFileThere(name) && read(d, name)) return true;
     clear(d);
     return false;
 }
 
-// Finishes or undoes, before anything is read there, the saves that a kill
-// stopped in Folders (each folder once).
-void RecoverInterruptedSaves(const std::vector<std::string>& folders) {
+// Settles, before anything is read there, the saves that a kill stopped in
+// Folders (each folder once). False, after the refusals, when a folder holds
+// a record that could not be settled: nothing is to be read from its files.
+bool RecoverInterruptedSaves(const std::vector<std::string>& folders) {
     std::vector<std::string> done;
+    bool ok = true;
     for (const std::string& folder : folders) {
         if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
         done.push_back(folder);
-        for (const std::string& note : platform::RecoverWriteGroups(folder)) Warn(note);
+        const platform::TRecovery r = platform::RecoverWriteGroups(folder);
+        for (const std::string& note : r.Notes) Warn(note);
+        for (const std::string& refusal : r.Refusals) Warn(refusal);
+        if (!r.Settled()) UnsettledFolders().push_back(FolderKey(folder));
+        ok = r.Settled() && ok;
     }
+    return ok;
 }
 
 // The files the command line names: read, or written by the update.
@@ -149,8 +178,8 @@ void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& befor
 
 bool LoadStartupFiles(TMainWindowCore& w) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
-    RecoverInterruptedSaves({AppDir});
-    bool ok = true;
+    UnsettledFolders().clear();
+    bool ok = RecoverInterruptedSaves({AppDir});
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) {
         Warn(typeError);
@@ -171,9 +200,10 @@ bool LoadStartupFiles(TMainWindowCore& w) {
 
     w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
     w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
-    RecoverInterruptedSaves(
-        platform::WriteFoldersOf({w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
-                   w.OffcutRackFile, w.PartRackFile}));
+    ok = RecoverInterruptedSaves(platform::WriteFoldersOf(
+             {w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
+              w.OffcutRackFile, w.PartRackFile})) &&
+         ok;
     // A list the reader refused (too large for memory, not a list it can
     // read) counts as a failure like an unreadable one: the job must not go
     // on from the grid it left, nor save that grid over the file.
@@ -211,17 +241,19 @@ bool LoadStartupFiles(TMainWindowCore& w) {
 
 bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
     if (!cl.HasParameters()) return true;
-    RecoverInterruptedSaves(platform::WriteFoldersOf(CommandLineFiles(cl)));
-    bool ok = true;
+    bool ok = RecoverInterruptedSaves(platform::WriteFoldersOf(CommandLineFiles(cl)));
     std::string v;
-    if (!(v = cl.GetParaValue("-sheet:")).empty()) ok = ReadSheetsTXTFile(w.Data, v) && ok;
-    if (!(v = cl.GetParaValue("-part:")).empty()) ok = ReadPartsTXTFile(w.Data, v) && ok;
+    if (!(v = cl.GetParaValue("-sheet:")).empty())
+        ok = !InUnsettledFolder(v) && ReadSheetsTXTFile(w.Data, v) && ok;
+    if (!(v = cl.GetParaValue("-part:")).empty())
+        ok = !InUnsettledFolder(v) && ReadPartsTXTFile(w.Data, v) && ok;
     if (!(v = cl.GetParaValue("-sht:")).empty())
         ok = ReadNamedList(w.Data, v, ReadSheetsFile, SheetsDeleteAll) && ok;
     if (!(v = cl.GetParaValue("-prt:")).empty())
         ok = ReadNamedList(w.Data, v, ReadPartsFile, PartsDeleteAll) && ok;
     if (!(v = cl.GetParaValue("-option:")).empty())
-        ok = NamedFileThere(v) && ReadOptionFile(v, w.Page, w.Window) && ok;
+        ok = !InUnsettledFolder(v) && NamedFileThere(v) && ReadOptionFile(v, w.Page, w.Window) &&
+             ok;
     if (!(v = cl.GetParaValue("-measure:")).empty()) w.Page.EditMeasure = v;
     AutoMode = cl.IsYes("-auto:");
     UpdateMode = cl.IsYes("-update:");

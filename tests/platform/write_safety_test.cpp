@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "platform/folder_lock.h"
@@ -40,84 +41,279 @@ struct StopScope {
 
 }  // namespace
 
-TEST(WriteGroupRecovery, AGroupStoppedAfterAnyRenameIsFinishedAtTheNextStart) {
-    // Three files in two folders, stopped after 0 to 3 renames: the next
-    // start, from either folder, makes them all new.
+// Three files in two folders, written as one group and stopped (as by a
+// kill) after Stop renames: A is the group's first folder.
+struct StoppedGroup {
+    testsupport::ScratchDir a, b;
+    std::vector<std::string> files;
+    explicit StoppedGroup(int stop) {
+        files = {a.File("stock.rck"), b.File("stock.txt"), a.File("parts.txt")};
+        for (const auto& f : files) WriteText(f, "old " + f);
+        StopScope scope(stop);
+        platform::TFileWriteGroup group;
+        for (const auto& f : files) platform::WriteFileAtomic(f, "new " + f);
+        EXPECT_EQ(group.Commit().size(), static_cast<std::size_t>(stop));
+    }
+    std::string Record(const std::string& folder) const {
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.path().filename().string().starts_with(".tessaly-commit~"))
+                return e.path().string();
+        return "";
+    }
+    std::vector<std::string> Contents() const {
+        std::vector<std::string> c;
+        for (const auto& f : files) c.push_back(ReadText(f));
+        return c;
+    }
+};
+
+TEST(WriteGroupRecovery, AGroupStoppedAfterAnyRenameIsUndoneAtTheNextStart) {
+    // From either folder first, and again at a later start: every file old,
+    // nothing left behind. The process id in the records is this test's own,
+    // alive: the folder lock, not the id, tells that no save goes on.
     for (int stop = 0; stop <= 3; ++stop) {
         for (int fromSecond = 0; fromSecond < 2; ++fromSecond) {
             SCOPED_TRACE("stop after " + std::to_string(stop) +
-                         (fromSecond ? ", second folder" : ""));
-            testsupport::ScratchDir a, b;
-            const std::vector<std::string> files = {a.File("stock.rck"), b.File("stock.txt"),
-                                                    a.File("parts.txt")};
-            for (const auto& f : files) WriteText(f, "old " + f);
-            {
-                StopScope scope(stop);
-                platform::TFileWriteGroup group;
-                for (const auto& f : files) platform::WriteFileAtomic(f, "new " + f);
-                EXPECT_EQ(group.Commit().size(), static_cast<std::size_t>(stop));
-            }
+                         (fromSecond ? ", second folder first" : ""));
+            StoppedGroup g(stop);
             for (int i = 0; i < 3; ++i)
-                EXPECT_EQ(ReadText(files[i]), (i < stop ? "new " : "old ") + files[i]);
-            const auto notes = platform::RecoverWriteGroups(fromSecond ? b.Path() : a.Path());
-            EXPECT_EQ(notes.size(), stop < 3 ? 1u : 0u);
-            for (const auto& f : files) EXPECT_EQ(ReadText(f), "new " + f);
-            EXPECT_TRUE(Leftovers(a.Path()).empty())
-                << ::testing::PrintToString(Leftovers(a.Path()));
-            EXPECT_TRUE(Leftovers(b.Path()).empty())
-                << ::testing::PrintToString(Leftovers(b.Path()));
+                EXPECT_EQ(ReadText(g.files[i]), (i < stop ? "new " : "old ") + g.files[i]);
+            std::size_t notes = 0;
+            for (const auto& folder : fromSecond ? std::vector<std::string>{g.b.Path(), g.a.Path()}
+                                                 : std::vector<std::string>{g.a.Path(), g.b.Path(),
+                                                                            g.a.Path()}) {
+                const platform::TRecovery r = platform::RecoverWriteGroups(folder);
+                EXPECT_TRUE(r.Settled()) << ::testing::PrintToString(r.Refusals);
+                notes += r.Notes.size();
+                // A folder settled is all old at once.
+                for (const auto& f : g.files) {
+                    if (fs::path(f).parent_path() == fs::path(folder)) {
+                        EXPECT_EQ(ReadText(f), "old " + f);
+                    }
+                }
+            }
+            EXPECT_EQ(notes, static_cast<std::size_t>(stop == 0 ? 0 : stop == 1 ? 1 : 2));
+            for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "old " + f);
+            EXPECT_TRUE(Leftovers(g.a.Path()).empty()) << ::testing::PrintToString(Leftovers(g.a.Path()));
+            EXPECT_TRUE(Leftovers(g.b.Path()).empty()) << ::testing::PrintToString(Leftovers(g.b.Path()));
         }
     }
 }
 
-TEST(WriteGroupRecovery, AGroupWhoseRecordIsNotCompleteIsUndone) {
-    // Stopped before its first rename with its record cut short (or one of
-    // its copies missing): every file stays old and the staged files go.
-    for (int cut = 0; cut < 2; ++cut) {
-        SCOPED_TRACE(cut ? "a record copy missing" : "record cut short");
-        testsupport::ScratchDir a, b;
-        const std::vector<std::string> files = {a.File("x.rck"), b.File("y.txt")};
-        for (const auto& f : files) WriteText(f, "old");
+TEST(WriteGroupRecovery, AGroupMadeFinalInItsFirstFolderKeepsItsNewFiles) {
+    // Killed after the first folder's record went: the other folder keeps
+    // the new files and only loses the leftovers.
+    StoppedGroup g(3);
+    fs::remove(g.Record(g.a.Path()));
+    for (const auto& folder : {g.b.Path(), g.a.Path()})
+        EXPECT_TRUE(platform::RecoverWriteGroups(folder).Settled());
+    for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "new " + f);
+    // The first folder's old contents wait there as stale temporaries.
+    EXPECT_TRUE(g.Record(g.a.Path()).empty());
+    EXPECT_TRUE(Leftovers(g.b.Path()).empty()) << ::testing::PrintToString(Leftovers(g.b.Path()));
+}
+
+TEST(WriteGroupRecovery, ARecordOfAnyProcessIdIsSettledUnderTheLock) {
+    // A record of pid 1 (alive: a kill inside a container, or a start after
+    // a reboot, gives the id to another process) is settled like any other.
+    testsupport::ScratchDir dir;
+    WriteText(dir.File("stock.txt"), "old");
+    {
+        StopScope scope(1);
+        platform::TFileWriteGroup group;
+        platform::WriteFileAtomic(dir.File("stock.txt"), "new");
+        group.Commit();
+    }
+    const std::string own = "~" + std::to_string(::getpid()) + "-";
+    for (const auto& e : fs::directory_iterator(dir.Path())) {
+        std::string n = e.path().filename().string();
+        const std::size_t at = n.find(own);
+        if (at == std::string::npos) continue;
+        std::string text = ReadText(e.path());
+        for (std::size_t p; (p = text.find(own)) != std::string::npos;) text.replace(p, own.size(), "~1-");
+        fs::remove(e.path());
+        WriteText(dir.File(n.replace(at, own.size(), "~1-")), text);
+    }
+    ASSERT_EQ(ReadText(dir.File("stock.txt")), "new");
+    const platform::TRecovery r = platform::RecoverWriteGroups(dir.Path());
+    EXPECT_TRUE(r.Settled()) << ::testing::PrintToString(r.Refusals);
+    EXPECT_EQ(ReadText(dir.File("stock.txt")), "old");
+    EXPECT_TRUE(Leftovers(dir.Path()).empty()) << ::testing::PrintToString(Leftovers(dir.Path()));
+}
+
+TEST(WriteGroupRecovery, ARecordThatCannotBeTrustedIsRefusedAndTouchesNothing) {
+    // Each case leaves a group stopped after its first rename (stock.rck new,
+    // parts.txt old), then spoils or replaces the first folder's record.
+    testsupport::ScratchDir elsewhere;
+    const std::string pid = std::to_string(::getpid());
+    const std::string hdr = "TESSALY WRITE GROUP 2\n";
+    const auto row = [](const std::string& tmp, const std::string& target) {
+        return "R\t" + tmp + "\t" + target + "\t-\t3\t1\n";
+    };
+    struct Case {
+        const char* name;
+        std::function<std::string(const std::string&)> spoil;  // old text -> new text
+    };
+    const std::string far = elsewhere.File("c.txt");
+    const std::vector<Case> cases = {
+        {"END line gone", [](const std::string& t) { return t.substr(0, t.size() - 4); }},
+        {"cut in half", [](const std::string& t) { return t.substr(0, t.size() / 2); }},
+        {"zeroed", [](const std::string& t) { return std::string(t.size(), '\0'); }},
+        {"random bytes", [](const std::string& t) {
+             std::string r(t.size(), ' ');
+             for (std::size_t i = 0; i < r.size(); ++i) r[i] = static_cast<char>((i * 131 + 7) % 256);
+             return r;
+         }},
+        {"empty", [](const std::string&) { return std::string(); }},
+        {"a file elsewhere", [&](const std::string&) {
+             return hdr + row(far + ".tmp~" + pid + "-1", far) + "END\n";
+         }},
+        {"a path up and out", [&](const std::string&) {
+             return hdr + row("../c.txt.tmp~" + pid + "-1", "../c.txt") + "END\n";
+         }},
+        {"a name in a subfolder", [&](const std::string&) {
+             return hdr + row("V/c.txt.tmp~" + pid + "-1", "V/c.txt") + "END\n";
+         }},
+        {"a temporary not of its target", [&](const std::string&) {
+             return hdr + row("parts.txt", "stock.rck") + "END\n";
+         }},
+        {"a temporary of another process", [&](const std::string&) {
+             return hdr + row("stock.rck.tmp~1-1", "stock.rck") + "END\n";
+         }},
+        {"a file changed since", [](const std::string& t) { return t; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoppedGroup g(1);
+        WriteText(far, "far");
+        const std::string record = g.Record(g.a.Path());
+        ASSERT_FALSE(record.empty());
+        WriteText(record, c.spoil(ReadText(record)));
+        if (std::string(c.name) == "a file changed since") WriteText(g.files[0], "edited by hand");
+        const auto before = g.Contents();
+        const auto leftovers = Leftovers(g.a.Path());
+        const platform::TRecovery r = platform::RecoverWriteGroups(g.a.Path());
+        ASSERT_EQ(r.Refusals.size(), 1u);
+        EXPECT_NE(r.Refusals[0].find(record), std::string::npos) << r.Refusals[0];
+        EXPECT_EQ(g.Contents(), before);
+        EXPECT_EQ(Leftovers(g.a.Path()), leftovers);
+        EXPECT_EQ(ReadText(far), "far");
+    }
+}
+
+TEST(WriteGroupRecovery, ARecordUnreadableOrUnsettledIsRefused) {
+    // Not for root, who reads and writes whatever the permissions say.
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    for (const char* how : {"record mode 000", "folder read-only"}) {
+        SCOPED_TRACE(how);
+        StoppedGroup g(1);
+        const auto before = g.Contents();
+        const std::string record = g.Record(g.a.Path());
+        const bool folder = std::string(how) == "folder read-only";
+        fs::permissions(folder ? g.a.Path() : record,
+                        folder ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::none);
+        const platform::TRecovery r = platform::RecoverWriteGroups(g.a.Path());
+        fs::permissions(folder ? g.a.Path() : record, fs::perms::owner_all);
+        EXPECT_EQ(r.Refusals.size(), 1u);
+        EXPECT_EQ(g.Contents(), before);
+        EXPECT_TRUE(fs::exists(record));
+    }
+}
+
+TEST(WriteGroupRecovery, AFolderMovedOrCopiedIsSettledWhereItIsNow) {
+    for (const bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copied" : "moved");
+        testsupport::ScratchDir top;
+        const std::string job = top.File("job"), now = top.File("job2");
+        fs::create_directory(job);
+        WriteText(job + "/stock.txt", "old stock");
+        WriteText(job + "/parts.txt", "old parts");
         {
-            StopScope scope(0);
+            StopScope scope(1);
             platform::TFileWriteGroup group;
-            for (const auto& f : files) platform::WriteFileAtomic(f, "new");
+            platform::WriteFileAtomic(job + "/stock.txt", "new stock");
+            platform::WriteFileAtomic(job + "/parts.txt", "new parts");
             group.Commit();
         }
-        for (const auto& e : fs::directory_iterator(a.Path())) {
-            const std::string n = e.path().filename().string();
-            if (!n.starts_with(".tessaly-commit~")) continue;
-            if (cut) {
-                fs::remove(b.File(n));
-            } else {
-                const std::string text = ReadText(e.path());
-                WriteText(e.path(), text.substr(0, text.size() - 4));  // without "END\n"
-            }
+        if (copy)
+            fs::copy(job, now, fs::copy_options::recursive);
+        else
+            fs::rename(job, now);
+        EXPECT_TRUE(platform::RecoverWriteGroups(now).Settled());
+        EXPECT_EQ(ReadText(now + "/stock.txt"), "old stock");
+        EXPECT_EQ(ReadText(now + "/parts.txt"), "old parts");
+        EXPECT_TRUE(Leftovers(now).empty()) << ::testing::PrintToString(Leftovers(now));
+        if (copy) {  // the original is left for its own next start
+            EXPECT_EQ(ReadText(job + "/stock.txt"), "new stock");
+            // Its record, one staged file and the two old contents.
+            EXPECT_EQ(Leftovers(job).size(), 4u) << ::testing::PrintToString(Leftovers(job));
         }
-        platform::RecoverWriteGroups(a.Path());
-        platform::RecoverWriteGroups(b.Path());
-        for (const auto& f : files) EXPECT_EQ(ReadText(f), "old");
-        EXPECT_TRUE(Leftovers(a.Path()).empty()) << ::testing::PrintToString(Leftovers(a.Path()));
-        EXPECT_TRUE(Leftovers(b.Path()).empty()) << ::testing::PrintToString(Leftovers(b.Path()));
     }
 }
 
-TEST(WriteGroupRecovery, StagedFilesOfACompleteRecordAreNoStaleTemporaries) {
+TEST(WriteGroupRecovery, AGroupWhoseOtherFolderIsNotThereIsRefused) {
+    for (const bool firstGone : {false, true}) {
+        SCOPED_TRACE(firstGone ? "first folder gone" : "second folder gone");
+        StoppedGroup g(2);
+        const std::string gone = firstGone ? g.a.Path() : g.b.Path();
+        const std::string here = firstGone ? g.b.Path() : g.a.Path();
+        const std::string moved = gone + ".away";
+        fs::rename(gone, moved);
+        const auto leftovers = Leftovers(here);
+        const platform::TRecovery r = platform::RecoverWriteGroups(here);
+        EXPECT_EQ(r.Refusals.size(), 1u);
+        EXPECT_EQ(Leftovers(here), leftovers);
+        fs::rename(moved, gone);
+        EXPECT_TRUE(platform::RecoverWriteGroups(g.b.Path()).Settled());
+        EXPECT_TRUE(platform::RecoverWriteGroups(g.a.Path()).Settled());
+        for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "old " + f);
+    }
+}
+
+TEST(WriteGroupCommit, ARenameRefusedPartWayPutsBackWhatWasRenamed) {
+    // The third file's staged copy goes missing: its rename fails after the
+    // two others were made, and those two are put back.
+    testsupport::ScratchDir a;
+    const std::vector<std::string> files = {a.File("x.rck"), a.File("y.prk"), a.File("z.txt")};
+    for (const auto& f : {files[0], files[2]}) WriteText(f, "old");
+    {
+        platform::TFileWriteGroup group;
+        for (const auto& f : files) platform::WriteFileAtomic(f, "new");
+        for (const auto& e : fs::directory_iterator(a.Path()))
+            if (e.path().filename().string().starts_with("z.txt.tmp~")) fs::remove(e.path());
+        try {
+            group.Commit();
+            ADD_FAILURE() << "the commit went through";
+        } catch (const platform::IniWriteError& e) {
+            EXPECT_NE(std::string(e.what()).find("No file of its save was changed"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(ReadText(files[0]), "old");
+    EXPECT_FALSE(fs::exists(files[1]));
+    EXPECT_EQ(ReadText(files[2]), "old");
+    EXPECT_TRUE(Leftovers(a.Path()).empty()) << ::testing::PrintToString(Leftovers(a.Path()));
+}
+
+TEST(WriteGroupRecovery, StagedFilesOfARecordAreNoStaleTemporaries) {
     // A killed process left its record and one staged file; a plain write of
     // another file of the folder, and one of that very target, must not take
-    // the staged file for a stale temporary before the group is finished.
+    // the staged file for a stale temporary before the group is settled.
     testsupport::ScratchDir dir;
-    const std::string dead = std::to_string(testsupport::EndedProcess());
-    const std::string staged = dir.File("stock.txt.tmp~" + dead + "-0");
     WriteText(dir.File("stock.txt"), "old");
-    WriteText(staged, "new");
-    WriteText(dir.File(".tessaly-commit~" + dead + "-0"),
-              "TESSALY WRITE GROUP 1\nC\t" + dir.File(".tessaly-commit~" + dead + "-0") + "\nR\t" +
-                  staged + "\t" + dir.File("stock.txt") + "\nEND\n");
-    platform::WriteFileAtomic(dir.File("stock.txt"), "written meanwhile");
-    EXPECT_TRUE(fs::exists(staged));
-    platform::RecoverWriteGroups(dir.Path());
-    EXPECT_EQ(ReadText(dir.File("stock.txt")), "new");
+    WriteText(dir.File("other.txt"), "old");
+    {
+        StopScope scope(0);
+        platform::TFileWriteGroup group;
+        platform::WriteFileAtomic(dir.File("stock.txt"), "new");
+        group.Commit();
+    }
+    const auto staged = Leftovers(dir.Path());
+    platform::WriteFileAtomic(dir.File("other.txt"), "written meanwhile");
+    EXPECT_EQ(Leftovers(dir.Path()), staged);
+    EXPECT_TRUE(platform::RecoverWriteGroups(dir.Path()).Settled());
+    EXPECT_EQ(ReadText(dir.File("stock.txt")), "old");
     EXPECT_TRUE(Leftovers(dir.Path()).empty());
 }
 
