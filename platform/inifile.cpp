@@ -492,6 +492,46 @@ void TFileWriteGroup::Discard() {
 
 namespace {
 
+// Path (absolute, links followed) is where something is mounted: a file
+// mounted over another (as a container's volume is) cannot be renamed over.
+bool MountedAt(const std::string& path) {
+    std::string table;
+    if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable) {
+        // /proc files have no size: read them as a stream.
+        std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
+        if (!f) return false;
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) table.append(buf, n);
+        std::fclose(f);
+    }
+    std::size_t pos = 0;
+    while (pos < table.size()) {
+        std::size_t end = table.find('\n', pos);
+        if (end == std::string::npos) end = table.size();
+        // "id parent major:minor root mount-point ...", blanks written as \040.
+        std::string_view line(table.data() + pos, end - pos);
+        pos = end + 1;
+        for (int field = 0; field < 4; ++field) {
+            const std::size_t blank = line.find(' ');
+            if (blank == std::string_view::npos) return false;
+            line.remove_prefix(blank + 1);
+        }
+        const std::string_view raw = line.substr(0, line.find(' '));
+        std::string point;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '\\' && i + 3 < raw.size()) {
+                point += static_cast<char>((raw[i + 1] - '0') * 64 + (raw[i + 2] - '0') * 8 +
+                                           (raw[i + 3] - '0'));
+                i += 3;
+            } else {
+                point += raw[i];
+            }
+        }
+        if (point == path) return true;
+    }
+    return false;
+}
+
 // Why Target cannot be renamed over now (empty when it can): its folder
 // cannot be written, the name is a mount point (a file mounted there, as a
 // container's volume is), or the folder is sticky and neither it nor the
@@ -504,7 +544,9 @@ std::string RenameRefusal(const std::string& target) {
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
         return std::string("its folder cannot be written (") + std::strerror(errno) + ")";
     if (::lstat(target.c_str(), &file) != 0) return "";
-    if (file.st_dev != dir.st_dev)
+    std::error_code ec;
+    const std::string canonical = std::filesystem::weakly_canonical(target, ec).string();
+    if (file.st_dev != dir.st_dev || (!ec && MountedAt(canonical)))
         return "it is mounted where it stands and cannot be replaced (" +
                std::string(std::strerror(EBUSY)) + ")";
     const uid_t me = ::geteuid();
@@ -646,12 +688,12 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     };
     // A save that fails after its first rename is undone here, or else at
     // the next start in its folders: it is never made final later.
-    auto failAfter = [&](std::size_t done, const std::string& what) {
+    auto failAfter = [&](std::size_t done, const std::string& path, const std::string& what) {
         const int err = errno;
         std::vector<std::string> saved, notSaved;
         for (std::size_t i = 0; i < staged_.size(); ++i)
             (i < done ? saved : notSaved).push_back(staged_[i].Path);
-        std::string message = "Cannot write file \"" + first + "\": " + what + " (" +
+        std::string message = "Cannot write file \"" + path + "\": " + what + " (" +
                               std::strerror(err) + ").";
         if (putBack(done)) {
             for (std::size_t i = done; i < staged_.size(); ++i)
@@ -682,7 +724,7 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         }
         const TStaged& s = staged_[i];
         if (std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0)
-            throw failAfter(i, "\"" + s.Path + "\" could not be renamed into place");
+            throw failAfter(i, s.Path, "it could not be renamed into place");
         written.push_back(s.Path);
     }
     if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames) {
@@ -691,10 +733,12 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         return written;
     }
     for (const std::string& f : folders)
-        if (!SyncFolder(f)) throw failAfter(staged_.size(), "the folder \"" + f + "\" cannot be flushed to the disk");
+        if (!SyncFolder(f))
+            throw failAfter(staged_.size(), first,
+                            "the folder \"" + f + "\" cannot be flushed to the disk");
     // The first folder's record goes first: from then on the save is final.
     if (::unlink(records[0].c_str()) != 0 || !SyncFolder(folders[0]))
-        throw failAfter(staged_.size(), "the record of its save cannot be removed");
+        throw failAfter(staged_.size(), first, "the record of its save cannot be removed");
     removeRecords();
     for (const TStaged& s : staged_)
         if (!s.Backup.empty()) ::unlink(s.Backup.c_str());

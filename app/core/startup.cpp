@@ -50,15 +50,11 @@ std::string FolderKey(const std::string& folder) {
     return platform::WriteFolderOf(folder + "/.");
 }
 
-// Name is in such a folder (reported).
+// Name is in such a folder (whose refusal was reported).
 bool InUnsettledFolder(const std::string& name) {
     const auto& folders = UnsettledFolders();
-    if (folders.empty() ||
-        std::find(folders.begin(), folders.end(), platform::WriteFolderOf(name)) == folders.end())
-        return false;
-    Warn("\"" + name + "\" was not read: its folder holds a save stopped part way that could "
-         "not be settled (see above).");
-    return true;
+    return !folders.empty() && std::find(folders.begin(), folders.end(),
+                                         platform::WriteFolderOf(name)) != folders.end();
 }
 
 // Reads Name with Read unless it is there but cannot be read (reported).
@@ -94,10 +90,16 @@ bool RecoverInterruptedSaves(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
         if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
         done.push_back(folder);
+        const std::string key = FolderKey(folder);
+        if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) !=
+            UnsettledFolders().end()) {
+            ok = false;  // refused once in this start already
+            continue;
+        }
         const platform::TRecovery r = platform::RecoverWriteGroups(folder);
         for (const std::string& note : r.Notes) Warn(note);
         for (const std::string& refusal : r.Refusals) Warn(refusal);
-        if (!r.Settled()) UnsettledFolders().push_back(FolderKey(folder));
+        if (!r.Settled()) UnsettledFolders().push_back(key);
         ok = r.Settled() && ok;
     }
     return ok;

@@ -429,3 +429,26 @@ TEST(StockSafety, AnUpdateStoppedAmongItsRenamesIsUndoneByTheNextStart) {
         EXPECT_EQ(contents(job), whole);
     }
 }
+
+TEST(StockSafety, ARecordThatCannotBeSettledEndsTheJobBeforeAnyPlan) {
+    // A stray record (naming a file outside the job) and a damaged one: the
+    // job plans nothing, saves nothing, and names the record.
+    for (const bool stray : {true, false}) {
+        SCOPED_TRACE(stray ? "stray record" : "damaged record");
+        Job job;
+        testsupport::ScratchDir elsewhere;
+        WriteText(elsewhere.File("c.txt"), "far");
+        const auto before = job.files();
+        const std::string record = job.at(".tessaly-commit~31999-1");
+        WriteText(record, stray ? "TESSALY WRITE GROUP 2\nR\t" + elsewhere.File("b.txt") + "\t" +
+                                      elsewhere.File("c.txt") + "\t-\t3\t1\nEND\n"
+                                : std::string("TESSALY WRITE GROUP 2\nR\tdefault_offcut.rck"));
+        EXPECT_EQ(job.batch({"-update:yes", "-report:" + job.at("plan.txt")}), 1);
+        EXPECT_NE(job.warnings().find(record), std::string::npos) << job.warnings();
+        EXPECT_FALSE(fs::exists(job.at("plan.txt")));
+        EXPECT_EQ(ReadText(elsewhere.File("c.txt")), "far");
+        EXPECT_TRUE(fs::exists(record));
+        fs::remove(record);
+        job.expectUnchanged(before);
+    }
+}

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Stress check of stopped stock updates where process ids and mounts lie
+# (not part of ctest; needs root, strace and unshare):
+#
+# - kill: each update is killed (SIGKILL, by strace) at its Nth rename,
+#   inside a new process-id namespace, so that the next run, in another new
+#   namespace, has the killed run's process id. The next run must put every
+#   file back as it was before the killed update (or keep all of it when the
+#   kill came after the save was final) and leave nothing behind; the update
+#   run again must then book the order once.
+# - bind: stock.txt is a file mounted over another (as a container's volume
+#   is): the update must fail, say so, and change no file.
+#
+#   sudo scripts/stress_records.sh [PROGRAM]
+#
+# PROGRAM defaults to build/tessaly, built (release) when it is not there.
+# Prints a line per trial; exits 1 when any trial was bad.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${1:-build/tessaly}
+if [ "$(id -u)" != 0 ]; then echo "needs root (unshare, mount)"; exit 2; fi
+if [ ! -x "$program" ]; then
+    scripts/deps.sh
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
+    cmake --build build -j "$(nproc)" >/dev/null
+    program=build/tessaly
+fi
+program=$(realpath "$program")
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-records.XXXXXX")
+trap 'umount "$work"/bind/stock.txt 2>/dev/null || true; rm -rf "$work"' EXIT
+
+make_job() {
+    mkdir -p "$1"
+    cp examples/sample/* "$1"/
+    printf 'PLY-2440\tPlywood 18\t2440\t1220\t100\t54\t0\tstock\r\nMDF-2800\tMDF 16\t2800\t2070\t100\t38\t0\tstock\r\n' \
+        >"$1/stock.txt"
+    printf 'SIDE\tPlywood 18\t720\t560\tR\t6\t6\tR\t\tside\r\nSHELF\tMDF 16\t764\t300\tR\t5\t5\tR\t\tshelf\r\n' \
+        >"$1/order.txt"
+}
+update=(-auto:yes -hide:yes -update:yes -sheet:stock.txt -part:order.txt -ex_sheet:stock.txt
+        -ex_part:parts_left.txt)
+state() {
+    (cd "$1" && { cat stock.txt default_offcut.rck default_part.prk; cat parts_left.txt 2>/dev/null || true; } |
+        md5sum | cut -d' ' -f1)
+}
+leftovers() {
+    find "$1" -maxdepth 1 \( -name '*.tmp~*' -o -name '.tessaly-commit~*' \) | wc -l
+}
+# Runs the program in Folder inside a new process-id namespace.
+in_namespace() {
+    local folder=$1; shift
+    (cd "$folder" && unshare --pid --fork "$@")
+}
+
+bad=0
+make_job "$work/ref"
+s0=$(state "$work/ref")
+in_namespace "$work/ref" "$program" "${update[@]}" >/dev/null 2>&1
+s1=$(state "$work/ref")
+in_namespace "$work/ref" "$program" "${update[@]}" >/dev/null 2>&1
+s2=$(state "$work/ref")
+
+# The first renames are the dump files of the run; then the record, the
+# rack, stock.txt and parts_left.txt; 12 is past the last one.
+for n in 7 8 9 10 11 12; do
+    job="$work/kill$n"
+    make_job "$job"
+    in_namespace "$job" strace -f -qq -o /dev/null -e trace=rename,renameat,renameat2 \
+        -e inject=rename,renameat,renameat2:signal=SIGKILL:when=$n \
+        "$program" "${update[@]}" >/dev/null 2>&1 || true
+    killed=$(state "$job")
+    in_namespace "$job" "$program" -auto:yes -hide:yes -sheet:stock.txt -part:order.txt \
+        >"$job.out" 2>"$job.err" || { echo "kill at rename $n: the next run failed:"; cat "$job.err"; bad=1; continue; }
+    after=$(state "$job")
+    in_namespace "$job" "$program" "${update[@]}" >/dev/null 2>"$job.err2" || true
+    again=$(state "$job")
+    if [ "$after" = "$s0" ] && [ "$again" = "$s1" ] && [ "$(leftovers "$job")" = 0 ]; then
+        echo "kill at rename $n: undone, booked once when run again"
+    elif [ "$after" = "$s1" ] && [ "$again" = "$s2" ] && [ "$(leftovers "$job")" = 0 ]; then
+        echo "kill at rename $n: the save was final, kept"
+    else
+        echo "kill at rename $n: BAD (killed $killed, after $after, again $again, leftovers $(leftovers "$job"))"
+        bad=1
+    fi
+done
+
+job="$work/bind"
+make_job "$job"
+cp "$job/stock.txt" "$work/volume.txt"
+mount --bind "$work/volume.txt" "$job/stock.txt"
+before=$(state "$job")
+if (cd "$job" && "$program" "${update[@]}" >/dev/null 2>"$job.err"); then
+    echo "bind-mounted stock.txt: BAD (exit 0)"; bad=1
+elif [ "$(state "$job")" != "$before" ] || ! grep -q 'stock.txt' "$job.err"; then
+    echo "bind-mounted stock.txt: BAD (files changed or message without stock.txt)"; cat "$job.err"; bad=1
+else
+    echo "bind-mounted stock.txt: refused, nothing changed: $(tr -d '\n' <"$job.err")"
+fi
+umount "$job/stock.txt"
+exit $bad
