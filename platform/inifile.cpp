@@ -469,6 +469,9 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         ::unlink(tmp.c_str());
         throw error("rename failed", err);
     }
+    // The new name is on the disk only once its folder is.
+    if (!SyncFolder(FolderOfFile(target)))
+        throw error("its folder cannot be flushed to the disk", errno);
 }
 
 TFileWriteGroup::TFileWriteGroup() {

@@ -1,5 +1,11 @@
 #include "app/core/main_data.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "app/core/captions.h"
@@ -124,9 +130,29 @@ void WarnUnreadableFile(const std::string& fileName) {
     platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + fileName + "]");
 }
 
+namespace {
+
+// Why a file that is there cannot be read as a list: what it is, or what
+// the system says.
+std::string UnreadableReason(const std::string& fileName) {
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "it is a folder, not a file";
+    if (S_ISFIFO(st.st_mode)) return "it is a pipe (FIFO), not a file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "it is a device, not a file";
+    if (S_ISSOCK(st.st_mode)) return "it is a socket, not a file";
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return "it cannot be read";
+}
+
+}  // namespace
+
 bool RefuseUnreadableFile(const std::string& fileName) {
     if (!FileExistsButUnreadable(fileName)) return false;
-    WarnUnreadableFile(fileName);
+    platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + fileName + "] (" +
+                                           UnreadableReason(fileName) + ")");
     return true;
 }
 

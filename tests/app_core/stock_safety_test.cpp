@@ -452,3 +452,23 @@ TEST(StockSafety, ARecordThatCannotBeSettledEndsTheJobBeforeAnyPlan) {
         job.expectUnchanged(before);
     }
 }
+
+TEST(StockSafety, ARackLinkedToAPipeOrDeviceIsRefusedWithWhatItIs) {
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "pipe" : "device");
+        Job job;
+        testsupport::ScratchDir other;
+        const std::string target = pipe ? other.File("rack.fifo") : std::string("/dev/null");
+        if (pipe) {
+            ASSERT_EQ(::mkfifo(target.c_str(), 0644), 0);
+        }
+        fs::remove(job.at("default_offcut.rck"));
+        fs::create_symlink(target, job.at("default_offcut.rck"));
+        EXPECT_EQ(job.batch({"-update:yes"}), 1);
+        EXPECT_NE(job.warnings().find(pipe ? "it is a pipe (FIFO), not a file"
+                                           : "it is a device, not a file"),
+                  std::string::npos)
+            << job.warnings();
+        EXPECT_TRUE(fs::is_symlink(job.at("default_offcut.rck")));
+    }
+}
