@@ -188,8 +188,11 @@ bool RecordActive(const std::string& path) {
 // false, with errno set, when that failed.
 bool SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
+    // A folder this user may enter and write but not list cannot be opened
+    // to be flushed: the system flushes it in its own time.
+    if (fd < 0) return errno == EACCES || errno == EPERM;
+    // Some file systems flush folders by themselves and refuse to be asked.
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
     const int err = errno;
     ::close(fd);
     errno = err;
