@@ -305,9 +305,9 @@ TPartsOfType PartsOfType(const std::string& Type) {
 void TMainWindowCore::NoteNotPlanned(const std::string& Type, const std::string& Error) {
     const TPartsOfType of = PartsOfType(Type);
     if (of.Required > 0) PartsLeftOut = true;
-    NotPlanned.push_back("Material [" + Type + "] was not planned (" + Error + "): " +
-                         IntToStr(of.Parts) + " part(s) left out, " + IntToStr(of.Required) +
-                         " of them with a quantity to cut.");
+    NotPlanned.push_back("Material [" + Type + "] was not planned (" + Error +
+                         "): " + IntToStr(of.Parts) + " part(s) left out, " +
+                         IntToStr(of.Required) + " of them with a quantity to cut.");
 }
 
 void TMainWindowCore::NoteUnticked(const std::string& Type) {
@@ -318,8 +318,8 @@ void TMainWindowCore::NoteUnticked(const std::string& Type) {
     for (const std::string& l : of.Labels) labels += (labels.empty() ? "" : ", ") + l;
     Unticked.push_back("Material [" + Type +
                        "] is unticked in the material types, so its parts were left out: " +
-                       labels + " (" + IntToStr(of.Parts) + " part(s), " +
-                       IntToStr(of.Required) + " of them with a quantity to cut).");
+                       labels + " (" + IntToStr(of.Parts) + " part(s), " + IntToStr(of.Required) +
+                       " of them with a quantity to cut).");
 }
 
 void TMainWindowCore::RebuildReports() {

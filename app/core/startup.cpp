@@ -172,12 +172,12 @@ std::vector<TJobOutput> JobOutputs(const TMainWindowCore& w, const TCommandLine&
         out.push_back({"the part rack the update saves",
                        OrDefault(w.PartRackFile, DefaultPartRackFileName())});
     }
-    out.push_back({cl.GetParaValue("-ex_sheet:").empty() ? "the sheets list of -update:yes"
-                                                           : "-ex_sheet:",
-                   ExSheetFileName});
-    out.push_back({cl.GetParaValue("-ex_part:").empty() ? "the parts list of -update:yes"
-                                                          : "-ex_part:",
-                   ExPartFileName});
+    out.push_back(
+        {cl.GetParaValue("-ex_sheet:").empty() ? "the sheets list of -update:yes" : "-ex_sheet:",
+         ExSheetFileName});
+    out.push_back(
+        {cl.GetParaValue("-ex_part:").empty() ? "the parts list of -update:yes" : "-ex_part:",
+         ExPartFileName});
     return out;
 }
 
@@ -194,7 +194,8 @@ std::string WritePlace(const std::string& path) {
 // there (hard links too), else the same place. Devices and pipes take each
 // write in turn, so they replace nothing.
 bool OneFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa = {};
+    struct stat sb = {};
     const bool aThere = ::stat(a.c_str(), &sa) == 0, bThere = ::stat(b.c_str(), &sb) == 0;
     if ((aThere && !S_ISREG(sa.st_mode)) || (bThere && !S_ISREG(sb.st_mode))) return false;
     if (aThere && bThere) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
@@ -210,8 +211,8 @@ bool OutputsApart(const TMainWindowCore& w, const TCommandLine& cl) {
             if (OneFile(out[i].Path, out[j].Path)) {
                 Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" +
                      out[j].Path +
-                     "\" are one file, so each would replace the other. Nothing was planned "
-                     "or written; give them different names.");
+                     "\" are one file, so each would replace the other: nothing was written. "
+                     "Give them different names.");
                 return false;
             }
     return true;

@@ -257,11 +257,14 @@ TEST(BatchOutputs, TwoOutputsOfOneFileRefuseTheJobBeforeAnyPlan) {
          "the cut list of -report:", "-ex_sheet:"},
         {"report over the offcut rack",
          [](Job& j) {
-             return std::vector<std::string>{"-update:yes", "-report:" + j.at("default_offcut.rck")};
+             return std::vector<std::string>{"-update:yes",
+                                             "-report:" + j.at("default_offcut.rck")};
          },
          "-report:", "the offcut rack the update saves"},
         {"sheets list over the default parts list name",
-         [](Job&) { return std::vector<std::string>{"-update:yes", "-ex_sheet:ExPart.txt"}; },
+         [](Job&) {
+             return std::vector<std::string>{"-update:yes", "-ex_sheet:ExPart.txt"};
+         },
          "-ex_sheet:", "the parts list of -update:yes"},
     };
     for (const auto& c : cases) {
