@@ -119,6 +119,7 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
     MainSchemes.Clear();
     OptimizeNotes.clear();
     NotPlanned.clear();
+    Unticked.clear();
     PartsLeftOut = false;
     FastOptimize = false;
 
@@ -136,7 +137,10 @@ bool TMainWindowCore::OptimizeMaterialTypes() {
         // optimiser (the window puts back the plan of before the run).
         if (OptimizeCancelRequested()) return false;
         const bool known = std::find(TypeList.begin(), TypeList.end(), type) != TypeList.end();
-        if (known && !IsTypeChecked(type)) continue;
+        if (known && !IsTypeChecked(type)) {
+            NoteUnticked(type);
+            continue;
+        }
 
         Optimizer.Clear();
         Optimizer2.Clear();
@@ -272,23 +276,50 @@ bool TMainWindowCore::OptimizeThreadDone() {
     return true;
 }
 
-void TMainWindowCore::NoteNotPlanned(const std::string& Type, const std::string& Error) {
-    // The parts of the type the run took, and of them those with a quantity
-    // to cut.
-    std::int64_t parts = 0, required = 0;
+namespace {
+
+// The parts and profile parts of material Type a run takes (Max Qty above 0):
+// how many, how many of them with a quantity to cut, and their labels.
+struct TPartsOfType {
+    std::int64_t Parts = 0, Required = 0;
+    std::vector<std::string> Labels;
+};
+
+TPartsOfType PartsOfType(const std::string& Type) {
+    TPartsOfType of;
     auto count = [&](const TPanels& list, const TPanels& qtys) {
         for (int i = 0; i < list.Count(); ++i) {
             if (list[i].Quantity <= 0 || list[i].Material != Type) continue;
-            ++parts;
-            if (i < qtys.Count() && qtys[i].Quantity > 0) ++required;
+            ++of.Parts;
+            if (i < qtys.Count() && qtys[i].Quantity > 0) ++of.Required;
+            AddUnique(of.Labels, list[i].Label);
         }
     };
     count(PartList, PartQtyList);
     count(ProfilePartList, ProfilePartQtyList);
-    if (required > 0) PartsLeftOut = true;
-    NotPlanned.push_back("Material [" + Type + "] was not planned (" + Error + "): " +
-                         IntToStr(parts) + " part(s) left out, " + IntToStr(required) +
-                         " of them with a quantity to cut.");
+    return of;
+}
+
+}  // namespace
+
+void TMainWindowCore::NoteNotPlanned(const std::string& Type, const std::string& Error) {
+    const TPartsOfType of = PartsOfType(Type);
+    if (of.Required > 0) PartsLeftOut = true;
+    NotPlanned.push_back("Material [" + Type + "] was not planned (" + Error +
+                         "): " + IntToStr(of.Parts) + " part(s) left out, " +
+                         IntToStr(of.Required) + " of them with a quantity to cut.");
+}
+
+void TMainWindowCore::NoteUnticked(const std::string& Type) {
+    const TPartsOfType of = PartsOfType(Type);
+    if (of.Parts == 0) return;
+    if (of.Required > 0) PartsLeftOut = true;
+    std::string labels;
+    for (const std::string& l : of.Labels) labels += (labels.empty() ? "" : ", ") + l;
+    Unticked.push_back("Material [" + Type +
+                       "] is unticked in the material types, so its parts were left out: " +
+                       labels + " (" + IntToStr(of.Parts) + " part(s), " + IntToStr(of.Required) +
+                       " of them with a quantity to cut).");
 }
 
 void TMainWindowCore::RebuildReports() {

@@ -41,9 +41,13 @@ class TMainWindowCore {
     TErrorLocation LastErrorLocation;
 
     // The material types the last run could not plan (the optimiser refused
-    // them), one line each, and whether parts with a quantity to cut were
-    // among what was left out.
+    // them), one line each; the types it skipped because they are unticked
+    // in the material types while parts of theirs were to be cut, one line
+    // each naming those parts (the window shows these lines to nobody: the
+    // user unticked the type); and whether parts with a quantity to cut were
+    // among what either left out.
     std::vector<std::string> NotPlanned;
+    std::vector<std::string> Unticked;
     bool PartsLeftOut = false;
 
     // The report page's lines.
@@ -116,4 +120,6 @@ class TMainWindowCore {
     bool OptimizeMaterialTypes();
     // Notes in NotPlanned that type Type was left out for Error.
     void NoteNotPlanned(const std::string& Type, const std::string& Error);
+    // Notes in Unticked the parts of type Type, which is unticked, if any.
+    void NoteUnticked(const std::string& Type);
 };

@@ -28,6 +28,14 @@ constexpr SlotKey kPartKeys[] = {
     {"WIDTH", PartRackCol::Width}, {"SHAPE", PartRackCol::Shape}, {"COMMENT", PartRackCol::Comment},
 };
 
+// True when File holds nothing but blanks and line ends; false also when it
+// cannot be read.
+bool BlankFile(const std::string& file) {
+    std::string bytes;
+    if (!platform::ReadFileBytes(file, bytes)) return false;
+    return bytes.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
 template <std::size_t N>
 TRackFileRead ReadRack(TMainData& d, TStringGrid& g, std::string& field, const std::string& fileName,
                        const SlotKey (&keys)[N]) {
@@ -43,7 +51,15 @@ TRackFileRead ReadRack(TMainData& d, TStringGrid& g, std::string& field, const s
     try {
         const platform::TIniFile ini(fileName);
         if (!ini.SectionExists("HEAD")) {
-            if (ini.ReadSections().empty()) return TRackFileRead::NotThere;
+            // Only a file with nothing in it is a rack not made yet; any
+            // other text, or bytes that are no text, are not a rack to be
+            // written over.
+            if (ini.ReadSections().empty()) {
+                if (BlankFile(fileName)) return TRackFileRead::NotThere;
+                return refuse(
+                    "holds no section at all, so it is no rack file: a rack file starts with a "
+                    "[HEAD] section, which names its slot count (NUMBER).");
+            }
             return refuse("has no [HEAD] section, which names its slot count (NUMBER).");
         }
         const std::int32_t n = ini.ReadInteger("HEAD", "NUMBER", -1);

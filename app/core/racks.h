@@ -26,10 +26,12 @@ std::string DefaultPartRackFileName();
 
 // Reads a rack file into its grid. An empty name, a missing file or a slot
 // count below 2 change nothing and return false; so does a file that is there
-// but cannot be read, after a warning to the message sink. A count above
-// kMaxRackSlots, or a file with sections but no whole-number NUMBER in a
-// [HEAD] section, is refused: a warning saying why goes to the message sink,
-// nothing changes, false.
+// but cannot be read, after a warning to the message sink. An empty file
+// (nothing but blanks and line ends) is no rack yet and changes nothing. A
+// count above kMaxRackSlots, or any other file without a whole-number NUMBER
+// in a [HEAD] section (one with no section at all included: text or bytes
+// that are no rack), is refused: a warning saying why goes to the message
+// sink, nothing changes, false.
 // On success the grid holds exactly the file's slots, the page's file-name
 // field shows FileName, and the caller recomputes the rack's totals.
 bool ReadOffcutRackFromFile(TMainData& Data, const std::string& FileName);
@@ -39,7 +41,7 @@ bool ReadPartRackFromFile(TMainData& Data, const std::string& FileName);
 // file it did not load be written over by the default rack.
 enum class TRackFileRead {
     Loaded,       // the grid holds the file's slots
-    NotThere,     // no name, no file, or a file with no section at all
+    NotThere,     // no name, no file, or an empty file
     TooFewSlots,  // a slot count below 2: ignored, with no message
     Refused,      // there but not loaded (unreadable, no slot count, too many
                   // slots, too large for memory), with a warning saying why

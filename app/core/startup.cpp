@@ -1,6 +1,9 @@
 #include "app/core/startup.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <utility>
@@ -168,6 +171,98 @@ class TUpdateFiles {
     bool failed_ = false;
 };
 
+// A report that goes to a device or pipe, or to a stream's name
+// (/dev/stdout, also when it leads to a file): its cut lists would land
+// beside the name, in a system folder, so it gets none.
+bool ReportIsStream(const std::string& report) {
+    return !platform::IsRegularFileOrAbsent(report) || report.starts_with("/dev/") ||
+           report.starts_with("/proc/");
+}
+
+// One file a job writes, and what names it.
+struct TJobOutput {
+    std::string What;
+    std::string Path;
+};
+
+// The files the report and the update of the job write.
+std::vector<TJobOutput> JobOutputs(const TMainWindowCore& w, const TCommandLine& cl) {
+    std::vector<TJobOutput> out;
+    const std::string report = cl.GetParaValue("-report:");
+    if (!report.empty()) {
+        out.push_back({"-report:", report});
+        if (!ReportIsStream(report)) {
+            out.push_back({"the cut list of -report:", report + "_EXECL.txt"});
+            out.push_back({"the cut list of -report:", report + "_LABEL.txt"});
+        }
+    }
+    if (!UpdateMode) return out;
+    if (HideMode) {
+        out.push_back({"the offcut rack the update saves",
+                       OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName())});
+        out.push_back({"the part rack the update saves",
+                       OrDefault(w.PartRackFile, DefaultPartRackFileName())});
+    }
+    out.push_back(
+        {cl.GetParaValue("-ex_sheet:").empty() ? "the sheets list of -update:yes" : "-ex_sheet:",
+         ExSheetFileName});
+    out.push_back(
+        {cl.GetParaValue("-ex_part:").empty() ? "the parts list of -update:yes" : "-ex_part:",
+         ExPartFileName});
+    return out;
+}
+
+// Where a write to Path lands, as an absolute name with every link followed.
+std::string WritePlace(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(platform::WriteTarget(path), ec);
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(p, ec);
+    if (!ec) p = canonical;
+    return p.lexically_normal().string();
+}
+
+// Whether writes to A and B replace one file: the same file when both are
+// there (hard links too), else the same place. Devices and pipes take each
+// write in turn, so they replace nothing.
+bool OneFile(const std::string& a, const std::string& b) {
+    struct stat sa = {};
+    struct stat sb = {};
+    const bool aThere = ::stat(a.c_str(), &sa) == 0, bThere = ::stat(b.c_str(), &sb) == 0;
+    if ((aThere && !S_ISREG(sa.st_mode)) || (bThere && !S_ISREG(sb.st_mode))) return false;
+    if (aThere && bThere) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return aThere == bThere && WritePlace(a) == WritePlace(b);
+}
+
+// False, with a message naming both, when two files the job writes are one:
+// each would replace the other.
+bool OutputsApart(const TMainWindowCore& w, const TCommandLine& cl) {
+    const std::vector<TJobOutput> out = JobOutputs(w, cl);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        for (std::size_t j = i + 1; j < out.size(); ++j)
+            if (OneFile(out[i].Path, out[j].Path)) {
+                Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" +
+                     out[j].Path +
+                     "\" are one file, so each would replace the other: nothing was written. "
+                     "Give them different names.");
+                return false;
+            }
+    return true;
+}
+
+// The switches that act only after a run of "-auto:yes", given without it.
+void WarnIgnoredSwitches(const TCommandLine& cl) {
+    std::vector<std::string> given;
+    if (cl.IsYes("-update:")) given.push_back("-update:yes");
+    for (const char* sw : {"-report:", "-ex_sheet:", "-ex_part:"})
+        if (!cl.GetParaValue(sw).empty()) given.push_back(sw);
+    if (given.empty()) return;
+    std::string names;
+    for (std::size_t i = 0; i < given.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == given.size() ? " and " : ", ") + given[i];
+    Warn("Nothing was run and no file was written: " + names +
+         (given.size() == 1 ? " works" : " work") + " only together with -auto:yes.");
+}
+
 // Saves a rack the update changed to File, all of its slots.
 void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& before,
                      const TStringGrid& now, const std::string& file, const char* rackName,
@@ -278,17 +373,20 @@ bool RunAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 
 bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     const bool planned = Optimizer.Best.Count() > 0;
+    // The window leaves an unticked type out as the user asked; a job names
+    // the parts it did not cut.
+    for (const std::string& line : w.Unticked) Warn(line);
     // A plan that leaves out parts to cut is not the job done.
     bool ok = planned && !w.PartsLeftOut;
+    if (!OutputsApart(w, cl)) return false;
 
+    // Every report file asked for, written before the update: a job whose
+    // report is lost is run again, and must not book its plan twice.
+    bool reported = true;
     const std::string report = cl.GetParaValue("-report:");
     if (!report.empty()) {
-        ok = WriteExportTXTFile(w.ListBoxReport, report) && ok;
-        if (!platform::IsRegularFileOrAbsent(report) || report.starts_with("/dev/") ||
-            report.starts_with("/proc/")) {
-            // A device or pipe, or a stream's name (/dev/stdout, also when
-            // it leads to a file), takes the report; its cut lists would
-            // land beside the name, in a system folder.
+        reported = WriteExportTXTFile(w.ListBoxReport, report);
+        if (ReportIsStream(report)) {
             platform::CurrentMessageSink().Note("\"" + report +
                                                 "\" is a device, pipe or stream: its cut lists (" +
                                                 "_EXECL.txt, _LABEL.txt) were not written.");
@@ -298,15 +396,21 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
                 SavePiecesListFile(report + "_LABEL.txt");
             } catch (const std::exception& e) {
                 Warn(std::string("[") + e.what() + "]");
-                ok = false;
+                reported = false;
             }
         }
     }
+    ok = ok && reported;
 
     if (!UpdateMode) return ok;
     if (!planned) {
         // Nothing was cut: the stock stays as it is and no list is exported.
         Warn("No plan was made, so the stock was not updated and no list was exported.");
+        return false;
+    }
+    if (!reported) {
+        Warn("The report files could not all be written, so nothing was updated: the stock, "
+             "the racks and the exported lists stay as they were.");
         return false;
     }
     // The files of the update are changed by one program at a time: the
@@ -366,6 +470,10 @@ bool TAutoJob::RunEnded(bool Cancelled) {
 }
 
 int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
+    // A reader that closes its pipe early (the report sent to "head") makes
+    // the write fail, which is reported, instead of ending the process
+    // without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
         // A job that will update the stock holds the lock on the folders of
@@ -399,7 +507,11 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
                      IntToStr(kMaxListSections) + " rows, the most a list reads.");
                 return 1;
             }
-        if (!AutoMode) return 0;
+        if (!AutoMode) {
+            WarnIgnoredSwitches(cl);
+            return 0;
+        }
+        if (!OutputsApart(w, cl)) return 1;
         return RunAutoJob(w, cl) ? 0 : 1;
     } catch (const std::exception& e) {
         Warn(std::string("load program exception information[") + e.what() + "]");

@@ -30,11 +30,15 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // of "-update:yes", "-ex_sheet:" and "-ex_part:". In batch mode ("-hide:yes",
 // which has no exit that saves the lists) an update that succeeds saves the
 // racks it changed to the files they were loaded from and notes each file on
-// the message sink. A run that made no plan, or an update that is refused
-// (among others when another program holds the lock on the folders of its
-// files), updates and exports nothing. A report that goes to a device or
-// pipe gets no cut lists beside it. True when a plan was made and every file
-// asked for was written.
+// the message sink. A run that made no plan, a report file asked for that
+// could not be written, or an update that is refused (among others when
+// another program holds the lock on the folders of its files), updates and
+// exports nothing. Two of the files it would write that are one file (links
+// followed) are refused before anything is written. A report that goes to a
+// device or pipe gets no cut lists beside it. The parts of material types
+// unticked in the material types are named on the message sink. True when a
+// plan was made, it left out no part to cut, and every file asked for was
+// written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // The part of RunAutoJob after the run: the report files and the stock
 // update. The window calls it when its run on the worker thread has ended.
@@ -75,7 +79,11 @@ class TAutoJob {
 // refused, and a list file cut at the most rows a list reads, end the job
 // before any plan is made. A job that updates the stock first locks the
 // folders of its files (AppDir and those the switches name), waiting at most
-// platform::FolderLockWaitMs, and holds the lock until its last save.
+// platform::FolderLockWaitMs, and holds the lock until its last save. Two
+// files the job would write that are one file end it before any plan.
+// Switches that act only after a run, given without "-auto:yes", are named
+// on the message sink as doing nothing. A broken pipe does not end the
+// process: the write to it fails and is reported.
 // Returns the process exit status: 0 when all went well, 1 when the job
 // failed, 2 after an unexpected error.
 int RunBatch(TMainWindowCore& Window, const TCommandLine& CommandLine);
