@@ -116,6 +116,14 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// The number that makes this process's temporary names, kept old contents
+// and records unique: one counter for all of them, so that none takes
+// another's name.
+unsigned NextSerial() {
+    static std::atomic<unsigned> serial{0};
+    return serial++;
+}
+
 // The group that takes this thread's writes, if any.
 thread_local TFileWriteGroup* OpenGroup = nullptr;
 
@@ -394,7 +402,6 @@ bool WriteProtected(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
-    static std::atomic<unsigned> serial{0};
     const std::string target = WriteTarget(path);
     auto error = [&](const std::string& what, int err) {
         const std::string reason = std::strerror(err);
@@ -426,7 +433,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        tmp = target + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        tmp = target + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(NextSerial());
         fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) throw error("", errno);
     }
@@ -587,7 +594,6 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     active_ = false;
     std::vector<std::string> written;
     if (staged_.empty()) return written;
-    static std::atomic<unsigned> serial{0};
     const std::string first = staged_.front().Path;
     auto refuse = [&](std::string path, const std::string& why) {
         Discard();
@@ -616,7 +622,7 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         struct stat st {};
         if (::lstat(s.Target.c_str(), &st) != 0) continue;
         for (int attempt = 0; s.Backup.empty(); ++attempt) {
-            const std::string backup = s.Target + ".tmp~" + pid + "-" + std::to_string(serial++);
+            const std::string backup = s.Target + ".tmp~" + pid + "-" + std::to_string(NextSerial());
             if (KeepOldContents(s.Target, backup)) {
                 s.Backup = backup;
             } else if (errno != EEXIST || attempt >= 100) {
@@ -632,7 +638,7 @@ std::vector<std::string> TFileWriteGroup::Commit() {
 
     // One record per folder, the first folder's written first and removed
     // first (the moment the save is final).
-    const std::string name = std::string(kRecordPrefix) + pid + "-" + std::to_string(serial++);
+    const std::string name = std::string(kRecordPrefix) + pid + "-" + std::to_string(NextSerial());
     std::vector<std::string> records;
     for (const std::string& f : folders) records.push_back(f + "/" + name);
     auto unregister = [&] {

@@ -302,7 +302,7 @@ TEST(ListFiles, UnreadableFileIsRefusedWithoutChange) {
     EXPECT_FALSE(AppendSheetsFile(d, folder));
     EXPECT_FALSE(ReadPartsFile(d, folder));
     ASSERT_EQ(sink.Warnings.size(), 3u);
-    EXPECT_EQ(sink.Warnings[0], MsgCantOpenFile + "[" + folder + "]");
+    EXPECT_EQ(sink.Warnings[0], MsgCantOpenFile + "[" + folder + "] (it is a folder, not a file)");
     EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "S1");
     EXPECT_EQ(d.EditSheetsFileName, "before.sht");
     EXPECT_TRUE(ReadSheetsFile(d, dir.File("missing.sht")));  // missing is just empty
