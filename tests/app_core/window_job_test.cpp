@@ -114,7 +114,8 @@ TEST_F(WindowJob, HoldsTheLockFromReadingItsFilesUntilItEndsHoweverItEnds) {
         w = TMainWindowCore();
         fs::remove(out.File("parts_left.txt"));
         const TCommandLine cl({"-auto:yes", "-update:yes", "-sheet:" + at("stock.txt"),
-                               "-part:" + at(c.PartsFile), "-ex_part:" + out.File("parts_left.txt")});
+                               "-part:" + at(c.PartsFile), "-ex_sheet:" + at("left.txt"),
+                               "-ex_part:" + out.File("parts_left.txt")});
         TAutoJob job(w, cl);
         job.LoadFiles();
         EXPECT_EQ(AutoMode, c.Begins);
@@ -230,6 +231,8 @@ TEST_F(WindowJob, TheExitSaveWritesTheListsOfItsUpdateTogetherOrNotAtAll) {
             for (const std::string& written : r.Written) EXPECT_NE(written, job.at(f));
         }
         EXPECT_EQ(r.Failed, std::vector<std::string>{job.at(refused)});
+        for (const auto& [name, text] : job.files(false))
+            EXPECT_EQ(name.find(".tmp~"), std::string::npos) << "left behind: " << name;
         for (const char* f : {"default.typ", "default.edg", "default.opt"}) {
             EXPECT_NE(std::find(r.Written.begin(), r.Written.end(), job.at(f)), r.Written.end())
                 << f;
