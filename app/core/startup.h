@@ -34,7 +34,9 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // the message sink. A run that made no plan, or an update that is refused
 // (among others when another program holds the lock on the folders of its
 // files), updates and exports nothing. A report that goes to a device or
-// pipe gets no cut lists beside it. True when a plan was made and every file
+// pipe gets no cut lists beside it. An exported list is not written over a
+// list file the job read that another program has changed since; then no
+// file of the update is saved. True when a plan was made and every file
 // asked for was written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // The part of RunAutoJob after the run: the report files and the stock
