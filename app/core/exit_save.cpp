@@ -11,6 +11,8 @@
 #include "engine/partedge.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
+#include "platform/folder_lock.h"
+#include "platform/inifile.h"
 #include "platform/write_access.h"
 
 namespace {
@@ -33,6 +35,75 @@ struct ExitListInfo {
     bool TExitSaveChoice::*Ticked;
     int FirstCol;  // racks: column 0 holds the slot number
 };
+
+// A list of the exit save that holds a stock update not yet saved, and the
+// mark to clear once it is.
+struct TUpdateList {
+    std::string Name;
+    std::function<bool()> Write;
+    bool* Unsaved;
+};
+
+// Writes the lists of a stock update together, under the lock of their
+// folders: each to its temporary name first, then all renamed into place.
+// When one is refused (changed by another program and not to be written
+// over, a lock held elsewhere, a failed write) none of them is written, and
+// the result names each.
+void SaveUpdateLists(TMainData& d, const std::vector<TUpdateList>& lists,
+                     TExitSaveResult& result) {
+    if (lists.empty()) return;
+    std::vector<std::string> names;
+    for (const TUpdateList& l : lists) names.push_back(l.Name);
+    platform::TFolderLock lock;
+    std::string why;
+    if (!lock.Acquire(platform::WriteFoldersOf(names), why)) {
+        for (const std::string& name : names) {
+            result.Problems.push_back("[" + name + "] not saved: " + why);
+            result.Failed.push_back(name);
+        }
+        return;
+    }
+    std::string refused;
+    {
+        platform::TFileWriteGroup group;
+        for (const TUpdateList& l : lists) {
+            try {
+                if (!l.Write()) why = MsgCantOpenFile;
+            } catch (const std::exception& e) {
+                why = e.what();
+            }
+            if (!why.empty()) {
+                refused = l.Name;
+                break;
+            }
+        }
+        if (refused.empty()) {
+            try {
+                group.Commit();
+            } catch (const std::exception& e) {
+                result.Problems.push_back(std::string(e.what()) +
+                                          " (the lists of the stock update may be saved in part)");
+                result.Failed.insert(result.Failed.end(), names.begin(), names.end());
+                return;
+            }
+        }
+    }
+    if (!refused.empty()) {
+        result.Problems.push_back("[" + refused + "] " + why);
+        result.Failed.push_back(refused);
+        for (const std::string& name : names)
+            if (name != refused)
+                result.Problems.push_back("[" + name +
+                                          "] not saved: the lists of the stock update are saved "
+                                          "together, and \"" + refused + "\" was not saved");
+        return;
+    }
+    for (const TUpdateList& l : lists) {
+        NoteListFile(d, l.Name);  // as renamed into place
+        result.Written.push_back(l.Name);
+        *l.Unsaved = false;
+    }
+}
 
 const ExitListInfo& Info(TExitList list) {
     static const ExitListInfo kInfo[] = {
@@ -143,9 +214,12 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
     attempt(edgFile, [&] { return PartEdgeList.SaveToIni(edgFile), true; });
 
     TMainData& d = w.Data;
+    TMainWindowCore::TUnsavedUpdate& booked = w.UnsavedUpdate;
+    // The lists a stock update changed, written together after the others.
+    std::vector<TUpdateList> update;
     // One ticked list: skipped when its page names no file or a file of
     // another kind.
-    auto list = [&](bool ticked, const std::string& name, std::string_view ext,
+    auto list = [&](bool ticked, bool* ofUpdate, const std::string& name, std::string_view ext,
                     const std::function<bool()>& write) {
         if (!ticked || name.empty()) return;
         if (!IsListFileOfKind(name, ext)) {
@@ -153,26 +227,33 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
                                       " list file");
             return;
         }
-        attempt(name, write);
+        if (*ofUpdate)
+            update.push_back({name, write, ofUpdate});
+        else
+            attempt(name, write);
     };
     const TExitSaveChoice c = ExitSaveChoice();
-    list(c.Sheets, d.EditSheetsFileName, "sht",
+    list(c.Sheets, &booked.Sheets, d.EditSheetsFileName, "sht",
          [&] { return SaveSheetsFile(d, d.EditSheetsFileName, true), true; });
-    list(c.Parts, d.EditPartsFileName, "prt",
+    list(c.Parts, &booked.Parts, d.EditPartsFileName, "prt",
          [&] { return SavePartsFile(d, d.EditPartsFileName, true), true; });
-    list(c.Profiles, d.EditAnyShapeFileName, "apt",
+    list(c.Profiles, &booked.Parts, d.EditAnyShapeFileName, "apt",
          [&] { return SaveAnyShapeFile(d, d.EditAnyShapeFileName, true); });
-    auto rack = [&](bool ticked, std::string& name, std::string_view ext, TStringGrid& grid,
-                    bool (*write)(TMainData&, const std::string&, int, bool)) {
+    auto rack = [&](bool ticked, bool* ofUpdate, std::string& name, std::string_view ext,
+                    TStringGrid& grid, bool (*write)(TMainData&, const std::string&, int, bool)) {
         const int slots = grid.RowCount() - 1;
         if (ticked && !name.empty() && slots < 2) {
             result.Problems.push_back("[" + name + "] not saved: a rack needs at least 2 slots");
             return;
         }
-        list(ticked, name, ext, [&] { return write(d, name, slots, true); });
+        list(ticked, ofUpdate, name, ext,
+             [&d, &name, write, slots] { return write(d, name, slots, true); });
     };
-    rack(c.Offcuts, d.EditOffcutsFileName, "rck", d.StringGridOffcutRack, WriteOffcutRackToFile);
-    rack(c.PartRack, d.EditPartHRFileName, "prk", d.StringGridPartRack, WritePartRackToFile);
+    rack(c.Offcuts, &booked.OffcutRack, d.EditOffcutsFileName, "rck", d.StringGridOffcutRack,
+         WriteOffcutRackToFile);
+    rack(c.PartRack, &booked.PartRack, d.EditPartHRFileName, "prk", d.StringGridPartRack,
+         WritePartRackToFile);
+    SaveUpdateLists(d, update, result);
 
     TakeListFileNames(w);
     const std::string optFile = OptionFilePath("default");

@@ -77,5 +77,10 @@ bool ExitRetryMayHelp(const TExitSaveResult& Result);
 // Writes default.typ (the type list := the items of the type drop-down, so
 // types learned in the grids are kept), default.edg, the ticked lists (the
 // current choice of ExitSaveChoice) and default.opt, whose remembered list
-// files are those just written or read of their own kind.
+// files are those just written or read of their own kind. The ticked lists
+// that hold a stock update not yet saved (Window.UnsavedUpdate) are written
+// together, under the lock of their folders: when one of them is refused
+// (changed by another program and not to be written over, or its write
+// failed) none of them is written, and the result names each list not
+// saved; Failed names the refused one.
 TExitSaveResult SaveOnExit(TMainWindowCore& Window);

@@ -59,12 +59,28 @@ std::vector<std::string_view> TabLines(std::string_view text, bool EveryLine = f
     return lines;
 }
 
+// Removes from Text a first line that is exactly Titles (a byte order mark
+// before it goes with it).
+void DropTitlesLine(std::string& Text, const std::string& Titles) {
+    std::string_view rest(Text);
+    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
+    if (!rest.starts_with(Titles) ||
+        (rest.size() != Titles.size() && rest[Titles.size()] != '\r' && rest[Titles.size()] != '\n'))
+        return;
+    rest.remove_prefix(Titles.size());
+    if (rest.starts_with("\r")) rest.remove_prefix(1);
+    if (rest.starts_with("\n")) rest.remove_prefix(1);
+    Text = std::string(rest);
+}
+
 }  // namespace
 
-bool ReadTabTextFile(const std::string& FileName, std::string& Data, std::string& Error) {
+bool ReadTabTextFile(const std::string& FileName, std::string& Data, std::string& Error,
+                     const std::string& Titles) {
     const std::string name = "\"" + FileName + "\"";
     switch (platform::ReadRegularFile(FileName, Data, kMaxImportFileBytes)) {
         case platform::FileState::Readable:
+            if (!Titles.empty()) DropTitlesLine(Data, Titles);
             if (TabLines(Data).size() <= static_cast<std::size_t>(kMaxImportLines)) return true;
             Error = "File " + name + " has more than " + IntToStr(kMaxImportLines) +
                     " lines, the most a text import reads";
@@ -100,21 +116,12 @@ std::string TabRow(const TStringGrid& Grid, int R) {
 bool ReadGridTxtFile(TStringGrid& Grid, std::string& FileNameField, const std::string& FileName) {
     Grid.ClearRows(1);
     std::string text, error;
-    if (!ReadTabTextFile(FileName, text, error)) {
+    // The titles line that the export of this grid writes first is no row
+    // (nor counted as one): a list exported by one run reads back as the
+    // same rows in the next.
+    if (!ReadTabTextFile(FileName, text, error, TabRow(Grid, 0))) {
         platform::CurrentMessageSink().Warning("[" + error + "]" + MsgCantReadImportTxtFile);
         return false;
-    }
-    // The titles line that the export of this grid writes first is no row:
-    // a list exported by one run reads back as the same rows in the next.
-    const std::string titles = TabRow(Grid, 0);
-    std::string_view rest(text);
-    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
-    if (rest.starts_with(titles) && (rest.size() == titles.size() || rest[titles.size()] == '\r' ||
-                                     rest[titles.size()] == '\n')) {
-        rest.remove_prefix(titles.size());
-        if (rest.starts_with("\r")) rest.remove_prefix(1);
-        if (rest.starts_with("\n")) rest.remove_prefix(1);
-        text = std::string(rest);
     }
     FillGridFromTabText(Grid, text);
     FileNameField = FileName;
@@ -170,14 +177,20 @@ void FillGridFromTabText(TStringGrid& Grid, const std::string& Text, bool EveryL
     }
 }
 
+// The file is noted as read, so that an export of the automatic job over
+// it sees whether another program has changed it since.
 bool ReadSheetsTXTFile(TMainData& Data, const std::string& FileName) {
     Data.SheetsCutFrom.clear();
-    return ReadGridTxtFile(Data.StringGridSheets, Data.EditSheetsFileName, FileName);
+    if (!ReadGridTxtFile(Data.StringGridSheets, Data.EditSheetsFileName, FileName)) return false;
+    NoteListFile(Data, FileName);
+    return true;
 }
 
 bool ReadPartsTXTFile(TMainData& Data, const std::string& FileName) {
     Data.PartsCutFrom.clear();
-    return ReadGridTxtFile(Data.StringGridParts, Data.EditPartsFileName, FileName);
+    if (!ReadGridTxtFile(Data.StringGridParts, Data.EditPartsFileName, FileName)) return false;
+    NoteListFile(Data, FileName);
+    return true;
 }
 
 bool WriteExportTXTFile(const std::vector<std::string>& ReportLines, const std::string& FileName) {

@@ -53,7 +53,10 @@ constexpr int kMaxImportLines = 10000;
 // Reads a TAB text file within the limits above. False with the reason in
 // Error (a missing file, a folder, device or pipe, no permission, beyond the
 // limits); the callers show "[" + Error + "]" + MsgCantReadImportTxtFile.
-bool ReadTabTextFile(const std::string& FileName, std::string& Text, std::string& Error);
+// A first line that is exactly Titles (not empty: the titles line a grid's
+// export writes) is left out of Text and not counted among the lines.
+bool ReadTabTextFile(const std::string& FileName, std::string& Text, std::string& Error,
+                     const std::string& Titles = {});
 
 // Replace the sheets or parts grid with a TAB text file and show FileName in
 // the grid's file-name field; the caller disables the grid's Save button and

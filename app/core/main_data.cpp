@@ -172,12 +172,14 @@ void NoteListFile(TMainData& d, const std::string& fileName) {
     d.ListFileStamps[StampKey(fileName)] = platform::StampFile(fileName);
 }
 
-void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
-    if (fileName.empty()) return;
+bool ListFileChangedSince(const TMainData& d, const std::string& fileName) {
+    if (fileName.empty()) return false;
     const auto it = d.ListFileStamps.find(StampKey(fileName));
-    if (it == d.ListFileStamps.end()) return;
-    const platform::TFileStamp now = platform::StampFile(fileName);
-    if (now == it->second) return;
+    return it != d.ListFileStamps.end() && platform::StampFile(fileName) != it->second;
+}
+
+void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
+    if (!ListFileChangedSince(d, fileName)) return;
     if (platform::CurrentMessageSink().Confirm(
             "The file \"" + fileName +
                 "\" was changed by another program since it was read here. Write over it?",

@@ -124,6 +124,9 @@ void WarnUnreadableFile(const std::string& FileName);
 bool RefuseUnreadableFile(const std::string& FileName);
 // Records how FileName is on the disk now, after it was read or written.
 void NoteListFile(TMainData& Data, const std::string& FileName);
+// True when FileName was read or written here and has been changed on the
+// disk since (by another program).
+bool ListFileChangedSince(const TMainData& Data, const std::string& FileName);
 // Before a list or rack file is written over: when another program changed
 // it since it was last read or written here, the user is asked (the batch
 // sink answers no); a no throws platform::IniWriteError naming the file, so

@@ -63,6 +63,23 @@ class TMainWindowCore {
     // Which stock-update commands the current plan still allows.
     TStockUpdateButtons UpdateButtons;
 
+    // The lists a stock update has changed since the exit save last wrote
+    // them (Parts: the parts and free-shape lists). The exit save writes
+    // these together or none of them, so that an update is never saved in
+    // part.
+    struct TUnsavedUpdate {
+        bool Sheets = false;
+        bool Parts = false;
+        bool OffcutRack = false;
+        bool PartRack = false;
+        void Note(const TStockUpdateOutcome& Outcome) {
+            Sheets = Sheets || Outcome.SheetsChanged;
+            Parts = Parts || Outcome.PartsChanged;
+            OffcutRack = OffcutRack || Outcome.OffcutRackChanged;
+            PartRack = PartRack || Outcome.PartRackChanged;
+        }
+    } UnsavedUpdate;
+
     // The files the racks were loaded from at start-up (or would have been,
     // had they been there); a batch update saves the racks back to them.
     std::string OffcutRackFile;

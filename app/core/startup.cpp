@@ -148,8 +148,8 @@ class TUpdateFiles {
             failed_ = true;
     }
     // Renames every file into place when all were written; false otherwise
-    // (then no file is changed).
-    bool Commit() {
+    // (then no file is changed). The files are noted as written in Data.
+    bool Commit(TMainData& data) {
         if (failed_) {
             Warn("No file of the stock update was saved, so that its files stay in step.");
             return false;
@@ -160,8 +160,10 @@ class TUpdateFiles {
             Warn(std::string("[") + e.what() + "]");
             return false;
         }
-        for (const auto& [file, what] : names_)
+        for (const auto& [file, what] : names_) {
+            NoteListFile(data, file);
             platform::CurrentMessageSink().Note(std::string(what) + " saved to \"" + file + "\"");
+        }
         return true;
     }
 
@@ -261,6 +263,20 @@ void WarnIgnoredSwitches(const TCommandLine& cl) {
         names += (i == 0 ? "" : i + 1 == given.size() ? " and " : ", ") + given[i];
     Warn("Nothing was run and no file was written: " + names +
          (given.size() == 1 ? " works" : " work") + " only together with -auto:yes.");
+}
+
+// Writes the job's TAB export of a grid to File, unless File is a list the
+// job read that another program has changed since: the export, worked out
+// from the stock as it was read, would write over that program's result.
+bool WriteJobExport(const TMainData& d, const std::string& file,
+                    bool (*write)(const TMainData&, const std::string&, bool)) {
+    if (ListFileChangedSince(d, file)) {
+        Warn("The file \"" + file +
+             "\" was changed by another program since this job read it; the job's export was "
+             "not written over it.");
+        return false;
+    }
+    return write(d, file, true);
 }
 
 // Saves a rack the update changed to File, all of its slots.
@@ -434,6 +450,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
         Warn("The stock update was refused, so no list was exported.");
         return false;
     }
+    w.UnsavedUpdate.Note(updater.Outcome());
     // The racks and the exported lists of one update are saved together
     // or not at all: a kill between them would book the offcuts twice at
     // the next run.
@@ -449,14 +466,39 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
                         WritePartRackToFile);
     }
     files.Add(ExSheetFileName, "Sheets list",
-              [&] { return WriteSheetsTxtFile(w.Data, ExSheetFileName, true); });
+              [&] { return WriteJobExport(w.Data, ExSheetFileName, WriteSheetsTxtFile); });
     files.Add(ExPartFileName, "Parts list",
-              [&] { return WritePartsTxtFile(w.Data, ExPartFileName, true); });
-    return files.Commit() && ok;
+              [&] { return WriteJobExport(w.Data, ExPartFileName, WritePartsTxtFile); });
+    return files.Commit(w.Data) && ok;
+}
+
+void TAutoJob::LoadFiles() {
+    const bool locked = LockFiles();
+    const bool read = LoadStartupFiles(window_);
+    if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
+}
+
+bool TAutoJob::LockFiles() {
+    const TCommandLine& cl = commandLine_;
+    if (!cl.HasParameters() || !cl.IsYes("-auto:") ||
+        !(cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
+          !cl.GetParaValue("-ex_part:").empty()))
+        return true;
+    if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
+    std::vector<std::string> folders = platform::WriteFoldersOf(CommandLineFiles(cl));
+    folders.push_back(AppDir);
+    std::string error;
+    if (lock_.Acquire(folders, error)) return true;
+    WarnLocked(error);
+    return false;
 }
 
 bool TAutoJob::Begin() {
-    if (pending_ || !AutoMode) return false;
+    if (pending_) return false;
+    if (!AutoMode) {
+        lock_.Release();
+        return false;
+    }
     pending_ = true;
     return true;
 }
@@ -466,6 +508,7 @@ bool TAutoJob::RunEnded(bool Cancelled) {
     pending_ = false;
     if (!Cancelled) FinishAutoJob(window_, commandLine_);
     AutoMode = false;
+    lock_.Release();
     return !Cancelled;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/core/command_line.h"
 #include "app/core/main_window.h"
+#include "platform/folder_lock.h"
 
 // Loads the material types, options, edge types, captions and the lists
 // (those last used as the option file names them, else the default files of
@@ -35,10 +36,11 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // another program holds the lock on the folders of its files), updates and
 // exports nothing. Two of the files it would write that are one file (links
 // followed) are refused before anything is written. A report that goes to a
-// device or pipe gets no cut lists beside it. The parts of material types
-// unticked in the material types are named on the message sink. True when a
-// plan was made, it left out no part to cut, and every file asked for was
-// written.
+// device or pipe gets no cut lists beside it. An exported list is not written
+// over a list file the job read that another program has changed since; then
+// no file of the update is saved. The parts of material types unticked in the
+// material types are named on the message sink. True when a plan was made, it
+// left out no part to cut, and every file asked for was written.
 bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // The part of RunAutoJob after the run: the report files and the stock
 // update. The window calls it when its run on the worker thread has ended.
@@ -52,26 +54,45 @@ bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // plan); a run cancelled, as by closing the window during it, ends the job
 // with nothing written and nothing booked. AutoMode is switched off at the
 // end, so no later run of the user writes reports or changes the stock.
+//
+// A job that updates the stock locks the folders of its files as the batch
+// job does (LockFiles, before the files are read) and holds the lock until
+// it ends, however it ends; a second program's update meanwhile waits for it
+// or is refused, instead of working from the same old stock.
 class TAutoJob {
   public:
     TAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine)
         : window_(Window), commandLine_(CommandLine) {}
 
+    // The window's start: LockFiles, then LoadStartupFiles and
+    // ApplyCommandLine. A file that could not be read or was refused, or a
+    // lock that another program holds, switches the job off (AutoMode :=
+    // false): it plans nothing from what was left in their place.
+    void LoadFiles();
+    // When the command line asks for a job that updates the stock, locks
+    // the folders of its files (AppDir and those the switches name), waiting
+    // at most platform::FolderLockWaitMs. False, after a warning, when
+    // another program holds them.
+    bool LockFiles();
     // Called as the job's run is started: true when a job is asked (AutoMode)
-    // and not yet started; the job then waits for RunEnded.
+    // and not yet started; the job then waits for RunEnded. A job that will
+    // not run gives its lock back.
     bool Begin();
     // True between Begin and the end of the job's run.
     bool Pending() const { return pending_; }
     // The end of a run. Does nothing unless the job is pending; otherwise
     // ends it (AutoMode := false) and, unless Cancelled, writes the report
-    // files and makes the update. True when that work was done (the window
-    // then shows the grids and pages again).
+    // files and makes the update; then gives the lock back. True when that
+    // work was done (the window then shows the grids and pages again).
     bool RunEnded(bool Cancelled);
+    // Whether the job holds the lock on the folders of its files.
+    bool HoldsLock() const { return lock_.Held(); }
 
   private:
     TMainWindowCore& window_;
     const TCommandLine& commandLine_;
     bool pending_ = false;
+    platform::TFolderLock lock_;
 };
 
 // The whole batch start: LoadStartupFiles, ApplyCommandLine and, when

@@ -596,9 +596,10 @@ bool PlanReady() {
     return false;
 }
 
-// MinScrapLength and MinScrapWidth from the settings page. A text that is no
-// length, or a negative one, is refused with a warning; a length read before
-// a bad width keeps its new value.
+// MinScrapLength and MinScrapWidth from the settings page, read as the run
+// reads them (fractions such as "3/4" and "1 1/2" included). A text that is
+// no length, or a negative one, is refused with a warning; a length read
+// before a bad width keeps its new value.
 bool ReadOffcutLimits(const TOptionPage& Page, TStockUpdateOutcome& Outcome) {
     struct Limit {
         const std::string& Text;
@@ -613,7 +614,7 @@ bool ReadOffcutLimits(const TOptionPage& Page, TStockUpdateOutcome& Outcome) {
     for (const Limit& l : limits) {
         std::string e;
         std::int32_t v = 0;
-        if (!StrToUnitsOrError(l.Text, v, e)) v = -1;
+        if (!TypedLengthToUnits(l.Text, v, e)) v = -1;
         if (v < 0) {
             Outcome.Error = TErrorLocation::Field(kSetupPage, l.Control, "[" + e + "]" + l.Message);
             platform::CurrentMessageSink().Warning(Outcome.Error.Message);

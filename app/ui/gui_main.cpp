@@ -33,17 +33,16 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
     platform::SetMessageSink(&sink);
     int status = 0;
     try {
-        // A file that could not be read has been reported; no automatic run
-        // then plans from what was left in its place.
-        const bool filesRead = LoadStartupFiles(Window);
-        if (!ApplyCommandLine(Window, CommandLine) || !filesRead) AutoMode = false;
+        // "-auto:yes": a job that updates the stock holds the lock on its
+        // files from before they are read until its update has ended.
+        TAutoJob job(Window, CommandLine);
+        job.LoadFiles();
         TSDIAppForm form(Window);
         form.ApplyWindowPlacement();
         ShowSplash();
         form.show();
-        // "-auto:yes": the report files and the update follow the end of the
-        // job's own run, and of no other.
-        TAutoJob job(Window, CommandLine);
+        // The report files and the update follow the end of the job's own
+        // run, and of no other.
         QObject::connect(&form, &TSDIAppForm::RunFinished, &form, [&](bool cancelled) {
             if (!job.Pending()) return;
             if (!job.RunEnded(cancelled)) return;

@@ -475,6 +475,7 @@ void TStockUpdateView::Run(Command C) {
     const bool done = (updater.*C)();
     lock.Release();
     const TStockUpdateOutcome& o = updater.Outcome();
+    core.UnsavedUpdate.Note(o);
     UpdateEnabling();
     if (o.SheetsChanged || o.PartsChanged || o.OffcutRackChanged || o.PartRackChanged)
         emit StockChanged();

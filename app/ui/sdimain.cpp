@@ -347,6 +347,10 @@ std::optional<std::string> TSDIAppForm::AskExitListFile(TExitList list) {
 TSDIAppForm::TExitRetry TSDIAppForm::AskExitRetry(const TExitSaveResult& result) {
     std::string text = "Saving on exit failed:\n";
     for (const std::string& line : result.Problems) text += line + "\n";
+    if (!result.Written.empty()) {
+        text += "Saved:\n";
+        for (const std::string& file : result.Written) text += "[" + file + "]\n";
+    }
     QMessageBox box(QMessageBox::Warning, ToQString(ProductName), ToQString(text),
                     QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
     box.setObjectName("ExitRetryQuestion");

@@ -157,3 +157,47 @@ TEST(GridTextFiles, NamesAndCellsBeyondAsciiRoundTripAndAByteOrderMarkIsSkipped)
         EXPECT_EQ(back.StringGridSheets.RowCount(), 2);
     }
 }
+
+// A list of the most rows an import reads, exported with its titles line
+// (one line more), reads back whole: the titles line is no row. One row more,
+// or a first line that is not exactly the titles, is beyond the limit.
+TEST(GridTextFiles, AListOfTheMostRowsReadsBackFromItsExportWithTitles) {
+    ScratchDir dir;
+    const std::string file = dir.File("list.txt");
+    const struct {
+        const char* Name;
+        TStringGrid TMainData::*Grid;
+        bool (*Write)(const TMainData&, const std::string&, bool);
+        bool (*Read)(TMainData&, const std::string&);
+    } lists[] = {{"sheets", &TMainData::StringGridSheets, WriteSheetsTxtFile, ReadSheetsTXTFile},
+                 {"parts", &TMainData::StringGridParts, WritePartsTxtFile, ReadPartsTXTFile}};
+    for (const auto& l : lists) {
+        for (const int rows : {kMaxImportLines, kMaxImportLines + 1}) {
+            SCOPED_TRACE(std::string(l.Name) + " " + std::to_string(rows));
+            TMainData d;
+            TStringGrid& g = d.*l.Grid;
+            g.SetRowCount(rows + 1);
+            for (int r = 1; r <= rows; ++r) {
+                g.SetCell(0, r, "L" + std::to_string(r));
+                g.SetCell(2, r, "10");
+            }
+            ASSERT_TRUE(l.Write(d, file, true));
+            TMainData back;
+            CaptureSink sink;
+            const bool fits = rows <= kMaxImportLines;
+            EXPECT_EQ(l.Read(back, file), fits) << (sink.Warnings.empty() ? "" : sink.Warnings[0]);
+            if (fits) {
+                const TStringGrid& b = back.*l.Grid;
+                ASSERT_EQ(b.RowCount(), rows + 1);
+                EXPECT_EQ(b.Cell(0, 1), "L1");
+                EXPECT_EQ(b.Cell(0, rows), "L" + std::to_string(rows));
+                // Another first line is a row like any other: one too many.
+                const std::string text = ReadText(file);
+                WriteText(file, "Label\t" + text.substr(text.find("\r\n")));
+                EXPECT_FALSE(l.Read(back, file));
+            } else {
+                EXPECT_NE(sink.Warnings.at(0).find("more than 10000 lines"), std::string::npos);
+            }
+        }
+    }
+}

@@ -340,6 +340,46 @@ TEST_F(StockUpdate, WhichOffcutsAreKept) {
     EXPECT_EQ(MinScrapWidth, 300000);
 }
 
+// The least offcut sizes are read by the update as the run reads them: a
+// fraction or mixed fraction typed there is the same length for both, and a
+// text the run refuses is refused by the update too.
+TEST_F(StockUpdate, LeastOffcutSizesAreReadAsTheRunReadsThem) {
+    SimplePlan();
+    const struct {
+        const char* Text;
+        std::int32_t Units;  // -1: refused
+    } cases[] = {{"3/4", 750}, {"1 1/2", 1500}, {" 12.5 ", 12500}, {"1/2 3", -1}, {"1 1/0", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        for (const bool width : {false, true}) {
+            std::string& edit = width ? Page.EditMinOffcutLength2 : Page.EditMinOffcutLength1;
+            const std::int32_t& value = width ? MinScrapWidth : MinScrapLength;
+            Page.EditMinOffcutLength1 = Page.EditMinOffcutLength2 = "0";
+            edit = c.Text;
+            TLayoutColors colors;
+            TErrorLocation runError;
+            MinScrapLength = MinScrapWidth = -7;
+            EXPECT_EQ(ReadOption(Page, colors, runError), c.Units >= 0) << runError.Message;
+            if (c.Units >= 0) {
+                EXPECT_EQ(value, c.Units);
+            }
+
+            MinScrapLength = MinScrapWidth = -7;
+            TMainData d = Data;
+            TStockUpdateButtons b;
+            TStockUpdater u(d, Page, b);
+            CaptureSink sink;
+            EXPECT_EQ(u.ButtonAddOffcutToRackClick(), c.Units >= 0);
+            EXPECT_EQ(value, c.Units >= 0 ? c.Units : -7);
+            EXPECT_EQ(sink.Warnings.size(), c.Units >= 0 ? 0u : 1u);
+            if (c.Units < 0) {
+                EXPECT_EQ(u.Outcome().Error.Control,
+                          width ? "EditMinOffcutLength2" : "EditMinOffcutLength1");
+            }
+        }
+    }
+}
+
 // The report's usable offcut area and its utilisation with offcuts count
 // exactly the offcuts the update files, at the size it files them with: the
 // net size, less the blade width, at the least offcut size and just below it.
