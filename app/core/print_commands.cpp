@@ -127,7 +127,7 @@ std::string LayoutWithoutDrawingMessage(int LayoutNumber, int Rows, int Cols) {
 }
 
 std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, int First, int Rows,
-                                 int Cols) {
+                                 int Cols, bool PartsListed) {
     int first = -1, count = 0;
     for (std::size_t k = 0; k < Sizes.size(); ++k) {
         const TPrintedDrawingSize& s = Sizes[k];
@@ -146,8 +146,8 @@ std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, 
                        " layouts to a page, too small to read (under " +
                        FloatToStr(kSmallestReadableDrawingMm) + " mm on its shorter side)";
     if (count > 1) text += "; " + IntToStr(count - 1) + " more layout(s) as small";
-    return text + ". Print anyway? Choose No to go back and choose fewer rows or columns, or print "
-                  "without the parts in the layout.";
+    return text + ". Print anyway? Choose No to go back and choose fewer rows or columns" +
+           (PartsListed ? ", or print without the parts in the layout." : ".");
 }
 
 void StoreLayoutsPerPage(TWindowOptions& window, const std::string& colsText,

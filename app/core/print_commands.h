@@ -77,7 +77,8 @@ constexpr double kSmallestReadableDrawingMm = 20;
 // drawing would come out too small to read: the first such layout with the
 // size its drawing would have, and how many others are as small; "Yes"
 // prints them as they are. Sizes[k] is layout First + k (from 0); a layout
-// without a drawing is not asked about. Empty when every drawing is large
-// enough.
+// without a drawing is not asked about. PartsListed: the layouts print their
+// parts lists, which leaving out gives the drawings room. Empty when every
+// drawing is large enough.
 std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, int First, int Rows,
-                                 int Cols);
+                                 int Cols, bool PartsListed);

@@ -164,7 +164,7 @@ std::string TPrinting::SmallDrawings(int Rows, int Cols, int First, int Last) {
     const auto sizes = Measure([&](platform::TCanvas& C, int W, int H, int Dpi) {
         return PrintedDrawingSizes(C, W, H, Dpi, Rows, Cols, First, Last);
     });
-    return SmallDrawingQuestion(sizes, First, Rows, Cols);
+    return SmallDrawingQuestion(sizes, First, Rows, Cols, PartsInLayout);
 }
 
 void TPrinting::PrintLayouts(bool All) {

@@ -73,11 +73,16 @@ TEST(PrintCommands, DrawingsTooSmallToReadAreAskedAbout) {
          "to read (under 20 mm on its shorter side). Print anyway?"},
     };
     for (const auto& c : cases) {
-        const std::string q = SmallDrawingQuestion(c.Drawings, c.First, 3, 1);
+        const std::string q = SmallDrawingQuestion(c.Drawings, c.First, 3, 1, false);
         if (c.Question.empty()) {
             EXPECT_EQ(q, "");
             continue;
         }
         EXPECT_EQ(q.substr(0, c.Question.size()), c.Question);
     }
+    // Leaving out the parts lists is offered only when they are printed.
+    const Sizes small = {{10, 8}};
+    const std::string parts = "fewer rows or columns, or print without the parts in the layout.";
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, true).ends_with(parts));
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, false).ends_with("fewer rows or columns."));
 }

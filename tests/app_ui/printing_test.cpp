@@ -323,6 +323,7 @@ TEST_F(PrintingTest, DrawingsTooSmallToReadArePrintedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(question.rfind("Layout 1 would print only ", 0), 0u) << question;
     EXPECT_NE(question.find(" mm large at 3 x 1 layouts to a page, too small to read"), std::string::npos)
         << question;
+    EXPECT_TRUE(question.ends_with("or print without the parts in the layout.")) << question;
     EXPECT_FALSE(fs::exists(pdf));
 
     AnswerPrintAllAndQuestion(3, true, QMessageBox::Yes);
