@@ -141,9 +141,8 @@ std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, 
     // Tenths cut off, not rounded: a drawing just under the limit never reads as at it.
     const auto mm = [](double V) { return FloatToStrF(std::floor(V * 10) / 10, 1); };
     std::string text = "Layout " + IntToStr(First + first + 1) + " would print only " +
-                       mm(s.LengthMm) + " x " + mm(s.WidthMm) +
-                       " mm large at " + IntToStr(Rows) + " x " + IntToStr(Cols) +
-                       " layouts to a page, too small to read (under " +
+                       mm(s.LengthMm) + " x " + mm(s.WidthMm) + " mm large at " + IntToStr(Rows) +
+                       " x " + IntToStr(Cols) + " layouts to a page, too small to read (under " +
                        FloatToStr(kSmallestReadableDrawingMm) + " mm on its shorter side)";
     if (count > 1) text += "; " + IntToStr(count - 1) + " more layout(s) as small";
     return text + ". Print anyway? Choose No to go back and choose fewer rows or columns" +

@@ -321,7 +321,8 @@ TErrorLocation ChangedRowCell(const BookedGrid& B, const RowKey& Key, std::vecto
                               const std::string& Message) {
     std::vector<std::pair<int, RowFacts>> rows;
     for (int r = 1; r < B.G.RowCount(); ++r)
-        if (Trim(B.G.Cell(B.LabelCol, r)) == Key.first && Trim(B.G.Cell(B.TypeCol, r)) == Key.second)
+        if (Trim(B.G.Cell(B.LabelCol, r)) == Key.first &&
+            Trim(B.G.Cell(B.TypeCol, r)) == Key.second)
             rows.emplace_back(r, B.Facts(r));
     int changed = -1;
     const RowFacts* facts = nullptr;
@@ -358,21 +359,22 @@ void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, boo
     }
 
     const TStringGrid& s = D.StringGridSheets;
-    const BookedGrid sheetGrid{
-        s,
-        "TabSheetSheets",
-        "StringGridSheets",
-        SheetCol::Label,
-        SheetCol::Type,
-        SheetCol::Qty,
-        {{Fact::Length, SheetCol::Length}, {Fact::Width, SheetCol::Width}, {Fact::Qty, SheetCol::Qty}},
-        [&](int r) {
-            RowFacts f;
-            f.Length = LengthCell(s.Cell(SheetCol::Length, r));
-            f.Width = LengthCell(s.Cell(SheetCol::Width, r));
-            f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
-            return f;
-        }};
+    const BookedGrid sheetGrid{s,
+                               "TabSheetSheets",
+                               "StringGridSheets",
+                               SheetCol::Label,
+                               SheetCol::Type,
+                               SheetCol::Qty,
+                               {{Fact::Length, SheetCol::Length},
+                                {Fact::Width, SheetCol::Width},
+                                {Fact::Qty, SheetCol::Qty}},
+                               [&](int r) {
+                                   RowFacts f;
+                                   f.Length = LengthCell(s.Cell(SheetCol::Length, r));
+                                   f.Width = LengthCell(s.Cell(SheetCol::Width, r));
+                                   f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
+                                   return f;
+                               }};
     const FactsByKey sheetRows =
         GridFacts(s, SheetCol::Label, SheetCol::Type, sheets, sheetGrid.Facts);
     const FactsByKey sheetsRead = RunFacts(SheetList, SheetList, PieceKind::Sheet, sheets);

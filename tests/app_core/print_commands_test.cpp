@@ -64,11 +64,13 @@ TEST(PrintCommands, DrawingsTooSmallToReadAreAskedAbout) {
         std::string Question;  // empty: none asked
     } cases[] = {
         {{{200, 150}, {20, 20}, {300, 20}}, 0, ""},  // exactly 20 mm is readable
-        {{{200, 150}, {0, 0}}, 0, ""},                // no drawing: refused elsewhere
-        {{{200, 150}, {2.54, 1.27}, {10, 8}, {19.95, 400}}, 0,
+        {{{200, 150}, {0, 0}}, 0, ""},               // no drawing: refused elsewhere
+        {{{200, 150}, {2.54, 1.27}, {10, 8}, {19.95, 400}},
+         0,
          "Layout 2 would print only 2.5 x 1.2 mm large at 3 x 1 layouts to a page, too small to "
          "read (under 20 mm on its shorter side); 2 more layout(s) as small. Print anyway?"},
-        {{{400, 19.99}}, 4,
+        {{{400, 19.99}},
+         4,
          "Layout 5 would print only 400.0 x 19.9 mm large at 3 x 1 layouts to a page, too small "
          "to read (under 20 mm on its shorter side). Print anyway?"},
     };

@@ -305,8 +305,8 @@ TEST_F(WindowState, AStockUpdateIsRefusedWhenARowThePlanUsesChangedSinceTheRun) 
         // A cell that no longer reads is named where it stands.
         {"part quantity unreadable", &TMainData::StringGridParts, PartCol::Qty, "x",
          "'x' is not a valid integer value", PartCol::Qty},
-        {"part material", &TMainData::StringGridParts, PartCol::Type, "PLY", "no longer in the grid",
-         -1},
+        {"part material", &TMainData::StringGridParts, PartCol::Type, "PLY",
+         "no longer in the grid", -1},
         {"sheet quantity", &TMainData::StringGridSheets, SheetCol::Qty, "1", "changed since",
          SheetCol::Qty},
         {"sheet length", &TMainData::StringGridSheets, SheetCol::Length, "900", "changed since",

@@ -289,7 +289,8 @@ class QuestionBoxSink : public testsupport::CaptureSink {
 // Answers the layouts-per-page dialog with Rows x 1, the parts list ticked or
 // not, and then the question that follows it with Answer (none: no question
 // may follow; the modal watch fails a box nobody answers).
-void AnswerPrintAllAndQuestion(int Rows, bool Parts, std::optional<QMessageBox::StandardButton> Answer) {
+void AnswerPrintAllAndQuestion(int Rows, bool Parts,
+                               std::optional<QMessageBox::StandardButton> Answer) {
     OnModal([=](QWidget* W) {
         auto* d = qobject_cast<TFormPrintLayoutsSetup*>(W);
         ASSERT_NE(d, nullptr) << "no layouts-per-page dialog";
@@ -321,7 +322,8 @@ TEST_F(PrintingTest, DrawingsTooSmallToReadArePrintedOnlyWhenTheUserSaysSo) {
     ASSERT_EQ(sink.Warnings.size(), 1u);
     const std::string& question = sink.Warnings[0];
     EXPECT_EQ(question.rfind("Layout 1 would print only ", 0), 0u) << question;
-    EXPECT_NE(question.find(" mm large at 3 x 1 layouts to a page, too small to read"), std::string::npos)
+    EXPECT_NE(question.find(" mm large at 3 x 1 layouts to a page, too small to read"),
+              std::string::npos)
         << question;
     EXPECT_TRUE(question.ends_with("or print without the parts in the layout.")) << question;
     EXPECT_FALSE(fs::exists(pdf));

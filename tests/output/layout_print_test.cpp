@@ -371,8 +371,8 @@ TEST(PrintLayout, DrawingSizesAreThoseOfThePrintedFramesInMillimetres) {
     for (const bool rolling : {false, true})
         for (const bool parts : {false, true})
             for (const int rows : {1, 3, 6, 12}) {
-                SCOPED_TRACE(testing::Message() << "rolling " << rolling << " parts " << parts
-                                                << " rows " << rows);
+                SCOPED_TRACE(testing::Message()
+                             << "rolling " << rolling << " parts " << parts << " rows " << rows);
                 BuildPlan();
                 RollingMode = rolling;
                 PartsInLayout = parts;
