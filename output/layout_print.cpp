@@ -365,6 +365,28 @@ int FirstLayoutWithoutDrawing(platform::TCanvas& Canvas, int PageWidth, int Page
     return -1;
 }
 
+std::vector<TPrintedDrawingSize> PrintedDrawingSizes(platform::TCanvas& Canvas, int PageWidth,
+                                                     int PageHeight, int Resolution, int Rows,
+                                                     int Cols, int First, int Last) {
+    std::vector<TPrintedDrawingSize> sizes;
+    if (RollingMode) Cols = 1;
+    const double mmPerPixel = Resolution > 0 ? 25.4 / Resolution : 0;
+    for (int i = std::max(First, 0); i <= Last && i < Optimizer.Best.Count(); ++i) {
+        TPrintedDrawingSize size;
+        if (Rows >= 1 && Cols >= 1) {
+            const double sc = LayoutGeometry(Canvas, i, PageWidth, PageHeight, Rows, Cols).Scale;
+            const TPacket& layout = Optimizer.Best[i];
+            // The sheet's frame as it is printed.
+            if (sc > 0) {
+                size.LengthMm = Px(layout.NetLength() + 2.0 * WidthEdge, sc) * mmPerPixel;
+                size.WidthMm = Px(layout.NetWidth() + 2.0 * LengthEdge, sc) * mmPerPixel;
+            }
+        }
+        sizes.push_back(size);
+    }
+    return sizes;
+}
+
 void PrintSummaryReport(platform::TPrintJob& Job) {
     platform::TCanvas& C = Job.Canvas();
     SetPrintFont(C, Job.PageWidth(), false);

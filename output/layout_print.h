@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/stock2d.h"
 #include "platform/canvas.h"
@@ -68,6 +69,22 @@ void PrintAllLayouts(platform::TPrintJob& Job, int Rows, int Cols, bool ShowLabe
 // measured on Canvas, which is left with the print font.
 int FirstLayoutWithoutDrawing(platform::TCanvas& Canvas, int PageWidth, int PageHeight, int Rows,
                               int Cols, int First, int Last);
+
+// The size a layout's drawing (the sheet with its trims) gets on the paper,
+// in millimetres: LengthMm across the page (on a roll: all its strips
+// together), WidthMm down the page; 0 x 0 when it gets no drawing.
+struct TPrintedDrawingSize {
+    double LengthMm = 0;
+    double WidthMm = 0;
+};
+
+// The drawing sizes of the layouts First..Last (entry k: layout First + k)
+// printed Rows x Cols to a page of PageWidth x PageHeight pixels at
+// Resolution pixels per inch. Text is measured on Canvas, which is left with
+// the print font.
+std::vector<TPrintedDrawingSize> PrintedDrawingSizes(platform::TCanvas& Canvas, int PageWidth,
+                                                     int PageHeight, int Resolution, int Rows,
+                                                     int Cols, int First, int Last);
 
 // Prints the summary report in the fixed-pitch printer font, on as many
 // pages as it needs.

@@ -1,5 +1,7 @@
 #include "app/core/print_commands.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "app/core/option_file.h"
@@ -122,6 +124,29 @@ std::string LayoutWithoutDrawingMessage(int LayoutNumber, int Rows, int Cols) {
            " would print its header without its drawing at " + std::to_string(Rows) + " x " +
            std::to_string(Cols) + " layouts to a page. Nothing was printed; choose fewer rows or "
            "columns, or print without the parts in the layout.";
+}
+
+std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, int First, int Rows,
+                                 int Cols, bool PartsListed) {
+    int first = -1, count = 0;
+    for (std::size_t k = 0; k < Sizes.size(); ++k) {
+        const TPrintedDrawingSize& s = Sizes[k];
+        const double shorter = std::min(s.LengthMm, s.WidthMm);
+        if (shorter <= 0 || shorter >= kSmallestReadableDrawingMm) continue;
+        if (first < 0) first = static_cast<int>(k);
+        ++count;
+    }
+    if (first < 0) return {};
+    const TPrintedDrawingSize& s = Sizes[static_cast<std::size_t>(first)];
+    // Tenths cut off, not rounded: a drawing just under the limit never reads as at it.
+    const auto mm = [](double V) { return FloatToStrF(std::floor(V * 10) / 10, 1); };
+    std::string text = "Layout " + IntToStr(First + first + 1) + " would print only " +
+                       mm(s.LengthMm) + " x " + mm(s.WidthMm) + " mm large at " + IntToStr(Rows) +
+                       " x " + IntToStr(Cols) + " layouts to a page, too small to read (under " +
+                       FloatToStr(kSmallestReadableDrawingMm) + " mm on its shorter side)";
+    if (count > 1) text += "; " + IntToStr(count - 1) + " more layout(s) as small";
+    return text + ". Print anyway? Choose No to go back and choose fewer rows or columns" +
+           (PartsListed ? ", or print without the parts in the layout." : ".");
 }
 
 void StoreLayoutsPerPage(TWindowOptions& window, const std::string& colsText,

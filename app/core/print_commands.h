@@ -5,8 +5,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/core/option_page.h"
+#include "output/layout_print.h"
 
 // The rows of the printer font table: printout text, labels, dimensions,
 // x/y positions, cut sequence numbers.
@@ -66,3 +68,17 @@ std::string NoProgramOpenedMessage(const std::string& Target, bool IsFile);
 // Why a print of layouts Rows x Cols to a page is refused: layout
 // LayoutNumber (from 1) would get its header and no drawing.
 std::string LayoutWithoutDrawingMessage(int LayoutNumber, int Rows, int Cols);
+
+// A printed drawing whose shorter side is under this many millimetres is too
+// small to read.
+constexpr double kSmallestReadableDrawingMm = 20;
+
+// The question asked before layouts are printed Rows x Cols to a page when a
+// drawing would come out too small to read: the first such layout with the
+// size its drawing would have, and how many others are as small; "Yes"
+// prints them as they are. Sizes[k] is layout First + k (from 0); a layout
+// without a drawing is not asked about. PartsListed: the layouts print their
+// parts lists, which leaving out gives the drawings room. Empty when every
+// drawing is large enough.
+std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, int First, int Rows,
+                                 int Cols, bool PartsListed);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
 #include <optional>
@@ -281,6 +282,71 @@ const std::vector<RowFacts>& FactsOf(const FactsByKey& Facts, const RowKey& Key)
     return it == Facts.end() ? none : it->second;
 }
 
+// The facts of a row, each with the grid column it is read from.
+enum class Fact { Length, Width, Qty, MaxQty, Rotate, Shape };
+
+bool Differs(Fact F, const RowFacts& A, const RowFacts& B) {
+    switch (F) {
+        case Fact::Length:
+            return A.Length != B.Length;
+        case Fact::Width:
+            return A.Width != B.Width;
+        case Fact::Qty:
+            return A.Qty != B.Qty;
+        case Fact::MaxQty:
+            return A.MaxQty != B.MaxQty;
+        case Fact::Rotate:
+            return A.CanRotate != B.CanRotate;
+        case Fact::Shape:
+            return A.ShapeKind != B.ShapeKind;
+    }
+    return false;
+}
+
+// One of the grids a plan is booked against, and how its rows read.
+struct BookedGrid {
+    const TStringGrid& G;
+    const char* Page;
+    const char* Name;
+    int LabelCol, TypeCol, QtyCol;
+    std::vector<std::pair<Fact, int>> Columns;  // in the grid's column order
+    std::function<RowFacts(int)> Facts;
+};
+
+// Where to show that the rows of Key no longer read as the run read them:
+// the first row of Key that matches none of the rows the run read, at its
+// first cell that differs from the one row left unmatched (its quantity
+// cell when no single row is left to compare with).
+TErrorLocation ChangedRowCell(const BookedGrid& B, const RowKey& Key, std::vector<RowFacts> Read,
+                              const std::string& Message) {
+    std::vector<std::pair<int, RowFacts>> rows;
+    for (int r = 1; r < B.G.RowCount(); ++r)
+        if (Trim(B.G.Cell(B.LabelCol, r)) == Key.first &&
+            Trim(B.G.Cell(B.TypeCol, r)) == Key.second)
+            rows.emplace_back(r, B.Facts(r));
+    int changed = -1;
+    const RowFacts* facts = nullptr;
+    for (const auto& [r, f] : rows) {
+        const auto same = std::find(Read.begin(), Read.end(), f);
+        if (same != Read.end()) {
+            Read.erase(same);
+        } else if (changed < 0) {
+            changed = r;
+            facts = &f;
+        }
+    }
+    if (changed < 0) return TErrorLocation::Field(B.Page, B.Name, Message);
+    int col = B.QtyCol;
+    if (Read.size() == 1) {
+        for (const auto& [fact, c] : B.Columns)
+            if (Differs(fact, *facts, Read.front())) {
+                col = c;
+                break;
+            }
+    }
+    return TErrorLocation::Cell(B.Page, B.Name, col, changed, Message);
+}
+
 void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, bool Parts) {
     // Each sheet and part is looked at once, however many layouts use it.
     std::set<RowKey> sheets, parts;
@@ -293,55 +359,94 @@ void CheckPlanInGrids(const TMainData& D, const TSchemes& Plan, bool Sheets, boo
     }
 
     const TStringGrid& s = D.StringGridSheets;
+    const BookedGrid sheetGrid{s,
+                               "TabSheetSheets",
+                               "StringGridSheets",
+                               SheetCol::Label,
+                               SheetCol::Type,
+                               SheetCol::Qty,
+                               {{Fact::Length, SheetCol::Length},
+                                {Fact::Width, SheetCol::Width},
+                                {Fact::Qty, SheetCol::Qty}},
+                               [&](int r) {
+                                   RowFacts f;
+                                   f.Length = LengthCell(s.Cell(SheetCol::Length, r));
+                                   f.Width = LengthCell(s.Cell(SheetCol::Width, r));
+                                   f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
+                                   return f;
+                               }};
     const FactsByKey sheetRows =
-        GridFacts(s, SheetCol::Label, SheetCol::Type, sheets, [&](int r) {
-            RowFacts f;
-            f.Length = LengthCell(s.Cell(SheetCol::Length, r));
-            f.Width = LengthCell(s.Cell(SheetCol::Width, r));
-            f.Qty = f.MaxQty = IntCell(s.Cell(SheetCol::Qty, r));
-            return f;
-        });
+        GridFacts(s, SheetCol::Label, SheetCol::Type, sheets, sheetGrid.Facts);
     const FactsByKey sheetsRead = RunFacts(SheetList, SheetList, PieceKind::Sheet, sheets);
     for (const RowKey& k : sheets) {
-        const auto refuse = [&](const std::string& message) {
-            return Refusal{TErrorLocation::Field("TabSheetSheets", "StringGridSheets", message)};
-        };
-        if (!sheetRows.count(k)) throw refuse(OtherListsMessage("the sheet", k.first, k.second));
+        if (!sheetRows.count(k))
+            throw Refusal{TErrorLocation::Field(sheetGrid.Page, sheetGrid.Name,
+                                                OtherListsMessage("the sheet", k.first, k.second))};
         if (FactsOf(sheetRows, k) != FactsOf(sheetsRead, k))
-            throw refuse(ChangedRowsMessage("the sheet", k.first, k.second));
+            throw Refusal{ChangedRowCell(sheetGrid, k, FactsOf(sheetsRead, k),
+                                         ChangedRowsMessage("the sheet", k.first, k.second))};
     }
 
     const TStringGrid& g = D.StringGridParts;
-    const FactsByKey partRows = GridFacts(g, PartCol::Label, PartCol::Type, parts, [&](int r) {
-        RowFacts f;
-        f.Length = LengthCell(g.Cell(PartCol::Length, r));
-        f.Width = LengthCell(g.Cell(PartCol::Width, r));
-        ReadQtys(f, g.Cell(PartCol::Qty, r), g.Cell(PartCol::MaxQty, r));
-        f.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
-        f.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C" ? skCircle : skRectangle;
-        return f;
-    });
+    const BookedGrid partGrid{g,
+                              "TabSheetParts",
+                              "StringGridParts",
+                              PartCol::Label,
+                              PartCol::Type,
+                              PartCol::Qty,
+                              {{Fact::Length, PartCol::Length},
+                               {Fact::Width, PartCol::Width},
+                               {Fact::Rotate, PartCol::Rotate},
+                               {Fact::Qty, PartCol::Qty},
+                               {Fact::MaxQty, PartCol::MaxQty},
+                               {Fact::Shape, PartCol::Shape}},
+                              [&](int r) {
+                                  RowFacts f;
+                                  f.Length = LengthCell(g.Cell(PartCol::Length, r));
+                                  f.Width = LengthCell(g.Cell(PartCol::Width, r));
+                                  ReadQtys(f, g.Cell(PartCol::Qty, r), g.Cell(PartCol::MaxQty, r));
+                                  f.CanRotate = NormalRotateCell(g.Cell(PartCol::Rotate, r)) == "R";
+                                  f.ShapeKind = NormalShapeCell(g.Cell(PartCol::Shape, r)) == "C"
+                                                    ? skCircle
+                                                    : skRectangle;
+                                  return f;
+                              }};
+    const FactsByKey partRows = GridFacts(g, PartCol::Label, PartCol::Type, parts, partGrid.Facts);
     const TStringGrid& a = D.StringGridAnyShape;
+    const BookedGrid profileGrid{a,
+                                 "TabSheetAnyShape",
+                                 "StringGridAnyShape",
+                                 AnyShapeCol::Label,
+                                 AnyShapeCol::Type,
+                                 AnyShapeCol::Qty,
+                                 {{Fact::Rotate, AnyShapeCol::Rotate},
+                                  {Fact::Qty, AnyShapeCol::Qty},
+                                  {Fact::MaxQty, AnyShapeCol::MaxQty}},
+                                 [&](int r) {
+                                     RowFacts f;
+                                     ReadQtys(f, a.Cell(AnyShapeCol::Qty, r),
+                                              a.Cell(AnyShapeCol::MaxQty, r));
+                                     const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
+                                     f.CanRotate = rot.empty() || SameText(rot, "R");
+                                     return f;
+                                 }};
     const FactsByKey profileRows =
-        GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, parts, [&](int r) {
-            RowFacts f;
-            ReadQtys(f, a.Cell(AnyShapeCol::Qty, r), a.Cell(AnyShapeCol::MaxQty, r));
-            const std::string rot = Trim(a.Cell(AnyShapeCol::Rotate, r));
-            f.CanRotate = rot.empty() || SameText(rot, "R");
-            return f;
-        });
+        GridFacts(a, AnyShapeCol::Label, AnyShapeCol::Type, parts, profileGrid.Facts);
     const FactsByKey partsRead = RunFacts(PartList, PartQtyList, PieceKind::Part, parts);
     const FactsByKey profilesRead =
         RunFacts(ProfilePartList, ProfilePartQtyList, PieceKind::Profile, parts);
     for (const RowKey& k : parts) {
-        const auto refuse = [&](const std::string& message) {
-            return Refusal{TErrorLocation::Field("TabSheetParts", "StringGridParts", message)};
-        };
+        // A part the run read as a free shape is looked for on that page.
+        const BookedGrid& home =
+            !partsRead.count(k) && profilesRead.count(k) ? profileGrid : partGrid;
         if (!partRows.count(k) && !profileRows.count(k))
-            throw refuse(OtherListsMessage("the part", k.first, k.second));
-        if (FactsOf(partRows, k) != FactsOf(partsRead, k) ||
-            FactsOf(profileRows, k) != FactsOf(profilesRead, k))
-            throw refuse(ChangedRowsMessage("the part", k.first, k.second));
+            throw Refusal{TErrorLocation::Field(home.Page, home.Name,
+                                                OtherListsMessage("the part", k.first, k.second))};
+        const std::string changed = ChangedRowsMessage("the part", k.first, k.second);
+        if (FactsOf(partRows, k) != FactsOf(partsRead, k))
+            throw Refusal{ChangedRowCell(partGrid, k, FactsOf(partsRead, k), changed)};
+        if (FactsOf(profileRows, k) != FactsOf(profilesRead, k))
+            throw Refusal{ChangedRowCell(profileGrid, k, FactsOf(profilesRead, k), changed)};
     }
 }
 

@@ -142,7 +142,8 @@ bool TPrinting::LayoutsPerPage(bool EditsEnabled, int& Rows, int& Cols, QString&
     return true;
 }
 
-int TPrinting::LayoutWithoutDrawing(int Rows, int Cols, int First, int Last) {
+template <typename F>
+auto TPrinting::Measure(F Body) {
     // The printer's own page and resolution; text measured at that resolution.
     const int dpi = printer_->resolution();
     QImage image(1, 1, QImage::Format_RGB32);
@@ -150,8 +151,20 @@ int TPrinting::LayoutWithoutDrawing(int Rows, int Cols, int First, int Last) {
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
     QPainter painter(&image);
     TQtCanvas canvas(painter, dpi);
-    return FirstLayoutWithoutDrawing(canvas, printer_->width(), printer_->height(), Rows, Cols,
-                                     First, Last);
+    return Body(canvas, printer_->width(), printer_->height(), dpi);
+}
+
+int TPrinting::LayoutWithoutDrawing(int Rows, int Cols, int First, int Last) {
+    return Measure([&](platform::TCanvas& C, int W, int H, int) {
+        return FirstLayoutWithoutDrawing(C, W, H, Rows, Cols, First, Last);
+    });
+}
+
+std::string TPrinting::SmallDrawings(int Rows, int Cols, int First, int Last) {
+    const auto sizes = Measure([&](platform::TCanvas& C, int W, int H, int Dpi) {
+        return PrintedDrawingSizes(C, W, H, Dpi, Rows, Cols, First, Last);
+    });
+    return SmallDrawingQuestion(sizes, First, Rows, Cols, PartsInLayout);
 }
 
 void TPrinting::PrintLayouts(bool All) {
@@ -175,6 +188,10 @@ void TPrinting::PrintLayouts(bool All) {
             LayoutWithoutDrawingMessage(bad + 1, pageRows, pageCols));
         return;
     }
+    // Drawings too small to read are printed only when the user says so.
+    const std::string small =
+        SmallDrawings(pageRows, pageCols, first, All ? Optimizer.Best.Count() - 1 : first);
+    if (!small.empty() && !platform::CurrentMessageSink().Confirm(small, false)) return;
     TLayoutPage* view = FindLayoutPage(form_);
     const bool cuts = view && view->ShowCutSequenceChecked();
     PrintJob([&](platform::TPrintJob& job) {

@@ -56,6 +56,13 @@ class TPrinting : public QObject {
     // The first of the layouts First..Last that would print without its
     // drawing Rows x Cols to a page of the chosen printer, or -1.
     int LayoutWithoutDrawing(int Rows, int Cols, int First, int Last);
+    // The question to ask when a drawing of the layouts First..Last would be
+    // too small to read Rows x Cols to a page; empty when none would.
+    std::string SmallDrawings(int Rows, int Cols, int First, int Last);
+    // Body(canvas, page width, page height, resolution) on a canvas that
+    // measures text as the chosen printer prints it.
+    template <typename F>
+    auto Measure(F Body);
     // Asks for the printer (or PDF file) unless an output file is set.
     bool ChoosePrinter();
     // Runs Body inside one print job; failures are shown as messages.

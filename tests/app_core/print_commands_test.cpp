@@ -53,3 +53,38 @@ TEST(PrintCommands, LinksOpenTheHelpFileWhileNoAddressIsSet) {
     for (const std::string& t : {HomepageTarget(), DownloadTarget(), SupportMailTarget()})
         EXPECT_EQ(t, HelpFilePath());
 }
+
+// Before printing, a drawing under 20 mm on its shorter side is asked about,
+// with its size; the first such layout is named, the others counted.
+TEST(PrintCommands, DrawingsTooSmallToReadAreAskedAbout) {
+    using Sizes = std::vector<TPrintedDrawingSize>;
+    const struct {
+        Sizes Drawings;
+        int First;
+        std::string Question;  // empty: none asked
+    } cases[] = {
+        {{{200, 150}, {20, 20}, {300, 20}}, 0, ""},  // exactly 20 mm is readable
+        {{{200, 150}, {0, 0}}, 0, ""},               // no drawing: refused elsewhere
+        {{{200, 150}, {2.54, 1.27}, {10, 8}, {19.95, 400}},
+         0,
+         "Layout 2 would print only 2.5 x 1.2 mm large at 3 x 1 layouts to a page, too small to "
+         "read (under 20 mm on its shorter side); 2 more layout(s) as small. Print anyway?"},
+        {{{400, 19.99}},
+         4,
+         "Layout 5 would print only 400.0 x 19.9 mm large at 3 x 1 layouts to a page, too small "
+         "to read (under 20 mm on its shorter side). Print anyway?"},
+    };
+    for (const auto& c : cases) {
+        const std::string q = SmallDrawingQuestion(c.Drawings, c.First, 3, 1, false);
+        if (c.Question.empty()) {
+            EXPECT_EQ(q, "");
+            continue;
+        }
+        EXPECT_EQ(q.substr(0, c.Question.size()), c.Question);
+    }
+    // Leaving out the parts lists is offered only when they are printed.
+    const Sizes small = {{10, 8}};
+    const std::string parts = "fewer rows or columns, or print without the parts in the layout.";
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, true).ends_with(parts));
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, false).ends_with("fewer rows or columns."));
+}

@@ -525,6 +525,97 @@ TEST_F(StockUpdate, PlanIsBookedOnlyAgainstRowsOfItsLabelAndMaterial) {
     }
 }
 
+// A free-shape row the plan was cut from is booked only as the run read it,
+// like a sheets or parts row: one changed since the run refuses the update,
+// which shows the row's page and the cell that changed.
+TEST_F(StockUpdate, AFreeShapeRowChangedSinceTheRunIsRefusedAtItsCell) {
+    AddRunPart("P1", "MDF");
+    AddRunPart("Star", "MDF");
+    TPacket& p = AddLayout("S1", "MDF", 1000, 500, 1, 20);
+    Place(p, 0, 0, 0, 600, 500);
+    Place(p, 1, 600, 0, 300, 300);
+    Data.StringGridAnyShape.SetRow(1, {"Star", "Oak", "R", "2", "2", ""});
+    Data.StringGridAnyShape.SetRow(2, {"Star", "MDF", "R", "2", "3", ""});
+    TakeRunLists(Data);
+    const struct {
+        int Col;
+        const char* Text;
+        int ShownCol;  // -1: the grid as a whole, no row left to show
+        const char* Message;
+    } cases[] = {
+        {AnyShapeCol::Qty, "1", AnyShapeCol::Qty, "has been changed since the run"},
+        {AnyShapeCol::MaxQty, "5", AnyShapeCol::MaxQty, "has been changed since the run"},
+        {AnyShapeCol::Rotate, "N", AnyShapeCol::Rotate, "has been changed since the run"},
+        {AnyShapeCol::Type, "Pine", -1, "is no longer in the grid"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        TMainData d = Data;
+        d.StringGridAnyShape.SetCell(c.Col, 2, c.Text);
+        const Row shapes = d.StringGridAnyShape.Row(2);
+        TStockUpdateButtons b;
+        TStockUpdater u(d, Page, b);
+        CaptureSink sink;
+        const auto before = Grids(d);
+        EXPECT_FALSE(u.ButtonUpdateAllClick());
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find("the part [Star] [MDF] " + std::string(c.Message)),
+                  std::string::npos)
+            << sink.Warnings[0];
+        const TErrorLocation& e = u.Outcome().Error;
+        EXPECT_EQ(e.Page, "TabSheetAnyShape");
+        EXPECT_EQ(e.Control, "StringGridAnyShape");
+        EXPECT_EQ(e.Col, c.ShownCol);
+        EXPECT_EQ(e.Row, c.ShownCol < 0 ? -1 : 2);
+        EXPECT_EQ(Grids(d), before);
+        EXPECT_EQ(d.StringGridAnyShape.Row(2), shapes);
+        EXPECT_TRUE(b.ButtonUpdateAll && b.ButtonUpdateParts);
+    }
+    // As the run read it, the row is booked.
+    ASSERT_TRUE(Updater.ButtonUpdatePartsClick());
+    EXPECT_EQ(Data.StringGridAnyShape.Row(2), (Row{"Star", "MDF", "R", "1", "2", ""}));
+}
+
+// Of several rows of one label and material, the one that no longer reads as
+// the run read it is shown, at the cell that changed.
+TEST_F(StockUpdate, ARefusalShowsTheChangedOneOfRowsOfTheSameLabel) {
+    SimplePlan();
+    Data.StringGridSheets.SetRow(3, {"S1", "MDF", "1000", "500", "2", "20", "0", ""});
+    Data.StringGridParts.SetRow(3, {"P1", "MDF", "600", "500", "R", "1", "1", "R", "", ""});
+    TakeRunLists(Data);
+    using G = TStringGrid TMainData::*;
+    const struct {
+        G Grid;
+        int Row, Col;
+        const char* Text;
+        const char *Page, *Control;
+    } cases[] = {
+        {&TMainData::StringGridSheets, 3, SheetCol::Qty, "3", "TabSheetSheets", "StringGridSheets"},
+        {&TMainData::StringGridSheets, 1, SheetCol::Width, "400", "TabSheetSheets",
+         "StringGridSheets"},
+        {&TMainData::StringGridParts, 3, PartCol::Qty, "0", "TabSheetParts", "StringGridParts"},
+        {&TMainData::StringGridParts, 3, PartCol::Shape, "C", "TabSheetParts", "StringGridParts"},
+        {&TMainData::StringGridParts, 1, PartCol::Length, "601", "TabSheetParts",
+         "StringGridParts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Control) + " " + c.Text);
+        TMainData d = Data;
+        (d.*c.Grid).SetCell(c.Col, c.Row, c.Text);
+        TStockUpdateButtons b;
+        TStockUpdater u(d, Page, b);
+        CaptureSink sink;
+        EXPECT_FALSE(u.ButtonUpdateAllClick());
+        const TErrorLocation& e = u.Outcome().Error;
+        EXPECT_EQ(e.Page, c.Page);
+        EXPECT_EQ(e.Control, c.Control);
+        EXPECT_EQ(e.Col, c.Col);
+        EXPECT_EQ(e.Row, c.Row);
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find("changed since the run"), std::string::npos);
+    }
+}
+
 TEST_F(StockUpdate, SameLabelInTwoMaterialsTakesEachPieceOnce) {
     AddRunPart("P1", "MDF");
     AddRunPart("P1", "Oak");

@@ -288,21 +288,32 @@ TEST_F(WindowState, AStockUpdateIsRefusedWhenARowThePlanUsesChangedSinceTheRun) 
         int Col;
         const char* Text;
         const char* Message;
+        int ShownCol;  // the cell shown; -1: the grid as a whole
     } changes[] = {
-        {"part quantity", &TMainData::StringGridParts, PartCol::Qty, "2", "changed since the run"},
-        {"part max quantity", &TMainData::StringGridParts, PartCol::MaxQty, "9", "changed since"},
-        {"part length", &TMainData::StringGridParts, PartCol::Length, "401", "changed since"},
-        {"part width", &TMainData::StringGridParts, PartCol::Width, "199", "changed since"},
-        {"part rotation", &TMainData::StringGridParts, PartCol::Rotate, "N", "changed since"},
-        {"part shape", &TMainData::StringGridParts, PartCol::Shape, "C", "changed since"},
+        {"part quantity", &TMainData::StringGridParts, PartCol::Qty, "2", "changed since the run",
+         PartCol::Qty},
+        {"part max quantity", &TMainData::StringGridParts, PartCol::MaxQty, "9", "changed since",
+         PartCol::MaxQty},
+        {"part length", &TMainData::StringGridParts, PartCol::Length, "401", "changed since",
+         PartCol::Length},
+        {"part width", &TMainData::StringGridParts, PartCol::Width, "199", "changed since",
+         PartCol::Width},
+        {"part rotation", &TMainData::StringGridParts, PartCol::Rotate, "N", "changed since",
+         PartCol::Rotate},
+        {"part shape", &TMainData::StringGridParts, PartCol::Shape, "C", "changed since",
+         PartCol::Shape},
         // A cell that no longer reads is named where it stands.
         {"part quantity unreadable", &TMainData::StringGridParts, PartCol::Qty, "x",
-         "'x' is not a valid integer value"},
-        {"part material", &TMainData::StringGridParts, PartCol::Type, "PLY", "no longer in the grid"},
-        {"sheet quantity", &TMainData::StringGridSheets, SheetCol::Qty, "1", "changed since"},
-        {"sheet length", &TMainData::StringGridSheets, SheetCol::Length, "900", "changed since"},
-        {"sheet width", &TMainData::StringGridSheets, SheetCol::Width, "501", "changed since"},
-        {"sheet material", &TMainData::StringGridSheets, SheetCol::Type, "PLY", "no longer"},
+         "'x' is not a valid integer value", PartCol::Qty},
+        {"part material", &TMainData::StringGridParts, PartCol::Type, "PLY",
+         "no longer in the grid", -1},
+        {"sheet quantity", &TMainData::StringGridSheets, SheetCol::Qty, "1", "changed since",
+         SheetCol::Qty},
+        {"sheet length", &TMainData::StringGridSheets, SheetCol::Length, "900", "changed since",
+         SheetCol::Length},
+        {"sheet width", &TMainData::StringGridSheets, SheetCol::Width, "501", "changed since",
+         SheetCol::Width},
+        {"sheet material", &TMainData::StringGridSheets, SheetCol::Type, "PLY", "no longer", -1},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.Name);
@@ -312,8 +323,15 @@ TEST_F(WindowState, AStockUpdateIsRefusedWhenARowThePlanUsesChangedSinceTheRun) 
         sink.Warnings.clear();
         TStockUpdater u(w.Data, w.Page, w.UpdateButtons);
         EXPECT_FALSE(u.ButtonUpdateAllClick());
-        EXPECT_FALSE(c.Grid == &TMainData::StringGridParts ? u.ButtonUpdatePartsClick()
-                                                            : u.ButtonUpdateSheetsClick());
+        // The refusal shows the row's page and selects the cell that changed.
+        const bool parts = c.Grid == &TMainData::StringGridParts;
+        const TErrorLocation shown = u.Outcome().Error;
+        EXPECT_EQ(shown.Page, parts ? "TabSheetParts" : "TabSheetSheets");
+        EXPECT_EQ(shown.Control, parts ? "StringGridParts" : "StringGridSheets");
+        EXPECT_EQ(shown.Col, c.ShownCol);
+        EXPECT_EQ(shown.Row, c.ShownCol < 0 ? -1 : 1);
+        EXPECT_FALSE(parts ? u.ButtonUpdatePartsClick() : u.ButtonUpdateSheetsClick());
+        EXPECT_EQ(u.Outcome().Error.Row, shown.Row);
         ASSERT_EQ(sink.Warnings.size(), 2u);
         EXPECT_NE(sink.Warnings[0].find(c.Message), std::string::npos) << sink.Warnings[0];
         for (const G g : {&TMainData::StringGridSheets, &TMainData::StringGridParts})

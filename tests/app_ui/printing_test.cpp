@@ -3,10 +3,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QUrl>
+#include <optional>
 
 #include "app/core/label_data.h"
 #include "app/core/option_page.h"
@@ -268,6 +270,75 @@ TEST_F(PrintingTest, TooManyRowsIsRefusedBeforePrinting) {
         EXPECT_TRUE(sink_.Warnings.empty()) << rolling;
         EXPECT_GE(PdfPages(pdf), 1) << rolling;
     }
+}
+
+namespace {
+
+// Questions as the window asks them: a message box over the window, here
+// answered by the test's modal helper.
+class QuestionBoxSink : public testsupport::CaptureSink {
+  public:
+    bool Confirm(const std::string& Text, bool) override {
+        Warnings.push_back(Text);
+        return QMessageBox::question(QApplication::activeWindow(), QString(),
+                                     QString::fromStdString(Text),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+};
+
+// Answers the layouts-per-page dialog with Rows x 1, the parts list ticked or
+// not, and then the question that follows it with Answer (none: no question
+// may follow; the modal watch fails a box nobody answers).
+void AnswerPrintAllAndQuestion(int Rows, bool Parts,
+                               std::optional<QMessageBox::StandardButton> Answer) {
+    OnModal([=](QWidget* W) {
+        auto* d = qobject_cast<TFormPrintLayoutsSetup*>(W);
+        ASSERT_NE(d, nullptr) << "no layouts-per-page dialog";
+        d->EditRowsPerPage->setText(QString::number(Rows));
+        d->EditColumnsPerPage->setText("1");
+        d->CheckBoxPrintPartsInLayout->setChecked(Parts);
+        if (Answer)
+            OnModal([=](QWidget* Box) {
+                auto* box = qobject_cast<QMessageBox*>(Box);
+                ASSERT_NE(box, nullptr) << testsupport::DescribeModal(Box);
+                box->button(*Answer)->click();
+            });
+        d->ButtonLayoutSetupOK->click();
+    });
+}
+
+}  // namespace
+
+// The sample three rows to a page with its parts lists leaves the first
+// layout's drawing a few millimetres large: before printing the user is told
+// its size and chooses whether to print; No prints nothing, Yes prints as
+// asked. Drawings large enough are printed without a question.
+TEST_F(PrintingTest, DrawingsTooSmallToReadArePrintedOnlyWhenTheUserSaysSo) {
+    QuestionBoxSink sink;
+    const std::string pdf = dir_.File("small.pdf");
+    FindPrinting(*form_)->SetOutputFile(QString::fromStdString(pdf));
+    AnswerPrintAllAndQuestion(3, true, QMessageBox::No);
+    child<QPushButton>("ButtonPrintAll")->click();
+    ASSERT_EQ(sink.Warnings.size(), 1u);
+    const std::string& question = sink.Warnings[0];
+    EXPECT_EQ(question.rfind("Layout 1 would print only ", 0), 0u) << question;
+    EXPECT_NE(question.find(" mm large at 3 x 1 layouts to a page, too small to read"),
+              std::string::npos)
+        << question;
+    EXPECT_TRUE(question.ends_with("or print without the parts in the layout.")) << question;
+    EXPECT_FALSE(fs::exists(pdf));
+
+    AnswerPrintAllAndQuestion(3, true, QMessageBox::Yes);
+    child<QPushButton>("ButtonPrintAll")->click();
+    EXPECT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(PdfPages(pdf), (Optimizer.Best.Count() + 2) / 3);
+    EXPECT_EQ(LayoutsPrintRow, "3");
+    fs::remove(pdf);
+
+    AnswerPrintAllAndQuestion(1, false, std::nullopt);
+    child<QPushButton>("ButtonPrintAll")->click();
+    EXPECT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_EQ(PdfPages(pdf), Optimizer.Best.Count());
 }
 
 // With no printer set up, the labels ask for a PDF file; a file that cannot

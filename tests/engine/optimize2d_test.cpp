@@ -661,6 +661,84 @@ TEST_F(OptimizerTest, CancelDuringTheSearchEndsItBetweenTheStepsOfATrial) {
     ClearOptimizeCancel();
 }
 
+namespace {
+
+// Works in batches beyond five open part kinds and asks for a cancel in the
+// search of its Nth batch pass (or, with AfterPlan, once that search holds a
+// plan); counts the progress steps and sheet fills after the cancel.
+class TCancelInBatch : public TOptimize2d, public TProgressSink {
+  public:
+    TCancelInBatch() { ManyPartKinds = 5; }
+    int At = 1;
+    bool AfterPlan = false;
+    bool Armed = false;
+    int Passes = 0;
+    std::int64_t StepsAfter = 0, MaxedAfter = 0;
+    std::int32_t FillsAtCancel = -1;
+    int PassAtCancel = 0;
+    void SchemeLimitHook() override {
+        ++Passes;
+        Armed = Armed || Passes == At;
+    }
+    void StepIt() override {
+        if (OptimizeCancelRequested()) {
+            ++StepsAfter;
+            return;
+        }
+        if (Armed && (!AfterPlan || Best.Count() > 0)) {
+            Armed = false;
+            FillsAtCancel = OptimizeStepCount;
+            PassAtCancel = Passes;
+            RequestOptimizeCancel();
+        }
+    }
+    void StepByMax() override {
+        if (OptimizeCancelRequested()) ++MaxedAfter;
+    }
+};
+
+}  // namespace
+
+// A cancel in a batch pass (the road of many part kinds) ends the run there:
+// the plan of one batch is no plan of every part, so the run ends cancelled
+// with no plan, no error and its lists as given, and no later batch pass
+// starts: no sheet fill and no progress step follow the cancel but the one
+// advance of the pass it ended.
+TEST_F(OptimizerTest, ACancelledBatchPassEndsTheRunWithNoFurtherSteps) {
+    std::vector<PartRow> parts = kMixedParts;
+    for (PartRow& p : parts) p.Required = p.Maximum = 4 * p.Required;
+    const std::vector<SheetRow> sheets = {{"S", 2440000, 1220000, 30}};
+    const struct {
+        int At;          // the batch pass whose search is cancelled
+        bool AfterPlan;  // the cancel waits for that search's first plan
+    } cases[] = {{1, true}, {2, true}, {1, false}, {2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "pass " << c.At << " after plan " << c.AfterPlan);
+        ClearOptimizeCancel();
+        OptimizeSpeed = 0;
+        OptimizeStepCount = 0;
+        TCancelInBatch opt;
+        opt.At = c.At;
+        opt.AfterPlan = c.AfterPlan;
+        SetProgressSink(&opt);
+        EXPECT_EQ(RunJob(opt, sheets, parts), "");
+        SetProgressSink(nullptr);
+        ASSERT_GE(opt.FillsAtCancel, 0) << "no cancel was asked for";
+        EXPECT_FALSE(FewPartKinds);  // the batch road
+        EXPECT_TRUE(opt.Stats.Cancelled);
+        EXPECT_GE(opt.PassAtCancel, c.At);
+        EXPECT_EQ(opt.Passes, opt.PassAtCancel);
+        EXPECT_EQ(opt.Best.Count(), 0);
+        EXPECT_EQ(opt.StepsAfter, 0);
+        EXPECT_LE(opt.MaxedAfter, 1);
+        EXPECT_LE(OptimizeStepCount - opt.FillsAtCancel, 1);
+        EXPECT_EQ(opt.Panels[0].Length, sheets[0].Length);
+        EXPECT_EQ(opt.Panels[0].Quantity, sheets[0].Quantity);
+        EXPECT_EQ(opt.Parts.Count(), static_cast<int>(parts.size()));
+    }
+    ClearOptimizeCancel();
+}
+
 TEST_F(OptimizerTest, SearchWithoutCandidatesReportsNoResultWithOffcutHint) {
     // No layout leaves free rectangles this wide: every layout is dropped.
     MinOffcutSize = 10000000;

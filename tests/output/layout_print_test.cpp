@@ -363,6 +363,45 @@ TEST(PrintLayout, LayoutsWithoutDrawingAreFoundBeforePrinting) {
             }
 }
 
+// The drawing sizes found before printing are those of the frames the print
+// draws, in millimetres at the page's resolution; a layout without a drawing
+// has none.
+TEST(PrintLayout, DrawingSizesAreThoseOfThePrintedFramesInMillimetres) {
+    const int pw = 2000, ph = 3000, h = 20, dpi = 300;
+    for (const bool rolling : {false, true})
+        for (const bool parts : {false, true})
+            for (const int rows : {1, 3, 6, 12}) {
+                SCOPED_TRACE(testing::Message()
+                             << "rolling " << rolling << " parts " << parts << " rows " << rows);
+                BuildPlan();
+                RollingMode = rolling;
+                PartsInLayout = parts;
+                RecordingCanvas measure;
+                const int last = Optimizer.Best.Count() - 1;
+                const auto sizes = PrintedDrawingSizes(measure, pw, ph, dpi, rows, 1, 0, last);
+                ASSERT_EQ(static_cast<int>(sizes.size()), last + 1);
+                Printer p(pw, ph);
+                PrintAllLayouts(p.Job, rows, 1, true, true, false, false, false);
+                const auto printed = PrintedLayouts(p, h, h + h / 3);
+                ASSERT_EQ(printed.size(), sizes.size());
+                for (std::size_t i = 0; i < sizes.size(); ++i) {
+                    if (printed[i].Frames.empty()) {
+                        EXPECT_EQ(sizes[i].LengthMm, 0) << i;
+                        EXPECT_EQ(sizes[i].WidthMm, 0) << i;
+                        continue;
+                    }
+                    const platform::TCanvasRect f = printed[i].Frames[0].second;
+                    EXPECT_NEAR(sizes[i].LengthMm, (f.Right - f.Left) * 25.4 / dpi, 1e-9) << i;
+                    EXPECT_NEAR(sizes[i].WidthMm, (f.Bottom - f.Top) * 25.4 / dpi, 1e-9) << i;
+                    EXPECT_GT(sizes[i].WidthMm, 0) << i;
+                }
+                // Only the layouts First..Last, from First on.
+                const auto tail = PrintedDrawingSizes(measure, pw, ph, dpi, rows, 1, 1, last);
+                ASSERT_EQ(tail.size(), sizes.size() - 1);
+                EXPECT_EQ(tail[0].WidthMm, sizes[1].WidthMm);
+            }
+}
+
 TEST(PrintSummaryReport, ContinuesOnNewPagesWithoutRepeatingTheTitle) {
     BuildPlan();
     SummaryReportLines.assign(100, "line");
