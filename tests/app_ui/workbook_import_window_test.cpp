@@ -30,6 +30,7 @@ TEST(WorkbookImportWindow, RefusedWorkbooksEmptyTheDialogAndLeaveTheGridsAsTheyW
                                 "expand_sheets.xlsx", "opendocument.ods"}) {
             dialog->LoadExcelFile(data + "libreoffice_formulas.xlsx", 0);
             EXPECT_EQ(dialog->Data().StringGridImportData.RowCount(), 5);
+            EXPECT_EQ(dialog->StringGridImportData->verticalHeader()->count(), 4);
             testsupport::CaptureSink sink;
             dialog->LoadExcelFile(data + bad, 0);
             EXPECT_EQ(sink.Warnings.size(), 1u) << bad;
