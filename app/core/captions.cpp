@@ -785,6 +785,7 @@ void TCaptionStore::ComboBoxInterfaceCaptionChange(TCaptionEditor& Editor) {
     Editor.EditModifyHint.clear();
     Editor.CaptionEditVisible = true;
     Editor.HintEditVisible = true;
+    Editor.SelectedWhole = TCaptionEditor::TField::None;
     SetCaptionIndex(Editor.ComboBoxInterfaceCaption, TCaptionMode::LoadEditor, nullptr, &Editor);
 }
 

@@ -62,8 +62,15 @@ struct TCaptionEditor {
     std::string EditModifyHint;
     bool CaptionEditVisible = true;
     bool HintEditVisible = true;
+    // The field whose whole text the last click selected; none once another
+    // line is chosen and the fields show its texts.
+    enum class TField { None, Caption, Hint };
+    TField SelectedWhole = TField::None;
 
     bool GroupBoxSetupCaptionVisible() const { return CheckBoxCustomCaption; }
+    // A click into the caption or the hint field selects all its text.
+    void OnClickEditCaption() { SelectedWhole = TField::Caption; }
+    void OnClickEditHint() { SelectedWhole = TField::Hint; }
 };
 
 // Texts of one control or menu item.
@@ -118,8 +125,8 @@ class TCaptionStore {
     void SetCaptionIndex(int Index, TCaptionMode Mode, platform::TIniFile* Ini,
                          TCaptionEditor* Editor);
 
-    // Choosing a line of the editor list: both editors empty and shown, then
-    // LoadEditor.
+    // Choosing a line of the editor list: both editors empty, shown and with
+    // nothing selected, then LoadEditor.
     void ComboBoxInterfaceCaptionChange(TCaptionEditor& Editor);
     // "Confirm": ApplyEditor on the chosen line, then RefreshCaption.
     void ButtonConfirmCaptionClick(const TCaptionEditor& Editor);

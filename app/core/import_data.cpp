@@ -75,7 +75,17 @@ void TImportData::ClearImportGrid() {
     StringGridImportData.SetRowCount(2);
 }
 
+bool TImportData::HoldsRows() const {
+    for (int r = 1; r < StringGridImportData.RowCount(); ++r)
+        for (int c = 0; c < kImportColumns; ++c)
+            if (!Trim(StringGridImportData.Cell(c, r)).empty()) return true;
+    return false;
+}
+
 bool TImportData::LoadTextFile(const std::string& FileName) {
+    ClearImportGrid();
+    SheetNames.clear();
+    SheetIndex = 0;
     try {
         std::string text, error;
         if (!ReadTabTextFile(FileName, text, error)) {
@@ -89,15 +99,20 @@ bool TImportData::LoadTextFile(const std::string& FileName) {
         WarnNoMemoryFor(FileName);
         return false;
     }
-    SheetNames.clear();
-    SheetIndex = 0;
     ImportFileName = FileName;
     return true;
 }
 
 bool TImportData::LoadExcelFile(const std::string& FileName, int Sheet) {
-    // Everything is read aside first: a workbook that is refused or cannot be
-    // held in memory leaves the dialog as it was.
+    // A refused sheet leaves nothing to import; its workbook's other sheets
+    // can still be chosen.
+    ClearImportGrid();
+    if (FileName == ImportFileName && Sheet >= 0 && Sheet < static_cast<int>(SheetNames.size())) {
+        SheetIndex = Sheet;
+    } else {
+        SheetNames.clear();
+        SheetIndex = 0;
+    }
     platform::TXlsxSheet book;
     TStringGrid grid(kImportColumns, 2);
     int rows = 0;
@@ -148,6 +163,10 @@ int TImportData::SameFieldColumn() const {
 }
 
 int TImportData::Confirm(TImportResult Mode) {
+    if (!HoldsRows()) {
+        Warn("There is nothing to import: load a text file or a spreadsheet first.");
+        return kImportColumns;
+    }
     const int same = SameFieldColumn();
     if (same >= 0) {
         Warn(MsgSameFieldError);
@@ -214,6 +233,7 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
         (Sheets ? Data.EditSheetsFileName : Data.EditPartsFileName).clear();
         (Sheets ? Data.SheetsCutFrom : Data.PartsCutFrom).clear();
     }
+    (Sheets ? Data.SheetsSaveEnabled : Data.PartsSaveEnabled) = false;
 
     try {
         platform::TIniFile ini(ImportMappingFileName());

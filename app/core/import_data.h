@@ -48,22 +48,28 @@ class TImportData {
     // Each showing starts with no outcome.
     void Activate() { Result = TImportResult::Cancel; }
     void ClearImportGrid();
-    // Load a file into the import grid. A file that cannot be read, is no
-    // spreadsheet we can read or cannot be held in memory changes nothing:
-    // the message sink gets the reason and the result is false. On success
+    // Load a file into the import grid. Every load empties the grid first,
+    // so a file that cannot be read, is no spreadsheet we can read or cannot
+    // be held in memory leaves nothing to import (the message sink gets the
+    // reason and the result is false); the sheet names stay only when
+    // another sheet of the same workbook was refused. On success
     // ImportFileName := FileName; a sheet with values below the rows read
     // (kImportMaxRows) loads those rows and the sink is told the rest were
     // left out.
     bool LoadTextFile(const std::string& FileName);
     bool LoadExcelFile(const std::string& FileName, int SheetIndex);
+    // True when some cell of the import grid holds more than blanks.
+    bool HoldsRows() const;
 
     // The column check: -1 when no title is chosen twice, else the later box
     // (0-based) of the first pair.
     int SameFieldColumn() const;
-    // Copy or Append: when the check passes, ImportFieldList := the choices
-    // and Result := Mode; otherwise MsgSameFieldError goes to the message
-    // sink and Result stays as it was. Returns the focus box on failure
-    // (0-based) or -1.
+    // Copy or Append: when the grid holds rows and the check passes,
+    // ImportFieldList := the choices and Result := Mode, and the result is
+    // -1. Otherwise Result stays as it was and the dialog stays open: with
+    // nothing to import the sink is told so and the result is
+    // kImportColumns (no box to focus); a column chosen twice gives
+    // MsgSameFieldError and the box to focus (0-based).
     int Confirm(TImportResult Mode);
     // The choices as texts.
     std::vector<std::string> ChosenFields() const;
@@ -84,7 +90,9 @@ void PrepareImport(TImportData& Dialog, const TMainData& Data, bool Sheets);
 // leaves the grid as it was (message to the sink, false). After a Copy the
 // grid's file-name field is emptied ("untitled", so that no list file is
 // written over the imported file); an Append keeps it, as the list it adds
-// to is still that file's. On success the mapping file is written.
+// to is still that file's. On success the mapping file is written and the
+// grid's Save command is off (SheetsSaveEnabled, PartsSaveEnabled): the list
+// is no longer the file's, so it is saved through Save As.
 // Cancel changes nothing and returns false. Running out of memory while the
 // rows are taken over leaves the grid as it was too, with
 // ImportOutOfMemoryMessage(ImportFileName) to the sink.

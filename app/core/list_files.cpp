@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <new>
 
+#include "app/core/exit_save.h"
 #include "engine/errors.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
@@ -204,11 +205,18 @@ void SavePartsFile(TMainData& data, const std::string& fileName, bool showName) 
     if (showName) data.EditPartsFileName = fileName;
 }
 
+std::string SaveCommandFile(const TMainData& data, bool sheets) {
+    const std::string& name = sheets ? data.EditSheetsFileName : data.EditPartsFileName;
+    const bool on = sheets ? data.SheetsSaveEnabled : data.PartsSaveEnabled;
+    return on && IsListFileOfKind(name, sheets ? "sht" : "prt") ? name : std::string();
+}
+
 bool ReadSheetsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     if (!ReadListInto(data.StringGridSheets, data.SheetsCutFrom, fileName, "SHEET", false)) return false;
     NoteListFile(data, fileName);
     data.EditSheetsFileName = fileName;
+    data.SheetsSaveEnabled = true;
     return true;
 }
 
@@ -217,6 +225,7 @@ bool ReadPartsFile(TMainData& data, const std::string& fileName) {
     if (!ReadListInto(data.StringGridParts, data.PartsCutFrom, fileName, "PART", true)) return false;
     NoteListFile(data, fileName);
     data.EditPartsFileName = fileName;
+    data.PartsSaveEnabled = true;
     return true;
 }
 
@@ -233,6 +242,7 @@ bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
                            ini.ReadString(s, "COST", ""), ini.ReadString(s, "PRIORITY", "0"),
                            ini.ReadString(s, "COMMENT", ""));
     }
+    data.SheetsSaveEnabled = true;
     return true;
 }
 
@@ -250,6 +260,7 @@ bool AppendPartsFile(TMainData& data, const std::string& fileName) {
                            ini.ReadString(s, "MAXQTY", ""), "", ini.ReadString(s, "ROTATE", "R"),
                            ini.ReadString(s, "COMMENT", ""));
     }
+    data.PartsSaveEnabled = true;
     return true;
 }
 

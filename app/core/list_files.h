@@ -23,8 +23,15 @@ constexpr int kMaxListSections = 10000;
 void SaveSheetsFile(TMainData& Data, const std::string& FileName, bool ShowName);
 void SavePartsFile(TMainData& Data, const std::string& FileName, bool ShowName);
 
-// Replace the grid's contents with the file; the file-name field shows FileName.
-// The caller recomputes the grid's totals.
+// The file the Save command of the sheets or parts page writes to: the list
+// file its file-name field names. Empty when the list goes through Save As:
+// its Save command is off (after an import) or the field names no list file
+// of the page's kind.
+std::string SaveCommandFile(const TMainData& Data, bool Sheets);
+
+// Replace the grid's contents with the file; the file-name field shows
+// FileName and the grid's Save command is on. The caller recomputes the
+// grid's totals.
 // False when the file was refused as unreadable.
 bool ReadSheetsFile(TMainData& Data, const std::string& FileName);
 bool ReadPartsFile(TMainData& Data, const std::string& FileName);
@@ -35,7 +42,8 @@ inline void (*ListFileReadFault)(const std::string& FileName) = nullptr;
 
 // Add the file's rows after the grid's used rows (equal rows add their
 // quantities). A quantity that is not a whole number throws EConvertError;
-// the rows added before it stay. The file-name field is not changed.
+// the rows added before it stay. The file-name field is not changed; once
+// every row is added the grid's Save command is on.
 bool AppendSheetsFile(TMainData& Data, const std::string& FileName);
 bool AppendPartsFile(TMainData& Data, const std::string& FileName);
 

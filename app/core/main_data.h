@@ -79,6 +79,12 @@ class TMainData {
     std::string SheetsCutFrom;
     std::string PartsCutFrom;
 
+    // Whether the Save command of the sheets or parts page is on. An import
+    // turns it off, so that a list that is no longer its file's is saved
+    // through Save As; opening or appending a list file turns it on again.
+    bool SheetsSaveEnabled = true;
+    bool PartsSaveEnabled = true;
+
     // The list and rack files as they were on the disk when last read or
     // written here, by the path they lead to (see NoteListFile).
     std::map<std::string, platform::TFileStamp> ListFileStamps;

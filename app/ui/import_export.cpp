@@ -159,12 +159,15 @@ void TFormImportData::Reload() {
     ShowChoices();
 }
 
+// A refused file empties the grid too.
 void TFormImportData::LoadTextFile(const std::string& FileName) {
-    if (data_.LoadTextFile(FileName)) Reload();
+    data_.LoadTextFile(FileName);
+    Reload();
 }
 
 void TFormImportData::LoadExcelFile(const std::string& FileName, int SheetIndex) {
-    if (data_.LoadExcelFile(FileName, SheetIndex)) Reload();
+    data_.LoadExcelFile(FileName, SheetIndex);
+    Reload();
 }
 
 void TFormImportData::ChooseFile(bool Excel) {
@@ -182,7 +185,7 @@ void TFormImportData::ChooseFile(bool Excel) {
 void TFormImportData::ConfirmClick(TImportResult Mode) {
     const int focus = data_.Confirm(Mode);
     if (focus < 0) accept();
-    else ComboBoxes[focus]->setFocus();
+    else if (focus < kImportColumns) ComboBoxes[focus]->setFocus();
 }
 
 // ---------------------------------------------------------- export type choice

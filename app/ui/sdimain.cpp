@@ -107,6 +107,7 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
 
     connect(this, &TSDIAppForm::RunningChanged, this, [this](bool running) {
         for (QWidget* w : listCommands_) w->setEnabled(!running);
+        ShowSaveCommands();
         for (QAction* a : menuFile_->actions())
             if (a->objectName() != "FileExitItem") a->setEnabled(!running);
         startOptimize_->setEnabled(!running);
@@ -120,12 +121,14 @@ TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(P
     connect(this, &TSDIAppForm::GridsReloaded, this, [this] {
         RefreshGrids();
         ShowTotalsQuietly();
+        ShowSaveCommands();
     });
     ComboBoxStandShapeChange(0);
     TotalOfSheets();
     TotalOfParts();
     ShowReport();
     UpdateFileNameEdits();
+    ShowSaveCommands();
     ColumnWidths(false);
     ShowPage(TPage::Sheets);
 }

@@ -197,6 +197,9 @@ class TSDIAppForm : public QMainWindow {
     std::string ChooseFile(bool Save, const std::string& Title, const std::string& Filter,
                            std::string& Folder, const std::string& DefaultExt);
     void UpdateFileNameEdits();
+    // The Save buttons of the sheets and parts pages: on when the core has
+    // their Save command on and no run is going.
+    void ShowSaveCommands();
     bool SaveOnExit();
     std::optional<std::string> AskExitListFile(TExitList List);
     TExitRetry AskExitRetry(const TExitSaveResult& Result);

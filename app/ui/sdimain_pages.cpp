@@ -319,6 +319,13 @@ bool TSDIAppForm::ShowTotalsOf(bool ok, const TErrorLocation& err, TGridView* gr
     return ok;
 }
 
+void TSDIAppForm::ShowSaveCommands() {
+    const std::pair<const char*, bool> saves[] = {{"SheetsSave", core_.Data.SheetsSaveEnabled},
+                                                  {"PartsSave", core_.Data.PartsSaveEnabled}};
+    for (const auto& [name, on] : saves)
+        if (QWidget* button = Control(name)) button->setEnabled(on && !running_);
+}
+
 void TSDIAppForm::UpdateFileNameEdits() {
     const std::string* names[3] = {&core_.Data.EditSheetsFileName, &core_.Data.EditPartsFileName,
                                    &core_.Data.EditAnyShapeFileName};
@@ -357,10 +364,9 @@ void TSDIAppForm::LoadListFile(bool sheets, bool (*load)(TMainData&, const std::
     void TSDIAppForm::Prefix##OpenClick() { LoadListFile(IsSheets, Read); }                 \
     void TSDIAppForm::Prefix##AppendClick() { LoadListFile(IsSheets, Append); }             \
     void TSDIAppForm::Prefix##SaveClick() {                                                  \
-        if (core_.Data.FileName.empty() ||                                                   \
-            !IsListFileOfKind(core_.Data.FileName, ListKind{IsSheets}.Ext()))                \
-            return Prefix##SaveasClick();                                                    \
-        Guarded([&] { Save(core_.Data, core_.Data.FileName, true); });                       \
+        const std::string name = SaveCommandFile(core_.Data, IsSheets);                      \
+        if (name.empty()) return Prefix##SaveasClick();                                      \
+        Guarded([&] { Save(core_.Data, name, true); });                                      \
         UpdateFileNameEdits();                                                               \
     }                                                                                        \
     void TSDIAppForm::Prefix##SaveasClick() {                                                \

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -36,6 +37,20 @@
 namespace {
 
 using Page = TOptionPage;
+
+// A one-line edit that reports a mouse click once it has handled the click
+// itself (the press has placed the cursor by then).
+class TClickEdit : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> OnClick;
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        QLineEdit::mouseReleaseEvent(Event);
+        if (Event->button() == Qt::LeftButton && OnClick) OnClick();
+    }
+};
 
 // Captions of controls the caption files do not name.
 struct FixedText {
@@ -437,10 +452,20 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
         captionList_->addItem(ToQString(item.Text));
     captionList_->setCurrentIndex(-1);
     form->addRow(captionList_);
-    captionEdit_ = new QLineEdit(box);
-    captionEdit_->setObjectName("EditModifyCaption");
-    hintEdit_ = new QLineEdit(box);
-    hintEdit_->setObjectName("EditModifyHint");
+    auto* captionEdit = new TClickEdit(box);
+    captionEdit->setObjectName("EditModifyCaption");
+    captionEdit->OnClick = [this] {
+        editor_.OnClickEditCaption();
+        ShowSelection();
+    };
+    captionEdit_ = captionEdit;
+    auto* hintEdit = new TClickEdit(box);
+    hintEdit->setObjectName("EditModifyHint");
+    hintEdit->OnClick = [this] {
+        editor_.OnClickEditHint();
+        ShowSelection();
+    };
+    hintEdit_ = hintEdit;
     form->addRow(captionEdit_);
     form->addRow(hintEdit_);
     connect(captionList_, &QComboBox::activated, this,
@@ -527,6 +552,12 @@ void TSettingsPageView::ShowEditor() {
     hintEdit_->setText(ToQString(editor_.EditModifyHint));
     captionEdit_->setVisible(editor_.CaptionEditVisible);
     hintEdit_->setVisible(editor_.HintEditVisible);
+}
+
+void TSettingsPageView::ShowSelection() {
+    using F = TCaptionEditor::TField;
+    if (editor_.SelectedWhole == F::Caption) captionEdit_->selectAll();
+    if (editor_.SelectedWhole == F::Hint) hintEdit_->selectAll();
 }
 
 void TSettingsPageView::ComboBoxInterfaceCaptionChange(int Index) {

@@ -51,6 +51,8 @@ class TSettingsPageView : public QObject {
     QWidget* BuildCaptionEditor();
     void ShowRackPages();
     void ShowEditor();
+    // Selects the whole text of the field the editor's last click chose.
+    void ShowSelection();
 
     TSDIAppForm& form_;
     TCaptionEditor editor_;

@@ -216,6 +216,33 @@ TEST(CaptionEditor, LoadAndConfirm) {
     EXPECT_EQ(MsgSheetDataIsEmpty, "Kerf");
 }
 
+// A click into a field selects all its text, whichever field was clicked
+// last; choosing another line shows its texts with nothing selected.
+TEST(CaptionEditor, ClickSelectsTheWholeFieldTillAnotherLineIsChosen) {
+    using F = TCaptionEditor::TField;
+    TCaptionStore store;
+    const struct {
+        const char* Steps;  // c: click the caption, h: click the hint, l: choose a line
+        F Selected;
+    } cases[] = {
+        {"", F::None}, {"c", F::Caption}, {"h", F::Hint}, {"ch", F::Hint},
+        {"hc", F::Caption}, {"cc", F::Caption}, {"cl", F::None}, {"hlc", F::Caption},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Steps);
+        TCaptionEditor editor;
+        editor.ComboBoxInterfaceCaption = LineOf("Blade Width Caption");
+        store.ComboBoxInterfaceCaptionChange(editor);
+        for (const char* step = c.Steps; *step; ++step) {
+            if (*step == 'c') editor.OnClickEditCaption();
+            if (*step == 'h') editor.OnClickEditHint();
+            if (*step == 'l') store.ComboBoxInterfaceCaptionChange(editor);
+        }
+        EXPECT_EQ(editor.SelectedWhole, c.Selected);
+        EXPECT_EQ(editor.EditModifyCaption, "Blade Width");  // a click changes no text
+    }
+}
+
 TEST(CaptionRefresh, DerivedTextsFollowTheirSources) {
     TCaptionStore store;
     // Reports say "Material Type" by default, however often refreshed.

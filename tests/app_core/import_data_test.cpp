@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/core/grid_text_files.h"
+#include "app/core/list_files.h"
 #include "engine/pubstr.h"
 #include "platform/inifile.h"
 #include "platform/text_encoding.h"
@@ -130,30 +131,77 @@ TEST(Import, SpreadsheetReadUpToItsRowLimitSaysSo) {
     }
 }
 
-TEST(Import, UnreadableFilesWarnAndChangeNothing) {
-    TImportData dialog;
-    ASSERT_TRUE(dialog.LoadExcelFile(Data("libreoffice_parts.xlsx"), 0));
-    const TStringGrid before = dialog.StringGridImportData;
-    const std::string name = ImportFileName;
-    // The reader's reasons are its own tests'; here the dialog must keep its grid.
-    for (const char* bad : {"not_a_zip.xlsx", "formula_no_value.xlsx", "expand_shared_copies.xlsx"}) {
+// Every load starts with an empty grid: a refused file leaves nothing to
+// import, and Copy or Append then keep the list as it was.
+TEST(Import, UnreadableFilesWarnAndLeaveNothingToImport) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    testsupport::WriteText(dir.File("three.txt"), "A\tMDF\t100\t50\nB\tMDF\t200\t50\nC\tPLY\t300\t50\n");
+    const struct {
+        const char* First;  // loaded before, a text file or a workbook
+        const char* Bad;
+        bool BadIsText;
+    } cases[] = {
+        {"three.txt", "formula_no_value.xlsx", false},
+        {"three.txt", "not_a_zip.xlsx", false},
+        {"libreoffice_parts.xlsx", "expand_shared_copies.xlsx", false},
+        {"libreoffice_parts.xlsx", "no_such_file.txt", true},
+        {"three.txt", "no_such_file.txt", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.First) + " then " + c.Bad);
+        const TMainData before = PartsData();
+        TMainData target = before;
+        TImportData dialog = PartsDialog(target);
+        const bool firstIsText = std::string(c.First).ends_with(".txt");
+        const std::string first = firstIsText ? dir.File(c.First) : Data(c.First);
+        ASSERT_TRUE(firstIsText ? dialog.LoadTextFile(first) : dialog.LoadExcelFile(first, 0));
+        ASSERT_TRUE(dialog.HoldsRows());
         CaptureSink sink;
-        EXPECT_FALSE(dialog.LoadExcelFile(Data(bad), 0)) << bad;
-        ASSERT_EQ(sink.Warnings.size(), 1u) << bad;
-        EXPECT_NE(sink.Warnings[0].find(Data(bad)), std::string::npos) << sink.Warnings[0];
-        EXPECT_EQ(dialog.StringGridImportData.Row(1), before.Row(1)) << bad;
-        EXPECT_EQ(dialog.StringGridImportData.RowCount(), before.RowCount()) << bad;
-        EXPECT_EQ(ImportFileName, name);
+        EXPECT_FALSE(c.BadIsText ? dialog.LoadTextFile(Data(c.Bad)) : dialog.LoadExcelFile(Data(c.Bad), 0));
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find(Data(c.Bad)), std::string::npos) << sink.Warnings[0];
+        if (c.BadIsText) {
+            EXPECT_NE(sink.Warnings[0].find(MsgCantReadImportTxtFile), std::string::npos);
+        }
+        EXPECT_EQ(dialog.StringGridImportData.RowCount(), 2);
+        EXPECT_FALSE(dialog.HoldsRows());
+        EXPECT_TRUE(dialog.SheetNames.empty());
+        EXPECT_EQ(ImportFileName, first);
+
+        for (const TImportResult mode : {TImportResult::Copy, TImportResult::Append}) {
+            sink.Warnings.clear();
+            EXPECT_EQ(dialog.Confirm(mode), kImportColumns);
+            EXPECT_EQ(sink.Warnings.size(), 1u);
+            EXPECT_EQ(dialog.Result, TImportResult::Cancel);
+            EXPECT_FALSE(ApplyImport(target, false, dialog));
+            EXPECT_EQ(target.StringGridParts.RowCount(), before.StringGridParts.RowCount());
+            EXPECT_EQ(UsedRows(target.StringGridParts), kParts);
+            EXPECT_TRUE(target.PartsSaveEnabled);
+        }
     }
+}
+
+// A refused sheet of a workbook leaves its other sheets to choose.
+TEST(Import, RefusedSheetKeepsTheWorkbooksOtherSheets) {
+    TImportData dialog;
     CaptureSink sink;
-    EXPECT_FALSE(dialog.LoadTextFile(Data("no_such_file.txt")));
-    EXPECT_NE(sink.Warnings.at(0).find(MsgCantReadImportTxtFile), std::string::npos);
-    EXPECT_EQ(dialog.StringGridImportData.RowCount(), before.RowCount());
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("formula_no_value.xlsx"), 1));
+    const std::vector<std::string> names = dialog.SheetNames;
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_FALSE(dialog.LoadExcelFile(Data("formula_no_value.xlsx"), 0));
+    EXPECT_FALSE(dialog.HoldsRows());
+    EXPECT_EQ(dialog.SheetNames, names);
+    EXPECT_EQ(dialog.SheetIndex, 0);
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("formula_no_value.xlsx"), 1));
+    EXPECT_EQ(dialog.StringGridImportData.Cell(10, 1), "eleven");
+    EXPECT_EQ(sink.Warnings.size(), 1u);
 }
 
 TEST(Import, OutcomeIsSetOnlyByAPassingColumnCheck) {
     TMainData d = PartsData();
     TImportData dialog = PartsDialog(d);
+    dialog.StringGridImportData.SetRow(1, {"New", "MDF", "100", "50"});
     dialog.ComboIndex[10] = dialog.ComboIndex[3];  // column 4 and 11 both to "Width"
     dialog.ComboIndex[5] = dialog.ComboIndex[6] = 0;  // two "Ignore" pass
     CaptureSink sink;
@@ -210,6 +258,60 @@ TEST(Import, AppendPutsImportedRowsFirstAndMergesTheGridsRowsWhole) {
     EXPECT_EQ(e.EditPartsFileName, "job.prt");
 }
 
+// An import turns the page's Save off, so the list goes through Save As and
+// never over the file it was read from; opening or appending a list file of
+// that page turns it on again. The other page's Save stays as it was.
+TEST(Import, ImportTurnsSaveOffTillAListFileIsOpenedOrAppended) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    for (const bool sheets : {true, false}) {
+        for (const TImportResult mode : {TImportResult::Copy, TImportResult::Append}) {
+            SCOPED_TRACE(std::string(sheets ? "sheets " : "parts ") +
+                         (mode == TImportResult::Copy ? "copy" : "append"));
+            const std::string list = dir.File(sheets ? "job.sht" : "job.prt");
+            TMainData d;
+            d.RefreshGridTitles();
+            d.StringGridSheets.SetRow(1, {"Board", "MDF", "2440", "1220", "3"});
+            d.StringGridParts.SetRow(1, {"Door", "MDF", "720", "396", "R", "4", "4"});
+            (sheets ? SaveSheetsFile : SavePartsFile)(d, list, true);
+            bool& save = sheets ? d.SheetsSaveEnabled : d.PartsSaveEnabled;
+            const bool& other = sheets ? d.PartsSaveEnabled : d.SheetsSaveEnabled;
+            ASSERT_TRUE(save);
+            EXPECT_EQ(SaveCommandFile(d, sheets), list);
+
+            TImportData dialog;
+            PrepareImport(dialog, d, sheets);
+            for (int k = 0; k < 7; ++k) dialog.ComboIndex[k] = k + 1;  // column k to column k
+            dialog.StringGridImportData.SetRow(1, sheets ? std::vector<std::string>{"New", "MDF", "100", "50", "1"}
+                                                         : std::vector<std::string>{"New", "MDF", "100", "50", "R", "1", "1"});
+            ASSERT_EQ(dialog.Confirm(mode), -1);
+            ASSERT_TRUE(ApplyImport(d, sheets, dialog));
+            EXPECT_FALSE(save);
+            EXPECT_TRUE(other);
+            EXPECT_EQ(SaveCommandFile(d, sheets), "");
+
+            // Appending a list file: Save writes to the file the page names,
+            // which an Append import kept and a Copy emptied.
+            ASSERT_TRUE((sheets ? AppendSheetsFile : AppendPartsFile)(d, list));
+            EXPECT_TRUE(save);
+            EXPECT_EQ(SaveCommandFile(d, sheets), mode == TImportResult::Append ? list : "");
+
+            ASSERT_EQ(dialog.Confirm(TImportResult::Copy), -1);
+            ASSERT_TRUE(ApplyImport(d, sheets, dialog));
+            EXPECT_FALSE(save);
+            ASSERT_TRUE((sheets ? ReadSheetsFile : ReadPartsFile)(d, list));
+            EXPECT_TRUE(save);
+            EXPECT_EQ(SaveCommandFile(d, sheets), list);
+        }
+    }
+    // Save never writes a list file over a file of another kind.
+    TMainData d;
+    d.EditSheetsFileName = dir.File("stock.txt");
+    d.EditPartsFileName = dir.File("job.sht");
+    EXPECT_EQ(SaveCommandFile(d, true), "");
+    EXPECT_EQ(SaveCommandFile(d, false), "");
+}
+
 // Every line of a text file is a row of the import grid, an empty line and
 // a line of TABs only too, wherever it stands; the end of the last line adds
 // no row.
@@ -253,6 +355,7 @@ TEST(Import, MappingFileKeepsTheChoicesOfEachKind) {
         EXPECT_EQ(dialog.ComboIndex, (std::array<int, kImportColumns>{}));  // no file: all "Ignore"
         EXPECT_TRUE(ImportSheetsMode);
         dialog.ComboIndex[10] = SheetCol::Comment + 1;
+        dialog.StringGridImportData.SetRow(1, {"New", "", "100", "50"});
         ASSERT_EQ(dialog.Confirm(TImportResult::Copy), -1);
         ASSERT_TRUE(ApplyImport(d, true, dialog));
     }

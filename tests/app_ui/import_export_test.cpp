@@ -76,6 +76,58 @@ TEST(ImportExportWindow, ImportDialogAppendsMappedRowsAndFrameCloseImportsNothin
     EXPECT_EQ(parts.Cell(PartCol::Comment, 2), "");
 }
 
+using ImportSaveWindow = WindowTest;
+
+// After an import the parts page's Save is off and the menu's Save asks for
+// a name, so the imported list never goes over the file opened before;
+// appending or opening a list file turns Save on again.
+TEST_F(ImportSaveWindow, ImportTurnsSaveOffTillAListFileIsAppendedOrOpened) {
+    const std::string list = dir.File("job.prt");
+    testsupport::WriteText(list, "[PART1]\nLABEL=Door\nTYPE=MDF\nLENGTH=720\nWIDTH=396\nQTY=4\nMAXQTY=4\n");
+    testsupport::WriteText(dir.File("three.txt"), "A\tMDF\t100\t50\t1\t1\nB\tMDF\t200\t50\t2\t2\nC\tPLY\t300\t50\t3\t3\n");
+    std::string answer = list;
+    std::vector<bool> asked;  // Save of each file dialog shown
+    form->FileDialog = [&](bool save, auto&, auto&, auto&, auto&) {
+        asked.push_back(save);
+        return answer;
+    };
+    auto* save = form->findChild<QPushButton*>("PartsSave");
+    auto* sheetsSave = form->findChild<QPushButton*>("SheetsSave");
+    Click(*form, "PartsOpen");
+    ASSERT_EQ(core.Data.StringGridParts.Cell(PartCol::Label, 1), "Door");
+    ASSERT_TRUE(save->isEnabled());
+    const std::string stored = testsupport::ReadText(list);
+    form->ShowPage(TSDIAppForm::TPage::Parts);
+
+    const std::string text = dir.File("three.txt");
+    for (const bool append : {true, false}) {
+        SCOPED_TRACE(append ? "append" : "copy");
+        OnModal([text, append](QWidget* w) {
+            auto* dialog = qobject_cast<TFormImportData*>(w);
+            ASSERT_TRUE(dialog);
+            dialog->LoadTextFile(text);
+            for (int c = 0; c < 4; ++c) dialog->ComboBoxes[c]->setCurrentIndex(c + 1);  // label .. width
+            dialog->ComboBoxes[4]->setCurrentIndex(PartCol::Qty + 1);
+            dialog->ComboBoxes[5]->setCurrentIndex(PartCol::MaxQty + 1);
+            (append ? dialog->ButtonAppend : dialog->ButtonOK)->click();
+        });
+        Click(*form, "ButtonImportParts");
+        EXPECT_EQ(core.Data.StringGridParts.Cell(PartCol::Label, 1), "A");
+        EXPECT_FALSE(save->isEnabled());
+        EXPECT_TRUE(sheetsSave->isEnabled());
+        // The menu's Save goes through Save As (cancelled here).
+        answer.clear();
+        asked.clear();
+        form->FileSave1Execute();
+        EXPECT_EQ(asked, std::vector<bool>{true});
+        EXPECT_EQ(testsupport::ReadText(list), stored);
+
+        answer = list;
+        Click(*form, append ? "ButtonAppendPartsFromFile" : "PartsOpen");
+        EXPECT_TRUE(save->isEnabled());
+    }
+}
+
 TEST(ImportExportWindow, PartsGridExportedAsSpreadsheetWithTitles) {
     TMainWindowCore core;
     core.Data.RefreshGridTitles();

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -135,6 +136,44 @@ TEST_F(SettingsPages, CaptionEditorRelabelsTheLiveWindow) {
     TCaptionStore fresh;
     fresh.ReadCaptionFile(DefaultCaptionFilePath());
     EXPECT_EQ(fresh.Caption("TabSheetParts"), "Teile");
+}
+
+// A click into the caption or hint field, as the platform sends it, selects
+// the field's whole text; pressing alone only places the cursor.
+TEST_F(SettingsPages, ClickIntoACaptionFieldSelectsItsWholeText) {
+    form_.show();
+    form_.ShowPage(TSDIAppForm::TPage::Setup);
+    Find<QCheckBox>(form_, "CheckBoxCustomCaption")->click();
+    auto* view = form_.findChild<TSettingsPageView*>();
+    ASSERT_TRUE(view);
+    int blade = -1;
+    const auto& items = CaptionEditorItems();
+    for (int i = 0; i < static_cast<int>(items.size()); ++i)
+        if (items[i].Text == "Blade Width Caption") blade = i;
+    view->ComboBoxInterfaceCaptionChange(blade);
+    auto* caption = Find<QLineEdit>(form_, "EditModifyCaption");
+    auto* hint = Find<QLineEdit>(form_, "EditModifyHint");
+    ASSERT_TRUE(caption && hint);
+    hint->setText("Width of the saw cut");
+    QApplication::processEvents();
+    ASSERT_TRUE(caption->isVisible() && hint->isVisible());
+
+    const auto mouse = [](QLineEdit* Edit, QEvent::Type Type) {
+        const QPoint at(Edit->width() / 2, Edit->height() / 2);
+        QMouseEvent e(Type, at, Edit->mapToGlobal(at), Qt::LeftButton,
+                      Type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {});
+        QApplication::sendEvent(Edit, &e);
+        QApplication::processEvents();
+    };
+    for (QLineEdit* edit : {caption, hint, caption}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        mouse(edit, QEvent::MouseButtonPress);
+        EXPECT_FALSE(edit->hasSelectedText());
+        mouse(edit, QEvent::MouseButtonRelease);
+        EXPECT_EQ(edit->selectedText(), edit->text());
+        EXPECT_FALSE(edit->text().isEmpty());
+    }
+    EXPECT_EQ(caption->text(), "Blade Width");
 }
 
 TEST_F(SettingsPages, UpdateAllFillsTheRacksOnceThroughTheWindow) {
