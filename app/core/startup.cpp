@@ -478,8 +478,14 @@ void TAutoJob::LoadFiles() {
     if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
 }
 
-bool TAutoJob::LockFiles() {
-    const TCommandLine& cl = commandLine_;
+namespace {
+
+// A job that will update the stock holds the lock on the folders of its
+// files (AppDir and those the switches name) from before it reads them, so
+// that a second update waits for this one's result instead of working from
+// the same old stock. False, after the refusal, when another program holds
+// one of them.
+bool LockJobFiles(const TCommandLine& cl, platform::TFolderLock& lock) {
     if (!cl.HasParameters() || !cl.IsYes("-auto:") ||
         !(cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
           !cl.GetParaValue("-ex_part:").empty()))
@@ -488,9 +494,15 @@ bool TAutoJob::LockFiles() {
     std::vector<std::string> folders = platform::WriteFoldersOf(CommandLineFiles(cl));
     folders.push_back(AppDir);
     std::string error;
-    if (lock_.Acquire(folders, error)) return true;
+    if (lock.Acquire(folders, error)) return true;
     WarnLocked(error);
     return false;
+}
+
+}  // namespace
+
+bool TAutoJob::LockFiles() {
+    return LockJobFiles(commandLine_, lock_);
 }
 
 bool TAutoJob::Begin() {
@@ -519,22 +531,8 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
     std::signal(SIGPIPE, SIG_IGN);
     try {
         if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
-        // A job that will update the stock holds the lock on the folders of
-        // its files from before it reads them, so that a second update
-        // waits for this one's result instead of working from the same old
-        // stock.
         platform::TFolderLock lock;
-        if (cl.HasParameters() && cl.IsYes("-auto:") &&
-            (cl.IsYes("-update:") || !cl.GetParaValue("-ex_sheet:").empty() ||
-             !cl.GetParaValue("-ex_part:").empty())) {
-            std::vector<std::string> folders = platform::WriteFoldersOf(CommandLineFiles(cl));
-            folders.push_back(AppDir);
-            std::string error;
-            if (!lock.Acquire(folders, error)) {
-                WarnLocked(error);
-                return 1;
-            }
-        }
+        if (!LockJobFiles(cl, lock)) return 1;
         const bool loaded = LoadStartupFiles(w);
         const bool applied = ApplyCommandLine(w, cl);
         if (!loaded || !applied) {
