@@ -919,17 +919,21 @@ TRecovery RecoverWriteGroups(const std::string& folderName) {
     namespace fs = std::filesystem;
     TRecovery out;
     const std::string folder = AbsolutePath(folderName.empty() ? "." : folderName);
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string n = it->path().filename().string();
-        if (n.starts_with(kRecordPrefix)) names.push_back(n);
-    }
-    if (names.empty()) return out;
-    std::sort(names.begin(), names.end());
+    const auto recordNames = [&] {
+        std::vector<std::string> names;
+        std::error_code ec;
+        fs::directory_iterator it(folder, ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            const std::string n = it->path().filename().string();
+            if (n.starts_with(kRecordPrefix)) names.push_back(n);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    if (recordNames().empty()) return out;
     // Every commit holds this lock: with it held, no record here belongs to
-    // a save going on, whatever process id it names.
+    // a save going on, whatever process id it names. The records are looked
+    // for again then: a save that was going on has removed its own.
     TFolderLock lock;
     std::string lockError;
     if (!lock.Acquire({folder}, lockError)) {
@@ -937,6 +941,7 @@ TRecovery RecoverWriteGroups(const std::string& folderName) {
                                            "nothing was read from that folder.");
         return out;
     }
+    const std::vector<std::string> names = recordNames();
     for (const std::string& n : names) {
         const std::string record = folder + "/" + n;
         std::string_view id = std::string_view(n).substr(kRecordPrefix.size());

@@ -19,6 +19,7 @@
 #include "app/core/material_types.h"
 #include "app/core/startup.h"
 #include "engine/shared_state.h"
+#include "support/batch_job.h"
 #include "support/sample_job.h"
 #include "support/scratch.h"
 
@@ -28,32 +29,15 @@ using testsupport::WriteText;
 
 namespace {
 
-struct FromDefaults {
-    FromDefaults() { ResetAppDefaults(); }
-};
 // The sample job in a folder of its own, run in batch mode.
-struct Job : FromDefaults, testsupport::SampleJobFolder {
+struct Job : testsupport::BatchJobFolder {
     Job() { setKey("default.opt", "OPTION", "CheckBoxDisablePartsRack", "0"); }
-    int batch(std::vector<std::string> args) {
-        window = std::make_unique<TMainWindowCore>();
-        return RunBatch(*window, TCommandLine(std::move(args)));
-    }
-    std::string warnings() const {
-        std::string all;
-        for (const std::string& w : sink.Warnings) all += w + "\n";
-        return all;
-    }
-    bool warned(const std::string& text) const {
-        return warnings().find(text) != std::string::npos;
-    }
+    int batch(std::vector<std::string> args) { return runBatch(std::move(args)); }
     // The switches of a job that plans, reports and updates the stock.
     std::vector<std::string> update() const {
         return {"-auto:yes", "-hide:yes", "-update:yes", "-ex_sheet:" + at("left.txt"),
                 "-ex_part:" + at("parts.txt")};
     }
-
-    testsupport::CaptureSink sink;
-    std::unique_ptr<TMainWindowCore> window;
 };
 
 // Bytes of no text, the same every time; no "[", so no section either.

@@ -24,6 +24,7 @@
 #include "engine/shared_state.h"
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
+#include "support/batch_job.h"
 #include "support/sample_job.h"
 #include "support/scratch.h"
 
@@ -35,28 +36,15 @@ namespace {
 
 // The sample job, run in batch mode; its files but the dump files must stay
 // exactly as they were where a job is refused.
-struct FromDefaults {
-    FromDefaults() { ResetAppDefaults(); }
-};
-// First the defaults, so that the folder and the sink set up after stay.
-struct Job : FromDefaults, testsupport::SampleJobFolder {
+struct Job : testsupport::BatchJobFolder {
     std::map<std::string, std::string> files() const { return SampleJobFolder::files(false); }
     void expectUnchanged(const std::map<std::string, std::string>& before) const {
         EXPECT_EQ(files(), before);
     }
     int batch(std::vector<std::string> args) {
-        window = std::make_unique<TMainWindowCore>();
         args.insert(args.begin(), {"-auto:yes", "-hide:yes"});
-        return RunBatch(*window, TCommandLine(std::move(args)));
+        return runBatch(std::move(args));
     }
-    std::string warnings() const {
-        std::string all;
-        for (const std::string& w : sink.Warnings) all += w + "\n";
-        return all;
-    }
-
-    testsupport::CaptureSink sink;
-    std::unique_ptr<TMainWindowCore> window;
 };
 
 // Holds an flock on Folder as another program would, until it ends (or Give).

@@ -19,6 +19,7 @@
 #include "app/core/startup.h"
 #include "engine/shared_state.h"
 #include "platform/folder_lock.h"
+#include "support/batch_job.h"
 #include "support/sample_job.h"
 #include "support/scratch.h"
 
@@ -45,12 +46,8 @@ struct LockWait {
     int old_;
 };
 
-struct FromDefaults {
-    FromDefaults() { ResetAppDefaults(); }
-};
-
 // The sample job of the folder with the stock and the order as text lists.
-struct WindowJob : FromDefaults, testsupport::SampleJobFolder, ::testing::Test {
+struct WindowJob : testsupport::FromAppDefaults, testsupport::SampleJobFolder, ::testing::Test {
     WindowJob() {
         WriteText(at("stock.txt"),
                   "PLY-2440\tPlywood 18\t2440\t1220\t100\t54\t0\tbirch ply\r\n"

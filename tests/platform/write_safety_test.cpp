@@ -420,3 +420,22 @@ TEST(FolderLock, AFolderHeldElsewhereIsWaitedForThenRefusedNamingIt) {
     ::close(other);
     platform::FolderLockWaitMs = wait;
 }
+
+TEST(WriteGroupRecovery, ARecordOfASaveGoingOnIsWaitedForNotTakenForDamage) {
+    // Another program holds the folder while its save ends: the records seen
+    // before the lock was given are gone once it is, and nothing is refused.
+    platform::FolderLockWaitMs = 5000;
+    StoppedGroup g(3);
+    const std::string folder = g.a.Path();
+    const int other = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    platform::TRecovery r;
+    std::thread recovery([&] { r = platform::RecoverWriteGroups(folder); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (const std::string& n : Leftovers(folder)) fs::remove(fs::path(folder) / n);  // its save ends
+    ::flock(other, LOCK_UN);
+    ::close(other);
+    recovery.join();
+    EXPECT_TRUE(r.Settled()) << ::testing::PrintToString(r.Refusals);
+    EXPECT_TRUE(r.Notes.empty());
+}
