@@ -895,7 +895,9 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
     }
     if (!restored.empty())
         out.Notes.push_back("A save that was stopped part way was undone: " +
-                            QuotedList(restored) + " hold their contents from before it again.");
+                            QuotedList(restored) +
+                            (restored.size() == 1 ? " holds its contents" : " hold their contents") +
+                            " from before it again.");
 }
 
 // Removes a record that was never finished, and the temporary files it
