@@ -239,6 +239,7 @@ struct RecordEntry {
 struct CommitRecord {
     std::string Primary;                  // the first folder, in the other folders' records
     std::vector<std::string> Secondaries; // the other folders, in the first folder's record
+    std::vector<std::string> PrimaryFiles; // the names the save gave the first folder
     std::vector<RecordEntry> Entries;
 };
 
@@ -298,6 +299,8 @@ bool ParseRecord(std::string_view text, pid_t pid, CommitRecord& rec, bool lenie
         };
         if (f[0] == "P" && f.size() == 2 && absolute(f[1]) && rec.Primary.empty()) {
             rec.Primary = f[1];
+        } else if (f[0] == "F" && f.size() == 2 && PlainName(f[1])) {
+            rec.PrimaryFiles.emplace_back(f[1]);
         } else if (f[0] == "S" && f.size() == 2 && absolute(f[1])) {
             rec.Secondaries.emplace_back(f[1]);
         } else if (f[0] == "R" && f.size() == 6) {
@@ -663,11 +666,15 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             for (std::size_t k = 1; k < folders.size(); ++k) text += "S\t" + folders[k] + "\n";
         else
             text += "P\t" + folders[0] + "\n";
+        const auto base = [](const std::string& p) {
+            return std::filesystem::path(p).filename().string();
+        };
+        if (i > 0)
+            for (const TStaged& s : staged_)
+                if (AbsolutePath(FolderOfFile(s.Target)) == folders[0])
+                    text += "F\t" + base(s.Target) + "\n";
         for (const TStaged& s : staged_) {
             if (AbsolutePath(FolderOfFile(s.Target)) != folders[i]) continue;
-            const auto base = [](const std::string& p) {
-                return std::filesystem::path(p).filename().string();
-            };
             text += "R\t" + base(s.Temporary) + "\t" + base(s.Target) + "\t" +
                     (s.Backup.empty() ? std::string("-") : base(s.Backup)) + "\t" +
                     std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
@@ -805,7 +812,8 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
         return;
     }
     CommitRecord rec;
-    if (!ParseRecord(text, pid, rec) || (!rec.Primary.empty() && !rec.Secondaries.empty())) {
+    if (!ParseRecord(text, pid, rec) || (!rec.Primary.empty() && !rec.Secondaries.empty()) ||
+        (rec.Primary.empty() && !rec.PrimaryFiles.empty())) {
         out.Refusals.push_back(RecordRefusal(
             record, "is damaged, or names files other than those of its own folder"));
         return;
@@ -824,6 +832,17 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
         }
     }
     const bool final = !rec.Primary.empty() && !Exists(rec.Primary + "/" + name);
+    // Made final, the first folder holds the files the save gave it; an
+    // empty folder where another is mounted at times does not.
+    if (final)
+        for (const std::string& f : rec.PrimaryFiles)
+            if (!Exists(rec.Primary + "/" + f)) {
+                out.Refusals.push_back(RecordRefusal(
+                    record, "belongs to a save that also changed the folder \"" + rec.Primary +
+                                "\", which does not hold \"" + f +
+                                "\" now: make it reachable (mount it) and start again"));
+                return;
+            }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
         out.Refusals.push_back(RecordRefusal(
             record, std::string("cannot be settled: its folder cannot be written (") +

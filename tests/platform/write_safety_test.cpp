@@ -105,6 +105,18 @@ TEST(WriteGroupRecovery, AGroupMadeFinalInItsFirstFolderKeepsItsNewFiles) {
     // the new files and only loses the leftovers.
     StoppedGroup g(3);
     fs::remove(g.Record(g.a.Path()));
+    {
+        // The first folder as an empty mount point while its disk is away:
+        // no record there, and none of the save's files either.
+        const std::string away = g.a.Path() + ".away";
+        fs::rename(g.a.Path(), away);
+        fs::create_directory(g.a.Path());
+        const auto leftovers = Leftovers(g.b.Path());
+        EXPECT_EQ(platform::RecoverWriteGroups(g.b.Path()).Refusals.size(), 1u);
+        EXPECT_EQ(Leftovers(g.b.Path()), leftovers);
+        fs::remove(g.a.Path());
+        fs::rename(away, g.a.Path());
+    }
     for (const auto& folder : {g.b.Path(), g.a.Path()})
         EXPECT_TRUE(platform::RecoverWriteGroups(folder).Settled());
     for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "new " + f);
