@@ -220,6 +220,32 @@ std::string AbsolutePath(const std::string& file) {
     return p.string();
 }
 
+// The folder Path names, absolute with its links followed, so that one
+// folder reached by two names is one folder.
+std::string CanonicalFolder(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(
+        std::filesystem::absolute(path.empty() ? "." : path, ec), ec);
+    if (ec) return AbsolutePath(path.empty() ? "." : path);
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// "<device>:<inode>" of a folder, empty when it is not there: tells a folder
+// from another one put in its place (an empty mount point).
+std::string FolderIdentity(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
+    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
+           std::to_string(static_cast<unsigned long long>(st.st_ino));
+}
+
 // Writes Text to Path completely, flushed; false when it could not be.
 bool WriteWholeFile(const std::string& path, std::string_view text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -238,7 +264,10 @@ struct RecordEntry {
 };
 struct CommitRecord {
     std::string Primary;                  // the first folder, in the other folders' records
-    std::vector<std::string> Secondaries; // the other folders, in the first folder's record
+    std::string PrimaryIdentity;
+    std::vector<std::pair<std::string, std::string>> Secondaries;  // the other folders and
+                                                                   // their identities, in the
+                                                                   // first folder's record
     std::vector<std::string> PrimaryFiles; // the names the save gave the first folder
     std::vector<RecordEntry> Entries;
 };
@@ -297,12 +326,13 @@ bool ParseRecord(std::string_view text, pid_t pid, CommitRecord& rec, bool lenie
         const auto absolute = [](std::string_view p) {
             return p.size() > 1 && p.front() == '/' && p.find('\0') == std::string_view::npos;
         };
-        if (f[0] == "P" && f.size() == 2 && absolute(f[1]) && rec.Primary.empty()) {
+        if (f[0] == "P" && f.size() == 3 && absolute(f[1]) && rec.Primary.empty()) {
             rec.Primary = f[1];
+            rec.PrimaryIdentity = f[2];
         } else if (f[0] == "F" && f.size() == 2 && PlainName(f[1])) {
             rec.PrimaryFiles.emplace_back(f[1]);
-        } else if (f[0] == "S" && f.size() == 2 && absolute(f[1])) {
-            rec.Secondaries.emplace_back(f[1]);
+        } else if (f[0] == "S" && f.size() == 3 && absolute(f[1])) {
+            rec.Secondaries.emplace_back(f[1], f[2]);
         } else if (f[0] == "R" && f.size() == 6) {
             RecordEntry e{std::string(f[1]), std::string(f[2]), std::string(f[3])};
             if (e.Backup == "-") e.Backup.clear();
@@ -484,7 +514,9 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     }
     // The new name is on the disk only once its folder is.
     if (!SyncFolder(FolderOfFile(target)))
-        throw error("its folder cannot be flushed to the disk", errno);
+        throw error("the file was replaced, but its folder cannot be flushed to the disk, so a "
+                    "power cut may still undo it",
+                    errno);
 }
 
 TFileWriteGroup::TFileWriteGroup() {
@@ -606,7 +638,7 @@ std::vector<std::string> TFileWriteGroup::Commit() {
 
     std::vector<std::string> folders;
     for (const TStaged& s : staged_) {
-        const std::string folder = AbsolutePath(FolderOfFile(s.Target));
+        const std::string folder = CanonicalFolder(FolderOfFile(s.Target));
         if (std::find(folders.begin(), folders.end(), folder) == folders.end())
             folders.push_back(folder);
     }
@@ -639,11 +671,32 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             throw refuse(first, "the folder \"" + f + "\" cannot be flushed to the disk (" +
                                     std::strerror(errno) + ")");
 
+    // A stopped save in these folders is settled first: a new save is never
+    // made over files that are part old, part new.
+    for (const std::string& f : folders) {
+        const TRecovery r = RecoverWriteGroups(f);
+        if (!r.Settled()) throw refuse(first, r.Refusals.front());
+    }
+    for (const TStaged& s : staged_) {
+        struct stat st {};
+        if (::lstat(s.Temporary.c_str(), &st) != 0)
+            throw refuse(s.Path, "its staged copy \"" + s.Temporary + "\" is gone");
+    }
+
     // One record per folder, the first folder's written first and removed
-    // first (the moment the save is final).
-    const std::string name = std::string(kRecordPrefix) + pid + "-" + std::to_string(NextSerial());
+    // first (the moment the save is final), under a name no folder holds.
+    std::string name;
+    for (int attempt = 0; name.empty(); ++attempt) {
+        const std::string n = std::string(kRecordPrefix) + pid + "-" + std::to_string(NextSerial());
+        bool taken = false;
+        for (const std::string& f : folders)
+            taken = taken || Exists(f + "/" + n) || Exists(f + "/" + n + std::string(kRecordPart));
+        if (!taken) name = n;
+        if (taken && attempt >= 100) throw refuse(first, "no name is free for its record");
+    }
     std::vector<std::string> records;
     for (const std::string& f : folders) records.push_back(f + "/" + name);
+    std::size_t published = 0;
     auto unregister = [&] {
         std::lock_guard<std::mutex> guard(ActiveRecordsMutex());
         for (const std::string& r : records) ActiveRecords().erase(r);
@@ -654,7 +707,7 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     }
     auto removeRecords = [&] {
         bool ok = true;
-        for (std::size_t i = 0; i < records.size(); ++i) {
+        for (std::size_t i = 0; i < published; ++i) {
             ok = (::unlink(records[i].c_str()) == 0 || errno == ENOENT) && ok;
             ok = SyncFolder(folders[i]) && ok;
         }
@@ -663,28 +716,34 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     for (std::size_t i = 0; i < folders.size(); ++i) {
         std::string text = std::string(kRecordHeader) + "\n";
         if (i == 0)
-            for (std::size_t k = 1; k < folders.size(); ++k) text += "S\t" + folders[k] + "\n";
+            for (std::size_t k = 1; k < folders.size(); ++k)
+                text += "S\t" + folders[k] + "\t" + FolderIdentity(folders[k]) + "\n";
         else
-            text += "P\t" + folders[0] + "\n";
+            text += "P\t" + folders[0] + "\t" + FolderIdentity(folders[0]) + "\n";
         const auto base = [](const std::string& p) {
             return std::filesystem::path(p).filename().string();
         };
         if (i > 0)
             for (const TStaged& s : staged_)
-                if (AbsolutePath(FolderOfFile(s.Target)) == folders[0])
+                if (CanonicalFolder(FolderOfFile(s.Target)) == folders[0])
                     text += "F\t" + base(s.Target) + "\n";
         for (const TStaged& s : staged_) {
-            if (AbsolutePath(FolderOfFile(s.Target)) != folders[i]) continue;
+            if (CanonicalFolder(FolderOfFile(s.Target)) != folders[i]) continue;
             text += "R\t" + base(s.Temporary) + "\t" + base(s.Target) + "\t" +
                     (s.Backup.empty() ? std::string("-") : base(s.Backup)) + "\t" +
                     std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
         }
         text += "END\n";
+        // Made under its "part" name and linked to its own, so that it never
+        // replaces a record that is there.
         const std::string part = records[i] + std::string(kRecordPart);
-        if (!WriteWholeFile(part, text) || std::rename(part.c_str(), records[i].c_str()) != 0 ||
-            !SyncFolder(folders[i])) {
-            const int err = errno;
-            ::unlink(part.c_str());
+        const bool written = WriteWholeFile(part, text);
+        const bool linked = written && ::link(part.c_str(), records[i].c_str()) == 0;
+        int err = errno;
+        if (linked) ++published;
+        if (written) ::unlink(part.c_str());
+        if (!linked || !SyncFolder(folders[i])) {
+            if (linked) err = errno;
             removeRecords();
             unregister();
             throw refuse(first, std::string("the record of its save cannot be written (") +
@@ -715,10 +774,12 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         std::string message = "Cannot write file \"" + path + "\": " + what + " (" +
                               std::strerror(err) + ").";
         if (putBack(done)) {
-            for (std::size_t i = done; i < staged_.size(); ++i)
+            // The old contents go before the staged copy: a file whose staged
+            // copy is gone counts as renamed.
+            for (std::size_t i = done; i < staged_.size(); ++i) {
+                if (!staged_[i].Backup.empty()) ::unlink(staged_[i].Backup.c_str());
                 ::unlink(staged_[i].Temporary.c_str());
-            for (const TStaged& s : staged_)
-                if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+            }
             staged_.clear();
             if (removeRecords()) {
                 unregister();
@@ -756,13 +817,19 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             throw failAfter(staged_.size(), first,
                             "the folder \"" + f + "\" cannot be flushed to the disk");
     // The first folder's record goes first: from then on the save is final.
-    if (::unlink(records[0].c_str()) != 0 || !SyncFolder(folders[0]))
+    if (::unlink(records[0].c_str()) != 0)
         throw failAfter(staged_.size(), first, "the record of its save cannot be removed");
+    const bool flushed = SyncFolder(folders[0]);
+    const int flushError = errno;
     removeRecords();
     for (const TStaged& s : staged_)
         if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
     staged_.clear();
     unregister();
+    if (!flushed)
+        throw IniWriteError("Cannot write file \"" + first + "\": its save was made, but the folder \"" +
+                            folders[0] + "\" cannot be flushed to the disk (" +
+                            std::strerror(flushError) + "): a power cut now may still undo it.");
     return written;
 }
 
@@ -773,14 +840,11 @@ namespace {
 std::string RecordRefusal(const std::string& record, const std::string& why) {
     return "The record \"" + record + "\" of a save that was stopped part way " + why +
            ". The files of its folder may be part old, part new, so nothing is read from them "
-           "or saved over them. Check the files it names (the new contents are in the "
-           "\".tmp~\" files beside them), then remove the record.";
+           "or saved over them. Check the files it names against the \".tmp~\" files beside "
+           "them (each of its lines names a file, its new contents and its old contents kept, "
+           "in that order), then remove the record.";
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 // The new contents of a save are in File: its size and hash match.
 bool HoldsNewContents(const std::string& file, const RecordEntry& e) {
@@ -820,17 +884,16 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
     }
     const auto in = [&](const std::string& n) { return folder + "/" + n; };
     // The other folders of the save must be there to tell how far it went.
-    for (const std::string& other :
-         rec.Primary.empty() ? rec.Secondaries : std::vector<std::string>{rec.Primary}) {
-        struct stat dir {};
-        if (::stat(other.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
+    std::vector<std::pair<std::string, std::string>> others = rec.Secondaries;
+    if (!rec.Primary.empty()) others.emplace_back(rec.Primary, rec.PrimaryIdentity);
+    for (const auto& [other, identity] : others)
+        if (FolderIdentity(other) != identity) {
             out.Refusals.push_back(RecordRefusal(
                 record, "belongs to a save that also changed the folder \"" + other +
-                            "\", which is not there now: make it reachable (mount it) and "
-                            "start again"));
+                            "\", which is not there now as it was: make it reachable again "
+                            "(mount it, or move it back) and start again"));
             return;
         }
-    }
     const bool final = !rec.Primary.empty() && !Exists(rec.Primary + "/" + name);
     // Made final, the first folder holds the files the save gave it; an
     // empty folder where another is mounted at times does not.
@@ -840,7 +903,8 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
                 out.Refusals.push_back(RecordRefusal(
                     record, "belongs to a save that also changed the folder \"" + rec.Primary +
                                 "\", which does not hold \"" + f +
-                                "\" now: make it reachable (mount it) and start again"));
+                                "\" now: make it reachable again (mount it, or move it back) "
+                                "and start again"));
                 return;
             }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
@@ -885,22 +949,25 @@ void SettleRecord(const std::string& folder, const std::string& name, pid_t pid,
                 restored.push_back(in(e.Target));
             }
         }
-        if (!renamed) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
+        // The old contents go before the staged copy: a file whose staged
+        // copy is gone counts as renamed.
         if (!e.Backup.empty() && Exists(in(e.Backup)))
             ok = ::unlink(in(e.Backup).c_str()) == 0 && ok;
+        if (!renamed) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
     }
     ok = SyncFolder(folder) && ok;
     // The first folder's record stays until the other folders are settled:
     // it tells them that the save was not made final.
     bool othersSettled = true;
-    for (const std::string& other : rec.Secondaries)
+    for (const auto& [other, identity] : rec.Secondaries)
         othersSettled = othersSettled && !Exists(other + "/" + name);
     if (ok && othersSettled) {
         ok = ::unlink(record.c_str()) == 0 && SyncFolder(folder);
     } else if (ok && !rec.Entries.empty()) {
         // Kept for the other folders, without the files undone here.
         std::string kept = std::string(kRecordHeader) + "\n";
-        for (const std::string& other : rec.Secondaries) kept += "S\t" + other + "\n";
+        for (const auto& [other, identity] : rec.Secondaries)
+            kept += "S\t" + other + "\t" + identity + "\n";
         kept += "END\n";
         const std::string part = record + std::string(kRecordPart);
         ::unlink(part.c_str());
@@ -939,7 +1006,7 @@ void DropUnfinishedRecord(const std::string& folder, const std::string& name, pi
 TRecovery RecoverWriteGroups(const std::string& folderName) {
     namespace fs = std::filesystem;
     TRecovery out;
-    const std::string folder = AbsolutePath(folderName.empty() ? "." : folderName);
+    const std::string folder = CanonicalFolder(folderName);
     const auto recordNames = [&] {
         std::vector<std::string> names;
         std::error_code ec;

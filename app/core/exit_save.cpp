@@ -81,8 +81,7 @@ void SaveUpdateLists(TMainData& d, const std::vector<TUpdateList>& lists,
             try {
                 group.Commit();
             } catch (const std::exception& e) {
-                result.Problems.push_back(std::string(e.what()) +
-                                          " (the lists of the stock update may be saved in part)");
+                result.Problems.push_back(e.what());
                 result.Failed.insert(result.Failed.end(), names.begin(), names.end());
                 return;
             }

@@ -264,22 +264,52 @@ TEST(WriteGroupRecovery, AFolderMovedOrCopiedIsSettledWhereItIsNow) {
 }
 
 TEST(WriteGroupRecovery, AGroupWhoseOtherFolderIsNotThereIsRefused) {
-    for (const bool firstGone : {false, true}) {
-        SCOPED_TRACE(firstGone ? "first folder gone" : "second folder gone");
-        StoppedGroup g(2);
-        const std::string gone = firstGone ? g.a.Path() : g.b.Path();
-        const std::string here = firstGone ? g.b.Path() : g.a.Path();
-        const std::string moved = gone + ".away";
-        fs::rename(gone, moved);
-        const auto leftovers = Leftovers(here);
-        const platform::TRecovery r = platform::RecoverWriteGroups(here);
-        EXPECT_EQ(r.Refusals.size(), 1u);
-        EXPECT_EQ(Leftovers(here), leftovers);
-        fs::rename(moved, gone);
-        EXPECT_TRUE(platform::RecoverWriteGroups(g.b.Path()).Settled());
-        EXPECT_TRUE(platform::RecoverWriteGroups(g.a.Path()).Settled());
-        for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "old " + f);
+    // The other folder gone, or an empty one in its place (a mount point
+    // while its disk is away): each folder refuses, touching nothing, until
+    // the other is back.
+    for (const bool firstGone : {false, true})
+        for (const bool emptyInPlace : {false, true}) {
+            SCOPED_TRACE(std::string(firstGone ? "first" : "second") + " folder " +
+                         (emptyInPlace ? "replaced by an empty one" : "gone"));
+            StoppedGroup g(2);
+            const std::string gone = firstGone ? g.a.Path() : g.b.Path();
+            const std::string here = firstGone ? g.b.Path() : g.a.Path();
+            const std::string moved = gone + ".away";
+            fs::rename(gone, moved);
+            if (emptyInPlace) fs::create_directory(gone);
+            const auto leftovers = Leftovers(here);
+            const auto contents = ReadText(firstGone ? g.files[1] : g.files[0]);
+            const platform::TRecovery r = platform::RecoverWriteGroups(here);
+            EXPECT_EQ(r.Refusals.size(), 1u);
+            EXPECT_EQ(Leftovers(here), leftovers);
+            EXPECT_EQ(ReadText(firstGone ? g.files[1] : g.files[0]), contents);
+            if (emptyInPlace) fs::remove(gone);
+            fs::rename(moved, gone);
+            EXPECT_TRUE(platform::RecoverWriteGroups(g.b.Path()).Settled());
+            EXPECT_TRUE(platform::RecoverWriteGroups(g.a.Path()).Settled());
+            for (const auto& f : g.files) EXPECT_EQ(ReadText(f), "old " + f);
+        }
+}
+
+TEST(WriteGroupRecovery, OneFolderReachedByTwoNamesHasOneRecord) {
+    testsupport::ScratchDir top;
+    const std::string real = top.File("job"), link = top.File("link");
+    fs::create_directory(real);
+    fs::create_directory_symlink(real, link);
+    const std::vector<std::string> files = {real + "/a.txt", link + "/b.txt"};
+    for (const auto& f : files) WriteText(f, "old");
+    {
+        StopScope scope(1);
+        platform::TFileWriteGroup group;
+        for (const auto& f : files) platform::WriteFileAtomic(f, "new");
+        group.Commit();
     }
+    int records = 0;
+    for (const auto& n : Leftovers(real)) records += n.starts_with(".tessaly-commit~");
+    EXPECT_EQ(records, 1);
+    EXPECT_TRUE(platform::RecoverWriteGroups(link).Settled());
+    for (const auto& f : files) EXPECT_EQ(ReadText(f), "old");
+    EXPECT_TRUE(Leftovers(real).empty()) << ::testing::PrintToString(Leftovers(real));
 }
 
 TEST(WriteGroupCommit, ARenameRefusedPartWayPutsBackWhatWasRenamed) {
