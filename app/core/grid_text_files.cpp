@@ -183,6 +183,7 @@ bool ReadSheetsTXTFile(TMainData& Data, const std::string& FileName) {
     Data.SheetsCutFrom.clear();
     if (!ReadGridTxtFile(Data.StringGridSheets, Data.EditSheetsFileName, FileName)) return false;
     NoteListFile(Data, FileName);
+    Data.SheetsSaveEnabled = false;  // a text file is never saved over as a list file
     return true;
 }
 
@@ -190,6 +191,7 @@ bool ReadPartsTXTFile(TMainData& Data, const std::string& FileName) {
     Data.PartsCutFrom.clear();
     if (!ReadGridTxtFile(Data.StringGridParts, Data.EditPartsFileName, FileName)) return false;
     NoteListFile(Data, FileName);
+    Data.PartsSaveEnabled = false;
     return true;
 }
 

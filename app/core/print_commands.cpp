@@ -145,6 +145,10 @@ std::string SmallDrawingQuestion(const std::vector<TPrintedDrawingSize>& Sizes, 
                        " x " + IntToStr(Cols) + " layouts to a page, too small to read (under " +
                        FloatToStr(kSmallestReadableDrawingMm) + " mm on its shorter side)";
     if (count > 1) text += "; " + IntToStr(count - 1) + " more layout(s) as small";
+    if (Rows * Cols <= 1)
+        return text + (PartsListed ? ". Print anyway? Choose No to go back and print without the "
+                                     "parts in the layout."
+                                   : ". Print anyway?");
     return text + ". Print anyway? Choose No to go back and choose fewer rows or columns" +
            (PartsListed ? ", or print without the parts in the layout." : ".");
 }

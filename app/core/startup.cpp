@@ -199,12 +199,11 @@ std::vector<TJobOutput> JobOutputs(const TMainWindowCore& w, const TCommandLine&
         }
     }
     if (!UpdateMode) return out;
-    if (HideMode) {
-        out.push_back({"the offcut rack the update saves",
-                       OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName())});
-        out.push_back({"the part rack the update saves",
-                       OrDefault(w.PartRackFile, DefaultPartRackFileName())});
-    }
+    // Batch mode saves the racks with the update, the window at its exit.
+    out.push_back({"the offcut rack the update saves",
+                   OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName())});
+    out.push_back({"the part rack the update saves",
+                   OrDefault(w.PartRackFile, DefaultPartRackFileName())});
     out.push_back(
         {cl.GetParaValue("-ex_sheet:").empty() ? "the sheets list of -update:yes" : "-ex_sheet:",
          ExSheetFileName});
@@ -445,12 +444,18 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     DisableOffcutsRack = false;
     const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
     const TStringGrid partsBefore = w.Data.StringGridPartRack;
+    // The lists as they were, put back when the files of the update are not
+    // saved: the window must not keep, and save at its exit, an update whose
+    // exported lists were refused.
+    const TStringGrid sheetsBefore = w.Data.StringGridSheets;
+    const TStringGrid partListBefore = w.Data.StringGridParts;
+    const TStringGrid shapesBefore = w.Data.StringGridAnyShape;
+    const TStockUpdateButtons buttonsBefore = w.UpdateButtons;
     TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
     if (!updater.ButtonUpdateAllClick()) {
         Warn("The stock update was refused, so no list was exported.");
         return false;
     }
-    w.UnsavedUpdate.Note(updater.Outcome());
     // The racks and the exported lists of one update are saved together
     // or not at all: a kill between them would book the offcuts twice at
     // the next run.
@@ -469,13 +474,28 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
               [&] { return WriteJobExport(w.Data, ExSheetFileName, WriteSheetsTxtFile); });
     files.Add(ExPartFileName, "Parts list",
               [&] { return WriteJobExport(w.Data, ExPartFileName, WritePartsTxtFile); });
-    return files.Commit(w.Data) && ok;
+    if (!files.Commit(w.Data)) {
+        w.Data.StringGridSheets = sheetsBefore;
+        w.Data.StringGridParts = partListBefore;
+        w.Data.StringGridAnyShape = shapesBefore;
+        w.Data.StringGridOffcutRack = offcutsBefore;
+        w.Data.StringGridPartRack = partsBefore;
+        w.UpdateButtons = buttonsBefore;
+        return false;
+    }
+    w.UnsavedUpdate.Note(updater.Outcome());
+    if (w.PartsLeftOut)
+        Warn("The stock was updated with the plan as it was made, without the parts left out: "
+             "running this job again would book that plan a second time.");
+    return ok;
 }
 
 void TAutoJob::LoadFiles() {
     const bool locked = LockFiles();
     const bool read = LoadStartupFiles(window_);
     if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
+    // Two files of the job that are one are refused before any plan.
+    if (AutoMode && !OutputsApart(window_, commandLine_)) AutoMode = false;
 }
 
 namespace {
@@ -505,6 +525,25 @@ bool TAutoJob::LockFiles() {
     return LockJobFiles(commandLine_, lock_);
 }
 
+void TDeferredMessages::Begin() {
+    shown_ = &platform::CurrentMessageSink();
+    platform::SetMessageSink(this);
+}
+
+void TDeferredMessages::End() {
+    if (shown_) platform::SetMessageSink(shown_);
+}
+
+void TDeferredMessages::Show() {
+    if (!shown_) return;
+    for (const auto& [warning, text] : held_) warning ? shown_->Warning(text) : shown_->Note(text);
+    held_.clear();
+}
+
+bool TDeferredMessages::Confirm(const std::string& Text, bool DefaultAnswer) {
+    return shown_ ? shown_->Confirm(Text, DefaultAnswer) : DefaultAnswer;
+}
+
 bool TAutoJob::Begin() {
     if (pending_) return false;
     if (!AutoMode) {
@@ -518,9 +557,17 @@ bool TAutoJob::Begin() {
 bool TAutoJob::RunEnded(bool Cancelled) {
     if (!pending_) return false;
     pending_ = false;
-    if (!Cancelled) FinishAutoJob(window_, commandLine_);
+    TDeferredMessages held;
+    if (!Cancelled) {
+        // The job's messages are shown once its lock is given back: a box
+        // waiting for the user keeps no other program out of the folders.
+        held.Begin();
+        FinishAutoJob(window_, commandLine_);
+        held.End();
+    }
     AutoMode = false;
     lock_.Release();
+    held.Show();
     return !Cancelled;
 }
 

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/core/command_line.h"
 #include "app/core/main_window.h"
+#include "platform/message_sink.h"
 #include "platform/folder_lock.h"
 
 // Loads the material types, options, edge types, captions and the lists
@@ -46,6 +49,22 @@ bool RunAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // update. The window calls it when its run on the worker thread has ended.
 bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
+// Holds the warnings and notes given between Begin and End (questions go
+// on to the sink in use), to be shown by Show.
+class TDeferredMessages : public platform::MessageSink {
+  public:
+    void Begin();
+    void End();
+    void Show();
+    void Warning(const std::string& Text) override { held_.emplace_back(true, Text); }
+    bool Confirm(const std::string& Text, bool DefaultAnswer) override;
+    void Note(const std::string& Text) override { held_.emplace_back(false, Text); }
+
+  private:
+    platform::MessageSink* shown_ = nullptr;
+    std::vector<std::pair<bool, std::string>> held_;
+};
+
 // The automatic job of "-auto:yes" in the window, whose run goes on a worker
 // thread: the job owns exactly one run, the first one the window starts, and
 // ends with it whatever its outcome. A run that the pages refuse, that makes
@@ -58,7 +77,8 @@ bool FinishAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // A job that updates the stock locks the folders of its files as the batch
 // job does (LockFiles, before the files are read) and holds the lock until
 // it ends, however it ends; a second program's update meanwhile waits for it
-// or is refused, instead of working from the same old stock.
+// or is refused, instead of working from the same old stock. Its messages
+// are shown once the lock is given back.
 class TAutoJob {
   public:
     TAutoJob(TMainWindowCore& Window, const TCommandLine& CommandLine)

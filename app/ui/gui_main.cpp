@@ -1,5 +1,7 @@
 #include "app/ui/gui_main.h"
 
+#include <csignal>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
@@ -29,6 +31,9 @@ class TBoxMessageSink : public platform::MessageSink {
 
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine) {
     QApplication app(argc, argv);
+    // A report sent to a pipe whose reader has gone fails with a message
+    // instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     TBoxMessageSink sink;
     platform::SetMessageSink(&sink);
     int status = 0;

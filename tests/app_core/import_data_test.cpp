@@ -304,6 +304,16 @@ TEST(Import, ImportTurnsSaveOffTillAListFileIsOpenedOrAppended) {
             EXPECT_EQ(SaveCommandFile(d, sheets), list);
         }
     }
+    {
+        // A TAB text file read into a grid (the "-sheet:" and "-part:"
+        // switches) is not saved over by Save either.
+        TMainData t;
+        testsupport::WriteText(dir.File("rows.txt"), "A\tMDF\t100\t50\t1\r\n");
+        ASSERT_TRUE(ReadSheetsTXTFile(t, dir.File("rows.txt")));
+        ASSERT_TRUE(ReadPartsTXTFile(t, dir.File("rows.txt")));
+        EXPECT_FALSE(t.SheetsSaveEnabled);
+        EXPECT_FALSE(t.PartsSaveEnabled);
+    }
     // Save never writes a list file over a file of another kind.
     TMainData d;
     d.EditSheetsFileName = dir.File("stock.txt");

@@ -87,4 +87,8 @@ TEST(PrintCommands, DrawingsTooSmallToReadAreAskedAbout) {
     const std::string parts = "fewer rows or columns, or print without the parts in the layout.";
     EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, true).ends_with(parts));
     EXPECT_TRUE(SmallDrawingQuestion(small, 0, 5, 1, false).ends_with("fewer rows or columns."));
+    // One layout to a page has no fewer rows or columns to offer.
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 1, 1, true)
+                    .ends_with("Choose No to go back and print without the parts in the layout."));
+    EXPECT_TRUE(SmallDrawingQuestion(small, 0, 1, 1, false).ends_with("Print anyway?"));
 }

@@ -170,8 +170,13 @@ TEST_F(WindowJob, ItsExportIsNotWrittenOverAListChangedSinceItWasRead) {
     const std::string theirs = "PLY-2440\tPlywood 18\t2440\t1220\t40\t54\t0\tcounted again\r\n"
                                "MDF-2800\tMDF 16\t2800\t2070\t30\t38\t0\tcounted again\r\n";
     WriteText(at("stock.txt"), theirs);
+    const TStringGrid sheets = w.Data.StringGridSheets, rack = w.Data.StringGridOffcutRack;
     EXPECT_TRUE(job.RunEnded(false));
     EXPECT_EQ(ReadText(at("stock.txt")), theirs);
+    // Nothing of the update stays in the window to be saved at its exit.
+    EXPECT_EQ(w.Data.StringGridSheets.Cell(SheetCol::Qty, 1), sheets.Cell(SheetCol::Qty, 1));
+    for (int r = 1; r < rack.RowCount(); ++r)
+        EXPECT_EQ(w.Data.StringGridOffcutRack.Row(r), rack.Row(r)) << r;
     EXPECT_FALSE(fs::exists(at("parts_left.txt")));
     EXPECT_TRUE(Warned("\"" + at("stock.txt") + "\" was changed by another program since this "
                        "job read it"))
@@ -281,4 +286,41 @@ TEST_F(WindowJob, AFractionAsTheLeastOffcutLengthIsBookedInBatchMode) {
     EXPECT_TRUE(fs::exists(at("parts_left.txt")));
     EXPECT_NE(ReadText(at("stock.txt")).find("PLY-2440\tPlywood 18\t2440\t1220\t"),
               std::string::npos);
+}
+
+// The job's messages wait for its lock to be given back: a box left open
+// keeps no other program out of the job's folders.
+TEST_F(WindowJob, ItsMessagesAreShownAfterItsLockIsGivenBack) {
+    struct ProbeSink : platform::MessageSink {
+        std::string folder;
+        std::vector<bool> free;
+        void Warning(const std::string&) override { free.push_back(OtherProgramCanLock(folder)); }
+        bool Confirm(const std::string&, bool answer) override { return answer; }
+    } probe;
+    probe.folder = dir.Path();
+    const TCommandLine cl = SampleCommandLine();
+    TAutoJob job(w, cl);
+    job.LoadFiles();
+    ASSERT_TRUE(job.Begin());
+    ASSERT_TRUE(WindowRun());
+    WriteText(at("stock.txt"), "changed meanwhile\r\n");  // the export is refused, with warnings
+    platform::SetMessageSink(&probe);
+    job.RunEnded(false);
+    platform::SetMessageSink(&sink);
+    ASSERT_FALSE(probe.free.empty());
+    for (const bool free : probe.free) EXPECT_TRUE(free);
+}
+
+// Two files of the window's job that are one are refused before any plan,
+// the racks its exit saves among them.
+TEST_F(WindowJob, TwoOfItsFilesThatAreOneAreRefusedBeforeAnyPlan) {
+    const auto before = files(false);
+    const TCommandLine cl({"-auto:yes", "-update:yes", "-sheet:" + at("stock.txt"),
+                           "-part:" + at("order.txt"), "-ex_sheet:" + at("default_offcut.rck")});
+    TAutoJob job(w, cl);
+    job.LoadFiles();
+    EXPECT_FALSE(AutoMode);
+    EXPECT_FALSE(job.Begin());
+    EXPECT_TRUE(Warned("are one file")) << Warnings();
+    EXPECT_EQ(files(false), before);
 }
