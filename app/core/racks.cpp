@@ -33,7 +33,9 @@ constexpr SlotKey kPartKeys[] = {
 bool BlankFile(const std::string& file) {
     std::string bytes;
     if (!platform::ReadFileBytes(file, bytes)) return false;
-    return bytes.find_first_not_of(" \t\r\n") == std::string::npos;
+    // A byte order mark, as an editor saves an empty file, is no content.
+    const std::size_t start = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    return bytes.find_first_not_of(" \t\r\n", start) == std::string::npos;
 }
 
 template <std::size_t N>

@@ -67,6 +67,7 @@ TEST(BatchOutputs, ARackFileWithNoSectionIsRefusedAndKeptWhileAnEmptyOneIsANewRa
         {"random bytes", NoiseBytes(4096), true},
         {"empty", "", false},
         {"blank lines", "\r\n  \r\n\t\n", false},
+        {"a byte order mark alone", "\xEF\xBB\xBF\r\n", false},
     };
     for (const char* rack : {"default_offcut.rck", "default_part.prk"})
         for (const auto& c : contents) {
