@@ -36,26 +36,31 @@ s1=$(state "$work/ref")
 in_namespace "$work/ref" "$program" "${update[@]}" >/dev/null 2>&1
 s2=$(state "$work/ref")
 
-# The first renames are the dump files of the run; then the record, the
-# rack, stock.txt and parts_left.txt; 12 is past the last one.
-for n in 7 8 9 10 11 12; do
+# The first seven renames are the dump files of the run, then come the rack,
+# stock.txt and parts_left.txt; 11 is past the last one. "link" is the kill
+# as the commit record is put in place.
+for n in 7 8 9 10 11 link; do
     job="$work/kill$n"
     make_job "$job"
-    in_namespace "$job" strace -f -qq -o /dev/null -e trace=rename,renameat,renameat2 \
-        -e inject=rename,renameat,renameat2:signal=SIGKILL:when=$n \
+    if [ "$n" = link ]; then
+        inject=(-e trace=link,linkat -e inject=link,linkat:signal=SIGKILL:when=1)
+    else
+        inject=(-e trace=rename,renameat,renameat2 -e inject=rename,renameat,renameat2:signal=SIGKILL:when=$n)
+    fi
+    in_namespace "$job" strace -f -qq -o /dev/null "${inject[@]}" \
         "$program" "${update[@]}" >/dev/null 2>&1 || true
     killed=$(state "$job")
     in_namespace "$job" "$program" -auto:yes -hide:yes -sheet:stock.txt -part:order.txt \
-        >"$job.out" 2>"$job.err" || { echo "kill at rename $n: the next run failed:"; cat "$job.err"; bad=1; continue; }
+        >"$job.out" 2>"$job.err" || { echo "kill at $n: the next run failed:"; cat "$job.err"; bad=1; continue; }
     after=$(state "$job")
     in_namespace "$job" "$program" "${update[@]}" >/dev/null 2>"$job.err2" || true
     again=$(state "$job")
     if [ "$after" = "$s0" ] && [ "$again" = "$s1" ] && [ "$(leftovers "$job")" = 0 ]; then
-        echo "kill at rename $n: undone, booked once when run again"
+        echo "kill at $n: undone, booked once when run again"
     elif [ "$after" = "$s1" ] && [ "$again" = "$s2" ] && [ "$(leftovers "$job")" = 0 ]; then
-        echo "kill at rename $n: the save was final, kept"
+        echo "kill at $n: the save was final, kept"
     else
-        echo "kill at rename $n: BAD (killed $killed, after $after, again $again, leftovers $(leftovers "$job"))"
+        echo "kill at $n: BAD (killed $killed, after $after, again $again, leftovers $(leftovers "$job"))"
         bad=1
     fi
 done
