@@ -43,13 +43,21 @@ std::string KeyOf(const struct stat& st) {
 
 }  // namespace
 
-std::string WriteFolderOf(const std::string& path) {
+std::string CanonicalPath(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path target = fs::absolute(WriteTarget(path.empty() ? "." : path), ec);
-    const fs::path folder = target.parent_path();
-    const fs::path canonical = fs::weakly_canonical(folder, ec);
-    return (ec ? folder : canonical).string();
+    fs::path p = fs::absolute(path.empty() ? "." : path, ec);
+    const fs::path canonical = fs::weakly_canonical(p, ec);
+    if (!ec) p = canonical;
+    p = p.lexically_normal();
+    if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) p = p.parent_path();
+    return p.string();
+}
+
+std::string WriteFolderOf(const std::string& path) {
+    std::error_code ec;
+    return CanonicalPath(
+        std::filesystem::absolute(WriteTarget(path.empty() ? "." : path), ec).parent_path().string());
 }
 
 std::vector<std::string> WriteFoldersOf(const std::vector<std::string>& paths) {

@@ -19,6 +19,10 @@ namespace platform {
 // before the work that needs it is refused. Tests shorten it.
 inline std::atomic<int> FolderLockWaitMs{5000};
 
+// Path made absolute, its symbolic links followed (as far as it is there)
+// and without "." or ".." steps, so that one file or folder reached by two
+// names has one name ("" is the current folder).
+std::string CanonicalPath(const std::string& Path);
 // The folder a write to Path changes: its symbolic links followed, made
 // absolute. "." for a bare name in the current folder is made absolute too.
 std::string WriteFolderOf(const std::string& Path);

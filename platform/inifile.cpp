@@ -212,26 +212,6 @@ std::string FolderOfFile(const std::string& file) {
     return p.parent_path().empty() ? std::string(".") : p.parent_path().string();
 }
 
-std::string AbsolutePath(const std::string& file) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(file, ec).lexically_normal();
-    if (ec) return file;
-    if (!p.has_filename()) p = p.parent_path();  // "/job/." and "/job" are one folder
-    return p.string();
-}
-
-// The folder Path names, absolute with its links followed, so that one
-// folder reached by two names is one folder.
-std::string CanonicalFolder(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path p = std::filesystem::weakly_canonical(
-        std::filesystem::absolute(path.empty() ? "." : path, ec), ec);
-    if (ec) return AbsolutePath(path.empty() ? "." : path);
-    std::string s = p.lexically_normal().string();
-    while (s.size() > 1 && s.back() == '/') s.pop_back();
-    return s;
-}
-
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -360,20 +340,16 @@ void RemoveStaleTemporaries(const std::string& target) {
     namespace fs = std::filesystem;
     const std::string prefix = fs::path(target).filename().string() + ".tmp~";
     const fs::path folder = FolderOfFile(target);
-    // The staged files of a group whose commit record is there wait for the
-    // next start to finish or undo the group: they are not stale.
+    // The staged files and old contents of a group whose commit record is
+    // there wait for that record to be settled: they are not stale.
     const std::vector<pid_t> committing = CommitRecordOwners(folder);
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (!name.starts_with(prefix)) continue;
-        // "<pid>-<n>", digits only.
-        const std::string_view rest = std::string_view(name).substr(prefix.size());
         pid_t pid = 0;
-        if (rest.find_first_not_of("0123456789-") != std::string_view::npos ||
-            std::count(rest.begin(), rest.end(), '-') != 1 || rest.ends_with('-') ||
-            !PidBeforeDash(rest, pid) || pid == ::getpid())
+        if (!ParseSaveId(std::string_view(name).substr(prefix.size()), pid) || pid == ::getpid())
             continue;
         if (std::find(committing.begin(), committing.end(), pid) != committing.end()) continue;
         struct stat st {};
@@ -543,15 +519,9 @@ namespace {
 // Path (absolute, links followed) is where something is mounted: a file
 // mounted over another (as a container's volume is) cannot be renamed over.
 bool MountedAt(const std::string& path) {
-    std::string table;
-    if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable) {
-        // /proc files have no size: read them as a stream.
-        std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
-        if (!f) return false;
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) table.append(buf, n);
-        std::fclose(f);
-    }
+    std::string table;  // read to its end: /proc files tell no size
+    if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable)
+        return false;
     std::size_t pos = 0;
     while (pos < table.size()) {
         std::size_t end = table.find('\n', pos);
@@ -636,11 +606,15 @@ std::vector<std::string> TFileWriteGroup::Commit() {
                              ". No file of its save was changed.");
     };
 
+    // The folders written to, in the order of their first file, and the
+    // folder of each file.
     std::vector<std::string> folders;
+    std::vector<std::size_t> folderOf;
     for (const TStaged& s : staged_) {
-        const std::string folder = CanonicalFolder(FolderOfFile(s.Target));
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-            folders.push_back(folder);
+        const std::string folder = CanonicalPath(FolderOfFile(s.Target));
+        const auto at = std::find(folders.begin(), folders.end(), folder);
+        folderOf.push_back(static_cast<std::size_t>(at - folders.begin()));
+        if (at == folders.end()) folders.push_back(folder);
     }
     // Every commit holds the lock of its folders: a record that a recovery
     // finds while holding that lock belongs to no commit going on.
@@ -724,11 +698,11 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             return std::filesystem::path(p).filename().string();
         };
         if (i > 0)
-            for (const TStaged& s : staged_)
-                if (CanonicalFolder(FolderOfFile(s.Target)) == folders[0])
-                    text += "F\t" + base(s.Target) + "\n";
-        for (const TStaged& s : staged_) {
-            if (CanonicalFolder(FolderOfFile(s.Target)) != folders[i]) continue;
+            for (std::size_t k = 0; k < staged_.size(); ++k)
+                if (folderOf[k] == 0) text += "F\t" + base(staged_[k].Target) + "\n";
+        for (std::size_t k = 0; k < staged_.size(); ++k) {
+            if (folderOf[k] != i) continue;
+            const TStaged& s = staged_[k];
             text += "R\t" + base(s.Temporary) + "\t" + base(s.Target) + "\t" +
                     (s.Backup.empty() ? std::string("-") : base(s.Backup)) + "\t" +
                     std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
@@ -1006,7 +980,7 @@ void DropUnfinishedRecord(const std::string& folder, const std::string& name, pi
 TRecovery RecoverWriteGroups(const std::string& folderName) {
     namespace fs = std::filesystem;
     TRecovery out;
-    const std::string folder = CanonicalFolder(folderName);
+    const std::string folder = CanonicalPath(folderName);
     const auto recordNames = [&] {
         std::vector<std::string> names;
         std::error_code ec;

@@ -49,9 +49,6 @@ std::vector<std::string>& UnsettledFolders() {
     return folders;
 }
 
-std::string FolderKey(const std::string& folder) {
-    return platform::WriteFolderOf(folder + "/.");
-}
 
 // Name is in such a folder (whose refusal was reported).
 bool InUnsettledFolder(const std::string& name) {
@@ -93,7 +90,7 @@ bool RecoverInterruptedSaves(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
         if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
         done.push_back(folder);
-        const std::string key = FolderKey(folder);
+        const std::string key = platform::CanonicalPath(folder);
         if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) !=
             UnsettledFolders().end()) {
             ok = false;  // refused once in this start already
@@ -213,15 +210,6 @@ std::vector<TJobOutput> JobOutputs(const TMainWindowCore& w, const TCommandLine&
     return out;
 }
 
-// Where a write to Path lands, as an absolute name with every link followed.
-std::string WritePlace(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(platform::WriteTarget(path), ec);
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(p, ec);
-    if (!ec) p = canonical;
-    return p.lexically_normal().string();
-}
-
 // Whether writes to A and B replace one file: the same file when both are
 // there (hard links too), else the same place. Devices and pipes take each
 // write in turn, so they replace nothing.
@@ -231,7 +219,8 @@ bool OneFile(const std::string& a, const std::string& b) {
     const bool aThere = ::stat(a.c_str(), &sa) == 0, bThere = ::stat(b.c_str(), &sb) == 0;
     if ((aThere && !S_ISREG(sa.st_mode)) || (bThere && !S_ISREG(sb.st_mode))) return false;
     if (aThere && bThere) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    return aThere == bThere && WritePlace(a) == WritePlace(b);
+    return aThere == bThere && platform::CanonicalPath(platform::WriteTarget(a)) ==
+                                   platform::CanonicalPath(platform::WriteTarget(b));
 }
 
 // False, with a message naming both, when two files the job writes are one:
@@ -393,7 +382,6 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     for (const std::string& line : w.Unticked) Warn(line);
     // A plan that leaves out parts to cut is not the job done.
     bool ok = planned && !w.PartsLeftOut;
-    if (!OutputsApart(w, cl)) return false;
 
     // Every report file asked for, written before the update: a job whose
     // report is lost is run again, and must not book its plan twice.
@@ -442,14 +430,10 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     }
     w.Page.CheckBoxDisableOffcutsRack = true;
     DisableOffcutsRack = false;
-    const TStringGrid offcutsBefore = w.Data.StringGridOffcutRack;
-    const TStringGrid partsBefore = w.Data.StringGridPartRack;
     // The lists as they were, put back when the files of the update are not
     // saved: the window must not keep, and save at its exit, an update whose
     // exported lists were refused.
-    const TStringGrid sheetsBefore = w.Data.StringGridSheets;
-    const TStringGrid partListBefore = w.Data.StringGridParts;
-    const TStringGrid shapesBefore = w.Data.StringGridAnyShape;
+    const TMainData before = w.Data;
     const TStockUpdateButtons buttonsBefore = w.UpdateButtons;
     TStockUpdater updater(w.Data, w.Page, w.UpdateButtons);
     if (!updater.ButtonUpdateAllClick()) {
@@ -463,10 +447,10 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     if (HideMode) {
         // Batch mode has no exit that saves the lists: the racks the
         // update filled are saved here, or the offcuts and parts are lost.
-        SaveChangedRack(files, w.Data, offcutsBefore, w.Data.StringGridOffcutRack,
+        SaveChangedRack(files, w.Data, before.StringGridOffcutRack, w.Data.StringGridOffcutRack,
                         OrDefault(w.OffcutRackFile, DefaultOffcutRackFileName()), "Offcut rack",
                         WriteOffcutRackToFile);
-        SaveChangedRack(files, w.Data, partsBefore, w.Data.StringGridPartRack,
+        SaveChangedRack(files, w.Data, before.StringGridPartRack, w.Data.StringGridPartRack,
                         OrDefault(w.PartRackFile, DefaultPartRackFileName()), "Part rack",
                         WritePartRackToFile);
     }
@@ -475,11 +459,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     files.Add(ExPartFileName, "Parts list",
               [&] { return WriteJobExport(w.Data, ExPartFileName, WritePartsTxtFile); });
     if (!files.Commit(w.Data)) {
-        w.Data.StringGridSheets = sheetsBefore;
-        w.Data.StringGridParts = partListBefore;
-        w.Data.StringGridAnyShape = shapesBefore;
-        w.Data.StringGridOffcutRack = offcutsBefore;
-        w.Data.StringGridPartRack = partsBefore;
+        w.Data = before;
         w.UpdateButtons = buttonsBefore;
         return false;
     }

@@ -37,9 +37,8 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 // the message sink. A run that made no plan, a report file asked for that
 // could not be written, or an update that is refused (among others when
 // another program holds the lock on the folders of its files), updates and
-// exports nothing. Two of the files it would write that are one file (links
-// followed) are refused before anything is written. A report that goes to a
-// device or pipe gets no cut lists beside it. An exported list is not written
+// exports nothing. A report that goes to a device or pipe gets no cut lists
+// beside it. An exported list is not written
 // over a list file the job read that another program has changed since; then
 // no file of the update is saved. The parts of material types unticked in the
 // material types are named on the message sink. True when a plan was made, it
@@ -85,9 +84,10 @@ class TAutoJob {
         : window_(Window), commandLine_(CommandLine) {}
 
     // The window's start: LockFiles, then LoadStartupFiles and
-    // ApplyCommandLine. A file that could not be read or was refused, or a
-    // lock that another program holds, switches the job off (AutoMode :=
-    // false): it plans nothing from what was left in their place.
+    // ApplyCommandLine. A file that could not be read or was refused, a
+    // lock that another program holds, or two files the job would write
+    // (the racks the exit saves among them) that are one file switch the job
+    // off (AutoMode := false): it plans nothing.
     void LoadFiles();
     // When the command line asks for a job that updates the stock, locks
     // the folders of its files (AppDir and those the switches name), waiting

@@ -180,17 +180,16 @@ void TPrinting::PrintLayouts(bool All) {
     if (!LayoutsPerPage(All, rows, cols, rowsText, colsText, parts) || !ChoosePrinter()) return;
     // A print that would leave a layout without its drawing prints nothing.
     const int first = All ? 0 : CurrentLayoutIndex;
+    const int last = All ? Optimizer.Best.Count() - 1 : first;
     const int pageRows = All ? rows : 1, pageCols = All && !RollingMode ? cols : 1;
-    const int bad = LayoutWithoutDrawing(pageRows, pageCols, first,
-                                         All ? Optimizer.Best.Count() - 1 : first);
+    const int bad = LayoutWithoutDrawing(pageRows, pageCols, first, last);
     if (bad >= 0) {
         platform::CurrentMessageSink().Warning(
             LayoutWithoutDrawingMessage(bad + 1, pageRows, pageCols));
         return;
     }
     // Drawings too small to read are printed only when the user says so.
-    const std::string small =
-        SmallDrawings(pageRows, pageCols, first, All ? Optimizer.Best.Count() - 1 : first);
+    const std::string small = SmallDrawings(pageRows, pageCols, first, last);
     if (!small.empty() && !platform::CurrentMessageSink().Confirm(small, false)) return;
     TLayoutPage* view = FindLayoutPage(form_);
     const bool cuts = view && view->ShowCutSequenceChecked();

@@ -452,20 +452,19 @@ QWidget* TSettingsPageView::BuildCaptionEditor() {
         captionList_->addItem(ToQString(item.Text));
     captionList_->setCurrentIndex(-1);
     form->addRow(captionList_);
-    auto* captionEdit = new TClickEdit(box);
-    captionEdit->setObjectName("EditModifyCaption");
-    captionEdit->OnClick = [this] {
-        editor_.OnClickEditCaption();
-        ShowSelection();
+    // A field whose click goes to the editor's handler, then shows the
+    // selection it made.
+    const auto clickEdit = [this, box](const char* name, void (TCaptionEditor::*onClick)()) {
+        auto* edit = new TClickEdit(box);
+        edit->setObjectName(name);
+        edit->OnClick = [this, onClick] {
+            (editor_.*onClick)();
+            ShowSelection();
+        };
+        return edit;
     };
-    captionEdit_ = captionEdit;
-    auto* hintEdit = new TClickEdit(box);
-    hintEdit->setObjectName("EditModifyHint");
-    hintEdit->OnClick = [this] {
-        editor_.OnClickEditHint();
-        ShowSelection();
-    };
-    hintEdit_ = hintEdit;
+    captionEdit_ = clickEdit("EditModifyCaption", &TCaptionEditor::OnClickEditCaption);
+    hintEdit_ = clickEdit("EditModifyHint", &TCaptionEditor::OnClickEditHint);
     form->addRow(captionEdit_);
     form->addRow(hintEdit_);
     connect(captionList_, &QComboBox::activated, this,
