@@ -67,7 +67,10 @@ std::vector<std::string> WriteFoldersOf(const std::vector<std::string>& paths) {
     return folders;
 }
 
-bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& error) {
+bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& error, int waitMs) {
+    busy_ = false;
+    // A refusal gives back only what this call took.
+    const std::size_t before = held_.size();
     struct Wanted {
         std::string Key, Folder;
     };
@@ -87,7 +90,7 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
               [](const Wanted& a, const Wanted& b) { return a.Key < b.Key; });
 
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(FolderLockWaitMs.load());
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs < 0 ? FolderLockWaitMs.load() : waitMs);
     for (const Wanted& w : wanted) {
         {
             std::lock_guard<std::mutex> guard(TableMutex());
@@ -102,7 +105,7 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
         if (fd < 0) {
             error =
                 "The folder \"" + w.Folder + "\" cannot be locked (" + std::strerror(errno) + ").";
-            Release();
+            ReleaseFrom(before);
             return false;
         }
         for (;;) {
@@ -111,16 +114,17 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
                 error = "The folder \"" + w.Folder + "\" cannot be locked (" +
                         std::strerror(errno) + ").";
                 ::close(fd);
-                Release();
+                ReleaseFrom(before);
                 return false;
             }
             if (std::chrono::steady_clock::now() >= deadline) {
                 error = "The files in \"" + w.Folder +
                         "\" are being changed by another program: the lock on that folder was "
                         "not given back within " +
-                        std::to_string(FolderLockWaitMs.load()) + " ms.";
+                        std::to_string(waitMs < 0 ? FolderLockWaitMs.load() : waitMs) + " ms.";
+                busy_ = true;
                 ::close(fd);
-                Release();
+                ReleaseFrom(before);
                 return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -133,8 +137,13 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
 }
 
 void TFolderLock::Release() {
+    ReleaseFrom(0);
+}
+
+void TFolderLock::ReleaseFrom(std::size_t first) {
     std::lock_guard<std::mutex> guard(TableMutex());
-    for (const std::string& key : held_) {
+    for (std::size_t i = first; i < held_.size(); ++i) {
+        const std::string& key = held_[i];
         auto it = Table().find(key);
         if (it == Table().end()) continue;
         if (--it->second.Count > 0) continue;
@@ -142,7 +151,7 @@ void TFolderLock::Release() {
         ::close(it->second.Fd);
         Table().erase(it);
     }
-    held_.clear();
+    held_.resize(std::min(first, held_.size()));
 }
 
 }  // namespace platform

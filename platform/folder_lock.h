@@ -37,16 +37,22 @@ class TFolderLock {
     TFolderLock& operator=(const TFolderLock&) = delete;
 
     // Locks every folder of Folders (duplicates and folders that name the
-    // same place count once), waiting for each at most FolderLockWaitMs.
-    // False when one stays locked by another program (or cannot be opened):
-    // the folders taken are given back and Error names the folder.
-    bool Acquire(const std::vector<std::string>& Folders, std::string& Error);
+    // same place count once), waiting for each at most WaitMs (-1:
+    // FolderLockWaitMs). False when one stays locked by another program (or
+    // cannot be opened): the folders taken are given back and Error names
+    // the folder.
+    bool Acquire(const std::vector<std::string>& Folders, std::string& Error, int WaitMs = -1);
+    // After a refusal: true when another program held a folder, false when
+    // a folder could not be locked at all (not opened, no locks there).
+    bool Busy() const { return busy_; }
     // Gives back every folder this object holds.
     void Release();
     bool Held() const { return !held_.empty(); }
 
   private:
+    void ReleaseFrom(std::size_t First);
     std::vector<std::string> held_;  // keys of the process-wide table
+    bool busy_ = false;
 };
 
 }  // namespace platform

@@ -21,12 +21,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace platform {
+#include "platform/atomic_save.h"
 
-class IniWriteError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+namespace platform {
 
 class TIniFile {
   public:
@@ -108,104 +105,6 @@ class TIniFile {
     NameIndex index_;
     bool modified_ = false;
 };
-
-// Writes Data to Path completely or not at all: a temporary file beside the
-// target is written, flushed and renamed over it. A target that is there but
-// is no regular file is never replaced: a character device or a pipe is
-// written in place (a pipe that nobody reads is refused), anything else is
-// refused. A symbolic link is written
-// through: its target gets the new contents and the link stays. An existing
-// file keeps its permission bits; one that no one may write (no write bit) or
-// that this user may not write is refused, not replaced. The temporary name
-// is made for this write alone (Path + ".tmp~" + process id + "-" + number,
-// created exclusively), so two runs writing in one folder never share it;
-// such names of the same target left by a process that no longer runs (a
-// killed write) are removed. Throws IniWriteError naming Path.
-//
-// Inside a TFileWriteGroup of the same thread the file is only written to
-// its temporary name; the group's Commit() renames it into place.
-void WriteFileAtomic(const std::string& Path, std::string_view Data);
-
-// Files that belong together (the files of one stock update): while the group
-// is open, WriteFileAtomic on this thread writes each file to its temporary
-// name only, and Commit() renames them into place one after another once all
-// are written. A group ended without Commit() removes its temporary files and
-// changes no file. Groups do not nest: an inner group leaves the writes to
-// the outer one. A device or pipe is written at once, in place.
-class TFileWriteGroup {
-  public:
-    TFileWriteGroup();
-    ~TFileWriteGroup();
-    TFileWriteGroup(const TFileWriteGroup&) = delete;
-    TFileWriteGroup& operator=(const TFileWriteGroup&) = delete;
-
-    // Renames the files written, in the order written, and returns their
-    // names as given to WriteFileAtomic; all of them or none.
-    //
-    // It holds the folder lock (TFolderLock) of every folder it writes to,
-    // and checks before the first rename that each target can be renamed
-    // over (its folder can be written, it is no mount point, no other user's
-    // file in a shared sticky folder). The old contents are kept beside each
-    // target, and a commit record naming the files of its folder is written
-    // into each folder and flushed to the disk. The save is final when the
-    // record of the first folder is removed. A rename that fails puts back
-    // what was renamed and throws IniWriteError saying what was and was not
-    // saved; what cannot be put back at once is put back by the next
-    // RecoverWriteGroups there, so a save reported as failed never becomes
-    // final later. A group stopped by a kill or a power cut is undone by
-    // RecoverWriteGroups at the next start.
-    std::vector<std::string> Commit();
-
-    // For tests: when 0 or more, Commit stops after that many renames as if
-    // the process had been killed there, leaving the records, the staged
-    // files and the old contents behind.
-    static inline int StopAfterRenames = -1;
-
-    struct TStaged {
-        std::string Path, Target, Temporary;
-        std::string Backup;  // the old contents, kept until the save is final
-        std::uint64_t Size = 0, Hash = 0;  // of the new contents
-    };
-
-  private:
-    friend void WriteFileAtomic(const std::string&, std::string_view);
-    void Discard();
-    std::vector<TStaged> staged_;
-    bool active_ = false;
-};
-
-// What RecoverWriteGroups did in a folder.
-struct TRecovery {
-    std::vector<std::string> Notes;      // saves undone
-    std::vector<std::string> Refusals;   // records that could not be settled
-    bool Settled() const { return Refusals.empty(); }
-};
-
-// Settles the saves stopped during their commit (a kill, a power cut, a
-// failure that could not be put back at once), as found by their commit
-// records in Folder, holding the folder's lock (so no record there belongs
-// to a save going on, whatever its process id): each file the save renamed
-// gets its old contents back and its staged files go, unless the save was
-// made final in its first folder, when only its leftovers go. It acts only
-// on Folder's own files, by the bare names its record gives, each temporary
-// exactly "<target>.tmp~<pid>-<n>" of the record's process. A record that is
-// damaged, cannot be read, names anything else, whose file changed since,
-// whose other folder is not there or that cannot be settled is left as it is
-// and refused: the folder's files are then not to be read or written. Called
-// at start-up, before the files of the folder are read.
-TRecovery RecoverWriteGroups(const std::string& Folder);
-
-// The file a write to Path lands in: symbolic links followed to their end
-// (a link to nothing gives the name it points at).
-std::string WriteTarget(const std::string& Path);
-
-// False when Path (its links followed) is there and is no regular file: a
-// device, a pipe, a folder. Such a target is written in place or refused by
-// WriteFileAtomic, never replaced.
-bool IsRegularFileOrAbsent(const std::string& Path);
-// Path leads to a file that is not to be written over: one nobody may write,
-// or this process may not.
-bool WriteProtected(const std::string& Path);
 
 // What a file name leads to when it is to be read.
 enum class FileState {

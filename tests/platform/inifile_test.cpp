@@ -232,22 +232,6 @@ TEST_F(IniFileTest, WriteProtectedFileIsRefusedNotReplaced) {
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read);
 }
 
-TEST_F(IniFileTest, NextWriteRemovesTemporariesOfEndedProcessesOfTheSameTarget) {
-    const std::string ended = std::to_string(testsupport::EndedProcess()), alive = std::to_string(::getppid());
-    const std::vector<std::string> stale = {"list.sht.tmp~" + ended + "-0", "list.sht.tmp~" + ended + "-17"};
-    const std::vector<std::string> kept = {
-        "list.sht.tmp~" + alive + "-3",   // a write of a running process
-        "other.sht.tmp~" + ended + "-0",  // another target
-        "list.sht.tmp~" + ended + "-x",   // not a name the writer makes
-        "list.sht.tmp~"};
-    for (const auto& name : stale) WriteText(path(name.c_str()), "half");
-    for (const auto& name : kept) WriteText(path(name.c_str()), "other");
-    platform::WriteFileAtomic(path("list.sht"), "[SHEET1]\r\n");
-    for (const auto& name : stale) EXPECT_FALSE(fs::exists(path(name.c_str()))) << name;
-    for (const auto& name : kept) EXPECT_TRUE(fs::exists(path(name.c_str()))) << name;
-    EXPECT_EQ(ReadText(path("list.sht")), "[SHEET1]\r\n");
-}
-
 TEST_F(IniFileTest, GroupRenamesItsFilesOnlyWhenCommitted) {
     WriteText(path("a.rck"), "old a");
     WriteText(path("b.txt"), "old b");

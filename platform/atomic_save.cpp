@@ -1,0 +1,1211 @@
+#include "platform/atomic_save.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
+
+#include "platform/inifile.h"
+#include "platform/message_sink.h"
+
+namespace platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes all of Data to Fd; false, with errno set, when it could not.
+bool WriteAll(int fd, std::string_view data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The number that makes this process's temporary names and kept old
+// contents unique: one counter for all of them, so that none takes
+// another's name.
+unsigned NextSerial() {
+    static std::atomic<unsigned> serial{0};
+    return serial++;
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// 128 bits from the system's random source, as 32 hex digits.
+std::string NewSaveId() {
+    unsigned char bytes[16] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got < sizeof bytes) {
+        // No random source: the clocks, the process, a counter and an
+        // address, mixed (splitmix64), still unique in practice.
+        std::uint64_t x =
+            static_cast<std::uint64_t>(
+                std::chrono::system_clock::now().time_since_epoch().count()) ^
+            (static_cast<std::uint64_t>(::getpid()) << 32) ^
+            static_cast<std::uint64_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            (static_cast<std::uint64_t>(NextSerial()) << 48) ^
+            static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&got));
+        for (std::size_t i = 0; i < sizeof bytes; i += 8) {
+            x += 0x9e3779b97f4a7c15ULL;
+            std::uint64_t z = x;
+            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+            z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+            z ^= z >> 31;
+            std::memcpy(bytes + i, &z, 8);
+        }
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string id;
+    for (unsigned char c : bytes) {
+        id += digits[c >> 4];
+        id += digits[c & 15];
+    }
+    return id;
+}
+
+bool IsSaveId(std::string_view s) {
+    return s.size() == 32 && s.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// The identity of this process's single writes (outside a group).
+const std::string& SingleWriteId() {
+    static const std::string id = NewSaveId();
+    return id;
+}
+
+// The group that takes this thread's writes, if any.
+thread_local TFileWriteGroup* OpenGroup = nullptr;
+
+// A save's commit record, ".tessaly-commit~<identity>" in every folder the
+// save writes to, written (through "<record>.part") before the first rename.
+// Each names only the files of its own folder, by their bare names, with the
+// old contents kept for an undo and the new contents' size and hash. The
+// first folder's record names the other folders, theirs name the first; and
+// each names the files the save replaced in the folders it names, which are
+// there whatever stage the save reached. Renaming the first folder's record
+// to "<record>.final" makes the save final; that record goes last, once the
+// other folders hold none of the save's.
+//
+// Records of format 2 (an earlier build) are named by "<pid>-<n>" and name
+// their folders with a device and inode number; a save made final there had
+// its first folder's record removed.
+constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
+constexpr std::string_view kRecordPart = ".part";
+constexpr std::string_view kRecordFinal = ".final";
+constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 3";
+constexpr std::string_view kOldRecordHeader = "TESSALY WRITE GROUP 2";
+
+// A record's name taken apart.
+struct RecordName {
+    std::string Id;     // the save's identity (format 2: "<pid>-<n>")
+    std::string Owner;  // what its temporaries carry: the identity (format 2: the pid)
+    bool Old = false;   // format 2
+    bool Part = false, Final = false;
+};
+
+bool ParseRecordName(std::string_view name, RecordName& out) {
+    if (!name.starts_with(kRecordPrefix)) return false;
+    std::string_view id = name.substr(kRecordPrefix.size());
+    out = RecordName{};
+    if (id.ends_with(kRecordPart)) {
+        out.Part = true;
+        id.remove_suffix(kRecordPart.size());
+    } else if (id.ends_with(kRecordFinal)) {
+        out.Final = true;
+        id.remove_suffix(kRecordFinal.size());
+    }
+    out.Id = std::string(id);
+    if (IsSaveId(id)) {
+        out.Owner = out.Id;
+        return true;
+    }
+    const std::size_t dash = id.find('-');
+    if (out.Final || dash == std::string_view::npos || !AllDigits(id.substr(0, dash)) ||
+        !AllDigits(id.substr(dash + 1)))
+        return false;
+    out.Old = true;
+    out.Owner = std::string(id.substr(0, dash));
+    return true;
+}
+
+// "<target>.tmp~<owner>-<n>", the name of a temporary or of old contents
+// kept: true, with Target, when Name is one (owner: a save's identity, or
+// a process id of an earlier build).
+bool TemporaryName(std::string_view name, std::string_view& target) {
+    const std::size_t at = name.rfind(".tmp~");
+    if (at == 0 || at == std::string_view::npos) return false;
+    const std::string_view rest = name.substr(at + 5);
+    const std::size_t dash = rest.rfind('-');
+    if (dash == std::string_view::npos || !AllDigits(rest.substr(dash + 1))) return false;
+    const std::string_view owner = rest.substr(0, dash);
+    if (!IsSaveId(owner) && !AllDigits(owner)) return false;
+    target = name.substr(0, at);
+    return true;
+}
+
+// Name is exactly "<target>.tmp~<owner>-<n>".
+bool TemporaryOf(std::string_view name, std::string_view target, std::string_view owner) {
+    const std::string start = std::string(target) + ".tmp~" + std::string(owner) + "-";
+    return name.starts_with(start) && AllDigits(name.substr(start.size()));
+}
+
+std::mutex& SavesMutex() {
+    static std::mutex m;
+    return m;
+}
+// The saves this process is committing now (their identities): the only
+// records a recovery leaves alone.
+std::set<std::string>& ActiveSaves() {
+    static std::set<std::string> s;
+    return s;
+}
+// This process's temporaries and kept old contents, as "<folder's device>:
+// <inode>/<name>": whoever clears leftovers in this process leaves them.
+std::set<std::string>& LiveFiles() {
+    static std::set<std::string> s;
+    return s;
+}
+
+std::string FolderOfFile(const std::string& file) {
+    const fs::path p(file);
+    return p.parent_path().empty() ? std::string(".") : p.parent_path().string();
+}
+
+std::string BaseName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+// "<device>:<inode>" of a folder as it is now (empty when it is not there),
+// for telling this process's own files apart while it runs.
+std::string FolderKey(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return "";
+    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
+           std::to_string(static_cast<unsigned long long>(st.st_ino));
+}
+
+std::string LiveKey(const std::string& file) {
+    return FolderKey(FolderOfFile(file)) + "/" + BaseName(file);
+}
+
+void MarkLive(const std::string& file) {
+    const std::string key = LiveKey(file);
+    std::lock_guard<std::mutex> guard(SavesMutex());
+    LiveFiles().insert(key);
+}
+
+void UnmarkLive(const std::string& file) {
+    const std::string key = LiveKey(file);
+    std::lock_guard<std::mutex> guard(SavesMutex());
+    LiveFiles().erase(key);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Flushes a folder's entries (names made, renamed or removed) to the disk;
+// false, with errno set, when that failed.
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder this user may enter and write but not list cannot be opened
+    // to be flushed: the system flushes it in its own time.
+    if (fd < 0) return errno == EACCES || errno == EPERM;
+    // Some file systems flush folders by themselves and refuse to be asked.
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return ok;
+}
+
+// Writes Text to Path, a name not taken, completely, flushed; false when it
+// could not be.
+bool WriteWholeFile(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, text);
+    ok = ::fsync(fd) == 0 && ok;
+    const int err = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(path.c_str());
+        errno = err ? err : EIO;
+    }
+    return ok;
+}
+
+std::uint64_t ContentHash(std::string_view data) {
+    std::uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (char c : data) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return h;
+}
+
+std::string Hex(std::uint64_t v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, 16);
+    return std::string(buf, r.ptr);
+}
+
+// A bare file name of the record's own folder, one a record line can hold.
+bool PlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\t\n\0", 4)) == std::string_view::npos;
+}
+
+bool AbsolutePath(std::string_view p) {
+    return p.size() > 1 && p.front() == '/' &&
+           p.find_first_of(std::string_view("\t\n\0", 3)) == std::string_view::npos;
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        parts.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) return parts;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "\"" : ", \"") + n + "\"";
+    return list;
+}
+
+// A record's lines: the files of its folder, and the save's other folders.
+struct RecordEntry {
+    std::string Temporary, Target, Backup;  // bare names; Backup empty: no old file
+    std::uint64_t Size = 0, Hash = 0;       // of the new contents
+};
+struct OtherFolder {
+    std::string Path;
+    std::vector<std::string> Files;  // the files the save replaced there
+};
+struct CommitRecord {
+    OtherFolder Primary;                  // the first folder, in the other folders' records
+    std::vector<OtherFolder> Secondaries;  // the other folders, in the first folder's record
+    std::vector<RecordEntry> Entries;
+};
+
+// Reads the record of the save Name names; false when it is damaged, cut
+// short, of another save, or names anything but its own folder's files and
+// their temporary names. Lenient: what can be read of a record cut short.
+bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& rec,
+                 bool lenient = false) {
+    const std::string_view header = name.Old ? kOldRecordHeader : kRecordHeader;
+    const std::size_t fields = name.Old ? 3 : 2;  // of a folder's line
+    int line = 0;
+    bool sawId = name.Old;
+    std::vector<std::string> targets;
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        if (nl == std::string_view::npos) return lenient;  // a last line cut short
+        const std::string_view l = text.substr(0, nl);
+        text.remove_prefix(nl + 1);
+        if (line++ == 0) {
+            if (l != header) return false;
+            continue;
+        }
+        if (l == "END") return sawId && text.empty();
+        const std::vector<std::string_view> f = SplitTabs(l);
+        if (!sawId) {
+            if (f[0] != "I" || f.size() != 2 || f[1] != name.Id) return false;
+            sawId = true;
+        } else if (f[0] == "P" && f.size() == fields && AbsolutePath(f[1]) &&
+                   rec.Primary.Path.empty() && rec.Secondaries.empty()) {
+            rec.Primary.Path = f[1];
+        } else if (f[0] == "F" && f.size() == 2 && PlainName(f[1]) && !rec.Primary.Path.empty()) {
+            rec.Primary.Files.emplace_back(f[1]);
+        } else if (f[0] == "S" && f.size() == fields && AbsolutePath(f[1]) &&
+                   rec.Primary.Path.empty()) {
+            rec.Secondaries.push_back({std::string(f[1]), {}});
+        } else if (f[0] == "G" && !name.Old && f.size() == 2 && PlainName(f[1]) &&
+                   !rec.Secondaries.empty()) {
+            rec.Secondaries.back().Files.emplace_back(f[1]);
+        } else if (f[0] == "R" && f.size() == 6) {
+            RecordEntry e{std::string(f[1]), std::string(f[2]), std::string(f[3])};
+            if (e.Backup == "-") e.Backup.clear();
+            const auto num = [](std::string_view s, int base, std::uint64_t& v) {
+                const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
+                return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+            };
+            if (!PlainName(e.Target) || !TemporaryOf(e.Temporary, e.Target, name.Owner) ||
+                (!e.Backup.empty() && !TemporaryOf(e.Backup, e.Target, name.Owner)) ||
+                e.Backup == e.Temporary || !num(f[4], 10, e.Size) || !num(f[5], 16, e.Hash) ||
+                std::find(targets.begin(), targets.end(), e.Target) != targets.end())
+                return lenient;
+            targets.push_back(e.Target);
+            rec.Entries.push_back(std::move(e));
+        } else {
+            return lenient;
+        }
+    }
+    return lenient;
+}
+
+// The records in Folder (every name with the record prefix), sorted.
+std::vector<std::string> RecordNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string n = it->path().filename().string();
+        if (n.starts_with(kRecordPrefix)) names.push_back(n);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Removes the temporaries and old contents in Folder (absolute, locked by
+// the caller) that belong to no save going on: no record there names them,
+// and this process is not writing them. A record that cannot be read keeps
+// everything: its files wait for it to be settled.
+void ClearLeftovers(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
+    if (ec) return;
+    std::set<std::string> named;
+    for (const std::string& n : names) {
+        if (!n.starts_with(kRecordPrefix)) continue;
+        RecordName rn;
+        std::string text;
+        CommitRecord rec;
+        if (!ParseRecordName(n, rn) ||
+            ReadRegularFile(folder + "/" + n, text, 1 << 24) != FileState::Readable ||
+            !ParseRecord(text, rn, rec, rn.Part))
+            return;
+        for (const RecordEntry& e : rec.Entries) {
+            named.insert(e.Temporary);
+            named.insert(e.Backup);
+        }
+    }
+    const std::string key = FolderKey(folder);
+    if (key.empty()) return;
+    for (const std::string& n : names) {
+        std::string_view target;
+        if (!TemporaryName(n, target) || named.count(n)) continue;
+        {
+            std::lock_guard<std::mutex> guard(SavesMutex());
+            if (LiveFiles().count(key + "/" + n)) continue;
+        }
+        const std::string path = folder + "/" + n;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+    }
+}
+
+// Takes the lock of the folder a write to Target changes into Lock and
+// clears the leftovers there. Throws when another program holds it; a
+// folder that cannot be locked at all is written without it.
+void HoldFolderOf(const std::string& path, const std::string& target, TFolderLock& lock) {
+    const std::string folder = CanonicalPath(FolderOfFile(target));
+    std::string error;
+    if (lock.Acquire({folder}, error)) {
+        ClearLeftovers(folder);
+    } else if (lock.Busy()) {
+        throw IniWriteError("Cannot write file \"" + path + "\": " + error);
+    }
+}
+
+// Writes Data into a device or pipe that is there already: opened for
+// writing without waiting (a pipe nobody reads is refused), never created,
+// truncated or renamed.
+void WriteInPlace(const std::string& path, std::string_view data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file and " +
+                            (err == ENXIO
+                                 ? std::string("nothing reads from it")
+                                 : "cannot be opened (" + std::string(std::strerror(err)) + ")"));
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!WriteAll(fd, data)) {
+        const int err = errno;
+        ::close(fd);
+        throw IniWriteError("Cannot write file \"" + path + "\": write failed (" +
+                            std::strerror(err) + ")");
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string WriteTarget(const std::string& path) {
+    fs::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
+        const fs::path target = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
+
+bool IsRegularFileOrAbsent(const std::string& path) {
+    // The kernel follows the links: also those of /proc/self/fd, which name
+    // pipes and sockets by no path.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return true;
+    return S_ISREG(st.st_mode);
+}
+
+bool WriteProtected(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 &&
+           ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0);
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+    const std::string target = WriteTarget(path);
+    auto error = [&](const std::string& what, int err) {
+        const std::string reason = std::strerror(err);
+        return IniWriteError("Cannot write file \"" + path +
+                             "\": " + (what.empty() ? reason : what + " (" + reason + ")"));
+    };
+
+    // What the name leads to, as the kernel follows it (a pipe behind
+    // /proc/self/fd has no path to follow by hand).
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        // A device or a pipe is never replaced by a file: it is written in
+        // place, as a program writing to it expects. Anything else (a folder,
+        // a socket, a disk) is refused.
+        if (!S_ISCHR(old.st_mode) && !S_ISFIFO(old.st_mode))
+            throw IniWriteError("Cannot write file \"" + path + "\": it is not a regular file");
+        WriteInPlace(path, data);
+        return;
+    }
+    // A file the user may not write is not replaced behind their back (the
+    // rename would do it, as it needs only the folder's permission).
+    if (exists && WriteProtected(path))
+        throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
+
+    // The folder is held while a temporary of this write is in it.
+    TFolderLock ownLock;
+    HoldFolderOf(path, target, OpenGroup ? OpenGroup->lock_ : ownLock);
+
+    // A name of this write alone, created exclusively.
+    const std::string& id = OpenGroup ? OpenGroup->id_ : SingleWriteId();
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        tmp = target + ".tmp~" + id + "-" + std::to_string(NextSerial());
+        MarkLive(tmp);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int err = errno;
+            UnmarkLive(tmp);
+            if (err != EEXIST || attempt >= 100) throw error("", err);
+        }
+    }
+    auto fail = [&](const char* what) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        UnmarkLive(tmp);
+        throw error(what, err);
+    };
+    // The new file takes the old one's owner (where allowed) and permission
+    // bits: a file system that keeps none (FAT, exFAT) gives every file the
+    // same bits, which are then kept.
+    if (exists) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only a privileged process may give a file away; the bits still count.
+        }
+        struct stat now {};
+        if (::fchmod(fd, old.st_mode & 07777) != 0 &&
+            !(::fstat(fd, &now) == 0 && (now.st_mode & 07777) == (old.st_mode & 07777)))
+            fail("permissions not kept");
+    }
+    if (!WriteAll(fd, data)) fail("write failed");
+    if (::fsync(fd) != 0) fail("flush failed");
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        UnmarkLive(tmp);
+        throw error("close failed", err);
+    }
+    if (OpenGroup) {
+        // A second write of one target in the group replaces the first.
+        auto& staged = OpenGroup->staged_;
+        for (auto it = staged.begin(); it != staged.end(); ++it)
+            if (it->Target == target) {
+                ::unlink(it->Temporary.c_str());
+                UnmarkLive(it->Temporary);
+                staged.erase(it);
+                break;
+            }
+        try {
+            staged.push_back({path, target, tmp, std::string(), data.size(), ContentHash(data)});
+        } catch (...) {
+            ::unlink(tmp.c_str());
+            UnmarkLive(tmp);
+            throw;
+        }
+        return;
+    }
+    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        UnmarkLive(tmp);
+        throw error("rename failed", err);
+    }
+    UnmarkLive(tmp);
+    // The new name is on the disk only once its folder is; the file is in
+    // place all the same.
+    if (!SyncFolder(FolderOfFile(target)))
+        CurrentMessageSink().Warning("The file \"" + path +
+                                     "\" was saved, but its folder cannot be flushed to the disk (" +
+                                     std::strerror(errno) +
+                                     "): a power cut before the system writes it may still undo "
+                                     "the save.");
+}
+
+TFileWriteGroup::TFileWriteGroup() {
+    if (OpenGroup) return;
+    OpenGroup = this;
+    active_ = true;
+    id_ = NewSaveId();
+}
+
+TFileWriteGroup::~TFileWriteGroup() {
+    Discard();
+    if (active_) OpenGroup = nullptr;
+}
+
+void TFileWriteGroup::Discard() {
+    for (const TStaged& s : staged_) {
+        ::unlink(s.Temporary.c_str());
+        UnmarkLive(s.Temporary);
+        if (!s.Backup.empty()) {
+            ::unlink(s.Backup.c_str());
+            UnmarkLive(s.Backup);
+        }
+    }
+    staged_.clear();
+}
+
+namespace {
+
+// Path (absolute, links followed) is where something is mounted: a file
+// mounted over another (as a container's volume is) cannot be renamed over.
+bool MountedAt(const std::string& path) {
+    std::string table;  // read to its end: /proc files tell no size
+    if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable)
+        return false;
+    std::size_t pos = 0;
+    while (pos < table.size()) {
+        std::size_t end = table.find('\n', pos);
+        if (end == std::string::npos) end = table.size();
+        // "id parent major:minor root mount-point ...", blanks written as \040.
+        std::string_view line(table.data() + pos, end - pos);
+        pos = end + 1;
+        for (int field = 0; field < 4; ++field) {
+            const std::size_t blank = line.find(' ');
+            if (blank == std::string_view::npos) return false;
+            line.remove_prefix(blank + 1);
+        }
+        const std::string_view raw = line.substr(0, line.find(' '));
+        std::string point;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '\\' && i + 3 < raw.size()) {
+                point += static_cast<char>((raw[i + 1] - '0') * 64 + (raw[i + 2] - '0') * 8 +
+                                           (raw[i + 3] - '0'));
+                i += 3;
+            } else {
+                point += raw[i];
+            }
+        }
+        if (point == path) return true;
+    }
+    return false;
+}
+
+// Why Target cannot be renamed over now (empty when it can): its folder
+// cannot be written, the name is a mount point (a file mounted there, as a
+// container's volume is), or the folder is sticky and neither it nor the
+// file belongs to this user.
+std::string RenameRefusal(const std::string& target) {
+    const std::string folder = FolderOfFile(target);
+    struct stat dir {}, file {};
+    if (::stat(folder.c_str(), &dir) != 0)
+        return std::string("its folder cannot be reached (") + std::strerror(errno) + ")";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return std::string("its folder cannot be written (") + std::strerror(errno) + ")";
+    if (::lstat(target.c_str(), &file) != 0) return "";
+    std::error_code ec;
+    const std::string canonical = fs::weakly_canonical(target, ec).string();
+    if (file.st_dev != dir.st_dev || (!ec && MountedAt(canonical)))
+        return "it is mounted where it stands and cannot be replaced (" +
+               std::string(std::strerror(EBUSY)) + ")";
+    const uid_t me = ::geteuid();
+    if ((dir.st_mode & S_ISVTX) && me != 0 && file.st_uid != me && dir.st_uid != me)
+        return "it belongs to another user in a shared folder (" +
+               std::string(std::strerror(EPERM)) + ")";
+    return "";
+}
+
+// Keeps the old contents of Target under Backup (a second link where the
+// file system has them, else a copy), so that the save can be undone;
+// false, with errno set, when not.
+bool KeepOldContents(const std::string& target, const std::string& backup) {
+    if (::link(target.c_str(), backup.c_str()) == 0) return true;
+    if (errno == EEXIST) return false;
+    std::string data;
+    if (ReadRegularFile(target, data) != FileState::Readable) {
+        if (errno == 0) errno = EIO;
+        return false;
+    }
+    return WriteWholeFile(backup, data);
+}
+
+// The test seam of Commit: true, with errno EIO, at the call it names.
+bool InjectedFailure(int& calls) {
+    if (TFileWriteGroup::FailCall < 0 || calls++ != TFileWriteGroup::FailCall) return false;
+    errno = EIO;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> TFileWriteGroup::Commit() {
+    if (active_) OpenGroup = nullptr;
+    active_ = false;
+    std::vector<std::string> written;
+    if (staged_.empty()) return written;
+    const std::string first = staged_.front().Path;
+    auto refuse = [&](std::string path, const std::string& why) {
+        Discard();
+        return IniWriteError("Cannot write file \"" + path + "\": " + why +
+                             ". No file of its save was changed.");
+    };
+    int calls = 0;
+    const auto failing = [&] { return InjectedFailure(calls); };
+
+    // The folders written to, in the order of their first file, told apart
+    // by what they are now (so a folder reached by two names, a link or a
+    // bind mount, is one), and the folder of each file.
+    struct Folder {
+        std::string Path;
+        dev_t Device;
+        ino_t Inode;
+    };
+    std::vector<Folder> folders;
+    std::vector<std::size_t> folderOf;
+    for (const TStaged& s : staged_) {
+        const std::string folder = CanonicalPath(FolderOfFile(s.Target));
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0)
+            throw refuse(s.Path, std::string("its folder cannot be reached (") +
+                                     std::strerror(errno) + ")");
+        if (!PlainName(BaseName(s.Target)) || !AbsolutePath(folder))
+            throw refuse(s.Path, "its name holds a tab or a line break, which the record of its "
+                                 "save cannot hold");
+        const auto at = std::find_if(folders.begin(), folders.end(), [&](const Folder& f) {
+            return f.Device == st.st_dev && f.Inode == st.st_ino;
+        });
+        folderOf.push_back(static_cast<std::size_t>(at - folders.begin()));
+        if (at == folders.end()) folders.push_back({folder, st.st_dev, st.st_ino});
+    }
+    std::vector<std::string> paths;
+    for (const Folder& f : folders) paths.push_back(f.Path);
+    // Every commit holds the lock of its folders: a record that a recovery
+    // finds while holding that lock belongs to no commit going on.
+    std::string lockError;
+    if (!lock_.Acquire(paths, lockError)) throw refuse(first, lockError);
+
+    // Every target can be renamed over, or nothing is renamed.
+    for (const TStaged& s : staged_)
+        if (const std::string why = RenameRefusal(s.Target); !why.empty()) throw refuse(s.Path, why);
+    // The old contents stay beside each file until the save is final.
+    for (TStaged& s : staged_) {
+        struct stat st {};
+        if (::lstat(s.Target.c_str(), &st) != 0) continue;
+        for (int attempt = 0; s.Backup.empty(); ++attempt) {
+            const std::string backup = s.Target + ".tmp~" + id_ + "-" + std::to_string(NextSerial());
+            MarkLive(backup);
+            if (KeepOldContents(s.Target, backup)) {
+                s.Backup = backup;
+            } else {
+                const int err = errno;
+                UnmarkLive(backup);
+                if (err != EEXIST || attempt >= 100)
+                    throw refuse(s.Path, std::string("its old contents cannot be kept for an undo (") +
+                                             std::strerror(err) + ")");
+            }
+        }
+    }
+    for (const std::string& f : paths)
+        if (!SyncFolder(f))
+            throw refuse(first, "the folder \"" + f + "\" cannot be flushed to the disk (" +
+                                    std::strerror(errno) + ")");
+
+    // A stopped save in these folders is settled first: a new save is never
+    // made over files that are part old, part new.
+    for (const std::string& f : paths) {
+        const TRecovery r = RecoverWriteGroups(f);
+        if (!r.Settled()) throw refuse(first, r.Refusals.front());
+    }
+    for (const TStaged& s : staged_)
+        if (!Exists(s.Temporary))
+            throw refuse(s.Path, "its staged copy \"" + s.Temporary + "\" is gone");
+
+    // One record per folder under the save's own name, the first folder's
+    // written first and settled last.
+    const std::string name = std::string(kRecordPrefix) + id_;
+    std::vector<std::string> records;
+    for (const std::string& f : paths) {
+        records.push_back(f + "/" + name);
+        for (const std::string_view suffix : {std::string_view(), kRecordPart, kRecordFinal})
+            if (Exists(records.back() + std::string(suffix)))
+                throw refuse(first, "the name of its record is taken");
+    }
+    std::size_t published = 0;
+    {
+        std::lock_guard<std::mutex> guard(SavesMutex());
+        ActiveSaves().insert(id_);
+    }
+    auto unregister = [&] {
+        std::lock_guard<std::mutex> guard(SavesMutex());
+        ActiveSaves().erase(id_);
+        for (const TStaged& s : staged_) {
+            LiveFiles().erase(LiveKey(s.Temporary));
+            if (!s.Backup.empty()) LiveFiles().erase(LiveKey(s.Backup));
+        }
+    };
+    auto removeRecords = [&] {
+        bool ok = true;
+        for (std::size_t i = published; i-- > 0;) {
+            ok = !failing() && (::unlink(records[i].c_str()) == 0 || errno == ENOENT) && ok;
+            ok = !failing() && SyncFolder(paths[i]) && ok;
+        }
+        return ok;
+    };
+    // The files of folder K that were there before the save, which stay
+    // there at every stage of it.
+    const auto replacedIn = [&](std::size_t k, const char* tag) {
+        std::string lines;
+        for (std::size_t j = 0; j < staged_.size(); ++j)
+            if (folderOf[j] == k && !staged_[j].Backup.empty())
+                lines += std::string(tag) + "\t" + BaseName(staged_[j].Target) + "\n";
+        return lines;
+    };
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::string text = std::string(kRecordHeader) + "\nI\t" + id_ + "\n";
+        if (i == 0) {
+            for (std::size_t k = 1; k < paths.size(); ++k)
+                text += "S\t" + paths[k] + "\n" + replacedIn(k, "G");
+        } else {
+            text += "P\t" + paths[0] + "\n" + replacedIn(0, "F");
+        }
+        for (std::size_t k = 0; k < staged_.size(); ++k) {
+            if (folderOf[k] != i) continue;
+            const TStaged& s = staged_[k];
+            text += "R\t" + BaseName(s.Temporary) + "\t" + BaseName(s.Target) + "\t" +
+                    (s.Backup.empty() ? std::string("-") : BaseName(s.Backup)) + "\t" +
+                    std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
+        }
+        text += "END\n";
+        // Made whole under its "part" name, then renamed to its own: a
+        // rename every file system offers, and no cooperating program makes
+        // the same name while the lock is held.
+        const std::string part = records[i] + std::string(kRecordPart);
+        const bool written = !failing() && WriteWholeFile(part, text);
+        const bool renamed = written && !Exists(records[i]) && !failing() &&
+                             std::rename(part.c_str(), records[i].c_str()) == 0;
+        int err = errno;
+        if (renamed) ++published;
+        if (written && !renamed) ::unlink(part.c_str());
+        const bool flushed = renamed && !failing() && SyncFolder(paths[i]);
+        if (!flushed) {
+            if (renamed) err = errno;
+            removeRecords();
+            unregister();
+            throw refuse(first, std::string("the record of its save cannot be written (") +
+                                    std::strerror(err) + ")");
+        }
+    }
+
+    // Puts the old files back after the renames of Done; true when all are.
+    auto putBack = [&](std::size_t done) {
+        bool ok = true;
+        for (std::size_t i = done; i-- > 0;) {
+            const TStaged& s = staged_[i];
+            if (!s.Backup.empty())
+                ok = !failing() && std::rename(s.Backup.c_str(), s.Target.c_str()) == 0 && ok;
+            else
+                ok = !failing() && ::unlink(s.Target.c_str()) == 0 && ok;
+        }
+        for (const std::string& f : paths) ok = !failing() && SyncFolder(f) && ok;
+        return ok;
+    };
+    // A save that fails before it is final is undone here, or else at the
+    // next start in its folders: it is never made final later.
+    auto failAfter = [&](std::size_t done, const std::string& path, const std::string& what) {
+        const int err = errno;
+        std::vector<std::string> saved, notSaved;
+        for (std::size_t i = 0; i < staged_.size(); ++i)
+            (i < done ? saved : notSaved).push_back(staged_[i].Path);
+        std::string message = "Cannot write file \"" + path + "\": " + what + " (" +
+                              std::strerror(err) + ").";
+        if (putBack(done)) {
+            // The old contents go before the staged copy: a file whose staged
+            // copy is gone counts as renamed.
+            for (std::size_t i = done; i < staged_.size(); ++i) {
+                if (!staged_[i].Backup.empty()) ::unlink(staged_[i].Backup.c_str());
+                ::unlink(staged_[i].Temporary.c_str());
+            }
+            if (removeRecords()) {
+                unregister();
+                staged_.clear();
+                return IniWriteError(message + " No file of its save was changed.");
+            }
+        }
+        unregister();
+        staged_.clear();
+        return IniWriteError(message + " Not saved: " + QuotedList(notSaved) + "." +
+                             (saved.empty() ? std::string()
+                                            : " " + QuotedList(saved) +
+                                                  " could not be put back yet: the next start in "
+                                                  "their folder puts back their old contents."));
+    };
+    // As if the process were killed here: staged files and records stay.
+    auto stopHere = [&] {
+        unregister();
+        staged_.clear();
+        return written;
+    };
+
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (StopAfterRenames >= 0 && static_cast<int>(i) == StopAfterRenames) return stopHere();
+        const TStaged& s = staged_[i];
+        if (failing() || std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0)
+            throw failAfter(i, s.Path, "it could not be renamed into place");
+        written.push_back(s.Path);
+    }
+    if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames)
+        return stopHere();
+    for (const std::string& f : paths)
+        if (failing() || !SyncFolder(f))
+            throw failAfter(staged_.size(), first,
+                            "the folder \"" + f + "\" cannot be flushed to the disk");
+    // The save is final once the first folder's record has its final name.
+    const std::string final = records[0] + std::string(kRecordFinal);
+    if (failing() || std::rename(records[0].c_str(), final.c_str()) != 0)
+        throw failAfter(staged_.size(), first, "the record of its save cannot be made final");
+    const bool flushed = !failing() && SyncFolder(paths[0]);
+    const int flushError = errno;
+
+    // Made final: what is left is tidying, which the next start in these
+    // folders finishes when it cannot be done now. The old contents go,
+    // then the other folders' records, then, once those are gone for good,
+    // the first folder's.
+    for (const TStaged& s : staged_)
+        if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+    bool othersGone = true;
+    for (std::size_t i = records.size(); i-- > 1;) {
+        othersGone = !failing() && ::unlink(records[i].c_str()) == 0 && othersGone;
+        othersGone = !failing() && SyncFolder(paths[i]) && othersGone;
+    }
+    if (othersGone && !failing() && ::unlink(final.c_str()) == 0) SyncFolder(paths[0]);
+    unregister();
+    staged_.clear();
+    if (!flushed)
+        CurrentMessageSink().Warning(
+            "The files " + QuotedList(written) + " were saved, but the folder \"" + paths[0] +
+            "\" cannot be flushed to the disk (" + std::strerror(flushError) +
+            "): a power cut before the system writes it may still undo the save.");
+    return written;
+}
+
+namespace {
+
+// What the record of a stopped save asks: the refusal, when it cannot be
+// settled, tells which record it is and what to do.
+std::string RecordRefusal(const std::string& record, const std::string& why) {
+    return "The record \"" + record + "\" of a save that was stopped part way " + why +
+           ". The files of its folder may be part old, part new, so nothing is read from them "
+           "or saved over them. Check the files it names against the \".tmp~\" files beside "
+           "them (each of its lines names a file, its new contents and its old contents kept, "
+           "in that order), then remove the record.";
+}
+
+// The new contents of a save are in File: its size and hash match.
+bool HoldsNewContents(const std::string& file, const RecordEntry& e) {
+    std::string data;
+    return ReadRegularFile(file, data, e.Size) == FileState::Readable && data.size() == e.Size &&
+           ContentHash(data) == e.Hash;
+}
+
+// The note of an undo: the files that hold their old contents again and
+// those the save had made, removed.
+std::string UndoNote(const std::vector<std::string>& restored,
+                     const std::vector<std::string>& removed, const std::string& where) {
+    std::string text = "A save that was stopped part way was undone" + where + ": ";
+    if (!restored.empty())
+        text += QuotedList(restored) +
+                (restored.size() == 1 ? " holds its contents" : " hold their contents") +
+                " from before it again";
+    if (!removed.empty())
+        text += (restored.empty() ? "" : "; ") + QuotedList(removed) +
+                (removed.size() == 1 ? ", which it had made, was removed"
+                                     : ", which it had made, were removed");
+    return text + ".";
+}
+
+// Every name of Files is in Folder.
+bool HoldsAll(const std::string& folder, const std::vector<std::string>& files) {
+    return std::all_of(files.begin(), files.end(),
+                       [&](const std::string& f) { return Exists(folder + "/" + f); });
+}
+
+// The other folder Other holds no record of the save Id (of any stage) and
+// is there as the save left it: its part of the save is settled.
+bool OtherFolderSettled(const OtherFolder& other, const std::string& id) {
+    const std::string record = other.Path + "/" + std::string(kRecordPrefix) + id;
+    struct stat st {};
+    return ::stat(other.Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           HoldsAll(other.Path, other.Files) && !Exists(record) &&
+           !Exists(record + std::string(kRecordPart)) &&
+           !Exists(record + std::string(kRecordFinal));
+}
+
+// Settles the record Name of Folder (absolute, locked by the caller): the
+// save it belongs to is undone in this folder (every file as it was before
+// it), or, when the save was made final, its leftovers are removed. Adds a
+// note or a refusal to Out.
+void SettleRecord(const std::string& folder, const std::string& name, const RecordName& rn,
+                  TRecovery& out) {
+    const std::string record = folder + "/" + name;
+    struct stat st {};
+    if (::lstat(record.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        out.Refusals.push_back(RecordRefusal(record, "is no regular file"));
+        return;
+    }
+    std::string text;
+    const FileState state = ReadRegularFile(record, text, 1 << 24);
+    if (state != FileState::Readable) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "cannot be read (" +
+                        std::string(state == FileState::TooLarge ? "too large"
+                                                                 : std::strerror(errno)) +
+                        ")"));
+        return;
+    }
+    CommitRecord rec;
+    if (!ParseRecord(text, rn, rec) || (rn.Final && !rec.Primary.Path.empty())) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "is damaged, or names files other than those of its own folder"));
+        return;
+    }
+    const auto in = [&](const std::string& n) { return folder + "/" + n; };
+    const std::string own = std::string(kRecordPrefix) + rn.Id;
+
+    // Whether the save was made final: only its first folder's record says.
+    bool final = rn.Final;
+    std::string where;  // said in the note when the first folder is gone
+    if (!rec.Primary.Path.empty()) {
+        const std::string there = rec.Primary.Path + "/" + own;
+        struct stat dir {};
+        if (Exists(there + std::string(kRecordFinal))) {
+            final = true;
+        } else if (Exists(there) || Exists(there + std::string(kRecordPart))) {
+            final = false;
+        } else if (::stat(rec.Primary.Path.c_str(), &dir) != 0 &&
+                   (errno == ENOENT || errno == ENOTDIR)) {
+            // Deleted with the lists it held: what the save did here is
+            // undone, so this folder is as it was before it.
+            where = " in \"" + folder + "\" (the folder \"" + rec.Primary.Path +
+                    "\" it also changed is no longer there)";
+        } else if (!S_ISDIR(dir.st_mode) || !HoldsAll(rec.Primary.Path, rec.Primary.Files)) {
+            const std::string missing =
+                S_ISDIR(dir.st_mode) ? "does not hold the files the save changed there"
+                                     : "cannot be reached (" + std::string(std::strerror(errno)) + ")";
+            out.Refusals.push_back(RecordRefusal(
+                record, "belongs to a save that also changed the folder \"" + rec.Primary.Path +
+                            "\", which " + missing +
+                            " now: make it reachable again (mount it, or move it back) and start "
+                            "again"));
+            return;
+        } else {
+            // The first folder, there with its files, holds no record: it
+            // was settled undone (an earlier build removed its record to
+            // make the save final instead).
+            final = rn.Old;
+        }
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        out.Refusals.push_back(RecordRefusal(
+            record, std::string("cannot be settled: its folder cannot be written (") +
+                        std::strerror(errno) + ")"));
+        return;
+    }
+
+    // What each file needs, checked before anything is touched.
+    std::vector<std::string> changed;
+    for (const RecordEntry& e : rec.Entries) {
+        const bool renamed = !Exists(in(e.Temporary));
+        if (final) {
+            if (!renamed) {
+                out.Refusals.push_back(RecordRefusal(
+                    record, "was made final, yet \"" + e.Temporary + "\" was never renamed"));
+                return;
+            }
+            continue;
+        }
+        if (!renamed) continue;
+        const bool pending = e.Backup.empty() ? Exists(in(e.Target)) : Exists(in(e.Backup));
+        if (!pending) continue;  // put back already
+        if (!HoldsNewContents(in(e.Target), e)) changed.push_back(e.Target);
+    }
+    if (!changed.empty()) {
+        out.Refusals.push_back(RecordRefusal(
+            record, "cannot be undone: " + QuotedList(changed) + " changed after it"));
+        return;
+    }
+
+    bool ok = true;
+    std::vector<std::string> restored, removed;
+    for (const RecordEntry& e : rec.Entries) {
+        const bool renamed = !Exists(in(e.Temporary));
+        if (!final && renamed) {
+            if (!e.Backup.empty() && Exists(in(e.Backup))) {
+                ok = std::rename(in(e.Backup).c_str(), in(e.Target).c_str()) == 0 && ok;
+                restored.push_back(in(e.Target));
+            } else if (e.Backup.empty() && Exists(in(e.Target))) {
+                ok = ::unlink(in(e.Target).c_str()) == 0 && ok;
+                removed.push_back(in(e.Target));
+            }
+        }
+        // The old contents go before the staged copy: a file whose staged
+        // copy is gone counts as renamed.
+        if (!e.Backup.empty() && Exists(in(e.Backup)))
+            ok = ::unlink(in(e.Backup).c_str()) == 0 && ok;
+        if (!renamed) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
+    }
+    ok = SyncFolder(folder) && ok;
+    // A final record stays until the other folders hold none of the save's:
+    // they ask it whether the save was made final. (An earlier build's first
+    // folder kept its record, undone, for the same question.)
+    bool othersSettled = true;
+    if (final || rn.Old)
+        for (const OtherFolder& other : rec.Secondaries)
+            othersSettled = othersSettled && OtherFolderSettled(other, rn.Id);
+    if (ok && othersSettled) ok = ::unlink(record.c_str()) == 0 && SyncFolder(folder);
+    if (!ok) {
+        out.Refusals.push_back(RecordRefusal(
+            record, std::string("could not be settled (") + std::strerror(errno) + ")"));
+        return;
+    }
+    if (!restored.empty() || !removed.empty())
+        out.Notes.push_back(UndoNote(restored, removed, where));
+}
+
+// Removes a record that was never finished, and the temporary files it
+// names: no file was renamed under it.
+void DropUnfinishedRecord(const std::string& folder, const std::string& name,
+                          const RecordName& rn) {
+    const std::string record = folder + "/" + name;
+    std::string text;
+    CommitRecord rec;
+    if (ReadRegularFile(record, text, 1 << 24) == FileState::Readable &&
+        ParseRecord(text, rn, rec, true))
+        for (const RecordEntry& e : rec.Entries) {
+            ::unlink((folder + "/" + e.Temporary).c_str());
+            if (!e.Backup.empty()) ::unlink((folder + "/" + e.Backup).c_str());
+        }
+    ::unlink(record.c_str());
+}
+
+// Folder holds a name that may be a leftover temporary.
+bool HasTemporaries(const std::string& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string_view target;
+        if (TemporaryName(it->path().filename().string(), target)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TRecovery RecoverWriteGroups(const std::string& folderName) {
+    TRecovery out;
+    const std::string folder = CanonicalPath(folderName);
+    TFolderLock lock;
+    std::string lockError;
+    if (RecordNames(folder).empty()) {
+        // Only leftovers, if anything: cleared when nobody else holds the
+        // folder, else left to whoever does.
+        if (HasTemporaries(folder) && lock.Acquire({folder}, lockError, 0)) ClearLeftovers(folder);
+        return out;
+    }
+    // Every commit holds this lock: with it held, no record here belongs to
+    // a save going on. The records are looked for again then: a save that
+    // was going on has removed its own.
+    if (!lock.Acquire({folder}, lockError)) {
+        out.Refusals.push_back(lockError + " A save of another program may be going on there: "
+                                           "nothing was read from that folder.");
+        return out;
+    }
+    for (const std::string& n : RecordNames(folder)) {
+        const std::string record = folder + "/" + n;
+        RecordName rn;
+        if (!ParseRecordName(n, rn)) {
+            out.Refusals.push_back(RecordRefusal(record, "has a name this program never gives"));
+            continue;
+        }
+        {
+            std::lock_guard<std::mutex> guard(SavesMutex());
+            if (ActiveSaves().count(rn.Id)) continue;  // this process's own, going on now
+        }
+        if (!Exists(record)) continue;  // settled with another record of its save
+        if (rn.Part)
+            DropUnfinishedRecord(folder, n, rn);
+        else
+            SettleRecord(folder, n, rn, out);
+    }
+    ClearLeftovers(folder);
+    return out;
+}
+
+}  // namespace platform
