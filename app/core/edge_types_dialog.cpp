@@ -2,11 +2,16 @@
 
 #include <exception>
 
+#include "app/core/captions.h"
 #include "app/core/option_reader.h"
 #include "engine/partedge.h"
 #include "engine/pubstr.h"
 #include "engine/textfmt.h"
 #include "platform/message_sink.h"
+
+std::string EdgeTypesDialogCaption(const TCaptionStore& Captions) {
+    return PlainCaptionText(Captions.Caption("ButtonGrindingAndBandSetting"));
+}
 
 TEdgeTypesDialog::TEdgeTypesDialog() : Grid(EdgeCol::Count, 2) {
     Grid.SetRow(0, {BandAndGrindingLabelCaption, "BT", "BB", "BL", "BR", "GT", "GB", "GL", "GR"});

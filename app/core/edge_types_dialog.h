@@ -12,9 +12,16 @@
 
 #include "app/core/string_grid.h"
 
+class TCaptionStore;
+
 namespace EdgeCol {
 enum : int { Label, BT, BB, BL, BR, GT, GB, GL, GR, Count };
 }
+
+// The dialog's title: the caption of the button that opens it
+// (`ButtonGrindingAndBandSetting`) as plain text, so that a caption file
+// relabels both alike.
+std::string EdgeTypesDialogCaption(const TCaptionStore& Captions);
 
 class TEdgeTypesDialog {
   public:

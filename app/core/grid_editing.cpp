@@ -264,6 +264,16 @@ bool TotalOfPartsRack(TStringGrid& g, TGridTotals& totals, TErrorLocation& error
     return RackGridTotals(g, true, totals, &error);
 }
 
+void SheetsTotalsAfterEdit(TStringGrid& g, TGridTotals& totals) {
+    TErrorLocation ignored;
+    if (!TotalOfSheets(g, totals, ignored)) totals = {};
+}
+
+void PartsTotalsAfterEdit(TStringGrid& g, TGridTotals& totals) {
+    TErrorLocation ignored;
+    if (!TotalOfParts(g, totals, ignored)) totals = {};
+}
+
 int RotationItemOfCell(const std::string& cell) { return Trim(cell) == "N" ? 1 : 0; }
 std::string RotationCellOfItem(int item) { return item == 0 ? "R" : "N"; }
 int ShapeItemOfCell(const std::string& cell) { return UpperCase(Trim(cell)) == "C" ? 1 : 0; }

@@ -72,6 +72,14 @@ bool TotalOfSheets(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error
 bool TotalOfParts(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
 bool TotalOfOffcuts(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
 bool TotalOfPartsRack(TStringGrid& Grid, TGridTotals& Totals, TErrorLocation& Error);
+// The totals of the sheets or parts grid after any change of its cells,
+// however the edit ended (a cell left by a click, Tab or Enter, a paste, a
+// cut, a drop-down's choice, a fill-down, a row deleted): computed again with
+// no box, so that they never disagree with the grid; a grid with a bad cell
+// gets empty totals rather than those of before. The box naming a bad cell
+// belongs to the Enter that finishes a row (TotalOfSheets, TotalOfParts).
+void SheetsTotalsAfterEdit(TStringGrid& Grid, TGridTotals& Totals);
+void PartsTotalsAfterEdit(TStringGrid& Grid, TGridTotals& Totals);
 // Both rack totals. With no Error a bad cell stops nothing: its row still
 // counts in the number and adds to the area or cost only what converts.
 bool RackGridTotals(TStringGrid& Grid, bool PartRack, TGridTotals& Totals, TErrorLocation* Error);

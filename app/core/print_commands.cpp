@@ -99,18 +99,18 @@ std::string HelpFilePath() {
     return AppDir.empty() ? kHelpFile : AppDir + "/" + kHelpFile;
 }
 
-std::string HomepageTarget() {
-    const std::string& site = ProgramAddresses().WebSite;
+std::string HomepageTarget(const TProgramAddresses& Addresses) {
+    const std::string& site = Addresses.WebSite;
     return site.empty() ? HelpFilePath() : site + "/";
 }
 
-std::string DownloadTarget() {
-    const std::string& site = ProgramAddresses().WebSite;
+std::string DownloadTarget(const TProgramAddresses& Addresses) {
+    const std::string& site = Addresses.WebSite;
     return site.empty() ? HelpFilePath() : site + "/download.html";
 }
 
-std::string SupportMailTarget() {
-    const std::string& mailbox = ProgramAddresses().SupportMailbox;
+std::string SupportMailTarget(const TProgramAddresses& Addresses) {
+    const std::string& mailbox = Addresses.SupportMailbox;
     return mailbox.empty() ? HelpFilePath() : "mailto:" + mailbox;
 }
 

@@ -56,9 +56,9 @@ std::string HelpFilePath();
 // What the Help and File menu links open: the help file, the web site's home
 // and download pages and a mail link to the support mailbox, each the help
 // file when its address is not set.
-std::string HomepageTarget();
-std::string DownloadTarget();
-std::string SupportMailTarget();
+std::string HomepageTarget(const TProgramAddresses& Addresses = ProgramAddresses());
+std::string DownloadTarget(const TProgramAddresses& Addresses = ProgramAddresses());
+std::string SupportMailTarget(const TProgramAddresses& Addresses = ProgramAddresses());
 
 // What to say when no program opened Target (the help page, a page or list
 // an export wrote, a link): that none could, and for a file the file to open

@@ -8,19 +8,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <functional>
 
+#include "app/core/about_box.h"
+#include "app/core/captions.h"
 #include "app/core/edge_types_dialog.h"
 #include "app/core/exit_save.h"
 #include "app/core/main_window.h"
 #include "app/core/material_types.h"
 #include "app/core/window_geometry.h"
 #include "app/ui/grid_model.h"
+#include "app/ui/printing.h"
+#include "app/ui/program_icon.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
 #include "engine/partedge.h"
@@ -128,7 +134,7 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
     d.Fill();
     QDialog dialog(&form);
     dialog.setObjectName("FormGrindgingAndBand");
-    dialog.setWindowTitle("Edge types");
+    dialog.setWindowTitle(ToQString(EdgeTypesDialogCaption(form.Core().Captions)));
     auto* layout = new QVBoxLayout(&dialog);
     auto* table = new QTableView(&dialog);
     table->setObjectName("StringGridGrindingAndBand");
@@ -258,6 +264,10 @@ void ShowSplash() {
     QDialog splash(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
     splash.setObjectName("ComeInForm");
     auto* layout = new QVBoxLayout(&splash);
+    auto* picture = new QLabel(&splash);
+    picture->setObjectName("Image1");
+    picture->setPixmap(ProgramIcon().pixmap(64, 64));
+    layout->addWidget(picture, 0, Qt::AlignCenter);
     auto* title = new QLabel(ToQString(ProductName), &splash);
     QFont f = title->font();
     f.setPointSize(f.pointSize() * 2);
@@ -266,21 +276,78 @@ void ShowSplash() {
     layout->addWidget(title, 0, Qt::AlignCenter);
     layout->addWidget(new QLabel(ToQString(VersionCaption + " " + VersionNumber), &splash), 0, Qt::AlignCenter);
     layout->addWidget(new QLabel("Cutting planner for sheets and offcuts", &splash), 0, Qt::AlignCenter);
-    splash.resize(360, 160);
+    splash.resize(360, 230);
     QTimer::singleShot(1000, &splash, &QDialog::accept);
     splash.exec();
 }
 
-void ShowAboutBox(QWidget& parent) {
-    QDialog about(&parent);
+namespace {
+
+// A label that reads as a link: underlined, in the link colour, with a hand
+// cursor; a left click on it runs Click.
+class TLinkLabel : public QLabel {
+  public:
+    TLinkLabel(const char* Name, const std::string& Text, std::function<void()> Click, QWidget* Parent)
+        : QLabel(ToQString(Text), Parent), click_(std::move(Click)) {
+        setObjectName(Name);
+        setTextFormat(Qt::PlainText);
+        QFont f = font();
+        f.setUnderline(true);
+        setFont(f);
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, p.color(QPalette::Link));
+        setPalette(p);
+        setCursor(Qt::PointingHandCursor);
+        setToolTip(text());
+    }
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        QLabel::mouseReleaseEvent(Event);
+        if (Event->button() == Qt::LeftButton && rect().contains(Event->position().toPoint()) && click_)
+            click_();
+    }
+
+  private:
+    std::function<void()> click_;
+};
+
+}  // namespace
+
+void ShowAboutBox(TSDIAppForm& Form) {
+    const TAboutBox box;
+    const TShellOpener open = [&Form](const std::string& Target) {
+        if (TPrinting* printing = FindPrinting(Form)) printing->OpenTarget(Target, false);
+    };
+    QDialog about(&Form);
     about.setObjectName("AboutBox");
-    about.setWindowTitle("About");
+    about.setWindowTitle(ToQString(box.Caption));
     auto* layout = new QVBoxLayout(&about);
-    layout->addWidget(new QLabel(ToQString(ProductName), &about));
-    layout->addWidget(new QLabel(ToQString("version : " + VersionNumber), &about));
-    layout->addWidget(new QLabel("Plans how parts are cut from stock sheets and kept offcuts.", &about));
-    auto* ok = new QPushButton("OK", &about);
+    auto* row = new QHBoxLayout;
+    layout->addLayout(row);
+    auto* icon = new QLabel(&about);
+    icon->setObjectName("ProgramIcon");
+    icon->setPixmap(ProgramIcon().pixmap(64, 64));
+    row->addWidget(icon, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    row->addLayout(texts, 1);
+    const auto label = [&](const char* name, const std::string& text) {
+        auto* l = new QLabel(ToQString(text), &about);
+        l->setObjectName(name);
+        texts->addWidget(l);
+        return l;
+    };
+    QLabel* product = label("ProductName", box.ProductName);
+    QFont bold = product->font();
+    bold.setBold(true);
+    product->setFont(bold);
+    label("Version", box.Version);
+    label("Copyright", box.Text)->setWordWrap(true);
+    texts->addWidget(new TLinkLabel("Comments", box.Comments, [&] { box.CommentsClick(open); }, &about));
+    texts->addWidget(new TLinkLabel("Label1", box.Label1, [&] { box.NeedHelpClick(open); }, &about));
+    auto* ok = new QPushButton(ToQString(box.OKButton), &about);
     ok->setObjectName("OKButton");
+    ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
     about.exec();

@@ -18,7 +18,10 @@ bool ShowEdgeTypesDialog(TSDIAppForm& Form);
 bool ShowSaveSelectGrids(TSDIAppForm& Form);
 // The splash: shown until its timer first fires (about one second).
 void ShowSplash();
-void ShowAboutBox(QWidget& Parent);
+// The about box: the program's icon, name, version, a line on what it does,
+// the web link (Comments) and "Tech Support" (the mail link), each opened by
+// the help links' opener without a word on failure.
+void ShowAboutBox(TSDIAppForm& Form);
 
 // Makes the dialog no bigger than the available area of its screen less the
 // room of the window manager's frame, so that it opens whole on a small

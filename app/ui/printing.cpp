@@ -222,7 +222,7 @@ void TPrinting::PrintSetup1Click() {
     dialog.exec();
 }
 
-void TPrinting::OpenTarget(const std::string& Target) {
+void TPrinting::OpenTarget(const std::string& Target, bool Report) {
     const QString target = ToQFileName(Target);
     QUrl url;
     if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
@@ -233,12 +233,12 @@ void TPrinting::OpenTarget(const std::string& Target) {
         if (!QFileInfo::exists(file))
             file = QCoreApplication::applicationDirPath() + "/" + ToQFileName(HelpFileName());
         if (!QFileInfo::exists(file)) {
-            platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
+            if (Report) platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
             return;
         }
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     }
-    if (!OpenUrl(url))
+    if (!OpenUrl(url) && Report)
         platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(
             FromQString(url.isLocalFile() ? url.toLocalFile() : url.toString()), url.isLocalFile()));
 }

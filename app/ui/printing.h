@@ -43,6 +43,10 @@ class TPrinting : public QObject {
 
     // Opens a link with the desktop's opener (replaceable in tests).
     std::function<bool(const QUrl&)> OpenUrl;
+    // Opens a target of the help links (the help file, a web page, a
+    // "mailto:" link) through OpenUrl. Report: a file that is missing, or a
+    // target no program opened, is named in a message; else nothing is said.
+    void OpenTarget(const std::string& Target, bool Report = true);
 
   protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -68,7 +72,6 @@ class TPrinting : public QObject {
     // Runs Body inside one print job; failures are shown as messages.
     template <typename F>
     void PrintJob(F Body);
-    void OpenTarget(const std::string& Target);
     void BuildPrinterBox();
     void InstallFontButtons();
     void EnableFontButtons();

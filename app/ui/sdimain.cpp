@@ -26,6 +26,7 @@
 #include "app/ui/dialogs.h"
 #include "app/ui/flow_layout.h"
 #include "app/ui/grid_view.h"
+#include "app/ui/program_icon.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/settings_page.h"
 #include "app/ui/window_progress.h"
@@ -48,6 +49,8 @@ QString QtFilter(const std::string& filter) {
 
 TSDIAppForm::TSDIAppForm(TMainWindowCore& Core, QWidget* Parent) : QMainWindow(Parent), core_(Core) {
     setObjectName("SDIAppForm");
+    // The program's icon for this window and every dialog and window after it.
+    QApplication::setWindowIcon(ProgramIcon());
     setWindowTitle(ToQString(ProductName + " version " + VersionNumber));
     pageControl_ = new QTabWidget(this);
     pageControl_->setObjectName("PageControl1");

@@ -190,6 +190,8 @@ class TSDIAppForm : public QMainWindow {
     void ShowTotals();
     // The totals of the sheets and parts grids, with no box for a bad cell.
     void ShowTotalsQuietly();
+    // The totals of the sheets (or parts) grid after a change of its cells.
+    void TotalsAfterEdit(bool Sheets);
     void ColumnWidths(bool Store);
     void LoadListFile(bool Sheets, bool (*Load)(TMainData&, const std::string&));
     bool ShowTotalsOf(bool Ok, const TErrorLocation& Error, TGridView* Grid);

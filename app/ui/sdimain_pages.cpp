@@ -192,6 +192,11 @@ void TSDIAppForm::BuildListPage(TPage page) {
     auto* view = new TGridView(sheets ? d.StringGridSheets : d.StringGridParts, this);
     view->setObjectName(sheets ? "StringGridSheets" : "StringGridParts");
     ConnectGrid(view, true);
+    // The totals follow every change of a cell, however its edit ended.
+    view->GridModel()->OnCellEdited = [this, sheets](int, int) { TotalsAfterEdit(sheets); };
+    view->OnCellClick = [this, view, sheets](TCellPos at) {
+        if (FillDownCell(view->Grid(), at.Col, at.Row)) TotalsAfterEdit(sheets);
+    };
     if (sheets) {
         gridSheets_ = view;
         view->SetColumnEditor(SheetCol::Type, TGridView::TEditor::Type);
@@ -290,10 +295,18 @@ void TSDIAppForm::ShowTotals() {
 }
 
 void TSDIAppForm::ShowTotalsQuietly() {
-    // A grid with a bad cell shows no totals rather than those of before.
-    TErrorLocation err;
-    if (!::TotalOfSheets(core_.Data.StringGridSheets, sheetsTotals_, err)) sheetsTotals_ = {};
-    if (!::TotalOfParts(core_.Data.StringGridParts, partsTotals_, err)) partsTotals_ = {};
+    SheetsTotalsAfterEdit(core_.Data.StringGridSheets, sheetsTotals_);
+    PartsTotalsAfterEdit(core_.Data.StringGridParts, partsTotals_);
+    ShowTotals();
+}
+
+void TSDIAppForm::TotalsAfterEdit(bool sheets) {
+    if (sheets) {
+        SheetsTotalsAfterEdit(core_.Data.StringGridSheets, sheetsTotals_);
+    } else {
+        PartsTotalsAfterEdit(core_.Data.StringGridParts, partsTotals_);
+        if (gridParts_) gridParts_->viewport()->update();  // normalised rotation and shape cells
+    }
     ShowTotals();
 }
 

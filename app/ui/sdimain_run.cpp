@@ -8,6 +8,7 @@
 
 #include "app/core/main_window.h"
 #include "app/core/run_control.h"
+#include "app/ui/grid_view.h"
 #include "app/ui/sdimain.h"
 #include "app/ui/window_progress.h"
 #include "engine/progress.h"
@@ -64,6 +65,10 @@ void TSDIAppForm::RunEnded() {
 }
 
 TSDIAppForm::~TSDIAppForm() {
+    // A cell editor still open commits as the widgets go: the totals of a
+    // window being torn down are no longer shown.
+    for (TGridView* grid : {gridSheets_, gridParts_})
+        if (grid) grid->GridModel()->OnCellEdited = nullptr;
     if (worker_.joinable()) {
         RequestOptimizeCancel();
         worker_.join();

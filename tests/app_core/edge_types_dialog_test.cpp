@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/captions.h"
 #include "engine/partedge.h"
 #include "engine/pubstr.h"
 #include "support/scratch.h"
@@ -55,4 +56,27 @@ TEST(EdgeTypesDialog, AddModifyDeleteAndOk) {
     EXPECT_EQ(PartEdgeList.GetEdge(1)->GT, 1000);
     EXPECT_EQ(held->Label, "BAND");  // the plan's record is still alive
     EXPECT_EQ(sink.Warnings.size(), 3u);
+}
+
+// The dialog's title is the caption of the button that opens it, so a caption
+// file that relabels the button relabels the title as well.
+TEST(EdgeTypesDialog, TitleIsTheCaptionOfItsButtonAfterACaptionFile) {
+    ScratchDir dir;
+    struct Case {
+        const char* File;   // the CAPTION section's lines
+        const char* Title;  // the dialog's title, as the button shows its caption
+    } cases[] = {
+        {"", "Band & Grinding"},
+        {"Band Caption=Kante\n", "Kante & Grinding"},
+        {"band caption=Kante\nGrinding Caption=Schliff\n", "Kante & Schliff"},
+        {"Grinding Caption=Fr&&asen\n", "Kante & Fr&asen"},  // on top of the texts in force
+    };
+    TCaptionStore captions;
+    for (const Case& c : cases) {
+        WriteText(dir.File("job.cap"), std::string("[CAPTION]\n") + c.File);
+        captions.ReadCaptionFile(dir.File("job.cap"));
+        EXPECT_EQ(EdgeTypesDialogCaption(captions), c.Title) << c.File;
+        EXPECT_EQ(EdgeTypesDialogCaption(captions),
+                  PlainCaptionText(captions.Caption("ButtonGrindingAndBandSetting")));
+    }
 }

@@ -129,3 +129,44 @@ TEST(GridEditing, EditorsChooseItemsAndLearnNewTypes) {
     EXPECT_EQ(items.size(), 3u);
     EXPECT_FALSE(IsTypeChecked(""));
 }
+
+// Whatever ends an edit, the totals under the sheets and parts grids follow
+// the grid: a changed quantity at once, a bad cell as empty totals (never
+// those of before), a row made incomplete no longer counted.
+TEST(GridEditing, TotalsFollowEveryEditOfTheSheetsAndPartsGrids) {
+    TStringGrid sheets(SheetCol::Count, 4);
+    sheets.SetRow(1, {"A", "", "2000", "1000", "300", "1", "", ""});
+    sheets.SetRow(2, {"B", "", "1000", "1000", "110", "", "", ""});
+    TStringGrid parts(PartCol::Count, 3);
+    parts.SetRow(1, {"P", "", "100", "100", "R", "5", "", "R", "", ""});
+    struct Case {
+        bool Parts;
+        int Col, Row;
+        const char* Text;
+        const char *Number, *Area, *Cost;  // the totals after the edit
+    } cases[] = {
+        {false, SheetCol::Qty, 1, "200", "310", "510000000", "200"},
+        {false, SheetCol::Width, 2, "abc", "", "", ""},
+        {false, SheetCol::Width, 2, "500", "310", "455000000", "200"},
+        {false, SheetCol::Qty, 2, "", "200", "400000000", "200"},
+        {false, SheetCol::Cost, 1, "x", "", "", ""},
+        {false, SheetCol::Cost, 1, "1.5", "200", "400000000", "300"},
+        {true, PartCol::Qty, 1, "7", "7", "70000", ""},
+        {true, PartCol::Shape, 1, "c", "7", "54977.871", ""},
+        {true, PartCol::Qty, 1, "-1", "", "", ""},
+    };
+    TGridTotals sheetsTotals, partsTotals;
+    SheetsTotalsAfterEdit(sheets, sheetsTotals);
+    PartsTotalsAfterEdit(parts, partsTotals);
+    EXPECT_EQ(sheetsTotals.Number, "410");
+    for (const Case& c : cases) {
+        TStringGrid& g = c.Parts ? parts : sheets;
+        TGridTotals& t = c.Parts ? partsTotals : sheetsTotals;
+        g.SetCell(c.Col, c.Row, c.Text);
+        c.Parts ? PartsTotalsAfterEdit(g, t) : SheetsTotalsAfterEdit(g, t);
+        EXPECT_EQ(t.Number, c.Number) << c.Col << " " << c.Text;
+        EXPECT_EQ(t.Area, c.Area) << c.Col << " " << c.Text;
+        EXPECT_EQ(t.Cost, c.Cost) << c.Col << " " << c.Text;
+    }
+    EXPECT_EQ(parts.Cell(PartCol::Shape, 1), "C");  // read as the run reads it
+}

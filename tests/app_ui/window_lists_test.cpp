@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include "app/core/main_data.h"
@@ -135,4 +136,50 @@ TEST(Splash, ClosesItselfAtTheFirstTimerTick) {
     ShowSplash();
     EXPECT_GE(t.elapsed(), 900);
     EXPECT_LT(t.elapsed(), 10000);
+}
+
+// The totals under the sheets and parts grids follow a quantity left by a
+// click on another row (the view commits the editor) or by Tab.
+TEST_F(WindowTest, TotalsFollowAQuantityLeftByAClickOrTab) {
+    form->show();
+    const struct Case {
+        bool Sheets, Click;
+        const char* Typed;
+    } cases[] = {{true, true, "200"}, {false, true, "200"}, {true, false, "7"}};
+    for (const Case& c : cases) {
+        TGridView* grid = c.Sheets ? form->StringGridSheets() : form->StringGridParts();
+        const int qty = c.Sheets ? static_cast<int>(SheetCol::Qty) : static_cast<int>(PartCol::Qty);
+        for (int row : {1, 2}) {
+            TypeRow(grid, row, {"A", "MDF", "200", "100"});
+            Type(grid, qty, row, row == 1 ? "300" : "110");
+        }
+        c.Sheets ? form->TotalOfSheets() : form->TotalOfParts();  // as Enter at a row's end
+        auto* number = qobject_cast<QLineEdit*>(
+            form->Control(c.Sheets ? "EditTotalSheetsNumber" : "EditTotalPartsNumber"));
+        ASSERT_EQ(number->text(), "410");
+
+        form->ShowPage(c.Sheets ? TSDIAppForm::TPage::Sheets : TSDIAppForm::TPage::Parts);
+        const QModelIndex cell = grid->model()->index(0, qty);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible()) editor = e;
+        ASSERT_NE(editor, nullptr);
+        editor->setText(c.Typed);
+        const QPoint at = grid->visualRect(grid->model()->index(1, 0)).center();
+        const QPoint global = grid->viewport()->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        if (c.Click) {
+            QApplication::sendEvent(grid->viewport(), &press);
+            QApplication::sendEvent(grid->viewport(), &release);
+        } else {
+            QApplication::sendEvent(editor, &tab);
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(grid->Grid().Cell(qty, 1), c.Typed);
+        EXPECT_EQ(number->text().toInt(), std::stoi(c.Typed) + 110) << c.Sheets << c.Click;
+    }
 }

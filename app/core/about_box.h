@@ -1,0 +1,34 @@
+// The about box without its widgets: its texts and what its two links open.
+// Both links go through the desktop's opener, the one that opens the help
+// page; what the opener answers is not checked.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/core/print_commands.h"
+
+// Opens Target (a web page, a "mailto:" link or a file) in the program the
+// desktop has for it.
+using TShellOpener = std::function<void(const std::string& Target)>;
+
+class TAboutBox {
+  public:
+    explicit TAboutBox(const TProgramAddresses& Addresses = ProgramAddresses());
+
+    std::string Caption = "About";
+    std::string ProductName;
+    std::string Version;
+    std::string Text;      // the line under the version
+    std::string Comments;  // the web address, shown as a link: what its click opens
+    std::string Label1 = "Tech Support";
+    std::string OKButton = "OK";
+
+    // "Tech Support": the support mail link.
+    void NeedHelpClick(const TShellOpener& Open) const;
+    // Comments: its own caption.
+    void CommentsClick(const TShellOpener& Open) const;
+
+  private:
+    std::string supportTarget_;
+};
