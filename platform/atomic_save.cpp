@@ -310,6 +310,7 @@ struct RecordEntry {
 };
 struct OtherFolder {
     std::string Path;
+    std::string Mount;               // where the file system it was on was mounted
     std::vector<std::string> Files;  // the files the save replaced there
 };
 struct CommitRecord {
@@ -324,7 +325,10 @@ struct CommitRecord {
 bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& rec,
                  bool lenient = false) {
     const std::string_view header = name.Old ? kOldRecordHeader : kRecordHeader;
-    const std::size_t fields = name.Old ? 3 : 2;  // of a folder's line
+    const auto mountPoint = [](std::string_view p) {
+        return !p.empty() && p.front() == '/' &&
+               p.find_first_of(std::string_view("\t\n\0", 3)) == std::string_view::npos;
+    };
     int line = 0;
     bool sawId = name.Old;
     std::vector<std::string> targets;
@@ -342,14 +346,17 @@ bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& re
         if (!sawId) {
             if (f[0] != "I" || f.size() != 2 || f[1] != name.Id) return false;
             sawId = true;
-        } else if (f[0] == "P" && f.size() == fields && AbsolutePath(f[1]) &&
-                   rec.Primary.Path.empty() && rec.Secondaries.empty()) {
+        } else if (f[0] == "P" && f.size() == 3 && AbsolutePath(f[1]) &&
+                   (name.Old || mountPoint(f[2])) && rec.Primary.Path.empty() &&
+                   rec.Secondaries.empty()) {
             rec.Primary.Path = f[1];
+            if (!name.Old) rec.Primary.Mount = f[2];
         } else if (f[0] == "F" && f.size() == 2 && PlainName(f[1]) && !rec.Primary.Path.empty()) {
             rec.Primary.Files.emplace_back(f[1]);
-        } else if (f[0] == "S" && f.size() == fields && AbsolutePath(f[1]) &&
-                   rec.Primary.Path.empty()) {
-            rec.Secondaries.push_back({std::string(f[1]), {}});
+        } else if (f[0] == "S" && f.size() == 3 && AbsolutePath(f[1]) &&
+                   (name.Old || mountPoint(f[2])) && rec.Primary.Path.empty()) {
+            rec.Secondaries.push_back(
+                {std::string(f[1]), name.Old ? std::string() : std::string(f[2]), {}});
         } else if (f[0] == "G" && !name.Old && f.size() == 2 && PlainName(f[1]) &&
                    !rec.Secondaries.empty()) {
             rec.Secondaries.back().Files.emplace_back(f[1]);
@@ -625,12 +632,13 @@ void TFileWriteGroup::Discard() {
 
 namespace {
 
-// Path (absolute, links followed) is where something is mounted: a file
-// mounted over another (as a container's volume is) cannot be renamed over.
-bool MountedAt(const std::string& path) {
+// Where file systems are mounted in this process's view, in the order of
+// the mount table.
+std::vector<std::string> MountPoints() {
+    std::vector<std::string> points;
     std::string table;  // read to its end: /proc files tell no size
     if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable)
-        return false;
+        return points;
     std::size_t pos = 0;
     while (pos < table.size()) {
         std::size_t end = table.find('\n', pos);
@@ -638,11 +646,13 @@ bool MountedAt(const std::string& path) {
         // "id parent major:minor root mount-point ...", blanks written as \040.
         std::string_view line(table.data() + pos, end - pos);
         pos = end + 1;
-        for (int field = 0; field < 4; ++field) {
+        bool whole = true;
+        for (int field = 0; field < 4 && whole; ++field) {
             const std::size_t blank = line.find(' ');
-            if (blank == std::string_view::npos) return false;
-            line.remove_prefix(blank + 1);
+            whole = blank != std::string_view::npos;
+            if (whole) line.remove_prefix(blank + 1);
         }
+        if (!whole) continue;
         const std::string_view raw = line.substr(0, line.find(' '));
         std::string point;
         for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -654,9 +664,27 @@ bool MountedAt(const std::string& path) {
                 point += raw[i];
             }
         }
-        if (point == path) return true;
+        points.push_back(std::move(point));
     }
-    return false;
+    return points;
+}
+
+// Path (absolute, links followed) is where something is mounted: a file
+// mounted over another (as a container's volume is) cannot be renamed over.
+bool MountedAt(const std::string& path) {
+    const std::vector<std::string> points = MountPoints();
+    return std::find(points.begin(), points.end(), path) != points.end();
+}
+
+// Where the file system that holds Folder (absolute, links followed) is
+// mounted: the deepest mount point that is Folder or above it.
+std::string MountPointOf(const std::string& folder) {
+    std::string best = "/";
+    for (const std::string& m : MountPoints())
+        if (m.size() > best.size() && folder.starts_with(m) &&
+            (folder.size() == m.size() || folder[m.size()] == '/'))
+            best = m;
+    return best;
 }
 
 // Why Target cannot be renamed over now (empty when it can): its folder
@@ -832,9 +860,9 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         std::string text = std::string(kRecordHeader) + "\nI\t" + id_ + "\n";
         if (i == 0) {
             for (std::size_t k = 1; k < paths.size(); ++k)
-                text += "S\t" + paths[k] + "\n" + replacedIn(k, "G");
+                text += "S\t" + paths[k] + "\t" + MountPointOf(paths[k]) + "\n" + replacedIn(k, "G");
         } else {
-            text += "P\t" + paths[0] + "\n" + replacedIn(0, "F");
+            text += "P\t" + paths[0] + "\t" + MountPointOf(paths[0]) + "\n" + replacedIn(0, "F");
         }
         for (std::size_t k = 0; k < staged_.size(); ++k) {
             if (folderOf[k] != i) continue;
@@ -935,16 +963,24 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     const int flushError = errno;
 
     // Made final: what is left is tidying, which the next start in these
-    // folders finishes when it cannot be done now. The old contents go,
-    // then the other folders' records, then, once those are gone for good,
-    // the first folder's.
-    for (const TStaged& s : staged_)
-        if (!s.Backup.empty()) ::unlink(s.Backup.c_str());
+    // folders finishes when it cannot be done now. Each other folder's
+    // record goes before its old contents (while it is there, the folder
+    // can still be undone, should its first folder be put back from a copy
+    // made before the save), then the first folder's old contents, and its
+    // record once the others are gone for good.
+    const auto dropBackups = [&](std::size_t folder) {
+        for (std::size_t j = 0; j < staged_.size(); ++j)
+            if (folderOf[j] == folder && !staged_[j].Backup.empty())
+                ::unlink(staged_[j].Backup.c_str());
+    };
     bool othersGone = true;
     for (std::size_t i = records.size(); i-- > 1;) {
-        othersGone = !failing() && ::unlink(records[i].c_str()) == 0 && othersGone;
-        othersGone = !failing() && SyncFolder(paths[i]) && othersGone;
+        const bool gone =
+            !failing() && ::unlink(records[i].c_str()) == 0 && !failing() && SyncFolder(paths[i]);
+        if (gone) dropBackups(i);
+        othersGone = gone && othersGone;
     }
+    dropBackups(0);
     if (othersGone && !failing() && ::unlink(final.c_str()) == 0) SyncFolder(paths[0]);
     unregister();
     staged_.clear();
@@ -997,13 +1033,25 @@ bool HoldsAll(const std::string& folder, const std::vector<std::string>& files) 
                        [&](const std::string& f) { return Exists(folder + "/" + f); });
 }
 
+// A save's other folder, not there now, was deleted: the file system it was
+// on is mounted where it was at the save. One on a disk not mounted now is
+// not taken for deleted (nor is any folder an earlier build's record names).
+bool FolderGone(const OtherFolder& other) {
+    struct stat st {};
+    if (::stat(other.Path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR) ||
+        other.Mount.empty())
+        return false;
+    return other.Mount == "/" || MountedAt(other.Mount);
+}
+
 // The other folder Other holds no record of the save Id (of any stage) and
-// is there as the save left it: its part of the save is settled.
+// is there as the save left it, or it was deleted: its part of the save is
+// settled.
 bool OtherFolderSettled(const OtherFolder& other, const std::string& id) {
     const std::string record = other.Path + "/" + std::string(kRecordPrefix) + id;
     struct stat st {};
-    return ::stat(other.Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           HoldsAll(other.Path, other.Files) && !Exists(record) &&
+    if (::stat(other.Path.c_str(), &st) != 0) return FolderGone(other);
+    return S_ISDIR(st.st_mode) && HoldsAll(other.Path, other.Files) && !Exists(record) &&
            !Exists(record + std::string(kRecordPart)) &&
            !Exists(record + std::string(kRecordFinal));
 }
@@ -1045,20 +1093,25 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
     if (!rec.Primary.Path.empty()) {
         const std::string there = rec.Primary.Path + "/" + own;
         struct stat dir {};
+        const bool reached = ::stat(rec.Primary.Path.c_str(), &dir) == 0;
+        const int reachError = errno;
         if (Exists(there + std::string(kRecordFinal))) {
             final = true;
         } else if (Exists(there) || Exists(there + std::string(kRecordPart))) {
             final = false;
-        } else if (::stat(rec.Primary.Path.c_str(), &dir) != 0 &&
-                   (errno == ENOENT || errno == ENOTDIR)) {
+        } else if (FolderGone(rec.Primary)) {
             // Deleted with the lists it held: what the save did here is
             // undone, so this folder is as it was before it.
             where = " in \"" + folder + "\" (the folder \"" + rec.Primary.Path +
                     "\" it also changed is no longer there)";
-        } else if (!S_ISDIR(dir.st_mode) || !HoldsAll(rec.Primary.Path, rec.Primary.Files)) {
+        } else if (!reached || !S_ISDIR(dir.st_mode) ||
+                   !HoldsAll(rec.Primary.Path, rec.Primary.Files)) {
             const std::string missing =
-                S_ISDIR(dir.st_mode) ? "does not hold the files the save changed there"
-                                     : "cannot be reached (" + std::string(std::strerror(errno)) + ")";
+                reached && S_ISDIR(dir.st_mode)
+                    ? "does not hold the files the save changed there"
+                : reached || (reachError != ENOENT && reachError != ENOTDIR)
+                    ? "cannot be reached (" + std::string(std::strerror(reached ? ENOTDIR : reachError)) + ")"
+                    : "is not there, nor is the disk it was on (mounted at \"" + rec.Primary.Mount + "\")";
             out.Refusals.push_back(RecordRefusal(
                 record, "belongs to a save that also changed the folder \"" + rec.Primary.Path +
                             "\", which " + missing +
@@ -1126,10 +1179,19 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
     // they ask it whether the save was made final. (An earlier build's first
     // folder kept its record, undone, for the same question.)
     bool othersSettled = true;
+    std::vector<std::string> gone;
     if (final || rn.Old)
-        for (const OtherFolder& other : rec.Secondaries)
+        for (const OtherFolder& other : rec.Secondaries) {
             othersSettled = othersSettled && OtherFolderSettled(other, rn.Id);
+            if (FolderGone(other)) gone.push_back(other.Path);
+        }
     if (ok && othersSettled) ok = ::unlink(record.c_str()) == 0 && SyncFolder(folder);
+    if (ok && othersSettled && final && !gone.empty())
+        out.Notes.push_back("A save that was stopped after it was made final keeps its files in \"" +
+                            folder + "\"; " +
+                            (gone.size() == 1 ? "the folder " : "the folders ") + QuotedList(gone) +
+                            (gone.size() == 1 ? " it also changed is" : " it also changed are") +
+                            " no longer there.");
     if (!ok) {
         out.Refusals.push_back(RecordRefusal(
             record, std::string("could not be settled (") + std::strerror(errno) + ")"));

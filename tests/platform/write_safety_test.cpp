@@ -180,6 +180,18 @@ TEST(WriteGroupRecovery, ASecondFolderAsksItsFirstFoldersRecordWhetherTheSaveWas
              fs::create_directory(g.a.Path());
          },
          Outcome::Refused, ""},
+        {"first folder's disk not mounted (the folder gone with it)", true,
+         [&](StoppedGroup& g) {
+             // As if the first folder had been on a disk mounted at a
+             // place where nothing is mounted now.
+             const std::string record = g.Record(g.b.Path());
+             std::string text = ReadText(record);
+             const std::size_t p = text.find("\nP\t") + 1, tab = text.find('\t', p + 2);
+             text.replace(tab + 1, text.find('\n', tab) - tab - 1, g.a.Path() + ".disk");
+             WriteText(record, text);
+             fs::rename(g.a.Path(), away(g));
+         },
+         Outcome::Refused, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,7 +206,7 @@ TEST(WriteGroupRecovery, ASecondFolderAsksItsFirstFoldersRecordWhetherTheSaveWas
             EXPECT_NE(r.Refusals[0].find("make it reachable again"), std::string::npos) << r.Refusals[0];
             EXPECT_EQ(ReadText(g.files[1]), stock);
             EXPECT_EQ(Leftovers(g.b.Path()), leftovers);
-            fs::remove(g.a.Path());
+            if (fs::exists(g.a.Path())) fs::remove(g.a.Path());
             fs::rename(away(g), g.a.Path());  // mounted again: both settle, made final
             EXPECT_TRUE(platform::RecoverWriteGroups(g.b.Path()).Settled());
             EXPECT_TRUE(platform::RecoverWriteGroups(g.a.Path()).Settled());
@@ -225,6 +237,26 @@ TEST(WriteGroupRecovery, ASecondFolderAsksItsFirstFoldersRecordWhetherTheSaveWas
 }
 
 TEST(WriteGroupRecovery, TheFirstFolderSettlesWithoutItsOtherFolders) {
+    // Made final, its record stays while the other folder is away, and goes
+    // once that folder is known deleted, the note saying what was kept.
+    {
+        StoppedGroup g(3);
+        g.MakeFinal();
+        const std::string moved = g.b.Path() + ".away";
+        fs::rename(g.b.Path(), moved);
+        fs::create_directory(g.b.Path());  // its disk not mounted
+        EXPECT_TRUE(platform::RecoverWriteGroups(g.a.Path()).Settled());
+        EXPECT_FALSE(g.Record(g.a.Path()).empty());
+        fs::remove(g.b.Path());
+        fs::remove_all(moved);  // deleted
+        const platform::TRecovery r = platform::RecoverWriteGroups(g.a.Path());
+        EXPECT_TRUE(r.Settled()) << ::testing::PrintToString(r.Refusals);
+        ASSERT_EQ(r.Notes.size(), 1u);
+        EXPECT_NE(r.Notes[0].find("keeps its files in \"" + g.a.Path() + "\""), std::string::npos)
+            << r.Notes[0];
+        EXPECT_TRUE(Leftovers(g.a.Path()).empty()) << ::testing::PrintToString(Leftovers(g.a.Path()));
+        for (const auto& f : {g.files[0], g.files[2]}) EXPECT_EQ(ReadText(f), "new " + f);
+    }
     // Stopped before its commit point, the save is undone in its first
     // folder whether or not the other one is there; the other one, back
     // later, finds no record there and is undone too.
@@ -467,6 +499,12 @@ TEST(WriteGroupCommit, ACommitFailingAtAnyCallSaysWhatTheNextStartKeeps) {
                 << what;
         }
         platform::TFileWriteGroup::FailCall = -1;
+        // While the second folder holds a record, it keeps its old contents:
+        // it can still be undone should the first folder be put back from a
+        // copy made before the save.
+        bool record = false, backup = false;
+        for (const auto& n : Leftovers(b.Path())) (n.starts_with(".tessaly-commit~") ? record : backup) = true;
+        EXPECT_TRUE(!record || backup);
         for (const auto& folder : {a.Path(), b.Path(), a.Path(), b.Path()})
             EXPECT_TRUE(platform::RecoverWriteGroups(folder).Settled());
         for (const auto& f : {files[0], files[1]})
