@@ -59,6 +59,95 @@ struct TStreamScan {
     std::uint64_t SharedStrings = 0;
 };
 
+// The records the cell library reads with fixed fields, and the least
+// length each needs.
+constexpr struct {
+    unsigned Id, Least;
+} kFixedRecords[] = {
+    {0x0809, 8},  {0x0085, 8},  {0x0200, 10}, {0x00FC, 8},  {0x0203, 14}, {0x027E, 10}, {0x00FD, 10},
+    {0x00BD, 12}, {0x0205, 8},  {0x0006, 20}, {0x0204, 8},  {0x00E0, 16}, {0x0042, 2},  {0x0022, 2},
+    {0x041E, 3},  {0x001E, 1},  {0x0208, 16}, {0x00D6, 8},  {0x0201, 6},  {0x00BE, 6},
+};
+
+// A text of a record (BIFF8: length, flags, characters of one or two bytes;
+// BIFF5: length and bytes) fits in Body from At; LengthBytes is 1 or 2.
+bool TextFits(std::string_view Body, std::size_t At, int LengthBytes, bool Biff8) {
+    const auto* b = reinterpret_cast<const unsigned char*>(Body.data());
+    if (At + LengthBytes + (Biff8 ? 1 : 0) > Body.size()) return false;
+    const std::size_t chars = LengthBytes == 1 ? b[At] : Le16(b + At);
+    const std::size_t width = Biff8 && (b[At + LengthBytes] & 1) ? 2 : 1;
+    return At + LengthBytes + (Biff8 ? 1 : 0) + chars * width <= Body.size();
+}
+
+// A record the cell library would read past its end: too short for its
+// fixed fields or for the text it names.
+bool RecordTooShort(unsigned Id, std::string_view Body, bool Biff8) {
+    for (const auto& r : kFixedRecords)
+        if (r.Id == Id && Body.size() < r.Least) return true;
+    switch (Id) {
+        case 0x0085: return !TextFits(Body, 6, 1, Biff8);        // a sheet's name
+        case 0x041E: return !TextFits(Body, 2, Biff8 ? 2 : 1, Biff8);  // a number format
+        case 0x001E: return !TextFits(Body, 0, 1, false);
+        case 0x0204: return !TextFits(Body, 6, 2, Biff8);        // a text cell
+        case 0x00BD: return (Body.size() - 6) % 6 != 0;          // numbers of a row
+        default: return false;
+    }
+}
+
+// The shared string table (SST record and its CONTINUE records, as
+// Segments) holds the Count strings it states, each within the table: a
+// text may go on in the next record with a flags byte of its own, its runs
+// and extra data after it.
+bool SharedStringsFit(const std::vector<std::string_view>& Segments, std::uint64_t Count) {
+    std::size_t seg = 0, at = 8;  // past the two counts
+    auto left = [&] { return Segments[seg].size() - at; };
+    auto next = [&] {
+        if (++seg >= Segments.size()) return false;
+        at = 0;
+        return true;
+    };
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(Segments[seg][at + k]); };
+    // Skips Bytes of runs or extra data, across records.
+    auto skip = [&](std::uint64_t Bytes) {
+        while (Bytes > left()) {
+            Bytes -= left();
+            if (!next()) return false;
+        }
+        at += static_cast<std::size_t>(Bytes);
+        return true;
+    };
+    for (std::uint64_t i = 0; i < Count; ++i) {
+        if (left() == 0 && !next()) return false;
+        if (left() < 3) return false;
+        std::size_t chars = byte(0) | (byte(1) << 8);
+        const unsigned flags = byte(2);
+        at += 3;
+        std::uint64_t runs = 0, extra = 0;
+        if (flags & 8) {
+            if (left() < 2) return false;
+            runs = 4u * (byte(0) | (byte(1) << 8));
+            at += 2;
+        }
+        if (flags & 4) {
+            if (left() < 4) return false;
+            extra = byte(0) | (byte(1) << 8) | (byte(2) << 16) | (static_cast<std::uint64_t>(byte(3)) << 24);
+            at += 4;
+        }
+        std::size_t width = flags & 1 ? 2 : 1;
+        for (;;) {
+            const std::size_t here = std::min(chars, left() / width);
+            at += here * width;
+            chars -= here;
+            if (chars == 0) break;
+            if (!next() || left() < 1) return false;
+            width = byte(0) & 1 ? 2 : 1;
+            ++at;
+        }
+        if (!skip(runs + extra)) return false;
+    }
+    return true;
+}
+
 // Reads records (id, body) from Stream[From...] until the end of the
 // substream begun at From (its BOF and the matching EOF) or of the stream.
 // Returns false when a record runs past the stream.
@@ -89,7 +178,17 @@ class TXlsReader {
     // The workbook stream of the compound file Bytes.
     std::string WorkbookStream(const std::string& Bytes) const {
         static std::once_flag once;
-        std::call_once(once, [] { gsf_init(); });
+        std::call_once(once, [] {
+            gsf_init();
+            // A damaged file is refused with a message of ours; the
+            // library's own complaints about it go nowhere.
+            for (const char* domain : {"libgsf", "libgsf:msole"})
+                g_log_set_handler(domain,
+                                  static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                                              G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                                              G_LOG_LEVEL_DEBUG),
+                                  [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        });
         auto unref = [](void* Object) {
             if (Object) g_object_unref(Object);
         };
@@ -119,8 +218,48 @@ class TXlsReader {
     TStreamScan Scan(std::string_view Stream) const {
         TStreamScan scan;
         std::string refusal;
+        bool biff8 = true;
+        // Per open substream: its stated size, once stated. The library
+        // keeps a sheet's cells in an array of that size.
+        struct TSize {
+            bool Stated = false;
+            std::uint64_t Rows = 0, Cols = 0;
+        };
+        std::vector<TSize> sizes;
+        std::vector<std::string_view> sst;  // the table being gathered
+        std::uint64_t sstCount = 0;
         const bool whole = ForEachRecord(Stream, 0, false, [&](unsigned Id, std::string_view Body) {
             const auto* b = reinterpret_cast<const unsigned char*>(Body.data());
+            if (!sst.empty() && Id == 0x003C) {
+                sst.push_back(Body);
+                return true;
+            }
+            if (!sst.empty()) {
+                if (!SharedStringsFit(sst, sstCount)) {
+                    refusal = "its workbook stream is damaged (its shared strings run past their records)";
+                    return false;
+                }
+                sst.clear();
+            }
+            if (Id == 0x0809 && Body.size() >= 2) biff8 = Le16(b) == 0x0600;
+            if (RecordTooShort(Id, Body, biff8)) {
+                refusal = "its workbook stream is damaged (a record is too short)";
+                return false;
+            }
+            if (Id == 0x0809) sizes.emplace_back();
+            else if (Id == 0x000A && !sizes.empty()) sizes.pop_back();
+            const bool cell = Id == 0x0203 || Id == 0x027E || Id == 0x00FD || Id == 0x0204 || Id == 0x0205 ||
+                              Id == 0x0006 || Id == 0x0201 || Id == 0x00D6 || Id == 0x00BD || Id == 0x00BE;
+            if (cell && !sizes.empty()) {
+                const TSize& size = sizes.back();
+                const unsigned row = Le16(b), first = Le16(b + 2);
+                const unsigned last = Id == 0x00BD || Id == 0x00BE ? Le16(b + Body.size() - 2) : first;
+                if (!size.Stated || row >= size.Rows || last >= size.Cols || last < first) {
+                    refusal = "its workbook stream is damaged (cell " + CellName(row, first) +
+                              " lies outside the size its sheet states)";
+                    return false;
+                }
+            }
             if (Id == 0x0085 && Body.size() >= 6) {  // a sheet of the workbook
                 if (scan.SheetOffsets.size() >= kXlsxMaxSheets) {
                     refusal = "it has more than " + std::to_string(kXlsxMaxSheets) +
@@ -131,8 +270,21 @@ class TXlsReader {
                 if (b[5] == 0) scan.WorksheetOffsets.push_back(Le32(b));
             } else if (Id == 0x0200 && Body.size() >= 10) {  // a sheet's size
                 const bool biff8 = Body.size() >= 14;
+                const std::uint64_t firstRow = biff8 ? Le32(b) : Le16(b);
                 const std::uint64_t rows = biff8 ? Le32(b + 4) : Le16(b + 2);
+                const std::uint64_t firstCol = Le16(b + (biff8 ? 8 : 4));
                 const std::uint64_t cols = Le16(b + (biff8 ? 10 : 6));
+                if (firstRow > rows || firstCol > cols || rows > 65536 || cols > 256) {
+                    refusal = "its workbook stream is damaged (a sheet states an impossible size)";
+                    return false;
+                }
+                if (!sizes.empty()) {
+                    if (sizes.back().Stated) {
+                        refusal = "its workbook stream is damaged (a sheet states its size twice)";
+                        return false;
+                    }
+                    sizes.back() = {true, rows, cols};
+                }
                 scan.CellsSpanned += rows * cols;
                 if (scan.CellsSpanned > kXlsMaxCellsSpanned) {
                     refusal = "its sheets span more than " + std::to_string(kXlsMaxCellsSpanned) +
@@ -141,6 +293,8 @@ class TXlsReader {
                 }
             } else if (Id == 0x00FC && Body.size() >= 8) {  // the shared strings
                 scan.SharedStrings += Le32(b + 4);
+                sst = {Body};
+                sstCount = Le32(b + 4);
                 if (scan.SharedStrings > kXlsxMaxSharedStrings) {
                     refusal = "it holds more than " + std::to_string(kXlsxMaxSharedStrings) +
                               " shared strings, the most a workbook may hold";
@@ -149,6 +303,8 @@ class TXlsReader {
             }
             return true;
         });
+        if (refusal.empty() && !sst.empty() && !SharedStringsFit(sst, sstCount))
+            refusal = "its workbook stream is damaged (its shared strings run past their records)";
         if (!refusal.empty()) Fail(refusal);
         if (!whole) Fail("its workbook stream is damaged");
         return scan;

@@ -12,7 +12,11 @@
 // texts and the limits are those of the .xlsx reader; in addition the file
 // may hold at most kXlsMaxFileBytes and its sheets may span at most
 // kXlsMaxCellsSpanned cells, since the library holds every cell of every
-// sheet in memory.
+// sheet in memory. The library trusts the lengths and sizes the records
+// state (a damaged file made it read and free memory not its own), so the
+// stream is refused before the library opens it when a record it reads is
+// too short for its fields or text, the shared strings run past their
+// records, a sheet states its size twice or a cell lies outside that size.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +27,7 @@
 namespace platform {
 
 constexpr std::uint64_t kXlsMaxFileBytes = 64u << 20;
-constexpr std::uint64_t kXlsMaxCellsSpanned = 4000000;
+constexpr std::uint64_t kXlsMaxCellsSpanned = 1000000;
 
 // The file starts as an OLE compound file does (an .xls workbook, whatever
 // its name); false when it cannot be read.

@@ -12,7 +12,9 @@
 #   bool_error.xls   sheets.xls with the boolean TRUE at B2 and the error
 #                    value #DIV/0! at E2
 #   big_sheet.xls    parts.xls whose sheet claims 65536 x 256 cells
+#   outside_size.xls parts.xls whose sheet claims 2 x 6 cells
 #   many_sheets.xls.gz  1001 sheets (packed: the tests unpack it)
+#   format_past_record.xls  parts.xls with a number format longer than its record
 #   truncated.xls, flipped.xls, not_ole.xls, xlsx_named.xls, xls_named.xlsx
 import gzip, os, pathlib, shutil, struct, subprocess, tempfile
 
@@ -57,6 +59,18 @@ b = bytearray(parts)
 i = record(b, 0x0200, 14)
 b[i + 4:i + 16] = struct.pack('<IIHH', 0, 65536, 0, 256)
 (here / 'big_sheet.xls').write_bytes(bytes(b))
+# ... and one whose sheet claims two rows of the four it holds.
+b[i + 4:i + 16] = struct.pack('<IIHH', 0, 2, 0, 6)
+(here / 'outside_size.xls').write_bytes(bytes(b))
+
+# A number format whose text runs past its record (once read past its end
+# by the cell library).
+b = bytearray(parts)
+i = b.find(struct.pack('<H', 0x041E))
+while struct.unpack('<H', b[i + 2:i + 4])[0] < 5:
+    i = b.find(struct.pack('<H', 0x041E), i + 1)
+b[i + 6:i + 8] = struct.pack('<H', 0x7FFF)
+(here / 'format_past_record.xls').write_bytes(bytes(b))
 
 (here / 'truncated.xls').write_bytes(parts[:len(parts) // 2])
 b = bytearray(parts)
