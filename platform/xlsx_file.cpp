@@ -348,12 +348,7 @@ std::string NumberText(std::string_view Value, bool& Ok) {
     const auto [end, ec] = std::from_chars(Value.data(), Value.data() + Value.size(), d);
     Ok = ec == std::errc() && end == Value.data() + Value.size() && std::isfinite(d);
     if (!Ok) return {};
-    if (d == 0) d = 0;  // no "-0"
-    char buffer[64];
-    const auto res = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, 15);
-    std::string text(buffer, res.ptr);
-    std::replace(text.begin(), text.end(), 'e', 'E');
-    return text;
+    return SpreadsheetNumberText(d);
 }
 
 struct TSheetReader {
@@ -513,6 +508,15 @@ class TPrivateFolder {
 };
 
 }  // namespace
+
+std::string SpreadsheetNumberText(double Value) {
+    if (Value == 0) Value = 0;  // no "-0"
+    char buffer[64];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::general, 15);
+    std::string text(buffer, res.ptr);
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    return text;
+}
 
 TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRows, int MaxColumns) {
     MaxRows = std::max(0, MaxRows);

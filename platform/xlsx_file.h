@@ -62,6 +62,10 @@ struct TXlsxSheet {
 // asked for exceed kXlsxMaxCellsHeld).
 TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRows, int MaxColumns);
 
+// A number as a spreadsheet program shows it: at most 15 significant digits,
+// "E" notation for very large or small values, no "-0".
+std::string SpreadsheetNumberText(double Value);
+
 // Writes a workbook with one worksheet named SheetName whose cell (r, c) is
 // the text Rows[r][c] (empty texts make empty cells). The file is written
 // completely or not at all: the workbook is made in a folder of this process

@@ -11,6 +11,7 @@
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
+#include "platform/xls_file.h"
 #include "platform/xlsx_file.h"
 
 std::string ImportFileName;
@@ -117,7 +118,10 @@ bool TImportData::LoadExcelFile(const std::string& FileName, int Sheet) {
     TStringGrid grid(kImportColumns, 2);
     int rows = 0;
     try {
-        book = platform::ReadXlsxSheet(FileName, Sheet, kImportMaxRows, kImportColumns);
+        // An old binary workbook is known by its first bytes, whatever its name.
+        book = platform::IsXlsFile(FileName)
+                   ? platform::ReadXlsSheet(FileName, Sheet, kImportMaxRows, kImportColumns)
+                   : platform::ReadXlsxSheet(FileName, Sheet, kImportMaxRows, kImportColumns);
         // Rows down to the first blank one.
         while (rows < kImportMaxRows &&
                std::any_of(book.Cells[rows].begin(), book.Cells[rows].end(),
@@ -166,6 +170,12 @@ int TImportData::Confirm(TImportResult Mode) {
     if (!HoldsRows()) {
         Warn("There is nothing to import: load a text file or a spreadsheet first.");
         return kImportColumns;
+    }
+    const std::vector<std::string> fields = ChosenFields();
+    if (std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f == IgnoreCaption; })) {
+        Warn("There is nothing to import: every column is set to \"" + IgnoreCaption +
+             "\"; choose the list column of at least one import column first.");
+        return 0;
     }
     const int same = SameFieldColumn();
     if (same >= 0) {

@@ -48,7 +48,8 @@ class TImportData {
     // Each showing starts with no outcome.
     void Activate() { Result = TImportResult::Cancel; }
     void ClearImportGrid();
-    // Load a file into the import grid. Every load empties the grid first,
+    // Load a file into the import grid. LoadExcelFile reads an .xls workbook
+    // (an OLE compound file, known by its first bytes) or an .xlsx one. Every load empties the grid first,
     // so a file that cannot be read, is no spreadsheet we can read or cannot
     // be held in memory leaves nothing to import (the message sink gets the
     // reason and the result is false); the sheet names stay only when
@@ -68,8 +69,10 @@ class TImportData {
     // ImportFieldList := the choices and Result := Mode, and the result is
     // -1. Otherwise Result stays as it was and the dialog stays open: with
     // nothing to import the sink is told so and the result is
-    // kImportColumns (no box to focus); a column chosen twice gives
-    // MsgSameFieldError and the box to focus (0-based).
+    // kImportColumns (no box to focus); with every box at IgnoreCaption it
+    // is told that no column is chosen and the first box gets the focus (0);
+    // a column chosen twice gives MsgSameFieldError and the box to focus
+    // (0-based).
     int Confirm(TImportResult Mode);
     // The choices as texts.
     std::vector<std::string> ChosenFields() const;

@@ -175,7 +175,7 @@ void TFormImportData::ChooseFile(bool Excel) {
                                 : (ImportSheetsMode ? DirImportSheetsTxt : DirImportPartsTxt);
     const std::string name =
         ChooseFileName(this, false, MsgOpenFileTitle, folder,
-                       Filter(MsgOpenFileTitle, Excel ? "*.xlsx" : "*.txt"), Excel ? "xlsx" : "txt", "");
+                       Filter(MsgOpenFileTitle, Excel ? "*.xls *.xlsx" : "*.txt"), Excel ? "xlsx" : "txt", "");
     if (name.empty()) return;
     folder = FolderOf(name);
     if (Excel) LoadExcelFile(name, 0);

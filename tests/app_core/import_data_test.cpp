@@ -146,6 +146,10 @@ TEST(Import, UnreadableFilesWarnAndLeaveNothingToImport) {
         {"three.txt", "not_a_zip.xlsx", false},
         {"libreoffice_parts.xlsx", "expand_shared_copies.xlsx", false},
         {"libreoffice_parts.xlsx", "no_such_file.txt", true},
+        {"three.txt", "../xls/formulas.xls", false},
+        {"libreoffice_parts.xlsx", "../xls/truncated.xls", false},
+        {"../xls/parts.xls", "../xls/big_sheet.xls", false},
+        {"../xls/parts.xls", "no_such_file.txt", true},
         {"three.txt", "no_such_file.txt", true},
     };
     for (const auto& c : cases) {
@@ -417,5 +421,70 @@ TEST(Import, RunningOutOfMemoryAtOkLeavesTheGridAsItWas) {
         EXPECT_FALSE(std::filesystem::exists(ImportMappingFileName()));
         // With the memory back, the same dialog imports.
         EXPECT_TRUE(ApplyImport(target, false, dialog));
+    }
+}
+
+// An .xls workbook imports the rows of the same workbook saved as .xlsx,
+// whatever the name says: the reader goes by the file's first bytes.
+TEST(Import, XlsAndXlsxOfOneWorkbookImportTheSameRows) {
+    TImportData xlsx;
+    ASSERT_TRUE(xlsx.LoadExcelFile(Data("libreoffice_parts.xlsx"), 0));
+    ASSERT_EQ(xlsx.StringGridImportData.RowCount(), 5);
+    for (const char* file : {"../xls/parts.xls", "../xls/xls_named.xlsx", "../xls/xlsx_named.xls"}) {
+        SCOPED_TRACE(file);
+        TImportData dialog;
+        CaptureSink sink;
+        ASSERT_TRUE(dialog.LoadExcelFile(Data(file), 0));
+        EXPECT_TRUE(sink.Warnings.empty());
+        EXPECT_EQ(dialog.SheetNames, xlsx.SheetNames);
+        ASSERT_EQ(dialog.StringGridImportData.RowCount(), xlsx.StringGridImportData.RowCount());
+        for (int r = 1; r < xlsx.StringGridImportData.RowCount(); ++r)
+            EXPECT_EQ(dialog.StringGridImportData.Row(r), xlsx.StringGridImportData.Row(r));
+        EXPECT_EQ(ImportFileName, Data(file));
+    }
+    // The sheet-name box of an .xls workbook: another sheet, and a refused
+    // one that keeps the names to choose from.
+    TImportData dialog;
+    CaptureSink sink;
+    ASSERT_TRUE(dialog.LoadExcelFile(Data("../xls/sheets.xls"), 0));
+    EXPECT_EQ(dialog.SheetNames, (std::vector<std::string>{"first", "zweite \xC3\xA9"}));
+    EXPECT_EQ(dialog.StringGridImportData.RowCount(), 3);  // down to the first blank row
+    EXPECT_EQ(dialog.StringGridImportData.Cell(4, 2), "-0.1");
+    EXPECT_FALSE(dialog.LoadExcelFile(Data("../xls/sheets.xls"), 1));
+    EXPECT_FALSE(dialog.HoldsRows());
+    EXPECT_EQ(dialog.SheetNames.size(), 2u);
+    EXPECT_EQ(dialog.SheetIndex, 1);
+    EXPECT_FALSE(dialog.LoadExcelFile(Data("../xls/bool_error.xls"), 0));
+    ASSERT_EQ(sink.Warnings.size(), 2u);
+    EXPECT_NE(sink.Warnings[0].find("cell A3 holds a formula whose stored value cannot be read"), std::string::npos)
+        << sink.Warnings[0];
+    EXPECT_NE(sink.Warnings[1].find("cell E2 holds the error value #DIV/0!"), std::string::npos);
+}
+
+// Copy or Append with every column box at "Ignore" (a job folder without a
+// mapping file) says there is nothing to import and keeps the list.
+TEST(Import, NoColumnChosenImportsNothing) {
+    ScratchDir dir;
+    AppDirScope app(dir.Path());
+    for (const TImportResult mode : {TImportResult::Copy, TImportResult::Append}) {
+        SCOPED_TRACE(mode == TImportResult::Copy ? "copy" : "append");
+        TMainData target = PartsData();
+        target.EditPartsFileName = dir.File("job.prt");
+        TImportData dialog;
+        PrepareImport(dialog, target, false);
+        ASSERT_TRUE(dialog.LoadExcelFile(Data("libreoffice_parts.xlsx"), 0));
+        CaptureSink sink;
+        EXPECT_EQ(dialog.Confirm(mode), 0);
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find("There is nothing to import"), std::string::npos);
+        EXPECT_EQ(dialog.Result, TImportResult::Cancel);
+        EXPECT_FALSE(ApplyImport(target, false, dialog));
+        EXPECT_EQ(UsedRows(target.StringGridParts), kParts);
+        EXPECT_EQ(target.EditPartsFileName, dir.File("job.prt"));
+        EXPECT_TRUE(target.PartsSaveEnabled);
+        EXPECT_FALSE(std::filesystem::exists(ImportMappingFileName()));
+        // One column chosen is enough.
+        dialog.ComboIndex[4] = PartCol::Qty + 1;
+        EXPECT_EQ(dialog.Confirm(mode), -1);
     }
 }

@@ -89,3 +89,55 @@ TEST_F(RefusedImportWindow, TextRowsThenARefusedWorkbookImportNothing) {
     EXPECT_EQ(core.Data.EditPartsFileName, dir.File("job.prt"));
     EXPECT_TRUE(save->isEnabled());
 }
+
+// The EXCEL button offers .xls and .xlsx files and shows an .xls workbook;
+// a text file then shows its rows, and a text file that is refused after it
+// shows the grid emptied, as a refused workbook does. Copy with every column
+// at "Ignore" says there is nothing to import and keeps the list.
+TEST_F(RefusedImportWindow, XlsWorkbookThenARefusedTextFileShowsTheGridEmptied) {
+    testsupport::WriteText(dir.File("three.txt"), "A\tMDF\t100\t50\nB\tMDF\t200\t50\nC\tPLY\t300\t50\n");
+    core.Data.StringGridParts.SetRow(1, {"Kept", "MDF", "100", "50", "R", "1", "1", "R", "", ""});
+    form->NotifyGridsReloaded();
+    const TStringGrid before = core.Data.StringGridParts;
+    std::vector<std::string> answers = {std::string(TESSALY_TEST_DATA) + "/xls/parts.xls", dir.File("three.txt"),
+                                        dir.File("missing.txt")};
+    std::vector<std::string> filters;
+    form->FileDialog = [&](bool, const std::string&, const std::string& Filter, const std::string&,
+                           const std::string&) {
+        filters.push_back(Filter);
+        const std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    };
+    OnModal([this, &filters](QWidget* w) {
+        auto* dialog = qobject_cast<TFormImportData*>(w);
+        ASSERT_TRUE(dialog);
+        const QHeaderView* rows = dialog->StringGridImportData->verticalHeader();
+        const QAbstractItemModel* shown = dialog->StringGridImportData->model();
+        dialog->ButtonImportEXCEL->click();
+        ASSERT_EQ(filters.size(), 1u);
+        EXPECT_NE(filters[0].find("(*.xls *.xlsx)"), std::string::npos) << filters[0];
+        EXPECT_EQ(rows->count(), 4);
+        EXPECT_EQ(shown->index(1, 0).data().toString(), "Door");
+        EXPECT_EQ(dialog->ComboBoxSheetName->currentText(), "parts");
+        for (int step = 0; step < 2; ++step) {
+            sink.Warnings.clear();
+            dialog->ButtonImportTXT->click();
+            EXPECT_EQ(sink.Warnings.size(), step == 0 ? 0u : 1u);
+            ASSERT_EQ(rows->count(), step == 0 ? 3 : 1);
+            EXPECT_EQ(shown->index(0, 0).data().toString(), step == 0 ? "A" : "");
+        }
+        // Nothing loaded, then rows loaded but no column chosen: Copy stays.
+        dialog->LoadTextFile(dir.File("three.txt"));
+        for (int c = 0; c < kImportColumns; ++c) dialog->ComboBoxes[c]->setCurrentIndex(0);
+        sink.Warnings.clear();
+        dialog->ButtonOK->click();
+        EXPECT_TRUE(dialog->isVisible());
+        ASSERT_EQ(sink.Warnings.size(), 1u);
+        EXPECT_NE(sink.Warnings[0].find("nothing to import"), std::string::npos) << sink.Warnings[0];
+        dialog->close();
+    });
+    form->findChild<QPushButton*>("ButtonImportParts")->click();
+    ASSERT_EQ(core.Data.StringGridParts.RowCount(), before.RowCount());
+    for (int r = 0; r < before.RowCount(); ++r) EXPECT_EQ(core.Data.StringGridParts.Row(r), before.Row(r));
+}
