@@ -41,6 +41,9 @@ class TFolderLock {
     // False when one stays locked by another program (or cannot be opened):
     // the folders taken are given back and Error names the folder.
     bool Acquire(const std::vector<std::string>& Folders, std::string& Error);
+    // True when this object holds every folder of Folders that is there
+    // (one that is not there has nothing to change).
+    bool Covers(const std::vector<std::string>& Folders) const;
     // Gives back every folder this object holds.
     void Release();
     bool Held() const { return !held_.empty(); }
