@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     AppDir = std::filesystem::current_path(ec).string();
 
     const TCommandLine commandLine(argc, argv);
+    // "-hide:y" would open a window a script waits on, "-update:y" plan
+    // without booking: neither is guessed.
+    if (RefuseUnclearFlags(commandLine)) return 1;
     static TMainWindowCore window;
     if (commandLine.IsYes("-hide:")) return RunBatch(window, commandLine);
     return RunWindow(argc, argv, window, commandLine);

@@ -136,6 +136,15 @@ bool TFolderLock::Acquire(const std::vector<std::string>& folders, std::string& 
     return true;
 }
 
+bool TFolderLock::Covers(const std::vector<std::string>& folders) const {
+    for (const std::string& f : folders) {
+        struct stat st {};
+        if (::stat(f.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+        if (std::find(held_.begin(), held_.end(), KeyOf(st)) == held_.end()) return false;
+    }
+    return true;
+}
+
 void TFolderLock::Release() {
     ReleaseFrom(0);
 }

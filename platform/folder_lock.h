@@ -45,6 +45,9 @@ class TFolderLock {
     // After a refusal: true when another program held a folder, false when
     // a folder could not be locked at all (not opened, no locks there).
     bool Busy() const { return busy_; }
+    // True when this object holds every folder of Folders that is there
+    // (one that is not there has nothing to change).
+    bool Covers(const std::vector<std::string>& Folders) const;
     // Gives back every folder this object holds.
     void Release();
     bool Held() const { return !held_.empty(); }

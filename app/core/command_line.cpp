@@ -20,3 +20,13 @@ std::string TCommandLine::GetParaValue(const std::string& name) const {
 bool TCommandLine::IsYes(const std::string& name) const {
     return LowerCase(GetParaValue(name)) == "yes";
 }
+
+std::vector<std::pair<std::string, std::string>> TCommandLine::UnclearFlags() const {
+    std::vector<std::pair<std::string, std::string>> unclear;
+    for (const char* name : {"-auto:", "-update:", "-hide:"}) {
+        const std::string value = GetParaValue(name);
+        const std::string lower = LowerCase(value);
+        if (!value.empty() && lower != "yes" && lower != "no") unclear.emplace_back(name, value);
+    }
+    return unclear;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class TCommandLine {
@@ -22,6 +23,11 @@ public:
 
     // The value of a switch lower-cased equals "yes".
     bool IsYes(const std::string& Name) const;
+
+    // The flags "-auto:", "-update:" and "-hide:", in that order, that are
+    // given a value other than "yes" or "no" (compared lower-cased; an empty
+    // value is no value given): each as its name and the value as typed.
+    std::vector<std::pair<std::string, std::string>> UnclearFlags() const;
 
 private:
     std::vector<std::string> params_;

@@ -187,7 +187,7 @@ bool IsListFileOfKind(std::string_view name, std::string_view ext) {
 bool ExitRetryMayHelp(const TExitSaveResult& result) {
     if (result.Failed.empty()) return false;
     for (const std::string& file : result.Failed)
-        if (platform::WriteRefusedForGood(file)) return false;
+        if (InUnsettledFolder(file) || platform::WriteRefusedForGood(file)) return false;
     return true;
 }
 
@@ -210,7 +210,10 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
     TypeListFromComboItems(w.Page.ComboBoxTypeSelect.Items);
     const std::string typFile = AppDir + "/default.typ", edgFile = AppDir + "/default.edg";
     attempt(typFile, [&] { return WriteTypeFile(typFile), true; });
-    attempt(edgFile, [&] { return PartEdgeList.SaveToIni(edgFile), true; });
+    attempt(edgFile, [&] {
+        RefuseSaveInUnsettledFolder(edgFile);
+        return PartEdgeList.SaveToIni(edgFile), true;
+    });
 
     TMainData& d = w.Data;
     TMainWindowCore::TUnsavedUpdate& booked = w.UnsavedUpdate;

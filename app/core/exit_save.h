@@ -70,7 +70,8 @@ bool IsListFileOfKind(std::string_view FileName, std::string_view Extension);
 // Whether the "Saving on exit failed" box offers Retry as its default
 // button: only when writing every failed file again may work (a full disk
 // freed, an I/O error gone). A file refused for good (a write-protected file,
-// a missing or read-only folder) fails again on Retry: the box's default is
+// a missing or read-only folder, a folder whose stopped save could not be
+// settled at start-up) fails again on Retry: the box's default is
 // then to keep the window open.
 bool ExitRetryMayHelp(const TExitSaveResult& Result);
 
@@ -82,5 +83,7 @@ bool ExitRetryMayHelp(const TExitSaveResult& Result);
 // together, under the lock of their folders: when one of them is refused
 // (changed by another program and not to be written over, or its write
 // failed) none of them is written, and the result names each list not
-// saved; Failed names the refused one.
+// saved; Failed names the refused one. Nothing is written into a folder
+// whose stopped save could not be settled at start-up (InUnsettledFolder):
+// each file there is refused and named in the result.
 TExitSaveResult SaveOnExit(TMainWindowCore& Window);

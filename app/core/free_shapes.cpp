@@ -1,6 +1,8 @@
 #include "app/core/free_shapes.h"
 
 #include <algorithm>
+#include <new>
+#include <optional>
 #include <utility>
 
 #include "app/core/grid_readers.h"
@@ -277,9 +279,20 @@ void AnyShapeDeleteAll(TMainData& d) {
 
 bool ReadAnyShapeFile(TMainData& d, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
+    std::optional<platform::TIniFile> file;
+    try {
+        file.emplace(fileName);
+    } catch (const std::bad_alloc&) {
+        WarnNoMemoryFor(fileName);
+        return false;
+    }
+    // A file of another kind (a tab-separated text, a file saved as UTF-16)
+    // leaves the list as it was and is not saved over.
+    if (RefuseFileWithoutListSection(*file, fileName, "STR", true, "free-shape list"))
+        return false;
     AnyShapeDeleteAll(d);
     try {
-        const platform::TIniFile ini(fileName);
+        const platform::TIniFile& ini = *file;
         const std::int32_t count = ini.ReadInteger("STR", "CN", 0);
         for (std::int32_t i = 0; i < count; ++i) {
             const std::string section = "STR" + IntToStr(i);

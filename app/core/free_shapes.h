@@ -96,9 +96,11 @@ void AnyShapeDeleteAll(TMainData& Data);
 // and texts (an entry the template refuses is skipped with the template's
 // warning). The grid is redrawn, the page's file-name field shows FileName and
 // the shared DXF outline is emptied. Any other error shows "[" + error + "]" +
-// MsgProfileFileFormatError and leaves no shaped part. A missing file reads as
-// an empty list; a file that exists but cannot be read is refused with a
-// warning before anything changes. False when the file was refused.
+// MsgProfileFileFormatError and leaves no shaped part. A missing file, an
+// empty file or one of blanks reads as an empty list; a file that exists but
+// cannot be read, or that holds no [STR] section (nor any STR<n>), as a
+// tab-separated text or a file saved as UTF-16, is refused with a warning
+// before anything changes. False when the file was refused.
 bool ReadAnyShapeFile(TMainData& Data, const std::string& FileName);
 
 // "<< Add": adds one shaped part from the "Select Profile" box: the template

@@ -138,9 +138,14 @@ void SaveList(const TStringGrid& g, const std::string& fileName, const char* pre
     ini.UpdateFile();
 }
 
-// Reads the list into G; true when the file holds more rows than were read.
-bool ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, bool parts) {
-    const platform::TIniFile ini(fileName);
+// What a list file of the kind holds, for the refusal of one without a list.
+std::string ListKind(bool parts) {
+    return parts ? "part list" : "sheet list";
+}
+
+// Reads the list of Ini into G; true when the file holds more rows than were read.
+bool ReadList(TStringGrid& g, const platform::TIniFile& ini, const std::string& fileName,
+              const char* prefix, bool parts) {
     g.ClearRows(1);
     int n = 1;
     for (; n <= kMaxListSections; ++n) {
@@ -165,13 +170,17 @@ bool ReadList(TStringGrid& g, const std::string& fileName, const char* prefix, b
 }
 
 // Reads a list file into a copy of Grid, so that a file that cannot be held
-// (std::bad_alloc) leaves the grid as it was; true when read.
+// (std::bad_alloc) or that holds no list leaves the grid as it was; true when
+// read.
 bool ReadListInto(TStringGrid& grid, std::string& cutFrom, const std::string& fileName,
                   const char* prefix, bool parts) {
     try {
         if (ListFileReadFault) ListFileReadFault(fileName);
+        const platform::TIniFile ini(fileName);
+        if (RefuseFileWithoutListSection(ini, fileName, prefix, false, ListKind(parts)))
+            return false;
         TStringGrid read = grid;
-        const bool cut = ReadList(read, fileName, prefix, parts);
+        const bool cut = ReadList(read, ini, fileName, prefix, parts);
         grid = std::move(read);
         cutFrom = cut ? fileName : std::string();
         return true;
@@ -232,6 +241,7 @@ bool ReadPartsFile(TMainData& data, const std::string& fileName) {
 bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
+    if (RefuseFileWithoutListSection(ini, fileName, "SHEET", false, ListKind(false))) return false;
     if (ini.SectionExists(SectionName("SHEET", kMaxListSections + 1))) WarnListCut(fileName, false);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("SHEET", n);
@@ -249,6 +259,7 @@ bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
 bool AppendPartsFile(TMainData& data, const std::string& fileName) {
     if (RefuseUnreadableFile(fileName)) return false;
     const platform::TIniFile ini(fileName);
+    if (RefuseFileWithoutListSection(ini, fileName, "PART", false, ListKind(true))) return false;
     if (ini.SectionExists(SectionName("PART", kMaxListSections + 1))) WarnListCut(fileName, true);
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("PART", n);

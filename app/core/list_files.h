@@ -5,8 +5,9 @@
 // Writers erase every section of the file and write the grid's used rows;
 // the file is replaced completely or not at all, and a failure throws
 // platform::IniWriteError with the file name (the grid's file-name field is
-// then left unchanged). A missing file reads as an empty list; a file that
-// exists but cannot be read is refused with a warning and changes nothing.
+// then left unchanged). A missing file, an empty file or one of blanks reads
+// as an empty list; a file that exists but cannot be read, or that holds no
+// list section of its kind, is refused with a warning and changes nothing.
 #pragma once
 
 #include <string>
@@ -32,7 +33,10 @@ std::string SaveCommandFile(const TMainData& Data, bool Sheets);
 // Replace the grid's contents with the file; the file-name field shows
 // FileName and the grid's Save command is on. The caller recomputes the
 // grid's totals.
-// False when the file was refused as unreadable.
+// False when the file was refused: unreadable, or there with text but no
+// list section of its kind (SHEET<n>, PART<n>), as a tab-separated text or a
+// file saved as UTF-16 (a warning names it); the grid and its file-name field
+// are then unchanged.
 bool ReadSheetsFile(TMainData& Data, const std::string& FileName);
 bool ReadPartsFile(TMainData& Data, const std::string& FileName);
 
@@ -41,7 +45,7 @@ bool ReadPartsFile(TMainData& Data, const std::string& FileName);
 inline void (*ListFileReadFault)(const std::string& FileName) = nullptr;
 
 // Add the file's rows after the grid's used rows (equal rows add their
-// quantities). A quantity that is not a whole number throws EConvertError;
+// quantities). A file the readers above refuse adds nothing (false). A quantity that is not a whole number throws EConvertError;
 // the rows added before it stay. The file-name field is not changed; once
 // every row is added the grid's Save command is on.
 bool AppendSheetsFile(TMainData& Data, const std::string& FileName);

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <vector>
 
 #include "app/core/captions.h"
 #include "engine/pubstr.h"
@@ -192,6 +195,7 @@ void CheckListFileUnchanged(const TMainData& d, const std::string& fileName) {
 
 TListSaveGuard::TListSaveGuard(const TMainData& d, const std::string& fileName) {
     if (fileName.empty()) return;
+    RefuseSaveInUnsettledFolder(fileName);
     // The copies of the lists written before every run for the support
     // (dump.*) are no stock: a run does not wait for an update elsewhere.
     const std::filesystem::path p(fileName);
@@ -213,6 +217,85 @@ bool LockStockFiles(const TMainData& d, platform::TFolderLock& lock) {
         return true;
     platform::CurrentMessageSink().Warning(error + " The stock update was not made.");
     return false;
+}
+
+bool BlankFile(const std::string& file) {
+    std::string bytes;
+    if (!platform::ReadFileBytes(file, bytes)) return false;
+    const std::size_t start = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    return bytes.find_first_not_of(" \t\r\n", start) == std::string::npos;
+}
+
+bool RefuseFileWithoutListSection(const platform::TIniFile& ini, const std::string& fileName,
+                                  std::string_view prefix, bool bareToo, const std::string& kind) {
+    for (const std::string& name : ini.ReadSections()) {
+        if (name.size() < prefix.size() || !SameText(name.substr(0, prefix.size()), prefix))
+            continue;
+        const std::string_view number = std::string_view(name).substr(prefix.size());
+        if (number.empty() ? bareToo
+                           : number.find_first_not_of("0123456789") == std::string_view::npos)
+            return false;
+    }
+    if (platform::ProbeFile(fileName) == platform::FileState::Missing || BlankFile(fileName))
+        return false;
+    platform::CurrentMessageSink().Warning(
+        "The file \"" + fileName + "\" holds no [" + std::string(prefix) + (bareToo ? "" : "1") +
+        "] section, nor any other section of a " + kind + ", so it is no " + kind +
+        ": it was not loaded, and it is not saved over. A tab-separated text is imported, not "
+        "opened; a list an editor saved as UTF-16 is to be saved as UTF-8 first.");
+    return true;
+}
+
+namespace {
+
+// The unsettled folders, by canonical path.
+std::mutex& UnsettledMutex() {
+    static std::mutex m;
+    return m;
+}
+std::vector<std::string>& UnsettledFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+}  // namespace
+
+void MarkUnsettledFolder(const std::string& folder) {
+    const std::string key = platform::CanonicalPath(folder);
+    std::lock_guard<std::mutex> guard(UnsettledMutex());
+    if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) ==
+        UnsettledFolders().end())
+        UnsettledFolders().push_back(key);
+}
+
+void ClearUnsettledFolders() {
+    std::lock_guard<std::mutex> guard(UnsettledMutex());
+    UnsettledFolders().clear();
+}
+
+bool IsUnsettledFolder(const std::string& folder) {
+    const std::string key = platform::CanonicalPath(folder);
+    std::lock_guard<std::mutex> guard(UnsettledMutex());
+    return std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) !=
+           UnsettledFolders().end();
+}
+
+bool InUnsettledFolder(const std::string& fileName) {
+    {
+        std::lock_guard<std::mutex> guard(UnsettledMutex());
+        if (UnsettledFolders().empty()) return false;
+    }
+    return IsUnsettledFolder(platform::WriteFolderOf(fileName));
+}
+
+void RefuseSaveInUnsettledFolder(const std::string& fileName) {
+    if (!InUnsettledFolder(fileName)) return;
+    throw platform::IniWriteError(
+        "Cannot write file \"" + fileName + "\": its folder \"" +
+        platform::WriteFolderOf(fileName) +
+        "\" holds the record of a save that was stopped part way and could not be settled at "
+        "start-up, so nothing is saved there. Settle that record as the start-up message said, "
+        "then start the program again");
 }
 
 void WarnNoMemoryFor(const std::string& fileName) {

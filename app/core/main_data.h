@@ -11,6 +11,10 @@
 #include "app/core/string_grid.h"
 #include "platform/folder_lock.h"
 
+namespace platform {
+class TIniFile;
+}
+
 // Column positions of the grids.
 namespace SheetCol {
 enum : int { Label, Type, Length, Width, Qty, Cost, Priority, Comment, Count };
@@ -139,10 +143,12 @@ bool ListFileChangedSince(const TMainData& Data, const std::string& FileName);
 // the file keeps the other program's contents.
 void CheckListFileUnchanged(const TMainData& Data, const std::string& FileName);
 
-// Held while a list or rack file is saved: the lock of the stock update on
-// the file's folder (a stock update of another program is waited for a
-// bounded time), then CheckListFileUnchanged. Throws platform::IniWriteError
-// naming the lock or the file when the save may not go on.
+// Held while a list or rack file is saved: refused in a folder whose stopped
+// save could not be settled (RefuseSaveInUnsettledFolder), then the lock of
+// the stock update on the file's folder (a stock update of another program
+// is waited for a bounded time), then CheckListFileUnchanged. Throws
+// platform::IniWriteError naming the folder, the lock or the file when the
+// save may not go on.
 class TListSaveGuard {
   public:
     TListSaveGuard(const TMainData& Data, const std::string& FileName);
@@ -159,3 +165,30 @@ bool LockStockFiles(const TMainData& Data, platform::TFolderLock& Lock);
 // Warns that FileName could not be read for want of memory (std::bad_alloc);
 // the reader that caught it leaves its grid as it was.
 void WarnNoMemoryFor(const std::string& FileName);
+
+// True when File holds nothing but blanks and line ends, after a byte order
+// mark if any (as an editor saves an empty file); false also when it cannot
+// be read.
+bool BlankFile(const std::string& File);
+
+// A list file of a kind whose sections are named Prefix followed by a number
+// (Prefix alone too when BareToo), that is there and holds text but no such
+// section (a tab-separated text, a file saved as UTF-16, another kind of
+// file): true, after a warning naming it and Kind ("sheet list"), since it
+// holds no list to read and must not be saved over as an empty one. A missing
+// file, an empty file or one of blanks is an empty list (false).
+bool RefuseFileWithoutListSection(const platform::TIniFile& Ini, const std::string& FileName,
+                                  std::string_view Prefix, bool BareToo, const std::string& Kind);
+
+// The folders of this start whose stopped save could not be settled (their
+// commit record was refused at start-up): nothing is read from them, and
+// nothing is saved there, until the record is settled and the program
+// started again. Folders are kept by their canonical path.
+void MarkUnsettledFolder(const std::string& Folder);
+void ClearUnsettledFolders();
+bool IsUnsettledFolder(const std::string& Folder);
+// FileName lies in such a folder (the folder a write to it changes).
+bool InUnsettledFolder(const std::string& FileName);
+// Called before FileName is written: throws platform::IniWriteError naming
+// the file and its folder when the file lies in such a folder.
+void RefuseSaveInUnsettledFolder(const std::string& FileName);

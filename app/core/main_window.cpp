@@ -386,6 +386,9 @@ void TMainWindowCore::LayoutAgainClick() {
 
 void TMainWindowCore::DumpErrorForCutomer() {
     auto dump = [](const char* name) { return AppDir + "/" + name; };
+    // Nothing is saved in a start-up folder whose stopped save could not be
+    // settled, and these copies are the program's own, not a save asked for.
+    if (InUnsettledFolder(dump("dump.sht"))) return;
     try {
         SaveSheetsFile(Data, dump("dump.sht"), false);
         SavePartsFile(Data, dump("dump.prt"), false);

@@ -148,6 +148,7 @@ std::string FolderPathFromOptionFile(const std::string& Stored, const std::strin
 }
 
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
+    RefuseSaveInUnsettledFolder(FileName);
     const platform::FileState state = platform::ProbeFile(FileName);
     if (state != platform::FileState::Readable && state != platform::FileState::Missing)
         throw platform::IniWriteError("Cannot read file \"" + FileName +
@@ -257,6 +258,26 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
     Ini.UpdateFile();
 }
 
+namespace {
+
+void ReadListFileNames(const platform::TIniFile& Ini, const std::string& FileName,
+                       TWindowOptions& Window) {
+    const auto listFile = [&](std::string_view Key) {
+        return ListPathFromOptionFile(Ini.ReadString(S, Key, ""), FileName);
+    };
+    Window.SheetsFileName = listFile("SHEETS_FILE");
+    Window.PartsFileName = listFile("PARTS_FILE");
+    Window.ProfilesFileName = listFile("PROFILES_FILE");
+    Window.OffcutsRackFileName = listFile("OFFCUTS_RACK_FILE");
+    Window.PartsRackFileName = listFile("PARTS_RACK_FILE");
+}
+
+}  // namespace
+
+void ReadListFileNames(const std::string& FileName, TWindowOptions& Window) {
+    ReadListFileNames(platform::TIniFile(FileName), FileName, Window);
+}
+
 bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window) {
     if (RefuseUnreadableFile(FileName)) return false;
     const platform::TIniFile Ini(FileName);
@@ -363,14 +384,7 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
 
     Page.EditDecimal = "3";
 
-    const auto listFile = [&](std::string_view Key) {
-        return ListPathFromOptionFile(text(Key, ""), FileName);
-    };
-    Window.SheetsFileName = listFile("SHEETS_FILE");
-    Window.PartsFileName = listFile("PARTS_FILE");
-    Window.ProfilesFileName = listFile("PROFILES_FILE");
-    Window.OffcutsRackFileName = listFile("OFFCUTS_RACK_FILE");
-    Window.PartsRackFileName = listFile("PARTS_RACK_FILE");
+    ReadListFileNames(Ini, FileName, Window);
 
     Page.CheckBoxDisableOffcutsRack = ReadFlag(Ini, "CheckBoxDisableOffcutsRack", true);
     DisableOffcutsRack = Page.CheckBoxDisableOffcutsRack;

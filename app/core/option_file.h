@@ -91,6 +91,12 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
 // the message sink is told, nothing changes and the result is false.
 bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
 
+// Only the last-used list files of the option file FileName (SHEETS_FILE,
+// PARTS_FILE, PROFILES_FILE, OFFCUTS_RACK_FILE, PARTS_RACK_FILE) into the
+// five file-name variables of Window, as ReadOptionFile reads them; nothing
+// is said of a file that cannot be read (it names none).
+void ReadListFileNames(const std::string& FileName, TWindowOptions& Window);
+
 // List files in the option file: a list that lies in the option file's
 // folder (or below it) is written relative to that folder, any other with
 // its full path; a relative name read back is resolved against the folder
@@ -104,5 +110,7 @@ std::string FolderPathFromOptionFile(const std::string& Stored, const std::strin
 
 // Opens an INI file that is to be changed key by key and written back. Throws
 // platform::IniWriteError when the file exists but cannot be read, since
-// writing it back would drop everything the program could not read.
+// writing it back would drop everything the program could not read, and when
+// it lies in a folder whose stopped save could not be settled
+// (RefuseSaveInUnsettledFolder).
 platform::TIniFile OpenIniForRewrite(const std::string& FileName);

@@ -28,16 +28,6 @@ constexpr SlotKey kPartKeys[] = {
     {"WIDTH", PartRackCol::Width}, {"SHAPE", PartRackCol::Shape}, {"COMMENT", PartRackCol::Comment},
 };
 
-// True when File holds nothing but blanks and line ends; false also when it
-// cannot be read.
-bool BlankFile(const std::string& file) {
-    std::string bytes;
-    if (!platform::ReadFileBytes(file, bytes)) return false;
-    // A byte order mark, as an editor saves an empty file, is no content.
-    const std::size_t start = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    return bytes.find_first_not_of(" \t\r\n", start) == std::string::npos;
-}
-
 template <std::size_t N>
 TRackFileRead ReadRack(TMainData& d, TStringGrid& g, std::string& field, const std::string& fileName,
                        const SlotKey (&keys)[N]) {

@@ -34,27 +34,22 @@ std::string LastUsedOr(const std::string& lastUsed, const char* defaultName) {
     return lastUsed.empty() ? InAppDir(defaultName) : lastUsed;
 }
 
+// The list and rack files start-up reads: those the option file names, else
+// the default files of AppDir (sheets, parts, free shapes, offcut rack, part
+// rack).
+std::vector<std::string> StartupListFiles(const TWindowOptions& o) {
+    return {LastUsedOr(o.SheetsFileName, "default.sht"), LastUsedOr(o.PartsFileName, "default.prt"),
+            LastUsedOr(o.ProfilesFileName, "default.apt"),
+            LastUsedOr(o.OffcutsRackFileName, "default_offcut.rck"),
+            LastUsedOr(o.PartsRackFileName, "default_part.prk")};
+}
+
 std::string OrDefault(const std::string& name, const std::string& defaultName) {
     return name.empty() ? defaultName : name;
 }
 
 void Warn(const std::string& text) {
     platform::CurrentMessageSink().Warning(text);
-}
-
-// The folders of this start whose stopped save could not be settled: no
-// file of theirs is read, so that no plan or save is made from them.
-std::vector<std::string>& UnsettledFolders() {
-    static std::vector<std::string> folders;
-    return folders;
-}
-
-
-// Name is in such a folder (whose refusal was reported).
-bool InUnsettledFolder(const std::string& name) {
-    const auto& folders = UnsettledFolders();
-    return !folders.empty() && std::find(folders.begin(), folders.end(),
-                                         platform::WriteFolderOf(name)) != folders.end();
 }
 
 // Reads Name with Read unless it is there but cannot be read (reported).
@@ -72,8 +67,9 @@ bool NamedFileThere(const std::string& name) {
 }
 
 // A list file named on the command line replaces its grid; one that is not
-// there or cannot be read leaves the grid empty, so nothing is planned from
-// the list it replaced.
+// there, cannot be read or holds no list leaves the grid empty and its page
+// naming no file, so that nothing is planned from the list it replaced and no
+// save writes the empty grid over that list's file.
 bool ReadNamedList(TMainData& d, const std::string& name,
                    bool (*read)(TMainData&, const std::string&), void (*clear)(TMainData&)) {
     if (!InUnsettledFolder(name) && NamedFileThere(name) && read(d, name)) return true;
@@ -90,16 +86,15 @@ bool RecoverInterruptedSaves(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
         if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
         done.push_back(folder);
-        const std::string key = platform::CanonicalPath(folder);
-        if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) !=
-            UnsettledFolders().end()) {
+        if (IsUnsettledFolder(folder)) {
             ok = false;  // refused once in this start already
             continue;
         }
         const platform::TRecovery r = platform::RecoverWriteGroups(folder);
         for (const std::string& note : r.Notes) Warn(note);
         for (const std::string& refusal : r.Refusals) Warn(refusal);
-        if (!r.Settled()) UnsettledFolders().push_back(key);
+        // No file of such a folder is read, and none is saved there.
+        if (!r.Settled()) MarkUnsettledFolder(folder);
         ok = r.Settled() && ok;
     }
     return ok;
@@ -277,9 +272,9 @@ void SaveChangedRack(TUpdateFiles& files, TMainData& d, const TStringGrid& befor
 
 }  // namespace
 
-bool LoadStartupFiles(TMainWindowCore& w) {
+bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
-    UnsettledFolders().clear();
+    ClearUnsettledFolders();
     bool ok = RecoverInterruptedSaves({AppDir});
     const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) {
@@ -299,8 +294,18 @@ bool LoadStartupFiles(TMainWindowCore& w) {
         ok;
     w.Data.RefreshGridTitles(GridTitleWords(w.Captions));
 
-    w.OffcutRackFile = LastUsedOr(w.Window.OffcutsRackFileName, "default_offcut.rck");
-    w.PartRackFile = LastUsedOr(w.Window.PartsRackFileName, "default_part.prk");
+    const std::vector<std::string> lists = StartupListFiles(w.Window);
+    w.OffcutRackFile = lists[3];
+    w.PartRackFile = lists[4];
+    // The job's lock was taken on the folders of the lists that the option
+    // file named then; one it names now in another folder (the file was
+    // changed in between) is not read unlocked.
+    if (jobLock && !jobLock->Covers(platform::WriteFoldersOf(lists))) {
+        Warn("The option file \"" + InAppDir("default.opt") +
+             "\" was changed as the job started: it names lists in a folder the job did not lock "
+             "before reading. Nothing was read from them; run the job again.");
+        return false;
+    }
     ok = RecoverInterruptedSaves(platform::WriteFoldersOf(
              {w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
               w.OffcutRackFile, w.PartRackFile})) &&
@@ -328,16 +333,21 @@ bool LoadStartupFiles(TMainWindowCore& w) {
             return false;
         };
     };
-    ok = ReadIfReadable(LastUsedOr(w.Window.SheetsFileName, "default.sht"), into(ReadSheetsFile)) &&
-         ok;
-    ok = ReadIfReadable(LastUsedOr(w.Window.PartsFileName, "default.prt"), into(ReadPartsFile)) &&
-         ok;
-    ok = ReadIfReadable(LastUsedOr(w.Window.ProfilesFileName, "default.apt"),
-                        into(ReadAnyShapeFile)) &&
-         ok;
+    ok = ReadIfReadable(lists[0], into(ReadSheetsFile)) && ok;
+    ok = ReadIfReadable(lists[1], into(ReadPartsFile)) && ok;
+    ok = ReadIfReadable(lists[2], into(ReadAnyShapeFile)) && ok;
     ok = ReadIfReadable(w.OffcutRackFile, rack(ReadOffcutRackFile)) && ok;
     ok = ReadIfReadable(w.PartRackFile, rack(ReadPartRackFile)) && ok;
     return ok;
+}
+
+bool RefuseUnclearFlags(const TCommandLine& cl) {
+    const auto unclear = cl.UnclearFlags();
+    for (const auto& [name, value] : unclear)
+        Warn("The switch " + name + " has the value \"" + value +
+             "\": only yes or no is understood (in any letter case). Nothing was run and no "
+             "file was written.");
+    return !unclear.empty();
 }
 
 bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
@@ -349,9 +359,17 @@ bool ApplyCommandLine(TMainWindowCore& w, const TCommandLine& cl) {
     if (!(v = cl.GetParaValue("-part:")).empty())
         ok = !InUnsettledFolder(v) && ReadPartsTXTFile(w.Data, v) && ok;
     if (!(v = cl.GetParaValue("-sht:")).empty())
-        ok = ReadNamedList(w.Data, v, ReadSheetsFile, SheetsDeleteAll) && ok;
+        ok = ReadNamedList(w.Data, v, ReadSheetsFile, [](TMainData& d) {
+                 SheetsDeleteAll(d);
+                 d.EditSheetsFileName.clear();
+                 d.SheetsCutFrom.clear();
+             }) && ok;
     if (!(v = cl.GetParaValue("-prt:")).empty())
-        ok = ReadNamedList(w.Data, v, ReadPartsFile, PartsDeleteAll) && ok;
+        ok = ReadNamedList(w.Data, v, ReadPartsFile, [](TMainData& d) {
+                 PartsDeleteAll(d);
+                 d.EditPartsFileName.clear();
+                 d.PartsCutFrom.clear();
+             }) && ok;
     if (!(v = cl.GetParaValue("-option:")).empty())
         ok = !InUnsettledFolder(v) && NamedFileThere(v) && ReadOptionFile(v, w.Page, w.Window) &&
              ok;
@@ -387,7 +405,13 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
     // report is lost is run again, and must not book its plan twice.
     bool reported = true;
     const std::string report = cl.GetParaValue("-report:");
-    if (!report.empty()) {
+    if (!report.empty() && !planned) {
+        // The report and cut lists of the run before (a plan that may have
+        // been booked and is being cut) are not emptied by a run that failed.
+        platform::CurrentMessageSink().Note(
+            "No plan was made, so the report files were not written: \"" + report +
+            "\" and its cut lists stay as they were.");
+    } else if (!report.empty()) {
         reported = WriteExportTXTFile(w.ListBoxReport, report);
         if (ReportIsStream(report)) {
             platform::CurrentMessageSink().Note("\"" + report +
@@ -472,7 +496,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 
 void TAutoJob::LoadFiles() {
     const bool locked = LockFiles();
-    const bool read = LoadStartupFiles(window_);
+    const bool read = LoadStartupFiles(window_, lock_.Held() ? &lock_ : nullptr);
     if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
     // Two files of the job that are one are refused before any plan.
     if (AutoMode && !OutputsApart(window_, commandLine_)) AutoMode = false;
@@ -481,7 +505,8 @@ void TAutoJob::LoadFiles() {
 namespace {
 
 // A job that will update the stock holds the lock on the folders of its
-// files (AppDir and those the switches name) from before it reads them, so
+// files (AppDir, those the switches name and those of the lists and racks
+// default.opt names) from before it reads them, so
 // that a second update waits for this one's result instead of working from
 // the same old stock. False, after the refusal, when another program holds
 // one of them.
@@ -493,6 +518,13 @@ bool LockJobFiles(const TCommandLine& cl, platform::TFolderLock& lock) {
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
     std::vector<std::string> folders = platform::WriteFoldersOf(CommandLineFiles(cl));
     folders.push_back(AppDir);
+    // The lists and racks the option file names (a rack folder shared by
+    // several jobs) are locked with the others, in the one order of
+    // TFolderLock, before any of them is read.
+    TWindowOptions named;
+    ReadListFileNames(InAppDir("default.opt"), named);
+    for (const std::string& folder : platform::WriteFoldersOf(StartupListFiles(named)))
+        folders.push_back(folder);
     std::string error;
     if (lock.Acquire(folders, error)) return true;
     WarnLocked(error);
@@ -557,10 +589,11 @@ int RunBatch(TMainWindowCore& w, const TCommandLine& cl) {
     // without a word.
     std::signal(SIGPIPE, SIG_IGN);
     try {
+        if (RefuseUnclearFlags(cl)) return 1;
         if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
         platform::TFolderLock lock;
         if (!LockJobFiles(cl, lock)) return 1;
-        const bool loaded = LoadStartupFiles(w);
+        const bool loaded = LoadStartupFiles(w, lock.Held() ? &lock : nullptr);
         const bool applied = ApplyCommandLine(w, cl);
         if (!loaded || !applied) {
             if (AutoMode)

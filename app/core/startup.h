@@ -20,8 +20,19 @@
 // count, too many or fewer than 2 slots), is reported and not read; the
 // result is then false, and the page names no file, so that no save writes
 // over it. Before the files of a folder are read, a save that a kill stopped
-// there is finished or undone (platform::RecoverWriteGroups).
-bool LoadStartupFiles(TMainWindowCore& Window);
+// there is finished or undone (platform::RecoverWriteGroups); a folder whose
+// record cannot be settled is neither read nor saved into (InUnsettledFolder).
+// JobLock, when given, is the lock a job took before the files were read:
+// the folders of the lists and racks the option file names must be among
+// its folders, else nothing is read from them and the result is false.
+bool LoadStartupFiles(TMainWindowCore& Window, const platform::TFolderLock* JobLock = nullptr);
+
+// A flag of the command line ("-auto:", "-update:", "-hide:") given a value
+// other than yes or no, as "-update:y": each is named with its value on the
+// message sink, and the result is true: the program then runs nothing, opens
+// no window and exits with status 1, so that a script sees that the job it
+// asked for (an update, a run without a window) was not made.
+bool RefuseUnclearFlags(const TCommandLine& CommandLine);
 
 // Applies the command-line switches. A file named by "-sheet:", "-part:",
 // "-sht:", "-prt:" or "-option:" must be there and readable: otherwise it is
@@ -31,7 +42,9 @@ bool ApplyCommandLine(TMainWindowCore& Window, const TCommandLine& CommandLine);
 
 // The work of "-auto:yes" after the switches: the optimisation (on the
 // calling thread), then the report files of "-report:" and the stock update
-// of "-update:yes", "-ex_sheet:" and "-ex_part:". In batch mode ("-hide:yes",
+// of "-update:yes", "-ex_sheet:" and "-ex_part:"; a run that made no plan
+// writes no report file, so that those of the run before stay as they were.
+// In batch mode ("-hide:yes",
 // which has no exit that saves the lists) an update that succeeds saves the
 // racks it changed to the files they were loaded from and notes each file on
 // the message sink. A run that made no plan, a report file asked for that
@@ -74,7 +87,9 @@ class TDeferredMessages : public platform::MessageSink {
 // end, so no later run of the user writes reports or changes the stock.
 //
 // A job that updates the stock locks the folders of its files as the batch
-// job does (LockFiles, before the files are read) and holds the lock until
+// job does (LockFiles, before the files are read: AppDir, the folders the
+// switches name and those of the lists and racks default.opt names, all in
+// the one order of platform::TFolderLock) and holds the lock until
 // it ends, however it ends; a second program's update meanwhile waits for it
 // or is refused, instead of working from the same old stock. Its messages
 // are shown once the lock is given back.
@@ -90,7 +105,8 @@ class TAutoJob {
     // off (AutoMode := false): it plans nothing.
     void LoadFiles();
     // When the command line asks for a job that updates the stock, locks
-    // the folders of its files (AppDir and those the switches name), waiting
+    // the folders of its files (AppDir, those the switches name and those of
+    // the lists and racks default.opt names), waiting
     // at most platform::FolderLockWaitMs. False, after a warning, when
     // another program holds them.
     bool LockFiles();
@@ -119,7 +135,8 @@ class TAutoJob {
 // "-auto:" is "yes", RunAutoJob. A file that could not be read or was
 // refused, and a list file cut at the most rows a list reads, end the job
 // before any plan is made. A job that updates the stock first locks the
-// folders of its files (AppDir and those the switches name), waiting at most
+// folders of its files (AppDir, those the switches name and those of the
+// lists and racks default.opt names), waiting at most
 // platform::FolderLockWaitMs, and holds the lock until its last save. Two
 // files the job would write that are one file end it before any plan.
 // Switches that act only after a run, given without "-auto:yes", are named

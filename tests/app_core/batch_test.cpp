@@ -124,7 +124,8 @@ TEST_F(BatchTest, PartTooLargeForEverySheetEndsTheRunWithItsMessage) {
     EXPECT_EQ(sink_.Warnings[0],
               "ERROR :[SIDE] [Plywood 18]5000 x 560 is bigger than all raw panels or can NOT find "
               "any raw panels with material type : [Plywood 18]");
-    EXPECT_TRUE(fs::exists(at("plan.txt")));  // the report page of that moment
+    // No plan, no report: the files of the run before would be emptied.
+    EXPECT_FALSE(fs::exists(at("plan.txt")));
 }
 
 // A part that fits its sheet but not once the trims are taken off: the
@@ -397,4 +398,44 @@ TEST_F(BatchTest, UpdateSavesAllItsFilesOrNone) {
     EXPECT_EQ(sink_.Warnings.back(), "No file of the stock update was saved, so that its files stay in step.");
     for (const auto& f : fs::directory_iterator(job_.dir.Path()))
         EXPECT_EQ(f.path().string().find(".tmp~"), std::string::npos) << f.path();
+}
+
+TEST_F(BatchTest, AFlagNeitherYesNorNoIsNamedAndRunsNothing) {
+    const struct {
+        std::vector<std::string> Args;
+        const char* Named;  // the switch and its value in the message; nullptr: accepted
+    } cases[] = {
+        {{"-auto:yes", "-hide:yes", "-update:y"}, "-update: has the value \"y\""},
+        {{"-auto:yes", "-hide:yes", "-update:Y", "-update:yes"}, "-update: has the value \"Y\""},
+        {{"-auto:on", "-hide:yes", "-update:yes"}, "-auto: has the value \"on\""},
+        {{"-auto:yes", "-hide:true"}, "-hide: has the value \"true\""},
+        {{"-auto:YES", "-hide:Yes", "-update:No"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Args));
+        fs::remove(at("dump.sht"));
+        sink_.Warnings.clear();
+        const auto before = job_.files();
+        EXPECT_EQ(batch(c.Args), c.Named ? 1 : 0);
+        EXPECT_EQ(fs::exists(at("dump.sht")), !c.Named);  // a run was made
+        if (!c.Named) continue;
+        ASSERT_EQ(sink_.Warnings.size(), 1u) << ::testing::PrintToString(sink_.Warnings);
+        EXPECT_NE(sink_.Warnings[0].find(c.Named), std::string::npos) << sink_.Warnings[0];
+        EXPECT_NE(sink_.Warnings[0].find("only yes or no"), std::string::npos);
+        job_.expectUnchanged(before);
+    }
+}
+
+TEST_F(BatchTest, ARunThatMakesNoPlanLeavesTheReportAndCutListsOfTheRunBefore) {
+    // A booked update whose exported parts list, all cut, is run again.
+    ASSERT_EQ(batch({"-auto:yes", "-hide:yes", "-ex_sheet:" + at("s.txt"), "-ex_part:" + at("p.txt"),
+                     "-report:" + at("rep.txt")}),
+              0);
+    std::map<std::string, std::string> booked;
+    for (const char* f : {"rep.txt", "rep.txt_EXECL.txt", "rep.txt_LABEL.txt"})
+        ASSERT_FALSE((booked[f] = testsupport::ReadText(at(f))).empty()) << f;
+    // (The window's job takes the same road: WindowState tests its refused run.)
+    EXPECT_EQ(batch({"-hide:yes", "-auto:yes", "-part:" + at("p.txt"), "-report:" + at("rep.txt")}), 1);
+    EXPECT_NE(::testing::PrintToString(sink_.Warnings).find("Nothing to cut"), std::string::npos);
+    job_.expectUnchanged(booked);
 }

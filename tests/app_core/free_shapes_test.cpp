@@ -222,8 +222,13 @@ TEST_F(FreeShapes, HandWrittenFiles) {
     ASSERT_EQ(sink.Warnings.size(), 1u);  // the skipped DXF entry is named
     EXPECT_NE(sink.Warnings[0].find("missing.dxf"), std::string::npos);
 
-    // No STR section, or a count of 0: an empty list, and the old parts are gone.
+    // No STR section: no free-shape list, refused with the parts kept.
     WriteText(f, "[OTHER]\nX=1\n");
+    EXPECT_FALSE(ReadAnyShapeFile(d, f));
+    EXPECT_EQ(ProfilePartList.Count(), 1);
+    sink.Warnings.pop_back();
+    // A count of 0: an empty list, and the old parts are gone.
+    WriteText(f, "[STR]\nCN=0\n");
     EXPECT_TRUE(ReadAnyShapeFile(d, f));
     EXPECT_TRUE(ProfilePartList.Empty());
     EXPECT_TRUE(d.StringGridAnyShape.RowEmpty(1, 0));

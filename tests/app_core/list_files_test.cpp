@@ -7,6 +7,7 @@
 
 #include "app/core/captions.h"
 #include "app/core/exit_save.h"
+#include "app/core/free_shapes.h"
 #include "app/core/main_window.h"
 #include "app/core/main_data.h"
 #include "engine/errors.h"
@@ -306,4 +307,45 @@ TEST(ListFiles, UnreadableFileIsRefusedWithoutChange) {
     EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "S1");
     EXPECT_EQ(d.EditSheetsFileName, "before.sht");
     EXPECT_TRUE(ReadSheetsFile(d, dir.File("missing.sht")));  // missing is just empty
+}
+
+TEST(ListFiles, AFileHoldingNoListSectionIsRefusedAndABlankOneIsAnEmptyList) {
+    ScratchDir dir;
+    const std::string file = dir.File("list");
+    const struct {
+        const char* Name;
+        std::string TMainData::*Field;
+        bool (*Read)(TMainData&, const std::string&);
+    } readers[] = {
+        {"read sheets", &TMainData::EditSheetsFileName, ReadSheetsFile},
+        {"append sheets", &TMainData::EditSheetsFileName, AppendSheetsFile},
+        {"read parts", &TMainData::EditPartsFileName, ReadPartsFile},
+        {"append parts", &TMainData::EditPartsFileName, AppendPartsFile},
+        {"read free shapes", &TMainData::EditAnyShapeFileName, ReadAnyShapeFile},
+    };
+    const struct {
+        std::string Text;
+        bool Refused;
+    } files[] = {
+        {"PLY\tMDF 16\t2440\t1220\t5\r\n", true},                   // tab-separated text
+        {std::string("\xFF\xFE[\0S\0T\0R\0]\0\r\0\n\0", 16), true},  // UTF-16
+        {"[OPTION]\r\nBLADE_WIDTH=3\r\n", true},
+        {"", false},
+        {"\xEF\xBB\xBF \r\n\t\r\n", false},  // a byte order mark and blanks
+    };
+    for (const auto& r : readers)
+        for (const auto& f : files) {
+            SCOPED_TRACE(std::string(r.Name) + ": " + ::testing::PrintToString(f.Text));
+            WriteText(file, f.Text);
+            TMainData d;
+            FillSheets(d);
+            d.*r.Field = "before";
+            testsupport::CaptureSink sink;
+            EXPECT_EQ(r.Read(d, file), !f.Refused);
+            ASSERT_EQ(sink.Warnings.size(), f.Refused ? 1u : 0u);
+            if (!f.Refused) continue;
+            EXPECT_NE(sink.Warnings[0].find("\"" + file + "\""), std::string::npos);
+            EXPECT_EQ(d.*r.Field, "before");
+            EXPECT_EQ(d.StringGridSheets.Cell(0, 1), "S1");
+        }
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <new>
 #include <sstream>
@@ -235,9 +236,9 @@ TEST(StockSafety, AnUpdateIsRefusedWhileAnotherProgramHoldsItsFiles) {
                   std::string::npos);
         job.expectUnchanged(before);
     }
-    // The offcut rack lives in a folder of its own, locked when the update
-    // comes after the plan: the job has planned, but its update is refused,
-    // so it has failed.
+    // The offcut rack lives in a folder of its own that default.opt names:
+    // it is locked with the job's folder before anything is read, so the
+    // job is refused before any plan.
     {
         Job job;
         testsupport::ScratchDir racks;
@@ -250,7 +251,10 @@ TEST(StockSafety, AnUpdateIsRefusedWhileAnotherProgramHoldsItsFiles) {
         EXPECT_EQ(job.batch({"-update:yes", "-ex_sheet:" + job.at("left.txt"),
                              "-ex_part:" + job.at("parts.txt")}),
                   1);
-        EXPECT_GT(Optimizer.Best.Count(), 0);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_NE(job.warnings().find("\"" + platform::WriteFolderOf(racks.File("x")) + "\""),
+                  std::string::npos)
+            << job.warnings();
         EXPECT_NE(job.warnings().find("The stock update was refused"), std::string::npos)
             << job.warnings();
         job.expectUnchanged(before);
@@ -458,5 +462,145 @@ TEST(StockSafety, ARackLinkedToAPipeOrDeviceIsRefusedWithWhatItIs) {
                   std::string::npos)
             << job.warnings();
         EXPECT_TRUE(fs::is_symlink(job.at("default_offcut.rck")));
+    }
+}
+
+namespace {
+
+// Two jobs, each in a folder of its own, whose default.opt names one offcut
+// rack in a shared folder; their offcuts are named "A-" and "B-".
+struct SharedRackJobs {
+    SharedRackJobs() {
+        fs::copy_file(a.at("default_offcut.rck"), rack);
+        for (Job* j : {&a, &b}) {
+            fs::remove(j->at("default_offcut.rck"));
+            j->setKey("default.opt", "OPTION", "OFFCUTS_RACK_FILE", rack);
+            j->setKey("default.opt", "OPTION", "OFFCUTS_PREFIX", j == &a ? "A-" : "B-");
+        }
+    }
+    // The job's update in its folder, in a process of its own when Apart.
+    static pid_t Update(Job& j, bool apart) {
+        const pid_t pid = apart ? ::fork() : 0;
+        if (pid != 0) return pid;
+        AppDir = j.dir.Path();
+        const int status =
+            j.batch({"-update:yes", "-ex_sheet:" + j.at("left.txt"), "-ex_part:" + j.at("p.txt")});
+        if (apart) ::_exit(status);
+        return status;
+    }
+    static int Ended(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    testsupport::ScratchDir shared;
+    std::string rack = shared.File("shop.rck");
+    Job a, b;
+};
+
+}  // namespace
+
+TEST(StockSafety, TwoUpdatesSharingARackFolderTakeTurnsAndBothAreBooked) {
+    LockWait wait(60000);
+    std::map<std::string, std::string> racks;
+    for (const std::string order : {"AB", "BA", "both at once"}) {
+        SCOPED_TRACE(order);
+        SharedRackJobs jobs;
+        if (order == "both at once") {
+            const pid_t a = jobs.Update(jobs.a, true), b = jobs.Update(jobs.b, true);
+            EXPECT_EQ(jobs.Ended(a), 0);
+            EXPECT_EQ(jobs.Ended(b), 0);
+        } else {
+            EXPECT_EQ(jobs.Update(order == "AB" ? jobs.a : jobs.b, false), 0);
+            EXPECT_EQ(jobs.Update(order == "AB" ? jobs.b : jobs.a, false), 0);
+        }
+        racks[order] = ReadText(jobs.rack);
+    }
+    // Booked one after the other, whichever came first.
+    EXPECT_NE(racks["AB"], racks["BA"]);
+    EXPECT_TRUE(racks["both at once"] == racks["AB"] || racks["both at once"] == racks["BA"]);
+}
+
+TEST(StockSafety, TheWindowsJobReadsTheSharedRackOnlyOnceItHoldsItsFolder) {
+    SharedRackJobs jobs;
+    AppDir = jobs.a.dir.Path();
+    OtherHolder other(jobs.shared.Path());
+    LockWait wait(60000);
+    std::thread give([&] {  // the other program's update, saved as it gives the folder back
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::string text = ReadText(jobs.rack);
+        WriteText(jobs.rack, text.insert(text.find("LABEL=", text.find("[SLOT99]")) + 6, "HELD"));
+        other.Give();
+    });
+    TMainWindowCore w;
+    const TCommandLine cl({"-auto:yes", "-update:yes"});
+    TAutoJob(w, cl).LoadFiles();
+    give.join();
+    EXPECT_TRUE(AutoMode);
+    EXPECT_EQ(w.Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 100), "HELD");
+}
+
+TEST(StockSafety, NothingIsSavedIntoAFolderWhoseStoppedSaveCannotBeSettled) {
+    Job job;
+    WriteText(job.at(".tessaly-commit~31999-1"), "TESSALY WRITE GROUP 2\nR\tdefault_offcut.rck");
+    TMainWindowCore w;
+    ASSERT_FALSE(LoadStartupFiles(w));
+    w.Data.StringGridSheets.SetRow(1, {"S", "MDF 16", "100", "50", "2", "", "", ""});
+    const auto all = [&] { return static_cast<testsupport::SampleJobFolder&>(job).files(true); };
+    const auto before = all();
+    const std::function<void()> saves[] = {
+        [&] {
+            const TExitSaveResult r = SaveOnExit(w);
+            EXPECT_FALSE(ExitRetryMayHelp(r));
+            for (const std::string& p : r.Problems) job.sink.Warning(p);
+        },
+        [&] { ButtonSaveOptionsClick(w); },  // "Save Configure"
+        [&] { SaveSheetsFile(w.Data, job.at("new.sht"), true); },
+        [&] { WriteOffcutRackToFile(w.Data, job.at("new.rck"), 10, true); },
+        [&] { WriteSheetsTxtFile(w.Data, job.at("new.txt"), true); },
+        [&] { w.DumpErrorForCutomer(); },  // the program's own copies: skipped unsaid
+    };
+    for (const auto& save : saves) {
+        SCOPED_TRACE(&save - saves);
+        job.sink.Warnings.clear();
+        try {
+            save();
+        } catch (const platform::IniWriteError& e) {
+            job.sink.Warning(e.what());
+        }
+        const auto now = all();
+        EXPECT_EQ(now.size(), before.size());
+        for (const auto& [name, bytes] : now)  // named, not printed: racks are long
+            EXPECT_TRUE(before.contains(name) && before.at(name) == bytes) << name;
+        EXPECT_EQ(job.warned("\"" + platform::WriteFolderOf(job.at("x")) +
+                             "\" holds the record of a save that was stopped"),
+                  &save != &saves[5])
+            << job.warnings();
+    }
+}
+TEST(StockSafety, AListFileHoldingNoListEndsTheJobAndIsNeverSavedOver) {
+    const std::string tab = "PLY-2440\tPlywood 18\t2440\t1220\t5\r\n";  // as -ex_sheet: writes
+    const struct {
+        const char* File;
+        const char* Switch;  // nullptr: read at start-up
+    } cases[] = {{"default.sht", nullptr}, {"stock.sht", "-sht:"}, {"order.prt", "-prt:"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        Job job;
+        WriteText(job.at(c.File), tab);
+        std::vector<std::string> args;
+        if (c.Switch) args.push_back(c.Switch + job.at(c.File));
+        const auto before = job.files();
+        EXPECT_EQ(job.batch(args), 1);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_TRUE(job.warned("\"" + job.at(c.File) + "\" holds no [")) << job.warnings();
+        job.expectUnchanged(before);
+        // The window names no file on that page, and its exit save writes over none.
+        TMainWindowCore w;
+        LoadStartupFiles(w);
+        ApplyCommandLine(w, TCommandLine(args));
+        SaveOnExit(w);
+        for (const char* list : {"default.sht", "default.prt", c.File})
+            EXPECT_EQ(ReadText(job.at(list)), before.at(list)) << list;
     }
 }
