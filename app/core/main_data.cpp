@@ -248,7 +248,7 @@ bool RefuseFileWithoutListSection(const platform::TIniFile& ini, const std::stri
 
 namespace {
 
-// The unsettled folders, by canonical path.
+// The unsettled folders, by UnsettledKey.
 std::mutex& UnsettledMutex() {
     static std::mutex m;
     return m;
@@ -258,10 +258,20 @@ std::vector<std::string>& UnsettledFolders() {
     return folders;
 }
 
+// A folder as the lock knows it while the program runs (its device and
+// inode), so that one reached by two names, a link or a bind mount, is one;
+// its path when it is not there.
+std::string UnsettledKey(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return platform::CanonicalPath(folder);
+    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
+           std::to_string(static_cast<unsigned long long>(st.st_ino));
+}
+
 }  // namespace
 
 void MarkUnsettledFolder(const std::string& folder) {
-    const std::string key = platform::CanonicalPath(folder);
+    const std::string key = UnsettledKey(folder);
     std::lock_guard<std::mutex> guard(UnsettledMutex());
     if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) ==
         UnsettledFolders().end())
@@ -274,7 +284,7 @@ void ClearUnsettledFolders() {
 }
 
 bool IsUnsettledFolder(const std::string& folder) {
-    const std::string key = platform::CanonicalPath(folder);
+    const std::string key = UnsettledKey(folder);
     std::lock_guard<std::mutex> guard(UnsettledMutex());
     return std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) !=
            UnsettledFolders().end();
