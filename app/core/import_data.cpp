@@ -245,16 +245,20 @@ bool ApplyImport(TMainData& Data, bool Sheets, const TImportData& Dialog) {
     }
     (Sheets ? Data.SheetsSaveEnabled : Data.PartsSaveEnabled) = false;
 
-    try {
-        platform::TIniFile ini(ImportMappingFileName());
-        for (int k = 0; k < kImportColumns; ++k)
-            ini.WriteInteger(MappingSection(Sheets), FieldKey(k), Dialog.ComboIndex[k]);
-        ini.UpdateFile();
-    } catch (const std::bad_alloc&) {
-        Warn("Out of memory: the column choices were not stored in \"" + ImportMappingFileName() +
-             "\".");
-    } catch (const platform::IniWriteError& e) {
-        Warn("[" + std::string(e.what()) + "]");
+    // The column choices are kept for the next import, but not in a folder
+    // whose stopped save could not be settled: nothing is saved there.
+    if (!InUnsettledFolder(ImportMappingFileName())) {
+        try {
+            platform::TIniFile ini(ImportMappingFileName());
+            for (int k = 0; k < kImportColumns; ++k)
+                ini.WriteInteger(MappingSection(Sheets), FieldKey(k), Dialog.ComboIndex[k]);
+            ini.UpdateFile();
+        } catch (const std::bad_alloc&) {
+            Warn("Out of memory: the column choices were not stored in \"" + ImportMappingFileName() +
+                 "\".");
+        } catch (const platform::IniWriteError& e) {
+            Warn("[" + std::string(e.what()) + "]");
+        }
     }
     return true;
 }

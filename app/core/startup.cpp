@@ -276,7 +276,10 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     if (AppDir.empty()) AppDir = std::filesystem::current_path().string();
     ClearUnsettledFolders();
     bool ok = RecoverInterruptedSaves({AppDir});
-    const std::string typeError = ReadTypeFile(InAppDir("default.typ"));
+    // A folder whose stopped save could not be settled is not read at all,
+    // as its message says: the window starts from the defaults.
+    const bool unsettled = InUnsettledFolder(InAppDir("default.opt"));
+    const std::string typeError = unsettled ? "" : ReadTypeFile(InAppDir("default.typ"));
     if (!typeError.empty()) {
         Warn(typeError);
         ok = false;
@@ -284,7 +287,7 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     // The type drop-down holds the types before the option file picks one.
     w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
     w.Page.ComboBoxTypeSelect.Select(0);
-    ok = ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window) && ok;
+    ok = (unsettled || ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window)) && ok;
     ok = ReadIfReadable(InAppDir("default.edg"),
                         [](const std::string& f) { return PartEdgeList.LoadFromIni(f), true; }) &&
          ok;
