@@ -2,12 +2,12 @@
 
 #include "engine/pubstr.h"
 
-TAboutBox::TAboutBox(const TProgramAddresses& Addresses)
+TAboutBox::TAboutBox(const TProgramAddresses& Addresses, const std::string& ProgramFolder)
     : ProductName(::ProductName),
       Version(VersionCaption + " " + VersionNumber),
       Text("Plans how parts are cut from stock sheets and kept offcuts."),
-      Comments(HomepageTarget(Addresses)),
-      supportTarget_(SupportMailTarget(Addresses)) {}
+      Comments(LinkedPage(HomepageTarget(Addresses), ProgramFolder)),
+      supportTarget_(LinkedPage(SupportMailTarget(Addresses), ProgramFolder)) {}
 
 void TAboutBox::NeedHelpClick(const TShellOpener& Open) const {
     if (Open) Open(supportTarget_);

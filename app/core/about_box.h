@@ -14,7 +14,10 @@ using TShellOpener = std::function<void(const std::string& Target)>;
 
 class TAboutBox {
   public:
-    explicit TAboutBox(const TProgramAddresses& Addresses = ProgramAddresses());
+    // ProgramFolder: where the program's own help page lies (see LinkedPage),
+    // so that the box shows the page its link really opens.
+    explicit TAboutBox(const TProgramAddresses& Addresses = ProgramAddresses(),
+                       const std::string& ProgramFolder = "");
 
     std::string Caption = "About";
     std::string ProductName;

@@ -1,5 +1,7 @@
 #include "app/core/print_commands.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -97,6 +99,16 @@ std::string HelpFileName() {
 
 std::string HelpFilePath() {
     return AppDir.empty() ? kHelpFile : AppDir + "/" + kHelpFile;
+}
+
+std::string LinkedPage(const std::string& Target, const std::string& ProgramFolder) {
+    if (Target.starts_with("http:") || Target.starts_with("https:") ||
+        Target.starts_with("mailto:"))
+        return Target;
+    std::error_code ec;
+    if (std::filesystem::exists(Target, ec) || ProgramFolder.empty()) return Target;
+    const std::string beside = ProgramFolder + "/" + kHelpFile;
+    return std::filesystem::exists(beside, ec) ? beside : Target;
 }
 
 std::string HomepageTarget(const TProgramAddresses& Addresses) {

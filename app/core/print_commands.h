@@ -53,6 +53,10 @@ const TProgramAddresses& ProgramAddresses();
 // The help file's name relative to the start-up folder, and its path there.
 std::string HelpFileName();
 std::string HelpFilePath();
+// The page a link to Target opens: a web or mail address as it is; a file
+// of the start-up folder that is not there, the help file beside the
+// program (in ProgramFolder) when that one is there.
+std::string LinkedPage(const std::string& Target, const std::string& ProgramFolder);
 // What the Help and File menu links open: the help file, the web site's home
 // and download pages and a mail link to the support mailbox, each the help
 // file when its address is not set.

@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -315,7 +316,7 @@ class TLinkLabel : public QLabel {
 }  // namespace
 
 void ShowAboutBox(TSDIAppForm& Form) {
-    const TAboutBox box;
+    const TAboutBox box(ProgramAddresses(), FromQString(QCoreApplication::applicationDirPath()));
     const TShellOpener open = [&Form](const std::string& Target) {
         if (TPrinting* printing = FindPrinting(Form)) printing->OpenTarget(Target, false);
     };

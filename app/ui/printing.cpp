@@ -223,15 +223,13 @@ void TPrinting::PrintSetup1Click() {
 }
 
 void TPrinting::OpenTarget(const std::string& Target, bool Report) {
-    const QString target = ToQFileName(Target);
+    const QString target =
+        ToQFileName(LinkedPage(Target, FromQString(QCoreApplication::applicationDirPath())));
     QUrl url;
     if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
         url = QUrl(target);
     } else {
-        // The help file of the start-up folder, else the one beside the program.
-        QString file = target;
-        if (!QFileInfo::exists(file))
-            file = QCoreApplication::applicationDirPath() + "/" + ToQFileName(HelpFileName());
+        const QString file = target;
         if (!QFileInfo::exists(file)) {
             if (Report) platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
             return;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "engine/pubstr.h"
+#include "support/scratch.h"
 
 // The about box's two links open, through the opener, the support mail link
 // and the address Comments shows; with no address set, the help page.
@@ -33,6 +35,16 @@ TEST(AboutBox, LinksOpenTheAddressesKeptForTheProgramOrTheHelpPage) {
     // The program's own: none published yet, so both links lead to the help page.
     const TAboutBox shipped;
     EXPECT_EQ(shipped.Comments, help);
+    // A start-up folder without a help page: the one beside the program,
+    // shown as it is opened.
+    testsupport::ScratchDir program;
+    std::filesystem::create_directories(program.File("help"));
+    testsupport::WriteText(program.File("help/tessaly_help.html"), "<html></html>");
+    const TAboutBox beside(ProgramAddresses(), program.Path());
+    std::vector<std::string> opened;
+    beside.CommentsClick([&](const std::string& Target) { opened.push_back(Target); });
+    EXPECT_EQ(beside.Comments, program.File("help/tessaly_help.html"));
+    EXPECT_EQ(opened, std::vector<std::string>{beside.Comments});
     EXPECT_EQ(shipped.Label1, "Tech Support");
     EXPECT_EQ(shipped.ProductName, ProductName);
 }
