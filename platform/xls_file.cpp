@@ -1,8 +1,10 @@
 #include "platform/xls_file.h"
 
 #include "platform/inifile.h"
+#include "platform/text_encoding.h"
 
 #include <freexl.h>
+#include <glib.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
@@ -10,11 +12,13 @@
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -44,19 +48,38 @@ std::uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// What the workbook stream says about a cell that the library reads as
-// empty or as a plain number.
-enum class TCellKind : unsigned char { Plain, Formula, True, False, Error };
+// What the workbook stream says about a cell: the library reads formulas as
+// empty cells and booleans and error values as plain numbers.
+enum class TCellKind : unsigned char {
+    Plain,    // the library's value
+    True,
+    False,
+    Error,    // the error value ErrorCode
+    Stored,   // a formula's stored value, the text Texts[Text] of its TSheetMarks
+    Refused,  // the cell is refused for the reason Texts[Text]
+};
+constexpr std::uint32_t kNoText = 0xFFFFFFFF;
 struct TCellMark {
     TCellKind Kind = TCellKind::Plain;
     unsigned char ErrorCode = 0;
+    std::uint32_t Text = kNoText;
 };
+struct TSheetMarks {
+    std::vector<TCellMark> Marks;  // row by row, MaxCols a row
+    std::vector<std::string> Texts;
+};
+
+constexpr const char* kFormulaUnreadable =
+    "holds a formula whose stored value cannot be read from an .xls workbook; "
+    "open it in the spreadsheet program and save it as an Excel 2007-365 "
+    "workbook (.xlsx), then import that file";
 
 // The facts of the workbook stream the reading needs.
 struct TStreamScan {
     std::vector<std::uint32_t> SheetOffsets, WorksheetOffsets;  // every sheet, worksheets only
     std::uint64_t CellsSpanned = 0;  // the sheets' declared sizes, summed
     std::uint64_t SharedStrings = 0;
+    unsigned CodePage = 1252;  // of the 8-bit texts of an older (BIFF5) workbook
 };
 
 // The records the cell library reads with fixed fields, and the least
@@ -146,6 +169,60 @@ bool SharedStringsFit(const std::vector<std::string_view>& Segments, std::uint64
         if (!skip(runs + extra)) return false;
     }
     return true;
+}
+
+// The text a formula stored (a STRING record and the CONTINUE records after
+// it, as Segments) as UTF-8 in Out; else why it cannot be had.
+// BIFF8: a count of characters and a flags byte (bit 0: two bytes a
+// character, else one byte of Latin-1), each CONTINUE starting with a flags
+// byte of its own. BIFF5: a count of bytes in the workbook's code page.
+std::optional<std::string> StoredText(const std::vector<std::string_view>& Segments, bool Biff8, unsigned CodePage,
+                                      std::string& Out) {
+    const std::string runsPast = "is damaged (the text its formula stored runs past its records)";
+    std::size_t seg = 0, at = Biff8 ? 3 : 2;
+    if (Segments[0].size() < at) return runsPast;
+    const auto* head = reinterpret_cast<const unsigned char*>(Segments[0].data());
+    std::size_t chars = Le16(head);
+    std::size_t width = Biff8 && (head[2] & 1) ? 2 : 1;
+    std::u16string units;  // BIFF8
+    std::string bytes;     // BIFF5
+    for (;;) {
+        const auto* b = reinterpret_cast<const unsigned char*>(Segments[seg].data());
+        const std::size_t here = std::min(chars, (Segments[seg].size() - at) / width);
+        for (std::size_t k = 0; k < here; ++k, at += width) {
+            if (Biff8) units += static_cast<char16_t>(width == 2 ? Le16(b + at) : b[at]);
+            else bytes += static_cast<char>(b[at]);
+        }
+        chars -= here;
+        if (chars == 0) break;
+        if (++seg >= Segments.size() || Segments[seg].empty()) return runsPast;
+        at = 0;
+        if (Biff8) width = Segments[seg][at++] & 1 ? 2 : 1;
+    }
+    Out.clear();
+    if (!Biff8) {
+        // The code page's name as iconv knows it.
+        const std::string name = CodePage == 0x8000   ? "MACINTOSH"
+                                  : CodePage == 0x8001 ? "CP1252"
+                                  : CodePage == 367    ? "ASCII"
+                                                       : "CP" + std::to_string(CodePage);
+        gsize written = 0;
+        gchar* text = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", name.c_str(), nullptr,
+                                &written, nullptr);
+        if (!text) return "holds a text in code page " + std::to_string(CodePage) + " that cannot be read";
+        Out.assign(text, written);
+        g_free(text);
+        return std::nullopt;
+    }
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        char32_t c = units[k];
+        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < units.size() && units[k + 1] >= 0xDC00 && units[k + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++k] - 0xDC00);
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            c = 0xFFFD;  // half of a pair
+        AppendUtf8(Out, c);
+    }
+    return std::nullopt;
 }
 
 // Reads records (id, body) from Stream[From...] until the end of the
@@ -291,6 +368,8 @@ class TXlsReader {
                               " cells, the most a workbook may span";
                     return false;
                 }
+            } else if (Id == 0x0042 && Body.size() >= 2) {  // the code page of 8-bit texts
+                scan.CodePage = Le16(b);
             } else if (Id == 0x00FC && Body.size() >= 8) {  // the shared strings
                 scan.SharedStrings += Le32(b + 4);
                 sst = {Body};
@@ -310,31 +389,103 @@ class TXlsReader {
         return scan;
     }
 
-    // The kinds of the cells of the substream at Offset within the rows and
-    // columns read; MoreRows is set by a formula, boolean or error below them.
-    std::vector<TCellMark> CellMarks(std::string_view Stream, std::uint32_t Offset, unsigned MaxRows,
-                                     unsigned MaxCols, bool& MoreRows) const {
-        std::vector<TCellMark> marks(static_cast<std::size_t>(MaxRows) * MaxCols);
-        if (Offset + 4u > Stream.size() || Le16(reinterpret_cast<const unsigned char*>(Stream.data()) + Offset) != 0x0809)
-            Fail("its workbook stream is damaged");
+    // What the records of the substream at Offset say about the cells within
+    // the rows and columns read: booleans, error values and the values stored
+    // with formulas. MoreRows is set by such a value below those rows.
+    TSheetMarks CellMarks(std::string_view Stream, std::uint32_t Offset, unsigned CodePage, unsigned MaxRows,
+                          unsigned MaxCols, bool& MoreRows) const {
+        TSheetMarks sheet;
+        sheet.Marks.resize(static_cast<std::size_t>(MaxRows) * MaxCols);
+        const auto* s = reinterpret_cast<const unsigned char*>(Stream.data());
+        const std::size_t at = Offset;
+        if (at + 4 > Stream.size() || Le16(s + at) != 0x0809) Fail("its workbook stream is damaged");
+        const bool biff8 = at + 6 <= Stream.size() && Le16(s + at + 2) >= 2 && Le16(s + at + 4) == 0x0600;
+        std::uint64_t held = 0;  // bytes of the stored texts
+        auto put = [&](TCellMark& Mark, TCellKind Kind, unsigned char Code, std::string Text) {
+            if (Mark.Kind == TCellKind::Stored) held -= sheet.Texts[Mark.Text].size();
+            Mark.Kind = Kind;
+            Mark.ErrorCode = Code;
+            if (Kind != TCellKind::Stored && Kind != TCellKind::Refused) return;
+            if (Mark.Text == kNoText) {
+                Mark.Text = static_cast<std::uint32_t>(sheet.Texts.size());
+                sheet.Texts.emplace_back();
+            }
+            sheet.Texts[Mark.Text] = std::move(Text);
+            if (Kind == TCellKind::Stored && (held += sheet.Texts[Mark.Text].size()) > kXlsxMaxTextHeld)
+                Fail("the cells read hold more than " + Megabytes(kXlsxMaxTextHeld) +
+                     " of text, the most a sheet may hold");
+        };
+        // A formula of the cells read whose text comes in the STRING record
+        // after it (after a shared, array or table formula record, if any).
+        bool waiting = false;
+        unsigned waitRow = 0, waitCol = 0;
+        std::vector<std::string_view> segments;
+        auto takeText = [&] {
+            waiting = false;
+            TCellMark& mark = sheet.Marks[static_cast<std::size_t>(waitRow) * MaxCols + waitCol];
+            std::string text;
+            std::optional<std::string> refusal;
+            if (segments.empty())
+                put(mark, TCellKind::Refused, 0, "is damaged (the text its formula stored is missing)");
+            else if ((refusal = StoredText(segments, biff8, CodePage, text)))
+                put(mark, TCellKind::Refused, 0, std::move(*refusal));
+            else if (Utf8Chars(text) > kXlsxMaxCellChars)
+                put(mark, TCellKind::Refused, 0,
+                    "holds more than " + std::to_string(kXlsxMaxCellChars) + " characters, the most a cell may hold");
+            else
+                put(mark, TCellKind::Stored, 0, std::move(text));
+            segments.clear();
+        };
         const bool whole = ForEachRecord(Stream, Offset, true, [&](unsigned Id, std::string_view Body) {
+            if (waiting) {
+                if (segments.empty() ? Id == 0x0207 : Id == 0x003C) {
+                    segments.push_back(Body);
+                    return true;
+                }
+                if (segments.empty() && (Id == 0x04BC || Id == 0x0221 || Id == 0x0236)) return true;
+                takeText();
+            }
             const auto* b = reinterpret_cast<const unsigned char*>(Body.data());
             const bool formula = Id == 0x0006 || Id == 0x0206 || Id == 0x0406;
-            if (!(formula || Id == 0x0205) || Body.size() < 8) return true;
+            if (!(formula || Id == 0x0205)) return true;
+            // Row, column, format and the value (a formula's: 8 bytes, then flags).
+            if (Body.size() < (formula ? 16u : 8u)) Fail("its workbook stream is damaged (a record is too short)");
             const unsigned row = Le16(b), col = Le16(b + 2);
+            // Not a number: the kind of value in byte 6, the value in byte 8.
+            const bool special = formula && Le16(b + 12) == 0xFFFF;
             if (col >= MaxCols) return true;
             if (row >= MaxRows) {
-                MoreRows = true;
+                if (!(special && b[6] == 3)) MoreRows = true;  // all but an empty text
                 return true;
             }
-            TCellMark& mark = marks[static_cast<std::size_t>(row) * MaxCols + col];
-            if (formula) mark.Kind = TCellKind::Formula;
-            else if (b[7] != 0) mark = {TCellKind::Error, b[6]};
-            else mark.Kind = b[6] ? TCellKind::True : TCellKind::False;
+            TCellMark& mark = sheet.Marks[static_cast<std::size_t>(row) * MaxCols + col];
+            if (!formula) {
+                if (b[7] != 0) put(mark, TCellKind::Error, b[6], {});
+                else put(mark, b[6] ? TCellKind::True : TCellKind::False, 0, {});
+            } else if (!special) {
+                std::uint64_t bits = 0;
+                for (int k = 7; k >= 0; --k) bits = bits << 8 | b[6 + k];
+                const double value = std::bit_cast<double>(bits);
+                if (std::isfinite(value)) put(mark, TCellKind::Stored, 0, SpreadsheetNumberText(value));
+                else put(mark, TCellKind::Refused, 0, "holds no number");
+            } else if (b[6] == 0) {
+                waiting = true;
+                waitRow = row;
+                waitCol = col;
+            } else if (b[6] == 1) {
+                put(mark, b[8] ? TCellKind::True : TCellKind::False, 0, {});
+            } else if (b[6] == 2) {
+                put(mark, TCellKind::Error, b[8], {});
+            } else if (b[6] == 3) {
+                put(mark, TCellKind::Stored, 0, {});
+            } else {
+                put(mark, TCellKind::Refused, 0, kFormulaUnreadable);
+            }
             return true;
         });
+        if (waiting) takeText();
         if (!whole) Fail("its workbook stream is damaged");
-        return marks;
+        return sheet;
     }
 
     // The error value stored in a cell as the spreadsheet shows it.
@@ -432,8 +583,8 @@ TXlsxSheet ReadXlsSheet(const std::string& FileName, int SheetIndex, int MaxRows
 
     const unsigned maxRows = static_cast<unsigned>(MaxRows), maxCols = static_cast<unsigned>(MaxColumns);
     bool moreRows = false;
-    const std::vector<TCellMark> marks =
-        reader.CellMarks(stream, offsets[static_cast<std::size_t>(SheetIndex)], maxRows, maxCols, moreRows);
+    const TSheetMarks marks = reader.CellMarks(stream, offsets[static_cast<std::size_t>(SheetIndex)], scan.CodePage,
+                                               maxRows, maxCols, moreRows);
     if (freexl_select_active_worksheet(book.Handle, static_cast<unsigned short>(SheetIndex)) != FREEXL_OK)
         reader.Fail("sheet \"" + result.SheetNames[static_cast<std::size_t>(SheetIndex)] + "\" is damaged");
     unsigned rows = 0;
@@ -444,10 +595,13 @@ TXlsxSheet ReadXlsSheet(const std::string& FileName, int SheetIndex, int MaxRows
     result.Cells.assign(maxRows, std::vector<std::string>(maxCols));
     std::uint64_t textHeld = 0;
     const unsigned readCols = std::min<unsigned>(cols, maxCols);
-    for (unsigned r = 0; r < rows; ++r) {
-        for (unsigned c = 0; c < readCols; ++c) {
+    // Every cell read, also those past the size the library gives.
+    for (unsigned r = 0; r < std::max(rows, maxRows); ++r) {
+        for (unsigned c = 0; c < (r < maxRows ? maxCols : readCols); ++c) {
             FreeXL_CellValue value{};
-            if (freexl_get_cell_value(book.Handle, r, static_cast<unsigned short>(c), &value) != FREEXL_OK)
+            value.type = FREEXL_CELL_NULL;
+            if (r < rows && c < readCols &&
+                freexl_get_cell_value(book.Handle, r, static_cast<unsigned short>(c), &value) != FREEXL_OK)
                 reader.Fail("cell " + CellName(r, c) + " is damaged");
             if (r >= maxRows) {
                 // A value below the rows read: the reading stops at its limit.
@@ -457,7 +611,7 @@ TXlsxSheet ReadXlsSheet(const std::string& FileName, int SheetIndex, int MaxRows
                     moreRows = true;
                 continue;
             }
-            const TCellMark mark = marks[static_cast<std::size_t>(r) * maxCols + c];
+            const TCellMark mark = marks.Marks[static_cast<std::size_t>(r) * maxCols + c];
             const TCellKind kind = mark.Kind;
             std::string text;
             if (kind == TCellKind::True || kind == TCellKind::False) {
@@ -465,12 +619,11 @@ TXlsxSheet ReadXlsSheet(const std::string& FileName, int SheetIndex, int MaxRows
             } else if (kind == TCellKind::Error) {
                 reader.Fail("cell " + CellName(r, c) + " holds the error value " + TXlsReader::ErrorName(mark.ErrorCode) +
                             "instead of a value");
+            } else if (kind == TCellKind::Refused) {
+                reader.Fail("cell " + CellName(r, c) + " " + marks.Texts[mark.Text]);
+            } else if (kind == TCellKind::Stored) {
+                text = marks.Texts[mark.Text];
             } else if (value.type == FREEXL_CELL_NULL) {
-                if (kind == TCellKind::Formula)
-                    reader.Fail("cell " + CellName(r, c) +
-                                " holds a formula whose stored value cannot be read from an .xls workbook; "
-                                "open it in the spreadsheet program and save it as an Excel 2007-365 "
-                                "workbook (.xlsx), then import that file");
             } else if (value.type == FREEXL_CELL_INT) {
                 text = std::to_string(value.value.int_value);
             } else if (value.type == FREEXL_CELL_DOUBLE) {

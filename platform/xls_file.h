@@ -6,9 +6,12 @@
 // The cells are read by libfreexl. That library gives no value for a
 // formula cell and takes booleans and error values for numbers, so the
 // workbook stream is also looked through (libgsf opens the compound file):
-// within the rows and columns read, a formula whose stored value the
-// library cannot give and an error value refuse the file naming the cell,
-// and a boolean reads "TRUE" or "FALSE" as in an .xlsx workbook. Numbers,
+// within the rows and columns read, a formula reads the value the
+// spreadsheet stored with it (a number as the .xlsx reader shows it, a text,
+// "TRUE" or "FALSE"), a boolean reads "TRUE" or "FALSE" as in an .xlsx
+// workbook, and an error value, stored or a formula's, refuses the file
+// naming the cell, as does a formula whose stored value is missing, damaged
+// or of a kind the reader does not know. Numbers,
 // texts and the limits are those of the .xlsx reader; in addition the file
 // may hold at most kXlsMaxFileBytes and its sheets may span at most
 // kXlsMaxCellsSpanned cells, since the library holds every cell of every

@@ -8,6 +8,11 @@
 #   sheets.xls       sheets.fods saved as .xls: two sheets, booleans, numbers,
 #                    text beyond Latin-1, formulas beyond the first rows and
 #                    columns
+#   formula_kinds.xls, formula_kinds.xlsx  formula_kinds.fods saved as .xls
+#                    and as .xlsx: formulas of every kind of result (numbers,
+#                    texts of 8-bit and 16-bit characters, one long enough to
+#                    go on in CONTINUE records, booleans, empty texts and, in
+#                    column L, an error value), mostly shared formulas
 # and from them, with their records changed in place:
 #   bool_error.xls   sheets.xls with the boolean TRUE at B2 and the error
 #                    value #DIV/0! at E2
@@ -21,13 +26,13 @@ import gzip, os, pathlib, shutil, struct, subprocess, tempfile
 here = pathlib.Path(__file__).resolve().parent
 xlsx = here.parent / 'xlsx'
 
-def convert(sources):
+def convert(sources, to='xls:MS Excel 97'):
     with tempfile.TemporaryDirectory() as tmp:
         env = dict(os.environ, HOME=tmp)
-        subprocess.run(['soffice', '--headless', '--convert-to', 'xls:MS Excel 97', '--outdir', tmp]
+        subprocess.run(['soffice', '--headless', '--convert-to', to, '--outdir', tmp]
                        + [str(s) for s in sources], check=True, env=env, stdout=subprocess.DEVNULL)
         for s in sources:
-            yield s.stem, (pathlib.Path(tmp) / (s.stem + '.xls')).read_bytes()
+            yield s.stem, (pathlib.Path(tmp) / (s.stem + '.' + to.split(':')[0])).read_bytes()
 
 def record(data, rid, length, start=0):
     """Offset of the first record with this id and length (its header)."""
@@ -41,6 +46,9 @@ parts, formulas, sheets = made['libreoffice_parts'], made['libreoffice_formulas'
 (here / 'parts.xls').write_bytes(parts)
 (here / 'formulas.xls').write_bytes(formulas)
 (here / 'sheets.xls').write_bytes(sheets)
+for suffix, to in (('xls', 'xls:MS Excel 97'), ('xlsx', 'xlsx:Calc MS Excel 2007 XML')):
+    (_, data), = convert([here / 'formula_kinds.fods'], to)
+    (here / ('formula_kinds.' + suffix)).write_bytes(data)
 
 # Calc saves booleans as numbers; a workbook of the other spreadsheet
 # program has BOOLERR records: the numbers B2 (1000) and E2 (-0.1) of the
