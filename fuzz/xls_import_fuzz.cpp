@@ -23,39 +23,16 @@
 #include <string_view>
 
 #include "app/core/import_data.h"
+#include "fuzz/fuzz_input.h"
 #include "platform/message_sink.h"
 #include "platform/xls_file.h"
 
 namespace {
 
-class TQuietSink : public platform::MessageSink {
-  public:
-    void Warning(const std::string&) override {}
-    bool Confirm(const std::string&, bool Default) override { return Default; }
-};
+using fuzzinput::TQuietSink;
 
-std::string& InputFolder() {
-    static std::string folder;
-    return folder;
-}
-
-void RemoveInputFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(InputFolder(), ec);
-}
-
-// The input's file, in a folder of this process alone that goes when the
-// process ends.
 const std::string& InputFile() {
-    static const std::string file = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-fuzz-XXXXXX";
-        if (!::mkdtemp(folder.data())) abort();
-        InputFolder() = folder;
-        std::atexit(RemoveInputFolder);
-        return folder + "/input.xls";
-    }();
-    return file;
+    return fuzzinput::InputFile("input.xls");
 }
 
 // Packs Stream as the "Workbook" stream of a compound file.

@@ -22,39 +22,16 @@
 #include <vector>
 
 #include "app/core/import_data.h"
+#include "fuzz/fuzz_input.h"
 #include "platform/message_sink.h"
 #include "platform/xlsx_file.h"
 
 namespace {
 
-class TQuietSink : public platform::MessageSink {
-  public:
-    void Warning(const std::string&) override {}
-    bool Confirm(const std::string&, bool Default) override { return Default; }
-};
-
-// The folder of this process alone that holds the input's file; it goes
-// when the process ends.
-std::string& InputFolder() {
-    static std::string folder;
-    return folder;
-}
-
-void RemoveInputFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(InputFolder(), ec);
-}
+using fuzzinput::TQuietSink;
 
 const std::string& InputFile() {
-    static const std::string file = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-fuzz-XXXXXX";
-        if (!::mkdtemp(folder.data())) abort();
-        InputFolder() = folder;
-        std::atexit(RemoveInputFolder);
-        return folder + "/input.xlsx";
-    }();
-    return file;
+    return fuzzinput::InputFile("input.xlsx");
 }
 
 constexpr std::string_view kWorkbook =

@@ -203,17 +203,10 @@ std::string BaseName(const std::string& path) {
     return fs::path(path).filename().string();
 }
 
-// "<device>:<inode>" of a folder as it is now (empty when it is not there),
-// for telling this process's own files apart while it runs.
-std::string FolderKey(const std::string& folder) {
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) return "";
-    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
-           std::to_string(static_cast<unsigned long long>(st.st_ino));
-}
-
+// A file of this process, known while it runs by its folder's device and
+// inode and its name.
 std::string LiveKey(const std::string& file) {
-    return FolderKey(FolderOfFile(file)) + "/" + BaseName(file);
+    return FolderKeyOf(FolderOfFile(file)) + "/" + BaseName(file);
 }
 
 void MarkLive(const std::string& file) {
@@ -420,7 +413,7 @@ void ClearLeftovers(const std::string& folder) {
             named.insert(e.Backup);
         }
     }
-    const std::string key = FolderKey(folder);
+    const std::string key = FolderKeyOf(folder);
     if (key.empty()) return;
     for (const std::string& n : names) {
         std::string_view target;

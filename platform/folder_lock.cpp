@@ -43,6 +43,11 @@ std::string KeyOf(const struct stat& st) {
 
 }  // namespace
 
+std::string FolderKeyOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? KeyOf(st) : std::string();
+}
+
 std::string CanonicalPath(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -26,6 +26,9 @@ std::string CanonicalPath(const std::string& Path);
 // The folder a write to Path changes: its symbolic links followed, made
 // absolute. "." for a bare name in the current folder is made absolute too.
 std::string WriteFolderOf(const std::string& Path);
+// "<device>:<inode>" of the folder (or file) Path leads to, as the lock tells
+// folders apart while the program runs; empty when it is not there.
+std::string FolderKeyOf(const std::string& Path);
 // WriteFolderOf of each path that is not empty, in order.
 std::vector<std::string> WriteFoldersOf(const std::vector<std::string>& Paths);
 

@@ -262,10 +262,8 @@ std::vector<std::string>& UnsettledFolders() {
 // inode), so that one reached by two names, a link or a bind mount, is one;
 // its path when it is not there.
 std::string UnsettledKey(const std::string& folder) {
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) return platform::CanonicalPath(folder);
-    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
-           std::to_string(static_cast<unsigned long long>(st.st_ino));
+    const std::string key = platform::FolderKeyOf(folder);
+    return key.empty() ? platform::CanonicalPath(folder) : key;
 }
 
 }  // namespace
