@@ -28,8 +28,6 @@
 
 namespace {
 
-using fuzzinput::TQuietSink;
-
 const std::string& InputFile() {
     return fuzzinput::InputFile("input.xlsx");
 }
@@ -76,25 +74,10 @@ void WritePartsWorkbook(std::string_view Input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    static TQuietSink sink;
-    platform::SetMessageSink(&sink);
-    const std::string_view input(reinterpret_cast<const char*>(Data), Size);
-    if (input.starts_with("PK")) {
-        std::ofstream out(InputFile(), std::ios::binary | std::ios::trunc);
-        out.write(input.data(), static_cast<std::streamsize>(input.size()));
-    } else {
-        ::unlink(InputFile().c_str());
-        WritePartsWorkbook(input);
-    }
-    for (int sheet : {0, 1}) {
-        try {
-            const platform::TXlsxSheet s = platform::ReadXlsxSheet(InputFile(), sheet, 20, 11);
-            if (s.Cells.size() != 20) abort();
-        } catch (const platform::XlsxError&) {
-        }
-    }
-    TImportData dialog;
-    dialog.LoadExcelFile(InputFile(), 0);
-    if (dialog.StringGridImportData.RowCount() < 2) abort();
-    return 0;
+    return fuzzinput::TestOneInput(
+        std::string_view(reinterpret_cast<const char*>(Data), Size), "PK", InputFile(),
+        [](std::string_view Input) { WritePartsWorkbook(Input); },
+        [](const std::string& File, int Sheet, int Rows, int Columns) {
+            return platform::ReadXlsxSheet(File, Sheet, Rows, Columns);
+        });
 }
