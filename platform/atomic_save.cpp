@@ -314,9 +314,8 @@ struct CommitRecord {
 
 // Reads the record of the save Name names; false when it is damaged, cut
 // short, of another save, or names anything but its own folder's files and
-// their temporary names. Lenient: what can be read of a record cut short.
-bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& rec,
-                 bool lenient = false) {
+// their temporary names.
+bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& rec) {
     const std::string_view header = name.Old ? kOldRecordHeader : kRecordHeader;
     const auto mountPoint = [](std::string_view p) {
         return !p.empty() && p.front() == '/' &&
@@ -327,7 +326,7 @@ bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& re
     std::vector<std::string> targets;
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
-        if (nl == std::string_view::npos) return lenient;  // a last line cut short
+        if (nl == std::string_view::npos) return false;  // a last line cut short
         const std::string_view l = text.substr(0, nl);
         text.remove_prefix(nl + 1);
         if (line++ == 0) {
@@ -364,14 +363,14 @@ bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& re
                 (!e.Backup.empty() && !TemporaryOf(e.Backup, e.Target, name.Owner)) ||
                 e.Backup == e.Temporary || !num(f[4], 10, e.Size) || !num(f[5], 16, e.Hash) ||
                 std::find(targets.begin(), targets.end(), e.Target) != targets.end())
-                return lenient;
+                return false;
             targets.push_back(e.Target);
             rec.Entries.push_back(std::move(e));
         } else {
-            return lenient;
+            return false;
         }
     }
-    return lenient;
+    return false;
 }
 
 // The records in Folder (every name with the record prefix), sorted.
@@ -404,9 +403,10 @@ void ClearLeftovers(const std::string& folder) {
         RecordName rn;
         std::string text;
         CommitRecord rec;
-        if (!ParseRecordName(n, rn) ||
-            ReadRegularFile(folder + "/" + n, text, 1 << 24) != FileState::Readable ||
-            !ParseRecord(text, rn, rec, rn.Part))
+        if (!ParseRecordName(n, rn)) return;
+        if (rn.Part) continue;  // never finished: nothing renamed under it
+        if (ReadRegularFile(folder + "/" + n, text, 1 << 24) != FileState::Readable ||
+            !ParseRecord(text, rn, rec))
             return;
         for (const RecordEntry& e : rec.Entries) {
             named.insert(e.Temporary);
@@ -1194,22 +1194,6 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
         out.Notes.push_back(UndoNote(restored, removed, where));
 }
 
-// Removes a record that was never finished, and the temporary files it
-// names: no file was renamed under it.
-void DropUnfinishedRecord(const std::string& folder, const std::string& name,
-                          const RecordName& rn) {
-    const std::string record = folder + "/" + name;
-    std::string text;
-    CommitRecord rec;
-    if (ReadRegularFile(record, text, 1 << 24) == FileState::Readable &&
-        ParseRecord(text, rn, rec, true))
-        for (const RecordEntry& e : rec.Entries) {
-            ::unlink((folder + "/" + e.Temporary).c_str());
-            if (!e.Backup.empty()) ::unlink((folder + "/" + e.Backup).c_str());
-        }
-    ::unlink(record.c_str());
-}
-
 // Folder holds a name that may be a leftover temporary.
 bool HasTemporaries(const std::string& folder) {
     std::error_code ec;
@@ -1254,8 +1238,10 @@ TRecovery RecoverWriteGroups(const std::string& folderName) {
             if (ActiveSaves().count(rn.Id)) continue;  // this process's own, going on now
         }
         if (!Exists(record)) continue;  // settled with another record of its save
+        // A record never finished: no file was renamed under it, and its
+        // temporaries go with the other leftovers below.
         if (rn.Part)
-            DropUnfinishedRecord(folder, n, rn);
+            ::unlink(record.c_str());
         else
             SettleRecord(folder, n, rn, out);
     }

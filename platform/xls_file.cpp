@@ -28,14 +28,6 @@ namespace {
 
 constexpr std::string_view kOleSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
-std::string Megabytes(std::uint64_t Bytes) { return std::to_string(Bytes >> 20) + " MB"; }
-
-std::size_t Utf8Chars(std::string_view Text) {
-    return static_cast<std::size_t>(std::count_if(Text.begin(), Text.end(), [](char ch) {
-        return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
-    }));
-}
-
 // "A1" style reference of a 0-based cell.
 std::string CellName(unsigned Row, unsigned Col) {
     std::string letters;

@@ -37,14 +37,6 @@ constexpr std::size_t kMaxRelationships = 10 * kXlsxMaxSheets;
 // each character may take an escape of seven bytes ("_x000D_").
 constexpr std::size_t kMaxRawCellBytes = 7 * kXlsxMaxCellChars;
 
-std::string Megabytes(std::uint64_t Bytes) { return std::to_string(Bytes >> 20) + " MB"; }
-
-// Characters of UTF-8 text (bytes that start a character).
-std::size_t Utf8Chars(std::string_view Text) {
-    return static_cast<std::size_t>(std::count_if(Text.begin(), Text.end(), [](char ch) {
-        return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
-    }));
-}
 
 // The value of the escape "_xHHHH_" at Text[i], or -1 when there is none.
 long EscapeAt(std::string_view Text, std::size_t i) {
@@ -508,6 +500,15 @@ class TPrivateFolder {
 };
 
 }  // namespace
+
+std::string Megabytes(std::uint64_t Bytes) { return std::to_string(Bytes >> 20) + " MB"; }
+
+// Characters of UTF-8 text (bytes that start a character).
+std::size_t Utf8Chars(std::string_view Text) {
+    return static_cast<std::size_t>(std::count_if(Text.begin(), Text.end(), [](char ch) {
+        return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    }));
+}
 
 std::string SpreadsheetNumberText(double Value) {
     if (Value == 0) Value = 0;  // no "-0"

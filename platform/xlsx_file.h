@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -61,6 +62,11 @@ struct TXlsxSheet {
 // cells of sheet SheetIndex (0-based). Throws XlsxError (also when the cells
 // asked for exceed kXlsxMaxCellsHeld).
 TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRows, int MaxColumns);
+
+// What the workbook readers share for their limits and messages: a size in
+// whole megabytes ("64 MB"), and the characters of UTF-8 text.
+std::string Megabytes(std::uint64_t Bytes);
+std::size_t Utf8Chars(std::string_view Text);
 
 // A number as a spreadsheet program shows it: at most 15 significant digits,
 // "E" notation for very large or small values, no "-0".

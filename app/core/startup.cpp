@@ -309,10 +309,7 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
              "before reading. Nothing was read from them; run the job again.");
         return false;
     }
-    ok = RecoverInterruptedSaves(platform::WriteFoldersOf(
-             {w.Window.SheetsFileName, w.Window.PartsFileName, w.Window.ProfilesFileName,
-              w.OffcutRackFile, w.PartRackFile})) &&
-         ok;
+    ok = RecoverInterruptedSaves(platform::WriteFoldersOf(lists)) && ok;
     // A list the reader refused (too large for memory, not a list it can
     // read) counts as a failure like an unreadable one: the job must not go
     // on from the grid it left, nor save that grid over the file.
