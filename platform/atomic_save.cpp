@@ -104,6 +104,8 @@ const std::string& SingleWriteId() {
 // The group that takes this thread's writes, if any.
 thread_local TFileWriteGroup* OpenGroup = nullptr;
 
+std::atomic<TWriteCheck> WriteCheck{nullptr};
+
 // A save's commit record, ".tessaly-commit~<identity>" in every folder the
 // save writes to, written (through "<record>.part") before the first rename.
 // Each names only the files of its own folder, by their bare names, with the
@@ -513,6 +515,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         WriteInPlace(path, data);
         return;
     }
+    if (const TWriteCheck check = WriteCheck.load()) check(path);
     // A file the user may not write is not replaced behind their back (the
     // rename would do it, as it needs only the folder's permission).
     if (exists && WriteProtected(path))
@@ -597,6 +600,10 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
                                      std::strerror(errno) +
                                      "): a power cut before the system writes it may still undo "
                                      "the save.");
+}
+
+void SetWriteCheck(TWriteCheck check) {
+    WriteCheck = check;
 }
 
 TFileWriteGroup::TFileWriteGroup() {

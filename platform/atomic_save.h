@@ -47,6 +47,12 @@ class IniWriteError : public std::runtime_error {
 // its temporary name; the group's Commit() renames it into place.
 void WriteFileAtomic(const std::string& Path, std::string_view Data);
 
+// A check every WriteFileAtomic of a file (not of a device or pipe) makes
+// before anything is written, installed by the program: it throws
+// IniWriteError when Path is not to be written. Null: none.
+using TWriteCheck = void (*)(const std::string& Path);
+void SetWriteCheck(TWriteCheck Check);
+
 // Files that belong together (the files of one stock update): while the group
 // is open, WriteFileAtomic on this thread writes each file to its temporary
 // name only, and Commit() renames them into place one after another once all

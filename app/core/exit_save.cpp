@@ -210,10 +210,7 @@ TExitSaveResult SaveOnExit(TMainWindowCore& w) {
     TypeListFromComboItems(w.Page.ComboBoxTypeSelect.Items);
     const std::string typFile = AppDir + "/default.typ", edgFile = AppDir + "/default.edg";
     attempt(typFile, [&] { return WriteTypeFile(typFile), true; });
-    attempt(edgFile, [&] {
-        RefuseSaveInUnsettledFolder(edgFile);
-        return PartEdgeList.SaveToIni(edgFile), true;
-    });
+    attempt(edgFile, [&] { return PartEdgeList.SaveToIni(edgFile), true; });
 
     TMainData& d = w.Data;
     TMainWindowCore::TUnsavedUpdate& booked = w.UnsavedUpdate;

@@ -24,7 +24,6 @@ std::string TabField(const std::string& Cell) {
 // Writes Data to FileName; a failure goes to the message sink.
 bool WriteTextFile(const std::string& FileName, std::string_view Data) {
     try {
-        RefuseSaveInUnsettledFolder(FileName);
         platform::WriteFileAtomic(FileName, Data);
         return true;
     } catch (const platform::IniWriteError& e) {

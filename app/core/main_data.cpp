@@ -269,6 +269,8 @@ std::string UnsettledKey(const std::string& folder) {
 }  // namespace
 
 void MarkUnsettledFolder(const std::string& folder) {
+    // Every save of the program passes the check, whatever writes it.
+    platform::SetWriteCheck(RefuseSaveInUnsettledFolder);
     const std::string key = UnsettledKey(folder);
     std::lock_guard<std::mutex> guard(UnsettledMutex());
     if (std::find(UnsettledFolders().begin(), UnsettledFolders().end(), key) ==

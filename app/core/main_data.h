@@ -183,12 +183,13 @@ bool RefuseFileWithoutListSection(const platform::TIniFile& Ini, const std::stri
 // The folders of this start whose stopped save could not be settled (their
 // commit record was refused at start-up): nothing is read from them, and
 // nothing is saved there, until the record is settled and the program
-// started again. Folders are kept by their canonical path.
+// started again. Folders are told apart as the lock tells them.
 void MarkUnsettledFolder(const std::string& Folder);
 void ClearUnsettledFolders();
 bool IsUnsettledFolder(const std::string& Folder);
 // FileName lies in such a folder (the folder a write to it changes).
 bool InUnsettledFolder(const std::string& FileName);
-// Called before FileName is written: throws platform::IniWriteError naming
-// the file and its folder when the file lies in such a folder.
+// Throws platform::IniWriteError naming the file and its folder when
+// FileName lies in such a folder: the check of every save
+// (platform::SetWriteCheck, installed by MarkUnsettledFolder).
 void RefuseSaveInUnsettledFolder(const std::string& FileName);

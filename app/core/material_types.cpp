@@ -45,7 +45,6 @@ std::string ReadTypeFile(const std::string& FileName) {
 }
 
 void WriteTypeFile(const std::string& FileName) {
-    RefuseSaveInUnsettledFolder(FileName);
     platform::TIniFile Ini(FileName);
     EraseAllIniSections(Ini);
     Ini.WriteInteger("HEAD", "NUMBER", static_cast<std::int32_t>(TypeList.size()));

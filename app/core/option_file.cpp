@@ -148,7 +148,6 @@ std::string FolderPathFromOptionFile(const std::string& Stored, const std::strin
 }
 
 platform::TIniFile OpenIniForRewrite(const std::string& FileName) {
-    RefuseSaveInUnsettledFolder(FileName);
     const platform::FileState state = platform::ProbeFile(FileName);
     if (state != platform::FileState::Readable && state != platform::FileState::Missing)
         throw platform::IniWriteError("Cannot read file \"" + FileName +

@@ -110,7 +110,5 @@ std::string FolderPathFromOptionFile(const std::string& Stored, const std::strin
 
 // Opens an INI file that is to be changed key by key and written back. Throws
 // platform::IniWriteError when the file exists but cannot be read, since
-// writing it back would drop everything the program could not read, and when
-// it lies in a folder whose stopped save could not be settled
-// (RefuseSaveInUnsettledFolder).
+// writing it back would drop everything the program could not read.
 platform::TIniFile OpenIniForRewrite(const std::string& FileName);

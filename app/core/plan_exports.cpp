@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/core/main_data.h"
 #include "app/core/option_edits.h"
 #include "engine/pubstr.h"
 #include "engine/shared_state.h"
@@ -38,7 +37,6 @@ bool Guarded(const std::function<void()>& Work) {
 template <class W>
 void SaveFile(const std::string& Name, W Writer, std::vector<std::string>& Written) {
     try {
-        RefuseSaveInUnsettledFolder(Name);
         Writer(Name);
     } catch (const platform::IniWriteError&) {
         throw;
@@ -173,9 +171,8 @@ bool HtmlReport(const std::vector<std::string>& ReportLines, const std::string& 
 
 // Writes the file of every layout with Save(layout index, written name).
 template <class S>
-bool ExportEveryLayout(const std::string& FileName, S Save, std::vector<std::string>& Written) {
+bool ExportEveryLayout(S Save, std::vector<std::string>& Written) {
     return PlanHasLayouts() && Guarded([&] {
-               RefuseSaveInUnsettledFolder(FileName);
                for (int i = 0; i < Optimizer.Best.Count(); ++i) {
                    std::string name;
                    Save(i, name);
@@ -185,8 +182,7 @@ bool ExportEveryLayout(const std::string& FileName, S Save, std::vector<std::str
 }
 
 bool ExportLayoutsDxf(const std::string& FileName, std::vector<std::string>& Written) {
-    return ExportEveryLayout(
-        FileName, [&](int i, std::string& Name) { SaveLayoutDxf(FileName, i, Name); }, Written);
+    return ExportEveryLayout([&](int i, std::string& Name) { SaveLayoutDxf(FileName, i, Name); }, Written);
 }
 
 bool ExportLayoutsGCode(const std::string& FileName, const std::string& CutZText,
@@ -199,6 +195,5 @@ bool ExportLayoutsGCode(const std::string& FileName, const std::string& CutZText
         return false;
     }
     return ExportEveryLayout(
-        FileName, [&](int i, std::string& Name) { SaveLayoutGCode(FileName, cutZ, safeZ, Name, i); },
-        Written);
+        [&](int i, std::string& Name) { SaveLayoutGCode(FileName, cutZ, safeZ, Name, i); }, Written);
 }
