@@ -763,6 +763,7 @@ std::string UnsettledUnderEitherName(const std::string& marked, const std::strin
         }
         c.Check(error.find("could not be settled") != std::string::npos && !fs::exists(file),
                 "a save of " + file + " was not refused: \"" + error + "\"");
+        fs::remove(file);
     }
     c.Check(!IsUnsettledFolder(apart), apart + " is taken for unsettled");
     platform::WriteFileAtomic(apart + "/shop.rck", "saved");
