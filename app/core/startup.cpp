@@ -229,19 +229,23 @@ struct TCapitals {
     char32_t First, Last;
     int Delta, Step;
 };
+// clang-format off
 constexpr TCapitals kCapitals[] = {
-    {0x41, 0x5A, 32, 1},      {0xC0, 0xD6, 32, 1},      {0xD8, 0xDE, 32, 1},
-    {0x100, 0x12E, 1, 2},     {0x132, 0x136, 1, 2},     {0x139, 0x147, 1, 2},
-    {0x14A, 0x176, 1, 2},     {0x178, 0x178, -121, 1},  {0x179, 0x17D, 1, 2},
-    {0x1A0, 0x1A4, 1, 2},     {0x1AF, 0x1AF, 1, 1},     {0x1CD, 0x1DB, 1, 2},
-    {0x1DE, 0x1EE, 1, 2},     {0x1F8, 0x21E, 1, 2},     {0x222, 0x232, 1, 2},
-    {0x386, 0x386, 38, 1},    {0x388, 0x38A, 37, 1},    {0x38C, 0x38C, 64, 1},
-    {0x38E, 0x38F, 63, 1},    {0x391, 0x3A1, 32, 1},    {0x3A3, 0x3AB, 32, 1},
-    {0x3C2, 0x3C2, 1, 1},  // a final sigma is a sigma
-    {0x400, 0x40F, 80, 1},    {0x410, 0x42F, 32, 1},    {0x460, 0x480, 1, 2},
-    {0x48A, 0x4BE, 1, 2},     {0x4C0, 0x4C0, 15, 1},    {0x4C1, 0x4CD, 1, 2},
-    {0x4D0, 0x52E, 1, 2},     {0x1E00, 0x1E94, 1, 2},   {0x1EA0, 0x1EFE, 1, 2},
+    // Latin: ASCII, Latin-1 (the multiplication sign is none), Extended-A and -B
+    {0x41, 0x5A, 32, 1}, {0xC0, 0xD6, 32, 1}, {0xD8, 0xDE, 32, 1}, {0x100, 0x12E, 1, 2},
+    {0x132, 0x136, 1, 2}, {0x139, 0x147, 1, 2}, {0x14A, 0x176, 1, 2}, {0x178, 0x178, -121, 1},
+    {0x179, 0x17D, 1, 2}, {0x1A0, 0x1A4, 1, 2}, {0x1AF, 0x1AF, 1, 1}, {0x1CD, 0x1DB, 1, 2},
+    {0x1DE, 0x1EE, 1, 2}, {0x1F8, 0x21E, 1, 2}, {0x222, 0x232, 1, 2},
+    // Latin Extended Additional (Vietnamese among others)
+    {0x1E00, 0x1E94, 1, 2}, {0x1EA0, 0x1EFE, 1, 2},
+    // Greek; a final sigma is a sigma
+    {0x386, 0x386, 38, 1}, {0x388, 0x38A, 37, 1}, {0x38C, 0x38C, 64, 1}, {0x38E, 0x38F, 63, 1},
+    {0x391, 0x3A1, 32, 1}, {0x3A3, 0x3AB, 32, 1}, {0x3C2, 0x3C2, 1, 1},
+    // Cyrillic
+    {0x400, 0x40F, 80, 1}, {0x410, 0x42F, 32, 1}, {0x460, 0x480, 1, 2}, {0x48A, 0x4BE, 1, 2},
+    {0x4C0, 0x4C0, 15, 1}, {0x4C1, 0x4CD, 1, 2}, {0x4D0, 0x52E, 1, 2},
 };
+// clang-format on
 
 // The characters of Text (as the program reads texts) with every capital made
 // small.
@@ -288,8 +292,7 @@ bool OutputsApart(const TMainWindowCore& w, const TCommandLine& cl) {
         for (std::size_t j = i + 1; j < out.size(); ++j) {
             const bool one = OneFile(out[i].Path, out[j].Path);
             if (!one && !OneFileIgnoringCase(out[i].Path, out[j].Path)) continue;
-            Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" +
-                 out[j].Path +
+            Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" + out[j].Path +
                  (one ? "\" are one file, so each would replace the other"
                       : "\" differ only in letter case, which a FAT or exFAT disk does not tell "
                         "apart: there they are one file, and each would replace the other") +

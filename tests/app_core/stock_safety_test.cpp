@@ -653,9 +653,10 @@ TEST(StockSafety, TwoOutputsWhoseNamesDifferOnlyInLetterCaseRefuseTheJobBeforeAn
     };
     // Letters beyond ASCII, small and capital: Latin of Western, Central and
     // Eastern Europe and of Vietnam, Greek (a final sigma too), Cyrillic.
-    for (const auto& [small, capital] : std::vector<std::pair<std::string, std::string>>{
-             {"é", "É"}, {"ÿ", "Ÿ"}, {"ł", "Ł"}, {"ș", "Ș"}, {"ư", "Ư"}, {"ạ", "Ạ"},
-             {"ά", "Ά"}, {"σ", "Σ"}, {"ς", "Σ"}, {"ж", "Ж"}, {"ё", "Ё"}, {"ґ", "Ґ"}})
+    const std::pair<std::string, std::string> letters[] = {
+        {"é", "É"}, {"ÿ", "Ÿ"}, {"ł", "Ł"}, {"ș", "Ș"}, {"ư", "Ư"}, {"ạ", "Ạ"},
+        {"ά", "Ά"}, {"σ", "Σ"}, {"ς", "Σ"}, {"ж", "Ж"}, {"ё", "Ё"}, {"ґ", "Ґ"}};
+    for (const auto& [small, capital] : letters)
         cases.push_back({small + " and " + capital, nullptr, "st" + small + ".txt",
                          "st" + capital + ".txt", "", "st" + small + ".txt"});
     for (const Case& c : cases) {
@@ -689,7 +690,8 @@ TEST(StockSafety, TwoOutputsWhoseNamesDifferOnlyInLetterCaseRefuseTheJobBeforeAn
         fs::create_directory(job.at("a"));
         fs::create_directory(job.at("b"));
         TMainWindowCore w;
-        const TCommandLine cl({"-auto:yes", "-ex_sheet:" + job.at(sheets), "-ex_part:" + job.at(parts)});
+        const TCommandLine cl(
+            {"-auto:yes", "-ex_sheet:" + job.at(sheets), "-ex_part:" + job.at(parts)});
         TAutoJob(w, cl).LoadFiles();
         EXPECT_TRUE(AutoMode);
         EXPECT_EQ(job.warnings(), "");
@@ -718,8 +720,8 @@ TEST(StockSafety, AJobReadsNoListFromAFolderItsLockDoesNotCover) {
         SCOPED_TRACE(c.Name);
         Job job;
         testsupport::ScratchDir other;
-        const std::string moved =
-            c.Elsewhere ? other.File(std::string("shop_") + c.Moved) : job.at(std::string("shop_") + c.Moved);
+        const std::string moved = c.Elsewhere ? other.File(std::string("shop_") + c.Moved)
+                                              : job.at(std::string("shop_") + c.Moved);
         // The job's lock, taken while default.opt named no other folder.
         platform::TFolderLock lock;
         std::string error;
@@ -731,8 +733,9 @@ TEST(StockSafety, AJobReadsNoListFromAFolderItsLockDoesNotCover) {
         TMainWindowCore w;
         const bool read = LoadStartupFiles(w, &lock);
         const bool sheets = std::string(c.Moved) == "default.sht";
-        const std::string first = sheets ? w.Data.StringGridSheets.Cell(SheetCol::Label, 1)
-                                          : w.Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 1);
+        const std::string first = sheets
+                                      ? w.Data.StringGridSheets.Cell(SheetCol::Label, 1)
+                                      : w.Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 1);
         EXPECT_EQ(read, c.Locked) << job.warnings();
         EXPECT_EQ(first, !c.Locked ? "" : sheets ? "PLY-2440" : "RACK-PLY");
         EXPECT_EQ(job.warned("\"" + job.at("default.opt") + "\" was changed as the job started"),

@@ -774,7 +774,8 @@ TEST(WriteGroupCommit, ATargetMountedOverIsRefusedBeforeAnyFileIsRenamed) {
             ::close(watch);
             c.Check(renamed.empty(), "renamed into place meanwhile:" + renamed);
             c.Check(ReadText(rack) == "old rack", "the rack holds \"" + ReadText(rack) + "\"");
-            c.Check(ReadText(stock) == "the volume's", "the volume holds \"" + ReadText(stock) + "\"");
+            c.Check(ReadText(stock) == "the volume's",
+                    "the volume holds \"" + ReadText(stock) + "\"");
             for (const std::string& folder : {a.Path(), b.Path()})
                 c.Check(Leftovers(folder).empty(),
                         "left in " + folder + ": " + ::testing::PrintToString(Leftovers(folder)));

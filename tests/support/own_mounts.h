@@ -72,7 +72,8 @@ inline ChildOutcome InOwnMountNamespace(const std::function<std::string()>& Work
         int status = 0;
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            report = "no mount namespace of its own here (" + std::string(std::strerror(errno)) + ")";
+            report =
+                "no mount namespace of its own here (" + std::string(std::strerror(errno)) + ")";
             status = 77;
         } else {
             try {
@@ -132,9 +133,9 @@ inline ChildOutcome InOwnMountNamespace(const std::function<std::string()>& Work
         outcome.Skipped = true;
         outcome.Why = report;
     } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        outcome.Failures = (WIFSIGNALED(status)
-                                ? "the child was ended by signal " + std::to_string(WTERMSIG(status)) + "\n"
-                                : std::string()) +
+        outcome.Failures = (WIFSIGNALED(status) ? "the child was ended by signal " +
+                                                      std::to_string(WTERMSIG(status)) + "\n"
+                                                : std::string()) +
                            report;
         if (outcome.Failures.empty()) outcome.Failures = "the child failed without a word";
     }
