@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/exit_save.h"
 #include "app/core/free_shapes.h"
 #include "app/core/grid_text_files.h"
 #include "app/core/list_files.h"
@@ -287,6 +288,8 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     // The type drop-down holds the types before the option file picks one.
     w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
     w.Page.ComboBoxTypeSelect.Select(0);
+    // A window that reads nothing starts as in a new folder.
+    if (unsettled) ReadOptionDefaults(w.Page, w.Window);
     ok = (unsettled || ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window)) && ok;
     ok = ReadIfReadable(InAppDir("default.edg"),
                         [](const std::string& f) { return PartEdgeList.LoadFromIni(f), true; }) &&
@@ -307,6 +310,7 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
         Warn("The option file \"" + InAppDir("default.opt") +
              "\" was changed as the job started: it names lists in a folder the job did not lock "
              "before reading. Nothing was read from them; run the job again.");
+        NoteUnreadListFiles(w);
         return false;
     }
     ok = RecoverInterruptedSaves(platform::WriteFoldersOf(lists)) && ok;
@@ -338,6 +342,9 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     ok = ReadIfReadable(lists[2], into(ReadAnyShapeFile)) && ok;
     ok = ReadIfReadable(w.OffcutRackFile, rack(ReadOffcutRackFile)) && ok;
     ok = ReadIfReadable(w.PartRackFile, rack(ReadPartRackFile)) && ok;
+    // The option file goes on naming the lists not read here, so that a
+    // list or rack kept in a folder elsewhere is read again once it can be.
+    NoteUnreadListFiles(w);
     return ok;
 }
 
