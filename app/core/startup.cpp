@@ -502,6 +502,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 }
 
 void TAutoJob::LoadFiles() {
+    asked_ = commandLine_.HasParameters() && commandLine_.IsYes("-auto:");
     const bool locked = LockFiles();
     const bool read = LoadStartupFiles(window_, lock_.Held() ? &lock_ : nullptr);
     if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
@@ -581,7 +582,7 @@ bool TAutoJob::RunEnded(bool Cancelled) {
         // The job's messages are shown once its lock is given back: a box
         // waiting for the user keeps no other program out of the folders.
         held.Begin();
-        FinishAutoJob(window_, commandLine_);
+        done_ = FinishAutoJob(window_, commandLine_);
         held.End();
     }
     AutoMode = false;
