@@ -152,13 +152,46 @@ std::string ShownListFileName(const std::string& name, std::string_view ext) {
     return name.empty() ? "(untitled)" : "(untitled, read from " + name + ")";
 }
 
+namespace {
+
+// One list's file: its page's field, the option file's entry read at
+// start-up and written on saving, and the entry start-up could not read.
+struct TListEntry {
+    TExitList List;
+    std::string TWindowOptions::*Named;
+    std::string TWindowOptions::*Written;
+    std::string TWindowOptions::*Unread;
+};
+
+constexpr TListEntry kListEntries[] = {
+    {TExitList::Sheets, &TWindowOptions::SheetsFileName, &TWindowOptions::EditSheetsFileName,
+     &TWindowOptions::UnreadSheetsFileName},
+    {TExitList::Parts, &TWindowOptions::PartsFileName, &TWindowOptions::EditPartsFileName,
+     &TWindowOptions::UnreadPartsFileName},
+    {TExitList::Profiles, &TWindowOptions::ProfilesFileName, &TWindowOptions::EditAnyShapeFileName,
+     &TWindowOptions::UnreadProfilesFileName},
+    {TExitList::Offcuts, &TWindowOptions::OffcutsRackFileName,
+     &TWindowOptions::EditOffcutsFileName, &TWindowOptions::UnreadOffcutsRackFileName},
+    {TExitList::PartRack, &TWindowOptions::PartsRackFileName, &TWindowOptions::EditPartHRFileName,
+     &TWindowOptions::UnreadPartsRackFileName},
+};
+
+}  // namespace
+
 void TakeListFileNames(TMainWindowCore& w) {
-    const TMainData& d = w.Data;
-    w.Window.EditSheetsFileName = OwnKindOrEmpty(d.EditSheetsFileName, "sht");
-    w.Window.EditPartsFileName = OwnKindOrEmpty(d.EditPartsFileName, "prt");
-    w.Window.EditAnyShapeFileName = OwnKindOrEmpty(d.EditAnyShapeFileName, "apt");
-    w.Window.EditOffcutsFileName = OwnKindOrEmpty(d.EditOffcutsFileName, "rck");
-    w.Window.EditPartHRFileName = OwnKindOrEmpty(d.EditPartHRFileName, "prk");
+    for (const TListEntry& e : kListEntries) {
+        std::string& unread = w.Window.*e.Unread;
+        const std::string own = OwnKindOrEmpty(ExitListFileName(w.Data, e.List), ExitListExt(e.List));
+        if (!own.empty()) unread.clear();
+        w.Window.*e.Written = own.empty() ? unread : own;
+    }
+}
+
+void NoteUnreadListFiles(TMainWindowCore& w) {
+    for (const TListEntry& e : kListEntries) {
+        const std::string& named = w.Window.*e.Named;
+        w.Window.*e.Unread = named != ExitListFileName(w.Data, e.List) ? named : std::string();
+    }
 }
 
 void ButtonSaveOptionsClick(TMainWindowCore& w) {

@@ -55,8 +55,14 @@ std::vector<TExitList> ListsWithoutFile(TMainWindowCore& Window);
 std::string ShownListFileName(const std::string& FileName, std::string_view Extension);
 
 // The remembered list files of the option file := the pages' list files of
-// their own kind (empty for an untitled list).
+// their own kind. An untitled list keeps the file the option file named for
+// it when start-up could not read that file (NoteUnreadListFiles), else it
+// is remembered empty; once its page names a list file of its own, that
+// file is remembered and the unread one is forgotten.
 void TakeListFileNames(TMainWindowCore& Window);
+// After start-up has read the lists: each list file the option file named
+// whose page does not name it (it was not read) is noted as unread.
+void NoteUnreadListFiles(TMainWindowCore& Window);
 
 // "Save Configure": the option file written with the state of the window at
 // this moment, as the exit save writes it (the window stores its placement,

@@ -77,18 +77,23 @@ struct TotalPlace {
     }
 };
 
-// The columns of a list grid's complete rows and their messages.
+// The columns of a list grid's counted rows and their messages. QtyStandIn:
+// the column a run takes the quantity from when the quantity cell is empty
+// (a part's Max Qty), or -1 when a run refuses an empty quantity.
 struct SizeColumns {
-    int Length, Width, Qty;
+    int Length, Width, Qty, QtyStandIn;
     const std::string &LengthMsg, &WidthMsg, &QtyMsg;
 };
 enum class RowRead { Skip, Ok, Bad };
 
-// Reads the sizes and quantity of row r; a row without all three is skipped.
+// Reads the sizes and quantity of row r; a row without both sizes is
+// skipped. A row with both counts with its quantity as a run reads it: an
+// empty one is a bad cell, as a run refuses it, unless the run takes the
+// stand-in column's instead.
 RowRead ReadSizes(const TStringGrid& g, const TotalPlace& at, int r, const SizeColumns& c,
                   std::int32_t& l, std::int32_t& w, std::int32_t& q, TErrorLocation& error) {
-    if (!Present(g.Cell(c.Length, r)) || !Present(g.Cell(c.Width, r)) || !Present(g.Cell(c.Qty, r)))
-        return RowRead::Skip;
+    if (!Present(g.Cell(c.Length, r)) || !Present(g.Cell(c.Width, r))) return RowRead::Skip;
+    const int qtyCol = !Present(g.Cell(c.Qty, r)) && c.QtyStandIn >= 0 ? c.QtyStandIn : c.Qty;
     std::string e;
     if (!Length(g.Cell(c.Length, r), l, e)) {
         at.Fail(error, c.Length, r, e, c.LengthMsg);
@@ -98,8 +103,8 @@ RowRead ReadSizes(const TStringGrid& g, const TotalPlace& at, int r, const SizeC
         at.Fail(error, c.Width, r, e, c.WidthMsg);
         return RowRead::Bad;
     }
-    if (!Count(g.Cell(c.Qty, r), q, e)) {
-        at.Fail(error, c.Qty, r, e, c.QtyMsg);
+    if (!Count(g.Cell(qtyCol, r), q, e)) {
+        at.Fail(error, qtyCol, r, e, c.QtyMsg);
         return RowRead::Bad;
     }
     return RowRead::Ok;
@@ -213,7 +218,7 @@ bool TotalOfSheets(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
     double area = 0, cost = 0;
     std::int64_t count = 0;
     std::string e;
-    const SizeColumns cols{SheetCol::Length, SheetCol::Width, SheetCol::Qty, MsgSheetLengthFormatInvalid,
+    const SizeColumns cols{SheetCol::Length, SheetCol::Width, SheetCol::Qty, -1, MsgSheetLengthFormatInvalid,
                            MsgSheetWidthFormatInvalid, MsgSheetQtyFormatInvalid};
     for (int r = 1; r < g.RowCount(); ++r) {
         std::int32_t l = 0, w = 0, q = 0, c = 0;
@@ -236,7 +241,7 @@ bool TotalOfParts(TStringGrid& g, TGridTotals& totals, TErrorLocation& error) {
     const TotalPlace at{"TabSheetParts", "StringGridParts"};
     double area = 0;
     std::int64_t count = 0;
-    const SizeColumns cols{PartCol::Length, PartCol::Width, PartCol::Qty, MsgPartLengthFormatInvalid,
+    const SizeColumns cols{PartCol::Length, PartCol::Width, PartCol::Qty, PartCol::MaxQty, MsgPartLengthFormatInvalid,
                            MsgPartWidthFormatInvalid, MsgPartQtyFormatInvalid};
     for (int r = 1; r < g.RowCount(); ++r) {
         T2DStock p;

@@ -63,8 +63,10 @@ struct TGridTotals {
     std::string Number;
     std::string Cost;
 };
-// Each total walks the complete rows (sizes and quantity present) and stops
-// at the first bad cell: false, with Error naming the page, grid and cell and
+// Each total walks the rows that have both sizes, reading their quantity as
+// a run does (an empty sheet quantity is a bad cell; an empty part Qty is
+// taken from Max Qty, which then must hold one), and stops at the first bad
+// cell: false, with Error naming the page, grid and cell and
 // the message "[" + conversion error + "]" + message; Totals is then left as
 // it was. Empty costs become "0" and the parts' rotation and shape letters are
 // normalised in the grid as the rows are read.

@@ -4,6 +4,7 @@
 
 #include "app/core/main_data.h"
 #include "app/core/main_window.h"
+#include "app/core/manual_edit.h"
 #include "app/core/option_page.h"
 #include "engine/numeric.h"
 #include "engine/pubfunc.h"
@@ -110,6 +111,16 @@ bool DeleteLayout(TMainWindowCore& Core, int Index) {
 void RenameShownLayoutOffcuts() {
     if (CurrentLayoutIndex < 0 || CurrentLayoutIndex >= Optimizer.Best.Count()) return;
     NameOffcutsOfPacket(Optimizer.Best[CurrentLayoutIndex]);
+}
+
+void ConfirmManualEdit(TMainWindowCore& Core, TManualEdit& Edit) {
+    if (!Edit.ManualMode) return;
+    Edit.Confirm();
+    // A drop takes the layout's offcut pieces off; the report counts them.
+    RenameShownLayoutOffcuts();
+    if (Optimizer.Best.Count() == 0) return;
+    Core.RebuildReports();
+    Core.ShowReport();
 }
 
 void OnChangeOffcutsrotatable(TOptionPage& Page, int Item) {

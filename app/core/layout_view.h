@@ -12,6 +12,7 @@
 #include "engine/schemes.h"
 
 class TMainWindowCore;
+class TManualEdit;
 struct TOptionPage;
 
 // What the page shows beside the drawing.
@@ -60,6 +61,13 @@ bool DeleteLayout(TMainWindowCore& Core, int Index);
 // Names the offcuts of the shown layout again after an edit (a layout whose
 // offcut pieces are still there keeps them).
 void RenameShownLayoutOffcuts();
+
+// "Confirm" of a manual edit: the edited layout stays, its offcuts are named
+// again, and the used quantities and reports are rebuilt from the plan as it
+// now is, so that the report page, the printed report and the HTML export
+// show the moved pieces' offcuts and utilisation, as after a deleted layout.
+// Nothing happens while no edit is on.
+void ConfirmManualEdit(TMainWindowCore& Core, TManualEdit& Edit);
 
 // The settings page's offcut sides drop-down (`ComboBoxBothOrEither`, items
 // "Rotatable" and "Non-rotatable"): the page keeps the item and

@@ -7,6 +7,7 @@
 
 #include "app/core/exit_save.h"
 #include "engine/errors.h"
+#include "engine/pubstr.h"
 #include "engine/shared_state.h"
 #include "engine/textfmt.h"
 #include "platform/inifile.h"
@@ -58,10 +59,30 @@ void EnsureRow(TStringGrid& g, int row) {
     if (row >= g.RowCount()) g.SetRowCount(std::max(row + 1, g.RowCount() + g.RowCount() / 2));
 }
 
-// Integer sum of two quantity texts, as the class library converts them.
-std::string AddQuantities(const std::string& a, const std::string& b) {
-    const std::int64_t sum = static_cast<std::int64_t>(StrToInt(a)) + StrToInt(b);
-    if (sum < INT32_MIN || sum > INT32_MAX) throw ERangeError();
+// The integer sum of the quantity in cell (Col, Row) of G and Added, the
+// quantity of an appended row with the same label, type, length and width.
+// A text that is no whole number, or a sum beyond 32 bits, throws the
+// conversion or range error with a message naming the row, the column and
+// why.
+std::string AddQuantities(const TStringGrid& g, int col, int row, const std::string& added,
+                          const std::string& columnName) {
+    const std::string title = Trim(g.Cell(col, 0)).empty() ? columnName : Trim(g.Cell(col, 0));
+    const std::string match = "it matches row " + IntToStr(row) +
+                              " of the list (the same label, type, length and width), and ";
+    const auto number = [&](const std::string& text, const std::string& whose) {
+        try {
+            return static_cast<std::int64_t>(StrToInt(text));
+        } catch (const EConvertError& e) {
+            throw EConvertError(match + whose + " " + title + ", \"" + text +
+                                "\", is not a whole number (" + e.what() +
+                                "), so the two cannot be added.");
+        }
+    };
+    const std::int64_t sum = number(g.Cell(col, row), "that row's") + number(added, "its own");
+    if (sum < INT32_MIN || sum > INT32_MAX)
+        throw ERangeError(match + "that row's " + title + " (" + g.Cell(col, row) +
+                          ") and its own (" + added + ") add up to " + IntToStr(sum) +
+                          ", more than a quantity can hold (Range check error).");
     return IntToStr(sum);
 }
 
@@ -190,6 +211,24 @@ bool ReadListInto(TStringGrid& grid, std::string& cutFrom, const std::string& fi
     }
 }
 
+// Appends section Section of FileName with Append. A quantity that cannot be
+// added stops the append: the error names the section and the file, what
+// went wrong, and that the sections before it stay appended.
+template <typename Append>
+void AppendSection(const std::string& fileName, const std::string& section, Append append) {
+    const auto framed = [&](const std::exception& e) {
+        return "Section " + section + " of \"" + fileName + "\" was not appended: " + e.what() +
+               " The sections before it were appended, none after it.";
+    };
+    try {
+        append();
+    } catch (const EConvertError& e) {
+        throw EConvertError(framed(e));
+    } catch (const ERangeError& e) {
+        throw ERangeError(framed(e));
+    }
+}
+
 }  // namespace
 
 std::string NormalRotateCell(const std::string& cell) {
@@ -246,11 +285,13 @@ bool AppendSheetsFile(TMainData& data, const std::string& fileName) {
     for (int n = 1; n <= kMaxListSections; ++n) {
         const std::string s = SectionName("SHEET", n);
         if (!ini.SectionExists(s)) break;
-        AppendToSheetsGrid(data.StringGridSheets, ini.ReadString(s, "LABEL", ""),
-                           ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
-                           ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
-                           ini.ReadString(s, "COST", ""), ini.ReadString(s, "PRIORITY", "0"),
-                           ini.ReadString(s, "COMMENT", ""));
+        AppendSection(fileName, s, [&] {
+            AppendToSheetsGrid(data.StringGridSheets, ini.ReadString(s, "LABEL", ""),
+                               ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
+                               ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
+                               ini.ReadString(s, "COST", ""), ini.ReadString(s, "PRIORITY", "0"),
+                               ini.ReadString(s, "COMMENT", ""));
+        });
     }
     data.SheetsSaveEnabled = true;
     return true;
@@ -265,11 +306,13 @@ bool AppendPartsFile(TMainData& data, const std::string& fileName) {
         const std::string s = SectionName("PART", n);
         if (!ini.SectionExists(s)) break;
         // Appended rows carry no shape and no edge type.
-        AppendToParttsGrid(data.StringGridParts, ini.ReadString(s, "LABEL", ""),
-                           ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
-                           ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
-                           ini.ReadString(s, "MAXQTY", ""), "", ini.ReadString(s, "ROTATE", "R"),
-                           ini.ReadString(s, "COMMENT", ""));
+        AppendSection(fileName, s, [&] {
+            AppendToParttsGrid(data.StringGridParts, ini.ReadString(s, "LABEL", ""),
+                               ini.ReadString(s, "TYPE", ""), ini.ReadString(s, "LENGTH", ""),
+                               ini.ReadString(s, "WIDTH", ""), ini.ReadString(s, "QTY", ""),
+                               ini.ReadString(s, "MAXQTY", ""), "",
+                               ini.ReadString(s, "ROTATE", "R"), ini.ReadString(s, "COMMENT", ""));
+        });
     }
     data.PartsSaveEnabled = true;
     return true;
@@ -281,7 +324,7 @@ bool AppendToSheetsGrid(TStringGrid& g, const std::string& label, const std::str
                         const std::string& comment) {
     if (int r = FindEqualRow(g, label, type, length, width, SheetCol::Label, SheetCol::Type,
                              SheetCol::Length, SheetCol::Width)) {
-        g.SetCell(SheetCol::Qty, r, AddQuantities(g.Cell(SheetCol::Qty, r), qty));
+        g.SetCell(SheetCol::Qty, r, AddQuantities(g, SheetCol::Qty, r, qty, QtyCaption));
         return true;
     }
     const int r = FreeRow(g, SheetCol::Label, SheetCol::Length, SheetCol::Width);
@@ -296,8 +339,8 @@ bool AppendToParttsGrid(TStringGrid& g, const std::string& label, const std::str
     if (int r = FindEqualRow(g, label, type, length, width, PartCol::Label, PartCol::Type,
                              PartCol::Length, PartCol::Width)) {
         // Both sums are made before either cell changes.
-        std::string q = AddQuantities(g.Cell(PartCol::Qty, r), qty);
-        std::string m = AddQuantities(g.Cell(PartCol::MaxQty, r), maxQty);
+        std::string q = AddQuantities(g, PartCol::Qty, r, qty, PartQtyCaption);
+        std::string m = AddQuantities(g, PartCol::MaxQty, r, maxQty, MaxPartsQtyCaption);
         g.SetCell(PartCol::Qty, r, std::move(q));
         g.SetCell(PartCol::MaxQty, r, std::move(m));
         return true;

@@ -277,9 +277,12 @@ void ReadListFileNames(const std::string& FileName, TWindowOptions& Window) {
     ReadListFileNames(platform::TIniFile(FileName), FileName, Window);
 }
 
-bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window) {
-    if (RefuseUnreadableFile(FileName)) return false;
-    const platform::TIniFile Ini(FileName);
+namespace {
+
+// Reads Ini, the option file FileName, into the page, the window state and
+// the program-wide settings.
+void ReadOptions(const platform::TIniFile& Ini, const std::string& FileName, TOptionPage& Page,
+                 TWindowOptions& Window) {
     auto text = [&](std::string_view Key, std::string_view Default) {
         return Ini.ReadString(S, Key, Default);
     };
@@ -399,5 +402,17 @@ bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptio
         for (std::size_t i = 0; i < widths.size(); ++i)
             widths[i] = Ini.ReadInteger(S, k.Prefix + std::to_string(i), widths[i]);
     }
+}
+
+}  // namespace
+
+bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window) {
+    if (RefuseUnreadableFile(FileName)) return false;
+    ReadOptions(platform::TIniFile(FileName), FileName, Page, Window);
     return true;
+}
+
+void ReadOptionDefaults(TOptionPage& Page, TWindowOptions& Window) {
+    // An INI file without a name reads nothing: every key gives its default.
+    ReadOptions(platform::TIniFile(std::string()), OptionFilePath("default"), Page, Window);
 }

@@ -43,6 +43,15 @@ struct TWindowOptions {
     std::string ProfilesFileName;
     std::string OffcutsRackFileName;
     std::string PartsRackFileName;
+    // Those of the five that start-up named but could not read (refused, not
+    // there, in a folder whose stopped save is not settled): while the list's
+    // page names no list file of its own, the option file goes on naming
+    // them, so that the next start reads them once the cause is gone.
+    std::string UnreadSheetsFileName;
+    std::string UnreadPartsFileName;
+    std::string UnreadProfilesFileName;
+    std::string UnreadOffcutsRackFileName;
+    std::string UnreadPartsRackFileName;
 
     // Layout page.
     int RadioGroupLayoutsOrder = 0;  // "Utilization", "Sheet"
@@ -90,6 +99,11 @@ void WriteOptionFileTo(const std::string& FileName, const TOptionPage& Page,
 // exists but cannot be read (a folder, a pipe, no permission) is refused:
 // the message sink is told, nothing changes and the result is false.
 bool ReadOptionFile(const std::string& FileName, TOptionPage& Page, TWindowOptions& Window);
+
+// The page, the window state and the program-wide settings as an option
+// file without any key gives them (a new folder's): for a window that reads
+// no option file.
+void ReadOptionDefaults(TOptionPage& Page, TWindowOptions& Window);
 
 // Only the last-used list files of the option file FileName (SHEETS_FILE,
 // PARTS_FILE, PROFILES_FILE, OFFCUTS_RACK_FILE, PARTS_RACK_FILE) into the

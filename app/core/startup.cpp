@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/exit_save.h"
 #include "app/core/free_shapes.h"
 #include "app/core/grid_text_files.h"
 #include "app/core/list_files.h"
@@ -355,6 +356,8 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     // The type drop-down holds the types before the option file picks one.
     w.Page.ComboBoxTypeSelect.Items = TypeComboItems(nullptr);
     w.Page.ComboBoxTypeSelect.Select(0);
+    // A window that reads nothing starts as in a new folder.
+    if (unsettled) ReadOptionDefaults(w.Page, w.Window);
     ok = (unsettled || ReadOptionFile(InAppDir("default.opt"), w.Page, w.Window)) && ok;
     ok = ReadIfReadable(InAppDir("default.edg"),
                         [](const std::string& f) { return PartEdgeList.LoadFromIni(f), true; }) &&
@@ -375,6 +378,7 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
         Warn("The option file \"" + InAppDir("default.opt") +
              "\" was changed as the job started: it names lists in a folder the job did not lock "
              "before reading. Nothing was read from them; run the job again.");
+        NoteUnreadListFiles(w);
         return false;
     }
     ok = RecoverInterruptedSaves(platform::WriteFoldersOf(lists)) && ok;
@@ -406,6 +410,9 @@ bool LoadStartupFiles(TMainWindowCore& w, const platform::TFolderLock* jobLock) 
     ok = ReadIfReadable(lists[2], into(ReadAnyShapeFile)) && ok;
     ok = ReadIfReadable(w.OffcutRackFile, rack(ReadOffcutRackFile)) && ok;
     ok = ReadIfReadable(w.PartRackFile, rack(ReadPartRackFile)) && ok;
+    // The option file goes on naming the lists not read here, so that a
+    // list or rack kept in a folder elsewhere is read again once it can be.
+    NoteUnreadListFiles(w);
     return ok;
 }
 
@@ -563,6 +570,7 @@ bool FinishAutoJob(TMainWindowCore& w, const TCommandLine& cl) {
 }
 
 void TAutoJob::LoadFiles() {
+    asked_ = commandLine_.HasParameters() && commandLine_.IsYes("-auto:");
     const bool locked = LockFiles();
     const bool read = LoadStartupFiles(window_, lock_.Held() ? &lock_ : nullptr);
     if (!ApplyCommandLine(window_, commandLine_) || !read || !locked) AutoMode = false;
@@ -642,7 +650,7 @@ bool TAutoJob::RunEnded(bool Cancelled) {
         // The job's messages are shown once its lock is given back: a box
         // waiting for the user keeps no other program out of the folders.
         held.Begin();
-        FinishAutoJob(window_, commandLine_);
+        done_ = FinishAutoJob(window_, commandLine_);
         held.End();
     }
     AutoMode = false;

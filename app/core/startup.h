@@ -124,11 +124,18 @@ class TAutoJob {
     bool RunEnded(bool Cancelled);
     // Whether the job holds the lock on the folders of its files.
     bool HoldsLock() const { return lock_.Held(); }
+    // The command line asked for a job ("-auto:yes") and it was not done as
+    // a batch job would count it done: its files were refused, its run was
+    // cancelled, or FinishAutoJob failed (among others a report file that
+    // could not be written). The window's exit status is then 1.
+    bool Failed() const { return asked_ && !done_; }
 
   private:
     TMainWindowCore& window_;
     const TCommandLine& commandLine_;
     bool pending_ = false;
+    bool asked_ = false;
+    bool done_ = false;
     platform::TFolderLock lock_;
 };
 

@@ -31,6 +31,10 @@ class TBoxMessageSink : public platform::MessageSink {
 
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine) {
     QApplication app(argc, argv);
+    return RunMainWindow(Window, CommandLine);
+}
+
+int RunMainWindow(TMainWindowCore& Window, const TCommandLine& CommandLine) {
     // A report sent to a pipe whose reader has gone fails with a message
     // instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
@@ -56,7 +60,10 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
             form.ShowReport();
         });
         if (job.Begin()) form.StartOptimizeClick();
-        status = app.exec();
+        status = QApplication::exec();
+        // A script that started the window's job learns, as from a batch
+        // job, whether it was done.
+        if (status == 0 && job.Failed()) status = 1;
     } catch (const std::exception& e) {
         sink.Warning(std::string("load program exception information[") + e.what() + "]");
         status = 2;

@@ -6,5 +6,8 @@ class TCommandLine;
 class TMainWindowCore;
 
 // Shows the window over Window (start-up files already loaded by the caller
-// or loaded here) and runs until it closes. Returns the process exit status.
+// or loaded here) and runs until it closes. Returns the process exit status:
+// 1 when the job "-auto:yes" asked for failed (TAutoJob::Failed).
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine);
+// The same in a program whose Qt application already exists.
+int RunMainWindow(TMainWindowCore& Window, const TCommandLine& CommandLine);

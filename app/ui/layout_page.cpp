@@ -489,11 +489,12 @@ void TLayoutPage::ButtonCancelManualClick() {
 void TLayoutPage::EndManualEdit(bool Keep) {
     if (!edit_.ManualMode) return;
     if (Keep)
-        edit_.Confirm();
+        ConfirmManualEdit(form_.Core(), edit_);
     else
         edit_.Cancel();
     focusRects_.clear();
     LockWindow(false);
+    form_.ShowReport();
     form_.NotifyPlanChanged();
 }
 
@@ -508,6 +509,7 @@ void TLayoutPage::ButtonDeleteLayoutClick() {
         !platform::CurrentMessageSink().Confirm(question, false))
         return;
     DeleteLayout(form_.Core(), CurrentLayoutIndex);
+    form_.ShowReport();
     form_.NotifyPlanChanged();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QPrinter>
 
+#include "app/core/main_data.h"
 #include "engine/pubstr.h"
+#include "platform/atomic_save.h"
 
 namespace {
 
@@ -25,6 +27,15 @@ TQtPrintJob::~TQtPrintJob() {
 }
 
 void TQtPrintJob::BeginDoc() {
+    // A PDF file is a save like any other: a folder that takes no save
+    // (its stopped save could not be settled) takes no PDF either.
+    if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty()) {
+        try {
+            RefuseSaveInUnsettledFolder(FromQString(printer_.outputFileName()));
+        } catch (const platform::IniWriteError& e) {
+            throw platform::TPrintError(e.what());
+        }
+    }
     if (!painter_.begin(&printer_)) {
         std::string why = "cannot start printing on " + PrinterName(printer_);
         if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty())

@@ -11,6 +11,8 @@
 
 #include "app/core/list_files.h"
 #include "app/core/main_window.h"
+#include "app/core/racks.h"
+#include "app/core/startup.h"
 #include "platform/inifile.h"
 #include "support/scratch.h"
 
@@ -137,4 +139,95 @@ TEST(ExitSave, RetryIsTheDefaultOnlyWhenWritingAgainMayWork) {
     EXPECT_FALSE(ExitRetryMayHelp(r));
     EXPECT_FALSE(ExitRetryMayHelp(TExitSaveResult{}));
     fs::permissions(locked, fs::perms::owner_all);
+}
+
+// A job whose option file names a sheets list and an offcut rack kept in a
+// folder of their own (a share several jobs use).
+struct SharedListsJob {
+    ScratchDir job, share;
+    AppDirScope app{job.Path()};
+    CaptureSink sink;
+    std::string sheets = share.File("stock.sht"), rack = share.File("shop.rck");
+    SharedListsJob() {
+        WriteText(sheets, "[SHEET1]\r\nLABEL=PLY\r\nLENGTH=2440\r\nWIDTH=1220\r\nQTY=3\r\n");
+        WriteText(rack, "[HEAD]\r\nNUMBER=2\r\n[SLOT0]\r\nLABEL=SHARED\r\n");
+        WriteText(job.File("default.opt"), "[OPTION]\r\nSHEETS_FILE=" + sheets +
+                                               "\r\nOFFCUTS_RACK_FILE=" + rack + "\r\n");
+    }
+    std::string entry(const char* key) const {
+        return platform::TIniFile(job.File("default.opt")).ReadString("OPTION", key, "?");
+    }
+};
+
+TEST(ExitSave, TheOptionFileKeepsNamingListsStartUpCouldNotRead) {
+    namespace fs = std::filesystem;
+    struct Cause {
+        const char* Name;
+        std::string (*Spoil)(SharedListsJob&);  // what is to be put back, if anything
+        bool SheetsUnread;  // the sheets list is not read either (a missing one reads empty)
+    } causes[] = {
+        {"a stopped save not settled in the share",
+         [](SharedListsJob& j) {
+             const std::string record = j.share.File(".tessaly-commit~31999-1");
+             WriteText(record, "TESSALY WRITE GROUP 2\nR\tshop.rck");
+             return record;
+         },
+         true},
+        {"the lists refused",
+         [](SharedListsJob& j) {
+             WriteText(j.sheets, "PLY\tMDF\t2440\t1220\r\n");  // a TAB text
+             WriteText(j.rack, "[SLOT0]\r\nLABEL=x\r\n");  // no slot count
+             return std::string();
+         },
+         true},
+        {"the share not mounted",
+         [](SharedListsJob& j) {
+             fs::rename(j.share.Path(), j.share.Path() + ".away");
+             return j.share.Path() + ".away";
+         },
+         false},
+    };
+    for (const Cause& c : causes) {
+        SCOPED_TRACE(c.Name);
+        SharedListsJob j;
+        const std::string sheets = ReadText(j.sheets), rack = ReadText(j.rack);
+        const std::string spoiled = c.Spoil(j);
+        TMainWindowCore w;
+        LoadStartupFiles(w);
+        ASSERT_TRUE(w.Data.EditOffcutsFileName.empty());
+        EXPECT_EQ(w.Data.EditSheetsFileName.empty(), c.SheetsUnread);
+        // "Save Configure" and the exit save: both entries stay as they were.
+        ButtonSaveOptionsClick(w);
+        EXPECT_EQ(j.entry("OFFCUTS_RACK_FILE"), j.rack);
+        EXPECT_EQ(j.entry("SHEETS_FILE"), j.sheets);
+        SaveOnExit(w);
+        EXPECT_EQ(j.entry("OFFCUTS_RACK_FILE"), j.rack);
+        EXPECT_EQ(j.entry("SHEETS_FILE"), j.sheets);
+
+        // Once the cause is gone, the next start reads the shared lists.
+        if (fs::is_directory(spoiled)) {
+            fs::remove_all(j.share.Path());
+            fs::rename(spoiled, j.share.Path());
+        } else if (!spoiled.empty()) {
+            fs::remove(spoiled);
+        }
+        WriteText(j.sheets, sheets);
+        WriteText(j.rack, rack);
+        TMainWindowCore next;
+        EXPECT_TRUE(LoadStartupFiles(next));
+        EXPECT_EQ(next.Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 1), "SHARED");
+        EXPECT_EQ(next.Data.StringGridSheets.Cell(SheetCol::Label, 1), "PLY");
+
+        // A list the user saves elsewhere is the one named from then on; the
+        // unread one is forgotten, also when the list later loses its file
+        // (as to an import that replaces it).
+        WriteOffcutRackToFile(w.Data, j.job.File("own.rck"), 10, true);
+        SaveSheetsFile(w.Data, j.job.File("own.sht"), true);
+        ButtonSaveOptionsClick(w);
+        EXPECT_EQ(j.entry("OFFCUTS_RACK_FILE"), "own.rck");
+        EXPECT_EQ(j.entry("SHEETS_FILE"), "own.sht");
+        w.Data.EditSheetsFileName.clear();
+        ButtonSaveOptionsClick(w);
+        EXPECT_EQ(j.entry("SHEETS_FILE"), "");
+    }
 }

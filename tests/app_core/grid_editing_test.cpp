@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/grid_readers.h"
 #include "app/core/material_types.h"
 #include "engine/pubstr.h"
 
@@ -130,6 +131,48 @@ TEST(GridEditing, EditorsChooseItemsAndLearnNewTypes) {
     EXPECT_FALSE(IsTypeChecked(""));
 }
 
+// The totals and a run read a row's quantity alike: where a run refuses an
+// empty one, Enter at the row's end names the same cell; where a run takes
+// Max Qty for an empty part Qty, so do the totals.
+TEST(GridEditing, TotalsReadAnEmptyQuantityAsARunDoes) {
+    const struct Case {
+        const char* Name;
+        bool Parts;
+        std::vector<std::string> Row;
+        int BadCol;  // -1: read, counting Number
+        const char* Number;
+    } cases[] = {
+        {"sheet without quantity", false, {"S", "", "100", "50", "", "1", "", ""}, SheetCol::Qty, ""},
+        {"part without Qty and Max Qty", true, {"P", "", "10", "10", "R", "", "", "R", "", ""},
+         PartCol::MaxQty, ""},
+        {"part with Max Qty alone", true, {"P", "", "10", "10", "R", "", "3", "R", "", ""}, -1, "3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMainData d;
+        TStringGrid& g = c.Parts ? d.StringGridParts : d.StringGridSheets;
+        g.SetRow(1, c.Row);
+        TGridTotals totals{"old", "old", "old"};
+        TErrorLocation totalError, runError;
+        const bool counted = c.Parts ? TotalOfParts(g, totals, totalError)
+                                     : TotalOfSheets(g, totals, totalError);
+        TPanels list, qtys;
+        const bool read = c.Parts ? ReadPartsGrid(d, list, qtys, runError)
+                                  : ReadSheetsGrid(d, list, runError);
+        EXPECT_EQ(counted, read);
+        if (c.BadCol < 0) {
+            EXPECT_EQ(totals.Number, c.Number);
+            continue;
+        }
+        EXPECT_EQ(totals.Number, "old");  // the box's totals stay as they were
+        EXPECT_EQ(totalError.Col, c.BadCol);
+        EXPECT_EQ(totalError.Row, 1);
+        EXPECT_EQ(runError.Col, c.BadCol);
+        EXPECT_NE(totalError.Message.find("'' is not a valid integer value"), std::string::npos)
+            << totalError.Message;
+    }
+}
+
 // Whatever ends an edit, the totals under the sheets and parts grids follow
 // the grid: a changed quantity at once, a bad cell as empty totals (never
 // those of before), a row made incomplete no longer counted.
@@ -148,12 +191,17 @@ TEST(GridEditing, TotalsFollowEveryEditOfTheSheetsAndPartsGrids) {
         {false, SheetCol::Qty, 1, "200", "310", "510000000", "200"},
         {false, SheetCol::Width, 2, "abc", "", "", ""},
         {false, SheetCol::Width, 2, "500", "310", "455000000", "200"},
-        {false, SheetCol::Qty, 2, "", "200", "400000000", "200"},
+        // An empty quantity is refused, as a run refuses it.
+        {false, SheetCol::Qty, 2, "", "", "", ""},
+        {false, SheetCol::Qty, 2, "0", "200", "400000000", "200"},
         {false, SheetCol::Cost, 1, "x", "", "", ""},
         {false, SheetCol::Cost, 1, "1.5", "200", "400000000", "300"},
         {true, PartCol::Qty, 1, "7", "7", "70000", ""},
         {true, PartCol::Shape, 1, "c", "7", "54977.871", ""},
         {true, PartCol::Qty, 1, "-1", "", "", ""},
+        // A run takes an empty Qty from Max Qty, and refuses both empty.
+        {true, PartCol::Qty, 1, "", "", "", ""},
+        {true, PartCol::MaxQty, 1, "4", "4", "31415.927", ""},
     };
     TGridTotals sheetsTotals, partsTotals;
     SheetsTotalsAfterEdit(sheets, sheetsTotals);

@@ -242,3 +242,26 @@ TEST(LayoutView, FactsListAndScale) {
     EXPECT_EQ(RollingScrollOffsetFor(2, 2, 250, 100), 150);  // last position: right end
     EXPECT_EQ(RollingScrollOffsetFor(1, 2, 250, 100), 100);
 }
+
+TEST(ManualEdit, ConfirmRebuildsTheReportsFromTheEditedPlan) {
+    BuildLayout();
+    // Only offcuts of 25 x 25 and more are usable: where A lies decides which.
+    MinScrapLength = MinScrapWidth = 25000;
+    TMainWindowCore core;
+    core.RebuildReports();
+    core.ShowReport();
+    const std::vector<std::string> before = core.ListBoxReport;
+    Editor e;
+    ASSERT_TRUE(e.Edit.StartManual());
+    e.Drag(1, 1, 80, 30);
+    ConfirmManualEdit(core, e.Edit);
+    EXPECT_FALSE(e.Edit.ManualMode);
+    const std::vector<std::string> shown = core.ListBoxReport;
+    const std::vector<std::string> summary = SummaryReportLines;
+    // What a fresh build of the edited plan says, and not what the plan said before.
+    core.RebuildReports();
+    core.ShowReport();
+    EXPECT_EQ(shown, core.ListBoxReport);
+    EXPECT_EQ(summary, SummaryReportLines);  // the printed report's lines
+    EXPECT_NE(shown, before);
+}

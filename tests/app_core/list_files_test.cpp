@@ -291,6 +291,63 @@ TEST(ListAppend, AppendFilesAddRowsAndLeaveTheFileName) {
               (std::vector<std::string>{"C", "", "5", "5", "R", "1", "1", "", "", ""}));
 }
 
+// An append whose quantities cannot be added stops at that section and says
+// which section of which file, the list row it matches, the column and why;
+// the sections before it stay appended.
+TEST(ListAppend, ARefusedAppendNamesTheSectionRowColumnAndWhy) {
+    ScratchDir dir;
+    const struct Case {
+        const char* Name;
+        bool Parts;
+        std::vector<std::string> Row;  // list row 1
+        const char* Section;           // section 2 of the file, which matches row 1
+        std::vector<std::string> Said;
+        bool Range;
+    } cases[] = {
+        {"the list's quantity empty", false, {"A", "MDF", "100", "50", "", "", "", ""},
+         "LABEL=A\nTYPE=MDF\nLENGTH=100\nWIDTH=50\nQTY=3\n",
+         {"row 1 of the list", "that row's Qty, \"\"", "'' is not a valid integer value"}, false},
+        {"the file's quantity not a number", false, {"A", "MDF", "100", "50", "2", "", "", ""},
+         "LABEL=A\nTYPE=MDF\nLENGTH=100\nWIDTH=50\nQTY=abc\n",
+         {"row 1 of the list", "its own Qty, \"abc\"", "'abc' is not a valid integer value"}, false},
+        {"a part without Max Qty", true, {"P", "", "10", "10", "R", "1", "2", "R", "", ""},
+         "LABEL=P\nLENGTH=10\nWIDTH=10\nQTY=1\n",
+         {"row 1 of the list", "its own Max Qty, \"\"", "'' is not a valid integer value"}, false},
+        {"a sum too large", false, {"A", "", "100", "50", "2147483647", "", "", ""},
+         "LABEL=A\nLENGTH=100\nWIDTH=50\nQTY=1\n",
+         {"row 1 of the list", "that row's Qty (2147483647) and its own (1) add up to 2147483648"},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMainData d;
+        TStringGrid& g = c.Parts ? d.StringGridParts : d.StringGridSheets;
+        g.SetRow(1, c.Row);
+        const std::string prefix = c.Parts ? "PART" : "SHEET";
+        const std::string file = dir.File(c.Parts ? "add.prt" : "add.sht");
+        WriteText(file, "[" + prefix + "1]\nLABEL=NEW\nLENGTH=1\nWIDTH=1\nQTY=1\nMAXQTY=1\n[" +
+                            prefix + "2]\n" + c.Section + "[" + prefix +
+                            "3]\nLABEL=LATE\nLENGTH=1\nWIDTH=1\nQTY=1\nMAXQTY=1\n");
+        std::string said;
+        try {
+            (c.Parts ? AppendPartsFile : AppendSheetsFile)(d, file);
+        } catch (const ERangeError& e) {
+            EXPECT_TRUE(c.Range);
+            said = e.what();
+        } catch (const EConvertError& e) {
+            EXPECT_FALSE(c.Range);
+            said = e.what();
+        }
+        EXPECT_NE(said.find("Section " + prefix + "2 of \"" + file + "\" was not appended"),
+                  std::string::npos)
+            << said;
+        for (const std::string& words : c.Said) EXPECT_NE(said.find(words), std::string::npos) << said;
+        EXPECT_EQ(g.Row(1), c.Row);  // unchanged
+        EXPECT_EQ(g.Cell(0, 2), "NEW");  // the section before it stays
+        EXPECT_EQ(g.Cell(0, 3), "");     // none after it
+    }
+}
+
 TEST(ListFiles, UnreadableFileIsRefusedWithoutChange) {
     ScratchDir dir;
     const std::string folder = dir.File("folder.sht");

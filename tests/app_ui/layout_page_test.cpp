@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -10,6 +11,7 @@
 
 #include "app_ui/sample_window.h"
 #include "engine/pubstr.h"
+#include "output/report_text.h"
 
 using sample_window::Wait;
 using LayoutPageTest = sample_window::SampleWindowTest;
@@ -36,6 +38,55 @@ TEST_F(LayoutPageTest, MovesAPieceByHandAndConfirms) {
     child<QPushButton>("ButtonConfirm")->click();
     EXPECT_FALSE(page_->Edit().ManualMode);
     EXPECT_TRUE(form_->ToolBar()->isEnabled());
+}
+
+// The report page's lines as the window shows them.
+static std::vector<std::string> ShownReport(QListWidget* List) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < List->count(); ++i) lines.push_back(List->item(i)->text().toStdString());
+    return lines;
+}
+
+TEST_F(LayoutPageTest, ConfirmAndDeleteShowTheReportOfThePlanAsItNowIs) {
+    auto* report = child<QListWidget>("ListBoxReport");
+    auto* layouts = child<QScrollBar>("ScrollBarSchemes");
+    std::vector<std::string> shown = ShownReport(report);
+    ASSERT_FALSE(shown.empty());
+    // On each layout the first part is dropped at the sheet's far corner and
+    // the edit confirmed: where the part moves, the usable offcuts change.
+    int changed = 0;
+    for (int i = 0; i < Optimizer.Best.Count(); ++i) {
+        SCOPED_TRACE("layout " + std::to_string(i + 1));
+        layouts->setValue(i);
+        ASSERT_EQ(CurrentLayoutIndex, i);
+        const TPacket& p = Optimizer.Best[i];
+        const T2DStock piece = T2DStock::CreateCopy(p.Placements[0]);
+        ASSERT_EQ(piece.Label.find(OffcutPrefix), std::string::npos);
+        child<QPushButton>("ButtonManual")->click();
+        clickSheet(Qt::LeftButton, piece.Position.X + piece.NetLength() / 2.0,
+                   piece.Position.Y + piece.NetWidth() / 2.0);
+        const QPoint o = page_->SheetOrigin();
+        const QPoint corner(o.x() + int(p.Length * page_->LayoutScale()),
+                            o.y() + int(p.Width * page_->LayoutScale()));
+        QMouseEvent move(QEvent::MouseMove, corner, page_->PaintBox()->mapToGlobal(corner),
+                         Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(page_->PaintBox(), &move);
+        clickSheet(Qt::LeftButton, p.Length, p.Width);
+        child<QPushButton>("ButtonConfirm")->click();
+        const std::vector<std::string> before = shown;
+        shown = ShownReport(report);
+        EXPECT_EQ(core_.ListBoxReport, shown);  // what the HTML export writes
+        core_.RebuildReports();
+        EXPECT_EQ(ReportTextLines(), shown);  // what the edited plan says
+        changed += shown != before;
+    }
+    EXPECT_GT(changed, 0);
+
+    child<QPushButton>("ButtonDeleteLayout")->click();
+    const std::vector<std::string> deleted = ShownReport(report);
+    core_.RebuildReports();
+    EXPECT_EQ(ReportTextLines(), deleted);
+    EXPECT_NE(deleted, shown);
 }
 
 TEST_F(LayoutPageTest, ShowsTheLayoutsAndDeletesThem) {

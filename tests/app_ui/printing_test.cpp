@@ -536,3 +536,51 @@ TEST_F(PrintingTest, FontButtonsFollowTheScaleSizeBox) {
         EXPECT_EQ(child<QScrollBar>("ScrollBarAutoPrinterSetupSize")->isEnabled(), on);
     }
 }
+
+// A window started in a folder whose stopped save could not be settled reads
+// nothing there and starts as in a new folder: Print Current offers 1 x 1
+// per page, and a PDF into that folder is refused as every save there is.
+TEST(PrintingUnsettled, PrintCurrentOffersOneByOneAndNoPdfGoesIntoTheFolder) {
+    testsupport::ScratchDir dir, elsewhere;
+    testsupport::AppDirScope app(dir.Path());
+    testsupport::CaptureSink sink;
+    testsupport::WriteText(dir.File(".tessaly-commit~31999-1"),
+                           "TESSALY WRITE GROUP 2\nR\tdefault_offcut.rck");
+    TMainWindowCore core;
+    ASSERT_FALSE(LoadStartupFiles(core));
+    core.Data.StringGridSheets.SetRow(1, {"S", "", "1000", "500", "1", "1", "0", ""});
+    core.Data.StringGridParts.SetRow(1, {"P", "", "300", "200", "R", "2", "2", "R", "", ""});
+    core.StartOptimizeClick();
+    ASSERT_GT(Optimizer.Best.Count(), 0) << core.LastErrorMessage;
+    TSDIAppForm form(core);
+    form.NotifyPlanChanged();
+    sink.Warnings.clear();
+
+    for (const std::string& pdf : {dir.File("current.pdf"), elsewhere.File("current.pdf")}) {
+        SCOPED_TRACE(pdf);
+        FindPrinting(form)->SetOutputFile(QString::fromStdString(pdf));
+        QString rows, cols;
+        OnModal([&](QWidget* W) {
+            auto* d = qobject_cast<TFormPrintLayoutsSetup*>(W);
+            ASSERT_NE(d, nullptr);
+            rows = d->EditRowsPerPage->text();
+            cols = d->EditColumnsPerPage->text();
+            d->ButtonLayoutSetupOK->click();
+            if (d->isVisible()) d->ButtonLayoutSetupCancel->click();  // OK refused
+        });
+        form.findChild<QPushButton*>("ButtonPrintCurrentPage")->click();
+        EXPECT_EQ(rows.toStdString(), "1");
+        EXPECT_EQ(cols.toStdString(), "1");
+        const bool refused = pdf == dir.File("current.pdf");
+        EXPECT_EQ(fs::exists(pdf), !refused);
+        if (refused) {
+            ASSERT_EQ(sink.Warnings.size(), 1u);
+            EXPECT_NE(sink.Warnings[0].find("could not be settled"), std::string::npos)
+                << sink.Warnings[0];
+        } else {
+            EXPECT_TRUE(sink.Warnings.empty()) << ::testing::PrintToString(sink.Warnings);
+            EXPECT_EQ(PdfPages(pdf), 1);
+        }
+        sink.Warnings.clear();
+    }
+}

@@ -183,3 +183,35 @@ TEST_F(WindowTest, TotalsFollowAQuantityLeftByAClickOrTab) {
         EXPECT_EQ(number->text().toInt(), std::stoi(c.Typed) + 110) << c.Sheets << c.Click;
     }
 }
+
+// A click on an empty cell copies the cell above into it: the totals follow.
+// Until then the second row, whose quantity is empty, is one a run would
+// refuse, and the totals say so by staying empty.
+TEST_F(WindowTest, TotalsFollowAFillDown) {
+    form->show();
+    for (const bool sheets : {true, false}) {
+        SCOPED_TRACE(sheets ? "sheets" : "parts");
+        TGridView* grid = sheets ? form->StringGridSheets() : form->StringGridParts();
+        const int qty = sheets ? static_cast<int>(SheetCol::Qty) : static_cast<int>(PartCol::Qty);
+        form->ShowPage(sheets ? TSDIAppForm::TPage::Sheets : TSDIAppForm::TPage::Parts);
+        TypeRow(grid, 1, {"A", "MDF", "200", "100"});
+        Type(grid, qty, 1, "3");
+        TypeRow(grid, 2, {"B", "MDF", "200", "100"});
+        auto* number = qobject_cast<QLineEdit*>(
+            form->Control(sheets ? "EditTotalSheetsNumber" : "EditTotalPartsNumber"));
+        EXPECT_EQ(number->text().toStdString(), "");
+
+        const QModelIndex cell = grid->model()->index(1, qty - grid->GridModel()->FirstColumn());
+        const QPoint at = grid->visualRect(cell).center();
+        const QPoint global = grid->viewport()->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &press);
+        QApplication::sendEvent(grid->viewport(), &release);
+        QApplication::processEvents();
+        EXPECT_EQ(grid->Grid().Cell(qty, 2), "3");
+        EXPECT_EQ(number->text().toStdString(), "6");
+    }
+}
