@@ -2,9 +2,22 @@
 // data and the message loop.
 #pragma once
 
+#include <string>
+
+#include "platform/message_sink.h"
+
 class TCommandLine;
 class TMainWindowCore;
 
 // Shows the window over Window (start-up files already loaded by the caller
 // or loaded here) and runs until it closes. Returns the process exit status.
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine);
+
+// The window's messages: warnings and questions as message boxes over the
+// active window, each with the program's icon, also those of the start-up
+// that come before the main window.
+class TBoxMessageSink : public platform::MessageSink {
+  public:
+    void Warning(const std::string& Text) override;
+    bool Confirm(const std::string& Text, bool DefaultAnswer) override;
+};
