@@ -49,16 +49,25 @@ QPushButton* AddButton(QBoxLayout* into, QWidget* parent, const char* name, cons
 // A label whose text, when longer than the room it is given, is shown with a
 // part left out ("..."), whole in the tooltip, so that a long text (a deep
 // folder's path, a long caption) never widens its dialog beyond the screen.
+// Tail, when the text ends with it, is always shown whole (the side a
+// caption is about).
 class TShortenedLabel : public QLabel {
   public:
-    TShortenedLabel(const QString& Text, Qt::TextElideMode Mode, QWidget* Parent)
-        : QLabel(Text, Parent), mode_(Mode) {
+    TShortenedLabel(const QString& Text, Qt::TextElideMode Mode, QWidget* Parent, QString Tail = {})
+        : QLabel(Text, Parent), mode_(Mode), tail_(Text.endsWith(Tail) ? std::move(Tail) : QString()) {
         setTextFormat(Qt::PlainText);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
 
     // The text as it is shown in the label's present width.
-    QString ShownText() const { return fontMetrics().elidedText(text(), mode_, contentsRect().width()); }
+    QString ShownText() const {
+        const QFontMetrics fm = fontMetrics();
+        const int room = contentsRect().width();
+        if (tail_.isEmpty() || fm.horizontalAdvance(text()) <= room)
+            return fm.elidedText(text(), mode_, room);
+        const QString head = text().left(text().size() - tail_.size());
+        return fm.elidedText(head, mode_, std::max(room - fm.horizontalAdvance(tail_), 0)) + tail_;
+    }
 
     QSize sizeHint() const override {
         const QSize whole = QLabel::sizeHint();
@@ -84,6 +93,7 @@ class TShortenedLabel : public QLabel {
   private:
     static constexpr int kWidestChars = 60, kNarrowestChars = 12;
     Qt::TextElideMode mode_;
+    QString tail_;
 };
 
 }  // namespace
@@ -192,20 +202,23 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
     static constexpr const char* kEditNames[EdgeCol::Count] = {
         "LabeledEditGBLabel", "LabeledEditBT", "LabeledEditBB", "LabeledEditBL", "LabeledEditBR",
         "LabeledEditGT",      "LabeledEditGB", "LabeledEditGL", "LabeledEditGR"};
-    const std::string titles[EdgeCol::Count] = {BandAndGrindingLabelCaption + " ", BandCaption + " top",
-                                                BandCaption + " bottom", BandCaption + " left",
-                                                BandCaption + " right", GrindingCaption + " top",
-                                                GrindingCaption + " bottom", GrindingCaption + " left",
-                                                GrindingCaption + " right"};
+    static constexpr const char* kSides[EdgeCol::Count] = {"",      " top",    " bottom", " left", " right",
+                                                           " top", " bottom", " left",   " right"};
+    std::string titles[EdgeCol::Count];
+    for (int c = 0; c < EdgeCol::Count; ++c)
+        titles[c] = (c == 0 ? BandAndGrindingLabelCaption + " " : c <= EdgeCol::BR ? BandCaption : GrindingCaption) +
+                    kSides[c];
     std::array<QLineEdit*, EdgeCol::Count> edits{};
     auto* grid = new QGridLayout;
     for (int c = 0; c < EdgeCol::Count; ++c) {
         edits[c] = new QLineEdit(&dialog);
         edits[c]->setObjectName(kEditNames[c]);
         const int row = c == 0 ? 0 : 1 + (c - 1) / 4, col = c == 0 ? 0 : (c - 1) % 4;
-        grid->addWidget(new TShortenedLabel(ToQString(titles[c]), Qt::ElideRight, &dialog), row * 2, col);
+        grid->addWidget(new TShortenedLabel(ToQString(titles[c]), Qt::ElideRight, &dialog, kSides[c]), row * 2,
+                        col);
         grid->addWidget(edits[c], row * 2 + 1, col);
     }
+    grid->setRowStretch(2 * 3, 1);  // each title right over its edit, the room left below
     // The edits, and beside them the picture of which side is which.
     auto* lower = new QHBoxLayout;
     lower->addLayout(grid, 3);
