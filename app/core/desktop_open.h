@@ -24,4 +24,3 @@ bool IsLinkAddress(const std::string& Target);
 // with its whole path, so that the user can open it by hand; nothing is said
 // when a program took each. A file is opened by its absolute path.
 void OpenForUser(const TDesktopOpener& Open, const std::vector<std::string>& Targets);
-

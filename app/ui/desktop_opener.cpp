@@ -39,11 +39,13 @@ void OpenOnDesktop(QObject* Owner, const std::string& Target, bool IsFile, TOpen
                          process->deleteLater();
                          give(Status == QProcess::NormalExit && Code == 0);
                      });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, give](QProcess::ProcessError Error) {
-        if (Error != QProcess::FailedToStart) return;  // the others end in finished
-        process->deleteLater();
-        give(false);
-    });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, give](QProcess::ProcessError Error) {
+                         if (Error != QProcess::FailedToStart)
+                             return;  // the others end in finished
+                         process->deleteLater();
+                         give(false);
+                     });
     // The owner going: the opener is ended quietly and gives no answer.
     QObject::connect(Owner, &QObject::destroyed, process, [process, answer] {
         *answer = nullptr;

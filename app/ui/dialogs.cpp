@@ -54,7 +54,9 @@ QPushButton* AddButton(QBoxLayout* into, QWidget* parent, const char* name, cons
 class TShortenedLabel : public QLabel {
   public:
     TShortenedLabel(const QString& Text, Qt::TextElideMode Mode, QWidget* Parent, QString Tail = {})
-        : QLabel(Text, Parent), mode_(Mode), tail_(Text.endsWith(Tail) ? std::move(Tail) : QString()) {
+        : QLabel(Text, Parent),
+          mode_(Mode),
+          tail_(Text.endsWith(Tail) ? std::move(Tail) : QString()) {
         setTextFormat(Qt::PlainText);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
@@ -71,11 +73,13 @@ class TShortenedLabel : public QLabel {
 
     QSize sizeHint() const override {
         const QSize whole = QLabel::sizeHint();
-        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kWidestChars), whole.height()};
+        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kWidestChars),
+                whole.height()};
     }
     QSize minimumSizeHint() const override {
         const QSize whole = QLabel::minimumSizeHint();
-        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kNarrowestChars), whole.height()};
+        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kNarrowestChars),
+                whole.height()};
     }
 
   protected:
@@ -202,11 +206,13 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
     static constexpr const char* kEditNames[EdgeCol::Count] = {
         "LabeledEditGBLabel", "LabeledEditBT", "LabeledEditBB", "LabeledEditBL", "LabeledEditBR",
         "LabeledEditGT",      "LabeledEditGB", "LabeledEditGL", "LabeledEditGR"};
-    static constexpr const char* kSides[EdgeCol::Count] = {"",      " top",    " bottom", " left", " right",
-                                                           " top", " bottom", " left",   " right"};
+    static constexpr const char* kSides[EdgeCol::Count] = {
+        "", " top", " bottom", " left", " right", " top", " bottom", " left", " right"};
     std::string titles[EdgeCol::Count];
     for (int c = 0; c < EdgeCol::Count; ++c)
-        titles[c] = (c == 0 ? BandAndGrindingLabelCaption + " " : c <= EdgeCol::BR ? BandCaption : GrindingCaption) +
+        titles[c] = (c == 0             ? BandAndGrindingLabelCaption + " "
+                     : c <= EdgeCol::BR ? BandCaption
+                                        : GrindingCaption) +
                     kSides[c];
     std::array<QLineEdit*, EdgeCol::Count> edits{};
     auto* grid = new QGridLayout;
@@ -214,11 +220,13 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
         edits[c] = new QLineEdit(&dialog);
         edits[c]->setObjectName(kEditNames[c]);
         const int row = c == 0 ? 0 : 1 + (c - 1) / 4, col = c == 0 ? 0 : (c - 1) % 4;
-        grid->addWidget(new TShortenedLabel(ToQString(titles[c]), Qt::ElideRight, &dialog, kSides[c]), row * 2,
-                        col);
+        grid->addWidget(
+            new TShortenedLabel(ToQString(titles[c]), Qt::ElideRight, &dialog, kSides[c]), row * 2,
+            col);
         grid->addWidget(edits[c], row * 2 + 1, col);
     }
-    grid->setRowStretch(2 * 3, 1);  // each title right over its edit, the room left below
+    // Each title right over its edit, the room left below them.
+    grid->setRowStretch(grid->rowCount(), 1);
     // The edits, and beside them the picture of which side is which.
     auto* lower = new QHBoxLayout;
     lower->addLayout(grid, 3);
@@ -349,7 +357,8 @@ namespace {
 // with its middle left out.
 class TLinkLabel : public TShortenedLabel {
   public:
-    TLinkLabel(const char* Name, const std::string& Text, std::function<void()> Click, QWidget* Parent)
+    TLinkLabel(const char* Name, const std::string& Text, std::function<void()> Click,
+               QWidget* Parent)
         : TShortenedLabel(ToQString(Text), Qt::ElideMiddle, Parent), click_(std::move(Click)) {
         setObjectName(Name);
         QFont f = font();

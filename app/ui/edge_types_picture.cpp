@@ -18,7 +18,7 @@ constexpr int kSample = 26;     // the key's samples
 constexpr int kSampleGap = 5;   // between a sample and its word
 constexpr int kKeyGap = 20;     // between the two entries of the key
 constexpr int kWidestWord = 110;
-constexpr int kArrow = 4;       // an arrowhead's length
+constexpr int kArrow = 4;  // an arrowhead's length
 
 // The colours of the program's icon: the sheet's, a part's and the orange
 // part's, here the grinding allowance, the part and its bands.
@@ -33,7 +33,9 @@ const QColor kExtension(0x80, 0x80, 0x80);
 const char* const kSideLetters[4] = {"T", "B", "L", "R"};
 
 // The sign between the part's length and width.
-QString Times() { return QString(" ") + QChar(0x00d7) + " "; }
+QString Times() {
+    return QString(" ") + QChar(0x00d7) + " ";
+}
 
 QFont MarkFont(const QFont& Base) {
     QFont f = Base;
@@ -136,13 +138,15 @@ int TEdgeTypesPicture::RightColumn() const {
 
 int TEdgeTypesPicture::KeyWidth() const {
     const QFontMetrics fm(font());
-    return 2 * (kSample + kSampleGap) + kKeyGap + WordWidth(fm, words_[2]) + WordWidth(fm, words_[3]);
+    return 2 * (kSample + kSampleGap) + kKeyGap + WordWidth(fm, words_[2]) +
+           WordWidth(fm, words_[3]);
 }
 
 QSize TEdgeTypesPicture::minimumSizeHint() const {
     const QSize part = LeastPart();
     const int lh = LineHeight();
-    const int w = std::max(2 * kMargin + 2 * kAllowance + part.width() + RightColumn(), KeyWidth() + 2 * kMargin);
+    const int w = std::max(2 * kMargin + 2 * kAllowance + part.width() + RightColumn(),
+                           KeyWidth() + 2 * kMargin);
     const int h = 2 * kMargin + 2 * lh + 2 * kLineGap + 2 * kAllowance + part.height();
     return {w, h};
 }
@@ -210,7 +214,8 @@ void TEdgeTypesPicture::Arrange() {
     const int wordRoom = std::max((W - 2 * kMargin - 2 * (kSample + kSampleGap) - kKeyGap) / 2, 1);
     const int bandWord = WordWidth(fm, words_[2], std::min(kWidestWord, wordRoom));
     const int grindingWord = WordWidth(fm, words_[3], std::min(kWidestWord, wordRoom));
-    int x = std::max(kMargin, (W - (2 * (kSample + kSampleGap) + kKeyGap + bandWord + grindingWord)) / 2);
+    int x = std::max(kMargin,
+                     (W - (2 * (kSample + kSampleGap) + kKeyGap + bandWord + grindingWord)) / 2);
     bandSample_ = QRect(x, keyTop + lh / 2 - kBand / 2, kSample, kBand);
     x += kSample + kSampleGap;
     x += Place(LabelBand, words_[2], std::min(kWidestWord, wordRoom), x, keyTop) + kKeyGap;

@@ -22,8 +22,8 @@ void TBoxMessageSink::Warning(const std::string& Text) {
 }
 
 bool TBoxMessageSink::Confirm(const std::string& Text, bool) {
-    QMessageBox box(QMessageBox::Question, QString(), ToQString(Text), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, QString(), ToQString(Text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setWindowIcon(ProgramIcon());
     return box.exec() == QMessageBox::Yes;
 }

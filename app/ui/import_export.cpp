@@ -292,7 +292,8 @@ class TImportExport : public QObject {
                 form_.Core().ListBoxReport, Name, [this](int i) { return LayoutPictureBitmap(form_, i); },
                 Written);
             // The two lists, then the page.
-            std::vector<std::string> show(Written.begin(), Written.begin() + std::min<std::size_t>(Written.size(), 2));
+            std::vector<std::string> show(
+                Written.begin(), Written.begin() + std::min<std::size_t>(Written.size(), 2));
             if (ok) show.push_back(Written.back());
             OpenForUser(Opener() ? Opener() : DesktopOpener(&form_), show);
         });

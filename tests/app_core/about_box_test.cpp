@@ -60,7 +60,8 @@ TEST(AboutBox, LinkedPageFallsBackToTheProgramsFolder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
-        for (const auto& [path, there] : {std::pair{atStart, c.InStart}, std::pair{beside, c.Beside}}) {
+        for (const auto& [path, there] :
+             {std::pair{atStart, c.InStart}, std::pair{beside, c.Beside}}) {
             std::filesystem::remove_all(std::filesystem::path(path).parent_path());
             if (!there) continue;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());

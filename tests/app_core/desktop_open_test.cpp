@@ -1,7 +1,6 @@
 #include "app/core/desktop_open.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -109,8 +108,9 @@ TEST(DesktopOpen, AnswersAtOnceOrTwiceAndRelativeFiles) {
     TFakeOpener fake;
     fake.AtOnce = {{page, false}, {list, false}};
     OpenForUser(fake.Opener(), {page, list});
-    EXPECT_EQ(sink.Warnings, (std::vector<std::string>{
-                                 "No program could open the files. Open them by hand:\n" + page + "\n" + list}));
+    EXPECT_EQ(sink.Warnings,
+              (std::vector<std::string>{"No program could open the files. Open them by hand:\n" +
+                                        page + "\n" + list}));
     // An opener that answers again later is not heard again.
     fake.Calls[0].Answer(true);
     fake.Calls[1].Answer(false);
@@ -125,7 +125,7 @@ TEST(DesktopOpen, AnswersAtOnceOrTwiceAndRelativeFiles) {
     ASSERT_EQ(relative.Calls.size(), 1u);
     EXPECT_EQ(relative.Calls[0].Target, whole);
     relative.Calls[0].Answer(false);
-    EXPECT_EQ(sink.Warnings,
-              std::vector<std::string>{"No program could open the file. Open it by hand: " + whole});
+    EXPECT_EQ(sink.Warnings, std::vector<std::string>{
+                                 "No program could open the file. Open it by hand: " + whole});
     ASSERT_EQ(::chdir(was.c_str()), 0);
 }

@@ -10,9 +10,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <optional>
 
 #include "app/ui/gui_main.h"
@@ -33,11 +33,14 @@ class TFakeXdgOpen {
         testsupport::WriteText(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + dir_.File("args") +
                                            "'\n" + Body + "\n");
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        qputenv("PATH", QByteArray::fromStdString(dir_.Path()) + (hadPath_ ? ":" + path_ : QByteArray()));
+        qputenv("PATH",
+                QByteArray::fromStdString(dir_.Path()) + (hadPath_ ? ":" + path_ : QByteArray()));
     }
     ~TFakeXdgOpen() {
-        if (hadPath_) qputenv("PATH", path_);
-        else qunsetenv("PATH");
+        if (hadPath_)
+            qputenv("PATH", path_);
+        else
+            qunsetenv("PATH");
     }
     TFakeXdgOpen(const TFakeXdgOpen&) = delete;
     TFakeXdgOpen& operator=(const TFakeXdgOpen&) = delete;
@@ -103,10 +106,13 @@ esac)");
         if (c.IsFile) testsupport::WriteText(c.Target, "<html></html>");
         QElapsedTimer call;
         call.start();
-        OpenOnDesktop(&owner, c.Target, c.IsFile, [&c](bool Opened) {
-            c.Answer = Opened;
-            ++c.Answers;
-        }, c.DeadlineMs);
+        OpenOnDesktop(
+            &owner, c.Target, c.IsFile,
+            [&c](bool Opened) {
+                c.Answer = Opened;
+                ++c.Answers;
+            },
+            c.DeadlineMs);
         EXPECT_LT(call.elapsed(), kShortDeadlineMs) << c.Target;
     }
     const auto answered = [&] {
@@ -116,7 +122,8 @@ esac)");
     };
     ASSERT_TRUE(WaitFor(answered, kWaitMs));
     EXPECT_LT(clock.elapsed(), kWaitMs);
-    WaitFor([] { return false; }, std::max(0, kDeadlineMs + 300 - static_cast<int>(clock.elapsed())));
+    WaitFor([] { return false; },
+            std::max(0, kDeadlineMs + 300 - static_cast<int>(clock.elapsed())));
     for (const Case& c : cases) {
         EXPECT_EQ(c.Answer, c.Opened) << c.Target;
         EXPECT_EQ(c.Answers, 1) << c.Target;
@@ -131,7 +138,8 @@ esac)");
     bool heard = false;
     {
         QObject shortLived;
-        OpenOnDesktop(&shortLived, dir.File("runs.html"), true, [&](bool) { heard = true; }, kDeadlineMs);
+        OpenOnDesktop(
+            &shortLived, dir.File("runs.html"), true, [&](bool) { heard = true; }, kDeadlineMs);
         WaitFor([&] { return xdg.Opened().size() > targets.size(); }, kWaitMs);
     }
     WaitFor([] { return false; }, 200);
@@ -149,7 +157,8 @@ TEST_F(WindowTest, AboutBoxLinkWithAFailingOpenerNamesTheHelpPage) {
         auto* link = d->findChild<QLabel*>("Comments");
         ASSERT_NE(link, nullptr);
         const QPointF at = QRectF(link->rect()).center(), global = link->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QApplication::sendEvent(link, &press);
@@ -176,9 +185,11 @@ TEST(DesktopOpenerWindow, HtmlExportWithAFailingOpenerNamesItsFilesOnce) {
     form.findChild<QPushButton*>("ButtonSaveToHtml")->click();
     ASSERT_TRUE(WaitFor([&] { return !sink.Warnings.empty(); }, kWaitMs));
     WaitFor([] { return false; }, 300);  // no second message follows
-    const std::vector<std::string> files{dir.File("job.txt"), dir.File("job_LABEL.txt"), dir.File("job.html")};
-    EXPECT_EQ(sink.Warnings, std::vector<std::string>{"No program could open the files. Open them by hand:\n" +
-                                                      files[0] + "\n" + files[1] + "\n" + files[2]});
+    const std::vector<std::string> files{dir.File("job.txt"), dir.File("job_LABEL.txt"),
+                                         dir.File("job.html")};
+    EXPECT_EQ(sink.Warnings,
+              std::vector<std::string>{"No program could open the files. Open them by hand:\n" +
+                                       files[0] + "\n" + files[1] + "\n" + files[2]});
     std::vector<std::string> opened = xdg.Opened();
     std::sort(opened.begin(), opened.end());
     std::vector<std::string> sorted = files;
@@ -199,11 +210,15 @@ TEST(DesktopOpenerWindow, StartUpMessagesCarryTheProgramsIcon) {
         QImage shown;
         OnModal([&](QWidget* d) {
             shown = d->windowIcon().pixmap(32, 32).toImage();
-            if (auto* box = qobject_cast<QMessageBox*>(d)) box->button(QMessageBox::Yes)->click();
-            else d->close();
+            if (auto* box = qobject_cast<QMessageBox*>(d))
+                box->button(QMessageBox::Yes)->click();
+            else
+                d->close();
         });
-        if (question) EXPECT_TRUE(platform::CurrentMessageSink().Confirm("Settle the folder?", false));
-        else platform::CurrentMessageSink().Warning("The folder holds a stopped save.");
+        if (question)
+            EXPECT_TRUE(platform::CurrentMessageSink().Confirm("Settle the folder?", false));
+        else
+            platform::CurrentMessageSink().Warning("The folder holds a stopped save.");
         EXPECT_FALSE(shown.isNull());
         EXPECT_EQ(shown, icon);
     }

@@ -17,7 +17,6 @@
 #include "app/core/captions.h"
 #include "app/core/import_data.h"
 #include "app/core/window_geometry.h"
-#include "engine/pubstr.h"
 #include "app/ui/dialogs.h"
 #include "app/ui/edge_types_picture.h"
 #include "app/ui/import_export.h"
@@ -25,6 +24,7 @@
 #include "app/ui/layouts_per_page_dialog.h"
 #include "app/ui/rack_pages.h"
 #include "app_ui/sample_window.h"
+#include "engine/pubstr.h"
 #include "support/modal_watch.h"
 
 namespace {
@@ -167,8 +167,10 @@ void ExpectPictureInPlace(TEdgeTypesPicture* P) {
         EXPECT_TRUE(w.Label->isVisible());
         EXPECT_FALSE(w.Label->text().isEmpty());
         EXPECT_TRUE(area.contains(r));
-        if (w.OnThePart) EXPECT_TRUE(insideBands.contains(r));
-        else EXPECT_FALSE(r.intersects(P->GrindingRect()));
+        if (w.OnThePart)
+            EXPECT_TRUE(insideBands.contains(r));
+        else
+            EXPECT_FALSE(r.intersects(P->GrindingRect()));
         EXPECT_FALSE(r.intersects(P->BandSample()));
         EXPECT_FALSE(r.intersects(P->GrindingSample()));
         for (const QRect& m : P->SideMarks()) EXPECT_FALSE(r.intersects(m));
@@ -218,15 +220,17 @@ TEST_F(DialogFitTest, EdgeTypesDialogWithItsPictureFitsTheSmallestScreen) {
             EXPECT_GE(picture->width(), picture->minimumSizeHint().width());
             EXPECT_GE(picture->height(), picture->minimumSizeHint().height());
             ExpectPictureInPlace(picture);
-            const std::pair<QLabel*, std::string> words[] = {
-                {picture->LabelPartLength, c.Length}, {picture->LabelPartWidth, c.Width},
-                {picture->LabelBand, c.Band},         {picture->LabelGrinding, c.Grinding}};
+            const std::pair<QLabel*, std::string> words[] = {{picture->LabelPartLength, c.Length},
+                                                             {picture->LabelPartWidth, c.Width},
+                                                             {picture->LabelBand, c.Band},
+                                                             {picture->LabelGrinding, c.Grinding}};
             for (const auto& [label, word] : words) {
                 if (!c.Cut) {
                     EXPECT_EQ(label->text().toStdString(), word);
                     EXPECT_TRUE(label->toolTip().isEmpty());
                 } else {
-                    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
+                    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)))
+                        << label->text().toStdString();
                     EXPECT_EQ(label->toolTip().toStdString(), word);
                 }
             }

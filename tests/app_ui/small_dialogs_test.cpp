@@ -60,8 +60,8 @@ TEST_F(WindowTest, AboutBoxAndSplashShowTheIconAndAFailedLinkNamesThePage) {
     EXPECT_EQ(support, "Tech Support");
     EXPECT_EQ(opened, std::vector<std::string>(2, page));
     EXPECT_EQ(saidInTheBox, 2u);
-    EXPECT_EQ(sink.Warnings,
-              std::vector<std::string>(2, "No program could open the file. Open it by hand: " + page));
+    EXPECT_EQ(sink.Warnings, std::vector<std::string>(
+                                 2, "No program could open the file. Open it by hand: " + page));
     OnModal([&](QWidget* d) { icons = icons && ShowsAPicture(d, "Image1"); });
     ShowSplash();
     EXPECT_TRUE(icons);
@@ -81,7 +81,8 @@ TEST_F(WindowTest, EdgeTypesDialogTitleAndPictureFollowACaptionFile) {
         const char* Title;
         const char* Band;
         const char* Grinding;
-    } openings[] = {{"Band & Grinding", "Band", "Grinding"}, {"Kante & Schliff", "Kante", "Schliff"}};
+    } openings[] = {{"Band & Grinding", "Band", "Grinding"},
+                    {"Kante & Schliff", "Kante", "Schliff"}};
     for (const auto& o : openings) {
         const char* title = o.Title;
         QString shown, band, grinding;
