@@ -1,14 +1,12 @@
 // The desktop's opener run for real, with a stand-in "xdg-open" first on the
-// PATH that fails, opens or keeps running; the about box's link and the HTML
-// export's pages through it; the program's icon on the start-up messages.
+// PATH that fails, opens or keeps running; the HTML export's pages through
+// it; the program's icon on the start-up messages.
 #include "app/ui/desktop_opener.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QIcon>
-#include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <algorithm>
 #include <filesystem>
@@ -144,32 +142,6 @@ esac)");
     }
     WaitFor([] { return false; }, 200);
     EXPECT_FALSE(heard);
-}
-
-// The about box's web link with an opener that finds no program: a
-// message names the help page to open by hand.
-TEST_F(WindowTest, AboutBoxLinkWithAFailingOpenerNamesTheHelpPage) {
-    std::filesystem::create_directories(dir.File("help"));
-    const std::string page = dir.File("help/tessaly_help.html");
-    testsupport::WriteText(page, "<html></html>");
-    TFakeXdgOpen xdg("exit 3");
-    OnModal([](QWidget* d) {
-        auto* link = d->findChild<QLabel*>("Comments");
-        ASSERT_NE(link, nullptr);
-        const QPointF at = QRectF(link->rect()).center(), global = link->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(link, &press);
-        QApplication::sendEvent(link, &release);
-        d->close();
-    });
-    form->HelpAbout1Execute();
-    ASSERT_TRUE(WaitFor([&] { return !sink.Warnings.empty(); }, kWaitMs));
-    EXPECT_EQ(sink.Warnings,
-              std::vector<std::string>{"No program could open the file. Open it by hand: " + page});
-    EXPECT_EQ(xdg.Opened(), std::vector<std::string>{page});
 }
 
 // The HTML export opens its two lists and its page; when no program opens
