@@ -1,6 +1,6 @@
 // The about box without its widgets: its texts and what its two links open.
-// Both links go through the desktop's opener, the one that opens the help
-// page; what the opener answers is not checked.
+// Both links go through the opener of the help links, which names the page
+// to open by hand when no program opens it.
 #pragma once
 
 #include <functional>

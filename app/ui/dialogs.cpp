@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -25,6 +26,7 @@
 #include "app/core/main_window.h"
 #include "app/core/material_types.h"
 #include "app/core/window_geometry.h"
+#include "app/ui/edge_types_picture.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/printing.h"
 #include "app/ui/program_icon.h"
@@ -43,6 +45,60 @@ QPushButton* AddButton(QBoxLayout* into, QWidget* parent, const char* name, cons
     into->addWidget(b);
     return b;
 }
+
+// A label whose text, when longer than the room it is given, is shown with a
+// part left out ("..."), whole in the tooltip, so that a long text (a deep
+// folder's path, a long caption) never widens its dialog beyond the screen.
+// Tail, when the text ends with it, is always shown whole (the side a
+// caption is about).
+class TShortenedLabel : public QLabel {
+  public:
+    TShortenedLabel(const QString& Text, Qt::TextElideMode Mode, QWidget* Parent, QString Tail = {})
+        : QLabel(Text, Parent),
+          mode_(Mode),
+          tail_(Text.endsWith(Tail) ? std::move(Tail) : QString()) {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    }
+
+    // The text as it is shown in the label's present width.
+    QString ShownText() const {
+        const QFontMetrics fm = fontMetrics();
+        const int room = contentsRect().width();
+        if (tail_.isEmpty() || fm.horizontalAdvance(text()) <= room)
+            return fm.elidedText(text(), mode_, room);
+        const QString head = text().left(text().size() - tail_.size());
+        return fm.elidedText(head, mode_, std::max(room - fm.horizontalAdvance(tail_), 0)) + tail_;
+    }
+
+    QSize sizeHint() const override {
+        const QSize whole = QLabel::sizeHint();
+        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kWidestChars),
+                whole.height()};
+    }
+    QSize minimumSizeHint() const override {
+        const QSize whole = QLabel::minimumSizeHint();
+        return {std::min(whole.width(), fontMetrics().averageCharWidth() * kNarrowestChars),
+                whole.height()};
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setFont(font());
+        painter.drawText(contentsRect(), static_cast<int>(alignment()), ShownText());
+    }
+    void resizeEvent(QResizeEvent* Event) override {
+        QLabel::resizeEvent(Event);
+        setToolTip(ShownText() == text() ? QString() : text());
+    }
+
+  private:
+    static constexpr int kWidestChars = 60, kNarrowestChars = 12;
+    Qt::TextElideMode mode_;
+    QString tail_;
+};
 
 }  // namespace
 
@@ -150,21 +206,32 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
     static constexpr const char* kEditNames[EdgeCol::Count] = {
         "LabeledEditGBLabel", "LabeledEditBT", "LabeledEditBB", "LabeledEditBL", "LabeledEditBR",
         "LabeledEditGT",      "LabeledEditGB", "LabeledEditGL", "LabeledEditGR"};
-    const std::string titles[EdgeCol::Count] = {BandAndGrindingLabelCaption + " ", BandCaption + " top",
-                                                BandCaption + " bottom", BandCaption + " left",
-                                                BandCaption + " right", GrindingCaption + " top",
-                                                GrindingCaption + " bottom", GrindingCaption + " left",
-                                                GrindingCaption + " right"};
+    static constexpr const char* kSides[EdgeCol::Count] = {
+        "", " top", " bottom", " left", " right", " top", " bottom", " left", " right"};
+    std::string titles[EdgeCol::Count];
+    for (int c = 0; c < EdgeCol::Count; ++c)
+        titles[c] = (c == 0             ? BandAndGrindingLabelCaption + " "
+                     : c <= EdgeCol::BR ? BandCaption
+                                        : GrindingCaption) +
+                    kSides[c];
     std::array<QLineEdit*, EdgeCol::Count> edits{};
     auto* grid = new QGridLayout;
     for (int c = 0; c < EdgeCol::Count; ++c) {
         edits[c] = new QLineEdit(&dialog);
         edits[c]->setObjectName(kEditNames[c]);
         const int row = c == 0 ? 0 : 1 + (c - 1) / 4, col = c == 0 ? 0 : (c - 1) % 4;
-        grid->addWidget(new QLabel(ToQString(titles[c]), &dialog), row * 2, col);
+        grid->addWidget(
+            new TShortenedLabel(ToQString(titles[c]), Qt::ElideRight, &dialog, kSides[c]), row * 2,
+            col);
         grid->addWidget(edits[c], row * 2 + 1, col);
     }
-    layout->addLayout(grid);
+    // Each title right over its edit, the room left below them.
+    grid->setRowStretch(grid->rowCount(), 1);
+    // The edits, and beside them the picture of which side is which.
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(grid, 3);
+    lower->addWidget(new TEdgeTypesPicture(&dialog), 2);
+    layout->addLayout(lower);
     const auto toEdits = [&] {
         for (int c = 0; c < EdgeCol::Count; ++c) edits[c]->setText(ToQString(d.Edits[c]));
     };
@@ -202,7 +269,8 @@ bool ShowEdgeTypesDialog(TSDIAppForm& form) {
                      });
     QObject::connect(AddButton(buttons, &dialog, "ButtonCancel", "Cancel"), &QPushButton::clicked,
                      &dialog, &QDialog::reject);
-    dialog.resize(720, 420);
+    dialog.resize(760, 500);
+    FitDialogToScreen(dialog);
     const bool taken = dialog.exec() == QDialog::Accepted;
     form.BGTypeList2ComboBox();
     return taken;
@@ -284,14 +352,15 @@ void ShowSplash() {
 
 namespace {
 
-// A label that reads as a link: underlined, in the link colour, with a hand
-// cursor; a left click on it runs Click.
-class TLinkLabel : public QLabel {
+// A link: underlined, in the link colour, with a hand cursor, its whole
+// text in the tooltip; a left click on it runs Click. A long text is shown
+// with its middle left out.
+class TLinkLabel : public TShortenedLabel {
   public:
-    TLinkLabel(const char* Name, const std::string& Text, std::function<void()> Click, QWidget* Parent)
-        : QLabel(ToQString(Text), Parent), click_(std::move(Click)) {
+    TLinkLabel(const char* Name, const std::string& Text, std::function<void()> Click,
+               QWidget* Parent)
+        : TShortenedLabel(ToQString(Text), Qt::ElideMiddle, Parent), click_(std::move(Click)) {
         setObjectName(Name);
-        setTextFormat(Qt::PlainText);
         QFont f = font();
         f.setUnderline(true);
         setFont(f);
@@ -308,6 +377,8 @@ class TLinkLabel : public QLabel {
         if (Event->button() == Qt::LeftButton && rect().contains(Event->position().toPoint()) && click_)
             click_();
     }
+    // The tooltip stays the whole text, shortened or not.
+    void resizeEvent(QResizeEvent* Event) override { QLabel::resizeEvent(Event); }
 
   private:
     std::function<void()> click_;
@@ -318,7 +389,7 @@ class TLinkLabel : public QLabel {
 void ShowAboutBox(TSDIAppForm& Form) {
     const TAboutBox box(ProgramAddresses(), FromQString(QCoreApplication::applicationDirPath()));
     const TShellOpener open = [&Form](const std::string& Target) {
-        if (TPrinting* printing = FindPrinting(Form)) printing->OpenTarget(Target, false);
+        if (TPrinting* printing = FindPrinting(Form)) printing->OpenTarget(Target);
     };
     QDialog about(&Form);
     about.setObjectName("AboutBox");
@@ -351,6 +422,8 @@ void ShowAboutBox(TSDIAppForm& Form) {
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
+    about.adjustSize();
+    FitDialogToScreen(about);
     about.exec();
 }
 

@@ -9,8 +9,9 @@ class TSDIAppForm;
 // "Type setup": edits the material types; Save or OK take the list over,
 // closing by the frame leaves the type drop-down and the lists as they were.
 void ShowMaterialTypesDialog(TSDIAppForm& Form);
-// The edge types table; OK takes it over as the program's edge types.
-// True when it was taken over.
+// The edge types table, its edits and the picture of which side is which;
+// OK takes the table over as the program's edge types. True when it was
+// taken over.
 bool ShowEdgeTypesDialog(TSDIAppForm& Form);
 // The grids-to-save dialog of the exit; its ticks become the auto-save
 // settings unless it is closed by its frame. False after Cancel: the window
@@ -19,8 +20,9 @@ bool ShowSaveSelectGrids(TSDIAppForm& Form);
 // The splash: shown until its timer first fires (about one second).
 void ShowSplash();
 // The about box: the program's icon, name, version, a line on what it does,
-// the web link (Comments) and "Tech Support" (the mail link), each opened by
-// the help links' opener without a word on failure.
+// the web link (Comments, a long path shown shortened) and "Tech Support"
+// (the mail link), each opened by the help links' opener, which names the
+// page to open by hand when no program opens it.
 void ShowAboutBox(TSDIAppForm& Form);
 
 // Makes the dialog no bigger than the available area of its screen less the

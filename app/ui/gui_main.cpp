@@ -8,26 +8,25 @@
 
 #include "app/core/startup.h"
 #include "app/ui/dialogs.h"
+#include "app/ui/program_icon.h"
 #include "app/ui/qt_canvas.h"
 #include "app/ui/sdimain.h"
 #include "engine/pubstr.h"
 #include "platform/message_sink.h"
 
-namespace {
+void TBoxMessageSink::Warning(const std::string& Text) {
+    QMessageBox box(QMessageBox::Warning, QString(), ToQString(Text), QMessageBox::Yes,
+                    QApplication::activeWindow());
+    box.setWindowIcon(ProgramIcon());
+    box.exec();
+}
 
-// Warnings and questions of the program as message boxes over the window.
-class TBoxMessageSink : public platform::MessageSink {
-  public:
-    void Warning(const std::string& Text) override {
-        QMessageBox::warning(QApplication::activeWindow(), QString(), ToQString(Text), QMessageBox::Yes);
-    }
-    bool Confirm(const std::string& Text, bool) override {
-        return QMessageBox::question(QApplication::activeWindow(), QString(), ToQString(Text),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    }
-};
-
-}  // namespace
+bool TBoxMessageSink::Confirm(const std::string& Text, bool) {
+    QMessageBox box(QMessageBox::Question, QString(), ToQString(Text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setWindowIcon(ProgramIcon());
+    return box.exec() == QMessageBox::Yes;
+}
 
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine) {
     QApplication app(argc, argv);
@@ -35,6 +34,9 @@ int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine
 }
 
 int RunMainWindow(TMainWindowCore& Window, const TCommandLine& CommandLine) {
+    // Every window has the program's icon, also the messages of the start-up
+    // shown before the main window is there.
+    QApplication::setWindowIcon(ProgramIcon());
     // A report sent to a pipe whose reader has gone fails with a message
     // instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);

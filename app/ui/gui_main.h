@@ -2,6 +2,10 @@
 // data and the message loop.
 #pragma once
 
+#include <string>
+
+#include "platform/message_sink.h"
+
 class TCommandLine;
 class TMainWindowCore;
 
@@ -11,3 +15,12 @@ class TMainWindowCore;
 int RunWindow(int argc, char** argv, TMainWindowCore& Window, const TCommandLine& CommandLine);
 // The same in a program whose Qt application already exists.
 int RunMainWindow(TMainWindowCore& Window, const TCommandLine& CommandLine);
+
+// The window's messages: warnings and questions as message boxes over the
+// active window, each with the program's icon, also those of the start-up
+// that come before the main window.
+class TBoxMessageSink : public platform::MessageSink {
+  public:
+    void Warning(const std::string& Text) override;
+    bool Confirm(const std::string& Text, bool DefaultAnswer) override;
+};

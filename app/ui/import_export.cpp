@@ -4,21 +4,19 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QImage>
 #include <QPushButton>
 #include <QTableView>
-#include <QUrl>
 #include <cmath>
 #include <filesystem>
 
+#include "app/core/desktop_open.h"
 #include "app/core/grid_text_files.h"
 #include "app/core/main_window.h"
 #include "app/core/plan_exports.h"
-#include "app/core/print_commands.h"
+#include "app/ui/desktop_opener.h"
 #include "app/ui/dialogs.h"
 #include "app/ui/flow_layout.h"
 #include "app/ui/grid_model.h"
@@ -32,8 +30,8 @@
 
 namespace {
 
-std::function<void(const std::string&)>& Opener() {
-    static std::function<void(const std::string&)> opener;
+TDesktopOpener& Opener() {
+    static TDesktopOpener opener;
     return opener;
 }
 
@@ -50,13 +48,6 @@ std::string ChooseFileName(QWidget* Parent, bool Save, const std::string& Title,
 std::string Filter(const std::string& Title, const char* Pattern) { return Title + " (" + Pattern + ")"; }
 std::string FolderOf(const std::string& FileName) {
     return std::filesystem::path(FileName).parent_path().string();
-}
-
-void OpenWithShell(const std::string& FileName) {
-    if (Opener()) return Opener()(FileName);
-    const QString file = QFileInfo(ToQFileName(FileName)).absoluteFilePath();
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(FromQFileName(file), true));
 }
 
 QPushButton* AddButton(QBoxLayout* Tools, const char* Name, const std::string& Caption) {
@@ -78,7 +69,7 @@ struct TGridExport {
 
 }  // namespace
 
-void SetImportExportShellOpener(std::function<void(const std::string&)> O) { Opener() = std::move(O); }
+void SetImportExportShellOpener(TDesktopOpener O) { Opener() = std::move(O); }
 
 // ---------------------------------------------------------------- import dialog
 
@@ -301,8 +292,10 @@ class TImportExport : public QObject {
                 form_.Core().ListBoxReport, Name, [this](int i) { return LayoutPictureBitmap(form_, i); },
                 Written);
             // The two lists, then the page.
-            for (std::size_t i = 0; i < Written.size() && i < 2; ++i) OpenWithShell(Written[i]);
-            if (ok) OpenWithShell(Written.back());
+            std::vector<std::string> show(
+                Written.begin(), Written.begin() + std::min<std::size_t>(Written.size(), 2));
+            if (ok) show.push_back(Written.back());
+            OpenForUser(Opener() ? Opener() : DesktopOpener(&form_), show);
         });
     }
     void ButtonExportDXFClick() {

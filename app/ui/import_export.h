@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/core/desktop_open.h"
 #include "app/core/import_data.h"
 
 class QCheckBox;
@@ -67,8 +68,9 @@ class TFormExportFileTypeSelect : public QDialog {
     QCheckBox* CheckBoxExportColumnTitle;
 };
 
-// How written files are shown to the user (the shell's "open"). Tests replace it.
-void SetImportExportShellOpener(std::function<void(const std::string&)> Opener);
+// How written files are shown to the user (the desktop's opener). Tests
+// replace it; an empty one restores the desktop's.
+void SetImportExportShellOpener(TDesktopOpener Opener);
 
 // The picture of layout LayoutIndex of the plan as a bitmap file, drawn with
 // the view's choices of texts and colours.

@@ -4,9 +4,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,11 +19,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include "app/core/main_window.h"
 #include "app/core/option_reader.h"
 #include "app/core/print_commands.h"
+#include "app/ui/desktop_opener.h"
 #include "app/ui/layout_page.h"
 #include "app/ui/layouts_per_page_dialog.h"
 #include "app/ui/qt_canvas.h"
@@ -61,7 +59,7 @@ bool HasPlan() {
 
 TPrinting::TPrinting(TSDIAppForm& Form) : QObject(&Form), form_(Form) {
     setObjectName("Printing");
-    OpenUrl = [](const QUrl& Url) { return QDesktopServices::openUrl(Url); };
+    Opener = DesktopOpener(this);
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setResolution(kPrintResolution);
 
@@ -222,23 +220,8 @@ void TPrinting::PrintSetup1Click() {
     dialog.exec();
 }
 
-void TPrinting::OpenTarget(const std::string& Target, bool Report) {
-    const QString target =
-        ToQFileName(LinkedPage(Target, FromQString(QCoreApplication::applicationDirPath())));
-    QUrl url;
-    if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:")) {
-        url = QUrl(target);
-    } else {
-        const QString file = target;
-        if (!QFileInfo::exists(file)) {
-            if (Report) platform::CurrentMessageSink().Warning(MsgCantOpenFile + "[" + Target + "]");
-            return;
-        }
-        url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
-    }
-    if (!OpenUrl(url) && Report)
-        platform::CurrentMessageSink().Warning(NoProgramOpenedMessage(
-            FromQString(url.isLocalFile() ? url.toLocalFile() : url.toString()), url.isLocalFile()));
+void TPrinting::OpenTarget(const std::string& Target) {
+    OpenForUser(Opener, {LinkedPage(Target, FromQString(QCoreApplication::applicationDirPath()))});
 }
 
 void TPrinting::Contents1Click() {

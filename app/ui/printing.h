@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/core/desktop_open.h"
 #include "app/core/print_commands.h"
 
 class QLineEdit;
 class QPrinter;
 class QPushButton;
-class QUrl;
 class TSDIAppForm;
 
 class TPrinting : public QObject {
@@ -41,12 +41,12 @@ class TPrinting : public QObject {
     void emailsupport1Click();
     void NeedHelp1Click() { emailsupport1Click(); }
 
-    // Opens a link with the desktop's opener (replaceable in tests).
-    std::function<bool(const QUrl&)> OpenUrl;
-    // Opens a target of the help links (the help file, a web page, a
-    // "mailto:" link) through OpenUrl. Report: a file that is missing, or a
-    // target no program opened, is named in a message; else nothing is said.
-    void OpenTarget(const std::string& Target, bool Report = true);
+    // Opens the targets of the help links (the help file, a web page, a
+    // "mailto:" link) and of the about box (replaceable in tests).
+    TDesktopOpener Opener;
+    // Opens a target of the help links through Opener; a file that is
+    // missing, or a target no program opened, is named in a message.
+    void OpenTarget(const std::string& Target);
 
   protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -24,7 +24,10 @@ struct Hooks {
     std::vector<std::string> Opened;
     Hooks(TSDIAppForm& Form, std::string Name) {
         Form.FileDialog = [Name](bool, auto&, auto&, auto&, auto&) { return Name; };
-        SetImportExportShellOpener([this](const std::string& F) { Opened.push_back(F); });
+        SetImportExportShellOpener([this](const std::string& F, bool, TOpenAnswer Answer) {
+            Opened.push_back(F);
+            Answer(true);
+        });
     }
     ~Hooks() { SetImportExportShellOpener({}); }
 };

@@ -7,7 +7,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QUrl>
 #include <optional>
 
 #include "app/core/label_data.h"
@@ -498,11 +497,11 @@ TEST_F(PrintingTest, PrinterErrorAndEmptyPlanAreMessages) {
 TEST_F(PrintingTest, HelpAndLinksOpenTheHelpFileWithNoAddressSet) {
     fs::create_directories(dir_.File("help"));
     testsupport::WriteText(dir_.File("help/tessaly_help.html"), "<html></html>");
-    std::vector<QUrl> urls;
+    std::vector<std::string> urls;
     TPrinting& p = *FindPrinting(*form_);
-    p.OpenUrl = [&urls](const QUrl& u) {
-        urls.push_back(u);
-        return true;
+    p.Opener = [&urls](const std::string& Target, bool, TOpenAnswer Answer) {
+        urls.push_back(Target);
+        Answer(true);
     };
     p.Contents1Click();
     p.ToolButton2Click();
@@ -510,11 +509,11 @@ TEST_F(PrintingTest, HelpAndLinksOpenTheHelpFileWithNoAddressSet) {
     p.Update1Click();
     p.emailsupport1Click();
     ASSERT_EQ(urls.size(), 5u);
-    for (const QUrl& u : urls) EXPECT_TRUE(u.toLocalFile().endsWith("help/tessaly_help.html"));
+    for (const std::string& u : urls) EXPECT_EQ(u, dir_.File("help/tessaly_help.html"));
     EXPECT_TRUE(sink_.Warnings.empty());
 
     // No program to open it: the message says so and names the file.
-    p.OpenUrl = [](const QUrl&) { return false; };
+    p.Opener = [](const std::string&, bool, TOpenAnswer Answer) { Answer(false); };
     p.Contents1Click();
     ASSERT_EQ(sink_.Warnings.size(), 1u);
     EXPECT_NE(sink_.Warnings[0].find("No program could open"), std::string::npos);
