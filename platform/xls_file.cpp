@@ -330,6 +330,7 @@ class TXlsReader {
             else if (g_ascii_strcasecmp(name, "EncryptedPackage") == 0) Fail(kPassword);
         }
         const int child = workbook >= 0 ? workbook : book;
+        if (child < 0 && NamesWorkbookStream(Bytes)) Fail("its workbook stream is damaged");
         if (child < 0) Fail("it holds no workbook (no stream \"Workbook\")");
         std::unique_ptr<GsfInput, decltype(unref)> stream(gsf_infile_child_by_index(ole.get(), child), unref);
         if (!stream) Fail("its workbook stream is damaged");
@@ -453,31 +454,33 @@ class TXlsReader {
                                                : "holds a text in code page " + std::to_string(Book.CodePage) +
                                                      " that cannot be read";
         };
-        // A formula whose text comes in the STRING record after it (after a
+        // A text that may go on in the CONTINUE records after its record: a
+        // text cell's, or a formula's in the STRING record after it (after a
         // shared, array or table formula record, if any).
-        bool waiting = false;
+        enum class TWait { None, Label, FormulaText } waiting = TWait::None;
         unsigned waitRow = 0, waitCol = 0;
         std::vector<std::string_view> pieces;
         auto takeText = [&] {
-            waiting = false;
-            const TPlace where = place(waitRow, waitCol);
-            if (where == TPlace::Below) {
+            const TWait what = std::exchange(waiting, TWait::None);
+            if (place(waitRow, waitCol) == TPlace::Below) {
                 if (!pieces.empty() && pieces[0].size() >= 2 && Le16(Bytes(pieces[0])) > 0) MoreRows = true;
             } else if (pieces.empty()) {
                 refuse(waitRow, waitCol, "is damaged (the text its formula stored is missing)");
             } else {
-                TPieces textPieces(pieces, 0);
+                TPieces textPieces(pieces, what == TWait::Label ? 6 : 0);
                 std::string stored;
                 const TText result = ReadText(textPieces, 2, Book.Biff8, Book.CodePage, stored);
                 if (result == TText::Read) text(waitRow, waitCol, std::move(stored));
                 else refuse(waitRow, waitCol,
-                            textFailure(result, "is damaged (the text its formula stored runs past its records)"));
+                            textFailure(result, what == TWait::Label
+                                                    ? "is damaged (its text runs past its record)"
+                                                    : "is damaged (the text its formula stored runs past its records)"));
             }
             pieces.clear();
         };
         const bool whole = ForEachRecord(Stream, Offset, true, [&](unsigned Id, std::string_view Body, std::size_t,
                                                                      int Depth) {
-            if (waiting) {
+            if (waiting != TWait::None) {
                 if (pieces.empty() ? Id == kString : Id == kContinue) {
                     pieces.push_back(Body);
                     return true;
@@ -523,11 +526,10 @@ class TXlsReader {
                         MoreRows = MoreRows || Le16(b + 6) > 0;
                         break;
                     }
-                    TPieces textPieces({Body}, 6);
-                    std::string read;
-                    const TText result = ReadText(textPieces, 2, Book.Biff8, Book.CodePage, read);
-                    if (result == TText::Read) text(row, col, std::move(read));
-                    else refuse(row, col, textFailure(result, "is damaged (its text runs past its record)"));
+                    waiting = TWait::Label;
+                    waitRow = row;
+                    waitCol = col;
+                    pieces = {Body};
                     break;
                 }
                 case kBoolErr:
@@ -542,7 +544,7 @@ class TXlsReader {
                         if (below) MoreRows = true;
                         else number(row, col, xf, Float64(b + 6));
                     } else if (b[6] == 0) {
-                        waiting = true;
+                        waiting = TWait::FormulaText;
                         waitRow = row;
                         waitCol = col;
                     } else if (b[6] == 3) {
@@ -562,7 +564,7 @@ class TXlsReader {
             }
             return true;
         });
-        if (waiting) takeText();
+        if (waiting != TWait::None) takeText();
         if (!whole) Fail("its workbook stream is damaged");
         if (!refused.empty()) {
             const auto& [cell, reason] = *refused.begin();
@@ -572,6 +574,23 @@ class TXlsReader {
 
   private:
     static constexpr const char* kPassword = "it is protected by a password: save it without one";
+
+    // A directory entry of the compound file Bytes names a stream
+    // "Workbook" or "Book" (the library leaves out a stream whose size or
+    // sectors are damaged). Directory entries fill sectors of 128 bytes
+    // and more, after the header of 512 bytes.
+    static bool NamesWorkbookStream(std::string_view Bytes) {
+        for (std::size_t at = 512; at + 128 <= Bytes.size(); at += 128) {
+            const auto* e = platform::Bytes(Bytes.substr(at, 128));
+            const unsigned length = Le16(e + 0x40);
+            if (e[0x42] != 2 || length < 2 || length > 64 || length % 2) continue;
+            std::string name;
+            for (unsigned k = 0; k + 2 < length; k += 2) name += e[k + 1] ? '?' : char(e[k]);
+            if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0 || g_ascii_strcasecmp(name.c_str(), "Book") == 0)
+                return true;
+        }
+        return false;
+    }
 
     // The reason that refuses a cell holding an error value.
     static std::string ErrorValue(int Code) {
