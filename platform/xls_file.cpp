@@ -253,7 +253,10 @@ bool ForEachRecord(std::string_view Stream, std::size_t From, bool OneSubstream,
         if (at + 4 + length > Stream.size()) return false;
         if (id == kBof) ++depth;
         if (!Visit(id, std::string_view(Stream.data() + at + 4, length), at, depth)) return true;
-        if (id == kEof && --depth <= 0 && OneSubstream) return true;
+        if (id == kEof) {
+            depth = std::max(0, depth - 1);
+            if (depth == 0 && OneSubstream) return true;
+        }
         at += 4 + length;
     }
     return true;
@@ -357,8 +360,8 @@ class TXlsReader {
                  "then import that file");
         book.Biff8 = version == 0x0600;
 
-        std::vector<std::size_t> starts;  // of every BOF record
-        std::unordered_map<unsigned, std::string> codes;  // number formats by their numbers
+        std::vector<std::uint32_t> starts;               // of every substream (its BOF record)
+        std::unordered_map<unsigned, bool> dateCodes;    // number formats by their numbers: of a date?
         std::vector<unsigned> xfFormats;                  // of each XF record
         std::vector<std::string_view> sst;                // the table and its CONTINUE records
         std::uint64_t cells = 0;
@@ -375,7 +378,7 @@ class TXlsReader {
             }
             if (RecordTooShort(Id, Body.size(), book.Biff8)) Damaged("a record is too short");
             const auto* b = Bytes(Body);
-            if (Id == kBof) starts.push_back(At);
+            if (Id == kBof && Depth == 1) starts.push_back(static_cast<std::uint32_t>(At));
             if ((cells += CellsOf(Id, Body.size())) > kXlsMaxCells)
                 Fail("its sheets hold more than " + std::to_string(kXlsMaxCells) +
                      " cells, the most a workbook may hold");
@@ -390,7 +393,7 @@ class TXlsReader {
                 std::string code;
                 if (ReadText(text, book.Biff8 ? 2 : 1, book.Biff8, book.CodePage, code) == TText::PastRecord)
                     Damaged("a record is too short");
-                codes[Le16(b)] = std::move(code);
+                dateCodes[Le16(b)] = IsDateFormat(Le16(b), &code);
             } else if (Id == kSheet) {
                 AddSheet(Body, book);
             } else if (Id == kSst) {
@@ -405,8 +408,8 @@ class TXlsReader {
                 Fail("its list of sheets is damaged");
         book.DateFormats.resize(xfFormats.size());
         for (std::size_t k = 0; k < xfFormats.size(); ++k) {
-            const auto code = codes.find(xfFormats[k]);
-            book.DateFormats[k] = IsDateFormat(xfFormats[k], code == codes.end() ? nullptr : &code->second);
+            const auto code = dateCodes.find(xfFormats[k]);
+            book.DateFormats[k] = code == dateCodes.end() ? IsDateFormat(xfFormats[k], nullptr) : code->second;
         }
         return book;
     }
