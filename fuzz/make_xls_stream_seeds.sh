@@ -5,5 +5,7 @@ set -euo pipefail
 data="$(cd "$(dirname "$0")/../tests/data/xls" && pwd)"
 mkdir -p "$1"
 for book in "$data"/*.xls; do
-    gsf cat "$book" Workbook > "$1/$(basename "$book" .xls).stream" 2>/dev/null || rm -f "$1/$(basename "$book" .xls).stream"
+    out="$1/$(basename "$book" .xls).stream"
+    # "Workbook", or "Book" in an Excel 95 workbook.
+    gsf cat "$book" Workbook > "$out" 2>/dev/null || gsf cat "$book" Book > "$out" 2>/dev/null || rm -f "$out"
 done

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -236,10 +237,17 @@ void ParsePart(TXlsxArchive& Zip, const std::string& Part, T& Reader) {
     Zip.Parse(Part, &Reader, &StartThunk<T>, &EndThunk<T>, &CharsThunk<T>, Reader.State);
 }
 
+// An attribute value of a boolean type ("1" or "true").
+bool IsTrue(const XML_Char* Value) {
+    return Value && (std::string_view(Value) == "1" || std::string_view(Value) == "true");
+}
+
 struct TWorkbookReader {
     TXlsxArchive::TParse State;
     std::vector<std::string> Names, Ids;
+    bool Date1904 = false;
     void Start(std::string_view Name, const XML_Char** Attrs) {
+        if (Name == "workbookPr") Date1904 = IsTrue(Attribute(Attrs, "date1904"));
         if (Name != "sheet") return;
         if (Names.size() >= kXlsxMaxSheets)
             return State.Refuse("it has more than " + std::to_string(kXlsxMaxSheets) +
@@ -260,7 +268,7 @@ struct TWorkbookReader {
 struct TRelsReader {
     TXlsxArchive::TParse State;
     std::unordered_map<std::string, std::pair<std::string, std::string>> Targets;  // id -> type, target
-    std::string SharedStrings;
+    std::string SharedStrings, Styles;
     void Start(std::string_view Name, const XML_Char** Attrs) {
         if (Name != "Relationship") return;
         if (Targets.size() >= kMaxRelationships)
@@ -273,6 +281,7 @@ struct TRelsReader {
         std::string t(target);
         t = t.starts_with('/') ? t.substr(1) : "xl/" + t;
         if (std::string_view(type).ends_with("/sharedStrings")) SharedStrings = t;
+        if (std::string_view(type).ends_with("/styles")) Styles = t;
         Targets[id] = {type, t};
     }
     void End(std::string_view) {}
@@ -321,6 +330,42 @@ struct TSharedStringsReader {
     }
 };
 
+// Which cell formats (the cellXfs a cell's "s" names) show dates.
+struct TStylesReader {
+    TXlsxArchive::TParse State;
+    std::unordered_map<unsigned, std::string> Codes;  // numFmtId -> formatCode
+    std::vector<unsigned> FormatIds;                   // of each cell format
+    bool inCellXfs = false;
+    // A numFmtId; an unreadable one counts as General.
+    static unsigned Id(const XML_Char* Value) {
+        unsigned id = 0;
+        if (Value) std::from_chars(Value, Value + std::strlen(Value), id);
+        return id;
+    }
+    void Start(std::string_view Name, const XML_Char** Attrs) {
+        if (Name == "numFmt") {
+            const XML_Char* code = Attribute(Attrs, "formatCode");
+            Codes[Id(Attribute(Attrs, "numFmtId"))] = code ? code : "";
+        } else if (Name == "cellXfs") {
+            inCellXfs = true;
+        } else if (Name == "xf" && inCellXfs) {
+            FormatIds.push_back(Id(Attribute(Attrs, "numFmtId")));
+        }
+    }
+    void End(std::string_view Name) {
+        if (Name == "cellXfs") inCellXfs = false;
+    }
+    void Chars(std::string_view) {}
+    std::vector<bool> DateFormats() const {
+        std::vector<bool> dates(FormatIds.size());
+        for (std::size_t k = 0; k < FormatIds.size(); ++k) {
+            const auto code = Codes.find(FormatIds[k]);
+            dates[k] = IsDateFormat(FormatIds[k], code == Codes.end() ? nullptr : &code->second);
+        }
+        return dates;
+    }
+};
+
 // A cell reference such as "AB12": column and row from 1; false when it is
 // not a reference.
 bool ParseCellRef(std::string_view Ref, long& Col, long& Row) {
@@ -346,11 +391,14 @@ std::string NumberText(std::string_view Value, bool& Ok) {
 struct TSheetReader {
     TXlsxArchive::TParse State;
     const std::vector<std::string>* Shared = nullptr;
+    const std::vector<bool>* DateFormats = nullptr;  // of each cell format
+    bool Date1904 = false;
     long MaxRows = 0, MaxCols = 0;
     std::vector<std::vector<std::string>>* Cells = nullptr;
     bool MoreRows = false;
 
     long row = 0, col = 0;
+    std::size_t style = 0;
     std::string type, ref, value;
     bool inSheetData = false, inRow = false, inCell = false, inV = false, hasV = false, inInlineT = false,
          formula = false;
@@ -379,7 +427,10 @@ struct TSheetReader {
         } else if (Name == "c") {
             const XML_Char* r = Attribute(Attrs, "r");
             const XML_Char* t = Attribute(Attrs, "t");
+            const XML_Char* st = Attribute(Attrs, "s");
             type = t ? t : "n";
+            style = 0;
+            if (st) std::from_chars(st, st + std::strlen(st), style);
             ref = r ? r : "";
             if (!inRow)
                 return Refuse((ref.empty() ? std::string("a cell without a reference") : "cell \"" + ref + "\"") +
@@ -451,6 +502,11 @@ struct TSheetReader {
             bool ok = true;
             if (!value.empty()) text = NumberText(value, ok);
             if (!ok) return Refuse("cell " + ref + " holds no number");
+            if (!value.empty() && style < DateFormats->size() && (*DateFormats)[style]) {
+                double d = 0;
+                std::from_chars(value.data(), value.data() + value.size(), d);
+                text = SpreadsheetDateText(d, Date1904);
+            }
         } else if (type == "s") {
             const std::string* shared = SharedString();
             if (!shared) return Refuse("cell " + ref + " names a missing shared string");
@@ -519,6 +575,68 @@ std::string SpreadsheetNumberText(double Value) {
     return text;
 }
 
+bool IsDateFormat(unsigned FormatId, const std::string* Code) {
+    if (!Code)
+        return (FormatId >= 14 && FormatId <= 22) || (FormatId >= 27 && FormatId <= 36) ||
+               (FormatId >= 45 && FormatId <= 47) || (FormatId >= 50 && FormatId <= 58);
+    const std::string_view code(*Code);
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(code[i])));
+        if (c == '"') {  // quoted text
+            const std::size_t end = code.find('"', i + 1);
+            if (end == std::string_view::npos) return false;
+            i = end;
+        } else if (c == '\\' || c == '_' || c == '*') {  // the next character is text, a width or a fill
+            ++i;
+        } else if (c == '[') {  // a colour, a condition, a currency, or an elapsed time
+            const std::size_t end = code.find(']', i + 1);
+            if (end == std::string_view::npos) return false;
+            const std::string_view inner = code.substr(i + 1, end - i - 1);
+            if (!inner.empty() && inner.find_first_not_of(inner[0]) == std::string_view::npos &&
+                std::string_view("hHmMsS").find(inner[0]) != std::string_view::npos)
+                return true;
+            i = end;
+        } else if (c == 'y' || c == 'm' || c == 'd' || c == 'h' || c == 's') {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string SpreadsheetDateText(double Serial, bool Date1904) {
+    // The last day, 9999-12-31, in either system.
+    const double last = Date1904 ? 2957003 : 2958465;
+    if (!(Serial >= 0 && Serial < last + 1)) return SpreadsheetNumberText(Serial);
+    long days = static_cast<long>(std::floor(Serial));
+    long seconds = std::lround((Serial - static_cast<double>(days)) * 86400);
+    if (seconds >= 86400) {
+        ++days;
+        seconds -= 86400;
+    }
+    if (days > last) return SpreadsheetNumberText(Serial);
+    auto two = [](long n) { return std::string(1, char('0' + n / 10)) + char('0' + n % 10); };
+    const std::string time = two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+    if (!Date1904 && days == 0) return time;
+    std::string date;
+    if (!Date1904 && days == 60) {
+        date = "1900-02-29";
+    } else {
+        // Days since 1970-01-01, then the civil date of that day.
+        long z = Date1904 ? days - 24107 : days - (days < 60 ? 25568 : 25569);
+        z += 719468;
+        const long era = (z >= 0 ? z : z - 146096) / 146097;
+        const long doe = z - era * 146097;
+        const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+        const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+        const long mp = (5 * doy + 2) / 153;
+        const long day = doy - (153 * mp + 2) / 5 + 1;
+        const long month = mp < 10 ? mp + 3 : mp - 9;
+        const long year = yoe + era * 400 + (month <= 2);
+        date = std::to_string(year) + "-" + two(month) + "-" + two(day);
+    }
+    return seconds ? date + " " + time : date;
+}
+
 TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRows, int MaxColumns) {
     MaxRows = std::max(0, MaxRows);
     MaxColumns = std::max(0, MaxColumns);
@@ -541,6 +659,9 @@ TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRow
 
     TSharedStringsReader shared;
     if (!rels.SharedStrings.empty()) ParsePart(zip, rels.SharedStrings, shared);
+    TStylesReader styles;
+    if (!rels.Styles.empty() && zip.HasPart(rels.Styles)) ParsePart(zip, rels.Styles, styles);
+    const std::vector<bool> dateFormats = styles.DateFormats();
 
     TXlsxSheet result;
     result.SheetNames = std::move(book.Names);
@@ -548,6 +669,8 @@ TXlsxSheet ReadXlsxSheet(const std::string& FileName, int SheetIndex, int MaxRow
                         std::vector<std::string>(static_cast<std::size_t>(MaxColumns)));
     TSheetReader sheet;
     sheet.Shared = &shared.Strings;
+    sheet.DateFormats = &dateFormats;
+    sheet.Date1904 = book.Date1904;
     sheet.MaxRows = MaxRows;
     sheet.MaxCols = MaxColumns;
     sheet.Cells = &result.Cells;

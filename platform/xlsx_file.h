@@ -7,7 +7,9 @@
 // spreadsheet programs write for control characters are decoded.
 //
 // The reader takes shared strings, inline strings, numbers, booleans and the
-// stored values of formulas, empty cells and rows left out. Within the rows
+// stored values of formulas, empty cells and rows left out. A number (a
+// formula's too) whose cell has a date or time format reads as its date
+// (SpreadsheetDateText), by the workbook's date system. Within the rows
 // and columns read it refuses error values, formulas without a stored value
 // (no value element, or an empty one for anything but a text result)
 // and dates stored as text dates; anywhere it refuses cell references past
@@ -71,6 +73,23 @@ std::size_t Utf8Chars(std::string_view Text);
 // A number as a spreadsheet program shows it: at most 15 significant digits,
 // "E" notation for very large or small values, no "-0".
 std::string SpreadsheetNumberText(double Value);
+
+// Whether a cell's number format shows a date or a time: a format code of
+// the workbook's own (Code, when not null) with a part of a date or time
+// (y, m, d, h or s, also an elapsed time such as [h]) outside quoted text,
+// escaped characters and other bracketed parts (colours, conditions,
+// currencies); without a code, the built-in formats of dates and times
+// (numbers 14 to 22, 27 to 36, 45 to 47 and 50 to 58).
+bool IsDateFormat(unsigned FormatId, const std::string* Code);
+
+// A number in a date or time format as its date, "yyyy-mm-dd", followed by
+// " hh:mm:ss" when it has a time of day (to the nearest second). Date1904:
+// the workbook counts days from 1904-01-01 (day 0); else from 1900-01-01
+// (day 1), with day 60, which spreadsheet programs count as 1900-02-29, read
+// as that text, and a number below 1 read as the time of day alone
+// ("hh:mm:ss"). A number that stands for no date (negative, past
+// 9999-12-31) reads as the number.
+std::string SpreadsheetDateText(double Serial, bool Date1904);
 
 // Writes a workbook with one worksheet named SheetName whose cell (r, c) is
 // the text Rows[r][c] (empty texts make empty cells). The file is written

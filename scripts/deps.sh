@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev qt6-base-dev
           libxlsxwriter-dev libminizip-dev libexpat1-dev libbenchmark-dev xvfb xauth
-          libfreexl-dev libgsf-1-dev poppler-utils)
+          libgsf-1-dev poppler-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

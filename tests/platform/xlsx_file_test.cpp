@@ -168,3 +168,50 @@ TEST(XlsxWriter, WritesNothingThroughTheTemporaryFolder) {
     for (const auto& e : std::filesystem::directory_iterator(tmp.Path())) left += !e.is_symlink();
     EXPECT_EQ(left, 0);
 }
+
+// Which number formats show dates, by their codes or, without one, their numbers.
+TEST(SpreadsheetDates, FormatsOfDatesAndTimes) {
+    const struct {
+        unsigned Id;
+        const char* Code;  // null: a built-in format
+        bool Date;
+    } cases[] = {
+        {14, nullptr, true},  {22, nullptr, true},  {45, nullptr, true},  {47, nullptr, true},
+        {27, nullptr, true},  {58, nullptr, true},  {0, nullptr, false},  {13, nullptr, false},
+        {23, nullptr, false}, {44, nullptr, false}, {49, nullptr, false}, {164, nullptr, false},
+        {14, "0.00", false},  {164, "yyyy-mm-dd", true}, {164, "DD/MM/YY", true}, {164, "h:mm AM/PM", true},
+        {164, "[h]:mm:ss", true}, {164, "[Red]0.00", false}, {164, "[$-409]0.00", false},
+        {164, "[$-409]d-mmm-yy", true}, {164, "0.00\" days\"", false}, {164, "0\\h", false},
+        {164, "#,##0_);[Red](#,##0)", false}, {164, "* #,##0.00 \"s\"", false}, {164, "General", false},
+        {164, "@", false}, {164, "0.00E+00", false}, {164, "\"unclosed", false}, {164, "[unclosed", false},
+        {164, "mm:ss.0", true}, {164, "[ss]", true}, {164, "[hm]", false},
+    };
+    for (const auto& c : cases) {
+        const std::string code = c.Code ? c.Code : "";
+        EXPECT_EQ(platform::IsDateFormat(c.Id, c.Code ? &code : nullptr), c.Date) << c.Id << " " << code;
+    }
+}
+
+// A date cell's number as its date, in either date system; the day that
+// does not exist, 1900-02-29, as the spreadsheet shows it.
+TEST(SpreadsheetDates, NumbersAsTheirDates) {
+    const struct {
+        double Serial;
+        bool Date1904;
+        const char* Text;
+    } cases[] = {
+        {1, false, "1900-01-01"},         {59, false, "1900-02-28"},
+        {60, false, "1900-02-29"},        {61, false, "1900-03-01"},
+        {45296, false, "2024-01-05"},     {45296.5, false, "2024-01-05 12:00:00"},
+        {73109, false, "2100-02-28"},     {73110, false, "2100-03-01"},
+        {73110.25, false, "2100-03-01 06:00:00"}, {2958465, false, "9999-12-31"},
+        {2958466, false, "2958466"},      {-1, false, "-1"},
+        {0.75, false, "18:00:00"},        {0, false, "00:00:00"},
+        {45296.99999999, false, "2024-01-06"}, {45296 + 1.4 / 86400, false, "2024-01-05 00:00:01"},
+        {0, true, "1904-01-01"},          {0.5, true, "1904-01-01 12:00:00"},
+        {43834, true, "2024-01-05"},      {2957003, true, "9999-12-31"},
+        {2957004, true, "2957004"},       {-1401, true, "-1401"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::SpreadsheetDateText(c.Serial, c.Date1904), c.Text) << c.Serial << " " << c.Date1904;
+}
