@@ -91,15 +91,23 @@ class TFileWriteGroup {
     // the process had been killed there, leaving the records, the staged
     // files and the old contents behind.
     static inline int StopAfterRenames = -1;
-    // For tests: when 0 or more, the file-system call of that number (from
-    // 0, counting each rename, removal, record written and folder flushed
-    // during Commit) fails with EIO.
+    // For tests: the file-system calls of one save are counted from 0: those
+    // of a Commit (each rename, removal, folder flush, and each flush and
+    // close of a file it writes) and those of a WriteFileAtomic outside a
+    // group (its temporary's flush and close, its rename and its folder's
+    // flush). When FailCall is 0 or more, the call of that number fails
+    // with EIO; so does every call for which CallHook, when set, returns
+    // true. CallHook is told each call as "<call> <name>", the call one of
+    // "fsync", "close", "rename", "unlink" and "flush" (a folder), the name
+    // the bare name of the file the call acts on (a rename: the new name).
     static inline int FailCall = -1;
+    static inline bool (*CallHook)(const std::string& Call) = nullptr;
 
     struct TStaged {
         std::string Path, Target, Temporary;
         std::string Backup;  // the old contents, kept until the save is final
         std::uint64_t Size = 0, Hash = 0;  // of the new contents
+        std::uint64_t OldSize = 0, OldHash = 0;  // of the old contents, when kept
     };
 
   private:
