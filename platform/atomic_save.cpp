@@ -1376,22 +1376,27 @@ Verdict JudgeFirstFolder(const OtherFolder& first) {
         return {Verdict::Refused, "cannot be reached (" + std::string(std::strerror(ENOTDIR)) + ")"};
     const bool sameDisk = FileSystemOf(first.Path) == first.Identity;
     bool allNew = true, allOld = true;
-    std::vector<std::string> odd;
+    std::vector<std::string> missing, odd;
     for (const SavedFile& f : first.Files) {
         const Held h = WhatFileHolds(first.Path + "/" + f.Name, f.New, f.Created ? nullptr : &f.Old);
         const bool old = h.Old || (f.Created && h.Absent && sameDisk);
         allNew = allNew && h.New;
         allOld = allOld && old;
-        if (!h.New && !old) odd.push_back(f.Name);
+        if (!h.New && !old) (h.Absent ? missing : odd).push_back(f.Name);
     }
     if (allNew) return {Verdict::Kept, ""};
     if (allOld) return {Verdict::Undone, ""};
-    std::string why =
-        odd.empty() ? "holds some of the save's files as it made them, others as they were "
-                      "before it"
-                    : "holds " + QuotedList(odd) +
-                          " neither as the save made " + (odd.size() == 1 ? "it" : "them") +
-                          " nor as " + (odd.size() == 1 ? "it was" : "they were") + " before it";
+    std::vector<std::string> parts;
+    if (!missing.empty())
+        parts.push_back("lacks " + QuotedList(missing));
+    if (!odd.empty())
+        parts.push_back("holds " + QuotedList(odd) + " neither as the save made " +
+                        (odd.size() == 1 ? "it" : "them") + " nor as " +
+                        (odd.size() == 1 ? "it was" : "they were") + " before it");
+    if (parts.empty())
+        parts.push_back("holds some of the save's files as it made them, others as they were "
+                        "before it");
+    std::string why = parts[0] + (parts.size() > 1 ? " and " + parts[1] : "");
     if (!sameDisk) why += ", and it is not on the disk it was on at the save";
     return {Verdict::Refused, why};
 }

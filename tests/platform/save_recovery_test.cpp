@@ -422,55 +422,72 @@ TEST(SaveRecovery, ARecordInAFolderRootCannotWriteIsRefusedUnsettled) {
 }
 
 TEST(SaveRecovery, ADeletedFolderIsOneWhoseOwnDiskIsStillMountedWhereItWas) {
-    // The rack folder lies on a disk of its own (here a bind mount), mounted
-    // at a place of its own; the save was made final and the job folder's
-    // record left. Then the rack folder is not found: with its disk still
-    // mounted there it was deleted (the job's part is kept by its files, or
-    // undone with it gone); with another disk there, or none, nothing is
-    // undone.
+    // One folder of a save lies on a disk of its own (here a bind mount) at
+    // a place of its own; the save was made final and the job folder's
+    // record left. Then that folder is not found: with its disk still
+    // mounted there it was deleted; with another disk there, or none, it
+    // may come back. Asked by the job folder, the rack folder deleted undoes
+    // the job's part, and is refused otherwise; the rack folder lets its
+    // final record go, with a note, only once the job folder was deleted.
     if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
     testsupport::ScratchDir disks;
     const std::string disk = disks.File("disk"), other = disks.File("other"),
                       point = disks.File("mnt");
     for (const std::string& d : {disk, other, point}) fs::create_directory(d);
     enum { Deleted, OtherDisk, NoDisk };
-    // 0: undone, 1: refused, 2: anything else.
     const pid_t child = ::fork();
     if (child == 0) {
+        // Bit 3 * (job on the disk) + how: that case came out wrong.
+        int wrong = 0;
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             ::_exit(77);
-        int result = 0;
-        for (int how : {Deleted, OtherDisk, NoDisk}) {
-            fs::remove_all(disk + "/racks");
-            if (::mount(disk.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) != 0) ::_exit(77);
-            Update u;
-            fs::remove_all(u.racks);
-            u.racks = point + "/racks";
-            fs::create_directory(u.racks);
-            WriteText(u.racks + "/rack.rck", "old rack");
-            u.Save(-1);
-            fs::remove_all(u.racks);
-            if (how != Deleted) ::umount(point.c_str());
-            if (how == OtherDisk) ::mount(other.c_str(), point.c_str(), nullptr, MS_BIND, nullptr);
-            const platform::TRecovery r = platform::RecoverWriteGroups(u.job);
-            const bool undone = r.Settled() && u.State(u.JobFiles()) == "old";
-            const bool refused = !r.Settled() && u.State(u.JobFiles()) == "new" &&
-                                 r.Refusals[0].find(how == OtherDisk ? "is not the one it was on"
-                                                                     : "nor is the disk it was on") !=
-                                     std::string::npos;
-            if (how == Deleted ? !undone : !refused) result |= 1 << how;
-            ::umount(point.c_str());
+        for (const bool jobOnDisk : {false, true}) {
+            for (const int how : {Deleted, OtherDisk, NoDisk}) {
+                if (::mount(disk.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) != 0)
+                    ::_exit(77);
+                Update u;
+                std::string& moved = jobOnDisk ? u.job : u.racks;
+                fs::remove_all(moved);
+                moved = point + (jobOnDisk ? "/job" : "/racks");
+                fs::remove_all(moved);
+                fs::create_directory(moved);
+                WriteText(jobOnDisk ? u.job + "/stock.txt" : u.racks + "/rack.rck",
+                          jobOnDisk ? "old stock" : "old rack");
+                u.Save(-1);
+                fs::remove_all(moved);
+                if (how != Deleted) ::umount(point.c_str());
+                if (how == OtherDisk) ::mount(other.c_str(), point.c_str(), nullptr, MS_BIND, nullptr);
+                bool right = false;
+                if (!jobOnDisk) {
+                    const platform::TRecovery r = platform::RecoverWriteGroups(u.job);
+                    right = how == Deleted
+                                ? r.Settled() && u.State(u.JobFiles()) == "old"
+                                : !r.Settled() && u.State(u.JobFiles()) == "new" &&
+                                      r.Refusals[0].find(how == OtherDisk
+                                                             ? "is not the one it was on"
+                                                             : "nor is the disk it was on") !=
+                                          std::string::npos;
+                } else {
+                    const platform::TRecovery r = platform::RecoverWriteGroups(u.racks);
+                    const bool noted = Joined(r.Notes).find("no longer there") != std::string::npos;
+                    right = r.Settled() && u.State(u.RackFiles()) == "new" &&
+                            RecordIn(u.racks).empty() == (how == Deleted) && noted == (how == Deleted);
+                }
+                if (!right) wrong |= 1 << (3 * jobOnDisk + how);
+                ::umount(point.c_str());
+            }
         }
-        ::_exit(result);
+        ::_exit(wrong);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no bind mount here";
-    EXPECT_EQ(WEXITSTATUS(status) & (1 << Deleted), 0) << "deleted: not undone";
-    EXPECT_EQ(WEXITSTATUS(status) & (1 << OtherDisk), 0) << "another disk: not refused";
-    EXPECT_EQ(WEXITSTATUS(status) & (1 << NoDisk), 0) << "no disk: not refused";
+    const char* names[] = {"rack folder deleted",   "another disk for the rack folder",
+                           "no disk for the rack folder", "job folder deleted",
+                           "another disk for the job folder", "no disk for the job folder"};
+    for (int bit = 0; bit < 6; ++bit) EXPECT_EQ(WEXITSTATUS(status) & (1 << bit), 0) << names[bit];
 }
 
 TEST(SaveRecovery, ACommitSettlesAStoppedSaveBeforeItKeepsTheOldContents) {
