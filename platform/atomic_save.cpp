@@ -1354,6 +1354,9 @@ bool OtherFolderSettled(const OtherFolder& other, const std::string& id, int for
 // made only when they are absent from a folder on the disk it was on at
 // the save: an empty folder in the place of a disk not mounted tells
 // nothing.
+constexpr const char* kMakeReachable =
+    ": make it reachable again as it was (mount the disk it was on, or move it back) and start "
+    "again";
 struct Verdict {
     enum { Kept, Undone, Refused } Outcome;
     std::string Why;
@@ -1364,16 +1367,20 @@ Verdict JudgeFirstFolder(const OtherFolder& first) {
     if (::stat(first.Path.c_str(), &dir) != 0) {
         const int err = errno;
         if (err != ENOENT && err != ENOTDIR)
-            return {Verdict::Refused, "cannot be reached (" + std::string(std::strerror(err)) + ")"};
+            return {Verdict::Refused,
+                    "cannot be reached (" + std::string(std::strerror(err)) + ")" + kMakeReachable};
         if (MountedNowAt(first.Mount, first.Identity)) return {Verdict::Undone, "", true};
         return {Verdict::Refused,
-                MountedAt(first.Mount)
-                    ? "is not there, and the disk mounted at \"" + first.Mount +
-                          "\" is not the one it was on"
-                    : "is not there, nor is the disk it was on (mounted at \"" + first.Mount + "\")"};
+                (MountedAt(first.Mount)
+                     ? "is not there, and the disk mounted at \"" + first.Mount +
+                           "\" is not the one it was on"
+                     : "is not there, nor is the disk it was on (mounted at \"" + first.Mount +
+                           "\")") +
+                    kMakeReachable};
     }
     if (!S_ISDIR(dir.st_mode))
-        return {Verdict::Refused, "cannot be reached (" + std::string(std::strerror(ENOTDIR)) + ")"};
+        return {Verdict::Refused, "cannot be reached (" + std::string(std::strerror(ENOTDIR)) +
+                                      ")" + kMakeReachable};
     const bool sameDisk = FileSystemOf(first.Path) == first.Identity;
     bool allNew = true, allOld = true;
     std::vector<std::string> missing, odd;
@@ -1398,7 +1405,40 @@ Verdict JudgeFirstFolder(const OtherFolder& first) {
                         "before it");
     std::string why = parts[0] + (parts.size() > 1 ? " and " + parts[1] : "");
     if (!sameDisk) why += ", and it is not on the disk it was on at the save";
-    return {Verdict::Refused, why};
+    return {Verdict::Refused, why + kMakeReachable};
+}
+
+// How deep the recoveries this thread makes are nested: a first folder is
+// settled for another folder's sake, but never a third for its sake.
+thread_local int SettlingDepth = 0;
+
+TRecovery RecoverNested(const std::string& folder);
+
+// Holds the first folder First of a save (when it is there) in Lock while
+// its files are judged, and settles the saves stopped there first: until
+// they are, its files may hold what one of them made and will undo. Adds
+// what that settling did to Out; false, with Why, when it cannot be done.
+bool SettleFirstFolder(const std::string& first, TFolderLock& lock, TRecovery& out,
+                       std::string& why) {
+    struct stat dir {};
+    if (::stat(first.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) return true;
+    std::string error;
+    if (!lock.Acquire({first}, error) && lock.Busy()) {
+        why = "is held by another program (" + error + "): start again once it is not";
+        return false;
+    }
+    if (RecordNames(first).empty()) return true;
+    if (SettlingDepth > 0) {
+        why = "holds the record of another save stopped part way: start the program there "
+              "first, then again here";
+        return false;
+    }
+    const TRecovery r = RecoverNested(first);
+    out.Notes.insert(out.Notes.end(), r.Notes.begin(), r.Notes.end());
+    if (r.Settled()) return true;
+    why = "holds the record of another save stopped part way, which cannot be settled: " +
+          r.Refusals.front() + " Once it is, start again";
+    return false;
 }
 
 // Settles the record Name of Folder (absolute, locked by the caller): the
@@ -1449,14 +1489,16 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
         } else if (Exists(there) || Exists(there + std::string(kRecordPart))) {
             final = false;
         } else if (v4) {
-            const Verdict v = JudgeFirstFolder(rec.Primary);
+            TFolderLock firstLock;
+            std::string why;
+            const Verdict v = SettleFirstFolder(rec.Primary.Path, firstLock, out, why)
+                                  ? JudgeFirstFolder(rec.Primary)
+                                  : Verdict{Verdict::Refused, why};
             if (v.Outcome == Verdict::Refused) {
                 out.Refusals.push_back(RecordRefusal(
                     record, "belongs to a save that also changed the folder \"" +
                                 rec.Primary.Path + "\", whose record of the save is not there; " +
-                                "that folder " + v.Why +
-                                ": make it reachable again as it was (mount the disk it was on, "
-                                "or move it back) and start again"));
+                                "that folder " + v.Why));
                 return;
             }
             final = v.Outcome == Verdict::Kept;
@@ -1599,6 +1641,22 @@ bool HasTemporaries(const std::string& folder) {
         if (TemporaryName(it->path().filename().string())) return true;
     }
     return false;
+}
+
+}  // namespace
+
+namespace {
+
+TRecovery RecoverNested(const std::string& folder) {
+    ++SettlingDepth;
+    try {
+        TRecovery r = RecoverWriteGroups(folder);
+        --SettlingDepth;
+        return r;
+    } catch (...) {
+        --SettlingDepth;
+        throw;
+    }
 }
 
 }  // namespace

@@ -319,10 +319,11 @@ fat_trials exfat "$work/exfat"
 unmount "$work/exfat"
 detach "$exdev"
 
-truncate -s 64M "$work/vfat.img"
-mkfs.vfat "$work/vfat.img" >/dev/null
 mkdir "$work/vfat"
-if grep -qw vfat /proc/filesystems && attach "$work/vfat.img" fatdev && mount_at "$work/vfat" -t vfat "$fatdev"; then
+if ! command -v mkfs.vfat >/dev/null; then
+    echo "vfat: skipped, no mkfs.vfat (dosfstools)"
+elif truncate -s 64M "$work/vfat.img" && mkfs.vfat "$work/vfat.img" >/dev/null &&
+    grep -qw vfat /proc/filesystems && attach "$work/vfat.img" fatdev && mount_at "$work/vfat" -t vfat "$fatdev"; then
     fat_trials vfat "$work/vfat"
     unmount "$work/vfat"
     detach "$fatdev"

@@ -13,10 +13,12 @@
 #include <map>
 
 #include "platform/atomic_save.h"
+#include "support/leftovers.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using platform::TFileWriteGroup;
+using testsupport::Leftovers;
 using testsupport::ReadText;
 using testsupport::WriteText;
 
@@ -61,17 +63,6 @@ struct StopScope {
     ~StopScope() { TFileWriteGroup::StopAfterRenames = -1; }
 };
 
-// The names in Folder that a save leaves while it is unsettled.
-std::vector<std::string> Leftovers(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        const std::string n = e.path().filename().string();
-        if (n.find(".tmp~") != std::string::npos || n.starts_with(".tessaly-commit~"))
-            names.push_back(n);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string RecordIn(const std::string& folder) {
     for (const std::string& n : Leftovers(folder))
@@ -104,8 +95,10 @@ struct Update {
     std::vector<std::string> RackFiles() const { return {racks + "/rack.rck"}; }
     std::vector<std::string> JobFiles() const { return {job + "/stock.txt", job + "/left.txt"}; }
     // Stopped after Stop renames, as by a kill; Stop -1: made final, but the
-    // job folder's record could not be removed (so it is left behind).
-    void Save(int stop) {
+    // job folder's record could not be removed (so it is left behind). The
+    // job folder is Job, or the update's own.
+    void Save(int stop, std::string job = "") {
+        if (job.empty()) job = this->job;
         StopScope scope(stop);
         testsupport::CaptureSink sink;
         HookScope hook(stop >= 0 ? nullptr : JobRecordRemoval);
@@ -362,6 +355,32 @@ TEST(SaveRecovery, AFirstFolderWhoseRecordIsNotFoundIsJudgedByWhatItsFilesHold) 
             EXPECT_TRUE(Leftovers(u.racks).empty()) << Joined(Leftovers(u.racks));
         }
     }
+}
+
+TEST(SaveRecovery, AFirstFolderIsSettledBeforeItsFilesAreJudged) {
+    // Two like jobs share the rack folder. The first one's update is stopped
+    // after its renames and undone in the rack folder; the second one's,
+    // booking the same offcuts, is stopped likewise. The racks then hold the
+    // very contents the first update would have made, yet only as a save
+    // that will be undone: the first job folder settles the rack folder
+    // before it judges it, and both jobs come out undone.
+    Update u;
+    const std::string second = u.top.File("job2");
+    fs::create_directory(second);
+    WriteText(second + "/stock.txt", "old stock");
+    u.Save(3);
+    EXPECT_TRUE(platform::RecoverWriteGroups(u.racks).Settled());
+    u.Save(3, second);
+    ASSERT_EQ(u.State(u.RackFiles()), "new");
+    const platform::TRecovery r = platform::RecoverWriteGroups(u.job);
+    EXPECT_TRUE(r.Settled()) << Joined(r.Refusals);
+    EXPECT_EQ(r.Notes.size(), 2u) << Joined(r.Notes);  // the racks, then this job
+    EXPECT_EQ(u.State(u.RackFiles()), "old");
+    EXPECT_EQ(u.State(u.JobFiles()), "old");
+    EXPECT_TRUE(platform::RecoverWriteGroups(second).Settled());
+    EXPECT_EQ(ReadText(second + "/stock.txt"), "old stock");
+    for (const std::string& folder : {u.racks, u.job, second})
+        EXPECT_TRUE(Leftovers(folder).empty()) << folder << ": " << Joined(Leftovers(folder));
 }
 
 TEST(SaveRecovery, ARecordOverTheReadLimitOrNoFileIsRefusedWhoeverRuns) {

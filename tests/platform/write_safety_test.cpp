@@ -17,25 +17,15 @@
 
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
+#include "support/leftovers.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
+using testsupport::Leftovers;
 using testsupport::ReadText;
 using testsupport::WriteText;
 
 namespace {
-
-
-// Names in Folder that belong to unfinished saves (staged files, records).
-std::vector<std::string> Leftovers(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        const std::string n = e.path().filename().string();
-        if (n.find(".tmp~") != std::string::npos || n.starts_with(".tessaly-commit~"))
-            names.push_back(n);
-    }
-    return names;
-}
 
 struct StopScope {
     explicit StopScope(int n) { platform::TFileWriteGroup::StopAfterRenames = n; }
