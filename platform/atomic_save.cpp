@@ -1578,10 +1578,10 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
     if (!changed.empty() || !lost.empty()) {
         std::string why = "cannot be undone: ";
         if (!lost.empty())
-            why += "the contents from before it of " + QuotedList(lost) +
-                   " are gone (the \".tmp~\" " + (lost.size() == 1 ? "file" : "files") +
-                   " that kept them were removed), and " +
-                   (lost.size() == 1 ? "that file holds" : "those files hold") +
+            why += "the contents from before it of " + QuotedList(lost) + " are gone (the " +
+                   (lost.size() == 1 ? "\".tmp~\" file that kept them was"
+                                     : "\".tmp~\" files that kept them were") +
+                   " removed), and " + (lost.size() == 1 ? "that file holds" : "those files hold") +
                    " what the save wrote";
         if (!changed.empty())
             why += (lost.empty() ? "" : "; ") + QuotedList(changed) + " changed after it";
