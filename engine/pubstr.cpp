@@ -583,7 +583,10 @@ const bool kDefaultsSet = (ResetPubStrDefaults(), true);
 
 std::int32_t PubRandom(std::int32_t N) {
     if (N < 1) throw std::domain_error("Division by zero");
-    // 64-bit signed arithmetic that wraps like the original generator's.
+    // A linear congruential step: state x 214013 + 2531011 in 64-bit
+    // arithmetic that wraps round on overflow (done unsigned, where wrapping
+    // is defined); the draw is (result div 65536) mod 32768, taken mod N, and
+    // only the result mod 65536 is kept as the next state.
     auto next = static_cast<std::uint64_t>(PubRandSeed) * 214013u + 2531011u;
     PubRandSeed = static_cast<std::int64_t>(next);
     const std::int32_t r = static_cast<std::int32_t>(((PubRandSeed / 65536) % 32768) % N);

@@ -23,6 +23,7 @@
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
 #include "platform/message_sink.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -218,19 +219,86 @@ bool OneFile(const std::string& a, const std::string& b) {
                                    platform::CanonicalPath(platform::WriteTarget(b));
 }
 
-// False, with a message naming both, when two files the job writes are one:
-// each would replace the other.
+// The capitals that a disk ignoring letter case takes for their small
+// letters: First to Last, every Step-th, is Delta away from its small letter.
+// exFAT folds the letter case of every alphabet through its up-case table;
+// here are the capitals of the Latin, Greek and Cyrillic letters that the
+// languages of Europe and Vietnamese write (a capital of another alphabet is
+// left as it is, so two names that differ in it count as two).
+struct TCapitals {
+    char32_t First, Last;
+    int Delta, Step;
+};
+// clang-format off
+constexpr TCapitals kCapitals[] = {
+    // Latin: ASCII, Latin-1 (the multiplication sign is none), Extended-A and -B
+    {0x41, 0x5A, 32, 1}, {0xC0, 0xD6, 32, 1}, {0xD8, 0xDE, 32, 1}, {0x100, 0x12E, 1, 2},
+    {0x132, 0x136, 1, 2}, {0x139, 0x147, 1, 2}, {0x14A, 0x176, 1, 2}, {0x178, 0x178, -121, 1},
+    {0x179, 0x17D, 1, 2}, {0x1A0, 0x1A4, 1, 2}, {0x1AF, 0x1AF, 1, 1}, {0x1CD, 0x1DB, 1, 2},
+    {0x1DE, 0x1EE, 1, 2}, {0x1F8, 0x21E, 1, 2}, {0x222, 0x232, 1, 2},
+    // Latin Extended Additional (Vietnamese among others)
+    {0x1E00, 0x1E94, 1, 2}, {0x1EA0, 0x1EFE, 1, 2},
+    // Greek; a final sigma is a sigma
+    {0x386, 0x386, 38, 1}, {0x388, 0x38A, 37, 1}, {0x38C, 0x38C, 64, 1}, {0x38E, 0x38F, 63, 1},
+    {0x391, 0x3A1, 32, 1}, {0x3A3, 0x3AB, 32, 1}, {0x3C2, 0x3C2, 1, 1},
+    // Cyrillic
+    {0x400, 0x40F, 80, 1}, {0x410, 0x42F, 32, 1}, {0x460, 0x480, 1, 2}, {0x48A, 0x4BE, 1, 2},
+    {0x4C0, 0x4C0, 15, 1}, {0x4C1, 0x4CD, 1, 2}, {0x4D0, 0x52E, 1, 2},
+};
+// clang-format on
+
+// The characters of Text (as the program reads texts) with every capital made
+// small.
+std::u32string WithoutLetterCase(std::string_view text) {
+    std::u32string s = platform::TextCharacters(text);
+    for (char32_t& c : s)
+        for (const TCapitals& r : kCapitals)
+            if (c >= r.First && c <= r.Last && (c - r.First) % r.Step == 0) {
+                c = static_cast<char32_t>(static_cast<int>(c) + r.Delta);
+                break;
+            }
+    return s;
+}
+
+// Whether writes to A and B replace one file on a disk that ignores letter
+// case, as a FAT or exFAT stick does: names that differ only in letter case,
+// in one folder (told apart as the lock tells them) or in folders of one disk
+// whose paths differ only in letter case (a FUSE mount of such a disk gives
+// each spelling of a file or folder an inode of its own). On a disk that
+// tells letter case apart they are two files, but the job cannot know which
+// disk it writes to before it writes. Devices and pipes replace nothing.
+bool OneFileIgnoringCase(const std::string& a, const std::string& b) {
+    if (!platform::IsRegularFileOrAbsent(a) || !platform::IsRegularFileOrAbsent(b)) return false;
+    namespace fs = std::filesystem;
+    if (WithoutLetterCase(fs::path(platform::WriteTarget(a)).filename().string()) !=
+        WithoutLetterCase(fs::path(platform::WriteTarget(b)).filename().string()))
+        return false;
+    const std::string fa = platform::WriteFolderOf(a), fb = platform::WriteFolderOf(b);
+    struct stat sa = {};
+    struct stat sb = {};
+    if (::stat(fa.c_str(), &sa) == 0 && ::stat(fb.c_str(), &sb) == 0) {
+        if (sa.st_dev != sb.st_dev) return false;
+        if (sa.st_ino == sb.st_ino) return true;
+    }
+    return WithoutLetterCase(fa) == WithoutLetterCase(fb);
+}
+
+// False, with a message naming both, when two files the job writes are one,
+// or would be one on a disk that ignores letter case: each would replace the
+// other.
 bool OutputsApart(const TMainWindowCore& w, const TCommandLine& cl) {
     const std::vector<TJobOutput> out = JobOutputs(w, cl);
     for (std::size_t i = 0; i < out.size(); ++i)
-        for (std::size_t j = i + 1; j < out.size(); ++j)
-            if (OneFile(out[i].Path, out[j].Path)) {
-                Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" +
-                     out[j].Path +
-                     "\" are one file, so each would replace the other: nothing was written. "
-                     "Give them different names.");
-                return false;
-            }
+        for (std::size_t j = i + 1; j < out.size(); ++j) {
+            const bool one = OneFile(out[i].Path, out[j].Path);
+            if (!one && !OneFileIgnoringCase(out[i].Path, out[j].Path)) continue;
+            Warn(out[i].What + " \"" + out[i].Path + "\" and " + out[j].What + " \"" + out[j].Path +
+                 (one ? "\" are one file, so each would replace the other"
+                      : "\" differ only in letter case, which a FAT or exFAT disk does not tell "
+                        "apart: there they are one file, and each would replace the other") +
+                 ": nothing was written. Give them different names.");
+            return false;
+        }
     return true;
 }
 

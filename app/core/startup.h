@@ -101,8 +101,9 @@ class TAutoJob {
     // The window's start: LockFiles, then LoadStartupFiles and
     // ApplyCommandLine. A file that could not be read or was refused, a
     // lock that another program holds, or two files the job would write
-    // (the racks the exit saves among them) that are one file switch the job
-    // off (AutoMode := false): it plans nothing.
+    // (the racks the exit saves among them) that are one file, or whose
+    // names differ only in letter case (one file on a FAT or exFAT disk),
+    // switch the job off (AutoMode := false): it plans nothing.
     void LoadFiles();
     // When the command line asks for a job that updates the stock, locks
     // the folders of its files (AppDir, those the switches name and those of
@@ -138,7 +139,8 @@ class TAutoJob {
 // folders of its files (AppDir, those the switches name and those of the
 // lists and racks default.opt names), waiting at most
 // platform::FolderLockWaitMs, and holds the lock until its last save. Two
-// files the job would write that are one file end it before any plan.
+// files the job would write that are one file, or whose names differ only in
+// letter case (one file on a FAT or exFAT disk), end it before any plan.
 // Switches that act only after a run, given without "-auto:yes", are named
 // on the message sink as doing nothing. A broken pipe does not end the
 // process: the write to it fails and is reported.

@@ -27,6 +27,7 @@
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
 #include "support/batch_job.h"
+#include "support/own_mounts.h"
 #include "support/sample_job.h"
 #include "support/scratch.h"
 
@@ -615,4 +616,184 @@ TEST(StockSafety, AListFileHoldingNoListEndsTheJobAndIsNeverSavedOver) {
         for (const char* list : {"default.sht", "default.prt", c.File})
             EXPECT_EQ(ReadText(job.at(list)), before.at(list)) << list;
     }
+}
+
+TEST(StockSafety, TwoOutputsWhoseNamesDifferOnlyInLetterCaseRefuseTheJobBeforeAnyPlan) {
+    // A FAT or exFAT stick holds them as one file (and a FUSE mount of one
+    // gives each spelling an inode of its own): the second would replace
+    // the first, the stock list lost to the parts list.
+    struct Case {
+        std::string Name;
+        std::function<void(Job&)> Prepare;
+        std::string Sheets, Parts;  // -ex_sheet: and -ex_part: ("": not given)
+        std::string Report;         // -report: ("": not given)
+        std::string First;          // the file the message names first
+    };
+    std::vector<Case> cases = {
+        {"sheets and parts list", nullptr, "stock.txt", "STOCK.TXT", "", "stock.txt"},
+        {"both there, as a stick shows them",
+         [](Job& j) {
+             WriteText(j.at("stock.txt"), "kept\r\n");
+             WriteText(j.at("Stock.Txt"), "kept too\r\n");
+         },
+         "stock.txt", "Stock.Txt", "", "stock.txt"},
+        {"sheets list over the offcut rack", nullptr, "Default_Offcut.RCK", "", "",
+         "default_offcut.rck"},
+        {"the report's cut list and the parts list", nullptr, "", "PLAN.TXT_execl.txt", "plan.txt",
+         "plan.txt_EXECL.txt"},
+        {"through a linked folder",
+         [](Job& j) { fs::create_directory_symlink(j.dir.Path(), j.at("here")); }, "stock.txt",
+         "here/Stock.txt", "", "stock.txt"},
+        {"folders spelt two ways on one disk",
+         [](Job& j) {
+             fs::create_directory(j.at("Out"));
+             fs::create_directory(j.at("OUT"));
+         },
+         "Out/stock.txt", "OUT/stock.txt", "", "Out/stock.txt"},
+    };
+    // Letters beyond ASCII, small and capital: Latin of Western, Central and
+    // Eastern Europe and of Vietnam, Greek (a final sigma too), Cyrillic.
+    const std::pair<std::string, std::string> letters[] = {
+        {"é", "É"}, {"ÿ", "Ÿ"}, {"ł", "Ł"}, {"ș", "Ș"}, {"ư", "Ư"}, {"ạ", "Ạ"},
+        {"ά", "Ά"}, {"σ", "Σ"}, {"ς", "Σ"}, {"ж", "Ж"}, {"ё", "Ё"}, {"ґ", "Ґ"}};
+    for (const auto& [small, capital] : letters)
+        cases.push_back({small + " and " + capital, nullptr, "st" + small + ".txt",
+                         "st" + capital + ".txt", "", "st" + small + ".txt"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Job job;
+        if (c.Prepare) c.Prepare(job);
+        std::vector<std::string> args;
+        if (!c.Report.empty()) args.push_back("-report:" + job.at(c.Report));
+        if (!c.Sheets.empty()) args.push_back("-ex_sheet:" + job.at(c.Sheets));
+        if (!c.Parts.empty()) args.push_back("-ex_part:" + job.at(c.Parts));
+        const auto before = job.files();
+        EXPECT_EQ(job.batch(args), 1);
+        EXPECT_EQ(Optimizer.Best.Count(), 0);
+        EXPECT_FALSE(fs::exists(job.at("dump.sht"))) << "a run was started";
+        job.expectUnchanged(before);
+        ASSERT_EQ(job.sink.Warnings.size(), 1u) << job.warnings();
+        const std::string& w = job.sink.Warnings[0];
+        const std::string second = job.at(c.Parts.empty() ? c.Sheets : c.Parts);
+        EXPECT_NE(w.find("\"" + job.at(c.First) + "\" and "), std::string::npos) << w;
+        EXPECT_NE(w.find("\"" + second + "\" differ only in letter case"), std::string::npos) << w;
+    }
+
+    // Names that differ in more than letter case, or lie in two folders,
+    // are two files: the window's job goes on to its run.
+    const std::vector<std::pair<std::string, std::string>> apart = {
+        {"stock.txt", "stock2.txt"}, {"a/stock.txt", "b/STOCK.TXT"}, {"sté.txt", "ste.txt"},
+        {"st×.txt", "st÷.txt"},      {"stß.txt", "stss.txt"},        {"stı.txt", "sti.txt"}};
+    for (const auto& [sheets, parts] : apart) {
+        SCOPED_TRACE(sheets + " and " + parts);
+        Job job;
+        fs::create_directory(job.at("a"));
+        fs::create_directory(job.at("b"));
+        TMainWindowCore w;
+        const TCommandLine cl(
+            {"-auto:yes", "-ex_sheet:" + job.at(sheets), "-ex_part:" + job.at(parts)});
+        TAutoJob(w, cl).LoadFiles();
+        EXPECT_TRUE(AutoMode);
+        EXPECT_EQ(job.warnings(), "");
+    }
+}
+
+TEST(StockSafety, AJobReadsNoListFromAFolderItsLockDoesNotCover) {
+    // The job locks the folders of the lists and racks that default.opt
+    // names, then reads them. A default.opt changed in between (saved by the
+    // window meanwhile) may name a list elsewhere: read unlocked, another
+    // program's update of it could be booked over. Nothing is read from it.
+    const struct {
+        const char* Name;
+        const char* Key;    // of default.opt
+        const char* Moved;  // the file named there, moved
+        bool Elsewhere;     // to a folder of its own (else within the job's)
+        bool Locked;        // that folder among those the job locked
+    } cases[] = {
+        {"offcut rack elsewhere", "OFFCUTS_RACK_FILE", "default_offcut.rck", true, false},
+        {"sheets list elsewhere", "SHEETS_FILE", "default.sht", true, false},
+        {"offcut rack elsewhere, locked", "OFFCUTS_RACK_FILE", "default_offcut.rck", true, true},
+        {"offcut rack renamed in the job's folder", "OFFCUTS_RACK_FILE", "default_offcut.rck",
+         false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Job job;
+        testsupport::ScratchDir other;
+        const std::string moved = c.Elsewhere ? other.File(std::string("shop_") + c.Moved)
+                                              : job.at(std::string("shop_") + c.Moved);
+        // The job's lock, taken while default.opt named no other folder.
+        platform::TFolderLock lock;
+        std::string error;
+        std::vector<std::string> folders = {job.dir.Path()};
+        if (c.Locked) folders.push_back(other.Path());
+        ASSERT_TRUE(lock.Acquire(folders, error)) << error;
+        fs::rename(job.at(c.Moved), moved);
+        job.setKey("default.opt", "OPTION", c.Key, moved);
+        TMainWindowCore w;
+        const bool read = LoadStartupFiles(w, &lock);
+        const bool sheets = std::string(c.Moved) == "default.sht";
+        const std::string first = sheets
+                                      ? w.Data.StringGridSheets.Cell(SheetCol::Label, 1)
+                                      : w.Data.StringGridOffcutRack.Cell(OffcutRackCol::Label, 1);
+        EXPECT_EQ(read, c.Locked) << job.warnings();
+        EXPECT_EQ(first, !c.Locked ? "" : sheets ? "PLY-2440" : "RACK-PLY");
+        EXPECT_EQ(job.warned("\"" + job.at("default.opt") + "\" was changed as the job started"),
+                  !c.Locked)
+            << job.warnings();
+    }
+}
+
+namespace {
+
+// Marks the folder Marked as one whose stopped save could not be settled
+// and checks that it is known so under the name Other too, and that Apart,
+// another folder, is not: the checks that failed ("" when all held).
+std::string UnsettledUnderEitherName(const std::string& marked, const std::string& other,
+                                     const std::string& apart) {
+    testsupport::ChildChecks c;
+    ClearUnsettledFolders();
+    MarkUnsettledFolder(marked);
+    for (const std::string& folder : {marked, other}) {
+        const std::string file = folder + "/shop.rck";
+        c.Check(IsUnsettledFolder(folder), folder + " is not known as unsettled");
+        c.Check(InUnsettledFolder(file), file + " is not known to lie in an unsettled folder");
+        std::string error;
+        try {
+            platform::WriteFileAtomic(file, "[HEAD]\r\nNUMBER=2\r\n");
+        } catch (const platform::IniWriteError& e) {
+            error = e.what();
+        }
+        c.Check(error.find("could not be settled") != std::string::npos && !fs::exists(file),
+                "a save of " + file + " was not refused: \"" + error + "\"");
+        fs::remove(file);
+    }
+    c.Check(!IsUnsettledFolder(apart), apart + " is taken for unsettled");
+    platform::WriteFileAtomic(apart + "/shop.rck", "saved");
+    c.Check(ReadText(apart + "/shop.rck") == "saved", "no save into " + apart);
+    fs::remove(apart + "/shop.rck");
+    ClearUnsettledFolders();
+    return c.Failures;
+}
+
+}  // namespace
+
+TEST(StockSafety, AFolderWhoseSaveCannotBeSettledIsRefusedUnderEveryNameItHas) {
+    // One folder reached by a second name, by a link or by a bind mount (as
+    // a container's volume is): marked under one name, it is refused under
+    // the other, both ways round.
+    testsupport::ScratchDir top;
+    const std::string real = top.File("racks"), linked = top.File("linked"),
+                      bound = top.File("bound"), apart = top.File("apart");
+    for (const std::string& f : {real, bound, apart}) fs::create_directory(f);
+    fs::create_directory_symlink(real, linked);
+    EXPECT_EQ(UnsettledUnderEitherName(real, linked, apart), "");
+    EXPECT_EQ(UnsettledUnderEitherName(linked, real, apart), "");
+    const testsupport::ChildOutcome outcome = testsupport::InOwnMountNamespace([&] {
+        testsupport::BindMount(real, bound);
+        return UnsettledUnderEitherName(real, bound, apart) +
+               UnsettledUnderEitherName(bound, real, apart);
+    });
+    if (outcome.Skipped) GTEST_SKIP() << outcome.Why;
+    EXPECT_EQ(outcome.Failures, "");
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -18,6 +19,7 @@
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
 #include "support/leftovers.h"
+#include "support/own_mounts.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -724,4 +726,110 @@ TEST(WriteGroupRecovery, ARecordOfASaveGoingOnIsWaitedForNotTakenForDamage) {
     recovery.join();
     EXPECT_TRUE(r.Settled()) << ::testing::PrintToString(r.Refusals);
     EXPECT_TRUE(r.Notes.empty());
+}
+
+TEST(WriteGroupCommit, ATargetMountedOverIsRefusedBeforeAnyFileIsRenamed) {
+    // A file mounted over a target (as a container's volume is) cannot be
+    // renamed over. The commit finds it before its first rename: no file of
+    // the save is put in place even for a moment, and nothing changes. The
+    // mounted target comes after another file, in its folder or in a second.
+    for (const bool secondFolder : {false, true}) {
+        SCOPED_TRACE(secondFolder ? "in a second folder" : "in the first folder");
+        testsupport::ScratchDir a, b, volume;
+        const std::string rack = a.File("stock.rck");
+        const std::string stock = (secondFolder ? b : a).File("stock.txt");
+        WriteText(rack, "old rack");
+        WriteText(stock, "old stock");
+        WriteText(volume.File("stock.txt"), "the volume's");
+        const testsupport::ChildOutcome outcome = testsupport::InOwnMountNamespace([&] {
+            testsupport::ChildChecks c;
+            testsupport::BindMount(volume.File("stock.txt"), stock);
+            std::string error;
+            // Every rename into either folder from the commit on is seen.
+            const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            c.Check(watch >= 0, "no inotify here");
+            {
+                platform::TFileWriteGroup group;
+                platform::WriteFileAtomic(rack, "new rack");
+                platform::WriteFileAtomic(stock, "new stock");
+                for (const std::string& folder : {a.Path(), b.Path()})
+                    ::inotify_add_watch(watch, folder.c_str(), IN_MOVED_TO);
+                try {
+                    group.Commit();
+                } catch (const platform::IniWriteError& e) {
+                    error = e.what();
+                }
+            }
+            c.Check(error.find("\"" + stock + "\"") != std::string::npos &&
+                        error.find("mounted where it stands") != std::string::npos &&
+                        error.find("No file of its save was changed") != std::string::npos,
+                    "the commit's refusal: \"" + error + "\"");
+            std::string renamed;
+            alignas(inotify_event) char events[4096];
+            for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+                for (ssize_t at = 0; at < n;) {
+                    const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+                    const std::string name = e->len ? e->name : "";
+                    if (name == "stock.rck" || name == "stock.txt") renamed += " " + name;
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+                }
+            ::close(watch);
+            c.Check(renamed.empty(), "renamed into place meanwhile:" + renamed);
+            c.Check(ReadText(rack) == "old rack", "the rack holds \"" + ReadText(rack) + "\"");
+            c.Check(ReadText(stock) == "the volume's",
+                    "the volume holds \"" + ReadText(stock) + "\"");
+            for (const std::string& folder : {a.Path(), b.Path()})
+                c.Check(Leftovers(folder).empty(),
+                        "left in " + folder + ": " + ::testing::PrintToString(Leftovers(folder)));
+            return c.Failures;
+        });
+        if (outcome.Skipped) GTEST_SKIP() << outcome.Why;
+        EXPECT_EQ(outcome.Failures, "");
+        EXPECT_EQ(ReadText(rack), "old rack");
+        EXPECT_EQ(ReadText(stock), "old stock");
+        EXPECT_EQ(ReadText(volume.File("stock.txt")), "the volume's");
+    }
+}
+
+TEST(FolderLock, ARefusedRequestGivesBackWhatItTookAndKeepsWhatWasHeld) {
+    // A lock holds A and asks for more; another program holds one folder of
+    // the request. The refusal gives back the folder the request had taken
+    // before it, and A stays held as it was before the request.
+    testsupport::ScratchDir a, b, c;
+    // Folders are taken in the order of their keys: the one held elsewhere
+    // comes last, so that the other one is taken before the refusal.
+    std::string taken = b.Path(), busy = c.Path();
+    if (platform::FolderKeyOf(busy) < platform::FolderKeyOf(taken)) std::swap(taken, busy);
+    const auto heldElsewhere = [](const std::string& folder) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        ::close(fd);
+        return held;
+    };
+    const int other = ::open(busy.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const int wait = platform::FolderLockWaitMs.exchange(50);
+    {
+        platform::TFolderLock lock;
+        std::string error;
+        ASSERT_TRUE(lock.Acquire({a.Path()}, error)) << error;
+        for (const std::vector<std::string>& request :
+             {std::vector<std::string>{busy}, std::vector<std::string>{taken, busy},
+              std::vector<std::string>{a.Path(), taken, busy}}) {
+            SCOPED_TRACE(::testing::PrintToString(request));
+            error.clear();
+            EXPECT_FALSE(lock.Acquire(request, error));
+            EXPECT_TRUE(lock.Busy());
+            EXPECT_NE(error.find("\"" + busy + "\""), std::string::npos) << error;
+            EXPECT_TRUE(lock.Held());
+            EXPECT_TRUE(lock.Covers({a.Path()}));
+            EXPECT_FALSE(lock.Covers({taken}));
+            EXPECT_TRUE(heldElsewhere(a.Path()));
+            EXPECT_FALSE(heldElsewhere(taken));
+        }
+        lock.Release();
+        EXPECT_FALSE(heldElsewhere(a.Path()));
+    }
+    platform::FolderLockWaitMs = wait;
+    ::close(other);
 }
