@@ -2,9 +2,7 @@
 // record is not where it was looked for, leftovers were removed by hand or a
 // user's file only looks like a leftover.
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -14,6 +12,7 @@
 
 #include "platform/atomic_save.h"
 #include "support/leftovers.h"
+#include "support/own_mounts.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -418,25 +417,19 @@ TEST(SaveRecovery, ARecordInAFolderRootCannotWriteIsRefusedUnsettled) {
     Update u;
     u.Save(1);
     const std::string before = u.State(u.RackFiles());
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount(u.racks.c_str(), u.racks.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            ::mount(nullptr, u.racks.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY,
-                    nullptr) != 0)
-            ::_exit(77);
+    const testsupport::ChildOutcome outcome = testsupport::InOwnMountNamespace([&] {
+        testsupport::ChildChecks c;
+        testsupport::BindMount(u.racks, u.racks);
+        if (::mount(nullptr, u.racks.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            throw testsupport::ChildSkip{"no read-only mount here"};
         const platform::TRecovery r = platform::RecoverWriteGroups(u.racks);
-        ::_exit(r.Refusals.size() == 1 &&
-                        r.Refusals[0].find("its folder cannot be written") != std::string::npos
-                    ? 0
-                    : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no read-only bind mount here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        c.Check(r.Refusals.size() == 1 &&
+                    r.Refusals[0].find("its folder cannot be written") != std::string::npos,
+                "the refusals: " + Joined(r.Refusals));
+        return c.Failures;
+    });
+    if (outcome.Skipped) GTEST_SKIP() << outcome.Why;
+    EXPECT_EQ(outcome.Failures, "");
     EXPECT_EQ(u.State(u.RackFiles()), before);
 }
 
@@ -448,23 +441,17 @@ TEST(SaveRecovery, ADeletedFolderIsOneWhoseOwnDiskIsStillMountedWhereItWas) {
     // may come back. Asked by the job folder, the rack folder deleted undoes
     // the job's part, and is refused otherwise; the rack folder lets its
     // final record go, with a note, only once the job folder was deleted.
-    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
     testsupport::ScratchDir disks;
     const std::string disk = disks.File("disk"), other = disks.File("other"),
                       point = disks.File("mnt");
     for (const std::string& d : {disk, other, point}) fs::create_directory(d);
-    enum { Deleted, OtherDisk, NoDisk };
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Bit 3 * (job on the disk) + how: that case came out wrong.
-        int wrong = 0;
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            ::_exit(77);
+    const testsupport::ChildOutcome outcome = testsupport::InOwnMountNamespace([&] {
+        testsupport::ChildChecks c;
         for (const bool jobOnDisk : {false, true}) {
-            for (const int how : {Deleted, OtherDisk, NoDisk}) {
-                if (::mount(disk.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) != 0)
-                    ::_exit(77);
+            for (const char* how : {"deleted", "another disk", "no disk"}) {
+                const std::string name =
+                    std::string(jobOnDisk ? "job" : "rack") + " folder, " + how + ": ";
+                testsupport::BindMount(disk, point);
                 Update u;
                 std::string& moved = jobOnDisk ? u.job : u.racks;
                 fs::remove_all(moved);
@@ -475,38 +462,36 @@ TEST(SaveRecovery, ADeletedFolderIsOneWhoseOwnDiskIsStillMountedWhereItWas) {
                           jobOnDisk ? "old stock" : "old rack");
                 u.Save(-1);
                 fs::remove_all(moved);
-                if (how != Deleted) ::umount(point.c_str());
-                if (how == OtherDisk) ::mount(other.c_str(), point.c_str(), nullptr, MS_BIND, nullptr);
-                bool right = false;
+                const bool deleted = how == std::string("deleted");
+                if (!deleted) ::umount(point.c_str());
+                if (how == std::string("another disk")) testsupport::BindMount(other, point);
                 if (!jobOnDisk) {
                     const platform::TRecovery r = platform::RecoverWriteGroups(u.job);
-                    right = how == Deleted
-                                ? r.Settled() && u.State(u.JobFiles()) == "old"
-                                : !r.Settled() && u.State(u.JobFiles()) == "new" &&
-                                      r.Refusals[0].find(how == OtherDisk
-                                                             ? "is not the one it was on"
-                                                             : "nor is the disk it was on") !=
-                                          std::string::npos;
+                    c.Check(deleted ? r.Settled() : !r.Settled(), name + Joined(r.Refusals));
+                    c.Check(u.State(u.JobFiles()) == (deleted ? "old" : "new"),
+                            name + "the job's files " + u.State(u.JobFiles()));
+                    if (!deleted)
+                        c.Check(Joined(r.Refusals).find(how == std::string("no disk")
+                                                            ? "nor is the disk it was on"
+                                                            : "is not the one it was on") !=
+                                    std::string::npos,
+                                name + Joined(r.Refusals));
                 } else {
                     const platform::TRecovery r = platform::RecoverWriteGroups(u.racks);
-                    const bool noted = Joined(r.Notes).find("no longer there") != std::string::npos;
-                    right = r.Settled() && u.State(u.RackFiles()) == "new" &&
-                            RecordIn(u.racks).empty() == (how == Deleted) && noted == (how == Deleted);
+                    c.Check(r.Settled() && u.State(u.RackFiles()) == "new",
+                            name + "the racks " + u.State(u.RackFiles()) + Joined(r.Refusals));
+                    c.Check(RecordIn(u.racks).empty() == deleted,
+                            name + "the rack folder's record: " + RecordIn(u.racks));
+                    c.Check((Joined(r.Notes).find("no longer there") != std::string::npos) == deleted,
+                            name + "the notes: " + Joined(r.Notes));
                 }
-                if (!right) wrong |= 1 << (3 * jobOnDisk + how);
                 ::umount(point.c_str());
             }
         }
-        ::_exit(wrong);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no bind mount here";
-    const char* names[] = {"rack folder deleted",   "another disk for the rack folder",
-                           "no disk for the rack folder", "job folder deleted",
-                           "another disk for the job folder", "no disk for the job folder"};
-    for (int bit = 0; bit < 6; ++bit) EXPECT_EQ(WEXITSTATUS(status) & (1 << bit), 0) << names[bit];
+        return c.Failures;
+    });
+    if (outcome.Skipped) GTEST_SKIP() << outcome.Why;
+    EXPECT_EQ(outcome.Failures, "");
 }
 
 TEST(SaveRecovery, ACommitSettlesAStoppedSaveBeforeItKeepsTheOldContents) {
