@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -108,22 +109,41 @@ std::atomic<TWriteCheck> WriteCheck{nullptr};
 
 // A save's commit record, ".tessaly-commit~<identity>" in every folder the
 // save writes to, written (through "<record>.part") before the first rename.
-// Each names only the files of its own folder, by their bare names, with the
-// old contents kept for an undo and the new contents' size and hash. The
-// first folder's record names the other folders, theirs name the first; and
-// each names the files the save replaced in the folders it names, which are
-// there whatever stage the save reached. Renaming the first folder's record
-// to "<record>.final" makes the save final; that record goes last, once the
-// other folders hold none of the save's.
+// A recovery acts only on the files of the record's own folder, named by
+// their bare names with their temporary, the old contents kept for an undo,
+// and the size and hash of their new and old contents. The first folder's
+// record names the other folders, theirs name the first, each with where the
+// file system it lay on was mounted, what that file system was, and the size
+// and hash of the new and old contents of the save's files there: what that
+// folder holds tells how far the save went should its record not be found.
+// Renaming the first folder's record to "<record>.final" makes the save
+// final; that record goes last, once the other folders hold none of the
+// save's.
 //
-// Records of format 2 (an earlier build) are named by "<pid>-<n>" and name
-// their folders with a device and inode number; a save made final there had
-// its first folder's record removed.
+//   TESSALY WRITE GROUP 4
+//   I  <identity>
+//   S  <other folder>  <mount point>     (the first folder's record, per other folder)
+//   D  <its file system>
+//   G  <name>  <size>  <hash>  <old size or ->  <old hash or ->
+//   P  <first folder>  <mount point>     (the other folders' records)
+//   D  <its file system>
+//   F  <name>  <size>  <hash>  <old size or ->  <old hash or ->
+//   R  <temporary>  <target>  <old contents kept or ->  <size>  <hash>  <old size or ->  <old hash or ->
+//   END
+//
+// Records of format 3 (an earlier build) give no old contents' size and
+// hash, and name only the files of the other folders that the save
+// replaced. Records of format 2 (a build before it) are named by "<pid>-<n>"
+// and name their folders with a device and inode number; a save made final
+// there had its first folder's record removed.
 constexpr std::string_view kRecordPrefix = ".tessaly-commit~";
 constexpr std::string_view kRecordPart = ".part";
 constexpr std::string_view kRecordFinal = ".final";
-constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 3";
-constexpr std::string_view kOldRecordHeader = "TESSALY WRITE GROUP 2";
+constexpr std::string_view kRecordHeader = "TESSALY WRITE GROUP 4";
+constexpr std::string_view kFormat3Header = "TESSALY WRITE GROUP 3";
+constexpr std::string_view kFormat2Header = "TESSALY WRITE GROUP 2";
+// No record of a save is larger: a longer one is damaged.
+constexpr std::uint64_t kMaxRecordBytes = 1 << 20;
 
 // A record's name taken apart.
 struct RecordName {
@@ -158,19 +178,18 @@ bool ParseRecordName(std::string_view name, RecordName& out) {
     return true;
 }
 
-// "<target>.tmp~<owner>-<n>", the name of a temporary or of old contents
-// kept: true, with Target, when Name is one (owner: a save's identity, or
-// a process id of an earlier build).
-bool TemporaryName(std::string_view name, std::string_view& target) {
+// "<target>.tmp~<identity>-<n>", the name of a temporary or of old contents
+// kept by a save of this build: true when Name is one. No user names a file
+// so; an earlier build's "<target>.tmp~<pid>-<n>" might well be a user's
+// ("invoice.pdf.tmp~2024-12"), so those go only with the record that names
+// them.
+bool TemporaryName(std::string_view name) {
     const std::size_t at = name.rfind(".tmp~");
     if (at == 0 || at == std::string_view::npos) return false;
     const std::string_view rest = name.substr(at + 5);
     const std::size_t dash = rest.rfind('-');
-    if (dash == std::string_view::npos || !AllDigits(rest.substr(dash + 1))) return false;
-    const std::string_view owner = rest.substr(0, dash);
-    if (!IsSaveId(owner) && !AllDigits(owner)) return false;
-    target = name.substr(0, at);
-    return true;
+    return dash != std::string_view::npos && AllDigits(rest.substr(dash + 1)) &&
+           IsSaveId(rest.substr(0, dash));
 }
 
 // Name is exactly "<target>.tmp~<owner>-<n>".
@@ -228,9 +247,58 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+// The test seam: the number of the next file-system call of the save this
+// thread makes now (null: no save counts its calls now).
+thread_local int* SeamCalls = nullptr;
+
+// Counts the calls of one save while it lives (or, Count false, stops the
+// counting, as for a recovery a commit makes).
+class SeamScope {
+  public:
+    explicit SeamScope(bool count = true) : saved_(SeamCalls) {
+        SeamCalls = count ? &calls_ : nullptr;
+    }
+    ~SeamScope() { SeamCalls = saved_; }
+    SeamScope(const SeamScope&) = delete;
+    SeamScope& operator=(const SeamScope&) = delete;
+
+  private:
+    int calls_ = 0;
+    int* saved_;
+};
+
+// True, with errno EIO, when the test seam fails this call of the save.
+bool SeamFails(const char* call, const std::string& path) {
+    if (!SeamCalls) return false;
+    const int n = (*SeamCalls)++;
+    bool fail = n == TFileWriteGroup::FailCall;
+    if (const auto hook = TFileWriteGroup::CallHook)
+        fail = hook(std::string(call) + " " + BaseName(path)) || fail;
+    if (fail) errno = EIO;
+    return fail;
+}
+
+// The calls a save makes, each as the system makes it or failed by the seam.
+int Fsync(int fd, const std::string& path) {
+    return SeamFails("fsync", path) ? -1 : ::fsync(fd);
+}
+int Close(int fd, const std::string& path) {
+    if (!SeamFails("close", path)) return ::close(fd);
+    ::close(fd);
+    errno = EIO;
+    return -1;
+}
+bool Rename(const std::string& from, const std::string& to) {
+    return !SeamFails("rename", to) && std::rename(from.c_str(), to.c_str()) == 0;
+}
+bool Unlink(const std::string& path) {
+    return !SeamFails("unlink", path) && ::unlink(path.c_str()) == 0;
+}
+
 // Flushes a folder's entries (names made, renamed or removed) to the disk;
 // false, with errno set, when that failed.
 bool SyncFolder(const std::string& folder) {
+    if (SeamFails("flush", folder)) return false;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // A folder this user may enter and write but not list cannot be opened
     // to be flushed: the system flushes it in its own time.
@@ -243,20 +311,18 @@ bool SyncFolder(const std::string& folder) {
     return ok;
 }
 
-// Writes Text to Path, a name not taken, completely, flushed; false when it
-// could not be.
+// Writes Text to Path, a name not taken, completely, flushed; false, with
+// errno set, when it could not be (and then nothing of it is left).
 bool WriteWholeFile(const std::string& path, std::string_view text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, text);
-    ok = ::fsync(fd) == 0 && ok;
-    const int err = errno;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(path.c_str());
-        errno = err ? err : EIO;
-    }
-    return ok;
+    int err = 0;
+    if (!WriteAll(fd, text) || Fsync(fd, path) != 0) err = errno ? errno : EIO;
+    if (Close(fd, path) != 0 && err == 0) err = errno ? errno : EIO;
+    if (err == 0) return true;
+    ::unlink(path.c_str());
+    errno = err;
+    return false;
 }
 
 std::uint64_t ContentHash(std::string_view data) {
@@ -298,33 +364,66 @@ std::string QuotedList(const std::vector<std::string>& names) {
     return list;
 }
 
+// The size and hash of a file's contents.
+struct Contents {
+    std::uint64_t Size = 0, Hash = 0;
+    bool operator==(const Contents&) const = default;
+};
+
+Contents ContentsOf(std::string_view data) {
+    return {data.size(), ContentHash(data)};
+}
+
+// A file of a save's other folder, as a record names it.
+struct SavedFile {
+    std::string Name;
+    Contents New, Old;
+    bool Created = false;  // the save made it: no old contents
+    bool Known = true;     // its contents are given (not in format 3)
+};
 // A record's lines: the files of its folder, and the save's other folders.
 struct RecordEntry {
     std::string Temporary, Target, Backup;  // bare names; Backup empty: no old file
-    std::uint64_t Size = 0, Hash = 0;       // of the new contents
+    Contents New, Old;                      // Old: format 4, with a Backup
 };
 struct OtherFolder {
     std::string Path;
-    std::string Mount;               // where the file system it was on was mounted
-    std::vector<std::string> Files;  // the files the save replaced there
+    std::string Mount;     // where the file system it was on was mounted
+    std::string Identity;  // what that file system was (format 4)
+    std::vector<SavedFile> Files;  // the save's files there (format 3: those it replaced)
 };
 struct CommitRecord {
-    OtherFolder Primary;                  // the first folder, in the other folders' records
+    int Format = 0;
+    OtherFolder Primary;                   // the first folder, in the other folders' records
     std::vector<OtherFolder> Secondaries;  // the other folders, in the first folder's record
     std::vector<RecordEntry> Entries;
 };
+
+bool Number(std::string_view s, int base, std::uint64_t& v) {
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
+    return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// Fields At.. of F: new size and hash, then old size and hash ("-" and "-"
+// for a file the save created).
+bool ParseContents(const std::vector<std::string_view>& f, std::size_t at, Contents& now,
+                   Contents& old, bool& created) {
+    if (!Number(f[at], 10, now.Size) || !Number(f[at + 1], 16, now.Hash)) return false;
+    created = f[at + 2] == "-" && f[at + 3] == "-";
+    return created || (Number(f[at + 2], 10, old.Size) && Number(f[at + 3], 16, old.Hash));
+}
 
 // Reads the record of the save Name names; false when it is damaged, cut
 // short, of another save, or names anything but its own folder's files and
 // their temporary names.
 bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& rec) {
-    const std::string_view header = name.Old ? kOldRecordHeader : kRecordHeader;
     const auto mountPoint = [](std::string_view p) {
         return !p.empty() && p.front() == '/' &&
                p.find_first_of(std::string_view("\t\n\0", 3)) == std::string_view::npos;
     };
     int line = 0;
-    bool sawId = name.Old;
+    bool sawId = false, wantIdentity = false;
+    OtherFolder* folder = nullptr;  // the folder the F or G lines name files of
     std::vector<std::string> targets;
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
@@ -332,38 +431,64 @@ bool ParseRecord(std::string_view text, const RecordName& name, CommitRecord& re
         const std::string_view l = text.substr(0, nl);
         text.remove_prefix(nl + 1);
         if (line++ == 0) {
-            if (l != header) return false;
+            if (name.Old)
+                rec.Format = l == kFormat2Header ? 2 : 0;
+            else
+                rec.Format = l == kRecordHeader ? 4 : l == kFormat3Header ? 3 : 0;
+            if (rec.Format == 0) return false;
+            sawId = rec.Format == 2;
             continue;
         }
-        if (l == "END") return sawId && text.empty();
+        if (l == "END") {
+            // From format 4 on, every other folder names the save's files there.
+            const bool named =
+                rec.Format < 4 ||
+                std::all_of(rec.Secondaries.begin(), rec.Secondaries.end(),
+                            [](const OtherFolder& o) { return !o.Files.empty(); });
+            return sawId && !wantIdentity && named && text.empty() &&
+                   (rec.Format < 4 || rec.Primary.Path.empty() || !rec.Primary.Files.empty());
+        }
         const std::vector<std::string_view> f = SplitTabs(l);
+        const bool v4 = rec.Format == 4;
         if (!sawId) {
             if (f[0] != "I" || f.size() != 2 || f[1] != name.Id) return false;
             sawId = true;
+        } else if (wantIdentity) {
+            // Format 4: the file system of the folder just named.
+            if (f[0] != "D" || f.size() != 2 || f[1].empty()) return false;
+            folder->Identity = f[1];
+            wantIdentity = false;
         } else if (f[0] == "P" && f.size() == 3 && AbsolutePath(f[1]) &&
-                   (name.Old || mountPoint(f[2])) && rec.Primary.Path.empty() &&
+                   (rec.Format == 2 || mountPoint(f[2])) && rec.Primary.Path.empty() &&
                    rec.Secondaries.empty()) {
             rec.Primary.Path = f[1];
-            if (!name.Old) rec.Primary.Mount = f[2];
-        } else if (f[0] == "F" && f.size() == 2 && PlainName(f[1]) && !rec.Primary.Path.empty()) {
-            rec.Primary.Files.emplace_back(f[1]);
+            if (rec.Format != 2) rec.Primary.Mount = f[2];
+            folder = &rec.Primary;
+            wantIdentity = v4;
         } else if (f[0] == "S" && f.size() == 3 && AbsolutePath(f[1]) &&
-                   (name.Old || mountPoint(f[2])) && rec.Primary.Path.empty()) {
+                   (rec.Format == 2 || mountPoint(f[2])) && rec.Primary.Path.empty()) {
             rec.Secondaries.push_back(
-                {std::string(f[1]), name.Old ? std::string() : std::string(f[2]), {}});
-        } else if (f[0] == "G" && !name.Old && f.size() == 2 && PlainName(f[1]) &&
-                   !rec.Secondaries.empty()) {
-            rec.Secondaries.back().Files.emplace_back(f[1]);
-        } else if (f[0] == "R" && f.size() == 6) {
-            RecordEntry e{std::string(f[1]), std::string(f[2]), std::string(f[3])};
+                {std::string(f[1]), rec.Format == 2 ? std::string() : std::string(f[2]), {}, {}});
+            folder = &rec.Secondaries.back();
+            wantIdentity = v4;
+        } else if (((f[0] == "F" && folder == &rec.Primary) ||
+                    (f[0] == "G" && rec.Format != 2 && folder && folder != &rec.Primary)) &&
+                   f.size() == (v4 ? 6u : 2u) && PlainName(f[1])) {
+            SavedFile file{std::string(f[1]), {}, {}, false, v4};
+            if (v4 && !ParseContents(f, 2, file.New, file.Old, file.Created)) return false;
+            for (const SavedFile& other : folder->Files)
+                if (other.Name == file.Name) return false;
+            folder->Files.push_back(std::move(file));
+        } else if (f[0] == "R" && f.size() == (v4 ? 8u : 6u)) {
+            RecordEntry e{std::string(f[1]), std::string(f[2]), std::string(f[3]), {}, {}};
             if (e.Backup == "-") e.Backup.clear();
-            const auto num = [](std::string_view s, int base, std::uint64_t& v) {
-                const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
-                return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
-            };
+            bool created = false;
             if (!PlainName(e.Target) || !TemporaryOf(e.Temporary, e.Target, name.Owner) ||
                 (!e.Backup.empty() && !TemporaryOf(e.Backup, e.Target, name.Owner)) ||
-                e.Backup == e.Temporary || !num(f[4], 10, e.Size) || !num(f[5], 16, e.Hash) ||
+                e.Backup == e.Temporary || !Number(f[4], 10, e.New.Size) ||
+                !Number(f[5], 16, e.New.Hash) ||
+                (v4 && (!ParseContents(f, 4, e.New, e.Old, created) ||
+                        created != e.Backup.empty())) ||
                 std::find(targets.begin(), targets.end(), e.Target) != targets.end())
                 return false;
             targets.push_back(e.Target);
@@ -388,10 +513,10 @@ std::vector<std::string> RecordNames(const std::string& folder) {
     return names;
 }
 
-// Removes the temporaries and old contents in Folder (absolute, locked by
-// the caller) that belong to no save going on: no record there names them,
-// and this process is not writing them. A record that cannot be read keeps
-// everything: its files wait for it to be settled.
+// Removes the temporaries and old contents of this build's saves in Folder
+// (absolute, locked by the caller) that belong to no save going on: no
+// record there names them, and this process is not writing them. A record
+// that cannot be read keeps everything: its files wait for it to be settled.
 void ClearLeftovers(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -407,7 +532,7 @@ void ClearLeftovers(const std::string& folder) {
         CommitRecord rec;
         if (!ParseRecordName(n, rn)) return;
         if (rn.Part) continue;  // never finished: nothing renamed under it
-        if (ReadRegularFile(folder + "/" + n, text, 1 << 24) != FileState::Readable ||
+        if (ReadRegularFile(folder + "/" + n, text, kMaxRecordBytes) != FileState::Readable ||
             !ParseRecord(text, rn, rec))
             return;
         for (const RecordEntry& e : rec.Entries) {
@@ -418,8 +543,7 @@ void ClearLeftovers(const std::string& folder) {
     const std::string key = FolderKeyOf(folder);
     if (key.empty()) return;
     for (const std::string& n : names) {
-        std::string_view target;
-        if (!TemporaryName(n, target) || named.count(n)) continue;
+        if (!TemporaryName(n) || named.count(n)) continue;
         {
             std::lock_guard<std::mutex> guard(SavesMutex());
             if (LiveFiles().count(key + "/" + n)) continue;
@@ -521,6 +645,9 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     if (exists && WriteProtected(path))
         throw IniWriteError("Cannot write file \"" + path + "\": the file is write-protected");
 
+    // The calls of a write outside a group are those of a save of its own;
+    // a group's are counted by its commit.
+    SeamScope seam(!OpenGroup);
     // The folder is held while a temporary of this write is in it.
     TFolderLock ownLock;
     HoldFolderOf(path, target, OpenGroup ? OpenGroup->lock_ : ownLock);
@@ -559,8 +686,8 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
             fail("permissions not kept");
     }
     if (!WriteAll(fd, data)) fail("write failed");
-    if (::fsync(fd) != 0) fail("flush failed");
-    if (::close(fd) != 0) {
+    if (Fsync(fd, tmp) != 0) fail("flush failed");
+    if (Close(fd, tmp) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         UnmarkLive(tmp);
@@ -585,7 +712,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         }
         return;
     }
-    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
+    if (!Rename(tmp, target)) {
         const int err = errno;
         ::unlink(tmp.c_str());
         UnmarkLive(tmp);
@@ -632,59 +759,156 @@ void TFileWriteGroup::Discard() {
 
 namespace {
 
-// Where file systems are mounted in this process's view, in the order of
-// the mount table.
-std::vector<std::string> MountPoints() {
-    std::vector<std::string> points;
+// One line of the mount table: where a file system is mounted, the folder
+// of it that is mounted there, its type and what it was mounted from.
+struct MountEntry {
+    std::string Point, Root, Type, Source;
+};
+
+// A field of the mount table, its "\040" and the like made bytes again.
+std::string Unescape(std::string_view raw) {
+    std::string text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 3 < raw.size()) {
+            text += static_cast<char>((raw[i + 1] - '0') * 64 + (raw[i + 2] - '0') * 8 +
+                                      (raw[i + 3] - '0'));
+            i += 3;
+        } else {
+            text += raw[i];
+        }
+    }
+    return text;
+}
+
+// What is mounted where in this process's view, in the order of the mount
+// table (a file system mounted over another comes after it).
+std::vector<MountEntry> MountTable() {
+    std::vector<MountEntry> entries;
     std::string table;  // read to its end: /proc files tell no size
     if (ReadRegularFile("/proc/self/mountinfo", table, 1 << 24) != FileState::Readable)
-        return points;
+        return entries;
     std::size_t pos = 0;
     while (pos < table.size()) {
         std::size_t end = table.find('\n', pos);
         if (end == std::string::npos) end = table.size();
-        // "id parent major:minor root mount-point ...", blanks written as \040.
+        // "id parent major:minor root mount-point options [tags] - type source ...".
+        std::vector<std::string_view> f;
         std::string_view line(table.data() + pos, end - pos);
         pos = end + 1;
-        bool whole = true;
-        for (int field = 0; field < 4 && whole; ++field) {
-            const std::size_t blank = line.find(' ');
-            whole = blank != std::string_view::npos;
-            if (whole) line.remove_prefix(blank + 1);
+        for (std::size_t blank; (blank = line.find(' ')) != std::string_view::npos;) {
+            f.push_back(line.substr(0, blank));
+            line.remove_prefix(blank + 1);
         }
-        if (!whole) continue;
-        const std::string_view raw = line.substr(0, line.find(' '));
-        std::string point;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '\\' && i + 3 < raw.size()) {
-                point += static_cast<char>((raw[i + 1] - '0') * 64 + (raw[i + 2] - '0') * 8 +
-                                           (raw[i + 3] - '0'));
-                i += 3;
-            } else {
-                point += raw[i];
-            }
+        f.push_back(line);
+        const auto dash = std::find(f.begin() + std::min<std::size_t>(f.size(), 6), f.end(), "-");
+        if (f.size() < 5) continue;
+        MountEntry e{Unescape(f[4]), Unescape(f[3]), "", ""};
+        if (f.end() - dash >= 3) {
+            e.Type = Unescape(dash[1]);
+            e.Source = Unescape(dash[2]);
         }
-        points.push_back(std::move(point));
+        entries.push_back(std::move(e));
     }
-    return points;
+    return entries;
 }
 
 // Path (absolute, links followed) is where something is mounted: a file
 // mounted over another (as a container's volume is) cannot be renamed over.
 bool MountedAt(const std::string& path) {
-    const std::vector<std::string> points = MountPoints();
-    return std::find(points.begin(), points.end(), path) != points.end();
+    const std::vector<MountEntry> table = MountTable();
+    return std::any_of(table.begin(), table.end(),
+                       [&](const MountEntry& m) { return m.Point == path; });
 }
 
 // Where the file system that holds Folder (absolute, links followed) is
 // mounted: the deepest mount point that is Folder or above it.
-std::string MountPointOf(const std::string& folder) {
+std::string MountPointOf(const std::string& folder, const std::vector<MountEntry>& table) {
     std::string best = "/";
-    for (const std::string& m : MountPoints())
-        if (m.size() > best.size() && folder.starts_with(m) &&
-            (folder.size() == m.size() || folder[m.size()] == '/'))
-            best = m;
+    for (const MountEntry& m : table)
+        if (m.Point.size() > best.size() && folder.starts_with(m.Point) &&
+            (folder.size() == m.Point.size() || folder[m.Point.size()] == '/'))
+            best = m.Point;
     return best;
+}
+
+// The file system mounted at Point now (the last mounted there), or null.
+const MountEntry* MountedThere(const std::vector<MountEntry>& table, const std::string& point) {
+    for (auto it = table.rbegin(); it != table.rend(); ++it)
+        if (it->Point == point) return &*it;
+    return nullptr;
+}
+
+// The UUID by which the system knows the disk Source (a block device), as
+// /dev/disk/by-uuid names it; empty when it names none.
+std::string VolumeUuid(const std::string& source) {
+    struct stat dev {};
+    if (!source.starts_with("/dev/") || ::stat(source.c_str(), &dev) != 0 || !S_ISBLK(dev.st_mode))
+        return "";
+    std::error_code ec;
+    fs::directory_iterator it("/dev/disk/by-uuid", ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        struct stat st {};
+        if (::stat(it->path().c_str(), &st) == 0 && S_ISBLK(st.st_mode) && st.st_rdev == dev.st_rdev)
+            return it->path().filename().string();
+    }
+    return "";
+}
+
+// What a file system was mounted from: a loop device by the image file
+// (and the place in it) it shows, anything else by its name.
+std::string MountSource(const std::string& source) {
+    if (!source.starts_with("/dev/loop")) return source;
+    const std::string loop = "/sys/block/" + source.substr(5) + "/loop/";
+    std::string file, offset;
+    if (ReadRegularFile(loop + "backing_file", file, 1 << 16) != FileState::Readable ||
+        file.empty())
+        return source;
+    ReadRegularFile(loop + "offset", offset, 64);
+    const auto line = [](std::string t) { return t.substr(0, t.find('\n')); };
+    return "image " + line(file) + " at " + line(offset);
+}
+
+// What the file system mounted as M is, told apart as well as can be from
+// another mounted in its place (another disk, another image file): its
+// type; the UUID of its disk where the system names one, else its file
+// system id where it gives one (of no use on its own: FAT gives the device
+// number) and what it was mounted from; and the folder of it mounted there.
+// Path is a folder of it. Never a device or inode number of this start
+// alone: the same disk mounted again through another loop device is the
+// same file system. Empty when it cannot be told.
+std::string FileSystemIdentity(const MountEntry& m, const std::string& path) {
+    if (m.Type.empty()) return "";
+    std::string id = m.Type;
+    if (const std::string uuid = VolumeUuid(m.Source); !uuid.empty()) {
+        id += " uuid " + uuid;
+    } else {
+        struct statfs st {};
+        std::uint32_t words[2] = {0, 0};
+        static_assert(sizeof st.f_fsid == sizeof words);
+        if (::statfs(path.c_str(), &st) == 0) std::memcpy(words, &st.f_fsid, sizeof words);
+        if (words[0] != 0 || words[1] != 0) id += " fsid " + Hex(words[0]) + ":" + Hex(words[1]);
+        id += " from " + MountSource(m.Source);
+    }
+    id += " root " + m.Root;
+    std::replace_if(id.begin(), id.end(), [](char c) { return c == '\t' || c == '\n'; }, '?');
+    return id;
+}
+
+// The identity of the file system that holds Folder (links followed) now;
+// empty when it cannot be told.
+std::string FileSystemOf(const std::string& folder) {
+    const std::vector<MountEntry> table = MountTable();
+    const std::string canonical = CanonicalPath(folder);
+    const MountEntry* m = MountedThere(table, MountPointOf(canonical, table));
+    return m ? FileSystemIdentity(*m, canonical) : std::string();
+}
+
+// The file system Identity is mounted at Point now (not merely some file
+// system: another disk in its place is not it).
+bool MountedNowAt(const std::string& point, const std::string& identity) {
+    const std::vector<MountEntry> table = MountTable();
+    const MountEntry* m = MountedThere(table, point);
+    return m && !identity.empty() && FileSystemIdentity(*m, point) == identity;
 }
 
 // Why Target cannot be renamed over now (empty when it can): its folder
@@ -712,24 +936,29 @@ std::string RenameRefusal(const std::string& target) {
 }
 
 // Keeps the old contents of Target under Backup (a second link where the
-// file system has them, else a copy), so that the save can be undone;
-// false, with errno set, when not.
-bool KeepOldContents(const std::string& target, const std::string& backup) {
-    if (::link(target.c_str(), backup.c_str()) == 0) return true;
-    if (errno == EEXIST) return false;
+// file system has them, else a copy), so that the save can be undone, and
+// gives their size and hash; false, with errno set, when not.
+bool KeepOldContents(const std::string& target, const std::string& backup, Contents& old) {
     std::string data;
+    if (::link(target.c_str(), backup.c_str()) == 0) {
+        errno = 0;
+        if (ReadRegularFile(backup, data) == FileState::Readable) {
+            old = ContentsOf(data);
+            return true;
+        }
+        const int err = errno ? errno : EIO;
+        ::unlink(backup.c_str());
+        errno = err;
+        return false;
+    }
+    if (errno == EEXIST) return false;
+    errno = 0;
     if (ReadRegularFile(target, data) != FileState::Readable) {
         if (errno == 0) errno = EIO;
         return false;
     }
+    old = ContentsOf(data);
     return WriteWholeFile(backup, data);
-}
-
-// The test seam of Commit: true, with errno EIO, at the call it names.
-bool InjectedFailure(int& calls) {
-    if (TFileWriteGroup::FailCall < 0 || calls++ != TFileWriteGroup::FailCall) return false;
-    errno = EIO;
-    return true;
 }
 
 }  // namespace
@@ -739,14 +968,13 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     active_ = false;
     std::vector<std::string> written;
     if (staged_.empty()) return written;
+    SeamScope seam;
     const std::string first = staged_.front().Path;
     auto refuse = [&](std::string path, const std::string& why) {
         Discard();
         return IniWriteError("Cannot write file \"" + path + "\": " + why +
                              ". No file of its save was changed.");
     };
-    int calls = 0;
-    const auto failing = [&] { return InjectedFailure(calls); };
 
     // The folders written to, in the order of their first file, told apart
     // by what they are now (so a folder reached by two names, a link or a
@@ -780,6 +1008,16 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     std::string lockError;
     if (!lock_.Acquire(paths, lockError)) throw refuse(first, lockError);
 
+    // A stopped save in these folders is settled first: a new save is never
+    // made over files that are part old, part new, and the old contents it
+    // keeps for an undo are those the files hold once that save is settled.
+    {
+        SeamScope uncounted(false);
+        for (const std::string& f : paths) {
+            const TRecovery r = RecoverWriteGroups(f);
+            if (!r.Settled()) throw refuse(first, r.Refusals.front());
+        }
+    }
     // Every target can be renamed over, or nothing is renamed.
     for (const TStaged& s : staged_)
         if (const std::string why = RenameRefusal(s.Target); !why.empty()) throw refuse(s.Path, why);
@@ -790,8 +1028,11 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         for (int attempt = 0; s.Backup.empty(); ++attempt) {
             const std::string backup = s.Target + ".tmp~" + id_ + "-" + std::to_string(NextSerial());
             MarkLive(backup);
-            if (KeepOldContents(s.Target, backup)) {
+            Contents old;
+            if (KeepOldContents(s.Target, backup, old)) {
                 s.Backup = backup;
+                s.OldSize = old.Size;
+                s.OldHash = old.Hash;
             } else {
                 const int err = errno;
                 UnmarkLive(backup);
@@ -805,13 +1046,6 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         if (!SyncFolder(f))
             throw refuse(first, "the folder \"" + f + "\" cannot be flushed to the disk (" +
                                     std::strerror(errno) + ")");
-
-    // A stopped save in these folders is settled first: a new save is never
-    // made over files that are part old, part new.
-    for (const std::string& f : paths) {
-        const TRecovery r = RecoverWriteGroups(f);
-        if (!r.Settled()) throw refuse(first, r.Refusals.front());
-    }
     for (const TStaged& s : staged_)
         if (!Exists(s.Temporary))
             throw refuse(s.Path, "its staged copy \"" + s.Temporary + "\" is gone");
@@ -825,6 +1059,17 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         for (const std::string_view suffix : {std::string_view(), kRecordPart, kRecordFinal})
             if (Exists(records.back() + std::string(suffix)))
                 throw refuse(first, "the name of its record is taken");
+    }
+    // Where each folder's file system is mounted, and what it is.
+    std::vector<std::string> mounts, systems;
+    {
+        const std::vector<MountEntry> table = MountTable();
+        for (const std::string& f : paths) {
+            mounts.push_back(MountPointOf(f, table));
+            const MountEntry* m = MountedThere(table, mounts.back());
+            const std::string identity = m ? FileSystemIdentity(*m, f) : std::string();
+            systems.push_back(identity.empty() ? "?" : identity);  // never taken for the same
+        }
     }
     std::size_t published = 0;
     {
@@ -842,47 +1087,59 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     auto removeRecords = [&] {
         bool ok = true;
         for (std::size_t i = published; i-- > 0;) {
-            ok = !failing() && (::unlink(records[i].c_str()) == 0 || errno == ENOENT) && ok;
-            ok = !failing() && SyncFolder(paths[i]) && ok;
+            ok = (Unlink(records[i]) || errno == ENOENT) && ok;
+            ok = SyncFolder(paths[i]) && ok;
         }
         return ok;
     };
-    // The files of folder K that were there before the save, which stay
-    // there at every stage of it.
-    const auto replacedIn = [&](std::size_t k, const char* tag) {
+    // The size and hash of a file's new and old contents ("-" for none).
+    const auto contents = [](const TStaged& s) {
+        return std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\t" +
+               (s.Backup.empty() ? std::string("-\t-")
+                                 : std::to_string(s.OldSize) + "\t" + Hex(s.OldHash));
+    };
+    // The files of folder K, as another folder's record names them.
+    const auto filesIn = [&](std::size_t k, const char* tag) {
         std::string lines;
         for (std::size_t j = 0; j < staged_.size(); ++j)
-            if (folderOf[j] == k && !staged_[j].Backup.empty())
-                lines += std::string(tag) + "\t" + BaseName(staged_[j].Target) + "\n";
+            if (folderOf[j] == k)
+                lines += std::string(tag) + "\t" + BaseName(staged_[j].Target) + "\t" +
+                         contents(staged_[j]) + "\n";
         return lines;
+    };
+    const auto folderLines = [&](std::size_t k, const char* tag, const char* filesTag) {
+        return std::string(tag) + "\t" + paths[k] + "\t" + mounts[k] + "\nD\t" + systems[k] +
+               "\n" + filesIn(k, filesTag);
     };
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::string text = std::string(kRecordHeader) + "\nI\t" + id_ + "\n";
         if (i == 0) {
-            for (std::size_t k = 1; k < paths.size(); ++k)
-                text += "S\t" + paths[k] + "\t" + MountPointOf(paths[k]) + "\n" + replacedIn(k, "G");
+            for (std::size_t k = 1; k < paths.size(); ++k) text += folderLines(k, "S", "G");
         } else {
-            text += "P\t" + paths[0] + "\t" + MountPointOf(paths[0]) + "\n" + replacedIn(0, "F");
+            text += folderLines(0, "P", "F");
         }
         for (std::size_t k = 0; k < staged_.size(); ++k) {
             if (folderOf[k] != i) continue;
             const TStaged& s = staged_[k];
             text += "R\t" + BaseName(s.Temporary) + "\t" + BaseName(s.Target) + "\t" +
                     (s.Backup.empty() ? std::string("-") : BaseName(s.Backup)) + "\t" +
-                    std::to_string(s.Size) + "\t" + Hex(s.Hash) + "\n";
+                    contents(s) + "\n";
         }
         text += "END\n";
         // Made whole under its "part" name, then renamed to its own: a
         // rename every file system offers, and no cooperating program makes
         // the same name while the lock is held.
         const std::string part = records[i] + std::string(kRecordPart);
-        const bool written = !failing() && WriteWholeFile(part, text);
-        const bool renamed = written && !Exists(records[i]) && !failing() &&
-                             std::rename(part.c_str(), records[i].c_str()) == 0;
+        const bool written = WriteWholeFile(part, text);
+        bool renamed = false;
+        if (written) {
+            renamed = !Exists(records[i]) && Rename(part, records[i]);
+            if (!renamed && Exists(records[i])) errno = EEXIST;
+        }
         int err = errno;
         if (renamed) ++published;
         if (written && !renamed) ::unlink(part.c_str());
-        const bool flushed = renamed && !failing() && SyncFolder(paths[i]);
+        const bool flushed = renamed && SyncFolder(paths[i]);
         if (!flushed) {
             if (renamed) err = errno;
             removeRecords();
@@ -892,48 +1149,51 @@ std::vector<std::string> TFileWriteGroup::Commit() {
         }
     }
 
-    // Puts the old files back after the renames of Done; true when all are.
+    // Puts the old files back after the renames of Done; gives the files
+    // that still hold their new contents, or whose folder could not be
+    // flushed after they were put back.
     auto putBack = [&](std::size_t done) {
-        bool ok = true;
+        std::vector<bool> back(done, true), renamedIn(paths.size(), false);
         for (std::size_t i = done; i-- > 0;) {
             const TStaged& s = staged_[i];
-            if (!s.Backup.empty())
-                ok = !failing() && std::rename(s.Backup.c_str(), s.Target.c_str()) == 0 && ok;
-            else
-                ok = !failing() && ::unlink(s.Target.c_str()) == 0 && ok;
+            back[i] = s.Backup.empty() ? Unlink(s.Target) : Rename(s.Backup, s.Target);
+            renamedIn[folderOf[i]] = true;
         }
-        for (const std::string& f : paths) ok = !failing() && SyncFolder(f) && ok;
-        return ok;
+        std::vector<bool> flushed(paths.size(), true);
+        for (std::size_t k = 0; k < paths.size(); ++k)
+            if (renamedIn[k]) flushed[k] = SyncFolder(paths[k]);
+        std::vector<std::string> notBack;
+        for (std::size_t i = 0; i < done; ++i)
+            if (!back[i] || !flushed[folderOf[i]]) notBack.push_back(staged_[i].Path);
+        return notBack;
     };
     // A save that fails before it is final is undone here, or else at the
     // next start in its folders: it is never made final later.
     auto failAfter = [&](std::size_t done, const std::string& path, const std::string& what) {
         const int err = errno;
-        std::vector<std::string> saved, notSaved;
-        for (std::size_t i = 0; i < staged_.size(); ++i)
-            (i < done ? saved : notSaved).push_back(staged_[i].Path);
-        std::string message = "Cannot write file \"" + path + "\": " + what + " (" +
-                              std::strerror(err) + ").";
-        if (putBack(done)) {
-            // The old contents go before the staged copy: a file whose staged
-            // copy is gone counts as renamed.
+        const std::string message = "Cannot write file \"" + path + "\": " + what + " (" +
+                                    std::strerror(err) + ").";
+        const std::vector<std::string> notBack = putBack(done);
+        if (notBack.empty()) {
             for (std::size_t i = done; i < staged_.size(); ++i) {
                 if (!staged_[i].Backup.empty()) ::unlink(staged_[i].Backup.c_str());
                 ::unlink(staged_[i].Temporary.c_str());
             }
-            if (removeRecords()) {
-                unregister();
-                staged_.clear();
-                return IniWriteError(message + " No file of its save was changed.");
-            }
+            // A record that cannot be removed now is removed by the next
+            // start in its folder, which finds every file as it was.
+            removeRecords();
+            unregister();
+            staged_.clear();
+            return IniWriteError(message + " No file of its save was changed.");
         }
+        std::vector<std::string> all;
+        for (const TStaged& s : staged_) all.push_back(s.Path);
         unregister();
         staged_.clear();
-        return IniWriteError(message + " Not saved: " + QuotedList(notSaved) + "." +
-                             (saved.empty() ? std::string()
-                                            : " " + QuotedList(saved) +
-                                                  " could not be put back yet: the next start in "
-                                                  "their folder puts back their old contents."));
+        return IniWriteError(message + " Not saved: " + QuotedList(all) + ". " +
+                             QuotedList(notBack) +
+                             " could not be put back yet: the next start in their folder puts "
+                             "back their old contents.");
     };
     // As if the process were killed here: staged files and records stay.
     auto stopHere = [&] {
@@ -945,21 +1205,21 @@ std::vector<std::string> TFileWriteGroup::Commit() {
     for (std::size_t i = 0; i < staged_.size(); ++i) {
         if (StopAfterRenames >= 0 && static_cast<int>(i) == StopAfterRenames) return stopHere();
         const TStaged& s = staged_[i];
-        if (failing() || std::rename(s.Temporary.c_str(), s.Target.c_str()) != 0)
+        if (!Rename(s.Temporary, s.Target))
             throw failAfter(i, s.Path, "it could not be renamed into place");
         written.push_back(s.Path);
     }
     if (StopAfterRenames >= 0 && static_cast<int>(written.size()) == StopAfterRenames)
         return stopHere();
     for (const std::string& f : paths)
-        if (failing() || !SyncFolder(f))
+        if (!SyncFolder(f))
             throw failAfter(staged_.size(), first,
                             "the folder \"" + f + "\" cannot be flushed to the disk");
     // The save is final once the first folder's record has its final name.
     const std::string final = records[0] + std::string(kRecordFinal);
-    if (failing() || std::rename(records[0].c_str(), final.c_str()) != 0)
+    if (!Rename(records[0], final))
         throw failAfter(staged_.size(), first, "the record of its save cannot be made final");
-    const bool flushed = !failing() && SyncFolder(paths[0]);
+    const bool flushed = SyncFolder(paths[0]);
     const int flushError = errno;
 
     // Made final: what is left is tidying, which the next start in these
@@ -973,15 +1233,20 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             if (folderOf[j] == folder && !staged_[j].Backup.empty())
                 ::unlink(staged_[j].Backup.c_str());
     };
+    std::vector<std::pair<std::string, int>> stuck;  // records left, and why
+    const auto removeRecord = [&](const std::string& record, std::size_t folder) {
+        const bool gone = (Unlink(record) || errno == ENOENT) && SyncFolder(paths[folder]);
+        if (!gone) stuck.emplace_back(record, errno);
+        return gone;
+    };
     bool othersGone = true;
     for (std::size_t i = records.size(); i-- > 1;) {
-        const bool gone =
-            !failing() && ::unlink(records[i].c_str()) == 0 && !failing() && SyncFolder(paths[i]);
+        const bool gone = removeRecord(records[i], i);
         if (gone) dropBackups(i);
         othersGone = gone && othersGone;
     }
     dropBackups(0);
-    if (othersGone && !failing() && ::unlink(final.c_str()) == 0) SyncFolder(paths[0]);
+    if (othersGone) removeRecord(final, 0);
     unregister();
     staged_.clear();
     if (!flushed)
@@ -989,6 +1254,12 @@ std::vector<std::string> TFileWriteGroup::Commit() {
             "The files " + QuotedList(written) + " were saved, but the folder \"" + paths[0] +
             "\" cannot be flushed to the disk (" + std::strerror(flushError) +
             "): a power cut before the system writes it may still undo the save.");
+    for (const auto& [record, err] : stuck)
+        CurrentMessageSink().Warning("The files " + QuotedList(written) +
+                                     " were saved, but the record \"" + record +
+                                     "\" of their save could not be removed (" +
+                                     std::strerror(err) +
+                                     "): the next start in its folder removes it.");
     return written;
 }
 
@@ -1000,15 +1271,30 @@ std::string RecordRefusal(const std::string& record, const std::string& why) {
     return "The record \"" + record + "\" of a save that was stopped part way " + why +
            ". The files of its folder may be part old, part new, so nothing is read from them "
            "or saved over them. Check the files it names against the \".tmp~\" files beside "
-           "them (each of its lines names a file, its new contents and its old contents kept, "
-           "in that order), then remove the record.";
+           "them (each line that starts with R names a file's new contents, the file and its "
+           "old contents kept, in that order), then remove the record.";
 }
 
-// The new contents of a save are in File: its size and hash match.
-bool HoldsNewContents(const std::string& file, const RecordEntry& e) {
+// What a file holds, against a save's new contents for it and its old ones
+// (none: the save made it). New and Old both hold when they are alike.
+struct Held {
+    bool Absent = false, New = false, Old = false;
+};
+Held WhatFileHolds(const std::string& file, const Contents& now, const Contents* old) {
+    Held h;
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0) {
+        h.Absent = errno == ENOENT || errno == ENOTDIR;
+        return h;
+    }
     std::string data;
-    return ReadRegularFile(file, data, e.Size) == FileState::Readable && data.size() == e.Size &&
-           ContentHash(data) == e.Hash;
+    if (!S_ISREG(st.st_mode) ||
+        ReadRegularFile(file, data, std::max(now.Size, old ? old->Size : 0)) != FileState::Readable)
+        return h;
+    const Contents c = ContentsOf(data);
+    h.New = c == now;
+    h.Old = old && c == *old;
+    return h;
 }
 
 // The note of an undo: the files that hold their old contents again and
@@ -1027,33 +1313,132 @@ std::string UndoNote(const std::vector<std::string>& restored,
     return text + ".";
 }
 
-// Every name of Files is in Folder.
-bool HoldsAll(const std::string& folder, const std::vector<std::string>& files) {
-    return std::all_of(files.begin(), files.end(),
-                       [&](const std::string& f) { return Exists(folder + "/" + f); });
+// Every file of Files that the save replaced (not made) is in Folder: those
+// are there whatever stage the save reached.
+bool HoldsReplaced(const std::string& folder, const std::vector<SavedFile>& files) {
+    return std::all_of(files.begin(), files.end(), [&](const SavedFile& f) {
+        return f.Created || Exists(folder + "/" + f.Name);
+    });
 }
 
 // A save's other folder, not there now, was deleted: the file system it was
 // on is mounted where it was at the save. One on a disk not mounted now is
-// not taken for deleted (nor is any folder an earlier build's record names).
-bool FolderGone(const OtherFolder& other) {
+// not taken for deleted (nor is any folder an earlier build's record names);
+// from format 4 on, nor is one whose place holds another disk.
+bool FolderGone(const OtherFolder& other, int format) {
     struct stat st {};
     if (::stat(other.Path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR) ||
         other.Mount.empty())
         return false;
+    if (format >= 4) return MountedNowAt(other.Mount, other.Identity);
     return other.Mount == "/" || MountedAt(other.Mount);
 }
 
 // The other folder Other holds no record of the save Id (of any stage) and
-// is there as the save left it, or it was deleted: its part of the save is
-// settled.
-bool OtherFolderSettled(const OtherFolder& other, const std::string& id) {
+// is there as the save left it (from format 4 on: on the disk it was on),
+// or it was deleted: its part of the save is settled.
+bool OtherFolderSettled(const OtherFolder& other, const std::string& id, int format) {
     const std::string record = other.Path + "/" + std::string(kRecordPrefix) + id;
     struct stat st {};
-    if (::stat(other.Path.c_str(), &st) != 0) return FolderGone(other);
-    return S_ISDIR(st.st_mode) && HoldsAll(other.Path, other.Files) && !Exists(record) &&
+    if (::stat(other.Path.c_str(), &st) != 0) return FolderGone(other, format);
+    return S_ISDIR(st.st_mode) && HoldsReplaced(other.Path, other.Files) && !Exists(record) &&
            !Exists(record + std::string(kRecordPart)) &&
-           !Exists(record + std::string(kRecordFinal));
+           !Exists(record + std::string(kRecordFinal)) &&
+           (format < 4 || FileSystemOf(other.Path) == other.Identity);
+}
+
+// What a save's first folder, where its record of the save is not found,
+// tells of the save (format 4): by what its files hold, the save was made
+// final there (Kept) or was not, or was undone (Undone); or it cannot be
+// told (Refused, Why saying what is amiss). Files a save made count as not
+// made only when they are absent from a folder on the disk it was on at
+// the save: an empty folder in the place of a disk not mounted tells
+// nothing.
+constexpr const char* kMakeReachable =
+    ": make it reachable again as it was (mount the disk it was on, or move it back) and start "
+    "again";
+struct Verdict {
+    enum { Kept, Undone, Refused } Outcome;
+    std::string Why;
+    bool Deleted = false;  // the folder is no longer there
+};
+Verdict JudgeFirstFolder(const OtherFolder& first) {
+    struct stat dir {};
+    if (::stat(first.Path.c_str(), &dir) != 0) {
+        const int err = errno;
+        if (err != ENOENT && err != ENOTDIR)
+            return {Verdict::Refused,
+                    "cannot be reached (" + std::string(std::strerror(err)) + ")" + kMakeReachable};
+        if (MountedNowAt(first.Mount, first.Identity)) return {Verdict::Undone, "", true};
+        return {Verdict::Refused,
+                (MountedAt(first.Mount)
+                     ? "is not there, and the disk mounted at \"" + first.Mount +
+                           "\" is not the one it was on"
+                     : "is not there, nor is the disk it was on (mounted at \"" + first.Mount +
+                           "\")") +
+                    kMakeReachable};
+    }
+    if (!S_ISDIR(dir.st_mode))
+        return {Verdict::Refused, "cannot be reached (" + std::string(std::strerror(ENOTDIR)) +
+                                      ")" + kMakeReachable};
+    const bool sameDisk = FileSystemOf(first.Path) == first.Identity;
+    bool allNew = true, allOld = true;
+    std::vector<std::string> missing, odd;
+    for (const SavedFile& f : first.Files) {
+        const Held h = WhatFileHolds(first.Path + "/" + f.Name, f.New, f.Created ? nullptr : &f.Old);
+        const bool old = h.Old || (f.Created && h.Absent && sameDisk);
+        allNew = allNew && h.New;
+        allOld = allOld && old;
+        if (!h.New && !old) (h.Absent ? missing : odd).push_back(f.Name);
+    }
+    if (allNew) return {Verdict::Kept, ""};
+    if (allOld) return {Verdict::Undone, ""};
+    std::vector<std::string> parts;
+    if (!missing.empty())
+        parts.push_back("lacks " + QuotedList(missing));
+    if (!odd.empty())
+        parts.push_back("holds " + QuotedList(odd) + " neither as the save made " +
+                        (odd.size() == 1 ? "it" : "them") + " nor as " +
+                        (odd.size() == 1 ? "it was" : "they were") + " before it");
+    if (parts.empty())
+        parts.push_back("holds some of the save's files as it made them, others as they were "
+                        "before it");
+    std::string why = parts[0] + (parts.size() > 1 ? " and " + parts[1] : "");
+    if (!sameDisk) why += ", and it is not on the disk it was on at the save";
+    return {Verdict::Refused, why + kMakeReachable};
+}
+
+// How deep the recoveries this thread makes are nested: a first folder is
+// settled for another folder's sake, but never a third for its sake.
+thread_local int SettlingDepth = 0;
+
+TRecovery RecoverNested(const std::string& folder);
+
+// Holds the first folder First of a save (when it is there) in Lock while
+// its files are judged, and settles the saves stopped there first: until
+// they are, its files may hold what one of them made and will undo. Adds
+// what that settling did to Out; false, with Why, when it cannot be done.
+bool SettleFirstFolder(const std::string& first, TFolderLock& lock, TRecovery& out,
+                       std::string& why) {
+    struct stat dir {};
+    if (::stat(first.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) return true;
+    std::string error;
+    if (!lock.Acquire({first}, error) && lock.Busy()) {
+        why = "is held by another program (" + error + "): start again once it is not";
+        return false;
+    }
+    if (RecordNames(first).empty()) return true;
+    if (SettlingDepth > 0) {
+        why = "holds the record of another save stopped part way: start the program there "
+              "first, then again here";
+        return false;
+    }
+    const TRecovery r = RecoverNested(first);
+    out.Notes.insert(out.Notes.end(), r.Notes.begin(), r.Notes.end());
+    if (r.Settled()) return true;
+    why = "holds the record of another save stopped part way, which cannot be settled: " +
+          r.Refusals.front() + " Once it is, start again";
+    return false;
 }
 
 // Settles the record Name of Folder (absolute, locked by the caller): the
@@ -1069,7 +1454,7 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
         return;
     }
     std::string text;
-    const FileState state = ReadRegularFile(record, text, 1 << 24);
+    const FileState state = ReadRegularFile(record, text, kMaxRecordBytes);
     if (state != FileState::Readable) {
         out.Refusals.push_back(RecordRefusal(
             record, "cannot be read (" +
@@ -1084,14 +1469,18 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
             record, "is damaged, or names files other than those of its own folder"));
         return;
     }
+    const bool v4 = rec.Format >= 4;
     const auto in = [&](const std::string& n) { return folder + "/" + n; };
     const std::string own = std::string(kRecordPrefix) + rn.Id;
 
-    // Whether the save was made final: only its first folder's record says.
+    // Whether the save was made final: its first folder's record says, or,
+    // where that is not found, what the first folder holds.
     bool final = rn.Final;
     std::string where;  // said in the note when the first folder is gone
     if (!rec.Primary.Path.empty()) {
         const std::string there = rec.Primary.Path + "/" + own;
+        const std::string gone = " in \"" + folder + "\" (the folder \"" + rec.Primary.Path +
+                                 "\" it also changed is no longer there)";
         struct stat dir {};
         const bool reached = ::stat(rec.Primary.Path.c_str(), &dir) == 0;
         const int reachError = errno;
@@ -1099,13 +1488,27 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
             final = true;
         } else if (Exists(there) || Exists(there + std::string(kRecordPart))) {
             final = false;
-        } else if (FolderGone(rec.Primary)) {
+        } else if (v4) {
+            TFolderLock firstLock;
+            std::string why;
+            const Verdict v = SettleFirstFolder(rec.Primary.Path, firstLock, out, why)
+                                  ? JudgeFirstFolder(rec.Primary)
+                                  : Verdict{Verdict::Refused, why};
+            if (v.Outcome == Verdict::Refused) {
+                out.Refusals.push_back(RecordRefusal(
+                    record, "belongs to a save that also changed the folder \"" +
+                                rec.Primary.Path + "\", whose record of the save is not there; " +
+                                "that folder " + v.Why));
+                return;
+            }
+            final = v.Outcome == Verdict::Kept;
+            if (v.Deleted) where = gone;
+        } else if (FolderGone(rec.Primary, rec.Format)) {
             // Deleted with the lists it held: what the save did here is
             // undone, so this folder is as it was before it.
-            where = " in \"" + folder + "\" (the folder \"" + rec.Primary.Path +
-                    "\" it also changed is no longer there)";
+            where = gone;
         } else if (!reached || !S_ISDIR(dir.st_mode) ||
-                   !HoldsAll(rec.Primary.Path, rec.Primary.Files)) {
+                   !HoldsReplaced(rec.Primary.Path, rec.Primary.Files)) {
             const std::string missing =
                 reached && S_ISDIR(dir.st_mode)
                     ? "does not hold the files the save changed there"
@@ -1132,47 +1535,76 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
         return;
     }
 
-    // What each file needs, checked before anything is touched.
-    std::vector<std::string> changed;
-    for (const RecordEntry& e : rec.Entries) {
-        const bool renamed = !Exists(in(e.Temporary));
+    // What each file needs, checked before anything is touched. A staged
+    // copy or old contents that are gone are taken for renamed or put back
+    // only where the file holds what that means (from format 4 on).
+    enum class Act { None, Restore, Remove };
+    std::vector<Act> acts(rec.Entries.size(), Act::None);
+    std::vector<std::string> changed, lost;
+    for (std::size_t i = 0; i < rec.Entries.size(); ++i) {
+        const RecordEntry& e = rec.Entries[i];
+        const bool staged = Exists(in(e.Temporary));
         if (final) {
-            if (!renamed) {
+            if (staged) {
                 out.Refusals.push_back(RecordRefusal(
                     record, "was made final, yet \"" + e.Temporary + "\" was never renamed"));
                 return;
             }
             continue;
         }
-        if (!renamed) continue;
-        const bool pending = e.Backup.empty() ? Exists(in(e.Target)) : Exists(in(e.Backup));
+        if (staged) continue;  // never renamed
+        const bool made = e.Backup.empty();
+        if (v4) {
+            const Held h = WhatFileHolds(in(e.Target), e.New, made ? nullptr : &e.Old);
+            if (h.Old || (made && h.Absent)) continue;  // never renamed, or put back
+            if (!h.New) {
+                changed.push_back(e.Target);
+            } else if (made) {
+                acts[i] = Act::Remove;
+            } else if (WhatFileHolds(in(e.Backup), e.Old, nullptr).New) {
+                acts[i] = Act::Restore;
+            } else {
+                lost.push_back(e.Target);
+            }
+            continue;
+        }
+        const bool pending = made ? Exists(in(e.Target)) : Exists(in(e.Backup));
         if (!pending) continue;  // put back already
-        if (!HoldsNewContents(in(e.Target), e)) changed.push_back(e.Target);
+        if (!WhatFileHolds(in(e.Target), e.New, nullptr).New)
+            changed.push_back(e.Target);
+        else
+            acts[i] = made ? Act::Remove : Act::Restore;
     }
-    if (!changed.empty()) {
-        out.Refusals.push_back(RecordRefusal(
-            record, "cannot be undone: " + QuotedList(changed) + " changed after it"));
+    if (!changed.empty() || !lost.empty()) {
+        std::string why = "cannot be undone: ";
+        if (!lost.empty())
+            why += "the contents from before it of " + QuotedList(lost) + " are gone (the " +
+                   (lost.size() == 1 ? "\".tmp~\" file that kept them was"
+                                     : "\".tmp~\" files that kept them were") +
+                   " removed), and " + (lost.size() == 1 ? "that file holds" : "those files hold") +
+                   " what the save wrote";
+        if (!changed.empty())
+            why += (lost.empty() ? "" : "; ") + QuotedList(changed) + " changed after it";
+        out.Refusals.push_back(RecordRefusal(record, why));
         return;
     }
 
     bool ok = true;
     std::vector<std::string> restored, removed;
-    for (const RecordEntry& e : rec.Entries) {
-        const bool renamed = !Exists(in(e.Temporary));
-        if (!final && renamed) {
-            if (!e.Backup.empty() && Exists(in(e.Backup))) {
-                ok = std::rename(in(e.Backup).c_str(), in(e.Target).c_str()) == 0 && ok;
-                restored.push_back(in(e.Target));
-            } else if (e.Backup.empty() && Exists(in(e.Target))) {
-                ok = ::unlink(in(e.Target).c_str()) == 0 && ok;
-                removed.push_back(in(e.Target));
-            }
+    for (std::size_t i = 0; i < rec.Entries.size(); ++i) {
+        const RecordEntry& e = rec.Entries[i];
+        if (acts[i] == Act::Restore) {
+            ok = std::rename(in(e.Backup).c_str(), in(e.Target).c_str()) == 0 && ok;
+            restored.push_back(in(e.Target));
+        } else if (acts[i] == Act::Remove) {
+            ok = ::unlink(in(e.Target).c_str()) == 0 && ok;
+            removed.push_back(in(e.Target));
         }
-        // The old contents go before the staged copy: a file whose staged
-        // copy is gone counts as renamed.
+        // The old contents go before the staged copy: an earlier build takes
+        // a file whose staged copy is gone for renamed.
         if (!e.Backup.empty() && Exists(in(e.Backup)))
             ok = ::unlink(in(e.Backup).c_str()) == 0 && ok;
-        if (!renamed) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
+        if (Exists(in(e.Temporary))) ok = ::unlink(in(e.Temporary).c_str()) == 0 && ok;
     }
     ok = SyncFolder(folder) && ok;
     // A final record stays until the other folders hold none of the save's:
@@ -1182,8 +1614,8 @@ void SettleRecord(const std::string& folder, const std::string& name, const Reco
     std::vector<std::string> gone;
     if (final || rn.Old)
         for (const OtherFolder& other : rec.Secondaries) {
-            othersSettled = othersSettled && OtherFolderSettled(other, rn.Id);
-            if (FolderGone(other)) gone.push_back(other.Path);
+            othersSettled = othersSettled && OtherFolderSettled(other, rn.Id, rec.Format);
+            if (FolderGone(other, rec.Format)) gone.push_back(other.Path);
         }
     if (ok && othersSettled) ok = ::unlink(record.c_str()) == 0 && SyncFolder(folder);
     if (ok && othersSettled && final && !gone.empty())
@@ -1206,10 +1638,25 @@ bool HasTemporaries(const std::string& folder) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string_view target;
-        if (TemporaryName(it->path().filename().string(), target)) return true;
+        if (TemporaryName(it->path().filename().string())) return true;
     }
     return false;
+}
+
+}  // namespace
+
+namespace {
+
+TRecovery RecoverNested(const std::string& folder) {
+    ++SettlingDepth;
+    try {
+        TRecovery r = RecoverWriteGroups(folder);
+        --SettlingDepth;
+        return r;
+    } catch (...) {
+        --SettlingDepth;
+        throw;
+    }
 }
 
 }  // namespace

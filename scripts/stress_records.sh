@@ -26,6 +26,12 @@
 # - bind: stock.txt is a file mounted over another (as a container's volume
 #   is): the update must fail, say so, and change no file; and a job folder
 #   reached through a bind mount as well as its own name works.
+# - missing: S's record not where J looks for it after a kill just after the
+#   save was made final: another disk mounted in S's disk's place, S new on
+#   a disk not mounted (its mount point empty), J moved while a second job
+#   settles S; and the "*.tmp~*" files removed by hand after a kill before
+#   it. Each next run keeps the save, or is refused (exit 1) naming what to
+#   make reachable and changing nothing, and keeps it once that is back.
 #
 #   sudo scripts/stress_records.sh [PROGRAM]
 #
@@ -319,10 +325,11 @@ fat_trials exfat "$work/exfat"
 unmount "$work/exfat"
 detach "$exdev"
 
-truncate -s 64M "$work/vfat.img"
-mkfs.vfat "$work/vfat.img" >/dev/null
 mkdir "$work/vfat"
-if grep -qw vfat /proc/filesystems && attach "$work/vfat.img" fatdev && mount_at "$work/vfat" -t vfat "$fatdev"; then
+if ! command -v mkfs.vfat >/dev/null; then
+    echo "vfat: skipped, no mkfs.vfat (dosfstools)"
+elif truncate -s 64M "$work/vfat.img" && mkfs.vfat "$work/vfat.img" >/dev/null &&
+    grep -qw vfat /proc/filesystems && attach "$work/vfat.img" fatdev && mount_at "$work/vfat" -t vfat "$fatdev"; then
     fat_trials vfat "$work/vfat"
     unmount "$work/vfat"
     detach "$fatdev"
@@ -485,4 +492,93 @@ else
         "leftovers $(leftovers "$job")): $(said "$job.err1") / $(said "$job.err2")"
 fi
 unmount "$work/bindjb"
+
+# 7. S's record not where J looks for it: the next run decides by what S's
+# files hold, or refuses and changes nothing.
+echo "== missing: the rack folder's record not where the job folder looks"
+make_pair "$work/ms/Jref" "$work/ms/Sref"
+load_points "$work/ms/Jref"
+after_final= before_final=
+for p in "${points[@]}"; do
+    case $p in
+        unlink:*=.tessaly-commit~*) [ -n "$after_final" ] || after_final=${p%%=*} ;;
+        rename:*=*.final) before_final=${p%%=*} ;;
+    esac
+done
+# outcome NAME J S LOG STATUS WANT [TEXT]: J's files are as when killed
+# ($killedj: new after a kill just after the save was made final), and WANT
+# is "kept" (exit 0, no leftovers) or "refused" (exit 1, the message holding
+# TEXT).
+outcome() {
+    local name=$1 job=$2 racks=$3 log=$4 status=$5 want=$6 text=${7:-} ok=
+    if [ "$(jobs_state "$job")" != "$killedj" ]; then
+        :
+    elif [ "$want" = kept ]; then
+        [ "$status" = 0 ] && [ "$(all_leftovers "$job" "$racks")" = 0 ] && ok=1
+    else
+        [ "$status" != 0 ] && grep -qF -- "$text" "$log.err" && ok=1
+    fi
+    if [ -n "$ok" ]; then
+        echo "$name: $want (exit $status)"
+    else
+        fail "$name: BAD (wanted $want; exit $status, leftovers $(all_leftovers "$job" "$racks")): $(said "$log.err")"
+    fi
+}
+truncate -s 64M "$work/ms1.img" "$work/ms2.img"
+mkfs.ext4 -q "$work/ms1.img"
+mkfs.ext4 -q "$work/ms2.img"
+mkdir -p "$work/msdisk"
+attach "$work/ms1.img" msdev
+for trial in other-disk new-racks-unmounted; do
+    t=$work/ms/$trial
+    mount_at "$work/msdisk" "$msdev"
+    racks=$work/msdisk/S
+    [ $trial = new-racks-unmounted ] && racks=$work/msdisk
+    make_pair "$t/J" "$racks"
+    [ $trial = new-racks-unmounted ] && rm "$racks"/default_offcut.rck "$racks"/default_part.prk
+    fresh=$(jobs_state "$t/J")
+    killed_update "$t/J" "$after_final"
+    killedj=$(jobs_state "$t/J")
+    [ "$killedj" != "$fresh" ] || fail "$trial: BAD (the kill came before the save)"
+    unmount "$work/msdisk"
+    if [ $trial = other-disk ]; then
+        attach "$work/ms2.img" msdev2
+        mount_at "$work/msdisk" "$msdev2"
+    fi
+    settle "$t/J" "$t/away" && st=0 || st=$?
+    outcome "$trial: the run while S's disk is away" "$t/J" "$racks" "$t/away" $st refused \
+        "make it reachable again"
+    if [ $trial = other-disk ]; then
+        unmount "$work/msdisk"
+        detach "$msdev2"
+    fi
+    mount_at "$work/msdisk" "$msdev"
+    settle "$t/J" "$t/back" && st=0 || st=$?
+    outcome "$trial: the run once S's disk is back" "$t/J" "$racks" "$t/back" $st kept
+    find "$work/msdisk" -mindepth 1 -maxdepth 1 ! -name lost+found -exec rm -rf {} +
+    unmount "$work/msdisk"
+done
+detach "$msdev"
+
+t=$work/ms/moved
+make_pair "$t/J" "$t/S"
+make_pair "$t/J2" "$t/S"
+killed_update "$t/J" "$after_final"
+killedj=$(jobs_state "$t/J")
+[ "$killedj" = "${s1%/*}" ] || fail "moved: BAD (the kill came before the save)"
+mv "$t/J" "$t/Jmoved"
+settle "$t/J2" "$t/j2" && st=0 || st=$?
+[ $st = 0 ] || fail "moved: BAD (the second job's run failed, exit $st): $(said "$t/j2.err")"
+settle "$t/Jmoved" "$t/next" && st=0 || st=$?
+outcome "moved: the run in the moved job folder after a second job settled S" "$t/Jmoved" "$t/S" \
+    "$t/next" $st kept
+
+t=$work/ms/cleared
+make_pair "$t/J" "$t/S"
+killed_update "$t/J" "$before_final"
+killedj=$(jobs_state "$t/J")
+rm -f "$t"/J/*.tmp~* "$t"/S/*.tmp~*
+settle "$t/J" "$t/next" && st=0 || st=$?
+outcome "cleared: the run after the .tmp~ files were removed by hand" "$t/J" "$t/S" "$t/next" $st \
+    refused "are gone"
 exit $bad

@@ -11,32 +11,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "platform/folder_lock.h"
 #include "platform/inifile.h"
+#include "support/leftovers.h"
 #include "support/own_mounts.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
+using testsupport::Leftovers;
 using testsupport::ReadText;
 using testsupport::WriteText;
 
 namespace {
-
-
-// Names in Folder that belong to unfinished saves (staged files, records).
-std::vector<std::string> Leftovers(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        const std::string n = e.path().filename().string();
-        if (n.find(".tmp~") != std::string::npos || n.starts_with(".tessaly-commit~"))
-            names.push_back(n);
-    }
-    return names;
-}
 
 struct StopScope {
     explicit StopScope(int n) { platform::TFileWriteGroup::StopAfterRenames = n; }
@@ -525,18 +516,21 @@ TEST(WriteGroupCommit, ACommitFailingAtAnyCallSaysWhatTheNextStartKeeps) {
 }
 
 TEST(WriteFileTargets, LeftoversAreClearedByWhoeverHoldsTheFolderWhateverProcessMadeThem) {
-    // Temporaries of killed writes carry process ids that may be alive again
-    // (pid 1 in a container, a parent) or a save's identity: whoever holds
-    // the folder clears them. What a save going on still needs is left: the
-    // staged file of a group of this process, and everything while another
-    // program holds the folder.
+    // Temporaries of killed writes carry a save's identity, whichever
+    // process made them (its id may be alive again: pid 1 in a container, a
+    // parent): whoever holds the folder clears them. What a save going on
+    // still needs is left: the staged file of a group of this process, and
+    // everything while another program holds the folder. Names of an earlier
+    // build's form ("<pid>-<n>") may be a user's own files and stay.
     testsupport::ScratchDir dir;
     const std::string id(32, 'a');
-    const std::vector<std::string> stale = {
+    const std::vector<std::string> stale = {"list.sht.tmp~" + std::string(32, 'c') + "-0",
+                                            "list.sht.tmp~" + std::string(32, '0') + "-3",
+                                            "other.rck.tmp~" + id + "-0"};
+    const std::vector<std::string> kept = {
+        "list.sht.tmp~1-x", "list.sht.tmp~", "list.sht.tmp~" + id,
         "list.sht.tmp~" + std::to_string(testsupport::EndedProcess()) + "-0",
-        "list.sht.tmp~" + std::to_string(::getppid()) + "-3", "list.sht.tmp~1-17",
-        "other.rck.tmp~" + id + "-0"};
-    const std::vector<std::string> kept = {"list.sht.tmp~1-x", "list.sht.tmp~", "list.sht.tmp~" + id};
+        "list.sht.tmp~" + std::to_string(::getppid()) + "-3", "list.sht.tmp~1-17"};
     for (const auto& name : stale) WriteText(dir.File(name), "half");
     for (const auto& name : kept) WriteText(dir.File(name), "other");
     // Another program holds the folder: nothing is touched, and no wait.
@@ -557,23 +551,31 @@ TEST(WriteFileTargets, LeftoversAreClearedByWhoeverHoldsTheFolderWhateverProcess
 }
 
 TEST(WriteGroupCommit, ARenameRefusedPartWayPutsBackWhatWasRenamed) {
-    // The third file's staged copy goes missing: its rename fails after the
-    // two others were made, and those two are put back.
+    // The third file's rename into place fails after the two others were
+    // made: the one it replaced gets its old contents back, the one it made
+    // goes.
     testsupport::ScratchDir a;
     const std::vector<std::string> files = {a.File("x.rck"), a.File("y.prk"), a.File("z.txt")};
     for (const auto& f : {files[0], files[2]}) WriteText(f, "old");
+    struct Hook {
+        Hook() {
+            platform::TFileWriteGroup::CallHook = [](const std::string& call) {
+                return call == "rename z.txt";
+            };
+        }
+        ~Hook() { platform::TFileWriteGroup::CallHook = nullptr; }
+    } hook;
     {
         platform::TFileWriteGroup group;
         for (const auto& f : files) platform::WriteFileAtomic(f, "new");
-        for (const auto& e : fs::directory_iterator(a.Path()))
-            if (e.path().filename().string().starts_with("z.txt.tmp~")) fs::remove(e.path());
         try {
             group.Commit();
             ADD_FAILURE() << "the commit went through";
         } catch (const platform::IniWriteError& e) {
-            EXPECT_NE(std::string(e.what()).find("No file of its save was changed"),
-                      std::string::npos)
-                << e.what();
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot write file \"" + files[2] +
+                          "\": it could not be renamed into place (" + std::strerror(EIO) +
+                          "). No file of its save was changed.");
         }
     }
     EXPECT_EQ(ReadText(files[0]), "old");
@@ -605,7 +607,7 @@ TEST(WriteGroupRecovery, StagedFilesOfARecordAreNoStaleTemporaries) {
 
 TEST(WriteFileTargets, StaleTemporariesAreLookedForBesideTheFileALinkLeadsTo) {
     testsupport::ScratchDir here, there;
-    const std::string dead = std::to_string(testsupport::EndedProcess());
+    const std::string dead(32, 'd');  // the identity of a save no longer going on
     WriteText(there.File("real.sht"), "old");
     fs::create_symlink(there.File("real.sht"), here.File("link.sht"));
     const std::string stale = there.File("real.sht.tmp~" + dead + "-0");
