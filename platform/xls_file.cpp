@@ -196,10 +196,7 @@ std::optional<std::string> CodePageText(const std::string& Raw, unsigned CodePag
     std::string out;
     if (CodePage == 1252 || CodePage == 0x8001) {
         // Windows-1252 as the program reads it everywhere, every byte a character.
-        for (const char c : Raw) {
-            if (static_cast<unsigned char>(c) < 0x80) out += c;
-            else AppendUtf8(out, TextCharacters(std::string(1, c))[0]);
-        }
+        for (const char c : Raw) AppendUtf8(out, TextCharacters(std::string_view(&c, 1))[0]);
         return out;
     }
     // The code page's name as iconv knows it.

@@ -12,7 +12,7 @@ namespace {
 std::string PrinterName(const QPrinter& P) {
     if (P.outputFormat() == QPrinter::PdfFormat) {
         if (P.outputFileName().isEmpty()) return "no printer (no printer is set up and no PDF file chosen)";
-        return "the PDF file \"" + FromQString(P.outputFileName()) + "\"";
+        return "the PDF file \"" + FromQFileName(P.outputFileName()) + "\"";
     }
     return "the printer \"" + FromQString(P.printerName()) + "\"";
 }
@@ -31,7 +31,7 @@ void TQtPrintJob::BeginDoc() {
     // (its stopped save could not be settled) takes no PDF either.
     if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty()) {
         try {
-            RefuseSaveInUnsettledFolder(FromQString(printer_.outputFileName()));
+            RefuseSaveInUnsettledFolder(FromQFileName(printer_.outputFileName()));
         } catch (const platform::IniWriteError& e) {
             throw platform::TPrintError(e.what());
         }
